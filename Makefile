@@ -1,0 +1,30 @@
+# Stepvane: make run | make test | make build | make deps | make bench
+.PHONY: deps build run test test-default test-asan bench screenshots clean
+
+JOBS ?= $(shell nproc)
+
+deps:
+	./scripts/install-deps
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	@if [ -x build/bin/stepvane ]; then ./build/bin/stepvane; else ./build/bin/stepvane-cli --help; fi
+
+test: build test-default test-asan
+
+test-default:
+	ctest --preset default -j $(JOBS)
+
+test-asan:
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: build
+	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf build build-asan build-fuzz

@@ -1,0 +1,59 @@
+// stepvane-cli: headless access to wizards, instrument files and transfers.
+#include "cli/CliCommand.h"
+#include "instrument_files/LanguageInfo.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+using namespace stepvane::cli;
+
+namespace {
+
+QString overview()
+{
+    QString text = QStringLiteral(
+        "usage: stepvane-cli COMMAND [ARGS...]\n"
+        "       stepvane-cli COMMAND --help\n\n"
+        "Stepvane's command-line tool for wizard (.wzd) and testing unit (.tuf) files.\n\n"
+        "Commands:\n");
+    auto sorted = commands();
+    std::sort(sorted.begin(), sorted.end(),
+              [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
+    for (const auto &c : sorted)
+        text += QStringLiteral("  %1\n").arg(c.synopsis);
+    text += QStringLiteral("\nExit status: 0 success, 1 failure (message on stderr), 2 usage error.");
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    stepvane::LoadLanguageInfo();
+
+    if (args.isEmpty()) {
+        printError(overview());
+        return kExitUsage;
+    }
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
+        name == QLatin1String("help")) {
+        printOut(overview());
+        return kExitOk;
+    }
+    for (const auto &c : commands()) {
+        if (c.name != name)
+            continue;
+        // Every command answers --help the same way, before it reads anything.
+        if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+            printOut(c.help);
+            return kExitOk;
+        }
+        return c.run(args);
+    }
+    printError(QStringLiteral("stepvane-cli: unknown command '%1'\n").arg(name) + overview());
+    return kExitUsage;
+}
