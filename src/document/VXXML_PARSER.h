@@ -1,0 +1,89 @@
+// A cursor-style wrapper over a libxml2 DOM. Callers never touch nodes: they
+// move the current element, add children under it, set and read its
+// attributes, and store whole files in it as base64.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+typedef struct _xmlDoc xmlDoc;
+typedef struct _xmlNode xmlNode;
+
+namespace stepvane {
+
+class VXXML_PARSER {
+public:
+    VXXML_PARSER();
+    virtual ~VXXML_PARSER();
+    VXXML_PARSER(const VXXML_PARSER &) = delete;
+    VXXML_PARSER &operator=(const VXXML_PARSER &) = delete;
+
+    void Reset_Document();
+    // Parses the file without network access, DTD loading or entity
+    // substitution; huge text nodes (large embedded files) are allowed.
+    bool Load_Document(const QString &path);
+    // Parses XML held in memory, with the same safety rules.
+    bool Load_Document_From_Memory(const QByteArray &bytes);
+    bool Save_Document(const QString &path);
+    // Saves through StyleSheet.xsl (beside the program). The target is replaced
+    // only once the whole file has been written.
+    bool Save_Transformed(const QString &path);
+
+    bool Begin_Root();
+    bool Add_Element(const QString &name);
+    bool Set_Attribute(const QString &name, const QString &value);
+    bool Find_Attribute(const QString &name);
+    QString Get_Attribute_Value();
+    bool Find_Child(const QString &name);
+    bool Find_Path(const QString &path);
+    bool Go_Parent();
+    bool Go_Up_To(const QString &name);
+    bool Remove_Current();
+    bool Go_Root();
+    bool Put_File_Base64(const QString &path);
+    bool Get_File_Base64(const QString &path);
+
+    QString Error_Text() const { return m_error; }
+    QString Current_Path() const { return m_currentPath; }
+    QString Current_Name() const;
+    QString Root_Name() const;
+    bool Is_Loaded() const { return m_loaded; }
+    const QStringList &Attribute_Names() const { return m_attrNames; }
+    const QStringList &Attribute_Values() const { return m_attrValues; }
+    int Found_Index() const { return m_foundIndex; }
+
+    // Where the style sheet is looked for; tests may point elsewhere.
+    void Set_Style_Sheet_Path(const QString &path) { m_styleSheet = path; }
+
+protected:
+    // Called for every node of a freshly loaded document, parents first, with
+    // the cursor on that node. Empty here; a hook for derived parsers.
+    virtual void On_Node_Loaded() {}
+
+    // Cursor bookmarks for readers that look several paths up from one element.
+    xmlNode *Current_Node() const { return m_current; }
+    void Set_Current_Node(xmlNode *node);
+
+private:
+    void setCurrent(xmlNode *node);
+    void rebuildCache();
+    void rebuildPath();
+    bool finishLoad(xmlDoc *doc);
+    void visitLoaded(xmlNode *node, int depth);
+
+    xmlDoc *m_doc = nullptr;
+    xmlNode *m_root = nullptr;
+    xmlNode *m_current = nullptr;
+    QString m_currentPath;
+    QStringList m_attrNames;
+    QStringList m_attrValues;
+    int m_foundIndex = -1;
+    QString m_error = QStringLiteral("Success");
+    bool m_loaded = false;
+    QString m_styleSheet;
+};
+
+// The attribute text that marks an element holding a base64 file.
+inline constexpr const char *kBase64TypeNamespace = "urn:schemas-microsoft-com:datatypes";
+
+} // namespace stepvane

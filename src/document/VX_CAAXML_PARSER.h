@@ -1,0 +1,171 @@
+// The wizard-file reader and writer (wzd and tuf) on top of the XML cursor.
+// The frame (header, sequences, steps, End Option) lives in
+// VX_CAAXML_PARSER.cpp; the elements of each task kind live in
+// procedure_tasks.cpp, setting_tasks.cpp and analysis_tasks.cpp.
+#pragma once
+
+#include "common/MessageSink.h"
+#include "document/VXXML_PARSER.h"
+#include "document/WizardDocument.h"
+
+#include <optional>
+
+namespace stepvane {
+
+class VX_CAAXML_PARSER : public VXXML_PARSER {
+public:
+    // The document may be null for parsers that only read setup files or models.
+    VX_CAAXML_PARSER(WizardDocument *document, int modelIndex, MessageSink *sink = nullptr);
+
+    void Set_Document(WizardDocument *document) { m_doc = document; }
+    WizardDocument *Document() const { return m_doc; }
+    void Set_Model(int modelIndex) { m_model = modelIndex; }
+    int Model() const { return m_model; }
+    void Set_Sink(MessageSink *sink) { m_sink = sink ? sink : &nullSink(); }
+
+    // Writing. A save is Reset_Document, Write_Wizard_Header, Write_All_Sequences,
+    // Save_Transformed; Save_Wizard does all four.
+    int Write_Wizard_Header(const QString &fileName);
+    int Write_All_Sequences();
+    int Write_Sequence(int sequenceIndex);
+    int Write_Testing_Unit(int sequenceIndex);
+    bool Save_Wizard(const QString &path);
+    bool Save_Testing_Unit(int sequenceIndex, const QString &path);
+
+    // Reading.
+    int Read_Wizard_File(const QString &path);
+    int Read_Testing_Unit_File(const QString &path);
+    QString Read_Password();
+    int Read_File_Model(const QString &path);
+
+    // Setup-file services for load steps (the setup file is loaded with Load_Document).
+    QString Make_Setup_Info(const QString &fileName);
+    void Strip_Calibration();
+
+    // One writer and one reader per storable kind; the cursor is on the
+    // sequence element before a writer runs and inside the step element after.
+    int Write_Task(const TaskStep &step, int stepNumber);
+    int Read_Task(TaskStep &step, int stepNumber);
+
+protected:
+    // --- value helpers shared by the task writers (cursor on the parent element;
+    // each helper adds one element and returns the cursor to the parent) ---
+    void addD(const QString &name, const QString &dvalue);
+    void addDL(const QString &name, const QString &dvalue, int lvalue);
+    // Writes only LValue when the text is null (a code with no table entry).
+    void addOptDL(const QString &name, const QString &dvalueOrNull, int lvalue);
+    void addL(const QString &name, int lvalue);
+    // A "Check" child: "True"/"1" when on, else "False"/"0"; onCode overrides the 1.
+    void addCheck(bool on, int onCode = 1);
+    // Adds an element and leaves the cursor on it (for groups such as "Trace").
+    void openElement(const QString &name);
+    void closeElement() { Go_Parent(); }
+
+    // Number formats of the file.
+    static QString fmtInt(long long v);
+    static QString fmtReal2(double v);
+    static QString fmtReal4(double v);
+    static QString onOff(int flag);
+
+    // --- value helpers shared by the readers: paths are looked up from the
+    // element the reader is anchored at (the step element, or a group). A
+    // missing element or attribute gives nullopt and leaves the cursor alone. ---
+    void anchorHere() { m_anchor = Current_Node(); }
+    std::optional<QString> value(const QString &path, const QString &attribute);
+    std::optional<QString> dValue(const QString &path) { return value(path, QStringLiteral("DValue")); }
+    std::optional<QString> lValue(const QString &path) { return value(path, QStringLiteral("LValue")); }
+    // Convenience readers: assign when present, keep the current value otherwise.
+    bool readL(const QString &path, int &out);
+    bool readDInt(const QString &path, int &out);
+    bool readDSize(const QString &path, quint32 &out);
+    bool readDReal(const QString &path, double &out);
+    bool readDText(const QString &path, QString &out, int maxLength = -1);
+    // Moves the cursor to the element at path below the anchor; false if absent.
+    bool enter(const QString &path);
+    void returnToAnchor() { Set_Current_Node(m_anchor); }
+
+    // Leading-number conversions of stored text: "12abc" is 12, "abc" is 0.
+    static long long toLeadingInt(const QString &text);
+    static double toLeadingReal(const QString &text);
+
+    // --- attached files ---
+    // Picture slot (Prompt, condition pictures) or logo under the current
+    // element: names, size, and when the size is above 0 width, height and data.
+    void writeImage(const AttachedImage &image, bool withComment, bool sizeWithLValue,
+                    const QString &saveFailFormat);
+    void readImage(AttachedImage &image, bool withComment, const QString &loadFailFormat);
+    // Writes ImageData from the file; reports failFormat with argument on failure.
+    void writeFileData(const QString &path, const QString &failFormat, const QString &argument);
+    // A fresh working-copy path for a stored name (see WorkingCopies) and the
+    // restore of ImageData there (failure reported with the argument).
+    QString workingPathFor(const QString &storedName);
+    bool restoreFileData(const QString &path, const QString &failFormat, const QString &argument);
+
+    void report(const Message &message) { m_sink->report(message); }
+
+private:
+    // Per-kind writers and readers (defined in the task files).
+    void writePrompt(const PromptTask &r);
+    void writeSave(const SaveTask &r);
+    void writeReport(const ReportTask &r);
+    void writeLoad(const LoadTask &r);
+    void writeDescriptionOnly(const QString &description);
+    void writeMeasureMode(const MeasureModeTask &r);
+    void writeFrequencyDistance(const FrequencyDistanceTask &r);
+    void writeAmplitude(const AmplitudeTask &r);
+    void writeGeneral(const GeneralTask &r);
+    void writeDataPoint(const DataPointTask &r);
+    void writeWindowing(const WindowingTask &r);
+    void writeDtf(const DtfTask &r);
+    void writeRfPower(const RfPowerTask &r);
+    void writeOpticalPower(const OpticalPowerTask &r);
+    void writeFiber(const FiberTask &r);
+    void writeBiasTee(const BiasTeeTask &r);
+    void writeMarkerPeak(const MarkerPeakTask &r);
+    void writeLimit(const LimitTask &r);
+    void writeZoomZones(const ZoomZonesTask &r);
+
+    // Readers return false when a required element is missing (fails the file).
+    bool readPrompt(PromptTask &r);
+    bool readSave(SaveTask &r);
+    bool readReport(ReportTask &r);
+    bool readLoad(LoadTask &r);
+    bool readDescriptionOnly(QString &description);
+    bool readMeasureMode(MeasureModeTask &r);
+    bool readFrequencyDistance(FrequencyDistanceTask &r);
+    bool readAmplitude(AmplitudeTask &r);
+    bool readGeneral(GeneralTask &r);
+    bool readDataPoint(DataPointTask &r);
+    bool readWindowing(WindowingTask &r);
+    bool readDtf(DtfTask &r);
+    bool readRfPower(RfPowerTask &r);
+    bool readOpticalPower(OpticalPowerTask &r);
+    bool readFiber(FiberTask &r);
+    bool readBiasTee(BiasTeeTask &r);
+    bool readMarkerPeak(MarkerPeakTask &r);
+    bool readLimit(LimitTask &r);
+    bool readZoomZones(ZoomZonesTask &r);
+
+    // Frame helpers.
+    void writeInformation(const QString &countName, int count, const QString &title,
+                          const QString &fileName, bool wizardHeader);
+    void writeSequenceBody(const TestingSequence &seq);
+    void writeEndOption(int stepNumber);
+    int readWizardHeader();
+    int readSequenceHeader(TestingSequence &seq, int &stepCount);
+    int readSequenceSteps(TestingSequence &seq, int stepCount);
+    int readModelCode(bool &present);
+
+    WizardDocument *m_doc = nullptr;
+    int m_model = 0;
+    MessageSink *m_sink = nullptr;
+    xmlNode *m_anchor = nullptr;
+    xmlNode *m_sequenceElement = nullptr;
+};
+
+// Readers accept at most this many steps a sequence element declares (100 steps
+// plus the End Option step) and this many sequences a wizard declares.
+constexpr int kMaxDeclaredSteps = kMaxSteps + 1;
+constexpr int kMaxDeclaredSequences = kMaxSequences;
+
+} // namespace stepvane
