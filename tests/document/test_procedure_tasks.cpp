@@ -1,0 +1,684 @@
+// Prompt, Save, Report, Load and the description-only steps in wzd files:
+// hand-written reference files read into the expected records and written
+// back element for element, round trips of awkward values, and the codes,
+// defaults and attachment rules the instrument depends on.
+#include "document/NameTables.h"
+#include "document/VX_CAAXML_PARSER.h"
+#include "document/WorkingCopies.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <functional>
+
+using namespace stepvane;
+
+namespace {
+
+const QString kFixtures = QStringLiteral(STEPVANE_FIXTURES_DIR "/procedure");
+constexpr int kModel = 2;
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// ---- XML inspection with libxml2 directly, independent of the parser under test.
+
+using XmlDocPtr = std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)>;
+
+XmlDocPtr parseXml(const QByteArray &bytes)
+{
+    return XmlDocPtr(xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
+                                   XML_PARSE_NONET | XML_PARSE_HUGE),
+                     xmlFreeDoc);
+}
+
+QString xmlText(const xmlChar *s) { return s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString(); }
+
+QString qualifiedName(const xmlNode *node, const xmlNs *ns)
+{
+    const QString local = xmlText(node->name);
+    return ns && ns->prefix ? xmlText(ns->prefix) + u':' + local : local;
+}
+
+// One line per element: its name, namespace declarations and attributes in
+// document order. Whitespace between elements is layout and is dropped; inside
+// text (base64) it is line wrapping and is removed.
+void canonicalise(const xmlNode *node, int depth, QStringList &out)
+{
+    for (; node; node = node->next) {
+        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+            QString text = xmlText(node->content);
+            text.remove(QRegularExpression(QStringLiteral("\\s")));
+            if (!text.isEmpty())
+                out << QString(depth * 2, u' ') + QStringLiteral("#text ") + text;
+            continue;
+        }
+        if (node->type != XML_ELEMENT_NODE)
+            continue;
+        QString line = QString(depth * 2, u' ') + qualifiedName(node, node->ns);
+        for (const xmlNs *ns = node->nsDef; ns; ns = ns->next)
+            line += QStringLiteral(" xmlns:%1=\"%2\"").arg(xmlText(ns->prefix), xmlText(ns->href));
+        for (const xmlAttr *a = node->properties; a; a = a->next) {
+            xmlChar *v = xmlNodeListGetString(node->doc, a->children, 1);
+            line += QStringLiteral(" %1=\"%2\"").arg(qualifiedName(reinterpret_cast<const xmlNode *>(a), a->ns),
+                                                      xmlText(v));
+            xmlFree(v);
+        }
+        out << line;
+        canonicalise(node->children, depth + 1, out);
+    }
+}
+
+QString canonicalXml(const QByteArray &bytes)
+{
+    XmlDocPtr doc = parseXml(bytes);
+    if (!doc)
+        return QStringLiteral("<not well-formed>");
+    QStringList lines{QStringLiteral("version=%1 encoding=%2").arg(xmlText(doc->version), xmlText(doc->encoding))};
+    canonicalise(xmlDocGetRootElement(doc.get()), 0, lines);
+    return lines.join(u'\n');
+}
+
+const xmlNode *findPath(const xmlDoc *doc, const QString &path)
+{
+    const xmlNode *node = xmlDocGetRootElement(doc);
+    for (const QString &piece : path.split(u'/', Qt::SkipEmptyParts)) {
+        const xmlNode *child = node ? node->children : nullptr;
+        while (child && !(child->type == XML_ELEMENT_NODE && xmlText(child->name) == piece))
+            child = child->next;
+        node = child;
+    }
+    return node;
+}
+
+// "name=value" for each attribute of the element at path, in document order.
+QStringList attributesAt(const QString &file, const QString &path)
+{
+    XmlDocPtr doc = parseXml(fileBytes(file));
+    const xmlNode *node = doc ? findPath(doc.get(), path) : nullptr;
+    if (!node)
+        return {QStringLiteral("<missing %1>").arg(path)};
+    QStringList out;
+    for (const xmlAttr *a = node->properties; a; a = a->next) {
+        xmlChar *v = xmlNodeListGetString(node->doc, a->children, 1);
+        out << xmlText(a->name) + u'=' + xmlText(v);
+        xmlFree(v);
+    }
+    return out;
+}
+
+QStringList childNames(const QString &file, const QString &path)
+{
+    XmlDocPtr doc = parseXml(fileBytes(file));
+    const xmlNode *node = doc ? findPath(doc.get(), path) : nullptr;
+    QStringList out;
+    for (const xmlNode *c = node ? node->children : nullptr; c; c = c->next)
+        if (c->type == XML_ELEMENT_NODE)
+            out << xmlText(c->name);
+    return out;
+}
+
+const QString kStep0 = QStringLiteral("TestingSequence_Num0/Task_Step_Num0/");
+
+// ---- documents
+
+WizardDocument oneStepDocument(TaskRecord record)
+{
+    WizardDocument doc;
+    doc.Title = QStringLiteral("one step");
+    doc.appendSequence()->insertStep(-1, std::move(record));
+    return doc;
+}
+
+AttachedImage picture(const QString &comment, const QString &name, const QString &dir, int w, int h)
+{
+    return AttachedImage{comment, name, dir + u'/' + name, 73, w, h};
+}
+
+// The records each reference file holds; dir is where the attachments lie.
+void promptDocument(WizardDocument &doc, const QString &dir)
+{
+    doc.Title = QStringLiteral("Prompts at tower 7");
+    doc.SeqEndOption = 1;
+    TestingSequence *seq = doc.appendSequence();
+    seq->Title = QStringLiteral("Connector check");
+    PromptTask p;
+    p.Description = QStringLiteral(u"Fit the N connector & torque to 1.1 N·m <hand-tight first>");
+    p.Manual_operation = 1;
+    p.images[0] = picture(QStringLiteral("Connector before torque"), QStringLiteral("connector.png"), dir, 3, 2);
+    p.images[3] = picture(QStringLiteral("Antenna mast, north face"), QStringLiteral("antenna.png"), dir, 4, 5);
+    p.Move_forward_Mode = 1;
+    p.DelayTime = 12;
+    seq->insertStep(-1, p);
+    PromptTask quiet;
+    quiet.Description = QStringLiteral("Wait for the rigger");
+    seq->insertStep(-1, quiet);
+}
+
+void saveDocument(WizardDocument &doc, const QString &dir)
+{
+    doc.Title = QStringLiteral("Save results");
+    TestingSequence *seq = doc.appendSequence();
+    seq->Title = QStringLiteral("Store the sweep");
+    SaveTask s;
+    s.Description = QStringLiteral("Save trace, report and screen");
+    s.SaveMode = 2;
+    s.Storage = 2;
+    s.BaseFileName = QStringLiteral("tower7_");
+    s.BaseFolderName = QStringLiteral("Sites/Tower7");
+    s.Trace_Check = 1, s.Trace_Format = 2;
+    s.Report_Check = 3, s.Report_Format = 6;
+    s.Screen_Check = 4, s.ColorInversion = 7, s.MarkerReadings = 9;
+    s.WorkFolder = QStringLiteral("WF-2024"), s.WorkOrderID = QStringLiteral("WO-5531");
+    s.Site_ID = QStringLiteral("SITE-0007"), s.Sector = QStringLiteral("Alpha");
+    s.Technology = QStringLiteral("LTE 1800"), s.Test_Type = QStringLiteral("Sweep");
+    s.Termination = QStringLiteral("Load 50 Ohm");
+    s.Company_Check = 1, s.Company_Name = QStringLiteral("Vexmar Field Services");
+    s.Address_Check = 1, s.Address_Name = QStringLiteral("12 Harbour Road, Leith");
+    s.logo = picture(QString(), QStringLiteral("logo.png"), dir, 6, 2);
+    s.Engineer_Check = 1, s.Engineer_Name = QStringLiteral("A. Mensah");
+    s.TestPurpose_Name = QStringLiteral("Acceptance");
+    s.Site_Information_Check = 1, s.Site_Information_Name = QStringLiteral("Roof top, north face");
+    s.Remark_Check = 1, s.Remark_Name = QStringLiteral("Retest after rain");
+    s.Result_Prev = 1;
+    seq->insertStep(-1, s);
+    SaveTask plain;
+    plain.Trace_Check = 0;
+    plain.Trace_Format = 12; // beyond the format table
+    seq->insertStep(-1, plain);
+}
+
+void reportDocument(WizardDocument &doc, const QString &dir)
+{
+    doc.Title = QStringLiteral("Consolidated reports");
+    TestingSequence *seq = doc.appendSequence();
+    seq->Title = QStringLiteral("Close-out");
+    ReportTask r;
+    r.Description = QStringLiteral("Close-out report for the customer");
+    r.SaveMode = 2;
+    r.BaseFolderName = QStringLiteral("Reports/2024");
+    r.BaseFileName = QStringLiteral("closeout");
+    r.Filetype = 3;
+    r.Workfolder = QStringLiteral("WF-88"), r.WorkorderID = QStringLiteral("WO-1200");
+    r.Site_ID = QStringLiteral("S-42"), r.Sector = QStringLiteral("Gamma");
+    r.Technology = QStringLiteral("5G NR n78"), r.Test_type = QStringLiteral("DTF");
+    r.Termination = QStringLiteral("Open");
+    r.Company_Check = 1, r.Company_Name = QStringLiteral("Vexmar");
+    r.Address_Name = QStringLiteral("Leith");
+    r.logo = picture(QString(), QStringLiteral("logo.png"), dir, 6, 2);
+    r.Engineer_Check = 1, r.Engineer_Name = QStringLiteral("J. Ortiz");
+    r.TestPurpose_Check = 1, r.TestPurpose_Name = QStringLiteral("Handover");
+    r.Result_Check = 1, r.Result_Name = QStringLiteral("Pass");
+    r.Remark_Name = QStringLiteral("n/a");
+    seq->insertStep(-1, r);
+    ReportTask plain;
+    plain.Filetype = 11; // beyond the format table
+    seq->insertStep(-1, plain);
+}
+
+const QString kSiteDtfInfo = QStringLiteral(
+    " 1. File Name: site_dtf.xml\n 2. Layout: Dual Horizotal\n 3. Mode: DTF VSWR,Smith Chart\n"
+    " 4. Frequency Band: 5.00 MHz - 2700.50 MHz\n 5. Distance: 0.00 - 15.00\n"
+    " 6. Cable Name: HFC-12D (1/2')\n 7. Velocity Factory: 0.8800\n");
+
+void loadDocument(WizardDocument &doc, const QString &dir)
+{
+    doc.Title = QStringLiteral("Load setups");
+    TestingSequence *seq = doc.appendSequence();
+    seq->Title = QStringLiteral("Setups");
+    LoadTask fromPc;
+    fromPc.Description = QStringLiteral("Load the DTF site setup");
+    fromPc.Mode = 2;
+    fromPc.SetupfileName = dir + QStringLiteral("/site_dtf.xml");
+    fromPc.Setup_Info = kSiteDtfInfo;
+    fromPc.SetupfileSize = 823;
+    seq->insertStep(-1, fromPc);
+    LoadTask preset;
+    preset.Description = QStringLiteral("Start from the factory preset");
+    seq->insertStep(-1, preset);
+    LoadTask fromEqp;
+    fromEqp.Description = QStringLiteral("Setup still to be fetched from the instrument");
+    fromEqp.Mode = 3;
+    seq->insertStep(-1, fromEqp);
+    LoadTask none;
+    none.Mode = 0;
+    seq->insertStep(-1, none);
+}
+
+void descriptionDocument(WizardDocument &doc, const QString &)
+{
+    doc.Title = QStringLiteral("Calibrate, hold, scale");
+    TestingSequence *seq = doc.appendSequence();
+    seq->Title = QStringLiteral("Simple steps");
+    seq->insertStep(-1, CalibrationTask{QStringLiteral("Calibrate port 1 with the \"OSL\" kit")});
+    seq->insertStep(-1, HoldTask{QStringLiteral("Hold the trace for the photo")});
+    seq->insertStep(-1, AutoScaleTask{});
+    seq->insertStep(-1, CalibrationTask{QStringLiteral(u"Zweite Kalibrierung – Port 2")});
+}
+
+struct FixtureCase {
+    const char *file;
+    std::function<void(WizardDocument &, const QString &)> build;
+};
+
+const FixtureCase kFixtureCases[] = {
+    {"prompt.wzd", promptDocument}, {"save.wzd", saveDocument},
+    {"report.wzd", reportDocument}, {"load.wzd", loadDocument},
+    {"description_only.wzd", descriptionDocument},
+};
+
+// Calls fn with every attachment path field of the document, its stored
+// name and its size.
+void forEachAttachment(WizardDocument &doc,
+                       const std::function<void(QString &path, const QString &name, Size size)> &fn)
+{
+    for (auto &seq : doc.sequences)
+        for (auto &step : seq->steps) {
+            if (auto *p = step->as<PromptTask>())
+                for (auto &image : p->images)
+                    fn(image.TransImageName, image.ImageName, image.Image_filesize);
+            if (auto *s = step->as<SaveTask>())
+                fn(s->logo.TransImageName, s->logo.ImageName, s->logo.Image_filesize);
+            if (auto *r = step->as<ReportTask>())
+                fn(r->logo.TransImageName, r->logo.ImageName, r->logo.Image_filesize);
+            if (auto *l = step->as<LoadTask>())
+                fn(l->SetupfileName, QFileInfo(l->SetupfileName).fileName(), l->SetupfileSize);
+        }
+}
+
+// Checks every restored attachment against its source file (same bytes, same
+// file name, a fresh working copy) and then clears the path fields, which
+// name different folders on the writing and the reading side.
+void checkAndClearAttachments(WizardDocument &doc, const QString &sourceDir)
+{
+    forEachAttachment(doc, [&](QString &path, const QString &name, Size size) {
+        if (size > 0) {
+            EXPECT_EQ(QFileInfo(path).fileName(), name);
+            EXPECT_TRUE(path.startsWith(WorkingCopies::instance().folder())) << qPrintable(path);
+            EXPECT_EQ(fileBytes(path), fileBytes(sourceDir + u'/' + name)) << qPrintable(name);
+        }
+        path.clear();
+    });
+}
+
+void clearPaths(WizardDocument &doc)
+{
+    forEachAttachment(doc, [](QString &path, const QString &, Size) { path.clear(); });
+}
+
+void expectSameDocument(const WizardDocument &actual, const WizardDocument &expected)
+{
+    EXPECT_EQ(actual.Title, expected.Title);
+    EXPECT_EQ(actual.SeqEndOption, expected.SeqEndOption);
+    ASSERT_EQ(actual.sequenceCount(), expected.sequenceCount());
+    for (int i = 0; i < expected.sequenceCount(); ++i) {
+        EXPECT_EQ(actual.sequence(i)->Title, expected.sequence(i)->Title);
+        ASSERT_EQ(actual.sequence(i)->stepCount(), expected.sequence(i)->stepCount());
+        for (int j = 0; j < expected.sequence(i)->stepCount(); ++j)
+            EXPECT_TRUE(*actual.sequence(i)->step(j) == *expected.sequence(i)->step(j))
+                << "sequence " << i << " step " << j;
+    }
+}
+
+class ProcedureFile : public ::testing::Test {
+protected:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    bool save(WizardDocument &doc, const QString &file)
+    {
+        VX_CAAXML_PARSER parser(&doc, kModel, &m_sink);
+        return parser.Save_Wizard(file);
+    }
+    int read(WizardDocument &doc, const QString &file)
+    {
+        VX_CAAXML_PARSER parser(&doc, kModel, &m_sink);
+        return parser.Read_Wizard_File(file);
+    }
+    // A wizard holding one hand-written step body, read back.
+    TaskStep readStepBody(const QString &name, const QString &body)
+    {
+        const QString text = QStringLiteral(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><STEPVANE><Information>"
+            "<InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/><Application_Version DValue=\"1.2.1\"/>"
+            "<FW_Version DValue=\"1.064\"/><TestingSequence_Count DValue=\"1\"/><Title DValue=\"t\"/>"
+            "</Information><TestingSequence_Num0><Information><InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/>"
+            "<Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
+            "<Task_Steps_Count DValue=\"1\"/><Title DValue=\"s\"/></Information>"
+            "<Task_Step_Num0><Task_Step_Name DValue=\"%1\"/>%2</Task_Step_Num0>"
+            "</TestingSequence_Num0></STEPVANE>").arg(name, body);
+        const QString file = path(QStringLiteral("hand.wzd"));
+        EXPECT_TRUE(writeFile(file, text.toUtf8()));
+        WizardDocument doc;
+        EXPECT_EQ(read(doc, file), 1);
+        if (doc.sequenceCount() != 1 || doc.sequence(0)->stepCount() != 1)
+            return TaskStep(HoldTask{QStringLiteral("<step not read>")});
+        return *doc.sequence(0)->step(0);
+    }
+    // Writes one record and reads it back.
+    TaskStep roundTrip(const TaskRecord &record, const QString &file)
+    {
+        WizardDocument doc = oneStepDocument(record);
+        EXPECT_TRUE(save(doc, file));
+        WizardDocument back;
+        EXPECT_EQ(read(back, file), 1);
+        if (back.sequenceCount() != 1 || back.sequence(0)->stepCount() != 1)
+            return TaskStep(HoldTask{QStringLiteral("<step not read>")});
+        return *back.sequence(0)->step(0);
+    }
+
+    QTemporaryDir m_dir;
+    CollectingMessageSink m_sink;
+};
+
+// ---------------------------------------------------------------- reference files
+
+TEST_F(ProcedureFile, ReferenceFilesReadIntoTheExpectedRecords)
+{
+    for (const FixtureCase &c : kFixtureCases) {
+        SCOPED_TRACE(c.file);
+        WizardDocument doc;
+        ASSERT_EQ(read(doc, kFixtures + u'/' + QLatin1String(c.file)), 1);
+        checkAndClearAttachments(doc, kFixtures);
+        WizardDocument expected;
+        c.build(expected, kFixtures);
+        clearPaths(expected);
+        expectSameDocument(doc, expected);
+    }
+    EXPECT_TRUE(m_sink.messages.empty()) << qPrintable(m_sink.texts().join(u'\n'));
+}
+
+TEST_F(ProcedureFile, WriterReproducesTheReferenceFiles)
+{
+    for (const FixtureCase &c : kFixtureCases) {
+        SCOPED_TRACE(c.file);
+        WizardDocument doc;
+        c.build(doc, kFixtures);
+        const QString out = path(QLatin1String(c.file));
+        ASSERT_TRUE(save(doc, out));
+        QString reference = QString::fromUtf8(fileBytes(kFixtures + u'/' + QLatin1String(c.file)));
+        reference.replace(QStringLiteral("@DIR@"), kFixtures.toHtmlEscaped());
+        EXPECT_EQ(canonicalXml(fileBytes(out)).toStdString(), canonicalXml(reference.toUtf8()).toStdString());
+    }
+    EXPECT_TRUE(m_sink.messages.empty()) << qPrintable(m_sink.texts().join(u'\n'));
+}
+
+// ---------------------------------------------------------------- round trips
+
+TEST_F(ProcedureFile, AwkwardValuesSurviveARoundTrip)
+{
+    const QString awkward = QStringLiteral(u"line one\nline two\ttab \"quoted\" <&> 'ü' 日本 \U0001F4E1");
+    PromptTask prompt;
+    prompt.Description = awkward;
+    prompt.Manual_operation = 2; // any non-zero flag is kept as stored
+    prompt.Move_forward_Mode = 3;
+    prompt.DelayTime = 600;
+    prompt.images[9] = AttachedImage{awkward, QStringLiteral("antenna.png"),
+                                     kFixtures + QStringLiteral("/antenna.png"), 73, 4, 5};
+    SaveTask saveTask;
+    saveTask.Description = awkward;
+    saveTask.SaveMode = 7, saveTask.Storage = 0; // codes without a text
+    saveTask.Report_Format = -1, saveTask.ColorInversion = 0, saveTask.MarkerReadings = 99;
+    saveTask.Technology = QString(kFixedText512, u'T');
+    saveTask.Site_ID = awkward;
+    saveTask.Company_Check = 2, saveTask.Remark_Check = 5, saveTask.Remark_Name = awkward;
+    ReportTask report;
+    report.SaveMode = 0, report.Filetype = 0;
+    report.Test_type = awkward, report.Workfolder = QString(kFixedText512, u'W');
+    report.Address_Check = 9;
+    LoadTask load;
+    load.Mode = 3;
+    load.SetupfileName = kFixtures + QStringLiteral("/site_dtf.xml");
+    load.SetupfileSize = 823;
+    load.Setup_Info = awkward;
+    load.Description = awkward;
+
+    const TaskRecord records[] = {prompt, saveTask, report, load, CalibrationTask{awkward},
+                                  HoldTask{awkward}, AutoScaleTask{awkward}};
+    int n = 0;
+    for (const TaskRecord &record : records) {
+        SCOPED_TRACE(n);
+        WizardDocument expected = oneStepDocument(record);
+        TaskStep back = roundTrip(record, path(QStringLiteral("rt%1.wzd").arg(n++)));
+        WizardDocument actual = oneStepDocument(back.record);
+        checkAndClearAttachments(actual, kFixtures);
+        clearPaths(expected);
+        expectSameDocument(actual, expected);
+    }
+    EXPECT_TRUE(m_sink.messages.empty()) << qPrintable(m_sink.texts().join(u'\n'));
+}
+
+// ---------------------------------------------------------------- codes on the wire
+
+TEST_F(ProcedureFile, SaveChecksAndFormatsUseTheInstrumentsCodes)
+{
+    struct Case {
+        int SaveTask::*field;
+        int value;
+        const char *element; // below the step element
+        QStringList attributes;
+        int readBack;
+    };
+    const Case cases[] = {
+        {&SaveTask::Report_Check, 3, "Report/Check", {"DValue=True", "LValue=3"}, 3},
+        {&SaveTask::Report_Check, 1, "Report/Check", {"DValue=False", "LValue=0"}, 0},
+        {&SaveTask::Screen_Check, 4, "Screen/Check", {"DValue=True", "LValue=4"}, 4},
+        {&SaveTask::Screen_Check, 3, "Screen/Check", {"DValue=False", "LValue=0"}, 0},
+        {&SaveTask::Trace_Check, 4, "Trace/Check", {"DValue=False", "LValue=0"}, 0},
+        {&SaveTask::Result_Prev, 2, "Result_Prev/Check", {"DValue=True", "LValue=1"}, 1},
+        {&SaveTask::Company_Check, 2, "Company_Info/Company/Check", {"DValue=True", "LValue=2"}, 2},
+        {&SaveTask::ColorInversion, 7, "Screen/ColorInversion", {"DValue=On", "LValue=7"}, 7},
+        {&SaveTask::ColorInversion, 8, "Screen/ColorInversion", {"DValue=Off", "LValue=8"}, 8},
+        {&SaveTask::MarkerReadings, 9, "Screen/MarkerReadings", {"DValue=On", "LValue=9"}, 9},
+        {&SaveTask::MarkerReadings, 10, "Screen/MarkerReadings", {"DValue=Off", "LValue=10"}, 10},
+        {&SaveTask::Trace_Format, 0, "Trace/Format", {"DValue=NoFormat", "LValue=0"}, 0},
+        {&SaveTask::Trace_Format, -1, "Trace/Format", {"LValue=-1"}, -1},
+        {&SaveTask::Report_Format, 11, "Report/Format", {"LValue=11"}, 11},
+        {&SaveTask::SaveMode, 0, "SaveMode", {"LValue=0"}, 0},
+        {&SaveTask::Storage, 2, "Storage", {"DValue=External", "LValue=2"}, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.element) + " " + std::to_string(c.value));
+        SaveTask record;
+        record.*c.field = c.value;
+        const QString file = path(QStringLiteral("wire.wzd"));
+        const TaskStep back = roundTrip(record, file);
+        EXPECT_EQ(attributesAt(file, kStep0 + QLatin1String(c.element)), c.attributes);
+        ASSERT_TRUE(back.as<SaveTask>());
+        EXPECT_EQ(back.as<SaveTask>()->*c.field, c.readBack);
+    }
+}
+
+TEST_F(ProcedureFile, LoadWritesTheSetupFileOnlyWhenItCarriesOne)
+{
+    struct Case {
+        int mode;
+        Size size;
+        QStringList children;
+    };
+    const QStringList bare{"Task_Step_Name", "Description", "Mode"};
+    const QStringList full{"Task_Step_Name", "Description", "Mode", "SetupfileName",
+                           "Setup_Info", "SetupfileSize", "ImageData"};
+    const Case cases[] = {{1, 823, bare}, {0, 823, bare}, {4, 823, bare},
+                          {2, 0, bare},   {2, 823, full}, {3, 823, full}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.mode * 10000 + int(c.size));
+        LoadTask load;
+        load.Mode = c.mode;
+        load.SetupfileSize = c.size;
+        load.SetupfileName = kFixtures + QStringLiteral("/site_dtf.xml");
+        load.Setup_Info = QStringLiteral("summary");
+        const QString file = path(QStringLiteral("load.wzd"));
+        const TaskStep back = roundTrip(load, file);
+        EXPECT_EQ(childNames(file, kStep0), c.children);
+        ASSERT_TRUE(back.as<LoadTask>());
+        EXPECT_EQ(back.as<LoadTask>()->SetupfileSize, c.children == full ? c.size : 0u);
+        EXPECT_EQ(back.as<LoadTask>()->Setup_Info.isEmpty(), c.children != full);
+    }
+}
+
+TEST_F(ProcedureFile, FixedTextsHoldAtMost511Characters)
+{
+    const QString longText(600, u'x');
+    SaveTask saveTask;
+    saveTask.Termination = longText;
+    ReportTask report;
+    report.WorkorderID = longText;
+    const QString saveFile = path(QStringLiteral("s.wzd")), reportFile = path(QStringLiteral("r.wzd"));
+    const TaskStep savedBack = roundTrip(saveTask, saveFile);
+    const TaskStep reportBack = roundTrip(report, reportFile);
+    EXPECT_EQ(attributesAt(saveFile, kStep0 + QStringLiteral("TagID/Termination")),
+              QStringList{QStringLiteral("DValue=") + longText.left(511)});
+    EXPECT_EQ(savedBack.as<SaveTask>()->Termination, longText.left(511));
+    EXPECT_EQ(reportBack.as<ReportTask>()->WorkorderID, longText.left(511));
+
+    // A file from elsewhere may carry more; the record still holds 511.
+    const TaskStep read = readStepBody(
+        QStringLiteral("Report"), QStringLiteral("<TagID><Test_type DValue=\"%1\"/></TagID>").arg(longText));
+    EXPECT_EQ(read.as<ReportTask>()->Test_type, longText.left(511));
+}
+
+// ---------------------------------------------------------------- reader defaults
+
+TEST_F(ProcedureFile, StepsWithoutElementsTakeTheReaderDefaults)
+{
+    PromptTask prompt; // a file that does not say advances by itself
+    prompt.Move_forward_Mode = 1;
+    LoadTask load; // and loads nothing
+    load.Mode = 0;
+    EXPECT_TRUE(readStepBody(QStringLiteral("Prompt"), {}) == TaskStep(prompt));
+    EXPECT_TRUE(readStepBody(QStringLiteral("Load"), {}) == TaskStep(load));
+    EXPECT_TRUE(readStepBody(QStringLiteral("Save"), {}) == TaskStep(SaveTask{}));
+    EXPECT_TRUE(readStepBody(QStringLiteral("Report"), {}) == TaskStep(ReportTask{}));
+    EXPECT_TRUE(readStepBody(QStringLiteral("Hold"), {}) == TaskStep(HoldTask{}));
+}
+
+TEST_F(ProcedureFile, PromptDelayBelowFiveIsRaisedToFive)
+{
+    // The comparison is unsigned, as on the instrument: a negative delay is
+    // not "below five" and is left for the instrument to judge.
+    const std::pair<const char *, int> cases[] = {{"2", 5}, {"0", 5}, {"4", 5}, {"5", 5},
+                                                 {"30", 30}, {"x", 5}, {"-1", -1}};
+    for (const auto &[stored, expected] : cases) {
+        SCOPED_TRACE(stored);
+        const TaskStep step = readStepBody(
+            QStringLiteral("Prompt"),
+            QStringLiteral("<Move_forward><Mode DValue=\"Manual\" LValue=\"0\"/><DelayTime DValue=\"%1\"/>"
+                           "</Move_forward>").arg(QLatin1String(stored)));
+        ASSERT_TRUE(step.as<PromptTask>());
+        EXPECT_EQ(step.as<PromptTask>()->DelayTime, expected);
+        EXPECT_EQ(step.as<PromptTask>()->Move_forward_Mode, 0);
+    }
+}
+
+TEST_F(ProcedureFile, LoadKeepsOnlyTheFileNameOfTheStoredPath)
+{
+    const QByteArray content("<QRTSetup/>\n");
+    const QString body = QStringLiteral(
+        "<Mode DValue=\"FromPC\" LValue=\"%1\"/><SetupfileName DValue=\"%2\"/><Setup_Info DValue=\"i\"/>"
+        "<SetupfileSize DValue=\"12\"/><ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
+        "dt:dt=\"bin.base64\">%3</ImageData>");
+    const std::pair<const char *, const char *> cases[] = {
+        {"C:\\Users\\field\\Setups\\tower 7.xml", "tower 7.xml"},
+        {"/home/field/setups/mast.xml", "mast.xml"},
+        {"..\\..\\..\\escape.xml", "escape.xml"},
+        {"plain.xml", "plain.xml"},
+    };
+    for (const auto &[stored, name] : cases) {
+        SCOPED_TRACE(stored);
+        const TaskStep step = readStepBody(
+            QStringLiteral("Load"),
+            body.arg(QStringLiteral("2"), QString::fromLatin1(stored).toHtmlEscaped(),
+                     QString::fromLatin1(content.toBase64())));
+        const LoadTask *load = step.as<LoadTask>();
+        ASSERT_TRUE(load);
+        EXPECT_EQ(QFileInfo(load->SetupfileName).fileName(), QLatin1String(name));
+        EXPECT_TRUE(load->SetupfileName.startsWith(WorkingCopies::instance().folder()));
+        EXPECT_EQ(fileBytes(load->SetupfileName), content);
+        EXPECT_EQ(load->SetupfileSize, 12u);
+    }
+    // A factory preset carries no file, whatever a foreign writer put beside it.
+    const TaskStep preset = readStepBody(
+        QStringLiteral("Load"), body.arg(QStringLiteral("1"), QStringLiteral("x.xml"), QString()));
+    EXPECT_TRUE(preset.as<LoadTask>()->SetupfileName.isEmpty());
+    EXPECT_EQ(preset.as<LoadTask>()->SetupfileSize, 0u);
+    EXPECT_TRUE(m_sink.messages.empty()) << qPrintable(m_sink.texts().join(u'\n'));
+}
+
+// ---------------------------------------------------------------- attachment failures
+
+TEST_F(ProcedureFile, AFileThatCannotBeStoredIsReportedAndTheStepStillWritten)
+{
+    const QString ghost = path(QStringLiteral("ghost.png"));
+    const AttachedImage missing{QString(), QStringLiteral("ghost.png"), ghost, 10, 1, 1};
+    PromptTask prompt;
+    prompt.images[2] = missing;
+    SaveTask saveTask;
+    saveTask.logo = missing;
+    ReportTask report;
+    report.logo = missing;
+    LoadTask load;
+    load.Mode = 2, load.SetupfileSize = 10, load.SetupfileName = ghost;
+    const std::tuple<TaskRecord, QString, const char *> cases[] = {
+        {prompt, QStringLiteral("Prompt task item-Failed to Save (ghost.png)"), "Move_forward"},
+        {saveTask, QStringLiteral("Save task item-Failed to Save (ghost.png)"), "Result_Prev"},
+        {report, QStringLiteral("Report task item-Failed to Save (ghost.png)"), "Job_Info"},
+        {load, QStringLiteral("Load task item-Failed to Save (%1)").arg(ghost), "SetupfileSize"},
+    };
+    for (const auto &[record, message, lastElement] : cases) {
+        SCOPED_TRACE(qPrintable(message));
+        m_sink.messages.clear();
+        const QString file = path(QStringLiteral("fail.wzd"));
+        WizardDocument doc = oneStepDocument(record);
+        EXPECT_TRUE(save(doc, file));
+        EXPECT_EQ(m_sink.texts(), QStringList{message});
+        ASSERT_EQ(m_sink.messages.size(), 1u);
+        EXPECT_EQ(m_sink.messages[0].icon, MessageIcon::Warning);
+        EXPECT_EQ(childNames(file, kStep0).value(childNames(file, kStep0).size() - 1), QLatin1String(lastElement));
+    }
+}
+
+TEST_F(ProcedureFile, AFileThatCannotBeRestoredIsReportedAndTheReadGoesOn)
+{
+    // A stored name with no usable file part is never written anywhere.
+    const QString picture = QStringLiteral(
+        "<ImageName DValue=\"..\"/><Image_filesize DValue=\"4\"/><ImageWidth DValue=\"1\"/>"
+        "<ImageHeight DValue=\"1\"/><ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
+        "dt:dt=\"bin.base64\">AAAAAA==</ImageData>");
+    const std::tuple<const char *, QString, QString> cases[] = {
+        {"Prompt", QStringLiteral("<ImageNum_4>%1</ImageNum_4>").arg(picture),
+         QStringLiteral("Prompt task item-Failed to Load (..)")},
+        {"Save", QStringLiteral("<Company_Info><Logo>%1</Logo></Company_Info>").arg(picture),
+         QStringLiteral("Save task item-Failed to Load (..)")},
+        {"Report", QStringLiteral("<Company_Info><Logo>%1</Logo></Company_Info>").arg(picture),
+         QStringLiteral("Report task item-Failed to Load (..)")},
+        {"Load",
+         QStringLiteral("<Mode LValue=\"3\"/><SetupfileName DValue=\"C:\\setups\\\"/>"
+                        "<SetupfileSize DValue=\"4\"/><ImageData>AAAAAA==</ImageData>"),
+         QStringLiteral("Load task item-Failed to Load (C:\\setups\\)")},
+    };
+    for (const auto &[kind, body, message] : cases) {
+        SCOPED_TRACE(kind);
+        m_sink.messages.clear();
+        const TaskStep step = readStepBody(QLatin1String(kind), body);
+        EXPECT_EQ(m_sink.texts(), QStringList{message});
+        EXPECT_EQ(step.kind(), kindFromStoredName(QLatin1String(kind)));
+    }
+}
+
+} // namespace
