@@ -44,12 +44,12 @@ public:
     bool Get_File_Base64(const QString &path);
 
     QString Error_Text() const { return m_error; }
-    QString Current_Path() const { return m_currentPath; }
+    QString Current_Path() const;
     QString Current_Name() const;
     QString Root_Name() const;
     bool Is_Loaded() const { return m_loaded; }
-    const QStringList &Attribute_Names() const { return m_attrNames; }
-    const QStringList &Attribute_Values() const { return m_attrValues; }
+    const QStringList &Attribute_Names() const;
+    const QStringList &Attribute_Values() const;
     int Found_Index() const { return m_foundIndex; }
 
     // Where the style sheet is looked for; tests may point elsewhere.
@@ -66,17 +66,18 @@ protected:
 
 private:
     void setCurrent(xmlNode *node);
-    void rebuildCache();
-    void rebuildPath();
+    void rebuildCache() const;
     bool finishLoad(xmlDoc *doc);
     void visitLoaded(xmlNode *node, int depth);
 
     xmlDoc *m_doc = nullptr;
     xmlNode *m_root = nullptr;
     xmlNode *m_current = nullptr;
-    QString m_currentPath;
-    QStringList m_attrNames;
-    QStringList m_attrValues;
+    // Built on demand from the current node.
+    mutable bool m_cacheValid = false;
+    mutable QString m_currentPath;
+    mutable QStringList m_attrNames;
+    mutable QStringList m_attrValues;
     int m_foundIndex = -1;
     QString m_error = QStringLiteral("Success");
     bool m_loaded = false;

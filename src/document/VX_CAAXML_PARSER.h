@@ -103,6 +103,10 @@ protected:
 
     void report(const Message &message) { m_sink->report(message); }
 
+    // The element value lookups start from; readers may move it to a group
+    // element and back.
+    xmlNode *m_anchor = nullptr;
+
 private:
     // Per-kind writers and readers (defined in the task files).
     void writePrompt(const PromptTask &r);
@@ -147,20 +151,16 @@ private:
     bool readZoomZones(ZoomZonesTask &r);
 
     // Frame helpers.
-    void writeInformation(const QString &countName, int count, const QString &title,
-                          const QString &fileName, bool wizardHeader);
-    void writeSequenceBody(const TestingSequence &seq);
+    void writeVersions();
+    void writeSequenceElement(const TestingSequence &seq, int number);
     void writeEndOption(int stepNumber);
     int readWizardHeader();
     int readSequenceHeader(TestingSequence &seq, int &stepCount);
     int readSequenceSteps(TestingSequence &seq, int stepCount);
-    int readModelCode(bool &present);
 
     WizardDocument *m_doc = nullptr;
     int m_model = 0;
     MessageSink *m_sink = nullptr;
-    xmlNode *m_anchor = nullptr;
-    xmlNode *m_sequenceElement = nullptr;
 };
 
 // Readers accept at most this many steps a sequence element declares (100 steps

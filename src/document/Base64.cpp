@@ -1,0 +1,120 @@
+// Base64 encoding with line breaks and whitespace-tolerant decoding, written
+// for speed: embedded files make up nearly all of a large wizard.
+#include "document/Base64.h"
+
+#include <array>
+
+namespace stepvane {
+
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+constexpr signed char kSkip = -2;
+constexpr signed char kBad = -1;
+constexpr signed char kPad = -3;
+
+constexpr std::array<signed char, 256> makeDecodeTable()
+{
+    std::array<signed char, 256> t{};
+    for (auto &v : t)
+        v = kBad;
+    for (int i = 0; i < 64; ++i)
+        t[static_cast<unsigned char>(kAlphabet[i])] = static_cast<signed char>(i);
+    t[' '] = t['\t'] = t['\r'] = t['\n'] = t['\f'] = t['\v'] = kSkip;
+    t['='] = kPad;
+    return t;
+}
+
+constexpr auto kDecode = makeDecodeTable();
+
+} // namespace
+
+QByteArray encodeBase64Lines(const QByteArray &bytes)
+{
+    const qsizetype n = bytes.size();
+    const qsizetype encoded = (n + 2) / 3 * 4;
+    const qsizetype breaks = encoded > 0 ? (encoded - 1) / kBase64LineLength : 0;
+    QByteArray out(encoded + breaks, Qt::Uninitialized);
+    char *dst = out.data();
+    const auto *src = reinterpret_cast<const unsigned char *>(bytes.constData());
+    int column = 0;
+    auto put = [&](char c) {
+        if (column == kBase64LineLength) {
+            *dst++ = '\n';
+            column = 0;
+        }
+        *dst++ = c;
+        ++column;
+    };
+    qsizetype i = 0;
+    for (; i + 2 < n; i += 3) {
+        const unsigned v = (unsigned(src[i]) << 16) | (unsigned(src[i + 1]) << 8) | src[i + 2];
+        put(kAlphabet[(v >> 18) & 63]);
+        put(kAlphabet[(v >> 12) & 63]);
+        put(kAlphabet[(v >> 6) & 63]);
+        put(kAlphabet[v & 63]);
+    }
+    if (i < n) {
+        unsigned v = unsigned(src[i]) << 16;
+        if (i + 1 < n)
+            v |= unsigned(src[i + 1]) << 8;
+        put(kAlphabet[(v >> 18) & 63]);
+        put(kAlphabet[(v >> 12) & 63]);
+        put(i + 1 < n ? kAlphabet[(v >> 6) & 63] : '=');
+        put('=');
+    }
+    return out;
+}
+
+bool decodeBase64(const QByteArray &text, QByteArray &out)
+{
+    out = QByteArray(text.size() / 4 * 3 + 3, Qt::Uninitialized);
+    char *dst = out.data();
+    unsigned acc = 0;
+    int have = 0;
+    int padding = 0;
+    for (const char ch : text) {
+        const signed char v = kDecode[static_cast<unsigned char>(ch)];
+        if (v >= 0) {
+            if (padding) { // data after padding
+                out.clear();
+                return false;
+            }
+            acc = (acc << 6) | unsigned(v);
+            if (++have == 4) {
+                *dst++ = char(acc >> 16);
+                *dst++ = char(acc >> 8);
+                *dst++ = char(acc);
+                have = 0;
+                acc = 0;
+            }
+        } else if (v == kSkip) {
+            continue;
+        } else if (v == kPad) {
+            ++padding;
+            if (padding > 2 || have + padding > 4) {
+                out.clear();
+                return false;
+            }
+        } else {
+            out.clear();
+            return false;
+        }
+    }
+    // Padding is optional at the end, but a lone sixth of a byte is not data.
+    if (have == 1 || (padding && have + padding != 4)) {
+        out.clear();
+        return false;
+    }
+    if (have == 2) {
+        *dst++ = char(acc >> 4);
+    } else if (have == 3) {
+        *dst++ = char(acc >> 10);
+        *dst++ = char(acc >> 2);
+    }
+    out.truncate(dst - out.constData());
+    return true;
+}
+
+} // namespace stepvane

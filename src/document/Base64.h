@@ -1,0 +1,15 @@
+// Base64 as the wizard file carries embedded files: 76-character lines on
+// writing, any whitespace ignored on reading.
+#pragma once
+
+#include <QByteArray>
+
+namespace stepvane {
+
+constexpr int kBase64LineLength = 76;
+
+QByteArray encodeBase64Lines(const QByteArray &bytes);
+// False on a character outside the alphabet or a malformed end; out is then empty.
+bool decodeBase64(const QByteArray &text, QByteArray &out);
+
+} // namespace stepvane

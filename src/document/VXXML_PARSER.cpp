@@ -1,0 +1,545 @@
+// The XML cursor on libxml2/libxslt. Attribute lists and the current path are
+// built on demand: walking a freshly loaded tree must not copy every embedded
+// base64 text into QStrings.
+#include "document/VXXML_PARSER.h"
+
+#include "common/DataFiles.h"
+#include "document/Base64.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlsave.h>
+#include <libxslt/transform.h>
+#include <libxslt/xsltInternals.h>
+#include <libxslt/xsltutils.h>
+
+#include <cstring>
+
+namespace stepvane {
+
+namespace {
+
+const xmlChar *X(const char *s)
+{
+    return reinterpret_cast<const xmlChar *>(s);
+}
+
+QString fromXml(const xmlChar *s)
+{
+    return s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString();
+}
+
+QString qualifiedName(const xmlAttr *attr)
+{
+    QString name = fromXml(attr->name);
+    if (attr->ns && attr->ns->prefix)
+        name = fromXml(attr->ns->prefix) + u':' + name;
+    return name;
+}
+
+QString attributeValue(const xmlAttr *attr)
+{
+    xmlChar *v = xmlNodeListGetString(attr->doc, attr->children, 1);
+    const QString out = fromXml(v);
+    xmlFree(v);
+    return out;
+}
+
+// External entities and DTDs are never fetched, whatever a file asks for.
+xmlParserInputPtr refuseExternalEntity(const char *, const char *, xmlParserCtxtPtr)
+{
+    return nullptr;
+}
+
+struct LibxmlSetup {
+    LibxmlSetup()
+    {
+        xmlInitParser();
+        xmlSetExternalEntityLoader(refuseExternalEntity);
+    }
+};
+
+void ensureLibxml()
+{
+    static LibxmlSetup setup;
+}
+
+// Wizard and setup files never carry a document type declaration; refusing
+// one before parsing keeps entity expansion (and its amplification) out.
+bool hasDoctype(const char *data, size_t size)
+{
+    size_t i = 0;
+    // A UTF-8 byte order mark may precede the prolog.
+    if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0)
+        i = 3;
+    while (i < size) {
+        const char c = data[i];
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            ++i;
+            continue;
+        }
+        if (c != '<' || i + 1 >= size)
+            return false;
+        if (data[i + 1] == '?') {
+            const char *end = static_cast<const char *>(memmem(data + i, size - i, "?>", 2));
+            if (!end)
+                return false;
+            i = size_t(end - data) + 2;
+            continue;
+        }
+        if (size - i >= 4 && std::memcmp(data + i, "<!--", 4) == 0) {
+            const char *end = static_cast<const char *>(memmem(data + i, size - i, "-->", 3));
+            if (!end)
+                return false;
+            i = size_t(end - data) + 3;
+            continue;
+        }
+        return data[i + 1] == '!';
+    }
+    return false;
+}
+
+constexpr int kParseOptions =
+    XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+
+// Writes libxml2 output into a QSaveFile so the target is replaced only after
+// everything was written.
+int writeToSaveFile(void *context, const char *buffer, int len)
+{
+    auto *file = static_cast<QSaveFile *>(context);
+    return file->write(buffer, len) == len ? len : -1;
+}
+
+int closeNothing(void *)
+{
+    return 0;
+}
+
+} // namespace
+
+VXXML_PARSER::VXXML_PARSER()
+{
+    ensureLibxml();
+    Reset_Document();
+}
+
+VXXML_PARSER::~VXXML_PARSER()
+{
+    if (m_doc)
+        xmlFreeDoc(m_doc);
+}
+
+void VXXML_PARSER::Reset_Document()
+{
+    if (m_doc)
+        xmlFreeDoc(m_doc);
+    m_doc = xmlNewDoc(X("1.0"));
+    m_root = nullptr;
+    m_current = nullptr;
+    m_foundIndex = -1;
+    m_loaded = false;
+    m_cacheValid = false;
+}
+
+bool VXXML_PARSER::Load_Document(const QString &path)
+{
+    Reset_Document();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("XML Document FAILED to load");
+        return false;
+    }
+    // Mapping avoids a second in-memory copy of large files.
+    const qint64 size = file.size();
+    if (size > 0 && size < (qint64(1) << 31)) {
+        if (uchar *mapped = file.map(0, size)) {
+            const bool ok = Load_Document_From_Memory(
+                QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)));
+            file.unmap(mapped);
+            return ok;
+        }
+    }
+    return Load_Document_From_Memory(file.readAll());
+}
+
+bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
+{
+    Reset_Document();
+    m_error = QStringLiteral("XML Document FAILED to load");
+    if (bytes.isEmpty() || hasDoctype(bytes.constData(), size_t(bytes.size())))
+        return false;
+    xmlDoc *doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
+                                kParseOptions);
+    return finishLoad(doc);
+}
+
+bool VXXML_PARSER::finishLoad(xmlDoc *doc)
+{
+    if (!doc)
+        return false;
+    xmlNode *root = xmlDocGetRootElement(doc);
+    if (!root || doc->intSubset) {
+        xmlFreeDoc(doc);
+        return false;
+    }
+    xmlFreeDoc(m_doc);
+    m_doc = doc;
+    m_root = root;
+    m_error = QStringLiteral("Success");
+    visitLoaded(m_root, 0);
+    setCurrent(m_root);
+    m_loaded = true;
+    return true;
+}
+
+void VXXML_PARSER::visitLoaded(xmlNode *node, int depth)
+{
+    // Iterative over siblings, recursive over depth; the parser bounds depth.
+    for (; node; node = node->next) {
+        setCurrent(node);
+        On_Node_Loaded();
+        if (node->type == XML_ELEMENT_NODE && node->children && depth < 256)
+            visitLoaded(node->children, depth + 1);
+    }
+}
+
+bool VXXML_PARSER::Save_Document(const QString &path)
+{
+    QSaveFile file(path);
+    if (!m_doc || !file.open(QIODevice::WriteOnly))
+        return false;
+    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(writeToSaveFile, closeNothing, &file, nullptr);
+    if (!out)
+        return false;
+    xmlSaveFileTo(out, m_doc, "UTF-8"); // closes the buffer
+    return file.commit();
+}
+
+bool VXXML_PARSER::Save_Transformed(const QString &path)
+{
+    const QString sheetPath =
+        m_styleSheet.isEmpty() ? dataFilePath(QStringLiteral("StyleSheet.xsl")) : m_styleSheet;
+    if (sheetPath.isEmpty() || !m_doc) {
+        m_error = QStringLiteral("StyleSheet.xsl not found");
+        return false;
+    }
+    // Read through QFile: the entity loader refuses every external load,
+    // including libxml2's own opening of a file by name.
+    QFile sheetFile(sheetPath);
+    const QByteArray sheetBytes =
+        sheetFile.open(QIODevice::ReadOnly) ? sheetFile.readAll() : QByteArray();
+    xmlDoc *sheetDoc = sheetBytes.isEmpty()
+                           ? nullptr
+                           : xmlReadMemory(sheetBytes.constData(), int(sheetBytes.size()),
+                                           nullptr, nullptr, XML_PARSE_NONET);
+    xsltStylesheetPtr sheet = sheetDoc ? xsltParseStylesheetDoc(sheetDoc) : nullptr;
+    if (!sheet) {
+        if (sheetDoc)
+            xmlFreeDoc(sheetDoc);
+        m_error = QStringLiteral("StyleSheet.xsl could not be loaded");
+        return false;
+    }
+    bool ok = false;
+    if (xmlDoc *result = xsltApplyStylesheet(sheet, m_doc, nullptr)) {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly)) {
+            xmlOutputBufferPtr out =
+                xmlOutputBufferCreateIO(writeToSaveFile, closeNothing, &file, nullptr);
+            if (out) {
+                const int written = xsltSaveResultTo(out, result, sheet);
+                const int closed = xmlOutputBufferClose(out);
+                ok = written >= 0 && closed >= 0 && file.commit();
+            }
+        }
+        xmlFreeDoc(result);
+    }
+    xsltFreeStylesheet(sheet); // frees sheetDoc too
+    if (!ok)
+        m_error = QStringLiteral("The file could not be written");
+    return ok;
+}
+
+bool VXXML_PARSER::Begin_Root()
+{
+    return Add_Element(QStringLiteral("STEPVANE"));
+}
+
+bool VXXML_PARSER::Add_Element(const QString &name)
+{
+    const QByteArray utf8 = name.toUtf8();
+    if (!m_current && !m_root) {
+        xmlNode *node = xmlNewDocNode(m_doc, nullptr, X(utf8.constData()), nullptr);
+        xmlDocSetRootElement(m_doc, node);
+        m_root = node;
+        setCurrent(node);
+        return true;
+    }
+    if (!m_current || m_current->type != XML_ELEMENT_NODE)
+        return false;
+    xmlNode *node = xmlNewDocNode(m_doc, nullptr, X(utf8.constData()), nullptr);
+    xmlAddChild(m_current, node);
+    setCurrent(node);
+    return true;
+}
+
+bool VXXML_PARSER::Set_Attribute(const QString &name, const QString &value)
+{
+    xmlNode *target = m_current ? m_current : m_root;
+    if (!target || target->type != XML_ELEMENT_NODE)
+        return false;
+    xmlSetProp(target, X(name.toUtf8().constData()), X(value.toUtf8().constData()));
+    setCurrent(m_current);
+    return true;
+}
+
+bool VXXML_PARSER::Find_Attribute(const QString &name)
+{
+    m_foundIndex = -1;
+    if (!m_current)
+        return false;
+    if (m_current->type == XML_TEXT_NODE || m_current->type == XML_CDATA_SECTION_NODE) {
+        const char *pseudo = m_current->type == XML_TEXT_NODE ? "#TEXT#" : "#CDATA#";
+        if (name == QLatin1String(pseudo))
+            m_foundIndex = 0;
+        return m_foundIndex == 0;
+    }
+    if (m_current->type != XML_ELEMENT_NODE)
+        return false;
+    int index = 0;
+    for (xmlAttr *a = m_current->properties; a; a = a->next, ++index) {
+        if (qualifiedName(a) == name) {
+            m_foundIndex = index;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString VXXML_PARSER::Get_Attribute_Value()
+{
+    if (m_foundIndex >= 0 && m_current) {
+        if (m_current->type == XML_TEXT_NODE || m_current->type == XML_CDATA_SECTION_NODE)
+            return fromXml(m_current->content);
+        int index = 0;
+        for (xmlAttr *a = m_current->properties; a; a = a->next, ++index)
+            if (index == m_foundIndex)
+                return attributeValue(a);
+    }
+    m_error = QStringLiteral("VXXML_PARSER::Get_Attribute_Value()  : Can't Retrieve an Attribute");
+    return m_error;
+}
+
+bool VXXML_PARSER::Find_Child(const QString &name)
+{
+    if (!m_current || m_current->type != XML_ELEMENT_NODE)
+        return false;
+    const QByteArray utf8 = name.toUtf8();
+    for (xmlNode *c = m_current->children; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, X(utf8.constData()))) {
+            setCurrent(c);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool VXXML_PARSER::Find_Path(const QString &path)
+{
+    bool any = false;
+    qsizetype start = 0;
+    const qsizetype n = path.size();
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i == n || path.at(i) == u'<' || path.at(i) == u'>') {
+            if (i > start) {
+                if (!Find_Child(path.mid(start, i - start)))
+                    return false;
+                any = true;
+            }
+            start = i + 1;
+        }
+    }
+    return any;
+}
+
+bool VXXML_PARSER::Go_Parent()
+{
+    if (!m_current || m_current == m_root || !m_current->parent ||
+        m_current->parent->type != XML_ELEMENT_NODE)
+        return false;
+    setCurrent(m_current->parent);
+    return true;
+}
+
+bool VXXML_PARSER::Go_Up_To(const QString &name)
+{
+    if (!m_current)
+        return false;
+    const QByteArray utf8 = name.toUtf8();
+    for (xmlNode *p = m_current->parent; p && p->type == XML_ELEMENT_NODE; p = p->parent) {
+        if (xmlStrEqual(p->name, X(utf8.constData()))) {
+            setCurrent(p);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool VXXML_PARSER::Remove_Current()
+{
+    if (!m_current)
+        return false;
+    if (m_current == m_root) {
+        Reset_Document();
+        return true;
+    }
+    xmlNode *parent = m_current->parent;
+    xmlUnlinkNode(m_current);
+    xmlFreeNode(m_current);
+    setCurrent(parent);
+    return true;
+}
+
+bool VXXML_PARSER::Go_Root()
+{
+    if (!m_root)
+        return false;
+    setCurrent(m_root);
+    return true;
+}
+
+bool VXXML_PARSER::Put_File_Base64(const QString &path)
+{
+    if (!m_current || m_current->type != XML_ELEMENT_NODE)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != file.size()) {
+        m_error = QStringLiteral("Exception raised!");
+        return false;
+    }
+    xmlNsPtr ns = xmlSearchNsByHref(m_doc, m_current, X(kBase64TypeNamespace));
+    if (!ns)
+        ns = xmlNewNs(m_current, X(kBase64TypeNamespace), X("dt"));
+    xmlSetNsProp(m_current, ns, X("dt"), X("bin.base64"));
+    const QByteArray text = encodeBase64Lines(bytes);
+    xmlNode *content = xmlNewDocTextLen(m_doc, X(text.constData()), int(text.size()));
+    if (!content) {
+        m_error = QStringLiteral("Exception raised!");
+        return false;
+    }
+    xmlAddChild(m_current, content);
+    setCurrent(m_current);
+    return true;
+}
+
+bool VXXML_PARSER::Get_File_Base64(const QString &path)
+{
+    QByteArray bytes;
+    if (m_current && m_current->type == XML_ELEMENT_NODE) {
+        const xmlChar *type = xmlGetNsProp(m_current, X("dt"), X(kBase64TypeNamespace));
+        const bool typed = type && xmlStrEqual(type, X("bin.base64"));
+        xmlFree(const_cast<xmlChar *>(type));
+        if (typed) {
+            // Text children are read in place: no copy of the whole content.
+            QByteArray joined;
+            const xmlNode *only = m_current->children;
+            if (only && !only->next && only->type == XML_TEXT_NODE && only->content) {
+                const auto *s = reinterpret_cast<const char *>(only->content);
+                joined = QByteArray::fromRawData(s, qsizetype(std::strlen(s)));
+            } else {
+                for (const xmlNode *c = m_current->children; c; c = c->next)
+                    if (c->type == XML_TEXT_NODE && c->content)
+                        joined += reinterpret_cast<const char *>(c->content);
+            }
+            if (!decodeBase64(joined, bytes)) {
+                m_error = QStringLiteral("Exception raised!");
+                return false;
+            }
+        }
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (!bytes.isEmpty() && file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
+}
+
+QString VXXML_PARSER::Current_Name() const
+{
+    return m_current ? fromXml(m_current->name) : QString();
+}
+
+QString VXXML_PARSER::Root_Name() const
+{
+    return m_root ? fromXml(m_root->name) : QString();
+}
+
+void VXXML_PARSER::Set_Current_Node(xmlNode *node)
+{
+    setCurrent(node);
+}
+
+void VXXML_PARSER::setCurrent(xmlNode *node)
+{
+    m_current = node;
+    m_foundIndex = -1;
+    m_cacheValid = false;
+}
+
+void VXXML_PARSER::rebuildCache() const
+{
+    m_attrNames.clear();
+    m_attrValues.clear();
+    m_currentPath.clear();
+    m_cacheValid = true;
+    if (!m_current)
+        return;
+    if (m_current->type == XML_TEXT_NODE || m_current->type == XML_CDATA_SECTION_NODE) {
+        m_attrNames << QString::fromLatin1(m_current->type == XML_TEXT_NODE ? "#TEXT#" : "#CDATA#");
+        m_attrValues << fromXml(m_current->content);
+    } else if (m_current->type == XML_ELEMENT_NODE) {
+        for (xmlAttr *a = m_current->properties; a; a = a->next) {
+            m_attrNames << qualifiedName(a);
+            m_attrValues << attributeValue(a);
+        }
+    }
+    QStringList parts;
+    for (const xmlNode *n = m_current; n && n->type != XML_DOCUMENT_NODE; n = n->parent) {
+        if (n->type == XML_TEXT_NODE)
+            parts.prepend(QStringLiteral("<#TEXT#>"));
+        else if (n->type == XML_CDATA_SECTION_NODE)
+            parts.prepend(QStringLiteral("<#CDATA#>"));
+        else
+            parts.prepend(u'<' + fromXml(n->name) + u'>');
+    }
+    m_currentPath = parts.join(QString());
+}
+
+const QStringList &VXXML_PARSER::Attribute_Names() const
+{
+    if (!m_cacheValid)
+        rebuildCache();
+    return m_attrNames;
+}
+
+const QStringList &VXXML_PARSER::Attribute_Values() const
+{
+    if (!m_cacheValid)
+        rebuildCache();
+    return m_attrValues;
+}
+
+QString VXXML_PARSER::Current_Path() const
+{
+    if (!m_cacheValid)
+        rebuildCache();
+    return m_currentPath;
+}
+
+} // namespace stepvane

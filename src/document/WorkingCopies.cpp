@@ -1,0 +1,107 @@
+// Per-run working folder for attached files.
+#include "document/WorkingCopies.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace stepvane {
+
+WorkingCopies &WorkingCopies::instance()
+{
+    static WorkingCopies copies;
+    return copies;
+}
+
+WorkingCopies::~WorkingCopies()
+{
+    cleanup();
+}
+
+void WorkingCopies::setBaseFolder(const QString &dir)
+{
+    m_base = dir;
+    m_folder.clear();
+    m_created = false;
+    m_keep = true;
+}
+
+QString WorkingCopies::folder()
+{
+    if (!m_folder.isEmpty())
+        return m_folder;
+    if (!m_base.isEmpty()) {
+        if (QDir().mkpath(m_base))
+            m_folder = QFileInfo(m_base).absoluteFilePath();
+        return m_folder;
+    }
+    QTemporaryDir dir(QDir(QDir::tempPath()).filePath(QStringLiteral("stepvane-XXXXXX")));
+    if (!dir.isValid())
+        return QString();
+    dir.setAutoRemove(false);
+    m_folder = dir.path();
+    m_created = true;
+    return m_folder;
+}
+
+QString WorkingCopies::newPathFor(const QString &storedName)
+{
+    const QString name = safeFileName(storedName);
+    const QString base = folder();
+    if (name.isEmpty() || base.isEmpty())
+        return QString();
+    // A numbered subfolder per file keeps the user's file name unchanged.
+    for (int attempts = 0; attempts < 1000; ++attempts) {
+        const QString sub = QDir(base).filePath(QString::number(++m_next));
+        if (QFileInfo::exists(sub))
+            continue;
+        if (!QDir().mkpath(sub))
+            return QString();
+        return QDir(sub).filePath(name);
+    }
+    return QString();
+}
+
+QString WorkingCopies::copyIn(const QString &sourcePath)
+{
+    const QString target = newPathFor(QFileInfo(sourcePath).fileName());
+    if (target.isEmpty() || !QFile::copy(sourcePath, target))
+        return QString();
+    return target;
+}
+
+void WorkingCopies::cleanup()
+{
+    if (m_created && !m_keep && !m_folder.isEmpty())
+        QDir(m_folder).removeRecursively();
+    if (m_created && !m_keep) {
+        m_folder.clear();
+        m_created = false;
+    }
+}
+
+QString safeFileName(const QString &storedName)
+{
+    qsizetype cut = -1;
+    for (qsizetype i = storedName.size() - 1; i >= 0; --i) {
+        const QChar c = storedName.at(i);
+        if (c == u'/' || c == u'\\') {
+            cut = i;
+            break;
+        }
+    }
+    const QString name = storedName.mid(cut + 1);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QString();
+    for (const QChar c : name)
+        if (c.unicode() < 0x20)
+            return QString();
+    if (name.toUtf8().size() > 255)
+        return QString();
+    return name;
+}
+
+} // namespace stepvane

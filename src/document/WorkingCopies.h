@@ -1,0 +1,46 @@
+// Working copies of attached files. Every restored or attached file gets its
+// own subfolder of one per-run working folder, so two attachments that share a
+// file name never overwrite each other. The folder is removed at exit unless
+// the caller asks to keep it.
+#pragma once
+
+#include <QString>
+
+namespace stepvane {
+
+class WorkingCopies {
+public:
+    static WorkingCopies &instance();
+
+    // The per-run folder, created on first use under QDir::tempPath() (or the
+    // base folder set below). Empty when it cannot be created.
+    QString folder();
+    // Files go under this folder instead of a temporary one (kept at exit).
+    void setBaseFolder(const QString &dir);
+    void setKeepOnExit(bool keep) { m_keep = keep; }
+
+    // A fresh, not yet existing path for a file of that stored name; empty when
+    // the name has no safe last component.
+    QString newPathFor(const QString &storedName);
+    // Copies a user's file into a fresh working copy; empty on failure.
+    QString copyIn(const QString &sourcePath);
+
+    // Removes the per-run folder now (unless kept).
+    void cleanup();
+    ~WorkingCopies();
+
+private:
+    WorkingCopies() = default;
+    QString m_folder;
+    QString m_base;
+    bool m_keep = false;
+    bool m_created = false;
+    int m_next = 0;
+};
+
+// The last component of a stored name, taking both "/" and "\" as separators.
+// Empty when that component is empty, "." or "..", or holds a NUL or control
+// character: such a name is never used as a file name.
+QString safeFileName(const QString &storedName);
+
+} // namespace stepvane

@@ -1,0 +1,247 @@
+// The wzd/tuf frame: header, sequence elements, End Option, model and header
+// checks, passwords, and files that must be refused.
+#include "document/NameTables.h"
+#include "document/VX_CAAXML_PARSER.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+class WizardFrame : public ::testing::Test {
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    // Saves the document for a model and returns the file's bytes.
+    QByteArray save(const WizardDocument &doc, int model, const QString &name = "w.wzd")
+    {
+        WizardDocument copy = doc;
+        VX_CAAXML_PARSER parser(&copy, model, &sink);
+        EXPECT_TRUE(parser.Save_Wizard(path(name))) << parser.Error_Text().toStdString();
+        return readAll(path(name));
+    }
+
+    int read(WizardDocument &doc, int model, const QString &file)
+    {
+        VX_CAAXML_PARSER parser(&doc, model, &sink);
+        return parser.Read_Wizard_File(file);
+    }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        EXPECT_TRUE(writeAll(path(name), bytes));
+        return path(name);
+    }
+
+    QTemporaryDir dir;
+    CollectingMessageSink sink;
+};
+
+// A header as the element table gives it, with the given extra header lines.
+QByteArray wizardWithHeader(const QByteArray &model, const QByteArray &extra,
+                            const QByteArray &body = "")
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<STEPVANE><Information>" + model +
+           "<Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>" + extra +
+           "</Information>" + body + "</STEPVANE>";
+}
+
+} // namespace
+
+TEST_F(WizardFrame, EmptyWizardMatchesReferenceAndReadsBack)
+{
+    WizardDocument doc;
+    doc.Title = "Tower <A> & \"B\"";
+    doc.SeqEndOption = 1;
+    const QByteArray bytes = save(doc, 2, "Empty.wzd");
+    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    EXPECT_EQ(normalizedXml(bytes), normalizedXml(readAll(fixture("frame/empty.wzd"))));
+
+    WizardDocument back;
+    ASSERT_EQ(read(back, 2, path("Empty.wzd")), 1);
+    EXPECT_EQ(back, doc);
+}
+
+TEST_F(WizardFrame, SequencesAndEndOptionMatchReference)
+{
+    WizardDocument doc;
+    doc.Title = "Two sequences";
+    doc.appendSequence()->Title = "First";
+    doc.appendSequence()->Title = "Second";
+    doc.setPassword("s3cret");
+    const QByteArray bytes = save(doc, 0, "two.wzd");
+    EXPECT_EQ(normalizedXml(bytes), normalizedXml(readAll(fixture("frame/two_sequences.wzd"))));
+
+    WizardDocument back;
+    ASSERT_EQ(read(back, 0, path("two.wzd")), 1);
+    EXPECT_EQ(back.sequenceCount(), 2);
+    EXPECT_EQ(back.sequence(1)->Title, "Second");
+    EXPECT_EQ(back.SeqEndOption, 2);
+}
+
+TEST_F(WizardFrame, PasswordWrittenExactlyWhenSet)
+{
+    WizardDocument doc;
+    EXPECT_FALSE(save(doc, 1).contains("<PW"));
+    doc.setPassword("pw");
+    ASSERT_TRUE(save(doc, 1).contains("<PW DValue=\"pw\"/>"));
+    VX_CAAXML_PARSER parser(&doc, 1, &sink);
+    ASSERT_TRUE(parser.Load_Document(path("w.wzd")));
+    EXPECT_EQ(parser.Read_Password(), "pw");
+    doc.clearPassword();
+    save(doc, 1);
+    ASSERT_TRUE(parser.Load_Document(path("w.wzd")));
+    EXPECT_EQ(parser.Read_Password(), "");
+}
+
+TEST_F(WizardFrame, FileNameIsLastComponent)
+{
+    WizardDocument doc;
+    VX_CAAXML_PARSER parser(&doc, 0, &sink);
+    parser.Reset_Document();
+    parser.Write_Wizard_Header("C:\\jobs\\site.wzd");
+    ASSERT_TRUE(parser.Go_Root());
+    ASSERT_TRUE(parser.Find_Path("<Information><File_Name>"));
+    ASSERT_TRUE(parser.Find_Attribute("DValue"));
+    EXPECT_EQ(parser.Get_Attribute_Value(), "site.wzd");
+
+    parser.Reset_Document();
+    parser.Write_Wizard_Header("plain.wzd");
+    parser.Go_Root();
+    parser.Find_Path("<Information><File_Name>");
+    parser.Find_Attribute("DValue");
+    EXPECT_EQ(parser.Get_Attribute_Value(), "plain.wzd");
+}
+
+TEST_F(WizardFrame, ModelMismatchIsRefusedWithBothNames)
+{
+    WizardDocument doc;
+    doc.appendSequence();
+    save(doc, 1);
+    WizardDocument back;
+    EXPECT_EQ(read(back, 2, path("w.wzd")), 0);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].id, "IDS_INCORRECT_WZD_FOR_EQP");
+    EXPECT_EQ(sink.messages[0].args, (QStringList{"VX320A", "VX330A"}));
+    EXPECT_EQ(back.sequenceCount(), 0);
+}
+
+TEST_F(WizardFrame, SequenceOfAnotherModelIsRefused)
+{
+    const QString file = writeFile(
+        "mixed.wzd",
+        wizardWithHeader("<InstrumentEQP DValue=\"VX310A\" LValue=\"0\"/>",
+                         "<TestingSequence_Count DValue=\"1\"/><Title DValue=\"t\"/>",
+                         "<TestingSequence_Num0><Information><InstrumentEQP DValue=\"VX340A\" "
+                         "LValue=\"3\"/><Application_Version DValue=\"1.2.1\"/><FW_Version "
+                         "DValue=\"1.064\"/><Task_Steps_Count DValue=\"1\"/><Title DValue=\"s\"/>"
+                         "</Information></TestingSequence_Num0>"));
+    WizardDocument back;
+    EXPECT_EQ(read(back, 0, file), 0);
+    ASSERT_EQ(sink.ids(), QStringList{"IDS_INCORRECT_MEAS_FOR_EQP"});
+    EXPECT_EQ(sink.messages[0].args, (QStringList{"VX340A", "VX310A"}));
+}
+
+TEST_F(WizardFrame, HeaderChecks)
+{
+    const QByteArray model0 = "<InstrumentEQP DValue=\"VX310A\" LValue=\"0\"/>";
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+        int result;
+        QString message;
+        int seqEnd;
+    } cases[] = {
+        {"complete", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/><SeqEndOption DValue=\"1\"/>"), 1, "", 1},
+        {"no SeqEndOption", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/>"), 1, "", 2},
+        {"no title", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/>"), 0, "", 2},
+        {"no count", wizardWithHeader(model0, "<Title DValue=\"x\"/>"), 0, "", 2},
+        {"no model code", wizardWithHeader("<InstrumentEQP DValue=\"VX310A\"/>", "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/>"), 0, "IDS_INCORRECT_WZD_FOR_EQP", 2},
+        {"wrong root", "<?xml version=\"1.0\"?><QRTSetup><Information/></QRTSetup>", 0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count above the limit", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"101\"/><Title DValue=\"x\"/>"), 0, "", 2},
+        {"declared sequence missing", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"1\"/><Title DValue=\"x\"/>"), 0, "", 2},
+        {"truncated", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/>").left(120), 0, "", 2},
+        {"empty file", "", 0, "", 2},
+    };
+    for (const auto &c : cases) {
+        sink.messages.clear();
+        WizardDocument back;
+        back.SeqEndOption = 7;
+        EXPECT_EQ(read(back, 0, writeFile("h.wzd", c.bytes)), c.result) << c.name;
+        EXPECT_EQ(sink.ids().join(','), c.message) << c.name;
+        if (c.result) {
+            EXPECT_EQ(back.SeqEndOption, c.seqEnd) << c.name;
+        }
+    }
+}
+
+TEST_F(WizardFrame, HostileXmlIsRefused)
+{
+    const QByteArray bomb =
+        "<?xml version=\"1.0\"?><!DOCTYPE STEPVANE [<!ENTITY a \"aaaaaaaaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+        "]><STEPVANE><Information><Title DValue=\"&c;\"/></Information></STEPVANE>";
+    const QByteArray external =
+        "<?xml version=\"1.0\"?><!DOCTYPE STEPVANE [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+        "<STEPVANE><Information><Title DValue=\"&x;\"/></Information></STEPVANE>";
+    for (const QByteArray &bytes : {bomb, external}) {
+        VX_CAAXML_PARSER parser(nullptr, 0, &sink);
+        EXPECT_FALSE(parser.Load_Document(writeFile("hostile.wzd", bytes)));
+        EXPECT_EQ(parser.Error_Text(), "XML Document FAILED to load");
+    }
+}
+
+TEST_F(WizardFrame, ReadFileModel)
+{
+    WizardDocument doc;
+    doc.appendSequence();
+    save(doc, 3);
+    VX_CAAXML_PARSER parser(&doc, 0, &sink);
+    EXPECT_EQ(parser.Read_File_Model(path("w.wzd")), 3);
+    EXPECT_FALSE(parser.Go_Root()) << "the parser is reset afterwards";
+    ASSERT_TRUE(parser.Save_Testing_Unit(0, path("u.tuf")));
+    EXPECT_EQ(parser.Read_File_Model(path("u.tuf")), 0);
+    EXPECT_EQ(parser.Read_File_Model(path("missing.wzd")), kUnknownModel);
+    EXPECT_EQ(parser.Read_File_Model(writeFile("x.wzd", "<STEPVANE/>")), kUnknownModel);
+}
+
+TEST_F(WizardFrame, TestingUnitIsNumberedZeroAndImportsAsLastSequence)
+{
+    WizardDocument doc;
+    for (const char *t : {"a", "b", "c"})
+        doc.appendSequence()->Title = t;
+    doc.SeqEndOption = 1;
+    VX_CAAXML_PARSER parser(&doc, 2, &sink);
+    ASSERT_TRUE(parser.Save_Testing_Unit(2, path("third.tuf")));
+    EXPECT_FALSE(parser.Save_Testing_Unit(3, path("none.tuf")));
+    EXPECT_FALSE(QFile::exists(path("none.tuf")));
+    EXPECT_EQ(normalizedXml(readAll(path("third.tuf"))),
+              normalizedXml(readAll(fixture("frame/unit.tuf"))));
+
+    WizardDocument target;
+    target.appendSequence()->Title = "existing";
+    VX_CAAXML_PARSER importer(&target, 2, &sink);
+    ASSERT_EQ(importer.Read_Testing_Unit_File(path("third.tuf")), 1);
+    ASSERT_EQ(target.sequenceCount(), 2);
+    EXPECT_EQ(target.sequence(1)->Title, "c");
+
+    VX_CAAXML_PARSER otherModel(&target, 1, &sink);
+    EXPECT_EQ(otherModel.Read_Testing_Unit_File(path("third.tuf")), 0);
+    EXPECT_EQ(target.sequenceCount(), 2) << "a refused unit adds nothing";
+}
+
+TEST_F(WizardFrame, SaveNeverDestroysThePreviousFile)
+{
+    WizardDocument doc;
+    doc.Title = "kept";
+    const QByteArray before = save(doc, 0, "keep.wzd");
+    VX_CAAXML_PARSER parser(&doc, 0, &sink);
+    parser.Set_Style_Sheet_Path(path("no-such-sheet.xsl"));
+    doc.Title = "lost";
+    EXPECT_FALSE(parser.Save_Wizard(path("keep.wzd")));
+    EXPECT_EQ(readAll(path("keep.wzd")), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left";
+}
