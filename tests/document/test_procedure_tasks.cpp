@@ -5,11 +5,9 @@
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
+#include "support/TestFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,20 +20,10 @@ using namespace stepvane;
 
 namespace {
 
-const QString kFixtures = QStringLiteral(STEPVANE_FIXTURES_DIR "/procedure");
+const QString kFixtures = test::fixture(QStringLiteral("procedure"));
 constexpr int kModel = 2;
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
+QByteArray fileBytes(const QString &path) { return test::readAll(path); }
 
 // ---- XML inspection with libxml2 directly, independent of the parser under test.
 
@@ -48,52 +36,7 @@ XmlDocPtr parseXml(const QByteArray &bytes)
                      xmlFreeDoc);
 }
 
-QString xmlText(const xmlChar *s) { return s ? QString::fromUtf8(reinterpret_cast<const char *>(s)) : QString(); }
-
-QString qualifiedName(const xmlNode *node, const xmlNs *ns)
-{
-    const QString local = xmlText(node->name);
-    return ns && ns->prefix ? xmlText(ns->prefix) + u':' + local : local;
-}
-
-// One line per element: its name, namespace declarations and attributes in
-// document order. Whitespace between elements is layout and is dropped; inside
-// text (base64) it is line wrapping and is removed.
-void canonicalise(const xmlNode *node, int depth, QStringList &out)
-{
-    for (; node; node = node->next) {
-        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
-            QString text = xmlText(node->content);
-            text.remove(QRegularExpression(QStringLiteral("\\s")));
-            if (!text.isEmpty())
-                out << QString(depth * 2, u' ') + QStringLiteral("#text ") + text;
-            continue;
-        }
-        if (node->type != XML_ELEMENT_NODE)
-            continue;
-        QString line = QString(depth * 2, u' ') + qualifiedName(node, node->ns);
-        for (const xmlNs *ns = node->nsDef; ns; ns = ns->next)
-            line += QStringLiteral(" xmlns:%1=\"%2\"").arg(xmlText(ns->prefix), xmlText(ns->href));
-        for (const xmlAttr *a = node->properties; a; a = a->next) {
-            xmlChar *v = xmlNodeListGetString(node->doc, a->children, 1);
-            line += QStringLiteral(" %1=\"%2\"").arg(qualifiedName(reinterpret_cast<const xmlNode *>(a), a->ns),
-                                                      xmlText(v));
-            xmlFree(v);
-        }
-        out << line;
-        canonicalise(node->children, depth + 1, out);
-    }
-}
-
-QString canonicalXml(const QByteArray &bytes)
-{
-    XmlDocPtr doc = parseXml(bytes);
-    if (!doc)
-        return QStringLiteral("<not well-formed>");
-    QStringList lines{QStringLiteral("version=%1 encoding=%2").arg(xmlText(doc->version), xmlText(doc->encoding))};
-    canonicalise(xmlDocGetRootElement(doc.get()), 0, lines);
-    return lines.join(u'\n');
-}
+QString xmlText(const xmlChar *s) { return QString::fromUtf8(reinterpret_cast<const char *>(s)); }
 
 const xmlNode *findPath(const xmlDoc *doc, const QString &path)
 {
@@ -363,7 +306,7 @@ protected:
             "<Task_Step_Num0><Task_Step_Name DValue=\"%1\"/>%2</Task_Step_Num0>"
             "</TestingSequence_Num0></STEPVANE>").arg(name, body);
         const QString file = path(QStringLiteral("hand.wzd"));
-        EXPECT_TRUE(writeFile(file, text.toUtf8()));
+        EXPECT_TRUE(test::writeAll(file, text.toUtf8()));
         WizardDocument doc;
         EXPECT_EQ(read(doc, file), 1);
         if (doc.sequenceCount() != 1 || doc.sequence(0)->stepCount() != 1)
@@ -413,7 +356,9 @@ TEST_F(ProcedureFile, WriterReproducesTheReferenceFiles)
         ASSERT_TRUE(save(doc, out));
         QString reference = QString::fromUtf8(fileBytes(kFixtures + u'/' + QLatin1String(c.file)));
         reference.replace(QStringLiteral("@DIR@"), kFixtures.toHtmlEscaped());
-        EXPECT_EQ(canonicalXml(fileBytes(out)).toStdString(), canonicalXml(reference.toUtf8()).toStdString());
+        const QByteArray written = test::normalizedXml(fileBytes(out));
+        ASSERT_FALSE(written.isEmpty());
+        EXPECT_EQ(written.toStdString(), test::normalizedXml(reference.toUtf8()).toStdString());
     }
     EXPECT_TRUE(m_sink.messages.empty()) << qPrintable(m_sink.texts().join(u'\n'));
 }
