@@ -23,8 +23,6 @@ namespace {
 const QString kFixtures = test::fixture(QStringLiteral("procedure"));
 constexpr int kModel = 2;
 
-QByteArray fileBytes(const QString &path) { return test::readAll(path); }
-
 // ---- XML inspection with libxml2 directly, independent of the parser under test.
 
 using XmlDocPtr = std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)>;
@@ -53,7 +51,7 @@ const xmlNode *findPath(const xmlDoc *doc, const QString &path)
 // "name=value" for each attribute of the element at path, in document order.
 QStringList attributesAt(const QString &file, const QString &path)
 {
-    XmlDocPtr doc = parseXml(fileBytes(file));
+    XmlDocPtr doc = parseXml(test::readAll(file));
     const xmlNode *node = doc ? findPath(doc.get(), path) : nullptr;
     if (!node)
         return {QStringLiteral("<missing %1>").arg(path)};
@@ -68,7 +66,7 @@ QStringList attributesAt(const QString &file, const QString &path)
 
 QStringList childNames(const QString &file, const QString &path)
 {
-    XmlDocPtr doc = parseXml(fileBytes(file));
+    XmlDocPtr doc = parseXml(test::readAll(file));
     const xmlNode *node = doc ? findPath(doc.get(), path) : nullptr;
     QStringList out;
     for (const xmlNode *c = node ? node->children : nullptr; c; c = c->next)
@@ -254,7 +252,7 @@ void checkAndClearAttachments(WizardDocument &doc, const QString &sourceDir)
         if (size > 0) {
             EXPECT_EQ(QFileInfo(path).fileName(), name);
             EXPECT_TRUE(path.startsWith(WorkingCopies::instance().folder())) << qPrintable(path);
-            EXPECT_EQ(fileBytes(path), fileBytes(sourceDir + u'/' + name)) << qPrintable(name);
+            EXPECT_EQ(test::readAll(path), test::readAll(sourceDir + u'/' + name)) << qPrintable(name);
         }
         path.clear();
     });
@@ -354,9 +352,9 @@ TEST_F(ProcedureFile, WriterReproducesTheReferenceFiles)
         c.build(doc, kFixtures);
         const QString out = path(QLatin1String(c.file));
         ASSERT_TRUE(save(doc, out));
-        QString reference = QString::fromUtf8(fileBytes(kFixtures + u'/' + QLatin1String(c.file)));
+        QString reference = QString::fromUtf8(test::readAll(kFixtures + u'/' + QLatin1String(c.file)));
         reference.replace(QStringLiteral("@DIR@"), kFixtures.toHtmlEscaped());
-        const QByteArray written = test::normalizedXml(fileBytes(out));
+        const QByteArray written = test::normalizedXml(test::readAll(out));
         ASSERT_FALSE(written.isEmpty());
         EXPECT_EQ(written.toStdString(), test::normalizedXml(reference.toUtf8()).toStdString());
     }
@@ -554,7 +552,7 @@ TEST_F(ProcedureFile, LoadKeepsOnlyTheFileNameOfTheStoredPath)
         ASSERT_TRUE(load);
         EXPECT_EQ(QFileInfo(load->SetupfileName).fileName(), QLatin1String(name));
         EXPECT_TRUE(load->SetupfileName.startsWith(WorkingCopies::instance().folder()));
-        EXPECT_EQ(fileBytes(load->SetupfileName), content);
+        EXPECT_EQ(test::readAll(load->SetupfileName), content);
         EXPECT_EQ(load->SetupfileSize, 12u);
     }
     // A factory preset carries no file, whatever a foreign writer put beside it.
