@@ -77,10 +77,10 @@ void printOut(const QString &text)
         std::fputc('\n', stdout);
 }
 
-int usageError(const CliCommand &command, const QString &error)
+int usageError(const QString &synopsis, const QString &error)
 {
-    printError(QStringLiteral("stepvane-cli %1: %2").arg(command.name, error));
-    printError(QStringLiteral("usage: stepvane-cli %1").arg(command.synopsis));
+    printError(QStringLiteral("stepvane-cli: %1").arg(error));
+    printError(QStringLiteral("usage: stepvane-cli %1").arg(synopsis));
     return kExitUsage;
 }
 

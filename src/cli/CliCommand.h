@@ -55,7 +55,7 @@ private:
 // Writes a line to stderr (UTF-8).
 void printError(const QString &text);
 void printOut(const QString &text);
-// Prints "usage: stepvane-cli <synopsis>" and the error to stderr; returns kExitUsage.
-int usageError(const CliCommand &command, const QString &error);
+// Prints the error and "usage: stepvane-cli <synopsis>" to stderr; returns kExitUsage.
+int usageError(const QString &synopsis, const QString &error);
 
 } // namespace stepvane::cli

@@ -1,0 +1,77 @@
+// Wizard opening shared by the CLI commands.
+#include "cli/CliWizard.h"
+
+#include "document/NameTables.h"
+#include "document/VX_CAAXML_PARSER.h"
+#include "instrument_files/LanguageInfo.h"
+
+#include <QFileInfo>
+
+namespace stepvane::cli {
+
+bool isTestingUnitPath(const QString &path)
+{
+    return path.endsWith(QLatin1String(".tuf"), Qt::CaseInsensitive);
+}
+
+OpenedWizard openWizardFile(const QString &path, int modelOption, const QString &password,
+                            bool passwordGiven, WizardDocument &doc)
+{
+    OpenedWizard result;
+    doc.clear();
+    if (!QFileInfo(path).isFile()) {
+        result.error = QStringLiteral("%1: no such file").arg(path);
+        return result;
+    }
+    result.testingUnit = isTestingUnitPath(path);
+    CollectingMessageSink sink;
+    VX_CAAXML_PARSER parser(&doc, 0, &sink);
+    if (modelOption >= 0) {
+        result.model = modelOption;
+    } else {
+        const int fileModel = parser.Read_File_Model(path);
+        result.model = fileModel >= 0 && fileModel < kModelCount ? fileModel : 0;
+    }
+    parser.Set_Model(result.model);
+
+    QString stored;
+    if (!result.testingUnit) {
+        if (!parser.Load_Document(path)) {
+            result.error = QStringLiteral("%1: %2").arg(path, parser.Error_Text());
+            return result;
+        }
+        stored = parser.Read_Password();
+        if (!stored.isEmpty() && (!passwordGiven || password != stored)) {
+            result.error = GetMessageText(QStringLiteral("IDS_INCORRECT_PW")).trimmed();
+            return result;
+        }
+    }
+
+    const int ok = result.testingUnit ? parser.Read_Testing_Unit_File(path)
+                                      : parser.Read_Wizard_File(path);
+    QStringList failures;
+    for (const Message &m : sink.messages) {
+        const QString text = m.text().trimmed();
+        if (m.icon == MessageIcon::Warning)
+            result.warnings << text;
+        else
+            failures << text;
+    }
+    if (!ok) {
+        if (failures.isEmpty())
+            failures << (parser.Error_Text() == QLatin1String("XML Document FAILED to load")
+                             ? QStringLiteral("%1: XML Document FAILED to load").arg(path)
+                             : QStringLiteral("%1: not a valid %2 file")
+                                   .arg(path, result.testingUnit ? "testing unit" : "wizard"));
+        result.error = failures.join(u'\n');
+        doc.clear();
+        return result;
+    }
+    // The reader leaves the password to the caller, as the editor's open does.
+    if (!stored.isEmpty())
+        doc.setPassword(stored);
+    result.ok = true;
+    return result;
+}
+
+} // namespace stepvane::cli

@@ -1,0 +1,28 @@
+// Opening a wizard or testing unit file for the CLI commands the way the
+// editor opens one: the model from the file (or --model), the password check,
+// then the reader.
+#pragma once
+
+#include "document/WizardDocument.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace stepvane::cli {
+
+struct OpenedWizard {
+    bool ok = false;
+    QString error;    // the message to print when !ok
+    QStringList warnings; // messages of a read that went on (attachments)
+    int model = 0;
+    bool testingUnit = false;
+};
+
+// modelOption < 0 takes the model from the file (an unknown model counts as 0).
+// password is compared with the file's when the file carries one.
+OpenedWizard openWizardFile(const QString &path, int modelOption, const QString &password,
+                            bool passwordGiven, WizardDocument &doc);
+
+bool isTestingUnitPath(const QString &path);
+
+} // namespace stepvane::cli

@@ -1,0 +1,388 @@
+// JSON form of the wizard. One field list per record serves both directions,
+// so dump and build can never disagree on a key.
+#include "cli/WizardJson.h"
+
+#include "document/NameTables.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QJsonArray>
+
+namespace stepvane::cli {
+
+namespace {
+
+using Images = std::vector<AttachedImage>;
+using Markers = std::vector<MarkerSetting>;
+
+// A logo is an AttachedImage written without its comment.
+struct Logo {
+    AttachedImage &image;
+};
+
+// Visits every field of a record with its JSON key. The same list drives
+// writing and reading.
+template <typename F> void fields(SaveTask &r, F &&f)
+{
+    f("SaveMode", r.SaveMode); f("Storage", r.Storage); f("Trace_Check", r.Trace_Check);
+    f("Report_Check", r.Report_Check); f("Screen_Check", r.Screen_Check);
+    f("Trace_Format", r.Trace_Format); f("Report_Format", r.Report_Format);
+    f("ColorInversion", r.ColorInversion); f("MarkerReadings", r.MarkerReadings);
+    f("BaseFileName", r.BaseFileName); f("BaseFolderName", r.BaseFolderName);
+    f("Description", r.Description); f("Result_Prev", r.Result_Prev);
+    f("Company_Name", r.Company_Name); f("Address_Name", r.Address_Name);
+    f("logo", Logo{r.logo}); f("Company_Check", r.Company_Check); f("Address_Check", r.Address_Check);
+    f("Engineer_Name", r.Engineer_Name); f("TestPurpose_Name", r.TestPurpose_Name);
+    f("Site_Information_Name", r.Site_Information_Name); f("Result_Name", r.Result_Name);
+    f("Remark_Name", r.Remark_Name); f("Engineer_Check", r.Engineer_Check);
+    f("TestPurpose_Check", r.TestPurpose_Check); f("Site_Information_Check", r.Site_Information_Check);
+    f("Result_Check", r.Result_Check); f("Remark_Check", r.Remark_Check);
+    f("Technology", r.Technology); f("WorkFolder", r.WorkFolder); f("WorkOrderID", r.WorkOrderID);
+    f("Site-ID", r.Site_ID); f("Sector", r.Sector); f("Test_Type", r.Test_Type);
+    f("Termination", r.Termination);
+}
+template <typename F> void fields(PromptTask &r, F &&f)
+{
+    f("Manual_operation", r.Manual_operation); f("Description", r.Description);
+    f("images", r.images); f("Move_forward_Mode", r.Move_forward_Mode); f("DelayTime", r.DelayTime);
+}
+template <typename F> void fields(ReportTask &r, F &&f)
+{
+    f("SaveMode", r.SaveMode); f("Description", r.Description); f("BaseFolderName", r.BaseFolderName);
+    f("BaseFileName", r.BaseFileName); f("Filetype", r.Filetype); f("Company_Name", r.Company_Name);
+    f("Address_Name", r.Address_Name); f("logo", Logo{r.logo}); f("Company_Check", r.Company_Check);
+    f("Address_Check", r.Address_Check); f("Engineer_Name", r.Engineer_Name);
+    f("TestPurpose_Name", r.TestPurpose_Name); f("Site_Information_Name", r.Site_Information_Name);
+    f("Result_Name", r.Result_Name); f("Remark_Name", r.Remark_Name);
+    f("Engineer_Check", r.Engineer_Check); f("TestPurpose_Check", r.TestPurpose_Check);
+    f("Site_Information_Check", r.Site_Information_Check); f("Result_Check", r.Result_Check);
+    f("Remark_Check", r.Remark_Check); f("Technology", r.Technology); f("Workfolder", r.Workfolder);
+    f("WorkorderID", r.WorkorderID); f("Site-ID", r.Site_ID); f("Sector", r.Sector);
+    f("Test_type", r.Test_type); f("Termination", r.Termination);
+}
+template <typename F> void fields(LoadTask &r, F &&f)
+{
+    f("Mode", r.Mode); f("Description", r.Description); f("SetupfileName", r.SetupfileName);
+    f("Setup_Info", r.Setup_Info); f("SetupfileSize", r.SetupfileSize); f("SetupFormat", r.SetupFormat);
+}
+template <typename F> void fields(CalibrationTask &r, F &&f) { f("Description", r.Description); }
+template <typename F> void fields(HoldTask &r, F &&f) { f("Description", r.Description); }
+template <typename F> void fields(AutoScaleTask &r, F &&f) { f("Description", r.Description); }
+template <typename F> void fields(MeasureModeTask &r, F &&f)
+{
+    f("Description", r.Description); f("Measurement", r.Measurement);
+}
+template <typename F> void fields(FrequencyDistanceTask &r, F &&f)
+{
+    f("Description", r.Description); f("Start_Frequency", r.Start_Frequency);
+    f("Stop_Frequency", r.Stop_Frequency); f("Center_Frequency", r.Center_Frequency);
+    f("Span", r.Span); f("Start_Distance", r.Start_Distance); f("Stop_Distance", r.Stop_Distance);
+    f("Units", r.Units); f("Alt_DTF_Band_Check", r.Alt_DTF_Band_Check);
+    f("Start_Frequency_Check", r.Start_Frequency_Check); f("Stop_Frequency_Check", r.Stop_Frequency_Check);
+    f("Start_Distance_Check", r.Start_Distance_Check); f("Stop_Distance_Check", r.Stop_Distance_Check);
+}
+template <typename F> void fields(AmplitudeTask &r, F &&f)
+{
+    f("Description", r.Description); f("Top", r.Top); f("Bottom", r.Bottom);
+}
+template <typename F> void fields(GeneralTask &r, F &&f)
+{
+    f("Description", r.Description); f("Interference_Rejection", r.Interference_Rejection);
+    f("OutputPower", r.OutputPower); f("Average", r.Average);
+}
+template <typename F> void fields(DataPointTask &r, F &&f) { f("Description", r.Description); f("Param", r.Param); }
+template <typename F> void fields(WindowingTask &r, F &&f) { f("Description", r.Description); f("Param", r.Param); }
+template <typename F> void fields(DtfTask &r, F &&f)
+{
+    f("Description", r.Description); f("Mode", r.Mode); f("Propagation_Velocity", r.Propagation_Velocity);
+    f("Cable_Loss", r.Cable_Loss); f("Cable_Name", r.Cable_Name); f("Units", r.Units);
+}
+template <typename F> void fields(RfPowerTask &r, F &&f)
+{
+    f("Description", r.Description); f("Frequency", r.Frequency); f("External_offset", r.External_offset);
+    f("Limit_Mode", r.Limit_Mode); f("Display_Mode", r.Display_Mode); f("RF_Model", r.RF_Model);
+    f("Limit_Minimum", r.Limit_Minimum); f("Limit_Maximum", r.Limit_Maximum);
+    f("Display_Minimum", r.Display_Minimum); f("Display_Maximum", r.Display_Maximum);
+}
+template <typename F> void fields(OpticalPowerTask &r, F &&f)
+{
+    f("Description", r.Description); f("Wavelength_Mode", r.Wavelength_Mode);
+    f("Wavelength_Param", r.Wavelength_Param); f("Wavelength_Param_LValue", r.Wavelength_Param_LValue);
+    f("Threshold_On_Off", r.Threshold_On_Off); f("Threshold_Param", r.Threshold_Param);
+}
+template <typename F> void fields(FiberTask &r, F &&f)
+{
+    f("Description", r.Description); f("Profile", r.Profile); f("Tip", r.Tip);
+}
+template <typename F> void fields(BiasTeeTask &r, F &&f)
+{
+    f("Description", r.Description); f("Mode", r.Mode); f("Voltage_On_Off", r.Voltage_On_Off);
+    f("Voltage_Param", r.Voltage_Param);
+}
+template <typename F> void fields(MarkerPeakTask &r, F &&f)
+{
+    f("Description", r.Description); f("markers", r.markers); f("Condition_Check", r.Condition_Check);
+    f("MarkerName", r.MarkerName); f("Equality_sign", r.Equality_sign); f("Axis", r.Axis);
+    f("Threshold_Fail", r.Threshold_Fail); f("images", r.images); f("Search_between", r.Search_between);
+    f("M1toM2_M5", r.M1toM2_M5); f("M3toM4_M6", r.M3toM4_M6);
+}
+template <typename F> void fields(LimitTask &r, F &&f)
+{
+    f("Description", r.Description); f("SelectMode", r.SelectMode); f("Pass_Fail", r.Pass_Fail);
+    f("Move_Limit", r.Move_Limit); f("Param", r.Param); f("Limit_Line_On_Off", r.Limit_Line_On_Off);
+    f("Warning_On_Off", r.Warning_On_Off); f("MSLfileName", r.MSLfileName);
+    f("TransMSLfileName", r.TransMSLfileName); f("MSLfileSize", r.MSLfileSize);
+    f("Condition_Check", r.Condition_Check); f("images", r.images);
+}
+template <typename F> void fields(ZoomZonesTask &r, F &&f)
+{
+    f("Description", r.Description); f("Zone1_Start_Frequency", r.Zone1_Start_Frequency);
+    f("Zone2_Start_Frequency", r.Zone2_Start_Frequency); f("Zone3_Start_Frequency", r.Zone3_Start_Frequency);
+    f("Zone1_Stop_Frequency", r.Zone1_Stop_Frequency); f("Zone2_Stop_Frequency", r.Zone2_Stop_Frequency);
+    f("Zone3_Stop_Frequency", r.Zone3_Stop_Frequency); f("Zone1_Check", r.Zone1_Check);
+    f("Zone2_Check", r.Zone2_Check); f("Zone3_Check", r.Zone3_Check);
+    f("Peak_Valley_Search", r.Peak_Valley_Search);
+}
+
+template <typename F> void imageFields(AttachedImage &i, bool withComment, F &&f)
+{
+    if (withComment)
+        f("Comment", i.Comment);
+    f("ImageName", i.ImageName); f("TransImageName", i.TransImageName);
+    f("Image_filesize", i.Image_filesize); f("ImageWidth", i.ImageWidth); f("ImageHeight", i.ImageHeight);
+}
+
+template <typename F> void markerFields(MarkerSetting &m, F &&f)
+{
+    f("Name", m.Name); f("Type", m.Type); f("On_Off", m.On_Off); f("Search_mode", m.Search_mode);
+    f("X_Value", m.X_Value);
+}
+
+// ---------------------------------------------------------------- to JSON
+
+struct Writer {
+    QJsonObject &out;
+    void operator()(const char *key, const QString &v) { out.insert(key, v); }
+    void operator()(const char *key, int v) { out.insert(key, v); }
+    void operator()(const char *key, quint32 v) { out.insert(key, qint64(v)); }
+    void operator()(const char *key, double v) { out.insert(key, v); }
+    void operator()(const char *key, Logo logo) { out.insert(key, image(logo.image, false)); }
+    void operator()(const char *key, Images &list)
+    {
+        QJsonArray a;
+        for (auto &i : list)
+            a.append(image(i, true));
+        out.insert(key, a);
+    }
+    void operator()(const char *key, Markers &list)
+    {
+        QJsonArray a;
+        for (auto &m : list) {
+            QJsonObject o;
+            markerFields(m, Writer{o});
+            a.append(o);
+        }
+        out.insert(key, a);
+    }
+    static QJsonObject image(AttachedImage &i, bool withComment)
+    {
+        QJsonObject o;
+        imageFields(i, withComment, Writer{o});
+        return o;
+    }
+};
+
+// ---------------------------------------------------------------- from JSON
+
+struct Reader {
+    const QJsonObject &in;
+    const QString &baseDir;
+    QString &error;
+
+    bool want(const char *key, QJsonValue::Type type) const
+    {
+        if (!in.contains(key))
+            return false;
+        if (in.value(key).type() != type) {
+            error = QStringLiteral("\"%1\" has the wrong type").arg(key);
+            return false;
+        }
+        return true;
+    }
+    void operator()(const char *key, QString &v)
+    {
+        if (want(key, QJsonValue::String))
+            v = in.value(key).toString();
+    }
+    void operator()(const char *key, int &v)
+    {
+        if (want(key, QJsonValue::Double))
+            v = in.value(key).toInt();
+    }
+    void operator()(const char *key, quint32 &v)
+    {
+        if (want(key, QJsonValue::Double))
+            v = quint32(in.value(key).toInteger());
+    }
+    void operator()(const char *key, double &v)
+    {
+        if (want(key, QJsonValue::Double))
+            v = in.value(key).toDouble();
+    }
+    void operator()(const char *key, Logo logo)
+    {
+        if (want(key, QJsonValue::Object))
+            readImage(in.value(key).toObject(), logo.image, false);
+    }
+    void operator()(const char *key, Images &list)
+    {
+        if (!want(key, QJsonValue::Array))
+            return;
+        const QJsonArray a = in.value(key).toArray();
+        const bool fixedSlots = list.size() == size_t(kPromptImageSlots);
+        if (fixedSlots && a.size() > kPromptImageSlots) {
+            error = QStringLiteral("a prompt has at most %1 pictures").arg(kPromptImageSlots);
+            return;
+        }
+        if (!fixedSlots)
+            list.assign(size_t(a.size()), AttachedImage{});
+        for (qsizetype i = 0; i < a.size(); ++i)
+            readImage(a.at(i).toObject(), list[size_t(i)], true);
+    }
+    void operator()(const char *key, Markers &list)
+    {
+        if (!want(key, QJsonValue::Array))
+            return;
+        const QJsonArray a = in.value(key).toArray();
+        if (a.size() > kMarkerCount) {
+            error = QStringLiteral("a marker step has %1 markers").arg(kMarkerCount);
+            return;
+        }
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            const QJsonObject o = a.at(i).toObject();
+            markerFields(list[size_t(i)], Reader{o, baseDir, error});
+        }
+    }
+    void readImage(const QJsonObject &o, AttachedImage &image, bool withComment)
+    {
+        imageFields(image, withComment, Reader{o, baseDir, error});
+        if (image.TransImageName.isEmpty())
+            return;
+        image.TransImageName = resolve(image.TransImageName);
+        const QFileInfo file(image.TransImageName);
+        if (!o.contains("Image_filesize") && file.isFile())
+            image.Image_filesize = quint32(file.size());
+        if ((!o.contains("ImageWidth") || !o.contains("ImageHeight")) && file.isFile()) {
+            const QSize size = QImageReader(image.TransImageName).size();
+            if (!o.contains("ImageWidth") && size.isValid())
+                image.ImageWidth = size.width();
+            if (!o.contains("ImageHeight") && size.isValid())
+                image.ImageHeight = size.height();
+        }
+    }
+    QString resolve(const QString &path) const
+    {
+        return QDir::isAbsolutePath(path) ? path : QDir(baseDir).absoluteFilePath(path);
+    }
+};
+
+// Attachments other than pictures: a relative path and a missing size.
+void completeFile(const QJsonObject &in, const Reader &reader, const char *sizeKey, QString &path,
+                  quint32 &size)
+{
+    if (path.isEmpty())
+        return;
+    path = reader.resolve(path);
+    if (!in.contains(sizeKey) && QFileInfo(path).isFile())
+        size = quint32(QFileInfo(path).size());
+}
+
+} // namespace
+
+QJsonObject wizardToJson(const WizardDocument &doc, int model)
+{
+    QJsonObject root;
+    root.insert("model", model);
+    root.insert("Title", doc.Title);
+    if (doc.PasswordSet)
+        root.insert("PW", doc.PW);
+    root.insert("SeqEndOption", doc.SeqEndOption);
+    QJsonArray sequences;
+    for (const auto &seq : doc.sequences) {
+        QJsonObject s;
+        s.insert("Title", seq->Title);
+        QJsonArray steps;
+        for (const auto &step : seq->steps) {
+            QJsonObject st;
+            st.insert("kind", int(step->kind()));
+            st.insert("name", taskStoredName(step->kind()));
+            QJsonObject record;
+            TaskRecord copy = step->record; // the field lists take non-const records
+            std::visit([&](auto &r) { fields(r, Writer{record}); }, copy);
+            st.insert("record", record);
+            steps.append(st);
+        }
+        s.insert("steps", steps);
+        sequences.append(s);
+    }
+    root.insert("sequences", sequences);
+    return root;
+}
+
+JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir,
+                               WizardDocument &doc)
+{
+    JsonBuildResult result;
+    doc.clear();
+    result.model = json.value("model").toInt(0);
+    if (result.model < 0 || result.model > 3) {
+        result.error = QStringLiteral("\"model\" must be 0 to 3");
+        return result;
+    }
+    doc.Title = json.value("Title").toString();
+    if (json.contains("PW"))
+        doc.setPassword(json.value("PW").toString());
+    doc.SeqEndOption = json.value("SeqEndOption").toInt(2);
+    const QJsonArray sequences = json.value("sequences").toArray();
+    if (sequences.size() > kMaxSequences) {
+        result.error = QStringLiteral("a wizard holds at most %1 sequences").arg(kMaxSequences);
+        return result;
+    }
+    for (qsizetype si = 0; si < sequences.size(); ++si) {
+        const QJsonObject s = sequences.at(si).toObject();
+        TestingSequence *seq = doc.appendSequence();
+        seq->Title = s.value("Title").toString();
+        const QJsonArray steps = s.value("steps").toArray();
+        if (steps.size() > kMaxSteps) {
+            result.error = QStringLiteral("sequence %1 has more than %2 steps").arg(si).arg(kMaxSteps);
+            return result;
+        }
+        for (qsizetype ti = 0; ti < steps.size(); ++ti) {
+            const QJsonObject st = steps.at(ti).toObject();
+            const TaskKind kind = st.contains("kind") ? TaskKind(st.value("kind").toInt())
+                                                      : kindFromStoredName(st.value("name").toString());
+            if (!isStorableKind(kind)) {
+                result.error = QStringLiteral("sequence %1 step %2: unknown task kind").arg(si).arg(ti);
+                return result;
+            }
+            TaskRecord record = makeDefaultRecord(kind, result.model, kDistanceMeter);
+            const QJsonObject in = st.value("record").toObject();
+            Reader reader{in, baseDir, result.error};
+            std::visit([&](auto &r) { fields(r, reader); }, record);
+            if (auto *limit = std::get_if<LimitTask>(&record))
+                completeFile(in, reader, "MSLfileSize", limit->TransMSLfileName, limit->MSLfileSize);
+            if (auto *load = std::get_if<LoadTask>(&record))
+                completeFile(in, reader, "SetupfileSize", load->SetupfileName, load->SetupfileSize);
+            if (!result.error.isEmpty()) {
+                result.error = QStringLiteral("sequence %1 step %2: %3").arg(si).arg(ti).arg(result.error);
+                return result;
+            }
+            seq->insertStep(-1, std::move(record));
+        }
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace stepvane::cli

@@ -1,0 +1,28 @@
+// The wizard as JSON, for `dump` (document to JSON) and `build` (JSON to
+// document). Record keys are the record field names; lists are "images",
+// "markers" and "logo".
+#pragma once
+
+#include "document/WizardDocument.h"
+
+#include <QJsonObject>
+#include <QString>
+
+namespace stepvane::cli {
+
+QJsonObject wizardToJson(const WizardDocument &doc, int model);
+
+struct JsonBuildResult {
+    bool ok = false;
+    QString error;
+    int model = 0;
+};
+
+// Fills doc from JSON. Missing fields take the record factory's defaults for
+// the wizard's model (distance unit Meter); relative attachment paths are
+// resolved against baseDir; a missing size is the file's size and a missing
+// picture width or height is read from the picture.
+JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir,
+                               WizardDocument &doc);
+
+} // namespace stepvane::cli

@@ -1,0 +1,171 @@
+// The XML cursor: moves, attribute lookups, embedded files and base64.
+#include "document/Base64.h"
+#include "document/VXXML_PARSER.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+class XmlCursor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QByteArray xml = "<STEPVANE><Information><Title DValue=\"t\" LValue=\"3\"/></Information>"
+                               "<Step><Trace><Format DValue=\"TRA\"/></Trace></Step>"
+                               "<Information><Inner><Information/></Inner></Information></STEPVANE>";
+        ASSERT_TRUE(p.Load_Document_From_Memory(xml));
+    }
+    QTemporaryDir dir;
+    VXXML_PARSER p;
+};
+
+QByteArray randomBytes(int size, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    QByteArray out(size, Qt::Uninitialized);
+    for (char &c : out)
+        c = char(gen());
+    return out;
+}
+
+} // namespace
+
+TEST_F(XmlCursor, FindPathStopsAtDeepestFound)
+{
+    ASSERT_TRUE(p.Find_Child("Step"));
+    EXPECT_FALSE(p.Find_Path("<Trace><Check>"));
+    EXPECT_EQ(p.Current_Name(), "Trace");
+    EXPECT_EQ(p.Current_Path(), "<STEPVANE><Step><Trace>");
+    p.Go_Parent();
+    EXPECT_TRUE(p.Find_Path("<Trace><Format>"));
+    EXPECT_EQ(p.Current_Name(), "Format");
+}
+
+TEST_F(XmlCursor, AttributeLookupIsCaseSensitive)
+{
+    ASSERT_TRUE(p.Find_Path("<Information><Title>"));
+    EXPECT_EQ(p.Attribute_Names(), (QStringList{"DValue", "LValue"}));
+    EXPECT_FALSE(p.Find_Attribute("dvalue"));
+    EXPECT_EQ(p.Get_Attribute_Value(),
+              "VXXML_PARSER::Get_Attribute_Value()  : Can't Retrieve an Attribute");
+    EXPECT_EQ(p.Get_Attribute_Value().toInt(), 0);
+    ASSERT_TRUE(p.Find_Attribute("LValue"));
+    EXPECT_EQ(p.Found_Index(), 1);
+    EXPECT_EQ(p.Get_Attribute_Value(), "3");
+}
+
+TEST_F(XmlCursor, GoUpToSkipsTheElementItself)
+{
+    ASSERT_TRUE(p.Find_Path("<Information><Title>"));
+    EXPECT_TRUE(p.Go_Up_To("Information"));
+    EXPECT_EQ(p.Current_Path(), "<STEPVANE><Information>");
+    EXPECT_FALSE(p.Go_Up_To("Information")) << "an element is not its own ancestor";
+    EXPECT_EQ(p.Current_Path(), "<STEPVANE><Information>");
+
+    p.Go_Root();
+    EXPECT_FALSE(p.Go_Parent()) << "no parent above the root";
+    EXPECT_FALSE(p.Go_Up_To("Nowhere"));
+    EXPECT_EQ(p.Current_Name(), "STEPVANE");
+}
+
+TEST_F(XmlCursor, BuildingAndRemoving)
+{
+    p.Reset_Document();
+    EXPECT_FALSE(p.Go_Root());
+    ASSERT_TRUE(p.Begin_Root());
+    ASSERT_TRUE(p.Add_Element("A"));
+    ASSERT_TRUE(p.Set_Attribute("DValue", "1"));
+    ASSERT_TRUE(p.Set_Attribute("LValue", "2"));
+    ASSERT_TRUE(p.Set_Attribute("DValue", "3"));
+    EXPECT_EQ(p.Attribute_Values(), (QStringList{"3", "2"})) << "replacing keeps the order";
+    ASSERT_TRUE(p.Remove_Current());
+    EXPECT_EQ(p.Current_Name(), "STEPVANE");
+    EXPECT_FALSE(p.Find_Child("A"));
+    ASSERT_TRUE(p.Remove_Current());
+    EXPECT_FALSE(p.Go_Root()) << "removing the root resets the document";
+}
+
+TEST_F(XmlCursor, PutFileRefusesMissingAndEmptyFiles)
+{
+    const QString empty = dir.filePath("empty.bin");
+    ASSERT_TRUE(writeAll(empty, ""));
+    ASSERT_TRUE(p.Find_Child("Step"));
+    EXPECT_FALSE(p.Put_File_Base64(empty));
+    EXPECT_FALSE(p.Put_File_Base64(dir.filePath("missing.bin")));
+    EXPECT_EQ(p.Attribute_Names(), QStringList{}) << "nothing written into the element";
+}
+
+TEST_F(XmlCursor, UntypedElementRestoresAsEmptyFile)
+{
+    ASSERT_TRUE(p.Find_Child("Step"));
+    const QString out = dir.filePath("out.bin");
+    ASSERT_TRUE(writeAll(out, "old content"));
+    EXPECT_TRUE(p.Get_File_Base64(out));
+    EXPECT_EQ(readAll(out), QByteArray());
+}
+
+TEST_F(XmlCursor, EmbeddedFilesSurviveSaveAndLoad)
+{
+    // Above 10 MB, where libxml2 refuses text nodes unless told otherwise.
+    const QByteArray big = randomBytes(11 * 1024 * 1024 + 5, 7);
+    const QString in = dir.filePath("in.bin");
+    ASSERT_TRUE(writeAll(in, big));
+    p.Reset_Document();
+    p.Begin_Root();
+    p.Add_Element("ImageData");
+    ASSERT_TRUE(p.Put_File_Base64(in));
+    ASSERT_TRUE(p.Save_Transformed(dir.filePath("doc.xml")));
+    const QByteArray saved = readAll(dir.filePath("doc.xml"));
+    EXPECT_TRUE(saved.contains("<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
+                               "dt:dt=\"bin.base64\">"));
+
+    VXXML_PARSER reader;
+    ASSERT_TRUE(reader.Load_Document(dir.filePath("doc.xml")));
+    ASSERT_TRUE(reader.Find_Child("ImageData"));
+    ASSERT_TRUE(reader.Get_File_Base64(dir.filePath("out.bin")));
+    EXPECT_TRUE(readAll(dir.filePath("out.bin")) == big);
+}
+
+TEST(Base64, LinesOfSeventySixAndExactRoundTrips)
+{
+    for (int size : {0, 1, 2, 3, 56, 57, 58, 114, 1000, 4097}) {
+        const QByteArray bytes = randomBytes(size, unsigned(size));
+        const QByteArray text = encodeBase64Lines(bytes);
+        const QList<QByteArray> lines = text.split('\n');
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+            ASSERT_EQ(lines[i].size(), kBase64LineLength) << size;
+        EXPECT_LE(lines.last().size(), kBase64LineLength);
+        EXPECT_EQ(text.simplified().replace(" ", ""), bytes.toBase64()) << size;
+        QByteArray back;
+        ASSERT_TRUE(decodeBase64(text, back)) << size;
+        EXPECT_EQ(back, bytes) << size;
+    }
+}
+
+TEST(Base64, DecodingIgnoresWhitespaceAndRejectsGarbage)
+{
+    struct Case {
+        QByteArray text;
+        bool ok;
+        QByteArray bytes;
+    } cases[] = {
+        {" SGVs\r\n bG8=\n", true, "Hello"},
+        {"SGVsbG8", true, "Hello"},
+        {"SGVsbG8=\tx", false, ""},
+        {"SGV$bG8=", false, ""},
+        {"S", false, ""},
+        {"SGVsbG8===", false, ""},
+        {"", true, ""},
+    };
+    for (const auto &c : cases) {
+        QByteArray out;
+        EXPECT_EQ(decodeBase64(c.text, out), c.ok) << c.text.constData();
+        EXPECT_EQ(out, c.bytes) << c.text.constData();
+    }
+}
