@@ -1,0 +1,119 @@
+// Attached files through save and open: every restored file has its own
+// working copy, names from a file never write outside the working folder.
+#include "document/VX_CAAXML_PARSER.h"
+#include "document/WorkingCopies.h"
+#include "support/TestFiles.h"
+
+#include <QDirIterator>
+
+#include <gtest/gtest.h>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+class Attachments : public ::testing::Test {
+protected:
+    void SetUp() override { WorkingCopies::instance().setBaseFolder(dir.filePath("work")); }
+
+    PromptTask promptWith(const QString &storedName, const QByteArray &bytes, const QString &file)
+    {
+        writeAll(dir.filePath(file), bytes);
+        PromptTask p;
+        p.images[0].ImageName = storedName;
+        p.images[0].TransImageName = dir.filePath(file);
+        p.images[0].Image_filesize = quint32(bytes.size());
+        p.images[0].ImageWidth = 4;
+        p.images[0].ImageHeight = 3;
+        return p;
+    }
+
+    bool saveAndOpen(WizardDocument &doc, WizardDocument &back, const QString &name)
+    {
+        VX_CAAXML_PARSER writer(&doc, 1, &sink);
+        if (!writer.Save_Wizard(dir.filePath(name)))
+            return false;
+        VX_CAAXML_PARSER reader(&back, 1, &sink);
+        return reader.Read_Wizard_File(dir.filePath(name)) == 1;
+    }
+
+    // Every regular file under the scratch folder, relative to it.
+    QStringList filesOutsideWork() const
+    {
+        QStringList out;
+        QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString rel = QDir(dir.path()).relativeFilePath(it.next());
+            if (!rel.startsWith("work/"))
+                out << rel;
+        }
+        out.sort();
+        return out;
+    }
+
+    QTemporaryDir dir;
+    CollectingMessageSink sink;
+};
+
+} // namespace
+
+TEST_F(Attachments, SameNameDifferentBytesKeepTheirOwnContent)
+{
+    WizardDocument doc;
+    TestingSequence *seq = doc.appendSequence();
+    seq->insertStep(-1, promptWith("IMG_0001.jpg", "first picture", "a.jpg"));
+    seq->insertStep(-1, promptWith("IMG_0001.jpg", "second, other picture", "b.jpg"));
+
+    WizardDocument back;
+    ASSERT_TRUE(saveAndOpen(doc, back, "one.wzd"));
+    const auto *p0 = back.sequence(0)->step(0)->as<PromptTask>();
+    const auto *p1 = back.sequence(0)->step(1)->as<PromptTask>();
+    ASSERT_TRUE(p0 && p1);
+    EXPECT_EQ(p0->images[0].ImageName, "IMG_0001.jpg");
+    EXPECT_NE(p0->images[0].TransImageName, p1->images[0].TransImageName);
+    EXPECT_TRUE(p0->images[0].TransImageName.endsWith("/IMG_0001.jpg"));
+    EXPECT_EQ(readAll(p0->images[0].TransImageName), "first picture");
+    EXPECT_EQ(readAll(p1->images[0].TransImageName), "second, other picture");
+
+    // Saved again from the restored copies and reopened: still apart.
+    WizardDocument again;
+    ASSERT_TRUE(saveAndOpen(back, again, "two.wzd"));
+    EXPECT_EQ(readAll(again.sequence(0)->step(0)->as<PromptTask>()->images[0].TransImageName),
+              "first picture");
+    EXPECT_EQ(readAll(again.sequence(0)->step(1)->as<PromptTask>()->images[0].TransImageName),
+              "second, other picture");
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(Attachments, StoredNamesNeverWriteOutsideTheWorkingFolder)
+{
+    const QString hostile[] = {"../../escape.jpg", "..\\..\\escape2.jpg", "/tmp/abs.jpg",
+                               "sub/dir/nested.jpg", "..", ".", ""};
+    WizardDocument doc;
+    TestingSequence *seq = doc.appendSequence();
+    int n = 0;
+    for (const QString &name : hostile)
+        seq->insertStep(-1, promptWith(name, "payload", QStringLiteral("src%1.jpg").arg(n++)));
+    const QStringList before = filesOutsideWork();
+
+    WizardDocument back;
+    ASSERT_TRUE(saveAndOpen(doc, back, "hostile.wzd"));
+    QStringList expected = before;
+    expected << "hostile.wzd";
+    expected.sort();
+    EXPECT_EQ(filesOutsideWork(), expected);
+    const QString work = QDir(dir.filePath("work")).absolutePath() + '/';
+    for (int i = 0; i < back.sequence(0)->stepCount(); ++i) {
+        const QString path = back.sequence(0)->step(i)->as<PromptTask>()->images[0].TransImageName;
+        if (!path.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(path).absoluteFilePath().startsWith(work)) << path.toStdString();
+        }
+    }
+    // The names that have no safe last component cannot be restored.
+    EXPECT_EQ(sink.messages.size(), 3u);
+    // A name with folders keeps only its last component.
+    const QString nested = back.sequence(0)->step(3)->as<PromptTask>()->images[0].TransImageName;
+    EXPECT_EQ(QFileInfo(nested).fileName(), "nested.jpg");
+    EXPECT_EQ(readAll(nested), "payload");
+}
