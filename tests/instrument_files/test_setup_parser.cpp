@@ -1,0 +1,124 @@
+// The binary setup-file reader: summaries of images built from the field
+// offsets, short and oversized files, out-of-table codes and foreign bytes.
+#include "SetupImageBuilder.h"
+#include "instrument_files/VX_CAA_SETUP_PARSER.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+class SetupParserTest : public ::testing::Test {
+protected:
+    int load(const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(QStringLiteral("s.sta"));
+        EXPECT_TRUE(writeFile(path, bytes));
+        return parser.Load(path);
+    }
+    QTemporaryDir dir;
+    VX_CAA_SETUP_PARSER parser;
+};
+
+const char kBand[] = " 4. Frequency Band: 2000.00 MHz - 2700.00 MHz\n";
+const char kDtfTail[] =
+    " 5. Distance: 1.50 - 48.25\n 6. Cable Name: HFC-12D (1/2')\n 7. Velocity Factory: 0.8800\n";
+
+} // namespace
+
+TEST_F(SetupParserTest, SummaryForms)
+{
+    const struct {
+        int layout, t1, t2, t3, t4;
+        const char *layoutAndMode; // lines 2 and 3
+        bool dtf;
+    } cases[] = {
+        {4, 2, 6, 7, 5, "Quad\n 3. Mode: DTF VSWR,Smith Chart,RF Power,1 Port Phase", true},
+        {0, 0, 2, 2, 2, "Single\n 3. Mode: Reflection VSWR", false},
+        {1, 1, 3, 0, 0, "Dual Horizotal\n 3. Mode: Reflection Return Loss,DTF Return Loss", true},
+        {2, 12, 13, 2, 2, "Dual Vertical\n 3. Mode: 2 Port Transmission,2 Port Phase", false},
+        // DTF on the hidden fourth trace does not count.
+        {3, 0, 6, 7, 2, "Triple\n 3. Mode: Reflection VSWR,Smith Chart,RF Power", false},
+        {5, 2, 2, 2, 2, "Single\n 3. Mode: ", false}, // named layout, but no traces shown
+        {10, 2, 2, 2, 2, "\n 3. Mode: ", false},
+        {-1, 2, 2, 2, 2, "\n 3. Mode: ", false},
+        {4, 23, -1, INT_MAX, 22, "Quad\n 3. Mode: ,,,CAA_INSERION_LG", false}, // out of table
+        {1, 14, 0, 0, 0, "Dual Horizotal\n 3. Mode: ,Reflection VSWR", false}, // the empty entry
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.layoutAndMode);
+        SetupImage image;
+        image.startStopHz(2000000000, 2700000000).distance(1.5f, 48.25f).velocity(0.88f);
+        image.cableName("HFC-12D (1/2')").layout(c.layout).traces(c.t1, c.t2, c.t3, c.t4);
+        ASSERT_EQ(load(image.bytes), 1);
+        EXPECT_EQ(parser.Summary("site %s 7.sta"),
+                  QString(" 1. File Name: site %s 7.sta\n 2. Layout: ") + c.layoutAndMode + "\n" +
+                      kBand + (c.dtf ? kDtfTail : ""));
+    }
+}
+
+TEST_F(SetupParserTest, FrequenciesAreShownInMegahertz)
+{
+    const struct {
+        qint64 start, stop;
+        const char *band;
+    } cases[] = {
+        {5000000, 6000000000, "5.00 MHz - 6000.00 MHz"},
+        {2500000, 1234567890, "2.50 MHz - 1234.57 MHz"}, // fractions are kept, not cut to whole MHz
+        {-1, 0, "-0.00 MHz - 0.00 MHz"},
+    };
+    for (const auto &c : cases) {
+        ASSERT_EQ(load(SetupImage().startStopHz(c.start, c.stop).bytes), 1);
+        EXPECT_EQ(parser.Summary("f"),
+                  QString(" 1. File Name: f\n 2. Layout: Single\n 3. Mode: Reflection VSWR\n"
+                          " 4. Frequency Band: ") +
+                      c.band + "\n");
+    }
+}
+
+TEST_F(SetupParserTest, ImageBounds)
+{
+    // Windows-1252 name, cut at its NUL.
+    ASSERT_EQ(load(SetupImage().cableName("Kabel \x80 \xBD").raw(0x168 + 10, "junk").bytes), 1);
+    EXPECT_EQ(parser.fields().cableName, QString::fromUtf8("Kabel € ½"));
+
+    // A file ending inside the name: the name stops there and every later
+    // field reads as zero.
+    ASSERT_EQ(load(SetupImage().layout(4).traces(2, 2).bytes.left(0x168) + "LMR-400"), 1);
+    const SetupImageFields f = parser.fields();
+    EXPECT_EQ(f.cableName, "LMR-400");
+    EXPECT_EQ(f.layoutCode, 0);
+    EXPECT_EQ(f.traceCode[0], 0);
+    EXPECT_EQ(f.traceCode[1], 0);
+
+    // All 0xFF: out-of-table codes, and a name without NUL that ends with the image.
+    ASSERT_EQ(load(SetupImage(286472, '\xFF').bytes), 1);
+    EXPECT_EQ(parser.fields().cableName, QString(286472 - 0x168, QChar(0xFF)));
+    EXPECT_EQ(parser.Summary("ff"), " 1. File Name: ff\n 2. Layout: \n 3. Mode: \n"
+                                    " 4. Frequency Band: -0.00 MHz - -0.00 MHz\n");
+
+    // A longer file does not lengthen the image.
+    ASSERT_EQ(load(SetupImage(286472 + 100, 'A').bytes), 1);
+    EXPECT_EQ(parser.fields().cableName, QString(286472 - 0x168, u'A'));
+}
+
+TEST_F(SetupParserTest, FailedLoadsDropThePreviousImage)
+{
+    const QByteArray dtf = SetupImage().startStopHz(2000000000, 0).layout(0).traces(2).bytes;
+    const QString empty = dir.filePath("empty.sta");
+    ASSERT_TRUE(writeFile(empty, QByteArray()));
+    for (const QString &path : {dir.filePath("missing.sta"), dir.path(), empty, QString()}) {
+        SCOPED_TRACE(path.toStdString());
+        ASSERT_EQ(load(dtf), 1);
+        ASSERT_TRUE(parser.Summary("x").contains("2000.00"));
+        EXPECT_EQ(parser.Load(path), 0);
+        EXPECT_FALSE(parser.isLoaded());
+        EXPECT_FALSE(parser.Summary("x").contains("2000.00"));
+    }
+}
