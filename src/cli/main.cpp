@@ -2,7 +2,7 @@
 #include "cli/CliCommand.h"
 #include "instrument_files/LanguageInfo.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 
@@ -30,7 +30,11 @@ QString overview()
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // Painting text (summary --pdf) needs a GUI application object; the
+    // offscreen platform keeps the tool usable without a display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     stepvane::LoadLanguageInfo();
 

@@ -1,0 +1,88 @@
+// stepvane-cli summary: the testing summary of a wizard as text rows or as the
+// printed table document in a PDF file.
+#include "cli/CliCommand.h"
+#include "cli/CliWizard.h"
+#include "print/SummaryPdf.h"
+#include "summary/SummaryRows.h"
+
+#include <QFileInfo>
+
+namespace stepvane::cli {
+namespace {
+
+const QString kSynopsis =
+    QStringLiteral("summary FILE [--model N] [--password PW] [--pdf OUT.pdf]");
+
+// True when both paths name the same existing file.
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+int runSummary(const QStringList &argv)
+{
+    CliArgs args(argv, {QStringLiteral("--model"), QStringLiteral("--password"),
+                        QStringLiteral("--pdf")});
+    int model = -1;
+    if (!args.ok() || !args.intValue(QStringLiteral("--model"), model))
+        return usageError(kSynopsis, args.error());
+    if (args.positionals().size() != 1)
+        return usageError(kSynopsis, QStringLiteral("expected one FILE"));
+    if (args.has(QStringLiteral("--model")) && (model < 0 || model > 3))
+        return usageError(kSynopsis, QStringLiteral("--model must be 0 to 3"));
+    const QString in = args.positionals().first();
+    const QString pdf = args.value(QStringLiteral("--pdf"));
+    if (args.has(QStringLiteral("--pdf")) && pdf.isEmpty())
+        return usageError(kSynopsis, QStringLiteral("--pdf needs a file name"));
+    // Writing the PDF over the wizard would destroy it.
+    if (!pdf.isEmpty() && sameFile(in, pdf)) {
+        printError(QStringLiteral("%1: the PDF would replace the wizard file").arg(pdf));
+        return kExitFailure;
+    }
+
+    WizardDocument doc;
+    const OpenedWizard opened = openWizardFile(in, model, args.value(QStringLiteral("--password")),
+                                               args.has(QStringLiteral("--password")), doc);
+    for (const QString &w : opened.warnings)
+        printError(w);
+    if (!opened.ok) {
+        printError(opened.error);
+        return kExitFailure;
+    }
+
+    const std::vector<SummaryItem> items = buildWizardSummary(doc, opened.model);
+    if (pdf.isEmpty()) {
+        printOut(summaryAsText(items).join(u'\n'));
+        return kExitOk;
+    }
+    const SummaryPdfResult written = writeSummaryPdf(pdf, items);
+    if (!written.ok) {
+        printError(QStringLiteral("%1: %2").arg(pdf, written.error));
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+const CliRegistration reg{{
+    QStringLiteral("summary"),
+    kSynopsis,
+    QStringLiteral(
+        "usage: stepvane-cli %1\n\n"
+        "Prints the testing summary of a wizard: the header rows, then for every sequence its\n"
+        "heading and one block of rows per step. Without --pdf the rows are printed as text,\n"
+        "one row per line, the two cells separated by \" | \" (a \"|\" typed inside a text is\n"
+        "shown as \"%2\", so it never starts a cell). With --pdf the summary is written as the\n"
+        "printed table document (A4 portrait) to OUT.pdf; no display is needed.\n\n"
+        "  FILE           a wizard (.wzd) or testing unit (.tuf) file\n"
+        "  --model N      open for model N (0 VX310A, 1 VX320A, 2 VX330A, 3 VX340A); a file\n"
+        "                 made for another model is refused. Default: the file's model.\n"
+        "  --password PW  the wizard's password, when it has one\n"
+        "  --pdf OUT.pdf  write the PDF instead of the text; an existing OUT.pdf is replaced\n"
+        "                 only when the whole document was written")
+        .arg(kSynopsis, QString(kUserBar)),
+    runSummary,
+}};
+
+} // namespace
+} // namespace stepvane::cli

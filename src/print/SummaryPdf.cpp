@@ -1,0 +1,49 @@
+// Writing the printed summary to a PDF file through a QSaveFile, so a failed
+// run leaves any earlier file untouched and no partial file behind.
+#include "print/SummaryPdf.h"
+
+#include "document/NameTables.h"
+#include "print/SummaryPrinter.h"
+
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+namespace stepvane {
+
+SummaryPdfResult writeSummaryPdf(const QString &path, const std::vector<SummaryItem> &items)
+{
+    SummaryPdfResult result;
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        result.error = QStringLiteral("PDF output needs a graphical application object");
+        return result;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = file.errorString();
+        return result;
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        const double m = kSummaryPdfMarginMm;
+        writer.setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
+        writer.setTitle(QStringLiteral("Stepvane"));
+        writer.setCreator(QStringLiteral("Stepvane %1").arg(kApplicationVersion));
+        if (!paintSummary(writer, items, 1, &result.pages)) {
+            file.cancelWriting();
+            result.error = QStringLiteral("the summary could not be painted");
+            return result;
+        }
+    }
+    if (!file.commit()) {
+        result.error = file.errorString();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace stepvane

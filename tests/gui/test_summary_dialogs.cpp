@@ -1,0 +1,165 @@
+// The sequence summary dialog (lines, title, placement beside its parent) and
+// PrintSummary (cancel prints and changes nothing; copies; center and span).
+#include "shell/summary/PrintSummary.h"
+#include "shell/summary/SequenceSummaryDlg.h"
+
+#include "summary/SummaryRows.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace stepvane;
+
+namespace {
+
+// Widgets need a QApplication; made once unless the program already has one.
+class WidgetsEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (QCoreApplication::instance())
+            return;
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        m_app = std::make_unique<QApplication>(m_argc, m_argv);
+    }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[16] = "tests_gui";
+    char *m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+
+const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
+
+TestingSequence sequenceOfEveryKind()
+{
+    TestingSequence seq;
+    seq.Title = "Every | kind";
+    for (TaskKind kind : storableTaskKinds()) {
+        TaskStep *step = seq.insertStep(-1, makeDefaultRecord(kind, 0, 0));
+        std::visit([&](auto &r) { r.Description = QString("s%1").arg(int(kind)); }, step->record);
+    }
+    return seq;
+}
+
+int pdfPages(const QString &path)
+{
+    QProcess p;
+    p.start("pdfinfo", {path});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return -1;
+    const auto m = QRegularExpression(R"(Pages:\s+(\d+))").match(QString::fromUtf8(p.readAll()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+WizardDocument wizardWithBand()
+{
+    WizardDocument doc;
+    FrequencyDistanceTask band;
+    band.Start_Frequency = 1000;
+    band.Stop_Frequency = 3000;
+    band.Start_Frequency_Check = band.Stop_Frequency_Check = 1;
+    doc.appendSequence()->insertStep(-1, band);
+    return doc;
+}
+
+const FrequencyDistanceTask &band(const WizardDocument &doc)
+{
+    return *doc.sequence(0)->step(0)->as<FrequencyDistanceTask>();
+}
+
+} // namespace
+
+TEST(SequenceSummaryDialog, ShowsTitleAndOneLinePerStep)
+{
+    const TestingSequence seq = sequenceOfEveryKind();
+    SequenceSummaryDlg dialog(seq);
+    EXPECT_EQ(dialog.windowTitle(), "Testing  summary");
+    EXPECT_EQ(dialog.titleField()->text(), "Every | kind");
+    EXPECT_TRUE(dialog.titleField()->isReadOnly());
+    const QStringList expected = {
+        "1. Save (s1)",           "2. Prompt (s2)",       "3. Consolidated report (s3)",
+        "4. Calibration",         "5. BiasTee (s5)",      "6. Load (s6)",
+        "7. Measure Mode (s7)",   "8. Frequency/Distance (s8)", "9. Amplitude (s9)",
+        "10. Cable (s10)",        "11. Data Point (s11)", "12. RF power (s12)",
+        "13. Optical power (s13)", "14. Fiber (s14)",     "15. Windowing (s15)",
+        "16. Marker/Peak (s16)",  "17. Limit (s17)",      "18. Zoom zones (s18)",
+        "19. Hold",               "20. Auto scale",       "21. General (s23)",
+    };
+    QStringList shown;
+    for (int i = 0; i < dialog.stepList()->count(); ++i)
+        shown << dialog.stepList()->item(i)->text();
+    EXPECT_EQ(shown.join('\n').toStdString(), expected.join('\n').toStdString());
+}
+
+TEST(SequenceSummaryDialog, OpensBesideItsParentWindowKeepingItsSize)
+{
+    QWidget window;
+    window.setGeometry(120, 90, 328, 638);
+    QWidget *row = new QWidget(&window); // the summary button's row inside the window
+    window.show();
+    const TestingSequence seq = sequenceOfEveryKind();
+    SequenceSummaryDlg dialog(seq, row);
+    const QSize size = dialog.size();
+    dialog.show();
+    const QRect frame = window.frameGeometry();
+    EXPECT_EQ(dialog.frameGeometry().left(), frame.x() + frame.width());
+    EXPECT_EQ(dialog.frameGeometry().top(), frame.y() + SequenceSummaryDlg::kTopOffset);
+    EXPECT_EQ(dialog.size(), size);
+    EXPECT_TRUE(dialog.isModal());
+}
+
+TEST(PrintSummaryDialog, CancelPrintsNothingAndChangesNothing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WizardDocument doc = wizardWithBand();
+    const WizardDocument before = doc;
+    const QString out = dir.filePath("cancelled.pdf");
+    PrintSummary(nullptr, doc, 0, [&](QPrinter &printer, QWidget *) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out);
+        return false;
+    });
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_TRUE(doc == before);
+}
+
+TEST(PrintSummaryDialog, PrintsEveryCopyAndKeepsCenterAndSpan)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto toPdf = [&](const QString &name, int copies) {
+        return [&dir, name, copies](QPrinter &printer, QWidget *) {
+            EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+            EXPECT_EQ(printer.docName(), "Stepvane");
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(dir.filePath(name));
+            printer.setCopyCount(copies);
+            return true;
+        };
+    };
+    WizardDocument doc = wizardWithBand();
+    PrintSummary(nullptr, doc, 0, toPdf("one.pdf", 1));
+    EXPECT_DOUBLE_EQ(band(doc).Center_Frequency, 2000);
+    EXPECT_DOUBLE_EQ(band(doc).Span, 2000);
+    const int single = pdfPages(dir.filePath("one.pdf"));
+    ASSERT_GE(single, 1);
+
+    const WizardDocument fixed = wizardWithBand();
+    PrintSummary(nullptr, fixed, 0, toPdf("three.pdf", 3));
+    EXPECT_EQ(pdfPages(dir.filePath("three.pdf")), 3 * single);
+    EXPECT_DOUBLE_EQ(band(fixed).Center_Frequency, 0) << "a const wizard is left alone";
+}

@@ -1,0 +1,277 @@
+// The printed summary painted into a PDF and read back with poppler: the
+// header rows, every sequence heading and sample step rows are there, the
+// page count is right, nothing passes the margins, long cells are cut and the
+// long title is wrapped.
+#include "PdfProbe.h"
+
+#include "print/SummaryPdf.h"
+#include "print/SummaryPrinter.h"
+#include "summary/SummaryRows.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace stepvane;
+using stepvane::test::PdfProbe;
+
+namespace {
+
+const QString kTitle =
+    "Quarterly acceptance sweep for the rooftop site North Ridge covering every sector antenna "
+    "feeder jumper and the tower mounted amplifiers with return loss distance to fault cable "
+    "loss and insertion checks before the network operator signs the handover protocol "
+    "TITLE-END";
+
+// A description too long for the Details column: only its beginning prints.
+const QString kLongDescription =
+    "Begin of a very long description " + QString("filler ").repeated(60) + "TAIL-NOT-PRINTED";
+
+constexpr double kMarginMm = kSummaryPdfMarginMm;
+
+AttachedImage picture(const QString &comment, const QString &name)
+{
+    AttachedImage image;
+    image.Comment = comment;
+    image.ImageName = name;
+    image.Image_filesize = 100;
+    return image;
+}
+
+void addSequence(WizardDocument &doc, const QString &title, int k, bool withPrompt,
+                 bool withSave)
+{
+    TestingSequence *seq = doc.appendSequence();
+    seq->Title = title;
+    PromptTask prompt;
+    prompt.Description = QString("Connect port %1").arg(k);
+    prompt.images[0] = picture("Attach the load", QString("load%1.png").arg(k));
+    if (withPrompt)
+        seq->insertStep(-1, prompt);
+    seq->insertStep(-1, CalibrationTask{QString("Calibrate %1").arg(k)});
+    FrequencyDistanceTask freq;
+    freq.Description = "Band";
+    freq.Start_Frequency = 698 + k;
+    freq.Stop_Frequency = 2690;
+    freq.Start_Frequency_Check = freq.Stop_Frequency_Check = 1;
+    seq->insertStep(-1, freq);
+    MarkerPeakTask marker;
+    marker.Description = "Worst return loss";
+    marker.markers[0] = {1, 1, 0, 1, 900};
+    seq->insertStep(-1, marker);
+    SaveTask save;
+    save.Description = QString("Store sector %1").arg(k);
+    save.BaseFileName = QString("sector%1").arg(k);
+    save.Company_Check = 1;
+    save.Company_Name = "Vexmar Field Services";
+    if (withSave)
+        seq->insertStep(-1, save);
+    seq->insertStep(-1, HoldTask{"Freeze trace"});
+}
+
+// Four sequences of four to six steps under a title that wraps: about two and
+// a half pages of A4 with 15 mm margins, so the count has room either way.
+WizardDocument threePageWizard()
+{
+    WizardDocument doc;
+    doc.Title = kTitle;
+    const QStringList titles = {"Sector Alpha", "Sector Beta", "Sector Gamma", "Sector Delta"};
+    for (int k = 0; k < titles.size(); ++k)
+        addSequence(doc, titles[k], k + 1, k == 0 || k == 2, k == 0);
+    doc.sequence(1)->insertStep(0, DataPointTask{kLongDescription, 1001});
+    return doc;
+}
+
+// Several copies in one document, painted directly on a writer.
+bool writeCopies(const QString &path, const std::vector<SummaryItem> &items, int copies, int &pages)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                          QPageLayout::Millimeter);
+    writer.setTitle("Stepvane");
+    return paintSummary(writer, items, copies, &pages);
+}
+
+class SummaryPdf : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new QTemporaryDir;
+        ASSERT_TRUE(s_dir->isValid());
+        s_path = s_dir->filePath("summary.pdf");
+        WizardDocument doc = threePageWizard();
+        s_items = buildWizardSummary(doc, 2);
+        const SummaryPdfResult written = writeSummaryPdf(s_path, s_items);
+        ASSERT_TRUE(written.ok) << written.error.toStdString();
+        s_pages = written.pages;
+        s_probe = PdfProbe::read(s_path);
+        ASSERT_TRUE(s_probe.ok) << s_probe.error.toStdString();
+    }
+    static void TearDownTestSuite() { delete s_dir; }
+
+    static QTemporaryDir *s_dir;
+    static QString s_path;
+    static std::vector<SummaryItem> s_items;
+    static int s_pages;
+    static PdfProbe s_probe;
+};
+
+QTemporaryDir *SummaryPdf::s_dir = nullptr;
+QString SummaryPdf::s_path;
+std::vector<SummaryItem> SummaryPdf::s_items;
+int SummaryPdf::s_pages = 0;
+PdfProbe SummaryPdf::s_probe;
+
+// A row as pdftotext -layout shows it: the two cells side by side.
+QString rowAsLine(const QString &row)
+{
+    return QString(row).replace('|', ' ').simplified();
+}
+
+} // namespace
+
+TEST_F(SummaryPdf, HasThreePages)
+{
+    EXPECT_EQ(s_probe.pages, 3);
+    EXPECT_EQ(s_pages, s_probe.pages) << "the printer's page count matches the file";
+    EXPECT_EQ(s_probe.pageTexts.size(), 3);
+}
+
+TEST_F(SummaryPdf, HeaderRowsOnFirstPage)
+{
+    for (const QString &text :
+         {QString("- Stepvane Information -"), QString("Header info"),
+          rowAsLine("Firmware version| 1.064"), rowAsLine("Application version| 1.2.1"),
+          rowAsLine("Compatible Spanlyx| VX330A"), rowAsLine("Testing sequence count| 4"),
+          rowAsLine("Stepvane title| Quarterly acceptance")}) {
+        EXPECT_EQ(s_probe.pageOf(text), 0) << text.toStdString();
+    }
+}
+
+TEST_F(SummaryPdf, EverySequenceHeadingAndSampleRows)
+{
+    int lastPage = 0;
+    for (int k = 1; k <= 4; ++k) {
+        const QString heading =
+            QString(" Testing Sequence Num%1  : Sector ").arg(k) +
+            QStringList{"Alpha", "Beta", "Gamma", "Delta"}[k - 1];
+        const int page = s_probe.pageOf(heading);
+        EXPECT_GE(page, lastPage) << heading.toStdString();
+        lastPage = std::max(page, lastPage);
+    }
+    EXPECT_EQ(lastPage, 2) << "the last sequence is on the third page";
+    for (const QString &row :
+         {QString("1.Prompt|Description : Connect port 1"),
+          QString(" |               1. Comment : Attach the load"),
+          QString(" |                  Image file : load3.png"),
+          QString("1.Calibration|Calibrate 4"), QString(" |Center frequency : 1695.50"),
+          QString(" |Span : 1989.00"), QString(" |            Company Name : Vexmar Field Services"),
+          QString(" |1. Marker name : M1 Type : Normal , on/off : off, X value : 900.00, "
+                  "Search mode : Peak Search"),
+          QString("5.Hold|Freeze trace"), QString("Task item|Details")}) {
+        EXPECT_GE(s_probe.pageOf(rowAsLine(row)), 0) << row.toStdString();
+    }
+}
+
+TEST_F(SummaryPdf, LongTitleWrapsOverSeveralRows)
+{
+    // Every word of the title is printed, in order, over more than one line.
+    QStringList titleLines;
+    bool inTitle = false;
+    for (const QString &line : s_probe.simplifiedLines(0)) {
+        if (line.startsWith("Stepvane title"))
+            inTitle = true;
+        else if (line.startsWith("Firmware version"))
+            break;
+        if (inTitle && !line.isEmpty())
+            titleLines << line;
+    }
+    ASSERT_GE(titleLines.size(), 3);
+    QString joined = titleLines.join(' ');
+    joined.remove(0, QString("Stepvane title").size());
+    EXPECT_EQ(joined.simplified(), kTitle.simplified());
+}
+
+TEST_F(SummaryPdf, LongCellIsCutNotWrapped)
+{
+    const int page = s_probe.pageOf("Description : Begin of a very long description filler");
+    ASSERT_GE(page, 0);
+    EXPECT_EQ(s_probe.pageOf("TAIL-NOT-PRINTED"), -1);
+    // The row after it follows directly: the long text took one line.
+    const QStringList lines = s_probe.simplifiedLines(page);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].contains("Begin of a very long"))
+            continue;
+        ASSERT_LT(i + 1, lines.size());
+        EXPECT_EQ(lines[i + 1], "Point : 1001");
+    }
+}
+
+TEST_F(SummaryPdf, NothingPassesTheMargins)
+{
+    const double margin = kMarginMm * 72.0 / 25.4;
+    const double tolerance = 1.0; // points, for glyph boxes that overshoot a little
+    ASSERT_FALSE(s_probe.words.empty());
+    for (const auto &w : s_probe.words) {
+        SCOPED_TRACE(w.text.toStdString());
+        EXPECT_GE(w.xMin, margin - tolerance);
+        EXPECT_LE(w.xMax, s_probe.pageWidth - margin + tolerance);
+        EXPECT_GE(w.yMin, margin - tolerance);
+        EXPECT_LE(w.yMax, s_probe.pageHeight - margin + tolerance);
+    }
+}
+
+TEST_F(SummaryPdf, LeftCellsStayInTheirColumn)
+{
+    // In the step tables the left column is 800 of 4200 of the printable width.
+    const double margin = kMarginMm * 72.0 / 25.4;
+    const double split = margin + (s_probe.pageWidth - 2 * margin) * 800 / 4200;
+    int checked = 0;
+    for (const auto &w : s_probe.words) {
+        if (w.text.endsWith(".Calibration") || w.text.endsWith(".Hold")) {
+            EXPECT_LE(w.xMax, split) << w.text.toStdString();
+            ++checked;
+        }
+        if (w.text == "Freeze") { // the Hold description sits in the right cell
+            EXPECT_GE(w.xMin, split);
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 8);
+}
+
+TEST(SummaryPdfCopies, EachCopyStartsOnANewPage)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WizardDocument doc;
+    doc.appendSequence()->insertStep(-1, HoldTask{"one"});
+    const auto items = buildWizardSummary(doc, 0);
+    int pages = 0;
+    ASSERT_TRUE(writeCopies(dir.filePath("two.pdf"), items, 2, pages));
+    const PdfProbe probe = PdfProbe::read(dir.filePath("two.pdf"));
+    ASSERT_TRUE(probe.ok) << probe.error.toStdString();
+    EXPECT_EQ(probe.pages, 2);
+    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(probe.pageOf("1.Hold one"), 0);
+    ASSERT_EQ(probe.pageTexts.size(), 2);
+    EXPECT_TRUE(probe.pageTexts[1].contains("Stepvane Information"));
+}
+
+TEST(SummaryPdfErrors, UnwritableFileIsReportedAndNothingIsLeft)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("missing-folder/out.pdf");
+    const SummaryPdfResult result = writeSummaryPdf(path, buildWizardSummary(WizardDocument{}, 0));
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.isEmpty());
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << "no temporary file is left behind";
+}
