@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <cstdio>
 
 using namespace stepvane::cli;
 
@@ -28,8 +29,17 @@ QString overview()
 
 } // namespace
 
+// Qt's own chatter (a missing XDG_RUNTIME_DIR, font notes) is not ours to
+// print: stderr carries only the command's messages. STEPVANE_DEBUG shows it.
+void quietQtMessages(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtFatalMsg || type == QtCriticalMsg || qEnvironmentVariableIsSet("STEPVANE_DEBUG"))
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
 int main(int argc, char **argv)
 {
+    qInstallMessageHandler(quietQtMessages);
     // Painting text (summary --pdf) needs a GUI application object; the
     // offscreen platform keeps the tool usable without a display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
