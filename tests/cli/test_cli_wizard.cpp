@@ -1,0 +1,166 @@
+// stepvane-cli info, dump and build, run as a user runs them.
+#include "support/TestFiles.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace stepvane::test;
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+CliRun cli(const QStringList &args, const QByteArray &tmpdir = QByteArray())
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!tmpdir.isEmpty())
+        env.insert("TMPDIR", QString::fromUtf8(tmpdir));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-cli"), args);
+    if (!p.waitForFinished(60000))
+        return {};
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+class CliWizard : public ::testing::Test {
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QString json(const QString &name, const QJsonObject &o)
+    {
+        writeAll(path(name), QJsonDocument(o).toJson());
+        return path(name);
+    }
+    QTemporaryDir dir;
+};
+
+QJsonObject sampleWizard()
+{
+    return QJsonObject{
+        {"model", 1},
+        {"Title", "Sector A sweep"},
+        {"PW", "open sesame"},
+        {"SeqEndOption", 1},
+        {"sequences",
+         QJsonArray{QJsonObject{{"Title", "Antenna"},
+                                {"steps", QJsonArray{QJsonObject{{"kind", 9}, {"record", QJsonObject{{"Top", 40.5}}}},
+                                                     QJsonObject{{"name", "Hold"}},
+                                                     QJsonObject{{"kind", 20}, {"name", "Prompt"}}}}},
+                    QJsonObject{{"Title", "Feeder"}, {"steps", QJsonArray{}}}}},
+    };
+}
+
+} // namespace
+
+TEST_F(CliWizard, UsageErrorsExitTwo)
+{
+    const QStringList cases[] = {{},
+                                 {"nonsense"},
+                                 {"info"},
+                                 {"info", "a.wzd", "b.wzd"},
+                                 {"info", "a.wzd", "--model"},
+                                 {"info", "a.wzd", "--model", "x"},
+                                 {"dump", "a.wzd", "--bogus"},
+                                 {"build", "in.json", "out.tuf"},
+                                 {"build", "in.json", "out.wzd", "--sequence", "0"}};
+    for (const auto &args : cases)
+        EXPECT_EQ(cli(args).code, 2) << args.join(' ').toStdString();
+    for (const char *command : {"info", "dump", "build"}) {
+        const CliRun help = cli({command, "--help"});
+        EXPECT_EQ(help.code, 0) << command;
+        EXPECT_TRUE(help.out.startsWith("usage: stepvane-cli")) << command;
+    }
+}
+
+TEST_F(CliWizard, BuildThenInfoAndDumpRoundTrip)
+{
+    const QString in = json("in.json", sampleWizard());
+    ASSERT_EQ(cli({"build", in, path("out.wzd")}).code, 0);
+
+    const CliRun info = cli({"info", path("out.wzd"), "--password", "open sesame"});
+    ASSERT_EQ(info.code, 0) << info.err.toStdString();
+    EXPECT_EQ(info.out, "Model: VX320A\nTitle: Sector A sweep\nSequences: 2\n1. Antenna\n"
+                        "    Amplitude\n    Hold\n    Auto scale\n2. Feeder\n");
+
+    const CliRun dump = cli({"dump", path("out.wzd"), "--password", "open sesame"});
+    ASSERT_EQ(dump.code, 0) << dump.err.toStdString();
+    const QJsonObject back = QJsonDocument::fromJson(dump.out.toUtf8()).object();
+    EXPECT_EQ(back.value("PW").toString(), "open sesame");
+    EXPECT_EQ(back.value("SeqEndOption").toInt(), 1);
+    const QJsonArray steps = back.value("sequences").toArray().at(0).toObject().value("steps").toArray();
+    ASSERT_EQ(steps.size(), 3);
+    EXPECT_EQ(steps.at(0).toObject().value("record").toObject().value("Top").toDouble(), 40.5);
+    EXPECT_EQ(steps.at(0).toObject().value("record").toObject().value("Bottom").toDouble(), 1.0)
+        << "a missing field takes the default";
+    EXPECT_EQ(steps.at(2).toObject().value("name").toString(), "Auto Scale") << "kind wins over name";
+
+    // What dump prints, build takes back, and the file comes out the same.
+    const QString again = json("again.json", back);
+    ASSERT_EQ(cli({"build", again, path("again.wzd")}).code, 0);
+    EXPECT_EQ(normalizedXml(readAll(path("again.wzd"))).replace("again.wzd", "out.wzd"),
+              normalizedXml(readAll(path("out.wzd"))));
+}
+
+TEST_F(CliWizard, PasswordAndModelChecks)
+{
+    ASSERT_EQ(cli({"build", json("in.json", sampleWizard()), path("out.wzd")}).code, 0);
+    struct Case {
+        QStringList args;
+        int code;
+        const char *stderrHas;
+    } cases[] = {
+        {{"info", path("out.wzd")}, 1, "password is not correct"},
+        {{"info", path("out.wzd"), "--password", "Open sesame"}, 1, "password is not correct"},
+        {{"info", path("out.wzd"), "--password", "open sesame", "--model", "2"}, 1, "made for VX320A"},
+        {{"info", path("missing.wzd")}, 1, "no such file"},
+        {{"info", json("notxml.wzd", QJsonObject{{"a", 1}})}, 1, "FAILED to load"},
+    };
+    for (const auto &c : cases) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.stderrHas)) << r.err.toStdString();
+    }
+}
+
+TEST_F(CliWizard, TestingUnitReadsAsOneSequenceWizard)
+{
+    const QString in = json("in.json", sampleWizard());
+    ASSERT_EQ(cli({"build", in, path("unit.tuf"), "--sequence", "1"}).code, 0);
+    EXPECT_EQ(cli({"build", in, path("none.tuf"), "--sequence", "2"}).code, 1);
+    EXPECT_FALSE(QFile::exists(path("none.tuf")));
+    const CliRun info = cli({"info", path("unit.tuf")});
+    ASSERT_EQ(info.code, 0) << info.err.toStdString();
+    EXPECT_EQ(info.out, "Model: VX320A\nTitle: \nSequences: 1\n1. Feeder\n");
+    const QJsonObject dumped = QJsonDocument::fromJson(cli({"dump", path("unit.tuf")}).out.toUtf8()).object();
+    EXPECT_EQ(dumped.value("SeqEndOption").toInt(), 2);
+    EXPECT_FALSE(dumped.contains("PW"));
+}
+
+TEST_F(CliWizard, BadJsonIsRefusedWithoutWriting)
+{
+    writeAll(path("broken.json"), "{ not json");
+    QJsonObject tooMany = sampleWizard();
+    tooMany["model"] = 7;
+    QJsonObject badKind = sampleWizard();
+    badKind["sequences"] = QJsonArray{QJsonObject{{"steps", QJsonArray{QJsonObject{{"kind", 21}}}}}};
+    QJsonObject wrongType = sampleWizard();
+    wrongType["sequences"] = QJsonArray{QJsonObject{
+        {"steps", QJsonArray{QJsonObject{{"kind", 9}, {"record", QJsonObject{{"Top", "high"}}}}}}}};
+    const QString inputs[] = {path("broken.json"), json("model.json", tooMany),
+                              json("kind.json", badKind), json("type.json", wrongType)};
+    for (const QString &in : inputs) {
+        const CliRun r = cli({"build", in, path("out.wzd")});
+        EXPECT_EQ(r.code, 1) << in.toStdString();
+        EXPECT_FALSE(r.err.isEmpty());
+        EXPECT_FALSE(QFile::exists(path("out.wzd")));
+    }
+}
