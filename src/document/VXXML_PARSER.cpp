@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 #include <libxslt/transform.h>
@@ -432,6 +433,9 @@ bool VXXML_PARSER::Put_File_Base64(const QString &path)
         m_error = QStringLiteral("Exception raised!");
         return false;
     }
+    // Base64 needs no escaping; telling the serialiser so saves a scan of
+    // every byte of every embedded file.
+    content->name = xmlStringTextNoenc;
     xmlAddChild(m_current, content);
     setCurrent(m_current);
     return true;
@@ -439,35 +443,43 @@ bool VXXML_PARSER::Put_File_Base64(const QString &path)
 
 bool VXXML_PARSER::Get_File_Base64(const QString &path)
 {
+    const RestoreResult result = Restore_Element_File(m_current, path);
+    if (result == RestoreResult::BadData)
+        m_error = QStringLiteral("Exception raised!");
+    return result == RestoreResult::Ok;
+}
+
+VXXML_PARSER::RestoreResult VXXML_PARSER::Restore_Element_File(const xmlNode *element,
+                                                               const QString &path)
+{
     QByteArray bytes;
-    if (m_current && m_current->type == XML_ELEMENT_NODE) {
-        const xmlChar *type = xmlGetNsProp(m_current, X("dt"), X(kBase64TypeNamespace));
+    if (element && element->type == XML_ELEMENT_NODE) {
+        const xmlChar *type = xmlGetNsProp(element, X("dt"), X(kBase64TypeNamespace));
         const bool typed = type && xmlStrEqual(type, X("bin.base64"));
         xmlFree(const_cast<xmlChar *>(type));
         if (typed) {
             // Text children are read in place: no copy of the whole content.
             QByteArray joined;
-            const xmlNode *only = m_current->children;
+            const xmlNode *only = element->children;
             if (only && !only->next && only->type == XML_TEXT_NODE && only->content) {
                 const auto *s = reinterpret_cast<const char *>(only->content);
                 joined = QByteArray::fromRawData(s, qsizetype(std::strlen(s)));
             } else {
-                for (const xmlNode *c = m_current->children; c; c = c->next)
+                for (const xmlNode *c = element->children; c; c = c->next)
                     if (c->type == XML_TEXT_NODE && c->content)
                         joined += reinterpret_cast<const char *>(c->content);
             }
-            if (!decodeBase64(joined, bytes)) {
-                m_error = QStringLiteral("Exception raised!");
-                return false;
-            }
+            if (!decodeBase64(joined, bytes))
+                return RestoreResult::BadData;
         }
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    // Restores go to fresh working copies, so a plain write is enough here.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return RestoreResult::WriteFailed;
     if (!bytes.isEmpty() && file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+        return RestoreResult::WriteFailed;
+    return RestoreResult::Ok;
 }
 
 QString VXXML_PARSER::Current_Name() const

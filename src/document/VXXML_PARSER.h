@@ -60,6 +60,12 @@ protected:
     // the cursor on that node. Empty here; a hook for derived parsers.
     virtual void On_Node_Loaded() {}
 
+    // Writes the file held in a base64 element (an element without typed
+    // content gives an empty file). Reads the DOM only, so it may run on a
+    // worker thread while the document stays unchanged.
+    enum class RestoreResult { Ok, BadData, WriteFailed };
+    static RestoreResult Restore_Element_File(const xmlNode *element, const QString &path);
+
     // Cursor bookmarks for readers that look several paths up from one element.
     xmlNode *Current_Node() const { return m_current; }
     void Set_Current_Node(xmlNode *node);

@@ -6,7 +6,11 @@
 #include "document/NameTables.h"
 #include "document/WorkingCopies.h"
 
+#include <QThread>
+#include <QThreadPool>
+
 #include <charconv>
+#include <deque>
 #include <climits>
 
 namespace stepvane {
@@ -178,37 +182,37 @@ int VX_CAAXML_PARSER::Read_Wizard_File(const QString &path)
     Reset_Document();
     if (!m_doc || !Load_Document(path))
         return 0;
-    if (!readWizardHeader()) {
+    beginRestores();
+    const int result = readWizardBody();
+    finishRestores();
+    if (!result)
         Reset_Document();
+    return result;
+}
+
+int VX_CAAXML_PARSER::readWizardBody()
+{
+    if (!readWizardHeader())
         return 0;
-    }
     Go_Root();
     anchorHere();
     int count = 0;
     readDInt(QStringLiteral("<Information><TestingSequence_Count>"), count);
     // A count the document cannot hold fails at once rather than after reading.
     if (count < 0 || count > kMaxDeclaredSequences ||
-        m_doc->sequenceCount() + count > kMaxSequences) {
-        Reset_Document();
+        m_doc->sequenceCount() + count > kMaxSequences)
         return 0;
-    }
     for (int i = 0; i < count; ++i) {
         Go_Root();
-        if (!Find_Child(kSequencePrefix + QString::number(i))) {
-            Reset_Document();
+        if (!Find_Child(kSequencePrefix + QString::number(i)))
             return 0;
-        }
         auto seq = std::make_unique<TestingSequence>();
         int steps = 0;
-        if (!readSequenceHeader(*seq, steps)) {
-            Reset_Document();
+        if (!readSequenceHeader(*seq, steps))
             return 0;
-        }
         TestingSequence *added = m_doc->insertSequence(-1, std::move(seq));
-        if (!added || !readSequenceSteps(*added, steps)) {
-            Reset_Document();
+        if (!added || !readSequenceSteps(*added, steps))
             return 0;
-        }
     }
     return 1;
 }
@@ -350,7 +354,10 @@ int VX_CAAXML_PARSER::Read_Testing_Unit_File(const QString &path)
     Go_Root();
     auto seq = std::make_unique<TestingSequence>();
     int steps = 0;
-    if (!readSequenceHeader(*seq, steps) || !readSequenceSteps(*seq, steps)) {
+    beginRestores();
+    const bool ok = readSequenceHeader(*seq, steps) && readSequenceSteps(*seq, steps);
+    finishRestores();
+    if (!ok) {
         // Nothing of a unit that fails to read reaches the open wizard.
         Reset_Document();
         return 0;
@@ -569,7 +576,7 @@ void VX_CAAXML_PARSER::readImage(AttachedImage &image, bool withComment,
     if (image.Image_filesize > 0) {
         readDInt(QStringLiteral("ImageWidth"), image.ImageWidth);
         readDInt(QStringLiteral("ImageHeight"), image.ImageHeight);
-        image.TransImageName = workingPathFor(image.ImageName);
+        image.TransImageName = workingPathFor(image.ImageName, false);
         restoreFileData(image.TransImageName, loadFailFormat, image.ImageName);
     }
     Set_Current_Node(m_anchor);
@@ -589,22 +596,69 @@ void VX_CAAXML_PARSER::writeFileData(const QString &path, const QString &failFor
     report(Message::fromText(failFormat, {argument}, MessageIcon::Warning));
 }
 
-QString VX_CAAXML_PARSER::workingPathFor(const QString &storedName)
+QString VX_CAAXML_PARSER::workingPathFor(const QString &storedName, bool keepName)
 {
-    return WorkingCopies::instance().newPathFor(storedName);
+    return WorkingCopies::instance().newPathFor(storedName, keepName);
 }
+
+// While a file is read, embedded files are decoded and written by worker
+// threads; the DOM stays untouched until every job is done. Failures are
+// reported afterwards, in file order.
+struct VX_CAAXML_PARSER::PendingRestores {
+    struct Job {
+        const xmlNode *element;
+        QString path;
+        Message failure;
+        bool ok = false;
+    };
+    std::deque<Job> jobs; // a deque keeps each job in place while more are added
+    QThreadPool pool;
+
+    void add(const xmlNode *element, const QString &path, const Message &failure)
+    {
+        Job &job = jobs.emplace_back(Job{element, path, failure});
+        pool.start([&job] { job.ok = Restore_Element_File(job.element, job.path) == RestoreResult::Ok; });
+    }
+};
 
 bool VX_CAAXML_PARSER::restoreFileData(const QString &path, const QString &failFormat,
                                        const QString &argument)
 {
     xmlNode *saved = Current_Node();
-    bool ok = false;
-    if (!path.isEmpty() && Find_Child(QStringLiteral("ImageData")))
-        ok = Get_File_Base64(path);
+    const xmlNode *element =
+        !path.isEmpty() && Find_Child(QStringLiteral("ImageData")) ? Current_Node() : nullptr;
     Set_Current_Node(saved);
+    const Message failure = Message::fromText(failFormat, {argument}, MessageIcon::Warning);
+    if (element && m_restores) {
+        m_restores->add(element, path, failure);
+        return true;
+    }
+    const bool ok = element && Restore_Element_File(element, path) == RestoreResult::Ok;
     if (!ok)
-        report(Message::fromText(failFormat, {argument}, MessageIcon::Warning));
+        report(failure);
     return ok;
+}
+
+VX_CAAXML_PARSER::~VX_CAAXML_PARSER()
+{
+    finishRestores();
+}
+
+void VX_CAAXML_PARSER::beginRestores()
+{
+    m_restores = std::make_unique<PendingRestores>();
+    m_restores->pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+}
+
+void VX_CAAXML_PARSER::finishRestores()
+{
+    if (!m_restores)
+        return;
+    m_restores->pool.waitForDone();
+    const auto restores = std::move(m_restores);
+    for (const auto &job : restores->jobs)
+        if (!job.ok)
+            report(job.failure);
 }
 
 } // namespace stepvane

@@ -8,6 +8,7 @@
 #include "document/VXXML_PARSER.h"
 #include "document/WizardDocument.h"
 
+#include <memory>
 #include <optional>
 
 namespace stepvane {
@@ -16,6 +17,7 @@ class VX_CAAXML_PARSER : public VXXML_PARSER {
 public:
     // The document may be null for parsers that only read setup files or models.
     VX_CAAXML_PARSER(WizardDocument *document, int modelIndex, MessageSink *sink = nullptr);
+    ~VX_CAAXML_PARSER() override;
 
     void Set_Document(WizardDocument *document) { m_doc = document; }
     WizardDocument *Document() const { return m_doc; }
@@ -98,7 +100,13 @@ protected:
     void writeFileData(const QString &path, const QString &failFormat, const QString &argument);
     // A fresh working-copy path for a stored name (see WorkingCopies) and the
     // restore of ImageData there (failure reported with the argument).
-    QString workingPathFor(const QString &storedName);
+    // keepName: the file must keep its stored name (setup files, whose name
+    // the writer takes from the path); pictures and masks keep theirs in the record.
+    QString workingPathFor(const QString &storedName, bool keepName = true);
+    // During a file read the restore may finish later (true is then returned at
+    // once); a failure is reported with the argument either way.
+    // While a file is read the restore finishes later (true is returned at
+    // once); a failure is reported with the argument either way.
     bool restoreFileData(const QString &path, const QString &failFormat, const QString &argument);
 
     void report(const Message &message) { m_sink->report(message); }
@@ -154,13 +162,18 @@ private:
     void writeVersions();
     void writeSequenceElement(const TestingSequence &seq, int number);
     void writeEndOption(int stepNumber);
+    int readWizardBody();
     int readWizardHeader();
+    void beginRestores();
+    void finishRestores();
     int readSequenceHeader(TestingSequence &seq, int &stepCount);
     int readSequenceSteps(TestingSequence &seq, int stepCount);
 
     WizardDocument *m_doc = nullptr;
     int m_model = 0;
     MessageSink *m_sink = nullptr;
+    struct PendingRestores;
+    std::unique_ptr<PendingRestores> m_restores;
 };
 
 // Readers accept at most this many steps a sequence element declares (100 steps

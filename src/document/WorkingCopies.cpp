@@ -27,12 +27,14 @@ void WorkingCopies::setBaseFolder(const QString &dir)
     m_folder.clear();
     m_created = false;
     m_keep = true;
+    m_used.clear();
 }
 
 QString WorkingCopies::folder()
 {
+    // A folder that went away during the run (a temp cleaner) is made again.
     if (!m_folder.isEmpty())
-        return m_folder;
+        return QDir().mkpath(m_folder) ? m_folder : QString();
     if (!m_base.isEmpty()) {
         if (QDir().mkpath(m_base))
             m_folder = QFileInfo(m_base).absoluteFilePath();
@@ -47,13 +49,33 @@ QString WorkingCopies::folder()
     return m_folder;
 }
 
-QString WorkingCopies::newPathFor(const QString &storedName)
+QString WorkingCopies::newPathFor(const QString &storedName, bool keepName)
 {
     const QString name = safeFileName(storedName);
     const QString base = folder();
     if (name.isEmpty() || base.isEmpty())
         return QString();
-    // A numbered subfolder per file keeps the user's file name unchanged.
+    // The first file of a name lies in the folder itself; a later one with the
+    // same name gets a numbered subfolder, so the user's file name is kept.
+    if (!m_used.contains(name)) {
+        const QString direct = QDir(base).filePath(name);
+        if (!QFileInfo::exists(direct)) {
+            m_used.insert(name);
+            return direct;
+        }
+    }
+    if (!keepName) {
+        const qsizetype dot = name.lastIndexOf(u'.');
+        const QString stem = dot > 0 ? name.left(dot) : name;
+        const QString suffix = dot > 0 ? name.mid(dot) : QString();
+        for (int attempts = 0; attempts < 1000; ++attempts) {
+            const QString candidate =
+                QDir(base).filePath(QStringLiteral("%1-%2%3").arg(stem).arg(++m_next).arg(suffix));
+            if (!QFileInfo::exists(candidate))
+                return candidate;
+        }
+        return QString();
+    }
     for (int attempts = 0; attempts < 1000; ++attempts) {
         const QString sub = QDir(base).filePath(QString::number(++m_next));
         if (QFileInfo::exists(sub))
@@ -80,6 +102,7 @@ void WorkingCopies::cleanup()
     if (m_created && !m_keep) {
         m_folder.clear();
         m_created = false;
+        m_used.clear();
     }
 }
 

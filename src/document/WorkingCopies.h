@@ -1,9 +1,11 @@
 // Working copies of attached files. Every restored or attached file gets its
-// own subfolder of one per-run working folder, so two attachments that share a
-// file name never overwrite each other. The folder is removed at exit unless
+// own path in one per-run working folder (a numbered subfolder when its name
+// is taken), so two attachments that share a file name never overwrite each
+// other. The folder is removed at exit unless
 // the caller asks to keep it.
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 namespace stepvane {
@@ -20,8 +22,10 @@ public:
     void setKeepOnExit(bool keep) { m_keep = keep; }
 
     // A fresh, not yet existing path for a file of that stored name; empty when
-    // the name has no safe last component.
-    QString newPathFor(const QString &storedName);
+    // the name has no safe last component. When the name is taken, keepName
+    // puts the file in a numbered subfolder under its own name; otherwise the
+    // file gets a numbered name beside the others (cheaper: no folder).
+    QString newPathFor(const QString &storedName, bool keepName = true);
     // Copies a user's file into a fresh working copy; empty on failure.
     QString copyIn(const QString &sourcePath);
 
@@ -36,6 +40,7 @@ private:
     bool m_keep = false;
     bool m_created = false;
     int m_next = 0;
+    QSet<QString> m_used; // names already given out in the folder itself
 };
 
 // The last component of a stored name, taking both "/" and "\" as separators.

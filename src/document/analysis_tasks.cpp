@@ -229,7 +229,7 @@ bool VX_CAAXML_PARSER::readLimit(LimitTask &r)
         // The mask gets its own working copy; an unsafe stored name gets none
         // and the restore reports the failure.
         if (r.MSLfileSize > 0 && enter(QStringLiteral("MSL"))) {
-            r.TransMSLfileName = workingPathFor(r.MSLfileName);
+            r.TransMSLfileName = workingPathFor(r.MSLfileName, false);
             restoreFileData(r.TransMSLfileName, kLimitMaskLoadFail, r.MSLfileName);
             Set_Current_Node(step);
             anchorHere();

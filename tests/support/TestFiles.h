@@ -30,6 +30,24 @@ inline QString fixture(const QString &relative)
     return QStringLiteral(STEPVANE_FIXTURES_DIR "/") + relative;
 }
 
+// A restored working copy keeps the stored name, or the stored name with a
+// number before its extension when another file of the run took the name.
+inline bool isWorkingCopyOf(const QString &path, const QString &storedName)
+{
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    if (name == storedName)
+        return true;
+    const qsizetype dot = storedName.lastIndexOf(u'.');
+    const QString stem = dot > 0 ? storedName.left(dot) : storedName;
+    const QString suffix = dot > 0 ? storedName.mid(dot) : QString();
+    if (!name.startsWith(stem + u'-') || !name.endsWith(suffix))
+        return false;
+    const QString number = name.mid(stem.size() + 1, name.size() - stem.size() - 1 - suffix.size());
+    bool ok = false;
+    number.toInt(&ok);
+    return ok;
+}
+
 // The document re-serialised without indentation, so two files that differ
 // only in layout compare equal. Empty when the bytes are not XML.
 inline QByteArray normalizedXml(const QByteArray &bytes)
