@@ -1,0 +1,32 @@
+// The text front end of the transfer workflows, for stepvane-cli: method
+// options over the stored settings, a progress bar on stderr when it is a
+// terminal, the workflow's messages as lines, Ctrl-C as a cancel.
+#pragma once
+
+#include "comm/CommSettings.h"
+#include "comm/TransferWorkflow.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace stepvane {
+
+struct MethodOptions {
+    QString tcpHost;  // --tcp HOST
+    QString tcp6Host; // --tcp6 HOST
+    bool usb = false; // --usb
+    int port = 0;     // --port N; 0 keeps the stored port
+};
+
+// Applies the options to settings; an empty text is fine, otherwise the
+// reason the options cannot be used together.
+QString applyMethodOptions(const MethodOptions &options, CommSettings &settings);
+
+// Runs one operation on a fresh workflow with the settings and prints its
+// messages: on stdout when the transfer completed, on stderr otherwise.
+// Returns 0 only when the operation reported Completed, else 1.
+int runConsoleTransfer(const CommSettings &settings,
+                       const std::function<TransferStatus(TransferWorkflow &)> &operation);
+
+} // namespace stepvane

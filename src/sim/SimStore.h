@@ -1,0 +1,34 @@
+// What stepvane-sim does with a file it received: keep it in the store folder
+// under the last component of its announced name, and say whether it is a
+// wizard the instrument could run, and for which model.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace stepvane::sim {
+
+// A name the store accepts: no folder part, not empty, not "." or "..".
+bool isStorableName(const QString &name);
+
+// Reads a stored file with the wizard reader: "valid wizard for VX330A (2
+// testing sequences)" or "not a valid wizard: ...".
+QString describeWizard(const QString &path);
+
+// The setup file a fetch will return, as the log shows it: the setup reader's
+// summary for an instrument setup image, else what kind of file it is.
+QStringList describeSetup(const QString &path, qsizetype size);
+
+class SimStore {
+public:
+    // An empty folder keeps nothing; files are still checked in a scratch folder.
+    explicit SimStore(QString folder) : m_folder(std::move(folder)) {}
+
+    // Stores and checks one file; returns the lines to log.
+    QStringList take(const QString &name, const QByteArray &content);
+
+private:
+    QString m_folder;
+};
+
+} // namespace stepvane::sim

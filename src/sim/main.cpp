@@ -1,0 +1,135 @@
+// stepvane-sim: stands in for the instrument on TCP. It answers the handshake,
+// stores the wizard files the editor sends, answers setup fetches, and can
+// misbehave in one chosen way per run, logging one line per exchange.
+#include "sim/SimServer.h"
+#include "sim/SimStore.h"
+
+#include "instrument_files/LanguageInfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace stepvane;
+using namespace stepvane::sim;
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void onSignal(int)
+{
+    g_stop = true;
+}
+
+const char kUsage[] =
+    "usage: stepvane-sim [--port N] [--bind ADDR]... [--store DIR] [--setup FILE]\n"
+    "                    [--chunk N] [--fiber] [--fault MODE]\n\n"
+    "Stands in for the instrument on TCP (IPv4 and IPv6).\n"
+    "  --port N      port to listen on (default 66; 0 picks a free one, printed on start)\n"
+    "  --bind ADDR   numeric address to listen on; may repeat (default 0.0.0.0 and ::)\n"
+    "  --store DIR   folder for received files (created when missing)\n"
+    "  --setup FILE  the setup file a fetch returns (default: an empty one)\n"
+    "  --chunk N     payload bytes per setup reply frame, 1..4099 (default 4096)\n"
+    "  --fiber       answer setup fetches as an instrument in fiber inspection mode\n"
+    "  --fault MODE  checksum | gap | stray | oversize | silent | close-after=N\n"
+    "Stops on SIGINT or SIGTERM.\n";
+
+int usage(const QString &error)
+{
+    std::fprintf(stderr, "stepvane-sim: %s\n%s", qPrintable(error), kUsage);
+    return 2;
+}
+
+bool intOption(const QString &text, int low, int high, int &out)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < low || v > high)
+        return false;
+    out = v;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    LoadLanguageInfo();
+    const QStringList args = app.arguments().mid(1);
+
+    SimConfig config;
+    QString storeDir;
+    QString setupPath;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        const bool hasValue = i + 1 < args.size();
+        const QString value = hasValue ? args.at(i + 1) : QString();
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == QLatin1String("--fiber")) {
+            config.endpoint.fiber = true;
+            continue;
+        }
+        if (!hasValue)
+            return usage(QStringLiteral("unknown option or missing value: %1").arg(a));
+        ++i;
+        if (a == QLatin1String("--port")) {
+            if (!intOption(value, 0, 65535, config.port))
+                return usage(QStringLiteral("--port needs 0..65535"));
+        } else if (a == QLatin1String("--bind")) {
+            config.binds << value;
+        } else if (a == QLatin1String("--store")) {
+            storeDir = value;
+        } else if (a == QLatin1String("--setup")) {
+            setupPath = value;
+        } else if (a == QLatin1String("--chunk")) {
+            if (!intOption(value, 1, 4099, config.endpoint.chunk))
+                return usage(QStringLiteral("--chunk needs 1..4099"));
+        } else if (a == QLatin1String("--fault")) {
+            if (!parseEndpointFault(value, config.endpoint.fault, config.endpoint.closeAfter))
+                return usage(QStringLiteral("unknown fault mode %1").arg(value));
+        } else {
+            return usage(QStringLiteral("unknown option %1").arg(a));
+        }
+    }
+
+    if (!setupPath.isEmpty()) {
+        QFile setup(setupPath);
+        if (!setup.open(QIODevice::ReadOnly))
+            return usage(QStringLiteral("cannot read the setup file %1").arg(setupPath));
+        config.endpoint.setup = setup.readAll();
+        for (const QString &line : describeSetup(setupPath, config.endpoint.setup.size()))
+            logLine(line);
+    }
+    if (!storeDir.isEmpty() && !QDir().mkpath(storeDir))
+        return usage(QStringLiteral("cannot create the store folder %1").arg(storeDir));
+
+    SimStore store(storeDir);
+    config.onFile = [&store](int connection, const QString &name, const QByteArray &content) {
+        for (const QString &line : store.take(name, content))
+            logLine(QStringLiteral("[%1] %2").arg(connection).arg(line));
+    };
+
+    SimServer server(config);
+    QString error;
+    if (!server.listen(error)) {
+        std::fprintf(stderr, "stepvane-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+    logLine(QStringLiteral("stepvane-sim listening on port %1 (%2)")
+                .arg(server.port())
+                .arg(server.addresses().join(QStringLiteral(", "))));
+    server.run(g_stop);
+    logLine(QStringLiteral("stepvane-sim stopped"));
+    return 0;
+}

@@ -1,0 +1,62 @@
+// Test helpers that run stepvane-sim and stepvane-cli as child processes with
+// bounded waits: the simulator's stdout is read by a thread so it can never
+// block on a full pipe, and tests wait for its log lines, not for time.
+#pragma once
+
+#include <QByteArray>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <sys/types.h>
+
+namespace stepvane::test {
+
+QString binPath(const QString &program);
+
+// True when a socket can be bound to ::1 on this machine.
+bool haveIPv6Loopback();
+
+struct ProcessResult {
+    int exitCode = -1; // -1 when it had to be killed or did not start
+    QString out;
+    QString err;
+};
+
+// Runs a program to its end, killing it after timeoutMs. env entries
+// "NAME=value" are added to the environment.
+ProcessResult runProcess(const QString &program, const QStringList &args,
+                         const QStringList &env = {}, int timeoutMs = 30000);
+
+class SimProcess {
+public:
+    // Starts stepvane-sim on an ephemeral port of 127.0.0.1 (and ::1 when the
+    // machine has it) with the extra arguments; waits for its port line.
+    explicit SimProcess(const QStringList &extraArgs);
+    ~SimProcess(); // SIGTERM, then SIGKILL after 3 s; always reaped
+
+    bool started() const { return m_port > 0; }
+    int port() const { return m_port; }
+    bool hasIPv6() const { return m_v6; }
+    // Waits until a log line matches; false after timeoutMs.
+    bool waitForLine(const QRegularExpression &pattern, int timeoutMs = 20000);
+    QString log() const;
+
+private:
+    void readLoop(int fd);
+
+    pid_t m_pid = -1;
+    int m_port = 0;
+    bool m_v6 = false;
+    std::thread m_reader;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_grown;
+    QString m_log;
+    bool m_eof = false;
+};
+
+} // namespace stepvane::test

@@ -1,0 +1,230 @@
+// CDevComm over a stream (the TCP path) against a scripted in-memory link:
+// the requests it writes, the pieces of a file, and how replies are joined,
+// split and refused.
+#include "comm/CDevComm.h"
+#include "comm/MemoryTransport.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+#include <QStringList>
+
+using namespace stepvane;
+using namespace stepvane::frame;
+
+namespace {
+
+const uint8_t *u8(const QByteArray &b)
+{
+    return reinterpret_cast<const uint8_t *>(b.constData());
+}
+
+struct Rig {
+    std::shared_ptr<MemoryLink> link = std::make_shared<MemoryLink>(MemoryLink::Framing::Stream);
+    CommProgress progress;
+    CDevComm dev;
+    Rig()
+    {
+        EXPECT_EQ(dev.ConnectStream(std::make_unique<MemoryTransport>(link), CDevComm::kKindIPv4,
+                                    &progress),
+                  1);
+        dev.setReceiveTiming({30, 1, 3}); // time-outs in a few tens of ms
+    }
+    // Every frame the link saw, decoded.
+    std::vector<Frame> framesWritten(QList<QByteArray> *payloads)
+    {
+        std::vector<Frame> frames;
+        FrameDecoder d(Layout::ByCommand);
+        for (const QByteArray &w : link->written()) {
+            const DecodeResult r = d.feed(u8(w), size_t(w.size()));
+            EXPECT_EQ(r.status, DecodeStatus::Frame);
+            EXPECT_EQ(r.consumed, size_t(w.size())) << "one frame per write";
+            frames.push_back(d.frame());
+            payloads->append(d.frame().payloadBytes());
+        }
+        return frames;
+    }
+};
+
+QByteArray pattern(int size)
+{
+    QByteArray out(size, '\0');
+    for (int i = 0; i < size; ++i)
+        out[i] = char((i * 7 + i / 251) & 0xFF); // every byte value, specials included
+    return out;
+}
+
+} // namespace
+
+TEST(DevComm, RequestsAreWrittenAsSpecifiedFrames)
+{
+    Rig rig;
+    ASSERT_EQ(rig.dev.SendCommand(0x41, 0x50), 1);
+    ASSERT_EQ(rig.dev.SendRequest(0x41, 0x17, nullptr, 0), 1);
+    const QString name = QStringLiteral("Pr\u00fcfung.wzd");
+    ASSERT_EQ(rig.dev.SendNameRecord(0x41, 0x19, name), 1);
+    ASSERT_EQ(rig.dev.SendNameValue(0x41, 0x33, "abc", 0x01020304), 1);
+    const QList<QByteArray> w = rig.link->written();
+    ASSERT_EQ(w.size(), 4);
+    EXPECT_EQ(w[0], QByteArray::fromHex("7f41500100927e"));
+    EXPECT_EQ(w[1], QByteArray::fromHex("7f41170100597e"));
+
+    QList<QByteArray> payloads;
+    const auto frames = rig.framesWritten(&payloads);
+    QByteArray record(1024, '\0');
+    record.replace(0, 11, QByteArray("Pr\xfc" "fung.wzd"));
+    EXPECT_EQ(frames[2].p1, 0x19);
+    EXPECT_EQ(payloads[2], record);
+    QByteArray shortRecord(84, '\0');
+    shortRecord.replace(0, 3, "abc");
+    shortRecord.replace(80, 4, QByteArray::fromHex("04030201"));
+    EXPECT_EQ(payloads[3], shortRecord);
+
+    // 259 bytes of name fit the record; 260 are refused and nothing is written.
+    EXPECT_EQ(rig.dev.SendNameRecord(0x41, 0x19, QString(259, u'n')), 1);
+    EXPECT_EQ(rig.dev.SendNameRecord(0x41, 0x19, QString(260, u'n')), 0);
+    EXPECT_EQ(rig.dev.SendNameShort(0x41, 0x19, QString(80, u'n')), 0);
+    EXPECT_EQ(rig.link->written().size(), 5);
+}
+
+TEST(DevComm, FileContentGoesInPiecesOf2048)
+{
+    for (int size : {0, 100, 1023, 1024, 2048, 4096, 5000}) {
+        SCOPED_TRACE(size);
+        Rig rig;
+        const QByteArray file = pattern(size);
+        ASSERT_EQ(rig.dev.SendFile(0x41, 0x18, size, u8(file)), 1);
+        QList<QByteArray> payloads;
+        const auto frames = rig.framesWritten(&payloads);
+        if (size < 1024) {
+            ASSERT_EQ(frames.size(), 1u);
+            EXPECT_EQ(frames[0].layout, Layout::A);
+            EXPECT_EQ(frames[0].command, 0x41);
+            EXPECT_EQ(frames[0].total, 1u);
+            EXPECT_EQ(frames[0].index, 0u);
+        } else {
+            const int n = size / 2048;
+            ASSERT_EQ(int(frames.size()), n + 1);
+            for (int i = 0; i <= n; ++i) {
+                EXPECT_EQ(frames[size_t(i)].layout, Layout::M);
+                EXPECT_EQ(frames[size_t(i)].p1, 0x18);
+                EXPECT_EQ(frames[size_t(i)].total, uint32_t(n + 1));
+                EXPECT_EQ(frames[size_t(i)].index, uint32_t(i));
+                EXPECT_EQ(payloads[i].size(), i < n ? 2048 : size % 2048);
+            }
+            EXPECT_EQ(rig.progress.lastSentPiece.load(), n);
+        }
+        EXPECT_EQ(payloads.join(), file);
+        EXPECT_EQ(rig.progress.bytesSent.load(), size);
+    }
+}
+
+TEST(DevComm, AFailedWriteFailsTheFile)
+{
+    Rig rig;
+    rig.link->setFailWritesFrom(1);
+    const QByteArray file = pattern(5000);
+    EXPECT_EQ(rig.dev.SendFile(0x41, 0x18, 5000, u8(file)), 0);
+    EXPECT_EQ(rig.link->written().size(), 2); // piece 1 was tried, piece 2 never
+    EXPECT_EQ(rig.dev.SendCommand(0x41, 0x50), 0);
+}
+
+TEST(DevComm, RepliesJoinedAndSplitAcrossReads)
+{
+    const QByteArray one = frameM(0x17, 2, 0, "first-");
+    const QByteArray two = frameM(0x17, 2, 1, "second");
+    {
+        Rig rig; // both frames in one read: the second is filed from pending bytes
+        rig.dev.SetOperation(CDevComm::kOpSetup);
+        rig.link->queueRead(one + two);
+        EXPECT_EQ(rig.dev.ReceiveStep(), 50);
+        EXPECT_EQ(rig.dev.ReceiveStep(), 100); // nothing more to read: a read would time out
+        EXPECT_EQ(rig.dev.receivedData(), QByteArray("first-second"));
+        EXPECT_EQ(rig.progress.receiveCurrent.load(), 2);
+    }
+    {
+        Rig rig; // one frame cut in three reads, then the next one whole
+        rig.dev.SetOperation(CDevComm::kOpSetup);
+        rig.link->queueRead(one.left(3));
+        rig.link->queueRead(one.mid(3, 5));
+        rig.link->queueRead(one.mid(8));
+        EXPECT_EQ(rig.dev.ReceiveStep(), 50);
+        rig.link->queueRead(two);
+        EXPECT_EQ(rig.dev.ReceiveStep(), 100);
+        EXPECT_EQ(rig.dev.receivedData(), QByteArray("first-second"));
+    }
+}
+
+TEST(DevComm, ReplyFailureTable)
+{
+    QByteArray badSum = frameA(0x41, 0x50, 1, 0, "x");
+    badSum[badSum.size() - 2] = char(badSum.at(badSum.size() - 2) + 1);
+    QByteArray tooMuch; // 196 full frames: 803404 bytes, over the 800000 of the buffer
+    for (uint32_t i = 0; i < 196; ++i)
+        tooMuch += frameM(0x17, 196, i, QByteArray(4099, 'd'));
+    const struct {
+        const char *name;
+        int operation;
+        QList<QByteArray> reads;
+        int result;
+        QString error;
+    } cases[] = {
+        {"no reply", CDevComm::kOpHandshake, {}, -1, "STR_ERROR_TIMEOUT"},
+        {"a frame that never ends", CDevComm::kOpHandshake, {QByteArray::fromHex("7f4150")}, -1,
+         "STR_ERROR_TIMEOUT"},
+        {"stray bytes", CDevComm::kOpHandshake, {"\x01" + frameA(0x41, 0x50, 1, 0)}, -1,
+         "STR_ERROR_PACKET"},
+        {"checksum", CDevComm::kOpHandshake, {badSum}, -1, "STR_ERROR_CHECKSUM"},
+        {"fiber inspection mode", CDevComm::kOpSetup, {frameM(0x20, 1, 0)}, -3,
+         "IDS_FIBER_INSPECTION_MODE"},
+        {"index gap", CDevComm::kOpSetup, {frameM(0x17, 3, 0, "a") + frameM(0x17, 3, 2, "c")}, -1,
+         "Communication Error!"},
+        {"reply without its first frame", CDevComm::kOpSetup, {frameM(0x17, 2, 1, "b")}, -1,
+         "Communication Error!"},
+        {"frame above 4099 bytes", CDevComm::kOpSetup, {frameM(0x17, 1, 0, QByteArray(4100, 'a'))},
+         -1, QString::fromLatin1(kErrorTooLong)},
+        {"more than 800000 bytes", CDevComm::kOpSetup, {tooMuch}, -1,
+         "Reply data too long (more than 800000 bytes)"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        // A handshake first, so a reply that lacks its frame 0 cannot lean on it.
+        rig.link->queueRead(frameA(0x41, 0x50, 1, 0, "hi"));
+        ASSERT_EQ(rig.dev.SendCommand(0x41, 0x50), 1);
+        ASSERT_EQ(rig.dev.ReceiveStep(), 100);
+        ASSERT_EQ(rig.dev.SendRequest(0x41, 0x17, nullptr, 0), 1);
+        rig.dev.SetOperation(c.operation);
+        for (const QByteArray &r : c.reads)
+            rig.link->queueRead(r);
+        int r = 0;
+        for (int guard = 0; guard < 1000 && r >= 0 && r < 100; ++guard)
+            r = rig.dev.ReceiveStep();
+        EXPECT_EQ(r, c.result);
+        EXPECT_EQ(rig.dev.GetErrorMessage(), c.error);
+        EXPECT_EQ(rig.progress.receivedOk.load(), 0);
+        EXPECT_LE(rig.dev.GetReceivedSize(), CDevComm::kBufferSize);
+    }
+}
+
+TEST(DevComm, ManySmallFramesInOneReadAreFiledWithoutRecursion)
+{
+    Rig rig;
+    rig.dev.SetOperation(CDevComm::kOpSetup);
+    constexpr uint32_t kFrames = 100000;
+    QByteArray all;
+    all.reserve(kFrames * 14);
+    for (uint32_t i = 0; i < kFrames; ++i)
+        all += frameM(0x17, kFrames, i, QByteArray(1, char('a' + i % 26)));
+    rig.link->queueRead(all);
+    int r = 0;
+    int calls = 0;
+    while (r >= 0 && r < 100 && calls < 100) {
+        r = rig.dev.ReceiveStep();
+        ++calls;
+    }
+    EXPECT_EQ(r, 100);
+    EXPECT_LE(calls, 10); // one call per read, not one per frame
+    ASSERT_EQ(rig.dev.GetReceivedSize(), int(kFrames));
+    EXPECT_EQ(rig.dev.receivedData().at(kFrames - 1), char('a' + (kFrames - 1) % 26));
+}

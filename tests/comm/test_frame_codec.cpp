@@ -1,0 +1,231 @@
+// Frame encoding and the incremental decoder: the protocol's byte vectors,
+// stuffing of every special byte, word-at-a-time scanning against a byte-wise
+// reference, and frames split and joined across reads.
+#include "comm/FrameCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+#include <QStringList>
+
+#include <QRandomGenerator>
+
+using namespace stepvane;
+using namespace stepvane::frame;
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+const uint8_t *u8(const QByteArray &b)
+{
+    return reinterpret_cast<const uint8_t *>(b.constData());
+}
+
+QByteArray randomBytes(int size, quint32 seed)
+{
+    QRandomGenerator rng(seed);
+    QByteArray out(size, '\0');
+    for (auto &c : out)
+        c = char(rng.bounded(256));
+    return out;
+}
+
+// Feeds the input in pieces of the given sizes (the last piece takes the rest)
+// and collects every frame's payload and every error.
+struct Fed {
+    QList<QByteArray> payloads;
+    QList<Frame> frames;
+    QStringList errors;
+};
+
+Fed feedPieces(FrameDecoder &d, const QByteArray &input, const QList<int> &cuts)
+{
+    Fed fed;
+    qsizetype pos = 0;
+    QList<int> pieces = cuts;
+    pieces.append(int(input.size()));
+    for (int end : pieces) {
+        end = int(std::min<qsizetype>(end, input.size()));
+        while (pos < end) {
+            const DecodeResult r = d.feed(u8(input) + pos, size_t(end - pos));
+            pos += qsizetype(r.consumed);
+            if (r.status == DecodeStatus::Frame) {
+                fed.payloads << d.frame().payloadBytes();
+                fed.frames << d.frame();
+            } else if (r.status == DecodeStatus::Invalid) {
+                fed.errors << QString::fromLatin1(r.error);
+            }
+        }
+    }
+    return fed;
+}
+
+} // namespace
+
+TEST(FrameCodec, ProtocolByteVectors)
+{
+    EXPECT_EQ(frameA(0x41, 0x50, 1, 0), bytes({0x7F, 0x41, 0x50, 0x01, 0x00, 0x92, 0x7E}));
+    EXPECT_EQ(frameA(0x41, 0x17, 1, 0), bytes({0x7F, 0x41, 0x17, 0x01, 0x00, 0x59, 0x7E}));
+    // Each special payload byte goes out escaped; the checksum is over the
+    // unescaped bytes: 41+18+01+00+7E = 0xD8, 41+18+01+00+7D = 0xD7, ... 7F = 0xD9.
+    EXPECT_EQ(frameA(0x41, 0x18, 1, 0, bytes({0x7E})),
+              bytes({0x7F, 0x41, 0x18, 0x01, 0x00, 0x7D, 0x5E, 0xD8, 0x7E}));
+    EXPECT_EQ(frameA(0x41, 0x18, 1, 0, bytes({0x7D})),
+              bytes({0x7F, 0x41, 0x18, 0x01, 0x00, 0x7D, 0x5D, 0xD7, 0x7E}));
+    EXPECT_EQ(frameA(0x41, 0x18, 1, 0, bytes({0x7F})),
+              bytes({0x7F, 0x41, 0x18, 0x01, 0x00, 0x7D, 0x5F, 0xD9, 0x7E}));
+    // M layout: total and index little-endian.
+    EXPECT_EQ(frameM(0x18, 3, 2, bytes({0xAA})),
+              bytes({0x7F, 0x4D, 0x18, 0x03, 0, 0, 0, 0x02, 0, 0, 0, 0xAA, 0x14, 0x7E}));
+    // A checksum that is itself special is escaped: 41+18+01+00+24 = 0x7E.
+    EXPECT_EQ(frameA(0x41, 0x18, 1, 0, bytes({0x24})),
+              bytes({0x7F, 0x41, 0x18, 0x01, 0x00, 0x24, 0x7D, 0x5E, 0x7E}));
+}
+
+TEST(FrameCodec, WordScanAgreesWithByteScanForEveryValueAndPosition)
+{
+    for (int value = 0; value < 256; ++value) {
+        for (int pos = 0; pos < 19; ++pos) {
+            QByteArray data(19, char(0x41));
+            data[pos] = char(value);
+            const bool special = value >= 0x7D && value <= 0x7F;
+            ASSERT_EQ(countEscapes(u8(data), size_t(data.size())), special ? 1u : 0u)
+                << "value " << value << " at " << pos;
+            const QByteArray f = frameA(0x41, 0x18, 1, 0, data);
+            const uint8_t sum = uint8_t(0x41 + 0x18 + 0x01 + checksum(u8(data), 19));
+            const int expectedSize =
+                2 + 4 + 19 + 1 + (special ? 1 : 0) + (needsEscape(sum) ? 1 : 0);
+            ASSERT_EQ(f.size(), expectedSize) << "value " << value << " at " << pos;
+        }
+    }
+    for (int size : {0, 1, 7, 8, 9, 1023, 1024, 1032, 5000}) {
+        const QByteArray data = randomBytes(size, quint32(size) + 7);
+        uint32_t sum = 0;
+        size_t escapes = 0;
+        for (char c : data) {
+            sum += uint8_t(c);
+            escapes += needsEscape(uint8_t(c)) ? 1 : 0;
+        }
+        EXPECT_EQ(checksum(u8(data), size_t(size)), uint8_t(sum)) << size;
+        EXPECT_EQ(countEscapes(u8(data), size_t(size)), escapes) << size;
+    }
+}
+
+TEST(FrameCodec, EncodeRespectsCapacityAndExactSize)
+{
+    const QByteArray data = randomBytes(3072, 11);
+    const size_t exact = encodedSizeM(0x18, 2, 0, u8(data), size_t(data.size()));
+    std::vector<uint8_t> out(exact);
+    EXPECT_EQ(encodeM(0x18, 2, 0, u8(data), size_t(data.size()), out.data(), exact), exact);
+    EXPECT_EQ(encodeM(0x18, 2, 0, u8(data), size_t(data.size()), out.data(), exact - 1), 0u);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(out.data()), qsizetype(exact)),
+              frameM(0x18, 2, 0, data));
+}
+
+TEST(FrameDecoder, RoundTripsBothLayoutsWhateverTheSplit)
+{
+    const QByteArray payload = randomBytes(700, 3) + bytes({0x7D, 0x7E, 0x7F, 0x7D});
+    const QByteArray a = frameA(0x41, 0x19, 1, 0, payload);
+    const QByteArray m = frameM(0x18, 70000, 65541, payload);
+    for (int cut = 1; cut < a.size(); cut += 37) {
+        FrameDecoder d(Layout::ByCommand);
+        const Fed fed = feedPieces(d, a + m, {cut, int(a.size()) + cut / 2});
+        ASSERT_TRUE(fed.errors.isEmpty()) << fed.errors.join(',').toStdString();
+        ASSERT_EQ(fed.payloads.size(), 2) << cut;
+        EXPECT_EQ(fed.payloads[0], payload);
+        EXPECT_EQ(fed.payloads[1], payload);
+        EXPECT_EQ(fed.frames[1].layout, Layout::M);
+        EXPECT_EQ(fed.frames[1].total, 70000u);
+        EXPECT_EQ(fed.frames[1].index, 65541u);
+    }
+    // Cut right after an escape byte: the escape carries over to the next read.
+    const qsizetype escapeAt = a.indexOf(char(0x7D));
+    FrameDecoder d(Layout::A);
+    EXPECT_EQ(feedPieces(d, a, {int(escapeAt) + 1}).payloads, QList<QByteArray>{payload});
+}
+
+TEST(FrameDecoder, FailureTable)
+{
+    const QByteArray good = frameA(0x41, 0x50, 1, 0, "hi");
+    QByteArray badSum = good;
+    badSum[badSum.size() - 2] = char(badSum.at(badSum.size() - 2) ^ 1);
+    const struct {
+        const char *name;
+        Layout layout;
+        bool fiber;
+        QByteArray input;
+        const char *error;
+        int code;
+    } cases[] = {
+        {"stray bytes before the start", Layout::A, false, "xy" + good, kErrorPacket, -1},
+        {"end flag outside a frame", Layout::A, false, bytes({0x7E}) + good, kErrorPacket, -1},
+        {"checksum", Layout::A, false, badSum, kErrorChecksum, -1},
+        {"A body too short", Layout::A, false, bytes({0x7F, 0x41, 0x50, 0x91, 0x7E}), kErrorPacket,
+         -1},
+        {"M body too short", Layout::M, false, frameA(0x41, 0x50, 1, 0, "abcd"), kErrorPacket, -1},
+        {"escaped end flag", Layout::A, false, bytes({0x7F, 0x41, 0x7D, 0x7E}), kErrorPacket, -1},
+        {"payload above 4099 bytes", Layout::M, false, frameM(0x17, 1, 0, QByteArray(4100, 'a')),
+         kErrorTooLong, -1},
+        {"fiber inspection reply", Layout::M, true, frameM(0x20, 1, 0), kErrorFiber, -3},
+    };
+    for (const auto &c : cases) {
+        FrameDecoder d(c.layout);
+        d.setFiberCheck(c.fiber);
+        const DecodeResult r = d.feed(u8(c.input), size_t(c.input.size()));
+        EXPECT_EQ(r.status, DecodeStatus::Invalid) << c.name;
+        EXPECT_STREQ(r.error, c.error) << c.name;
+        EXPECT_EQ(r.code, c.code) << c.name;
+    }
+    // Without the fiber check the same reply is an ordinary M frame.
+    FrameDecoder plain(Layout::M);
+    const QByteArray fiber = frameM(0x20, 1, 0);
+    EXPECT_EQ(plain.feed(u8(fiber), size_t(fiber.size())).status, DecodeStatus::Frame);
+}
+
+TEST(FrameDecoder, RestartsOnStartFlagAndBoundsItsBuffer)
+{
+    const QByteArray good = frameA(0x41, 0x50, 1, 0, "ok");
+    FrameDecoder d(Layout::A);
+    const Fed fed = feedPieces(d, bytes({0x7F, 0x41, 0x22}) + good, {});
+    EXPECT_TRUE(fed.errors.isEmpty());
+    EXPECT_EQ(fed.payloads, QList<QByteArray>{"ok"});
+
+    // A start flag followed by endless plain bytes is refused once it passes
+    // the largest body, not buffered without end.
+    FrameDecoder big(Layout::M);
+    const QByteArray flood = bytes({0x7F}) + QByteArray(3 * int(kMaxBody), 'z');
+    const DecodeResult r = big.feed(u8(flood), size_t(flood.size()));
+    EXPECT_EQ(r.status, DecodeStatus::Invalid);
+    EXPECT_STREQ(r.error, kErrorTooLong);
+    EXPECT_FALSE(big.inFrame());
+}
+
+TEST(FrameDecoder, RoundTripsEverySizeAndDensityInRandomReads)
+{
+    QRandomGenerator rng(2024);
+    for (int size : {0, 1, 15, 16, 17, 31, 32, 33, 100, 2048, 3072, 4099}) {
+        for (int density : {0, 3, 50, 100}) { // percent of bytes that need escaping
+            QByteArray payload(size, '\0');
+            for (auto &c : payload)
+                c = int(rng.bounded(100)) < density ? char(0x7D + rng.bounded(3))
+                                                    : char(rng.bounded(0x7D));
+            const QByteArray wire = frameM(0x18, 9, 4, payload) + frameA(0x41, 0x50, 1, 0, "z");
+            QList<int> cuts;
+            for (int at = int(rng.bounded(40)); at < wire.size(); at += 1 + int(rng.bounded(64)))
+                cuts << at;
+            FrameDecoder d(Layout::ByCommand);
+            const Fed fed = feedPieces(d, wire, cuts);
+            ASSERT_TRUE(fed.errors.isEmpty()) << size << "/" << density;
+            ASSERT_EQ(fed.payloads.size(), 2) << size << "/" << density;
+            EXPECT_EQ(fed.payloads[0], payload) << size << "/" << density;
+            EXPECT_EQ(fed.payloads[1], QByteArray("z"));
+        }
+    }
+}

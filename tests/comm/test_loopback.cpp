@@ -1,0 +1,212 @@
+// End to end over loopback: the core workflows and stepvane-cli against a
+// real stepvane-sim on 127.0.0.1 and ::1. Every wait is for a log line or a
+// process end, with a bound; the simulator is stopped when a test ends.
+#include "ChildProcess.h"
+
+#include "comm/TransferWorkflow.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+#include <QStringList>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <thread>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+QByteArray content(int size, int seed)
+{
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 131 + seed * 7 + i / 509) & 0xFF);
+    return b;
+}
+
+QRegularExpression line(const QString &text)
+{
+    return QRegularExpression(QRegularExpression::escape(text));
+}
+
+CommSettings tcp(bool v6, int port)
+{
+    CommSettings s;
+    s.method = v6 ? kMethodIPv6 : kMethodIPv4;
+    s.ip = QStringLiteral("127.0.0.1");
+    s.ipv6 = QStringLiteral("::1");
+    s.port = port;
+    return s;
+}
+
+} // namespace
+
+TEST(Loopback, WorkflowSendsEverySizeOverBothFamilies)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("store"));
+    SimProcess sim({QStringLiteral("--store"), store});
+    ASSERT_TRUE(sim.started()) << sim.log().toStdString();
+
+    struct Job {
+        QString name;
+        QByteArray data;
+        bool v6;
+        TransferStatus status = TransferStatus::Failed;
+        QStringList messages;
+    };
+    std::vector<Job> jobs;
+    for (bool v6 : {false, true}) {
+        if (v6 && !sim.hasIPv6())
+            continue; // no IPv6 loopback here: ::1 is skipped, 127.0.0.1 still runs
+        for (int size : {0, 100, 1023, 1024, 2048, 4096, 5000})
+            jobs.push_back({QStringLiteral("s%1-%2.wzd").arg(size).arg(v6 ? "v6" : "v4"),
+                            content(size, size), v6, TransferStatus::Failed, {}});
+    }
+    jobs.push_back({QStringLiteral("big.wzd"), content(1000000, 3), false, TransferStatus::Failed, {}});
+
+    // Concurrent, so the 20 ms pacing of the pieces is paid once.
+    std::vector<std::thread> threads;
+    for (Job &job : jobs) {
+        writeFile(dir.filePath(job.name), job.data);
+        threads.emplace_back([&job, &dir, &sim] {
+            CollectingMessageSink sink;
+            TransferWorkflow wf(&sink);
+            wf.setSettings(tcp(job.v6, sim.port()));
+            job.status = wf.sendFile(dir.filePath(job.name));
+            job.messages = sink.ids();
+        });
+    }
+    for (auto &t : threads)
+        t.join();
+    for (const Job &job : jobs) {
+        SCOPED_TRACE(job.name.toStdString());
+        EXPECT_EQ(job.status, TransferStatus::Completed);
+        EXPECT_EQ(job.messages, QStringList{QStringLiteral("IDS_TRANSPORT_COMPLETE")});
+        const QString stored = QDir(store).filePath(job.name);
+        ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("stored %1").arg(stored))))
+            << sim.log().toStdString();
+        EXPECT_EQ(readFile(stored), job.data);
+    }
+}
+
+TEST(Loopback, CliSendsAWizardAndTheSimulatorReadsIt)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("store"));
+    SimProcess sim({QStringLiteral("--store"), store});
+    ASSERT_TRUE(sim.started()) << sim.log().toStdString();
+    QByteArray wizard = readFile(QStringLiteral(STEPVANE_FIXTURES_DIR "/frame/two_sequences.wzd"));
+    wizard.replace("DValue=\"VX310A\" LValue=\"0\"", "DValue=\"VX330A\" LValue=\"2\"");
+    const QString path = dir.filePath(QStringLiteral("site.wzd"));
+    writeFile(path, wizard);
+
+    QList<QPair<QString, QStringList>> runs = {
+        {QStringLiteral("127.0.0.1"), {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1")}}};
+    if (sim.hasIPv6())
+        runs.append({QStringLiteral("::1"), {QStringLiteral("--tcp6"), QStringLiteral("::1")}});
+    for (const auto &run : runs) {
+        SCOPED_TRACE(run.first.toStdString());
+        const ProcessResult r = runProcess(
+            binPath(QStringLiteral("stepvane-cli")),
+            QStringList{QStringLiteral("send"), path} + run.second +
+                QStringList{QStringLiteral("--port"), QString::number(sim.port())});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QLatin1String("The transfer is complete."))) << r.out.toStdString();
+    }
+    const QRegularExpression valid(QStringLiteral("valid wizard for VX330A \\(2 testing sequences\\)"));
+    ASSERT_TRUE(sim.waitForLine(valid)) << sim.log().toStdString();
+    EXPECT_EQ(readFile(QDir(store).filePath(QStringLiteral("site.wzd"))), wizard);
+
+    // Without a method option the settings store decides (here: IPv4 and the sim's port).
+    QTemporaryDir config;
+    QDir().mkpath(config.filePath(QStringLiteral("Vexmar")));
+    writeFile(config.filePath(QStringLiteral("Vexmar/Stepvane.conf")),
+              QStringLiteral("[Connection]\nMethod=1\nIP=127.0.0.1\nPort=%1\n")
+                  .arg(sim.port())
+                  .toUtf8());
+    const QString other = dir.filePath(QStringLiteral("plain.txt"));
+    writeFile(other, "not a wizard");
+    const ProcessResult r =
+        runProcess(binPath(QStringLiteral("stepvane-cli")), {QStringLiteral("send"), other},
+                   {QStringLiteral("XDG_CONFIG_HOME=") + config.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(sim.waitForLine(line(QStringLiteral("not a valid wizard")))) << sim.log().toStdString();
+}
+
+TEST(Loopback, CliFetchesSetupsAndReportsEveryFault)
+{
+    QTemporaryDir dir;
+    const QByteArray setup = content(11000, 9);
+    const QString setupPath = dir.filePath(QStringLiteral("setup.sta"));
+    writeFile(setupPath, setup);
+    const QString sendPath = dir.filePath(QStringLiteral("send.wzd"));
+    writeFile(sendPath, content(30000, 1));
+    const struct {
+        const char *name;
+        QStringList simArgs;
+        bool send; // send a file instead of fetching
+        int exitCode;
+        const char *said; // expected in the output of stepvane-cli
+    } cases[] = {
+        {"fetch", {QStringLiteral("--chunk"), QStringLiteral("1000")}, false, 0, ""},
+        {"fiber", {QStringLiteral("--fiber")}, false, 1, "fiber inspection mode"},
+        {"checksum", {QStringLiteral("--fault"), QStringLiteral("checksum")}, false, 1,
+         "STR_ERROR_CHECKSUM"},
+        {"gap", {QStringLiteral("--fault"), QStringLiteral("gap")}, false, 1,
+         "Communication Error!"},
+        {"stray", {QStringLiteral("--fault"), QStringLiteral("stray")}, false, 1,
+         "STR_ERROR_PACKET"},
+        {"oversize", {QStringLiteral("--fault"), QStringLiteral("oversize")}, false, 1,
+         "Reply frame too long"},
+        {"silent", {QStringLiteral("--fault"), QStringLiteral("silent")}, false, 1,
+         "STR_ERROR_TIMEOUT"},
+        {"closed after the handshake", {QStringLiteral("--fault"), QStringLiteral("close-after=1")},
+         false, 1, "STR_ERROR_TIMEOUT"},
+        {"closed during a send", {QStringLiteral("--fault"), QStringLiteral("close-after=2")}, true,
+         1, "Fail to send file to EQP"},
+    };
+    bool v6 = false;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        SimProcess sim(QStringList{QStringLiteral("--setup"), setupPath} + c.simArgs);
+        ASSERT_TRUE(sim.started()) << sim.log().toStdString();
+        // Alternate the families where both exist.
+        v6 = sim.hasIPv6() && !v6;
+        const QString out = dir.filePath(QStringLiteral("out-%1.sta").arg(c.name));
+        const QStringList method =
+            v6 ? QStringList{QStringLiteral("--tcp6"), QStringLiteral("::1")}
+               : QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1")};
+        const ProcessResult r = runProcess(
+            binPath(QStringLiteral("stepvane-cli")),
+            QStringList{c.send ? QStringLiteral("send") : QStringLiteral("fetch-setup"),
+                        c.send ? sendPath : out} +
+                method + QStringList{QStringLiteral("--port"), QString::number(sim.port())});
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_TRUE((r.out + r.err).contains(QLatin1String(c.said))) << (r.out + r.err).toStdString();
+        if (!c.send) {
+            EXPECT_EQ(QFile::exists(out), c.exitCode == 0);
+        }
+        if (c.exitCode == 0) {
+            EXPECT_EQ(readFile(out), setup);
+        }
+        EXPECT_FALSE(r.out.contains(QLatin1String("The transfer is complete.")) && c.exitCode != 0);
+    }
+}

@@ -1,0 +1,182 @@
+// CSocketComm against listeners on the loopback addresses: connect rules of
+// both families, whole-frame writes against a slow reader, reads and closes.
+#include "comm/CDevComm.h"
+#include "comm/CSocketComm.h"
+
+#include "ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+#include <QStringList>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+using namespace stepvane;
+
+namespace {
+
+// A listening socket on a loopback address and an ephemeral port.
+struct Listener {
+    int fd = -1;
+    int port = 0;
+    explicit Listener(bool v6)
+    {
+        fd = socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_storage a{};
+        socklen_t len;
+        if (v6) {
+            auto *a6 = reinterpret_cast<sockaddr_in6 *>(&a);
+            a6->sin6_family = AF_INET6;
+            a6->sin6_addr = in6addr_loopback;
+            len = sizeof *a6;
+        } else {
+            auto *a4 = reinterpret_cast<sockaddr_in *>(&a);
+            a4->sin_family = AF_INET;
+            a4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            len = sizeof *a4;
+        }
+        if (bind(fd, reinterpret_cast<sockaddr *>(&a), len) != 0 || listen(fd, 4) != 0)
+            return;
+        getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+        port = ntohs(v6 ? reinterpret_cast<sockaddr_in6 *>(&a)->sin6_port
+                        : reinterpret_cast<sockaddr_in *>(&a)->sin_port);
+    }
+    ~Listener() { close(fd); }
+    int accept(int timeoutMs = 5000)
+    {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, timeoutMs) == 1 ? ::accept(fd, nullptr, nullptr) : -1;
+    }
+};
+
+// True when the peer of fd has closed (a read gives end of file in time).
+bool peerClosed(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    char c;
+    return poll(&p, 1, 5000) == 1 && recv(fd, &c, 1, 0) == 0;
+}
+
+} // namespace
+
+TEST(SocketComm, PortAndAddressLookups)
+{
+    EXPECT_EQ(CSocketComm::GetPortNumber(QStringLiteral("66")), 66);
+    EXPECT_EQ(CSocketComm::GetPortNumber(QStringLiteral("4066")), 4066);
+    EXPECT_EQ(CSocketComm::GetPortNumber(QStringLiteral("70000")), 0);
+    EXPECT_EQ(CSocketComm::GetPortNumber(QStringLiteral("no-such-service-xyz")), 0);
+    in_addr a{};
+    ASSERT_TRUE(CSocketComm::GetIPAddress(QStringLiteral("255.255.255.255"), a));
+    EXPECT_EQ(a.s_addr, htonl(INADDR_BROADCAST));
+    ASSERT_TRUE(CSocketComm::GetIPAddress(QStringLiteral("127.0.0.1"), a));
+    EXPECT_EQ(a.s_addr, htonl(INADDR_LOOPBACK));
+    EXPECT_FALSE(CSocketComm::GetIPAddress(QString(), a));
+}
+
+TEST(SocketComm, IPv4SecondConnectFailsAndKeepsTheFirst)
+{
+    Listener server(false);
+    ASSERT_GT(server.port, 0);
+    CSocketComm client;
+    client.setService(QString::number(server.port));
+    ASSERT_TRUE(client.ConnectTo(QStringLiteral("127.0.0.1")));
+    const int peer = server.accept();
+    ASSERT_GE(peer, 0);
+    const int first = client.socketHandle();
+    EXPECT_FALSE(client.ConnectTo(QStringLiteral("127.0.0.1")));
+    EXPECT_EQ(client.socketHandle(), first);
+    const uint8_t ping[] = {1, 2, 3};
+    EXPECT_EQ(client.WriteComm(ping, 3), 3);
+    uint8_t got[3] = {};
+    EXPECT_EQ(recv(peer, got, 3, MSG_WAITALL), 3);
+    EXPECT_EQ(got[2], 3);
+
+    // Nothing to read within the time-out gives 0; a closed peer gives -1.
+    uint8_t buffer[16];
+    EXPECT_EQ(client.ReadComm(buffer, sizeof buffer, 20), 0);
+    close(peer);
+    EXPECT_EQ(client.ReadComm(buffer, sizeof buffer, 2000), -1);
+}
+
+TEST(SocketComm, IPv6ConnectsToLoopbackAndDisconnectCloses)
+{
+    if (!test::haveIPv6Loopback())
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    Listener server(true);
+    ASSERT_GT(server.port, 0);
+    CDevComm dev;
+    dev.SetPort(server.port);
+    dev.SetAddress(QStringLiteral("::1"));
+    ASSERT_EQ(dev.ConnectIPv6(nullptr), 1);
+    const int peer = server.accept();
+    ASSERT_GE(peer, 0);
+    EXPECT_EQ(dev.IsConnected(), 1);
+    dev.Disconnect();
+    EXPECT_EQ(dev.IsConnected(), 0);
+    EXPECT_TRUE(peerClosed(peer)); // not left open until the next connect
+    close(peer);
+
+    // A host with only IPv4 addresses has nothing to connect to over IPv6.
+    CSocketComm v6;
+    v6.setService(QString::number(server.port));
+    EXPECT_FALSE(v6.ConnectToV6(QStringLiteral("127.0.0.1")));
+    EXPECT_FALSE(v6.isOpen());
+}
+
+TEST(SocketComm, WritesFramesWholeToASlowReader)
+{
+    Listener server(false);
+    CSocketComm client;
+    client.setService(QString::number(server.port));
+    ASSERT_TRUE(client.ConnectTo(QStringLiteral("127.0.0.1")));
+    const int peer = server.accept();
+    ASSERT_GE(peer, 0);
+    // Far more than the socket buffers hold: the write must wait for room and
+    // continue where the last partial send stopped.
+    QByteArray big(8 * 1024 * 1024, '\0');
+    for (int i = 0; i < big.size(); ++i)
+        big[i] = char(i % 251);
+    QByteArray received;
+    std::thread reader([&] {
+        char buffer[65536];
+        while (received.size() < big.size()) {
+            const ssize_t n = recv(peer, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            received.append(buffer, n);
+        }
+    });
+    EXPECT_EQ(client.WriteComm(reinterpret_cast<const uint8_t *>(big.constData()), int(big.size())),
+              int(big.size()));
+    reader.join();
+    EXPECT_EQ(received, big);
+
+    // Once the peer is gone, writes fail instead of reporting success.
+    close(peer);
+    int result = 0;
+    for (int i = 0; i < 50 && result >= 0; ++i)
+        result = client.WriteComm(reinterpret_cast<const uint8_t *>(big.constData()), 65536);
+    EXPECT_EQ(result, -1);
+}
+
+TEST(SocketComm, RefusedConnectFailsWithTheCableMessage)
+{
+    int port;
+    {
+        Listener gone(false); // take a free port, then release it
+        port = gone.port;
+    }
+    CDevComm dev;
+    dev.SetPort(port);
+    dev.SetAddress(QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(dev.ConnectIPv4(nullptr), 0);
+    EXPECT_EQ(dev.GetErrorMessage(), QStringLiteral("STR_DEVCOM_ERR_CHKCABLE"));
+    EXPECT_EQ(dev.IsConnected(), 0);
+}
