@@ -158,6 +158,10 @@ private:
     bool readLimit(LimitTask &r);
     bool readZoomZones(ZoomZonesTask &r);
 
+    // Save and Report share their company, logo and job groups.
+    template <typename R> void writeCompanyAndJob(const R &r, const QString &saveFail);
+    template <typename R> void readCompanyAndJob(R &r, const QString &loadFail);
+
     // Frame helpers.
     void writeVersions();
     void writeSequenceElement(const TestingSequence &seq, int number);

@@ -189,6 +189,49 @@ void VX_CAAXML_PARSER::writePrompt(const PromptTask &r)
     closeElement();
 }
 
+template <typename R> void VX_CAAXML_PARSER::writeCompanyAndJob(const R &r, const QString &saveFail)
+{
+    openElement(QStringLiteral("Company_Info"));
+    for (const auto &entry : companyEntries(r)) {
+        openElement(QLatin1String(entry.element));
+        addCheck(*entry.check != 0, *entry.check);
+        addD(QStringLiteral("Name"), *entry.name);
+        closeElement();
+    }
+    openElement(QStringLiteral("Logo"));
+    writeImage(r.logo, false, false, saveFail);
+    closeElement();
+    closeElement();
+
+    openElement(QStringLiteral("Job_Info"));
+    for (const auto &entry : jobEntries(r)) {
+        openElement(QLatin1String(entry.element));
+        addCheck(*entry.check != 0, *entry.check);
+        addD(QStringLiteral("Name"), *entry.name);
+        closeElement();
+    }
+    closeElement();
+}
+
+template <typename R> void VX_CAAXML_PARSER::readCompanyAndJob(R &r, const QString &loadFail)
+{
+    xmlNode *const step = Current_Node();
+    for (const auto &entry : companyEntries(r)) {
+        const QString group = QStringLiteral("<Company_Info><%1>").arg(QLatin1String(entry.element));
+        readL(group + QStringLiteral("<Check>"), *entry.check);
+        readDText(group + QStringLiteral("<Name>"), *entry.name);
+    }
+    if (enter(QStringLiteral("<Company_Info><Logo>")))
+        readImage(r.logo, false, loadFail);
+    Set_Current_Node(step);
+    anchorHere();
+    for (const auto &entry : jobEntries(r)) {
+        const QString group = QStringLiteral("<Job_Info><%1>").arg(QLatin1String(entry.element));
+        readL(group + QStringLiteral("<Check>"), *entry.check);
+        readDText(group + QStringLiteral("<Name>"), *entry.name);
+    }
+}
+
 void VX_CAAXML_PARSER::writeSave(const SaveTask &r)
 {
     const QStringList &formats = OutputFormatTable();
@@ -222,26 +265,7 @@ void VX_CAAXML_PARSER::writeSave(const SaveTask &r)
         addD(QLatin1String(tag.element), fixedText(*tag.text));
     closeElement();
 
-    openElement(QStringLiteral("Company_Info"));
-    for (const auto &entry : companyEntries(r)) {
-        openElement(QLatin1String(entry.element));
-        addCheck(*entry.check != 0, *entry.check);
-        addD(QStringLiteral("Name"), *entry.name);
-        closeElement();
-    }
-    openElement(QStringLiteral("Logo"));
-    writeImage(r.logo, false, false, kSaveSaveFail);
-    closeElement();
-    closeElement();
-
-    openElement(QStringLiteral("Job_Info"));
-    for (const auto &entry : jobEntries(r)) {
-        openElement(QLatin1String(entry.element));
-        addCheck(*entry.check != 0, *entry.check);
-        addD(QStringLiteral("Name"), *entry.name);
-        closeElement();
-    }
-    closeElement();
+    writeCompanyAndJob(r, kSaveSaveFail);
 
     openElement(QStringLiteral("Result_Prev"));
     addCheck(r.Result_Prev != 0);
@@ -261,26 +285,7 @@ void VX_CAAXML_PARSER::writeReport(const ReportTask &r)
         addD(QLatin1String(tag.element), fixedText(*tag.text));
     closeElement();
 
-    openElement(QStringLiteral("Company_Info"));
-    for (const auto &entry : companyEntries(r)) {
-        openElement(QLatin1String(entry.element));
-        addCheck(*entry.check != 0, *entry.check);
-        addD(QStringLiteral("Name"), *entry.name);
-        closeElement();
-    }
-    openElement(QStringLiteral("Logo"));
-    writeImage(r.logo, false, false, kReportSaveFail);
-    closeElement();
-    closeElement();
-
-    openElement(QStringLiteral("Job_Info"));
-    for (const auto &entry : jobEntries(r)) {
-        openElement(QLatin1String(entry.element));
-        addCheck(*entry.check != 0, *entry.check);
-        addD(QStringLiteral("Name"), *entry.name);
-        closeElement();
-    }
-    closeElement();
+    writeCompanyAndJob(r, kReportSaveFail);
 }
 
 void VX_CAAXML_PARSER::writeLoad(const LoadTask &r)
@@ -334,7 +339,6 @@ bool VX_CAAXML_PARSER::readPrompt(PromptTask &r)
 bool VX_CAAXML_PARSER::readSave(SaveTask &r)
 {
     anchorHere();
-    xmlNode *const step = Current_Node();
     r = SaveTask{};
 
     readDText(QStringLiteral("Description"), r.Description);
@@ -352,20 +356,7 @@ bool VX_CAAXML_PARSER::readSave(SaveTask &r)
     for (const auto &tag : saveTagEntries(r))
         readDText(QStringLiteral("<TagID><%1>").arg(QLatin1String(tag.element)), *tag.text,
                   kFixedText512);
-    for (const auto &entry : companyEntries(r)) {
-        const QString group = QStringLiteral("<Company_Info><%1>").arg(QLatin1String(entry.element));
-        readL(group + QStringLiteral("<Check>"), *entry.check);
-        readDText(group + QStringLiteral("<Name>"), *entry.name);
-    }
-    if (enter(QStringLiteral("<Company_Info><Logo>")))
-        readImage(r.logo, false, kSaveLoadFail);
-    Set_Current_Node(step);
-    anchorHere();
-    for (const auto &entry : jobEntries(r)) {
-        const QString group = QStringLiteral("<Job_Info><%1>").arg(QLatin1String(entry.element));
-        readL(group + QStringLiteral("<Check>"), *entry.check);
-        readDText(group + QStringLiteral("<Name>"), *entry.name);
-    }
+    readCompanyAndJob(r, kSaveLoadFail);
     readL(QStringLiteral("<Result_Prev><Check>"), r.Result_Prev);
     return true;
 }
@@ -373,7 +364,6 @@ bool VX_CAAXML_PARSER::readSave(SaveTask &r)
 bool VX_CAAXML_PARSER::readReport(ReportTask &r)
 {
     anchorHere();
-    xmlNode *const step = Current_Node();
     r = ReportTask{};
 
     readDText(QStringLiteral("Description"), r.Description);
@@ -384,20 +374,7 @@ bool VX_CAAXML_PARSER::readReport(ReportTask &r)
     for (const auto &tag : reportTagEntries(r))
         readDText(QStringLiteral("<TagID><%1>").arg(QLatin1String(tag.element)), *tag.text,
                   kFixedText512);
-    for (const auto &entry : companyEntries(r)) {
-        const QString group = QStringLiteral("<Company_Info><%1>").arg(QLatin1String(entry.element));
-        readL(group + QStringLiteral("<Check>"), *entry.check);
-        readDText(group + QStringLiteral("<Name>"), *entry.name);
-    }
-    if (enter(QStringLiteral("<Company_Info><Logo>")))
-        readImage(r.logo, false, kReportLoadFail);
-    Set_Current_Node(step);
-    anchorHere();
-    for (const auto &entry : jobEntries(r)) {
-        const QString group = QStringLiteral("<Job_Info><%1>").arg(QLatin1String(entry.element));
-        readL(group + QStringLiteral("<Check>"), *entry.check);
-        readDText(group + QStringLiteral("<Name>"), *entry.name);
-    }
+    readCompanyAndJob(r, kReportLoadFail);
     return true;
 }
 
