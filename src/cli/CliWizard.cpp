@@ -1,6 +1,8 @@
 // Wizard opening shared by the CLI commands.
 #include "cli/CliWizard.h"
 
+#include "cli/CliCommand.h"
+
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "instrument_files/LanguageInfo.h"
@@ -72,6 +74,32 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
         doc.setPassword(stored);
     result.ok = true;
     return result;
+}
+
+int readWizardOptions(CliArgs &args, const QString &synopsis, int &model)
+{
+    model = -1;
+    if (!args.ok() || !args.intValue(QStringLiteral("--model"), model))
+        return usageError(synopsis, args.error());
+    if (args.positionals().size() != 1)
+        return usageError(synopsis, QStringLiteral("expected one FILE"));
+    if (args.has(QStringLiteral("--model")) && (model < 0 || model > 3))
+        return usageError(synopsis, QStringLiteral("--model must be 0 to 3"));
+    return kContinue;
+}
+
+int openWizardFromArgs(const CliArgs &args, int model, WizardDocument &doc, OpenedWizard &opened)
+{
+    opened = openWizardFile(args.positionals().first(), model,
+                            args.value(QStringLiteral("--password")),
+                            args.has(QStringLiteral("--password")), doc);
+    for (const QString &w : opened.warnings)
+        printError(w);
+    if (!opened.ok) {
+        printError(opened.error);
+        return kExitFailure;
+    }
+    return kContinue;
 }
 
 } // namespace stepvane::cli

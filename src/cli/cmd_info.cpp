@@ -12,23 +12,13 @@ int runInfo(const QStringList &argv)
 {
     CliArgs args(argv, {QStringLiteral("--model"), QStringLiteral("--password")});
     int model = -1;
-    if (!args.ok() || !args.intValue(QStringLiteral("--model"), model))
-        return usageError(kSynopsis, args.error());
-    if (args.positionals().size() != 1)
-        return usageError(kSynopsis, QStringLiteral("expected one FILE"));
-    if (args.has(QStringLiteral("--model")) && (model < 0 || model > 3))
-        return usageError(kSynopsis, QStringLiteral("--model must be 0 to 3"));
+    if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
+        return stop;
 
     WizardDocument doc;
-    const OpenedWizard opened =
-        openWizardFile(args.positionals().first(), model, args.value(QStringLiteral("--password")),
-                       args.has(QStringLiteral("--password")), doc);
-    for (const QString &w : opened.warnings)
-        printError(w);
-    if (!opened.ok) {
-        printError(opened.error);
-        return kExitFailure;
-    }
+    OpenedWizard opened;
+    if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)
+        return stop;
     QStringList out;
     out << QStringLiteral("Model: %1").arg(modelName(opened.model));
     out << QStringLiteral("Title: %1").arg(doc.Title);

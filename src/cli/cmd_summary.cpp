@@ -25,12 +25,8 @@ int runSummary(const QStringList &argv)
     CliArgs args(argv, {QStringLiteral("--model"), QStringLiteral("--password"),
                         QStringLiteral("--pdf")});
     int model = -1;
-    if (!args.ok() || !args.intValue(QStringLiteral("--model"), model))
-        return usageError(kSynopsis, args.error());
-    if (args.positionals().size() != 1)
-        return usageError(kSynopsis, QStringLiteral("expected one FILE"));
-    if (args.has(QStringLiteral("--model")) && (model < 0 || model > 3))
-        return usageError(kSynopsis, QStringLiteral("--model must be 0 to 3"));
+    if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
+        return stop;
     const QString in = args.positionals().first();
     const QString pdf = args.value(QStringLiteral("--pdf"));
     if (args.has(QStringLiteral("--pdf")) && pdf.isEmpty())
@@ -42,14 +38,9 @@ int runSummary(const QStringList &argv)
     }
 
     WizardDocument doc;
-    const OpenedWizard opened = openWizardFile(in, model, args.value(QStringLiteral("--password")),
-                                               args.has(QStringLiteral("--password")), doc);
-    for (const QString &w : opened.warnings)
-        printError(w);
-    if (!opened.ok) {
-        printError(opened.error);
-        return kExitFailure;
-    }
+    OpenedWizard opened;
+    if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)
+        return stop;
 
     const std::vector<SummaryItem> items = buildWizardSummary(doc, opened.model);
     if (pdf.isEmpty()) {
