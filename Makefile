@@ -26,5 +26,9 @@ test-asan:
 bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done
 
+# The editor's windows with sample content, as PNG files (no display needed).
+screenshots: build
+	QT_QPA_PLATFORM=offscreen ./build/bin/stepvane --screenshots build/screenshots
+
 clean:
 	rm -rf build build-asan build-fuzz

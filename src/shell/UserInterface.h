@@ -1,5 +1,6 @@
 // Everything modal the editor asks of the user goes through this interface, so
-// tests replace it and never block on a message box or a file dialog.
+// tests replace it and never block on a message box, a file dialog or a modal
+// window. QtUserInterface (shell/dialogs) is the real one.
 #pragma once
 
 #include "common/MessageSink.h"
@@ -7,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
+class QPrinter;
 class QWidget;
 
 namespace stepvane {
@@ -21,16 +24,35 @@ public:
     struct FileDialogResult {
         QString path;          // empty when cancelled
         QString password;      // set through the save dialog's "Password" button
+        QString confirmation;  // the password as typed a second time
         bool passwordSet = false;
     };
+    // Filters are given in the "Name|*.a;*.b|" form (several pairs allowed) or
+    // as a plain Qt filter "Name (*.a *.b)".
     virtual QString openFile(QWidget *parent, const QString &title, const QString &filter,
                              const QString &defaultSuffix) = 0;
+    // With offerPassword the dialog carries a "Password" button that opens the
+    // password dialog in its set mode; the result says what it ended with.
     virtual FileDialogResult saveFile(QWidget *parent, const QString &title,
                                       const QString &filter, const QString &defaultSuffix,
                                       const QString &suggestedName, bool offerPassword) = 0;
     // Asks for a password (the password dialog in its entry mode); empty and
     // false when cancelled.
     virtual bool askPassword(QWidget *parent, QString &password) = 0;
+
+    // The open dialog for wizards, with its read-only "Spanlyx Model :" line.
+    // The default has no window and answers "cancelled".
+    virtual QString openWizardFile(QWidget *parent) { return openFile(parent, QString(), {}, {}); }
+    // Runs a modal window to its end and returns its result code
+    // (QDialog::Accepted or Rejected). The default does not show anything and
+    // answers "rejected", so a fake that does not care never blocks.
+    virtual int runModal(QDialog &) { return 0; }
+    // Opens a document (help, release notes) with the desktop's viewer; false
+    // when the viewer could not be started.
+    virtual bool openDocument(const QString &) { return false; }
+    // The print dialog: sets up the printer (copies included); false cancels.
+    // The default answers "cancelled".
+    virtual bool choosePrinter(QPrinter &, QWidget *) { return false; }
 };
 
 } // namespace stepvane

@@ -1,0 +1,31 @@
+// The stepvane program: the wizard editor. "--screenshots DIR" renders the
+// windows with sample content to PNG files instead (used by make screenshots).
+#include "shell/app/CStepvaneApp.h"
+#include "shell/app/Screenshots.h"
+#include "shell/dialogs/QtUserInterface.h"
+#include "instrument_files/LanguageInfo.h"
+
+#include <QApplication>
+#include <QStyleFactory>
+
+#include <cstring>
+
+int main(int argc, char *argv[])
+{
+    const char *screenshotFolder = nullptr;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--screenshots") == 0)
+            screenshotFolder = argv[i + 1];
+    if (screenshotFolder && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    if (screenshotFolder) {
+        stepvane::LoadLanguageInfo();
+        return stepvane::renderScreenshots(QString::fromLocal8Bit(screenshotFolder));
+    }
+    stepvane::QtUserInterface ui;
+    stepvane::CStepvaneApp stepvane(ui);
+    return stepvane.Start(QApplication::arguments());
+}

@@ -1,0 +1,139 @@
+// The editor page base: binding, description rule, field dispatch.
+#include "editors/framework/EditorPage.h"
+
+#include "document/NameTables.h"
+#include "shell/controls/CVXEdit.h"
+#include "shell/controls/ControlLook.h"
+
+#include <QFormLayout>
+#include <QFrame>
+#include <QLabel>
+#include <QScopedValueRollback>
+#include <QVBoxLayout>
+
+#include <variant>
+
+namespace stepvane {
+
+QString &stepDescription(TaskStep &step)
+{
+    return std::visit([](auto &record) -> QString & { return record.Description; }, step.record);
+}
+
+const QString &stepDescription(const TaskStep &step)
+{
+    return std::visit([](const auto &record) -> const QString & { return record.Description; },
+                      step.record);
+}
+
+EditorPage::EditorPage(PageContext &context, TaskKind kind, QSize size, QWidget *parent)
+    : QWidget(parent), m_context(context), m_kind(kind), m_size(size)
+{
+    setFixedHeight(size.height());
+    setMinimumWidth(std::min(size.width(), 340));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAutoFillBackground(true);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 10, 14, 10);
+    layout->setSpacing(10);
+
+    m_title = new QLabel(taskListName(kind), this);
+    QFont titleFont = m_title->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.25);
+    m_title->setFont(titleFont);
+    const GroupColors colors = groupColors(taskGroup(kind));
+    QPalette titlePalette = m_title->palette();
+    titlePalette.setColor(QPalette::WindowText, colors.accent);
+    m_title->setPalette(titlePalette);
+    layout->addWidget(m_title);
+    auto *rule = new QFrame(this);
+    rule->setFixedHeight(2);
+    rule->setAutoFillBackground(true);
+    QPalette rulePalette = rule->palette();
+    rulePalette.setColor(QPalette::Window, colors.accent);
+    rule->setPalette(rulePalette);
+    layout->addWidget(rule);
+
+    m_form = new QFormLayout;
+    m_form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    m_form->setHorizontalSpacing(12);
+    m_form->setVerticalSpacing(8);
+    layout->addLayout(m_form);
+
+    m_description = new CVXEdit(this);
+    m_description->setObjectName(QStringLiteral("description"));
+    m_description->configure(0, [this](int, const QString &text, bool) {
+        descriptionEdited(text);
+    });
+    m_form->addRow(QStringLiteral("Description"), m_description);
+
+    m_body = new QVBoxLayout;
+    m_body->setSpacing(8);
+    layout->addLayout(m_body);
+    layout->addStretch(1);
+}
+
+EditorPage::~EditorPage()
+{
+    // The fields outlive this part of the page; a focus loss while the
+    // window closes must not call back into it.
+    m_step = nullptr;
+    for (CVXEdit *edit : findChildren<CVXEdit *>())
+        edit->setHandler({});
+}
+
+QString EditorPage::title() const
+{
+    return m_title->text();
+}
+
+void EditorPage::Bind(TaskStep *step)
+{
+    if (step && step->kind() != m_kind)
+        step = nullptr;
+    m_step = step;
+    if (!step)
+        return;
+    QScopedValueRollback filling(m_filling, true);
+    m_description->setText(stepDescription(*step));
+    fillControls();
+}
+
+void EditorPage::fieldChanged(int, const QString &, bool) {}
+
+CVXEdit *EditorPage::createEdit(int fieldId, int inputClass, float lowerBound, float upperBound)
+{
+    auto *edit = new CVXEdit(this);
+    edit->configure(
+        fieldId,
+        [this](int id, const QString &text, bool commit) {
+            if (m_step && !m_filling)
+                fieldChanged(id, text, commit);
+        },
+        inputClass, lowerBound, upperBound);
+    return edit;
+}
+
+void EditorPage::descriptionEdited(const QString &text)
+{
+    if (!m_step || m_filling)
+        return;
+    QString value = text;
+    const bool tooLong = value.size() > kMaxDescriptionLength;
+    if (tooLong) {
+        value.truncate(kMaxDescriptionLength);
+        m_description->setText(value);
+    }
+    // Stored before the message: the message box runs its own event loop, in
+    // which the step may be deleted and this page unbound.
+    stepDescription(*m_step) = value;
+    if (m_context.redrawTaskList)
+        m_context.redrawTaskList();
+    if (tooLong)
+        m_context.ui.report(Message::fromId(QStringLiteral("IDS_ERROR_COMMENT_CHARACTERS_256_MAX")));
+}
+
+} // namespace stepvane

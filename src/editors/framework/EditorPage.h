@@ -1,0 +1,79 @@
+// The base of every editor page: binding to one task step, the description
+// field with its 256-character rule, the dispatch of edit-field changes, and
+// (in RecordPage) helpers that tie combo boxes and toggle buttons to fields
+// of the bound record. A page is created once and rebound on each selection;
+// an unbound page ignores every change, so it never writes through a pointer
+// to a step that is gone.
+#pragma once
+
+#include "document/WizardDocument.h"
+#include "editors/framework/PageContext.h"
+
+#include <QSize>
+#include <QWidget>
+
+class QFormLayout;
+class QLabel;
+class QVBoxLayout;
+
+namespace stepvane {
+
+class CVXEdit;
+
+constexpr int kMaxDescriptionLength = 256;
+
+// The Description text of any step's record (every record kind has one).
+QString &stepDescription(TaskStep &step);
+const QString &stepDescription(const TaskStep &step);
+
+class EditorPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr QSize kDefaultSize{374, 525};
+
+    EditorPage(PageContext &context, TaskKind kind, QSize size = kDefaultSize,
+               QWidget *parent = nullptr);
+    ~EditorPage() override;
+
+    TaskKind kind() const { return m_kind; }
+    QSize pageSize() const { return m_size; }
+
+    // Keeps the step and fills every control from its record. nullptr, or a
+    // step of another kind, leaves the page unbound.
+    void Bind(TaskStep *step);
+    TaskStep *boundStep() const { return m_step; }
+    void Enable() { setEnabled(true); }
+    void Disable() { setEnabled(false); }
+
+    CVXEdit *descriptionField() const { return m_description; }
+    QString title() const;
+
+protected:
+    // Fill the page's own controls from the bound step (called by Bind while
+    // the page is filling, so control signals store nothing).
+    virtual void fillControls() {}
+    // The page's field handler, for the fields made with createEdit.
+    virtual void fieldChanged(int fieldId, const QString &text, bool commit);
+
+    CVXEdit *createEdit(int fieldId, int inputClass = 0, float lowerBound = 1.0f,
+                        float upperBound = 1.0f);
+    QFormLayout *form() const { return m_form; }
+    QVBoxLayout *body() const { return m_body; }
+    PageContext &context() const { return m_context; }
+    bool isFilling() const { return m_filling; }
+
+private:
+    void descriptionEdited(const QString &text);
+
+    PageContext &m_context;
+    TaskKind m_kind;
+    QSize m_size;
+    TaskStep *m_step = nullptr;
+    bool m_filling = false;
+    QLabel *m_title = nullptr;
+    CVXEdit *m_description = nullptr;
+    QFormLayout *m_form = nullptr;
+    QVBoxLayout *m_body = nullptr;
+};
+
+} // namespace stepvane

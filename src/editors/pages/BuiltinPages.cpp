@@ -1,0 +1,27 @@
+// The editor pages the detail pane creates, by task kind. Kinds not listed
+// here show an empty detail pane.
+#include "editors/framework/PageRegistry.h"
+#include "editors/pages/CMeasureModeView.h"
+
+namespace stepvane {
+
+namespace {
+
+template <typename Page> PageFactory factory()
+{
+    return [](PageContext &context, QWidget *parent) -> EditorPage * {
+        return new Page(context, parent);
+    };
+}
+
+} // namespace
+
+const PageRegistry &builtinPageRegistry()
+{
+    static const PageRegistry registry = {
+        {TaskMeasureMode, {factory<CMeasureModeView>()}},
+    };
+    return registry;
+}
+
+} // namespace stepvane

@@ -1,0 +1,118 @@
+// Start-up and shutdown of the editor.
+#include "shell/app/CStepvaneApp.h"
+
+#include "document/NameTables.h"
+#include "document/VX_CAAXML_PARSER.h"
+#include "instrument_files/CableList.h"
+#include "instrument_files/CodePage.h"
+#include "instrument_files/LanguageInfo.h"
+#include "shell/UserInterface.h"
+#include "shell/dialogs/CVXSpanlyxSelectDlg.h"
+#include "shell/main/CStepvaneDlg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+
+namespace stepvane {
+
+CStepvaneApp::CStepvaneApp(UserInterface &ui) : m_ui(ui) {}
+
+CStepvaneApp::~CStepvaneApp()
+{
+    // The clipboards (and their records) go with the run.
+    m_state.SequenceClipboard.reset();
+    m_state.TaskClipboard.reset();
+}
+
+bool CStepvaneApp::Prepare(const QStringList &arguments)
+{
+    // The widget library and the picture decoders are ready once the
+    // QApplication exists; there is nothing else to start.
+    QCoreApplication::setOrganizationName(QStringLiteral("Vexmar"));
+    QCoreApplication::setApplicationName(QStringLiteral("Stepvane"));
+
+    LoadLanguageInfo();
+    LoadCableList();
+
+    // No display check here: the program was once warned users away from
+    // displays not at 96 dpi because its windows did not scale. Qt scales
+    // every window for the display, so that warning has nothing to guard.
+
+    // The command line names at most one wizard; Qt has already taken its own
+    // options out of the list.
+    m_commandLineFile.clear();
+    m_commandLineFlag = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i).startsWith(u'-'))
+            continue;
+        m_commandLineFile = arguments.at(i);
+        m_commandLineFlag = true;
+        break;
+    }
+    if (m_commandLineFlag)
+        return true;
+
+    CVXSpanlyxSelectDlg select;
+    select.setSelection(kUnknownModel);
+    if (m_ui.runModal(select) != QDialog::Accepted)
+        return false;
+    const int chosen = select.selection();
+    if (chosen < 0 || chosen >= kModelCount)
+        return false;
+    m_state.CurrentModelIndex = chosen;
+    return true;
+}
+
+std::unique_ptr<CStepvaneDlg> CStepvaneApp::CreateMainWindow()
+{
+    if (m_commandLineFlag) {
+        // The model of this run is the file's; a file without one starts with
+        // the first model (and is then refused by the reader).
+        VX_CAAXML_PARSER probe(nullptr, 0);
+        const int model = probe.Read_File_Model(m_commandLineFile);
+        m_state.CurrentModelIndex = (model >= 0 && model < kModelCount) ? model : 0;
+    }
+    auto window = std::make_unique<CStepvaneDlg>(m_state, m_ui);
+    window->placeOnScreen();
+    if (m_commandLineFlag) {
+        m_commandLineFlag = false;
+        window->openCommandLineFile(m_commandLineFile);
+    }
+    return window;
+}
+
+int CStepvaneApp::Start(const QStringList &arguments)
+{
+    if (!Prepare(arguments))
+        return 0;
+    std::unique_ptr<CStepvaneDlg> window = CreateMainWindow();
+    window->show();
+    const int status = QApplication::exec();
+    window.reset();
+    m_state.SequenceClipboard.reset();
+    m_state.TaskClipboard.reset();
+    return status;
+}
+
+QString CStepvaneApp::TextFromNarrow(const QByteArray &narrow)
+{
+    return fromCp1252(narrow.left(259));
+}
+
+QString CStepvaneApp::TemporaryFolder()
+{
+    QString folder = QDir::tempPath();
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
+
+qint64 CStepvaneApp::FileSize(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() ? info.size() : -1;
+}
+
+} // namespace stepvane

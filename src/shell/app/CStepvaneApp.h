@@ -1,0 +1,55 @@
+// The application object: the state shared by the whole run (model, distance
+// unit, clipboards), the start-up sequence (data files, the model from a
+// wizard on the command line or from the model dialog, the main window) and
+// three small file helpers.
+#pragma once
+
+#include "shell/AppState.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace stepvane {
+
+class CStepvaneDlg;
+class UserInterface;
+
+class CStepvaneApp {
+public:
+    explicit CStepvaneApp(UserInterface &ui);
+    ~CStepvaneApp();
+
+    AppState &state() { return m_state; }
+    QString commandLineFile() const { return m_commandLineFile; }
+    bool commandLineFilePending() const { return m_commandLineFlag; }
+
+    // The whole run: Prepare, then the main window until it closes. Returns the
+    // program's exit status. Needs a running QApplication.
+    int Start(const QStringList &arguments);
+
+    // Start-up up to the choice of the model: names the settings root, reads
+    // the data files, takes the command-line file or asks for the model.
+    // False when the program is to end here (the model dialog was cancelled).
+    bool Prepare(const QStringList &arguments);
+    // Creates the main window; with a command-line file the model is taken
+    // from it and the file is opened.
+    std::unique_ptr<CStepvaneDlg> CreateMainWindow();
+
+    // Text of the platform's narrow code page (Windows-1252 here) as wide
+    // text; at most 259 bytes are taken.
+    static QString TextFromNarrow(const QByteArray &narrow);
+    // The user's temporary folder, ending in a separator.
+    static QString TemporaryFolder();
+    // Size of an existing file in bytes, or -1 when it cannot be told.
+    static qint64 FileSize(const QString &path);
+
+private:
+    UserInterface &m_ui;
+    AppState m_state;
+    QString m_commandLineFile;
+    bool m_commandLineFlag = false;
+};
+
+} // namespace stepvane

@@ -1,0 +1,154 @@
+// Sample windows rendered to images.
+#include "shell/app/Screenshots.h"
+
+#include "shell/AppState.h"
+#include "shell/UserInterface.h"
+#include "shell/comm/CDlgComm.h"
+#include "shell/dialogs/CPWDlg.h"
+#include "shell/dialogs/CVXSpanlyxSelectDlg.h"
+#include "shell/main/CStepvaneDlg.h"
+#include "shell/sequences/CVXTestList_View.h"
+#include "shell/taskeditor/TaskEditorScreenshot.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <variant>
+
+namespace stepvane {
+
+namespace {
+
+// Shows nothing and answers every question with "no": the sample windows
+// must never stop for input.
+class SilentUi : public UserInterface {
+public:
+    void report(const Message &) override {}
+    bool ask(const Message &) override { return false; }
+    QString openFile(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return QStringLiteral("/home/surveyor/wizards/Tower 7 sector A.wzd");
+    }
+    FileDialogResult saveFile(QWidget *, const QString &, const QString &, const QString &,
+                              const QString &, bool) override
+    {
+        return {};
+    }
+    bool askPassword(QWidget *, QString &) override { return false; }
+};
+
+QImage grabShown(QWidget &widget)
+{
+    widget.setAttribute(Qt::WA_DontShowOnScreen);
+    widget.show();
+    QApplication::processEvents();
+    QImage image = widget.grab().toImage();
+    widget.hide();
+    return image;
+}
+
+void addSequence(WizardDocument &doc, const AppState &state, const QString &title,
+                 std::initializer_list<std::pair<TaskKind, const char *>> steps)
+{
+    TestingSequence *sequence = doc.appendSequence();
+    sequence->Title = title;
+    for (const auto &[kind, description] : steps) {
+        TaskStep *step = sequence->insertStep(
+            -1, makeDefaultRecord(kind, state.CurrentModelIndex, state.CurrentDistanceUnit));
+        if (step)
+            std::visit([d = description](auto &r) { r.Description = QString::fromUtf8(d); },
+                       step->record);
+    }
+}
+
+QImage mainWindowSample(AppState &state, UserInterface &ui)
+{
+    CStepvaneDlg window(state, ui);
+    WizardDocument &doc = window.document();
+    addSequence(doc, state, QStringLiteral("Antenna line sweep"),
+                {{TaskPrompt, "Connect the jumper"}, {TaskMeasureMode, ""}, {TaskSave, ""}});
+    addSequence(doc, state, QStringLiteral("Feeder DTF, sector A"),
+                {{TaskMeasureMode, "DTF"}, {TaskDtf, ""}, {TaskMarkerPeak, ""}});
+    addSequence(doc, state, QStringLiteral("Feeder DTF, sector B"), {{TaskMeasureMode, "DTF"}});
+    addSequence(doc, state, QStringLiteral("Bias tee check"), {{TaskBiasTee, ""}});
+    addSequence(doc, state, QStringLiteral("Site acceptance report"), {{TaskReport, ""}});
+    doc.Title = QStringLiteral("Tower 7 acceptance");
+    window.titleEdit()->setText(doc.Title);
+    window.setWindowTitle(QStringLiteral("Tower 7 acceptance.wzd"));
+    window.pane()->setSelectedIndex(1);
+    window.pane()->showEndOption();
+    return grabShown(window);
+}
+
+QImage commSample(UserInterface &ui, CommDialogMode mode)
+{
+    CDlgComm dialog(ui, mode);
+    if (mode == CommDialogMode::Send) {
+        dialog.browse();
+        dialog.progressBar()->setValue(40);
+    }
+    if (mode == CommDialogMode::FetchSetup) {
+        // Shown, this mode would start fetching at once: render it unshown.
+        dialog.progressBar()->setValue(65);
+        dialog.adjustSize();
+        return dialog.grab().toImage();
+    }
+    return grabShown(dialog);
+}
+
+} // namespace
+
+int renderScreenshots(const QString &folder)
+{
+    if (!QDir().mkpath(folder)) {
+        std::fprintf(stderr, "stepvane: cannot create %s\n", qPrintable(folder));
+        return 1;
+    }
+    // The dialogs read and write connection settings: keep the user's own
+    // settings out of it.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+
+    SilentUi ui;
+    AppState state;
+    state.CurrentModelIndex = 2;
+
+    std::vector<std::pair<QString, QImage>> shots;
+    shots.emplace_back(QStringLiteral("main-window"), mainWindowSample(state, ui));
+    shots.emplace_back(QStringLiteral("task-editor"), renderTaskEditorSample(state, ui));
+    {
+        CVXSpanlyxSelectDlg select;
+        select.setSelection(2);
+        shots.emplace_back(QStringLiteral("model-dialog"), grabShown(select));
+    }
+    {
+        CPWDlg set(ui, CPWDlg::ModeSet);
+        shots.emplace_back(QStringLiteral("password-dialog-set"), grabShown(set));
+        CPWDlg enter(ui, CPWDlg::ModeEnter);
+        shots.emplace_back(QStringLiteral("password-dialog-enter"), grabShown(enter));
+    }
+    shots.emplace_back(QStringLiteral("comm-send"), commSample(ui, CommDialogMode::Send));
+    shots.emplace_back(QStringLiteral("comm-fetch"),
+                       commSample(ui, CommDialogMode::FetchSetup));
+    shots.emplace_back(QStringLiteral("comm-settings"),
+                       commSample(ui, CommDialogMode::Settings));
+
+    int status = 0;
+    for (const auto &[name, image] : shots) {
+        const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+        if (image.isNull() || !image.save(path)) {
+            std::fprintf(stderr, "stepvane: could not write %s\n", qPrintable(path));
+            status = 1;
+            continue;
+        }
+        std::printf("%s\n", qPrintable(path));
+    }
+    return status;
+}
+
+} // namespace stepvane

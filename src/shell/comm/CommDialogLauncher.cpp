@@ -1,0 +1,17 @@
+// Opening the communication dialog.
+#include "shell/comm/CommDialogLauncher.h"
+
+#include "shell/UserInterface.h"
+#include "shell/comm/CDlgComm.h"
+
+namespace stepvane {
+
+bool runCommDialog(UserInterface &ui, CommDialogMode mode, QWidget *parent,
+                   const QString &savePath)
+{
+    CDlgComm dialog(ui, mode, parent, savePath);
+    ui.runModal(dialog);
+    return mode == CommDialogMode::FetchSetup && dialog.receivedOk();
+}
+
+} // namespace stepvane

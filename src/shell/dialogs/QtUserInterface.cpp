@@ -1,0 +1,129 @@
+// Message boxes, file dialogs and modal windows for the running editor.
+#include "shell/dialogs/QtUserInterface.h"
+
+#include "shell/dialogs/CPWDlg.h"
+#include "shell/dialogs/WizardFileDialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QUrl>
+
+namespace stepvane {
+
+namespace {
+
+QMessageBox::Icon boxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Error:
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Information: break;
+    }
+    // Notices such as "the file has been saved" carry no icon.
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString messageBoxText(const Message &message)
+{
+    QString text = message.text();
+    while (text.endsWith(u'\n'))
+        text.chop(1);
+    return text;
+}
+
+void QtUserInterface::report(const Message &message)
+{
+    QMessageBox box(boxIcon(message.icon), QStringLiteral("Stepvane"), messageBoxText(message),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+bool QtUserInterface::ask(const Message &message)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Stepvane"), messageBoxText(message),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtUserInterface::openFile(QWidget *parent, const QString &title, const QString &filter,
+                                  const QString &defaultSuffix)
+{
+    QFileDialog dialog(parent, title.isEmpty() ? QStringLiteral("Open") : title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(toQtNameFilters(filter));
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+UserInterface::FileDialogResult QtUserInterface::saveFile(QWidget *parent, const QString &title,
+                                                          const QString &filter,
+                                                          const QString &defaultSuffix,
+                                                          const QString &suggestedName,
+                                                          bool offerPassword)
+{
+    WizardSaveDialog dialog(*this, title, toQtNameFilters(filter), defaultSuffix, offerPassword,
+                            parent);
+    if (!suggestedName.isEmpty()) {
+        const QFileInfo suggested(suggestedName);
+        if (suggested.dir().exists())
+            dialog.setDirectory(suggested.dir());
+        dialog.selectFile(suggested.fileName());
+    }
+    FileDialogResult result;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return result;
+    result = dialog.passwordResult();
+    result.path = dialog.selectedFiles().constFirst();
+    return result;
+}
+
+bool QtUserInterface::askPassword(QWidget *parent, QString &password)
+{
+    CPWDlg dialog(*this, CPWDlg::ModeEnter, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        password.clear();
+        return false;
+    }
+    password = dialog.password();
+    return true;
+}
+
+QString QtUserInterface::openWizardFile(QWidget *parent)
+{
+    WizardOpenDialog dialog(parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+int QtUserInterface::runModal(QDialog &dialog)
+{
+    return dialog.exec();
+}
+
+bool QtUserInterface::openDocument(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtUserInterface::choosePrinter(QPrinter &printer, QWidget *parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace stepvane

@@ -1,0 +1,30 @@
+// The real user interface: message boxes with the caption "Stepvane", Qt's
+// file dialogs (the wizard ones with their extra model line and "Password"
+// button), the password dialog, modal windows and the desktop's viewer.
+#pragma once
+
+#include "shell/UserInterface.h"
+
+namespace stepvane {
+
+class QtUserInterface : public UserInterface {
+public:
+    void report(const Message &message) override;
+    bool ask(const Message &message) override;
+    QString openFile(QWidget *parent, const QString &title, const QString &filter,
+                     const QString &defaultSuffix) override;
+    FileDialogResult saveFile(QWidget *parent, const QString &title, const QString &filter,
+                              const QString &defaultSuffix, const QString &suggestedName,
+                              bool offerPassword) override;
+    bool askPassword(QWidget *parent, QString &password) override;
+    QString openWizardFile(QWidget *parent) override;
+    int runModal(QDialog &dialog) override;
+    bool openDocument(const QString &path) override;
+    bool choosePrinter(QPrinter &printer, QWidget *parent) override;
+};
+
+// The text a message box shows: the message's text without the line feed the
+// language table ends every text with.
+QString messageBoxText(const Message &message);
+
+} // namespace stepvane

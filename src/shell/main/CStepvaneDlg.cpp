@@ -1,0 +1,322 @@
+// The main window: regions, menu strip, keys, dropped files, and the doors to
+// the other windows. The document commands are in DocumentCommands.cpp.
+#include "shell/main/CStepvaneDlg.h"
+
+#include "document/NameTables.h"
+#include "instrument_files/CVXSCPI_PARSER.h"
+#include "instrument_files/LanguageInfo.h"
+#include "shell/AppState.h"
+#include "shell/UserInterface.h"
+#include "shell/app/Icons.h"
+#include "shell/comm/CommDialogLauncher.h"
+#include "shell/dialogs/CAboutDlg.h"
+#include "shell/main/SummaryHooks.h"
+#include "shell/sequences/CVXTestList_View.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace stepvane {
+
+QString fileNameOfPath(const QString &path)
+{
+    const qsizetype cut = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return cut < 0 ? path : path.mid(cut + 1);
+}
+
+CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
+    : QWidget(parent), m_state(state), m_ui(ui),
+      m_readerSink(ui),
+      m_parser(&m_doc, state.CurrentModelIndex, &m_readerSink)
+{
+    setObjectName(QStringLiteral("CStepvaneDlg"));
+    setWindowTitle(kApplicationVersion);
+    setWindowIcon(appIcon(AppIcon::Program));
+    setAcceptDrops(true);
+
+    buildMenuStrip();
+    buildLayout();
+
+    // The SCPI catalogue is read while the window is set up, for a model the
+    // file covers, and let go again: nothing in the editor keeps it yet. A
+    // missing or bad file only leaves it empty.
+    if (m_state.CurrentModelIndex >= 0 && m_state.CurrentModelIndex <= 3) {
+        CVXSCPI_PARSER catalogue;
+        catalogue.Load();
+    }
+
+    setFixedWidth(kWidth);
+    setMinimumHeight(kMinHeight);
+    resize(kWidth, kMinHeight);
+
+    // Keys are looked at before any control of this window sees them.
+    qApp->installEventFilter(this);
+}
+
+CStepvaneDlg::~CStepvaneDlg()
+{
+    qApp->removeEventFilter(this);
+    m_doc.clear();
+}
+
+QAction *CStepvaneDlg::makeAction(const QString &text, const QString &name,
+                                  void (CStepvaneDlg::*slot)())
+{
+    auto *action = new QAction(text, this);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+}
+
+QAction *CStepvaneDlg::action(const QString &objectName) const
+{
+    return findChild<QAction *>(objectName);
+}
+
+QToolButton *CStepvaneDlg::stripButton(const QString &text, const QIcon &icon,
+                                       const QString &name)
+{
+    auto *b = new QToolButton(this);
+    b->setObjectName(name);
+    b->setText(text);
+    b->setIcon(icon);
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+void CStepvaneDlg::buildMenuStrip()
+{
+    m_fileMenu = new QMenu(this);
+    m_fileMenu->addAction(makeAction(QStringLiteral("New"), QStringLiteral("actionNew"),
+                                     &CStepvaneDlg::newWizard));
+    m_fileMenu->addAction(makeAction(QStringLiteral("Open"), QStringLiteral("actionOpen"),
+                                     &CStepvaneDlg::openWizard));
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(makeAction(QStringLiteral("Save"), QStringLiteral("actionSave"),
+                                     &CStepvaneDlg::saveWizard));
+    m_fileMenu->addAction(makeAction(QStringLiteral("Save as..."), QStringLiteral("actionSaveAs"),
+                                     &CStepvaneDlg::saveWizardAs));
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(makeAction(QStringLiteral("Send to EQP"), QStringLiteral("actionSend"),
+                                     &CStepvaneDlg::sendToInstrument));
+    m_fileMenu->addSeparator();
+    auto *exit = new QAction(QStringLiteral("Exit"), this);
+    exit->setObjectName(QStringLiteral("actionExit"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    m_fileMenu->addAction(exit);
+
+    m_settingsMenu = new QMenu(this);
+    m_settingsMenu->addAction(makeAction(QStringLiteral("Communication"),
+                                         QStringLiteral("actionCommunication"),
+                                         &CStepvaneDlg::communicationSettings));
+
+    // The menus open right below their buttons, which stay pressed meanwhile.
+    m_fileButton = stripButton(QStringLiteral("File"), appIcon(AppIcon::File),
+                               QStringLiteral("fileButton"));
+    m_fileButton->setMenu(m_fileMenu);
+    m_fileButton->setPopupMode(QToolButton::InstantPopup);
+    m_settingsButton = stripButton(QStringLiteral("Settings"), appIcon(AppIcon::Settings),
+                                   QStringLiteral("settingsButton"));
+    m_settingsButton->setMenu(m_settingsMenu);
+    m_settingsButton->setPopupMode(QToolButton::InstantPopup);
+    m_helpButton = stripButton(QStringLiteral("Help"), appIcon(AppIcon::Help),
+                               QStringLiteral("helpButton"));
+    connect(m_helpButton, &QToolButton::clicked, this, &CStepvaneDlg::showHelp);
+    m_aboutButton = stripButton(QStringLiteral("About"), appIcon(AppIcon::About),
+                                QStringLiteral("aboutButton"));
+    connect(m_aboutButton, &QToolButton::clicked, this, &CStepvaneDlg::showAbout);
+}
+
+void CStepvaneDlg::buildLayout()
+{
+    auto *strip = new QHBoxLayout;
+    strip->setSpacing(0);
+    for (QToolButton *b : {m_fileButton, m_settingsButton, m_helpButton, m_aboutButton})
+        strip->addWidget(b);
+    strip->addStretch();
+
+    m_modelLabel = new QLabel(this);
+    m_modelLabel->setObjectName(QStringLiteral("modelName"));
+    QFont modelFont = m_modelLabel->font();
+    modelFont.setBold(true);
+    modelFont.setPointSizeF(modelFont.pointSizeF() * 1.6);
+    m_modelLabel->setFont(modelFont);
+    m_modelLabel->setAlignment(Qt::AlignCenter);
+    refreshModel();
+
+    auto *titleLabel = new QLabel(GetMessageText(QStringLiteral("IDS_WIZARD_TITLE")).trimmed(), this);
+    m_titleEdit = new QLineEdit(this);
+    m_titleEdit->setObjectName(QStringLiteral("wizardTitle"));
+    titleLabel->setBuddy(m_titleEdit);
+    // Write-through: the document holds the whole text after every keystroke.
+    connect(m_titleEdit, &QLineEdit::textEdited, this, [this](const QString &t) { m_doc.Title = t; });
+
+    m_pane = new CVXTestList_View(m_state, m_ui, m_doc, m_parser, this);
+    connect(m_pane, &CVXTestList_View::clearAllRequested, this, &CStepvaneDlg::clearAllSequences);
+
+    m_newSequenceEdit = new QLineEdit(this);
+    m_newSequenceEdit->setObjectName(QStringLiteral("newSequenceTitle"));
+    m_newSequenceEdit->setPlaceholderText(QStringLiteral("New testing sequence title"));
+    m_addSequenceButton = new QToolButton(this);
+    m_addSequenceButton->setObjectName(QStringLiteral("addSequenceButton"));
+    m_addSequenceButton->setIcon(appIcon(AppIcon::Add));
+    m_addSequenceButton->setToolTip(QStringLiteral("Add a testing sequence"));
+    connect(m_addSequenceButton, &QToolButton::clicked, this, &CStepvaneDlg::addSequence);
+    m_addUnitButton = new QToolButton(this);
+    m_addUnitButton->setObjectName(QStringLiteral("addUnitButton"));
+    m_addUnitButton->setIcon(appIcon(AppIcon::Import));
+    m_addUnitButton->setToolTip(QStringLiteral("Add a testing sequence from a testing unit file"));
+    connect(m_addUnitButton, &QToolButton::clicked, this, &CStepvaneDlg::addTestingUnitFile);
+    auto *addRow = new QHBoxLayout;
+    addRow->addWidget(m_newSequenceEdit, 1);
+    addRow->addWidget(m_addSequenceButton);
+    addRow->addWidget(m_addUnitButton);
+
+    auto makeButton = [this](const QString &text, AppIcon icon, const QString &name,
+                             void (CStepvaneDlg::*slot)()) {
+        auto *b = new QPushButton(appIcon(icon), text, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, slot);
+        return b;
+    };
+    m_openButton = makeButton(QStringLiteral("Open"), AppIcon::Open, QStringLiteral("openButton"),
+                              &CStepvaneDlg::openWizard);
+    m_saveButton = makeButton(QStringLiteral("Save"), AppIcon::Save, QStringLiteral("saveButton"),
+                              &CStepvaneDlg::saveWizard);
+    m_printButton = makeButton(QStringLiteral("Print"), AppIcon::Print,
+                               QStringLiteral("printButton"), &CStepvaneDlg::printSummary);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_openButton);
+    bottom->addWidget(m_saveButton);
+    bottom->addWidget(m_printButton);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(6);
+    layout->addLayout(strip);
+    layout->addWidget(m_modelLabel);
+    layout->addWidget(titleLabel);
+    layout->addWidget(m_titleEdit);
+    layout->addWidget(m_pane, 1);
+    layout->addLayout(addRow);
+    layout->addLayout(bottom);
+}
+
+void CStepvaneDlg::refreshModel()
+{
+    m_modelLabel->setText(modelName(m_state.CurrentModelIndex));
+    m_parser.Set_Model(m_state.CurrentModelIndex);
+}
+
+void CStepvaneDlg::placeOnScreen()
+{
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    const int width = qMax(size.width(), 312);
+    const int height = qMax(size.height(), 600);
+    move(width / 5 - 62, qMax(0, height / 5 - 120));
+}
+
+bool CStepvaneDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    if (widget->window() != this)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::ControlModifier && key->key() == Qt::Key_C) {
+        copySequence();
+        return true;
+    }
+    if (mods == Qt::ControlModifier && key->key() == Qt::Key_V) {
+        pasteSequence();
+        return true;
+    }
+    switch (key->key()) {
+    case Qt::Key_Escape: return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (widget == m_newSequenceEdit)
+            addSequence();
+        return true;
+    default: return false;
+    }
+}
+
+namespace {
+
+QStringList localFiles(const QMimeData *mime)
+{
+    QStringList paths;
+    if (!mime)
+        return paths;
+    for (const QUrl &url : mime->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
+}
+
+} // namespace
+
+void CStepvaneDlg::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CStepvaneDlg::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openDroppedFiles(paths);
+}
+
+void CStepvaneDlg::sendToInstrument()
+{
+    runCommDialog(m_ui, CommDialogMode::Send, this);
+}
+
+void CStepvaneDlg::communicationSettings()
+{
+    runCommDialog(m_ui, CommDialogMode::Settings, this);
+}
+
+void CStepvaneDlg::showHelp()
+{
+    const QString path = helpPath();
+    if (path.isEmpty() || !m_ui.openDocument(path))
+        m_ui.report(Message::fromId(QStringLiteral("IDS_ERROR_HELP")));
+}
+
+void CStepvaneDlg::showAbout()
+{
+    CAboutDlg about(m_ui, this);
+    m_ui.runModal(about);
+}
+
+void CStepvaneDlg::printSummary()
+{
+    printWizardSummary(m_ui, m_doc, m_state.CurrentModelIndex, this);
+}
+
+} // namespace stepvane

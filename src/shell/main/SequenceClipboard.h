@@ -1,0 +1,20 @@
+// Copy and paste of whole testing sequences through the program's own
+// clipboards. Each step travels through the task clipboard, so after a copy
+// or a paste the task clipboard holds the sequence's last step.
+#pragma once
+
+namespace stepvane {
+
+struct AppState;
+struct TestingSequence;
+struct WizardDocument;
+
+// Takes a deep copy of the sequence. A sequence without steps is not copied
+// and the clipboard keeps what it had; false then.
+bool copySequenceToClipboard(AppState &state, const TestingSequence &sequence);
+
+enum class PasteResult { Pasted, NothingToPaste, Overflow };
+// Appends a deep copy of the clipboard's sequence; the clipboard keeps its content.
+PasteResult pasteSequenceFromClipboard(AppState &state, WizardDocument &document);
+
+} // namespace stepvane

@@ -1,0 +1,102 @@
+// The sequence pane of the main window: one row per testing sequence of the
+// wizard ("%d. %s"), the selection, reordering by dragging a row, deleting
+// (Delete key or a row's button, after a question), the testing summary and
+// testing-unit save of one row, the end-option toggle and the clear-all button.
+// Rows are positional: row i always shows sequence i of the document.
+#pragma once
+
+#include "shell/controls/CVXTestingStatic.h"
+
+#include <QFrame>
+
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QScrollArea;
+
+namespace stepvane {
+
+struct AppState;
+struct WizardDocument;
+struct TestingSequence;
+class UserInterface;
+class VX_CAAXML_PARSER;
+class CKiteToggleButton;
+
+class SequenceRowArea;
+
+class CVXTestList_View : public QFrame {
+    Q_OBJECT
+public:
+    static constexpr int kRowPitch = 43;
+    static constexpr int kRowHeight = 33;
+    static constexpr int kRowTop = 6;
+    static constexpr int kRowSide = 6;
+
+    CVXTestList_View(AppState &state, UserInterface &ui, WizardDocument &document,
+                     VX_CAAXML_PARSER &parser, QWidget *parent = nullptr);
+    ~CVXTestList_View() override;
+
+    int selectedIndex() const { return m_selected; }
+    void setSelectedIndex(int index);
+    // Redraws every row from the document (after any change of the list or of
+    // a title) and keeps the selection inside the list.
+    void refreshRows();
+    // The empty pane of a new wizard: no rows, no selection, no drag.
+    void resetPane();
+    // Shows the document's end option: off for 1 (Automation), on otherwise.
+    void showEndOption();
+
+    // Row geometry in the coordinates of rowArea().
+    QRect rowRect(int index) const;
+    int rowAt(const QPoint &rowAreaPos) const;
+    QWidget *rowArea() const;
+    CVXTestingStatic *row(int index) const;
+    int rowCount() const { return int(m_rows.size()); }
+    CKiteToggleButton *endOptionToggle() const { return m_endOption; }
+    QPushButton *clearAllButton() const { return m_clearAll; }
+    bool isDragging() const { return m_dragging; }
+
+    // Row commands and the Delete key. Each returns whether it changed the document.
+    bool deleteSequence(int rowIndex); // -1: the selected sequence (Delete key)
+    void showSummary(int rowIndex);
+    bool saveTestingUnit(int rowIndex);
+    // Double click: the task editor on the sequence at that row.
+    void openTaskEditor(int rowIndex);
+
+signals:
+    void clearAllRequested();
+    // A sequence title may have changed (the task editor edits it).
+    void sequencesChanged();
+
+private:
+    friend class SequenceRowArea;
+    void pressAt(const QPoint &pos);
+    void dragTo(const QPoint &pos);
+    void releaseAt(const QPoint &pos);
+    void doubleClickAt(const QPoint &pos);
+    void endDrag();
+    void autoScroll(const QPoint &pos);
+    void setEndOption(bool on);
+
+    AppState &m_state;
+    UserInterface &m_ui;
+    WizardDocument &m_doc;
+    VX_CAAXML_PARSER &m_parser;
+
+    QLabel *m_header;
+    QScrollArea *m_scroll;
+    SequenceRowArea *m_area;
+    CKiteToggleButton *m_endOption;
+    QPushButton *m_clearAll;
+    std::vector<CVXTestingStatic *> m_rows;
+
+    int m_selected = -1;
+    bool m_dragging = false;
+    int m_dragSource = -1;
+    int m_dragOver = -1;
+    bool m_overrideCursor = false;
+};
+
+} // namespace stepvane

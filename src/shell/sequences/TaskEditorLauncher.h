@@ -1,0 +1,22 @@
+// Opens the task editor on one sequence, modally, placed beside the main
+// window. The sequence pane calls this on a double click.
+#pragma once
+
+#include <functional>
+
+class QWidget;
+
+namespace stepvane {
+
+struct AppState;
+struct TestingSequence;
+struct WizardDocument;
+class UserInterface;
+
+// onTitleChanged is called while the editor runs whenever the sequence title
+// changed, so the sequence rows follow the typing.
+void runTaskEditor(AppState &state, UserInterface &ui, WizardDocument &document,
+                   TestingSequence *sequence, QWidget *mainWindow,
+                   const std::function<void()> &onTitleChanged);
+
+} // namespace stepvane

@@ -1,0 +1,244 @@
+// The task editor window: layout, key handling and the palette drops.
+#include "shell/taskeditor/CVXMeasurementEditDlg.h"
+
+#include "shell/controls/CVXEdit.h"
+#include "shell/controls/ControlLook.h"
+#include "shell/taskeditor/CVXMeasureList_View.h"
+#include "shell/taskeditor/CVXetailItemView.h"
+
+#include <QAbstractSpinBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace stepvane {
+
+namespace {
+
+bool isTextEntry(const QWidget *w)
+{
+    return qobject_cast<const QLineEdit *>(w) || qobject_cast<const QTextEdit *>(w) ||
+           qobject_cast<const QPlainTextEdit *>(w) || qobject_cast<const QAbstractSpinBox *>(w);
+}
+
+} // namespace
+
+CVXMeasurementEditDlg::CVXMeasurementEditDlg(AppState &state, UserInterface &ui,
+                                             WizardDocument &doc, TestingSequence *sequence,
+                                             QWidget *parent)
+    : QDialog(parent), m_state(state), m_ui(ui), m_doc(doc), m_context{state, ui, {}}
+{
+    m_context.redrawTaskList = [this] { redrawTaskList(); };
+    setWindowTitle(QStringLiteral("Task Editor"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    buildWindow();
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    resize(kMinimumWidth, kMinimumHeight);
+
+    // Step copy and paste. A text field that has the focus claims these keys
+    // for its own copy and paste before a window shortcut sees them.
+    auto *copy = new QShortcut(QKeySequence::Copy, this);
+    connect(copy, &QShortcut::activated, this, &CVXMeasurementEditDlg::copyStep);
+    auto *paste = new QShortcut(QKeySequence::Paste, this);
+    connect(paste, &QShortcut::activated, this, &CVXMeasurementEditDlg::pasteStep);
+
+    showSequence(sequence);
+}
+
+CVXMeasurementEditDlg::~CVXMeasurementEditDlg()
+{
+    // Let go of the document before any child goes: no page may commit into
+    // a record while the window is being taken apart.
+    clearPalettesAndRows();
+    m_title->setHandler({});
+}
+
+void CVXMeasurementEditDlg::buildWindow()
+{
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(10, 8, 10, 8);
+    root->setSpacing(8);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Title"), this));
+    m_title = new CVXEdit(this);
+    m_title->setObjectName(QStringLiteral("sequenceTitle"));
+    m_title->configure(0, [this](int, const QString &text, bool) {
+        if (!m_sequence)
+            return;
+        m_sequence->Title = text;
+        emit sequenceTitleChanged();
+    });
+    top->addWidget(m_title, 1);
+    top->addSpacing(90);
+    root->addLayout(top);
+
+    auto *main = new QHBoxLayout;
+    main->setSpacing(6);
+    root->addLayout(main, 1);
+
+    auto *left = new QVBoxLayout;
+    left->setSpacing(6);
+    for (int group = 0; group < 3; ++group) {
+        auto *palette = new CVXCommandItems_View(group, m_state.CurrentModelIndex, this);
+        palette->setFixedWidth(148);
+        palette->setDropTarget([this](TaskKind kind, const QPoint &pos, DragPhase phase) {
+            return paletteDrop(kind, pos, phase);
+        });
+        connect(palette, &CVXCommandItems_View::entryActivated, this, [this](TaskKind kind) {
+            m_list->insertStep(kind, -1, true);
+        });
+        left->addWidget(palette);
+        m_palettes[group] = palette;
+    }
+    left->addStretch(1);
+    main->addLayout(left);
+
+    auto *middle = new QVBoxLayout;
+    middle->setSpacing(6);
+    m_list = new CVXMeasureList_View(m_state, m_ui, this);
+    m_list->setShowStep([this](TaskStep *step) { showStep(step); });
+    middle->addWidget(m_list, 1);
+    m_clear = new QPushButton(controlIcon(ControlIcon::ClearAll), QStringLiteral("Clear all"), this);
+    m_clear->setAutoDefault(false); // Enter never presses a button here
+    m_clear->setToolTip(QStringLiteral("Delete every task step of this testing sequence"));
+    connect(m_clear, &QPushButton::clicked, this, [this] { m_list->clearAll(); });
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_clear);
+    middle->addLayout(buttons);
+    main->addLayout(middle);
+
+    m_detail = new CVXetailItemView(m_context, builtinPageRegistry(), this);
+    main->addWidget(m_detail, 1);
+}
+
+CVXCommandItems_View *CVXMeasurementEditDlg::palette(int group) const
+{
+    return group >= 0 && group < 3 ? m_palettes[group] : nullptr;
+}
+
+bool CVXMeasurementEditDlg::belongsToDocument(const TestingSequence *sequence) const
+{
+    for (const auto &owned : m_doc.sequences)
+        if (owned.get() == sequence)
+            return true;
+    return false;
+}
+
+void CVXMeasurementEditDlg::showSequence(TestingSequence *sequence)
+{
+    if (sequence && !belongsToDocument(sequence))
+        sequence = nullptr;
+    m_detail->showStep(nullptr);
+    m_sequence = sequence;
+    m_list->setSequence(sequence);
+    m_title->setText(sequence ? sequence->Title : QString());
+    m_title->setEnabled(sequence != nullptr);
+    for (CVXCommandItems_View *palette : m_palettes)
+        if (palette)
+            palette->setEnabled(sequence != nullptr);
+    m_clear->setEnabled(sequence != nullptr);
+    update();
+}
+
+void CVXMeasurementEditDlg::showStep(TaskStep *step)
+{
+    m_detail->showStep(step);
+}
+
+void CVXMeasurementEditDlg::redrawTaskList()
+{
+    m_list->refreshRows();
+}
+
+void CVXMeasurementEditDlg::clearPalettesAndRows()
+{
+    for (CVXCommandItems_View *palette : m_palettes)
+        if (palette)
+            palette->clearEntries();
+    m_detail->showStep(nullptr);
+    m_list->clearRows();
+    m_sequence = nullptr;
+}
+
+void CVXMeasurementEditDlg::copyStep()
+{
+    if (!focusInTextField())
+        m_list->copyStep();
+}
+
+void CVXMeasurementEditDlg::pasteStep()
+{
+    if (!focusInTextField())
+        m_list->pasteStep();
+}
+
+bool CVXMeasurementEditDlg::focusInTextField() const
+{
+    const QWidget *focus = focusWidget();
+    return focus && (focus == m_title || isTextEntry(focus));
+}
+
+CVXMeasurementEditDlg::DropFeedback
+CVXMeasurementEditDlg::paletteDrop(TaskKind kind, const QPoint &globalPos, DragPhase phase)
+{
+    if (phase == DragPhase::Cancel || !m_sequence) {
+        m_list->setInsertMark(-1);
+        return DropFeedback::Outside;
+    }
+    const int index = m_list->insertionIndexAt(globalPos);
+    if (index >= 0) {
+        if (phase == DragPhase::Move) {
+            m_list->setInsertMark(index);
+        } else {
+            m_list->setInsertMark(-1);
+            m_list->insertStep(kind, index, false);
+        }
+        return DropFeedback::Insert;
+    }
+    m_list->setInsertMark(-1);
+    // Pages take no drops: the pointer says so over the detail pane.
+    if (m_detail->rect().contains(m_detail->mapFromGlobal(globalPos)))
+        return DropFeedback::NoDrop;
+    return DropFeedback::Outside;
+}
+
+void CVXMeasurementEditDlg::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Neither closes the window nor presses a button.
+        event->accept();
+        return;
+    case Qt::Key_Delete:
+        // Reaches the window only when the focused control left it alone;
+        // the task list asks first and keeps the key itself.
+        if (!focusInTextField())
+            m_list->deleteSelected(false);
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CVXMeasurementEditDlg::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A release on the window's own background (no pane took it).
+    if (event->button() == Qt::LeftButton)
+        m_list->selectRow(-1, false);
+    event->accept();
+}
+
+} // namespace stepvane

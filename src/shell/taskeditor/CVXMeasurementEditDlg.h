@@ -1,0 +1,89 @@
+// CVXMeasurementEditDlg: the task editor window ("Task Editor") in which one
+// testing sequence is filled with steps: the title field on top, the three
+// palettes on the left, the task list in the middle and the detail pane with
+// the selected step's page on the right. The sequence belongs to the
+// document; the window edits it in place. Whoever deletes the sequence while
+// the window shows it calls showSequence() with another one (or nullptr)
+// first, and the document outlives the window.
+#pragma once
+
+#include "document/WizardDocument.h"
+#include "editors/framework/PageContext.h"
+#include "shell/AppState.h"
+#include "shell/UserInterface.h"
+#include "shell/taskeditor/CVXCommandItems_View.h"
+
+#include <QDialog>
+
+class QPushButton;
+
+namespace stepvane {
+
+class CVXEdit;
+class CVXMeasureList_View;
+class CVXetailItemView;
+
+class CVXMeasurementEditDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kMinimumWidth = 916;
+    static constexpr int kMinimumHeight = 638;
+
+    CVXMeasurementEditDlg(AppState &state, UserInterface &ui, WizardDocument &doc,
+                          TestingSequence *sequence, QWidget *parent = nullptr);
+    ~CVXMeasurementEditDlg() override;
+
+    // Shows a sequence of the document: rows rebuilt, no step selected, an
+    // empty detail pane, its title in the title field. nullptr (or a sequence
+    // that is not the document's) shows nothing.
+    void showSequence(TestingSequence *sequence);
+    TestingSequence *sequence() const { return m_sequence; }
+    // Shows the step's page in the detail pane (nullptr: none).
+    void showStep(TaskStep *step);
+    // Redraws the task list (pages call it when a description changes).
+    void redrawTaskList();
+    // Takes the palettes and rows down before the window goes away.
+    void clearPalettesAndRows();
+
+    // Copy and paste of steps (Ctrl+C and Ctrl+V outside text fields).
+    void copyStep();
+    void pasteStep();
+
+    CVXEdit *titleField() const { return m_title; }
+    CVXMeasureList_View *taskList() const { return m_list; }
+    CVXetailItemView *detailPane() const { return m_detail; }
+    CVXCommandItems_View *palette(int group) const;
+    QPushButton *clearButton() const { return m_clear; }
+
+signals:
+    // The sequence title changed with a keystroke; the sequence rows follow.
+    void sequenceTitleChanged();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    using DropFeedback = CVXCommandItems_View::DropFeedback;
+    using DragPhase = CVXCommandItems_View::DragPhase;
+
+    void buildWindow();
+    DropFeedback paletteDrop(TaskKind kind, const QPoint &globalPos, DragPhase phase);
+    // Whether Ctrl+C, Ctrl+V and Delete keep their text meaning here.
+    bool focusInTextField() const;
+    bool belongsToDocument(const TestingSequence *sequence) const;
+
+    AppState &m_state;
+    UserInterface &m_ui;
+    WizardDocument &m_doc;
+    PageContext m_context;
+    TestingSequence *m_sequence = nullptr;
+
+    CVXEdit *m_title = nullptr;
+    CVXCommandItems_View *m_palettes[3] = {};
+    CVXMeasureList_View *m_list = nullptr;
+    CVXetailItemView *m_detail = nullptr;
+    QPushButton *m_clear = nullptr;
+};
+
+} // namespace stepvane

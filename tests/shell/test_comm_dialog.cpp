@@ -1,0 +1,325 @@
+// The communication dialog: modes, settings, and real transfers against
+// stepvane-sim on the loopback interface.
+#include "test_main_window_fake_ui.h"
+
+#include "shell/comm/CDlgComm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace stepvane::test {
+namespace {
+
+void clearStore()
+{
+    QSettings store(QStringLiteral("Vexmar"), QStringLiteral("Stepvane"));
+    store.remove(QStringLiteral("Connection"));
+    store.sync();
+}
+
+void storeConnection(int method, const QString &ip, int port)
+{
+    QSettings store(QStringLiteral("Vexmar"), QStringLiteral("Stepvane"));
+    store.setValue(QStringLiteral("Connection/Method"), method);
+    store.setValue(QStringLiteral("Connection/IP"), ip);
+    store.setValue(QStringLiteral("Connection/Port"), port);
+    store.sync();
+}
+
+// stepvane-sim on 127.0.0.1 and a free port, stopped when the test ends.
+class Sim {
+public:
+    explicit Sim(QStringList extra = {})
+    {
+        m_process.setProgram(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-sim"));
+        m_process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0"),
+                                           QStringLiteral("--bind"), QStringLiteral("127.0.0.1"),
+                                           QStringLiteral("--store"), m_store.path()} +
+                               extra);
+        m_process.start();
+        QByteArray out;
+        // The simulator prints its port once it listens (bounded wait).
+        for (int i = 0; i < 100 && m_port == 0; ++i) {
+            m_process.waitForReadyRead(100);
+            out += m_process.readAllStandardOutput();
+            const QByteArray marker("listening on port ");
+            const qsizetype at = out.indexOf(marker);
+            const qsizetype end = at >= 0 ? out.indexOf(' ', at + marker.size()) : -1;
+            if (end > 0)
+                m_port = out.mid(at + marker.size(), end - at - marker.size()).toInt();
+        }
+    }
+    ~Sim() { stop(); }
+    void stop()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            if (!m_process.waitForFinished(5000))
+                m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+    int port() const { return m_port; }
+    QString stored(const QString &name) const { return QDir(m_store.path()).filePath(name); }
+
+private:
+    QTemporaryDir m_store;
+    QProcess m_process;
+    int m_port = 0;
+};
+
+QByteArray someBytes(int size)
+{
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 7 + 3) & 0xFF);
+    return b;
+}
+
+// Waits (bounded, never timed) until the dialog's worker has ended.
+bool waitForTransfer(CDlgComm &dialog)
+{
+    for (int i = 0; i < 600 && dialog.transferRunning(); ++i)
+        QTest::qWait(50);
+    return !dialog.transferRunning();
+}
+
+struct VisibilityCase {
+    const char *name;
+    CommDialogMode mode;
+    const char *title;
+    bool methods, send, path, browse, progress, close;
+};
+
+class CommDialogModes : public ::testing::TestWithParam<VisibilityCase> {};
+
+TEST_P(CommDialogModes, TitleAndVisibility)
+{
+    const VisibilityCase &c = GetParam();
+    clearStore();
+    FakeUi ui;
+    // Fetch mode would start at once when shown; it is not shown here.
+    CDlgComm dialog(ui, c.mode);
+    if (c.mode != CommDialogMode::FetchSetup)
+        dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), QLatin1String(c.title));
+    EXPECT_EQ(!dialog.methodGroup()->isHidden(), c.methods);
+    EXPECT_EQ(!dialog.sendButton()->isHidden(), c.send);
+    EXPECT_EQ(!dialog.pathEdit()->isHidden(), c.path);
+    EXPECT_EQ(!dialog.browseButton()->isHidden(), c.browse);
+    EXPECT_EQ(!dialog.progressBar()->isHidden(), c.progress);
+    EXPECT_EQ(!dialog.closeButton()->isHidden(), c.close);
+    EXPECT_TRUE(dialog.connectButton()->isHidden());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CommDialogModes,
+    ::testing::Values(
+        VisibilityCase{"send", CommDialogMode::Send, "Send to Spanlyx", false, true, true, true,
+                       true, true},
+        VisibilityCase{"fetch", CommDialogMode::FetchSetup, "Load Setup file From EQP", false,
+                       false, false, false, true, false},
+        VisibilityCase{"settings", CommDialogMode::Settings, "Communication", true, false, false,
+                       false, false, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CommDialogSettings, DefaultsWhenTheStoreIsEmptyAndTheKeyIsCreated)
+{
+    clearStore();
+    FakeUi ui;
+    CDlgComm dialog(ui, CommDialogMode::Settings);
+    EXPECT_TRUE(dialog.usbRadio()->isChecked());
+    EXPECT_EQ(dialog.shownSettings().ip, QStringLiteral("0.0.0.0"));
+    EXPECT_EQ(dialog.ipv6Edit()->text(), QStringLiteral("0:0:0:0:0:0:0:1"));
+    EXPECT_FALSE(dialog.ipv4Field()->isEnabled());
+    EXPECT_FALSE(dialog.ipv6Edit()->isEnabled());
+    QSettings store(QStringLiteral("Vexmar"), QStringLiteral("Stepvane"));
+    EXPECT_TRUE(store.contains(QStringLiteral("Connection/Method")));
+    EXPECT_TRUE(ui.reports.empty());
+}
+
+TEST(CommDialogSettings, RadiosEnableTheirFieldAndCloseSavesWhatIsShown)
+{
+    storeConnection(7, QStringLiteral("10.1.2.3"), 66);
+    FakeUi ui;
+    CDlgComm dialog(ui, CommDialogMode::Settings);
+    dialog.show();
+    EXPECT_TRUE(dialog.usbRadio()->isChecked()) << "a stored method of 7 counts as USB";
+    EXPECT_EQ(dialog.ipv4Parts()[1]->value(), 1);
+
+    dialog.ipv6Radio()->click();
+    EXPECT_FALSE(dialog.ipv4Field()->isEnabled());
+    EXPECT_TRUE(dialog.ipv6Edit()->isEnabled());
+    dialog.ipv4Radio()->click();
+    EXPECT_TRUE(dialog.ipv4Field()->isEnabled());
+    EXPECT_FALSE(dialog.ipv6Edit()->isEnabled());
+    dialog.ipv4Parts()[3]->setValue(99);
+
+    dialog.closeButton()->click();
+    EXPECT_FALSE(dialog.isVisible());
+    QSettings store(QStringLiteral("Vexmar"), QStringLiteral("Stepvane"));
+    EXPECT_EQ(store.value(QStringLiteral("Connection/Method")).toInt(), 1);
+    EXPECT_EQ(store.value(QStringLiteral("Connection/IP")).toString(), QStringLiteral("10.1.2.99"));
+    EXPECT_EQ(store.value(QStringLiteral("Connection/Port")).toInt(), 66) << "left as it was";
+}
+
+class CommTransfer : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(QFile::exists(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-sim"))); }
+    QTemporaryDir dir;
+    FakeUi ui;
+};
+
+TEST_F(CommTransfer, SendRunsToCompletionWithProgressAndLocksTheDialogMeanwhile)
+{
+    Sim sim;
+    ASSERT_GT(sim.port(), 0);
+    storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
+    const QString file = dir.filePath(QStringLiteral("survey.wzd"));
+    const QByteArray content = someBytes(5000);
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    CDlgComm dialog(ui, CommDialogMode::Send);
+    dialog.show();
+    ui.openPaths.push_back(file);
+    dialog.browseButton()->click();
+    EXPECT_EQ(dialog.pathEdit()->text(), file);
+
+    dialog.sendButton()->click();
+    ASSERT_TRUE(dialog.transferRunning());
+    EXPECT_FALSE(dialog.sendButton()->isEnabled());
+    EXPECT_FALSE(dialog.closeButton()->isEnabled());
+    EXPECT_FALSE(dialog.browseButton()->isEnabled());
+    dialog.close();
+    dialog.reject();
+    EXPECT_TRUE(dialog.isVisible()) << "a running transfer keeps the dialog open";
+
+    ASSERT_TRUE(waitForTransfer(dialog));
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_TRANSPORT_COMPLETE")});
+    EXPECT_EQ(dialog.progressBar()->value(), dialog.progressBar()->maximum());
+    EXPECT_EQ(dialog.progressBar()->maximum(), 5000 / 2048 + 1);
+    EXPECT_TRUE(dialog.sendButton()->isEnabled());
+    EXPECT_TRUE(dialog.closeButton()->isEnabled());
+
+    // The instrument stand-in keeps what it received.
+    QFile stored(sim.stored(QStringLiteral("survey.wzd")));
+    for (int i = 0; i < 50 && !stored.exists(); ++i)
+        QTest::qWait(100);
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.readAll(), content);
+}
+
+TEST_F(CommTransfer, SendWithoutAFileSaysSoAndSendsNothing)
+{
+    Sim sim;
+    storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
+    CDlgComm dialog(ui, CommDialogMode::Send);
+    dialog.show();
+    dialog.sendButton()->click();
+    ASSERT_TRUE(waitForTransfer(dialog));
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("Read file Error")});
+}
+
+TEST_F(CommTransfer, ConnectFailureIsReported)
+{
+    int port = 0;
+    {
+        Sim gone;
+        port = gone.port();
+    } // nothing listens there any more
+    ASSERT_GT(port, 0);
+    storeConnection(1, QStringLiteral("127.0.0.1"), port);
+    const QString file = dir.filePath(QStringLiteral("a.wzd"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<STEPVANE/>");
+    f.close();
+    CDlgComm dialog(ui, CommDialogMode::Send);
+    dialog.show();
+    ui.openPaths.push_back(file);
+    dialog.browse();
+    dialog.send();
+    ASSERT_TRUE(waitForTransfer(dialog));
+    ASSERT_FALSE(ui.reports.empty());
+    EXPECT_EQ(ui.reports.front().id, QStringLiteral("IDS_CONNECT_FAIL"));
+    EXPECT_FALSE(ui.reportIds().contains(QStringLiteral("IDS_TRANSPORT_COMPLETE")));
+}
+
+TEST_F(CommTransfer, FetchWritesTheSetupAndClosesItself)
+{
+    const QString setup = dir.filePath(QStringLiteral("instrument.sta"));
+    const QByteArray content = someBytes(10000);
+    {
+        QFile f(setup);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    Sim sim({QStringLiteral("--setup"), setup, QStringLiteral("--chunk"), QStringLiteral("3000")});
+    storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
+    const QString target = dir.filePath(QStringLiteral("fetched.sta"));
+    CDlgComm dialog(ui, CommDialogMode::FetchSetup, nullptr, target);
+    QSignalSpy done(&dialog, &QDialog::finished);
+    dialog.show();
+    ASSERT_TRUE(done.wait(30000));
+    EXPECT_TRUE(dialog.receivedOk());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    QFile fetched(target);
+    ASSERT_TRUE(fetched.open(QIODevice::ReadOnly));
+    EXPECT_EQ(fetched.readAll(), content);
+    EXPECT_TRUE(ui.reports.empty());
+}
+
+TEST_F(CommTransfer, FetchFromAnInstrumentInFiberModeWritesNothing)
+{
+    Sim sim({QStringLiteral("--fiber")});
+    storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
+    const QString target = dir.filePath(QStringLiteral("never.sta"));
+    CDlgComm dialog(ui, CommDialogMode::FetchSetup, nullptr, target);
+    QSignalSpy done(&dialog, &QDialog::finished);
+    dialog.show();
+    ASSERT_TRUE(done.wait(30000));
+    EXPECT_FALSE(dialog.receivedOk());
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_FIBER_INSPECTION_MODE")});
+}
+
+TEST_F(CommTransfer, DestroyingTheDialogDuringATransferWaitsForTheWorker)
+{
+    Sim sim({QStringLiteral("--fault"), QStringLiteral("silent")});
+    storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
+    const QString file = dir.filePath(QStringLiteral("a.wzd"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(someBytes(3000));
+    f.close();
+    {
+        auto dialog = std::make_unique<CDlgComm>(ui, CommDialogMode::Send);
+        dialog->show();
+        ui.openPaths.push_back(file);
+        dialog->browse();
+        dialog->send();
+        ASSERT_TRUE(dialog->transferRunning());
+        dialog.reset(); // cancels and joins; no thread touches the dialog afterwards
+    }
+    QTest::qWait(50); // let anything still queued be delivered (there must be nothing)
+    EXPECT_FALSE(ui.reportIds().contains(QStringLiteral("IDS_TRANSPORT_COMPLETE")));
+}
+
+} // namespace
+} // namespace stepvane::test

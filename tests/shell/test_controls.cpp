@@ -1,0 +1,315 @@
+// The custom controls: what each CVXEdit input class takes, the live update
+// and the commit with clamping, the number texts, and the button clicks.
+#include "shell/controls/CKiteButton.h"
+#include "shell/controls/CVXEdit.h"
+#include "shell/controls/CVXSeqStatic.h"
+#include "shell/controls/CVXTestingStatic.h"
+#include "shell/controls/NumberText.h"
+#include "test_task_editor_support.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+
+using namespace stepvane;
+using namespace taskeditor_test;
+
+namespace {
+
+struct Call {
+    QString text;
+    bool commit;
+};
+
+// A window with the field under test and a second field to move the focus to.
+struct EditHarness {
+    std::vector<Call> calls; // outlives the window: closing it commits
+    QWidget window;
+    CVXEdit *edit = new CVXEdit(&window);
+    QLineEdit *other = new QLineEdit(&window);
+
+    EditHarness(int inputClass, float lower = 1.0f, float upper = 1.0f)
+    {
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(edit);
+        layout->addWidget(other);
+        edit->configure(
+            7,
+            [this](int id, const QString &text, bool commit) {
+                EXPECT_EQ(id, 7);
+                calls.push_back({text, commit});
+            },
+            inputClass, lower, upper);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        edit->setFocus();
+    }
+    int commits() const
+    {
+        return int(std::count_if(calls.begin(), calls.end(), [](const Call &c) { return c.commit; }));
+    }
+};
+
+} // namespace
+
+TEST(CVXEditInput, EachClassKeepsItsCharacters)
+{
+    const struct {
+        int inputClass;
+        QString shown;
+    } cases[] = {
+        {CVXEdit::FreeText, "1a2.5M-<x;"},
+        {CVXEdit::Decimal, "12.5-"},
+        {CVXEdit::MarkerSyntax, "12.5M-<;"},
+        {CVXEdit::Whole, "125-"},
+    };
+    for (const auto &c : cases) {
+        EditHarness h(c.inputClass);
+        QTest::keyClicks(h.edit, "1a2.5M-<x;");
+        EXPECT_EQ(h.edit->text(), c.shown) << "class " << c.inputClass;
+        // One live update per accepted character, each with the whole text.
+        ASSERT_EQ(int(h.calls.size()), int(c.shown.size())) << "class " << c.inputClass;
+        EXPECT_EQ(h.calls.back().text, c.shown);
+        EXPECT_EQ(h.commits(), 0);
+    }
+}
+
+TEST(CVXEditInput, LiveUpdateFollowsEveryKeystrokeBeforeEnter)
+{
+    EditHarness h(CVXEdit::Decimal, 0, 100);
+    QTest::keyClick(h.edit, Qt::Key_1);
+    ASSERT_EQ(h.calls.size(), 1u);
+    EXPECT_EQ(h.calls[0].text, "1");
+    QTest::keyClick(h.edit, Qt::Key_2);
+    ASSERT_EQ(h.calls.size(), 2u);
+    EXPECT_EQ(h.calls[1].text, "12");
+    QTest::keyClick(h.edit, Qt::Key_Backspace);
+    ASSERT_EQ(h.calls.size(), 3u);
+    EXPECT_EQ(h.calls[2].text, "1");
+    EXPECT_EQ(h.commits(), 0);
+}
+
+TEST(CVXEditInput, RefusedLetterChangesNothingAndCallsNothing)
+{
+    EditHarness h(CVXEdit::Decimal, 0, 100);
+    QTest::keyClick(h.edit, Qt::Key_A);
+    EXPECT_TRUE(h.edit->text().isEmpty());
+    EXPECT_TRUE(h.calls.empty());
+}
+
+TEST(CVXEditInput, FieldWithoutHandlerStillTakesTyping)
+{
+    CVXEdit edit;
+    edit.setInputClass(CVXEdit::Decimal);
+    edit.setBounds(0, 10);
+    edit.show();
+    QTest::keyClicks(&edit, "7.5");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(edit.text(), "7.50");
+}
+
+TEST(CVXEditCommit, EnterClampsAndReformats)
+{
+    const struct {
+        int inputClass;
+        float lower, upper;
+        QString typed;
+        QString shown;
+    } cases[] = {
+        {CVXEdit::Decimal, 100, 2700, "3000", "2700.00"},  // above: the upper bound
+        {CVXEdit::Decimal, 100, 2700, "50", "100.00"},     // below: the lower bound
+        {CVXEdit::Decimal, 100, 2700, "2700", "2700.00"},  // a bound itself is kept
+        {CVXEdit::Decimal, 1.4f, 4920, "1.4", "1.40"},     // single-precision bound
+        {CVXEdit::Decimal, -180, 180, "-12.345", "-12.35"},
+        {CVXEdit::Decimal, -180, 180, "", "0.00"},         // empty text is 0
+        {CVXEdit::Decimal, 100, 2700, "", "100.00"},       // ... and 0 is clamped too
+        {CVXEdit::Decimal, -60, 65, "1-2", "1.00"},        // the leading number counts
+        {CVXEdit::Whole, 5, 600, "601", "600"},
+        {CVXEdit::Whole, 5, 600, "-3", "5"},
+        {CVXEdit::Whole, 0, 2.7f, "3", "2"},               // bounds cut toward zero
+        {CVXEdit::Whole, 0, 600, "", "0"},
+    };
+    for (const auto &c : cases) {
+        EditHarness h(c.inputClass, c.lower, c.upper);
+        QTest::keyClicks(h.edit, c.typed);
+        h.calls.clear();
+        QTest::keyClick(h.edit, Qt::Key_Return);
+        EXPECT_EQ(h.edit->text(), c.shown) << c.typed.toStdString();
+        ASSERT_EQ(h.calls.size(), 1u) << c.typed.toStdString();
+        EXPECT_TRUE(h.calls[0].commit);
+        EXPECT_EQ(h.calls[0].text, c.shown);
+    }
+}
+
+TEST(CVXEditCommit, FocusLossCommitsLikeEnter)
+{
+    EditHarness h(CVXEdit::Decimal, 100, 2700);
+    QTest::keyClicks(h.edit, "99999");
+    h.other->setFocus();
+    EXPECT_EQ(h.edit->text(), "2700.00");
+    ASSERT_EQ(h.commits(), 1);
+    EXPECT_EQ(h.calls.back().text, "2700.00");
+}
+
+TEST(CVXEditCommit, FreeTextAndMarkerFieldsDoNotCommit)
+{
+    for (int inputClass : {int(CVXEdit::FreeText), int(CVXEdit::MarkerSyntax)}) {
+        EditHarness h(inputClass, 0, 1);
+        QTest::keyClicks(h.edit, "5");
+        QTest::keyClick(h.edit, Qt::Key_Return);
+        h.other->setFocus();
+        EXPECT_EQ(h.edit->text(), "5");
+        EXPECT_EQ(h.commits(), 0) << "class " << inputClass;
+    }
+}
+
+TEST(CVXEditCommit, CableFieldsKeepFourDecimals)
+{
+    EditHarness h(CVXEdit::Decimal, 0, 1);
+    h.edit->setDecimals(4);
+    QTest::keyClicks(h.edit, "0.87654");
+    QTest::keyClick(h.edit, Qt::Key_Enter);
+    EXPECT_EQ(h.edit->text(), "0.8765");
+}
+
+TEST(CVXEditInput, PasteReachesTheHandlerOnlyWithTheNextKeyOrCommit)
+{
+    EditHarness h(CVXEdit::Decimal, -100, 100);
+    QGuiApplication::clipboard()->setText("12abc");
+    QTest::keyClick(h.edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(h.edit->text(), "12abc") << "a paste takes whatever the clipboard holds";
+    // The Ctrl key alone reports the text as it was before the paste.
+    for (const Call &call : h.calls)
+        EXPECT_TRUE(call.text.isEmpty());
+    h.calls.clear();
+    QTest::keyClick(h.edit, Qt::Key_Home);
+    ASSERT_EQ(h.calls.size(), 1u);
+    EXPECT_EQ(parseDecimalText(h.calls[0].text), 12.0);
+    QTest::keyClick(h.edit, Qt::Key_Return);
+    EXPECT_EQ(h.edit->text(), "12.00");
+}
+
+TEST(NumberText, LeadingNumberParse)
+{
+    const struct {
+        const char *text;
+        double value;
+    } decimals[] = {{" 12.5xyz", 12.5}, {"-3e2", -300},  {"1e", 1},    {"abc", 0},
+                    {".5", 0.5},        {"-", 0},        {"+7.", 7},   {"1.2.3", 1.2},
+                    {"5M", 5},          {"0x10", 0},     {"", 0},      {"\t-0.25", -0.25}};
+    for (const auto &c : decimals)
+        EXPECT_DOUBLE_EQ(parseDecimalText(QString::fromLatin1(c.text)), c.value) << c.text;
+    EXPECT_EQ(parseDecimalText("1e999"), DBL_MAX) << "no infinity reaches a record";
+    EXPECT_EQ(parseDecimalText("-1e999"), -DBL_MAX);
+
+    EXPECT_EQ(parseWholeText("-12abc"), -12);
+    EXPECT_EQ(parseWholeText("  42"), 42);
+    EXPECT_EQ(parseWholeText("99999999999"), INT_MAX);
+    EXPECT_EQ(parseWholeText("-99999999999"), INT_MIN);
+    EXPECT_EQ(parseWholeText("x1"), 0);
+    EXPECT_EQ(formatDecimal(2700), "2700.00");
+    EXPECT_EQ(formatDecimal(0.88, 4), "0.8800");
+}
+
+TEST(KiteButton, ClickCountsOnlyWhenReleasedOverTheButton)
+{
+    QWidget window;
+    auto *button = new CKiteButton(42, &window);
+    button->setGeometry(10, 10, 24, 24);
+    window.resize(200, 100);
+    window.show();
+    QSignalSpy spy(button, &CKiteButton::command);
+
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(12, 12));
+    QTest::mouseMove(button, QPoint(150, 60));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(150, 60));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(spy.count(), 0) << "moved off before the release";
+
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(12, 12));
+    QTest::mouseMove(button, QPoint(150, 60));
+    QTest::mouseMove(button, QPoint(12, 12));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(12, 12));
+    EXPECT_EQ(spy.count(), 0) << "the command is posted, not sent inside the release";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(spy.count(), 1) << "moved back on before the release";
+    EXPECT_EQ(spy.at(0).at(0).toInt(), 42);
+
+    button->setEnabled(false);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(12, 12));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(spy.count(), 1) << "a disabled button ignores the mouse";
+}
+
+TEST(KiteButton, ToggleFlipsOncePerReleaseAndOwnerSeesNewState)
+{
+    for (auto style : {CKiteToggleButton::Style::Check, CKiteToggleButton::Style::Radio}) {
+        CKiteToggleButton toggle(5, style, "Zone 1");
+        toggle.show();
+        std::vector<bool> seen;
+        QObject::connect(&toggle, &CKiteToggleButton::command,
+                         [&](int) { seen.push_back(toggle.state()); });
+        const QPoint inside = toggle.rect().center();
+        QTest::mouseClick(&toggle, Qt::LeftButton, {}, inside);
+        QCoreApplication::processEvents();
+        QTest::mouseClick(&toggle, Qt::LeftButton, {}, inside);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(seen, (std::vector<bool>{true, false}));
+        toggle.setState(true);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(seen.size(), 2u) << "setting the state reports nothing";
+        EXPECT_GT(toggle.sizeHint().width(), toggle.fontMetrics().horizontalAdvance("Zone 1"));
+    }
+}
+
+TEST(RowControls, ButtonsReportTheirRowAndOtherClicksPassToThePane)
+{
+    struct Pane : QWidget {
+        int presses = 0;
+        void mousePressEvent(QMouseEvent *e) override
+        {
+            ++presses;
+            e->accept();
+        }
+    } pane;
+    pane.resize(400, 200);
+    auto *sequenceRow = new CVXTestingStatic(0, &pane);
+    auto *taskRow = new CVXSeqStatic(0, &pane);
+    sequenceRow->setGeometry(0, 0, 300, 33);
+    taskRow->setGeometry(0, 50, 373, CVXSeqStatic::kRowHeight);
+    sequenceRow->setContent(4, "5. Antenna");
+    taskRow->setContent(7, "Hold", TaskGroup::Analysis);
+    pane.show();
+
+    QStringList heard;
+    QObject::connect(sequenceRow, &CVXTestingStatic::summaryRequested,
+                     [&](int row) { heard << QString("summary %1").arg(row); });
+    QObject::connect(sequenceRow, &CVXTestingStatic::deleteRequested,
+                     [&](int row) { heard << QString("delete %1").arg(row); });
+    QObject::connect(sequenceRow, &CVXTestingStatic::saveRequested,
+                     [&](int row) { heard << QString("save %1").arg(row); });
+    QObject::connect(taskRow, &CVXSeqStatic::deleteRequested,
+                     [&](int row) { heard << QString("task delete %1").arg(row); });
+    for (auto command : {CVXTestingStatic::SummaryCommand, CVXTestingStatic::DeleteCommand,
+                         CVXTestingStatic::SaveCommand}) {
+        CKiteButton *b = sequenceRow->button(command);
+        QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    }
+    CKiteButton *del = taskRow->deleteButton();
+    QTest::mouseClick(del, Qt::LeftButton, {}, del->rect().center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(heard, (QStringList{"summary 4", "delete 4", "save 4", "task delete 7"}));
+    EXPECT_EQ(taskRow->positionText(), "8");
+
+    QTest::mouseClick(taskRow, Qt::LeftButton, {}, QPoint(60, 20));
+    QTest::mouseClick(sequenceRow, Qt::LeftButton, {}, QPoint(30, 15));
+    EXPECT_EQ(pane.presses, 2) << "a click on the row itself is the pane's to handle";
+}

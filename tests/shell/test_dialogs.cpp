@@ -1,0 +1,312 @@
+// The model selection and password dialogs, the wizard file dialogs' extra
+// controls, help and about, and start-up with and without a command-line file.
+#include "test_main_window_support.h"
+
+#include "document/NameTables.h"
+#include "shell/app/CStepvaneApp.h"
+#include "shell/dialogs/CAboutDlg.h"
+#include "shell/dialogs/CPWDlg.h"
+#include "shell/dialogs/CVXSpanlyxSelectDlg.h"
+#include "shell/dialogs/QtUserInterface.h"
+#include "shell/dialogs/WizardFileDialogs.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace stepvane::test {
+namespace {
+
+struct PasswordDialogCase {
+    const char *name;
+    CPWDlg::Mode mode;
+    const char *password;
+    const char *confirm;
+    bool accepted;
+    bool passwordSet;
+    int incorrectMessages;
+};
+
+class PasswordDialog : public ::testing::TestWithParam<PasswordDialogCase> {};
+
+TEST_P(PasswordDialog, OkFollowsTheModeRules)
+{
+    const PasswordDialogCase &c = GetParam();
+    FakeUi ui;
+    CPWDlg dialog(ui, c.mode);
+    dialog.show();
+    QTest::keyClicks(dialog.passwordField(), QString::fromUtf8(c.password));
+    if (c.mode == CPWDlg::ModeSet)
+        QTest::keyClicks(dialog.confirmField(), QString::fromUtf8(c.confirm));
+    dialog.okButton()->click();
+
+    EXPECT_EQ(dialog.result() == QDialog::Accepted && !dialog.isVisible(), c.accepted);
+    EXPECT_EQ(dialog.isVisible(), !c.accepted) << "a mismatch keeps the dialog open";
+    EXPECT_EQ(dialog.passwordSet(), c.passwordSet);
+    EXPECT_EQ(ui.reportIds().count(QStringLiteral("IDS_INCORRECT_PW")), c.incorrectMessages);
+    EXPECT_EQ(dialog.password(), QString::fromUtf8(c.password));
+    if (!c.accepted) {
+        EXPECT_EQ(dialog.confirmField()->text(), QString::fromUtf8(c.confirm))
+            << "the typed texts stay";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, PasswordDialog,
+    ::testing::Values(
+        PasswordDialogCase{"setDifferent", CPWDlg::ModeSet, "abc", "abd", false, false, 1},
+        PasswordDialogCase{"setCaseDiffers", CPWDlg::ModeSet, "Abc", "abc", false, false, 1},
+        PasswordDialogCase{"setSame", CPWDlg::ModeSet, "abc", "abc", true, true, 0},
+        PasswordDialogCase{"setBothEmpty", CPWDlg::ModeSet, "", "", true, false, 0},
+        PasswordDialogCase{"enterAnything", CPWDlg::ModeEnter, "xyz", "", true, false, 0},
+        PasswordDialogCase{"enterEmpty", CPWDlg::ModeEnter, "", "", true, false, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(PasswordDialogLayout, EnterModeHidesTheConfirmationAndFieldsHideTyping)
+{
+    FakeUi ui;
+    CPWDlg enter(ui, CPWDlg::ModeEnter);
+    enter.show();
+    EXPECT_FALSE(enter.confirmField()->isVisible());
+    EXPECT_FALSE(enter.confirmLabel()->isVisible());
+    EXPECT_EQ(enter.passwordField()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(enter.windowTitle(), QStringLiteral("Password"));
+
+    CPWDlg set(ui, CPWDlg::ModeSet);
+    set.passwordField()->setText(QStringLiteral("left over"));
+    set.show();
+    EXPECT_TRUE(set.confirmField()->isVisible());
+    EXPECT_TRUE(set.passwordField()->text().isEmpty()) << "each use starts empty";
+}
+
+TEST(ModelDialog, ClicksDoubleClicksAndEnter)
+{
+    CVXSpanlyxSelectDlg dialog;
+    dialog.show();
+    CSpanlyx_ListView *list = dialog.list();
+    EXPECT_EQ(dialog.selection(), 4);
+
+    QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, list->rowRect(1).center());
+    EXPECT_EQ(dialog.selection(), 1);
+    QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_EQ(dialog.selection(), 4) << "a click beside the rows selects none";
+    QTest::mouseDClick(list, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+    EXPECT_TRUE(dialog.isVisible()) << "a double click beside the rows does nothing";
+
+    QTest::mouseDClick(list, Qt::LeftButton, Qt::NoModifier, list->rowRect(2).center());
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.selection(), 2);
+
+    CVXSpanlyxSelectDlg early;
+    early.show();
+    QTest::keyClick(&early, Qt::Key_Return);
+    EXPECT_EQ(early.result(), QDialog::Accepted);
+    EXPECT_EQ(early.selection(), 4) << "Enter before any click ends with none";
+}
+
+TEST(WizardFileDialogs, ModelLineNamesTheFilesModelForWzdPathsOnly)
+{
+    QTemporaryDir dir;
+    const QString wzd = dir.filePath(QStringLiteral("a.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 3, wzd));
+    const QString upper = dir.filePath(QStringLiteral("B.WZD"));
+    ASSERT_TRUE(QFile::copy(wzd, upper));
+    const QString mixed = dir.filePath(QStringLiteral("c.Wzd"));
+    ASSERT_TRUE(QFile::copy(wzd, mixed));
+
+    EXPECT_EQ(spanlyxModelLine(wzd), QStringLiteral("Spanlyx Model : VX340A"));
+    EXPECT_EQ(spanlyxModelLine(upper), QStringLiteral("Spanlyx Model : VX340A"));
+    EXPECT_EQ(spanlyxModelLine(mixed), QString());
+    EXPECT_EQ(spanlyxModelLine(dir.filePath(QStringLiteral("missing.wzd"))),
+              QStringLiteral("Spanlyx Model : Unknown Equipment"));
+
+    WizardOpenDialog open;
+    emit open.currentChanged(wzd);
+    EXPECT_EQ(open.modelLine()->text(), QStringLiteral("Spanlyx Model : VX340A"));
+    EXPECT_TRUE(open.modelLine()->isReadOnly());
+    emit open.currentChanged(dir.path());
+    EXPECT_TRUE(open.modelLine()->text().isEmpty());
+}
+
+TEST(WizardFileDialogs, PasswordButtonOpensTheSetModeAndAnyOtherEndMeansNoPassword)
+{
+    FakeUi ui;
+    WizardSaveDialog dialog(ui, QString(), toQtNameFilters(QStringLiteral("Stepvane files|*.wzd|")),
+                            QStringLiteral("wzd"), true);
+    ASSERT_NE(dialog.passwordButton(), nullptr);
+    EXPECT_EQ(dialog.passwordButton()->text(), QStringLiteral("Password"));
+
+    ui.onModal = [](QDialog &d) {
+        auto &pw = dynamic_cast<CPWDlg &>(d);
+        EXPECT_EQ(pw.mode(), CPWDlg::ModeSet);
+        pw.show();
+        pw.passwordField()->setText(QStringLiteral("s3cret"));
+        pw.confirmField()->setText(QStringLiteral("s3cret"));
+        pw.accept();
+        return d.result();
+    };
+    dialog.passwordButton()->click();
+    EXPECT_TRUE(dialog.passwordResult().passwordSet);
+    EXPECT_EQ(dialog.passwordResult().password, QStringLiteral("s3cret"));
+
+    ui.onModal = nullptr; // the password dialog is closed
+    dialog.passwordButton()->click();
+    EXPECT_FALSE(dialog.passwordResult().passwordSet);
+    EXPECT_TRUE(dialog.passwordResult().password.isEmpty());
+
+    WizardSaveDialog plain(ui, QString(), {}, QStringLiteral("tuf"), false);
+    EXPECT_EQ(plain.passwordButton(), nullptr);
+}
+
+TEST(WizardFileDialogs, FiltersBecomeQtFilters)
+{
+    EXPECT_EQ(toQtNameFilters(QStringLiteral("testing unit file(*.tuf, *.TUF)|*.tuf;*.TUF|")),
+              QStringList{QStringLiteral("testing unit file(*.tuf, *.TUF) (*.tuf *.TUF)")});
+    EXPECT_EQ(toQtNameFilters(QStringLiteral("A|*.a|B|*.b;*.c|")),
+              (QStringList{QStringLiteral("A (*.a)"), QStringLiteral("B (*.b *.c)")}));
+    EXPECT_EQ(toQtNameFilters(QStringLiteral("Any (*)")), QStringList{QStringLiteral("Any (*)")});
+}
+
+TEST(MessageBoxes, TextLosesTheTablesTrailingLineFeedButKeepsInnerBreaks)
+{
+    EXPECT_EQ(messageBoxText(Message::fromId(QStringLiteral("IDS_SAVE_FAIL"))),
+              QStringLiteral("The file could not be saved."));
+    const QString twoLines = messageBoxText(
+        Message::fromId(QStringLiteral("IDS_INCORRECT_WZD_FOR_EQP"),
+                        {QStringLiteral("VX310A"), QStringLiteral("VX330A")}));
+    EXPECT_TRUE(twoLines.contains(u'\n'));
+    EXPECT_TRUE(twoLines.contains(QStringLiteral("VX310A")));
+    EXPECT_FALSE(twoLines.endsWith(u'\n'));
+}
+
+TEST_F(MainWindowTest, HelpAndAboutOpenTheShippedDocuments)
+{
+    window->findChild<QToolButton *>(QStringLiteral("helpButton"))->click();
+    ASSERT_EQ(ui.openedDocuments.size(), 1);
+    EXPECT_TRUE(ui.openedDocuments[0].endsWith(QStringLiteral("help/index.html")));
+    EXPECT_TRUE(QFile::exists(ui.openedDocuments[0]));
+    EXPECT_TRUE(ui.reports.empty());
+
+    ui.documentsOpen = false; // no viewer on this desktop
+    window->showHelp();
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_ERROR_HELP")});
+
+    ui.reports.clear();
+    ui.documentsOpen = true;
+    ui.onModal = [](QDialog &d) {
+        auto &about = dynamic_cast<CAboutDlg &>(d);
+        about.revisionHistoryButton()->click();
+        return int(QDialog::Accepted);
+    };
+    window->findChild<QToolButton *>(QStringLiteral("aboutButton"))->click();
+    EXPECT_EQ(ui.modalTitles, QStringList{QStringLiteral("About Stepvane")});
+    ASSERT_EQ(ui.openedDocuments.size(), 3);
+    EXPECT_TRUE(ui.openedDocuments[2].endsWith(QStringLiteral("release-notes.html")));
+    EXPECT_TRUE(ui.reports.empty());
+}
+
+TEST(AboutBox, MissingReleaseNotesNameTheExpectedPath)
+{
+    FakeUi ui;
+    ui.documentsOpen = false;
+    CAboutDlg about(ui);
+    about.revisionHistoryButton()->click();
+    ASSERT_EQ(ui.reports.size(), 1u);
+    EXPECT_TRUE(ui.reports[0].text().startsWith(QStringLiteral("Can not find Revision History file : ")));
+    EXPECT_TRUE(ui.reports[0].text().endsWith(QStringLiteral("release-notes.html")));
+}
+
+// --- start-up
+
+TEST(StartUp, WithoutAFileTheModelDialogChoosesTheModel)
+{
+    FakeUi ui;
+    ui.onModal = [](QDialog &d) {
+        auto &select = dynamic_cast<CVXSpanlyxSelectDlg &>(d);
+        select.show();
+        QTest::mouseDClick(select.list(), Qt::LeftButton, Qt::NoModifier,
+                           select.list()->rowRect(2).center());
+        return d.result();
+    };
+    CStepvaneApp app(ui);
+    ASSERT_TRUE(app.Prepare({QStringLiteral("stepvane")}));
+    EXPECT_EQ(ui.modalTitles, QStringList{QStringLiteral("Stepvane")});
+    EXPECT_EQ(app.state().CurrentModelIndex, 2);
+    auto window = app.CreateMainWindow();
+    EXPECT_EQ(window->modelLabel()->text(), QStringLiteral("VX330A"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("1.2.1"));
+}
+
+TEST(StartUp, CancelledOrEmptyModelChoiceEndsTheProgram)
+{
+    FakeUi closed; // the close box: rejected
+    CStepvaneApp a(closed);
+    EXPECT_FALSE(a.Prepare({QStringLiteral("stepvane")}));
+
+    FakeUi enterOnly;
+    enterOnly.onModal = [](QDialog &d) {
+        d.show();
+        QTest::keyClick(&d, Qt::Key_Enter);
+        return d.result();
+    };
+    CStepvaneApp b(enterOnly);
+    EXPECT_FALSE(b.Prepare({QStringLiteral("stepvane")}));
+}
+
+TEST(StartUp, AFileOnTheCommandLineGivesTheModelAndIsOpened)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("cmd.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("X"), QStringLiteral("Y")}), 3, file));
+    FakeUi ui;
+    CStepvaneApp app(ui);
+    ASSERT_TRUE(app.Prepare({QStringLiteral("stepvane"), file}));
+    EXPECT_TRUE(ui.modalTitles.isEmpty()) << "no model dialog";
+    EXPECT_TRUE(app.commandLineFilePending());
+    auto window = app.CreateMainWindow();
+    EXPECT_FALSE(app.commandLineFilePending());
+    EXPECT_EQ(app.state().CurrentModelIndex, 3);
+    EXPECT_EQ(window->document().sequenceCount(), 2);
+    EXPECT_EQ(window->windowTitle(), file + QStringLiteral(" - 1.2.1"));
+    EXPECT_TRUE(ui.reports.empty());
+}
+
+TEST(StartUp, ACommandLineFileWithoutAModelStartsWithTheFirstModel)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("junk.wzd"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<STEPVANE><Information/></STEPVANE>");
+    f.close();
+    FakeUi ui;
+    CStepvaneApp app(ui);
+    ASSERT_TRUE(app.Prepare({QStringLiteral("stepvane"), file}));
+    auto window = app.CreateMainWindow();
+    EXPECT_EQ(app.state().CurrentModelIndex, 0);
+    EXPECT_EQ(window->document().sequenceCount(), 0);
+    EXPECT_TRUE(window->filePath().isEmpty());
+    EXPECT_EQ(ui.reports.size(), 1u) << "the refusal is said once";
+}
+
+TEST(StartUp, FileHelpers)
+{
+    QTemporaryDir dir;
+    const QString empty = dir.filePath(QStringLiteral("empty"));
+    QFile f(empty);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_EQ(CStepvaneApp::FileSize(empty), 0);
+    EXPECT_EQ(CStepvaneApp::FileSize(dir.filePath(QStringLiteral("missing"))), -1);
+    EXPECT_EQ(CStepvaneApp::FileSize(dir.path()), -1) << "a folder is not a file";
+    EXPECT_TRUE(CStepvaneApp::TemporaryFolder().endsWith(u'/'));
+    EXPECT_EQ(CStepvaneApp::TextFromNarrow(QByteArray("caf\xe9 \x80")), QStringLiteral("café €"));
+    EXPECT_EQ(CStepvaneApp::TextFromNarrow(QByteArray(400, 'a')).size(), 259);
+}
+
+} // namespace
+} // namespace stepvane::test

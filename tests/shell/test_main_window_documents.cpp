@@ -1,0 +1,335 @@
+// Main window document commands: New, Open, Save, Save as with the password
+// flows, dropped files and the command-line file.
+#include "test_main_window_support.h"
+
+#include "shell/controls/CKiteButton.h"
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+
+namespace stepvane::test {
+namespace {
+
+const QString kVersion = QStringLiteral("1.2.1");
+
+TEST_F(MainWindowTest, NewAsksOnlyWhenThereAreSequencesAndNoKeepsEverything)
+{
+    window->newWizard();
+    EXPECT_TRUE(ui.questions.empty());
+
+    const QString file = path(QStringLiteral("a.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("One")}), 2, file));
+    ui.openPaths.push_back(file);
+    window->openWizard();
+    ASSERT_EQ(doc().sequenceCount(), 1);
+
+    ui.answers = {false};
+    window->newWizard();
+    EXPECT_EQ(ui.questionIds(), QStringList{QStringLiteral("IDS_ALL_CLEAR_TESTING_SEQUENCE")});
+    EXPECT_EQ(doc().sequenceCount(), 1);
+    EXPECT_EQ(doc().Title, QStringLiteral("Site survey"));
+    EXPECT_EQ(window->filePath(), file);
+
+    ui.answers = {true};
+    doc().SeqEndOption = 1;
+    window->newWizard();
+    EXPECT_EQ(doc().sequenceCount(), 0);
+    EXPECT_TRUE(doc().Title.isEmpty());
+    EXPECT_TRUE(window->titleEdit()->text().isEmpty());
+    EXPECT_TRUE(window->filePath().isEmpty());
+    EXPECT_EQ(window->windowTitle(), kVersion);
+    EXPECT_EQ(doc().SeqEndOption, 1) << "the reset keeps the end option";
+}
+
+TEST_F(MainWindowTest, OpenBindsTheFileAndShowsItsContent)
+{
+    const QString file = path(QStringLiteral("survey.wzd"));
+    WizardDocument source = makeWizard({QStringLiteral("Antenna"), QStringLiteral("Feeder")});
+    source.SeqEndOption = 1;
+    ASSERT_TRUE(writeWizardFile(source, 2, file));
+    ui.openPaths.push_back(file);
+    window->openWizard();
+
+    EXPECT_EQ(titles(), (QStringList{QStringLiteral("Antenna"), QStringLiteral("Feeder")}));
+    EXPECT_EQ(window->titleEdit()->text(), QStringLiteral("Site survey"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("survey.wzd"));
+    EXPECT_EQ(window->toolTip(), QStringLiteral("survey.wzd"));
+    EXPECT_EQ(window->filePath(), file);
+    EXPECT_FALSE(pane().endOptionToggle()->isChecked());
+    EXPECT_EQ(pane().row(1)->text(), QStringLiteral("2. Feeder"));
+    EXPECT_TRUE(ui.reports.empty());
+}
+
+TEST_F(MainWindowTest, OpenCancelledInTheFileDialogChangesNothing)
+{
+    addSequences(2);
+    window->titleEdit()->setText(QStringLiteral("Kept"));
+    doc().Title = QStringLiteral("Kept");
+    window->openWizard(); // the fake's file dialog answers "cancelled"
+    EXPECT_EQ(ui.wizardOpenDialogs, 1);
+    EXPECT_EQ(doc().sequenceCount(), 2);
+    EXPECT_EQ(doc().Title, QStringLiteral("Kept"));
+}
+
+struct PasswordCase {
+    const char *name;
+    std::vector<std::optional<QString>> entries;
+    bool loads;
+    int wrongMessages;
+};
+
+class OpenWithPassword : public MainWindowTest,
+                         public ::testing::WithParamInterface<PasswordCase> {};
+
+TEST_P(OpenWithPassword, FollowsTheThreeTriesRule)
+{
+    const PasswordCase &c = GetParam();
+    const QString file = path(QStringLiteral("locked.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("Secret")), 2,
+                                file));
+    ui.openPaths.push_back(file);
+    for (const auto &e : c.entries)
+        ui.passwords.push_back(e);
+    window->openWizard();
+
+    EXPECT_EQ(ui.reportIds().count(QStringLiteral("IDS_INCORRECT_PW")), c.wrongMessages);
+    if (c.loads) {
+        EXPECT_EQ(doc().sequenceCount(), 1);
+        EXPECT_EQ(doc().PW, QStringLiteral("Secret"));
+        EXPECT_EQ(doc().PasswordSet, 1);
+        EXPECT_EQ(window->filePath(), file);
+    } else {
+        EXPECT_EQ(doc().sequenceCount(), 0);
+        EXPECT_TRUE(doc().PW.isEmpty());
+        EXPECT_TRUE(window->filePath().isEmpty());
+        EXPECT_EQ(window->windowTitle(), kVersion);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tries, OpenWithPassword,
+    ::testing::Values(
+        PasswordCase{"right", {QStringLiteral("Secret")}, true, 0},
+        PasswordCase{"rightOnThird",
+                     {QStringLiteral("a"), QStringLiteral("secret"), QStringLiteral("Secret")},
+                     true, 2},
+        PasswordCase{"threeWrong",
+                     {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("SECRET"),
+                      QStringLiteral("Secret")},
+                     false, 3},
+        PasswordCase{"cancelled", {std::nullopt}, false, 0},
+        PasswordCase{"emptyIsWrong", {QString(), std::nullopt}, false, 1}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, OpenOfAnotherModelsWizardLeavesAnEmptyUnboundWizard)
+{
+    const QString file = path(QStringLiteral("other.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 1, file));
+    ui.openPaths.push_back(file);
+    window->openWizard();
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_INCORRECT_WZD_FOR_EQP")});
+    EXPECT_EQ(doc().sequenceCount(), 0);
+    EXPECT_TRUE(window->filePath().isEmpty());
+}
+
+TEST_F(MainWindowTest, OpenOfAFileThatIsNotXmlSaysSo)
+{
+    const QString file = path(QStringLiteral("broken.wzd"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is not a wizard");
+    f.close();
+    ui.openPaths.push_back(file);
+    window->openWizard();
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_UNKNOWN_WZD_FILE")});
+    EXPECT_EQ(doc().sequenceCount(), 0);
+    EXPECT_TRUE(window->filePath().isEmpty());
+}
+
+TEST_F(MainWindowTest, SaveOfANewWizardAsksForAPathAndBindsIt)
+{
+    addSequences(2);
+    doc().Title = QStringLiteral("Tower 7");
+    const QString file = path(QStringLiteral("tower.wzd"));
+    ui.saveAs(file);
+    window->saveWizard();
+    ASSERT_EQ(ui.saveOfferedPassword.size(), 1u);
+    EXPECT_TRUE(ui.saveOfferedPassword[0]);
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_FILE_SAVE_COMPLETE")});
+    EXPECT_EQ(window->filePath(), file);
+    EXPECT_EQ(window->lastSaveDialogPath(), file);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("tower.wzd"));
+    const WizardDocument back = readWizardFile(file, 2);
+    EXPECT_EQ(back.Title, QStringLiteral("Tower 7"));
+    EXPECT_EQ(back.sequenceCount(), 2);
+
+    // Bound: the next Save writes without asking.
+    doc().Title = QStringLiteral("Tower 8");
+    window->saveWizard();
+    EXPECT_EQ(ui.saveOfferedPassword.size(), 1u);
+    EXPECT_EQ(readWizardFile(file, 2).Title, QStringLiteral("Tower 8"));
+}
+
+TEST_F(MainWindowTest, SavePasswordFlows)
+{
+    const QString locked = path(QStringLiteral("locked.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("pw1")), 2,
+                                locked));
+    ui.openPaths.push_back(locked);
+    ui.passwords.push_back(QStringLiteral("pw1"));
+    window->openWizard();
+    ASSERT_EQ(doc().PasswordSet, 1);
+
+    // Save to the bound file keeps the password.
+    window->saveWizard();
+    EXPECT_EQ(storedPassword(locked), QStringLiteral("pw1"));
+
+    // Save as without pressing "Password" writes no password.
+    const QString open = path(QStringLiteral("open.wzd"));
+    ui.saveAs(open);
+    window->saveWizardAs();
+    EXPECT_EQ(storedPassword(open), QString());
+    EXPECT_EQ(doc().PasswordSet, 0);
+
+    // Save as with a password set in the dialog.
+    const QString relocked = path(QStringLiteral("relocked.wzd"));
+    ui.saveAsWithPassword(relocked, QStringLiteral("pw2"));
+    window->saveWizardAs();
+    EXPECT_EQ(storedPassword(relocked), QStringLiteral("pw2"));
+    EXPECT_EQ(doc().PW, QStringLiteral("pw2"));
+}
+
+TEST_F(MainWindowTest, CancelledSaveAsKeepsTheWizardsPassword)
+{
+    const QString locked = path(QStringLiteral("locked.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("pw1")), 2,
+                                locked));
+    ui.openPaths.push_back(locked);
+    ui.passwords.push_back(QStringLiteral("pw1"));
+    window->openWizard();
+
+    window->saveWizardAs(); // cancelled
+    EXPECT_EQ(doc().PasswordSet, 1);
+    window->saveWizard();
+    EXPECT_EQ(storedPassword(locked), QStringLiteral("pw1"))
+        << "a cancelled Save as must not strip the password from the next Save";
+}
+
+TEST_F(MainWindowTest, SaveOfABoundFileThatWasDeletedFailsWithoutRecreatingIt)
+{
+    addSequences(1);
+    const QString file = path(QStringLiteral("gone.wzd"));
+    ui.saveAs(file);
+    window->saveWizard();
+    ASSERT_TRUE(QFile::remove(file));
+    ui.reports.clear();
+
+    window->saveWizard();
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_SAVE_FAIL")});
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(window->filePath(), file);
+
+    const QString again = path(QStringLiteral("again.wzd"));
+    ui.saveAs(again);
+    window->saveWizardAs();
+    EXPECT_TRUE(QFile::exists(again));
+    EXPECT_EQ(window->filePath(), again);
+}
+
+TEST_F(MainWindowTest, SaveWithAnUnknownModelWritesNothing)
+{
+    state.CurrentModelIndex = 4;
+    const QString file = path(QStringLiteral("x.wzd"));
+    ui.saveAs(file);
+    window->saveWizard();
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_SAVE_FAIL")});
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(window->filePath().isEmpty());
+}
+
+// Drops go through a real drop event on the window.
+void drop(QWidget &target, const QStringList &paths)
+{
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString &p : paths)
+        urls << QUrl::fromLocalFile(p);
+    mime.setUrls(urls);
+    // As a window system delivers it: the drag enters, then drops.
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &enter);
+    QDropEvent event(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&target, &event);
+}
+
+TEST_F(MainWindowTest, DroppedFiles)
+{
+    const QString first = path(QStringLiteral("first.wzd"));
+    const QString second = path(QStringLiteral("second.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("F1")}), 2, first));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("S1"), QStringLiteral("S2")}), 2, second));
+
+    drop(*window, {first});
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("F1")});
+    EXPECT_EQ(window->windowTitle(), first + QStringLiteral(" - 1.2.1"));
+    EXPECT_EQ(window->filePath(), first);
+    EXPECT_TRUE(ui.questions.empty());
+
+    // Two files: neither is opened.
+    drop(*window, {first, second});
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_MULTIPLE_FILES_NOT_SUPPORT")});
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("F1")});
+
+    // A file that is not XML: said so, nothing changes.
+    const QString text = path(QStringLiteral("notes.txt"));
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<unclosed");
+    f.close();
+    ui.reports.clear();
+    drop(*window, {text});
+    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_UNKNOWN_WZD_FILE")});
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("F1")});
+    EXPECT_EQ(window->filePath(), first);
+
+    // Over a non-empty wizard the drop asks; No keeps the open wizard.
+    ui.answers = {false};
+    drop(*window, {second});
+    EXPECT_EQ(ui.questionIds(), QStringList{QStringLiteral("IDS_ALL_CLEAR_TESTING_SEQUENCE")});
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("F1")});
+    ui.answers = {true};
+    drop(*window, {second});
+    EXPECT_EQ(titles(), (QStringList{QStringLiteral("S1"), QStringLiteral("S2")}));
+}
+
+TEST_F(MainWindowTest, DroppedProtectedFileWithThreeWrongPasswordsChangesNothing)
+{
+    addSequences(1);
+    const QString locked = path(QStringLiteral("locked.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("L")}, 0, QStringLiteral("pw")), 2,
+                                locked));
+    ui.passwords = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
+    drop(*window, {locked});
+    EXPECT_EQ(ui.reportIds().count(QStringLiteral("IDS_INCORRECT_PW")), 3);
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("S0")});
+    EXPECT_TRUE(ui.questions.empty()) << "the password comes before the question";
+}
+
+TEST_F(MainWindowTest, CommandLineFileIsOpenedWithItsPassword)
+{
+    const QString locked = path(QStringLiteral("cmd.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("C")}, 0, QStringLiteral("pw")), 2,
+                                locked));
+    ui.passwords = {QStringLiteral("pw")};
+    window->openCommandLineFile(locked);
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("C")});
+    EXPECT_EQ(doc().PW, QStringLiteral("pw"));
+    EXPECT_EQ(window->windowTitle(), locked + QStringLiteral(" - 1.2.1"));
+    EXPECT_EQ(window->toolTip(), window->windowTitle());
+}
+
+} // namespace
+} // namespace stepvane::test

@@ -1,0 +1,131 @@
+// A user interface for the shell tests: answers questions, file dialogs,
+// password prompts and modal windows from queues the test fills, and records
+// everything it was asked to show. Nothing blocks.
+#pragma once
+
+#include "shell/UserInterface.h"
+
+#include <QDialog>
+#include <QPrinter>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace stepvane::test {
+
+class FakeUi : public UserInterface {
+public:
+    void report(const Message &message) override { reports.push_back(message); }
+    bool ask(const Message &message) override
+    {
+        questions.push_back(message);
+        if (answers.empty())
+            return defaultAnswer;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    QString openFile(QWidget *, const QString &, const QString &filter, const QString &) override
+    {
+        openFilters << filter;
+        return next(openPaths);
+    }
+    FileDialogResult saveFile(QWidget *, const QString &, const QString &filter, const QString &,
+                              const QString &suggested, bool offerPassword) override
+    {
+        saveFilters << filter;
+        saveSuggestions << suggested;
+        saveOfferedPassword.push_back(offerPassword);
+        if (saveResults.empty())
+            return {};
+        FileDialogResult r = saveResults.front();
+        saveResults.pop_front();
+        return r;
+    }
+    bool askPassword(QWidget *, QString &password) override
+    {
+        ++passwordPrompts;
+        if (passwords.empty())
+            return false;
+        const std::optional<QString> p = passwords.front();
+        passwords.pop_front();
+        password = p.value_or(QString());
+        return p.has_value();
+    }
+    QString openWizardFile(QWidget *) override
+    {
+        ++wizardOpenDialogs;
+        return next(openPaths);
+    }
+    int runModal(QDialog &dialog) override
+    {
+        modalTitles << dialog.windowTitle();
+        return onModal ? onModal(dialog) : QDialog::Rejected;
+    }
+    bool openDocument(const QString &path) override
+    {
+        openedDocuments << path;
+        return documentsOpen;
+    }
+
+    bool choosePrinter(QPrinter &printer, QWidget *) override
+    {
+        ++printDialogs;
+        return choosePrinterWith ? choosePrinterWith(printer) : false;
+    }
+
+    QStringList reportIds() const
+    {
+        QStringList ids;
+        for (const Message &m : reports)
+            ids << (m.id.isEmpty() ? m.text() : m.id);
+        return ids;
+    }
+    QStringList questionIds() const
+    {
+        QStringList ids;
+        for (const Message &m : questions)
+            ids << m.id;
+        return ids;
+    }
+    void saveAs(const QString &path) { saveResults.push_back({path, {}, {}, false}); }
+    void saveAsWithPassword(const QString &path, const QString &pw)
+    {
+        saveResults.push_back({path, pw, pw, true});
+    }
+
+    std::vector<Message> reports;
+    std::vector<Message> questions;
+    std::deque<bool> answers;
+    bool defaultAnswer = true;
+    std::deque<QString> openPaths;
+    QStringList openFilters;
+    std::deque<FileDialogResult> saveResults;
+    QStringList saveFilters;
+    QStringList saveSuggestions;
+    std::vector<bool> saveOfferedPassword;
+    std::deque<std::optional<QString>> passwords; // nullopt: the dialog is closed
+    int passwordPrompts = 0;
+    int wizardOpenDialogs = 0;
+    std::function<int(QDialog &)> onModal;
+    QStringList modalTitles;
+    QStringList openedDocuments;
+    bool documentsOpen = true;
+    int printDialogs = 0;
+    std::function<bool(QPrinter &)> choosePrinterWith;
+
+private:
+    static QString next(std::deque<QString> &queue)
+    {
+        if (queue.empty())
+            return QString();
+        QString s = queue.front();
+        queue.pop_front();
+        return s;
+    }
+};
+
+} // namespace stepvane::test

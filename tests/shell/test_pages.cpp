@@ -1,0 +1,234 @@
+// The editor page framework and the measure mode page: binding, the
+// description rule, the combo and toggle helpers, the model-dependent list,
+// and a page that is unbound (or bound to another kind) writing nothing.
+#include "editors/framework/PageRegistry.h"
+#include "editors/framework/RecordPage.h"
+#include "editors/pages/CMeasureModeView.h"
+#include "shell/controls/CVXEdit.h"
+#include "shell/controls/NumberText.h"
+#include "test_task_editor_support.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QFormLayout>
+
+#include <gtest/gtest.h>
+
+using namespace stepvane;
+using namespace taskeditor_test;
+
+namespace {
+
+struct PageEnv {
+    AppState state;
+    FakeUi ui;
+    int redraws = 0;
+    PageContext context{state, ui, [this] { ++redraws; }};
+};
+
+// A small page over the Bias Tee record that uses every helper, so the
+// helpers are tried against a real record the way a page uses them.
+class HelperPage : public RecordPage<BiasTeeTask> {
+public:
+    HelperPage(PageContext &context)
+        : RecordPage(context, TaskBiasTee, kDefaultSize, nullptr),
+          voltageOn(new CKiteToggleButton(1, CKiteToggleButton::Style::Check, "On", this)),
+          automation(new CKiteToggleButton(2, CKiteToggleButton::Style::Radio, "Auto", this)),
+          manual(new CKiteToggleButton(3, CKiteToggleButton::Style::Radio, "Manual", this)),
+          voltage(createEdit(9, CVXEdit::Whole, 0, 30))
+    {
+        form()->addRow("Bias", voltageOn);
+        form()->addRow("Mode", automation);
+        form()->addRow("", manual);
+        form()->addRow("Voltage", voltage);
+        bindToggle(voltageOn, &BiasTeeTask::Voltage_On_Off);
+        bindRadio(automation, &BiasTeeTask::Mode, 1);
+        bindRadio(manual, &BiasTeeTask::Mode, 2);
+    }
+    CKiteToggleButton *voltageOn, *automation, *manual;
+    CVXEdit *voltage;
+    std::vector<bool> commits;
+
+protected:
+    void fillRecord(BiasTeeTask &r) override { voltage->setText(QString::number(r.Voltage_Param)); }
+    void fieldChanged(int id, const QString &text, bool commit) override
+    {
+        EXPECT_EQ(id, 9);
+        if (!text.isEmpty())
+            record()->Voltage_Param = parseWholeText(text);
+        commits.push_back(commit);
+    }
+};
+
+TaskStep makeStep(TaskKind kind)
+{
+    return TaskStep(makeDefaultRecord(kind, 0, 0));
+}
+
+void showActive(QWidget &w)
+{
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
+
+} // namespace
+
+TEST(PageDescription, AcceptsExactly256CharactersThenCutsWithMessage)
+{
+    PageEnv env;
+    CMeasureModeView page(env.context);
+    TaskStep step = makeStep(TaskMeasureMode);
+    page.Bind(&step);
+    showActive(page);
+    page.descriptionField()->setFocus();
+
+    const QString full(kMaxDescriptionLength, QChar(u'x'));
+    QTest::keyClicks(page.descriptionField(), full);
+    EXPECT_EQ(step.as<MeasureModeTask>()->Description, full);
+    EXPECT_TRUE(env.ui.reports.isEmpty()) << "256 characters are allowed";
+    EXPECT_EQ(env.redraws, kMaxDescriptionLength) << "the task list follows every keystroke";
+
+    QTest::keyClick(page.descriptionField(), Qt::Key_Y);
+    EXPECT_EQ(step.as<MeasureModeTask>()->Description, full);
+    EXPECT_EQ(page.descriptionField()->text(), full) << "the field shows the cut text";
+    EXPECT_EQ(env.ui.reports, QStringList{"IDS_ERROR_COMMENT_CHARACTERS_256_MAX"});
+}
+
+TEST(PageDescription, PastedLongTextIsCutOnceAndStored)
+{
+    PageEnv env;
+    CMeasureModeView page(env.context);
+    TaskStep step = makeStep(TaskMeasureMode);
+    page.Bind(&step);
+    showActive(page);
+    page.descriptionField()->setFocus();
+    QGuiApplication::clipboard()->setText(QString(1000, QChar(u'p')));
+    QTest::keyClick(page.descriptionField(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(step.as<MeasureModeTask>()->Description.size(), kMaxDescriptionLength);
+    EXPECT_EQ(env.ui.reports.size(), 1);
+}
+
+TEST(PageBinding, UnboundOrForeignPageWritesNothing)
+{
+    PageEnv env;
+    CMeasureModeView page(env.context);
+    TaskStep mine = makeStep(TaskMeasureMode);
+    TaskStep other = makeStep(TaskAmplitude);
+    showActive(page);
+
+    page.Bind(&other);
+    EXPECT_EQ(page.boundStep(), nullptr) << "a step of another kind is not bound";
+    page.Bind(&mine);
+    EXPECT_EQ(page.boundStep(), &mine);
+    page.Bind(nullptr);
+    page.descriptionField()->setFocus();
+    QTest::keyClicks(page.descriptionField(), "abc");
+    page.modeList()->setCurrentIndex(3);
+    EXPECT_EQ(mine, makeStep(TaskMeasureMode)) << "the unbound page changed the record";
+    EXPECT_EQ(env.redraws, 0);
+}
+
+TEST(PageBinding, RebindFillsFromTheNewRecordAndStoresThere)
+{
+    PageEnv env;
+    CMeasureModeView page(env.context);
+    TaskStep first = makeStep(TaskMeasureMode);
+    TaskStep second = makeStep(TaskMeasureMode);
+    first.as<MeasureModeTask>()->Description = "first";
+    first.as<MeasureModeTask>()->Measurement = 4;
+    second.as<MeasureModeTask>()->Description = "second";
+    second.as<MeasureModeTask>()->Measurement = 10;
+
+    page.Bind(&first);
+    EXPECT_EQ(page.descriptionField()->text(), "first");
+    EXPECT_EQ(page.modeList()->currentText(), "1 Port Cable Loss");
+    page.Bind(&second);
+    EXPECT_EQ(page.descriptionField()->text(), "second");
+    EXPECT_EQ(page.modeList()->currentText(), "Optical Power");
+    EXPECT_EQ(first.as<MeasureModeTask>()->Measurement, 4) << "filling stored nothing";
+    page.modeList()->setCurrentIndex(0);
+    EXPECT_EQ(second.as<MeasureModeTask>()->Measurement, 0);
+    EXPECT_EQ(first.as<MeasureModeTask>()->Measurement, 4);
+}
+
+TEST(MeasureModePage, ListFollowsTheModel)
+{
+    const struct {
+        int model;
+        int entries;
+        int chosenPosition;
+        int stored;
+        int boundValue;
+        QString boundText;
+    } cases[] = {
+        {0, 10, 6, 8, 9, "RF Power"},              // VX310A: no 2-port entries
+        {1, 10, 6, 8, 9, "RF Power"},              // VX320A
+        {1, 10, 5, 5, 6, ""},                      // a 2-port value has no entry there
+        {2, 12, 6, 6, 9, "RF Power"},              // VX330A: the full list
+        {3, 12, 11, 11, 7, "2 Port Phase"},        // VX340A
+        {3, 12, 0, 0, 12, ""},                     // a value outside the list
+    };
+    for (const auto &c : cases) {
+        PageEnv env;
+        env.state.CurrentModelIndex = c.model;
+        CMeasureModeView page(env.context);
+        TaskStep step = makeStep(TaskMeasureMode);
+        page.Bind(&step);
+        ASSERT_EQ(page.modeList()->count(), c.entries) << "model " << c.model;
+        page.modeList()->setCurrentIndex(c.chosenPosition);
+        EXPECT_EQ(step.as<MeasureModeTask>()->Measurement, c.stored) << "model " << c.model;
+        step.as<MeasureModeTask>()->Measurement = c.boundValue;
+        page.Bind(&step);
+        EXPECT_EQ(page.modeList()->currentText(), c.boundText) << "model " << c.model;
+        EXPECT_EQ(step.as<MeasureModeTask>()->Measurement, c.boundValue) << "Bind stores nothing";
+    }
+}
+
+TEST(PageHelpers, ToggleRadioAndFieldWriteTheBoundRecord)
+{
+    PageEnv env;
+    HelperPage page(env.context);
+    TaskStep step = makeStep(TaskBiasTee); // Mode 1, voltage on, 12 V
+    page.Bind(&step);
+    showActive(page);
+    EXPECT_TRUE(page.voltageOn->state());
+    EXPECT_TRUE(page.automation->state());
+    EXPECT_FALSE(page.manual->state());
+    EXPECT_EQ(page.voltage->text(), "12");
+
+    QTest::mouseClick(page.voltageOn, Qt::LeftButton, {}, page.voltageOn->rect().center());
+    EXPECT_EQ(step.as<BiasTeeTask>()->Voltage_On_Off, 0) << "stored by the click itself";
+    QTest::mouseClick(page.manual, Qt::LeftButton, {}, page.manual->rect().center());
+    EXPECT_EQ(step.as<BiasTeeTask>()->Mode, 2);
+    EXPECT_TRUE(page.manual->state());
+    EXPECT_FALSE(page.automation->state()) << "the other radio of the pair is cleared";
+    QTest::mouseClick(page.manual, Qt::LeftButton, {}, page.manual->rect().center());
+    EXPECT_TRUE(page.manual->state()) << "clicking the set radio keeps it set";
+    EXPECT_EQ(step.as<BiasTeeTask>()->Mode, 2);
+
+    page.voltage->setFocus();
+    page.voltage->selectAll();
+    QTest::keyClicks(page.voltage, "45");
+    EXPECT_EQ(step.as<BiasTeeTask>()->Voltage_Param, 45) << "live update stores unclamped";
+    QTest::keyClick(page.voltage, Qt::Key_Return);
+    EXPECT_EQ(step.as<BiasTeeTask>()->Voltage_Param, 30);
+    EXPECT_EQ(page.commits.back(), true);
+    QCoreApplication::processEvents();
+}
+
+TEST(PageRegistry, BuiltinPagesByKind)
+{
+    const PageRegistry &registry = builtinPageRegistry();
+    const PageRegistration *measure = findPages(registry, TaskMeasureMode);
+    ASSERT_NE(measure, nullptr);
+    PageEnv env;
+    QWidget parent;
+    std::unique_ptr<EditorPage> page(measure->pages.at(0)(env.context, &parent));
+    page->setParent(nullptr);
+    EXPECT_EQ(page->kind(), TaskMeasureMode);
+    EXPECT_EQ(page->pageSize(), QSize(374, 525));
+    for (TaskKind none : {TaskCalibration, TaskHold, TaskAutoScale, TaskScpiCommands,
+                          TaskConditions, TaskUnknown})
+        EXPECT_EQ(findPages(registry, none), nullptr) << none;
+}
