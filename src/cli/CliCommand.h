@@ -15,6 +15,8 @@ namespace stepvane::cli {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// Returned by option readers when the command goes on.
+constexpr int kContinue = -1;
 
 struct CliCommand {
     QString name;

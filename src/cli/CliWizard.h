@@ -29,7 +29,6 @@ class CliArgs;
 
 // FILE, --model N and --password PW as info, dump and summary take them.
 // Each returns the exit code to stop with, or kContinue.
-constexpr int kContinue = -1;
 int readWizardOptions(CliArgs &args, const QString &synopsis, int &model);
 // Opens the file, printing the read's warnings and, on failure, its error.
 int openWizardFromArgs(const CliArgs &args, int model, WizardDocument &doc, OpenedWizard &opened);

@@ -1,6 +1,6 @@
 // stepvane-cli fetch-setup: saves the instrument's current setup file.
 #include "cli/CliCommand.h"
-#include "comm/TransferConsole.h"
+#include "cli/TransferConsole.h"
 
 #include <QFileInfo>
 
@@ -12,23 +12,11 @@ const QString kSynopsis =
 
 int runFetch(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("--tcp"), QStringLiteral("--tcp6"), QStringLiteral("--port")},
-                 {QStringLiteral("--usb")});
-    MethodOptions options;
-    if (!args.ok() || !args.intValue(QStringLiteral("--port"), options.port))
-        return usageError(kSynopsis, args.error());
-    if (args.positionals().size() != 1)
-        return usageError(kSynopsis, QStringLiteral("expected one OUT file"));
-    if (args.has(QStringLiteral("--port")) && options.port < 1)
-        return usageError(kSynopsis, QStringLiteral("--port needs 1..65535"));
-    options.tcpHost = args.value(QStringLiteral("--tcp"));
-    options.tcp6Host = args.value(QStringLiteral("--tcp6"));
-    options.usb = args.has(QStringLiteral("--usb"));
-    CommSettings settings = CommSettings::load();
-    const QString problem = applyMethodOptions(options, settings);
-    if (!problem.isEmpty())
-        return usageError(kSynopsis, problem);
-    const QString out = args.positionals().first();
+    QString out;
+    CommSettings settings;
+    if (const int stop = readTransferOptions(argv, kSynopsis, QStringLiteral("OUT file"), out, settings);
+        stop != kContinue)
+        return stop;
     const int code =
         runConsoleTransfer(settings, [&out](TransferWorkflow &wf) { return wf.fetchSetup(out); });
     if (code == kExitOk)

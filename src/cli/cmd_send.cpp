@@ -1,6 +1,6 @@
 // stepvane-cli send: sends a wizard file to the instrument (or stepvane-sim).
 #include "cli/CliCommand.h"
-#include "comm/TransferConsole.h"
+#include "cli/TransferConsole.h"
 
 namespace stepvane::cli {
 namespace {
@@ -9,23 +9,11 @@ const QString kSynopsis = QStringLiteral("send FILE [--tcp HOST | --tcp6 HOST | 
 
 int runSend(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("--tcp"), QStringLiteral("--tcp6"), QStringLiteral("--port")},
-                 {QStringLiteral("--usb")});
-    MethodOptions options;
-    if (!args.ok() || !args.intValue(QStringLiteral("--port"), options.port))
-        return usageError(kSynopsis, args.error());
-    if (args.positionals().size() != 1)
-        return usageError(kSynopsis, QStringLiteral("expected one FILE"));
-    if (args.has(QStringLiteral("--port")) && options.port < 1)
-        return usageError(kSynopsis, QStringLiteral("--port needs 1..65535"));
-    options.tcpHost = args.value(QStringLiteral("--tcp"));
-    options.tcp6Host = args.value(QStringLiteral("--tcp6"));
-    options.usb = args.has(QStringLiteral("--usb"));
-    CommSettings settings = CommSettings::load();
-    const QString problem = applyMethodOptions(options, settings);
-    if (!problem.isEmpty())
-        return usageError(kSynopsis, problem);
-    const QString file = args.positionals().first();
+    QString file;
+    CommSettings settings;
+    if (const int stop = readTransferOptions(argv, kSynopsis, QStringLiteral("FILE"), file, settings);
+        stop != kContinue)
+        return stop;
     return runConsoleTransfer(settings, [&file](TransferWorkflow &wf) { return wf.sendFile(file); });
 }
 

@@ -29,4 +29,13 @@ QString applyMethodOptions(const MethodOptions &options, CommSettings &settings)
 int runConsoleTransfer(const CommSettings &settings,
                        const std::function<TransferStatus(TransferWorkflow &)> &operation);
 
+namespace cli {
+class CliArgs;
+// The argument list of send and fetch-setup: one positional (named `what` in
+// errors) and the method options, applied over the stored settings. Returns
+// the exit code to stop with, or kContinue.
+int readTransferOptions(const QStringList &argv, const QString &synopsis, const QString &what,
+                        QString &positional, CommSettings &settings);
+} // namespace cli
+
 } // namespace stepvane

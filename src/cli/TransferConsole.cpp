@@ -1,6 +1,8 @@
 // Console output of the transfers: one progress line redrawn with '\r' on a
 // terminal, and the messages once the operation has ended.
-#include "comm/TransferConsole.h"
+#include "cli/TransferConsole.h"
+
+#include "cli/CliCommand.h"
 
 #include <csignal>
 #include <cstdio>
@@ -97,4 +99,30 @@ int runConsoleTransfer(const CommSettings &settings,
     return status == TransferStatus::Completed ? 0 : 1;
 }
 
+namespace cli {
+
+int readTransferOptions(const QStringList &argv, const QString &synopsis, const QString &what,
+                        QString &positional, CommSettings &settings)
+{
+    CliArgs args(argv, {QStringLiteral("--tcp"), QStringLiteral("--tcp6"), QStringLiteral("--port")},
+                 {QStringLiteral("--usb")});
+    MethodOptions options;
+    if (!args.ok() || !args.intValue(QStringLiteral("--port"), options.port))
+        return usageError(synopsis, args.error());
+    if (args.positionals().size() != 1)
+        return usageError(synopsis, QStringLiteral("expected one %1").arg(what));
+    if (args.has(QStringLiteral("--port")) && options.port < 1)
+        return usageError(synopsis, QStringLiteral("--port needs 1..65535"));
+    options.tcpHost = args.value(QStringLiteral("--tcp"));
+    options.tcp6Host = args.value(QStringLiteral("--tcp6"));
+    options.usb = args.has(QStringLiteral("--usb"));
+    settings = CommSettings::load();
+    const QString problem = applyMethodOptions(options, settings);
+    if (!problem.isEmpty())
+        return usageError(synopsis, problem);
+    positional = args.positionals().first();
+    return kContinue;
+}
+
+} // namespace cli
 } // namespace stepvane
