@@ -7,6 +7,7 @@
 #include "document/Base64.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <libxml/parser.h>
@@ -17,6 +18,7 @@
 #include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
 
+#include <climits>
 #include <cstring>
 
 namespace stepvane {
@@ -148,20 +150,22 @@ void VXXML_PARSER::Reset_Document()
 bool VXXML_PARSER::Load_Document(const QString &path)
 {
     Reset_Document();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("XML Document FAILED to load");
+    m_error = QStringLiteral("XML Document FAILED to load");
+    // Only regular files: opening a fifo would block. libxml2 takes an int
+    // length, so anything of 2 GiB or more is refused rather than cut.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() <= 0 || info.size() >= qint64(INT_MAX))
         return false;
-    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
     // Mapping avoids a second in-memory copy of large files.
     const qint64 size = file.size();
-    if (size > 0 && size < (qint64(1) << 31)) {
-        if (uchar *mapped = file.map(0, size)) {
-            const bool ok = Load_Document_From_Memory(
-                QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)));
-            file.unmap(mapped);
-            return ok;
-        }
+    if (uchar *mapped = file.map(0, size)) {
+        const bool ok = Load_Document_From_Memory(
+            QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)));
+        file.unmap(mapped);
+        return ok;
     }
     return Load_Document_From_Memory(file.readAll());
 }
@@ -170,7 +174,8 @@ bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
-    if (bytes.isEmpty() || hasDoctype(bytes.constData(), size_t(bytes.size())))
+    if (bytes.isEmpty() || bytes.size() >= INT_MAX ||
+        hasDoctype(bytes.constData(), size_t(bytes.size())))
         return false;
     xmlDoc *doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
                                 kParseOptions);

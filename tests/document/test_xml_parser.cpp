@@ -7,6 +7,8 @@
 
 #include <random>
 
+#include <sys/stat.h>
+
 using namespace stepvane;
 using namespace stepvane::test;
 
@@ -168,4 +170,16 @@ TEST(Base64, DecodingIgnoresWhitespaceAndRejectsGarbage)
         EXPECT_EQ(decodeBase64(c.text, out), c.ok) << c.text.constData();
         EXPECT_EQ(out, c.bytes) << c.text.constData();
     }
+}
+
+TEST(XmlLoad, OnlyRegularFilesAreRead)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("pipe.wzd");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    VXXML_PARSER p;
+    EXPECT_FALSE(p.Load_Document(fifo)) << "a fifo is refused, not waited on";
+    EXPECT_FALSE(p.Load_Document(dir.path()));
+    EXPECT_FALSE(p.Load_Document(dir.filePath("missing.wzd")));
+    EXPECT_EQ(p.Error_Text(), "XML Document FAILED to load");
 }
