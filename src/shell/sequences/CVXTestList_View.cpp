@@ -5,7 +5,7 @@
 #include "instrument_files/LanguageInfo.h"
 #include "shell/AppState.h"
 #include "shell/UserInterface.h"
-#include "shell/app/DragCursors.h"
+#include "shell/controls/DragCursors.h"
 #include "shell/app/Icons.h"
 #include "shell/controls/CKiteButton.h"
 #include "shell/main/SummaryHooks.h"
@@ -238,7 +238,7 @@ void CVXTestList_View::pressAt(const QPoint &pos)
         m_dragging = true;
         m_dragSource = index;
         m_dragOver = index;
-        QApplication::setOverrideCursor(dragCursor(DragCursor::RowInside));
+        QApplication::setOverrideCursor(dragCursor(DragCursor::Move));
         m_overrideCursor = true;
     }
     refreshRows();
@@ -250,7 +250,7 @@ void CVXTestList_View::dragTo(const QPoint &pos)
         return;
     const bool insidePane = rect().contains(m_area->mapTo(this, pos));
     QApplication::changeOverrideCursor(
-        dragCursor(insidePane ? DragCursor::RowInside : DragCursor::RowOutside));
+        dragCursor(insidePane ? DragCursor::Move : DragCursor::MoveOutside));
     autoScroll(pos);
     const int over = rowAt(pos);
     if (over != m_dragOver) {

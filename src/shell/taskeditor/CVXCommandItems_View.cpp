@@ -158,7 +158,7 @@ void CVXCommandItems_View::showFeedback(DropFeedback feedback)
         m_cursor.set(QCursor(Qt::ForbiddenCursor));
     else {
         if (!m_insertCursor)
-            m_insertCursor = taskDragCursor(TaskDragCursor::Insert);
+            m_insertCursor = dragCursor(DragCursor::Insert);
         m_cursor.set(*m_insertCursor);
     }
 }

@@ -260,7 +260,7 @@ void CVXMeasureList_View::mouseMoveEvent(QMouseEvent *event)
     const bool inside = overViewport(pos);
     std::optional<QCursor> &cursor = m_moveCursors[inside ? 0 : 1];
     if (!cursor)
-        cursor = taskDragCursor(inside ? TaskDragCursor::Move : TaskDragCursor::MoveOutside);
+        cursor = dragCursor(inside ? DragCursor::Move : DragCursor::MoveOutside);
     m_cursor.set(*cursor);
     const QPoint canvasPos = toCanvas(pos);
     const int target = inside ? rowAt(canvasPos) : -1;

@@ -9,7 +9,7 @@
 #include "document/WizardDocument.h"
 #include "shell/AppState.h"
 #include "shell/UserInterface.h"
-#include "shell/taskeditor/TaskDragCursors.h"
+#include "shell/controls/DragCursors.h"
 
 #include <QScrollArea>
 

@@ -1,6 +1,6 @@
-// The pointer shapes of the task editor's drags: inserting a palette entry,
-// moving a step inside the list, and moving a step with the pointer outside
-// the list. The cursor files beside the program are used when they can be
+// The pointer shapes of the editor's drags: inserting a palette entry,
+// moving a row (step or sequence) inside its list, and moving a row with the
+// pointer outside the list. The cursor files beside the program are used when they can be
 // read; otherwise the shapes are drawn here.
 #pragma once
 
@@ -12,11 +12,11 @@
 
 namespace stepvane {
 
-enum class TaskDragCursor { Insert, Move, MoveOutside };
+enum class DragCursor { Insert, Move, MoveOutside };
 
-QCursor taskDragCursor(TaskDragCursor which);
+QCursor dragCursor(DragCursor which);
 // The drawn shape, whatever files are present.
-QCursor drawnTaskDragCursor(TaskDragCursor which);
+QCursor drawnDragCursor(DragCursor which);
 
 // The hotspot stored in a .cur file's first directory entry, or nothing when
 // the bytes are not a cursor file.

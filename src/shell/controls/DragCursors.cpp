@@ -1,5 +1,5 @@
-// Drag cursors of the task editor.
-#include "shell/taskeditor/TaskDragCursors.h"
+// Drag cursors of the sequence pane and the task editor.
+#include "shell/controls/DragCursors.h"
 
 #include "common/DataFiles.h"
 
@@ -13,14 +13,14 @@ namespace stepvane {
 
 namespace {
 
-const char *fileName(TaskDragCursor which)
+const char *fileName(DragCursor which)
 {
     switch (which) {
-    case TaskDragCursor::Insert:
+    case DragCursor::Insert:
         return "res/Cursor-1_48px.cur";
-    case TaskDragCursor::Move:
+    case DragCursor::Move:
         return "res/Cursor-2_48px.cur";
-    case TaskDragCursor::MoveOutside:
+    case DragCursor::MoveOutside:
         return "res/Cursor-3_48px.cur";
     }
     return "";
@@ -58,7 +58,7 @@ std::optional<QPoint> curFileHotspot(const QByteArray &bytes)
     return QPoint(le16(bytes, 10), le16(bytes, 12));
 }
 
-QCursor drawnTaskDragCursor(TaskDragCursor which)
+QCursor drawnDragCursor(DragCursor which)
 {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
@@ -67,23 +67,23 @@ QCursor drawnTaskDragCursor(TaskDragCursor which)
     drawArrow(p);
     const QRectF badge(15, 15, 16, 16);
     p.setPen(QPen(Qt::black, 1));
-    p.setBrush(which == TaskDragCursor::MoveOutside ? QColor(0xe0, 0xe0, 0xe0) : Qt::white);
+    p.setBrush(which == DragCursor::MoveOutside ? QColor(0xe0, 0xe0, 0xe0) : Qt::white);
     p.drawRoundedRect(badge.adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     p.setPen(QPen(Qt::black, 2));
     const QPointF c = badge.center();
     switch (which) {
-    case TaskDragCursor::Insert: // a plus: something is added
+    case DragCursor::Insert: // a plus: something is added
         p.drawLine(c + QPointF(-4.5, 0), c + QPointF(4.5, 0));
         p.drawLine(c + QPointF(0, -4.5), c + QPointF(0, 4.5));
         break;
-    case TaskDragCursor::Move: // up and down: the row changes place
+    case DragCursor::Move: // up and down: the row changes place
         p.drawLine(c + QPointF(0, -5), c + QPointF(0, 5));
         p.drawLine(c + QPointF(-3, -2), c + QPointF(0, -5));
         p.drawLine(c + QPointF(3, -2), c + QPointF(0, -5));
         p.drawLine(c + QPointF(-3, 2), c + QPointF(0, 5));
         p.drawLine(c + QPointF(3, 2), c + QPointF(0, 5));
         break;
-    case TaskDragCursor::MoveOutside: // crossed: nothing happens here
+    case DragCursor::MoveOutside: // crossed: nothing happens here
         p.drawLine(c + QPointF(-4, -4), c + QPointF(4, 4));
         p.drawLine(c + QPointF(4, -4), c + QPointF(-4, 4));
         break;
@@ -92,7 +92,7 @@ QCursor drawnTaskDragCursor(TaskDragCursor which)
     return QCursor(pixmap, 1, 1);
 }
 
-QCursor taskDragCursor(TaskDragCursor which)
+QCursor dragCursor(DragCursor which)
 {
     const QString path = dataFilePath(QString::fromLatin1(fileName(which)));
     if (!path.isEmpty()) {
@@ -106,7 +106,7 @@ QCursor taskDragCursor(TaskDragCursor which)
                 return QCursor(pixmap, hotspot->x(), hotspot->y());
         }
     }
-    return drawnTaskDragCursor(which);
+    return drawnDragCursor(which);
 }
 
 void DragCursorOverride::set(const QCursor &cursor)
