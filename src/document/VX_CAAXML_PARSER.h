@@ -162,6 +162,11 @@ private:
     template <typename R> void writeCompanyAndJob(const R &r, const QString &saveFail);
     template <typename R> void readCompanyAndJob(R &r, const QString &loadFail);
 
+    // Marker_Peak and Limit carry their fail pictures the same way.
+    void writeConditionImages(const std::vector<AttachedImage> &images, bool sizeWithLValue,
+                              const QString &saveFail);
+    void readConditionImages(std::vector<AttachedImage> &images, const QString &loadFail);
+
     // Frame helpers.
     void writeVersions();
     void writeSequenceElement(const TestingSequence &seq, int number);

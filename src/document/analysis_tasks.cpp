@@ -92,19 +92,13 @@ void VX_CAAXML_PARSER::writeMarkerPeak(const MarkerPeakTask &r)
     closeElement();
 
     openElement(QStringLiteral("Condition"));
-    xmlNode *const condition = Current_Node();
     addCheck(r.Condition_Check != 0);
     addDL(QStringLiteral("MarkerName"), QStringLiteral("M") + fmtInt((long long)r.MarkerName + 1),
           r.MarkerName);
     addDL(QStringLiteral("Axis"), r.Axis ? QStringLiteral("Y") : QStringLiteral("X"), r.Axis);
     addOptDL(QStringLiteral("Equality_sign"), equalityText(r.Equality_sign), r.Equality_sign);
     addD(QStringLiteral("Threshold_Fail"), r.Threshold_Fail);
-    for (size_t i = 0; i < r.images.size(); ++i) {
-        Set_Current_Node(condition);
-        openElement(imageElementName(int(i)));
-        writeImage(r.images[i], true, false, kMarkerSaveFail);
-    }
-    Set_Current_Node(condition);
+    writeConditionImages(r.images, false, kMarkerSaveFail);
     closeElement();
 
     openElement(QStringLiteral("Peak_Valley"));
@@ -119,7 +113,6 @@ bool VX_CAAXML_PARSER::readMarkerPeak(MarkerPeakTask &r)
 {
     r = MarkerPeakTask{}; // every marker off, no condition, no pictures
     anchorHere();
-    xmlNode *const step = Current_Node();
     readDText(QStringLiteral("Description"), r.Description);
 
     // Each marker is looked up on its own, so a missing one keeps its defaults
@@ -138,16 +131,7 @@ bool VX_CAAXML_PARSER::readMarkerPeak(MarkerPeakTask &r)
     readL(QStringLiteral("<Condition><Axis>"), r.Axis);
     readL(QStringLiteral("<Condition><Equality_sign>"), r.Equality_sign);
     readDText(QStringLiteral("<Condition><Threshold_Fail>"), r.Threshold_Fail);
-    // Numbers 0..9 are looked for; a missing number leaves no gap in the list.
-    for (int i = 0; i < kMaxConditionImages; ++i) {
-        if (!enter(conditionImagePath(i)))
-            continue;
-        AttachedImage image;
-        readImage(image, true, kMarkerLoadFail);
-        r.images.push_back(image);
-        Set_Current_Node(step);
-        anchorHere();
-    }
+    readConditionImages(r.images, kMarkerLoadFail);
 
     readL(QStringLiteral("<Peak_Valley><Search_between>"), r.Search_between);
     readL(QStringLiteral("<Peak_Valley><M1toM2_M5>"), r.M1toM2_M5);
@@ -189,14 +173,8 @@ void VX_CAAXML_PARSER::writeLimit(const LimitTask &r)
     addDL(QStringLiteral("Pass_Fail"), onOff(r.Pass_Fail), r.Pass_Fail);
 
     openElement(QStringLiteral("Condition"));
-    xmlNode *const condition = Current_Node();
     addCheck(r.Condition_Check != 0);
-    for (size_t i = 0; i < r.images.size(); ++i) {
-        Set_Current_Node(condition);
-        openElement(imageElementName(int(i)));
-        writeImage(r.images[i], true, true, kLimitSaveFail);
-    }
-    Set_Current_Node(condition);
+    writeConditionImages(r.images, true, kLimitSaveFail);
     closeElement();
 }
 
@@ -239,16 +217,40 @@ bool VX_CAAXML_PARSER::readLimit(LimitTask &r)
     readL(QStringLiteral("Pass_Fail"), r.Pass_Fail);
 
     readL(QStringLiteral("<Condition><Check>"), r.Condition_Check);
+    readConditionImages(r.images, kLimitPictureLoadFail);
+    return true;
+}
+
+// --- Condition pictures (Marker_Peak and Limit) ------------------------------
+
+// The cursor is on the Condition element; it is back there afterwards.
+void VX_CAAXML_PARSER::writeConditionImages(const std::vector<AttachedImage> &images,
+                                            bool sizeWithLValue, const QString &saveFail)
+{
+    xmlNode *const condition = Current_Node();
+    for (size_t i = 0; i < images.size(); ++i) {
+        Set_Current_Node(condition);
+        openElement(imageElementName(int(i)));
+        writeImage(images[i], true, sizeWithLValue, saveFail);
+    }
+    Set_Current_Node(condition);
+}
+
+// Anchored at the step; numbers 0..9 are looked for and a missing number
+// leaves no gap in the list.
+void VX_CAAXML_PARSER::readConditionImages(std::vector<AttachedImage> &images,
+                                           const QString &loadFail)
+{
+    xmlNode *const step = Current_Node();
     for (int i = 0; i < kMaxConditionImages; ++i) {
         if (!enter(conditionImagePath(i)))
             continue;
         AttachedImage image;
-        readImage(image, true, kLimitPictureLoadFail);
-        r.images.push_back(image);
+        readImage(image, true, loadFail);
+        images.push_back(image);
         Set_Current_Node(step);
         anchorHere();
     }
-    return true;
 }
 
 // --- Zoom Zones --------------------------------------------------------------
