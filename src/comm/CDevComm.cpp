@@ -135,27 +135,25 @@ bool CDevComm::BuildNameRecord(const QString &name, QByteArray &record)
 
 int CDevComm::ConnectIPv4(CommProgress *owner)
 {
-    AllocBuffers(owner);
-    m_memory.reset();
-    if (!m_socket.ConnectTo(m_address)) {
-        m_error = QStringLiteral("STR_DEVCOM_ERR_CHKCABLE");
-        return 0;
-    }
-    m_kind = kKindIPv4;
-    m_operation = kOpConnected;
-    m_connected = m_linkUp = 1;
-    return 1;
+    return ConnectSocket(owner, kKindIPv4);
 }
 
 int CDevComm::ConnectIPv6(CommProgress *owner)
 {
+    return ConnectSocket(owner, kKindIPv6);
+}
+
+int CDevComm::ConnectSocket(CommProgress *owner, Kind kind)
+{
     AllocBuffers(owner);
     m_memory.reset();
-    if (!m_socket.ConnectToV6(m_address)) {
+    const bool connected = kind == kKindIPv6 ? m_socket.ConnectToV6(m_address)
+                                             : m_socket.ConnectTo(m_address);
+    if (!connected) {
         m_error = QStringLiteral("STR_DEVCOM_ERR_CHKCABLE");
         return 0;
     }
-    m_kind = kKindIPv6;
+    m_kind = kind;
     m_operation = kOpConnected;
     m_connected = m_linkUp = 1;
     return 1;

@@ -160,6 +160,8 @@ public:
     static QByteArray ModeSwitchBlock();
 
 protected:
+    // The TCP connect of either family: buffers, socket, flags.
+    int ConnectSocket(CommProgress *owner, Kind kind);
     // Files one decoded reply (ReceiveStep steps 3 to 6): 100 complete,
     // 0..99 progress, -1 index gap or too much data.
     int fileReply(const frame::Frame &reply);
