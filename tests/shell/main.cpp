@@ -2,7 +2,6 @@
 #include "instrument_files/LanguageInfo.h"
 
 #include <QApplication>
-#include <QStandardPaths>
 #include <QStyleFactory>
 #include <QTemporaryDir>
 
@@ -11,8 +10,9 @@
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    // Settings written by the tests go to a throw-away place, never the user's.
-    QStandardPaths::setTestModeEnabled(true);
+    // Settings written by the tests go to a throw-away folder of this process,
+    // never the user's and never one shared with a test running beside it
+    // (Qt's test mode would share ~/.qttest between processes).
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
