@@ -1,0 +1,150 @@
+// Atomic writing: a write that fails anywhere (here: a file-size limit, which
+// fails writes with EFBIG like a full disk fails them with ENOSPC) reports the
+// failure, leaves the old file byte for byte and leaves no stray file behind.
+#include "common/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+using namespace stepvane;
+
+namespace {
+
+// Limits the size of files this process writes, for the guard's lifetime.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+TEST(AtomicFile, FailedWritesKeepTheOldFile)
+{
+    struct Case {
+        const char *name;
+        qsizetype size;
+        int chunks; // written in this many pieces, as streaming writers do
+    };
+    const Case cases[] = {
+        {"small, one piece", 5000, 1},
+        {"small, many pieces", 5000, 50},
+        {"large, one piece", 3 * 1024 * 1024, 1},
+        {"large, many pieces", 3 * 1024 * 1024, 700},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("wizard.wzd");
+        const QByteArray old = "<old wizard/>";
+        ASSERT_TRUE(writeFileAtomically(path, old));
+
+        const QByteArray data(c.size, 'x');
+        AtomicFile file(path);
+        bool ok = false;
+        {
+            FileSizeLimit limit(4096);
+            ok = file.open();
+            const qsizetype piece = (c.size + c.chunks - 1) / c.chunks;
+            for (qsizetype at = 0; ok && at < c.size; at += piece)
+                ok = file.write(data.mid(at, piece)) >= 0;
+            ok = file.commit() && ok;
+        }
+        EXPECT_FALSE(ok) << c.name;
+        EXPECT_TRUE(file.errorText().contains("File too large")) << file.errorText().toStdString();
+        EXPECT_EQ(readAll(path), old) << c.name;
+        EXPECT_EQ(entries(dir.path()), QStringList{"wizard.wzd"}) << c.name;
+    }
+}
+
+TEST(AtomicFile, ReplacesWholeAndKeepsPermissions)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("unit.tuf");
+    ASSERT_TRUE(writeFileAtomically(path, "first"));
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0640), 0);
+
+    QString error;
+    ASSERT_TRUE(writeFileAtomically(path, "second, longer", &error)) << error.toStdString();
+    EXPECT_EQ(readAll(path), "second, longer");
+    struct stat info {};
+    ASSERT_EQ(stat(QFile::encodeName(path).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(entries(dir.path()), QStringList{"unit.tuf"});
+}
+
+TEST(AtomicFile, RefusesWhatCannotBeWritten)
+{
+    QTemporaryDir dir;
+    QString error;
+    EXPECT_FALSE(writeFileAtomically(dir.filePath("missing/folder/a.wzd"), "x", &error));
+    EXPECT_TRUE(error.contains("No such file or directory")) << error.toStdString();
+
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    EXPECT_FALSE(writeFileAtomically(dir.filePath("folder"), "x", &error));
+    EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.filePath("folder")).isDir());
+}
+
+TEST(AtomicFile, DiscardedOrAbandonedWritesChangeNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.pdf");
+    ASSERT_TRUE(writeFileAtomically(path, "old"));
+    {
+        AtomicFile file(path);
+        ASSERT_TRUE(file.open());
+        file.write("new content");
+        file.discard();
+    }
+    {
+        AtomicFile abandoned(path);
+        ASSERT_TRUE(abandoned.open());
+        abandoned.write("never committed");
+    }
+    EXPECT_EQ(readAll(path), "old");
+    EXPECT_EQ(entries(dir.path()), QStringList{"a.pdf"});
+}
+
+TEST(AtomicFile, WritesThroughASymbolicLink)
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath("real.wzd");
+    ASSERT_TRUE(writeFileAtomically(real, "old"));
+    ASSERT_TRUE(QFile::link(real, dir.filePath("link.wzd")));
+    ASSERT_TRUE(writeFileAtomically(dir.filePath("link.wzd"), "new"));
+    EXPECT_EQ(readAll(real), "new");
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.wzd")).isSymLink());
+}
+
+} // namespace
