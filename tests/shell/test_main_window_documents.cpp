@@ -2,7 +2,7 @@
 // flows, dropped files and the command-line file.
 #include "test_main_window_support.h"
 
-#include "shell/controls/CKiteButton.h"
+#include "widgets/CKiteButton.h"
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QFile>

@@ -3,7 +3,7 @@
 // everything it was asked to show. Nothing blocks.
 #pragma once
 
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 
 #include <QDialog>
 #include <QPrinter>

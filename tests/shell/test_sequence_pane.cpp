@@ -1,9 +1,9 @@
 // The sequence pane and the sequence commands of the main window: limits,
 // drag to reorder, delete selection rules, copy and paste, keys.
 #include "test_main_window_support.h"
-#include "test_task_editor_support.h"
+#include "support/WidgetTestSupport.h"
 
-#include "shell/controls/CVXEdit.h"
+#include "widgets/CVXEdit.h"
 #include "shell/main/SequenceClipboard.h"
 #include "shell/summary/SequenceSummaryDlg.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
@@ -13,7 +13,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPrinter>
-#include "shell/controls/CKiteButton.h"
+#include "widgets/CKiteButton.h"
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>

@@ -2,11 +2,11 @@
 // Ctrl+C, Ctrl+V, Delete, Escape and Enter go to, deleting steps while their
 // page is shown, the clear button, the title field, the detail pane.
 #include "editors/framework/RecordPage.h"
-#include "shell/controls/CKiteButton.h"
-#include "shell/controls/CVXEdit.h"
-#include "shell/controls/NumberText.h"
+#include "widgets/CKiteButton.h"
+#include "widgets/CVXEdit.h"
+#include "common/NumberText.h"
 #include "shell/taskeditor/TaskEditorScreenshot.h"
-#include "test_task_editor_support.h"
+#include "support/WidgetTestSupport.h"
 
 #include <QClipboard>
 #include <QComboBox>

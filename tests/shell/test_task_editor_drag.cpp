@@ -1,8 +1,8 @@
 // Dragging in the task editor: palette entries dropped on the task list (on a
 // row, between rows, below the rows, on a page, back on the palette) and steps
 // dragged inside the list (onto themselves, off the rows, onto other rows).
-#include "shell/controls/CVXCMDItemStatic.h"
-#include "test_task_editor_support.h"
+#include "widgets/CVXCMDItemStatic.h"
+#include "support/WidgetTestSupport.h"
 
 #include <QGuiApplication>
 #include <QScrollBar>

@@ -2,8 +2,8 @@
 #include "editors/framework/EditorPage.h"
 
 #include "document/NameTables.h"
-#include "shell/controls/CVXEdit.h"
-#include "shell/controls/ControlLook.h"
+#include "widgets/CVXEdit.h"
+#include "widgets/ControlLook.h"
 
 #include <QFormLayout>
 #include <QFrame>
@@ -110,11 +110,29 @@ CVXEdit *EditorPage::createEdit(int fieldId, int inputClass, float lowerBound, f
     edit->configure(
         fieldId,
         [this](int id, const QString &text, bool commit) {
-            if (m_step && !m_filling)
-                fieldChanged(id, text, commit);
+            changeRecord(id, [&] { fieldChanged(id, text, commit); }, commit);
         },
         inputClass, lowerBound, upperBound);
     return edit;
+}
+
+void EditorPage::changeRecord(int field, const std::function<void()> &change, bool endsEdit)
+{
+    if (!m_step || m_filling)
+        return;
+    TaskStep *step = m_step;
+    TaskRecord before = step->record;
+    change();
+    // A message box shown by the change runs its own event loop, in which the
+    // step may have been deleted and this page unbound: then there is nothing
+    // left to record.
+    if (m_step != step || !m_context.edits)
+        return;
+    const EditRecorder::Key key{this, field};
+    if (!(step->record == before))
+        m_context.edits->recordChanged(*step, std::move(before), key);
+    if (endsEdit)
+        m_context.edits->endEdit(key);
 }
 
 void EditorPage::descriptionEdited(const QString &text)
@@ -129,7 +147,7 @@ void EditorPage::descriptionEdited(const QString &text)
     }
     // Stored before the message: the message box runs its own event loop, in
     // which the step may be deleted and this page unbound.
-    stepDescription(*m_step) = value;
+    changeRecord(kDescriptionField, [&] { stepDescription(*m_step) = value; }, false);
     if (m_context.redrawTaskList)
         m_context.redrawTaskList();
     if (tooLong)

@@ -12,6 +12,9 @@
 #include <QSize>
 #include <QWidget>
 
+#include <functional>
+#include <limits>
+
 class QFormLayout;
 class QLabel;
 class QVBoxLayout;
@@ -57,6 +60,18 @@ protected:
 
     CVXEdit *createEdit(int fieldId, int inputClass = 0, float lowerBound = 1.0f,
                         float upperBound = 1.0f);
+
+    // The one path by which a page changes its bound record: runs change
+    // (which writes the record) and tells the edit history what the record
+    // was before, keyed by field so the keystrokes of one field make one
+    // edit; endsEdit closes that edit (a commit, a click, a dialog's result).
+    // Does nothing while unbound or filling. The field handler and the
+    // binding helpers already run inside it; a page calls it itself only for
+    // changes from elsewhere (a dialog closed, a file attached).
+    void changeRecord(int field, const std::function<void()> &change, bool endsEdit = true);
+    // Field keys of changes that are not typed into a field of the page.
+    static constexpr int kDescriptionField = std::numeric_limits<int>::min();
+    static constexpr int kControlField = std::numeric_limits<int>::min() + 1;
     QFormLayout *form() const { return m_form; }
     QVBoxLayout *body() const { return m_body; }
     PageContext &context() const { return m_context; }

@@ -1,10 +1,12 @@
 // What every editor page may reach outside itself: the editor-wide state
-// (model, distance unit), the user interface for messages, and the task list
-// it asks to redraw when a step's line changes.
+// (model, distance unit), the user interface for messages, the task list it
+// asks to redraw when a step's line changes, and the edit history that hears
+// of every change (none in tests that do not care).
 #pragma once
 
-#include "shell/AppState.h"
-#include "shell/UserInterface.h"
+#include "editors/framework/EditRecorder.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
 
 #include <functional>
 
@@ -15,6 +17,7 @@ struct PageContext {
     UserInterface &ui;
     // Redraws the task list (the row labels follow the description as typed).
     std::function<void()> redrawTaskList;
+    EditRecorder *edits = nullptr;
 };
 
 } // namespace stepvane

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "editors/framework/EditorPage.h"
-#include "shell/controls/CKiteButton.h"
+#include "widgets/CKiteButton.h"
 
 #include <QComboBox>
 
@@ -37,10 +37,9 @@ protected:
     {
         QObject::connect(combo, &QComboBox::currentIndexChanged, this,
                          [this, field, toStored](int position) {
-                             Record *r = record();
-                             if (!r || isFilling() || position < 0)
+                             if (position < 0)
                                  return;
-                             r->*field = toStored ? toStored(position) : position;
+                             changeField(field, toStored ? toStored(position) : position);
                          });
         m_fillers.push_back([combo, field, toPosition](Record &r) {
             int position = toPosition ? toPosition(r.*field) : r.*field;
@@ -55,10 +54,8 @@ protected:
     // send the value to another record.
     void bindToggle(CKiteToggleButton *button, int Record::*field)
     {
-        QObject::connect(button, &QAbstractButton::clicked, this, [this, field](bool on) {
-            if (Record *r = record())
-                r->*field = on ? 1 : 0;
-        });
+        QObject::connect(button, &QAbstractButton::clicked, this,
+                         [this, field](bool on) { changeField(field, on ? 1 : 0); });
         m_fillers.push_back([button, field](Record &r) { button->setState(r.*field != 0); });
     }
 
@@ -68,13 +65,20 @@ protected:
     {
         m_radios.push_back({button, field, value});
         QObject::connect(button, &QAbstractButton::clicked, this, [this, field, value] {
-            Record *r = record();
-            if (!r)
-                return;
-            r->*field = value;
-            showRadios(*r, field);
+            changeField(field, value);
+            if (Record *r = record())
+                showRadios(*r, field);
         });
         m_fillers.push_back([this, field](Record &r) { showRadios(r, field); });
+    }
+
+    // Stores one value into the bound record as one edit of its own.
+    template <typename Value> void changeField(Value Record::*field, Value value)
+    {
+        changeRecord(kControlField, [&] {
+            if (Record *r = record())
+                r->*field = value;
+        });
     }
 
 private:

@@ -6,7 +6,7 @@
 #include "instrument_files/CableList.h"
 #include "instrument_files/CodePage.h"
 #include "instrument_files/LanguageInfo.h"
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"
 #include "shell/main/CStepvaneDlg.h"
 

@@ -4,7 +4,7 @@
 // three small file helpers.
 #pragma once
 
-#include "shell/AppState.h"
+#include "widgets/AppState.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 // Sample windows rendered to images.
 #include "shell/app/Screenshots.h"
 
-#include "shell/AppState.h"
-#include "shell/UserInterface.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
 #include "shell/comm/CDlgComm.h"
 #include "shell/dialogs/CPWDlg.h"
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"

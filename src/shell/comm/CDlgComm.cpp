@@ -3,7 +3,7 @@
 #include "shell/comm/CDlgComm.h"
 
 #include "comm/TransferWorkflow.h"
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 // Opening the communication dialog.
 #include "shell/comm/CommDialogLauncher.h"
 
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 #include "shell/comm/CDlgComm.h"
 
 namespace stepvane {

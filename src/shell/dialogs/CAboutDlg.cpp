@@ -3,7 +3,7 @@
 
 #include "common/DataFiles.h"
 #include "document/NameTables.h"
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 #include "shell/app/Icons.h"
 
 #include <QDir>

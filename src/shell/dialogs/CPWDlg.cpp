@@ -1,7 +1,7 @@
 // The password dialog in its two modes.
 #include "shell/dialogs/CPWDlg.h"
 
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -3,7 +3,7 @@
 // button), the password dialog, modal windows and the desktop's viewer.
 #pragma once
 
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 
 namespace stepvane {
 

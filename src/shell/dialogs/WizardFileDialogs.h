@@ -3,7 +3,7 @@
 // button. Both are Qt's own (non-native) file dialog with one extra row.
 #pragma once
 
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 
 #include <QFileDialog>
 

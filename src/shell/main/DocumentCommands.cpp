@@ -5,8 +5,8 @@
 #include "shell/main/CStepvaneDlg.h"
 
 #include "document/NameTables.h"
-#include "shell/AppState.h"
-#include "shell/UserInterface.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
 #include "shell/main/SequenceClipboard.h"
 #include "shell/sequences/CVXTestList_View.h"
 

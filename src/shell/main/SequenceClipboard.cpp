@@ -1,7 +1,7 @@
 // Sequence copy and paste.
 #include "shell/main/SequenceClipboard.h"
 
-#include "shell/AppState.h"
+#include "widgets/AppState.h"
 
 namespace stepvane {
 

@@ -1,7 +1,7 @@
 // Testing summary doors: the sequence summary dialog and the printed summary.
 #include "shell/main/SummaryHooks.h"
 
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 #include "shell/summary/PrintSummary.h"
 #include "shell/summary/SequenceSummaryDlg.h"
 

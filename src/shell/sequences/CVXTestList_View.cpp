@@ -3,11 +3,11 @@
 
 #include "document/VX_CAAXML_PARSER.h"
 #include "instrument_files/LanguageInfo.h"
-#include "shell/AppState.h"
-#include "shell/UserInterface.h"
-#include "shell/controls/DragCursors.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
+#include "widgets/DragCursors.h"
 #include "shell/app/Icons.h"
-#include "shell/controls/CKiteButton.h"
+#include "widgets/CKiteButton.h"
 #include "shell/main/SummaryHooks.h"
 #include "shell/sequences/TaskEditorLauncher.h"
 

@@ -5,7 +5,7 @@
 // Rows are positional: row i always shows sequence i of the document.
 #pragma once
 
-#include "shell/controls/CVXTestingStatic.h"
+#include "widgets/CVXTestingStatic.h"
 
 #include <QFrame>
 

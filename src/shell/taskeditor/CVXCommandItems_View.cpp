@@ -2,8 +2,8 @@
 #include "shell/taskeditor/CVXCommandItems_View.h"
 
 #include "document/NameTables.h"
-#include "shell/controls/CVXCMDItemStatic.h"
-#include "shell/controls/ControlLook.h"
+#include "widgets/CVXCMDItemStatic.h"
+#include "widgets/ControlLook.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "document/WizardDocument.h"
-#include "shell/controls/DragCursors.h"
+#include "widgets/DragCursors.h"
 
 #include <QPoint>
 #include <QWidget>

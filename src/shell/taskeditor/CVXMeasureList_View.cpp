@@ -4,7 +4,7 @@
 #include "document/NameTables.h"
 #include "editors/framework/EditorPage.h"
 #include "instrument_files/LanguageInfo.h"
-#include "shell/controls/CVXSeqStatic.h"
+#include "widgets/CVXSeqStatic.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -7,9 +7,9 @@
 #pragma once
 
 #include "document/WizardDocument.h"
-#include "shell/AppState.h"
-#include "shell/UserInterface.h"
-#include "shell/controls/DragCursors.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
+#include "widgets/DragCursors.h"
 
 #include <QScrollArea>
 

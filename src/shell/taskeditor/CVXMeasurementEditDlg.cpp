@@ -1,8 +1,8 @@
 // The task editor window: layout, key handling and the palette drops.
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
 
-#include "shell/controls/CVXEdit.h"
-#include "shell/controls/ControlLook.h"
+#include "widgets/CVXEdit.h"
+#include "widgets/ControlLook.h"
 #include "shell/taskeditor/CVXMeasureList_View.h"
 #include "shell/taskeditor/CVXetailItemView.h"
 

@@ -9,8 +9,8 @@
 
 #include "document/WizardDocument.h"
 #include "editors/framework/PageContext.h"
-#include "shell/AppState.h"
-#include "shell/UserInterface.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
 #include "shell/taskeditor/CVXCommandItems_View.h"
 
 #include <QDialog>

@@ -2,8 +2,8 @@
 // to an image for the screenshots of the editor's windows.
 #pragma once
 
-#include "shell/AppState.h"
-#include "shell/UserInterface.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
 
 #include <QImage>
 

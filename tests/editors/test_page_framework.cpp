@@ -1,12 +1,13 @@
 // The editor page framework and the measure mode page: binding, the
 // description rule, the combo and toggle helpers, the model-dependent list,
-// and a page that is unbound (or bound to another kind) writing nothing.
+// a page that is unbound (or bound to another kind) writing nothing, and the
+// edit history hearing of every change a page makes and of nothing else.
 #include "editors/framework/PageRegistry.h"
 #include "editors/framework/RecordPage.h"
 #include "editors/pages/CMeasureModeView.h"
-#include "shell/controls/CVXEdit.h"
-#include "shell/controls/NumberText.h"
-#include "test_task_editor_support.h"
+#include "widgets/CVXEdit.h"
+#include "common/NumberText.h"
+#include "support/WidgetTestSupport.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -19,11 +20,29 @@ using namespace taskeditor_test;
 
 namespace {
 
+// Keeps what the framework reports, as the edit history would.
+struct RecordingHistory : EditRecorder {
+    struct Change {
+        TaskStep *step;
+        TaskRecord before;
+        TaskRecord after;
+        Key key;
+    };
+    void recordChanged(TaskStep &step, TaskRecord before, Key key) override
+    {
+        changes.push_back({&step, std::move(before), step.record, key});
+    }
+    void endEdit(Key key) override { ended.push_back(key); }
+    std::vector<Change> changes;
+    std::vector<Key> ended;
+};
+
 struct PageEnv {
     AppState state;
     FakeUi ui;
     int redraws = 0;
-    PageContext context{state, ui, [this] { ++redraws; }};
+    RecordingHistory history;
+    PageContext context{state, ui, [this] { ++redraws; }, &history};
 };
 
 // A small page over the Bias Tee record that uses every helper, so the
@@ -231,4 +250,52 @@ TEST(PageRegistry, BuiltinPagesByKind)
     for (TaskKind none : {TaskCalibration, TaskHold, TaskAutoScale, TaskScpiCommands,
                           TaskConditions, TaskUnknown})
         EXPECT_EQ(findPages(registry, none), nullptr) << none;
+}
+
+TEST(PageHistory, HearsEveryChangeWithTheRecordAsItWas)
+{
+    PageEnv env;
+    HelperPage page(env.context);
+    TaskStep step = makeStep(TaskBiasTee);
+    step.as<BiasTeeTask>()->Description = "bias";
+    page.Bind(&step);
+    showActive(page);
+    EXPECT_TRUE(env.history.changes.empty()) << "binding is not an edit";
+
+    page.voltage->setFocus();
+    page.voltage->selectAll();
+    QTest::keyClicks(page.voltage, "45");
+    QTest::keyClick(page.voltage, Qt::Key_Return);
+    ASSERT_EQ(env.history.changes.size(), 3u) << "two keystrokes and the clamping commit";
+    const EditRecorder::Key voltageKey = env.history.changes[0].key;
+    for (const auto &change : env.history.changes) {
+        EXPECT_EQ(change.step, &step);
+        EXPECT_EQ(change.key, voltageKey) << "one field, one key: the keystrokes make one edit";
+    }
+    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes[0].before).Voltage_Param, 12);
+    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes[2].before).Voltage_Param, 45);
+    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes[2].after).Voltage_Param, 30);
+    ASSERT_FALSE(env.history.ended.empty());
+    EXPECT_EQ(env.history.ended.back(), voltageKey) << "the commit ends the edit";
+
+    const size_t before = env.history.changes.size();
+    QTest::keyClick(page.voltage, Qt::Key_Return);
+    EXPECT_EQ(env.history.changes.size(), before) << "a commit that changes nothing is no edit";
+
+    QTest::mouseClick(page.manual, Qt::LeftButton, {}, page.manual->rect().center());
+    ASSERT_EQ(env.history.changes.size(), before + 1);
+    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes.back().before).Mode, 1);
+    EXPECT_NE(env.history.changes.back().key, voltageKey);
+    QTest::mouseClick(page.manual, Qt::LeftButton, {}, page.manual->rect().center());
+    EXPECT_EQ(env.history.changes.size(), before + 1) << "clicking the set radio changes nothing";
+
+    page.descriptionField()->setFocus();
+    QTest::keyClicks(page.descriptionField(), "!");
+    ASSERT_EQ(env.history.changes.size(), before + 2);
+    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes.back().before).Description, "bias");
+
+    page.Bind(nullptr);
+    QTest::keyClicks(page.descriptionField(), "more");
+    EXPECT_EQ(env.history.changes.size(), before + 2) << "an unbound page reports nothing";
+    QCoreApplication::processEvents();
 }

@@ -4,7 +4,7 @@
 // to the focused widget).
 #pragma once
 
-#include "shell/UserInterface.h"
+#include "widgets/UserInterface.h"
 
 #include <QApplication>
 #include <QTest>
@@ -100,9 +100,9 @@ inline QPoint centreIn(QWidget *top, const QWidget *w)
 // ---- a task editor on a document with one sequence -----------------------
 
 #include "instrument_files/LanguageInfo.h"
-#include "shell/AppState.h"
-#include "shell/controls/CVXCMDItemStatic.h"
-#include "shell/controls/CVXSeqStatic.h"
+#include "widgets/AppState.h"
+#include "widgets/CVXCMDItemStatic.h"
+#include "widgets/CVXSeqStatic.h"
 #include "shell/taskeditor/CVXMeasureList_View.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
 #include "shell/taskeditor/CVXetailItemView.h"

@@ -1,8 +1,8 @@
 // Sequence pane rows.
-#include "shell/controls/CVXTestingStatic.h"
+#include "widgets/CVXTestingStatic.h"
 
-#include "shell/controls/CKiteButton.h"
-#include "shell/controls/ControlLook.h"
+#include "widgets/CKiteButton.h"
+#include "widgets/ControlLook.h"
 
 #include <QPainter>
 

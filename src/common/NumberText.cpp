@@ -1,7 +1,9 @@
-// Number texts of the edit fields.
-#include "shell/controls/NumberText.h"
+// Number texts: lenient parsing and the fixed-point formatter.
+#include "common/NumberText.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -90,7 +92,15 @@ int parseWholeText(const QString &text)
 
 QString formatDecimal(double value, int decimals)
 {
-    return QString::asprintf("%.*f", decimals, value);
+    // std::to_chars gives the correctly rounded decimal of the binary value,
+    // which is what glibc's printf writes; Qt's own formatting rounds ties up.
+    decimals = std::clamp(decimals, 0, 17);
+    std::array<char, 400> buffer; // DBL_MAX has 309 integer digits
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                            std::chars_format::fixed, decimals);
+    if (error != std::errc())
+        return QString::asprintf("%.*f", decimals, value);
+    return QString::fromLatin1(buffer.data(), end - buffer.data());
 }
 
 } // namespace stepvane

@@ -1,5 +1,5 @@
 // Group colours and row-button icons.
-#include "shell/controls/ControlLook.h"
+#include "widgets/ControlLook.h"
 
 #include <QPainter>
 #include <QPainterPath>

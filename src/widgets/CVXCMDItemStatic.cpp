@@ -1,5 +1,5 @@
 // Palette entries and model rows.
-#include "shell/controls/CVXCMDItemStatic.h"
+#include "widgets/CVXCMDItemStatic.h"
 
 #include <QPainter>
 

@@ -1,8 +1,8 @@
 // Task list rows.
-#include "shell/controls/CVXSeqStatic.h"
+#include "widgets/CVXSeqStatic.h"
 
-#include "shell/controls/CKiteButton.h"
-#include "shell/controls/ControlLook.h"
+#include "widgets/CKiteButton.h"
+#include "widgets/ControlLook.h"
 
 #include <QPainter>
 

@@ -1,5 +1,7 @@
-// Number texts of the edit fields: the lenient parse that live updates and
-// commits use (a leading number, the rest ignored) and the fixed formats.
+// Number texts: the lenient parse that the edit fields' live updates and
+// commits use (a leading number, the rest ignored), and the one fixed-point
+// formatter every real number goes through on its way into a file, a summary
+// row or a field.
 #pragma once
 
 #include <QString>
@@ -15,7 +17,9 @@ double parseDecimalText(const QString &text);
 // Leading blanks, an optional sign and digits; saturates at the int range.
 int parseWholeText(const QString &text);
 
-// "%.0Nf" with N decimals (two unless a field says otherwise), C locale.
+// Exactly what C's printf("%.*f") writes in the C locale: exact binary ties
+// round to even (0.125 gives "0.12"), negative zero keeps its sign, and the
+// process locale never changes the decimal point. decimals is 0 to 17.
 QString formatDecimal(double value, int decimals = 2);
 
 } // namespace stepvane

@@ -1,5 +1,5 @@
 // Drag cursors of the sequence pane and the task editor.
-#include "shell/controls/DragCursors.h"
+#include "widgets/DragCursors.h"
 
 #include "common/DataFiles.h"
 

@@ -1,7 +1,7 @@
 // CVXEdit: filtering, live update and commit of the edit fields.
-#include "shell/controls/CVXEdit.h"
+#include "widgets/CVXEdit.h"
 
-#include "shell/controls/NumberText.h"
+#include "common/NumberText.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -1,5 +1,5 @@
 // The editor's push and toggle buttons.
-#include "shell/controls/CKiteButton.h"
+#include "widgets/CKiteButton.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

@@ -1,11 +1,11 @@
 // The custom controls: what each CVXEdit input class takes, the live update
 // and the commit with clamping, the number texts, and the button clicks.
-#include "shell/controls/CKiteButton.h"
-#include "shell/controls/CVXEdit.h"
-#include "shell/controls/CVXSeqStatic.h"
-#include "shell/controls/CVXTestingStatic.h"
-#include "shell/controls/NumberText.h"
-#include "test_task_editor_support.h"
+#include "widgets/CKiteButton.h"
+#include "widgets/CVXEdit.h"
+#include "widgets/CVXSeqStatic.h"
+#include "widgets/CVXTestingStatic.h"
+#include "common/NumberText.h"
+#include "support/WidgetTestSupport.h"
 
 #include <QClipboard>
 #include <QLineEdit>
