@@ -2,6 +2,8 @@
 #include "editors/framework/EditorPage.h"
 
 #include "document/NameTables.h"
+#include "editors/framework/PageGrid.h"
+#include "widgets/CKiteButton.h"
 #include "widgets/CVXEdit.h"
 #include "widgets/ControlLook.h"
 
@@ -59,7 +61,7 @@ EditorPage::EditorPage(PageContext &context, TaskKind kind, QSize size, QWidget 
     m_form = new QFormLayout;
     m_form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    m_form->setHorizontalSpacing(12);
+    m_form->setHorizontalSpacing(PageGrid::kLeadGap);
     m_form->setVerticalSpacing(8);
     layout->addLayout(m_form);
 
@@ -68,7 +70,9 @@ EditorPage::EditorPage(PageContext &context, TaskKind kind, QSize size, QWidget 
     m_description->configure(0, [this](int, const QString &text, bool) {
         descriptionEdited(text);
     });
-    m_form->addRow(QStringLiteral("Description"), m_description);
+    auto *label = new QLabel(QStringLiteral("Description"), this);
+    label->setMinimumWidth(PageGrid::kLeadWidth);
+    m_form->addRow(label, m_description);
 
     m_body = new QVBoxLayout;
     m_body->setSpacing(8);
@@ -104,6 +108,29 @@ void EditorPage::Bind(TaskStep *step)
 
 void EditorPage::fieldChanged(int, const QString &, bool) {}
 
+void EditorPage::afterChange(int, bool) {}
+
+PageGrid *EditorPage::addGrid(const QString &heading)
+{
+    auto *grid = new PageGrid(heading, this);
+    m_body->addWidget(grid);
+    return grid;
+}
+
+CKiteToggleButton *EditorPage::radioButton(const QString &text)
+{
+    auto *button = new CKiteToggleButton(0, CKiteToggleButton::Style::Radio, text, this);
+    button->setObjectName(text);
+    return button;
+}
+
+CKiteToggleButton *EditorPage::checkButton(const QString &text)
+{
+    auto *button = new CKiteToggleButton(0, CKiteToggleButton::Style::Check, text, this);
+    button->setObjectName(text);
+    return button;
+}
+
 CVXEdit *EditorPage::createEdit(int fieldId, int inputClass, float lowerBound, float upperBound)
 {
     auto *edit = new CVXEdit(this);
@@ -125,8 +152,14 @@ void EditorPage::changeRecord(int field, const std::function<void()> &change, bo
     change();
     // A message box shown by the change runs its own event loop, in which the
     // step may have been deleted and this page unbound: then there is nothing
-    // left to record.
-    if (m_step != step || !m_context.edits)
+    // left to show or record.
+    if (m_step != step)
+        return;
+    {
+        QScopedValueRollback filling(m_filling, true);
+        afterChange(field, endsEdit);
+    }
+    if (!m_context.edits)
         return;
     const EditRecorder::Key key{this, field};
     if (!(step->record == before))

@@ -1,7 +1,18 @@
 // The editor pages the detail pane creates, by task kind. Kinds not listed
 // here show an empty detail pane.
 #include "editors/framework/PageRegistry.h"
+#include "editors/pages/CAmplitudeView.h"
+#include "editors/pages/CBiasTeeView.h"
+#include "editors/pages/CDatapointView.h"
+#include "editors/pages/CDtfView.h"
+#include "editors/pages/CFiberView.h"
+#include "editors/pages/CFreq_DistView.h"
+#include "editors/pages/CGeneralView.h"
 #include "editors/pages/CMeasureModeView.h"
+#include "editors/pages/COpticalPowerView.h"
+#include "editors/pages/CRfPowerView.h"
+#include "editors/pages/CWindowingView.h"
+#include "editors/pages/CZoomZonesView.h"
 
 namespace stepvane {
 
@@ -19,7 +30,18 @@ template <typename Page> PageFactory factory()
 const PageRegistry &builtinPageRegistry()
 {
     static const PageRegistry registry = {
+        {TaskBiasTee, {factory<CBiasTeeView>()}},
         {TaskMeasureMode, {factory<CMeasureModeView>()}},
+        {TaskFrequencyDistance, {factory<CFreq_DistView>()}},
+        {TaskAmplitude, {factory<CAmplitudeView>()}},
+        {TaskDtf, {factory<CDtfView>()}},
+        {TaskDataPoint, {factory<CDatapointView>()}},
+        {TaskRfPower, {factory<CRfPowerView>()}},
+        {TaskOpticalPower, {factory<COpticalPowerView>()}},
+        {TaskFiber, {factory<CFiberView>()}},
+        {TaskWindowing, {factory<CWindowingView>()}},
+        {TaskZoomZones, {factory<CZoomZonesView>()}},
+        {TaskGeneral, {factory<CGeneralView>()}},
     };
     return registry;
 }
