@@ -26,11 +26,16 @@ struct ProgramRun {
 
 // Runs a program with the data-folder override removed, so the installed
 // programs must find their data on their own.
-ProgramRun run(const QString &program, const QStringList &args, const QString &workDir = QString())
+ProgramRun run(const QString &program, const QStringList &args, const QString &workDir = QString(),
+               const QString &xdgDataDirs = QString())
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("STEPVANE_DATA_DIR"));
+    if (!xdgDataDirs.isEmpty()) {
+        env.insert(QStringLiteral("XDG_DATA_DIRS"), xdgDataDirs);
+        env.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("/nonexistent"));
+    }
     p.setProcessEnvironment(env);
     if (!workDir.isEmpty())
         p.setWorkingDirectory(workDir);
@@ -123,6 +128,24 @@ TEST_F(Installed, CliFindsItsDataAndBuildsAndReadsAWizard)
     const ProgramRun refused = run(cli, {QStringLiteral("info"), wizard}, work.path());
     EXPECT_EQ(refused.code, 1);
     EXPECT_EQ(refused.err.trimmed(), expected);
+}
+
+TEST_F(Installed, ACopyElsewhereFindsTheDataThroughTheDesktopDataFolders)
+{
+    // Started from a folder of its own, the program has no share/stepvane
+    // beside it; the desktop's data folders still lead to the installed data.
+    const QString copy = work.filePath(QStringLiteral("stepvane-cli"));
+    ASSERT_TRUE(QFile::copy(at(QStringLiteral("bin/stepvane-cli")), copy));
+    const QString json = work.filePath(QStringLiteral("in.json"));
+    ASSERT_TRUE(writeAll(json, R"({"model": 0, "sequences": []})"));
+    const QString wizard = work.filePath(QStringLiteral("empty.wzd"));
+    const ProgramRun alone = run(copy, {QStringLiteral("build"), json, wizard}, work.path(),
+                                 QStringLiteral("/nonexistent"));
+    EXPECT_EQ(alone.code, 1) << "found data without being told where";
+    const ProgramRun found = run(copy, {QStringLiteral("build"), json, wizard}, work.path(),
+                                 at(QStringLiteral("share")));
+    EXPECT_EQ(found.code, 0) << found.err.toStdString();
+    EXPECT_TRUE(QFileInfo(wizard).isFile());
 }
 
 TEST_F(Installed, DesktopEntryOpensWizards)
