@@ -180,6 +180,42 @@ TEST_F(Installed, MimeTypesMatchByExtensionAndRootElement)
         QStringLiteral(" TestingSequence_Num0 application/x-stepvane-testing-unit")));
 }
 
+TEST_F(Installed, TheDesktopOpensWizardFilesWithTheEditor)
+{
+    for (const char *needed : {"update-mime-database", "update-desktop-database", "gio"})
+        if (tool(needed).isEmpty())
+            GTEST_SKIP() << needed << " is not installed";
+    ASSERT_EQ(run(tool("update-mime-database"), {at(QStringLiteral("share/mime"))}).code, 0);
+    ASSERT_EQ(run(tool("update-desktop-database"), {at(QStringLiteral("share/applications"))}).code,
+              0);
+    const QString wizard = work.filePath(QStringLiteral("Site A.WZD"));
+    ASSERT_TRUE(writeAll(wizard, "<?xml version=\"1.0\"?>\n<STEPVANE/>\n"));
+
+    // What a file manager asks the desktop: the file's type, then the
+    // application for it. The desktop only offers programs it finds on PATH.
+    QProcess gio;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PATH"),
+               at(QStringLiteral("bin")) + u':' + env.value(QStringLiteral("PATH")));
+    env.insert(QStringLiteral("XDG_DATA_DIRS"),
+               at(QStringLiteral("share")) + QStringLiteral(":/usr/share"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), work.filePath(QStringLiteral("none")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("none")));
+    gio.setProcessEnvironment(env);
+    gio.start(tool("gio"), {QStringLiteral("info"), QStringLiteral("-a"),
+                            QStringLiteral("standard::content-type"), wizard});
+    ASSERT_TRUE(gio.waitForFinished(60000));
+    EXPECT_TRUE(gio.readAllStandardOutput().contains("application/x-stepvane-wizard"));
+    gio.start(tool("gio"),
+              {QStringLiteral("mime"), QStringLiteral("application/x-stepvane-wizard")});
+    ASSERT_TRUE(gio.waitForFinished(60000));
+    const QString answer = QString::fromUtf8(gio.readAllStandardOutput());
+    EXPECT_TRUE(
+        answer.startsWith(QStringLiteral("Default application for \u201capplication/x-stepvane-"
+                                         "wizard\u201d: com.vexmar.Stepvane.desktop")))
+        << answer.toStdString();
+}
+
 TEST_F(Installed, MetainfoAndManualPagesPassTheirTools)
 {
     if (!tool("appstreamcli").isEmpty()) {
