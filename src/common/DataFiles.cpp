@@ -31,7 +31,8 @@ QString dataFilePath(const QString &fileName)
     dirs << exeDir + QStringLiteral("/data") << exeDir + QStringLiteral("/../share/stepvane");
     // Last, the desktop's data folders (/usr/local/share, /usr/share), where an
     // installed copy lives even when the program was started from elsewhere.
-    for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+    const auto shared = QStandardPaths::GenericDataLocation;
+    for (const QString &dir : QStandardPaths::standardLocations(shared))
         dirs << dir + QStringLiteral("/stepvane");
     for (const QString &dir : dirs) {
         const QString path = QDir(dir).filePath(fileName);
