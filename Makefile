@@ -1,5 +1,6 @@
 # Stepvane: make run | make test | make build | make deps | make bench
 .PHONY: deps build run test test-default test-asan bench screenshots clean
+.PHONY: package
 
 JOBS ?= $(shell nproc)
 
@@ -29,6 +30,10 @@ bench: build
 # The editor's windows with sample content, as PNG files (no display needed).
 screenshots: build
 	QT_QPA_PLATFORM=offscreen ./build/bin/stepvane --screenshots build/screenshots
+
+# A Debian package of the programs, their data and the desktop files (build/stepvane_*.deb).
+package: build
+	cmake --build --preset default --target package
 
 clean:
 	rm -rf build build-asan build-fuzz

@@ -20,6 +20,8 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    // Desktops match the window to the installed desktop entry (its icon) by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.vexmar.Stepvane"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (screenshotFolder) {
         stepvane::LoadLanguageInfo();

@@ -16,10 +16,10 @@ namespace {
 const std::array<ModelFacts, 4> &models()
 {
     static const std::array<ModelFacts, 4> table = {{
-        {{100, 2700}, QStringLiteral("100 MHz - 2.7 GHz"), false, false}, // VX310A
-        {{5, 4000}, QStringLiteral("5 MHz - 4 GHz"), false, false},       // VX320A
-        {{5, 4000}, QStringLiteral("5 MHz - 4 GHz"), true, true},         // VX330A
-        {{5, 6000}, QStringLiteral("5 MHz - 6 GHz"), true, true},         // VX340A
+        {{100, 2700}, QStringLiteral("100 MHz - 2.7 GHz"), false, false, false}, // VX310A
+        {{5, 4000}, QStringLiteral("5 MHz - 4 GHz"), false, false, false},       // VX320A
+        {{5, 4000}, QStringLiteral("5 MHz - 4 GHz"), true, true, true},          // VX330A
+        {{5, 6000}, QStringLiteral("5 MHz - 6 GHz"), true, true, true},          // VX340A
     }};
     return table;
 }

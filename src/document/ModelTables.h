@@ -46,6 +46,7 @@ struct ModelFacts {
     QString frequencyHelp;  // "100 MHz - 2.7 GHz"
     bool twoPort;           // offers 2 Port Transmission and 2 Port Phase
     bool outputPowerAndAverage; // the General step sets output power and averaging
+    bool biasTee;           // offers the Bias Tee step
 };
 
 // The facts of a model, or nullptr for an index outside 0..3.
@@ -144,5 +145,14 @@ const QStringList &fiberProfiles();
 const QStringList &fiberTips(int profile);
 
 inline constexpr Bounds kBiasVoltageBounds{12, 32};
+
+// ---- procedure and analysis steps -------------------------------------------------
+
+inline constexpr Bounds kPromptDelayBounds{5, 600}; // seconds before an automatic move on
+inline constexpr Bounds kMarkerXBounds{0, 6000};    // marker X values, on every model
+inline constexpr Bounds kLimitValueBounds{-60, 65}; // limit line and warning values
+// Longest texts the instrument keeps: a step description, a prompt or picture comment.
+constexpr int kDescriptionMaxLength = 256;
+constexpr int kCommentMaxLength = 90;
 
 } // namespace stepvane

@@ -3,6 +3,7 @@
 #include "shell/comm/CDlgComm.h"
 
 #include "comm/TransferWorkflow.h"
+#include "shell/check/SendCheck.h"
 #include "widgets/UserInterface.h"
 
 #include <QCloseEvent>
@@ -308,6 +309,8 @@ void CDlgComm::connectToInstrument()
 void CDlgComm::send()
 {
     const QString path = m_filePath;
+    if (!confirmSendAfterCheck(m_ui, path, this))
+        return;
     startWorker([this, path] {
         m_workerResult = m_workflow->sendFile(path) == TransferStatus::Completed;
     });

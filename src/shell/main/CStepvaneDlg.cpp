@@ -8,6 +8,7 @@
 #include "widgets/AppState.h"
 #include "widgets/UserInterface.h"
 #include "shell/app/Icons.h"
+#include "shell/check/WizardCheckCommand.h"
 #include "shell/comm/CommDialogLauncher.h"
 #include "shell/dialogs/CAboutDlg.h"
 #include "shell/main/SummaryHooks.h"
@@ -112,6 +113,7 @@ void CStepvaneDlg::buildMenuStrip()
     m_fileMenu->addAction(makeAction(QStringLiteral("Save as..."), QStringLiteral("actionSaveAs"),
                                      &CStepvaneDlg::saveWizardAs));
     m_fileMenu->addSeparator();
+    m_fileMenu->addAction((new WizardCheckCommand(m_state, *this))->action());
     m_fileMenu->addAction(makeAction(QStringLiteral("Send to EQP"), QStringLiteral("actionSend"),
                                      &CStepvaneDlg::sendToInstrument));
     m_fileMenu->addSeparator();

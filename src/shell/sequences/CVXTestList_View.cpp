@@ -306,12 +306,13 @@ void CVXTestList_View::doubleClickAt(const QPoint &pos)
         openTaskEditor(index);
 }
 
-void CVXTestList_View::openTaskEditor(int rowIndex)
+void CVXTestList_View::openTaskEditor(int rowIndex, int stepIndex)
 {
     TestingSequence *sequence = m_doc.sequence(rowIndex);
     if (!sequence)
         return;
-    runTaskEditor(m_state, m_ui, m_doc, sequence, window(), [this] { refreshRows(); });
+    runTaskEditor(
+        m_state, m_ui, m_doc, sequence, window(), [this] { refreshRows(); }, stepIndex);
     // The editor changed titles and steps in place; the list may need redrawing.
     refreshRows();
     emit sequencesChanged();

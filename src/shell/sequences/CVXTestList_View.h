@@ -62,8 +62,9 @@ public:
     bool deleteSequence(int rowIndex); // -1: the selected sequence (Delete key)
     void showSummary(int rowIndex);
     bool saveTestingUnit(int rowIndex);
-    // Double click: the task editor on the sequence at that row.
-    void openTaskEditor(int rowIndex);
+    // Double click: the task editor on the sequence at that row (stepIndex:
+    // the step it opens on, -1 none).
+    void openTaskEditor(int rowIndex, int stepIndex = -1);
 
 signals:
     void clearAllRequested();

@@ -1,6 +1,7 @@
 // Opening the task editor window.
 #include "shell/sequences/TaskEditorLauncher.h"
 
+#include "shell/taskeditor/CVXMeasureList_View.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
 
 #include <QWidget>
@@ -9,7 +10,7 @@ namespace stepvane {
 
 void runTaskEditor(AppState &state, UserInterface &ui, WizardDocument &document,
                    TestingSequence *sequence, QWidget *mainWindow,
-                   const std::function<void()> &onTitleChanged)
+                   const std::function<void()> &onTitleChanged, int initialStep)
 {
     if (!sequence)
         return;
@@ -21,6 +22,8 @@ void runTaskEditor(AppState &state, UserInterface &ui, WizardDocument &document,
     if (onTitleChanged)
         QObject::connect(&editor, &CVXMeasurementEditDlg::sequenceTitleChanged, &editor,
                          [&onTitleChanged] { onTitleChanged(); });
+    if (initialStep >= 0 && initialStep < sequence->stepCount())
+        editor.taskList()->selectRow(initialStep, true);
     ui.runModal(editor);
 }
 

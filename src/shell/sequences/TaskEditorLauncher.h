@@ -14,9 +14,10 @@ struct WizardDocument;
 class UserInterface;
 
 // onTitleChanged is called while the editor runs whenever the sequence title
-// changed, so the sequence rows follow the typing.
+// changed, so the sequence rows follow the typing. initialStep, when given,
+// is selected with its page shown as the editor opens.
 void runTaskEditor(AppState &state, UserInterface &ui, WizardDocument &document,
                    TestingSequence *sequence, QWidget *mainWindow,
-                   const std::function<void()> &onTitleChanged);
+                   const std::function<void()> &onTitleChanged, int initialStep = -1);
 
 } // namespace stepvane

@@ -1,0 +1,69 @@
+// stepvane-cli check: the wizard check, for scripts and reviews.
+#include "cli/CliCommand.h"
+#include "cli/CliWizard.h"
+#include "document/check/WizardCheck.h"
+#include "print/PictureProbe.h"
+
+#include <QJsonDocument>
+
+namespace stepvane::cli
+{
+namespace
+{
+
+const QString kSynopsis = QStringLiteral("check FILE [--model N] [--password PW] [--json]");
+
+int runCheck(const QStringList &argv)
+{
+    CliArgs args(argv, {QStringLiteral("--model"), QStringLiteral("--password")},
+                 {QStringLiteral("--json")});
+    int model = -1;
+    if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
+        return stop;
+    WizardDocument doc;
+    OpenedWizard opened;
+    if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)
+        return stop;
+
+    CheckOptions options;
+    options.model = opened.model;
+    options.testingUnit = opened.testingUnit;
+    options.pictures = decodePicture;
+    const std::vector<Finding> findings = checkWizard(doc, options);
+    if (args.has(QStringLiteral("--json"))) {
+        printOut(QString::fromUtf8(QJsonDocument(findingsAsJson(findings, doc, opened.model))
+                                       .toJson(QJsonDocument::Indented)));
+    } else {
+        QStringList lines = findingsAsText(findings, doc);
+        lines << findingsTally(findings);
+        printOut(lines.join(u'\n'));
+    }
+    return errorCount(findings) > 0 ? kExitFailure : kExitOk;
+}
+
+const CliRegistration reg{{
+    QStringLiteral("check"),
+    kSynopsis,
+    QStringLiteral(
+        "usage: stepvane-cli %1\n\n"
+        "Checks a wizard for its model before it reaches the field, and prints one line per\n"
+        "finding: \"error:\" or \"warning:\", the sequence and step, the field in brackets and\n"
+        "what is wrong, then the number of errors and warnings. Errors are what the instrument\n"
+        "cannot do as written or what the file would lose: values outside the model's ranges,\n"
+        "settings the model does not have, unknown codes, contradicting settings (start above\n"
+        "stop, a condition on a marker no row sets, a mask mode without a mask file), missing,\n"
+        "empty or damaged attached files, and more than the instrument's limits. Warnings are\n"
+        "what is probably not meant (an empty title, a sequence without steps).\n\n"
+        "  FILE           a wizard (.wzd) or testing unit (.tuf) file\n"
+        "  --model N      check for model N (0 VX310A, 1 VX320A, 2 VX330A, 3 VX340A); a file\n"
+        "                 made for another model is refused. Default: the file's model.\n"
+        "  --password PW  the wizard's password, when it has one\n"
+        "  --json         print the findings as JSON\n\n"
+        "Exit status: 0 no errors (warnings allowed), 1 errors or a file that cannot be read,\n"
+        "2 usage error.")
+        .arg(kSynopsis),
+    runCheck,
+}};
+
+} // namespace
+} // namespace stepvane::cli

@@ -1,0 +1,240 @@
+// Comparing two steps: records without working-copy paths, file digests, and
+// the value changes read off their testing-summary rows.
+#include "document/diff/StepComparison.h"
+
+#include "document/diff/ListMatching.h"
+#include "summary/SummaryRows.h"
+
+#include <QSet>
+
+#include <type_traits>
+
+namespace stepvane
+{
+
+namespace
+{
+
+const QString kLabelSeparator = QStringLiteral(" : ");
+
+QString lastComponent(const QString &path)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.mid(cut + 1);
+}
+
+// Working-copy paths differ between two readings of the same file, and the
+// memory-only values are not part of a wizard; neither counts as a change.
+void normalize(TaskRecord &record)
+{
+    std::visit(
+        [](auto &r) {
+            using R = std::decay_t<decltype(r)>;
+            if constexpr (std::is_same_v<R, PromptTask> || std::is_same_v<R, MarkerPeakTask> ||
+                          std::is_same_v<R, LimitTask>)
+                for (AttachedImage &image : r.images)
+                    image.TransImageName.clear();
+            if constexpr (std::is_same_v<R, SaveTask> || std::is_same_v<R, ReportTask>)
+                r.logo.TransImageName.clear();
+            if constexpr (std::is_same_v<R, LimitTask>)
+                r.TransMSLfileName.clear();
+            if constexpr (std::is_same_v<R, LoadTask>) {
+                r.SetupfileName = lastComponent(r.SetupfileName);
+                r.SetupFormat = 0;
+            }
+            if constexpr (std::is_same_v<R, FrequencyDistanceTask>) {
+                r.Center_Frequency = r.Span = 0;
+                r.Center_Frequency_Check = r.Span_Check = 0;
+            }
+        },
+        record);
+}
+
+QString descriptionOf(const TaskRecord &record)
+{
+    return std::visit([](const auto &r) { return r.Description; }, record);
+}
+
+int indentOf(const QString &cell)
+{
+    int n = 0;
+    while (n < cell.size() && cell.at(n) == u' ')
+        ++n;
+    return n;
+}
+
+bool isSection(const QString &cell)
+{
+    const QString t = cell.trimmed();
+    return t.startsWith(u'<') && t.endsWith(u'>');
+}
+
+// The label of a "label : value" row; null for a row that has none, or whose
+// text before the first " : " is itself a list ("Marker: M1, on/off: on, Sign").
+QString rawLabel(const QString &cell)
+{
+    const qsizetype at = cell.indexOf(kLabelSeparator);
+    if (at <= 0)
+        return QString();
+    const QString label = cell.left(at).trimmed();
+    if (label.isEmpty() || label.contains(u':') || label.contains(u','))
+        return QString();
+    return label;
+}
+
+QString valueOf(const QString &cell)
+{
+    return cell.mid(cell.indexOf(kLabelSeparator) + kLabelSeparator.size());
+}
+
+// What a row belongs to: the nearest row above it that is indented less, or
+// else the section ("<Display>") it lies in.
+QString contextOf(const QStringList &cells, int row)
+{
+    const int indent = indentOf(cells.at(row));
+    for (int k = row - 1; k >= 0; --k) {
+        if (indentOf(cells.at(k)) >= indent)
+            continue;
+        const QString label = rawLabel(cells.at(k));
+        return label.isNull() ? cells.at(k).trimmed() : label;
+    }
+    for (int k = row - 1; k >= 0; --k)
+        if (isSection(cells.at(k)))
+            return cells.at(k).trimmed();
+    return QString();
+}
+
+struct RowLabels {
+    QStringList full;    // the label with its context where needed
+    QStringList plain;   // the row's own label, null when it has none
+    QStringList context; // what the row belongs to, where it needs saying
+};
+
+RowLabels labelRows(const QStringList &cells, const QSet<QString> &ambiguous)
+{
+    RowLabels out;
+    for (int k = 0; k < cells.size(); ++k) {
+        const QString raw = rawLabel(cells.at(k));
+        out.plain << raw;
+        const bool needsContext =
+            (raw.isNull() || ambiguous.contains(raw)) && !isSection(cells.at(k));
+        const QString context = needsContext ? contextOf(cells, k) : QString();
+        out.context << context;
+        if (raw.isNull())
+            out.full << context;
+        else
+            out.full << (context.isEmpty() ? raw : context + QStringLiteral(" / ") + raw);
+    }
+    return out;
+}
+
+// Labels that occur more than once on either side need their context.
+QSet<QString> repeatedLabels(const QStringList &a, const QStringList &b)
+{
+    QSet<QString> repeated;
+    for (const QStringList *cells : {&a, &b}) {
+        QSet<QString> seen;
+        for (const QString &cell : *cells) {
+            const QString label = rawLabel(cell);
+            if (label.isNull())
+                continue;
+            if (seen.contains(label))
+                repeated.insert(label);
+            seen.insert(label);
+        }
+    }
+    return repeated;
+}
+
+ValueDiff rowDiff(const QString &context, const QString &oldCell, const QString &newCell)
+{
+    ValueDiff d;
+    d.kind = ValueDiff::Row;
+    d.label = context;
+    if (!oldCell.isNull())
+        d.oldText = oldCell.trimmed();
+    if (!newCell.isNull())
+        d.newText = newCell.trimmed();
+    return d;
+}
+
+void contentChanges(const StepView &o, const StepView &n, std::vector<ValueDiff> &out)
+{
+    for (size_t j = 0; j < n.files.size(); ++j)
+        for (size_t i = 0; i < o.files.size(); ++i) {
+            const AttachmentRef &a = o.files[i];
+            const AttachmentRef &b = n.files[j];
+            // A renamed file already shows as a changed name row.
+            if (a.field != b.field || a.name != b.name || !a.embedded || !b.embedded)
+                continue;
+            if (o.digests[i] != n.digests[j])
+                out.push_back({ValueDiff::Content, b.label, a.name, b.name});
+        }
+}
+
+} // namespace
+
+StepView viewOfStep(const TaskStep &step, int model)
+{
+    StepView v;
+    v.record = step.record;
+    normalize(v.record);
+    v.files = stepAttachments(step);
+    for (const AttachmentRef &file : v.files)
+        v.digests.push_back(file.embedded ? fileDigest(file.path) : QByteArray());
+    v.description = descriptionOf(step.record);
+
+    const QStringList rows = summaryStepRows(step, 1, model);
+    for (int k = 0; k < rows.size(); ++k) {
+        const QString &row = rows.at(k);
+        const qsizetype bar = row.indexOf(kCellSeparator);
+        if (k == 0) {
+            // "1.Label|..." opens every block.
+            v.label = row.left(bar).mid(2);
+            QString cell = row.mid(bar + 1);
+            // Calibration, Hold and Auto scale print the description bare.
+            if (!cell.startsWith(QStringLiteral("Description : ")))
+                cell.prepend(QStringLiteral("Description : "));
+            v.cells << cell;
+            continue;
+        }
+        const QString cell = bar < 0 ? row : row.mid(bar + 1);
+        if (!cell.trimmed().isEmpty())
+            v.cells << cell;
+    }
+    return v;
+}
+
+bool sameStep(const StepView &a, const StepView &b)
+{
+    return a.record == b.record && a.digests == b.digests;
+}
+
+std::vector<ValueDiff> stepValueChanges(const StepView &o, const StepView &n)
+{
+    const QSet<QString> ambiguous = repeatedLabels(o.cells, n.cells);
+    const RowLabels ol = labelRows(o.cells, ambiguous);
+    const RowLabels nl = labelRows(n.cells, ambiguous);
+    const ListMatching m = matchLists(
+        int(o.cells.size()), int(n.cells.size()),
+        [&](int i, int j) { return o.cells.at(i) == n.cells.at(j); },
+        {[&](int i, int j) { return !ol.plain.at(i).isNull() && ol.full.at(i) == nl.full.at(j); }});
+
+    std::vector<ValueDiff> out;
+    for (const ListMatching::Entry &e : m.displayOrder()) {
+        if (e.oldIndex >= 0 && e.newIndex >= 0) {
+            if (m.linkOf[size_t(e.oldIndex)] != ListMatching::Link::Paired)
+                continue; // the same row (a row that only moved says nothing new)
+            out.push_back({ValueDiff::Value, nl.full.at(e.newIndex),
+                           valueOf(o.cells.at(e.oldIndex)), valueOf(n.cells.at(e.newIndex))});
+        } else if (e.newIndex >= 0) {
+            out.push_back(rowDiff(nl.context.at(e.newIndex), QString(), n.cells.at(e.newIndex)));
+        } else {
+            out.push_back(rowDiff(ol.context.at(e.oldIndex), o.cells.at(e.oldIndex), QString()));
+        }
+    }
+    contentChanges(o, n, out);
+    return out;
+}
+
+} // namespace stepvane

@@ -1,0 +1,64 @@
+// The "Check wizard" command.
+#include "shell/check/WizardCheckCommand.h"
+
+#include "document/check/WizardCheck.h"
+#include "print/PictureProbe.h"
+#include "shell/check/CheckFindingsDlg.h"
+#include "shell/main/CStepvaneDlg.h"
+#include "shell/sequences/CVXTestList_View.h"
+#include "widgets/AppState.h"
+
+#include <QAction>
+
+namespace stepvane
+{
+
+WizardCheckCommand::WizardCheckCommand(AppState &state, CStepvaneDlg &window)
+    : QObject(&window), m_state(state), m_window(window)
+{
+    m_action = new QAction(QStringLiteral("Check wizard"), &window);
+    m_action->setObjectName(QStringLiteral("actionCheck"));
+    connect(m_action, &QAction::triggered, this, &WizardCheckCommand::run);
+}
+
+void WizardCheckCommand::run()
+{
+    if (!m_findings) {
+        m_findings = new CheckFindingsDlg(&m_window);
+        // Queued: the task editor opens after the click on the row is over.
+        connect(m_findings, &CheckFindingsDlg::findingChosen, this,
+                &WizardCheckCommand::showFinding, Qt::QueuedConnection);
+        connect(m_findings, &CheckFindingsDlg::checkAgainRequested, this,
+                &WizardCheckCommand::recheck);
+    }
+    recheck();
+    m_findings->show();
+    m_findings->raise();
+    m_findings->activateWindow();
+}
+
+void WizardCheckCommand::recheck()
+{
+    if (!m_findings)
+        return;
+    CheckOptions options;
+    options.model = m_state.CurrentModelIndex;
+    options.pictures = decodePicture;
+    m_findings->showFindings(checkWizard(m_window.document(), options), m_window.document(),
+                             options.model);
+}
+
+void WizardCheckCommand::showFinding(int sequence, int step)
+{
+    CVXTestList_View *pane = m_window.pane();
+    // The wizard may have changed since the check: a place that is gone is ignored.
+    if (!pane || !m_window.document().sequence(sequence))
+        return;
+    pane->setSelectedIndex(sequence);
+    if (step < 0 || !m_window.document().sequence(sequence)->step(step))
+        return;
+    pane->openTaskEditor(sequence, step);
+    recheck();
+}
+
+} // namespace stepvane

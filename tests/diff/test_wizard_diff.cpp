@@ -1,0 +1,231 @@
+// The review diff: matching of inserted, removed, moved and edited steps and
+// sequences, the header, values in the summary's words, attachments by bytes.
+#include "document/diff/WizardDiff.h"
+#include "support/TestFiles.h"
+
+#include <QJsonArray>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+// Readable failures: texts as texts.
+void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace
+{
+
+constexpr int kModel = 2;
+
+TaskRecord amplitude(double top)
+{
+    AmplitudeTask r;
+    r.Top = top;
+    return r;
+}
+
+TaskRecord hold(const QString &description)
+{
+    HoldTask r;
+    r.Description = description;
+    return r;
+}
+
+// A wizard with one sequence "Sweep": Amplitude 65, Hold "h", Calibration.
+WizardDocument base()
+{
+    WizardDocument doc;
+    doc.Title = QStringLiteral("Tower");
+    TestingSequence *s = doc.appendSequence();
+    s->Title = QStringLiteral("Sweep");
+    s->insertStep(-1, amplitude(65));
+    s->insertStep(-1, hold(QStringLiteral("h")));
+    s->insertStep(-1, CalibrationTask{});
+    return doc;
+}
+
+QStringList diffText(const WizardDocument &a, const WizardDocument &b, int modelA = kModel,
+                     int modelB = kModel)
+{
+    return diffAsText(diffWizards({a, modelA}, {b, modelB}));
+}
+
+struct EditCase {
+    const char *name;
+    std::function<void(WizardDocument &)> edit;
+    QStringList expected;
+};
+
+} // namespace
+
+TEST(WizardDiff, EqualWizardsHaveNoLines)
+{
+    const WizardDocument a = base();
+    const WizardDocument b = base();
+    const WizardDiff diff = diffWizards({a, kModel}, {b, kModel});
+    EXPECT_TRUE(diff.isEqual());
+    EXPECT_TRUE(diffAsText(diff).isEmpty());
+}
+
+TEST(WizardDiff, EditsGiveExactLines)
+{
+    const EditCase cases[] = {
+        {"insert keeps later steps matched",
+         [](WizardDocument &d) { d.sequence(0)->insertStep(1, AutoScaleTask{}); },
+         {"Sequence 1 \"Sweep\" changed", "  Step 2 Auto scale added"}},
+        {"delete",
+         [](WizardDocument &d) { d.sequence(0)->removeStep(0); },
+         {"Sequence 1 \"Sweep\" changed", "  Step 1 Amplitude removed"}},
+        {"move",
+         [](WizardDocument &d) { d.sequence(0)->moveStep(0, 2); },
+         {"Sequence 1 \"Sweep\" changed", "  Step 3 Amplitude moved from 1"}},
+        {"edit a value",
+         [](WizardDocument &d) { d.sequence(0)->step(0)->as<AmplitudeTask>()->Top = 70; },
+         {"Sequence 1 \"Sweep\" changed", "  Step 1 Amplitude changed",
+          "    Top : 65.00 \u2192 70.00"}},
+        {"edit after an insert, numbered in both files",
+         [](WizardDocument &d) {
+             d.sequence(0)->insertStep(0, AutoScaleTask{});
+             d.sequence(0)->step(2)->as<HoldTask>()->Description = QStringLiteral("wait");
+         },
+         {"Sequence 1 \"Sweep\" changed", "  Step 1 Auto scale added",
+          "  Step 3 (was 2) Hold (wait) changed", "    Description : h \u2192 wait"}},
+        {"sequence title",
+         [](WizardDocument &d) { d.sequence(0)->Title = QStringLiteral("Feeder"); },
+         {"Sequence 1 \"Feeder\" changed", "  Title : Sweep \u2192 Feeder"}},
+        {"sequence added before",
+         [](WizardDocument &d) {
+             auto s = std::make_unique<TestingSequence>();
+             s->Title = QStringLiteral("New");
+             s->insertStep(-1, HoldTask{});
+             d.insertSequence(0, std::move(s));
+         },
+         {"Sequence 1 \"New\" added (1 step)"}},
+        {"sequence removed",
+         [](WizardDocument &d) { d.removeSequence(0); },
+         {"Sequence 1 \"Sweep\" removed (3 steps)"}},
+        {"header",
+         [](WizardDocument &d) {
+             d.Title = QStringLiteral("Mast");
+             d.SeqEndOption = 1;
+             d.setPassword(QStringLiteral("secret"));
+         },
+         {"Header", "  Stepvane title : Tower \u2192 Mast",
+          "  End option : Manual \u2192 Automation", "  Password : not set \u2192 set"}},
+    };
+    for (const EditCase &c : cases) {
+        const WizardDocument a = base();
+        WizardDocument b = base();
+        c.edit(b);
+        EXPECT_EQ(diffText(a, b), c.expected) << c.name;
+    }
+}
+
+TEST(WizardDiff, NeverShowsThePassword)
+{
+    WizardDocument a = base();
+    WizardDocument b = base();
+    a.setPassword(QStringLiteral("alpha"));
+    b.setPassword(QStringLiteral("bravo"));
+    EXPECT_TRUE(diffText(a, b).isEmpty());
+    b.clearPassword();
+    const QString all = diffText(a, b).join(u'\n');
+    EXPECT_FALSE(all.contains(QStringLiteral("alpha")));
+    EXPECT_TRUE(all.contains(QStringLiteral("Password : set \u2192 not set")));
+}
+
+TEST(WizardDiff, MovedSequenceAndModel)
+{
+    WizardDocument a = base();
+    TestingSequence *second = a.appendSequence();
+    second->Title = QStringLiteral("Feeder");
+    second->insertStep(-1, HoldTask{});
+    WizardDocument b = a;
+    b.moveSequence(1, 0);
+    // Either of two swapped sequences may be the one that moved; one line says it.
+    EXPECT_EQ(diffText(a, b), QStringList({"Sequence 2 \"Sweep\" moved from 1"}));
+    EXPECT_EQ(diffText(a, a, 2, 3),
+              QStringList({"Header", "  Compatible Spanlyx : VX330A \u2192 VX340A"}));
+}
+
+TEST(WizardDiff, RepeatedLabelsCarryTheirSection)
+{
+    WizardDocument a;
+    a.appendSequence()->insertStep(-1, RfPowerTask{});
+    WizardDocument b = a;
+    b.sequence(0)->step(0)->as<RfPowerTask>()->Limit_Minimum = 10;
+    b.sequence(0)->step(0)->as<RfPowerTask>()->Display_Mode = 1;
+    EXPECT_EQ(diffText(a, b), QStringList({"Sequence 1 \"\" changed", "  Step 1 RF Power changed",
+                                           "    - <Display> / Average", "    + <Display> / Peak",
+                                           "    <Limit> / Minimum : 21.00 \u2192 10.00"}));
+}
+
+TEST(WizardDiff, ValuesTheSummaryHidesStillCount)
+{
+    WizardDocument a;
+    SaveTask manual;
+    manual.SaveMode = 2;
+    a.appendSequence()->insertStep(-1, manual);
+    WizardDocument b = a;
+    b.sequence(0)->step(0)->as<SaveTask>()->BaseFileName = QStringLiteral("site");
+    const WizardDiff diff = diffWizards({a, kModel}, {b, kModel});
+    EXPECT_FALSE(diff.isEqual());
+    EXPECT_EQ(diffAsText(diff).last(),
+              QStringLiteral("    settings that the testing summary does not show changed"));
+}
+
+TEST(WizardDiff, PicturesAreComparedByTheirBytes)
+{
+    QTemporaryDir dir;
+    QByteArray bytes(300, 'p');
+    const QString first = dir.filePath(QStringLiteral("one/a.png"));
+    const QString same = dir.filePath(QStringLiteral("two/a.png"));
+    const QString changed = dir.filePath(QStringLiteral("three/a.png"));
+    QDir(dir.path()).mkpath(QStringLiteral("one"));
+    QDir(dir.path()).mkpath(QStringLiteral("two"));
+    QDir(dir.path()).mkpath(QStringLiteral("three"));
+    ASSERT_TRUE(writeAll(first, bytes));
+    ASSERT_TRUE(writeAll(same, bytes));
+    bytes[150] = 'q';
+    ASSERT_TRUE(writeAll(changed, bytes));
+
+    auto withPicture = [](const QString &path) {
+        WizardDocument d;
+        PromptTask prompt;
+        prompt.images[2] = {QStringLiteral("look"), QStringLiteral("a.png"), path, 300, 10, 10};
+        d.appendSequence()->insertStep(-1, prompt);
+        return d;
+    };
+    // Two readings restore to different paths; only the bytes count.
+    EXPECT_TRUE(diffText(withPicture(first), withPicture(same)).isEmpty());
+    EXPECT_EQ(diffText(withPicture(first), withPicture(changed)),
+              QStringList({"Sequence 1 \"\" changed", "  Step 1 Prompt changed",
+                           "    3. Image file a.png : content changed"}));
+}
+
+TEST(WizardDiff, JsonCarriesPositionsFromOne)
+{
+    const WizardDocument a = base();
+    WizardDocument b = base();
+    b.sequence(0)->removeStep(1);
+    const QJsonObject json = diffAsJson(diffWizards({a, kModel}, {b, kModel}));
+    EXPECT_FALSE(json.value("equal").toBool());
+    const QJsonObject step = json.value("sequences")
+                                 .toArray()
+                                 .at(0)
+                                 .toObject()
+                                 .value("steps")
+                                 .toArray()
+                                 .at(0)
+                                 .toObject();
+    EXPECT_EQ(step.value("change").toString(), "removed");
+    EXPECT_EQ(step.value("old").toInt(), 2);
+    EXPECT_TRUE(step.value("new").isNull());
+    EXPECT_EQ(step.value("task").toString(), "Hold");
+}

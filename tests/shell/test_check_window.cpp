@@ -1,0 +1,158 @@
+// "Check wizard": the findings window, a click that opens the task editor on
+// the finding's step, and the check before a wizard is sent.
+#include "test_main_window_support.h"
+
+#include "support/TestFiles.h"
+
+#include "document/ModelTables.h"
+#include "shell/check/CheckFindingsDlg.h"
+#include "shell/check/WizardCheckCommand.h"
+#include "shell/comm/CDlgComm.h"
+#include "shell/taskeditor/CVXMeasureList_View.h"
+#include "shell/taskeditor/CVXMeasurementEditDlg.h"
+#include "shell/taskeditor/CVXetailItemView.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace
+{
+
+class CheckWindow : public MainWindowTest
+{
+  protected:
+    // Sequence "Sweep": Hold, then a Measure mode step with a code the
+    // instrument does not know.
+    void addMistake()
+    {
+        doc().Title = QStringLiteral("Tower");
+        TestingSequence *s = doc().appendSequence();
+        s->Title = QStringLiteral("Sweep");
+        s->insertStep(-1, HoldTask{});
+        s->insertStep(-1, MeasureModeTask{QString(), 12});
+        pane().refreshRows();
+    }
+    CheckFindingsDlg *runCheck()
+    {
+        QAction *check = window->action(QStringLiteral("actionCheck"));
+        EXPECT_TRUE(check);
+        check->trigger();
+        auto *command = window->findChild<WizardCheckCommand *>();
+        return command ? command->findingsWindow() : nullptr;
+    }
+    void clickRow(CheckFindingsDlg *findings, int row)
+    {
+        QTreeWidget *list = findings->list();
+        const QRect rect = list->visualItemRect(list->topLevelItem(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QCoreApplication::processEvents(); // the queued request to show the step
+    }
+};
+
+} // namespace
+
+TEST_F(CheckWindow, FindingsAreListedAndAClickOpensTheStep)
+{
+    addMistake();
+    doc().appendSequence()->Title = QStringLiteral("Later");
+    pane().refreshRows();
+    CheckFindingsDlg *findings = runCheck();
+    ASSERT_TRUE(findings);
+    EXPECT_TRUE(findings->isVisible());
+    EXPECT_EQ(findings->tally()->text(), "For the VX330A: 1 error, 1 warning.");
+    ASSERT_EQ(findings->list()->topLevelItemCount(), 2);
+    EXPECT_EQ(findings->list()->topLevelItem(0)->text(1),
+              "Sequence 1 \"Sweep\", step 2 Measure Mode");
+    EXPECT_EQ(findings->list()->topLevelItem(0)->text(2), "Measurement");
+
+    // The task editor opens on the step; fixing it there clears the finding.
+    int shownRow = -1;
+    TaskStep *shownStep = nullptr;
+    ui.onModal = [&](QDialog &dialog) {
+        auto *editor = qobject_cast<CVXMeasurementEditDlg *>(&dialog);
+        if (!editor)
+            return int(QDialog::Rejected);
+        shownRow = editor->taskList()->selectedIndex();
+        shownStep = editor->detailPane()->shownStep();
+        editor->sequence()->step(1)->as<MeasureModeTask>()->Measurement = MeasureSmithChart;
+        return int(QDialog::Accepted);
+    };
+    clickRow(findings, 0);
+    EXPECT_EQ(ui.modalTitles, QStringList{"Task Editor"});
+    EXPECT_EQ(pane().selectedIndex(), 0);
+    EXPECT_EQ(shownRow, 1);
+    EXPECT_EQ(shownStep, doc().sequence(0)->step(1));
+    EXPECT_EQ(findings->tally()->text(), "For the VX330A: no errors, 1 warning.");
+
+    // A sequence's own finding selects the sequence and opens nothing.
+    ui.modalTitles.clear();
+    clickRow(findings, 0);
+    EXPECT_EQ(pane().selectedIndex(), 1);
+    EXPECT_TRUE(ui.modalTitles.isEmpty());
+}
+
+TEST_F(CheckWindow, CheckAgainFollowsTheWizard)
+{
+    doc().Title = QStringLiteral("Tower");
+    CheckFindingsDlg *findings = runCheck();
+    ASSERT_TRUE(findings);
+    EXPECT_EQ(findings->list()->topLevelItemCount(), 1) << "a wizard without sequences";
+    addMistake();
+    findings->checkAgainButton()->click();
+    EXPECT_EQ(findings->list()->topLevelItemCount(), 1);
+    EXPECT_EQ(findings->findingAt(0)->field, "Measurement");
+    // A place that is gone by the time it is clicked opens nothing.
+    doc().removeSequence(0);
+    pane().refreshRows();
+    clickRow(findings, 0);
+    EXPECT_TRUE(ui.modalTitles.isEmpty());
+}
+
+TEST_F(CheckWindow, SendingAWizardWithErrorsAsksFirst)
+{
+    WizardDocument twoPort;
+    twoPort.Title = QStringLiteral("Tower");
+    TestingSequence *s = twoPort.appendSequence();
+    s->Title = QStringLiteral("Sweep");
+    s->insertStep(-1, MeasureModeTask{QString(), MeasureTwoPortPhase});
+    const QString wrong = path("vx310a.wzd");
+    const QString right = path("vx340a.wzd");
+    ASSERT_TRUE(writeWizardFile(twoPort, 0, wrong));
+    ASSERT_TRUE(writeWizardFile(twoPort, 3, right));
+    const QString junk = path("junk.wzd");
+    ASSERT_TRUE(writeAll(junk, "no wizard"));
+
+    CDlgComm dialog(ui, CommDialogMode::Send);
+    ui.openPaths = {wrong, junk, right};
+    ui.answers = {false, false};
+
+    dialog.browse();
+    dialog.send();
+    ASSERT_EQ(ui.questions.size(), 1u);
+    const QString question = ui.questions[0].text();
+    EXPECT_TRUE(question.startsWith("The check found 1 error in \"vx310a.wzd\" for the VX310A:"))
+        << question.toStdString();
+    EXPECT_TRUE(question.contains("The VX310A has no 2 Port Phase measurement."));
+    EXPECT_FALSE(dialog.transferRunning()) << "No sends nothing";
+
+    dialog.browse();
+    dialog.send();
+    ASSERT_EQ(ui.questions.size(), 2u);
+    EXPECT_TRUE(ui.questions[1].text().contains("cannot be read as a wizard"));
+    EXPECT_FALSE(dialog.transferRunning());
+
+    // A wizard without errors is sent without a question.
+    dialog.browse();
+    dialog.send();
+    EXPECT_EQ(ui.questions.size(), 2u);
+    EXPECT_TRUE(dialog.transferRunning());
+    for (int i = 0; i < 300 && dialog.transferRunning(); ++i)
+        QTest::qWait(20);
+    EXPECT_FALSE(dialog.transferRunning());
+}
