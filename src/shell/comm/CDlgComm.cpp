@@ -324,6 +324,12 @@ void CDlgComm::startFetch()
     });
 }
 
+void CDlgComm::setFilePath(const QString &path)
+{
+    m_filePath = path;
+    m_path->setText(path);
+}
+
 void CDlgComm::browse()
 {
     m_progress->setValue(0);

@@ -60,6 +60,9 @@ public:
     QProgressBar *progressBar() const { return m_progress; }
     QLineEdit *pathEdit() const { return m_path; }
 
+    // The file to send (Send mode), shown in the path field.
+    void setFilePath(const QString &path);
+    QString filePath() const { return m_filePath; }
     void browse();
     void send();
     void connectToInstrument();
