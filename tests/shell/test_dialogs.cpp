@@ -4,6 +4,7 @@
 
 #include "document/NameTables.h"
 #include "shell/app/CStepvaneApp.h"
+#include "shell/comm/CDlgComm.h"
 #include "shell/dialogs/CAboutDlg.h"
 #include "shell/dialogs/CPWDlg.h"
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"
@@ -187,6 +188,23 @@ TEST(MessageBoxes, TextLosesTheTablesTrailingLineFeedButKeepsInnerBreaks)
     EXPECT_FALSE(twoLines.endsWith(u'\n'));
 }
 
+TEST_F(MainWindowTest, SendAndTestingUnitDialogsStartAtTheOpenWizard)
+{
+    const QString file = path(QStringLiteral("bound.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 2, file));
+    window->openWizardPath(file);
+    QString shownPath;
+    ui.onModal = [&](QDialog &d) {
+        shownPath = dynamic_cast<CDlgComm &>(d).pathEdit()->text();
+        return int(QDialog::Rejected);
+    };
+    window->sendToInstrument();
+    EXPECT_EQ(ui.modalTitles, QStringList{QStringLiteral("Send to Spanlyx")});
+    EXPECT_EQ(shownPath, file);
+    window->addTestingUnitFile(); // the fake's dialog is cancelled
+    EXPECT_EQ(ui.openProposals, QStringList{file});
+}
+
 TEST_F(MainWindowTest, HelpAndAboutOpenTheShippedDocuments)
 {
     window->findChild<QToolButton *>(QStringLiteral("helpButton"))->click();
@@ -242,8 +260,11 @@ TEST(DocumentViewerTest, AFailureNamesTheRealCause)
         QString path;
         QString cause;
     };
-    for (const Case &c : {Case{dir.filePath(QStringLiteral("missing.html")), QStringLiteral("No such file")},
-                          Case{dir.path(), QStringLiteral("Not a regular file")}}) {
+    const Case cases[] = {
+        {dir.filePath(QStringLiteral("missing.html")), QStringLiteral("No such file")},
+        {dir.path(), QStringLiteral("Not a regular file")},
+    };
+    for (const Case &c : cases) {
         QString why;
         EXPECT_FALSE(openProgramDocument(ui, &owner, c.path, &why));
         EXPECT_TRUE(why.contains(QDir::toNativeSeparators(c.path))) << why.toStdString();

@@ -60,6 +60,10 @@ CVXMeasureList_View::CVXMeasureList_View(AppState &state, UserInterface &ui, QWi
     setWidgetResizable(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
+    // The keyboard focus shows as a frame in the highlight colour (the rows
+    // fill the list, so it is the list's own frame that changes).
+    setObjectName(QStringLiteral("taskList"));
+    setStyleSheet(QStringLiteral("#taskList:focus { border: 2px solid palette(highlight); }"));
     setMinimumWidth(kListWidth);
     setMaximumWidth(kListWidth + 2 * frameWidth() + 16);
     layoutCanvas();
