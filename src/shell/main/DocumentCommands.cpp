@@ -106,6 +106,7 @@ bool CStepvaneDlg::loadDocumentForReading(const QString &path)
     m_parser.Set_Document(&m_doc);
     m_parser.Set_Model(m_state.CurrentModelIndex);
     m_parser.Reset_Document();
+    m_loadedPath = path;
     if (m_parser.Load_Document(path))
         return true;
     m_ui.report(idMessage("IDS_UNKNOWN_WZD_FILE"));
@@ -116,7 +117,10 @@ bool CStepvaneDlg::readWizard(const QString &path)
 {
     const int before = m_readerSink.count();
     m_parser.Set_Model(m_state.CurrentModelIndex);
-    const bool ok = m_parser.Read_Wizard_File(path) == 1;
+    // The file was parsed for its password already; unless the parser went
+    // on to other work meanwhile (a save), that parse is read, not a new one.
+    const bool loaded = m_parser.Is_Loaded() && m_loadedPath == path;
+    const bool ok = (loaded ? m_parser.Read_Loaded_Wizard() : m_parser.Read_Wizard_File(path)) == 1;
     if (!ok)
         reportIfSilent(before, "IDS_UNKNOWN_WZD_FILE");
     return ok;
