@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPrinter>
 #include <QScreen>
+#include <QSettings>
 #include "widgets/CKiteButton.h"
 #include <QLineEdit>
 #include <QPushButton>
@@ -263,6 +264,7 @@ TEST_F(SequencePaneTest, RowSaveButtonWritesATestingUnitOfThatRow)
 
 TEST_F(SequencePaneTest, TheTaskEditorIsOneModelessWindowThatKeepsItsPlace)
 {
+    QSettings().remove(QStringLiteral("Windows")); // no place kept from an earlier run
     addSequences(3);
     CVXMeasurementEditDlg *editor = pane().taskEditor();
     ASSERT_NE(editor, nullptr);
@@ -305,6 +307,13 @@ TEST_F(SequencePaneTest, TheTaskEditorIsOneModelessWindowThatKeepsItsPlace)
     QTest::mouseDClick(area(), Qt::LeftButton, Qt::NoModifier, gapBelow(3) + QPoint(0, 40));
     EXPECT_EQ(pane().selectedIndex(), -1);
     EXPECT_FALSE(editor->isVisible());
+
+    // The next run opens it where this one left it.
+    window = std::make_unique<CStepvaneDlg>(state, ui);
+    addSequences(1);
+    window->show();
+    pane().openTaskEditor(0);
+    EXPECT_EQ(pane().taskEditor()->geometry(), place);
 }
 
 struct EditorRuleCase {

@@ -152,18 +152,20 @@ void CVXMeasurementEditDlg::buildHistoryControls(QLayout *row)
     row->addWidget(m_redo);
 
     // Outside text fields; a text field keeps these keys for its own undo.
-    const auto addKeys = [this](const QList<QKeySequence> &keys, void (DocumentHistory::*act)()) {
-        for (const QKeySequence &key : keys) {
-            auto *shortcut = new QShortcut(key, this);
-            connect(shortcut, &QShortcut::activated, this, [this, act] {
-                if (!focusInTextField())
-                    (m_history->*act)();
-            });
-        }
+    const auto addKey = [this](const QKeySequence &key, bool undo) {
+        auto *shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this, undo] {
+            if (focusInTextField())
+                return;
+            if (undo)
+                m_history->undo();
+            else
+                m_history->redo();
+        });
     };
-    addKeys({QKeySequence(Qt::CTRL | Qt::Key_Z)}, &DocumentHistory::undo);
-    addKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
-            &DocumentHistory::redo);
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Z), true);
+    addKey(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false);
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Y), false);
 }
 
 void CVXMeasurementEditDlg::updateHistoryControls()
