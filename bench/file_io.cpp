@@ -4,6 +4,8 @@
 // libxml2 alone takes to parse the same file, with the ratios, and the peak
 // memory of each phase. Each phase runs in its own child process so its peak
 // memory is its own.
+#include "maximal_wizard.h"
+
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
 
@@ -21,59 +23,10 @@
 
 #include <cstdio>
 #include <functional>
-#include <random>
 
 using namespace stepvane;
 
 namespace {
-
-constexpr int kPictureFiles = 16;
-constexpr qint64 kEmbeddedTarget = 50LL * 1024 * 1024;
-
-WizardDocument makeMaximalWizard(const QString &dir, int model)
-{
-    const auto &kinds = storableTaskKinds();
-    const int steps = kMaxSequences * kMaxSteps;
-    const int prompts = (steps + int(kinds.size()) - 1) / int(kinds.size());
-    const qint64 pictureSize = kEmbeddedTarget / prompts;
-
-    std::mt19937 gen(42);
-    QStringList pictures;
-    for (int i = 0; i < kPictureFiles; ++i) {
-        QByteArray bytes(pictureSize, Qt::Uninitialized);
-        for (char &c : bytes)
-            c = char(gen());
-        const QString path = QStringLiteral("%1/picture%2.jpg").arg(dir).arg(i);
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-        pictures << path;
-    }
-
-    WizardDocument doc;
-    doc.Title = QStringLiteral("Maximal wizard");
-    int n = 0;
-    for (int s = 0; s < kMaxSequences; ++s) {
-        TestingSequence *seq = doc.appendSequence();
-        seq->Title = QStringLiteral("Sequence %1").arg(s);
-        for (int t = 0; t < kMaxSteps; ++t, ++n) {
-            const TaskKind kind = kinds[size_t(n) % kinds.size()];
-            TaskRecord record = makeDefaultRecord(kind, model, kDistanceMeter);
-            if (auto *prompt = std::get_if<PromptTask>(&record)) {
-                AttachedImage &slot = prompt->images[0];
-                slot.TransImageName = pictures[n % kPictureFiles];
-                slot.ImageName = QFileInfo(slot.TransImageName).fileName();
-                slot.Image_filesize = quint32(pictureSize);
-                slot.ImageWidth = 640;
-                slot.ImageHeight = 480;
-                slot.Comment = QStringLiteral("Check the connector");
-            }
-            std::visit([&](auto &r) { r.Description = QStringLiteral("Step %1").arg(t); }, record);
-            seq->insertStep(-1, std::move(record));
-        }
-    }
-    return doc;
-}
 
 struct PhaseResult {
     double seconds = -1;
@@ -119,7 +72,7 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("maximal.wzd"));
     const int model = 2;
-    WizardDocument doc = makeMaximalWizard(dir.path(), model);
+    WizardDocument doc = bench::makeMaximalWizard(dir.path(), model);
 
     // "bench_file_io OUT.wzd" only writes the wizard, for profiling the reader.
     if (argc > 1) {

@@ -73,6 +73,7 @@ bool CommSettings::save(QSettings &store) const
     store.setValue(QStringLiteral("Method"), normalisedMethod(method));
     store.setValue(QStringLiteral("IP"), ip);
     store.setValue(QStringLiteral("IPV6"), ipv6);
+    store.setValue(QStringLiteral("Port"), port > 0 && port <= 65535 ? port : kDefaultPort);
     store.endGroup();
     store.sync();
     return store.status() == QSettings::NoError && store.isWritable();

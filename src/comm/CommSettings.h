@@ -1,7 +1,7 @@
 // The connection settings kept in the user's settings store:
 // QSettings("Vexmar", "Stepvane"), group "Connection", keys Method, IP, IPV6
-// (edited in the communication dialog) and Port, UsbVendorId, UsbProductId
-// (edited by hand in the settings file, for test set-ups and USB).
+// and Port (edited in the communication dialog) and UsbVendorId,
+// UsbProductId (edited by hand in the settings file, for USB).
 #pragma once
 
 #include <QString>
@@ -42,9 +42,9 @@ struct CommSettings {
     static CommSettings load();
     static CommSettings load(QSettings &store);
 
-    // Writes Method, IP and IPV6 (the values the dialog edits); Port and the
-    // USB ids are left as they are in the store. False when the store could
-    // not be written: the caller reports "Error Write to Registry".
+    // Writes Method, IP, IPV6 and Port (the values the dialog edits); the USB
+    // ids are left as they are in the store. False when the store could not
+    // be written: the caller reports "Error Write to Registry".
     bool save() const;
     bool save(QSettings &store) const;
 };

@@ -337,7 +337,8 @@ TransferStatus TransferWorkflow::sendContent(const QString &name, const QByteArr
         report(Message::fromText(kFailToSend, {}, MessageIcon::Error));
         return TransferStatus::Failed;
     }
-    report(Message::fromId(QStringLiteral("IDS_TRANSPORT_COMPLETE"), {}, MessageIcon::Warning));
+    // A notice that all went well: information, not a warning.
+    report(Message::fromId(QStringLiteral("IDS_TRANSPORT_COMPLETE"), {}, MessageIcon::Information));
     return TransferStatus::Completed;
 }
 

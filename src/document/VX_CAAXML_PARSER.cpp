@@ -182,6 +182,13 @@ int VX_CAAXML_PARSER::Read_Wizard_File(const QString &path)
     Reset_Document();
     if (!m_doc || !Load_Document(path))
         return 0;
+    return Read_Loaded_Wizard();
+}
+
+int VX_CAAXML_PARSER::Read_Loaded_Wizard()
+{
+    if (!m_doc || !Is_Loaded())
+        return 0;
     beginRestores();
     const int result = readWizardBody();
     finishRestores();
@@ -372,19 +379,6 @@ QString VX_CAAXML_PARSER::Read_Password()
         return QString();
     anchorHere();
     return dValue(QStringLiteral("<Information><PW>")).value_or(QString());
-}
-
-int VX_CAAXML_PARSER::Read_File_Model(const QString &path)
-{
-    Reset_Document();
-    int model = kUnknownModel;
-    if (Load_Document(path) && Go_Root()) {
-        anchorHere();
-        if (const auto code = lValue(QStringLiteral("<Information><InstrumentEQP>")))
-            model = int(toLeadingInt(*code));
-    }
-    Reset_Document();
-    return model;
 }
 
 // ---------------------------------------------------------------- value helpers

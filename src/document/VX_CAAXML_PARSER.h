@@ -36,8 +36,14 @@ public:
 
     // Reading.
     int Read_Wizard_File(const QString &path);
+    // Read_Wizard_File on the document Load_Document has loaded already (the
+    // password was read from it first): the file is parsed once.
+    int Read_Loaded_Wizard();
     int Read_Testing_Unit_File(const QString &path);
     QString Read_Password();
+    // The model a file was made for, from its header alone (the rest of the
+    // file is not read); kUnknownModel when the header cannot be read or
+    // names none. Defined in ReadFileModel.cpp.
     int Read_File_Model(const QString &path);
 
     // Setup-file services for load steps (the setup file is loaded with Load_Document).

@@ -31,6 +31,14 @@ public:
     // as a plain Qt filter "Name (*.a *.b)".
     virtual QString openFile(QWidget *parent, const QString &title, const QString &filter,
                              const QString &defaultSuffix) = 0;
+    // As openFile, proposing a file: the dialog opens in its folder with its
+    // name filled in. The default proposes nothing.
+    virtual QString openFileProposing(QWidget *parent, const QString &title, const QString &filter,
+                                      const QString &defaultSuffix, const QString &proposedPath)
+    {
+        (void)proposedPath;
+        return openFile(parent, title, filter, defaultSuffix);
+    }
     // With offerPassword the dialog carries a "Password" button that opens the
     // password dialog in its set mode; the result says what it ended with.
     virtual FileDialogResult saveFile(QWidget *parent, const QString &title,
@@ -39,6 +47,16 @@ public:
     // Asks for a password (the password dialog in its entry mode); empty and
     // false when cancelled.
     virtual bool askPassword(QWidget *parent, QString &password) = 0;
+
+    // Before unsaved changes would be lost: the question with Save, Discard
+    // and Cancel. The default answers Cancel, so nothing is ever lost unasked.
+    enum class SaveChoice { Save, Discard, Cancel };
+    virtual SaveChoice askSaveChanges(QWidget *parent, const Message &question)
+    {
+        (void)parent;
+        (void)question;
+        return SaveChoice::Cancel;
+    }
 
     // The open dialog for wizards, with its read-only "Spanlyx Model :" line.
     // The default has no window and answers "cancelled".

@@ -66,7 +66,7 @@ TEST(CommSettings, ValuesAndTheirDefaults)
     EXPECT_EQ(bad.ip.size(), 127); // the store's 256-byte read limit
 }
 
-TEST(CommSettings, SaveWritesTheDialogValuesOnly)
+TEST(CommSettings, SaveWritesTheDialogValuesAndKeepsTheUsbIds)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("s.ini"));
@@ -79,7 +79,7 @@ TEST(CommSettings, SaveWritesTheDialogValuesOnly)
     s.method = 9; // saved as what it counts as
     s.ip = QStringLiteral("192.168.5.6");
     s.ipv6 = QStringLiteral("::1");
-    s.port = 66;
+    s.port = 4066;
     {
         QSettings store(path, QSettings::IniFormat);
         EXPECT_TRUE(s.save(store));
@@ -88,7 +88,7 @@ TEST(CommSettings, SaveWritesTheDialogValuesOnly)
     EXPECT_EQ(store.value(QStringLiteral("Connection/Method")).toInt(), 2);
     EXPECT_EQ(store.value(QStringLiteral("Connection/IP")).toString(), s.ip);
     EXPECT_EQ(store.value(QStringLiteral("Connection/IPV6")).toString(), s.ipv6);
-    EXPECT_EQ(store.value(QStringLiteral("Connection/Port")).toInt(), 5000);
+    EXPECT_EQ(store.value(QStringLiteral("Connection/Port")).toInt(), 4066);
     EXPECT_EQ(store.value(QStringLiteral("Connection/UsbVendorId")).toString(), QStringLiteral("abcd"));
 
     QSettings readOnly(QStringLiteral("/proc/stepvane-cannot-write.ini"), QSettings::IniFormat);

@@ -206,6 +206,51 @@ TEST_F(WizardFrame, ReadFileModel)
     EXPECT_EQ(parser.Read_File_Model(path("u.tuf")), 0);
     EXPECT_EQ(parser.Read_File_Model(path("missing.wzd")), kUnknownModel);
     EXPECT_EQ(parser.Read_File_Model(writeFile("x.wzd", "<STEPVANE/>")), kUnknownModel);
+
+    // Only the header is read, and it is read as the DOM would: the first
+    // InstrumentEQP of the first Information, its LValue as a leading number.
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        int model;
+    } cases[] = {
+        {"bodyCutOff", "<STEPVANE><Information><InstrumentEQP LValue=\"2\"/></Information>"
+                       "<TestingSequence_Num0><Title DValue=\"x\"", 2},
+        {"leadingNumber", "<STEPVANE><Information><InstrumentEQP LValue=\"1abc\"/>"
+                          "</Information></STEPVANE>", 1},
+        {"firstInformationOnly", "<STEPVANE><Information><Title DValue=\"\"/></Information>"
+                                 "<Information><InstrumentEQP LValue=\"3\"/></Information>"
+                                 "</STEPVANE>", kUnknownModel},
+        {"notDirectlyInInformation", "<STEPVANE><Information><G><InstrumentEQP LValue=\"3\"/>"
+                                     "</G></Information></STEPVANE>", kUnknownModel},
+        {"noLValue", "<STEPVANE><Information><InstrumentEQP DValue=\"VX340A\"/>"
+                     "</Information></STEPVANE>", kUnknownModel},
+        {"doctype", "<!DOCTYPE STEPVANE [<!ENTITY a \"3\">]><STEPVANE><Information>"
+                    "<InstrumentEQP LValue=\"3\"/></Information></STEPVANE>", kUnknownModel},
+        {"notXml", "InstrumentEQP LValue=3", kUnknownModel},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(parser.Read_File_Model(writeFile("m.wzd", c.bytes)), c.model) << c.name;
+    EXPECT_EQ(parser.Read_File_Model(dir.path()), kUnknownModel) << "a folder";
+}
+
+TEST_F(WizardFrame, ReadingTheLoadedDocumentGivesWhatReadingTheFileGives)
+{
+    WizardDocument doc;
+    doc.Title = "Loaded once";
+    for (const char *t : {"First", "Second"})
+        doc.appendSequence()->Title = t;
+    doc.sequence(1)->insertStep(-1, HoldTask{});
+    save(doc, 2);
+    WizardDocument once, twice;
+    VX_CAAXML_PARSER reader(&once, 2, &sink);
+    EXPECT_EQ(reader.Read_Loaded_Wizard(), 0) << "nothing loaded";
+    ASSERT_TRUE(reader.Load_Document(path("w.wzd")));
+    EXPECT_EQ(reader.Read_Loaded_Wizard(), 1);
+    VX_CAAXML_PARSER fileReader(&twice, 2, &sink);
+    ASSERT_EQ(fileReader.Read_Wizard_File(path("w.wzd")), 1);
+    EXPECT_TRUE(once == twice);
+    EXPECT_TRUE(once == doc);
 }
 
 TEST_F(WizardFrame, TestingUnitIsNumberedZeroAndImportsAsLastSequence)

@@ -5,6 +5,7 @@
 #include "support/TestFiles.h"
 
 #include "document/ModelTables.h"
+#include "editors/pages/CMeasureModeView.h"
 #include "shell/check/CheckFindingsDlg.h"
 #include "shell/check/WizardCheckCommand.h"
 #include "shell/comm/CDlgComm.h"
@@ -72,29 +73,23 @@ TEST_F(CheckWindow, FindingsAreListedAndAClickOpensTheStep)
     EXPECT_EQ(findings->list()->topLevelItem(0)->text(2), "Measurement");
 
     // The task editor opens on the step; fixing it there clears the finding.
-    int shownRow = -1;
-    TaskStep *shownStep = nullptr;
-    ui.onModal = [&](QDialog &dialog) {
-        auto *editor = qobject_cast<CVXMeasurementEditDlg *>(&dialog);
-        if (!editor)
-            return int(QDialog::Rejected);
-        shownRow = editor->taskList()->selectedIndex();
-        shownStep = editor->detailPane()->shownStep();
-        editor->sequence()->step(1)->as<MeasureModeTask>()->Measurement = MeasureSmithChart;
-        return int(QDialog::Accepted);
-    };
     clickRow(findings, 0);
-    EXPECT_EQ(ui.modalTitles, QStringList{"Task Editor"});
+    CVXMeasurementEditDlg *editor = pane().taskEditor();
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(pane().selectedIndex(), 0);
-    EXPECT_EQ(shownRow, 1);
-    EXPECT_EQ(shownStep, doc().sequence(0)->step(1));
-    EXPECT_EQ(findings->tally()->text(), "For the VX330A: no errors, 1 warning.");
+    EXPECT_EQ(editor->taskList()->selectedIndex(), 1);
+    EXPECT_EQ(editor->detailPane()->shownStep(), doc().sequence(0)->step(1));
+    auto *page = qobject_cast<CMeasureModeView *>(editor->detailPane()->visiblePages().at(0));
+    ASSERT_TRUE(page);
+    page->modeList()->setCurrentIndex(
+        CMeasureModeView::positionOf(state.CurrentModelIndex, MeasureSmithChart));
+    QTRY_COMPARE(findings->tally()->text(), "For the VX330A: no errors, 1 warning.");
 
-    // A sequence's own finding selects the sequence and opens nothing.
-    ui.modalTitles.clear();
+    // A sequence's own finding selects the sequence and leaves the editor alone.
     clickRow(findings, 0);
     EXPECT_EQ(pane().selectedIndex(), 1);
-    EXPECT_TRUE(ui.modalTitles.isEmpty());
+    EXPECT_EQ(editor->sequence(), doc().sequence(0));
 }
 
 TEST_F(CheckWindow, CheckAgainFollowsTheWizard)
@@ -111,7 +106,7 @@ TEST_F(CheckWindow, CheckAgainFollowsTheWizard)
     doc().removeSequence(0);
     pane().refreshRows();
     clickRow(findings, 0);
-    EXPECT_TRUE(ui.modalTitles.isEmpty());
+    EXPECT_FALSE(pane().taskEditor()->isVisible());
 }
 
 TEST_F(CheckWindow, SendingAWizardWithErrorsAsksFirst)

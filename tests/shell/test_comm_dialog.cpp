@@ -3,6 +3,7 @@
 #include "test_main_window_fake_ui.h"
 
 #include "shell/comm/CDlgComm.h"
+#include "widgets/IPv4AddressEdit.h"
 
 #include <QDir>
 #include <QFile>
@@ -146,6 +147,8 @@ TEST(CommDialogSettings, DefaultsWhenTheStoreIsEmptyAndTheKeyIsCreated)
     EXPECT_EQ(dialog.ipv6Edit()->text(), QStringLiteral("0:0:0:0:0:0:0:1"));
     EXPECT_FALSE(dialog.ipv4Field()->isEnabled());
     EXPECT_FALSE(dialog.ipv6Edit()->isEnabled());
+    EXPECT_EQ(dialog.portField()->value(), 66);
+    EXPECT_FALSE(dialog.portField()->isEnabled()) << "USB has no port";
     QSettings store(QStringLiteral("Vexmar"), QStringLiteral("Stepvane"));
     EXPECT_TRUE(store.contains(QStringLiteral("Connection/Method")));
     EXPECT_TRUE(ui.reports.empty());
@@ -158,7 +161,7 @@ TEST(CommDialogSettings, RadiosEnableTheirFieldAndCloseSavesWhatIsShown)
     CDlgComm dialog(ui, CommDialogMode::Settings);
     dialog.show();
     EXPECT_TRUE(dialog.usbRadio()->isChecked()) << "a stored method of 7 counts as USB";
-    EXPECT_EQ(dialog.ipv4Parts()[1]->value(), 1);
+    EXPECT_EQ(dialog.ipv4Field()->fields(), (std::array<int, 4>{10, 1, 2, 3}));
 
     dialog.ipv6Radio()->click();
     EXPECT_FALSE(dialog.ipv4Field()->isEnabled());
@@ -166,14 +169,21 @@ TEST(CommDialogSettings, RadiosEnableTheirFieldAndCloseSavesWhatIsShown)
     dialog.ipv4Radio()->click();
     EXPECT_TRUE(dialog.ipv4Field()->isEnabled());
     EXPECT_FALSE(dialog.ipv6Edit()->isEnabled());
-    dialog.ipv4Parts()[3]->setValue(99);
+    EXPECT_TRUE(dialog.portField()->isEnabled());
+    QLineEdit *last = dialog.ipv4Field()->box(3);
+    last->setFocus();
+    last->selectAll();
+    QTest::keyClicks(last, QStringLiteral("99"));
+    dialog.portField()->setFocus();
+    dialog.portField()->selectAll();
+    QTest::keyClicks(dialog.portField(), QStringLiteral("4066"));
 
     dialog.closeButton()->click();
     EXPECT_FALSE(dialog.isVisible());
     QSettings store(QStringLiteral("Vexmar"), QStringLiteral("Stepvane"));
     EXPECT_EQ(store.value(QStringLiteral("Connection/Method")).toInt(), 1);
     EXPECT_EQ(store.value(QStringLiteral("Connection/IP")).toString(), QStringLiteral("10.1.2.99"));
-    EXPECT_EQ(store.value(QStringLiteral("Connection/Port")).toInt(), 66) << "left as it was";
+    EXPECT_EQ(store.value(QStringLiteral("Connection/Port")).toInt(), 4066);
 }
 
 class CommTransfer : public ::testing::Test {
@@ -212,6 +222,7 @@ TEST_F(CommTransfer, SendRunsToCompletionWithProgressAndLocksTheDialogMeanwhile)
 
     ASSERT_TRUE(waitForTransfer(dialog));
     EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_TRANSPORT_COMPLETE")});
+    EXPECT_EQ(ui.reports.back().icon, MessageIcon::Information) << "a notice, not a warning";
     EXPECT_EQ(dialog.progressBar()->value(), dialog.progressBar()->maximum());
     EXPECT_EQ(dialog.progressBar()->maximum(), 5000 / 2048 + 1);
     EXPECT_TRUE(dialog.sendButton()->isEnabled());

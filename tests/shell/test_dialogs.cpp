@@ -4,14 +4,19 @@
 
 #include "document/NameTables.h"
 #include "shell/app/CStepvaneApp.h"
+#include "shell/comm/CDlgComm.h"
 #include "shell/dialogs/CAboutDlg.h"
 #include "shell/dialogs/CPWDlg.h"
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"
+#include "shell/dialogs/DocumentViewer.h"
 #include "shell/dialogs/QtUserInterface.h"
 #include "shell/dialogs/WizardFileDialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -183,6 +188,23 @@ TEST(MessageBoxes, TextLosesTheTablesTrailingLineFeedButKeepsInnerBreaks)
     EXPECT_FALSE(twoLines.endsWith(u'\n'));
 }
 
+TEST_F(MainWindowTest, SendAndTestingUnitDialogsStartAtTheOpenWizard)
+{
+    const QString file = path(QStringLiteral("bound.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 2, file));
+    window->openWizardPath(file);
+    QString shownPath;
+    ui.onModal = [&](QDialog &d) {
+        shownPath = dynamic_cast<CDlgComm &>(d).pathEdit()->text();
+        return int(QDialog::Rejected);
+    };
+    window->sendToInstrument();
+    EXPECT_EQ(ui.modalTitles, QStringList{QStringLiteral("Send to Spanlyx")});
+    EXPECT_EQ(shownPath, file);
+    window->addTestingUnitFile(); // the fake's dialog is cancelled
+    EXPECT_EQ(ui.openProposals, QStringList{file});
+}
+
 TEST_F(MainWindowTest, HelpAndAboutOpenTheShippedDocuments)
 {
     window->findChild<QToolButton *>(QStringLiteral("helpButton"))->click();
@@ -191,11 +213,18 @@ TEST_F(MainWindowTest, HelpAndAboutOpenTheShippedDocuments)
     EXPECT_TRUE(QFile::exists(ui.openedDocuments[0]));
     EXPECT_TRUE(ui.reports.empty());
 
-    ui.documentsOpen = false; // no viewer on this desktop
+    // No browser on this desktop: the program's own viewer shows the guide.
+    ui.documentsOpen = false;
     window->showHelp();
-    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_ERROR_HELP")});
+    EXPECT_TRUE(ui.reports.empty());
+    auto *viewer = window->findChild<DocumentViewer *>();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_EQ(viewer->shownPath(), ui.openedDocuments[1]);
+    EXPECT_FALSE(viewer->browser()->toPlainText().isEmpty());
+    window->showHelp();
+    EXPECT_EQ(window->findChildren<DocumentViewer *>().size(), 1) << "one viewer, reused";
 
-    ui.reports.clear();
     ui.documentsOpen = true;
     ui.onModal = [](QDialog &d) {
         auto &about = dynamic_cast<CAboutDlg &>(d);
@@ -204,20 +233,50 @@ TEST_F(MainWindowTest, HelpAndAboutOpenTheShippedDocuments)
     };
     window->findChild<QToolButton *>(QStringLiteral("aboutButton"))->click();
     EXPECT_EQ(ui.modalTitles, QStringList{QStringLiteral("About Stepvane")});
-    ASSERT_EQ(ui.openedDocuments.size(), 3);
-    EXPECT_TRUE(ui.openedDocuments[2].endsWith(QStringLiteral("release-notes.html")));
+    ASSERT_EQ(ui.openedDocuments.size(), 4);
+    EXPECT_TRUE(ui.openedDocuments[3].endsWith(QStringLiteral("release-notes.html")));
     EXPECT_TRUE(ui.reports.empty());
 }
 
-TEST(AboutBox, MissingReleaseNotesNameTheExpectedPath)
+TEST(AboutBox, ReleaseNotesShowInTheProgramsViewerWhenNoBrowserStarts)
 {
     FakeUi ui;
     ui.documentsOpen = false;
     CAboutDlg about(ui);
     about.revisionHistoryButton()->click();
-    ASSERT_EQ(ui.reports.size(), 1u);
-    EXPECT_TRUE(ui.reports[0].text().startsWith(QStringLiteral("Can not find Revision History file : ")));
-    EXPECT_TRUE(ui.reports[0].text().endsWith(QStringLiteral("release-notes.html")));
+    EXPECT_TRUE(ui.reports.empty());
+    auto *viewer = about.findChild<DocumentViewer *>();
+    ASSERT_NE(viewer, nullptr) << "a child of the about box, so its modality does not block it";
+    EXPECT_TRUE(viewer->shownPath().endsWith(QStringLiteral("release-notes.html")));
+}
+
+TEST(DocumentViewerTest, AFailureNamesTheRealCause)
+{
+    FakeUi ui;
+    ui.documentsOpen = false;
+    QTemporaryDir dir;
+    QWidget owner;
+    struct Case {
+        QString path;
+        QString cause;
+    };
+    const Case cases[] = {
+        {dir.filePath(QStringLiteral("missing.html")), QStringLiteral("No such file")},
+        {dir.path(), QStringLiteral("Not a regular file")},
+    };
+    for (const Case &c : cases) {
+        QString why;
+        EXPECT_FALSE(openProgramDocument(ui, &owner, c.path, &why));
+        EXPECT_TRUE(why.contains(QDir::toNativeSeparators(c.path))) << why.toStdString();
+        EXPECT_TRUE(why.contains(c.cause)) << why.toStdString();
+    }
+    // A file the desktop could not show, and the program cannot read either.
+    DocumentViewer viewer(&owner);
+    QString why;
+    EXPECT_FALSE(viewer.load(dir.filePath(QStringLiteral("gone.html")), &why));
+    EXPECT_TRUE(why.contains(QStringLiteral("gone.html"))) << why.toStdString();
+    EXPECT_GT(why.size(), dir.filePath(QStringLiteral("gone.html")).size() + 2) << "and why";
+    EXPECT_TRUE(ui.openedDocuments.isEmpty()) << "nothing missing is handed to the desktop";
 }
 
 // --- start-up
@@ -238,7 +297,7 @@ TEST(StartUp, WithoutAFileTheModelDialogChoosesTheModel)
     EXPECT_EQ(app.state().CurrentModelIndex, 2);
     auto window = app.CreateMainWindow();
     EXPECT_EQ(window->modelLabel()->text(), QStringLiteral("VX330A"));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("1.2.1"));
+    EXPECT_EQ(shownTitle(*window), QStringLiteral("1.2.1"));
 }
 
 TEST(StartUp, CancelledOrEmptyModelChoiceEndsTheProgram)
@@ -271,7 +330,7 @@ TEST(StartUp, AFileOnTheCommandLineGivesTheModelAndIsOpened)
     EXPECT_FALSE(app.commandLineFilePending());
     EXPECT_EQ(app.state().CurrentModelIndex, 3);
     EXPECT_EQ(window->document().sequenceCount(), 2);
-    EXPECT_EQ(window->windowTitle(), file + QStringLiteral(" - 1.2.1"));
+    EXPECT_EQ(shownTitle(*window), file + QStringLiteral(" - 1.2.1"));
     EXPECT_TRUE(ui.reports.empty());
 }
 

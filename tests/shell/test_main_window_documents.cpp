@@ -15,32 +15,25 @@ namespace {
 
 const QString kVersion = QStringLiteral("1.2.1");
 
-TEST_F(MainWindowTest, NewAsksOnlyWhenThereAreSequencesAndNoKeepsEverything)
+TEST_F(MainWindowTest, NewResetsTheWizardButKeepsTheEndOption)
 {
-    window->newWizard();
-    EXPECT_TRUE(ui.questions.empty());
-
     const QString file = path(QStringLiteral("a.wzd"));
     ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("One")}), 2, file));
     ui.openPaths.push_back(file);
     window->openWizard();
     ASSERT_EQ(doc().sequenceCount(), 1);
 
-    ui.answers = {false};
-    window->newWizard();
-    EXPECT_EQ(ui.questionIds(), QStringList{QStringLiteral("IDS_ALL_CLEAR_TESTING_SEQUENCE")});
-    EXPECT_EQ(doc().sequenceCount(), 1);
-    EXPECT_EQ(doc().Title, QStringLiteral("Site survey"));
-    EXPECT_EQ(window->filePath(), file);
-
-    ui.answers = {true};
+    // Nothing unsaved: nothing to ask (the questions themselves are tried
+    // with every answer in test_unsaved_changes.cpp).
     doc().SeqEndOption = 1;
     window->newWizard();
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_TRUE(ui.saveQuestions.isEmpty());
     EXPECT_EQ(doc().sequenceCount(), 0);
     EXPECT_TRUE(doc().Title.isEmpty());
     EXPECT_TRUE(window->titleEdit()->text().isEmpty());
     EXPECT_TRUE(window->filePath().isEmpty());
-    EXPECT_EQ(window->windowTitle(), kVersion);
+    EXPECT_EQ(shownTitle(*window), kVersion);
     EXPECT_EQ(doc().SeqEndOption, 1) << "the reset keeps the end option";
 }
 
@@ -55,7 +48,7 @@ TEST_F(MainWindowTest, OpenBindsTheFileAndShowsItsContent)
 
     EXPECT_EQ(titles(), (QStringList{QStringLiteral("Antenna"), QStringLiteral("Feeder")}));
     EXPECT_EQ(window->titleEdit()->text(), QStringLiteral("Site survey"));
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("survey.wzd"));
+    EXPECT_EQ(shownTitle(*window), QStringLiteral("survey.wzd"));
     EXPECT_EQ(window->toolTip(), QStringLiteral("survey.wzd"));
     EXPECT_EQ(window->filePath(), file);
     EXPECT_FALSE(pane().endOptionToggle()->isChecked());
@@ -105,7 +98,7 @@ TEST_P(OpenWithPassword, FollowsTheThreeTriesRule)
         EXPECT_EQ(doc().sequenceCount(), 0);
         EXPECT_TRUE(doc().PW.isEmpty());
         EXPECT_TRUE(window->filePath().isEmpty());
-        EXPECT_EQ(window->windowTitle(), kVersion);
+        EXPECT_EQ(shownTitle(*window), kVersion);
     }
 }
 
@@ -161,7 +154,7 @@ TEST_F(MainWindowTest, SaveOfANewWizardAsksForAPathAndBindsIt)
     EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_FILE_SAVE_COMPLETE")});
     EXPECT_EQ(window->filePath(), file);
     EXPECT_EQ(window->lastSaveDialogPath(), file);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("tower.wzd"));
+    EXPECT_EQ(shownTitle(*window), QStringLiteral("tower.wzd"));
     const WizardDocument back = readWizardFile(file, 2);
     EXPECT_EQ(back.Title, QStringLiteral("Tower 7"));
     EXPECT_EQ(back.sequenceCount(), 2);
@@ -274,7 +267,7 @@ TEST_F(MainWindowTest, DroppedFiles)
 
     drop(*window, {first});
     EXPECT_EQ(titles(), QStringList{QStringLiteral("F1")});
-    EXPECT_EQ(window->windowTitle(), first + QStringLiteral(" - 1.2.1"));
+    EXPECT_EQ(shownTitle(*window), first + QStringLiteral(" - 1.2.1"));
     EXPECT_EQ(window->filePath(), first);
     EXPECT_TRUE(ui.questions.empty());
 
@@ -295,13 +288,9 @@ TEST_F(MainWindowTest, DroppedFiles)
     EXPECT_EQ(titles(), QStringList{QStringLiteral("F1")});
     EXPECT_EQ(window->filePath(), first);
 
-    // Over a non-empty wizard the drop asks; No keeps the open wizard.
-    ui.answers = {false};
+    // Over a wizard without unsaved changes the drop simply opens.
     drop(*window, {second});
-    EXPECT_EQ(ui.questionIds(), QStringList{QStringLiteral("IDS_ALL_CLEAR_TESTING_SEQUENCE")});
-    EXPECT_EQ(titles(), QStringList{QStringLiteral("F1")});
-    ui.answers = {true};
-    drop(*window, {second});
+    EXPECT_TRUE(ui.saveQuestions.isEmpty());
     EXPECT_EQ(titles(), (QStringList{QStringLiteral("S1"), QStringLiteral("S2")}));
 }
 
@@ -315,7 +304,7 @@ TEST_F(MainWindowTest, DroppedProtectedFileWithThreeWrongPasswordsChangesNothing
     drop(*window, {locked});
     EXPECT_EQ(ui.reportIds().count(QStringLiteral("IDS_INCORRECT_PW")), 3);
     EXPECT_EQ(titles(), QStringList{QStringLiteral("S0")});
-    EXPECT_TRUE(ui.questions.empty()) << "the password comes before the question";
+    EXPECT_TRUE(ui.saveQuestions.isEmpty()) << "the password comes before the question";
 }
 
 TEST_F(MainWindowTest, CommandLineFileIsOpenedWithItsPassword)
@@ -327,8 +316,8 @@ TEST_F(MainWindowTest, CommandLineFileIsOpenedWithItsPassword)
     window->openCommandLineFile(locked);
     EXPECT_EQ(titles(), QStringList{QStringLiteral("C")});
     EXPECT_EQ(doc().PW, QStringLiteral("pw"));
-    EXPECT_EQ(window->windowTitle(), locked + QStringLiteral(" - 1.2.1"));
-    EXPECT_EQ(window->toolTip(), window->windowTitle());
+    EXPECT_EQ(shownTitle(*window), locked + QStringLiteral(" - 1.2.1"));
+    EXPECT_EQ(window->toolTip(), shownTitle(*window));
 }
 
 } // namespace

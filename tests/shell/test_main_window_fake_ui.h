@@ -18,7 +18,12 @@ namespace stepvane::test {
 
 class FakeUi : public UserInterface {
 public:
-    void report(const Message &message) override { reports.push_back(message); }
+    void report(const Message &message) override
+    {
+        reports.push_back(message);
+        if (onReport)
+            onReport(message);
+    }
     bool ask(const Message &message) override
     {
         questions.push_back(message);
@@ -32,6 +37,21 @@ public:
     {
         openFilters << filter;
         return next(openPaths);
+    }
+    QString openFileProposing(QWidget *parent, const QString &title, const QString &filter,
+                              const QString &suffix, const QString &proposed) override
+    {
+        openProposals << proposed;
+        return openFile(parent, title, filter, suffix);
+    }
+    SaveChoice askSaveChanges(QWidget *, const Message &question) override
+    {
+        saveQuestions << question.text();
+        if (saveChoices.empty())
+            return SaveChoice::Cancel;
+        const SaveChoice choice = saveChoices.front();
+        saveChoices.pop_front();
+        return choice;
     }
     FileDialogResult saveFile(QWidget *, const QString &, const QString &filter, const QString &,
                               const QString &suggested, bool offerPassword) override
@@ -103,6 +123,9 @@ public:
     bool defaultAnswer = true;
     std::deque<QString> openPaths;
     QStringList openFilters;
+    QStringList openProposals;
+    QStringList saveQuestions;
+    std::deque<SaveChoice> saveChoices; // empty: Cancel
     std::deque<FileDialogResult> saveResults;
     QStringList saveFilters;
     QStringList saveSuggestions;
@@ -111,6 +134,7 @@ public:
     int passwordPrompts = 0;
     int wizardOpenDialogs = 0;
     std::function<int(QDialog &)> onModal;
+    std::function<void(const Message &)> onReport;
     QStringList modalTitles;
     QStringList openedDocuments;
     bool documentsOpen = true;

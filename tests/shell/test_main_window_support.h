@@ -65,6 +65,15 @@ inline WizardDocument readWizardFile(const QString &path, int model)
     return doc;
 }
 
+// The title as the window system shows it: "[*]" is "*" while the document
+// has unsaved changes, and nothing otherwise.
+inline QString shownTitle(const QWidget &window)
+{
+    QString title = window.windowTitle();
+    const QString mark = window.isWindowModified() ? QStringLiteral("*") : QString();
+    return title.replace(QStringLiteral("[*]"), mark);
+}
+
 inline QString storedPassword(const QString &path)
 {
     VX_CAAXML_PARSER parser(nullptr, 0);

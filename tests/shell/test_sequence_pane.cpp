@@ -10,9 +10,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <functional>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPrinter>
+#include <QScreen>
+#include <QSettings>
 #include "widgets/CKiteButton.h"
 #include <QLineEdit>
 #include <QPushButton>
@@ -259,31 +262,111 @@ TEST_F(SequencePaneTest, RowSaveButtonWritesATestingUnitOfThatRow)
     EXPECT_EQ(ui.reportIds().last(), QStringLiteral("IDS_SAVE_FAIL"));
 }
 
-TEST_F(SequencePaneTest, DoubleClickOpensTheTaskEditorOnlyOnARow)
+TEST_F(SequencePaneTest, TheTaskEditorIsOneModelessWindowThatKeepsItsPlace)
 {
-    QString rowTextWhileOpen;
-    addSequences(2);
-    int opened = 0;
-    QString shownTitle;
-    ui.onModal = [&](QDialog &d) {
-        ++opened;
-        auto &editor = dynamic_cast<CVXMeasurementEditDlg &>(d);
-        shownTitle = editor.sequence() ? editor.sequence()->Title : QString();
-        // Typing a title in the editor shows in the main window's row at once.
-        editor.titleField()->setFocus();
-        QTest::keyClicks(editor.titleField(), QStringLiteral("X"));
-        rowTextWhileOpen = pane().row(1)->text();
-        return int(QDialog::Rejected);
-    };
-    QTest::mouseDClick(area(), Qt::LeftButton, Qt::NoModifier, gapBelow(1) + QPoint(0, 40));
-    EXPECT_EQ(opened, 0);
-    EXPECT_EQ(pane().selectedIndex(), -1);
+    QSettings().remove(QStringLiteral("Windows")); // no place kept from an earlier run
+    addSequences(3);
+    CVXMeasurementEditDlg *editor = pane().taskEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_FALSE(editor->isVisible()) << "created hidden with the main window";
+
     QTest::mouseDClick(area(), Qt::LeftButton, Qt::NoModifier, rowCenter(1));
-    EXPECT_EQ(pane().selectedIndex(), 1);
-    EXPECT_EQ(opened, 1);
-    EXPECT_EQ(shownTitle, QStringLiteral("S1"));
-    EXPECT_EQ(rowTextWhileOpen, QStringLiteral("2. S1X"));
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_FALSE(editor->isModal());
+    EXPECT_TRUE(ui.modalTitles.isEmpty());
+    EXPECT_EQ(editor->sequence(), doc().sequence(1));
+    const QRect room = window->screen()->availableGeometry();
+    if (window->frameGeometry().right() + editor->frameGeometry().width() < room.right())
+        EXPECT_GE(editor->frameGeometry().left(), window->frameGeometry().right())
+            << "beside the main window, not over it";
+    else
+        EXPECT_TRUE(room.contains(editor->frameGeometry().topLeft())) << "on the screen";
+
+    // Typing a title in the editor shows in the main window's row at once,
+    // and the main window still takes input meanwhile.
+    editor->titleField()->setFocus();
+    QTest::keyClicks(editor->titleField(), QStringLiteral("X"));
+    EXPECT_EQ(pane().row(1)->text(), QStringLiteral("2. S1X"));
+    QTest::keyClicks(window->newSequenceEdit(), QStringLiteral("Late"));
+    window->findChild<QToolButton *>(QStringLiteral("addSequenceButton"))->click();
+    EXPECT_EQ(doc().sequenceCount(), 4);
+
+    // Moved and resized by the user, closed with its close box: the same
+    // window comes back where it was, on the next double click.
+    editor->setGeometry(QRect(editor->geometry().topLeft() + QPoint(30, 20), QSize(1000, 700)));
+    const QRect place = editor->geometry();
+    editor->close();
+    EXPECT_FALSE(editor->isVisible());
+    QTest::mouseDClick(area(), Qt::LeftButton, Qt::NoModifier, rowCenter(2));
+    EXPECT_EQ(pane().taskEditor(), editor);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->geometry(), place);
+    EXPECT_EQ(editor->sequence(), doc().sequence(2));
+
+    // A double click off the rows puts it away.
+    QTest::mouseDClick(area(), Qt::LeftButton, Qt::NoModifier, gapBelow(3) + QPoint(0, 40));
+    EXPECT_EQ(pane().selectedIndex(), -1);
+    EXPECT_FALSE(editor->isVisible());
+
+    // The next run opens it where this one left it.
+    window = std::make_unique<CStepvaneDlg>(state, ui);
+    addSequences(1);
+    window->show();
+    pane().openTaskEditor(0);
+    EXPECT_EQ(pane().taskEditor()->geometry(), place);
 }
+
+struct EditorRuleCase {
+    const char *name;
+    std::function<void(CStepvaneDlg &, FakeUi &)> act;
+    bool visible;       // the task editor afterwards
+    int shownSequence;  // index of the sequence it shows, -1 for none
+};
+
+class TaskEditorRules : public SequencePaneTest,
+                        public ::testing::WithParamInterface<EditorRuleCase> {};
+
+// The editor shows sequence 1 of three; each command then switches or hides it.
+TEST_P(TaskEditorRules, SwitchOrHide)
+{
+    const EditorRuleCase &c = GetParam();
+    addSequences(3, 1);
+    QTest::mouseDClick(area(), Qt::LeftButton, Qt::NoModifier, rowCenter(1));
+    CVXMeasurementEditDlg *editor = pane().taskEditor();
+    ASSERT_TRUE(editor->isVisible());
+    c.act(*window, ui);
+    EXPECT_EQ(editor->isVisible(), c.visible);
+    EXPECT_EQ(editor->sequence(), c.shownSequence < 0 ? nullptr : doc().sequence(c.shownSequence));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, TaskEditorRules,
+    ::testing::Values(
+        EditorRuleCase{"itsSequenceDeletedSwitches",
+                       [](CStepvaneDlg &w, FakeUi &) { w.pane()->deleteSequence(1); }, true, 1},
+        EditorRuleCase{"anotherSequenceDeletedStays",
+                       [](CStepvaneDlg &w, FakeUi &) { w.pane()->deleteSequence(2); }, true, 1},
+        EditorRuleCase{"lastSequenceDeletedHides",
+                       [](CStepvaneDlg &w, FakeUi &) {
+                           for (int i = 2; i >= 0; --i)
+                               w.pane()->deleteSequence(i);
+                       },
+                       false, -1},
+        EditorRuleCase{"clearAllHides", [](CStepvaneDlg &w, FakeUi &) { w.clearAllSequences(); },
+                       false, -1},
+        EditorRuleCase{"newHides",
+                       [](CStepvaneDlg &w, FakeUi &ui) {
+                           ui.saveChoices = {UserInterface::SaveChoice::Discard};
+                           w.newWizard();
+                       },
+                       false, -1},
+        EditorRuleCase{"undoOfTheDeleteKeepsWhatItSwitchedTo",
+                       [](CStepvaneDlg &w, FakeUi &) {
+                           w.pane()->deleteSequence(1);
+                           w.history().undo();
+                       },
+                       true, 2}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SequencePaneTest, RowSummaryButtonShowsThatSequence)
 {
@@ -353,7 +436,7 @@ TEST_F(SequencePaneTest, ClearAllKeepsTitleAndBoundPath)
     EXPECT_EQ(doc().sequenceCount(), 0);
     EXPECT_EQ(pane().selectedIndex(), -1);
     EXPECT_EQ(pane().rowCount(), 0);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("kept.wzd"));
+    EXPECT_EQ(shownTitle(*window), QStringLiteral("kept.wzd*")) << "kept, and now modified";
     window->saveWizard();
     EXPECT_EQ(readWizardFile(file, 2).sequenceCount(), 0) << "Save still goes to the same path";
 }
@@ -403,8 +486,7 @@ TEST(SequenceClipboard, PasteWithNothingCopiedDoesNothing)
 {
     AppState state;
     WizardDocument doc;
-    EXPECT_EQ(pasteSequenceFromClipboard(state, doc), PasteResult::NothingToPaste);
-    EXPECT_EQ(doc.sequenceCount(), 0);
+    EXPECT_EQ(sequenceFromClipboard(state), nullptr);
     EXPECT_FALSE(state.TaskClipboard.has_value());
 }
 

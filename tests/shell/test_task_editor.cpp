@@ -5,6 +5,7 @@
 #include "widgets/CKiteButton.h"
 #include "widgets/CVXEdit.h"
 #include "common/NumberText.h"
+#include "shell/history/DocumentHistory.h"
 #include "shell/taskeditor/TaskEditorScreenshot.h"
 #include "support/WidgetTestSupport.h"
 
@@ -252,8 +253,9 @@ TEST(TaskEditorPane, PendingNumberIsCommittedBeforeItsStepIsDeleted)
 {
     AppState state;
     FakeUi ui;
-    PageContext context{state, ui, {}};
     WizardDocument doc;
+    DocumentHistory history(doc);
+    PageContext context{state, ui, {}, &history};
     TestingSequence *sequence = doc.appendSequence();
     std::vector<bool> commits;
     const PageRegistry registry = {
@@ -264,6 +266,7 @@ TEST(TaskEditorPane, PendingNumberIsCommittedBeforeItsStepIsDeleted)
 
     QWidget window;
     auto *list = new CVXMeasureList_View(state, ui, &window);
+    list->setHistory(&history);
     auto *pane = new CVXetailItemView(context, registry, &window);
     list->setGeometry(0, 0, 380, 400);
     pane->setGeometry(390, 0, 380, 560);

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 
 namespace stepvane {
@@ -51,7 +52,7 @@ bool CStepvaneApp::Prepare(const QStringList &arguments)
         m_commandLineFlag = true;
         break;
     }
-    if (m_commandLineFlag)
+    if (m_commandLineFlag || offerRecovery())
         return true;
 
     CVXSpanlyxSelectDlg select;
@@ -65,21 +66,54 @@ bool CStepvaneApp::Prepare(const QStringList &arguments)
     return true;
 }
 
+bool CStepvaneApp::offerRecovery()
+{
+    const std::vector<RecoveryCopies::Orphan> copies = RecoveryCopies::orphans(m_recoveryFolder);
+    if (copies.empty())
+        return false;
+    // The newest first; any older ones are offered at later starts.
+    const RecoveryCopies::Orphan &copy = copies.front();
+    const QString name = copy.originalPath.isEmpty()
+                             ? QStringLiteral("a wizard that was never saved")
+                             : QDir::toNativeSeparators(copy.originalPath);
+    const Message question = Message::fromText(
+        QStringLiteral("Stepvane did not end properly last time. Unsaved changes to %s were kept "
+                       "on %s.\nRestore them?"),
+        {name, QLocale().toString(copy.written, QLocale::ShortFormat)}, MessageIcon::Question);
+    if (!m_ui.ask(question)) {
+        RecoveryCopies::discard(m_recoveryFolder, copy);
+        return false;
+    }
+    m_recovered = copy;
+    return true;
+}
+
 std::unique_ptr<CStepvaneDlg> CStepvaneApp::CreateMainWindow()
 {
-    if (m_commandLineFlag) {
+    const QString startFile = m_recovered ? m_recovered->wizardPath
+                                          : (m_commandLineFlag ? m_commandLineFile : QString());
+    if (!startFile.isEmpty()) {
         // The model of this run is the file's; a file without one starts with
         // the first model (and is then refused by the reader).
         VX_CAAXML_PARSER probe(nullptr, 0);
-        const int model = probe.Read_File_Model(m_commandLineFile);
+        const int model = probe.Read_File_Model(startFile);
         m_state.CurrentModelIndex = (model >= 0 && model < kModelCount) ? model : 0;
     }
     auto window = std::make_unique<CStepvaneDlg>(m_state, m_ui);
     window->placeOnScreen();
-    if (m_commandLineFlag) {
+    if (m_recovered) {
+        // A copy that cannot be restored stays for a later start.
+        if (window->openRecoveredFile(m_recovered->wizardPath, m_recovered->originalPath)) {
+            window->keepRecoveryCopies(m_recoveryFolder);
+            window->recoveryCopies()->adopt(*m_recovered);
+        }
+        m_recovered.reset();
+    } else if (m_commandLineFlag) {
         m_commandLineFlag = false;
         window->openCommandLineFile(m_commandLineFile);
     }
+    if (!window->recoveryCopies())
+        window->keepRecoveryCopies(m_recoveryFolder);
     return window;
 }
 

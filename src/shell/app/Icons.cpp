@@ -73,6 +73,29 @@ QIcon clearIcon()
     });
 }
 
+// A curved arrow pointing left (undo) or, mirrored, right (redo).
+QIcon turnIcon(bool mirrored)
+{
+    return drawn([mirrored](QPainter &p) {
+        if (mirrored) {
+            p.translate(16, 0);
+            p.scale(-1, 1);
+        }
+        p.setPen(QPen(kInk, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        QPainterPath arc;
+        arc.moveTo(4, 6);
+        arc.lineTo(10, 6);
+        arc.cubicTo(14.5, 6, 14.5, 13, 10, 13);
+        arc.lineTo(6, 13);
+        p.drawPath(arc);
+        QPainterPath head;
+        head.moveTo(7, 3);
+        head.lineTo(4, 6);
+        head.lineTo(7, 9);
+        p.drawPath(head);
+    });
+}
+
 QIcon programIcon()
 {
     return drawn([](QPainter &p) {
@@ -122,6 +145,8 @@ QIcon appIcon(AppIcon which)
     case AppIcon::File: return themed("folder", QStyle::SP_DirIcon);
     case AppIcon::Settings: return themed("preferences-system", QStyle::SP_ComputerIcon);
     case AppIcon::ClearAll: return themed("edit-clear-all", clearIcon());
+    case AppIcon::Undo: return themed("edit-undo", turnIcon(false));
+    case AppIcon::Redo: return themed("edit-redo", turnIcon(true));
     case AppIcon::Program: return programIcon();
     }
     return QIcon();

@@ -20,6 +20,8 @@ enum class AppIcon {
     File,
     Settings,
     ClearAll,
+    Undo,
+    Redo,
     Program,   // the window icon
 };
 

@@ -43,10 +43,19 @@ public:
     bool askPassword(QWidget *, QString &) override { return false; }
 };
 
-QImage grabShown(QWidget &widget)
+// With focus, the window is shown for real (the program renders to an
+// offscreen screen) so that it can be active and show the keyboard focus.
+QImage grabShown(QWidget &widget, QWidget *focus = nullptr)
 {
-    widget.setAttribute(Qt::WA_DontShowOnScreen);
+    if (!focus)
+        widget.setAttribute(Qt::WA_DontShowOnScreen);
     widget.show();
+    if (focus) {
+        widget.activateWindow();
+        for (int i = 0; i < 50 && !widget.isActiveWindow(); ++i)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        focus->setFocus();
+    }
     QApplication::processEvents();
     QImage image = widget.grab().toImage();
     widget.hide();
@@ -83,7 +92,10 @@ QImage mainWindowSample(AppState &state, UserInterface &ui)
     window.setWindowTitle(QStringLiteral("Tower 7 acceptance.wzd"));
     window.pane()->setSelectedIndex(1);
     window.pane()->showEndOption();
-    return grabShown(window);
+    // One unsaved change, shown in the title, with its undo button lit.
+    window.newSequenceEdit()->setText(QStringLiteral("Return loss, sector C"));
+    window.addSequence();
+    return grabShown(window, window.pane()->rowArea());
 }
 
 QImage commSample(UserInterface &ui, CommDialogMode mode)

@@ -4,6 +4,7 @@
 #include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
 #include "shell/check/CheckFindingsDlg.h"
+#include "shell/history/DocumentHistory.h"
 #include "shell/main/CStepvaneDlg.h"
 #include "shell/sequences/CVXTestList_View.h"
 #include "widgets/AppState.h"
@@ -19,6 +20,15 @@ WizardCheckCommand::WizardCheckCommand(AppState &state, CStepvaneDlg &window)
     m_action = new QAction(QStringLiteral("Check wizard"), &window);
     m_action->setObjectName(QStringLiteral("actionCheck"));
     connect(m_action, &QAction::triggered, this, &WizardCheckCommand::run);
+    // The findings follow the wizard as it is edited; a burst of keystrokes
+    // makes one check (pictures are decoded on each).
+    m_recheckTimer.setSingleShot(true);
+    m_recheckTimer.setInterval(300);
+    connect(&m_recheckTimer, &QTimer::timeout, this, &WizardCheckCommand::recheck);
+    connect(&window.history(), &DocumentHistory::changed, this, [this] {
+        if (m_findings && m_findings->isVisible())
+            m_recheckTimer.start();
+    });
 }
 
 void WizardCheckCommand::run()
@@ -58,7 +68,6 @@ void WizardCheckCommand::showFinding(int sequence, int step)
     if (step < 0 || !m_window.document().sequence(sequence)->step(step))
         return;
     pane->openTaskEditor(sequence, step);
-    recheck();
 }
 
 } // namespace stepvane

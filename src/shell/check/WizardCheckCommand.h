@@ -1,10 +1,12 @@
 // "Check wizard" in the main window's File menu: checks the open wizard for
 // the model of this run and shows the findings window; a finding clicked there
-// selects its sequence and opens the task editor on its step. After the task
-// editor closes the wizard is checked again, so fixed findings go away.
+// selects its sequence and opens the task editor on its step. While the
+// findings are shown, every change to the wizard checks it again, so fixed
+// findings go away.
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 
 class QAction;
 
@@ -35,6 +37,7 @@ class WizardCheckCommand : public QObject
     CStepvaneDlg &m_window;
     QAction *m_action = nullptr;
     CheckFindingsDlg *m_findings = nullptr;
+    QTimer m_recheckTimer;
 };
 
 } // namespace stepvane

@@ -4,6 +4,7 @@
 
 #include "comm/TransferWorkflow.h"
 #include "shell/check/SendCheck.h"
+#include "widgets/IPv4AddressEdit.h"
 #include "widgets/UserInterface.h"
 
 #include <QCloseEvent>
@@ -93,32 +94,28 @@ void CDlgComm::buildControls()
     m_usbRadio->setObjectName(QStringLiteral("usbRadio"));
 
     // The IPv4 address as four byte fields, as an address control shows it.
-    m_ipv4Field = new QWidget(m_methodGroup);
+    m_ipv4Field = new IPv4AddressEdit(m_methodGroup);
     m_ipv4Field->setObjectName(QStringLiteral("ipv4Address"));
-    auto *ipRow = new QHBoxLayout(m_ipv4Field);
-    ipRow->setContentsMargins(0, 0, 0, 0);
-    ipRow->setSpacing(2);
-    for (size_t i = 0; i < m_ipv4Parts.size(); ++i) {
-        auto *part = new QSpinBox(m_ipv4Field);
-        part->setRange(0, 255);
-        part->setButtonSymbols(QAbstractSpinBox::NoButtons);
-        part->setAlignment(Qt::AlignCenter);
-        part->setMinimumWidth(44);
-        m_ipv4Parts[i] = part;
-        if (i > 0)
-            ipRow->addWidget(new QLabel(QStringLiteral("."), m_ipv4Field));
-        ipRow->addWidget(part);
-    }
     m_ipv6Edit = new QLineEdit(m_methodGroup);
     m_ipv6Edit->setObjectName(QStringLiteral("ipv6Address"));
     m_ipv6Edit->setMaxLength(127);
+    // The instrument listens on port 66; a test set-up may use another.
+    m_port = new QSpinBox(m_methodGroup);
+    m_port->setObjectName(QStringLiteral("port"));
+    m_port->setRange(1, 65535);
+    m_port->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    m_port->setToolTip(QStringLiteral("TCP port of the instrument (66 unless it was changed)"));
+    auto *portLabel = new QLabel(QStringLiteral("Port"), m_methodGroup);
+    portLabel->setBuddy(m_port);
 
     auto *grid = new QGridLayout(m_methodGroup);
     grid->addWidget(m_ipv4Radio, 0, 0);
     grid->addWidget(m_ipv4Field, 0, 1);
     grid->addWidget(m_ipv6Radio, 1, 0);
     grid->addWidget(m_ipv6Edit, 1, 1);
-    grid->addWidget(m_usbRadio, 2, 0);
+    grid->addWidget(portLabel, 2, 0, Qt::AlignRight);
+    grid->addWidget(m_port, 2, 1, Qt::AlignLeft);
+    grid->addWidget(m_usbRadio, 3, 0);
     grid->setColumnStretch(1, 1);
 
     connect(m_ipv4Radio, &QRadioButton::clicked, this, [this] { setMethod(kMethodIPv4); });
@@ -193,9 +190,9 @@ void CDlgComm::loadSettings()
 
     std::array<int, 4> fields{};
     splitIPv4(m_loaded.ip, fields);
-    for (size_t i = 0; i < fields.size(); ++i)
-        m_ipv4Parts[i]->setValue(fields[i]);
+    m_ipv4Field->setFields(fields);
     m_ipv6Edit->setText(m_loaded.ipv6);
+    m_port->setValue(m_loaded.port);
     setMethod(m_loaded.method);
 }
 
@@ -203,11 +200,9 @@ CommSettings CDlgComm::shownSettings() const
 {
     CommSettings s = m_loaded;
     s.method = m_method;
-    std::array<int, 4> fields{};
-    for (size_t i = 0; i < fields.size(); ++i)
-        fields[i] = m_ipv4Parts[i]->value();
-    s.ip = joinIPv4(fields);
+    s.ip = joinIPv4(m_ipv4Field->fields());
     s.ipv6 = m_ipv6Edit->text();
+    s.port = m_port->value();
     return s;
 }
 
@@ -228,6 +223,7 @@ void CDlgComm::setMethod(int method)
     m_usbRadio->setChecked(m_method == kMethodUsb);
     m_ipv4Field->setEnabled(m_method == kMethodIPv4);
     m_ipv6Edit->setEnabled(m_method == kMethodIPv6);
+    m_port->setEnabled(m_method != kMethodUsb);
 }
 
 void CDlgComm::updateConnectText()
@@ -246,6 +242,7 @@ void CDlgComm::setTransferControlsEnabled(bool enabled)
     else {
         m_ipv4Field->setEnabled(false);
         m_ipv6Edit->setEnabled(false);
+        m_port->setEnabled(false);
     }
 }
 
@@ -327,12 +324,18 @@ void CDlgComm::startFetch()
     });
 }
 
+void CDlgComm::setFilePath(const QString &path)
+{
+    m_filePath = path;
+    m_path->setText(path);
+}
+
 void CDlgComm::browse()
 {
     m_progress->setValue(0);
-    const QString chosen = m_ui.openFile(this, QStringLiteral("Attach file"),
-                                         QStringLiteral("Stepvane File(*.wzd)|*.wzd|"),
-                                         QStringLiteral("wzd"));
+    const QString chosen = m_ui.openFileProposing(this, QStringLiteral("Attach file"),
+                                                  QStringLiteral("Stepvane File(*.wzd)|*.wzd|"),
+                                                  QStringLiteral("wzd"), m_filePath);
     if (chosen.isEmpty())
         return;
     m_filePath = chosen;

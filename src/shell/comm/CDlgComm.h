@@ -28,6 +28,7 @@ class QTimer;
 
 namespace stepvane {
 
+class IPv4AddressEdit;
 class TransferWorkflow;
 class UserInterface;
 
@@ -49,9 +50,9 @@ public:
     QRadioButton *ipv4Radio() const { return m_ipv4Radio; }
     QRadioButton *ipv6Radio() const { return m_ipv6Radio; }
     QRadioButton *usbRadio() const { return m_usbRadio; }
-    QWidget *ipv4Field() const { return m_ipv4Field; }
-    std::array<QSpinBox *, 4> ipv4Parts() const { return m_ipv4Parts; }
+    IPv4AddressEdit *ipv4Field() const { return m_ipv4Field; }
     QLineEdit *ipv6Edit() const { return m_ipv6Edit; }
+    QSpinBox *portField() const { return m_port; }
     QGroupBox *methodGroup() const { return m_methodGroup; }
     QPushButton *connectButton() const { return m_connect; }
     QPushButton *sendButton() const { return m_send; }
@@ -60,6 +61,9 @@ public:
     QProgressBar *progressBar() const { return m_progress; }
     QLineEdit *pathEdit() const { return m_path; }
 
+    // The file to send (Send mode), shown in the path field.
+    void setFilePath(const QString &path);
+    QString filePath() const { return m_filePath; }
     void browse();
     void send();
     void connectToInstrument();
@@ -111,9 +115,9 @@ private:
     QRadioButton *m_ipv4Radio = nullptr;
     QRadioButton *m_ipv6Radio = nullptr;
     QRadioButton *m_usbRadio = nullptr;
-    QWidget *m_ipv4Field = nullptr;
-    std::array<QSpinBox *, 4> m_ipv4Parts{};
+    IPv4AddressEdit *m_ipv4Field = nullptr;
     QLineEdit *m_ipv6Edit = nullptr;
+    QSpinBox *m_port = nullptr;
     QPushButton *m_connect = nullptr;
     QPushButton *m_send = nullptr;
     QPushButton *m_close = nullptr;

@@ -7,9 +7,11 @@
 namespace stepvane {
 
 bool runCommDialog(UserInterface &ui, CommDialogMode mode, QWidget *parent,
-                   const QString &savePath)
+                   const QString &savePath, const QString &filePath)
 {
     CDlgComm dialog(ui, mode, parent, savePath);
+    if (mode == CommDialogMode::Send)
+        dialog.setFilePath(filePath);
     ui.runModal(dialog);
     return mode == CommDialogMode::FetchSetup && dialog.receivedOk();
 }

@@ -17,7 +17,8 @@ enum class CommDialogMode : int {
 
 // For FetchSetup, savePath is where the fetched setup file goes; the result
 // says whether a setup was received and written there. Other modes give false.
+// For Send, filePath is the file the dialog starts with (the open wizard's).
 bool runCommDialog(UserInterface &ui, CommDialogMode mode, QWidget *parent,
-                   const QString &savePath = QString());
+                   const QString &savePath = QString(), const QString &filePath = QString());
 
 } // namespace stepvane

@@ -5,6 +5,7 @@
 #include "document/NameTables.h"
 #include "widgets/UserInterface.h"
 #include "shell/app/Icons.h"
+#include "shell/dialogs/DocumentViewer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -77,9 +78,18 @@ CAboutDlg::CAboutDlg(UserInterface &ui, QWidget *parent) : QDialog(parent), m_ui
 void CAboutDlg::openRevisionHistory()
 {
     const QString path = releaseNotesPath();
-    if (!QFileInfo(path).isFile() || !m_ui.openDocument(path))
+    if (!QFileInfo(path).isFile()) {
         m_ui.report(Message::fromText(QStringLiteral("Can not find Revision History file : %s"),
                                       {QDir::toNativeSeparators(path)}, MessageIcon::Warning));
+        return;
+    }
+    // With no browser to start, the notes show in the program's own viewer;
+    // a file that cannot be read says why.
+    QString why;
+    if (!openProgramDocument(m_ui, this, path, &why))
+        m_ui.report(Message::fromText(
+            QStringLiteral("The revision history could not be shown.\n%s"), {why},
+            MessageIcon::Warning));
 }
 
 } // namespace stepvane

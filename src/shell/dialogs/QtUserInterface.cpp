@@ -57,6 +57,13 @@ bool QtUserInterface::ask(const Message &message)
 QString QtUserInterface::openFile(QWidget *parent, const QString &title, const QString &filter,
                                   const QString &defaultSuffix)
 {
+    return openFileProposing(parent, title, filter, defaultSuffix, QString());
+}
+
+QString QtUserInterface::openFileProposing(QWidget *parent, const QString &title,
+                                           const QString &filter, const QString &defaultSuffix,
+                                           const QString &proposedPath)
+{
     QFileDialog dialog(parent, title.isEmpty() ? QStringLiteral("Open") : title);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
@@ -64,6 +71,12 @@ QString QtUserInterface::openFile(QWidget *parent, const QString &title, const Q
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(toQtNameFilters(filter));
     dialog.setDefaultSuffix(defaultSuffix);
+    if (!proposedPath.isEmpty()) {
+        const QFileInfo proposed(proposedPath);
+        if (proposed.dir().exists())
+            dialog.setDirectory(proposed.dir());
+        dialog.selectFile(proposed.fileName());
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
@@ -100,6 +113,20 @@ bool QtUserInterface::askPassword(QWidget *parent, QString &password)
     }
     password = dialog.password();
     return true;
+}
+
+UserInterface::SaveChoice QtUserInterface::askSaveChanges(QWidget *parent, const Message &question)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Stepvane"), messageBoxText(question),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    parent ? parent : QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveChoice::Save;
+    case QMessageBox::Discard: return SaveChoice::Discard;
+    default: return SaveChoice::Cancel;
+    }
 }
 
 QString QtUserInterface::openWizardFile(QWidget *parent)

@@ -13,10 +13,13 @@ public:
     bool ask(const Message &message) override;
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
                      const QString &defaultSuffix) override;
+    QString openFileProposing(QWidget *parent, const QString &title, const QString &filter,
+                              const QString &defaultSuffix, const QString &proposedPath) override;
     FileDialogResult saveFile(QWidget *parent, const QString &title, const QString &filter,
                               const QString &defaultSuffix, const QString &suggestedName,
                               bool offerPassword) override;
     bool askPassword(QWidget *parent, QString &password) override;
+    SaveChoice askSaveChanges(QWidget *parent, const Message &question) override;
     QString openWizardFile(QWidget *parent) override;
     int runModal(QDialog &dialog) override;
     bool openDocument(const QString &path) override;

@@ -1,7 +1,9 @@
-// The main window: regions, menu strip, keys, dropped files, and the doors to
-// the other windows. The document commands are in DocumentCommands.cpp.
+// The main window: regions, menu strip, keys, dropped files, closing, the
+// history's undo and redo, and the doors to the other windows. The document
+// commands are in DocumentCommands.cpp.
 #include "shell/main/CStepvaneDlg.h"
 
+#include "common/DataFiles.h"
 #include "document/NameTables.h"
 #include "instrument_files/CVXSCPI_PARSER.h"
 #include "instrument_files/LanguageInfo.h"
@@ -11,11 +13,17 @@
 #include "shell/check/WizardCheckCommand.h"
 #include "shell/comm/CommDialogLauncher.h"
 #include "shell/dialogs/CAboutDlg.h"
+#include "shell/dialogs/DocumentViewer.h"
+#include "shell/history/RecoveryCopies.h"
+#include "shell/main/RecentFiles.h"
 #include "shell/main/SummaryHooks.h"
 #include "shell/sequences/CVXTestList_View.h"
+#include "shell/taskeditor/CVXMeasurementEditDlg.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
@@ -26,6 +34,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSessionManager>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -41,10 +50,10 @@ QString fileNameOfPath(const QString &path)
 CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
     : QWidget(parent), m_state(state), m_ui(ui),
       m_readerSink(ui),
-      m_parser(&m_doc, state.CurrentModelIndex, &m_readerSink)
+      m_parser(&m_doc, state.CurrentModelIndex, &m_readerSink), m_history(m_doc)
 {
     setObjectName(QStringLiteral("CStepvaneDlg"));
-    setWindowTitle(kApplicationVersion);
+    setDocumentTitle(kApplicationVersion + QStringLiteral("[*]"));
     setWindowIcon(appIcon(AppIcon::Program));
     setAcceptDrops(true);
 
@@ -63,6 +72,26 @@ CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
     setMinimumHeight(kMinHeight);
     resize(kWidth, kMinHeight);
 
+    connect(&m_history, &DocumentHistory::modifiedChanged, this, &QWidget::setWindowModified);
+    connect(&m_history, &DocumentHistory::changed, this, &CStepvaneDlg::updateHistoryControls);
+    connect(&m_history, &DocumentHistory::restored, this, &CStepvaneDlg::showRestored);
+    updateHistoryControls();
+
+#ifndef QT_NO_SESSIONMANAGER
+    // The session ends: unsaved work is asked about when the session lets us
+    // ask, and kept as a recovery copy when it does not.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        if (manager.allowsInteraction()) {
+            const bool go = maybeSave();
+            manager.release();
+            if (!go)
+                manager.cancel();
+        } else if (m_recovery && isModified()) {
+            m_recovery->writeNow();
+        }
+    });
+#endif
+
     // Keys are looked at before any control of this window sees them.
     qApp->installEventFilter(this);
 }
@@ -70,15 +99,27 @@ CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
 CStepvaneDlg::~CStepvaneDlg()
 {
     qApp->removeEventFilter(this);
+    // The pane and its task editor go while the document and its history are
+    // still here: a page may commit a field as it goes.
+    delete m_pane;
+    m_pane = nullptr;
+    m_recovery.reset();
+    m_history.clear();
     m_doc.clear();
 }
 
-QAction *CStepvaneDlg::makeAction(const QString &text, const QString &name,
-                                  void (CStepvaneDlg::*slot)())
+template <typename Slot>
+QAction *CStepvaneDlg::makeAction(const QString &text, const QString &name, Slot slot,
+                                  const QKeySequence &shortcut)
 {
     auto *action = new QAction(text, this);
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, slot);
+    if (!shortcut.isEmpty()) {
+        action->setShortcut(shortcut);
+        // Keys work whether or not the menu holding the action is open.
+        addAction(action);
+    }
     return action;
 }
 
@@ -104,23 +145,44 @@ void CStepvaneDlg::buildMenuStrip()
 {
     m_fileMenu = new QMenu(this);
     m_fileMenu->addAction(makeAction(QStringLiteral("New"), QStringLiteral("actionNew"),
-                                     &CStepvaneDlg::newWizard));
+                                     &CStepvaneDlg::newWizard, QKeySequence::New));
     m_fileMenu->addAction(makeAction(QStringLiteral("Open"), QStringLiteral("actionOpen"),
-                                     &CStepvaneDlg::openWizard));
+                                     &CStepvaneDlg::openWizard, QKeySequence::Open));
+    m_recentMenu = m_fileMenu->addMenu(QStringLiteral("Recent files"));
+    m_recentMenu->setObjectName(QStringLiteral("recentFilesMenu"));
+    connect(m_recentMenu, &QMenu::aboutToShow, this, &CStepvaneDlg::fillRecentMenu);
+    fillRecentMenu();
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(makeAction(QStringLiteral("Save"), QStringLiteral("actionSave"),
-                                     &CStepvaneDlg::saveWizard));
+                                     &CStepvaneDlg::saveWizard, QKeySequence::Save));
     m_fileMenu->addAction(makeAction(QStringLiteral("Save as..."), QStringLiteral("actionSaveAs"),
-                                     &CStepvaneDlg::saveWizardAs));
+                                     &CStepvaneDlg::saveWizardAs,
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
     m_fileMenu->addSeparator();
     m_fileMenu->addAction((new WizardCheckCommand(m_state, *this))->action());
     m_fileMenu->addAction(makeAction(QStringLiteral("Send to EQP"), QStringLiteral("actionSend"),
                                      &CStepvaneDlg::sendToInstrument));
     m_fileMenu->addSeparator();
-    auto *exit = new QAction(QStringLiteral("Exit"), this);
-    exit->setObjectName(QStringLiteral("actionExit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-    m_fileMenu->addAction(exit);
+    m_fileMenu->addAction(makeAction(QStringLiteral("Exit"), QStringLiteral("actionExit"),
+                                     &QWidget::close, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    // Keys of the buttons, and undo and redo (a text field with the focus
+    // keeps Ctrl+Z and Ctrl+Shift+Z for its own undo).
+    makeAction(QStringLiteral("Print"), QStringLiteral("actionPrint"), &CStepvaneDlg::printSummary,
+               QKeySequence::Print);
+    makeAction(QStringLiteral("Help"), QStringLiteral("actionHelp"), &CStepvaneDlg::showHelp,
+               QKeySequence(Qt::Key_F1));
+    makeAction(QStringLiteral("Undo"), QStringLiteral("actionUndo"), &CStepvaneDlg::undo,
+               QKeySequence(Qt::CTRL | Qt::Key_Z));
+    makeAction(QStringLiteral("Redo"), QStringLiteral("actionRedo"), &CStepvaneDlg::redo,
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    makeAction(
+        QStringLiteral("Redo"), QStringLiteral("actionRedoY"),
+        [this] {
+            // A text field may not claim this one for itself.
+            if (!qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+                redo();
+        },
+        QKeySequence(Qt::CTRL | Qt::Key_Y));
 
     m_settingsMenu = new QMenu(this);
     m_settingsMenu->addAction(makeAction(QStringLiteral("Communication"),
@@ -142,6 +204,56 @@ void CStepvaneDlg::buildMenuStrip()
     m_aboutButton = stripButton(QStringLiteral("About"), appIcon(AppIcon::About),
                                 QStringLiteral("aboutButton"));
     connect(m_aboutButton, &QToolButton::clicked, this, &CStepvaneDlg::showAbout);
+    m_helpButton->setToolTip(QStringLiteral("User guide (F1)"));
+
+    m_undoButton = stripButton(QString(), appIcon(AppIcon::Undo), QStringLiteral("undoButton"));
+    m_undoButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(m_undoButton, &QToolButton::clicked, this, &CStepvaneDlg::undo);
+    m_redoButton = stripButton(QString(), appIcon(AppIcon::Redo), QStringLiteral("redoButton"));
+    m_redoButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(m_redoButton, &QToolButton::clicked, this, &CStepvaneDlg::redo);
+}
+
+void CStepvaneDlg::fillRecentMenu()
+{
+    m_recentMenu->clear();
+    const QStringList files = RecentFiles::paths();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString &path = files.at(i);
+        const QString name = fileNameOfPath(path).replace(u'&', QStringLiteral("&&"));
+        QAction *entry = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        entry->setToolTip(QDir::toNativeSeparators(path));
+        entry->setStatusTip(entry->toolTip());
+        connect(entry, &QAction::triggered, this, [this, path] { openRecentFile(path); });
+    }
+    m_recentMenu->setToolTipsVisible(true);
+    m_recentMenu->setEnabled(!files.isEmpty());
+}
+
+void CStepvaneDlg::updateHistoryControls()
+{
+    const bool undo = m_history.canUndo();
+    const bool redo = m_history.canRedo();
+    m_undoButton->setEnabled(undo);
+    m_redoButton->setEnabled(redo);
+    m_undoButton->setToolTip(undo ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(m_history.undoText())
+                                  : QStringLiteral("Nothing to undo"));
+    m_redoButton->setToolTip(redo ? QStringLiteral("Redo %1 (Ctrl+Shift+Z)")
+                                        .arg(m_history.redoText())
+                                  : QStringLiteral("Nothing to redo"));
+}
+
+void CStepvaneDlg::showRestored(const HistoryFocus &focus)
+{
+    if (m_titleEdit->text() != m_doc.Title)
+        m_titleEdit->setText(m_doc.Title);
+    m_pane->followDocument(focus);
+}
+
+void CStepvaneDlg::setDocumentTitle(const QString &text)
+{
+    setWindowTitle(text);
+    setWindowModified(m_history.isModified());
 }
 
 void CStepvaneDlg::buildLayout()
@@ -151,6 +263,8 @@ void CStepvaneDlg::buildLayout()
     for (QToolButton *b : {m_fileButton, m_settingsButton, m_helpButton, m_aboutButton})
         strip->addWidget(b);
     strip->addStretch();
+    strip->addWidget(m_undoButton);
+    strip->addWidget(m_redoButton);
 
     m_modelLabel = new QLabel(this);
     m_modelLabel->setObjectName(QStringLiteral("modelName"));
@@ -165,10 +279,17 @@ void CStepvaneDlg::buildLayout()
     m_titleEdit = new QLineEdit(this);
     m_titleEdit->setObjectName(QStringLiteral("wizardTitle"));
     titleLabel->setBuddy(m_titleEdit);
-    // Write-through: the document holds the whole text after every keystroke.
-    connect(m_titleEdit, &QLineEdit::textEdited, this, [this](const QString &t) { m_doc.Title = t; });
+    // Write-through: the document holds the whole text after every keystroke,
+    // and the keystrokes of one visit to the field make one step to undo.
+    connect(m_titleEdit, &QLineEdit::textEdited, this, [this](const QString &t) {
+        WizardHeader header = WizardHeader::of(m_doc);
+        header.Title = t;
+        m_history.changeHeader(header, QStringLiteral("Wizard title"),
+                               EditRecorder::Key{m_titleEdit, 0});
+    });
+    connect(m_titleEdit, &QLineEdit::editingFinished, &m_history, &DocumentHistory::closeOpenEdit);
 
-    m_pane = new CVXTestList_View(m_state, m_ui, m_doc, m_parser, this);
+    m_pane = new CVXTestList_View(m_state, m_ui, m_doc, m_history, m_parser, this);
     connect(m_pane, &CVXTestList_View::clearAllRequested, this, &CStepvaneDlg::clearAllSequences);
 
     m_newSequenceEdit = new QLineEdit(this);
@@ -189,8 +310,7 @@ void CStepvaneDlg::buildLayout()
     addRow->addWidget(m_addSequenceButton);
     addRow->addWidget(m_addUnitButton);
 
-    auto makeButton = [this](const QString &text, AppIcon icon, const QString &name,
-                             void (CStepvaneDlg::*slot)()) {
+    auto makeButton = [this](const QString &text, AppIcon icon, const QString &name, auto slot) {
         auto *b = new QPushButton(appIcon(icon), text, this);
         b->setObjectName(name);
         b->setAutoDefault(false);
@@ -203,6 +323,9 @@ void CStepvaneDlg::buildLayout()
                               &CStepvaneDlg::saveWizard);
     m_printButton = makeButton(QStringLiteral("Print"), AppIcon::Print,
                                QStringLiteral("printButton"), &CStepvaneDlg::printSummary);
+    m_openButton->setToolTip(QStringLiteral("Open a wizard (Ctrl+O)"));
+    m_saveButton->setToolTip(QStringLiteral("Save the wizard (Ctrl+S)"));
+    m_printButton->setToolTip(QStringLiteral("Print the testing summary (Ctrl+P)"));
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_openButton);
     bottom->addWidget(m_saveButton);
@@ -293,9 +416,23 @@ void CStepvaneDlg::dropEvent(QDropEvent *event)
     openDroppedFiles(paths);
 }
 
+void CStepvaneDlg::closeEvent(QCloseEvent *event)
+{
+    if (!maybeSave()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Nothing is left to recover: the work was saved or let go on purpose.
+    m_recovery.reset();
+    if (CVXMeasurementEditDlg *editor = m_pane->taskEditor())
+        editor->hide();
+}
+
 void CStepvaneDlg::sendToInstrument()
 {
-    runCommDialog(m_ui, CommDialogMode::Send, this);
+    // The dialog starts with the open wizard's file.
+    runCommDialog(m_ui, CommDialogMode::Send, this, QString(), m_filePath);
 }
 
 void CStepvaneDlg::communicationSettings()
@@ -306,8 +443,16 @@ void CStepvaneDlg::communicationSettings()
 void CStepvaneDlg::showHelp()
 {
     const QString path = helpPath();
-    if (path.isEmpty() || !m_ui.openDocument(path))
-        m_ui.report(Message::fromId(QStringLiteral("IDS_ERROR_HELP")));
+    QString why;
+    if (path.isEmpty())
+        why = QStringLiteral("%1: No such file")
+                  .arg(QDir::toNativeSeparators(QDir(programDirectory()).filePath(
+                      QStringLiteral("data/help/index.html"))));
+    else if (openProgramDocument(m_ui, this, path, &why))
+        return;
+    // The language table's text, and what really went wrong.
+    const QString text = GetMessageText(QStringLiteral("IDS_ERROR_HELP")).trimmed();
+    m_ui.report(Message::fromText(text + QStringLiteral("\n%s"), {why}));
 }
 
 void CStepvaneDlg::showAbout()

@@ -1,15 +1,19 @@
-// The document commands of the main window: New, Open (file dialog, dropped
-// file, command line) with the password check, Save and Save as with the
-// password button, and the sequence commands (add, add from a testing unit
-// file, clear all, copy, paste).
+// The document commands of the main window: New, Open (file dialog, recent
+// file, dropped file, command line, recovered copy) with the password check
+// and the question about unsaved changes, Save and Save as with the password
+// button, and the sequence commands (add, add from a testing unit file, clear
+// all, copy, paste), each an undoable step of the history.
 #include "shell/main/CStepvaneDlg.h"
 
 #include "document/NameTables.h"
 #include "widgets/AppState.h"
 #include "widgets/UserInterface.h"
+#include "shell/history/RecoveryCopies.h"
+#include "shell/main/RecentFiles.h"
 #include "shell/main/SequenceClipboard.h"
 #include "shell/sequences/CVXTestList_View.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -44,10 +48,29 @@ void CStepvaneDlg::resetWizard()
     m_doc.SeqEndOption = endOption;
     m_titleEdit->clear();
     m_pane->resetPane();
-    setWindowTitle(kApplicationVersion);
+    m_history.clear();
     m_filePath.clear();
+    if (m_recovery)
+        m_recovery->setOriginalPath(QString());
+    setDocumentTitle(kApplicationVersion + QStringLiteral("[*]"));
     setToolTip(QString());
     update();
+}
+
+bool CStepvaneDlg::maybeSave()
+{
+    if (!m_history.isModified())
+        return true;
+    const QString name =
+        m_filePath.isEmpty() ? QStringLiteral("Untitled") : fileNameOfPath(m_filePath);
+    const Message question = Message::fromText(QStringLiteral("Save changes to %s ?"), {name},
+                                               MessageIcon::Question);
+    switch (m_ui.askSaveChanges(this, question)) {
+    case UserInterface::SaveChoice::Save: return saveWizard();
+    case UserInterface::SaveChoice::Discard: return true;
+    case UserInterface::SaveChoice::Cancel: break;
+    }
+    return false;
 }
 
 CStepvaneDlg::PasswordCheck CStepvaneDlg::checkPassword()
@@ -83,6 +106,7 @@ bool CStepvaneDlg::loadDocumentForReading(const QString &path)
     m_parser.Set_Document(&m_doc);
     m_parser.Set_Model(m_state.CurrentModelIndex);
     m_parser.Reset_Document();
+    m_loadedPath = path;
     if (m_parser.Load_Document(path))
         return true;
     m_ui.report(idMessage("IDS_UNKNOWN_WZD_FILE"));
@@ -93,7 +117,10 @@ bool CStepvaneDlg::readWizard(const QString &path)
 {
     const int before = m_readerSink.count();
     m_parser.Set_Model(m_state.CurrentModelIndex);
-    const bool ok = m_parser.Read_Wizard_File(path) == 1;
+    // The file was parsed for its password already; unless the parser went
+    // on to other work meanwhile (a save), that parse is read, not a new one.
+    const bool loaded = m_parser.Is_Loaded() && m_loadedPath == path;
+    const bool ok = (loaded ? m_parser.Read_Loaded_Wizard() : m_parser.Read_Wizard_File(path)) == 1;
     if (!ok)
         reportIfSilent(before, "IDS_UNKNOWN_WZD_FILE");
     return ok;
@@ -109,26 +136,55 @@ void CStepvaneDlg::showLoadedDocument()
 void CStepvaneDlg::bind(const QString &path, const QString &windowTitle, const QString &tip)
 {
     m_filePath = path;
-    setWindowTitle(windowTitle);
+    setDocumentTitle(windowTitle);
     setToolTip(tip);
+    if (m_recovery)
+        m_recovery->setOriginalPath(path);
+    RecentFiles::add(path);
 }
 
+// Where the program once asked "IDS_ALL_CLEAR_TESTING_SEQUENCE" before
+// letting go of the wizard, it now asks about unsaved changes, and only when
+// there are some: a wizard that was saved loses nothing.
 void CStepvaneDlg::newWizard()
 {
-    if (m_doc.sequenceCount() > 0 &&
-        !m_ui.ask(idMessage("IDS_ALL_CLEAR_TESTING_SEQUENCE", MessageIcon::Question)))
+    if (!maybeSave())
         return;
     resetWizard();
 }
 
 void CStepvaneDlg::openWizard()
 {
-    if (m_doc.sequenceCount() > 0 &&
-        !m_ui.ask(idMessage("IDS_ALL_CLEAR_TESTING_SEQUENCE", MessageIcon::Question)))
+    if (!maybeSave())
         return;
     const QString path = m_ui.openWizardFile(this);
     if (path.isEmpty())
         return;
+    loadWizardFrom(path);
+}
+
+void CStepvaneDlg::openWizardPath(const QString &path)
+{
+    if (!maybeSave())
+        return;
+    loadWizardFrom(path);
+}
+
+void CStepvaneDlg::openRecentFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile()) {
+        m_ui.report(Message::fromText(QStringLiteral("The file %s no longer exists; it is removed "
+                                                     "from the recent files."),
+                                      {QDir::toNativeSeparators(path)}));
+        RecentFiles::remove(path);
+        fillRecentMenu();
+        return;
+    }
+    openWizardPath(path);
+}
+
+void CStepvaneDlg::loadWizardFrom(const QString &path)
+{
     resetWizard();
     if (!loadDocumentForReading(path))
         return;
@@ -143,7 +199,7 @@ void CStepvaneDlg::openWizard()
     }
     showLoadedDocument();
     const QString name = fileNameOfPath(path);
-    bind(path, name, name);
+    bind(path, name + QStringLiteral("[*]"), name);
 }
 
 void CStepvaneDlg::openDroppedFiles(const QStringList &paths)
@@ -160,8 +216,7 @@ void CStepvaneDlg::openDroppedFiles(const QStringList &paths)
     const PasswordCheck check = checkPassword();
     if (!check.passed)
         return;
-    if (m_doc.sequenceCount() > 0 &&
-        !m_ui.ask(idMessage("IDS_ALL_CLEAR_TESTING_SEQUENCE", MessageIcon::Question)))
+    if (!maybeSave())
         return;
     resetWizard();
     storePassword(check.password);
@@ -170,28 +225,49 @@ void CStepvaneDlg::openDroppedFiles(const QStringList &paths)
         return;
     }
     showLoadedDocument();
-    bind(path, QStringLiteral("%1 - %2").arg(path, kApplicationVersion), toolTip());
+    bind(path, QStringLiteral("%1[*] - %2").arg(path, kApplicationVersion), toolTip());
 }
 
-void CStepvaneDlg::openCommandLineFile(const QString &path)
+bool CStepvaneDlg::readAtStartUp(const QString &path)
 {
     refreshModel();
     if (!loadDocumentForReading(path)) {
         resetWizard();
-        return;
+        return false;
     }
     const PasswordCheck check = checkPassword();
     resetWizard();
     if (!check.passed)
-        return;
+        return false;
     storePassword(check.password);
     if (!readWizard(path)) {
         resetWizard();
-        return;
+        return false;
     }
     showLoadedDocument();
+    return true;
+}
+
+void CStepvaneDlg::openCommandLineFile(const QString &path)
+{
+    if (!readAtStartUp(path))
+        return;
     const QString title = QStringLiteral("%1 - %2").arg(path, kApplicationVersion);
-    bind(path, title, title);
+    bind(path, QStringLiteral("%1[*] - %2").arg(path, kApplicationVersion), title);
+}
+
+bool CStepvaneDlg::openRecoveredFile(const QString &recoveryPath, const QString &originalPath)
+{
+    if (!readAtStartUp(recoveryPath))
+        return false;
+    if (!originalPath.isEmpty()) {
+        const QString title = QStringLiteral("%1 - %2").arg(originalPath, kApplicationVersion);
+        bind(originalPath, QStringLiteral("%1[*] - %2").arg(originalPath, kApplicationVersion),
+             title);
+    }
+    // Restored, not saved: the user decides where it goes.
+    m_history.markModified();
+    return true;
 }
 
 bool CStepvaneDlg::writeWizard(const QString &path)
@@ -206,28 +282,27 @@ bool CStepvaneDlg::writeWizard(const QString &path)
         m_ui.report(idMessage("IDS_SAVE_FAIL"));
         return false;
     }
+    m_history.setSaved();
     m_ui.report(idMessage("IDS_FILE_SAVE_COMPLETE", MessageIcon::Information));
     const QString name = fileNameOfPath(path);
-    bind(path, name, name);
+    bind(path, name + QStringLiteral("[*]"), name);
     return true;
 }
 
-void CStepvaneDlg::saveWizard()
+bool CStepvaneDlg::saveWizard()
 {
-    if (m_filePath.isEmpty()) {
-        saveWizardAs();
-        return;
-    }
+    if (m_filePath.isEmpty())
+        return saveWizardAs();
     // Save writes only where the bound file still is; it never recreates a
     // file that was removed behind the editor's back.
     if (!QFileInfo(m_filePath).isFile()) {
         m_ui.report(idMessage("IDS_SAVE_FAIL"));
-        return;
+        return false;
     }
-    writeWizard(m_filePath);
+    return writeWizard(m_filePath);
 }
 
-void CStepvaneDlg::saveWizardAs()
+bool CStepvaneDlg::saveWizardAs()
 {
     const UserInterface::FileDialogResult chosen =
         m_ui.saveFile(this, QStringLiteral("Save As"), QStringLiteral("Stepvane files|*.wzd|"),
@@ -236,16 +311,14 @@ void CStepvaneDlg::saveWizardAs()
     // file takes the password chosen in the dialog (none unless "Password"
     // ended with one).
     if (chosen.path.isEmpty())
-        return;
+        return false;
     m_lastSavePath = chosen.path;
-    if (chosen.passwordSet) {
-        m_doc.PW = chosen.password;
-        m_doc.PW_Confirm = chosen.confirmation;
-        m_doc.PasswordSet = 1;
-    } else {
-        m_doc.clearPassword();
-    }
-    writeWizard(chosen.path);
+    WizardHeader header = WizardHeader::of(m_doc);
+    header.PW = chosen.passwordSet ? chosen.password : QString();
+    header.PW_Confirm = chosen.passwordSet ? chosen.confirmation : QString();
+    header.PasswordSet = chosen.passwordSet ? 1 : 0;
+    m_history.changeHeader(header, QStringLiteral("Password"));
+    return writeWizard(chosen.path);
 }
 
 void CStepvaneDlg::addSequence()
@@ -257,7 +330,7 @@ void CStepvaneDlg::addSequence()
     auto sequence = std::make_unique<TestingSequence>();
     sequence->Title = m_newSequenceEdit->text();
     m_newSequenceEdit->clear();
-    m_doc.insertSequence(-1, std::move(sequence));
+    m_history.insertSequence(-1, std::move(sequence), QStringLiteral("Add sequence"));
     m_pane->refreshRows();
 }
 
@@ -267,16 +340,25 @@ void CStepvaneDlg::addTestingUnitFile()
         m_ui.report(idMessage("IDS_SEQ_OVERFLOW", MessageIcon::Warning));
         return;
     }
-    const QString path = m_ui.openFile(this, QStringLiteral("Add testing unit file"),
-                                       QStringLiteral("testing unit file(*.tuf, *.TUF)|*.tuf;*.TUF|"),
-                                       QStringLiteral("tuf"));
+    const QString path = m_ui.openFileProposing(
+        this, QStringLiteral("Add testing unit file"),
+        QStringLiteral("testing unit file(*.tuf, *.TUF)|*.tuf;*.TUF|"), QStringLiteral("tuf"),
+        m_filePath);
     if (path.isEmpty())
         return;
+    // Read aside, then added as one step of the history.
     const int before = m_readerSink.count();
-    m_parser.Set_Document(&m_doc);
+    WizardDocument unit;
+    m_parser.Set_Document(&unit);
     m_parser.Set_Model(m_state.CurrentModelIndex);
-    if (m_parser.Read_Testing_Unit_File(path) != 1)
+    const bool read = m_parser.Read_Testing_Unit_File(path) == 1 && unit.sequenceCount() == 1;
+    m_parser.Set_Document(&m_doc);
+    if (!read) {
         reportIfSilent(before, "IDS_UNKNOWN_WZD_FILE");
+        return;
+    }
+    m_history.insertSequence(-1, std::move(unit.sequences.front()),
+                             QStringLiteral("Add testing unit file"));
     m_pane->refreshRows();
 }
 
@@ -285,7 +367,7 @@ void CStepvaneDlg::clearAllSequences()
     if (m_doc.sequenceCount() > 0 &&
         !m_ui.ask(idMessage("IDS_ALL_CLEAR_TESTING_SEQUENCE", MessageIcon::Question)))
         return;
-    m_doc.sequences.clear();
+    m_history.clearSequences();
     m_pane->resetPane();
 }
 
@@ -297,13 +379,23 @@ void CStepvaneDlg::copySequence()
 
 void CStepvaneDlg::pasteSequence()
 {
-    switch (pasteSequenceFromClipboard(m_state, m_doc)) {
-    case PasteResult::Overflow:
+    if (m_doc.sequenceCount() >= kMaxSequences) {
         m_ui.report(idMessage("IDS_SEQ_OVERFLOW", MessageIcon::Warning));
-        break;
-    case PasteResult::Pasted: m_pane->refreshRows(); break;
-    case PasteResult::NothingToPaste: break;
+        return;
     }
+    if (auto sequence = sequenceFromClipboard(m_state)) {
+        m_history.insertSequence(-1, std::move(sequence), QStringLiteral("Paste sequence"));
+        m_pane->refreshRows();
+    }
+}
+
+void CStepvaneDlg::keepRecoveryCopies(const QString &folder)
+{
+    m_recovery.reset();
+    if (folder.isEmpty())
+        return;
+    m_recovery = std::make_unique<RecoveryCopies>(folder, m_history, m_state.CurrentModelIndex);
+    m_recovery->setOriginalPath(m_filePath);
 }
 
 } // namespace stepvane

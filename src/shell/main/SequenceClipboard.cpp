@@ -32,18 +32,15 @@ bool copySequenceToClipboard(AppState &state, const TestingSequence &sequence)
     return true;
 }
 
-PasteResult pasteSequenceFromClipboard(AppState &state, WizardDocument &document)
+std::unique_ptr<TestingSequence> sequenceFromClipboard(AppState &state)
 {
-    if (document.sequenceCount() >= kMaxSequences)
-        return PasteResult::Overflow;
     if (!state.SequenceClipboard || state.SequenceClipboard->stepCount() == 0)
-        return PasteResult::NothingToPaste;
+        return nullptr;
     auto copy = std::make_unique<TestingSequence>();
     copy->Title = state.SequenceClipboard->Title;
     for (const auto &step : state.SequenceClipboard->steps)
         copy->steps.push_back(copyThroughTaskClipboard(state, *step));
-    return document.insertSequence(-1, std::move(copy)) ? PasteResult::Pasted
-                                                        : PasteResult::Overflow;
+    return copy;
 }
 
 } // namespace stepvane

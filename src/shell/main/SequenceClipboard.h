@@ -3,6 +3,8 @@
 // or a paste the task clipboard holds the sequence's last step.
 #pragma once
 
+#include <memory>
+
 namespace stepvane {
 
 struct AppState;
@@ -13,8 +15,8 @@ struct WizardDocument;
 // and the clipboard keeps what it had; false then.
 bool copySequenceToClipboard(AppState &state, const TestingSequence &sequence);
 
-enum class PasteResult { Pasted, NothingToPaste, Overflow };
-// Appends a deep copy of the clipboard's sequence; the clipboard keeps its content.
-PasteResult pasteSequenceFromClipboard(AppState &state, WizardDocument &document);
+// A deep copy of the clipboard's sequence to paste (nullptr when the clipboard
+// holds no steps); the clipboard keeps its content.
+std::unique_ptr<TestingSequence> sequenceFromClipboard(AppState &state);
 
 } // namespace stepvane

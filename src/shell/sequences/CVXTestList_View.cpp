@@ -8,17 +8,22 @@
 #include "widgets/DragCursors.h"
 #include "shell/app/Icons.h"
 #include "widgets/CKiteButton.h"
+#include "shell/history/DocumentHistory.h"
 #include "shell/main/SummaryHooks.h"
-#include "shell/sequences/TaskEditorLauncher.h"
+#include "shell/taskeditor/CVXMeasureList_View.h"
+#include "shell/taskeditor/CVXMeasurementEditDlg.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QVBoxLayout>
 
 namespace stepvane {
@@ -57,11 +62,29 @@ protected:
     }
     void keyPressEvent(QKeyEvent *event) override
     {
-        if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
-            m_pane.deleteSequence(-1);
-            return;
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            switch (event->key()) {
+            case Qt::Key_Delete: m_pane.deleteSequence(-1); return;
+            case Qt::Key_Up: m_pane.moveKeySelection(-1); return;
+            case Qt::Key_Down: m_pane.moveKeySelection(1); return;
+            default: break;
+            }
         }
         QWidget::keyPressEvent(event);
+    }
+    // The keyboard focus shows as a frame around the rows.
+    void focusInEvent(QFocusEvent *event) override
+    {
+        update();
+        QWidget::focusInEvent(event);
+    }
+    void paintEvent(QPaintEvent *) override
+    {
+        if (!hasFocus())
+            return;
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.drawRect(rect().adjusted(1, 1, -1, -1));
     }
     void resizeEvent(QResizeEvent *) override { m_pane.refreshRows(); }
     void focusOutEvent(QFocusEvent *event) override
@@ -69,6 +92,7 @@ protected:
         // A drag never outlives the mouse grab (a message box stole it, say).
         if (m_pane.isDragging() && event->reason() != Qt::PopupFocusReason)
             m_pane.endDrag();
+        update();
         QWidget::focusOutEvent(event);
     }
 
@@ -86,8 +110,10 @@ QString languageText(const char *id)
 } // namespace
 
 CVXTestList_View::CVXTestList_View(AppState &state, UserInterface &ui, WizardDocument &document,
-                                   VX_CAAXML_PARSER &parser, QWidget *parent)
-    : QFrame(parent), m_state(state), m_ui(ui), m_doc(document), m_parser(parser)
+                                   DocumentHistory &history, VX_CAAXML_PARSER &parser,
+                                   QWidget *parent)
+    : QFrame(parent), m_state(state), m_ui(ui), m_doc(document), m_history(history),
+      m_parser(parser)
 {
     setObjectName(QStringLiteral("CVXTestList_View"));
     setFrameShape(QFrame::StyledPanel);
@@ -139,12 +165,25 @@ CVXTestList_View::CVXTestList_View(AppState &state, UserInterface &ui, WizardDoc
 
     showEndOption();
     refreshRows();
+
+    // One task editor for the main window's whole life, hidden until needed.
+    // It is a window of its own that stays with the main window.
+    m_editor = new CVXMeasurementEditDlg(state, ui, document, nullptr,
+                                         parent ? parent->window() : nullptr, &history);
+    m_editor->setObjectName(QStringLiteral("CVXMeasurementEditDlg"));
+    connect(m_editor, &CVXMeasurementEditDlg::sequenceTitleChanged, this, [this] {
+        refreshRows();
+        emit sequencesChanged();
+    });
 }
 
 CVXTestList_View::~CVXTestList_View()
 {
     if (m_overrideCursor)
         QApplication::restoreOverrideCursor();
+    if (m_editorPlaced)
+        QSettings().setValue(QStringLiteral("Windows/TaskEditor"), m_editor->saveGeometry());
+    delete m_editor;
 }
 
 QWidget *CVXTestList_View::rowArea() const
@@ -218,6 +257,54 @@ void CVXTestList_View::resetPane()
     m_selected = -1;
     refreshRows();
     m_scroll->verticalScrollBar()->setValue(0);
+    m_editor->hide();
+    m_editor->showSequence(nullptr);
+}
+
+void CVXTestList_View::moveKeySelection(int delta)
+{
+    const int count = m_doc.sequenceCount();
+    if (count == 0)
+        return;
+    const int next = m_selected < 0 ? (delta > 0 ? 0 : count - 1) : m_selected + delta;
+    if (next < 0 || next >= count)
+        return;
+    setSelectedIndex(next);
+    m_scroll->ensureWidgetVisible(m_rows[size_t(next)], 0, kRowPitch - kRowHeight);
+}
+
+void CVXTestList_View::followEditor()
+{
+    if (std::any_of(m_doc.sequences.begin(), m_doc.sequences.end(),
+                    [this](const auto &s) { return s.get() == m_editor->sequence(); }))
+        return;
+    TestingSequence *selected = m_editor->isVisible() ? m_doc.sequence(m_selected) : nullptr;
+    if (!selected)
+        m_editor->hide();
+    m_editor->showSequence(selected);
+}
+
+void CVXTestList_View::followDocument(const HistoryFocus &focus)
+{
+    endDrag();
+    for (int i = 0; focus.sequence && i < m_doc.sequenceCount(); ++i)
+        if (m_doc.sequence(i) == focus.sequence)
+            m_selected = i;
+    refreshRows();
+    showEndOption();
+    const bool inDocument = m_selected >= 0 && m_doc.sequence(m_selected) == focus.sequence;
+    const bool insideSequence = focus.area == HistoryFocus::Area::Steps ||
+                                focus.area == HistoryFocus::Area::Record ||
+                                focus.area == HistoryFocus::Area::SequenceTitle;
+    if (inDocument && insideSequence) {
+        // A change inside a sequence is shown where it was made.
+        if (m_editor->sequence() != focus.sequence || !m_editor->isVisible())
+            showTaskEditor(focus.sequence);
+        m_editor->followDocument(focus.step);
+        return;
+    }
+    followEditor();
+    m_editor->followDocument(nullptr);
 }
 
 void CVXTestList_View::showEndOption()
@@ -227,7 +314,9 @@ void CVXTestList_View::showEndOption()
 
 void CVXTestList_View::setEndOption(bool on)
 {
-    m_doc.SeqEndOption = on ? 2 : 1;
+    WizardHeader header = WizardHeader::of(m_doc);
+    header.SeqEndOption = on ? 2 : 1;
+    m_history.changeHeader(header, QStringLiteral("End option"));
 }
 
 void CVXTestList_View::pressAt(const QPoint &pos)
@@ -280,7 +369,7 @@ void CVXTestList_View::releaseAt(const QPoint &pos)
     endDrag();
     if (wasDragging && source >= 0 && target >= 0 && target != source &&
         source < m_doc.sequenceCount() && target < m_doc.sequenceCount())
-        m_doc.moveSequence(source, target);
+        m_history.moveSequence(source, target);
     m_selected = target;
     refreshRows();
 }
@@ -304,6 +393,8 @@ void CVXTestList_View::doubleClickAt(const QPoint &pos)
     refreshRows();
     if (index >= 0)
         openTaskEditor(index);
+    else
+        m_editor->hide(); // a double click off the rows puts the editor away
 }
 
 void CVXTestList_View::openTaskEditor(int rowIndex, int stepIndex)
@@ -311,11 +402,41 @@ void CVXTestList_View::openTaskEditor(int rowIndex, int stepIndex)
     TestingSequence *sequence = m_doc.sequence(rowIndex);
     if (!sequence)
         return;
-    runTaskEditor(
-        m_state, m_ui, m_doc, sequence, window(), [this] { refreshRows(); }, stepIndex);
-    // The editor changed titles and steps in place; the list may need redrawing.
-    refreshRows();
-    emit sequencesChanged();
+    showTaskEditor(sequence);
+    if (stepIndex >= 0 && stepIndex < sequence->stepCount())
+        m_editor->taskList()->selectRow(stepIndex, true);
+}
+
+void CVXTestList_View::showTaskEditor(TestingSequence *sequence)
+{
+    if (!m_editor->isVisible())
+        placeTaskEditor();
+    m_editor->showSequence(sequence);
+    m_editor->show();
+    m_editor->raise();
+    m_editor->activateWindow();
+}
+
+void CVXTestList_View::placeTaskEditor()
+{
+    // Once placed it stays where the user puts it, hidden or shown; the
+    // first time it goes where it was last run, or beside the main window.
+    if (m_editorPlaced)
+        return;
+    m_editorPlaced = true;
+    const QByteArray saved = QSettings().value(QStringLiteral("Windows/TaskEditor")).toByteArray();
+    if (!saved.isEmpty() && m_editor->restoreGeometry(saved))
+        return;
+    const QWidget *main = window();
+    const QRect frame = main->frameGeometry();
+    const QScreen *screen = main->screen() ? main->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+    QPoint at(frame.right() + 8, frame.top());
+    if (at.x() + m_editor->width() > room.right())
+        at = frame.topLeft() + QPoint(100, 105); // no room beside: over it, offset
+    at.setX(qBound(room.left(), at.x(), qMax(room.left(), room.right() - m_editor->width())));
+    at.setY(qBound(room.top(), at.y(), qMax(room.top(), room.bottom() - m_editor->height())));
+    m_editor->move(at);
 }
 
 bool CVXTestList_View::deleteSequence(int rowIndex)
@@ -334,10 +455,11 @@ bool CVXTestList_View::deleteSequence(int rowIndex)
     if (m_selected < 0 || m_selected >= m_doc.sequenceCount())
         return false;
     endDrag();
-    m_doc.removeSequence(m_selected);
+    m_history.removeSequence(m_selected);
     const int left = m_doc.sequenceCount();
     m_selected = left == 0 ? -1 : left == 1 ? 0 : qMin(m_selected, left - 1);
     refreshRows();
+    followEditor();
     m_area->setFocus(Qt::OtherFocusReason);
     emit sequencesChanged();
     return true;

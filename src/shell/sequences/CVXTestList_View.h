@@ -2,7 +2,10 @@
 // wizard ("%d. %s"), the selection, reordering by dragging a row, deleting
 // (Delete key or a row's button, after a question), the testing summary and
 // testing-unit save of one row, the end-option toggle and the clear-all button.
-// Rows are positional: row i always shows sequence i of the document.
+// Rows are positional: row i always shows sequence i of the document. The
+// pane owns the task editor window: created hidden with the pane, shown
+// beside the main window on a double click, switched or hidden when its
+// sequence goes. Every change goes through the edit history.
 #pragma once
 
 #include "widgets/CVXTestingStatic.h"
@@ -18,8 +21,11 @@ class QScrollArea;
 namespace stepvane {
 
 struct AppState;
+struct HistoryFocus;
 struct WizardDocument;
 struct TestingSequence;
+class CVXMeasurementEditDlg;
+class DocumentHistory;
 class UserInterface;
 class VX_CAAXML_PARSER;
 class CKiteToggleButton;
@@ -35,7 +41,7 @@ public:
     static constexpr int kRowSide = 6;
 
     CVXTestList_View(AppState &state, UserInterface &ui, WizardDocument &document,
-                     VX_CAAXML_PARSER &parser, QWidget *parent = nullptr);
+                     DocumentHistory &history, VX_CAAXML_PARSER &parser, QWidget *parent);
     ~CVXTestList_View() override;
 
     int selectedIndex() const { return m_selected; }
@@ -43,8 +49,12 @@ public:
     // Redraws every row from the document (after any change of the list or of
     // a title) and keeps the selection inside the list.
     void refreshRows();
-    // The empty pane of a new wizard: no rows, no selection, no drag.
+    // The empty pane of a new wizard: no rows, no selection, no drag, the
+    // task editor hidden.
     void resetPane();
+    // After an undo or redo: rows, selection and the task editor follow the
+    // document, showing where the change was.
+    void followDocument(const HistoryFocus &focus);
     // Shows the document's end option: off for 1 (Automation), on otherwise.
     void showEndOption();
 
@@ -65,6 +75,7 @@ public:
     // Double click: the task editor on the sequence at that row (stepIndex:
     // the step it opens on, -1 none).
     void openTaskEditor(int rowIndex, int stepIndex = -1);
+    CVXMeasurementEditDlg *taskEditor() const { return m_editor; }
 
 signals:
     void clearAllRequested();
@@ -80,11 +91,20 @@ private:
     void endDrag();
     void autoScroll(const QPoint &pos);
     void setEndOption(bool on);
+    void moveKeySelection(int delta);
+    // The task editor lets go of a sequence that left the document: it shows
+    // the selected one instead, or hides when none is selected.
+    void followEditor();
+    void showTaskEditor(TestingSequence *sequence);
+    void placeTaskEditor();
 
     AppState &m_state;
     UserInterface &m_ui;
     WizardDocument &m_doc;
+    DocumentHistory &m_history;
     VX_CAAXML_PARSER &m_parser;
+    CVXMeasurementEditDlg *m_editor = nullptr;
+    bool m_editorPlaced = false;
 
     QLabel *m_header;
     QScrollArea *m_scroll;

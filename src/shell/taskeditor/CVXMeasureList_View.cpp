@@ -4,6 +4,7 @@
 #include "document/NameTables.h"
 #include "editors/framework/EditorPage.h"
 #include "instrument_files/LanguageInfo.h"
+#include "shell/history/DocumentHistory.h"
 #include "widgets/CVXSeqStatic.h"
 
 #include <QApplication>
@@ -59,6 +60,10 @@ CVXMeasureList_View::CVXMeasureList_View(AppState &state, UserInterface &ui, QWi
     setWidgetResizable(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
+    // The keyboard focus shows as a frame in the highlight colour (the rows
+    // fill the list, so it is the list's own frame that changes).
+    setObjectName(QStringLiteral("taskList"));
+    setStyleSheet(QStringLiteral("#taskList:focus { border: 2px solid palette(highlight); }"));
     setMinimumWidth(kListWidth);
     setMaximumWidth(kListWidth + 2 * frameWidth() + 16);
     layoutCanvas();
@@ -289,7 +294,8 @@ void CVXMeasureList_View::mouseReleaseEvent(QMouseEvent *event)
     endDrag();
     if (source < 0 || !m_sequence)
         return;
-    if (dragged && row >= 0 && row != source && m_sequence->moveStep(source, row)) {
+    if (dragged && row >= 0 && row != source && m_history &&
+        m_history->moveStep(*m_sequence, source, row)) {
         m_selected = row;
         refreshRows();
         showStep(selectedStep());
@@ -347,7 +353,7 @@ void CVXMeasureList_View::keyPressEvent(QKeyEvent *event)
 
 bool CVXMeasureList_View::insertStep(TaskKind kind, int position, bool scrollToEnd)
 {
-    if (!m_sequence || !isStorableKind(kind))
+    if (!m_sequence || !m_history || !isStorableKind(kind))
         return false;
     if (m_sequence->stepCount() >= kMaxSteps) {
         m_ui.report(Message::fromId(QStringLiteral("IDS_TASK_OVERFLOW")));
@@ -355,8 +361,10 @@ bool CVXMeasureList_View::insertStep(TaskKind kind, int position, bool scrollToE
     }
     if (position < 0 || position > m_sequence->stepCount())
         position = m_sequence->stepCount();
-    TaskStep *step = m_sequence->insertStep(
-        position, makeDefaultRecord(kind, m_state.CurrentModelIndex, m_state.CurrentDistanceUnit));
+    TaskStep *step = m_history->insertStep(
+        *m_sequence, position,
+        makeDefaultRecord(kind, m_state.CurrentModelIndex, m_state.CurrentDistanceUnit),
+        QStringLiteral("Insert step"));
     if (!step)
         return false;
     m_selected = position;
@@ -368,7 +376,7 @@ bool CVXMeasureList_View::insertStep(TaskKind kind, int position, bool scrollToE
 
 bool CVXMeasureList_View::pasteStep()
 {
-    if (!m_sequence)
+    if (!m_sequence || !m_history)
         return false;
     if (m_sequence->stepCount() >= kMaxSteps) {
         m_ui.report(Message::fromId(QStringLiteral("IDS_TASK_OVERFLOW")));
@@ -378,7 +386,8 @@ bool CVXMeasureList_View::pasteStep()
         return false;
     TaskStep copy;
     copy.copyFrom(*m_state.TaskClipboard);
-    if (!m_sequence->insertStep(-1, std::move(copy.record)))
+    if (!m_history->insertStep(*m_sequence, -1, std::move(copy.record),
+                               QStringLiteral("Paste step")))
         return false;
     // The selection and the detail pane stay as they were.
     refreshRows();
@@ -426,7 +435,7 @@ void CVXMeasureList_View::removeAt(int index)
     // The detail pane lets go first: hiding a page may commit a field into
     // the record it shows, which must still exist then.
     showStep(nullptr);
-    if (!m_sequence || !m_sequence->removeStep(index))
+    if (!m_sequence || !m_history || !m_history->removeStep(*m_sequence, index))
         return;
     const int count = m_sequence->stepCount();
     if (count == 0)
@@ -448,9 +457,9 @@ void CVXMeasureList_View::clearAll()
                                   MessageIcon::Question)))
         return;
     showStep(nullptr);
-    if (!m_sequence)
+    if (!m_sequence || !m_history)
         return;
-    m_sequence->steps.clear();
+    m_history->clearSteps(*m_sequence);
     m_selected = -1;
     refreshRows();
 }

@@ -3,7 +3,8 @@
 // inserts palette entries, copies, pastes and deletes steps. Whenever the step
 // the detail pane should show changes, the list calls its show-step hook; it
 // always calls it with nullptr before a step is removed, so no page is left
-// bound to a deleted step.
+// bound to a deleted step. Every change of the steps goes through the edit
+// history, so each can be undone.
 #pragma once
 
 #include "document/WizardDocument.h"
@@ -20,6 +21,7 @@
 namespace stepvane {
 
 class CVXSeqStatic;
+class DocumentHistory;
 class TaskListCanvas;
 
 // The row text: the list name, followed by the description in brackets
@@ -37,6 +39,7 @@ public:
     void setSequence(TestingSequence *sequence);
     TestingSequence *sequence() const { return m_sequence; }
     void setShowStep(std::function<void(TaskStep *)> showStep) { m_showStep = std::move(showStep); }
+    void setHistory(DocumentHistory *history) { m_history = history; }
 
     int rowCount() const { return int(m_rows.size()); }
     CVXSeqStatic *rowWidget(int row) const;
@@ -91,6 +94,7 @@ private:
 
     AppState &m_state;
     UserInterface &m_ui;
+    DocumentHistory *m_history = nullptr;
     TestingSequence *m_sequence = nullptr;
     std::function<void(TaskStep *)> m_showStep;
     TaskListCanvas *m_canvas;

@@ -3,6 +3,8 @@
 
 #include "widgets/CVXEdit.h"
 #include "widgets/ControlLook.h"
+#include "shell/app/Icons.h"
+#include "shell/history/DocumentHistory.h"
 #include "shell/taskeditor/CVXMeasureList_View.h"
 #include "shell/taskeditor/CVXetailItemView.h"
 
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace stepvane {
@@ -32,8 +35,10 @@ bool isTextEntry(const QWidget *w)
 
 CVXMeasurementEditDlg::CVXMeasurementEditDlg(AppState &state, UserInterface &ui,
                                              WizardDocument &doc, TestingSequence *sequence,
-                                             QWidget *parent)
-    : QDialog(parent), m_state(state), m_ui(ui), m_doc(doc), m_context{state, ui, {}}
+                                             QWidget *parent, DocumentHistory *history)
+    : QDialog(parent), m_state(state), m_ui(ui), m_doc(doc),
+      m_ownHistory(history ? nullptr : std::make_unique<DocumentHistory>(doc)),
+      m_history(history ? history : m_ownHistory.get()), m_context{state, ui, {}, m_history}
 {
     m_context.redrawTaskList = [this] { redrawTaskList(); };
     setWindowTitle(QStringLiteral("Task Editor"));
@@ -49,6 +54,12 @@ CVXMeasurementEditDlg::CVXMeasurementEditDlg(AppState &state, UserInterface &ui,
     connect(copy, &QShortcut::activated, this, &CVXMeasurementEditDlg::copyStep);
     auto *paste = new QShortcut(QKeySequence::Paste, this);
     connect(paste, &QShortcut::activated, this, &CVXMeasurementEditDlg::pasteStep);
+
+    connect(m_history, &DocumentHistory::aboutToRestore, this,
+            &CVXMeasurementEditDlg::commitPendingEdit);
+    connect(m_history, &DocumentHistory::changed, this,
+            &CVXMeasurementEditDlg::updateHistoryControls);
+    updateHistoryControls();
 
     showSequence(sequence);
 }
@@ -74,11 +85,12 @@ void CVXMeasurementEditDlg::buildWindow()
     m_title->configure(0, [this](int, const QString &text, bool) {
         if (!m_sequence)
             return;
-        m_sequence->Title = text;
+        m_history->changeSequenceTitle(*m_sequence, text, {m_title, 0});
         emit sequenceTitleChanged();
     });
     top->addWidget(m_title, 1);
-    top->addSpacing(90);
+    top->addSpacing(20);
+    buildHistoryControls(top);
     root->addLayout(top);
 
     auto *main = new QHBoxLayout;
@@ -106,6 +118,7 @@ void CVXMeasurementEditDlg::buildWindow()
     middle->setSpacing(6);
     m_list = new CVXMeasureList_View(m_state, m_ui, this);
     m_list->setShowStep([this](TaskStep *step) { showStep(step); });
+    m_list->setHistory(m_history);
     middle->addWidget(m_list, 1);
     m_clear = new QPushButton(controlIcon(ControlIcon::ClearAll), QStringLiteral("Clear all"), this);
     m_clear->setAutoDefault(false); // Enter never presses a button here
@@ -119,6 +132,76 @@ void CVXMeasurementEditDlg::buildWindow()
 
     m_detail = new CVXetailItemView(m_context, builtinPageRegistry(), this);
     main->addWidget(m_detail, 1);
+}
+
+void CVXMeasurementEditDlg::buildHistoryControls(QLayout *row)
+{
+    const auto makeButton = [this](AppIcon icon, const QString &name) {
+        auto *b = new QToolButton(this);
+        b->setObjectName(name);
+        b->setIcon(appIcon(icon));
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        return b;
+    };
+    m_undo = makeButton(AppIcon::Undo, QStringLiteral("undoButton"));
+    m_redo = makeButton(AppIcon::Redo, QStringLiteral("redoButton"));
+    connect(m_undo, &QToolButton::clicked, m_history, &DocumentHistory::undo);
+    connect(m_redo, &QToolButton::clicked, m_history, &DocumentHistory::redo);
+    row->addWidget(m_undo);
+    row->addWidget(m_redo);
+
+    // Outside text fields; a text field keeps these keys for its own undo.
+    const auto addKey = [this](const QKeySequence &key, bool undo) {
+        auto *shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this, undo] {
+            if (focusInTextField())
+                return;
+            if (undo)
+                m_history->undo();
+            else
+                m_history->redo();
+        });
+    };
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Z), true);
+    addKey(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), false);
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_Y), false);
+}
+
+void CVXMeasurementEditDlg::updateHistoryControls()
+{
+    m_undo->setEnabled(m_history->canUndo());
+    m_redo->setEnabled(m_history->canRedo());
+    m_undo->setToolTip(m_history->canUndo()
+                           ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(m_history->undoText())
+                           : QStringLiteral("Nothing to undo"));
+    m_redo->setToolTip(m_history->canRedo()
+                           ? QStringLiteral("Redo %1 (Ctrl+Shift+Z)").arg(m_history->redoText())
+                           : QStringLiteral("Nothing to redo"));
+}
+
+void CVXMeasurementEditDlg::commitPendingEdit()
+{
+    // The field commits as it loses the focus, into the record its page
+    // still shows; the list is a safe place for the focus meanwhile.
+    QWidget *focus = focusWidget();
+    if (focus && focus->hasFocus() && (m_detail->isAncestorOf(focus) || focus == m_title))
+        m_list->setFocus(Qt::OtherFocusReason);
+}
+
+void CVXMeasurementEditDlg::followDocument(TaskStep *focusStep)
+{
+    if (!m_sequence)
+        return;
+    if (m_title->text() != m_sequence->Title)
+        m_title->setText(m_sequence->Title);
+    m_list->refreshRows();
+    int row = m_list->selectedIndex();
+    for (int i = 0; focusStep && i < m_sequence->stepCount(); ++i)
+        if (m_sequence->step(i) == focusStep)
+            row = i;
+    // Shown again even when it stays selected: its record may have changed.
+    m_list->selectRow(row, true);
 }
 
 CVXCommandItems_View *CVXMeasurementEditDlg::palette(int group) const
@@ -153,6 +236,8 @@ void CVXMeasurementEditDlg::showSequence(TestingSequence *sequence)
 void CVXMeasurementEditDlg::showStep(TaskStep *step)
 {
     m_detail->showStep(step);
+    // What is typed on the newly shown page is an edit of its own.
+    m_history->closeOpenEdit();
 }
 
 void CVXMeasurementEditDlg::redrawTaskList()

@@ -2,9 +2,11 @@
 // testing sequence is filled with steps: the title field on top, the three
 // palettes on the left, the task list in the middle and the detail pane with
 // the selected step's page on the right. The sequence belongs to the
-// document; the window edits it in place. Whoever deletes the sequence while
-// the window shows it calls showSequence() with another one (or nullptr)
-// first, and the document outlives the window.
+// document; the window edits it in place, every change through the edit
+// history (its own, when no shared one is given). Whoever deletes the
+// sequence while the window shows it calls showSequence() with another one
+// (or nullptr), and the document outlives the window. The window is not
+// modal: it is shown and hidden, and keeps its place meanwhile.
 #pragma once
 
 #include "document/WizardDocument.h"
@@ -15,12 +17,16 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QPushButton;
+class QToolButton;
 
 namespace stepvane {
 
 class CVXEdit;
 class CVXMeasureList_View;
+class DocumentHistory;
 class CVXetailItemView;
 
 class CVXMeasurementEditDlg : public QDialog {
@@ -30,7 +36,8 @@ public:
     static constexpr int kMinimumHeight = 638;
 
     CVXMeasurementEditDlg(AppState &state, UserInterface &ui, WizardDocument &doc,
-                          TestingSequence *sequence, QWidget *parent = nullptr);
+                          TestingSequence *sequence, QWidget *parent = nullptr,
+                          DocumentHistory *history = nullptr);
     ~CVXMeasurementEditDlg() override;
 
     // Shows a sequence of the document: rows rebuilt, no step selected, an
@@ -42,6 +49,9 @@ public:
     void showStep(TaskStep *step);
     // Redraws the task list (pages call it when a description changes).
     void redrawTaskList();
+    // After an undo or redo: title, rows and the shown page follow the
+    // document; focusStep (when it is in the sequence) becomes the selection.
+    void followDocument(TaskStep *focusStep);
     // Takes the palettes and rows down before the window goes away.
     void clearPalettesAndRows();
 
@@ -54,6 +64,9 @@ public:
     CVXetailItemView *detailPane() const { return m_detail; }
     CVXCommandItems_View *palette(int group) const;
     QPushButton *clearButton() const { return m_clear; }
+    QToolButton *undoButton() const { return m_undo; }
+    QToolButton *redoButton() const { return m_redo; }
+    DocumentHistory &history() const { return *m_history; }
 
 signals:
     // The sequence title changed with a keystroke; the sequence rows follow.
@@ -68,6 +81,10 @@ private:
     using DragPhase = CVXCommandItems_View::DragPhase;
 
     void buildWindow();
+    void buildHistoryControls(QLayout *row);
+    void updateHistoryControls();
+    // A field of a page still being edited commits before an undo or redo.
+    void commitPendingEdit();
     DropFeedback paletteDrop(TaskKind kind, const QPoint &globalPos, DragPhase phase);
     // Whether Ctrl+C, Ctrl+V and Delete keep their text meaning here.
     bool focusInTextField() const;
@@ -76,6 +93,8 @@ private:
     AppState &m_state;
     UserInterface &m_ui;
     WizardDocument &m_doc;
+    std::unique_ptr<DocumentHistory> m_ownHistory;
+    DocumentHistory *m_history;
     PageContext m_context;
     TestingSequence *m_sequence = nullptr;
 
@@ -84,6 +103,8 @@ private:
     CVXMeasureList_View *m_list = nullptr;
     CVXetailItemView *m_detail = nullptr;
     QPushButton *m_clear = nullptr;
+    QToolButton *m_undo = nullptr;
+    QToolButton *m_redo = nullptr;
 };
 
 } // namespace stepvane

@@ -42,9 +42,13 @@ QImage renderTaskEditorSample(AppState &state, UserInterface &ui)
     QImage image;
     {
         CVXMeasurementEditDlg editor(state, ui, doc, sequence);
-        editor.setAttribute(Qt::WA_DontShowOnScreen);
+        // Shown for real (on the offscreen screen) so the keyboard focus shows.
         editor.show();
         editor.taskList()->selectRow(3, true);
+        editor.activateWindow();
+        for (int i = 0; i < 50 && !editor.isActiveWindow(); ++i)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        editor.taskList()->setFocus();
         QCoreApplication::processEvents();
         image = editor.grab().toImage();
         editor.hide();

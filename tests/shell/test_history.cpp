@@ -1,0 +1,351 @@
+// The edit history: every kind of change made through the real windows is
+// undone to exactly the document before (the same step and sequence objects
+// back in place) and redone to exactly the document after, with Ctrl+Z in the
+// main window and Ctrl+Shift+Z / Ctrl+Y in the task editor; keystrokes of one
+// field join into one step; binding and showing pages change nothing.
+#include "test_main_window_support.h"
+#include "support/WidgetTestSupport.h"
+
+#include "editors/pages/CMeasureModeView.h"
+#include "shell/main/SequenceClipboard.h"
+#include "shell/taskeditor/CVXCommandItems_View.h"
+#include "widgets/CKiteButton.h"
+#include "widgets/CVXEdit.h"
+
+#include <QComboBox>
+#include <QWindow>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <functional>
+
+namespace stepvane::test {
+namespace {
+
+using taskeditor_test::centreIn;
+
+class HistoryTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        for (int s = 0; s < 3; ++s) {
+            TestingSequence *sequence = doc().appendSequence();
+            sequence->Title = QStringLiteral("S%1").arg(s);
+            for (TaskKind kind : {TaskMeasureMode, TaskHold, TaskMeasureMode}) {
+                TaskStep *step = sequence->insertStep(-1, makeDefaultRecord(kind, 2, 0));
+                stepDescription(*step) = QStringLiteral("d%1").arg(sequence->stepCount());
+            }
+        }
+        window->show();
+        pane().refreshRows();
+        pane().openTaskEditor(1);
+        activate(editor());
+    }
+
+    CVXMeasurementEditDlg *editor() { return pane().taskEditor(); }
+    CVXMeasureList_View *list() { return editor()->taskList(); }
+    CMeasureModeView *measurePage()
+    {
+        return static_cast<CMeasureModeView *>(
+            editor()->detailPane()->pagesFor(TaskMeasureMode).at(0));
+    }
+    static void activate(QWidget *w)
+    {
+        // QWidget::activateWindow() counts a window active while a window
+        // it carries (the task editor) has the focus; ask the window itself.
+        w->windowHandle()->requestActivate();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), w->windowHandle());
+    }
+    void selectStep(int row)
+    {
+        taskeditor_test::click(editor(), list()->rowWidget(row)->mapTo(editor(), QPoint(80, 20)));
+    }
+    void typeInto(QWidget *field, const QString &text)
+    {
+        activate(field->window());
+        field->setFocus();
+        QTest::keyClicks(field, text);
+    }
+    // Every sequence and step object of the document, in order.
+    std::vector<const void *> objects()
+    {
+        std::vector<const void *> out;
+        for (const auto &s : doc().sequences) {
+            out.push_back(s.get());
+            for (const auto &step : s->steps)
+                out.push_back(step.get());
+        }
+        return out;
+    }
+    void undoInMainWindow()
+    {
+        activate(window.get());
+        pane().rowArea()->setFocus();
+        QTest::keyClick(pane().rowArea(), Qt::Key_Z, Qt::ControlModifier);
+    }
+    // Redo from the task editor when it is up (both keys), else the main window.
+    void redo(int i)
+    {
+        QWidget *target = pane().rowArea();
+        if (editor()->isVisible())
+            target = list();
+        activate(target->window());
+        target->setFocus();
+        if (i % 2 == 0)
+            QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        else
+            QTest::keyClick(target, Qt::Key_Y, Qt::ControlModifier);
+    }
+};
+
+class HistoryRoundTrip;
+
+struct RoundTrip {
+    const char *name;
+    int steps; // undoable steps the action makes
+    std::function<void(HistoryRoundTrip &)> act;
+    // Looks at the windows once everything is undone (optional).
+    std::function<void(HistoryRoundTrip &)> afterUndo = {};
+};
+
+class HistoryRoundTrip : public HistoryTest, public ::testing::WithParamInterface<RoundTrip> {
+public:
+    // What the cases' lambdas reach.
+    using MainWindowTest::pane;
+    using MainWindowTest::path;
+    using MainWindowTest::ui;
+    using MainWindowTest::window;
+    using HistoryTest::list;
+    using HistoryTest::editor;
+    using HistoryTest::measurePage;
+    using HistoryTest::selectStep;
+    using HistoryTest::typeInto;
+};
+
+TEST_P(HistoryRoundTrip, UndoGivesExactlyTheDocumentBeforeAndRedoTheOneAfter)
+{
+    const RoundTrip &c = GetParam();
+    ui.defaultAnswer = true;
+    const WizardDocument before = doc();
+    const std::vector<const void *> objectsBefore = objects();
+    ASSERT_FALSE(window->isModified());
+
+    c.act(*this);
+    const WizardDocument after = doc();
+    ASSERT_FALSE(after == before) << "the action changed nothing";
+    EXPECT_TRUE(window->isModified());
+    EXPECT_EQ(window->history().count(), c.steps);
+
+    for (int i = 0; i < c.steps; ++i)
+        undoInMainWindow();
+    EXPECT_TRUE(doc() == before);
+    EXPECT_EQ(objects(), objectsBefore) << "the same steps and sequences are back";
+    EXPECT_FALSE(window->isModified()) << "back where it was saved";
+    EXPECT_EQ(pane().rowCount(), doc().sequenceCount());
+    if (c.afterUndo)
+        c.afterUndo(*this);
+
+    for (int i = 0; i < c.steps; ++i)
+        redo(i);
+    EXPECT_TRUE(doc() == after);
+    EXPECT_TRUE(window->isModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKindOfChange, HistoryRoundTrip,
+    ::testing::Values(
+        RoundTrip{"descriptionTyped", 1,
+                  [](HistoryRoundTrip &t) {
+                      t.selectStep(0);
+                      t.typeInto(t.measurePage()->descriptionField(), QStringLiteral(" more"));
+                  },
+                  [](HistoryRoundTrip &t) {
+                      // The page shows the restored text.
+                      EXPECT_EQ(t.measurePage()->descriptionField()->text(), QStringLiteral("d1"));
+                  }},
+        RoundTrip{"measurementChosen", 1,
+                  [](HistoryRoundTrip &t) {
+                      t.selectStep(2);
+                      QComboBox *modes = t.measurePage()->modeList();
+                      modes->setFocus();
+                      QTest::keyClick(modes, Qt::Key_Down);
+                  },
+                  [](HistoryRoundTrip &t) {
+                      EXPECT_EQ(t.measurePage()->modeList()->currentIndex(), 0);
+                      EXPECT_EQ(t.list()->selectedIndex(), 2) << "the undone step is shown";
+                  }},
+        RoundTrip{"pageEditThenItsStepDeleted", 2,
+                  [](HistoryRoundTrip &t) {
+                      t.selectStep(0);
+                      t.typeInto(t.measurePage()->descriptionField(), QStringLiteral("X"));
+                      t.list()->setFocus();
+                      QTest::keyClick(t.list(), Qt::Key_Delete);
+                  },
+                  [](HistoryRoundTrip &t) {
+                      EXPECT_EQ(t.editor()->detailPane()->shownStep(),
+                                t.editor()->sequence()->step(0));
+                      EXPECT_EQ(t.measurePage()->descriptionField()->text(), QStringLiteral("d1"));
+                  }},
+        RoundTrip{"paletteEntryInserted", 1,
+                  [](HistoryRoundTrip &t) {
+                      taskeditor_test::doubleClick(
+                          t.editor(), centreIn(t.editor(), t.editor()->palette(2)->entryWidget(3)));
+                  }},
+        RoundTrip{"stepCopiedAndPasted", 1,
+                  [](HistoryRoundTrip &t) {
+                      t.selectStep(1);
+                      t.list()->setFocus();
+                      QTest::keyClick(t.list(), Qt::Key_C, Qt::ControlModifier);
+                      QTest::keyClick(t.list(), Qt::Key_V, Qt::ControlModifier);
+                  }},
+        RoundTrip{"stepDragged", 1,
+                  [](HistoryRoundTrip &t) {
+                      const auto row = [&](int i) {
+                          return t.list()->rowWidget(i)->mapTo(t.editor(), QPoint(80, 20));
+                      };
+                      taskeditor_test::drag(t.editor(), row(0), row(2));
+                  }},
+        RoundTrip{"allStepsCleared", 1,
+                  [](HistoryRoundTrip &t) { t.editor()->clearButton()->click(); }},
+        RoundTrip{"sequenceTitleTyped", 1,
+                  [](HistoryRoundTrip &t) {
+                      t.typeInto(t.editor()->titleField(), QStringLiteral(" renamed"));
+                  },
+                  [](HistoryRoundTrip &t) {
+                      EXPECT_EQ(t.editor()->titleField()->text(), QStringLiteral("S1"));
+                      EXPECT_EQ(t.pane().row(1)->text(), QStringLiteral("2. S1"));
+                  }},
+        RoundTrip{"wizardTitleTyped", 1,
+                  [](HistoryRoundTrip &t) {
+                      t.typeInto(t.window->titleEdit(), QStringLiteral("Tower"));
+                  },
+                  [](HistoryRoundTrip &t) {
+                      EXPECT_TRUE(t.window->titleEdit()->text().isEmpty());
+                  }},
+        RoundTrip{"endOptionToggled", 1,
+                  [](HistoryRoundTrip &t) {
+                      taskeditor_test::click(t.window.get(),
+                                             centreIn(t.window.get(), t.pane().endOptionToggle()));
+                  },
+                  [](HistoryRoundTrip &t) { EXPECT_TRUE(t.pane().endOptionToggle()->state()); }},
+        RoundTrip{"sequenceAdded", 1,
+                  [](HistoryRoundTrip &t) {
+                      t.typeInto(t.window->newSequenceEdit(), QStringLiteral("New"));
+                      QTest::keyClick(t.window->newSequenceEdit(), Qt::Key_Return);
+                  }},
+        RoundTrip{"sequenceCopiedAndPasted", 1,
+                  [](HistoryRoundTrip &t) {
+                      t.pane().setSelectedIndex(0);
+                      t.window->copySequence();
+                      t.window->pasteSequence();
+                  }},
+        RoundTrip{"sequenceShownInTheEditorDeleted", 1,
+                  [](HistoryRoundTrip &t) { t.pane().deleteSequence(1); },
+                  [](HistoryRoundTrip &t) { EXPECT_TRUE(t.editor()->isVisible()); }},
+        RoundTrip{"sequenceDragged", 1,
+                  [](HistoryRoundTrip &t) {
+                      QWidget *area = t.pane().rowArea();
+                      const QPoint from = t.pane().rowRect(0).center();
+                      const QPoint to = t.pane().rowRect(2).center();
+                      QTest::mousePress(area, Qt::LeftButton, Qt::NoModifier, from);
+                      QTest::mouseMove(area, to);
+                      QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, to);
+                  }},
+        RoundTrip{"allSequencesCleared", 1,
+                  [](HistoryRoundTrip &t) { t.pane().clearAllButton()->click(); },
+                  [](HistoryRoundTrip &t) { EXPECT_EQ(t.pane().rowCount(), 3); }},
+        RoundTrip{"testingUnitAdded", 1,
+                  [](HistoryRoundTrip &t) {
+                      WizardDocument unit = makeWizard({QStringLiteral("Unit")}, 2);
+                      VX_CAAXML_PARSER writer(&unit, 2);
+                      const QString file = t.path(QStringLiteral("unit.tuf"));
+                      ASSERT_TRUE(writer.Save_Testing_Unit(0, file));
+                      t.ui.openPaths.push_back(file);
+                      t.window->addTestingUnitFile();
+                  }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(HistoryTest, ShowingAndBindingPagesIsNoChange)
+{
+    for (int row = 0; row < list()->rowCount(); ++row)
+        selectStep(row);
+    pane().openTaskEditor(0);
+    pane().openTaskEditor(2);
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Up);
+    EXPECT_FALSE(window->isModified());
+    EXPECT_EQ(window->history().count(), 0);
+    EXPECT_EQ(shownTitle(*window), QStringLiteral("1.2.1"));
+}
+
+TEST_F(HistoryTest, KeystrokesOfOneFieldMakeOneStepAndTheTitleShowsTheChange)
+{
+    selectStep(0);
+    typeInto(measurePage()->descriptionField(), QStringLiteral("abc"));
+    typeInto(measurePage()->descriptionField(), QStringLiteral("de"));
+    EXPECT_EQ(window->history().count(), 1);
+    EXPECT_EQ(shownTitle(*window), QStringLiteral("1.2.1*"));
+
+    // Another step's page: a new edit, even of the same field.
+    selectStep(2);
+    typeInto(measurePage()->descriptionField(), QStringLiteral("x"));
+    EXPECT_EQ(window->history().count(), 2);
+    // Typing that comes back to where it started leaves nothing to undo.
+    QTest::keyClick(measurePage()->descriptionField(), Qt::Key_Backspace);
+    EXPECT_EQ(window->history().count(), 1);
+
+    // Text fields keep Ctrl+Z for themselves.
+    typeInto(window->titleEdit(), QStringLiteral("T"));
+    QTest::keyClick(window->titleEdit(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(window->titleEdit()->text().isEmpty());
+    EXPECT_TRUE(doc().Title.isEmpty());
+    EXPECT_EQ(stepDescription(*doc().sequence(1)->step(0)), QStringLiteral("d1abcde"))
+        << "the field's own undo did not reach the history";
+}
+
+TEST_F(HistoryTest, SavingEndsTheEditAndMarksTheCleanPoint)
+{
+    selectStep(0);
+    typeInto(measurePage()->descriptionField(), QStringLiteral("a"));
+    const QString file = path(QStringLiteral("w.wzd"));
+    ui.saveAs(file);
+    ASSERT_TRUE(window->saveWizard());
+    EXPECT_FALSE(window->isModified());
+    EXPECT_EQ(shownTitle(*window), QStringLiteral("w.wzd"));
+    QTest::keyClick(measurePage()->descriptionField(), Qt::Key_B);
+    EXPECT_TRUE(window->isModified());
+    EXPECT_EQ(window->history().count(), 2) << "a keystroke after a save is a step of its own";
+    window->undo();
+    EXPECT_FALSE(window->isModified());
+    window->undo();
+    EXPECT_TRUE(window->isModified()) << "before the save point counts as changed too";
+}
+
+TEST_F(HistoryTest, NewAndOpenClearTheHistory)
+{
+    selectStep(0);
+    typeInto(measurePage()->descriptionField(), QStringLiteral("a"));
+    ui.saveChoices = {UserInterface::SaveChoice::Discard};
+    window->newWizard();
+    EXPECT_EQ(window->history().count(), 0);
+    EXPECT_FALSE(window->isModified());
+    EXPECT_FALSE(window->history().canUndo());
+}
+
+TEST_F(HistoryTest, UndoOfAStepChangeShowsTheTaskEditorOnIt)
+{
+    selectStep(0);
+    typeInto(measurePage()->descriptionField(), QStringLiteral("a"));
+    editor()->close();
+    pane().setSelectedIndex(0);
+    undoInMainWindow();
+    EXPECT_TRUE(editor()->isVisible());
+    EXPECT_EQ(editor()->sequence(), doc().sequence(1));
+    EXPECT_EQ(list()->selectedIndex(), 0);
+    EXPECT_EQ(pane().selectedIndex(), 1);
+}
+
+} // namespace
+} // namespace stepvane::test
