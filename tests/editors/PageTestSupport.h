@@ -4,7 +4,9 @@
 // the edit history, a per-test working-copy folder and sample pictures.
 #pragma once
 
+#include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
+#include "editors/dialogs/CImageDialog.h"
 #include "editors/framework/EditRecorder.h"
 #include "editors/framework/PageContext.h"
 #include "support/TestFiles.h"
@@ -15,12 +17,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
+#include <memory>
 
 namespace pagetest
 {
@@ -129,7 +135,41 @@ class WorkFolderTest : public ::testing::Test
         return file;
     }
 
+    // Saves the document as a wizard file and reads it back into a new one.
+    std::unique_ptr<stepvane::WizardDocument> saveAndReopen(stepvane::WizardDocument &doc)
+    {
+        stepvane::CollectingMessageSink sink;
+        const QString file = path(QStringLiteral("saved%1.wzd").arg(++saves));
+        stepvane::VX_CAAXML_PARSER writer(&doc, state.CurrentModelIndex, &sink);
+        EXPECT_TRUE(writer.Save_Wizard(file));
+        auto back = std::make_unique<stepvane::WizardDocument>();
+        stepvane::VX_CAAXML_PARSER reader(back.get(), state.CurrentModelIndex, &sink);
+        EXPECT_EQ(reader.Read_Wizard_File(file), 1);
+        EXPECT_EQ(sink.texts(), QStringList());
+        return back;
+    }
+
+    // A script for the next image dialog: attach the picture (when given),
+    // type the comment (when given), press OK.
+    void scriptImageDialog(const QString &picturePath, const QString &comment)
+    {
+        ui.modal.push_back([this, picturePath, comment](QDialog &dialog) {
+            auto &image = static_cast<stepvane::CImageDialog &>(dialog);
+            if (!picturePath.isEmpty()) {
+                ui.openPaths.push_back(picturePath);
+                image.attachButton()->click();
+            }
+            if (!comment.isEmpty()) {
+                image.commentField()->selectAll();
+                QTest::keyClicks(image.commentField(), comment);
+            }
+            image.okButton()->click();
+            return dialog.result();
+        });
+    }
+
     QTemporaryDir scratch;
+    int saves = 0;
     stepvane::AppState state;
     ScriptedUi ui;
     RecordingHistory history;

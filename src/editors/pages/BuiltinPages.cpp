@@ -1,11 +1,15 @@
 // The editor pages the detail pane creates, by task kind. Kinds not listed
 // here show an empty detail pane.
 #include "editors/framework/PageRegistry.h"
+#include "editors/pages/CLimitView.h"
+#include "editors/pages/CMarker_PeakView.h"
 #include "editors/pages/CMeasureModeView.h"
 
-namespace stepvane {
+namespace stepvane
+{
 
-namespace {
+namespace
+{
 
 template <typename Page> PageFactory factory()
 {
@@ -20,6 +24,8 @@ const PageRegistry &builtinPageRegistry()
 {
     static const PageRegistry registry = {
         {TaskMeasureMode, {factory<CMeasureModeView>()}},
+        {TaskMarkerPeak, {factory<CMarker_PeakView>(), factory<CMarkerValleyView>()}},
+        {TaskLimit, {factory<CLimitView>()}},
     };
     return registry;
 }

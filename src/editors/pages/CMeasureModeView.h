@@ -10,11 +10,13 @@
 
 class QComboBox;
 
-namespace stepvane {
+namespace stepvane
+{
 
-class CMeasureModeView : public RecordPage<MeasureModeTask> {
+class CMeasureModeView : public RecordPage<MeasureModeTask>
+{
     Q_OBJECT
-public:
+  public:
     CMeasureModeView(PageContext &context, QWidget *parent = nullptr);
 
     // The twelve measurements, in stored-index order.
@@ -28,10 +30,10 @@ public:
 
     QComboBox *modeList() const { return m_modes; }
 
-protected:
+  protected:
     void fillRecord(MeasureModeTask &record) override;
 
-private:
+  private:
     void buildList(int modelIndex);
 
     QComboBox *m_modes;
