@@ -1,6 +1,8 @@
 // Wizard document: containers, limits, copy and equality, and the record factory.
 #include "document/WizardDocument.h"
 
+#include "document/ModelTables.h"
+
 #include <algorithm>
 
 namespace stepvane {
@@ -58,20 +60,18 @@ TaskRecord makeDefaultRecord(TaskKind kind, int modelIndex, int distanceUnit)
     case TaskMeasureMode: return MeasureModeTask{};
     case TaskFrequencyDistance: {
         FrequencyDistanceTask r;
-        switch (modelIndex) {
-        case 0: r.Start_Frequency = 100; r.Stop_Frequency = 2700; break;
-        case 3: r.Start_Frequency = 5; r.Stop_Frequency = 6000; break;
-        default: r.Start_Frequency = 5; r.Stop_Frequency = 4000; break;
-        }
+        const Bounds &band = modelFacts(modelIndex).frequency;
+        r.Start_Frequency = band.lower;
+        r.Stop_Frequency = band.upper;
         r.Units = distanceUnit;
-        r.Stop_Distance = distanceUnit == kDistanceFoot ? 49.2 : 15.0;
+        r.Stop_Distance = distanceFacts(distanceUnit).newStopDistance;
         return r;
     }
     case TaskAmplitude: return AmplitudeTask{};
     case TaskDtf: {
         DtfTask r;
         r.Units = distanceUnit;
-        r.Cable_Loss = distanceUnit == kDistanceFoot ? 0.022 : 0.072;
+        r.Cable_Loss = distanceFacts(distanceUnit).newCableLoss;
         return r;
     }
     case TaskDataPoint: return DataPointTask{};

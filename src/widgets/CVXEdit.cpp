@@ -173,8 +173,11 @@ void CVXEdit::numericKeyPress(QKeyEvent *event)
 void CVXEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    // A context menu only borrows the focus; every real focus loss commits.
-    if (event->reason() != Qt::PopupFocusReason)
+    // A context menu only borrows the focus. A field the user only passed
+    // through (no keystroke, paste or cut since it was last set or committed)
+    // commits nothing: leaving it must not clamp a stored value nor count as
+    // the user's choice of it.
+    if (event->reason() != Qt::PopupFocusReason && isModified())
         commit();
 }
 

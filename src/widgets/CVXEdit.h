@@ -1,7 +1,8 @@
 // CVXEdit: the filtered one-line edit field of every editor page. The input
 // class decides which characters it takes; the owner's handler hears every
-// change (live update) and, for number fields, a commit on Enter or focus loss
-// that clamps the value to the field's bounds and re-formats it.
+// change (live update) and, for number fields, a commit on Enter, or on focus
+// loss after the user edited the text, that clamps the value to the field's
+// bounds and re-formats it.
 #pragma once
 
 #include <QLineEdit>
@@ -40,7 +41,8 @@ public:
     static bool acceptsCharacter(int inputClass, QChar c);
 
     // Clamps, re-formats, shows and reports the text with the commit flag;
-    // does nothing for classes 0 and 2.
+    // does nothing for classes 0 and 2. Setting the text (setText) marks the
+    // field unedited until the user changes it again.
     void commit();
 
 protected:

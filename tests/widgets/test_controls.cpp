@@ -159,6 +159,36 @@ TEST(CVXEditCommit, FocusLossCommitsLikeEnter)
     EXPECT_EQ(h.calls.back().text, "2700.00");
 }
 
+TEST(CVXEditCommit, PassingThroughCommitsNothingButEnterAndEditsDo)
+{
+    EditHarness h(CVXEdit::Decimal, 100, 2700);
+    h.edit->setText("3201.00"); // a stored value above the bound
+    h.other->setFocus();
+    h.edit->setFocus();
+    h.other->setFocus();
+    EXPECT_EQ(h.edit->text(), "3201.00") << "tabbing through clamps nothing";
+    EXPECT_EQ(h.commits(), 0);
+
+    h.edit->setFocus();
+    QTest::keyClick(h.edit, Qt::Key_Return);
+    EXPECT_EQ(h.edit->text(), "2700.00") << "Enter commits an unedited field";
+    EXPECT_EQ(h.commits(), 1);
+    h.other->setFocus();
+    EXPECT_EQ(h.commits(), 1) << "leaving after Enter commits nothing more";
+
+    h.edit->setFocus();
+    QTest::keyClick(h.edit, Qt::Key_Backspace);
+    h.other->setFocus();
+    EXPECT_EQ(h.commits(), 2) << "any edit commits on leaving";
+    h.edit->setFocus();
+    h.edit->selectAll();
+    QGuiApplication::clipboard()->setText("5");
+    QTest::keyClick(h.edit, Qt::Key_V, Qt::ControlModifier);
+    h.other->setFocus();
+    EXPECT_EQ(h.commits(), 3) << "a paste is an edit";
+    EXPECT_EQ(h.edit->text(), "100.00");
+}
+
 TEST(CVXEditCommit, FreeTextAndMarkerFieldsDoNotCommit)
 {
     for (int inputClass : {int(CVXEdit::FreeText), int(CVXEdit::MarkerSyntax)}) {

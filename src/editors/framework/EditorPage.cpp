@@ -2,6 +2,7 @@
 #include "editors/framework/EditorPage.h"
 
 #include "document/NameTables.h"
+#include "editors/framework/PageGrid.h"
 #include "widgets/CVXEdit.h"
 #include "widgets/ControlLook.h"
 
@@ -104,6 +105,15 @@ void EditorPage::Bind(TaskStep *step)
 
 void EditorPage::fieldChanged(int, const QString &, bool) {}
 
+void EditorPage::afterChange(int, bool) {}
+
+PageGrid *EditorPage::addGrid(const QString &heading)
+{
+    auto *grid = new PageGrid(heading, this);
+    m_body->addWidget(grid);
+    return grid;
+}
+
 CVXEdit *EditorPage::createEdit(int fieldId, int inputClass, float lowerBound, float upperBound)
 {
     auto *edit = new CVXEdit(this);
@@ -125,8 +135,14 @@ void EditorPage::changeRecord(int field, const std::function<void()> &change, bo
     change();
     // A message box shown by the change runs its own event loop, in which the
     // step may have been deleted and this page unbound: then there is nothing
-    // left to record.
-    if (m_step != step || !m_context.edits)
+    // left to show or record.
+    if (m_step != step)
+        return;
+    {
+        QScopedValueRollback filling(m_filling, true);
+        afterChange(field, endsEdit);
+    }
+    if (!m_context.edits)
         return;
     const EditRecorder::Key key{this, field};
     if (!(step->record == before))

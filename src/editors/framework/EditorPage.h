@@ -22,6 +22,7 @@ class QVBoxLayout;
 namespace stepvane {
 
 class CVXEdit;
+class PageGrid;
 
 constexpr int kMaxDescriptionLength = 256;
 
@@ -60,6 +61,12 @@ protected:
 
     CVXEdit *createEdit(int fieldId, int inputClass = 0, float lowerBound = 1.0f,
                         float upperBound = 1.0f);
+    // Called after each change made through changeRecord while the page is
+    // still bound (controls' signals store nothing meanwhile): the page shows
+    // what the change did. field and endsEdit are those of the change.
+    virtual void afterChange(int field, bool endsEdit);
+    // A new block of rows at the bottom of the page.
+    PageGrid *addGrid(const QString &heading = QString());
 
     // The one path by which a page changes its bound record: runs change
     // (which writes the record) and tells the edit history what the record

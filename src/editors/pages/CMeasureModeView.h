@@ -4,6 +4,7 @@
 // full list of twelve.
 #pragma once
 
+#include "document/ModelTables.h"
 #include "editors/framework/RecordPage.h"
 
 #include <QStringList>
@@ -22,7 +23,7 @@ class CMeasureModeView : public RecordPage<MeasureModeTask>
     // The twelve measurements, in stored-index order.
     static const QStringList &measurementList();
     // Models without the 2-port measurements (entries 6 and 7).
-    static bool hasShortList(int modelIndex) { return modelIndex == 0 || modelIndex == 1; }
+    static bool hasShortList(int modelIndex) { return !modelFacts(modelIndex).twoPort; }
     // Position in the model's list for a stored index (-1: not in the list),
     // and the stored index for a position.
     static int positionOf(int modelIndex, int measurement);
