@@ -1,16 +1,12 @@
 // The limit page.
 #include "editors/pages/CLimitView.h"
 
-#include "common/NumberText.h"
 #include "editors/dialogs/Attachments.h"
 #include "editors/pages/ConditionImageList.h"
-#include "widgets/CVXEdit.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
@@ -22,9 +18,7 @@ namespace stepvane
 namespace
 {
 
-enum Field { FailValue = 1, WarningValue = 2 };
-constexpr float kThresholdLow = -60.0f;
-constexpr float kThresholdHigh = 65.0f;
+constexpr Bounds kThreshold{-60, 65};
 
 CKiteToggleButton *radio(const QString &text, QWidget *parent, const char *name)
 {
@@ -33,15 +27,14 @@ CKiteToggleButton *radio(const QString &text, QWidget *parent, const char *name)
     return button;
 }
 
-// A row of the page: a label of fixed width, then the controls.
-QHBoxLayout *rowOf(QWidget *row, const QString &label)
+bool limitLine(const LimitTask &r)
 {
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *caption = new QLabel(label, row);
-    caption->setFixedWidth(120);
-    layout->addWidget(caption);
-    return layout;
+    return r.SelectMode != 0;
+}
+
+bool failOn(const LimitTask &r)
+{
+    return limitLine(r) && r.Limit_Line_On_Off != 0;
 }
 
 } // namespace
@@ -49,9 +42,9 @@ QHBoxLayout *rowOf(QWidget *row, const QString &label)
 CLimitView::CLimitView(PageContext &context, QWidget *parent)
     : RecordPage(context, TaskLimit, kDefaultSize, parent)
 {
-    body()->addWidget(buildMode());
-    body()->addWidget(buildThresholds());
-    body()->addWidget(buildDisplay());
+    buildMode();
+    buildThresholds();
+    buildDisplay();
     m_actions = new ConditionImageList(
         context.ui,
         [this]() -> ConditionImageList::Images * {
@@ -68,204 +61,122 @@ CLimitView::CLimitView(PageContext &context, QWidget *parent)
     body()->addWidget(m_actions, 1);
 }
 
-QWidget *CLimitView::buildMode()
+void CLimitView::buildMode()
 {
-    auto *box = new QWidget(this);
-    auto *layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *modeRow = new QWidget(box);
-    QHBoxLayout *mode = rowOf(modeRow, QStringLiteral("Mode"));
-    m_limitLine = radio(QStringLiteral("Limit line"), modeRow, "limitLine");
-    m_msl = radio(QStringLiteral("MSL"), modeRow, "msl");
-    mode->addWidget(m_limitLine);
-    mode->addWidget(m_msl);
-    mode->addStretch(1);
-    layout->addWidget(modeRow);
-
-    m_mslRow = new QWidget(box);
-    QHBoxLayout *msl = rowOf(m_mslRow, QStringLiteral("MSL file"));
-    m_mslField = new QLineEdit(m_mslRow);
+    PageGrid *grid = addGrid();
+    m_limitLine = radio(QStringLiteral("Limit line"), grid, "limitLine");
+    m_msl = radio(QStringLiteral("MSL"), grid, "msl");
+    grid->addRow(QStringLiteral("Mode"), PageGrid::inLine({m_limitLine, m_msl}, grid));
+    m_mslField = new QLineEdit(grid);
     m_mslField->setObjectName(QStringLiteral("mslFile"));
     m_mslField->setReadOnly(true);
-    m_mslChooser = new QToolButton(m_mslRow);
+    m_mslChooser = new QToolButton(grid);
     m_mslChooser->setObjectName(QStringLiteral("chooseMsl"));
     m_mslChooser->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     m_mslChooser->setToolTip(QStringLiteral("Attach an MSL file"));
-    msl->addWidget(m_mslField, 1);
-    msl->addWidget(m_mslChooser);
-    layout->addWidget(m_mslRow);
+    auto *mslLine = new QWidget(grid);
+    auto *mslLayout = new QHBoxLayout(mslLine);
+    mslLayout->setContentsMargins(0, 0, 0, 0);
+    mslLayout->setSpacing(4);
+    mslLayout->addWidget(m_mslField, 1);
+    mslLayout->addWidget(m_mslChooser);
+    const PageGrid::Row msl = grid->addRow(QStringLiteral("MSL file"), mslLine);
 
-    connect(m_limitLine, &QAbstractButton::clicked, this, [this] { chooseMode(true); });
-    connect(m_msl, &QAbstractButton::clicked, this, [this] { chooseMode(false); });
-    connect(m_mslChooser, &QToolButton::clicked, this, &CLimitView::chooseMaskFile);
-    return box;
-}
-
-QWidget *CLimitView::buildThresholds()
-{
-    auto *box = new QWidget(this);
-    auto *layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    const auto valueField = [this](int field, QWidget *row, const char *name) {
-        CVXEdit *edit = createEdit(field, CVXEdit::Decimal, kThresholdLow, kThresholdHigh);
-        edit->setParent(row);
-        edit->setObjectName(QLatin1String(name));
-        edit->setFixedWidth(80);
-        return edit;
-    };
-
-    m_failRow = new QWidget(box);
-    QHBoxLayout *fail = rowOf(m_failRow, QStringLiteral("Threshold Pass/Fail"));
-    m_failOn = radio(QStringLiteral("On"), m_failRow, "failOn");
-    m_failOff = radio(QStringLiteral("Off"), m_failRow, "failOff");
-    m_failValue = valueField(FailValue, m_failRow, "failValue");
-    fail->addWidget(m_failOn);
-    fail->addWidget(m_failOff);
-    fail->addWidget(m_failValue);
-    fail->addStretch(1);
-    layout->addWidget(m_failRow);
-
-    m_warningRow = new QWidget(box);
-    QHBoxLayout *warning = rowOf(m_warningRow, QStringLiteral("Threshold Warning"));
-    m_warningOn = radio(QStringLiteral("On"), m_warningRow, "warningOn");
-    m_warningOff = radio(QStringLiteral("Off"), m_warningRow, "warningOff");
-    m_warningValue = valueField(WarningValue, m_warningRow, "warningValue");
-    warning->addWidget(m_warningOn);
-    warning->addWidget(m_warningOff);
-    warning->addWidget(m_warningValue);
-    warning->addStretch(1);
-    layout->addWidget(m_warningRow);
-
-    bindFlagPair(m_failOn, m_failOff, &LimitTask::Limit_Line_On_Off);
-    bindFlagPair(m_warningOn, m_warningOff, &LimitTask::Warning_On_Off);
-    return box;
-}
-
-QWidget *CLimitView::buildDisplay()
-{
-    auto *box = new QWidget(this);
-    auto *layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *textRow = new QWidget(box);
-    QHBoxLayout *text = rowOf(textRow, QStringLiteral("Pass/fail text display"));
-    m_textOn = radio(QStringLiteral("On"), textRow, "textOn");
-    m_textOff = radio(QStringLiteral("Off"), textRow, "textOff");
-    text->addWidget(m_textOn);
-    text->addWidget(m_textOff);
-    text->addStretch(1);
-    layout->addWidget(textRow);
-    m_condition = new CKiteToggleButton(0, CKiteToggleButton::Style::Check,
-                                        QStringLiteral("If fails, do the following:"), box);
-    m_condition->setObjectName(QStringLiteral("condition"));
-    layout->addWidget(m_condition);
-    bindFlagPair(m_textOn, m_textOff, &LimitTask::Pass_Fail);
-    bindToggle(m_condition, &LimitTask::Condition_Check);
-    return box;
-}
-
-void CLimitView::bindFlagPair(CKiteToggleButton *on, CKiteToggleButton *off, int LimitTask::*field)
-{
-    for (CKiteToggleButton *button : {on, off}) {
-        const int value = button == on ? 1 : 0;
-        connect(button, &QAbstractButton::clicked, this, [this, field, value] {
-            changeField(field, value);
-            showState();
-        });
-    }
-}
-
-void CLimitView::chooseMode(bool limitLine)
-{
-    if (!record())
-        return;
-    changeRecord(kControlField, [&] {
-        LimitTask *r = record();
-        r->SelectMode = limitLine ? 1 : 0;
-        if (limitLine) {
-            // The mask file is dropped from the step; its working copy stays,
-            // since the edit history or a copied step may still use it. Its
-            // size goes with the name, so the writer looks for no file.
-            r->MSLfileName.clear();
-            r->TransMSLfileName.clear();
-            r->MSLfileSize = 0;
+    // Back to limit line drops the mask file from the step. Its working copy
+    // stays, since the edit history or a copied step may still use it; its
+    // size goes with the name, so the writer looks for no file.
+    bindRadioPair(m_msl, m_limitLine, &LimitTask::SelectMode, 0, 1, [](LimitTask &r, bool) {
+        if (limitLine(r)) {
+            r.MSLfileName.clear();
+            r.TransMSLfileName.clear();
+            r.MSLfileSize = 0;
         }
     });
-    showState();
+    showWhen(msl, [](const LimitTask &r) { return !limitLine(r); });
+    onFill([this](LimitTask &r) { m_mslField->setText(mslShown(r)); });
+    connect(m_mslChooser, &QToolButton::clicked, this, &CLimitView::chooseMaskFile);
+}
+
+void CLimitView::buildThresholds()
+{
+    PageGrid *grid = addGrid();
+    m_failOn = radio(QStringLiteral("On"), grid, "failOn");
+    m_failOff = radio(QStringLiteral("Off"), grid, "failOff");
+    m_failValue = decimalField(&LimitTask::Move_Limit, {.bounds = kThreshold, .emptyIsZero = true});
+    m_failValue->setObjectName(QStringLiteral("failValue"));
+    m_failValue->setFixedWidth(80);
+    const PageGrid::Row fail =
+        grid->addRow(QStringLiteral("Threshold Pass/Fail"),
+                     PageGrid::inLine({m_failOn, m_failOff, m_failValue}, grid));
+    m_warningOn = radio(QStringLiteral("On"), grid, "warningOn");
+    m_warningOff = radio(QStringLiteral("Off"), grid, "warningOff");
+    m_warningValue = decimalField(&LimitTask::Param, {.bounds = kThreshold, .emptyIsZero = true});
+    m_warningValue->setObjectName(QStringLiteral("warningValue"));
+    m_warningValue->setFixedWidth(80);
+    const PageGrid::Row warning =
+        grid->addRow(QStringLiteral("Threshold Warning"),
+                     PageGrid::inLine({m_warningOn, m_warningOff, m_warningValue}, grid));
+
+    bindRadioPair(m_failOff, m_failOn, &LimitTask::Limit_Line_On_Off, 0, 1);
+    bindRadioPair(m_warningOff, m_warningOn, &LimitTask::Warning_On_Off, 0, 1);
+    showWhen(fail, limitLine);
+    showWhen(std::vector<QWidget *>{m_failValue}, failOn);
+    showWhen(warning, failOn);
+    showWhen(std::vector<QWidget *>{m_warningValue},
+             [](const LimitTask &r) { return failOn(r) && r.Warning_On_Off != 0; });
+}
+
+void CLimitView::buildDisplay()
+{
+    PageGrid *grid = addGrid();
+    m_textOn = radio(QStringLiteral("On"), grid, "textOn");
+    m_textOff = radio(QStringLiteral("Off"), grid, "textOff");
+    grid->addRow(QStringLiteral("Pass/fail text display"),
+                 PageGrid::inLine({m_textOn, m_textOff}, grid));
+    m_condition = new CKiteToggleButton(0, CKiteToggleButton::Style::Check,
+                                        QStringLiteral("If fails, do the following:"), grid);
+    m_condition->setObjectName(QStringLiteral("condition"));
+    grid->addWide(m_condition);
+    bindRadioPair(m_textOff, m_textOn, &LimitTask::Pass_Fail, 0, 1);
+    bindToggle(m_condition, &LimitTask::Condition_Check);
+}
+
+QString CLimitView::mslShown(const LimitTask &r) const
+{
+    if (m_chosen.step == boundStep() && m_chosen.workingCopy == r.TransMSLfileName &&
+        !r.TransMSLfileName.isEmpty())
+        return QDir::toNativeSeparators(m_chosen.path);
+    return r.MSLfileName;
 }
 
 void CLimitView::chooseMaskFile()
 {
-    const LimitTask *before = record();
-    if (!before || before->SelectMode != 0)
+    TaskStep *step = boundStep();
+    const LimitTask *r = record();
+    if (!r || limitLine(*r))
         return;
     const QString path = context().ui.openFile(
         this, QString(), QStringLiteral("MSL Files(*.fml)|*.fml|"), QString());
-    if (path.isEmpty() || record() != before)
+    if (path.isEmpty() || boundStep() != step)
         return;
+    // The content is not checked here: the instrument reads the mask file.
     const QString copy = attachCopy(context().ui, path);
-    if (copy.isEmpty() || record() != before)
+    if (copy.isEmpty() || boundStep() != step)
         return;
+    m_chosen = {step, copy, path};
     changeRecord(kControlField, [&] {
         LimitTask *r = record();
         r->MSLfileName = QFileInfo(path).fileName();
         r->TransMSLfileName = copy;
         r->MSLfileSize = Size(QFileInfo(copy).size());
     });
-    m_mslField->setText(QDir::toNativeSeparators(path));
 }
 
-void CLimitView::fillRecord(LimitTask &r)
+void CLimitView::fillRecord(LimitTask &)
 {
-    m_mslField->setText(r.MSLfileName);
-    m_failValue->setText(formatDecimal(r.Move_Limit));
-    m_warningValue->setText(formatDecimal(r.Param));
+    // Filled on Bind only: a change elsewhere on the page must not forget
+    // the entry the user selected.
     m_actions->fill();
-    showState();
-}
-
-void CLimitView::showState()
-{
-    const LimitTask *r = record();
-    if (!r)
-        return;
-    const bool limitLine = r->SelectMode != 0;
-    m_limitLine->setState(limitLine);
-    m_msl->setState(!limitLine);
-    m_failOn->setState(r->Limit_Line_On_Off != 0);
-    m_failOff->setState(r->Limit_Line_On_Off == 0);
-    m_warningOn->setState(r->Warning_On_Off != 0);
-    m_warningOff->setState(r->Warning_On_Off == 0);
-    m_textOn->setState(r->Pass_Fail != 0);
-    m_textOff->setState(r->Pass_Fail == 0);
-    if (r->MSLfileName.isEmpty())
-        m_mslField->clear();
-    showRows();
-}
-
-void CLimitView::showRows()
-{
-    const LimitTask *r = record();
-    if (!r)
-        return;
-    const bool limitLine = r->SelectMode != 0;
-    const bool failOn = limitLine && r->Limit_Line_On_Off != 0;
-    m_mslRow->setVisible(!limitLine);
-    m_failRow->setVisible(limitLine);
-    m_failValue->setVisible(failOn);
-    m_warningRow->setVisible(failOn);
-    m_warningValue->setVisible(failOn && r->Warning_On_Off != 0);
-}
-
-void CLimitView::fieldChanged(int fieldId, const QString &text, bool)
-{
-    LimitTask *r = record();
-    if (!r)
-        return;
-    const double value = parseDecimalText(text); // an empty text stores 0
-    if (fieldId == FailValue)
-        r->Move_Limit = value;
-    else if (fieldId == WarningValue)
-        r->Param = value;
 }
 
 } // namespace stepvane

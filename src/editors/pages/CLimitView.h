@@ -12,7 +12,6 @@ class QToolButton;
 namespace stepvane
 {
 
-class CVXEdit;
 class ConditionImageList;
 
 class CLimitView : public RecordPage<LimitTask>
@@ -41,29 +40,20 @@ class CLimitView : public RecordPage<LimitTask>
 
   protected:
     void fillRecord(LimitTask &record) override;
-    void fieldChanged(int fieldId, const QString &text, bool commit) override;
 
   private:
-    QWidget *buildMode();
-    QWidget *buildThresholds();
-    QWidget *buildDisplay();
-    // A pair of On / Off radios on a flag; then shows the rows that follow it.
-    void bindFlagPair(CKiteToggleButton *on, CKiteToggleButton *off, int LimitTask::*field);
-    void chooseMode(bool limitLine);
-    // Radios and visible rows from the bound record.
-    void showState();
-    void showRows();
+    void buildMode();
+    void buildThresholds();
+    void buildDisplay();
+    QString mslShown(const LimitTask &r) const;
 
     CKiteToggleButton *m_limitLine = nullptr;
     CKiteToggleButton *m_msl = nullptr;
-    QWidget *m_mslRow = nullptr;
     QLineEdit *m_mslField = nullptr;
     QToolButton *m_mslChooser = nullptr;
-    QWidget *m_failRow = nullptr;
     CKiteToggleButton *m_failOn = nullptr;
     CKiteToggleButton *m_failOff = nullptr;
     CVXEdit *m_failValue = nullptr;
-    QWidget *m_warningRow = nullptr;
     CKiteToggleButton *m_warningOn = nullptr;
     CKiteToggleButton *m_warningOff = nullptr;
     CVXEdit *m_warningValue = nullptr;
@@ -71,6 +61,13 @@ class CLimitView : public RecordPage<LimitTask>
     CKiteToggleButton *m_textOff = nullptr;
     CKiteToggleButton *m_condition = nullptr;
     ConditionImageList *m_actions = nullptr;
+    // The file last chosen on this page, shown with its folder while the
+    // step it was chosen for still holds it.
+    struct Chosen {
+        const TaskStep *step = nullptr;
+        QString workingCopy;
+        QString path;
+    } m_chosen;
 };
 
 } // namespace stepvane

@@ -14,7 +14,6 @@ class QComboBox;
 namespace stepvane
 {
 
-class CVXEdit;
 class ConditionImageList;
 
 class CMarker_PeakView : public RecordPage<MarkerPeakTask>
@@ -40,7 +39,6 @@ class CMarker_PeakView : public RecordPage<MarkerPeakTask>
 
   protected:
     void fillRecord(MarkerPeakTask &record) override;
-    void fieldChanged(int fieldId, const QString &text, bool commit) override;
 
   private:
     struct MarkerRow {
@@ -50,12 +48,9 @@ class CMarker_PeakView : public RecordPage<MarkerPeakTask>
         CVXEdit *xValue;
     };
 
-    QWidget *buildMarkerRows();
-    QWidget *buildPeakValley();
-    QWidget *buildCondition();
-    // Ties a marker row's list to one field of that marker.
-    void bindMarkerCombo(QComboBox *combo, int row, int MarkerSetting::*field);
-    void searchModeChosen(int row, int position);
+    void buildMarkerRows();
+    void buildPeakValley();
+    void buildCondition();
 
     std::array<MarkerRow, kMarkerCount> m_rows{};
     QComboBox *m_searchBetween = nullptr;
