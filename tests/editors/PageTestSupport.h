@@ -28,11 +28,9 @@
 #include <functional>
 #include <memory>
 
-namespace pagetest
-{
+namespace pagetest {
 
-class ScriptedUi : public stepvane::UserInterface
-{
+class ScriptedUi : public stepvane::UserInterface {
   public:
     void report(const stepvane::Message &message) override
     {
@@ -103,8 +101,7 @@ struct RecordingHistory : stepvane::EditRecorder {
 };
 
 // Working copies go to a folder of the test, so tests never see each other's.
-class WorkFolderTest : public ::testing::Test
-{
+class WorkFolderTest : public ::testing::Test {
   protected:
     void SetUp() override
     {

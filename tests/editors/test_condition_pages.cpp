@@ -21,11 +21,9 @@ using namespace stepvane;
 using namespace pagetest;
 using stepvane::test::readAll;
 
-namespace
-{
+namespace {
 
-class ConditionPages : public WorkFolderTest
-{
+class ConditionPages : public WorkFolderTest {
   protected:
     TaskStep *addStep(TaskKind kind)
     {

@@ -23,12 +23,9 @@ using namespace stepvane;
 using namespace pagetest;
 using stepvane::test::readAll;
 
-namespace
-{
+namespace {
 
-class DialogTest : public WorkFolderTest
-{
-};
+class DialogTest : public WorkFolderTest {};
 
 TEST_F(DialogTest, AttachedPicturesKeepTheirOwnBytesWhateverTheirNames)
 {

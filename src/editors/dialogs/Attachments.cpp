@@ -9,11 +9,9 @@
 #include <QImage>
 #include <QImageReader>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 const QString kCopyFailed = QStringLiteral("The file %s could not be attached: %s.");
 const QString kNoPicture =

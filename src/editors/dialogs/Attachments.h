@@ -13,8 +13,7 @@
 
 class QWidget;
 
-namespace stepvane
-{
+namespace stepvane {
 
 class MessageSink;
 class UserInterface;

@@ -9,8 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace stepvane
-{
+namespace stepvane {
 
 CCompanyInfoDlg::CCompanyInfoDlg(UserInterface &ui, const CompanyInfo &values, QWidget *parent)
     : InfoDialog(parent), m_ui(ui), m_logo(values.logo), m_name(new QLineEdit(values.name, this)),

@@ -11,13 +11,11 @@
 class QCheckBox;
 class QLineEdit;
 
-namespace stepvane
-{
+namespace stepvane {
 
 class UserInterface;
 
-class CCompanyInfoDlg : public InfoDialog
-{
+class CCompanyInfoDlg : public InfoDialog {
     Q_OBJECT
   public:
     CCompanyInfoDlg(UserInterface &ui, const CompanyInfo &values, QWidget *parent = nullptr);

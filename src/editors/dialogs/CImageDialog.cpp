@@ -10,8 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace stepvane
-{
+namespace stepvane {
 
 CImageDialog::CImageDialog(UserInterface &ui, const AttachedImage &image, bool showComment,
                            QWidget *parent)

@@ -13,15 +13,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace stepvane
-{
+namespace stepvane {
 
 class UserInterface;
 
 constexpr int kMaxCommentLength = 90;
 
-class CImageDialog : public QDialog
-{
+class CImageDialog : public QDialog {
     Q_OBJECT
   public:
     CImageDialog(UserInterface &ui, const AttachedImage &image, bool showComment,

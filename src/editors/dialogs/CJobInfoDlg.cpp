@@ -6,8 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace stepvane
-{
+namespace stepvane {
 
 const QStringList &CJobInfoDlg::rowNames()
 {

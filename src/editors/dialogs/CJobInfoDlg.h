@@ -8,11 +8,9 @@
 class QCheckBox;
 class QLineEdit;
 
-namespace stepvane
-{
+namespace stepvane {
 
-class CJobInfoDlg : public InfoDialog
-{
+class CJobInfoDlg : public InfoDialog {
     Q_OBJECT
   public:
     explicit CJobInfoDlg(const JobInfo &values, QWidget *parent = nullptr);

@@ -7,8 +7,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-namespace stepvane
-{
+namespace stepvane {
 
 const QStringList &CTallyvaultDlg::rowNames()
 {

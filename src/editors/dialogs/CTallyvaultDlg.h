@@ -10,11 +10,9 @@
 class QLineEdit;
 class QTableWidget;
 
-namespace stepvane
-{
+namespace stepvane {
 
-class CTallyvaultDlg : public InfoDialog
-{
+class CTallyvaultDlg : public InfoDialog {
     Q_OBJECT
   public:
     explicit CTallyvaultDlg(const TagTexts &values, QWidget *parent = nullptr);

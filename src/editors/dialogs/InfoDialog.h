@@ -8,11 +8,9 @@
 #include <QDialog>
 #include <QPushButton>
 
-namespace stepvane
-{
+namespace stepvane {
 
-class InfoDialog : public QDialog
-{
+class InfoDialog : public QDialog {
   public:
     explicit InfoDialog(QWidget *parent = nullptr)
         : QDialog(parent), m_close(new QPushButton(QStringLiteral("Close"), this))

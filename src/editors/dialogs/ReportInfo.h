@@ -12,8 +12,7 @@
 
 #include <array>
 
-namespace stepvane
-{
+namespace stepvane {
 
 constexpr int kTagCount = 7;
 constexpr int kJobCount = 5;

@@ -2,14 +2,16 @@
 // here show an empty detail pane.
 #include "editors/framework/PageRegistry.h"
 #include "editors/pages/CLimitView.h"
+#include "editors/pages/CLoadSetupView.h"
 #include "editors/pages/CMarker_PeakView.h"
 #include "editors/pages/CMeasureModeView.h"
+#include "editors/pages/CPromptView.h"
+#include "editors/pages/CReportView.h"
+#include "editors/pages/CSaveView.h"
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 template <typename Page> PageFactory factory()
 {
@@ -24,6 +26,10 @@ const PageRegistry &builtinPageRegistry()
 {
     static const PageRegistry registry = {
         {TaskMeasureMode, {factory<CMeasureModeView>()}},
+        {TaskSave, {factory<CSaveView>()}},
+        {TaskPrompt, {factory<CPromptView>()}},
+        {TaskReport, {factory<CReportView>()}},
+        {TaskLoad, {factory<CLoadSetupView>()}},
         {TaskMarkerPeak, {factory<CMarker_PeakView>(), factory<CMarkerValleyView>()}},
         {TaskLimit, {factory<CLimitView>()}},
     };

@@ -12,11 +12,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 constexpr Bounds kThreshold{-60, 65};
 

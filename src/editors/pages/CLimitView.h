@@ -9,13 +9,11 @@
 class QLineEdit;
 class QToolButton;
 
-namespace stepvane
-{
+namespace stepvane {
 
 class ConditionImageList;
 
-class CLimitView : public RecordPage<LimitTask>
-{
+class CLimitView : public RecordPage<LimitTask> {
     Q_OBJECT
   public:
     CLimitView(PageContext &context, QWidget *parent = nullptr);

@@ -8,11 +8,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 const QStringList kMarkerNames = {"None", "M1", "M2", "M3", "M4", "M5", "M6"};
 const QStringList kTypes = {"Off", "Normal", "Delta", "Delta Pair"};

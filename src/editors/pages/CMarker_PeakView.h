@@ -11,13 +11,11 @@
 
 class QComboBox;
 
-namespace stepvane
-{
+namespace stepvane {
 
 class ConditionImageList;
 
-class CMarker_PeakView : public RecordPage<MarkerPeakTask>
-{
+class CMarker_PeakView : public RecordPage<MarkerPeakTask> {
     Q_OBJECT
   public:
     static constexpr QSize kPageSize{374, 699};
@@ -65,8 +63,7 @@ class CMarker_PeakView : public RecordPage<MarkerPeakTask>
 };
 
 // The companion panel: only background, extending the scrolled area.
-class CMarkerValleyView : public EditorPage
-{
+class CMarkerValleyView : public EditorPage {
     Q_OBJECT
   public:
     CMarkerValleyView(PageContext &context, QWidget *parent = nullptr);

@@ -11,13 +11,11 @@
 
 class QComboBox;
 
-namespace stepvane
-{
+namespace stepvane {
 
-class CMeasureModeView : public RecordPage<MeasureModeTask>
-{
+class CMeasureModeView : public RecordPage<MeasureModeTask> {
     Q_OBJECT
-  public:
+public:
     CMeasureModeView(PageContext &context, QWidget *parent = nullptr);
 
     // The twelve measurements, in stored-index order.
@@ -31,10 +29,10 @@ class CMeasureModeView : public RecordPage<MeasureModeTask>
 
     QComboBox *modeList() const { return m_modes; }
 
-  protected:
+protected:
     void fillRecord(MeasureModeTask &record) override;
 
-  private:
+private:
     void buildList(int modelIndex);
 
     QComboBox *m_modes;

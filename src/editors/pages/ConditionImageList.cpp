@@ -11,8 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace stepvane
-{
+namespace stepvane {
 
 ConditionImageList::ConditionImageList(UserInterface &ui, Access images, Change change,
                                        QWidget *parent)

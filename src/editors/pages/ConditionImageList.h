@@ -16,14 +16,12 @@
 
 class QTreeWidget;
 
-namespace stepvane
-{
+namespace stepvane {
 
 class CKiteButton;
 class UserInterface;
 
-class ConditionImageList : public QWidget
-{
+class ConditionImageList : public QWidget {
     Q_OBJECT
   public:
     using Images = std::vector<AttachedImage>;

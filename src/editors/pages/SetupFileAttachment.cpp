@@ -10,8 +10,7 @@
 
 #include <QFileInfo>
 
-namespace stepvane
-{
+namespace stepvane {
 
 std::optional<SetupAttachment> attachSetupFile(MessageSink &sink, const QString &path,
                                                bool stripCalibration)

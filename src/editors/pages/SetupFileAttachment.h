@@ -11,8 +11,7 @@
 
 #include <optional>
 
-namespace stepvane
-{
+namespace stepvane {
 
 class MessageSink;
 

@@ -1,0 +1,174 @@
+// The save page.
+#include "editors/pages/CSaveView.h"
+
+#include <QPushButton>
+
+namespace stepvane {
+
+namespace {
+
+enum Id {
+    Automation = 5021,
+    Manual = 5022,
+    Internal = 5023,
+    External = 5024,
+    Trace = 5025,
+    TraceFormat1 = 5026,
+    Report = 5029,
+    ReportFormat1 = 5030,
+    Screen = 5032,
+    InversionOn = 5033,
+    InversionOff = 5034,
+    ReadingsOn = 5035,
+    ReadingsOff = 5036,
+    ResultPreview = 5106,
+};
+
+bool automation(const SaveTask &r)
+{
+    return r.SaveMode == 1;
+}
+
+} // namespace
+
+CSaveView::CSaveView(PageContext &context, QWidget *parent)
+    : RecordPage(context, TaskSave, kPageSize, parent)
+{
+    buildNames();
+    buildResults();
+    m_tags = new QPushButton(QStringLiteral("Tag identifiers"), this);
+    m_tags->setObjectName(QStringLiteral("tags"));
+    addGrid()->addRow(nullptr, m_tags);
+    connect(m_tags, &QPushButton::clicked, this, [this] { openDialog(ReportInfo::Tags); });
+}
+
+CKiteToggleButton *CSaveView::makeToggle(int id, bool radio, const QString &text, QWidget *parent)
+{
+    using Style = CKiteToggleButton::Style;
+    auto *button = new CKiteToggleButton(id, radio ? Style::Radio : Style::Check, text, parent);
+    button->setObjectName(QString::number(id));
+    m_toggles.push_back(button);
+    return button;
+}
+
+CKiteToggleButton *CSaveView::toggle(int id) const
+{
+    for (CKiteToggleButton *button : m_toggles)
+        if (button->commandId() == id)
+            return button;
+    return nullptr;
+}
+
+void CSaveView::bindCodeCheck(CKiteToggleButton *button, int SaveTask::*field, int onCode)
+{
+    connect(button, &QAbstractButton::clicked, this,
+            [this, field, onCode](bool on) { store(Access<int>(field), on ? onCode : 0); });
+    onFill([button, field, onCode](SaveTask &r) { button->setState(r.*field == onCode); });
+}
+
+void CSaveView::buildNames()
+{
+    PageGrid *grid = addGrid();
+    CKiteToggleButton *automationButton = makeToggle(Automation, true, "Automation", grid);
+    CKiteToggleButton *manualButton = makeToggle(Manual, true, "Manual", grid);
+    grid->addRow(QStringLiteral("Mode"), PageGrid::inLine({automationButton, manualButton}, grid));
+    CKiteToggleButton *internal = makeToggle(Internal, true, "Internal", grid);
+    CKiteToggleButton *external = makeToggle(External, true, "External", grid);
+    grid->addRow(QStringLiteral("Storage"), PageGrid::inLine({internal, external}, grid));
+    CKiteToggleButton *preview = makeToggle(ResultPreview, false, "Result preview", grid);
+    grid->addRow(nullptr, preview);
+    m_fileName = textField(&SaveTask::BaseFileName);
+    m_fileName->setObjectName(QStringLiteral("fileName"));
+    m_folderName = textField(&SaveTask::BaseFolderName);
+    m_folderName->setObjectName(QStringLiteral("folderName"));
+    const PageGrid::Row file = grid->addRow(QStringLiteral("File name"), m_fileName);
+    const PageGrid::Row folder = grid->addRow(QStringLiteral("Folder name"), m_folderName);
+
+    bindRadio(automationButton, &SaveTask::SaveMode, 1);
+    bindRadio(manualButton, &SaveTask::SaveMode, 2);
+    bindRadio(internal, &SaveTask::Storage, 1);
+    bindRadio(external, &SaveTask::Storage, 2);
+    bindToggle(preview, &SaveTask::Result_Prev);
+    // Manual mode: the operator names the files on the instrument.
+    showWhen(file, automation);
+    showWhen(folder, automation);
+    onFill([this](SaveTask &r) {
+        m_fileName->setEnabled(automation(r));
+        m_folderName->setEnabled(automation(r));
+    });
+}
+
+void CSaveView::buildResults()
+{
+    PageGrid *grid = addGrid(QStringLiteral("Save"));
+    CKiteToggleButton *trace = makeToggle(Trace, false, "Trace", grid);
+    std::vector<QWidget *> traceFormats;
+    const QStringList traceNames = {"TRA", "CSV", "XML"};
+    for (int i = 0; i < traceNames.size(); ++i) {
+        CKiteToggleButton *format = makeToggle(TraceFormat1 + i, true, traceNames.at(i), grid);
+        bindRadio(format, &SaveTask::Trace_Format, 1 + i);
+        traceFormats.push_back(format);
+    }
+    grid->addRow(trace,
+                 PageGrid::inLine({traceFormats[0], traceFormats[1], traceFormats[2]}, grid));
+
+    CKiteToggleButton *report = makeToggle(Report, false, "Report", grid);
+    CKiteToggleButton *pdf = makeToggle(ReportFormat1, true, "PDF", grid);
+    CKiteToggleButton *html = makeToggle(ReportFormat1 + 1, true, "HTML", grid);
+    grid->addRow(report, PageGrid::inLine({pdf, html}, grid));
+    m_company = new QPushButton(QStringLiteral("Company information"), grid);
+    m_company->setObjectName(QStringLiteral("company"));
+    m_job = new QPushButton(QStringLiteral("Job information"), grid);
+    m_job->setObjectName(QStringLiteral("job"));
+    grid->addRow(nullptr, PageGrid::inLine({m_company, m_job}, grid));
+
+    CKiteToggleButton *screen = makeToggle(Screen, false, "Screen", grid);
+    grid->addRow(screen);
+    CKiteToggleButton *inversionOn = makeToggle(InversionOn, true, "On", grid);
+    CKiteToggleButton *inversionOff = makeToggle(InversionOff, true, "Off", grid);
+    const PageGrid::Row inversion = grid->addRow(
+        QStringLiteral("Color inversion"), PageGrid::inLine({inversionOn, inversionOff}, grid));
+    CKiteToggleButton *readingsOn = makeToggle(ReadingsOn, true, "On", grid);
+    CKiteToggleButton *readingsOff = makeToggle(ReadingsOff, true, "Off", grid);
+    const PageGrid::Row readings = grid->addRow(QStringLiteral("Marker readings"),
+                                                PageGrid::inLine({readingsOn, readingsOff}, grid));
+
+    bindCodeCheck(trace, &SaveTask::Trace_Check, 1);
+    bindCodeCheck(report, &SaveTask::Report_Check, 3);
+    bindCodeCheck(screen, &SaveTask::Screen_Check, 4);
+    bindRadio(pdf, &SaveTask::Report_Format, 5);
+    bindRadio(html, &SaveTask::Report_Format, 6);
+    bindRadio(inversionOn, &SaveTask::ColorInversion, 7);
+    bindRadio(inversionOff, &SaveTask::ColorInversion, 8);
+    bindRadio(readingsOn, &SaveTask::MarkerReadings, 9);
+    bindRadio(readingsOff, &SaveTask::MarkerReadings, 10);
+    // The format choices of a result only while it is saved, and never in
+    // manual mode, where the operator chooses on the instrument.
+    showWhen(traceFormats, [](const SaveTask &r) { return automation(r) && r.Trace_Check == 1; });
+    showWhen(std::vector<QWidget *>{pdf, html},
+             [](const SaveTask &r) { return automation(r) && r.Report_Check == 3; });
+    showWhen(std::vector<QWidget *>{m_company, m_job},
+             [](const SaveTask &r) { return r.Report_Check == 3; });
+    const auto screenSaved = [](const SaveTask &r) { return automation(r) && r.Screen_Check == 4; };
+    showWhen(inversion, screenSaved);
+    showWhen(readings, screenSaved);
+
+    connect(m_company, &QPushButton::clicked, this, [this] { openDialog(ReportInfo::Company); });
+    connect(m_job, &QPushButton::clicked, this, [this] { openDialog(ReportInfo::Job); });
+}
+
+void CSaveView::openDialog(ReportInfo which)
+{
+    TaskStep *step = boundStep();
+    const SaveTask *r = record();
+    if (!r)
+        return;
+    editReportInfo<SaveTask>(context().ui, this, which, *r,
+                             [this, step](const std::function<void(SaveTask &)> &set) {
+                                 if (boundStep() != step)
+                                     return;
+                                 changeRecord(kControlField, [&] { set(*record()); });
+                             });
+}
+
+} // namespace stepvane
