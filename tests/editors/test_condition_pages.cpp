@@ -2,7 +2,7 @@
 // "do the following" list (ten entries at most, add, change, remove only
 // what was selected on this step), pictures that come back from a saved
 // wizard byte for byte, and the limit page's modes with its mask file.
-#include "PageTestSupport.h"
+#include "PageScriptSupport.h"
 
 #include "editors/framework/PageRegistry.h"
 #include "editors/pages/CLimitView.h"

@@ -4,7 +4,7 @@
 // mode, and fetching the setup from stepvane-sim over the loopback
 // interface through the communication dialog, including an empty setup and
 // fetches that fail or are cancelled, which change nothing.
-#include "PageTestSupport.h"
+#include "PageScriptSupport.h"
 
 #include "editors/pages/CLoadSetupView.h"
 #include "instrument_files/SetupImageBuilder.h"

@@ -3,7 +3,7 @@
 // picture or cannot be copied changes nothing and says so, "Del" deletes no
 // file, the comment limit, the closing rules of the image dialog and of the
 // tag, job and company dialogs, and setup files prepared for load steps.
-#include "PageTestSupport.h"
+#include "PageScriptSupport.h"
 
 #include "editors/dialogs/Attachments.h"
 #include "editors/dialogs/CCompanyInfoDlg.h"

@@ -2,7 +2,7 @@
 // delay and comment rules of the prompt, pictures and logos that come back
 // from a saved wizard byte for byte, and the tag, job and company dialogs
 // whose values reach the file (and whose Escape writes nothing).
-#include "PageTestSupport.h"
+#include "PageScriptSupport.h"
 
 #include "editors/dialogs/CCompanyInfoDlg.h"
 #include "editors/dialogs/CJobInfoDlg.h"

@@ -3,6 +3,7 @@
 
 #include "document/NameTables.h"
 #include "editors/framework/PageGrid.h"
+#include "widgets/CKiteButton.h"
 #include "widgets/CVXEdit.h"
 #include "widgets/ControlLook.h"
 
@@ -112,6 +113,20 @@ PageGrid *EditorPage::addGrid(const QString &heading)
     auto *grid = new PageGrid(heading, this);
     m_body->addWidget(grid);
     return grid;
+}
+
+CKiteToggleButton *EditorPage::radioButton(const QString &text)
+{
+    auto *button = new CKiteToggleButton(0, CKiteToggleButton::Style::Radio, text, this);
+    button->setObjectName(text);
+    return button;
+}
+
+CKiteToggleButton *EditorPage::checkButton(const QString &text)
+{
+    auto *button = new CKiteToggleButton(0, CKiteToggleButton::Style::Check, text, this);
+    button->setObjectName(text);
+    return button;
 }
 
 CVXEdit *EditorPage::createEdit(int fieldId, int inputClass, float lowerBound, float upperBound)

@@ -21,6 +21,7 @@ class QVBoxLayout;
 
 namespace stepvane {
 
+class CKiteToggleButton;
 class CVXEdit;
 class PageGrid;
 
@@ -67,6 +68,15 @@ protected:
     virtual void afterChange(int field, bool endsEdit);
     // A new block of rows at the bottom of the page.
     PageGrid *addGrid(const QString &heading = QString());
+    // The page's toggle buttons; each is named after its text.
+    CKiteToggleButton *radioButton(const QString &text);
+    CKiteToggleButton *checkButton(const QString &text);
+    // Names a control (tests and screenshots find it by the name).
+    template <typename Widget> static Widget *named(Widget *widget, const char *name)
+    {
+        widget->setObjectName(QString::fromLatin1(name));
+        return widget;
+    }
 
     // The one path by which a page changes its bound record: runs change
     // (which writes the record) and tells the edit history what the record

@@ -1,6 +1,9 @@
 // The row blocks of the editor pages.
 #include "editors/framework/PageGrid.h"
 
+#include "widgets/CVXEdit.h"
+
+#include <QAbstractButton>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +16,7 @@ constexpr int kFieldColumn = 1;
 constexpr int kUnitColumn = 2;
 constexpr int kColumns = 4; // the last one takes the spare width
 constexpr int kLeadWidth = 128;
+constexpr int kNumberWidth = 96;
 } // namespace
 
 std::vector<QWidget *> PageGrid::Row::widgets() const
@@ -49,8 +53,12 @@ PageGrid::Row PageGrid::addRow(QWidget *lead, QWidget *field, const QString &uni
     row.field = field;
     if (lead)
         m_grid->addWidget(lead, m_rows, kLeadColumn);
+    if (auto *edit = qobject_cast<CVXEdit *>(field); edit && edit->inputClass() != 0)
+        edit->setFixedWidth(kNumberWidth);
+    // A field without a unit (a list, a radio pair) may take the unit's
+    // place too, so it never pushes the units of the other rows aside.
     if (field)
-        m_grid->addWidget(field, m_rows, kFieldColumn);
+        m_grid->addWidget(field, m_rows, kFieldColumn, 1, unit.isEmpty() ? kColumns - kFieldColumn : 1);
     if (!unit.isEmpty()) {
         row.unit = new QLabel(unit, this);
         m_grid->addWidget(row.unit, m_rows, kUnitColumn);
@@ -59,7 +67,8 @@ PageGrid::Row PageGrid::addRow(QWidget *lead, QWidget *field, const QString &uni
     if (!hint.isEmpty()) {
         row.hint = new QLabel(hint, this);
         styleHint(row.hint);
-        row.hint->setIndent(lead ? 22 : 0);
+        // Under a check button the hint lines up with the button's text.
+        row.hint->setIndent(qobject_cast<QAbstractButton *>(lead) ? 22 : 0);
         m_grid->addWidget(row.hint, m_rows++, 0, 1, kColumns);
     }
     return row;

@@ -46,6 +46,7 @@ public:
         bool emptyIsZero = false; // a live update of an empty text stores 0 (else keeps the value)
         bool commitOnly = false;  // live updates store nothing
         Then then = {};
+        Then ifChanged = {}; // after then, only when the typed value changed the record
     };
 
 protected:
@@ -119,7 +120,7 @@ protected:
     {
         QObject::connect(combo, &QComboBox::currentIndexChanged, this,
                          [this, field, toStored, then](int position) {
-                             if (position >= 0)
+                             if (position >= 0 && record())
                                  store(field, toStored ? toStored(position) : position, then);
                          });
         m_fillers.push_back({0, [this, combo, field, toPosition](Record &r) {
@@ -258,14 +259,15 @@ private:
                                  [spec, parse](Record &r, const QString &text, bool commit) {
                                      if (!commit && spec.commitOnly)
                                          return;
-                                     if (!text.isEmpty())
-                                         parse(r, text);
-                                     else if (spec.emptyIsZero)
-                                         parse(r, QStringLiteral("0"));
-                                     else
+                                     if (text.isEmpty() && !spec.emptyIsZero)
                                          return;
+                                     const Record before = r;
+                                     parse(r, text.isEmpty() ? QStringLiteral("0") : text);
+                                     const bool changed = !(before == r);
                                      if (spec.then)
                                          spec.then(r, commit);
+                                     if (changed && spec.ifChanged)
+                                         spec.ifChanged(r, commit);
                                  });
         const auto applyBounds = [edit](const Bounds &b) {
             edit->setBounds(float(b.lower), float(b.upper));

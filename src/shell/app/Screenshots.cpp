@@ -1,6 +1,7 @@
 // Sample windows rendered to images.
 #include "shell/app/Screenshots.h"
 
+#include "editors/PageScreenshots.h"
 #include "widgets/AppState.h"
 #include "widgets/UserInterface.h"
 #include "shell/comm/CDlgComm.h"
@@ -137,6 +138,12 @@ int renderScreenshots(const QString &folder)
                        commSample(ui, CommDialogMode::FetchSetup));
     shots.emplace_back(QStringLiteral("comm-settings"),
                        commSample(ui, CommDialogMode::Settings));
+
+    // The editor pages and their dialogs go into a folder of their own.
+    const QString pages = QStringLiteral("pages");
+    QDir(folder).mkpath(pages);
+    for (auto &[name, image] : renderPageSamples(ui))
+        shots.emplace_back(pages + QLatin1Char('/') + name, std::move(image));
 
     int status = 0;
     for (const auto &[name, image] : shots) {

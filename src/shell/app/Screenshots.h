@@ -9,7 +9,8 @@ namespace stepvane {
 
 // Writes main-window.png, task-editor.png, model-dialog.png,
 // password-dialog-set.png, password-dialog-enter.png and comm-*.png into the
-// folder (created when missing). Returns the program's exit status.
+// folder (created when missing), and the editor pages and page dialogs into
+// its "pages" folder. Returns the program's exit status.
 int renderScreenshots(const QString &folder);
 
 } // namespace stepvane

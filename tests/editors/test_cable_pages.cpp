@@ -1,0 +1,233 @@
+// The general, data point, windowing and DTF cable pages and the cable list
+// dialog: model-dependent rows, radio choices, the commit-only average, the
+// "Custom Cable" rule, the loss in metres and feet, and picking a cable.
+#include "PageTestSupport.h"
+
+#include "editors/dialogs/CCableListDlg.h"
+#include "instrument_files/CableList.h"
+
+#include <QPushButton>
+#include <QTableWidget>
+
+using namespace page_test;
+
+namespace {
+
+// The application's cable table for one test, put back afterwards.
+struct CableTable {
+    std::vector<CableEntry> saved = cableTable();
+    CableTable()
+    {
+        setCableTable({{"RG-8", "0.66", "0.131", "0.189"}, {"LDF4-50A", "0.88", "0.0728", ""},
+                       {"Odd", "0.9", "0.328", "0.5"}});
+    }
+    ~CableTable() { setCableTable(saved); }
+};
+
+void clickCell(QTableWidget *table, int row, bool twice = false)
+{
+    const QPoint at = table->visualItemRect(table->item(row, 1)).center();
+    // A double-click arrives after the click of its first press.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, at);
+    if (twice)
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
+}
+
+QPushButton *buttonNamed(QDialog &dialog, const QString &text)
+{
+    for (QPushButton *b : dialog.findChildren<QPushButton *>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+// Runs the cable dialog as a user would: click a row (or none), then a button.
+std::function<int(QDialog &)> pickCable(int row, const QString &button = "Apply")
+{
+    return [=](QDialog &dialog) {
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        auto *table = dialog.findChild<QTableWidget *>();
+        if (row >= 0)
+            clickCell(table, row);
+        QTest::mouseClick(buttonNamed(dialog, button), Qt::LeftButton);
+        return dialog.result();
+    };
+}
+
+bool hasLabel(const PageUnderTest &t, const QString &text)
+{
+    for (const QLabel *label : t.page->findChildren<QLabel *>())
+        if (label->text() == text)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(GeneralPage, OutputPowerAndAverageOnlyWhereTheModelHasThem)
+{
+    for (int model = 0; model < 4; ++model) {
+        PageUnderTest t(TaskGeneral, model);
+        t.record<GeneralTask>().OutputPower = "0";
+        t.rebind();
+        const bool has = model >= 2;
+        EXPECT_EQ(t.shown("0 dBm"), has) << model;
+        EXPECT_EQ(t.shown("Average"), has) << model;
+        EXPECT_TRUE(t.shown("On"));
+        EXPECT_EQ(t.record<GeneralTask>().OutputPower, "0") << "kept, seen or not";
+    }
+}
+
+TEST(GeneralPage, RadiosAndTheCommitOnlyAverage)
+{
+    PageUnderTest t(TaskGeneral, 3);
+    auto &r = t.record<GeneralTask>();
+    r.OutputPower = "-3";
+    t.rebind();
+    EXPECT_TRUE(t.button("0 dBm")->state()) << "any text but -30 shows 0 dBm";
+    EXPECT_EQ(r.OutputPower, "-3");
+    t.click("-30 dBm");
+    EXPECT_EQ(r.OutputPower, "-30");
+    EXPECT_FALSE(t.button("0 dBm")->state());
+    t.click("0 dBm");
+    EXPECT_EQ(r.OutputPower, "0");
+    t.click("On");
+    EXPECT_EQ(r.Interference_Rejection, 1);
+    EXPECT_FALSE(t.button("Off")->state());
+
+    t.type("Average", "7");
+    EXPECT_EQ(r.Average, "1") << "typing stores nothing";
+    QTest::keyClick(t.edit("Average"), Qt::Key_Return);
+    EXPECT_EQ(t.text("Average"), "5");
+    EXPECT_EQ(r.Average, "5");
+}
+
+TEST(ChoicePages, DataPointsAndWindowsAreOneRadioEach)
+{
+    PageUnderTest points(TaskDataPoint);
+    EXPECT_TRUE(points.button("501")->state());
+    points.click("2001");
+    EXPECT_EQ(points.record<DataPointTask>().Param, 2001);
+    EXPECT_FALSE(points.button("501")->state());
+    points.record<DataPointTask>().Param = 300;
+    points.rebind();
+    for (const char *count : {"126", "251", "501", "1001", "2001"})
+        EXPECT_FALSE(points.button(count)->state()) << "300 has no button";
+
+    PageUnderTest windows(TaskWindowing);
+    EXPECT_TRUE(windows.button("Rectangular")->state());
+    windows.click("LSL (Low Side Lobe)");
+    EXPECT_EQ(windows.record<WindowingTask>().Param, 3);
+    EXPECT_FALSE(windows.button("Rectangular")->state());
+}
+
+TEST(DtfPage, OnlyAChangedValueMakesACustomCable)
+{
+    PageUnderTest t(TaskDtf);
+    auto &r = t.record<DtfTask>();
+    const QString name = r.Cable_Name;
+    t.edit("Propagation_Velocity")->setFocus();
+    t.edit("Cable_Loss")->setFocus();
+    t.edit("Propagation_Velocity")->setFocus();
+    QTest::keyClick(t.edit("Propagation_Velocity"), Qt::Key_Return);
+    t.edit("Cable_Loss")->setFocus();
+    EXPECT_EQ(r.Cable_Name, name) << "entering and leaving renames nothing";
+    EXPECT_EQ(t.history.changes, 0);
+
+    t.edit("Propagation_Velocity")->setFocus();
+    t.edit("Propagation_Velocity")->end(false);
+    QTest::keyClick(t.edit("Propagation_Velocity"), Qt::Key_1);
+    EXPECT_EQ(r.Cable_Name, "Custom Cable") << "the first changed keystroke renames";
+    EXPECT_EQ(t.text("Cable_Name"), "Custom Cable");
+
+    t.enter("Propagation_Velocity", "1.5");
+    EXPECT_EQ(t.text("Propagation_Velocity"), "1.0000");
+    t.enter("Cable_Loss", "3");
+    EXPECT_EQ(t.text("Cable_Loss"), "2.0000");
+    EXPECT_EQ(r.Cable_Loss, 2.0);
+}
+
+TEST(DtfPage, UnitsConvertTheLossAndManualHidesTheCable)
+{
+    PageUnderTest t(TaskDtf);
+    auto &r = t.record<DtfTask>();
+    t.click("Foot");
+    EXPECT_EQ(t.text("Cable_Loss"), "0.0220");
+    EXPECT_EQ(t.state.CurrentDistanceUnit, kDistanceFoot);
+    EXPECT_TRUE(hasLabel(t, "Cable loss (dB/ft)"));
+    t.click("Meter");
+    EXPECT_EQ(t.text("Cable_Loss"), "0.0720");
+    EXPECT_TRUE(hasLabel(t, "Cable loss (dB/m)"));
+
+    t.click("Manual");
+    EXPECT_EQ(r.Mode, 2);
+    EXPECT_FALSE(t.shown("Propagation_Velocity"));
+    EXPECT_FALSE(t.shown("cableListButton"));
+    EXPECT_EQ(r.Propagation_Velocity, 0.88) << "hidden values are kept";
+    t.click("Auto");
+    EXPECT_TRUE(t.shown("Cable_Loss"));
+
+    r.Mode = 0; // neither Auto nor Manual, as a hand-edited file may say
+    t.rebind();
+    EXPECT_TRUE(t.button("Manual")->state());
+    EXPECT_FALSE(t.shown("Cable_Loss"));
+    EXPECT_EQ(r.Mode, 0) << "binding writes nothing";
+    t.click("Manual");
+    EXPECT_EQ(r.Mode, 2);
+}
+
+TEST(DtfPage, PickingACableTakesItsValuesInTheRecordsUnit)
+{
+    CableTable cables;
+    PageUnderTest t(TaskDtf);
+    auto &r = t.record<DtfTask>();
+    t.ui.modal = pickCable(0);
+    QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
+    EXPECT_EQ(r.Cable_Name, "RG-8");
+    EXPECT_EQ(r.Propagation_Velocity, 0.66);
+    EXPECT_EQ(r.Cable_Loss, 0.131);
+    EXPECT_EQ(t.text("Propagation_Velocity"), "0.66") << "the list's text as written";
+    EXPECT_EQ(t.text("Cable_Loss"), "0.131");
+
+    t.click("Foot");
+    t.ui.modal = pickCable(2);
+    QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
+    EXPECT_EQ(r.Cable_Name, "Odd");
+    EXPECT_DOUBLE_EQ(r.Cable_Loss, 0.1);
+    EXPECT_EQ(t.text("Cable_Loss"), "0.1000");
+
+    const DtfTask before = r;
+    for (auto script : {pickCable(1, "Cancel"), pickCable(-1, "Apply")}) {
+        t.ui.modal = script;
+        QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
+        EXPECT_EQ(r, before) << "no cable chosen, nothing changes";
+    }
+}
+
+TEST(CableListDialog, ShowsTheLossPerFootAndRemembersTheClickedRow)
+{
+    CableTable cables;
+    CCableListDlg foot(cableTable(), 1);
+    EXPECT_EQ(foot.list()->item(2, 2)->text(), "0.1000");
+    EXPECT_EQ(foot.list()->item(2, 3)->text(), "0.5") << "the 2 GHz loss as written";
+    EXPECT_EQ(foot.list()->item(1, 1)->text(), "0.88");
+    CCableListDlg metre(cableTable(), 0);
+    EXPECT_EQ(metre.list()->item(2, 2)->text(), "0.328");
+
+    metre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&metre));
+    EXPECT_EQ(metre.chosenRow(), -1);
+    clickCell(metre.list(), 1);
+    EXPECT_EQ(metre.chosenRow(), 1);
+    EXPECT_EQ(metre.chosenColumn(), 1);
+    QTest::mouseClick(buttonNamed(metre, "Cancel"), Qt::LeftButton);
+    EXPECT_EQ(metre.result(), QDialog::Rejected);
+    EXPECT_EQ(metre.chosenRow(), -1) << "Cancel forgets the click";
+
+    metre.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&metre));
+    clickCell(metre.list(), 2, true);
+    EXPECT_EQ(metre.result(), QDialog::Accepted) << "a double-click accepts";
+    EXPECT_EQ(metre.chosenCable()->name, "Odd");
+}

@@ -1,0 +1,138 @@
+// Every measurement-setting page: values edited on the page are saved in a
+// wizard, and the page bound to the reopened step shows exactly what it
+// showed before saving (fields, lists, buttons, labels and what is visible).
+#include "PageTestSupport.h"
+
+#include "document/VX_CAAXML_PARSER.h"
+
+#include <QTemporaryDir>
+
+using namespace page_test;
+
+namespace {
+
+// What the page shows, control by control.
+QStringList shownState(const EditorPage &page)
+{
+    QStringList state;
+    for (const QWidget *w : page.findChildren<QWidget *>()) {
+        const QString name = w->objectName();
+        QString value;
+        if (const auto *edit = qobject_cast<const QLineEdit *>(w))
+            value = edit->text();
+        else if (const auto *combo = qobject_cast<const QComboBox *>(w))
+            value = combo->currentText() + QStringLiteral(" of ") + QString::number(combo->count());
+        else if (const auto *button = qobject_cast<const CKiteToggleButton *>(w))
+            value = button->state() ? QStringLiteral("on") : QStringLiteral("off");
+        else if (const auto *label = qobject_cast<const QLabel *>(w))
+            value = label->text();
+        else
+            continue;
+        state << QStringLiteral("%1=%2%3").arg(name, value, w->isVisible() ? "" : " (hidden)");
+    }
+    return state;
+}
+
+struct RoundTrip {
+    TaskKind kind;
+    int model;
+    std::function<void(PageUnderTest &)> edit;
+};
+
+const RoundTrip kRoundTrips[] = {
+    {TaskFrequencyDistance, 0,
+     [](PageUnderTest &t) {
+         t.enter("Start_Frequency", "700.25");
+         t.enter("Stop_Frequency", "960");
+         t.click("Foot");
+         t.enter("Stop_Distance", "123.45");
+         t.click("Alt DTF Band");
+     }},
+    {TaskAmplitude, 3,
+     [](PageUnderTest &t) {
+         t.enter("Top", "-10");
+         t.enter("Bottom", "-45.5");
+     }},
+    {TaskGeneral, 2,
+     [](PageUnderTest &t) {
+         t.click("On");
+         t.click("0 dBm");
+         t.enter("Average", "3");
+     }},
+    {TaskDataPoint, 2, [](PageUnderTest &t) { t.click("1001"); }},
+    {TaskWindowing, 2, [](PageUnderTest &t) { t.click("MSL (Minimum Side Lobe)"); }},
+    {TaskDtf, 2,
+     [](PageUnderTest &t) {
+         t.click("Foot");
+         t.enter("Propagation_Velocity", "0.8123");
+         t.enter("Cable_Loss", "0.0456");
+     }},
+    {TaskDtf, 1, [](PageUnderTest &t) { t.click("Manual"); }},
+    {TaskRfPower, 2,
+     [](PageUnderTest &t) {
+         t.choose("RF_Model", "P43A/B");
+         t.choose("Display_Mode", "VSWR");
+         t.enter("Display_Maximum", "12.5");
+         t.choose("Limit_Mode", "Peak");
+         t.enter("Limit_Minimum", "-30");
+         t.enter("Frequency", "2400");
+         t.enter("External_offset", "-3.25");
+     }},
+    {TaskOpticalPower, 2,
+     [](PageUnderTest &t) {
+         t.choose("Wavelength_Param", "850");
+         t.enter("Threshold_Param", "-20.5");
+     }},
+    {TaskOpticalPower, 2,
+     [](PageUnderTest &t) {
+         t.click("Auto");
+         t.click("Off");
+     }},
+    {TaskFiber, 2,
+     [](PageUnderTest &t) {
+         t.choose("Profile", "Ribbon, MM (IEC-61300-3-35)");
+         t.choose("Tip", "Ribbon Tips - LongReach");
+     }},
+    {TaskBiasTee, 2, [](PageUnderTest &t) { t.enter("Voltage_Param", "24"); }},
+    {TaskBiasTee, 2, [](PageUnderTest &t) { t.click("Manual"); }},
+    {TaskZoomZones, 3,
+     [](PageUnderTest &t) {
+         t.enter("Zone2_Start_Frequency", "5100");
+         t.enter("Zone3_Stop_Frequency", "5800.5");
+         t.click("Zone 1");
+         t.choose("Peak_Valley_Search", "Peak and Valley all zones");
+     }},
+};
+
+} // namespace
+
+TEST(PageRoundTrip, ReopenedStepShowsWhatWasSaved)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    int n = 0;
+    for (const RoundTrip &trip : kRoundTrips) {
+        SCOPED_TRACE("round trip " + std::to_string(n) + ", kind " + std::to_string(trip.kind));
+        PageUnderTest t(trip.kind, trip.model);
+        stepDescription(t.step) = QStringLiteral("step %1").arg(n);
+        t.rebind();
+        trip.edit(t);
+        t.page->descriptionField()->setFocus(); // the last field commits as the user leaves it
+        const QStringList before = shownState(*t.page);
+        EXPECT_NE(t.step, TaskStep(makeDefaultRecord(trip.kind, trip.model, kDistanceMeter)))
+            << "the edits reached the record";
+
+        WizardDocument saved;
+        saved.appendSequence()->insertStep(-1, t.step.record);
+        const QString path = dir.filePath(QStringLiteral("trip%1.wzd").arg(n++));
+        ASSERT_TRUE(VX_CAAXML_PARSER(&saved, trip.model).Save_Wizard(path));
+        WizardDocument reopened;
+        ASSERT_EQ(VX_CAAXML_PARSER(&reopened, trip.model).Read_Wizard_File(path), 1);
+        ASSERT_EQ(reopened.sequenceCount(), 1);
+        ASSERT_EQ(reopened.sequence(0)->stepCount(), 1);
+
+        t.page->Bind(nullptr);
+        t.page->Bind(reopened.sequence(0)->step(0));
+        EXPECT_EQ(shownState(*t.page), before);
+    }
+}
