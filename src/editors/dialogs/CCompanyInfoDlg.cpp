@@ -29,6 +29,7 @@ CCompanyInfoDlg::CCompanyInfoDlg(UserInterface &ui, const CompanyInfo &values, Q
     m_logoField->setReadOnly(true);
     m_logoButton->setObjectName(QStringLiteral("chooseLogo"));
     m_logoButton->setAutoDefault(false);
+    m_logoButton->setFixedWidth(36);
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Company Name"), this), 0, 0);

@@ -46,6 +46,7 @@ CMarker_PeakView::CMarker_PeakView(PageContext &context, QWidget *parent)
             });
         },
         this);
+    m_actions->setMinimumHeight(170); // the page is tall: the list takes the room below
     addGrid(QStringLiteral("Do the following:"))->addWide(m_actions);
 }
 

@@ -4,7 +4,7 @@
 #include "editors/dialogs/CImageDialog.h"
 #include "widgets/UserInterface.h"
 
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -69,57 +69,81 @@ CPromptView::CPromptView(PageContext &context, QWidget *parent)
 
 void CPromptView::buildPrompts()
 {
-    PageGrid *grid = addGrid(QStringLiteral("Prompt"));
+    // Numbers, comments and picture buttons in a grid of their own: the
+    // numbers need no label column.
+    auto *prompts = new QWidget(this);
+    auto *grid = new QGridLayout(prompts);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    grid->setColumnStretch(1, 1);
+    auto *heading = new QLabel(QStringLiteral("Prompt"), prompts);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    grid->addWidget(heading, 0, 0, 1, 3);
     const QIcon plain = pictureIcon(false);
     const QIcon attached = pictureIcon(true);
     for (int slot = 0; slot < kPromptImageSlots; ++slot) {
-        const auto image = [slot](PromptTask &r) -> AttachedImage & {
-            return r.images[size_t(slot)];
-        };
-        CVXEdit *comment = bindEdit(
-            CVXEdit::FreeText, [image](PromptTask &r) { return image(r).Comment; },
-            [this, image, slot](PromptTask &r, const QString &text, bool) {
-                image(r).Comment = text.left(kMaxCommentLength);
-                if (text.size() <= kMaxCommentLength)
-                    return;
-                m_comments[size_t(slot)]->setText(image(r).Comment);
-                context().ui.report(
-                    Message::fromId(QStringLiteral("IDS_ERROR_COMMENT_CHARACTERS_90_MAX")));
-            });
-        comment->setObjectName(QStringLiteral("comment%1").arg(slot + 1));
-        auto *button = new CKiteButton(slot, this);
+        CVXEdit *comment = makeComment(slot);
+        comment->setParent(prompts);
+        auto *button = new CKiteButton(slot, prompts);
         button->setObjectName(QStringLiteral("image%1").arg(slot + 1));
         button->setToolTip(QStringLiteral("Picture"));
-        button->setIconSize(QSize(22, 22));
-        button->setIcon(plain);
+        button->setIconSize(QSize(20, 20));
+        button->setFixedSize(26, 26);
         connect(button, &CKiteButton::command, this, &CPromptView::editImage);
-        onFill([button, image, plain, attached](PromptTask &r) {
-            const bool has = image(r).Image_filesize != 0;
+        onFill([button, slot, plain, attached](PromptTask &r) {
+            const bool has = r.images[size_t(slot)].Image_filesize != 0;
             button->setIcon(has ? attached : plain);
             button->setProperty(kAttachedProperty, has);
         });
-        auto *line = new QWidget(grid);
-        auto *layout = new QHBoxLayout(line);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(4);
-        layout->addWidget(comment, 1);
-        layout->addWidget(button);
-        grid->addRow(QString::number(slot + 1), line);
+        auto *number = new QLabel(QString::number(slot + 1), prompts);
+        number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(number, slot + 1, 0);
+        grid->addWidget(comment, slot + 1, 1);
+        grid->addWidget(button, slot + 1, 2);
         m_comments[size_t(slot)] = comment;
         m_imageButtons[size_t(slot)] = button;
     }
+    body()->addWidget(prompts);
+}
+
+CVXEdit *CPromptView::makeComment(int slot)
+{
+    const auto comment = [slot](PromptTask &r) -> QString & {
+        return r.images[size_t(slot)].Comment;
+    };
+    CVXEdit *edit = bindEdit(
+        CVXEdit::FreeText, [comment](PromptTask &r) { return comment(r); },
+        [this, comment, slot](PromptTask &r, const QString &text, bool) {
+            comment(r) = text.left(kMaxCommentLength);
+            if (text.size() <= kMaxCommentLength)
+                return;
+            m_comments[size_t(slot)]->setText(comment(r));
+            context().ui.report(
+                Message::fromId(QStringLiteral("IDS_ERROR_COMMENT_CHARACTERS_90_MAX")));
+        });
+    edit->setObjectName(QStringLiteral("comment%1").arg(slot + 1));
+    // A long comment shows its beginning, unless it is being typed.
+    onFill([edit](PromptTask &) {
+        if (!edit->hasFocus())
+            edit->setCursorPosition(0);
+    });
+    return edit;
 }
 
 void CPromptView::buildOperation()
 {
-    PageGrid *grid = addGrid();
-    m_enable = radio(QStringLiteral("Enable"), grid, "enable");
-    m_disable = radio(QStringLiteral("Disable"), grid, "disable");
-    grid->addRow(QStringLiteral("Manual operation on instrument"),
-                 PageGrid::inLine({m_enable, m_disable}, grid));
+    PageGrid *operation = addGrid(QStringLiteral("Manual operation on instrument"));
+    m_enable = radio(QStringLiteral("Enable"), operation, "enable");
+    m_disable = radio(QStringLiteral("Disable"), operation, "disable");
+    operation->addWide(PageGrid::inLine({m_enable, m_disable}, operation));
 
-    m_auto = radio(QStringLiteral("Auto"), grid, "auto");
-    m_manual = radio(QStringLiteral("Manual"), grid, "manual");
+    PageGrid *move = addGrid(QStringLiteral("Move forward"));
+    m_auto = radio(QStringLiteral("Auto"), move, "auto");
+    m_manual = radio(QStringLiteral("Manual"), move, "manual");
+    move->addWide(PageGrid::inLine({m_auto, m_manual}, move));
     m_delay = bindEdit(
         CVXEdit::Whole,
         // A stored delay outside the range shows as the nearest the
@@ -132,29 +156,29 @@ void CPromptView::buildOperation()
     m_delay->setObjectName(QStringLiteral("delay"));
     m_delay->setBounds(kDelayLow, kDelayHigh);
     m_delay->setFixedWidth(56);
-    m_up = new QToolButton(grid);
+    m_up = new QToolButton(move);
     m_up->setObjectName(QStringLiteral("delayUp"));
     m_up->setArrowType(Qt::UpArrow);
-    m_down = new QToolButton(grid);
+    m_down = new QToolButton(move);
     m_down->setObjectName(QStringLiteral("delayDown"));
     m_down->setArrowType(Qt::DownArrow);
     for (QToolButton *spin : {m_up, m_down}) {
         spin->setFixedSize(20, 22);
         spin->setFocusPolicy(Qt::NoFocus);
     }
-    auto *sec = new QLabel(QStringLiteral("sec"), grid);
-    auto *hint = new QLabel(QStringLiteral("(5 - 600 sec)"), grid);
+    auto *hint = new QLabel(QStringLiteral("(5 - 600 sec)"), move);
     PageGrid::styleHint(hint);
-    auto *delay = PageGrid::inLine({m_delay, m_up, m_down, sec, hint}, grid);
-    delay->layout()->setSpacing(4);
-    const PageGrid::Row move = grid->addRow(QStringLiteral("Move forward"),
-                                            PageGrid::inLine({m_auto, m_manual, delay}, grid));
+    auto *sec = new QLabel(QStringLiteral("sec"), move);
+    auto *delayLine = PageGrid::inLine({m_delay, m_up, m_down, sec, hint}, move);
+    delayLine->layout()->setSpacing(4);
+    const PageGrid::Row delay = move->addRow(QStringLiteral("Delay"), delayLine);
 
     bindRadioPair(m_disable, m_enable, &PromptTask::Manual_operation, 0, 1);
     bindRadioPair(m_manual, m_auto, &PromptTask::Move_forward_Mode, 0, 1);
     // While the operator works the instrument, the wizard never moves on by itself.
-    showWhen(move, [](const PromptTask &r) { return r.Manual_operation == 0; });
-    showWhen(std::vector<QWidget *>{delay}, [](const PromptTask &r) {
+    showWhen(std::vector<QWidget *>{move},
+             [](const PromptTask &r) { return r.Manual_operation == 0; });
+    showWhen(delay, [](const PromptTask &r) {
         return r.Manual_operation == 0 && r.Move_forward_Mode != 0;
     });
     connect(m_up, &QToolButton::clicked, this, [this] { stepDelay(1); });

@@ -36,6 +36,7 @@ class CPromptView : public RecordPage<PromptTask> {
 
   private:
     void buildPrompts();
+    CVXEdit *makeComment(int slot);
     void buildOperation();
     void stepDelay(int by);
 

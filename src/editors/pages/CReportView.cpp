@@ -1,6 +1,7 @@
 // The consolidated report page.
 #include "editors/pages/CReportView.h"
 
+#include <QGridLayout>
 #include <QPushButton>
 
 namespace stepvane {
@@ -39,9 +40,13 @@ CReportView::CReportView(PageContext &context, QWidget *parent)
     m_company->setObjectName(QStringLiteral("company"));
     m_job = new QPushButton(QStringLiteral("Job information"), grid);
     m_job->setObjectName(QStringLiteral("job"));
-    const PageGrid::Row buttons =
-        grid->addRow(nullptr, PageGrid::inLine({m_tags, m_company}, grid));
-    const PageGrid::Row jobRow = grid->addRow(nullptr, PageGrid::inLine({m_job}, grid));
+    QWidget *buttons = new QWidget(grid);
+    auto *buttonLayout = new QGridLayout(buttons);
+    buttonLayout->setContentsMargins(0, 6, 0, 0);
+    buttonLayout->addWidget(m_company, 0, 0);
+    buttonLayout->addWidget(m_job, 0, 1);
+    buttonLayout->addWidget(m_tags, 1, 0, 1, 2);
+    grid->addWide(buttons);
 
     bindRadio(m_automation, &ReportTask::SaveMode, 1);
     bindRadio(m_manual, &ReportTask::SaveMode, 2);
@@ -49,8 +54,9 @@ CReportView::CReportView(PageContext &context, QWidget *parent)
     bindRadio(m_html, &ReportTask::Filetype, 6);
     // In manual mode the operator makes the report on the instrument.
     const auto automation = [](const ReportTask &r) { return r.SaveMode == 1; };
-    for (const PageGrid::Row &row : {folder, file, type, buttons, jobRow})
+    for (const PageGrid::Row &row : {folder, file, type})
         showWhen(row, automation);
+    showWhen(std::vector<QWidget *>{buttons}, automation);
 
     connect(m_tags, &QPushButton::clicked, this, [this] { openDialog(ReportInfo::Tags); });
     connect(m_company, &QPushButton::clicked, this, [this] { openDialog(ReportInfo::Company); });

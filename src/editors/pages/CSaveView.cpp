@@ -1,6 +1,7 @@
 // The save page.
 #include "editors/pages/CSaveView.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 
 namespace stepvane {
@@ -24,6 +25,17 @@ enum Id {
     ResultPreview = 5106,
 };
 
+// Buttons side by side across the page, sharing its width.
+QWidget *buttonRow(std::initializer_list<QPushButton *> buttons, QWidget *parent)
+{
+    auto *row = new QWidget(parent);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QPushButton *button : buttons)
+        layout->addWidget(button, 1);
+    return row;
+}
+
 bool automation(const SaveTask &r)
 {
     return r.SaveMode == 1;
@@ -38,7 +50,7 @@ CSaveView::CSaveView(PageContext &context, QWidget *parent)
     buildResults();
     m_tags = new QPushButton(QStringLiteral("Tag identifiers"), this);
     m_tags->setObjectName(QStringLiteral("tags"));
-    addGrid()->addRow(nullptr, m_tags);
+    addGrid()->addWide(buttonRow({m_tags}, this));
     connect(m_tags, &QPushButton::clicked, this, [this] { openDialog(ReportInfo::Tags); });
 }
 
@@ -120,7 +132,7 @@ void CSaveView::buildResults()
     m_company->setObjectName(QStringLiteral("company"));
     m_job = new QPushButton(QStringLiteral("Job information"), grid);
     m_job->setObjectName(QStringLiteral("job"));
-    grid->addRow(nullptr, PageGrid::inLine({m_company, m_job}, grid));
+    grid->addWide(buttonRow({m_company, m_job}, grid));
 
     CKiteToggleButton *screen = makeToggle(Screen, false, "Screen", grid);
     grid->addRow(screen);
