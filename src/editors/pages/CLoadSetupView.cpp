@@ -75,7 +75,13 @@ CLoadSetupView::CLoadSetupView(PageContext &context, QWidget *parent)
     grid->addWide(lineOf(grid, m_attached, m_open));
     grid->addRow(m_modes[2]);
     grid->addWide(lineOf(grid, m_fetched, m_fetch));
+    buildInfo();
+    connect(m_open, &QToolButton::clicked, this, &CLoadSetupView::attachFromComputer);
+    connect(m_fetch, &QToolButton::clicked, this, &CLoadSetupView::fetchFromInstrument);
+}
 
+void CLoadSetupView::buildInfo()
+{
     PageGrid *info = addGrid(QStringLiteral("Setup info"));
     m_info = new QPlainTextEdit(info);
     m_info->setObjectName(QStringLiteral("setupInfo"));
@@ -89,8 +95,6 @@ CLoadSetupView::CLoadSetupView(PageContext &context, QWidget *parent)
         const bool withFile = r.Mode == FromPC || r.Mode == FromEQP;
         m_info->setPlainText(withFile ? r.Setup_Info : QString());
     });
-    connect(m_open, &QToolButton::clicked, this, &CLoadSetupView::attachFromComputer);
-    connect(m_fetch, &QToolButton::clicked, this, &CLoadSetupView::fetchFromInstrument);
 }
 
 CKiteToggleButton *CLoadSetupView::modeButton(int mode) const

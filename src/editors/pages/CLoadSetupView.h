@@ -32,6 +32,8 @@ class CLoadSetupView : public RecordPage<LoadTask> {
     void fetchFromInstrument();
 
   private:
+    // The setup info box, and the fields that follow the record.
+    void buildInfo();
     void takeSetup(TaskStep *step, const SetupAttachment &setup, const QString &shownPath);
     QString shownFile(const LoadTask &r, int mode) const;
 

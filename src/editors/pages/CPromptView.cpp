@@ -144,6 +144,20 @@ void CPromptView::buildOperation()
     m_auto = radio(QStringLiteral("Auto"), move, "auto");
     m_manual = radio(QStringLiteral("Manual"), move, "manual");
     move->addWide(PageGrid::inLine({m_auto, m_manual}, move));
+    const PageGrid::Row delay = addDelay(move);
+
+    bindRadioPair(m_disable, m_enable, &PromptTask::Manual_operation, 0, 1);
+    bindRadioPair(m_manual, m_auto, &PromptTask::Move_forward_Mode, 0, 1);
+    // While the operator works the instrument, the wizard never moves on by itself.
+    showWhen(std::vector<QWidget *>{move},
+             [](const PromptTask &r) { return r.Manual_operation == 0; });
+    showWhen(delay, [](const PromptTask &r) {
+        return r.Manual_operation == 0 && r.Move_forward_Mode != 0;
+    });
+}
+
+PageGrid::Row CPromptView::addDelay(PageGrid *move)
+{
     m_delay = bindEdit(
         CVXEdit::Whole,
         // A stored delay outside the range shows as the nearest the
@@ -171,18 +185,9 @@ void CPromptView::buildOperation()
     auto *sec = new QLabel(QStringLiteral("sec"), move);
     auto *delayLine = PageGrid::inLine({m_delay, m_up, m_down, sec, hint}, move);
     delayLine->layout()->setSpacing(4);
-    const PageGrid::Row delay = move->addRow(QStringLiteral("Delay"), delayLine);
-
-    bindRadioPair(m_disable, m_enable, &PromptTask::Manual_operation, 0, 1);
-    bindRadioPair(m_manual, m_auto, &PromptTask::Move_forward_Mode, 0, 1);
-    // While the operator works the instrument, the wizard never moves on by itself.
-    showWhen(std::vector<QWidget *>{move},
-             [](const PromptTask &r) { return r.Manual_operation == 0; });
-    showWhen(delay, [](const PromptTask &r) {
-        return r.Manual_operation == 0 && r.Move_forward_Mode != 0;
-    });
     connect(m_up, &QToolButton::clicked, this, [this] { stepDelay(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { stepDelay(-1); });
+    return move->addRow(QStringLiteral("Delay"), delayLine);
 }
 
 void CPromptView::stepDelay(int by)

@@ -38,6 +38,8 @@ class CPromptView : public RecordPage<PromptTask> {
     void buildPrompts();
     CVXEdit *makeComment(int slot);
     void buildOperation();
+    // The delay field with its spin buttons, "sec" and the range.
+    PageGrid::Row addDelay(PageGrid *move);
     void stepDelay(int by);
 
     std::array<CVXEdit *, kPromptImageSlots> m_comments{};

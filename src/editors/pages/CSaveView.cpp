@@ -18,10 +18,8 @@ enum Id {
     Report = 5029,
     ReportFormat1 = 5030,
     Screen = 5032,
-    InversionOn = 5033,
-    InversionOff = 5034,
+    InversionOn = 5033, // Off is the next id
     ReadingsOn = 5035,
-    ReadingsOff = 5036,
     ResultPreview = 5106,
 };
 
@@ -113,17 +111,31 @@ void CSaveView::buildNames()
 void CSaveView::buildResults()
 {
     PageGrid *grid = addGrid(QStringLiteral("Save"));
-    CKiteToggleButton *trace = makeToggle(Trace, false, "Trace", grid);
-    std::vector<QWidget *> traceFormats;
-    const QStringList traceNames = {"TRA", "CSV", "XML"};
-    for (int i = 0; i < traceNames.size(); ++i) {
-        CKiteToggleButton *format = makeToggle(TraceFormat1 + i, true, traceNames.at(i), grid);
-        bindRadio(format, &SaveTask::Trace_Format, 1 + i);
-        traceFormats.push_back(format);
-    }
-    grid->addRow(trace,
-                 PageGrid::inLine({traceFormats[0], traceFormats[1], traceFormats[2]}, grid));
+    addTrace(grid);
+    addReport(grid);
+    addScreen(grid);
+}
 
+// The format choices of a result show only while it is saved, and never in
+// manual mode, where the operator chooses on the instrument.
+
+void CSaveView::addTrace(PageGrid *grid)
+{
+    CKiteToggleButton *trace = makeToggle(Trace, false, "Trace", grid);
+    std::vector<QWidget *> formats;
+    const QStringList names = {"TRA", "CSV", "XML"};
+    for (int i = 0; i < names.size(); ++i) {
+        CKiteToggleButton *format = makeToggle(TraceFormat1 + i, true, names.at(i), grid);
+        bindRadio(format, &SaveTask::Trace_Format, 1 + i);
+        formats.push_back(format);
+    }
+    grid->addRow(trace, PageGrid::inLine({formats[0], formats[1], formats[2]}, grid));
+    bindCodeCheck(trace, &SaveTask::Trace_Check, 1);
+    showWhen(formats, [](const SaveTask &r) { return automation(r) && r.Trace_Check == 1; });
+}
+
+void CSaveView::addReport(PageGrid *grid)
+{
     CKiteToggleButton *report = makeToggle(Report, false, "Report", grid);
     CKiteToggleButton *pdf = makeToggle(ReportFormat1, true, "PDF", grid);
     CKiteToggleButton *html = makeToggle(ReportFormat1 + 1, true, "HTML", grid);
@@ -134,39 +146,40 @@ void CSaveView::buildResults()
     m_job->setObjectName(QStringLiteral("job"));
     grid->addWide(buttonRow({m_company, m_job}, grid));
 
-    CKiteToggleButton *screen = makeToggle(Screen, false, "Screen", grid);
-    grid->addRow(screen);
-    CKiteToggleButton *inversionOn = makeToggle(InversionOn, true, "On", grid);
-    CKiteToggleButton *inversionOff = makeToggle(InversionOff, true, "Off", grid);
-    const PageGrid::Row inversion = grid->addRow(
-        QStringLiteral("Color inversion"), PageGrid::inLine({inversionOn, inversionOff}, grid));
-    CKiteToggleButton *readingsOn = makeToggle(ReadingsOn, true, "On", grid);
-    CKiteToggleButton *readingsOff = makeToggle(ReadingsOff, true, "Off", grid);
-    const PageGrid::Row readings = grid->addRow(QStringLiteral("Marker readings"),
-                                                PageGrid::inLine({readingsOn, readingsOff}, grid));
-
-    bindCodeCheck(trace, &SaveTask::Trace_Check, 1);
     bindCodeCheck(report, &SaveTask::Report_Check, 3);
-    bindCodeCheck(screen, &SaveTask::Screen_Check, 4);
     bindRadio(pdf, &SaveTask::Report_Format, 5);
     bindRadio(html, &SaveTask::Report_Format, 6);
-    bindRadio(inversionOn, &SaveTask::ColorInversion, 7);
-    bindRadio(inversionOff, &SaveTask::ColorInversion, 8);
-    bindRadio(readingsOn, &SaveTask::MarkerReadings, 9);
-    bindRadio(readingsOff, &SaveTask::MarkerReadings, 10);
-    // The format choices of a result only while it is saved, and never in
-    // manual mode, where the operator chooses on the instrument.
-    showWhen(traceFormats, [](const SaveTask &r) { return automation(r) && r.Trace_Check == 1; });
     showWhen(std::vector<QWidget *>{pdf, html},
              [](const SaveTask &r) { return automation(r) && r.Report_Check == 3; });
+    // Company and job go into the report, whoever starts it.
     showWhen(std::vector<QWidget *>{m_company, m_job},
              [](const SaveTask &r) { return r.Report_Check == 3; });
-    const auto screenSaved = [](const SaveTask &r) { return automation(r) && r.Screen_Check == 4; };
-    showWhen(inversion, screenSaved);
-    showWhen(readings, screenSaved);
-
     connect(m_company, &QPushButton::clicked, this, [this] { openDialog(ReportInfo::Company); });
     connect(m_job, &QPushButton::clicked, this, [this] { openDialog(ReportInfo::Job); });
+}
+
+void CSaveView::addScreen(PageGrid *grid)
+{
+    CKiteToggleButton *screen = makeToggle(Screen, false, "Screen", grid);
+    grid->addRow(screen);
+    bindCodeCheck(screen, &SaveTask::Screen_Check, 4);
+    const auto screenSaved = [](const SaveTask &r) { return automation(r) && r.Screen_Check == 4; };
+    const struct {
+        const char *label;
+        int onId;
+        int SaveTask::*field;
+        int onCode;
+    } choices[] = {{"Color inversion", InversionOn, &SaveTask::ColorInversion, 7},
+                   {"Marker readings", ReadingsOn, &SaveTask::MarkerReadings, 9}};
+    for (const auto &choice : choices) {
+        CKiteToggleButton *on = makeToggle(choice.onId, true, "On", grid);
+        CKiteToggleButton *off = makeToggle(choice.onId + 1, true, "Off", grid);
+        const PageGrid::Row row =
+            grid->addRow(QLatin1String(choice.label), PageGrid::inLine({on, off}, grid));
+        bindRadio(on, choice.field, choice.onCode);
+        bindRadio(off, choice.field, choice.onCode + 1);
+        showWhen(row, screenSaved);
+    }
 }
 
 void CSaveView::openDialog(ReportInfo which)

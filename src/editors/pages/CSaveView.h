@@ -35,6 +35,9 @@ class CSaveView : public RecordPage<SaveTask> {
     void bindCodeCheck(CKiteToggleButton *button, int SaveTask::*field, int onCode);
     void buildNames();
     void buildResults();
+    void addTrace(PageGrid *grid);
+    void addReport(PageGrid *grid);
+    void addScreen(PageGrid *grid);
 
     std::vector<CKiteToggleButton *> m_toggles;
     CVXEdit *m_fileName = nullptr;
