@@ -152,6 +152,12 @@ const std::vector<PageSample> &pageSamples()
              r.Zone1_Check = 1;
              r.Peak_Valley_Search = 3;
          })},
+        {"zoom-zones-VX340A", TaskZoomZones, 3, kDistanceMeter,
+         with<ZoomZonesTask>([](auto &r) {
+             r.Zone2_Start_Frequency = 5100;
+             r.Zone2_Stop_Frequency = 5800;
+             r.Zone2_Check = 1;
+         })},
         {"prompt-two-pictures", TaskPrompt, 2, kDistanceMeter,
          with<PromptTask>([](auto &r) {
              r.Description = "Connect the jumper";

@@ -61,7 +61,7 @@ EditorPage::EditorPage(PageContext &context, TaskKind kind, QSize size, QWidget 
     m_form = new QFormLayout;
     m_form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    m_form->setHorizontalSpacing(12);
+    m_form->setHorizontalSpacing(PageGrid::kLeadGap);
     m_form->setVerticalSpacing(8);
     layout->addLayout(m_form);
 
@@ -70,7 +70,9 @@ EditorPage::EditorPage(PageContext &context, TaskKind kind, QSize size, QWidget 
     m_description->configure(0, [this](int, const QString &text, bool) {
         descriptionEdited(text);
     });
-    m_form->addRow(QStringLiteral("Description"), m_description);
+    auto *label = new QLabel(QStringLiteral("Description"), this);
+    label->setMinimumWidth(PageGrid::kLeadWidth);
+    m_form->addRow(label, m_description);
 
     m_body = new QVBoxLayout;
     m_body->setSpacing(8);

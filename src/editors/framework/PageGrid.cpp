@@ -15,7 +15,6 @@ constexpr int kLeadColumn = 0;
 constexpr int kFieldColumn = 1;
 constexpr int kUnitColumn = 2;
 constexpr int kColumns = 4; // the last one takes the spare width
-constexpr int kLeadWidth = 128;
 constexpr int kNumberWidth = 96;
 } // namespace
 
@@ -32,7 +31,7 @@ PageGrid::PageGrid(const QString &heading, QWidget *parent)
     : QWidget(parent), m_grid(new QGridLayout(this))
 {
     m_grid->setContentsMargins(0, 0, 0, 0);
-    m_grid->setHorizontalSpacing(8);
+    m_grid->setHorizontalSpacing(kLeadGap);
     m_grid->setVerticalSpacing(4);
     m_grid->setColumnMinimumWidth(kLeadColumn, kLeadWidth);
     m_grid->setColumnStretch(kColumns - 1, 1);

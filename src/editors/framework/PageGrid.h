@@ -17,6 +17,11 @@ namespace stepvane {
 class PageGrid : public QWidget {
     Q_OBJECT
 public:
+    // The width of the lead column and the gap after it, shared with the
+    // page's description row so every field starts at the same place.
+    static constexpr int kLeadWidth = 128;
+    static constexpr int kLeadGap = 8;
+
     explicit PageGrid(const QString &heading = QString(), QWidget *parent = nullptr);
 
     struct Row {

@@ -23,6 +23,7 @@
 #include <QLabel>
 
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace stepvane {
@@ -39,8 +40,11 @@ public:
     using Then = std::function<void(Record &, bool commit)>;
     using Test = std::function<bool(const Record &)>;
 
+    // A field without bounds clamps nothing.
+    static constexpr double kNoBound = std::numeric_limits<float>::max();
+
     struct NumberSpec {
-        Bounds bounds{1, 1};                          // what a commit clamps to
+        Bounds bounds{-kNoBound, kNoBound};           // what a commit clamps to
         std::function<Bounds(const Record &)> boundsOf = {}; // instead: bounds that follow the record
         int decimals = 2;                              // decimal fields: shown decimals
         bool emptyIsZero = false; // a live update of an empty text stores 0 (else keeps the value)
