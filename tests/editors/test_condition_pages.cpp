@@ -82,11 +82,6 @@ TEST_F(ConditionPages, MarkerRowsAndConditionReachTheRecord)
     page.searchModeList(1)->setCurrentIndex(0); // None leaves the value
     EXPECT_EQ(r->markers[1].X_Value, 12.5);
 
-    page.nameList(5)->setCurrentIndex(6);
-    page.typeList(5)->setCurrentIndex(3);
-    EXPECT_EQ(r->markers[5].Name, 6);
-    EXPECT_EQ(r->markers[5].Type, 3);
-
     page.xValueField(4)->setFocus();
     page.xValueField(4)->selectAll();
     QTest::keyClicks(page.xValueField(4), QStringLiteral("7000"));
@@ -98,14 +93,6 @@ TEST_F(ConditionPages, MarkerRowsAndConditionReachTheRecord)
     page.thresholdField()->setFocus();
     QTest::keyClicks(page.thresholdField(), QStringLiteral("M1>-20;xM2<-25"));
     EXPECT_EQ(r->Threshold_Fail, QStringLiteral("M1>-20;M2<-25")) << "x is refused";
-
-    page.signList()->setCurrentIndex(2);
-    page.axisList()->setCurrentIndex(1);
-    page.markerNameList()->setCurrentIndex(5);
-    page.searchBetweenList()->setCurrentIndex(2);
-    page.pairButton(1)->click();
-    EXPECT_EQ(std::tuple(r->Equality_sign, r->Axis, r->MarkerName, r->Search_between, r->M3toM4_M6),
-              std::tuple(2, 1, 5, 2, 1));
 
     TaskStep *plain = addStep(TaskMarkerPeak);
     page.Bind(plain);

@@ -1,20 +1,14 @@
-// The page dialogs and the attachment path: pictures become working copies
-// of their own (same-named files keep their bytes), a file that is no
-// picture or cannot be copied changes nothing and says so, "Del" deletes no
-// file, the comment limit, the closing rules of the image dialog and of the
-// tag, job and company dialogs, and setup files prepared for load steps.
+// The picture attachment path and the image and tag dialogs: pictures become
+// working copies of their own (same-named files keep their bytes), a file
+// that is no picture changes nothing and says so, "Del" deletes no file, the
+// comment limit, and the closing rules of the image and tag dialogs.
 #include "PageScriptSupport.h"
 
 #include "editors/dialogs/Attachments.h"
-#include "editors/dialogs/CCompanyInfoDlg.h"
 #include "editors/dialogs/CImageDialog.h"
-#include "editors/dialogs/CJobInfoDlg.h"
 #include "editors/dialogs/CTallyvaultDlg.h"
-#include "editors/pages/SetupFileAttachment.h"
-#include "instrument_files/SetupImageBuilder.h"
 #include "support/WidgetTestSupport.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -184,80 +178,6 @@ TEST_F(DialogTest, TagValuesAreKeptOnFocusLossAndWhenClosedWhileStillBeingEdited
         EXPECT_EQ(values[4], QStringLiteral("LTE"));
         EXPECT_EQ(values[6], QString(kFixedText512, u'z'));
     }
-}
-
-TEST_F(DialogTest, JobAndCompanyDialogsReturnWhatWasTypedAndTheChosenLogo)
-{
-    JobInfo job;
-    job.names[3] = QStringLiteral("pass");
-    job.checks[3] = 1;
-    CJobInfoDlg jobs(job);
-    jobs.show();
-    QTest::keyClicks(jobs.nameField(0), QStringLiteral("R. Ortiz"));
-    jobs.checkBox(0)->click();
-    jobs.checkBox(3)->click();
-    JobInfo expected = job;
-    expected.names[0] = QStringLiteral("R. Ortiz");
-    expected.checks = {1, 0, 0, 0, 0};
-    EXPECT_EQ(jobs.values(), expected);
-
-    CompanyInfo company;
-    company.name = QStringLiteral("Vexmar");
-    CCompanyInfoDlg dialog(ui, company, nullptr);
-    dialog.show();
-    ui.openPaths = {textFile("logo.png", "no picture")};
-    dialog.logoButton()->click();
-    EXPECT_EQ(dialog.values(), company) << "a failed logo changes nothing";
-    const QString logo = picture("brand/logo.jpg", 8, 4, qRgb(200, 10, 10));
-    ui.openPaths = {logo};
-    dialog.logoButton()->click();
-    EXPECT_EQ(ui.openSuffixes.back(), QStringLiteral("jpg"));
-    QTest::keyClicks(dialog.addressField(), QStringLiteral("Pier 4"));
-    dialog.addressCheck()->click();
-    const CompanyInfo values = dialog.values();
-    EXPECT_EQ(values.name, QStringLiteral("Vexmar"));
-    EXPECT_EQ(values.address, QStringLiteral("Pier 4"));
-    EXPECT_EQ(values.addressCheck, 1);
-    EXPECT_EQ(values.logo.ImageName, QStringLiteral("logo.jpg"));
-    EXPECT_EQ(dialog.logoField()->text(), QStringLiteral("logo.jpg"));
-    EXPECT_EQ(readAll(values.logo.TransImageName), readAll(logo));
-    EXPECT_EQ(QSize(values.logo.ImageWidth, values.logo.ImageHeight), QSize(8, 4));
-}
-
-TEST_F(DialogTest, SetupFilesAreSummarisedByTheirFormatAndCopiedWithoutTouchingTheOriginal)
-{
-    const QByteArray image =
-        stepvane::test::SetupImage().startStopHz(2000000000, 2500000000).traces(0).layout(0).bytes;
-    const QString sta = textFile("site.sta", image);
-    std::optional<SetupAttachment> binary = attachSetupFile(ui, sta, true);
-    ASSERT_TRUE(binary);
-    EXPECT_EQ(binary->format, 1);
-    EXPECT_TRUE(binary->info.startsWith(QStringLiteral(" 1. File Name: site.sta\n")));
-    EXPECT_TRUE(binary->info.contains(QStringLiteral("2000.00 MHz - 2500.00 MHz")));
-    EXPECT_EQ(readAll(binary->workingCopy), image);
-    EXPECT_EQ(binary->size, Size(image.size()));
-
-    const QString xmlSource = stepvane::test::fixture(QStringLiteral("procedure/site_dtf.xml"));
-    const QString xml = textFile("pc/site_dtf.xml", readAll(xmlSource));
-    for (bool strip : {true, false}) {
-        const std::optional<SetupAttachment> setup = attachSetupFile(ui, xml, strip);
-        ASSERT_TRUE(setup);
-        EXPECT_EQ(setup->format, 2);
-        EXPECT_TRUE(setup->info.contains(QStringLiteral("File Name: site_dtf.xml")));
-        EXPECT_EQ(QFileInfo(setup->workingCopy).fileName(), QStringLiteral("site_dtf.xml"));
-        const QByteArray copy = readAll(setup->workingCopy);
-        EXPECT_EQ(copy.contains("Cal_Method1"), !strip);
-        EXPECT_EQ(copy.contains("Cal_Current"), !strip);
-        EXPECT_TRUE(copy.contains("LoadInfo"));
-        EXPECT_EQ(setup->size, Size(copy.size()));
-    }
-    EXPECT_EQ(readAll(xml), readAll(xmlSource)) << "the chosen file is unchanged";
-    EXPECT_TRUE(ui.reports.isEmpty());
-
-    for (const QString &bad : {textFile("empty.sta", QByteArray()), path("none.sta")}) {
-        EXPECT_FALSE(attachSetupFile(ui, bad, true));
-    }
-    EXPECT_EQ(ui.reports, QStringList(2, QStringLiteral("IDS_UNKWON_SETUP_FORMAT")));
 }
 
 } // namespace
