@@ -1,6 +1,8 @@
 // Per-run working folder for attached files.
 #include "document/WorkingCopies.h"
 
+#include "common/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -87,11 +89,41 @@ QString WorkingCopies::newPathFor(const QString &storedName, bool keepName)
     return QString();
 }
 
-QString WorkingCopies::copyIn(const QString &sourcePath)
+QString WorkingCopies::copyIn(const QString &sourcePath, const QString &workingName,
+                              bool keepName, QString *error)
 {
-    const QString target = newPathFor(QFileInfo(sourcePath).fileName());
-    if (target.isEmpty() || !QFile::copy(sourcePath, target))
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
         return QString();
+    };
+    // Only a regular file: a fifo or a device would block or never end.
+    const QFileInfo info(sourcePath);
+    if (!info.isFile())
+        return fail(QStringLiteral("not a readable file"));
+    if (info.size() > kMaxAttachmentSize)
+        return fail(QStringLiteral("larger than 1 GiB"));
+    QFile source(sourcePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(source.errorString());
+    const QString target = newPathFor(workingName.isEmpty() ? info.fileName() : workingName, keepName);
+    if (target.isEmpty())
+        return fail(QStringLiteral("no working copy can be made in the temporary folder"));
+    AtomicFile out(target);
+    if (!out.open())
+        return fail(out.errorText());
+    for (;;) {
+        const QByteArray chunk = source.read(1 << 16);
+        if (chunk.isEmpty()) {
+            if (source.error() != QFileDevice::NoError)
+                return fail(source.errorString()); // out discards the partial copy
+            break;
+        }
+        if (out.write(chunk) != chunk.size())
+            return fail(out.errorText());
+    }
+    if (!out.commit())
+        return fail(out.errorText());
     return target;
 }
 

@@ -26,8 +26,17 @@ public:
     // puts the file in a numbered subfolder under its own name; otherwise the
     // file gets a numbered name beside the others (cheaper: no folder).
     QString newPathFor(const QString &storedName, bool keepName = true);
-    // Copies a user's file into a fresh working copy; empty on failure.
-    QString copyIn(const QString &sourcePath);
+    // Copies a user's file byte for byte into a fresh working copy named
+    // workingName (the source's own name when empty) and returns its path.
+    // keepName as for newPathFor. On failure the result is empty, error (when
+    // given) says why and nothing is left behind; an earlier working copy is
+    // never touched, since another record may still use it.
+    QString copyIn(const QString &sourcePath, const QString &workingName = QString(),
+                   bool keepName = true, QString *error = nullptr);
+
+    // Largest file an attachment may have: it travels as base64 inside a
+    // wizard file, which the reader takes only below 2 GiB.
+    static constexpr qint64 kMaxAttachmentSize = qint64(1) << 30;
 
     // Removes the per-run folder now (unless kept).
     void cleanup();

@@ -3,6 +3,10 @@
 
 #include "document/ModelTables.h"
 #include "editors/dialogs/CCableListDlg.h"
+#include "editors/dialogs/CCompanyInfoDlg.h"
+#include "editors/dialogs/CImageDialog.h"
+#include "editors/dialogs/CJobInfoDlg.h"
+#include "editors/dialogs/CTallyvaultDlg.h"
 #include "editors/framework/PageRegistry.h"
 #include "instrument_files/CableList.h"
 #include "widgets/AppState.h"
@@ -61,6 +65,30 @@ QImage renderPage(const PageSample &sample, UserInterface &ui)
     pane.resize(width, height);
     return grabShown(pane);
 }
+
+AttachedImage samplePicture(const QString &comment, const QString &name)
+{
+    AttachedImage image;
+    image.Comment = comment;
+    image.ImageName = name;
+    image.TransImageName = name;
+    image.Image_filesize = name.isEmpty() ? 0 : 48213;
+    image.ImageWidth = name.isEmpty() ? 0 : 640;
+    image.ImageHeight = name.isEmpty() ? 0 : 480;
+    return image;
+}
+
+std::vector<AttachedImage> sampleActions()
+{
+    return {samplePicture("Check the jumper connectors", "jumper.jpg"),
+            samplePicture("Re-torque the N-type at the antenna", ""),
+            samplePicture("", "feeder-route.png")};
+}
+
+const char kSampleSetupInfo[] =
+    " 1. File Name: sector-A.sta\n 2. Layout: Dual Horizotal\n 3. Mode: DTF VSWR,Reflection VSWR\n"
+    " 4. Frequency Band: 1710.00 MHz - 2170.00 MHz\n 5. Distance: 0.00 - 60.00\n"
+    " 6. Cable Name: LMR-400\n 7. Velocity Factory: 0.8500\n";
 
 std::vector<CableEntry> sampleCables()
 {
@@ -130,6 +158,71 @@ const std::vector<PageSample> &pageSamples()
              r.Zone2_Stop_Frequency = 5800;
              r.Zone2_Check = 1;
          })},
+        {"prompt-two-pictures", TaskPrompt, 2, kDistanceMeter,
+         with<PromptTask>([](auto &r) {
+             r.Description = "Connect the jumper";
+             r.images[0] = samplePicture("Connect the jumper to port 1", "port1.jpg");
+             r.images[1] = samplePicture("Tighten by hand, then a quarter turn", "");
+             r.images[2] = samplePicture("Check the connector face", "face.png");
+             r.Move_forward_Mode = 1;
+             r.DelayTime = 30;
+         })},
+        {"prompt-manual-operation", TaskPrompt, 2, kDistanceMeter,
+         with<PromptTask>([](auto &r) { r.Manual_operation = 1; })},
+        {"marker-peak", TaskMarkerPeak, 2, kDistanceMeter,
+         with<MarkerPeakTask>([](auto &r) {
+             r.Description = "Worst return loss";
+             r.markers[0] = {1, 1, 0, 1, 0};
+             r.markers[1] = {2, 2, 0, 0, 1850.5};
+             r.Search_between = 1;
+             r.M1toM2_M5 = 1;
+             r.Condition_Check = 1;
+             r.Equality_sign = 1;
+             r.Axis = 1;
+             r.Threshold_Fail = "M1<-18";
+             r.images = sampleActions();
+         })},
+        {"limit-line", TaskLimit, 2, kDistanceMeter,
+         with<LimitTask>([](auto &r) {
+             r.Limit_Line_On_Off = 1;
+             r.Move_Limit = -15;
+             r.Warning_On_Off = 1;
+             r.Param = -18;
+             r.Pass_Fail = 1;
+             r.Condition_Check = 1;
+             r.images = sampleActions();
+         })},
+        {"limit-msl", TaskLimit, 2, kDistanceMeter,
+         with<LimitTask>([](auto &r) {
+             r.SelectMode = 0;
+             r.MSLfileName = "band-B3.fml";
+             r.MSLfileSize = 1024;
+             r.images = sampleActions();
+         })},
+        {"save-automation", TaskSave, 2, kDistanceMeter,
+         with<SaveTask>([](auto &r) {
+             r.BaseFileName = "sectorA";
+             r.BaseFolderName = "Tower7";
+             r.Report_Check = 3;
+             r.Screen_Check = 4;
+         })},
+        {"save-manual", TaskSave, 2, kDistanceMeter,
+         with<SaveTask>([](auto &r) {
+             r.SaveMode = 2;
+             r.Report_Check = 3;
+         })},
+        {"report", TaskReport, 2, kDistanceMeter,
+         with<ReportTask>([](auto &r) {
+             r.BaseFolderName = "Tower7";
+             r.BaseFileName = "acceptance";
+         })},
+        {"load-from-computer", TaskLoad, 2, kDistanceMeter,
+         with<LoadTask>([](auto &r) {
+             r.Mode = 2;
+             r.SetupfileName = "/tmp/stepvane-work/sector-A.sta";
+             r.SetupfileSize = 286472;
+             r.Setup_Info = QString::fromLatin1(kSampleSetupInfo);
+         })},
     };
     return samples;
 }
@@ -141,6 +234,33 @@ const std::vector<DialogSample> &dialogSamples()
          [](UserInterface &) { return std::make_unique<CCableListDlg>(sampleCables(), 0); }},
         {"cable-list-foot",
          [](UserInterface &) { return std::make_unique<CCableListDlg>(sampleCables(), 1); }},
+        {"image-dialog",
+         [](UserInterface &ui) {
+             return std::make_unique<CImageDialog>(
+                 ui, samplePicture("Check the jumper connectors", "jumper.jpg"), true);
+         }},
+        {"image-dialog-prompt",
+         [](UserInterface &ui) {
+             return std::make_unique<CImageDialog>(ui, samplePicture("", "port1.jpg"), false);
+         }},
+        {"tag-id",
+         [](UserInterface &) {
+             return std::make_unique<CTallyvaultDlg>(TagTexts{
+                 "Tower7", "WO-2291", "SITE-0042", "Alpha", "LTE 1800", "Sweep", "N-type load"});
+         }},
+        {"job-information",
+         [](UserInterface &) {
+             JobInfo job;
+             job.names = {"R. Ortiz", "Acceptance", "Roof top, sector A", "Pass", ""};
+             job.checks = {1, 1, 1, 0, 0};
+             return std::make_unique<CJobInfoDlg>(job);
+         }},
+        {"company-information",
+         [](UserInterface &ui) {
+             CompanyInfo company{"Vexmar Field Services", "Pier 4, Harbour Road", 1, 0,
+                                 samplePicture("", "logo.png")};
+             return std::make_unique<CCompanyInfoDlg>(ui, company);
+         }},
     };
     return samples;
 }

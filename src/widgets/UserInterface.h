@@ -71,6 +71,10 @@ public:
     // The print dialog: sets up the printer (copies included); false cancels.
     // The default answers "cancelled".
     virtual bool choosePrinter(QPrinter &, QWidget *) { return false; }
+    // Fetches the instrument's current setup into savePath through the
+    // communication dialog ("Load Setup file From EQP"); true when a setup was
+    // received and written there. The default fetches nothing.
+    virtual bool fetchSetupFromInstrument(QWidget *, const QString &) { return false; }
 };
 
 } // namespace stepvane

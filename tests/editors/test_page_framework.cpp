@@ -2,12 +2,12 @@
 // description rule, the combo and toggle helpers, the model-dependent list,
 // a page that is unbound (or bound to another kind) writing nothing, and the
 // edit history hearing of every change a page makes and of nothing else.
+#include "common/NumberText.h"
 #include "editors/framework/PageRegistry.h"
 #include "editors/framework/RecordPage.h"
 #include "editors/pages/CMeasureModeView.h"
-#include "widgets/CVXEdit.h"
-#include "common/NumberText.h"
 #include "support/WidgetTestSupport.h"
+#include "widgets/CVXEdit.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -18,7 +18,8 @@
 using namespace stepvane;
 using namespace taskeditor_test;
 
-namespace {
+namespace
+{
 
 // Keeps what the framework reports, as the edit history would.
 struct RecordingHistory : EditRecorder {
@@ -47,8 +48,9 @@ struct PageEnv {
 
 // A small page over the Bias Tee record that uses every helper, so the
 // helpers are tried against a real record the way a page uses them.
-class HelperPage : public RecordPage<BiasTeeTask> {
-public:
+class HelperPage : public RecordPage<BiasTeeTask>
+{
+  public:
     HelperPage(PageContext &context)
         : RecordPage(context, TaskBiasTee, kDefaultSize, nullptr),
           voltageOn(new CKiteToggleButton(1, CKiteToggleButton::Style::Check, "On", this)),
@@ -68,7 +70,7 @@ public:
     CVXEdit *voltage;
     std::vector<bool> commits;
 
-protected:
+  protected:
     void fillRecord(BiasTeeTask &r) override { voltage->setText(QString::number(r.Voltage_Param)); }
     void fieldChanged(int id, const QString &text, bool commit) override
     {
@@ -181,12 +183,12 @@ TEST(MeasureModePage, ListFollowsTheModel)
         int boundValue;
         QString boundText;
     } cases[] = {
-        {0, 10, 6, 8, 9, "RF Power"},              // VX310A: no 2-port entries
-        {1, 10, 6, 8, 9, "RF Power"},              // VX320A
-        {1, 10, 5, 5, 6, ""},                      // a 2-port value has no entry there
-        {2, 12, 6, 6, 9, "RF Power"},              // VX330A: the full list
-        {3, 12, 11, 11, 7, "2 Port Phase"},        // VX340A
-        {3, 12, 0, 0, 12, ""},                     // a value outside the list
+        {0, 10, 6, 8, 9, "RF Power"},       // VX310A: no 2-port entries
+        {1, 10, 6, 8, 9, "RF Power"},       // VX320A
+        {1, 10, 5, 5, 6, ""},               // a 2-port value has no entry there
+        {2, 12, 6, 6, 9, "RF Power"},       // VX330A: the full list
+        {3, 12, 11, 11, 7, "2 Port Phase"}, // VX340A
+        {3, 12, 0, 0, 12, ""},              // a value outside the list
     };
     for (const auto &c : cases) {
         PageEnv env;
@@ -247,8 +249,8 @@ TEST(PageRegistry, BuiltinPagesByKind)
     page->setParent(nullptr);
     EXPECT_EQ(page->kind(), TaskMeasureMode);
     EXPECT_EQ(page->pageSize(), QSize(374, 525));
-    for (TaskKind none : {TaskCalibration, TaskHold, TaskAutoScale, TaskScpiCommands,
-                          TaskConditions, TaskUnknown})
+    for (TaskKind none :
+         {TaskCalibration, TaskHold, TaskAutoScale, TaskScpiCommands, TaskConditions, TaskUnknown})
         EXPECT_EQ(findPages(registry, none), nullptr) << none;
 }
 

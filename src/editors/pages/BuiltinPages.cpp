@@ -8,9 +8,15 @@
 #include "editors/pages/CFiberView.h"
 #include "editors/pages/CFreq_DistView.h"
 #include "editors/pages/CGeneralView.h"
+#include "editors/pages/CLimitView.h"
+#include "editors/pages/CLoadSetupView.h"
+#include "editors/pages/CMarker_PeakView.h"
 #include "editors/pages/CMeasureModeView.h"
 #include "editors/pages/COpticalPowerView.h"
+#include "editors/pages/CPromptView.h"
+#include "editors/pages/CReportView.h"
 #include "editors/pages/CRfPowerView.h"
+#include "editors/pages/CSaveView.h"
 #include "editors/pages/CWindowingView.h"
 #include "editors/pages/CZoomZonesView.h"
 
@@ -29,8 +35,13 @@ template <typename Page> PageFactory factory()
 
 const PageRegistry &builtinPageRegistry()
 {
+    // In the order of the task kinds' codes.
     static const PageRegistry registry = {
+        {TaskSave, {factory<CSaveView>()}},
+        {TaskPrompt, {factory<CPromptView>()}},
+        {TaskReport, {factory<CReportView>()}},
         {TaskBiasTee, {factory<CBiasTeeView>()}},
+        {TaskLoad, {factory<CLoadSetupView>()}},
         {TaskMeasureMode, {factory<CMeasureModeView>()}},
         {TaskFrequencyDistance, {factory<CFreq_DistView>()}},
         {TaskAmplitude, {factory<CAmplitudeView>()}},
@@ -40,6 +51,8 @@ const PageRegistry &builtinPageRegistry()
         {TaskOpticalPower, {factory<COpticalPowerView>()}},
         {TaskFiber, {factory<CFiberView>()}},
         {TaskWindowing, {factory<CWindowingView>()}},
+        {TaskMarkerPeak, {factory<CMarker_PeakView>(), factory<CMarkerValleyView>()}},
+        {TaskLimit, {factory<CLimitView>()}},
         {TaskZoomZones, {factory<CZoomZonesView>()}},
         {TaskGeneral, {factory<CGeneralView>()}},
     };

@@ -1,6 +1,7 @@
 // Message boxes, file dialogs and modal windows for the running editor.
 #include "shell/dialogs/QtUserInterface.h"
 
+#include "shell/comm/CommDialogLauncher.h"
 #include "shell/dialogs/CPWDlg.h"
 #include "shell/dialogs/WizardFileDialogs.h"
 
@@ -151,6 +152,11 @@ bool QtUserInterface::choosePrinter(QPrinter &printer, QWidget *parent)
 {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtUserInterface::fetchSetupFromInstrument(QWidget *parent, const QString &savePath)
+{
+    return runCommDialog(*this, CommDialogMode::FetchSetup, parent, savePath);
 }
 
 } // namespace stepvane

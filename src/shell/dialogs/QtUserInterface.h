@@ -24,6 +24,7 @@ public:
     int runModal(QDialog &dialog) override;
     bool openDocument(const QString &path) override;
     bool choosePrinter(QPrinter &printer, QWidget *parent) override;
+    bool fetchSetupFromInstrument(QWidget *parent, const QString &savePath) override;
 };
 
 // The text a message box shows: the message's text without the line feed the

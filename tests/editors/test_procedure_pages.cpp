@@ -1,0 +1,318 @@
+// The prompt, save and report pages: which rows show in which mode, the
+// delay and comment rules of the prompt, pictures and logos that come back
+// from a saved wizard byte for byte, and the tag, job and company dialogs
+// whose values reach the file (and whose Escape writes nothing).
+#include "PageScriptSupport.h"
+
+#include "editors/dialogs/CCompanyInfoDlg.h"
+#include "editors/dialogs/CJobInfoDlg.h"
+#include "editors/dialogs/CTallyvaultDlg.h"
+#include "editors/pages/CPromptView.h"
+#include "editors/pages/CReportView.h"
+#include "editors/pages/CSaveView.h"
+#include "widgets/CKiteButton.h"
+
+#include <QCheckBox>
+#include <QTableWidget>
+#include <QToolButton>
+
+using namespace stepvane;
+using namespace pagetest;
+using stepvane::test::readAll;
+
+namespace {
+
+class ProcedurePages : public WorkFolderTest {
+  protected:
+    TaskStep *addStep(TaskKind kind)
+    {
+        return sequence->insertStep(-1, makeDefaultRecord(kind, 2, 0));
+    }
+    static void retype(CVXEdit *edit, const QString &text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(edit, text);
+    }
+    static void press(QAbstractButton *button)
+    {
+        button->click();
+        QCoreApplication::processEvents(); // the posted command
+    }
+    static void showActive(QWidget &w)
+    {
+        w.show();
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    }
+
+    WizardDocument doc;
+    TestingSequence *sequence = doc.appendSequence();
+};
+
+TEST_F(ProcedurePages, PromptMoveForwardRowFollowsManualOperationAndMode)
+{
+    CPromptView page(context);
+    TaskStep *step = addStep(TaskPrompt);
+    const PromptTask *r = step->as<PromptTask>();
+    page.Bind(step);
+    page.show();
+    const auto shown = [&] {
+        return QString::fromLatin1("%1%2%3")
+            .arg(page.autoButton()->isVisible())
+            .arg(page.delayField()->isVisible())
+            .arg(page.delayUp()->isVisible());
+    };
+    EXPECT_TRUE(page.disableButton()->state());
+    EXPECT_TRUE(page.manualButton()->state());
+    EXPECT_EQ(shown(), "100") << "a new step: Manual, no delay";
+    page.autoButton()->click();
+    EXPECT_EQ(shown(), "111");
+    EXPECT_EQ(page.delayField()->text(), "5");
+    page.enableButton()->click();
+    EXPECT_EQ(r->Manual_operation, 1);
+    EXPECT_EQ(shown(), "000") << "no Move forward row while the operator works the instrument";
+    page.disableButton()->click();
+    EXPECT_EQ(shown(), "111") << "restored as it was";
+    page.manualButton()->click();
+    EXPECT_EQ(shown(), "100");
+    EXPECT_EQ(r->Move_forward_Mode, 0);
+}
+
+TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
+{
+    CPromptView page(context);
+    TaskStep *step = addStep(TaskPrompt);
+    PromptTask *r = step->as<PromptTask>();
+    r->Move_forward_Mode = 1;
+    r->DelayTime = 0; // as read from an old file
+    page.Bind(step);
+    showActive(page);
+    EXPECT_EQ(page.delayField()->text(), "1");
+    EXPECT_EQ(r->DelayTime, 0) << "showing changes nothing";
+
+    const struct {
+        const char *typed;
+        int stored;
+    } cases[] = {{"700", 600}, {"3", 5}, {"42", 42}};
+    for (const auto &c : cases) {
+        retype(page.delayField(), c.typed);
+        EXPECT_EQ(r->DelayTime, c.stored) << c.typed;
+    }
+    retype(page.delayField(), "");
+    QTest::keyClick(page.delayField(), Qt::Key_Return);
+    EXPECT_EQ(page.delayField()->text(), "5");
+    EXPECT_EQ(r->DelayTime, 5);
+    page.delayDown()->click();
+    EXPECT_EQ(r->DelayTime, 5);
+    retype(page.delayField(), "600");
+    page.delayUp()->click();
+    EXPECT_EQ(page.delayField()->text(), "600");
+    page.delayDown()->click();
+    EXPECT_EQ(page.delayField()->text(), "599");
+
+    retype(page.commentField(3), QString(90, u'c'));
+    EXPECT_TRUE(ui.reports.isEmpty());
+    QTest::keyClicks(page.commentField(3), "de");
+    EXPECT_EQ(r->images[3].Comment, QString(90, u'c'));
+    EXPECT_EQ(page.commentField(3)->text(), QString(90, u'c'));
+    EXPECT_EQ(ui.reports, QStringList(2, "IDS_ERROR_COMMENT_CHARACTERS_90_MAX"))
+        << "once per extra character";
+}
+
+TEST_F(ProcedurePages, PromptPicturesAreAttachedKeptOnFailureAndComeBackFromTheFile)
+{
+    CPromptView page(context);
+    TaskStep *step = addStep(TaskPrompt);
+    PromptTask *r = step->as<PromptTask>();
+    page.Bind(step);
+    page.show();
+    r->images[3].Comment = "Connect port 1";
+    const QString photo = picture("field/port.jpeg", 6, 4, qRgb(10, 100, 200));
+    scriptImageDialog(photo, QString());
+    press(page.imageButton(3));
+    EXPECT_TRUE(page.showsAttached(3));
+    EXPECT_FALSE(page.showsAttached(2));
+    EXPECT_EQ(r->images[3].ImageName, "port.jpeg");
+    EXPECT_EQ(QFileInfo(r->images[3].TransImageName).fileName(), "port.png");
+    EXPECT_EQ(r->images[3].Comment, "Connect port 1") << "the comment is the page's";
+    const AttachedImage attached = r->images[3];
+
+    // A file that is no picture: said so, and the slot is as it was.
+    scriptImageDialog(textFile("field/notes.jpg", "text"), QString());
+    press(page.imageButton(3));
+    EXPECT_EQ(r->images[3], attached);
+    EXPECT_EQ(ui.reports.size(), 1);
+
+    TaskStep *other = addStep(TaskPrompt);
+    page.Bind(other);
+    EXPECT_FALSE(page.showsAttached(3)) << "icons follow the bound step";
+    page.Bind(step);
+    EXPECT_TRUE(page.showsAttached(3));
+
+    const auto back = saveAndReopen(doc);
+    const AttachedImage &read = back->sequence(0)->step(0)->as<PromptTask>()->images[3];
+    EXPECT_EQ(std::tuple(read.ImageName, read.Image_filesize, read.ImageWidth, read.ImageHeight),
+              std::tuple(QString("port.jpeg"), attached.Image_filesize, 6, 4));
+    EXPECT_EQ(readAll(read.TransImageName), readAll(photo));
+
+    // "Del" empties the slot and leaves the file for whoever else uses it.
+    ui.modal.push_back([](QDialog &dialog) {
+        static_cast<CImageDialog &>(dialog).deleteButton()->click();
+        dialog.close();
+        return dialog.result();
+    });
+    press(page.imageButton(3));
+    EXPECT_FALSE(page.showsAttached(3));
+    EXPECT_EQ(r->images[3].Image_filesize, 0u);
+    EXPECT_TRUE(QFile::exists(attached.TransImageName));
+}
+
+TEST_F(ProcedurePages, SavePageShowsOnlyTheChoicesOfSavedResultsInAutomation)
+{
+    CSaveView page(context);
+    TaskStep *step = addStep(TaskSave);
+    const SaveTask *r = step->as<SaveTask>();
+    page.Bind(step);
+    page.show();
+    // Trace formats, report formats, company button, colour inversion, file name.
+    const auto shown = [&] {
+        return QString::fromLatin1("%1%2%3%4%5")
+            .arg(page.toggle(5026)->isVisible())
+            .arg(page.toggle(5030)->isVisible())
+            .arg(page.companyButton()->isVisible())
+            .arg(page.toggle(5033)->isVisible())
+            .arg(page.fileNameField()->isVisible());
+    };
+    EXPECT_EQ(shown(), "10001") << "a new step saves the trace only";
+    page.toggle(5029)->click();
+    page.toggle(5032)->click();
+    EXPECT_EQ(std::pair(r->Report_Check, r->Screen_Check), std::pair(3, 4));
+    EXPECT_EQ(shown(), "11111");
+    page.toggle(5022)->click();
+    EXPECT_EQ(r->SaveMode, 2);
+    EXPECT_EQ(shown(), "00100") << "manual: no format choices, no names";
+    page.toggle(5021)->click();
+    EXPECT_EQ(shown(), "11111");
+    page.toggle(5029)->click();
+    EXPECT_EQ(r->Report_Check, 0);
+    EXPECT_EQ(shown(), "10011") << "report off: no report formats, company or job";
+
+    const struct {
+        int id;
+        int SaveTask::*field;
+        int value;
+    } radios[] = {{5024, &SaveTask::Storage, 2},        {5028, &SaveTask::Trace_Format, 3},
+                  {5031, &SaveTask::Report_Format, 6},  {5033, &SaveTask::ColorInversion, 7},
+                  {5035, &SaveTask::MarkerReadings, 9}, {5106, &SaveTask::Result_Prev, 1}};
+    for (const auto &radio : radios) {
+        page.toggle(radio.id)->click();
+        EXPECT_EQ(r->*radio.field, radio.value) << radio.id;
+    }
+}
+
+TEST_F(ProcedurePages, ReportPageHidesItsChoicesInManualMode)
+{
+    CReportView page(context);
+    TaskStep *step = addStep(TaskReport);
+    page.Bind(step);
+    page.show();
+    const std::vector<QWidget *> automationOnly = {page.folderNameField(), page.fileNameField(),
+                                                   page.pdfButton(),       page.tagButton(),
+                                                   page.companyButton(),   page.jobButton()};
+    for (QWidget *w : automationOnly)
+        EXPECT_TRUE(w->isVisible()) << w->objectName().toStdString();
+    page.manualButton()->click();
+    for (QWidget *w : automationOnly)
+        EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+    page.automationButton()->click();
+    page.htmlButton()->click();
+    EXPECT_EQ(step->as<ReportTask>()->Filetype, 6);
+    EXPECT_TRUE(page.htmlButton()->state());
+    EXPECT_FALSE(page.pdfButton()->state());
+}
+
+TEST_F(ProcedurePages, TagJobAndCompanyValuesReachTheFileAndEscapeWritesNothing)
+{
+    CSaveView save(context);
+    CReportView report(context);
+    TaskStep *saveStep = addStep(TaskSave);
+    TaskStep *reportStep = addStep(TaskReport);
+    const QString logo = picture("brand/logo.png", 9, 3, qRgb(0, 128, 0));
+
+    const auto tags = [](const QString &site, const QString &termination) {
+        return [site, termination](QDialog &dialog) {
+            auto &d = static_cast<CTallyvaultDlg &>(dialog);
+            d.editRow(2);
+            d.editField()->setText(site);
+            d.editRow(6);
+            d.editField()->setText(termination);
+            d.close();
+            return dialog.result();
+        };
+    };
+    const auto job = [](QDialog &dialog) {
+        auto &d = static_cast<CJobInfoDlg &>(dialog);
+        d.nameField(0)->setText("R. Ortiz");
+        d.checkBox(0)->click();
+        d.nameField(4)->setText("Rain");
+        d.closeButton()->click();
+        return dialog.result();
+    };
+    const auto company = [this, logo](QDialog &dialog) {
+        auto &d = static_cast<CCompanyInfoDlg &>(dialog);
+        d.nameField()->setText("Vexmar Field Services");
+        d.nameCheck()->click();
+        ui.openPaths.push_back(logo);
+        d.logoButton()->click();
+        d.closeButton()->click();
+        return dialog.result();
+    };
+    const auto escape = [](QDialog &dialog) {
+        auto &d = static_cast<CTallyvaultDlg &>(dialog);
+        d.editRow(0);
+        d.editField()->setText("never stored");
+        QTest::keyClick(d.editField(), Qt::Key_Escape);
+        return dialog.result();
+    };
+
+    save.Bind(saveStep);
+    ui.modal = {tags("SITE-7", QString(600, u't')), job, company, escape};
+    save.tagButton()->click();
+    save.jobButton()->click();
+    save.companyButton()->click();
+    save.tagButton()->click();
+    report.Bind(reportStep);
+    ui.modal = {tags("SITE-9", "N-type"), job, company};
+    report.tagButton()->click();
+    report.jobButton()->click();
+    report.companyButton()->click();
+    EXPECT_TRUE(ui.modal.empty());
+    EXPECT_EQ(ui.modalTitles.mid(0, 3),
+              QStringList({"Tag ID", "Job Information", "Company Information"}));
+
+    const auto back = saveAndReopen(doc);
+    const SaveTask *s = back->sequence(0)->step(0)->as<SaveTask>();
+    const ReportTask *r = back->sequence(0)->step(1)->as<ReportTask>();
+    EXPECT_EQ(s->Site_ID, "SITE-7");
+    EXPECT_EQ(s->Termination, QString(kFixedText512, u't')) << "cut to the instrument's field";
+    EXPECT_TRUE(s->WorkFolder.isEmpty()) << "Escape wrote nothing";
+    EXPECT_EQ(std::tuple(r->Site_ID, r->Termination),
+              std::tuple(QString("SITE-9"), QString("N-type")));
+    EXPECT_EQ(jobInfoOf(*s), jobInfoOf(*r));
+    EXPECT_EQ(std::tuple(s->Engineer_Name, s->Engineer_Check, s->Remark_Name),
+              std::tuple(QString("R. Ortiz"), 1, QString("Rain")));
+    for (const AttachedImage *read : {&s->logo, &r->logo}) {
+        EXPECT_EQ(read->ImageName, "logo.png");
+        EXPECT_EQ(QSize(read->ImageWidth, read->ImageHeight), QSize(9, 3));
+        EXPECT_EQ(readAll(read->TransImageName), readAll(logo));
+    }
+    EXPECT_EQ(std::tuple(s->Company_Name, s->Company_Check),
+              std::tuple(QString("Vexmar Field Services"), 1));
+    EXPECT_EQ(r->Company_Name, "Vexmar Field Services");
+}
+
+} // namespace
