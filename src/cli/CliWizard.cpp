@@ -3,11 +3,10 @@
 
 #include "cli/CliCommand.h"
 
+#include "common/FileKind.h"
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "instrument_files/LanguageInfo.h"
-
-#include <QFileInfo>
 
 namespace stepvane::cli {
 
@@ -21,8 +20,8 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
 {
     OpenedWizard result;
     doc.clear();
-    if (!QFileInfo(path).isFile()) {
-        result.error = QStringLiteral("%1: no such file").arg(path);
+    if (const QString problem = notARegularFile(path); !problem.isEmpty()) {
+        result.error = QStringLiteral("%1: %2").arg(path, problem);
         return result;
     }
     result.testingUnit = isTestingUnitPath(path);

@@ -3,12 +3,12 @@
 // base64 text into QStrings.
 #include "document/VXXML_PARSER.h"
 
+#include "common/AtomicFile.h"
 #include "common/DataFiles.h"
 #include "document/Base64.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -19,6 +19,8 @@
 #include <libxslt/xsltutils.h>
 
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace stepvane {
@@ -57,11 +59,16 @@ xmlParserInputPtr refuseExternalEntity(const char *, const char *, xmlParserCtxt
     return nullptr;
 }
 
+void discardXsltError(void *, const char *, ...) {}
+
 struct LibxmlSetup {
     LibxmlSetup()
     {
         xmlInitParser();
         xmlSetExternalEntityLoader(refuseExternalEntity);
+        // libxslt keeps one process-wide error channel; its messages never
+        // reach the user (a failed transformation is reported by its result).
+        xsltSetGenericErrorFunc(nullptr, discardXsltError);
     }
 };
 
@@ -108,11 +115,62 @@ bool hasDoctype(const char *data, size_t size)
 constexpr int kParseOptions =
     XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
-// Writes libxml2 output into a QSaveFile so the target is replaced only after
-// everything was written.
-int writeToSaveFile(void *context, const char *buffer, int len)
+// libxml2 prints its errors ("I/O error : write error") to stderr unless told
+// otherwise. While one of our calls runs, its errors on this thread (libxml2
+// keeps the handlers per thread) are collected here instead, so that only
+// the caller decides what the user sees.
+class LibxmlErrors {
+public:
+    LibxmlErrors()
+        : m_oldGeneric(xmlGenericError), m_oldGenericContext(xmlGenericErrorContext),
+          m_oldStructured(xmlStructuredError), m_oldStructuredContext(xmlStructuredErrorContext)
+    {
+        xmlSetGenericErrorFunc(this, &LibxmlErrors::generic);
+        xmlSetStructuredErrorFunc(this, &LibxmlErrors::structured);
+    }
+    ~LibxmlErrors()
+    {
+        xmlSetGenericErrorFunc(m_oldGenericContext, m_oldGeneric);
+        xmlSetStructuredErrorFunc(m_oldStructuredContext, m_oldStructured);
+    }
+    LibxmlErrors(const LibxmlErrors &) = delete;
+    LibxmlErrors &operator=(const LibxmlErrors &) = delete;
+
+    QString text() const { return QString::fromUtf8(m_text).simplified(); }
+
+private:
+    static void generic(void *context, const char *format, ...)
+    {
+        char line[512];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(line, sizeof line, format, args);
+        va_end(args);
+        static_cast<LibxmlErrors *>(context)->append(line);
+    }
+    static void structured(void *context, xmlErrorPtr error)
+    {
+        if (error && error->message)
+            static_cast<LibxmlErrors *>(context)->append(error->message);
+    }
+    void append(const char *text)
+    {
+        if (m_text.size() < 4096)
+            m_text += text;
+    }
+
+    QByteArray m_text;
+    xmlGenericErrorFunc m_oldGeneric;
+    void *m_oldGenericContext;
+    xmlStructuredErrorFunc m_oldStructured;
+    void *m_oldStructuredContext;
+};
+
+// libxml2 output goes into an AtomicFile, so the target is replaced only
+// after every byte was written and synced.
+int writeToAtomicFile(void *context, const char *buffer, int len)
 {
-    auto *file = static_cast<QSaveFile *>(context);
+    auto *file = static_cast<AtomicFile *>(context);
     return file->write(buffer, len) == len ? len : -1;
 }
 
@@ -212,16 +270,36 @@ void VXXML_PARSER::visitLoaded(xmlNode *node, int depth)
     }
 }
 
+bool VXXML_PARSER::writeFile(const QString &path,
+                             const std::function<int(xmlOutputBufferPtr)> &serialise)
+{
+    LibxmlErrors errors;
+    AtomicFile file(path);
+    if (!file.open()) {
+        m_error = file.errorText();
+        return false;
+    }
+    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(writeToAtomicFile, closeNothing, &file, nullptr);
+    // serialise closes the buffer; a negative result means a write failed.
+    const bool written = out && serialise(out) >= 0;
+    if (written && file.commit())
+        return true;
+    // The system's reason (a full disk) says most; libxml2's own text is the
+    // fallback for a failure inside the serialiser.
+    file.discard();
+    m_error = file.failed() ? file.errorText() : errors.text();
+    if (m_error.isEmpty())
+        m_error = QStringLiteral("Cannot write %1").arg(path);
+    return false;
+}
+
 bool VXXML_PARSER::Save_Document(const QString &path)
 {
-    QSaveFile file(path);
-    if (!m_doc || !file.open(QIODevice::WriteOnly))
+    if (!m_doc)
         return false;
-    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(writeToSaveFile, closeNothing, &file, nullptr);
-    if (!out)
-        return false;
-    xmlSaveFileTo(out, m_doc, "UTF-8"); // closes the buffer
-    return file.commit();
+    return writeFile(path, [this](xmlOutputBufferPtr out) {
+        return xmlSaveFileTo(out, m_doc, "UTF-8"); // closes the buffer
+    });
 }
 
 bool VXXML_PARSER::Save_Transformed(const QString &path)
@@ -237,6 +315,7 @@ bool VXXML_PARSER::Save_Transformed(const QString &path)
     QFile sheetFile(sheetPath);
     const QByteArray sheetBytes =
         sheetFile.open(QIODevice::ReadOnly) ? sheetFile.readAll() : QByteArray();
+    LibxmlErrors errors;
     xmlDoc *sheetDoc = sheetBytes.isEmpty()
                            ? nullptr
                            : xmlReadMemory(sheetBytes.constData(), int(sheetBytes.size()),
@@ -250,21 +329,16 @@ bool VXXML_PARSER::Save_Transformed(const QString &path)
     }
     bool ok = false;
     if (xmlDoc *result = xsltApplyStylesheet(sheet, m_doc, nullptr)) {
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly)) {
-            xmlOutputBufferPtr out =
-                xmlOutputBufferCreateIO(writeToSaveFile, closeNothing, &file, nullptr);
-            if (out) {
-                const int written = xsltSaveResultTo(out, result, sheet);
-                const int closed = xmlOutputBufferClose(out);
-                ok = written >= 0 && closed >= 0 && file.commit();
-            }
-        }
+        ok = writeFile(path, [&](xmlOutputBufferPtr out) {
+            const int written = xsltSaveResultTo(out, result, sheet);
+            const int closed = xmlOutputBufferClose(out);
+            return written < 0 || closed < 0 ? -1 : written;
+        });
         xmlFreeDoc(result);
+    } else {
+        m_error = QStringLiteral("StyleSheet.xsl could not be applied");
     }
     xsltFreeStylesheet(sheet); // frees sheetDoc too
-    if (!ok)
-        m_error = QStringLiteral("The file could not be written");
     return ok;
 }
 
@@ -454,37 +528,42 @@ bool VXXML_PARSER::Get_File_Base64(const QString &path)
     return result == RestoreResult::Ok;
 }
 
+QByteArray VXXML_PARSER::Embedded_Text(const xmlNode *element)
+{
+    if (!element || element->type != XML_ELEMENT_NODE)
+        return QByteArray();
+    const xmlChar *type = xmlGetNsProp(element, X("dt"), X(kBase64TypeNamespace));
+    const bool typed = type && xmlStrEqual(type, X("bin.base64"));
+    xmlFree(const_cast<xmlChar *>(type));
+    if (!typed)
+        return QByteArray();
+    // One text child is read in place: no copy of the whole content.
+    const xmlNode *only = element->children;
+    if (only && !only->next && only->type == XML_TEXT_NODE && only->content) {
+        const auto *s = reinterpret_cast<const char *>(only->content);
+        return QByteArray::fromRawData(s, qsizetype(std::strlen(s)));
+    }
+    QByteArray joined;
+    for (const xmlNode *c = element->children; c; c = c->next)
+        if (c->type == XML_TEXT_NODE && c->content)
+            joined += reinterpret_cast<const char *>(c->content);
+    return joined;
+}
+
+qint64 VXXML_PARSER::Embedded_Size(const xmlNode *element)
+{
+    return decodedBase64Size(Embedded_Text(element));
+}
+
 VXXML_PARSER::RestoreResult VXXML_PARSER::Restore_Element_File(const xmlNode *element,
                                                                const QString &path)
 {
     QByteArray bytes;
-    if (element && element->type == XML_ELEMENT_NODE) {
-        const xmlChar *type = xmlGetNsProp(element, X("dt"), X(kBase64TypeNamespace));
-        const bool typed = type && xmlStrEqual(type, X("bin.base64"));
-        xmlFree(const_cast<xmlChar *>(type));
-        if (typed) {
-            // Text children are read in place: no copy of the whole content.
-            QByteArray joined;
-            const xmlNode *only = element->children;
-            if (only && !only->next && only->type == XML_TEXT_NODE && only->content) {
-                const auto *s = reinterpret_cast<const char *>(only->content);
-                joined = QByteArray::fromRawData(s, qsizetype(std::strlen(s)));
-            } else {
-                for (const xmlNode *c = element->children; c; c = c->next)
-                    if (c->type == XML_TEXT_NODE && c->content)
-                        joined += reinterpret_cast<const char *>(c->content);
-            }
-            if (!decodeBase64(joined, bytes))
-                return RestoreResult::BadData;
-        }
-    }
-    // Restores go to fresh working copies, so a plain write is enough here.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return RestoreResult::WriteFailed;
-    if (!bytes.isEmpty() && file.write(bytes) != bytes.size())
-        return RestoreResult::WriteFailed;
-    return RestoreResult::Ok;
+    if (!decodeBase64(Embedded_Text(element), bytes))
+        return RestoreResult::BadData;
+    // A working copy cut short by a full disk would travel into the next
+    // save as if it were the picture: it is written whole or not at all.
+    return writeFileAtomically(path, bytes) ? RestoreResult::Ok : RestoreResult::WriteFailed;
 }
 
 QString VXXML_PARSER::Current_Name() const

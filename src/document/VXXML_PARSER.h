@@ -6,8 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 typedef struct _xmlDoc xmlDoc;
 typedef struct _xmlNode xmlNode;
+typedef struct _xmlOutputBuffer xmlOutputBuffer;
 
 namespace stepvane {
 
@@ -24,9 +27,11 @@ public:
     bool Load_Document(const QString &path);
     // Parses XML held in memory, with the same safety rules.
     bool Load_Document_From_Memory(const QByteArray &bytes);
+    // Saving replaces the target only once the whole file has been written
+    // and synced; on failure the old file is untouched and Error_Text names
+    // the cause ("Cannot write ...: No space left on device").
     bool Save_Document(const QString &path);
-    // Saves through StyleSheet.xsl (beside the program). The target is replaced
-    // only once the whole file has been written.
+    // Saves through StyleSheet.xsl (beside the program).
     bool Save_Transformed(const QString &path);
 
     bool Begin_Root();
@@ -65,12 +70,17 @@ protected:
     // worker thread while the document stays unchanged.
     enum class RestoreResult { Ok, BadData, WriteFailed };
     static RestoreResult Restore_Element_File(const xmlNode *element, const QString &path);
+    // The base64 text of an element typed "bin.base64" (empty for any other
+    // element), and the number of bytes it holds: -1 when it is not base64.
+    static QByteArray Embedded_Text(const xmlNode *element);
+    static qint64 Embedded_Size(const xmlNode *element);
 
     // Cursor bookmarks for readers that look several paths up from one element.
     xmlNode *Current_Node() const { return m_current; }
     void Set_Current_Node(xmlNode *node);
 
 private:
+    bool writeFile(const QString &path, const std::function<int(xmlOutputBuffer *)> &serialise);
     void setCurrent(xmlNode *node);
     void rebuildCache() const;
     bool finishLoad(xmlDoc *doc);

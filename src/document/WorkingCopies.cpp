@@ -1,6 +1,8 @@
 // Per-run working folder for attached files.
 #include "document/WorkingCopies.h"
 
+#include "common/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -89,8 +91,23 @@ QString WorkingCopies::newPathFor(const QString &storedName, bool keepName)
 
 QString WorkingCopies::copyIn(const QString &sourcePath)
 {
+    QFile source(sourcePath);
+    if (!QFileInfo(sourcePath).isFile() || !source.open(QIODevice::ReadOnly))
+        return QString();
     const QString target = newPathFor(QFileInfo(sourcePath).fileName());
-    if (target.isEmpty() || !QFile::copy(sourcePath, target))
+    if (target.isEmpty())
+        return QString();
+    // Checked and whole, like every file we write: a copy cut short would be
+    // embedded in the next save as if it were the user's file.
+    AtomicFile copy(target);
+    if (!copy.open())
+        return QString();
+    QByteArray block;
+    while (!(block = source.read(1 << 20)).isEmpty()) {
+        if (copy.write(block) != block.size())
+            return QString();
+    }
+    if (source.error() != QFileDevice::NoError || !copy.commit())
         return QString();
     return target;
 }

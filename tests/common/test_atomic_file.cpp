@@ -2,42 +2,20 @@
 // fails writes with EFBIG like a full disk fails them with ENOSPC) reports the
 // failure, leaves the old file byte for byte and leaves no stray file behind.
 #include "common/AtomicFile.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 using namespace stepvane;
+using stepvane::test::FileSizeLimit;
 
 namespace {
-
-// Limits the size of files this process writes, for the guard's lifetime.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 QByteArray readAll(const QString &path)
 {
@@ -114,6 +92,27 @@ TEST(AtomicFile, RefusesWhatCannotBeWritten)
     EXPECT_FALSE(writeFileAtomically(dir.filePath("folder"), "x", &error));
     EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
     EXPECT_TRUE(QFileInfo(dir.filePath("folder")).isDir());
+
+    // A file made read-only stays as it is, even for root.
+    const QString locked = dir.filePath("locked.wzd");
+    ASSERT_TRUE(writeFileAtomically(locked, "kept"));
+    ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0444), 0);
+    EXPECT_FALSE(writeFileAtomically(locked, "replaced", &error));
+    EXPECT_TRUE(error.contains("read-only")) << error.toStdString();
+    EXPECT_EQ(readAll(locked), "kept");
+    EXPECT_EQ(entries(dir.path()), QStringList{"locked.wzd"});
+}
+
+TEST(AtomicFile, TheLongestFileNameStillSaves)
+{
+    // The new file beside the target must not need a longer name than the
+    // folder allows.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString(251, u'n') + ".wzd");
+    QString error;
+    EXPECT_TRUE(writeFileAtomically(path, "old", &error)) << error.toStdString();
+    EXPECT_TRUE(writeFileAtomically(path, "new", &error)) << error.toStdString();
+    EXPECT_EQ(readAll(path), "new");
 }
 
 TEST(AtomicFile, DiscardedOrAbandonedWritesChangeNothing)

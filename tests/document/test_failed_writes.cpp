@@ -1,0 +1,130 @@
+// Writes that fail on a full disk (a file-size limit stands in for it): a
+// failed save reports the cause and leaves the old file byte for byte; a
+// failed restore leaves no cut-short working copy.
+#include "document/VX_CAAXML_PARSER.h"
+#include "document/WorkingCopies.h"
+#include "support/FileSizeLimit.h"
+#include "support/TestFiles.h"
+
+#include <QDirIterator>
+
+#include <gtest/gtest.h>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+class FailedWrites : public ::testing::Test {
+protected:
+    void SetUp() override { WorkingCopies::instance().setBaseFolder(dir.filePath("work")); }
+
+    // A wizard whose one prompt carries a picture of that many bytes (none for 0).
+    WizardDocument wizardWithPicture(int bytes)
+    {
+        WizardDocument doc;
+        doc.Title = "Site";
+        TestingSequence *seq = doc.appendSequence();
+        seq->Title = "Feeder";
+        seq->insertStep(-1, HoldTask{"freeze"});
+        if (bytes > 0) {
+            QByteArray picture(bytes, Qt::Uninitialized);
+            for (int i = 0; i < bytes; ++i)
+                picture[i] = char(i * 7 + i / 251);
+            writeAll(dir.filePath("picture.png"), picture);
+            PromptTask prompt;
+            prompt.images[0].ImageName = "picture.png";
+            prompt.images[0].TransImageName = dir.filePath("picture.png");
+            prompt.images[0].Image_filesize = quint32(bytes);
+            seq->insertStep(-1, prompt);
+        }
+        return doc;
+    }
+
+    QStringList filesIn(const QString &folder) const
+    {
+        QStringList out;
+        QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out << QDir(folder).relativeFilePath(it.next());
+        out.sort();
+        return out;
+    }
+
+    QTemporaryDir dir;
+    CollectingMessageSink sink;
+};
+
+} // namespace
+
+TEST_F(FailedWrites, SavesOnAFullDiskFailAndKeepTheOldFile)
+{
+    // Small outputs fit one buffer (the case a failed last flush once hid);
+    // large ones fail early in a long run of writes.
+    const struct {
+        const char *name;
+        int picture;
+        bool unit;
+        rlim_t limit;
+    } cases[] = {
+        {"small wizard", 0, false, 300},
+        {"large wizard", 400000, false, 100000},
+        {"small testing unit", 0, true, 300},
+        {"large testing unit", 400000, true, 100000},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        WizardDocument doc = wizardWithPicture(c.picture);
+        VX_CAAXML_PARSER parser(&doc, 1, &sink);
+        const QString target = dir.filePath(c.unit ? "out.tuf" : "out.wzd");
+        const QString fits = dir.filePath(c.unit ? "fits.tuf" : "fits.wzd");
+        ASSERT_TRUE(c.unit ? parser.Save_Testing_Unit(0, fits) : parser.Save_Wizard(fits));
+        ASSERT_GT(QFileInfo(fits).size(), qint64(c.limit));
+        const QByteArray old = "<STEPVANE>the user's last good save</STEPVANE>";
+        writeAll(target, old);
+        const QStringList before = filesIn(dir.path());
+
+        bool saved = true;
+        {
+            FileSizeLimit limit(c.limit);
+            saved = c.unit ? parser.Save_Testing_Unit(0, target) : parser.Save_Wizard(target);
+        }
+        EXPECT_FALSE(saved);
+        EXPECT_TRUE(parser.Error_Text().contains("File too large")) << parser.Error_Text().toStdString();
+        EXPECT_TRUE(parser.Error_Text().contains(target)) << parser.Error_Text().toStdString();
+        EXPECT_EQ(readAll(target), old);
+        EXPECT_EQ(filesIn(dir.path()), before) << "no temporary file is left behind";
+    }
+}
+
+TEST_F(FailedWrites, ARestoreOnAFullDiskLeavesNoCutShortCopy)
+{
+    WizardDocument doc = wizardWithPicture(300000);
+    VX_CAAXML_PARSER writer(&doc, 1, &sink);
+    ASSERT_TRUE(writer.Save_Wizard(dir.filePath("w.wzd")));
+
+    WizardDocument back;
+    VX_CAAXML_PARSER reader(&back, 1, &sink);
+    int result = 0;
+    {
+        FileSizeLimit limit(100000);
+        result = reader.Read_Wizard_File(dir.filePath("w.wzd"));
+    }
+    EXPECT_EQ(result, 1) << "the read goes on without the picture";
+    EXPECT_EQ(sink.ids(), QStringList{"Prompt task item-Failed to Load (%s)"});
+    EXPECT_EQ(filesIn(dir.filePath("work")), QStringList()) << "nothing half written";
+}
+
+TEST_F(FailedWrites, ACopyInOnAFullDiskLeavesNothing)
+{
+    writeAll(dir.filePath("mask.fml"), QByteArray(200000, 'm'));
+    QString copy = "not called";
+    {
+        FileSizeLimit limit(50000);
+        copy = WorkingCopies::instance().copyIn(dir.filePath("mask.fml"));
+    }
+    EXPECT_TRUE(copy.isEmpty());
+    EXPECT_EQ(filesIn(dir.filePath("work")), QStringList());
+    copy = WorkingCopies::instance().copyIn(dir.filePath("mask.fml"));
+    EXPECT_EQ(readAll(copy), QByteArray(200000, 'm'));
+}
