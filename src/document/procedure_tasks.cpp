@@ -400,8 +400,8 @@ bool VX_CAAXML_PARSER::readLoad(LoadTask &r)
     // A name with no usable file part gets no path; the message then names
     // what the file said so the user can tell which setup was lost.
     returnToAnchor();
-    restoreFileData(r.SetupfileName, kLoadLoadFail,
-                    r.SetupfileName.isEmpty() ? storedName : r.SetupfileName);
+    r.SetupfileSize = restoredSize(restoreFileData(
+        r.SetupfileName, kLoadLoadFail, r.SetupfileName.isEmpty() ? storedName : r.SetupfileName));
     returnToAnchor();
     return true;
 }

@@ -1,6 +1,7 @@
-// Writes that fail on a full disk (a file-size limit stands in for it): a
-// failed save reports the cause and leaves the old file byte for byte; a
-// failed restore leaves no cut-short working copy.
+// Writes that fail on a full disk (a file-size limit stands in for it) and
+// sizes that must be what the file holds: a failed save reports the cause and
+// leaves the old file byte for byte; a failed restore leaves no cut-short
+// working copy; a restored attachment's size is the number of bytes restored.
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
 #include "support/FileSizeLimit.h"
@@ -127,4 +128,58 @@ TEST_F(FailedWrites, ACopyInOnAFullDiskLeavesNothing)
     EXPECT_EQ(filesIn(dir.filePath("work")), QStringList());
     copy = WorkingCopies::instance().copyIn(dir.filePath("mask.fml"));
     EXPECT_EQ(readAll(copy), QByteArray(200000, 'm'));
+}
+
+// The size an attachment claims only says whether there is one; what comes
+// back is what the file really holds.
+TEST_F(FailedWrites, RestoredSizesAreTheBytesRestored)
+{
+    const QByteArray data(73, 'd');
+    const QByteArray base64 = data.toBase64();
+    auto wizard = [&](const QByteArray &size, const QByteArray &imageData) {
+        return "<?xml version=\"1.0\"?><STEPVANE><Information>"
+               "<InstrumentEQP DValue=\"VX320A\" LValue=\"1\"/><Application_Version DValue=\"1.2.1\"/>"
+               "<FW_Version DValue=\"1.064\"/><TestingSequence_Count DValue=\"1\"/><Title DValue=\"t\"/>"
+               "</Information><TestingSequence_Num0><Information><InstrumentEQP DValue=\"VX320A\" "
+               "LValue=\"1\"/><Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
+               "<Task_Steps_Count DValue=\"2\"/><Title DValue=\"s\"/></Information><Task_Step_Num0>"
+               "<Task_Step_Name DValue=\"Prompt\"/><Description DValue=\"\"/><ImageNum_0>"
+               "<ImageName DValue=\"a.png\"/><Image_filesize DValue=\"" + size + "\"/>"
+               "<ImageWidth DValue=\"1\"/><ImageHeight DValue=\"1\"/>" + imageData +
+               "</ImageNum_0></Task_Step_Num0></TestingSequence_Num0></STEPVANE>";
+    };
+    const QByteArray typed = "<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
+                             "dt:dt=\"bin.base64\">" + base64 + "</ImageData>";
+    const QByteArray broken = "<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
+                              "dt:dt=\"bin.base64\">not base64!</ImageData>";
+    const struct {
+        const char *name;
+        QByteArray file;
+        quint32 size;
+        bool failureReported;
+    } cases[] = {
+        {"smaller than the data", wizard("10", typed), 73, false},
+        {"exact", wizard("73", typed), 73, false},
+        {"huge", wizard("99999999999", typed), 73, false},
+        {"negative", wizard("-5", typed), 0, false},
+        {"zero means no picture", wizard("0", typed), 0, false},
+        {"not a number", wizard("abc", typed), 0, false},
+        {"declared but no data", wizard("73", ""), 0, true},
+        {"declared but damaged data", wizard("73", broken), 0, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        sink.messages.clear();
+        writeAll(dir.filePath("sizes.wzd"), c.file);
+        WizardDocument back;
+        VX_CAAXML_PARSER reader(&back, 1, &sink);
+        ASSERT_EQ(reader.Read_Wizard_File(dir.filePath("sizes.wzd")), 1);
+        const auto *prompt = std::get_if<PromptTask>(&back.sequence(0)->step(0)->record);
+        ASSERT_NE(prompt, nullptr);
+        EXPECT_EQ(prompt->images[0].Image_filesize, c.size);
+        EXPECT_EQ(sink.messages.size(), c.failureReported ? 1u : 0u);
+        if (c.size > 0) {
+            EXPECT_EQ(readAll(prompt->images[0].TransImageName), data);
+        }
+    }
 }
