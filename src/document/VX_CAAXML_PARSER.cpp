@@ -3,6 +3,7 @@
 // and the value helpers they share.
 #include "document/VX_CAAXML_PARSER.h"
 
+#include "common/NumberText.h"
 #include "document/NameTables.h"
 
 #include <charconv>
@@ -436,12 +437,12 @@ QString VX_CAAXML_PARSER::fmtInt(long long v)
 
 QString VX_CAAXML_PARSER::fmtReal2(double v)
 {
-    return QString::asprintf("%.02f", v);
+    return formatDecimal(v, 2);
 }
 
 QString VX_CAAXML_PARSER::fmtReal4(double v)
 {
-    return QString::asprintf("%.04f", v);
+    return formatDecimal(v, 4);
 }
 
 QString VX_CAAXML_PARSER::onOff(int flag)

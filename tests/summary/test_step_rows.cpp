@@ -270,6 +270,8 @@ std::vector<RowCase> rowCases()
                       " |Stop distance : 30.00", " |"}});
     cases.push_back({"Amplitude", AmplitudeTask{"a", 10.126, -40}, 1, 0,
                      {"1.Amplitude|Description : a", " |Top : 10.13", " |Bottom : -40.00"}});
+    cases.push_back({"AmplitudeTies", AmplitudeTask{"a", 0.125, -0.625}, 1, 0,
+                     {"1.Amplitude|Description : a", " |Top : 0.12", " |Bottom : -0.62"}});
     cases.push_back({"GeneralFirstModel", GeneralTask{"g", 1, "-10", "4"}, 1, 0,
                      {"1.General|Description : g", " |Interference rejection : On"}});
     cases.push_back({"GeneralThirdModel", GeneralTask{"g", 0, "-10", "4"}, 1, 2,
