@@ -6,6 +6,8 @@
 #include "common/AtomicFile.h"
 #include "common/DataFiles.h"
 #include "document/Base64.h"
+#include "document/LibxmlErrors.h"
+#include "document/XmlShape.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,8 +21,6 @@
 #include <libxslt/xsltutils.h>
 
 #include <climits>
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 namespace stepvane {
@@ -77,94 +77,8 @@ void ensureLibxml()
     static LibxmlSetup setup;
 }
 
-// Wizard and setup files never carry a document type declaration; refusing
-// one before parsing keeps entity expansion (and its amplification) out.
-bool hasDoctype(const char *data, size_t size)
-{
-    size_t i = 0;
-    // A UTF-8 byte order mark may precede the prolog.
-    if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0)
-        i = 3;
-    while (i < size) {
-        const char c = data[i];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            ++i;
-            continue;
-        }
-        if (c != '<' || i + 1 >= size)
-            return false;
-        if (data[i + 1] == '?') {
-            const char *end = static_cast<const char *>(memmem(data + i, size - i, "?>", 2));
-            if (!end)
-                return false;
-            i = size_t(end - data) + 2;
-            continue;
-        }
-        if (size - i >= 4 && std::memcmp(data + i, "<!--", 4) == 0) {
-            const char *end = static_cast<const char *>(memmem(data + i, size - i, "-->", 3));
-            if (!end)
-                return false;
-            i = size_t(end - data) + 3;
-            continue;
-        }
-        return data[i + 1] == '!';
-    }
-    return false;
-}
-
 constexpr int kParseOptions =
     XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-
-// libxml2 prints its errors ("I/O error : write error") to stderr unless told
-// otherwise. While one of our calls runs, its errors on this thread (libxml2
-// keeps the handlers per thread) are collected here instead, so that only
-// the caller decides what the user sees.
-class LibxmlErrors {
-public:
-    LibxmlErrors()
-        : m_oldGeneric(xmlGenericError), m_oldGenericContext(xmlGenericErrorContext),
-          m_oldStructured(xmlStructuredError), m_oldStructuredContext(xmlStructuredErrorContext)
-    {
-        xmlSetGenericErrorFunc(this, &LibxmlErrors::generic);
-        xmlSetStructuredErrorFunc(this, &LibxmlErrors::structured);
-    }
-    ~LibxmlErrors()
-    {
-        xmlSetGenericErrorFunc(m_oldGenericContext, m_oldGeneric);
-        xmlSetStructuredErrorFunc(m_oldStructuredContext, m_oldStructured);
-    }
-    LibxmlErrors(const LibxmlErrors &) = delete;
-    LibxmlErrors &operator=(const LibxmlErrors &) = delete;
-
-    QString text() const { return QString::fromUtf8(m_text).simplified(); }
-
-private:
-    static void generic(void *context, const char *format, ...)
-    {
-        char line[512];
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(line, sizeof line, format, args);
-        va_end(args);
-        static_cast<LibxmlErrors *>(context)->append(line);
-    }
-    static void structured(void *context, xmlErrorPtr error)
-    {
-        if (error && error->message)
-            static_cast<LibxmlErrors *>(context)->append(error->message);
-    }
-    void append(const char *text)
-    {
-        if (m_text.size() < 4096)
-            m_text += text;
-    }
-
-    QByteArray m_text;
-    xmlGenericErrorFunc m_oldGeneric;
-    void *m_oldGenericContext;
-    xmlStructuredErrorFunc m_oldStructured;
-    void *m_oldStructuredContext;
-};
 
 // libxml2 output goes into an AtomicFile, so the target is replaced only
 // after every byte was written and synced.
@@ -209,6 +123,7 @@ bool VXXML_PARSER::Load_Document(const QString &path)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
+    m_loadProblem.clear();
     // Only regular files: opening a fifo would block. libxml2 takes an int
     // length, so anything of 2 GiB or more is refused rather than cut.
     const QFileInfo info(path);
@@ -232,8 +147,12 @@ bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
-    if (bytes.isEmpty() || bytes.size() >= INT_MAX ||
-        hasDoctype(bytes.constData(), size_t(bytes.size())))
+    m_loadProblem.clear();
+    if (bytes.isEmpty() || bytes.size() >= INT_MAX)
+        return false;
+    // Refused before libxml2 spends time and memory on a tree of it.
+    m_loadProblem = xmlShapeProblem(bytes.constData(), bytes.size(), m_limits);
+    if (!m_loadProblem.isEmpty())
         return false;
     xmlDoc *doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
                                 kParseOptions);

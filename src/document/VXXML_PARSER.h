@@ -3,6 +3,8 @@
 // attributes, and store whole files in it as base64.
 #pragma once
 
+#include "document/XmlShape.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,7 +25,9 @@ public:
 
     void Reset_Document();
     // Parses the file without network access, DTD loading or entity
-    // substitution; huge text nodes (large embedded files) are allowed.
+    // substitution; huge text nodes (large embedded files) are allowed. A
+    // text that breaks the shape limits (see XmlShape.h) is refused before
+    // it is parsed; Load_Problem() then says which limit.
     bool Load_Document(const QString &path);
     // Parses XML held in memory, with the same safety rules.
     bool Load_Document_From_Memory(const QByteArray &bytes);
@@ -49,6 +53,10 @@ public:
     bool Get_File_Base64(const QString &path);
 
     QString Error_Text() const { return m_error; }
+    // Why the last load was refused before parsing; empty otherwise.
+    QString Load_Problem() const { return m_loadProblem; }
+    void Set_Shape_Limits(const XmlShapeLimits &limits) { m_limits = limits; }
+    const XmlShapeLimits &Shape_Limits() const { return m_limits; }
     QString Current_Path() const;
     QString Current_Name() const;
     QString Root_Name() const;
@@ -96,6 +104,8 @@ private:
     mutable QStringList m_attrValues;
     int m_foundIndex = -1;
     QString m_error = QStringLiteral("Success");
+    QString m_loadProblem;
+    XmlShapeLimits m_limits;
     bool m_loaded = false;
     QString m_styleSheet;
 };

@@ -20,6 +20,22 @@ const QString kInformation = QStringLiteral("Information");
 const QString kSequencePrefix = QStringLiteral("TestingSequence_Num");
 const QString kStepPrefix = QStringLiteral("Task_Step_Num");
 
+// Loads within the wizard format's shape limits for as long as it lives.
+class WizardShape {
+public:
+    explicit WizardShape(VXXML_PARSER &parser) : m_parser(parser), m_old(parser.Shape_Limits())
+    {
+        parser.Set_Shape_Limits(XmlShapeLimits::wizard());
+    }
+    ~WizardShape() { m_parser.Set_Shape_Limits(m_old); }
+    WizardShape(const WizardShape &) = delete;
+    WizardShape &operator=(const WizardShape &) = delete;
+
+private:
+    VXXML_PARSER &m_parser;
+    XmlShapeLimits m_old;
+};
+
 // "File_Name" holds the saved file's name: the part after the last separator.
 QString lastComponent(const QString &path)
 {
@@ -168,9 +184,16 @@ bool VX_CAAXML_PARSER::Save_Testing_Unit(int sequenceIndex, const QString &path)
 
 // ---------------------------------------------------------------- reading
 
+void VX_CAAXML_PARSER::Set_Document(WizardDocument *document)
+{
+    m_doc = document;
+    Set_Shape_Limits(document ? XmlShapeLimits::wizard() : XmlShapeLimits::general());
+}
+
 int VX_CAAXML_PARSER::Read_Wizard_File(const QString &path)
 {
     Reset_Document();
+    const WizardShape shape(*this);
     if (!m_doc || !Load_Document(path))
         return 0;
     beginRestores();
@@ -345,6 +368,7 @@ int VX_CAAXML_PARSER::Read_Task(TaskStep &step, int)
 int VX_CAAXML_PARSER::Read_Testing_Unit_File(const QString &path)
 {
     Reset_Document();
+    const WizardShape shape(*this);
     if (!m_doc || !Load_Document(path))
         return 0;
     if (m_doc->sequenceCount() >= kMaxSequences) {
@@ -378,6 +402,7 @@ int VX_CAAXML_PARSER::Read_File_Model(const QString &path)
 {
     Reset_Document();
     int model = kUnknownModel;
+    const WizardShape shape(*this);
     if (Load_Document(path) && Go_Root()) {
         anchorHere();
         if (const auto code = lValue(QStringLiteral("<Information><InstrumentEQP>")))

@@ -16,11 +16,14 @@ namespace stepvane {
 
 class VX_CAAXML_PARSER : public VXXML_PARSER {
 public:
-    // The document may be null for parsers that only read setup files or models.
+    // The document may be null for parsers that only read setup files or
+    // models. A parser with a document reads wizards: its loads keep to the
+    // wizard format's shape limits (XmlShapeLimits::wizard), as the wizard
+    // reading operations always do; one without keeps the general limits.
     VX_CAAXML_PARSER(WizardDocument *document, int modelIndex, MessageSink *sink = nullptr);
     ~VX_CAAXML_PARSER() override;
 
-    void Set_Document(WizardDocument *document) { m_doc = document; }
+    void Set_Document(WizardDocument *document);
     WizardDocument *Document() const { return m_doc; }
     void Set_Model(int modelIndex) { m_model = modelIndex; }
     int Model() const { return m_model; }

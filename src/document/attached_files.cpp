@@ -128,8 +128,9 @@ quint32 VX_CAAXML_PARSER::restoredSize(qint64 restored)
 
 // Construction and destruction live here, where PendingRestores is complete.
 VX_CAAXML_PARSER::VX_CAAXML_PARSER(WizardDocument *document, int modelIndex, MessageSink *sink)
-    : m_doc(document), m_model(modelIndex), m_sink(sink ? sink : &nullSink())
+    : m_model(modelIndex), m_sink(sink ? sink : &nullSink())
 {
+    Set_Document(document);
 }
 
 VX_CAAXML_PARSER::~VX_CAAXML_PARSER()
