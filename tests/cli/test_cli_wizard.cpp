@@ -262,3 +262,20 @@ TEST_F(CliWizard, DumpRefusesAnExtractFolderItCannotUse)
     EXPECT_EQ(readAll(image["TransImageName"].toString()), QByteArray(5000, 'p'));
     EXPECT_EQ(image["Image_filesize"].toInt(), 5000);
 }
+
+TEST_F(CliWizard, TransferPortsFromBothSides)
+{
+    // An accepted port gets as far as the file check (exit 1, nothing sent);
+    // a refused one is a usage error.
+    const struct {
+        const char *port;
+        int code;
+    } cases[] = {{"1", 1}, {"65535", 1}, {"0", 2}, {"65536", 2}, {"-1", 2}};
+    for (const auto &c : cases) {
+        const CliRun r = cli({"send", path("missing.wzd"), "--tcp", "127.0.0.1", "--port", c.port});
+        EXPECT_EQ(r.code, c.code) << c.port << ": " << r.err.toStdString();
+        if (c.code == 2) {
+            EXPECT_TRUE(r.err.contains("--port needs 1..65535")) << r.err.toStdString();
+        }
+    }
+}
