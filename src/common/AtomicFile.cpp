@@ -173,7 +173,7 @@ bool AtomicFile::commit()
         return false;
     }
     bool ok = !failed() && flushBuffer();
-    if (ok && ::fsync(m_fd) != 0) {
+    if (ok && m_sync && ::fsync(m_fd) != 0) {
         const int error = errno;
         fail(QStringLiteral("Cannot write %1").arg(m_target), error);
         ok = false;
@@ -192,7 +192,7 @@ bool AtomicFile::commit()
     }
     if (!ok) {
         ::unlink(m_tmpName.constData());
-    } else {
+    } else if (m_sync) {
         syncFolder(QFileInfo(m_target).absolutePath());
     }
     m_tmpName.clear();
@@ -216,9 +216,11 @@ void AtomicFile::discard()
         QIODevice::close();
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error)
+bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error,
+                         SyncToDisk sync)
 {
     AtomicFile file(path);
+    file.setSyncToDisk(sync == SyncToDisk::Yes);
     const bool ok = file.open() && file.write(data) == data.size() && file.commit();
     if (!ok && error)
         *error = file.errorText();

@@ -132,9 +132,11 @@ bool VXXML_PARSER::Load_Document(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    // Mapping avoids a second in-memory copy of large files.
+    // Mapping avoids a second in-memory copy of large files; a small one is
+    // cheaper to read than to map and unmap.
     const qint64 size = file.size();
-    if (uchar *mapped = file.map(0, size)) {
+    constexpr qint64 kMapFrom = 1 << 20;
+    if (uchar *mapped = size >= kMapFrom ? file.map(0, size) : nullptr) {
         const bool ok = Load_Document_From_Memory(
             QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)));
         file.unmap(mapped);
@@ -481,8 +483,10 @@ VXXML_PARSER::RestoreResult VXXML_PARSER::Restore_Element_File(const xmlNode *el
     if (!decodeBase64(Embedded_Text(element), bytes))
         return RestoreResult::BadData;
     // A working copy cut short by a full disk would travel into the next
-    // save as if it were the picture: it is written whole or not at all.
-    return writeFileAtomically(path, bytes) ? RestoreResult::Ok : RestoreResult::WriteFailed;
+    // save as if it were the picture: it is written whole or not at all. It
+    // need not outlive a power cut, so it is not synced.
+    return writeFileAtomically(path, bytes, nullptr, SyncToDisk::No) ? RestoreResult::Ok
+                                                                    : RestoreResult::WriteFailed;
 }
 
 QString VXXML_PARSER::Current_Name() const

@@ -100,6 +100,7 @@ QString WorkingCopies::copyIn(const QString &sourcePath)
     // Checked and whole, like every file we write: a copy cut short would be
     // embedded in the next save as if it were the user's file.
     AtomicFile copy(target);
+    copy.setSyncToDisk(false); // a working copy need not outlive a power cut
     if (!copy.open())
         return QString();
     QByteArray block;

@@ -23,7 +23,7 @@ public:
     ShapeScanner(const char *data, qint64 size, const XmlShapeLimits &limits)
         : m_p(data), m_end(data + size), m_limits(limits)
     {
-        m_stack.reserve(size_t(std::min(limits.maxDepth, 1024)) + 1);
+        m_stack.reserve(size_t(std::clamp(limits.maxDepth, 0, 32)) + 1);
         m_stack.emplace_back(); // the document itself
     }
 

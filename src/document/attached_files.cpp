@@ -5,7 +5,7 @@
 
 #include "document/WorkingCopies.h"
 
-#include <QThread>
+#include <QSemaphore>
 #include <QThreadPool>
 
 #include <deque>
@@ -83,13 +83,20 @@ struct VX_CAAXML_PARSER::PendingRestores {
         bool ok = false;
     };
     std::deque<Job> jobs; // a deque keeps each job in place while more are added
-    QThreadPool pool;
+    QSemaphore finished;  // one release per job done
 
+    // Qt's shared pool keeps its threads for a while, so opening one file
+    // after another does not start new threads each time. Only this read's
+    // jobs are waited for.
     void add(const xmlNode *element, const QString &path, const Message &failure)
     {
         Job &job = jobs.emplace_back(Job{element, path, failure});
-        pool.start([&job] { job.ok = Restore_Element_File(job.element, job.path) == RestoreResult::Ok; });
+        QThreadPool::globalInstance()->start([&job, this] {
+            job.ok = Restore_Element_File(job.element, job.path) == RestoreResult::Ok;
+            finished.release();
+        });
     }
+    void waitForAll() { finished.acquire(int(jobs.size())); }
 };
 
 qint64 VX_CAAXML_PARSER::restoreFileData(const QString &path, const QString &failFormat,
@@ -141,14 +148,13 @@ VX_CAAXML_PARSER::~VX_CAAXML_PARSER()
 void VX_CAAXML_PARSER::beginRestores()
 {
     m_restores = std::make_unique<PendingRestores>();
-    m_restores->pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
 void VX_CAAXML_PARSER::finishRestores()
 {
     if (!m_restores)
         return;
-    m_restores->pool.waitForDone();
+    m_restores->waitForAll();
     const auto restores = std::move(m_restores);
     for (const auto &job : restores->jobs)
         if (!job.ok)

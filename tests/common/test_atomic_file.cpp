@@ -42,26 +42,30 @@ TEST(AtomicFile, FailedWritesKeepTheOldFile)
         {"large, many pieces", 3 * 1024 * 1024, 700},
     };
     for (const Case &c : cases) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("wizard.wzd");
-        const QByteArray old = "<old wizard/>";
-        ASSERT_TRUE(writeFileAtomically(path, old));
+        for (const bool sync : {true, false}) { // checked either way, synced or not
+            QTemporaryDir dir;
+            const QString path = dir.filePath("wizard.wzd");
+            const QByteArray old = "<old wizard/>";
+            ASSERT_TRUE(writeFileAtomically(path, old));
 
-        const QByteArray data(c.size, 'x');
-        AtomicFile file(path);
-        bool ok = false;
-        {
-            FileSizeLimit limit(4096);
-            ok = file.open();
-            const qsizetype piece = (c.size + c.chunks - 1) / c.chunks;
-            for (qsizetype at = 0; ok && at < c.size; at += piece)
-                ok = file.write(data.mid(at, piece)) >= 0;
-            ok = file.commit() && ok;
+            const QByteArray data(c.size, 'x');
+            AtomicFile file(path);
+            file.setSyncToDisk(sync);
+            bool ok = false;
+            {
+                FileSizeLimit limit(4096);
+                ok = file.open();
+                const qsizetype piece = (c.size + c.chunks - 1) / c.chunks;
+                for (qsizetype at = 0; ok && at < c.size; at += piece)
+                    ok = file.write(data.mid(at, piece)) >= 0;
+                ok = file.commit() && ok;
+            }
+            EXPECT_FALSE(ok) << c.name;
+            EXPECT_TRUE(file.errorText().contains("File too large"))
+                << file.errorText().toStdString();
+            EXPECT_EQ(readAll(path), old) << c.name;
+            EXPECT_EQ(entries(dir.path()), QStringList{"wizard.wzd"}) << c.name;
         }
-        EXPECT_FALSE(ok) << c.name;
-        EXPECT_TRUE(file.errorText().contains("File too large")) << file.errorText().toStdString();
-        EXPECT_EQ(readAll(path), old) << c.name;
-        EXPECT_EQ(entries(dir.path()), QStringList{"wizard.wzd"}) << c.name;
     }
 }
 
