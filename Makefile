@@ -1,6 +1,5 @@
-# Stepvane: make run | make test | make build | make deps | make bench
-.PHONY: deps build run test test-default test-asan bench screenshots clean
-.PHONY: package
+# Stepvane: make run | make test | make build | make deps | make bench | make fuzz | make package
+.PHONY: deps build run test test-default test-asan bench fuzz screenshots clean package
 
 JOBS ?= $(shell nproc)
 
@@ -26,6 +25,25 @@ test-asan:
 
 bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done
+
+# Every fuzz target for FUZZ_SECONDS seconds each, from its seed corpus in
+# fuzz/corpus/<target>/; new inputs go to build-fuzz/corpus/<target>, crashes
+# to build-fuzz/artifacts/<target>/. Not part of make test.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = $(notdir $(basename $(wildcard fuzz/fuzz_*.cpp)))
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS) --target fuzzers
+	@status=0; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$t build-fuzz/artifacts/$$t; \
+	  echo "== $$t ($(FUZZ_SECONDS) s)"; \
+	  ./build-fuzz/bin/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=build-fuzz/artifacts/$$t/ build-fuzz/corpus/$$t fuzz/corpus/$$t \
+	    > build-fuzz/$$t.log 2>&1 || status=1; \
+	  grep -E '^stat::(number_of_executed_units|average_exec_per_sec):' build-fuzz/$$t.log \
+	    || tail -n 20 build-fuzz/$$t.log; \
+	done; exit $$status
 
 # The editor's windows with sample content, as PNG files (no display needed).
 screenshots: build

@@ -4,12 +4,20 @@
 // libxml2 alone takes to parse the same file, with the ratios, and the peak
 // memory of each phase. Each phase runs in its own child process so its peak
 // memory is its own.
+//
+// Then the "worst input" table: hostile files (thousands of attributes on one
+// element, far too many sequences or steps, deep nesting, a huge attribute
+// value...) opened with Read_Wizard_File, each against the bare libxml2 parse
+// of a valid wizard of the same size (target: at most 3x, memory likewise).
+// "bench_file_io --worst [TEXT]" runs only the table (only the rows whose
+// name holds TEXT).
+#include "common/AtomicFile.h"
 #include "maximal_wizard.h"
-
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +29,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 using namespace stepvane;
@@ -32,10 +43,14 @@ struct PhaseResult {
     double seconds = -1;
     long peakKiB = 0;
     bool ok = false;
+    bool timedOut = false;
+    int code = -1;         // the phase's own result
+    double cpuSeconds = 0; // user and system time, steadier than wall time on a busy machine
 };
 
 // Runs the phase in a child process; its wall time comes back through a pipe.
-PhaseResult runPhase(const std::function<bool()> &phase)
+// A phase still running after timeoutSeconds (0: no limit) is killed.
+PhaseResult runPhaseCode(const std::function<int()> &phase, unsigned timeoutSeconds = 0)
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -43,12 +58,13 @@ PhaseResult runPhase(const std::function<bool()> &phase)
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
+        alarm(timeoutSeconds);
         QElapsedTimer timer;
         timer.start();
-        const bool ok = phase();
-        const double seconds = ok ? timer.nsecsElapsed() / 1e9 : -1.0;
+        const int code = phase();
+        const double seconds = timer.nsecsElapsed() / 1e9;
         (void)!write(fds[1], &seconds, sizeof seconds);
-        _exit(ok ? 0 : 1);
+        _exit(code);
     }
     close(fds[1]);
     PhaseResult result;
@@ -60,8 +76,235 @@ PhaseResult runPhase(const std::function<bool()> &phase)
     struct rusage usage {};
     wait4(pid, &status, 0, &usage);
     result.peakKiB = usage.ru_maxrss;
-    result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    result.ok = WIFEXITED(status);
+    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.timedOut = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
     return result;
+}
+
+PhaseResult runPhase(const std::function<bool()> &phase)
+{
+    PhaseResult r = runPhaseCode([&] { return phase() ? 0 : 1; });
+    r.ok = r.ok && r.code == 0;
+    return r;
+}
+
+// ---------------------------------------------------------------- worst input
+
+constexpr int kHostileModel = 2;
+constexpr unsigned kHostileTimeout = 120;
+
+QByteArray number(qint64 n)
+{
+    return QByteArray::number(n);
+}
+
+QByteArray wizardHeader(qint64 sequences, const QByteArray &titleExtra = {})
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<STEPVANE><Information>"
+           "<InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/><Application_Version DValue=\"1.2.1\"/>"
+           "<FW_Version DValue=\"1.064\"/><TestingSequence_Count DValue=\"" +
+           number(sequences) + "\"/><Title DValue=\"t\"" + titleExtra +
+           "/><SeqEndOption DValue=\"2\"/></Information>";
+}
+
+QByteArray sequenceOpen(qint64 index, qint64 declaredSteps)
+{
+    return "<TestingSequence_Num" + number(index) +
+           "><Information><InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/>"
+           "<Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
+           "<Task_Steps_Count DValue=\"" + number(declaredSteps) +
+           "\"/><Title DValue=\"s\"/><File_Name DValue=\"\"/></Information>";
+}
+
+QByteArray sequenceClose(qint64 index)
+{
+    return "</TestingSequence_Num" + number(index) + ">";
+}
+
+QByteArray holdStep(qint64 n, const QByteArray &inside = {})
+{
+    return "<Task_Step_Num" + number(n) +
+           "><Task_Step_Name DValue=\"Hold\"/><Description DValue=\"freeze the trace\"/>" + inside +
+           "</Task_Step_Num" + number(n) + ">";
+}
+
+QByteArray manyAttributes(int count)
+{
+    QByteArray attributes;
+    for (int i = 0; i < count; ++i)
+        attributes += " a" + number(i) + "=\"x\"";
+    return wizardHeader(0, attributes) + "</STEPVANE>";
+}
+
+QByteArray manySequences(int count, int stepsEach)
+{
+    QByteArray out = wizardHeader(count);
+    for (int i = 0; i < count; ++i) {
+        out += sequenceOpen(i, stepsEach + 1);
+        for (int n = 0; n < stepsEach; ++n)
+            out += holdStep(n);
+        out += sequenceClose(i);
+    }
+    return out + "</STEPVANE>";
+}
+
+QByteArray manySteps(int count, qint64 declared)
+{
+    QByteArray out = wizardHeader(1) + sequenceOpen(0, declared);
+    for (int n = 0; n < count; ++n)
+        out += holdStep(n);
+    return out + sequenceClose(0) + "</STEPVANE>";
+}
+
+QByteArray oneStepWith(const QByteArray &inside)
+{
+    return wizardHeader(1) + sequenceOpen(0, 2) + holdStep(0, inside) + sequenceClose(0) +
+           "</STEPVANE>";
+}
+
+// About as many elements as the shape limits let through: 100 sequences of
+// 100 steps, each step with 120 small elements of its own.
+QByteArray densestAllowed()
+{
+    const QByteArray inside = QByteArray("<x><y/></x>").repeated(60);
+    QByteArray out = wizardHeader(kMaxSequences);
+    for (int i = 0; i < kMaxSequences; ++i) {
+        out += sequenceOpen(i, kMaxSteps + 1);
+        for (int n = 0; n < kMaxSteps; ++n)
+            out += holdStep(n, inside);
+        out += sequenceClose(i);
+    }
+    return out + "</STEPVANE>";
+}
+
+QByteArray manyChildren(int count)
+{
+    return oneStepWith(QByteArray("<x/>").repeated(count));
+}
+
+QByteArray deepNesting(int depth)
+{
+    return oneStepWith(QByteArray("<a>").repeated(depth) + QByteArray("</a>").repeated(depth));
+}
+
+QByteArray hugeAttribute(qsizetype bytes)
+{
+    return wizardHeader(0, " Note=\"" + QByteArray(bytes, 'v') + "\"") + "</STEPVANE>";
+}
+
+QByteArray hugeText(qsizetype bytes)
+{
+    return oneStepWith("<Note>" + QByteArray(bytes, 't') + "</Note>");
+}
+
+// A valid wizard of about that many bytes: one prompt whose picture fills it,
+// the kind of file a user's large wizard is.
+void writeValidWizard(const QString &dir, qint64 bytes, const QString &path)
+{
+    const QString picture = QDir(dir).filePath(QStringLiteral("filler.jpg"));
+    QByteArray data(qsizetype(std::max<qint64>(bytes * 3 / 4 - 2000, 1)), Qt::Uninitialized);
+    std::mt19937 gen(7);
+    for (char &c : data)
+        c = char(gen());
+    writeFileAtomically(picture, data);
+    data.clear();
+    WizardDocument doc;
+    PromptTask prompt;
+    prompt.images[0].ImageName = QStringLiteral("filler.jpg");
+    prompt.images[0].TransImageName = picture;
+    prompt.images[0].Image_filesize = quint32(QFileInfo(picture).size());
+    doc.appendSequence()->insertStep(-1, prompt);
+    VX_CAAXML_PARSER parser(&doc, kHostileModel);
+    if (!parser.Save_Wizard(path))
+        std::fprintf(stderr, "the valid wizard could not be saved: %s\n", qPrintable(parser.Error_Text()));
+}
+
+// libxml2 alone on the mapped file, as the reader gives it the bytes (by
+// name it could not: the reader's entity loader refuses every file).
+PhaseResult bareParse(const QString &path)
+{
+    return runPhase([&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const uchar *bytes = file.map(0, file.size());
+        xmlDoc *xml = bytes ? xmlReadMemory(reinterpret_cast<const char *>(bytes), int(file.size()),
+                                            nullptr, nullptr, XML_PARSE_HUGE | XML_PARSE_NONET)
+                            : nullptr;
+        const bool ok = xml != nullptr;
+        xmlFreeDoc(xml);
+        return ok;
+    });
+}
+
+void worstInputTable(const QString &dir, const char *only = nullptr)
+{
+    struct Case {
+        const char *name;
+        std::function<QByteArray()> make;
+    };
+    const Case cases[] = {
+        {"5k attributes on one element", [] { return manyAttributes(5000); }},
+        {"10k attributes", [] { return manyAttributes(10000); }},
+        {"20k attributes", [] { return manyAttributes(20000); }},
+        {"40k attributes", [] { return manyAttributes(40000); }},
+        {"200k attributes", [] { return manyAttributes(200000); }},
+        {"20,000 sequences declared", [] { return manySequences(20000, 50); }},
+        {"200,000 steps declared", [] { return manySteps(200000, 200001); }},
+        {"200,000 steps, 101 declared", [] { return manySteps(200000, 101); }},
+        {"2M elements in one step", [] { return manyChildren(2000000); }},
+        {"100k nested elements", [] { return deepNesting(100000); }},
+        {"densest the limits allow", [] { return densestAllowed(); }},
+        {"valid: 100 x 100 hold steps", [] { return manySequences(kMaxSequences, kMaxSteps); }},
+        {"50 MB attribute value", [] { return hugeAttribute(50 << 20); }},
+        {"50 MB text in a step", [] { return hugeText(50 << 20); }},
+    };
+    std::printf("\nworst input (Read_Wizard_File, killed after %u s) against the bare libxml2\n"
+                "parse of a valid wizard of the same size, one picture filling it (target:\n"
+                "time and memory <= 3x); times are CPU seconds, memory the peak of the process\n",
+                kHostileTimeout);
+    std::printf("%-30s %8s %9s %9s %9s %9s %7s %7s  %s\n", "input", "MiB", "read s", "read MiB",
+                "valid s", "valid MiB", "time x", "mem x", "result");
+    const QString hostile = QDir(dir).filePath(QStringLiteral("hostile.wzd"));
+    const QString valid = QDir(dir).filePath(QStringLiteral("valid.wzd"));
+    for (const Case &c : cases) {
+        if (only && !std::strstr(c.name, only))
+            continue;
+        // Made in a child, so this process stays small and the peaks below
+        // are the reader's own.
+        runPhase([&] { return writeFileAtomically(hostile, c.make()); });
+        const qint64 size = QFileInfo(hostile).size();
+        const PhaseResult read = runPhaseCode(
+            [&] {
+                WorkingCopies::instance().setBaseFolder(QDir(dir).filePath(QStringLiteral("work")));
+                WizardDocument doc;
+                VX_CAAXML_PARSER parser(&doc, kHostileModel);
+                return parser.Read_Wizard_File(hostile) == 1 ? 0 : 1;
+            },
+            kHostileTimeout);
+        runPhase([&] {
+            writeValidWizard(dir, size, valid);
+            return true;
+        });
+        const PhaseResult reference = bareParse(valid);
+        const double mib = 1048576.0;
+        const char *result = read.timedOut                        ? "TIMED OUT"
+                             : !reference.ok                           ? "NO REFERENCE"
+                             : read.code == 0                          ? "read"
+                                                                       : "refused";
+        const double readSeconds = read.timedOut ? double(kHostileTimeout) : read.cpuSeconds;
+        std::printf("%-30s %8.1f %9.3f %9.1f %9.3f %9.1f %7.2f %7.2f  %s\n", c.name, size / mib,
+                    readSeconds, read.peakKiB / 1024.0, reference.cpuSeconds,
+                    reference.peakKiB / 1024.0,
+                    reference.cpuSeconds > 0 ? readSeconds / reference.cpuSeconds : 0.0,
+                    reference.peakKiB > 0 ? double(read.peakKiB) / reference.peakKiB : 0.0, result);
+        std::fflush(stdout);
+    }
+    QFile::remove(hostile);
+    QFile::remove(valid);
 }
 
 } // namespace
@@ -70,6 +313,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
+    if (argc > 1 && std::strcmp(argv[1], "--worst") == 0) {
+        worstInputTable(dir.path(), argc > 2 ? argv[2] : nullptr);
+        return 0;
+    }
     const QString file = dir.filePath(QStringLiteral("maximal.wzd"));
     const int model = 2;
     WizardDocument doc = bench::makeMaximalWizard(dir.path(), model);
@@ -116,5 +363,6 @@ int main(int argc, char **argv)
         std::printf("open / bare parse: %.2f (target <= 2)\n", open.seconds / parse.seconds);
         std::printf("save / bare parse: %.2f (target <= 3)\n", save.seconds / parse.seconds);
     }
+    worstInputTable(dir.path());
     return save.ok && open.ok && parse.ok ? 0 : 1;
 }

@@ -3,13 +3,25 @@
 
 #include "cli/CliCommand.h"
 
+#include "common/FileKind.h"
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "instrument_files/LanguageInfo.h"
 
-#include <QFileInfo>
-
 namespace stepvane::cli {
+
+namespace {
+
+// The parser's error, with the limit the file broke when it was refused
+// before parsing.
+QString loadFailure(const VX_CAAXML_PARSER &parser)
+{
+    if (parser.Load_Problem().isEmpty())
+        return parser.Error_Text();
+    return QStringLiteral("%1 (%2)").arg(parser.Error_Text(), parser.Load_Problem());
+}
+
+} // namespace
 
 bool isTestingUnitPath(const QString &path)
 {
@@ -21,8 +33,8 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
 {
     OpenedWizard result;
     doc.clear();
-    if (!QFileInfo(path).isFile()) {
-        result.error = QStringLiteral("%1: no such file").arg(path);
+    if (const QString problem = notARegularFile(path); !problem.isEmpty()) {
+        result.error = QStringLiteral("%1: %2").arg(path, problem);
         return result;
     }
     result.testingUnit = isTestingUnitPath(path);
@@ -39,7 +51,7 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
     QString stored;
     if (!result.testingUnit) {
         if (!parser.Load_Document(path)) {
-            result.error = QStringLiteral("%1: %2").arg(path, parser.Error_Text());
+            result.error = QStringLiteral("%1: %2").arg(path, loadFailure(parser));
             return result;
         }
         stored = parser.Read_Password();
@@ -62,7 +74,7 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
     if (!ok) {
         if (failures.isEmpty())
             failures << (parser.Error_Text() == QLatin1String("XML Document FAILED to load")
-                             ? QStringLiteral("%1: XML Document FAILED to load").arg(path)
+                             ? QStringLiteral("%1: %2").arg(path, loadFailure(parser))
                              : QStringLiteral("%1: not a valid %2 file")
                                    .arg(path, result.testingUnit ? "testing unit" : "wizard"));
         result.error = failures.join(u'\n');

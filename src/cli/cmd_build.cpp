@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
 #include "cli/WizardJson.h"
+#include "common/FileKind.h"
 #include "document/VX_CAAXML_PARSER.h"
 
 #include <QFile>
@@ -29,9 +30,14 @@ int runBuild(const QStringList &argv)
     if (!unit && args.has(QStringLiteral("--sequence")))
         return usageError(kSynopsis, QStringLiteral("--sequence goes with a .tuf output"));
 
+    // Checked first: opening a fifo would wait for a writer forever.
+    if (const QString problem = notARegularFile(in); !problem.isEmpty()) {
+        printError(QStringLiteral("%1: %2").arg(in, problem));
+        return kExitFailure;
+    }
     QFile file(in);
     if (!file.open(QIODevice::ReadOnly)) {
-        printError(QStringLiteral("%1: cannot be read").arg(in));
+        printError(QStringLiteral("%1: cannot be read (%2)").arg(in, file.errorString()));
         return kExitFailure;
     }
     QJsonParseError parseError;

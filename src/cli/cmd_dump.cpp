@@ -4,13 +4,27 @@
 #include "cli/WizardJson.h"
 #include "document/WorkingCopies.h"
 
+#include <QDir>
 #include <QJsonDocument>
+#include <QTemporaryFile>
 
 namespace stepvane::cli {
 namespace {
 
 const QString kSynopsis =
     QStringLiteral("dump FILE [--model N] [--password PW] [--extract-dir DIR]");
+
+// Empty when files can be created in folder (tried, not guessed from the
+// permission bits); otherwise why not.
+QString folderProblem(const QString &folder)
+{
+    if (folder.isEmpty())
+        return QStringLiteral("cannot be used as a folder");
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".stepvane-probe-XXXXXX")));
+    if (!probe.open())
+        return QStringLiteral("files cannot be created there (%1)").arg(probe.errorString());
+    return QString();
+}
 
 int runDump(const QStringList &argv)
 {
@@ -20,9 +34,17 @@ int runDump(const QStringList &argv)
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
 
-    // The JSON names the restored files, so they must outlive this run.
-    if (args.has(QStringLiteral("--extract-dir")))
-        WorkingCopies::instance().setBaseFolder(args.value(QStringLiteral("--extract-dir")));
+    // The JSON names the restored files, so they must outlive this run, and a
+    // folder that cannot take them fails the dump before anything is printed.
+    if (args.has(QStringLiteral("--extract-dir"))) {
+        const QString dir = args.value(QStringLiteral("--extract-dir"));
+        WorkingCopies::instance().setBaseFolder(dir);
+        if (const QString problem = folderProblem(WorkingCopies::instance().folder());
+            !problem.isEmpty()) {
+            printError(QStringLiteral("%1: %2").arg(dir, problem));
+            return kExitFailure;
+        }
+    }
     WorkingCopies::instance().setKeepOnExit(true);
 
     WizardDocument doc;

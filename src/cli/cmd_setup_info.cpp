@@ -1,6 +1,7 @@
 // stepvane-cli setup-info: the summary a load step would store for a setup
 // file, from the instrument's binary format or from an XML setup file.
 #include "cli/CliCommand.h"
+#include "common/FileKind.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "instrument_files/FileClassification.h"
 #include "instrument_files/LanguageInfo.h"
@@ -19,6 +20,10 @@ int runSetupInfo(const QStringList &argv)
     if (args.positionals().size() != 1)
         return usageError(kSynopsis, QStringLiteral("expected one FILE"));
     const QString path = args.positionals().first();
+    if (const QString problem = notARegularFile(path); !problem.isEmpty()) {
+        printError(QStringLiteral("stepvane-cli: %1: %2").arg(path, problem));
+        return kExitFailure;
+    }
 
     VX_CAAXML_PARSER xml(nullptr, 0);
     VX_CAA_SETUP_PARSER setup;

@@ -4,12 +4,12 @@
 
 #include "comm/CDevComm.h"
 #include "comm/UsbDevice.h"
+#include "common/AtomicFile.h"
 #include "instrument_files/CodePage.h"
 #include "instrument_files/LanguageInfo.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 
 #include <chrono>
@@ -102,12 +102,33 @@ void TransferWorkflow::report(const Message &message)
 }
 
 // "%s : %s": the translated connect failure and the protocol's error as it is.
+QString TransferWorkflow::protocolErrorText() const
+{
+    // The protocol names its errors by identifier ("STR_ERROR_CHECKSUM"); the
+    // user reads the language table's text. Literal errors pass unchanged.
+    const QString error = m_dev->GetErrorMessage();
+    QString text = GetMessageText(error, 0);
+    if (text.isEmpty())
+        text = error;
+    while (text.endsWith(u'\n'))
+        text.chop(1);
+    return text;
+}
+
 void TransferWorkflow::reportReplyFailure()
 {
-    report(Message::fromText(QStringLiteral("%s : %s"),
-                             {GetMessageText(QStringLiteral("IDS_CONNECT_FAIL"), 0),
-                              m_dev->GetErrorMessage()},
+    QString connectFail = GetMessageText(QStringLiteral("IDS_CONNECT_FAIL"), 0);
+    while (connectFail.endsWith(u'\n'))
+        connectFail.chop(1);
+    report(Message::fromText(QStringLiteral("%s : %s"), {connectFail, protocolErrorText()},
                              MessageIcon::Error));
+}
+
+void TransferWorkflow::reportFetchFailure()
+{
+    // The connection was made: a broken reply is a failed transfer, not a
+    // failed connect.
+    report(Message::fromId(QStringLiteral("IDS_RECEIVE_FAIL")).withDetail(protocolErrorText()));
 }
 
 void TransferWorkflow::setProgress(int value, int maximum)
@@ -371,7 +392,7 @@ TransferStatus TransferWorkflow::receiveSetup()
         if (!m_dev->UsbSendCommand(frame::kSetupFetch, nullptr, 0, true)) {
             if (cancelled())
                 return TransferStatus::Cancelled;
-            reportReplyFailure();
+            reportFetchFailure();
             return TransferStatus::Failed;
         }
         const int state = m_dev->WaitUsbReply(kUsbFetchWaitMs, [this] { publishProgress(); });
@@ -383,7 +404,7 @@ TransferStatus TransferWorkflow::receiveSetup()
             return TransferStatus::Failed;
         }
         if (state < 0) {
-            reportReplyFailure();
+            reportFetchFailure();
             return TransferStatus::Failed;
         }
         return m_progress->receivedOk ? TransferStatus::Completed : TransferStatus::Failed;
@@ -400,7 +421,7 @@ TransferStatus TransferWorkflow::receiveSetup()
     if (result == -3)
         report(Message::fromId(QStringLiteral("IDS_FIBER_INSPECTION_MODE")));
     else
-        reportReplyFailure();
+        reportFetchFailure();
     m_dev->Disconnect();
     return TransferStatus::Failed;
 }
@@ -414,12 +435,11 @@ bool TransferWorkflow::saveReceived(const QString &savePath)
         m_progress->receivedOk = 0;
         return false;
     }
-    QSaveFile file(savePath);
-    const qint64 size = m_dev->GetReceivedSize();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char *>(m_dev->GetReceivedData()), size) != size ||
-        !file.commit()) {
-        report(Message::fromId(QStringLiteral("IDS_SAVE_FAIL")));
+    const QByteArray data = QByteArray::fromRawData(
+        reinterpret_cast<const char *>(m_dev->GetReceivedData()), m_dev->GetReceivedSize());
+    QString error;
+    if (!writeFileAtomically(savePath, data, &error)) {
+        report(Message::fromId(QStringLiteral("IDS_SAVE_FAIL")).withDetail(error));
         m_progress->receivedOk = 0;
         return false;
     }

@@ -78,8 +78,9 @@ public:
     // The Connect sequence: disconnects first when connected, then opens the
     // method of the settings and exchanges the handshake. Messages:
     // "IDS_CONNECT_FAIL" (no device / no socket), "Timeout" (no USB reply),
-    // "%s : %s" (translated IDS_CONNECT_FAIL and the protocol's error) when
-    // the handshake reply fails. True when connected.
+    // "%s : %s" (IDS_CONNECT_FAIL and the protocol's error, both as the
+    // language table words them) when the handshake reply fails. True when
+    // connected.
     bool connect();
     // Closes the socket or the USB device (and stops the USB reader).
     void disconnect();
@@ -97,8 +98,10 @@ public:
     TransferStatus sendFile(const QString &path);
 
     // Connects, requests the current setup and writes it to savePath
-    // (atomically; "IDS_SAVE_FAIL" when it cannot be written), then releases
-    // the device. Messages: those of connect(), "%s : %s" on a failed reply,
+    // (atomically; "IDS_SAVE_FAIL" with the system's reason as its detail when
+    // it cannot be written), then releases the device. Messages: those of
+    // connect(), "IDS_RECEIVE_FAIL" with the protocol's error as its detail on
+    // a failed reply,
     // "IDS_FIBER_INSPECTION_MODE" when the instrument is in fiber inspection
     // mode (no file is written), "Timeout" when a USB reply does not come
     // within 10 s. Progress: range 0..total frames, position frames received.
@@ -128,7 +131,9 @@ private:
     bool saveReceived(const QString &savePath);
     bool pause(int milliseconds);
     void report(const Message &message);
+    QString protocolErrorText() const;
     void reportReplyFailure();
+    void reportFetchFailure();
     void setProgress(int value, int maximum);
     void publishProgress();
     bool cancelled() const { return m_cancel.load(); }

@@ -96,20 +96,31 @@ bool AtomicFile::open()
         fail(QStringLiteral("%1 is not a regular file").arg(m_target), 0);
         return false;
     }
+    // A file the user made read-only is not replaced behind their back (not
+    // even for root, who could write it).
+    struct stat current {};
+    const QByteArray localTarget = QFile::encodeName(m_target);
+    const bool replacing = ::stat(localTarget.constData(), &current) == 0;
+    if (replacing &&
+        ((current.st_mode & 0222) == 0 || ::access(localTarget.constData(), W_OK) != 0)) {
+        fail(QStringLiteral("%1 is read-only").arg(m_target), 0);
+        return false;
+    }
     const QString folder = target.absolutePath();
     // Same folder as the target, so the final rename never crosses a file
     // system; O_EXCL so an existing file is never taken over.
     for (int attempt = 0; attempt < kNameAttempts && m_fd < 0; ++attempt) {
+        // The target's name is shortened so a long one still leaves room.
         const QString name = QStringLiteral(".%1.%2.tmp")
-                                 .arg(target.fileName())
+                                 .arg(target.fileName().left(64))
                                  .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
         const QByteArray local = QFile::encodeName(QDir(folder).filePath(name));
         const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             m_fd = fd;
             m_tmpName = local;
-        } else if (errno != EEXIST) {
-            fail(QStringLiteral("Cannot create a file in %1").arg(folder), errno);
+        } else if (const int error = errno; error != EEXIST) {
+            fail(QStringLiteral("Cannot create a file in %1").arg(folder), error);
             return false;
         }
     }
@@ -118,9 +129,8 @@ bool AtomicFile::open()
         return false;
     }
     // A replaced file keeps its permissions.
-    struct stat old {};
-    if (::stat(QFile::encodeName(m_target).constData(), &old) == 0)
-        ::fchmod(m_fd, old.st_mode & 07777);
+    if (replacing)
+        ::fchmod(m_fd, current.st_mode & 07777);
     m_buffer.clear();
     m_buffer.reserve(kBufferSize);
     QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
@@ -163,23 +173,26 @@ bool AtomicFile::commit()
         return false;
     }
     bool ok = !failed() && flushBuffer();
-    if (ok && ::fsync(m_fd) != 0) {
-        fail(QStringLiteral("Cannot write %1").arg(m_target), errno);
+    if (ok && m_sync && ::fsync(m_fd) != 0) {
+        const int error = errno;
+        fail(QStringLiteral("Cannot write %1").arg(m_target), error);
         ok = false;
     }
     // close can report a deferred write error (NFS, quotas): it counts.
     if (::close(m_fd) != 0 && ok) {
-        fail(QStringLiteral("Cannot write %1").arg(m_target), errno);
+        const int error = errno;
+        fail(QStringLiteral("Cannot write %1").arg(m_target), error);
         ok = false;
     }
     m_fd = -1;
     if (ok && ::rename(m_tmpName.constData(), QFile::encodeName(m_target).constData()) != 0) {
-        fail(QStringLiteral("Cannot replace %1").arg(m_target), errno);
+        const int error = errno;
+        fail(QStringLiteral("Cannot replace %1").arg(m_target), error);
         ok = false;
     }
     if (!ok) {
         ::unlink(m_tmpName.constData());
-    } else {
+    } else if (m_sync) {
         syncFolder(QFileInfo(m_target).absolutePath());
     }
     m_tmpName.clear();
@@ -203,9 +216,11 @@ void AtomicFile::discard()
         QIODevice::close();
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error)
+bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error,
+                         SyncToDisk sync)
 {
     AtomicFile file(path);
+    file.setSyncToDisk(sync == SyncToDisk::Yes);
     const bool ok = file.open() && file.write(data) == data.size() && file.commit();
     if (!ok && error)
         *error = file.errorText();

@@ -22,12 +22,19 @@ public:
     // Creates the new file beside the target. False (with errorText) when
     // the folder cannot take it.
     bool open();
+    // QIODevice's open does the same; the file can only be written.
+    bool open(OpenMode mode) override { return (mode & ReadOnly) ? false : open(); }
     // Writes what is buffered, syncs the data, and puts the file in place of
     // the target. False when anything failed before the rename: the target
     // is then untouched and the new file gone.
     bool commit();
     // Drops the new file; the target stays as it was.
     void discard();
+
+    // Whether commit() syncs the data and the folder to disk (the default).
+    // Scratch files that need not outlive a power cut (working copies) skip
+    // it; their writes and their close are checked all the same.
+    void setSyncToDisk(bool sync) { m_sync = sync; }
 
     QString path() const { return m_target; }
     // Why the write failed, in the system's words ("No space left on device").
@@ -50,10 +57,13 @@ private:
     QByteArray m_buffer;
     QString m_error;
     int m_fd = -1;
+    bool m_sync = true;
 };
 
 // Writes data to path through an AtomicFile. On failure error (when given)
 // says why and the old file is unchanged.
-bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error = nullptr);
+enum class SyncToDisk { Yes, No };
+bool writeFileAtomically(const QString &path, const QByteArray &data, QString *error = nullptr,
+                         SyncToDisk sync = SyncToDisk::Yes);
 
 } // namespace stepvane

@@ -23,6 +23,13 @@ Message Message::fromText(const QString &text, QStringList args, MessageIcon ico
     return m;
 }
 
+Message Message::withDetail(const QString &text) const
+{
+    Message m = *this;
+    m.detail = text;
+    return m;
+}
+
 QString formatMessage(const QString &format, const QStringList &args)
 {
     QString out;
@@ -52,7 +59,13 @@ QString formatMessage(const QString &format, const QStringList &args)
 QString Message::text() const
 {
     const QString format = id.isEmpty() ? literal : GetMessageText(id, 0);
-    return formatMessage(format, args);
+    QString out = formatMessage(format, args);
+    if (!detail.isEmpty()) {
+        if (!out.isEmpty() && !out.endsWith(u'\n'))
+            out += u'\n';
+        out += detail;
+    }
+    return out;
 }
 
 QStringList CollectingMessageSink::texts() const

@@ -17,14 +17,18 @@ struct Message {
     QString literal; // used when id is empty; may hold printf-style %s placeholders
     QStringList args;
     MessageIcon icon = MessageIcon::Error;
+    // What the system said about a failure ("No space left on device"),
+    // shown on a line of its own below the text; empty for most messages.
+    QString detail;
 
     static Message fromId(const QString &id, QStringList args = {},
                           MessageIcon icon = MessageIcon::Error);
     static Message fromText(const QString &text, QStringList args = {},
                             MessageIcon icon = MessageIcon::Warning);
+    Message withDetail(const QString &text) const;
 
     // The text to show: the language entry (language 0) or the literal, with
-    // every %s replaced by the next argument in turn.
+    // every %s replaced by the next argument in turn, then the detail line.
     QString text() const;
 };
 

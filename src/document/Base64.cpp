@@ -67,25 +67,29 @@ QByteArray encodeBase64Lines(const QByteArray &bytes)
     return out;
 }
 
-bool decodeBase64(const QByteArray &text, QByteArray &out)
+namespace {
+
+// One pass over the text with the rules of both operations below; with a
+// null dst it only checks and counts.
+qsizetype scanBase64(const char *text, qsizetype n, char *dst)
 {
-    out = QByteArray(text.size() / 4 * 3 + 3, Qt::Uninitialized);
-    char *dst = out.data();
+    qsizetype written = 0;
     unsigned acc = 0;
     int have = 0;
     int padding = 0;
-    for (const char ch : text) {
-        const signed char v = kDecode[static_cast<unsigned char>(ch)];
+    for (qsizetype i = 0; i < n; ++i) {
+        const signed char v = kDecode[static_cast<unsigned char>(text[i])];
         if (v >= 0) {
-            if (padding) { // data after padding
-                out.clear();
-                return false;
-            }
+            if (padding) // data after padding
+                return -1;
             acc = (acc << 6) | unsigned(v);
             if (++have == 4) {
-                *dst++ = char(acc >> 16);
-                *dst++ = char(acc >> 8);
-                *dst++ = char(acc);
+                if (dst) {
+                    dst[written] = char(acc >> 16);
+                    dst[written + 1] = char(acc >> 8);
+                    dst[written + 2] = char(acc);
+                }
+                written += 3;
                 have = 0;
                 acc = 0;
             }
@@ -93,28 +97,46 @@ bool decodeBase64(const QByteArray &text, QByteArray &out)
             continue;
         } else if (v == kPad) {
             ++padding;
-            if (padding > 2 || have + padding > 4) {
-                out.clear();
-                return false;
-            }
+            if (padding > 2 || have + padding > 4)
+                return -1;
         } else {
-            out.clear();
-            return false;
+            return -1;
         }
     }
     // Padding is optional at the end, but a lone sixth of a byte is not data.
-    if (have == 1 || (padding && have + padding != 4)) {
+    if (have == 1 || (padding && have + padding != 4))
+        return -1;
+    if (have == 2) {
+        if (dst)
+            dst[written] = char(acc >> 4);
+        written += 1;
+    } else if (have == 3) {
+        if (dst) {
+            dst[written] = char(acc >> 10);
+            dst[written + 1] = char(acc >> 2);
+        }
+        written += 2;
+    }
+    return written;
+}
+
+} // namespace
+
+bool decodeBase64(const QByteArray &text, QByteArray &out)
+{
+    out = QByteArray(text.size() / 4 * 3 + 3, Qt::Uninitialized);
+    const qsizetype written = scanBase64(text.constData(), text.size(), out.data());
+    if (written < 0) {
         out.clear();
         return false;
     }
-    if (have == 2) {
-        *dst++ = char(acc >> 4);
-    } else if (have == 3) {
-        *dst++ = char(acc >> 10);
-        *dst++ = char(acc >> 2);
-    }
-    out.truncate(dst - out.constData());
+    out.truncate(written);
     return true;
+}
+
+qsizetype decodedBase64Size(const QByteArray &text)
+{
+    return scanBase64(text.constData(), text.size(), nullptr);
 }
 
 } // namespace stepvane

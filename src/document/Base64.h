@@ -11,5 +11,8 @@ constexpr int kBase64LineLength = 76;
 QByteArray encodeBase64Lines(const QByteArray &bytes);
 // False on a character outside the alphabet or a malformed end; out is then empty.
 bool decodeBase64(const QByteArray &text, QByteArray &out);
+// The number of bytes decodeBase64 gives for text, without decoding; -1 where
+// it would fail.
+qsizetype decodedBase64Size(const QByteArray &text);
 
 } // namespace stepvane

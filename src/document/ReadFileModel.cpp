@@ -11,6 +11,7 @@
 #include "document/VX_CAAXML_PARSER.h"
 
 #include "document/NameTables.h"
+#include "document/XmlShape.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -82,8 +83,16 @@ int VX_CAAXML_PARSER::Read_File_Model(const QString &path)
     const QByteArray bytes =
         mapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size))
                : file.readAll();
+    // The same linear shape check as a full read: an element with a huge
+    // number of attributes near the top would otherwise cost the reader
+    // quadratic time before it reaches the model. A body that is merely
+    // broken is the reader's to find: the header may still name the model.
+    const QString problem = xmlShapeProblem(bytes.constData(), bytes.size(), XmlShapeLimits::wizard());
+    const bool hostile = !problem.isEmpty() && !isMalformedOnly(problem);
     std::unique_ptr<xmlTextReader, ReaderFree> reader(
-        xmlReaderForMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kReaderOptions));
+        hostile ? nullptr
+                : xmlReaderForMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
+                                     kReaderOptions));
     const std::optional<QString> code = reader ? modelCode(reader.get()) : std::nullopt;
     reader.reset();
     if (mapped)

@@ -3,12 +3,14 @@
 // base64 text into QStrings.
 #include "document/VXXML_PARSER.h"
 
+#include "common/AtomicFile.h"
 #include "common/DataFiles.h"
 #include "document/Base64.h"
+#include "document/LibxmlErrors.h"
+#include "document/XmlShape.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -57,11 +59,16 @@ xmlParserInputPtr refuseExternalEntity(const char *, const char *, xmlParserCtxt
     return nullptr;
 }
 
+void discardXsltError(void *, const char *, ...) {}
+
 struct LibxmlSetup {
     LibxmlSetup()
     {
         xmlInitParser();
         xmlSetExternalEntityLoader(refuseExternalEntity);
+        // libxslt keeps one process-wide error channel; its messages never
+        // reach the user (a failed transformation is reported by its result).
+        xsltSetGenericErrorFunc(nullptr, discardXsltError);
     }
 };
 
@@ -70,49 +77,14 @@ void ensureLibxml()
     static LibxmlSetup setup;
 }
 
-// Wizard and setup files never carry a document type declaration; refusing
-// one before parsing keeps entity expansion (and its amplification) out.
-bool hasDoctype(const char *data, size_t size)
-{
-    size_t i = 0;
-    // A UTF-8 byte order mark may precede the prolog.
-    if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0)
-        i = 3;
-    while (i < size) {
-        const char c = data[i];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-            ++i;
-            continue;
-        }
-        if (c != '<' || i + 1 >= size)
-            return false;
-        if (data[i + 1] == '?') {
-            const char *end = static_cast<const char *>(memmem(data + i, size - i, "?>", 2));
-            if (!end)
-                return false;
-            i = size_t(end - data) + 2;
-            continue;
-        }
-        if (size - i >= 4 && std::memcmp(data + i, "<!--", 4) == 0) {
-            const char *end = static_cast<const char *>(memmem(data + i, size - i, "-->", 3));
-            if (!end)
-                return false;
-            i = size_t(end - data) + 3;
-            continue;
-        }
-        return data[i + 1] == '!';
-    }
-    return false;
-}
-
 constexpr int kParseOptions =
     XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
-// Writes libxml2 output into a QSaveFile so the target is replaced only after
-// everything was written.
-int writeToSaveFile(void *context, const char *buffer, int len)
+// libxml2 output goes into an AtomicFile, so the target is replaced only
+// after every byte was written and synced.
+int writeToAtomicFile(void *context, const char *buffer, int len)
 {
-    auto *file = static_cast<QSaveFile *>(context);
+    auto *file = static_cast<AtomicFile *>(context);
     return file->write(buffer, len) == len ? len : -1;
 }
 
@@ -151,6 +123,7 @@ bool VXXML_PARSER::Load_Document(const QString &path)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
+    m_loadProblem.clear();
     // Only regular files: opening a fifo would block. libxml2 takes an int
     // length, so anything of 2 GiB or more is refused rather than cut.
     const QFileInfo info(path);
@@ -159,9 +132,11 @@ bool VXXML_PARSER::Load_Document(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    // Mapping avoids a second in-memory copy of large files.
+    // Mapping avoids a second in-memory copy of large files; a small one is
+    // cheaper to read than to map and unmap.
     const qint64 size = file.size();
-    if (uchar *mapped = file.map(0, size)) {
+    constexpr qint64 kMapFrom = 1 << 20;
+    if (uchar *mapped = size >= kMapFrom ? file.map(0, size) : nullptr) {
         const bool ok = Load_Document_From_Memory(
             QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)));
         file.unmap(mapped);
@@ -174,8 +149,12 @@ bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
-    if (bytes.isEmpty() || bytes.size() >= INT_MAX ||
-        hasDoctype(bytes.constData(), size_t(bytes.size())))
+    m_loadProblem.clear();
+    if (bytes.isEmpty() || bytes.size() >= INT_MAX)
+        return false;
+    // Refused before libxml2 spends time and memory on a tree of it.
+    m_loadProblem = xmlShapeProblem(bytes.constData(), bytes.size(), m_limits);
+    if (!m_loadProblem.isEmpty())
         return false;
     xmlDoc *doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
                                 kParseOptions);
@@ -212,16 +191,36 @@ void VXXML_PARSER::visitLoaded(xmlNode *node, int depth)
     }
 }
 
+bool VXXML_PARSER::writeFile(const QString &path,
+                             const std::function<int(xmlOutputBufferPtr)> &serialise)
+{
+    LibxmlErrors errors;
+    AtomicFile file(path);
+    if (!file.open()) {
+        m_error = file.errorText();
+        return false;
+    }
+    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(writeToAtomicFile, closeNothing, &file, nullptr);
+    // serialise closes the buffer; a negative result means a write failed.
+    const bool written = out && serialise(out) >= 0;
+    if (written && file.commit())
+        return true;
+    // The system's reason (a full disk) says most; libxml2's own text is the
+    // fallback for a failure inside the serialiser.
+    file.discard();
+    m_error = file.failed() ? file.errorText() : errors.text();
+    if (m_error.isEmpty())
+        m_error = QStringLiteral("Cannot write %1").arg(path);
+    return false;
+}
+
 bool VXXML_PARSER::Save_Document(const QString &path)
 {
-    QSaveFile file(path);
-    if (!m_doc || !file.open(QIODevice::WriteOnly))
+    if (!m_doc)
         return false;
-    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(writeToSaveFile, closeNothing, &file, nullptr);
-    if (!out)
-        return false;
-    xmlSaveFileTo(out, m_doc, "UTF-8"); // closes the buffer
-    return file.commit();
+    return writeFile(path, [this](xmlOutputBufferPtr out) {
+        return xmlSaveFileTo(out, m_doc, "UTF-8"); // closes the buffer
+    });
 }
 
 bool VXXML_PARSER::Save_Transformed(const QString &path)
@@ -237,6 +236,7 @@ bool VXXML_PARSER::Save_Transformed(const QString &path)
     QFile sheetFile(sheetPath);
     const QByteArray sheetBytes =
         sheetFile.open(QIODevice::ReadOnly) ? sheetFile.readAll() : QByteArray();
+    LibxmlErrors errors;
     xmlDoc *sheetDoc = sheetBytes.isEmpty()
                            ? nullptr
                            : xmlReadMemory(sheetBytes.constData(), int(sheetBytes.size()),
@@ -250,21 +250,16 @@ bool VXXML_PARSER::Save_Transformed(const QString &path)
     }
     bool ok = false;
     if (xmlDoc *result = xsltApplyStylesheet(sheet, m_doc, nullptr)) {
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly)) {
-            xmlOutputBufferPtr out =
-                xmlOutputBufferCreateIO(writeToSaveFile, closeNothing, &file, nullptr);
-            if (out) {
-                const int written = xsltSaveResultTo(out, result, sheet);
-                const int closed = xmlOutputBufferClose(out);
-                ok = written >= 0 && closed >= 0 && file.commit();
-            }
-        }
+        ok = writeFile(path, [&](xmlOutputBufferPtr out) {
+            const int written = xsltSaveResultTo(out, result, sheet);
+            const int closed = xmlOutputBufferClose(out);
+            return written < 0 || closed < 0 ? -1 : written;
+        });
         xmlFreeDoc(result);
+    } else {
+        m_error = QStringLiteral("StyleSheet.xsl could not be applied");
     }
     xsltFreeStylesheet(sheet); // frees sheetDoc too
-    if (!ok)
-        m_error = QStringLiteral("The file could not be written");
     return ok;
 }
 
@@ -454,37 +449,44 @@ bool VXXML_PARSER::Get_File_Base64(const QString &path)
     return result == RestoreResult::Ok;
 }
 
+QByteArray VXXML_PARSER::Embedded_Text(const xmlNode *element)
+{
+    if (!element || element->type != XML_ELEMENT_NODE)
+        return QByteArray();
+    const xmlChar *type = xmlGetNsProp(element, X("dt"), X(kBase64TypeNamespace));
+    const bool typed = type && xmlStrEqual(type, X("bin.base64"));
+    xmlFree(const_cast<xmlChar *>(type));
+    if (!typed)
+        return QByteArray();
+    // One text child is read in place: no copy of the whole content.
+    const xmlNode *only = element->children;
+    if (only && !only->next && only->type == XML_TEXT_NODE && only->content) {
+        const auto *s = reinterpret_cast<const char *>(only->content);
+        return QByteArray::fromRawData(s, qsizetype(std::strlen(s)));
+    }
+    QByteArray joined;
+    for (const xmlNode *c = element->children; c; c = c->next)
+        if (c->type == XML_TEXT_NODE && c->content)
+            joined += reinterpret_cast<const char *>(c->content);
+    return joined;
+}
+
+qint64 VXXML_PARSER::Embedded_Size(const xmlNode *element)
+{
+    return decodedBase64Size(Embedded_Text(element));
+}
+
 VXXML_PARSER::RestoreResult VXXML_PARSER::Restore_Element_File(const xmlNode *element,
                                                                const QString &path)
 {
     QByteArray bytes;
-    if (element && element->type == XML_ELEMENT_NODE) {
-        const xmlChar *type = xmlGetNsProp(element, X("dt"), X(kBase64TypeNamespace));
-        const bool typed = type && xmlStrEqual(type, X("bin.base64"));
-        xmlFree(const_cast<xmlChar *>(type));
-        if (typed) {
-            // Text children are read in place: no copy of the whole content.
-            QByteArray joined;
-            const xmlNode *only = element->children;
-            if (only && !only->next && only->type == XML_TEXT_NODE && only->content) {
-                const auto *s = reinterpret_cast<const char *>(only->content);
-                joined = QByteArray::fromRawData(s, qsizetype(std::strlen(s)));
-            } else {
-                for (const xmlNode *c = element->children; c; c = c->next)
-                    if (c->type == XML_TEXT_NODE && c->content)
-                        joined += reinterpret_cast<const char *>(c->content);
-            }
-            if (!decodeBase64(joined, bytes))
-                return RestoreResult::BadData;
-        }
-    }
-    // Restores go to fresh working copies, so a plain write is enough here.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return RestoreResult::WriteFailed;
-    if (!bytes.isEmpty() && file.write(bytes) != bytes.size())
-        return RestoreResult::WriteFailed;
-    return RestoreResult::Ok;
+    if (!decodeBase64(Embedded_Text(element), bytes))
+        return RestoreResult::BadData;
+    // A working copy cut short by a full disk would travel into the next
+    // save as if it were the picture: it is written whole or not at all. It
+    // need not outlive a power cut, so it is not synced.
+    return writeFileAtomically(path, bytes, nullptr, SyncToDisk::No) ? RestoreResult::Ok
+                                                                    : RestoreResult::WriteFailed;
 }
 
 QString VXXML_PARSER::Current_Name() const

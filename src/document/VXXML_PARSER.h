@@ -3,11 +3,16 @@
 // attributes, and store whole files in it as base64.
 #pragma once
 
+#include "document/XmlShape.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 typedef struct _xmlDoc xmlDoc;
 typedef struct _xmlNode xmlNode;
+typedef struct _xmlOutputBuffer xmlOutputBuffer;
 
 namespace stepvane {
 
@@ -20,13 +25,17 @@ public:
 
     void Reset_Document();
     // Parses the file without network access, DTD loading or entity
-    // substitution; huge text nodes (large embedded files) are allowed.
+    // substitution; huge text nodes (large embedded files) are allowed. A
+    // text that breaks the shape limits (see XmlShape.h) is refused before
+    // it is parsed; Load_Problem() then says which limit.
     bool Load_Document(const QString &path);
     // Parses XML held in memory, with the same safety rules.
     bool Load_Document_From_Memory(const QByteArray &bytes);
+    // Saving replaces the target only once the whole file has been written
+    // and synced; on failure the old file is untouched and Error_Text names
+    // the cause ("Cannot write ...: No space left on device").
     bool Save_Document(const QString &path);
-    // Saves through StyleSheet.xsl (beside the program). The target is replaced
-    // only once the whole file has been written.
+    // Saves through StyleSheet.xsl (beside the program).
     bool Save_Transformed(const QString &path);
 
     bool Begin_Root();
@@ -44,6 +53,10 @@ public:
     bool Get_File_Base64(const QString &path);
 
     QString Error_Text() const { return m_error; }
+    // Why the last load was refused before parsing; empty otherwise.
+    QString Load_Problem() const { return m_loadProblem; }
+    void Set_Shape_Limits(const XmlShapeLimits &limits) { m_limits = limits; }
+    const XmlShapeLimits &Shape_Limits() const { return m_limits; }
     QString Current_Path() const;
     QString Current_Name() const;
     QString Root_Name() const;
@@ -65,12 +78,17 @@ protected:
     // worker thread while the document stays unchanged.
     enum class RestoreResult { Ok, BadData, WriteFailed };
     static RestoreResult Restore_Element_File(const xmlNode *element, const QString &path);
+    // The base64 text of an element typed "bin.base64" (empty for any other
+    // element), and the number of bytes it holds: -1 when it is not base64.
+    static QByteArray Embedded_Text(const xmlNode *element);
+    static qint64 Embedded_Size(const xmlNode *element);
 
     // Cursor bookmarks for readers that look several paths up from one element.
     xmlNode *Current_Node() const { return m_current; }
     void Set_Current_Node(xmlNode *node);
 
 private:
+    bool writeFile(const QString &path, const std::function<int(xmlOutputBuffer *)> &serialise);
     void setCurrent(xmlNode *node);
     void rebuildCache() const;
     bool finishLoad(xmlDoc *doc);
@@ -86,6 +104,8 @@ private:
     mutable QStringList m_attrValues;
     int m_foundIndex = -1;
     QString m_error = QStringLiteral("Success");
+    QString m_loadProblem;
+    XmlShapeLimits m_limits;
     bool m_loaded = false;
     QString m_styleSheet;
 };

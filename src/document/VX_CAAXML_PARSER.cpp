@@ -3,14 +3,10 @@
 // and the value helpers they share.
 #include "document/VX_CAAXML_PARSER.h"
 
+#include "common/NumberText.h"
 #include "document/NameTables.h"
-#include "document/WorkingCopies.h"
-
-#include <QThread>
-#include <QThreadPool>
 
 #include <charconv>
-#include <deque>
 #include <climits>
 
 namespace stepvane {
@@ -24,6 +20,22 @@ const QString kInformation = QStringLiteral("Information");
 const QString kSequencePrefix = QStringLiteral("TestingSequence_Num");
 const QString kStepPrefix = QStringLiteral("Task_Step_Num");
 
+// Loads within the wizard format's shape limits for as long as it lives.
+class WizardShape {
+public:
+    explicit WizardShape(VXXML_PARSER &parser) : m_parser(parser), m_old(parser.Shape_Limits())
+    {
+        parser.Set_Shape_Limits(XmlShapeLimits::wizard());
+    }
+    ~WizardShape() { m_parser.Set_Shape_Limits(m_old); }
+    WizardShape(const WizardShape &) = delete;
+    WizardShape &operator=(const WizardShape &) = delete;
+
+private:
+    VXXML_PARSER &m_parser;
+    XmlShapeLimits m_old;
+};
+
 // "File_Name" holds the saved file's name: the part after the last separator.
 QString lastComponent(const QString &path)
 {
@@ -32,11 +44,6 @@ QString lastComponent(const QString &path)
 }
 
 } // namespace
-
-VX_CAAXML_PARSER::VX_CAAXML_PARSER(WizardDocument *document, int modelIndex, MessageSink *sink)
-    : m_doc(document), m_model(modelIndex), m_sink(sink ? sink : &nullSink())
-{
-}
 
 // ---------------------------------------------------------------- writing
 
@@ -177,9 +184,16 @@ bool VX_CAAXML_PARSER::Save_Testing_Unit(int sequenceIndex, const QString &path)
 
 // ---------------------------------------------------------------- reading
 
+void VX_CAAXML_PARSER::Set_Document(WizardDocument *document)
+{
+    m_doc = document;
+    Set_Shape_Limits(document ? XmlShapeLimits::wizard() : XmlShapeLimits::general());
+}
+
 int VX_CAAXML_PARSER::Read_Wizard_File(const QString &path)
 {
     Reset_Document();
+    const WizardShape shape(*this);
     if (!m_doc || !Load_Document(path))
         return 0;
     return Read_Loaded_Wizard();
@@ -203,11 +217,17 @@ int VX_CAAXML_PARSER::readWizardBody()
         return 0;
     Go_Root();
     anchorHere();
-    int count = 0;
-    readDInt(QStringLiteral("<Information><TestingSequence_Count>"), count);
-    // A count the document cannot hold fails at once rather than after reading.
-    if (count < 0 || count > kMaxDeclaredSequences ||
-        m_doc->sequenceCount() + count > kMaxSequences)
+    // A count that is not a whole number the format allows is a damaged
+    // file, not an empty wizard; one the document cannot hold fails at once
+    // rather than after reading.
+    const std::optional<int> declared = declaredCount(
+        dValue(QStringLiteral("<Information><TestingSequence_Count>")), kMaxDeclaredSequences);
+    if (!declared) {
+        report(Message::fromId(QStringLiteral("IDS_UNKNOWN_WZD_FILE")));
+        return 0;
+    }
+    const int count = *declared;
+    if (m_doc->sequenceCount() + count > kMaxSequences)
         return 0;
     for (int i = 0; i < count; ++i) {
         Go_Root();
@@ -269,11 +289,14 @@ int VX_CAAXML_PARSER::readSequenceHeader(TestingSequence &seq, int &stepCount)
     if (!dValue(QStringLiteral("<Information><Application_Version>")) ||
         !dValue(QStringLiteral("<Information><FW_Version>")) || !count || !title)
         return 0;
-    seq.Title = *title;
-    stepCount = int(toLeadingInt(*count));
-    // 100 steps plus the End Option step at most; anything more is not ours.
-    if (stepCount > kMaxDeclaredSteps)
+    // 100 steps plus the End Option step at most; anything else is not ours.
+    const std::optional<int> declared = declaredCount(count, kMaxDeclaredSteps);
+    if (!declared) {
+        report(Message::fromId(QStringLiteral("IDS_UNKNOWN_WZD_FILE")));
         return 0;
+    }
+    seq.Title = *title;
+    stepCount = *declared;
     return 1;
 }
 
@@ -352,6 +375,7 @@ int VX_CAAXML_PARSER::Read_Task(TaskStep &step, int)
 int VX_CAAXML_PARSER::Read_Testing_Unit_File(const QString &path)
 {
     Reset_Document();
+    const WizardShape shape(*this);
     if (!m_doc || !Load_Document(path))
         return 0;
     if (m_doc->sequenceCount() >= kMaxSequences) {
@@ -431,12 +455,12 @@ QString VX_CAAXML_PARSER::fmtInt(long long v)
 
 QString VX_CAAXML_PARSER::fmtReal2(double v)
 {
-    return QString::asprintf("%.02f", v);
+    return formatDecimal(v, 2);
 }
 
 QString VX_CAAXML_PARSER::fmtReal4(double v)
 {
-    return QString::asprintf("%.04f", v);
+    return formatDecimal(v, 4);
 }
 
 QString VX_CAAXML_PARSER::onOff(int flag)
@@ -473,9 +497,13 @@ bool VX_CAAXML_PARSER::readDInt(const QString &path, int &out)
 
 bool VX_CAAXML_PARSER::readDSize(const QString &path, quint32 &out)
 {
+    // Only whether a file is declared counts (the restored bytes give the
+    // size): a size that is not above 0 declares none.
     const auto v = dValue(path);
-    if (v)
-        out = quint32(toLeadingInt(*v));
+    if (v) {
+        const long long declared = toLeadingInt(*v);
+        out = declared > 0 ? quint32(declared) : 0;
+    }
     return bool(v);
 }
 
@@ -502,6 +530,26 @@ bool VX_CAAXML_PARSER::enter(const QString &path)
         return true;
     Set_Current_Node(m_anchor);
     return false;
+}
+
+std::optional<int> VX_CAAXML_PARSER::declaredCount(const std::optional<QString> &text, int max)
+{
+    if (!text)
+        return std::nullopt;
+    // Decimal digits only, as the writer writes them; blanks around are
+    // forgiven. No sign, no hexadecimal, nothing after the digits.
+    const QString trimmed = text->trimmed();
+    if (trimmed.isEmpty() || trimmed.size() > 9)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : trimmed) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value > max)
+        return std::nullopt;
+    return value;
 }
 
 long long VX_CAAXML_PARSER::toLeadingInt(const QString &text)
@@ -533,126 +581,6 @@ double VX_CAAXML_PARSER::toLeadingReal(const QString &text)
     double v = 0;
     const auto result = std::from_chars(begin, end, v);
     return result.ec == std::errc() ? v : 0.0;
-}
-
-// ---------------------------------------------------------------- attached files
-
-void VX_CAAXML_PARSER::writeImage(const AttachedImage &image, bool withComment,
-                                  bool sizeWithLValue, const QString &saveFailFormat)
-{
-    if (withComment)
-        addD(QStringLiteral("Comment"), image.Comment);
-    addD(QStringLiteral("ImageName"), image.ImageName);
-    addD(QStringLiteral("TransImageName"), image.TransImageName);
-    addD(QStringLiteral("Image_filesize"), fmtInt(image.Image_filesize));
-    if (image.Image_filesize == 0)
-        return;
-    if (sizeWithLValue) {
-        addDL(QStringLiteral("ImageWidth"), fmtInt(image.ImageWidth), image.ImageWidth);
-        addDL(QStringLiteral("ImageHeight"), fmtInt(image.ImageHeight), image.ImageHeight);
-    } else {
-        addD(QStringLiteral("ImageWidth"), fmtInt(image.ImageWidth));
-        addD(QStringLiteral("ImageHeight"), fmtInt(image.ImageHeight));
-    }
-    writeFileData(image.TransImageName, saveFailFormat, image.ImageName);
-}
-
-void VX_CAAXML_PARSER::readImage(AttachedImage &image, bool withComment,
-                                 const QString &loadFailFormat)
-{
-    xmlNode *savedAnchor = m_anchor;
-    anchorHere();
-    if (withComment)
-        readDText(QStringLiteral("Comment"), image.Comment);
-    readDText(QStringLiteral("ImageName"), image.ImageName);
-    readDSize(QStringLiteral("Image_filesize"), image.Image_filesize);
-    image.TransImageName.clear();
-    if (image.Image_filesize > 0) {
-        readDInt(QStringLiteral("ImageWidth"), image.ImageWidth);
-        readDInt(QStringLiteral("ImageHeight"), image.ImageHeight);
-        image.TransImageName = workingPathFor(image.ImageName, false);
-        restoreFileData(image.TransImageName, loadFailFormat, image.ImageName);
-    }
-    Set_Current_Node(m_anchor);
-    m_anchor = savedAnchor;
-}
-
-void VX_CAAXML_PARSER::writeFileData(const QString &path, const QString &failFormat,
-                                     const QString &argument)
-{
-    Add_Element(QStringLiteral("ImageData"));
-    if (Put_File_Base64(path)) {
-        Go_Parent();
-        return;
-    }
-    // An empty data element would restore as an empty file; leave it out.
-    Remove_Current();
-    report(Message::fromText(failFormat, {argument}, MessageIcon::Warning));
-}
-
-QString VX_CAAXML_PARSER::workingPathFor(const QString &storedName, bool keepName)
-{
-    return WorkingCopies::instance().newPathFor(storedName, keepName);
-}
-
-// While a file is read, embedded files are decoded and written by worker
-// threads; the DOM stays untouched until every job is done. Failures are
-// reported afterwards, in file order.
-struct VX_CAAXML_PARSER::PendingRestores {
-    struct Job {
-        const xmlNode *element;
-        QString path;
-        Message failure;
-        bool ok = false;
-    };
-    std::deque<Job> jobs; // a deque keeps each job in place while more are added
-    QThreadPool pool;
-
-    void add(const xmlNode *element, const QString &path, const Message &failure)
-    {
-        Job &job = jobs.emplace_back(Job{element, path, failure});
-        pool.start([&job] { job.ok = Restore_Element_File(job.element, job.path) == RestoreResult::Ok; });
-    }
-};
-
-bool VX_CAAXML_PARSER::restoreFileData(const QString &path, const QString &failFormat,
-                                       const QString &argument)
-{
-    xmlNode *saved = Current_Node();
-    const xmlNode *element =
-        !path.isEmpty() && Find_Child(QStringLiteral("ImageData")) ? Current_Node() : nullptr;
-    Set_Current_Node(saved);
-    const Message failure = Message::fromText(failFormat, {argument}, MessageIcon::Warning);
-    if (element && m_restores) {
-        m_restores->add(element, path, failure);
-        return true;
-    }
-    const bool ok = element && Restore_Element_File(element, path) == RestoreResult::Ok;
-    if (!ok)
-        report(failure);
-    return ok;
-}
-
-VX_CAAXML_PARSER::~VX_CAAXML_PARSER()
-{
-    finishRestores();
-}
-
-void VX_CAAXML_PARSER::beginRestores()
-{
-    m_restores = std::make_unique<PendingRestores>();
-    m_restores->pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-}
-
-void VX_CAAXML_PARSER::finishRestores()
-{
-    if (!m_restores)
-        return;
-    m_restores->pool.waitForDone();
-    const auto restores = std::move(m_restores);
-    for (const auto &job : restores->jobs)
-        if (!job.ok)
-            report(job.failure);
 }
 
 } // namespace stepvane

@@ -1,7 +1,8 @@
 // The wizard-file reader and writer (wzd and tuf) on top of the XML cursor.
-// The frame (header, sequences, steps, End Option) lives in
-// VX_CAAXML_PARSER.cpp; the elements of each task kind live in
-// procedure_tasks.cpp, setting_tasks.cpp and analysis_tasks.cpp.
+// The frame (header, sequences, steps, End Option) and the value helpers live
+// in VX_CAAXML_PARSER.cpp, attached files in attached_files.cpp; the elements
+// of each task kind live in procedure_tasks.cpp, setting_tasks.cpp and
+// analysis_tasks.cpp.
 #pragma once
 
 #include "common/MessageSink.h"
@@ -15,11 +16,14 @@ namespace stepvane {
 
 class VX_CAAXML_PARSER : public VXXML_PARSER {
 public:
-    // The document may be null for parsers that only read setup files or models.
+    // The document may be null for parsers that only read setup files or
+    // models. A parser with a document reads wizards: its loads keep to the
+    // wizard format's shape limits (XmlShapeLimits::wizard), as the wizard
+    // reading operations always do; one without keeps the general limits.
     VX_CAAXML_PARSER(WizardDocument *document, int modelIndex, MessageSink *sink = nullptr);
     ~VX_CAAXML_PARSER() override;
 
-    void Set_Document(WizardDocument *document) { m_doc = document; }
+    void Set_Document(WizardDocument *document);
     WizardDocument *Document() const { return m_doc; }
     void Set_Model(int modelIndex) { m_model = modelIndex; }
     int Model() const { return m_model; }
@@ -92,6 +96,8 @@ protected:
     bool enter(const QString &path);
     void returnToAnchor() { Set_Current_Node(m_anchor); }
 
+    // A sequence or step count: a whole number 0..max, else nullopt.
+    static std::optional<int> declaredCount(const std::optional<QString> &text, int max);
     // Leading-number conversions of stored text: "12abc" is 12, "abc" is 0.
     static long long toLeadingInt(const QString &text);
     static double toLeadingReal(const QString &text);
@@ -109,11 +115,13 @@ protected:
     // keepName: the file must keep its stored name (setup files, whose name
     // the writer takes from the path); pictures and masks keep theirs in the record.
     QString workingPathFor(const QString &storedName, bool keepName = true);
-    // During a file read the restore may finish later (true is then returned at
-    // once); a failure is reported with the argument either way.
-    // While a file is read the restore finishes later (true is returned at
-    // once); a failure is reported with the argument either way.
-    bool restoreFileData(const QString &path, const QString &failFormat, const QString &argument);
+    // Restores the ImageData child of the cursor to path and returns the
+    // number of bytes it holds, or -1 (reported with the argument) when there
+    // is none or it is damaged. While a file is read the bytes are written
+    // later by a worker; a failed write is reported then.
+    qint64 restoreFileData(const QString &path, const QString &failFormat, const QString &argument);
+    // A record's size field from restoreFileData's result (0: no file).
+    static quint32 restoredSize(qint64 restored);
 
     void report(const Message &message) { m_sink->report(message); }
 

@@ -110,6 +110,7 @@ QString WorkingCopies::copyIn(const QString &sourcePath, const QString &workingN
     if (target.isEmpty())
         return fail(QStringLiteral("no working copy can be made in the temporary folder"));
     AtomicFile out(target);
+    out.setSyncToDisk(false); // a working copy need not outlive a power cut
     if (!out.open())
         return fail(out.errorText());
     for (;;) {

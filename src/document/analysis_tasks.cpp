@@ -208,7 +208,8 @@ bool VX_CAAXML_PARSER::readLimit(LimitTask &r)
         // and the restore reports the failure.
         if (r.MSLfileSize > 0 && enter(QStringLiteral("MSL"))) {
             r.TransMSLfileName = workingPathFor(r.MSLfileName, false);
-            restoreFileData(r.TransMSLfileName, kLimitMaskLoadFail, r.MSLfileName);
+            r.MSLfileSize = restoredSize(
+                restoreFileData(r.TransMSLfileName, kLimitMaskLoadFail, r.MSLfileName));
             Set_Current_Node(step);
             anchorHere();
         }

@@ -4,6 +4,8 @@
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 
+#include "common/NumberText.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -400,8 +402,8 @@ bool VX_CAAXML_PARSER::readLoad(LoadTask &r)
     // A name with no usable file part gets no path; the message then names
     // what the file said so the user can tell which setup was lost.
     returnToAnchor();
-    restoreFileData(r.SetupfileName, kLoadLoadFail,
-                    r.SetupfileName.isEmpty() ? storedName : r.SetupfileName);
+    r.SetupfileSize = restoredSize(restoreFileData(
+        r.SetupfileName, kLoadLoadFail, r.SetupfileName.isEmpty() ? storedName : r.SetupfileName));
     returnToAnchor();
     return true;
 }
@@ -465,18 +467,17 @@ QString VX_CAAXML_PARSER::Make_Setup_Info(const QString &fileName)
     const double startMHz = wholeHertz(freqStart) / 1000000.0;
     const double stopMHz = wholeHertz(freqStop) / 1000000.0;
 
+    QString text = QStringLiteral(" 1. File Name: %1\n 2. Layout: %2\n 3. Mode: %3\n"
+                                  " 4. Frequency Band: %4 MHz - %5 MHz\n")
+                       .arg(fileName, layout, modeText, formatDecimal(startMHz, 2),
+                            formatDecimal(stopMHz, 2));
     if (modeText.contains(QLatin1String("DTF"))) {
-        return QString::asprintf(" 1. File Name: %s\n 2. Layout: %s\n 3. Mode: %s\n 4. Frequency Band: "
-                                 "%0.2f MHz - %0.2f MHz\n 5. Distance: %0.2f - %0.2f\n 6. Cable Name: "
-                                 "%s\n 7. Velocity Factory: %0.4f\n",
-                                 qUtf8Printable(fileName), qUtf8Printable(layout),
-                                 qUtf8Printable(modeText), startMHz, stopMHz, distStart, distStop,
-                                 qUtf8Printable(cableName), velocity);
+        text += QStringLiteral(" 5. Distance: %1 - %2\n 6. Cable Name: %3\n"
+                               " 7. Velocity Factory: %4\n")
+                    .arg(formatDecimal(distStart, 2), formatDecimal(distStop, 2), cableName,
+                         formatDecimal(velocity, 4));
     }
-    return QString::asprintf(" 1. File Name: %s\n 2. Layout: %s\n 3. Mode: %s\n 4. Frequency Band: "
-                             "%0.2f MHz - %0.2f MHz\n",
-                             qUtf8Printable(fileName), qUtf8Printable(layout),
-                             qUtf8Printable(modeText), startMHz, stopMHz);
+    return text;
 }
 
 void VX_CAAXML_PARSER::Strip_Calibration()

@@ -1,6 +1,7 @@
 // Binary setup-file reading and its summary text.
 #include "instrument_files/VX_CAA_SETUP_PARSER.h"
 
+#include "common/NumberText.h"
 #include "document/NameTables.h"
 #include "instrument_files/CodePage.h"
 
@@ -123,13 +124,15 @@ QString VX_CAA_SETUP_PARSER::Summary(const QString &fileName) const
     QString text =
         QStringLiteral(" 1. File Name: ") + fileName + QStringLiteral("\n 2. Layout: ") + layout +
         QStringLiteral("\n 3. Mode: ") + mode + u'\n' +
-        QString::asprintf(" 4. Frequency Band: %0.2f MHz - %0.2f MHz\n", startMHz, stopMHz);
+        QStringLiteral(" 4. Frequency Band: %1 MHz - %2 MHz\n")
+            .arg(formatDecimal(startMHz, 2), formatDecimal(stopMHz, 2));
     if (!mode.contains(QLatin1String("DTF")))
         return text;
-    text += QString::asprintf(" 5. Distance: %0.2f - %0.2f\n", double(f.distanceStart),
-                              double(f.distanceStop));
+    text += QStringLiteral(" 5. Distance: %1 - %2\n")
+                .arg(formatDecimal(double(f.distanceStart), 2),
+                     formatDecimal(double(f.distanceStop), 2));
     text += QStringLiteral(" 6. Cable Name: ") + f.cableName + u'\n';
-    text += QString::asprintf(" 7. Velocity Factory: %0.4f\n", double(f.velocityFactor));
+    text += QStringLiteral(" 7. Velocity Factory: %1\n").arg(formatDecimal(double(f.velocityFactor), 4));
     return text;
 }
 

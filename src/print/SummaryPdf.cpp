@@ -1,7 +1,8 @@
-// Writing the printed summary to a PDF file through a QSaveFile, so a failed
+// Writing the printed summary to a PDF file through an AtomicFile, so a failed
 // run leaves any earlier file untouched and no partial file behind.
 #include "print/SummaryPdf.h"
 
+#include "common/AtomicFile.h"
 #include "document/NameTables.h"
 #include "print/SummaryPrinter.h"
 
@@ -9,7 +10,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace stepvane {
 
@@ -20,9 +20,9 @@ SummaryPdfResult writeSummaryPdf(const QString &path, const std::vector<SummaryI
         result.error = QStringLiteral("PDF output needs a graphical application object");
         return result;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = file.errorString();
+    AtomicFile file(path);
+    if (!file.open()) {
+        result.error = file.errorText();
         return result;
     }
     {
@@ -33,13 +33,14 @@ SummaryPdfResult writeSummaryPdf(const QString &path, const std::vector<SummaryI
         writer.setTitle(QStringLiteral("Stepvane"));
         writer.setCreator(QStringLiteral("Stepvane %1").arg(kApplicationVersion));
         if (!paintSummary(writer, items, 1, &result.pages)) {
-            file.cancelWriting();
+            file.discard();
             result.error = QStringLiteral("the summary could not be painted");
             return result;
         }
     }
+    // QPdfWriter does not check its writes; the file remembers a failed one.
     if (!file.commit()) {
-        result.error = file.errorString();
+        result.error = file.errorText();
         return result;
     }
     result.ok = true;

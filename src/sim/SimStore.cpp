@@ -1,6 +1,7 @@
 // Storing received files and checking them with the wizard reader.
 #include "sim/SimStore.h"
 
+#include "common/AtomicFile.h"
 #include "common/MessageSink.h"
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
@@ -9,7 +10,6 @@
 #include "instrument_files/VX_CAA_SETUP_PARSER.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -78,10 +78,9 @@ QStringList SimStore::take(const QString &name, const QByteArray &content)
     QTemporaryDir scratch;
     const QString folder = m_folder.isEmpty() ? scratch.path() : m_folder;
     const QString path = QDir(folder).filePath(name);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.commit()) {
-        lines << QStringLiteral("file \"%1\" could not be stored: %2").arg(name, file.errorString());
+    QString error;
+    if (!writeFileAtomically(path, content, &error)) {
+        lines << QStringLiteral("file \"%1\" could not be stored: %2").arg(name, error);
         return lines;
     }
     if (!m_folder.isEmpty())

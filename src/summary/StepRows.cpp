@@ -3,6 +3,8 @@
 // as its left cell. A code with no text leaves its row out.
 #include "summary/SummaryRows.h"
 
+#include "common/NumberText.h"
+
 #include <array>
 #include <type_traits>
 
@@ -12,12 +14,12 @@ namespace {
 
 QString real2(double v)
 {
-    return QString::asprintf("%.02f", v);
+    return formatDecimal(v, 2);
 }
 
 QString real4(double v)
 {
-    return QString::asprintf("%.04f", v);
+    return formatDecimal(v, 4);
 }
 
 QString onOffWord(int flag)

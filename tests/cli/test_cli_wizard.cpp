@@ -1,10 +1,14 @@
 // stepvane-cli info, dump and build, run as a user runs them.
+#include "support/FileSizeLimit.h"
 #include "support/TestFiles.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -18,13 +22,17 @@ struct CliRun {
     QString err;
 };
 
-CliRun cli(const QStringList &args, const QByteArray &tmpdir = QByteArray())
+// writeLimit > 0 runs the program as on a nearly full disk: no file it writes
+// may grow past that many bytes.
+CliRun cli(const QStringList &args, const QByteArray &tmpdir = QByteArray(), rlim_t writeLimit = 0)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (!tmpdir.isEmpty())
         env.insert("TMPDIR", QString::fromUtf8(tmpdir));
     p.setProcessEnvironment(env);
+    if (writeLimit > 0)
+        FileSizeLimit::applyToChild(p, writeLimit);
     p.start(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-cli"), args);
     if (!p.waitForFinished(60000))
         return {};
@@ -162,5 +170,112 @@ TEST_F(CliWizard, BadJsonIsRefusedWithoutWriting)
         EXPECT_EQ(r.code, 1) << in.toStdString();
         EXPECT_FALSE(r.err.isEmpty());
         EXPECT_FALSE(QFile::exists(path("out.wzd")));
+    }
+}
+
+TEST_F(CliWizard, BuildOnAFullDiskKeepsTheOldFileAndSaysWhy)
+{
+    // Small: the whole file fits one buffer, the case where a failed final
+    // flush used to go unnoticed. Large: many writes, the first failing early.
+    writeAll(path("picture.bin"), QByteArray(300000, 'p'));
+    QJsonObject large = sampleWizard();
+    QJsonArray sequences = large["sequences"].toArray();
+    sequences.append(QJsonObject{
+        {"steps", QJsonArray{QJsonObject{
+                      {"kind", 2},
+                      {"record", QJsonObject{{"images", QJsonArray{QJsonObject{
+                                                 {"ImageName", "picture.bin"},
+                                                 {"TransImageName", "picture.bin"}}}}}}}}}});
+    large["sequences"] = sequences;
+    const struct {
+        const char *name;
+        QJsonObject wizard;
+        rlim_t limit;
+    } cases[] = {{"small", sampleWizard(), 600}, {"large", large, 100000}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray old = "<old wizard the user must not lose/>";
+        writeAll(path("out.wzd"), old);
+        const QString in = json("in.json", c.wizard);
+        ASSERT_EQ(cli({"build", in, path("fits.wzd")}).code, 0);
+        ASSERT_GT(QFileInfo(path("fits.wzd")).size(), qint64(c.limit)) << "the limit bites";
+
+        const CliRun r = cli({"build", in, path("out.wzd")}, {}, c.limit);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(r.err.contains("File too large")) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("I/O error")) << "libxml2's own lines stay off stderr";
+        EXPECT_EQ(readAll(path("out.wzd")), old);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".tmp"),
+                  QStringList());
+    }
+}
+
+TEST_F(CliWizard, WhatIsNotAFileIsNamedAsWhatItIs)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    const struct {
+        QStringList args;
+        const char *says;
+    } cases[] = {
+        {{"info", path("folder")}, "is a folder"},
+        {{"dump", path("pipe")}, "is a fifo"},
+        {{"info", "/dev/null"}, "is a device"},
+        {{"summary", path("missing.wzd")}, "no such file"},
+        {{"build", path("pipe"), path("out.wzd")}, "is a fifo"}, // would block if opened
+        {{"setup-info", path("folder")}, "is a folder"},
+    };
+    for (const auto &c : cases) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.code, 1) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.toStdString();
+    }
+}
+
+TEST_F(CliWizard, DumpRefusesAnExtractFolderItCannotUse)
+{
+    writeAll(path("picture.bin"), QByteArray(5000, 'p'));
+    QJsonObject wizard = sampleWizard();
+    wizard["sequences"] = QJsonArray{QJsonObject{
+        {"steps", QJsonArray{QJsonObject{
+                      {"kind", 2},
+                      {"record", QJsonObject{{"images", QJsonArray{QJsonObject{
+                                                 {"ImageName", "picture.bin"},
+                                                 {"TransImageName", "picture.bin"}}}}}}}}}}};
+    ASSERT_EQ(cli({"build", json("in.json", wizard), path("w.wzd")}).code, 0);
+    writeAll(path("plain"), "a file, not a folder");
+    // /proc takes no new files, not even from root.
+    for (const QString &target : {path("plain"), QStringLiteral("/proc/self")}) {
+        const CliRun r = cli({"dump", path("w.wzd"), "--password", "open sesame",
+                              "--extract-dir", target});
+        EXPECT_EQ(r.code, 1) << target.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << "no JSON pointing at files that were never written";
+        EXPECT_TRUE(r.err.contains(target)) << r.err.toStdString();
+    }
+    const CliRun good = cli({"dump", path("w.wzd"), "--password", "open sesame", "--extract-dir",
+                             path("extracted")});
+    ASSERT_EQ(good.code, 0) << good.err.toStdString();
+    const QJsonObject image = QJsonDocument::fromJson(good.out.toUtf8())
+                                  .object()["sequences"].toArray()[0].toObject()["steps"]
+                                  .toArray()[0].toObject()["record"].toObject()["images"]
+                                  .toArray()[0].toObject();
+    EXPECT_EQ(readAll(image["TransImageName"].toString()), QByteArray(5000, 'p'));
+    EXPECT_EQ(image["Image_filesize"].toInt(), 5000);
+}
+
+TEST_F(CliWizard, TransferPortsFromBothSides)
+{
+    // An accepted port gets as far as the file check (exit 1, nothing sent);
+    // a refused one is a usage error.
+    const struct {
+        const char *port;
+        int code;
+    } cases[] = {{"1", 1}, {"65535", 1}, {"0", 2}, {"65536", 2}, {"-1", 2}};
+    for (const auto &c : cases) {
+        const CliRun r = cli({"send", path("missing.wzd"), "--tcp", "127.0.0.1", "--port", c.port});
+        EXPECT_EQ(r.code, c.code) << c.port << ": " << r.err.toStdString();
+        if (c.code == 2) {
+            EXPECT_TRUE(r.err.contains("--port needs 1..65535")) << r.err.toStdString();
+        }
     }
 }

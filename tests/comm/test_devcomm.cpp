@@ -80,11 +80,21 @@ TEST(DevComm, RequestsAreWrittenAsSpecifiedFrames)
     shortRecord.replace(80, 4, QByteArray::fromHex("04030201"));
     EXPECT_EQ(payloads[3], shortRecord);
 
-    // 259 bytes of name fit the record; 260 are refused and nothing is written.
+    // 259 bytes of name fit the record and 79 the short one, each with its
+    // NUL; one byte more is refused and nothing is written.
     EXPECT_EQ(rig.dev.SendNameRecord(0x41, 0x19, QString(259, u'n')), 1);
     EXPECT_EQ(rig.dev.SendNameRecord(0x41, 0x19, QString(260, u'n')), 0);
+    EXPECT_EQ(rig.dev.SendNameShort(0x41, 0x19, QString(79, u'n')), 1);
     EXPECT_EQ(rig.dev.SendNameShort(0x41, 0x19, QString(80, u'n')), 0);
-    EXPECT_EQ(rig.link->written().size(), 5);
+    EXPECT_EQ(rig.dev.SendNameValue(0x41, 0x33, QByteArray(79, 'v'), 7), 1);
+    EXPECT_EQ(rig.dev.SendNameValue(0x41, 0x33, QByteArray(80, 'v'), 7), 0);
+    EXPECT_EQ(rig.link->written().size(), 7);
+    QList<QByteArray> all;
+    rig.framesWritten(&all);
+    ASSERT_EQ(all.size(), 7);
+    EXPECT_EQ(all[4].left(260), QByteArray(259, 'n') + '\0');
+    EXPECT_EQ(all[5], QByteArray(79, 'n') + '\0' + QByteArray::fromHex("01000000"));
+    EXPECT_EQ(all[6], QByteArray(79, 'v') + '\0' + QByteArray::fromHex("07000000"));
 }
 
 TEST(DevComm, FileContentGoesInPiecesOf2048)

@@ -189,6 +189,34 @@ TEST(FrameDecoder, FailureTable)
     EXPECT_EQ(plain.feed(u8(fiber), size_t(fiber.size())).status, DecodeStatus::Frame);
 }
 
+TEST(FrameDecoder, PayloadLimitFromBothSides)
+{
+    // 4099 payload bytes are the most a reply area holds: accepted in either
+    // layout, and one byte more refused (the A body still fits the buffer,
+    // so only the payload check stands between it and the reply area).
+    for (const Layout layout : {Layout::A, Layout::M, Layout::ByCommand}) {
+        for (const bool useM : {false, true}) {
+            if ((layout == Layout::A && useM) || (layout == Layout::M && !useM))
+                continue;
+            for (const int size : {int(kMaxPayload), int(kMaxPayload) + 1}) {
+                SCOPED_TRACE(testing::Message() << int(layout) << (useM ? " M " : " A ") << size);
+                const QByteArray payload = randomBytes(size, quint32(size));
+                const QByteArray input =
+                    useM ? frameM(0x17, 1, 0, payload) : frameA(0x41, 0x50, 1, 0, payload);
+                FrameDecoder d(layout);
+                const DecodeResult r = d.feed(u8(input), size_t(input.size()));
+                if (size == int(kMaxPayload)) {
+                    ASSERT_EQ(r.status, DecodeStatus::Frame);
+                    EXPECT_EQ(d.frame().payloadBytes(), payload);
+                } else {
+                    EXPECT_EQ(r.status, DecodeStatus::Invalid);
+                    EXPECT_STREQ(r.error, kErrorTooLong);
+                }
+            }
+        }
+    }
+}
+
 TEST(FrameDecoder, RestartsOnStartFlagAndBoundsItsBuffer)
 {
     const QByteArray good = frameA(0x41, 0x50, 1, 0, "ok");

@@ -4,6 +4,7 @@
 #include "ChildProcess.h"
 
 #include "comm/TransferWorkflow.h"
+#include "support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -169,17 +170,17 @@ TEST(Loopback, CliFetchesSetupsAndReportsEveryFault)
         {"fetch", {QStringLiteral("--chunk"), QStringLiteral("1000")}, false, 0, ""},
         {"fiber", {QStringLiteral("--fiber")}, false, 1, "fiber inspection mode"},
         {"checksum", {QStringLiteral("--fault"), QStringLiteral("checksum")}, false, 1,
-         "STR_ERROR_CHECKSUM"},
+         "checksum mismatch"},
         {"gap", {QStringLiteral("--fault"), QStringLiteral("gap")}, false, 1,
          "Communication Error!"},
         {"stray", {QStringLiteral("--fault"), QStringLiteral("stray")}, false, 1,
-         "STR_ERROR_PACKET"},
+         "malformed packet"},
         {"oversize", {QStringLiteral("--fault"), QStringLiteral("oversize")}, false, 1,
          "Reply frame too long"},
         {"silent", {QStringLiteral("--fault"), QStringLiteral("silent")}, false, 1,
-         "STR_ERROR_TIMEOUT"},
+         "did not answer in time"},
         {"closed after the handshake", {QStringLiteral("--fault"), QStringLiteral("close-after=1")},
-         false, 1, "STR_ERROR_TIMEOUT"},
+         false, 1, "setup could not be received"},
         {"closed during a send", {QStringLiteral("--fault"), QStringLiteral("close-after=2")}, true,
          1, "Fail to send file to EQP"},
     };
@@ -208,5 +209,61 @@ TEST(Loopback, CliFetchesSetupsAndReportsEveryFault)
             EXPECT_EQ(readFile(out), setup);
         }
         EXPECT_FALSE(r.out.contains(QLatin1String("The transfer is complete.")) && c.exitCode != 0);
+        // The user reads texts, never the identifiers behind them.
+        EXPECT_FALSE((r.out + r.err).contains(QRegularExpression(QStringLiteral("\\b(IDS|STR)_"))))
+            << (r.out + r.err).toStdString();
+        EXPECT_EQ(r.out.contains(QLatin1String("Setup saved")), c.exitCode == 0 && !c.send);
+    }
+}
+
+TEST(Loopback, AFullDiskFailsTheFetchAndTheStoreAndKeepsTheOldFiles)
+{
+    QTemporaryDir dir;
+    const QByteArray old = "the file that was there before";
+    const struct {
+        const char *name;
+        int size;
+        rlim_t limit;
+    } cases[] = {{"small", 11000, 4000}, {"large", 300000, 100000}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString setupPath = dir.filePath(QStringLiteral("setup-%1.sta").arg(c.name));
+        writeFile(setupPath, content(c.size, 3));
+        const QString store = dir.filePath(QStringLiteral("store-%1").arg(c.name));
+        ASSERT_TRUE(QDir().mkpath(store));
+        writeFile(QDir(store).filePath(QStringLiteral("site.wzd")), old);
+        // The simulator inherits the limit: its store is on the "full disk".
+        std::unique_ptr<SimProcess> sim;
+        {
+            FileSizeLimit limit(c.limit);
+            sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--setup"), setupPath,
+                                                           QStringLiteral("--store"), store});
+        }
+        ASSERT_TRUE(sim->started()) << sim->log().toStdString();
+        const QStringList method{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
+                                 QStringLiteral("--port"), QString::number(sim->port())};
+
+        const QString out = dir.filePath(QStringLiteral("fetched-%1.sta").arg(c.name));
+        writeFile(out, old);
+        ProcessResult r;
+        {
+            FileSizeLimit limit(c.limit);
+            r = runProcess(binPath(QStringLiteral("stepvane-cli")),
+                           QStringList{QStringLiteral("fetch-setup"), out} + method);
+        }
+        EXPECT_EQ(r.exitCode, 1) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QLatin1String("File too large"))) << r.err.toStdString();
+        EXPECT_FALSE(r.out.contains(QLatin1String("Setup saved")));
+        EXPECT_EQ(readFile(out), old);
+
+        const QString sent = dir.filePath(QStringLiteral("site.wzd"));
+        writeFile(sent, content(c.size, 5));
+        r = runProcess(binPath(QStringLiteral("stepvane-cli")),
+                       QStringList{QStringLiteral("send"), sent} + method);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(sim->waitForLine(QRegularExpression(
+            QStringLiteral("\"site.wzd\" could not be stored: .*File too large"))))
+            << sim->log().toStdString();
+        EXPECT_EQ(readFile(QDir(store).filePath(QStringLiteral("site.wzd"))), old);
     }
 }

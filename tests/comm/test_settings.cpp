@@ -64,6 +64,14 @@ TEST(CommSettings, ValuesAndTheirDefaults)
     EXPECT_EQ(bad.port, 66);
     EXPECT_FALSE(bad.hasUsbIds());
     EXPECT_EQ(bad.ip.size(), 127); // the store's 256-byte read limit
+
+    // The port range from both sides.
+    const struct {
+        QVariant stored;
+        int port;
+    } ports[] = {{1, 1}, {65535, 65535}, {0, 66}, {65536, 66}, {-1, 66}, {"x", 66}};
+    for (const auto &p : ports)
+        EXPECT_EQ(loadFrom(path, {{"Port", p.stored}}).port, p.port) << p.stored.toString().toStdString();
 }
 
 TEST(CommSettings, SaveWritesTheDialogValuesAndKeepsTheUsbIds)

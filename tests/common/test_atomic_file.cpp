@@ -2,42 +2,20 @@
 // fails writes with EFBIG like a full disk fails them with ENOSPC) reports the
 // failure, leaves the old file byte for byte and leaves no stray file behind.
 #include "common/AtomicFile.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 using namespace stepvane;
+using stepvane::test::FileSizeLimit;
 
 namespace {
-
-// Limits the size of files this process writes, for the guard's lifetime.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 QByteArray readAll(const QString &path)
 {
@@ -64,26 +42,30 @@ TEST(AtomicFile, FailedWritesKeepTheOldFile)
         {"large, many pieces", 3 * 1024 * 1024, 700},
     };
     for (const Case &c : cases) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("wizard.wzd");
-        const QByteArray old = "<old wizard/>";
-        ASSERT_TRUE(writeFileAtomically(path, old));
+        for (const bool sync : {true, false}) { // checked either way, synced or not
+            QTemporaryDir dir;
+            const QString path = dir.filePath("wizard.wzd");
+            const QByteArray old = "<old wizard/>";
+            ASSERT_TRUE(writeFileAtomically(path, old));
 
-        const QByteArray data(c.size, 'x');
-        AtomicFile file(path);
-        bool ok = false;
-        {
-            FileSizeLimit limit(4096);
-            ok = file.open();
-            const qsizetype piece = (c.size + c.chunks - 1) / c.chunks;
-            for (qsizetype at = 0; ok && at < c.size; at += piece)
-                ok = file.write(data.mid(at, piece)) >= 0;
-            ok = file.commit() && ok;
+            const QByteArray data(c.size, 'x');
+            AtomicFile file(path);
+            file.setSyncToDisk(sync);
+            bool ok = false;
+            {
+                FileSizeLimit limit(4096);
+                ok = file.open();
+                const qsizetype piece = (c.size + c.chunks - 1) / c.chunks;
+                for (qsizetype at = 0; ok && at < c.size; at += piece)
+                    ok = file.write(data.mid(at, piece)) >= 0;
+                ok = file.commit() && ok;
+            }
+            EXPECT_FALSE(ok) << c.name;
+            EXPECT_TRUE(file.errorText().contains("File too large"))
+                << file.errorText().toStdString();
+            EXPECT_EQ(readAll(path), old) << c.name;
+            EXPECT_EQ(entries(dir.path()), QStringList{"wizard.wzd"}) << c.name;
         }
-        EXPECT_FALSE(ok) << c.name;
-        EXPECT_TRUE(file.errorText().contains("File too large")) << file.errorText().toStdString();
-        EXPECT_EQ(readAll(path), old) << c.name;
-        EXPECT_EQ(entries(dir.path()), QStringList{"wizard.wzd"}) << c.name;
     }
 }
 
@@ -114,6 +96,27 @@ TEST(AtomicFile, RefusesWhatCannotBeWritten)
     EXPECT_FALSE(writeFileAtomically(dir.filePath("folder"), "x", &error));
     EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
     EXPECT_TRUE(QFileInfo(dir.filePath("folder")).isDir());
+
+    // A file made read-only stays as it is, even for root.
+    const QString locked = dir.filePath("locked.wzd");
+    ASSERT_TRUE(writeFileAtomically(locked, "kept"));
+    ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0444), 0);
+    EXPECT_FALSE(writeFileAtomically(locked, "replaced", &error));
+    EXPECT_TRUE(error.contains("read-only")) << error.toStdString();
+    EXPECT_EQ(readAll(locked), "kept");
+    EXPECT_EQ(entries(dir.path()), QStringList{"locked.wzd"});
+}
+
+TEST(AtomicFile, TheLongestFileNameStillSaves)
+{
+    // The new file beside the target must not need a longer name than the
+    // folder allows.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString(251, u'n') + ".wzd");
+    QString error;
+    EXPECT_TRUE(writeFileAtomically(path, "old", &error)) << error.toStdString();
+    EXPECT_TRUE(writeFileAtomically(path, "new", &error)) << error.toStdString();
+    EXPECT_EQ(readAll(path), "new");
 }
 
 TEST(AtomicFile, DiscardedOrAbandonedWritesChangeNothing)

@@ -5,7 +5,9 @@
 
 #include <cfloat>
 #include <cmath>
+#include <clocale>
 #include <cstdio>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -20,28 +22,45 @@ std::string printfText(double value, int decimals)
     return buffer;
 }
 
+struct Case {
+    double value;
+    int decimals;
+    const char *text;
+};
+const Case kCases[] = {
+    {0.125, 2, "0.12"},   // exact binary tie: to even, not up
+    {0.625, 2, "0.62"},   {0.375, 2, "0.38"},   {2.5, 0, "2"},
+    {0.135, 2, "0.14"},   // not a tie in binary (0.1350000000000000088...)
+    {-0.125, 2, "-0.12"}, {-0.0, 2, "-0.00"},   {-0.001, 2, "-0.00"},
+    {0.88, 4, "0.8800"},  {0.072, 4, "0.0720"}, {0.00005, 4, "0.0001"},
+    {0.03125, 4, "0.0312"},
+    {2700, 2, "2700.00"}, {1e15 + 0.5, 2, "1000000000000000.50"},
+    {4916.72f, 2, "4916.72"}, {-179.9, 2, "-179.90"},
+    {1e22, 2, "10000000000000000000000.00"},
+};
+
 TEST(FormatDecimal, MatchesPrintfDigitForDigit)
 {
-    struct Case {
-        double value;
-        int decimals;
-        const char *text;
-    };
-    const Case cases[] = {
-        {0.125, 2, "0.12"},   // exact binary tie: to even, not up
-        {0.625, 2, "0.62"},   {0.375, 2, "0.38"},   {2.5, 0, "2"},
-        {0.135, 2, "0.14"},   // not a tie in binary (0.1350000000000000088...)
-        {-0.125, 2, "-0.12"}, {-0.0, 2, "-0.00"},   {-0.001, 2, "-0.00"},
-        {0.88, 4, "0.8800"},  {0.072, 4, "0.0720"}, {0.00005, 4, "0.0001"},
-        {2700, 2, "2700.00"}, {1e15 + 0.5, 2, "1000000000000000.50"},
-        {4916.72f, 2, "4916.72"}, {-179.9, 2, "-179.90"},
-    };
-    for (const Case &c : cases) {
+    for (const Case &c : kCases) {
         EXPECT_EQ(formatDecimal(c.value, c.decimals).toStdString(), c.text)
             << c.value << " with " << c.decimals;
         EXPECT_EQ(formatDecimal(c.value, c.decimals).toStdString(),
                   printfText(c.value, c.decimals));
     }
+}
+
+// The same texts when the process runs in a locale whose decimal separator
+// is a comma: files and rows never follow the user's locale.
+TEST(FormatDecimal, ALocaleWithADecimalCommaChangesNothing)
+{
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed (scripts/install-deps makes it)";
+    ASSERT_EQ(printfText(0.5, 1), "0,5") << "the locale really writes a comma";
+    for (const Case &c : kCases)
+        EXPECT_EQ(formatDecimal(c.value, c.decimals).toStdString(), c.text)
+            << c.value << " with " << c.decimals;
+    std::setlocale(LC_ALL, before.c_str());
 }
 
 TEST(FormatDecimal, AgreesWithPrintfOverManyValues)

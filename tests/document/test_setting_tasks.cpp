@@ -290,6 +290,10 @@ INSTANTIATE_TEST_SUITE_P(
                      "DValue=12.35"},
         WrittenValue{"NegativeRealsTwoDecimals", AmplitudeTask{"", 12.345, -7.5}, "<Bottom>",
                      "DValue=-7.50"},
+        // An exact binary tie rounds to even, as C's printf writes it.
+        WrittenValue{"TieTwoDecimals", AmplitudeTask{"", 0.625, -7.5}, "<Top>", "DValue=0.62"},
+        WrittenValue{"TieFourDecimals", DtfTask{"", 1, 0.8, 0.03125, "c", 0}, "<Cable_Loss>",
+                     "DValue=0.0312"},
         WrittenValue{"RejectionAnyNonZeroIsOn", GeneralTask{"", 5, "-30", "1"},
                      "<Interference_Rejection>", "DValue=On"},
         WrittenValue{"RfDisplayAverage", RfPowerTask{"", 1000, 0, 3, 0, 0, 21, 52, 21, 52},

@@ -80,6 +80,7 @@ TEST(SetupInfo, FrequenciesAreWholeHertzShownInMegahertz)
         {"1234567.9", "1.5e9", "1.23 MHz - 1500.00 MHz"}, // real texts are accepted
         {"999999", "6000000000", "1.00 MHz - 6000.00 MHz"},
         {"abc", "inf", "0.00 MHz - 0.00 MHz"},
+        {"125000", "625000", "0.12 MHz - 0.62 MHz"}, // exact ties round to even, as printf does
     };
     for (const auto &[start, stop, band] : cases) {
         SCOPED_TRACE(start);

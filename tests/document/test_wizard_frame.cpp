@@ -161,7 +161,15 @@ TEST_F(WizardFrame, HeaderChecks)
         {"no count", wizardWithHeader(model0, "<Title DValue=\"x\"/>"), 0, "", 2},
         {"no model code", wizardWithHeader("<InstrumentEQP DValue=\"VX310A\"/>", "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/>"), 0, "IDS_INCORRECT_WZD_FOR_EQP", 2},
         {"wrong root", "<?xml version=\"1.0\"?><QRTSetup><Information/></QRTSetup>", 0, "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count above the limit", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"101\"/><Title DValue=\"x\"/>"), 0, "", 2},
+        // A count that is not a whole number 0..100 is a damaged file; 100
+        // itself passes the check and fails only for the missing sequences.
+        {"count at the limit", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"100\"/><Title DValue=\"x\"/>"), 0, "", 2},
+        {"count above the limit", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"101\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count negative", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"-1\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count not a number", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"abc\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count empty", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count hexadecimal", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0x7fffffff\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count with blanks", wizardWithHeader(model0, "<TestingSequence_Count DValue=\" 0 \"/><Title DValue=\"x\"/>"), 1, "", 2},
         {"declared sequence missing", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"1\"/><Title DValue=\"x\"/>"), 0, "", 2},
         {"truncated", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/>").left(120), 0, "", 2},
         {"empty file", "", 0, "", 2},
@@ -232,6 +240,14 @@ TEST_F(WizardFrame, ReadFileModel)
     for (const auto &c : cases)
         EXPECT_EQ(parser.Read_File_Model(writeFile("m.wzd", c.bytes)), c.model) << c.name;
     EXPECT_EQ(parser.Read_File_Model(dir.path()), kUnknownModel) << "a folder";
+
+    // A header element with more attributes than the format has is refused
+    // before the reader spends quadratic time on them.
+    QByteArray crowded = "<STEPVANE><Information";
+    for (int i = 0; i < 20000; ++i)
+        crowded += " a" + QByteArray::number(i) + "=\"\"";
+    crowded += "><InstrumentEQP LValue=\"2\"/></Information></STEPVANE>";
+    EXPECT_EQ(parser.Read_File_Model(writeFile("crowded.wzd", crowded)), kUnknownModel);
 }
 
 TEST_F(WizardFrame, ReadingTheLoadedDocumentGivesWhatReadingTheFileGives)
@@ -289,4 +305,39 @@ TEST_F(WizardFrame, SaveNeverDestroysThePreviousFile)
     EXPECT_FALSE(parser.Save_Wizard(path("keep.wzd")));
     EXPECT_EQ(readAll(path("keep.wzd")), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left";
+}
+
+// The limits from both sides: the fullest wizard the editor can make comes
+// back whole, and a file that declares one more is refused as damaged.
+TEST_F(WizardFrame, TheFullestWizardRoundTripsAndOneMoreIsRefused)
+{
+    WizardDocument doc;
+    for (int s = 0; s < kMaxSequences; ++s)
+        doc.appendSequence()->Title = QString::number(s);
+    for (int t = 0; t < kMaxSteps; ++t)
+        ASSERT_TRUE(doc.sequence(0)->insertStep(-1, HoldTask{QString::number(t)}));
+    const QByteArray bytes = save(doc, 0, "full.wzd");
+    ASSERT_TRUE(bytes.contains("<Task_Steps_Count DValue=\"101\"/>"));
+    ASSERT_TRUE(bytes.contains("<TestingSequence_Count DValue=\"100\"/>"));
+    WizardDocument back;
+    ASSERT_EQ(read(back, 0, path("full.wzd")), 1);
+    EXPECT_EQ(back.sequenceCount(), kMaxSequences);
+    EXPECT_EQ(back.sequence(0)->stepCount(), kMaxSteps);
+    EXPECT_TRUE(sink.messages.empty());
+
+    const struct {
+        const char *name;
+        QByteArray steps;
+    } cases[] = {{"one step more", "102"}, {"not a number", "abc"}, {"empty", ""},
+                 {"negative", "-1"}, {"hexadecimal", "0x65"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        sink.messages.clear();
+        QByteArray changed = bytes;
+        changed.replace("<Task_Steps_Count DValue=\"101\"/>",
+                        "<Task_Steps_Count DValue=\"" + c.steps + "\"/>");
+        WizardDocument refused;
+        EXPECT_EQ(read(refused, 0, writeFile("changed.wzd", changed)), 0);
+        EXPECT_EQ(sink.ids(), QStringList{"IDS_UNKNOWN_WZD_FILE"});
+    }
 }

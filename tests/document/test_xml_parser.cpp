@@ -169,6 +169,13 @@ TEST(Base64, DecodingIgnoresWhitespaceAndRejectsGarbage)
         QByteArray out;
         EXPECT_EQ(decodeBase64(c.text, out), c.ok) << c.text.constData();
         EXPECT_EQ(out, c.bytes) << c.text.constData();
+        // The count taken before decoding agrees with the decoding.
+        EXPECT_EQ(decodedBase64Size(c.text), c.ok ? c.bytes.size() : -1) << c.text.constData();
+    }
+    for (int size : {1, 2, 3, 4, 1000}) {
+        const QByteArray text = encodeBase64Lines(randomBytes(size, 7u));
+        EXPECT_EQ(decodedBase64Size(text), size);
+        EXPECT_EQ(decodedBase64Size(QByteArray(text).replace('=', "")), size) << "padding optional";
     }
 }
 

@@ -113,7 +113,7 @@ TEST_F(ClassificationTest, CliFailures)
         QString inError;
     } cases[] = {
         {{"setup-info", empty}, 1, unknown},
-        {{"setup-info", dir.filePath("none.sta")}, 1, unknown},
+        {{"setup-info", dir.filePath("none.sta")}, 1, "none.sta: no such file"},
         {{"setup-info"}, 2, "usage: stepvane-cli setup-info FILE"},
         {{"setup-info", empty, empty}, 2, "usage: stepvane-cli setup-info FILE"},
         {{"setup-info", "--bogus", empty}, 2, "unknown option --bogus"},

@@ -72,6 +72,7 @@ TEST_F(SetupParserTest, FrequenciesAreShownInMegahertz)
         {5000000, 6000000000, "5.00 MHz - 6000.00 MHz"},
         {2500000, 1234567890, "2.50 MHz - 1234.57 MHz"}, // fractions are kept, not cut to whole MHz
         {-1, 0, "-0.00 MHz - 0.00 MHz"},
+        {125000, 1000625000, "0.12 MHz - 1000.62 MHz"}, // exact ties round to even
     };
     for (const auto &c : cases) {
         ASSERT_EQ(load(SetupImage().startStopHz(c.start, c.stop).bytes), 1);

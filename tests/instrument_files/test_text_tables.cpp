@@ -3,6 +3,7 @@
 #include "SetupImageBuilder.h"
 #include "instrument_files/CVXSCPI_PARSER.h"
 #include "instrument_files/CableList.h"
+#include "instrument_files/TextTable.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -82,6 +83,27 @@ TEST(ScpiCatalogue, LoadingFromFiles)
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     EXPECT_EQ(p.Load("cat.csv"), 0);
     QDir::setCurrent(before);
+}
+
+TEST(TextTables, SizeLimitFromBothSides)
+{
+    // A table of exactly the limit is read whole; one byte more is refused.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("big.csv");
+    // One record, then a comment line long enough to reach the limit.
+    QByteArray table = "G,C\n*" + QByteArray(int(kMaxTextTableBytes) - 6, 'x') + "\n";
+    ASSERT_EQ(table.size(), kMaxTextTableBytes);
+    ASSERT_TRUE(test::writeFile(path, table));
+    const auto read = readTextTableFile(path);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->size(), kMaxTextTableBytes);
+    CVXSCPI_PARSER p;
+    EXPECT_EQ(p.Load(path), 1);
+    EXPECT_EQ(p.records().size(), 1u);
+
+    ASSERT_TRUE(test::writeFile(path, table + "\n"));
+    EXPECT_FALSE(readTextTableFile(path).has_value());
+    EXPECT_EQ(p.Load(path), 0);
 }
 
 TEST(ScpiCatalogue, ShippedCatalogueReadsCompletely)

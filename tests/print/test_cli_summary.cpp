@@ -4,6 +4,7 @@
 
 #include "document/VX_CAAXML_PARSER.h"
 #include "summary/SummaryRows.h"
+#include "support/FileSizeLimit.h"
 
 #include <QFile>
 #include <QProcess>
@@ -22,9 +23,11 @@ struct CliRun {
     QString err;
 };
 
-CliRun runCli(const QStringList &args)
+CliRun runCli(const QStringList &args, rlim_t writeLimit = 0)
 {
     QProcess p;
+    if (writeLimit > 0)
+        stepvane::test::FileSizeLimit::applyToChild(p, writeLimit);
     p.start(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-cli"), QStringList{"summary"} + args);
     CliRun run;
     if (!p.waitForStarted() || !p.waitForFinished(120000))
@@ -141,4 +144,19 @@ TEST_F(CliSummary, FailuresLeaveFilesAlone)
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), original);
     }
+}
+
+TEST_F(CliSummary, PdfOnAFullDiskFailsAndKeepsTheOldOne)
+{
+    const QByteArray old = "%PDF- the summary printed last week";
+    {
+        QFile f(pdf());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
+    }
+    const CliRun run = runCli({wizard(), "--password", "pw1", "--pdf", pdf()}, 4096);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("File too large")) << run.err.toStdString();
+    QFile f(pdf());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), old);
 }

@@ -5,6 +5,7 @@
 #include "PdfProbe.h"
 
 #include "print/SummaryPdf.h"
+#include "support/FileSizeLimit.h"
 #include "print/SummaryPrinter.h"
 #include "summary/SummaryRows.h"
 
@@ -12,6 +13,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -274,4 +276,40 @@ TEST(SummaryPdfErrors, UnwritableFileIsReportedAndNothingIsLeft)
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
         << "no temporary file is left behind";
+}
+
+TEST(SummaryPdfErrors, AFullDiskKeepsTheOldPdfAndSaysWhy)
+{
+    // QPdfWriter does not check its writes: the file must notice for it.
+    const struct {
+        const char *name;
+        WizardDocument doc;
+    } cases[] = {{"one page", WizardDocument{}}, {"three pages", threePageWizard()}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const auto items = buildWizardSummary(c.doc, 2);
+        const QString fits = dir.filePath("fits.pdf");
+        ASSERT_TRUE(writeSummaryPdf(fits, items).ok);
+        const qint64 full = QFileInfo(fits).size();
+
+        const QString path = dir.filePath("out.pdf");
+        const QByteArray old = "%PDF- the user's old summary";
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
+        }
+        SummaryPdfResult result;
+        {
+            stepvane::test::FileSizeLimit limit(rlim_t(full / 2));
+            result = writeSummaryPdf(path, items);
+        }
+        EXPECT_FALSE(result.ok);
+        EXPECT_TRUE(result.error.contains("File too large")) << result.error.toStdString();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), old);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  (QStringList{"fits.pdf", "out.pdf"}));
+    }
 }

@@ -186,6 +186,34 @@ TEST(CommDialogSettings, RadiosEnableTheirFieldAndCloseSavesWhatIsShown)
     EXPECT_EQ(store.value(QStringLiteral("Connection/Port")).toInt(), 4066);
 }
 
+TEST(CommDialogSettings, TheTypedIPv6AddressIsWhatCloseSaves)
+{
+    clearStore();
+    FakeUi ui;
+    CDlgComm dialog(ui, CommDialogMode::Settings);
+    dialog.show();
+    dialog.ipv6Radio()->click();
+    QLineEdit *edit = dialog.ipv6Edit();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, QStringLiteral("fe80::1%eth0"));
+    EXPECT_EQ(dialog.shownSettings().ipv6, QStringLiteral("fe80::1%eth0"));
+
+    // The field holds 127 characters, the most the settings store reads back.
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, QString(128, u'a'));
+    EXPECT_EQ(edit->text(), QString(127, u'a'));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, QStringLiteral("1"));
+    EXPECT_EQ(edit->text(), QString(126, u'a') + u'1');
+
+    dialog.closeButton()->click();
+    QSettings store(QStringLiteral("Vexmar"), QStringLiteral("Stepvane"));
+    EXPECT_EQ(store.value(QStringLiteral("Connection/Method")).toInt(), 3);
+    EXPECT_EQ(store.value(QStringLiteral("Connection/IPV6")).toString(), QString(126, u'a') + u'1');
+}
+
 class CommTransfer : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(QFile::exists(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-sim"))); }

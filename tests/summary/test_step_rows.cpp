@@ -270,6 +270,8 @@ std::vector<RowCase> rowCases()
                       " |Stop distance : 30.00", " |"}});
     cases.push_back({"Amplitude", AmplitudeTask{"a", 10.126, -40}, 1, 0,
                      {"1.Amplitude|Description : a", " |Top : 10.13", " |Bottom : -40.00"}});
+    cases.push_back({"AmplitudeTies", AmplitudeTask{"a", 0.125, -0.625}, 1, 0,
+                     {"1.Amplitude|Description : a", " |Top : 0.12", " |Bottom : -0.62"}});
     cases.push_back({"GeneralFirstModel", GeneralTask{"g", 1, "-10", "4"}, 1, 0,
                      {"1.General|Description : g", " |Interference rejection : On"}});
     cases.push_back({"GeneralThirdModel", GeneralTask{"g", 0, "-10", "4"}, 1, 2,
@@ -323,6 +325,18 @@ std::vector<RowCase> rowCases()
                       " |Do the following:", " |1. Comment : check cable", " |2. Comment : swap",
                       " |    Image file name : swap.png", " |Search between : Valley ",
                       " |M1 to M2:M5 on ", " |M3 to M4:M6 off "}});
+    // The sixth marker is the last with a row; anything after it has none.
+    MarkerPeakTask sixth;
+    sixth.Description = "six";
+    sixth.markers[5] = {6, 1, 1, 1, 2.5};
+    sixth.markers.push_back({1, 1, 1, 1, 9.0});
+    sixth.Equality_sign = -1;
+    sixth.Search_between = -1;
+    cases.push_back({"SixthMarkerOnly", sixth, 1, 0,
+                     {"1.Marker / Peak|Description : six",
+                      " |6. Marker name : M6 Type : Normal , on/off : on, X value : 2.50, "
+                      "Search mode : Peak Search",
+                      " |Do the following:", " |M1 to M2:M5 off ", " |M3 to M4:M6 off "}});
     cases.push_back({"MarkersDefault", MarkerPeakTask{}, 1, 0,
                      {"1.Marker / Peak|Description : ",
                       " |If Condition  Marker: M1, on/off: off, Sign : >, Axis : X, MarkValue : ",

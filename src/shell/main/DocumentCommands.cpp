@@ -279,7 +279,8 @@ bool CStepvaneDlg::writeWizard(const QString &path)
         saved = m_parser.Save_Wizard(path);
     }
     if (!saved) {
-        m_ui.report(idMessage("IDS_SAVE_FAIL"));
+        // The system's reason (a full disk, a read-only file) goes with it.
+        m_ui.report(idMessage("IDS_SAVE_FAIL").withDetail(m_parser.Error_Text()));
         return false;
     }
     m_history.setSaved();

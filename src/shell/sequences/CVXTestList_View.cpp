@@ -490,7 +490,8 @@ bool CVXTestList_View::saveTestingUnit(int rowIndex)
     }
     m_ui.report(saved ? Message::fromId(QStringLiteral("IDS_FILE_SAVE_COMPLETE"), {},
                                         MessageIcon::Information)
-                      : Message::fromId(QStringLiteral("IDS_SAVE_FAIL")));
+                      : Message::fromId(QStringLiteral("IDS_SAVE_FAIL"))
+                            .withDetail(m_parser.Error_Text()));
     return saved;
 }
 
