@@ -5,6 +5,7 @@
 // "Del" only drops the dialog's reference to the picture.
 #pragma once
 
+#include "document/ModelTables.h"
 #include "document/TaskRecords.h"
 
 #include <QDialog>
@@ -17,7 +18,7 @@ namespace stepvane {
 
 class UserInterface;
 
-constexpr int kMaxCommentLength = 90;
+constexpr int kMaxCommentLength = kCommentMaxLength;
 
 class CImageDialog : public QDialog {
     Q_OBJECT

@@ -6,6 +6,7 @@
 // to a step that is gone.
 #pragma once
 
+#include "document/ModelTables.h"
 #include "document/WizardDocument.h"
 #include "editors/framework/PageContext.h"
 
@@ -25,7 +26,7 @@ class CKiteToggleButton;
 class CVXEdit;
 class PageGrid;
 
-constexpr int kMaxDescriptionLength = 256;
+constexpr int kMaxDescriptionLength = kDescriptionMaxLength;
 
 // The Description text of any step's record (every record kind has one).
 QString &stepDescription(TaskStep &step);

@@ -70,7 +70,7 @@ void CMarker_PeakView::buildMarkerRows()
         controls.searchMode = comboOf(box, kSearchModes, "searchMode");
         controls.xValue =
             decimalField([marker](MarkerPeakTask &r) -> double & { return marker(r).X_Value; },
-                         {.bounds = {0, 6000}, .emptyIsZero = true});
+                         {.bounds = kMarkerXBounds, .emptyIsZero = true});
         controls.xValue->setParent(box);
         controls.xValue->setObjectName(QStringLiteral("xValue"));
         controls.xValue->setFixedWidth(72);

@@ -1,6 +1,7 @@
 // Task palettes: entries, double click and drag.
 #include "shell/taskeditor/CVXCommandItems_View.h"
 
+#include "document/ModelTables.h"
 #include "document/NameTables.h"
 #include "widgets/CVXCMDItemStatic.h"
 #include "widgets/ControlLook.h"
@@ -32,7 +33,7 @@ std::vector<PaletteEntry> paletteEntries(int group, int modelIndex)
                                              {"RF Power", TaskRfPower},
                                              {"Optical Power", TaskOpticalPower},
                                              {"Fiber Inspection", TaskFiber}};
-        if (modelIndex == 2 || modelIndex == 3)
+        if (const ModelFacts *model = findModelFacts(modelIndex); model && model->biasTee)
             entries.push_back({"Bias Tee", TaskBiasTee});
         return entries;
     }
