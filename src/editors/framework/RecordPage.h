@@ -110,7 +110,12 @@ protected:
                     store(*r, text, commit);
             }, commit);
         });
-        m_fillers.push_back({id, [edit, show](Record &r) { edit->setText(show(r)); }});
+        m_fillers.push_back({id, [edit, show](Record &r) {
+                                 edit->setText(show(r));
+                                 // A long text shows its beginning, unless it is being typed.
+                                 if (!edit->hasFocus())
+                                     edit->setCursorPosition(0);
+                             }});
         return edit;
     }
 

@@ -16,8 +16,8 @@ namespace stepvane {
 
 namespace {
 
-constexpr int kDelayLow = 5;
-constexpr int kDelayHigh = 600;
+constexpr int kDelayLow = int(kPromptDelayBounds.lower);
+constexpr int kDelayHigh = int(kPromptDelayBounds.upper);
 constexpr char kAttachedProperty[] = "attached";
 
 // A small picture (frame, hill and sun); with a green check mark when the
@@ -125,11 +125,6 @@ CVXEdit *CPromptView::makeComment(int slot)
                 Message::fromId(QStringLiteral("IDS_ERROR_COMMENT_CHARACTERS_90_MAX")));
         });
     edit->setObjectName(QStringLiteral("comment%1").arg(slot + 1));
-    // A long comment shows its beginning, unless it is being typed.
-    onFill([edit](PromptTask &) {
-        if (!edit->hasFocus())
-            edit->setCursorPosition(0);
-    });
     return edit;
 }
 
