@@ -137,6 +137,14 @@ void CVXEdit::numericKeyPress(QKeyEvent *event)
         QLineEdit::keyPressEvent(event);
         return;
     }
+    // A number field keeps its own undo, like every text field; what it
+    // brings back reaches the record like a typed change.
+    if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+        QLineEdit::keyPressEvent(event);
+        setModified(true);
+        report(false);
+        return;
+    }
     const bool keypad = event->modifiers() & Qt::KeypadModifier;
     if (event->key() == Qt::Key_Backspace || (event->key() == Qt::Key_Delete && !keypad)) {
         QLineEdit::keyPressEvent(event);

@@ -210,6 +210,25 @@ TEST(CVXEditCommit, CableFieldsKeepFourDecimals)
     EXPECT_EQ(h.edit->text(), "0.8765");
 }
 
+TEST(CVXEditInput, NumberFieldsKeepTheirOwnUndoAndReportIt)
+{
+    for (int inputClass : {CVXEdit::Decimal, CVXEdit::MarkerSyntax, CVXEdit::Whole}) {
+        EditHarness h(inputClass, -1000, 1000);
+        h.edit->setText("5");
+        h.edit->selectAll();
+        QTest::keyClicks(h.edit, "12");
+        ASSERT_EQ(h.edit->text(), "12");
+        h.calls.clear();
+        QTest::keyClick(h.edit, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(h.edit->text(), "5") << "class " << inputClass;
+        ASSERT_FALSE(h.calls.empty()) << "class " << inputClass;
+        EXPECT_EQ(h.calls.back().text, "5") << "the undone text reaches the record";
+        QTest::keyClick(h.edit, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(h.edit->text(), "12") << "class " << inputClass;
+        EXPECT_EQ(h.calls.back().text, "12");
+    }
+}
+
 TEST(CVXEditInput, PasteReachesTheHandlerOnlyWithTheNextKeyOrCommit)
 {
     EditHarness h(CVXEdit::Decimal, -100, 100);
