@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 using namespace stepvane;
 
@@ -36,6 +37,12 @@ struct TypingCase {
     QString keys; // "<" is Backspace
     Fields result;
 };
+
+// Keeps test listings readable: the case's name instead of its bytes.
+void PrintTo(const TypingCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class IPv4Typing : public ::testing::TestWithParam<TypingCase> {};
 
