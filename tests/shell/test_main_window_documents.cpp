@@ -10,6 +10,8 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 namespace stepvane::test {
 namespace {
 
@@ -305,6 +307,43 @@ TEST_F(MainWindowTest, DroppedProtectedFileWithThreeWrongPasswordsChangesNothing
     EXPECT_EQ(ui.reportIds().count(QStringLiteral("IDS_INCORRECT_PW")), 3);
     EXPECT_EQ(titles(), QStringList{QStringLiteral("S0")});
     EXPECT_TRUE(ui.saveQuestions.isEmpty()) << "the password comes before the question";
+}
+
+// A folder or a fifo where a wizard belongs is named as what it is, by every
+// way of opening, and the open wizard stays as it was (a fifo must not block).
+TEST_F(MainWindowTest, SomethingThatIsNotAFileIsNamedAndChangesNothing)
+{
+    const QString wizard = path(QStringLiteral("kept.wzd"));
+    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("K")}), 2, wizard));
+    const QString folder = path(QStringLiteral("folder.wzd"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString fifo = path(QStringLiteral("pipe.wzd"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    const std::pair<QString, QString> cases[] = {{folder, QStringLiteral("is a folder")},
+                                                 {fifo, QStringLiteral("is a fifo")}};
+    for (const auto &[target, what] : cases) {
+        SCOPED_TRACE(what.toStdString());
+        const QString expected = QStringLiteral("Cannot open %1: %2.").arg(target, what);
+        ui.openPaths.push_back(wizard);
+        window->openWizard();
+        ASSERT_EQ(titles(), QStringList{QStringLiteral("K")});
+
+        ui.reports.clear();
+        ui.openPaths.push_back(target);
+        window->openWizard();
+        drop(*window, {target});
+        EXPECT_EQ(ui.reportIds(), (QStringList{expected, expected}));
+        EXPECT_EQ(titles(), QStringList{QStringLiteral("K")});
+        EXPECT_EQ(window->filePath(), wizard);
+
+        AppState freshState;
+        FakeUi freshUi;
+        CStepvaneDlg fresh(freshState, freshUi);
+        fresh.openCommandLineFile(target);
+        EXPECT_EQ(freshUi.reportIds(), QStringList{expected});
+        EXPECT_EQ(fresh.document().sequenceCount(), 0);
+    }
 }
 
 TEST_F(MainWindowTest, CommandLineFileIsOpenedWithItsPassword)

@@ -123,6 +123,7 @@ private:
     void resetWizard();
     PasswordCheck checkPassword();
     void storePassword(const QString &password);
+    bool reportUnlessAFile(const QString &path);
     bool loadDocumentForReading(const QString &path);
     bool readWizard(const QString &path);
     bool writeWizard(const QString &path);

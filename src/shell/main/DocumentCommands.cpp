@@ -5,6 +5,7 @@
 // all, copy, paste), each an undoable step of the history.
 #include "shell/main/CStepvaneDlg.h"
 
+#include "common/FileKind.h"
 #include "document/NameTables.h"
 #include "widgets/AppState.h"
 #include "widgets/UserInterface.h"
@@ -101,8 +102,22 @@ void CStepvaneDlg::storePassword(const QString &password)
         m_doc.setPassword(password);
 }
 
+// A folder, fifo or device is named as what it is (and a fifo is never
+// opened: reading it would block the window).
+bool CStepvaneDlg::reportUnlessAFile(const QString &path)
+{
+    const QString problem = notARegularFile(path);
+    if (problem.isEmpty())
+        return true;
+    m_ui.report(Message::fromText(QStringLiteral("Cannot open %s: %s."),
+                                  {QDir::toNativeSeparators(path), problem}));
+    return false;
+}
+
 bool CStepvaneDlg::loadDocumentForReading(const QString &path)
 {
+    if (!reportUnlessAFile(path))
+        return false;
     m_parser.Set_Document(&m_doc);
     m_parser.Set_Model(m_state.CurrentModelIndex);
     m_parser.Reset_Document();
@@ -185,6 +200,9 @@ void CStepvaneDlg::openRecentFile(const QString &path)
 
 void CStepvaneDlg::loadWizardFrom(const QString &path)
 {
+    // Something that is not a file at all leaves the wizard as it was.
+    if (!reportUnlessAFile(path))
+        return;
     resetWizard();
     if (!loadDocumentForReading(path))
         return;
