@@ -68,22 +68,22 @@ protected:
 
     // ---- edit fields ----------------------------------------------------
 
-    // A class 1 field for a real value, shown with spec.decimals.
-    CVXEdit *decimalField(Access<double> value, NumberSpec spec)
+    // A class 1 field for a real value, shown with number.decimals.
+    CVXEdit *decimalField(Access<double> value, NumberSpec number)
     {
-        const int decimals = spec.decimals;
+        const int decimals = number.decimals;
         CVXEdit *edit = numberField(
-            CVXEdit::Decimal, spec,
+            CVXEdit::Decimal, number,
             [value, decimals](Record &r) { return formatDecimal(value(r), decimals); },
             [value](Record &r, const QString &text) { value(r) = parseDecimalText(text); });
         edit->setDecimals(decimals);
         return edit;
     }
     // A class 3 field for a whole number.
-    CVXEdit *wholeField(Access<int> value, NumberSpec spec)
+    CVXEdit *wholeField(Access<int> value, NumberSpec number)
     {
         return numberField(
-            CVXEdit::Whole, spec, [value](Record &r) { return QString::number(value(r)); },
+            CVXEdit::Whole, number, [value](Record &r) { return QString::number(value(r)); },
             [value](Record &r, const QString &text) { value(r) = parseWholeText(text); });
     }
     // A class 0 or 2 field whose whole text is stored on every change.
@@ -261,29 +261,29 @@ private:
         std::function<QStringList(const Record &)> entries;
     };
 
-    CVXEdit *numberField(int inputClass, const NumberSpec &spec, std::function<QString(Record &)> show,
+    CVXEdit *numberField(int inputClass, const NumberSpec &number, std::function<QString(Record &)> show,
                          std::function<void(Record &, const QString &)> parse)
     {
         CVXEdit *edit = bindEdit(inputClass, std::move(show),
-                                 [spec, parse](Record &r, const QString &text, bool commit) {
-                                     if (!commit && spec.commitOnly)
+                                 [number, parse](Record &r, const QString &text, bool commit) {
+                                     if (!commit && number.commitOnly)
                                          return;
-                                     if (text.isEmpty() && !spec.emptyIsZero)
+                                     if (text.isEmpty() && !number.emptyIsZero)
                                          return;
                                      const Record before = r;
                                      parse(r, text.isEmpty() ? QStringLiteral("0") : text);
                                      const bool changed = !(before == r);
-                                     if (spec.then)
-                                         spec.then(r, commit);
-                                     if (changed && spec.ifChanged)
-                                         spec.ifChanged(r, commit);
+                                     if (number.then)
+                                         number.then(r, commit);
+                                     if (changed && number.ifChanged)
+                                         number.ifChanged(r, commit);
                                  });
         const auto applyBounds = [edit](const Bounds &b) {
             edit->setBounds(float(b.lower), float(b.upper));
         };
-        applyBounds(spec.bounds);
-        if (spec.boundsOf)
-            m_fillers.push_back({0, [applyBounds, of = spec.boundsOf](Record &r) {
+        applyBounds(number.bounds);
+        if (number.boundsOf)
+            m_fillers.push_back({0, [applyBounds, of = number.boundsOf](Record &r) {
                                      applyBounds(of(r));
                                  }});
         return edit;
