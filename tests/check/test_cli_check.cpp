@@ -1,6 +1,7 @@
 // stepvane-cli check on files written by the wizard writer.
 #include "document/ModelTables.h"
 #include "document/VX_CAAXML_PARSER.h"
+#include "support/CliRun.h"
 #include "support/TestFiles.h"
 
 #include <QJsonArray>
@@ -15,22 +16,6 @@ using namespace stepvane::test;
 
 namespace
 {
-
-struct CliRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-cli"), args);
-    if (!p.waitForFinished(60000))
-        return {};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 class CliCheck : public ::testing::Test
 {

@@ -1,5 +1,5 @@
 // stepvane-cli info, dump and build, run as a user runs them.
-#include "support/FileSizeLimit.h"
+#include "support/CliRun.h"
 #include "support/TestFiles.h"
 
 #include <QFileInfo>
@@ -15,30 +15,6 @@
 using namespace stepvane::test;
 
 namespace {
-
-struct CliRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-// writeLimit > 0 runs the program as on a nearly full disk: no file it writes
-// may grow past that many bytes.
-CliRun cli(const QStringList &args, const QByteArray &tmpdir = QByteArray(), rlim_t writeLimit = 0)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!tmpdir.isEmpty())
-        env.insert("TMPDIR", QString::fromUtf8(tmpdir));
-    p.setProcessEnvironment(env);
-    if (writeLimit > 0)
-        FileSizeLimit::applyToChild(p, writeLimit);
-    p.start(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-cli"), args);
-    if (!p.waitForFinished(60000))
-        return {};
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 class CliWizard : public ::testing::Test {
 protected:

@@ -1,4 +1,5 @@
-// The shell tests need a QApplication (offscreen) and the language table.
+// The test program of every folder that drives real widgets (shell, editors,
+// widgets): a QApplication (offscreen) and the language table.
 #include "instrument_files/LanguageInfo.h"
 
 #include <QApplication>
