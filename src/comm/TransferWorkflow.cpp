@@ -407,7 +407,12 @@ TransferStatus TransferWorkflow::receiveSetup()
             reportFetchFailure();
             return TransferStatus::Failed;
         }
-        return m_progress->receivedOk ? TransferStatus::Completed : TransferStatus::Failed;
+        if (!m_progress->receivedOk) {
+            // A reply that ended without the setup is a failed fetch, and says so.
+            reportFetchFailure();
+            return TransferStatus::Failed;
+        }
+        return TransferStatus::Completed;
     }
     int result = -1;
     const bool complete = m_dev->SendRequest(frame::kCommandA, frame::kSetupFetch, nullptr, 0) &&
