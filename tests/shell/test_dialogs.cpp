@@ -205,6 +205,59 @@ TEST_F(MainWindowTest, SendAndTestingUnitDialogsStartAtTheOpenWizard)
     EXPECT_EQ(ui.openProposals, QStringList{file});
 }
 
+// Send to EQP sends the file on disk: unsaved changes are offered for saving
+// first, and a save that fails sends nothing.
+TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirst)
+{
+    const struct {
+        const char *name;
+        bool save;
+        bool fileGone; // the save fails: the bound file was removed
+        int savedSequences; // in the file when the dialog opens; -1: no dialog
+    } cases[] = {
+        {"save", true, false, 2},
+        {"send as saved", false, false, 1},
+        {"save fails", true, true, -1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QStringLiteral("sent.wzd"));
+        QFile::remove(file);
+        ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 2, file));
+        window->openWizardPath(file);
+        window->newSequenceEdit()->setText(QStringLiteral("Added"));
+        window->addSequence();
+        ASSERT_TRUE(window->isModified());
+        if (c.fileGone) {
+            ASSERT_TRUE(QFile::remove(file));
+        }
+        ui.questions.clear();
+        ui.modalTitles.clear();
+        ui.answers = {c.save};
+        int sequencesWhenShown = -1;
+        ui.onModal = [&](QDialog &) {
+            sequencesWhenShown = readWizardFile(file, 2).sequenceCount();
+            return int(QDialog::Rejected);
+        };
+        window->sendToInstrument();
+        ASSERT_EQ(ui.questionIds().size(), 1);
+        EXPECT_EQ(ui.questions[0].text(), QStringLiteral("Save changes to sent.wzd before sending?"));
+        EXPECT_EQ(ui.modalTitles.size(), c.savedSequences < 0 ? 0 : 1);
+        EXPECT_EQ(sequencesWhenShown, c.savedSequences);
+        EXPECT_EQ(window->isModified(), !c.save || c.fileGone);
+        ui.saveChoices = {UserInterface::SaveChoice::Discard};
+        window->newWizard();
+    }
+
+    // Nothing unsaved: nothing is asked.
+    ui.questions.clear();
+    ui.modalTitles.clear();
+    ui.onModal = [](QDialog &) { return int(QDialog::Rejected); };
+    window->sendToInstrument();
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(ui.modalTitles.size(), 1);
+}
+
 TEST_F(MainWindowTest, HelpAndAboutOpenTheShippedDocuments)
 {
     window->findChild<QToolButton *>(QStringLiteral("helpButton"))->click();

@@ -431,6 +431,15 @@ void CStepvaneDlg::closeEvent(QCloseEvent *event)
 
 void CStepvaneDlg::sendToInstrument()
 {
+    // The instrument gets the file as it is on disk; unsaved changes would
+    // stay behind without a word, so they are offered for saving first.
+    if (m_history.isModified()) {
+        const Message question =
+            Message::fromText(QStringLiteral("Save changes to %s before sending?"),
+                              {documentName()}, MessageIcon::Question);
+        if (m_ui.ask(question) && !saveWizard())
+            return;
+    }
     // The dialog starts with the open wizard's file.
     runCommDialog(m_ui, CommDialogMode::Send, this, QString(), m_filePath);
 }

@@ -124,6 +124,8 @@ private:
     PasswordCheck checkPassword();
     void storePassword(const QString &password);
     bool reportUnlessAFile(const QString &path);
+    // The bound file's name, or "Untitled", for questions about it.
+    QString documentName() const;
     bool loadDocumentForReading(const QString &path);
     bool readWizard(const QString &path);
     bool writeWizard(const QString &path);

@@ -58,14 +58,17 @@ void CStepvaneDlg::resetWizard()
     update();
 }
 
+QString CStepvaneDlg::documentName() const
+{
+    return m_filePath.isEmpty() ? QStringLiteral("Untitled") : fileNameOfPath(m_filePath);
+}
+
 bool CStepvaneDlg::maybeSave()
 {
     if (!m_history.isModified())
         return true;
-    const QString name =
-        m_filePath.isEmpty() ? QStringLiteral("Untitled") : fileNameOfPath(m_filePath);
-    const Message question = Message::fromText(QStringLiteral("Save changes to %s ?"), {name},
-                                               MessageIcon::Question);
+    const Message question = Message::fromText(QStringLiteral("Save changes to %s ?"),
+                                               {documentName()}, MessageIcon::Question);
     switch (m_ui.askSaveChanges(this, question)) {
     case UserInterface::SaveChoice::Save: return saveWizard();
     case UserInterface::SaveChoice::Discard: return true;
