@@ -1,5 +1,5 @@
-# Stepvane: make run | make test | make build | make deps | make bench | make fuzz | make package
-.PHONY: deps build run test test-default test-asan bench fuzz screenshots clean package
+# Stepvane: make run | make test | make build | make deps | make bench | make fuzz | make package | make format
+.PHONY: deps build run test test-default test-asan format format-check bench fuzz screenshots clean package
 
 JOBS ?= $(shell nproc)
 
@@ -13,7 +13,7 @@ build: deps
 run: build
 	@if [ -x build/bin/stepvane ]; then ./build/bin/stepvane; else ./build/bin/stepvane-cli --help; fi
 
-test: build test-default test-asan
+test: format-check build test-default test-asan
 
 test-default:
 	ctest --preset default -j $(JOBS)
@@ -22,6 +22,16 @@ test-asan:
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The tracked C++ files in the house style (.clang-format); make test fails on one that is not.
+CXX_SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+
+format: deps
+	clang-format -i $(CXX_SOURCES)
+
+format-check: deps
+	@clang-format --dry-run --Werror $(CXX_SOURCES) || \
+	  { echo "format-check: run 'make format' to format the files named above"; exit 1; }
 
 bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done

@@ -12,9 +12,9 @@
 // "bench_file_io --worst [TEXT]" runs only the table (only the rows whose
 // name holds TEXT).
 #include "common/AtomicFile.h"
-#include "maximal_wizard.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
+#include "maximal_wizard.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -115,7 +115,8 @@ QByteArray sequenceOpen(qint64 index, qint64 declaredSteps)
     return "<TestingSequence_Num" + number(index) +
            "><Information><InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/>"
            "<Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
-           "<Task_Steps_Count DValue=\"" + number(declaredSteps) +
+           "<Task_Steps_Count DValue=\"" +
+           number(declaredSteps) +
            "\"/><Title DValue=\"s\"/><File_Name DValue=\"\"/></Information>";
 }
 
@@ -219,7 +220,8 @@ void writeValidWizard(const QString &dir, qint64 bytes, const QString &path)
     doc.appendSequence()->insertStep(-1, prompt);
     VX_CAAXML_PARSER parser(&doc, kHostileModel);
     if (!parser.Save_Wizard(path))
-        std::fprintf(stderr, "the valid wizard could not be saved: %s\n", qPrintable(parser.Error_Text()));
+        std::fprintf(stderr, "the valid wizard could not be saved: %s\n",
+                     qPrintable(parser.Error_Text()));
 }
 
 // libxml2 alone on the mapped file, as the reader gives it the bytes (by
@@ -291,10 +293,10 @@ void worstInputTable(const QString &dir, const char *only = nullptr)
         });
         const PhaseResult reference = bareParse(valid);
         const double mib = 1048576.0;
-        const char *result = read.timedOut                        ? "TIMED OUT"
-                             : !reference.ok                           ? "NO REFERENCE"
-                             : read.code == 0                          ? "read"
-                                                                       : "refused";
+        const char *result = read.timedOut    ? "TIMED OUT"
+                             : !reference.ok  ? "NO REFERENCE"
+                             : read.code == 0 ? "read"
+                                              : "refused";
         const double readSeconds = read.timedOut ? double(kHostileTimeout) : read.cpuSeconds;
         std::printf("%-30s %8.1f %9.3f %9.1f %9.3f %9.1f %7.2f %7.2f  %s\n", c.name, size / mib,
                     readSeconds, read.peakKiB / 1024.0, reference.cpuSeconds,

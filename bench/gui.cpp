@@ -120,8 +120,8 @@ int undoPhase(const QString &file)
     for (int s = 0; s < kMaxSequences && history.count() < kPageEdits; ++s) {
         pane->openTaskEditor(s);
         CVXMeasurementEditDlg *editor = pane->taskEditor();
-        auto *page = static_cast<CMeasureModeView *>(
-            editor->detailPane()->pagesFor(TaskMeasureMode).at(0));
+        auto *page =
+            static_cast<CMeasureModeView *>(editor->detailPane()->pagesFor(TaskMeasureMode).at(0));
         CVXMeasureList_View *list = editor->taskList();
         for (int i = 0; i < list->rowCount() && history.count() < kPageEdits; ++i) {
             if (editor->sequence()->step(i)->kind() != TaskMeasureMode)
@@ -164,14 +164,13 @@ Figures runChild(const QString &phase, const QString &file, const QString &work)
     env.insert(QStringLiteral("XDG_STATE_HOME"), work + QStringLiteral("/state"));
     env.insert(QStringLiteral("TMPDIR"), work);
     child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--phase"), phase, file});
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--phase"), phase, file});
     Figures f;
     if (!child.waitForFinished(15 * 60 * 1000))
         return f;
     const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
-    f.ok = child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 &&
-           fields.size() == 2;
+    f.ok =
+        child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 && fields.size() == 2;
     if (f.ok) {
         f.seconds = fields[0].toDouble();
         f.bytes = fields[1].toLongLong();
@@ -230,8 +229,7 @@ int main(int argc, char **argv)
     std::printf("%-40s %9.3f s\n", "core open (Read_Wizard_File)", core.seconds);
     std::printf("%-40s %9.3f s\n", "editor open until the list is shown", gui.seconds);
     std::printf("%-40s %9.1f MiB\n", "document memory", core.bytes / 1048576.0);
-    std::printf("%-40s %9.1f MiB\n", "undo history after 1000 page edits",
-                undo.bytes / 1048576.0);
+    std::printf("%-40s %9.1f MiB\n", "undo history after 1000 page edits", undo.bytes / 1048576.0);
     std::printf("targets: open ratio <= 1.5, memory ratio < 0.10%s\n",
                 ok ? "" : "  (a phase FAILED)");
     std::printf("gui open / core open: %.2f\n",

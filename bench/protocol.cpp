@@ -128,8 +128,8 @@ void reportCodec(const char *label, const QByteArray &data)
     const double mb = double(data.size()) / (1024.0 * 1024.0);
     std::printf("%-22s memcpy %8.0f MB/s | encode %7.0f MB/s | decode %7.0f MB/s | "
                 "encode+decode = %.2fx memcpy (target <= 5x)\n",
-                label, mb / (t.memcpyMs / 1000), mb / (t.encodeMs / 1000),
-                mb / (t.decodeMs / 1000), (t.encodeMs + t.decodeMs) / t.memcpyMs);
+                label, mb / (t.memcpyMs / 1000), mb / (t.encodeMs / 1000), mb / (t.decodeMs / 1000),
+                (t.encodeMs + t.decodeMs) / t.memcpyMs);
 }
 
 // stepvane-sim from beside this program, on an ephemeral loopback port.
@@ -143,7 +143,8 @@ struct Sim {
         int out[2];
         if (pipe(out) != 0)
             return;
-        const QByteArray program = (programDirectory() + QStringLiteral("/stepvane-sim")).toLocal8Bit();
+        const QByteArray program =
+            (programDirectory() + QStringLiteral("/stepvane-sim")).toLocal8Bit();
         const QByteArray storeArg = store.toLocal8Bit();
         pid = fork();
         if (pid == 0) {

@@ -60,13 +60,15 @@ void fuzzDevComm(const uint8_t *data, size_t size, bool setup, size_t piece)
 void fuzzEndpoint(const uint8_t *data, size_t size)
 {
     EndpointOptions options;
-    options.setup = QByteArray(reinterpret_cast<const char *>(data), qsizetype(std::min<size_t>(size, 9000)));
+    options.setup =
+        QByteArray(reinterpret_cast<const char *>(data), qsizetype(std::min<size_t>(size, 9000)));
     options.maxFileSize = 1 << 20;
     InstrumentEndpoint stream(options);
     stream.receiveStream(data, size);
     InstrumentEndpoint blocks(options);
     for (size_t pos = 0; pos < size; pos += 4096) {
-        for (const QByteArray &b : blocks.receiveBlock(data + pos, std::min<size_t>(4096, size - pos)))
+        for (const QByteArray &b :
+             blocks.receiveBlock(data + pos, std::min<size_t>(4096, size - pos)))
             check(b.size() == 4096);
     }
 }

@@ -1,9 +1,9 @@
 // The stepvane program: the wizard editor. "--screenshots DIR" renders the
 // windows with sample content to PNG files instead (used by make screenshots).
+#include "instrument_files/LanguageInfo.h"
 #include "shell/app/CStepvaneApp.h"
 #include "shell/app/Screenshots.h"
 #include "shell/dialogs/QtUserInterface.h"
-#include "instrument_files/LanguageInfo.h"
 
 #include <QApplication>
 #include <QStyleFactory>

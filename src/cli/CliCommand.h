@@ -2,8 +2,8 @@
 // and registers itself with a static CliRegistration.
 #pragma once
 
-#include <QString>
 #include <QHash>
+#include <QString>
 #include <QStringList>
 
 #include <functional>
@@ -40,7 +40,10 @@ public:
     bool ok() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }
     bool wantsHelp() const { return m_help; }
-    bool has(const QString &option) const { return m_values.contains(option) || m_flags.contains(option); }
+    bool has(const QString &option) const
+    {
+        return m_values.contains(option) || m_flags.contains(option);
+    }
     QString value(const QString &option) const { return m_values.value(option); }
     // Reads an integer option; false (with error set) when present but not a number.
     bool intValue(const QString &option, int &out);

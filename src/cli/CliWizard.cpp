@@ -61,8 +61,8 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
         }
     }
 
-    const int ok = result.testingUnit ? parser.Read_Testing_Unit_File(path)
-                                      : parser.Read_Wizard_File(path);
+    const int ok =
+        result.testingUnit ? parser.Read_Testing_Unit_File(path) : parser.Read_Wizard_File(path);
     QStringList failures;
     for (const Message &m : sink.messages) {
         const QString text = m.text().trimmed();
@@ -102,9 +102,9 @@ int readWizardOptions(CliArgs &args, const QString &synopsis, int &model)
 
 int openWizardFromArgs(const CliArgs &args, int model, WizardDocument &doc, OpenedWizard &opened)
 {
-    opened = openWizardFile(args.positionals().first(), model,
-                            args.value(QStringLiteral("--password")),
-                            args.has(QStringLiteral("--password")), doc);
+    opened =
+        openWizardFile(args.positionals().first(), model, args.value(QStringLiteral("--password")),
+                       args.has(QStringLiteral("--password")), doc);
     for (const QString &w : opened.warnings)
         printError(w);
     if (!opened.ok) {

@@ -12,7 +12,7 @@ namespace stepvane::cli {
 
 struct OpenedWizard {
     bool ok = false;
-    QString error;    // the message to print when !ok
+    QString error;        // the message to print when !ok
     QStringList warnings; // messages of a read that went on (attachments)
     int model = 0;
     bool testingUnit = false;

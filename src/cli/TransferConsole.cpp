@@ -104,7 +104,8 @@ namespace cli {
 int readTransferOptions(const QStringList &argv, const QString &synopsis, const QString &what,
                         QString &positional, CommSettings &settings)
 {
-    CliArgs args(argv, {QStringLiteral("--tcp"), QStringLiteral("--tcp6"), QStringLiteral("--port")},
+    CliArgs args(argv,
+                 {QStringLiteral("--tcp"), QStringLiteral("--tcp6"), QStringLiteral("--port")},
                  {QStringLiteral("--usb")});
     MethodOptions options;
     if (!args.ok() || !args.intValue(QStringLiteral("--port"), options.port))

@@ -12,7 +12,8 @@
 namespace stepvane::cli {
 namespace {
 
-const QString kSynopsis = QStringLiteral("build IN.json OUT.wzd | build IN.json OUT.tuf --sequence K");
+const QString kSynopsis =
+    QStringLiteral("build IN.json OUT.wzd | build IN.json OUT.tuf --sequence K");
 
 int runBuild(const QStringList &argv)
 {
@@ -47,8 +48,7 @@ int runBuild(const QStringList &argv)
         return kExitFailure;
     }
     WizardDocument doc;
-    const JsonBuildResult built =
-        wizardFromJson(json.object(), QFileInfo(in).absolutePath(), doc);
+    const JsonBuildResult built = wizardFromJson(json.object(), QFileInfo(in).absolutePath(), doc);
     if (!built.ok) {
         printError(QStringLiteral("%1: %2").arg(in, built.error));
         return kExitFailure;

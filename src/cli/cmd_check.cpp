@@ -6,10 +6,8 @@
 
 #include <QJsonDocument>
 
-namespace stepvane::cli
-{
-namespace
-{
+namespace stepvane::cli {
+namespace {
 
 const QString kSynopsis = QStringLiteral("check FILE [--model N] [--password PW] [--json]");
 

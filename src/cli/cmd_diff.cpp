@@ -5,10 +5,8 @@
 
 #include <QJsonDocument>
 
-namespace stepvane::cli
-{
-namespace
-{
+namespace stepvane::cli {
+namespace {
 
 const QString kSynopsis = QStringLiteral(
     "diff OLD NEW [--model N] [--password PW] [--old-password PW] [--new-password PW] [--json]");

@@ -51,7 +51,8 @@ int runDump(const QStringList &argv)
     OpenedWizard opened;
     if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)
         return stop;
-    printOut(QString::fromUtf8(QJsonDocument(wizardToJson(doc, opened.model)).toJson(QJsonDocument::Indented)));
+    printOut(QString::fromUtf8(
+        QJsonDocument(wizardToJson(doc, opened.model)).toJson(QJsonDocument::Indented)));
     return kExitOk;
 }
 

@@ -11,10 +11,12 @@ int runSend(const QStringList &argv)
 {
     QString file;
     CommSettings settings;
-    if (const int stop = readTransferOptions(argv, kSynopsis, QStringLiteral("FILE"), file, settings);
+    if (const int stop =
+            readTransferOptions(argv, kSynopsis, QStringLiteral("FILE"), file, settings);
         stop != kContinue)
         return stop;
-    return runConsoleTransfer(settings, [&file](TransferWorkflow &wf) { return wf.sendFile(file); });
+    return runConsoleTransfer(settings,
+                              [&file](TransferWorkflow &wf) { return wf.sendFile(file); });
 }
 
 const CliRegistration reg{{

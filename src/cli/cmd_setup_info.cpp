@@ -49,15 +49,14 @@ int runSetupInfo(const QStringList &argv)
 const CliRegistration reg{{
     QStringLiteral("setup-info"),
     kSynopsis,
-    QStringLiteral(
-        "usage: stepvane-cli %1\n\n"
-        "Prints the setup information a load step stores for FILE: the layout, the\n"
-        "measurements shown, the frequency band and, for distance-to-fault setups, the\n"
-        "distance range and the cable.\n\n"
-        "  FILE  the instrument's binary setup file (.sta) or an XML setup file; the\n"
-        "        name shown is FILE without its folders\n\n"
-        "Exit status: 0 printed, 1 the file is missing, empty or of no known setup\n"
-        "format, 2 usage error.")
+    QStringLiteral("usage: stepvane-cli %1\n\n"
+                   "Prints the setup information a load step stores for FILE: the layout, the\n"
+                   "measurements shown, the frequency band and, for distance-to-fault setups, the\n"
+                   "distance range and the cable.\n\n"
+                   "  FILE  the instrument's binary setup file (.sta) or an XML setup file; the\n"
+                   "        name shown is FILE without its folders\n\n"
+                   "Exit status: 0 printed, 1 the file is missing, empty or of no known setup\n"
+                   "format, 2 usage error.")
         .arg(kSynopsis),
     runSetupInfo,
 }};

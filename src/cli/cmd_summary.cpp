@@ -22,8 +22,8 @@ bool sameFile(const QString &a, const QString &b)
 
 int runSummary(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("--model"), QStringLiteral("--password"),
-                        QStringLiteral("--pdf")});
+    CliArgs args(
+        argv, {QStringLiteral("--model"), QStringLiteral("--password"), QStringLiteral("--pdf")});
     int model = -1;
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;

@@ -11,7 +11,8 @@ const CliRegistration reg{{
     QStringLiteral("usage: stepvane-cli version\n\nPrints the application and firmware versions "
                    "that Stepvane writes into every wizard file."),
     [](const QStringList &) {
-        printOut(QStringLiteral("Stepvane %1 (firmware %2)").arg(kApplicationVersion, kFirmwareVersion));
+        printOut(
+            QStringLiteral("Stepvane %1 (firmware %2)").arg(kApplicationVersion, kFirmwareVersion));
         return kExitOk;
     },
 }};

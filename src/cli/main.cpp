@@ -23,7 +23,8 @@ QString overview()
               [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
     for (const auto &c : sorted)
         text += QStringLiteral("  %1\n").arg(c.synopsis);
-    text += QStringLiteral("\nExit status: 0 success, 1 failure (message on stderr), 2 usage error.");
+    text +=
+        QStringLiteral("\nExit status: 0 success, 1 failure (message on stderr), 2 usage error.");
     return text;
 }
 

@@ -147,8 +147,8 @@ int CDevComm::ConnectSocket(CommProgress *owner, Kind kind)
 {
     AllocBuffers(owner);
     m_memory.reset();
-    const bool connected = kind == kKindIPv6 ? m_socket.ConnectToV6(m_address)
-                                             : m_socket.ConnectTo(m_address);
+    const bool connected =
+        kind == kKindIPv6 ? m_socket.ConnectToV6(m_address) : m_socket.ConnectTo(m_address);
     if (!connected) {
         m_error = QStringLiteral("STR_DEVCOM_ERR_CHKCABLE");
         return 0;

@@ -14,10 +14,10 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <cstdint>
 #include <thread>
 #include <vector>
 
@@ -30,11 +30,11 @@ struct CommProgress {
     std::atomic<int> receiveCurrent{0};
     std::atomic<int> sendPieceCount{0}; // n of a send: pieces 0..n
     std::atomic<int> lastSentPiece{0};
-    std::atomic<int> usbPosition{0};    // the USB send's progress position
+    std::atomic<int> usbPosition{0}; // the USB send's progress position
     std::atomic<int> bytesTotal{0};
     std::atomic<int> bytesSent{0};
-    std::atomic<int> usbReply{0};       // 1: a USB reply completed; -1: it failed
-    std::atomic<int> receivedOk{0};     // the received-complete flag
+    std::atomic<int> usbReply{0};   // 1: a USB reply completed; -1: it failed
+    std::atomic<int> receivedOk{0}; // the received-complete flag
 
     // Called after the fields above moved, on the thread that moved them.
     std::function<void()> changed;
@@ -185,7 +185,7 @@ protected:
     QString m_error;
     CSocketComm m_socket;
     std::unique_ptr<CommTransport> m_memory; // a stream transport given by the caller
-    CommProgress m_ownProgress; // used while no owner is set
+    CommProgress m_ownProgress;              // used while no owner is set
     CommProgress *m_owner = &m_ownProgress;
     int m_sendResult = 0;
     int m_kind = kKindNone;
@@ -195,8 +195,8 @@ protected:
     std::vector<uint8_t> m_frameBuffer; // encoded frames being sent
     std::vector<uint8_t> m_receive;     // bytes read, pending ones at the start
     std::vector<uint8_t> m_received;    // concatenated reply payloads
-    int m_pending = 0;       // bytes left behind the last frame ...
-    int m_pendingOffset = 0; // ... starting here in m_receive
+    int m_pending = 0;                  // bytes left behind the last frame ...
+    int m_pendingOffset = 0;            // ... starting here in m_receive
     int m_receivedSize = 0;
     frame::FrameDecoder m_decoder;
 

@@ -76,7 +76,8 @@ int CDevComm::StartUsb(CommProgress *owner, std::unique_ptr<CommTransport> devic
     const QByteArray modeSwitch = ModeSwitchBlock();
     if (m_usb->write(reinterpret_cast<const uint8_t *>(modeSwitch.constData()), kUsbBlock) !=
         kUsbBlock) {
-        m_error = QStringLiteral("Writing the mode-switch block failed: %1").arg(m_usb->lastError());
+        m_error =
+            QStringLiteral("Writing the mode-switch block failed: %1").arg(m_usb->lastError());
         stopUsb();
         return -1;
     }
@@ -202,7 +203,8 @@ int CDevComm::usbReadReply()
 int CDevComm::usbWriteBlock()
 {
     if (!m_usb || m_usb->write(m_blockOut.data(), kUsbBlock) != kUsbBlock) {
-        m_error = QStringLiteral("USB write failed: %1").arg(m_usb ? m_usb->lastError() : QString());
+        m_error =
+            QStringLiteral("USB write failed: %1").arg(m_usb ? m_usb->lastError() : QString());
         return 0;
     }
     return 1;

@@ -180,7 +180,8 @@ bool CSocketComm::ConnectToV6(const QString &host)
     const int rc = getaddrinfo(name.constData(), service.constData(), &hints, &result);
     if (rc != 0) {
         std::fprintf(stderr, "getaddrinfo: %s\n", gai_strerror(rc));
-        m_lastError = QStringLiteral("getaddrinfo: %1").arg(QString::fromLocal8Bit(gai_strerror(rc)));
+        m_lastError =
+            QStringLiteral("getaddrinfo: %1").arg(QString::fromLocal8Bit(gai_strerror(rc)));
         return false;
     }
     bool connected = false;

@@ -35,7 +35,7 @@ int readHexId(QSettings &store, const QString &key)
 int normalisedMethod(int method)
 {
     return method == kMethodIPv4 || method == kMethodUsb || method == kMethodIPv6 ? method
-                                                                                   : kMethodUsb;
+                                                                                  : kMethodUsb;
 }
 
 CommSettings CommSettings::load()
@@ -90,8 +90,7 @@ bool splitIPv4(const QString &text, std::array<int, 4> &fields)
         const QString &part = parts.at(i);
         bool ok = false;
         const int v = part.toInt(&ok, 10);
-        if (!ok || part.isEmpty() || part.size() > 3 || !part.at(0).isDigit() || v < 0 ||
-            v > 255)
+        if (!ok || part.isEmpty() || part.size() > 3 || !part.at(0).isDigit() || v < 0 || v > 255)
             return false;
         values[size_t(i)] = v;
     }

@@ -35,7 +35,8 @@ inline void store16(uint8_t *p, V16 v)
 // 0xFF in each lane holding 0x7D, 0x7E or 0x7F.
 inline V16 specialLanes(V16 v)
 {
-    return reinterpret_cast<V16>(v >= uint8_t(kEscape)) & reinterpret_cast<V16>(v <= uint8_t(kStart));
+    return reinterpret_cast<V16>(v >= uint8_t(kEscape)) &
+           reinterpret_cast<V16>(v <= uint8_t(kStart));
 }
 
 // One bit per 0xFF lane, lane 0 in bit 0.
@@ -138,8 +139,8 @@ size_t exactSize(const uint8_t *header, size_t headerSize, const uint8_t *payloa
            countEscapes(payload, size) + (needsEscape(sum) ? 1 : 0);
 }
 
-size_t encodeFrame(const uint8_t *header, size_t headerSize, const uint8_t *payload,
-                   size_t size, uint8_t *out, size_t capacity)
+size_t encodeFrame(const uint8_t *header, size_t headerSize, const uint8_t *payload, size_t size,
+                   uint8_t *out, size_t capacity)
 {
     // Only a tight buffer (a USB block) pays for the exact count.
     if (capacity < maxEncodedSize(headerSize + size + 1) &&
@@ -194,8 +195,7 @@ size_t encodedSizeA(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3, const u
     return exactSize(header, kHeaderA, payload, size);
 }
 
-size_t encodedSizeM(uint8_t p1, uint32_t total, uint32_t index, const uint8_t *payload,
-                    size_t size)
+size_t encodedSizeM(uint8_t p1, uint32_t total, uint32_t index, const uint8_t *payload, size_t size)
 {
     uint8_t header[kHeaderM] = {kCommandM, p1};
     putU32(header + 2, total);
@@ -222,10 +222,9 @@ size_t encodeM(uint8_t p1, uint32_t total, uint32_t index, const uint8_t *payloa
 QByteArray frameA(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3, const QByteArray &payload)
 {
     QByteArray out(qsizetype(maxEncodedSize(kHeaderA + size_t(payload.size()) + 1)), '\0');
-    const size_t n = encodeA(command, p1, p2, p3,
-                             reinterpret_cast<const uint8_t *>(payload.constData()),
-                             size_t(payload.size()), reinterpret_cast<uint8_t *>(out.data()),
-                             size_t(out.size()));
+    const size_t n = encodeA(
+        command, p1, p2, p3, reinterpret_cast<const uint8_t *>(payload.constData()),
+        size_t(payload.size()), reinterpret_cast<uint8_t *>(out.data()), size_t(out.size()));
     out.resize(qsizetype(n));
     return out;
 }
@@ -233,10 +232,9 @@ QByteArray frameA(uint8_t command, uint8_t p1, uint8_t p2, uint8_t p3, const QBy
 QByteArray frameM(uint8_t p1, uint32_t total, uint32_t index, const QByteArray &payload)
 {
     QByteArray out(qsizetype(maxEncodedSize(kHeaderM + size_t(payload.size()) + 1)), '\0');
-    const size_t n = encodeM(p1, total, index,
-                             reinterpret_cast<const uint8_t *>(payload.constData()),
-                             size_t(payload.size()), reinterpret_cast<uint8_t *>(out.data()),
-                             size_t(out.size()));
+    const size_t n = encodeM(
+        p1, total, index, reinterpret_cast<const uint8_t *>(payload.constData()),
+        size_t(payload.size()), reinterpret_cast<uint8_t *>(out.data()), size_t(out.size()));
     out.resize(qsizetype(n));
     return out;
 }
@@ -395,9 +393,9 @@ DecodeResult FrameDecoder::finish(size_t consumed)
         b[2] == 0x01)
         return fail(consumed, kErrorFiber, -3);
 
-    const Layout layout =
-        m_layout == Layout::ByCommand ? (n > 0 && b[0] == kCommandM ? Layout::M : Layout::A)
-                                      : m_layout;
+    const Layout layout = m_layout == Layout::ByCommand
+                              ? (n > 0 && b[0] == kCommandM ? Layout::M : Layout::A)
+                              : m_layout;
     const size_t header = layout == Layout::M ? kHeaderM : kHeaderA;
     if (n < header + 1)
         return fail(consumed, kErrorPacket);

@@ -86,8 +86,8 @@ struct Frame {
     Layout layout = Layout::A; // A or M, never ByCommand
     uint8_t command = 0;
     uint8_t p1 = 0;
-    uint32_t total = 0; // P2 of an A frame
-    uint32_t index = 0; // P3 of an A frame
+    uint32_t total = 0;               // P2 of an A frame
+    uint32_t index = 0;               // P3 of an A frame
     const uint8_t *payload = nullptr; // valid until the decoder is fed again
     size_t payloadSize = 0;
 
@@ -137,9 +137,9 @@ private:
     bool m_inFrame = false;
     bool m_escape = false;
     bool m_prefixEscaped = false; // an escape among the first three body bytes
-    std::vector<uint8_t> m_body; // kMaxBody bytes, allocated once
-    size_t m_size = 0;           // bytes of the current body
-    uint8_t m_sum = 0;           // their sum modulo 256
+    std::vector<uint8_t> m_body;  // kMaxBody bytes, allocated once
+    size_t m_size = 0;            // bytes of the current body
+    uint8_t m_sum = 0;            // their sum modulo 256
     Frame m_frame;
 };
 

@@ -136,8 +136,8 @@ std::vector<QByteArray> InstrumentEndpoint::handle(const frame::Frame &request, 
     switch (request.p1) {
     case frame::kHandshake:
         log(QStringLiteral("handshake"));
-        replies.push_back(frame::frameA(frame::kCommandA, frame::kHandshake, 1, 0,
-                                        m_options.handshakeReply));
+        replies.push_back(
+            frame::frameA(frame::kCommandA, frame::kHandshake, 1, 0, m_options.handshakeReply));
         break;
     case frame::kFileName:
         takeName(request);

@@ -27,8 +27,8 @@ enum class EndpointFault {
 };
 
 struct EndpointOptions {
-    QByteArray setup;  // the file a setup fetch returns
-    int chunk = 4096;  // payload bytes per setup reply frame, 1..4099
+    QByteArray setup;   // the file a setup fetch returns
+    int chunk = 4096;   // payload bytes per setup reply frame, 1..4099
     bool fiber = false; // answer the setup fetch with the fiber-inspection reply
     EndpointFault fault = EndpointFault::None;
     int closeAfter = 0; // frames, for CloseAfter

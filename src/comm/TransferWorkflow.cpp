@@ -159,7 +159,8 @@ void TransferWorkflow::publishProgress()
 
 bool TransferWorkflow::pause(int milliseconds)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < deadline) {
         if (cancelled())
             return false;
@@ -214,8 +215,8 @@ bool TransferWorkflow::connectTcp()
     m_dev->SetAddress(v6 ? m_settings.ipv6 : m_settings.ip);
     int ok;
     if (m_factory)
-        ok = m_dev->ConnectStream(m_factory(m_method), v6 ? CDevComm::kKindIPv6 : CDevComm::kKindIPv4,
-                                  m_progress.get());
+        ok = m_dev->ConnectStream(m_factory(m_method),
+                                  v6 ? CDevComm::kKindIPv6 : CDevComm::kKindIPv4, m_progress.get());
     else
         ok = v6 ? m_dev->ConnectIPv6(m_progress.get()) : m_dev->ConnectIPv4(m_progress.get());
     if (!ok) {
@@ -239,7 +240,8 @@ bool TransferWorkflow::connectUsb()
     if (m_factory) {
         device = m_factory(kMethodUsb);
     } else if (!m_settings.hasUsbIds()) {
-        const QString file = QSettings(QStringLiteral("Vexmar"), QStringLiteral("Stepvane")).fileName();
+        const QString file =
+            QSettings(QStringLiteral("Vexmar"), QStringLiteral("Stepvane")).fileName();
         m_dev->SetErrorMessage(
             QStringLiteral("No USB device is configured: set UsbVendorId and UsbProductId (hex, "
                            "for example 1a2b) in the [Connection] group of %1")

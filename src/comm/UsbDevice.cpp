@@ -19,9 +19,7 @@ QString usbError(int code)
 
 } // namespace
 
-UsbDevice::UsbDevice(int vendorId, int productId) : m_vendorId(vendorId), m_productId(productId)
-{
-}
+UsbDevice::UsbDevice(int vendorId, int productId) : m_vendorId(vendorId), m_productId(productId) {}
 
 UsbDevice::~UsbDevice()
 {
@@ -143,8 +141,8 @@ int UsbDevice::write(const uint8_t *data, int size)
     if (!m_handle || !data || size < 1)
         return -1;
     int transferred = 0;
-    const int rc = libusb_bulk_transfer(m_handle, m_outEndpoint, const_cast<uint8_t *>(data),
-                                        size, &transferred, kWriteTimeoutMs);
+    const int rc = libusb_bulk_transfer(m_handle, m_outEndpoint, const_cast<uint8_t *>(data), size,
+                                        &transferred, kWriteTimeoutMs);
     if (rc != 0 || transferred != size) {
         m_lastError = rc != 0 ? usbError(rc) : QStringLiteral("short USB write");
         return -1;

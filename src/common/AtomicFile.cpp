@@ -62,7 +62,8 @@ void syncFolder(const QString &folder)
 {
     // Makes the rename itself durable. A file system that cannot sync a
     // folder still holds the new file, so a failure here is not reported.
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);

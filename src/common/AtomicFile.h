@@ -52,7 +52,7 @@ private:
     bool flushBuffer();
     void fail(const QString &what, int error);
 
-    QString m_target;    // where the file goes (a symbolic link is followed)
+    QString m_target;     // where the file goes (a symbolic link is followed)
     QByteArray m_tmpName; // local 8-bit path of the new file
     QByteArray m_buffer;
     QString m_error;

@@ -84,25 +84,57 @@ std::vector<AmplitudeScale> amplitudeScales(int modelIndex)
     // The phase range of the older models keeps one decimal.
     const bool finePhase = !facts->twoPort;
     std::vector<AmplitudeScale> rows = {
-        {MeasureReflectionVswr, "Reflection VSWR", {1.1, 65}, {1.0, 64.9}, "1.1 to 65",
+        {MeasureReflectionVswr,
+         "Reflection VSWR",
+         {1.1, 65},
+         {1.0, 64.9},
+         "1.1 to 65",
          "1.0 to 64.9"},
-        {MeasureReflectionReturnLoss, "Reflection Return Loss", {-59.9, 0}, {-60, -0.1},
-         "-59.9 to 0.0", "-60 to -0.1"},
-        {MeasureDtfVswr, "DTF VSWR", {1.1, 65}, {1.0, 64.9}, "1.1 to 65", "1.0 to 64.9"},
-        {MeasureDtfReturnLoss, "DTF Return Loss", {-59.9, 0}, {-60, -0.1}, "-59.9 to 0.0",
+        {MeasureReflectionReturnLoss,
+         "Reflection Return Loss",
+         {-59.9, 0},
+         {-60, -0.1},
+         "-59.9 to 0.0",
          "-60 to -0.1"},
-        {MeasureCableLoss, "1 Port Cable Loss", {-29.9, 0}, {-30, -0.1}, "-29.9 to 0.0",
+        {MeasureDtfVswr, "DTF VSWR", {1.1, 65}, {1.0, 64.9}, "1.1 to 65", "1.0 to 64.9"},
+        {MeasureDtfReturnLoss,
+         "DTF Return Loss",
+         {-59.9, 0},
+         {-60, -0.1},
+         "-59.9 to 0.0",
+         "-60 to -0.1"},
+        {MeasureCableLoss,
+         "1 Port Cable Loss",
+         {-29.9, 0},
+         {-30, -0.1},
+         "-29.9 to 0.0",
          "-30 to -0.1"},
-        finePhase ? AmplitudeScale{MeasurePhase, "1 Port Phase", {-179.9, 180}, {-180, 179.9},
-                                   "-179.9 to 180.0", "-180 to 179.9"}
-                  : AmplitudeScale{MeasurePhase, "1 Port Phase", {-179, 180}, {-180, 179},
-                                   "-179 to 180", "-180 to 179"},
+        finePhase ? AmplitudeScale{MeasurePhase,
+                                   "1 Port Phase",
+                                   {-179.9, 180},
+                                   {-180, 179.9},
+                                   "-179.9 to 180.0",
+                                   "-180 to 179.9"}
+                  : AmplitudeScale{MeasurePhase,
+                                   "1 Port Phase",
+                                   {-179, 180},
+                                   {-180, 179},
+                                   "-179 to 180",
+                                   "-180 to 179"},
     };
     if (facts->twoPort) {
-        rows.push_back({MeasureTwoPortPhase, "2 Port Phase", {-179, 180}, {-180, 179},
-                        "-179 to 180", "-180 to 179"});
-        rows.push_back({MeasureTwoPortTransmission, "2 Port Transmission", {-119.9, 100},
-                        {-120, 99.9}, "-119.9 to 100.0", "-120 to 99.9"});
+        rows.push_back({MeasureTwoPortPhase,
+                        "2 Port Phase",
+                        {-179, 180},
+                        {-180, 179},
+                        "-179 to 180",
+                        "-180 to 179"});
+        rows.push_back({MeasureTwoPortTransmission,
+                        "2 Port Transmission",
+                        {-119.9, 100},
+                        {-120, 99.9},
+                        "-119.9 to 100.0",
+                        "-120 to 99.9"});
     }
     return rows;
 }
@@ -176,12 +208,9 @@ const std::vector<int> &opticalWavelengths()
 
 const QStringList &fiberProfiles()
 {
-    static const QStringList names = {"MM (IEC-61300-3-35)",
-                                      "Ribbon, MM (IEC-61300-3-35)",
-                                      "Ribbon, SM APC (IEC-61300-3-35)",
-                                      "SM APC (IEC-61300-3-35)",
-                                      "SM PC (IEC-61300-3-35)",
-                                      "SM UPC (IEC-61300-3-35)"};
+    static const QStringList names = {
+        "MM (IEC-61300-3-35)",     "Ribbon, MM (IEC-61300-3-35)", "Ribbon, SM APC (IEC-61300-3-35)",
+        "SM APC (IEC-61300-3-35)", "SM PC (IEC-61300-3-35)",      "SM UPC (IEC-61300-3-35)"};
     return names;
 }
 

@@ -42,11 +42,11 @@ constexpr int kMeasurementCount = 12;
 // ---- instrument models (index 0..3: VX310A, VX320A, VX330A, VX340A) -------
 
 struct ModelFacts {
-    Bounds frequency;       // MHz: start/stop frequency and zoom zones
-    QString frequencyHelp;  // "100 MHz - 2.7 GHz"
-    bool twoPort;           // offers 2 Port Transmission and 2 Port Phase
+    Bounds frequency;           // MHz: start/stop frequency and zoom zones
+    QString frequencyHelp;      // "100 MHz - 2.7 GHz"
+    bool twoPort;               // offers 2 Port Transmission and 2 Port Phase
     bool outputPowerAndAverage; // the General step sets output power and averaging
-    bool biasTee;           // offers the Bias Tee step
+    bool biasTee;               // offers the Bias Tee step
 };
 
 // The facts of a model, or nullptr for an index outside 0..3.
@@ -64,14 +64,14 @@ bool modelHasMeasurement(int modelIndex, int measurement);
 constexpr double kFeetPerMetre = 3.28;
 
 struct DistanceFacts {
-    Bounds start;             // Start_Distance
-    Bounds stop;              // Stop_Distance
-    QString startHelp;        // "0 - 1499 m"
-    QString stopHelp;         // "1 - 1500 m"
-    QString unitLabel;        // "m" or "ft"
-    double newStopDistance;   // of a new Frequency_Distance record
-    double newCableLoss;      // of a new DTF record, dB per metre or per foot
-    QString cableLossLabel;   // "Cable loss (dB/m)"
+    Bounds start;           // Start_Distance
+    Bounds stop;            // Stop_Distance
+    QString startHelp;      // "0 - 1499 m"
+    QString stopHelp;       // "1 - 1500 m"
+    QString unitLabel;      // "m" or "ft"
+    double newStopDistance; // of a new Frequency_Distance record
+    double newCableLoss;    // of a new DTF record, dB per metre or per foot
+    QString cableLossLabel; // "Cable loss (dB/m)"
 };
 const DistanceFacts &distanceFacts(int unit);
 // Stop distance keeps at least this much above start.
@@ -84,8 +84,8 @@ constexpr double kAmplitudeGap = 0.1; // Top stays at least this much above Bott
 
 // The scale range the instrument accepts for Top and Bottom in one mode.
 struct AmplitudeScale {
-    int measurement;      // MeasurementCode
-    QString mode;         // the mode's name, as the help table shows it
+    int measurement; // MeasurementCode
+    QString mode;    // the mode's name, as the help table shows it
     Bounds top, bottom;
     QString topText, bottomText; // "1.1 to 65", as the help table shows them
 };

@@ -88,19 +88,37 @@ TaskKind kindFromStoredName(const QString &name)
 
 const QStringList &MeasurementNameTable()
 {
-    static const QStringList table = {
-        "Reflection VSWR", "Reflection Return Loss", "DTF VSWR", "DTF Return Loss",
-        "1 Port Cable Loss", "1 Port Phase", "Smith Chart", "RF Power", "Optical Power",
-        "CAA_SYSTEM", "CAA_AMPLITUDE", "CAA_LOAD_CAL", "2 Port Transmission", "2 Port Phase", "",
-        "TRACE_MATH", "COUNT", "Fiber Inspection", "RF_SOURCE", "WIZARD", "CAA_INSERIONLOSS",
-        "CAA_INSERION_HG", "CAA_INSERION_LG"};
+    static const QStringList table = {"Reflection VSWR",
+                                      "Reflection Return Loss",
+                                      "DTF VSWR",
+                                      "DTF Return Loss",
+                                      "1 Port Cable Loss",
+                                      "1 Port Phase",
+                                      "Smith Chart",
+                                      "RF Power",
+                                      "Optical Power",
+                                      "CAA_SYSTEM",
+                                      "CAA_AMPLITUDE",
+                                      "CAA_LOAD_CAL",
+                                      "2 Port Transmission",
+                                      "2 Port Phase",
+                                      "",
+                                      "TRACE_MATH",
+                                      "COUNT",
+                                      "Fiber Inspection",
+                                      "RF_SOURCE",
+                                      "WIZARD",
+                                      "CAA_INSERIONLOSS",
+                                      "CAA_INSERION_HG",
+                                      "CAA_INSERION_LG"};
     return table;
 }
 
 const QStringList &LayoutNameTable()
 {
-    static const QStringList table = {"Single", "Dual Horizotal", "Dual Vertical", "Triple", "Quad",
-                                      "Single", "Dual Horizotal", "Dual Vertical", "Triple", "Quad"};
+    static const QStringList table = {
+        "Single", "Dual Horizotal", "Dual Vertical", "Triple", "Quad",
+        "Single", "Dual Horizotal", "Dual Vertical", "Triple", "Quad"};
     return table;
 }
 

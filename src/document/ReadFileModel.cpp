@@ -87,7 +87,8 @@ int VX_CAAXML_PARSER::Read_File_Model(const QString &path)
     // number of attributes near the top would otherwise cost the reader
     // quadratic time before it reaches the model. A body that is merely
     // broken is the reader's to find: the header may still name the model.
-    const QString problem = xmlShapeProblem(bytes.constData(), bytes.size(), XmlShapeLimits::wizard());
+    const QString problem =
+        xmlShapeProblem(bytes.constData(), bytes.size(), XmlShapeLimits::wizard());
     const bool hostile = !problem.isEmpty() && !isMalformedOnly(problem);
     std::unique_ptr<xmlTextReader, ReaderFree> reader(
         hostile ? nullptr

@@ -156,8 +156,8 @@ bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
     m_loadProblem = xmlShapeProblem(bytes.constData(), bytes.size(), m_limits);
     if (!m_loadProblem.isEmpty())
         return false;
-    xmlDoc *doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
-                                kParseOptions);
+    xmlDoc *doc =
+        xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions);
     return finishLoad(doc);
 }
 
@@ -200,7 +200,8 @@ bool VXXML_PARSER::writeFile(const QString &path,
         m_error = file.errorText();
         return false;
     }
-    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(writeToAtomicFile, closeNothing, &file, nullptr);
+    xmlOutputBufferPtr out =
+        xmlOutputBufferCreateIO(writeToAtomicFile, closeNothing, &file, nullptr);
     // serialise closes the buffer; a negative result means a write failed.
     const bool written = out && serialise(out) >= 0;
     if (written && file.commit())
@@ -239,8 +240,8 @@ bool VXXML_PARSER::Save_Transformed(const QString &path)
     LibxmlErrors errors;
     xmlDoc *sheetDoc = sheetBytes.isEmpty()
                            ? nullptr
-                           : xmlReadMemory(sheetBytes.constData(), int(sheetBytes.size()),
-                                           nullptr, nullptr, XML_PARSE_NONET);
+                           : xmlReadMemory(sheetBytes.constData(), int(sheetBytes.size()), nullptr,
+                                           nullptr, XML_PARSE_NONET);
     xsltStylesheetPtr sheet = sheetDoc ? xsltParseStylesheetDoc(sheetDoc) : nullptr;
     if (!sheet) {
         if (sheetDoc)
@@ -486,7 +487,7 @@ VXXML_PARSER::RestoreResult VXXML_PARSER::Restore_Element_File(const xmlNode *el
     // save as if it were the picture: it is written whole or not at all. It
     // need not outlive a power cut, so it is not synced.
     return writeFileAtomically(path, bytes, nullptr, SyncToDisk::No) ? RestoreResult::Ok
-                                                                    : RestoreResult::WriteFailed;
+                                                                     : RestoreResult::WriteFailed;
 }
 
 QString VXXML_PARSER::Current_Name() const

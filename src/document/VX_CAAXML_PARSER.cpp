@@ -138,28 +138,47 @@ int VX_CAAXML_PARSER::Write_Task(const TaskStep &step, int stepNumber)
     std::visit(
         [this](const auto &r) {
             using T = std::decay_t<decltype(r)>;
-            if constexpr (std::is_same_v<T, PromptTask>) writePrompt(r);
-            else if constexpr (std::is_same_v<T, SaveTask>) writeSave(r);
-            else if constexpr (std::is_same_v<T, ReportTask>) writeReport(r);
-            else if constexpr (std::is_same_v<T, LoadTask>) writeLoad(r);
+            if constexpr (std::is_same_v<T, PromptTask>)
+                writePrompt(r);
+            else if constexpr (std::is_same_v<T, SaveTask>)
+                writeSave(r);
+            else if constexpr (std::is_same_v<T, ReportTask>)
+                writeReport(r);
+            else if constexpr (std::is_same_v<T, LoadTask>)
+                writeLoad(r);
             else if constexpr (std::is_same_v<T, CalibrationTask> || std::is_same_v<T, HoldTask> ||
                                std::is_same_v<T, AutoScaleTask>)
                 writeDescriptionOnly(r.Description);
-            else if constexpr (std::is_same_v<T, MeasureModeTask>) writeMeasureMode(r);
-            else if constexpr (std::is_same_v<T, FrequencyDistanceTask>) writeFrequencyDistance(r);
-            else if constexpr (std::is_same_v<T, AmplitudeTask>) writeAmplitude(r);
-            else if constexpr (std::is_same_v<T, GeneralTask>) writeGeneral(r);
-            else if constexpr (std::is_same_v<T, DataPointTask>) writeDataPoint(r);
-            else if constexpr (std::is_same_v<T, WindowingTask>) writeWindowing(r);
-            else if constexpr (std::is_same_v<T, DtfTask>) writeDtf(r);
-            else if constexpr (std::is_same_v<T, RfPowerTask>) writeRfPower(r);
-            else if constexpr (std::is_same_v<T, OpticalPowerTask>) writeOpticalPower(r);
-            else if constexpr (std::is_same_v<T, FiberTask>) writeFiber(r);
-            else if constexpr (std::is_same_v<T, BiasTeeTask>) writeBiasTee(r);
-            else if constexpr (std::is_same_v<T, MarkerPeakTask>) writeMarkerPeak(r);
-            else if constexpr (std::is_same_v<T, LimitTask>) writeLimit(r);
-            else if constexpr (std::is_same_v<T, ZoomZonesTask>) writeZoomZones(r);
-            else static_assert(sizeof(T) == 0, "every record kind needs a writer");
+            else if constexpr (std::is_same_v<T, MeasureModeTask>)
+                writeMeasureMode(r);
+            else if constexpr (std::is_same_v<T, FrequencyDistanceTask>)
+                writeFrequencyDistance(r);
+            else if constexpr (std::is_same_v<T, AmplitudeTask>)
+                writeAmplitude(r);
+            else if constexpr (std::is_same_v<T, GeneralTask>)
+                writeGeneral(r);
+            else if constexpr (std::is_same_v<T, DataPointTask>)
+                writeDataPoint(r);
+            else if constexpr (std::is_same_v<T, WindowingTask>)
+                writeWindowing(r);
+            else if constexpr (std::is_same_v<T, DtfTask>)
+                writeDtf(r);
+            else if constexpr (std::is_same_v<T, RfPowerTask>)
+                writeRfPower(r);
+            else if constexpr (std::is_same_v<T, OpticalPowerTask>)
+                writeOpticalPower(r);
+            else if constexpr (std::is_same_v<T, FiberTask>)
+                writeFiber(r);
+            else if constexpr (std::is_same_v<T, BiasTeeTask>)
+                writeBiasTee(r);
+            else if constexpr (std::is_same_v<T, MarkerPeakTask>)
+                writeMarkerPeak(r);
+            else if constexpr (std::is_same_v<T, LimitTask>)
+                writeLimit(r);
+            else if constexpr (std::is_same_v<T, ZoomZonesTask>)
+                writeZoomZones(r);
+            else
+                static_assert(sizeof(T) == 0, "every record kind needs a writer");
         },
         step.record);
     return 1;
@@ -334,10 +353,14 @@ int VX_CAAXML_PARSER::Read_Task(TaskStep &step, int)
         return 1;
     };
     switch (kind) {
-    case TaskPrompt: return readInto(PromptTask{}, &VX_CAAXML_PARSER::readPrompt);
-    case TaskSave: return readInto(SaveTask{}, &VX_CAAXML_PARSER::readSave);
-    case TaskReport: return readInto(ReportTask{}, &VX_CAAXML_PARSER::readReport);
-    case TaskLoad: return readInto(LoadTask{}, &VX_CAAXML_PARSER::readLoad);
+    case TaskPrompt:
+        return readInto(PromptTask{}, &VX_CAAXML_PARSER::readPrompt);
+    case TaskSave:
+        return readInto(SaveTask{}, &VX_CAAXML_PARSER::readSave);
+    case TaskReport:
+        return readInto(ReportTask{}, &VX_CAAXML_PARSER::readReport);
+    case TaskLoad:
+        return readInto(LoadTask{}, &VX_CAAXML_PARSER::readLoad);
     case TaskCalibration:
     case TaskHold:
     case TaskAutoScale: {
@@ -347,28 +370,44 @@ int VX_CAAXML_PARSER::Read_Task(TaskStep &step, int)
         if (!readDescriptionOnly(description))
             return 0;
         step.record = makeDefaultRecord(kind, m_model, kDistanceMeter);
-        std::visit([&](auto &r) {
-            if constexpr (requires { r.Description; })
-                r.Description = description;
-        }, step.record);
+        std::visit(
+            [&](auto &r) {
+                if constexpr (requires { r.Description; })
+                    r.Description = description;
+            },
+            step.record);
         return 1;
     }
-    case TaskMeasureMode: return readInto(MeasureModeTask{}, &VX_CAAXML_PARSER::readMeasureMode);
+    case TaskMeasureMode:
+        return readInto(MeasureModeTask{}, &VX_CAAXML_PARSER::readMeasureMode);
     case TaskFrequencyDistance:
         return readInto(FrequencyDistanceTask{}, &VX_CAAXML_PARSER::readFrequencyDistance);
-    case TaskAmplitude: return readInto(AmplitudeTask{}, &VX_CAAXML_PARSER::readAmplitude);
-    case TaskGeneral: return readInto(GeneralTask{}, &VX_CAAXML_PARSER::readGeneral);
-    case TaskDataPoint: return readInto(DataPointTask{}, &VX_CAAXML_PARSER::readDataPoint);
-    case TaskWindowing: return readInto(WindowingTask{}, &VX_CAAXML_PARSER::readWindowing);
-    case TaskDtf: return readInto(DtfTask{}, &VX_CAAXML_PARSER::readDtf);
-    case TaskRfPower: return readInto(RfPowerTask{}, &VX_CAAXML_PARSER::readRfPower);
-    case TaskOpticalPower: return readInto(OpticalPowerTask{}, &VX_CAAXML_PARSER::readOpticalPower);
-    case TaskFiber: return readInto(FiberTask{}, &VX_CAAXML_PARSER::readFiber);
-    case TaskBiasTee: return readInto(BiasTeeTask{}, &VX_CAAXML_PARSER::readBiasTee);
-    case TaskMarkerPeak: return readInto(MarkerPeakTask{}, &VX_CAAXML_PARSER::readMarkerPeak);
-    case TaskLimit: return readInto(LimitTask{}, &VX_CAAXML_PARSER::readLimit);
-    case TaskZoomZones: return readInto(ZoomZonesTask{}, &VX_CAAXML_PARSER::readZoomZones);
-    default: return -1;
+    case TaskAmplitude:
+        return readInto(AmplitudeTask{}, &VX_CAAXML_PARSER::readAmplitude);
+    case TaskGeneral:
+        return readInto(GeneralTask{}, &VX_CAAXML_PARSER::readGeneral);
+    case TaskDataPoint:
+        return readInto(DataPointTask{}, &VX_CAAXML_PARSER::readDataPoint);
+    case TaskWindowing:
+        return readInto(WindowingTask{}, &VX_CAAXML_PARSER::readWindowing);
+    case TaskDtf:
+        return readInto(DtfTask{}, &VX_CAAXML_PARSER::readDtf);
+    case TaskRfPower:
+        return readInto(RfPowerTask{}, &VX_CAAXML_PARSER::readRfPower);
+    case TaskOpticalPower:
+        return readInto(OpticalPowerTask{}, &VX_CAAXML_PARSER::readOpticalPower);
+    case TaskFiber:
+        return readInto(FiberTask{}, &VX_CAAXML_PARSER::readFiber);
+    case TaskBiasTee:
+        return readInto(BiasTeeTask{}, &VX_CAAXML_PARSER::readBiasTee);
+    case TaskMarkerPeak:
+        return readInto(MarkerPeakTask{}, &VX_CAAXML_PARSER::readMarkerPeak);
+    case TaskLimit:
+        return readInto(LimitTask{}, &VX_CAAXML_PARSER::readLimit);
+    case TaskZoomZones:
+        return readInto(ZoomZonesTask{}, &VX_CAAXML_PARSER::readZoomZones);
+    default:
+        return -1;
     }
 }
 

@@ -84,8 +84,14 @@ protected:
     // missing element or attribute gives nullopt and leaves the cursor alone. ---
     void anchorHere() { m_anchor = Current_Node(); }
     std::optional<QString> value(const QString &path, const QString &attribute);
-    std::optional<QString> dValue(const QString &path) { return value(path, QStringLiteral("DValue")); }
-    std::optional<QString> lValue(const QString &path) { return value(path, QStringLiteral("LValue")); }
+    std::optional<QString> dValue(const QString &path)
+    {
+        return value(path, QStringLiteral("DValue"));
+    }
+    std::optional<QString> lValue(const QString &path)
+    {
+        return value(path, QStringLiteral("LValue"));
+    }
     // Convenience readers: assign when present, keep the current value otherwise.
     bool readL(const QString &path, int &out);
     bool readDInt(const QString &path, int &out);

@@ -10,15 +10,15 @@ namespace stepvane {
 namespace {
 
 constexpr TaskKind kAlternativeKinds[] = {
-    TaskSave,        TaskPrompt,     TaskReport,     TaskCalibration, TaskBiasTee,
-    TaskLoad,        TaskMeasureMode, TaskFrequencyDistance, TaskAmplitude, TaskDtf,
-    TaskDataPoint,   TaskRfPower,    TaskOpticalPower, TaskFiber,     TaskWindowing,
-    TaskMarkerPeak,  TaskLimit,      TaskZoomZones,  TaskHold,        TaskAutoScale,
+    TaskSave,         TaskPrompt,    TaskReport,      TaskCalibration,
+    TaskBiasTee,      TaskLoad,      TaskMeasureMode, TaskFrequencyDistance,
+    TaskAmplitude,    TaskDtf,       TaskDataPoint,   TaskRfPower,
+    TaskOpticalPower, TaskFiber,     TaskWindowing,   TaskMarkerPeak,
+    TaskLimit,        TaskZoomZones, TaskHold,        TaskAutoScale,
     TaskGeneral};
 static_assert(std::size(kAlternativeKinds) == std::variant_size_v<TaskRecord>);
 
-template <typename T>
-void moveWithin(std::vector<std::unique_ptr<T>> &list, int from, int to)
+template <typename T> void moveWithin(std::vector<std::unique_ptr<T>> &list, int from, int to)
 {
     auto item = std::move(list[size_t(from)]);
     list.erase(list.begin() + from);
@@ -51,13 +51,20 @@ bool isStorableKind(int kind)
 TaskRecord makeDefaultRecord(TaskKind kind, int modelIndex, int distanceUnit)
 {
     switch (kind) {
-    case TaskSave: return SaveTask{};
-    case TaskPrompt: return PromptTask{};
-    case TaskReport: return ReportTask{};
-    case TaskCalibration: return CalibrationTask{};
-    case TaskBiasTee: return BiasTeeTask{};
-    case TaskLoad: return LoadTask{};
-    case TaskMeasureMode: return MeasureModeTask{};
+    case TaskSave:
+        return SaveTask{};
+    case TaskPrompt:
+        return PromptTask{};
+    case TaskReport:
+        return ReportTask{};
+    case TaskCalibration:
+        return CalibrationTask{};
+    case TaskBiasTee:
+        return BiasTeeTask{};
+    case TaskLoad:
+        return LoadTask{};
+    case TaskMeasureMode:
+        return MeasureModeTask{};
     case TaskFrequencyDistance: {
         FrequencyDistanceTask r;
         const Bounds &band = modelFacts(modelIndex).frequency;
@@ -67,25 +74,38 @@ TaskRecord makeDefaultRecord(TaskKind kind, int modelIndex, int distanceUnit)
         r.Stop_Distance = distanceFacts(distanceUnit).newStopDistance;
         return r;
     }
-    case TaskAmplitude: return AmplitudeTask{};
+    case TaskAmplitude:
+        return AmplitudeTask{};
     case TaskDtf: {
         DtfTask r;
         r.Units = distanceUnit;
         r.Cable_Loss = distanceFacts(distanceUnit).newCableLoss;
         return r;
     }
-    case TaskDataPoint: return DataPointTask{};
-    case TaskRfPower: return RfPowerTask{};
-    case TaskOpticalPower: return OpticalPowerTask{};
-    case TaskFiber: return FiberTask{};
-    case TaskWindowing: return WindowingTask{};
-    case TaskMarkerPeak: return MarkerPeakTask{};
-    case TaskLimit: return LimitTask{};
-    case TaskZoomZones: return ZoomZonesTask{};
-    case TaskHold: return HoldTask{};
-    case TaskAutoScale: return AutoScaleTask{};
-    case TaskGeneral: return GeneralTask{};
-    default: break;
+    case TaskDataPoint:
+        return DataPointTask{};
+    case TaskRfPower:
+        return RfPowerTask{};
+    case TaskOpticalPower:
+        return OpticalPowerTask{};
+    case TaskFiber:
+        return FiberTask{};
+    case TaskWindowing:
+        return WindowingTask{};
+    case TaskMarkerPeak:
+        return MarkerPeakTask{};
+    case TaskLimit:
+        return LimitTask{};
+    case TaskZoomZones:
+        return ZoomZonesTask{};
+    case TaskHold:
+        return HoldTask{};
+    case TaskAutoScale:
+        return AutoScaleTask{};
+    case TaskGeneral:
+        return GeneralTask{};
+    default:
+        break;
     }
     // Reserved and unknown kinds have no record; callers check isStorableKind first.
     return CalibrationTask{};

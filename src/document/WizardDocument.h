@@ -117,7 +117,10 @@ struct WizardDocument {
     TestingSequence *sequence(int index) const;
     // Adding beyond kMaxSequences is refused (nullptr). index -1 appends.
     TestingSequence *insertSequence(int index, std::unique_ptr<TestingSequence> seq);
-    TestingSequence *appendSequence() { return insertSequence(-1, std::make_unique<TestingSequence>()); }
+    TestingSequence *appendSequence()
+    {
+        return insertSequence(-1, std::make_unique<TestingSequence>());
+    }
     bool removeSequence(int index);
     bool moveSequence(int from, int to);
 

@@ -89,8 +89,8 @@ QString WorkingCopies::newPathFor(const QString &storedName, bool keepName)
     return QString();
 }
 
-QString WorkingCopies::copyIn(const QString &sourcePath, const QString &workingName,
-                              bool keepName, QString *error)
+QString WorkingCopies::copyIn(const QString &sourcePath, const QString &workingName, bool keepName,
+                              QString *error)
 {
     const auto fail = [error](const QString &why) {
         if (error)
@@ -106,7 +106,8 @@ QString WorkingCopies::copyIn(const QString &sourcePath, const QString &workingN
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         return fail(source.errorString());
-    const QString target = newPathFor(workingName.isEmpty() ? info.fileName() : workingName, keepName);
+    const QString target =
+        newPathFor(workingName.isEmpty() ? info.fileName() : workingName, keepName);
     if (target.isEmpty())
         return fail(QStringLiteral("no working copy can be made in the temporary folder"));
     AtomicFile out(target);

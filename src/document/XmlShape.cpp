@@ -59,7 +59,6 @@ private:
         std::array<int, XmlShapeLimits::kMaxCounted> counted{};
     };
 
-
     bool startsWith(const char *text) const
     {
         const size_t n = std::strlen(text);
@@ -126,7 +125,8 @@ private:
             if (!skipAttribute())
                 return malformed();
             if (++attributes > m_limits.maxAttributes)
-                return QStringLiteral("more than %1 attributes on one element").arg(m_limits.maxAttributes);
+                return QStringLiteral("more than %1 attributes on one element")
+                    .arg(m_limits.maxAttributes);
         }
     }
 
@@ -161,7 +161,8 @@ private:
                     .arg(rule.max)
                     .arg(QString::fromLatin1(rule.prefix));
         } else if (m_limits.maxChildren > 0 && ++parent.children > m_limits.maxChildren) {
-            return QStringLiteral("more than %1 child elements in one element").arg(m_limits.maxChildren);
+            return QStringLiteral("more than %1 child elements in one element")
+                .arg(m_limits.maxChildren);
         }
         if (++m_elements > m_limits.maxElements)
             return QStringLiteral("more than %1 elements").arg(m_limits.maxElements);

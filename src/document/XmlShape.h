@@ -23,11 +23,11 @@ struct XmlShapeLimits {
         int max = 0;
     };
 
-    int maxAttributes = 64; // on one element, namespace declarations included
-    int maxDepth = 256;     // elements open at once
-    int maxChildren = 0;    // other element children of one element; 0: any
+    int maxAttributes = 64;       // on one element, namespace declarations included
+    int maxDepth = 256;           // elements open at once
+    int maxChildren = 0;          // other element children of one element; 0: any
     qint64 maxElements = 2000000; // in the whole text
-    std::vector<Counted> counted;  // at most kMaxCounted
+    std::vector<Counted> counted; // at most kMaxCounted
 
     static constexpr size_t kMaxCounted = 4;
 

@@ -13,8 +13,8 @@
 
 namespace stepvane {
 
-void VX_CAAXML_PARSER::writeImage(const AttachedImage &image, bool withComment,
-                                  bool sizeWithLValue, const QString &saveFailFormat)
+void VX_CAAXML_PARSER::writeImage(const AttachedImage &image, bool withComment, bool sizeWithLValue,
+                                  const QString &saveFailFormat)
 {
     if (withComment)
         addD(QStringLiteral("Comment"), image.Comment);

@@ -68,12 +68,16 @@ QString loadModeText(int mode)
     }
 }
 
-bool loadCarriesFile(int mode) { return mode == 2 || mode == 3; }
+bool loadCarriesFile(int mode)
+{
+    return mode == 2 || mode == 3;
+}
 
 // The last component of a stored path written on any system.
 QString lastPathComponent(const QString &path)
 {
-    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    const qsizetype cut =
+        std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
     return path.mid(cut + 1);
 }
 
@@ -151,7 +155,10 @@ const QString kReportLoadFail = QStringLiteral("Report task item-Failed to Load 
 const QString kLoadSaveFail = QStringLiteral("Load task item-Failed to Save (%s)");
 const QString kLoadLoadFail = QStringLiteral("Load task item-Failed to Load (%s)");
 
-QString imageSlotName(int slot) { return QString::asprintf("ImageNum_%d", slot); }
+QString imageSlotName(int slot)
+{
+    return QString::asprintf("ImageNum_%d", slot);
+}
 
 // Setup files state frequencies in whole hertz stored as reals. A value that
 // cannot be a frequency (not finite, beyond any integer) counts as 0.
@@ -219,7 +226,8 @@ template <typename R> void VX_CAAXML_PARSER::readCompanyAndJob(R &r, const QStri
 {
     xmlNode *const step = Current_Node();
     for (const auto &entry : companyEntries(r)) {
-        const QString group = QStringLiteral("<Company_Info><%1>").arg(QLatin1String(entry.element));
+        const QString group =
+            QStringLiteral("<Company_Info><%1>").arg(QLatin1String(entry.element));
         readL(group + QStringLiteral("<Check>"), *entry.check);
         readDText(group + QStringLiteral("<Name>"), *entry.name);
     }
@@ -417,9 +425,10 @@ QString VX_CAAXML_PARSER::Make_Setup_Info(const QString &fileName)
     long long selectDisplay = 0;
     QString cableName;
 
-    const bool found = Go_Root()
-                       && (Root_Name() == QLatin1String("QRTSetup") || Find_Child(QStringLiteral("QRTSetup")))
-                       && Find_Child(QStringLiteral("LoadInfo"));
+    const bool found =
+        Go_Root() &&
+        (Root_Name() == QLatin1String("QRTSetup") || Find_Child(QStringLiteral("QRTSetup"))) &&
+        Find_Child(QStringLiteral("LoadInfo"));
     if (found) {
         anchorHere();
         auto real = [this](const char *name, double &out) {
@@ -449,12 +458,22 @@ QString VX_CAAXML_PARSER::Make_Setup_Info(const QString &fileName)
     };
     int traces = 0;
     switch (selectDisplay) {
-    case 0: traces = 1; break;
+    case 0:
+        traces = 1;
+        break;
     case 1:
-    case 2: traces = 2; break;
-    case 3: traces = 3; break;
-    case 4: traces = 4; break;
-    default: traces = 0; break;
+    case 2:
+        traces = 2;
+        break;
+    case 3:
+        traces = 3;
+        break;
+    case 4:
+        traces = 4;
+        break;
+    default:
+        traces = 0;
+        break;
     }
     QStringList names;
     for (int i = 0; i < traces; ++i)
@@ -467,10 +486,10 @@ QString VX_CAAXML_PARSER::Make_Setup_Info(const QString &fileName)
     const double startMHz = wholeHertz(freqStart) / 1000000.0;
     const double stopMHz = wholeHertz(freqStop) / 1000000.0;
 
-    QString text = QStringLiteral(" 1. File Name: %1\n 2. Layout: %2\n 3. Mode: %3\n"
-                                  " 4. Frequency Band: %4 MHz - %5 MHz\n")
-                       .arg(fileName, layout, modeText, formatDecimal(startMHz, 2),
-                            formatDecimal(stopMHz, 2));
+    QString text =
+        QStringLiteral(" 1. File Name: %1\n 2. Layout: %2\n 3. Mode: %3\n"
+                       " 4. Frequency Band: %4 MHz - %5 MHz\n")
+            .arg(fileName, layout, modeText, formatDecimal(startMHz, 2), formatDecimal(stopMHz, 2));
     if (modeText.contains(QLatin1String("DTF"))) {
         text += QStringLiteral(" 5. Distance: %1 - %2\n 6. Cable Name: %3\n"
                                " 7. Velocity Factory: %4\n")

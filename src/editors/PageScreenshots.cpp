@@ -118,8 +118,7 @@ const std::vector<PageSample> &pageSamples()
              r.Alt_DTF_Band_Check = 1;
          })},
         {"amplitude-VX310A", TaskAmplitude, 0, kDistanceMeter, {}},
-        {"amplitude-VX340A", TaskAmplitude, 3, kDistanceMeter,
-         with<AmplitudeTask>([](auto &r) {
+        {"amplitude-VX340A", TaskAmplitude, 3, kDistanceMeter, with<AmplitudeTask>([](auto &r) {
              r.Top = 0;
              r.Bottom = -40;
          })},
@@ -131,35 +130,29 @@ const std::vector<PageSample> &pageSamples()
          with<WindowingTask>([](auto &r) { r.Param = 2; })},
         {"dtf-cable-auto", TaskDtf, 2, kDistanceMeter,
          with<DtfTask>([](auto &r) { r.Description = "Main feeder"; })},
-        {"dtf-cable-manual", TaskDtf, 2, kDistanceFoot,
-         with<DtfTask>([](auto &r) { r.Mode = 2; })},
-        {"rf-power", TaskRfPower, 2, kDistanceMeter,
-         with<RfPowerTask>([](auto &r) {
+        {"dtf-cable-manual", TaskDtf, 2, kDistanceFoot, with<DtfTask>([](auto &r) { r.Mode = 2; })},
+        {"rf-power", TaskRfPower, 2, kDistanceMeter, with<RfPowerTask>([](auto &r) {
              r.Display_Mode = RfVswr;
              r.Display_Minimum = 1;
              r.Display_Maximum = 2;
          })},
         {"optical-power", TaskOpticalPower, 2, kDistanceMeter, {}},
-        {"fiber", TaskFiber, 2, kDistanceMeter,
-         with<FiberTask>([](auto &r) {
+        {"fiber", TaskFiber, 2, kDistanceMeter, with<FiberTask>([](auto &r) {
              r.Profile = 1;
              r.Tip = 1;
          })},
         {"bias-tee", TaskBiasTee, 2, kDistanceMeter,
          with<BiasTeeTask>([](auto &r) { r.Voltage_Param = 18; })},
-        {"zoom-zones-VX310A", TaskZoomZones, 0, kDistanceMeter,
-         with<ZoomZonesTask>([](auto &r) {
+        {"zoom-zones-VX310A", TaskZoomZones, 0, kDistanceMeter, with<ZoomZonesTask>([](auto &r) {
              r.Zone1_Check = 1;
              r.Peak_Valley_Search = 3;
          })},
-        {"zoom-zones-VX340A", TaskZoomZones, 3, kDistanceMeter,
-         with<ZoomZonesTask>([](auto &r) {
+        {"zoom-zones-VX340A", TaskZoomZones, 3, kDistanceMeter, with<ZoomZonesTask>([](auto &r) {
              r.Zone2_Start_Frequency = 5100;
              r.Zone2_Stop_Frequency = 5800;
              r.Zone2_Check = 1;
          })},
-        {"prompt-two-pictures", TaskPrompt, 2, kDistanceMeter,
-         with<PromptTask>([](auto &r) {
+        {"prompt-two-pictures", TaskPrompt, 2, kDistanceMeter, with<PromptTask>([](auto &r) {
              r.Description = "Connect the jumper";
              r.images[0] = samplePicture("Connect the jumper to port 1", "port1.jpg");
              r.images[1] = samplePicture("Tighten by hand, then a quarter turn", "");
@@ -169,8 +162,7 @@ const std::vector<PageSample> &pageSamples()
          })},
         {"prompt-manual-operation", TaskPrompt, 2, kDistanceMeter,
          with<PromptTask>([](auto &r) { r.Manual_operation = 1; })},
-        {"marker-peak", TaskMarkerPeak, 2, kDistanceMeter,
-         with<MarkerPeakTask>([](auto &r) {
+        {"marker-peak", TaskMarkerPeak, 2, kDistanceMeter, with<MarkerPeakTask>([](auto &r) {
              r.Description = "Worst return loss";
              r.markers[0] = {1, 1, 0, 1, 0};
              r.markers[1] = {2, 2, 0, 0, 1850.5};
@@ -182,8 +174,7 @@ const std::vector<PageSample> &pageSamples()
              r.Threshold_Fail = "M1<-18";
              r.images = sampleActions();
          })},
-        {"limit-line", TaskLimit, 2, kDistanceMeter,
-         with<LimitTask>([](auto &r) {
+        {"limit-line", TaskLimit, 2, kDistanceMeter, with<LimitTask>([](auto &r) {
              r.Limit_Line_On_Off = 1;
              r.Move_Limit = -15;
              r.Warning_On_Off = 1;
@@ -192,32 +183,27 @@ const std::vector<PageSample> &pageSamples()
              r.Condition_Check = 1;
              r.images = sampleActions();
          })},
-        {"limit-msl", TaskLimit, 2, kDistanceMeter,
-         with<LimitTask>([](auto &r) {
+        {"limit-msl", TaskLimit, 2, kDistanceMeter, with<LimitTask>([](auto &r) {
              r.SelectMode = 0;
              r.MSLfileName = "band-B3.fml";
              r.MSLfileSize = 1024;
              r.images = sampleActions();
          })},
-        {"save-automation", TaskSave, 2, kDistanceMeter,
-         with<SaveTask>([](auto &r) {
+        {"save-automation", TaskSave, 2, kDistanceMeter, with<SaveTask>([](auto &r) {
              r.BaseFileName = "sectorA";
              r.BaseFolderName = "Tower7";
              r.Report_Check = 3;
              r.Screen_Check = 4;
          })},
-        {"save-manual", TaskSave, 2, kDistanceMeter,
-         with<SaveTask>([](auto &r) {
+        {"save-manual", TaskSave, 2, kDistanceMeter, with<SaveTask>([](auto &r) {
              r.SaveMode = 2;
              r.Report_Check = 3;
          })},
-        {"report", TaskReport, 2, kDistanceMeter,
-         with<ReportTask>([](auto &r) {
+        {"report", TaskReport, 2, kDistanceMeter, with<ReportTask>([](auto &r) {
              r.BaseFolderName = "Tower7";
              r.BaseFileName = "acceptance";
          })},
-        {"load-from-computer", TaskLoad, 2, kDistanceMeter,
-         with<LoadTask>([](auto &r) {
+        {"load-from-computer", TaskLoad, 2, kDistanceMeter, with<LoadTask>([](auto &r) {
              r.Mode = 2;
              r.SetupfileName = "/tmp/stepvane-work/sector-A.sta";
              r.SetupfileSize = 286472;

@@ -40,8 +40,8 @@ std::vector<CableEntry> parseCableList(const QByteArray &bytes)
 
 int LoadCableList(const QString &path)
 {
-    const auto bytes = readTextTableFile(path.isEmpty() ? textTablePath(QStringLiteral("Cable.csv"))
-                                                        : path);
+    const auto bytes =
+        readTextTableFile(path.isEmpty() ? textTablePath(QStringLiteral("Cable.csv")) : path);
     std::vector<CableEntry> entries;
     if (bytes)
         entries = parseCableList(*bytes);

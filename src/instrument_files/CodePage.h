@@ -7,7 +7,10 @@
 namespace stepvane {
 
 QString fromCp1252(const char *data, qsizetype size);
-inline QString fromCp1252(const QByteArray &bytes) { return fromCp1252(bytes.constData(), bytes.size()); }
+inline QString fromCp1252(const QByteArray &bytes)
+{
+    return fromCp1252(bytes.constData(), bytes.size());
+}
 // A character the code page cannot hold becomes '?'.
 QByteArray toCp1252(const QString &text);
 

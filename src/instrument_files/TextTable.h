@@ -39,8 +39,7 @@ private:
 // Calls f(line) for every line of text, without its line feed or a carriage
 // return before it; blank lines and comment lines (first character '*') are
 // skipped. f returns false to stop.
-template <typename F>
-void forEachTableLine(const QString &text, F &&f)
+template <typename F> void forEachTableLine(const QString &text, F &&f)
 {
     qsizetype start = 0;
     while (start <= text.size()) {

@@ -17,8 +17,7 @@ namespace {
 
 // Every read below stays inside the image: callers only pass the fixed
 // offsets, which all lie well before its end.
-template <typename T>
-T readLittle(const QByteArray &image, qsizetype offset)
+template <typename T> T readLittle(const QByteArray &image, qsizetype offset)
 {
     static_assert(std::is_trivially_copyable_v<T>);
     if (image.size() < offset + qsizetype(sizeof(T)))
@@ -100,12 +99,21 @@ QString VX_CAA_SETUP_PARSER::modeText() const
     const SetupImageFields f = fields();
     int shown = 0;
     switch (f.layoutCode) {
-    case 0: shown = 1; break;
+    case 0:
+        shown = 1;
+        break;
     case 1:
-    case 2: shown = 2; break;
-    case 3: shown = 3; break;
-    case 4: shown = 4; break;
-    default: return QString();
+    case 2:
+        shown = 2;
+        break;
+    case 3:
+        shown = 3;
+        break;
+    case 4:
+        shown = 4;
+        break;
+    default:
+        return QString();
     }
     QStringList names;
     for (int i = 0; i < shown; ++i)
@@ -121,18 +129,18 @@ QString VX_CAA_SETUP_PARSER::Summary(const QString &fileName) const
     const double startMHz = double(f.startFrequencyHz) / 1000000.0;
     const double stopMHz = double(f.stopFrequencyHz) / 1000000.0;
 
-    QString text =
-        QStringLiteral(" 1. File Name: ") + fileName + QStringLiteral("\n 2. Layout: ") + layout +
-        QStringLiteral("\n 3. Mode: ") + mode + u'\n' +
-        QStringLiteral(" 4. Frequency Band: %1 MHz - %2 MHz\n")
-            .arg(formatDecimal(startMHz, 2), formatDecimal(stopMHz, 2));
+    QString text = QStringLiteral(" 1. File Name: ") + fileName + QStringLiteral("\n 2. Layout: ") +
+                   layout + QStringLiteral("\n 3. Mode: ") + mode + u'\n' +
+                   QStringLiteral(" 4. Frequency Band: %1 MHz - %2 MHz\n")
+                       .arg(formatDecimal(startMHz, 2), formatDecimal(stopMHz, 2));
     if (!mode.contains(QLatin1String("DTF")))
         return text;
     text += QStringLiteral(" 5. Distance: %1 - %2\n")
                 .arg(formatDecimal(double(f.distanceStart), 2),
                      formatDecimal(double(f.distanceStop), 2));
     text += QStringLiteral(" 6. Cable Name: ") + f.cableName + u'\n';
-    text += QStringLiteral(" 7. Velocity Factory: %1\n").arg(formatDecimal(double(f.velocityFactor), 4));
+    text += QStringLiteral(" 7. Velocity Factory: %1\n")
+                .arg(formatDecimal(double(f.velocityFactor), 4));
     return text;
 }
 

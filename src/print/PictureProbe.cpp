@@ -6,11 +6,9 @@
 #include <QImage>
 #include <QImageReader>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 // Qt's JPEG reader fills in a picture whose data was cut short instead of
 // failing, so a JPEG must also end with its end-of-image marker (some

@@ -4,8 +4,7 @@
 
 #include "document/check/Attachments.h"
 
-namespace stepvane
-{
+namespace stepvane {
 
 // Fully decodes a JPEG or PNG file: a truncated or damaged picture fails here
 // even when its header still states a size.

@@ -117,10 +117,9 @@ void SummaryPrinter::printLine(const QString &text, SummaryFont size, int align,
 
     // An empty text is measured as "A" so it still takes one line.
     const QStringList pieces =
-        text.isEmpty() ? QStringList{QString()}
-                       : splitToFit(text, [&](QStringView piece) {
-                             return fm.horizontalAdvance(piece.toString()) <= width;
-                         });
+        text.isEmpty() ? QStringList{QString()} : splitToFit(text, [&](QStringView piece) {
+            return fm.horizontalAdvance(piece.toString()) <= width;
+        });
     m_painter.setFont(f);
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         ensureRoom(height, lineLimit());
@@ -161,8 +160,8 @@ void SummaryPrinter::setRules(bool on, int mask)
     m_ruleMask = mask;
 }
 
-void SummaryPrinter::drawCell(const QString &text, const QFont &f, qreal left, qreal right,
-                              int top, int height)
+void SummaryPrinter::drawCell(const QString &text, const QFont &f, qreal left, qreal right, int top,
+                              int height)
 {
     const QFontMetricsF fm(f, m_device);
     const qreal pad = fm.averageCharWidth() / 2;
@@ -236,13 +235,19 @@ bool paintSummary(QPagedPaintDevice &device, const std::vector<SummaryItem> &ite
             case SummaryItem::Line:
                 printer.printLine(item.text, item.font, item.align, 0, item.bold);
                 break;
-            case SummaryItem::Rule: printer.drawRule(); break;
-            case SummaryItem::Table: printer.setColumns(item.leftWeight, item.rightWeight); break;
+            case SummaryItem::Rule:
+                printer.drawRule();
+                break;
+            case SummaryItem::Table:
+                printer.setColumns(item.leftWeight, item.rightWeight);
+                break;
             case SummaryItem::Row:
                 printer.setRules(item.rulesOn, item.ruleMask);
                 printer.printRow(item.font, item.text, item.bold);
                 break;
-            case SummaryItem::TitleRow: printer.printTitleRows(item.font, item.text); break;
+            case SummaryItem::TitleRow:
+                printer.printTitleRows(item.font, item.text);
+                break;
             }
         }
     }

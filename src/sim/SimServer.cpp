@@ -121,7 +121,8 @@ bool SimServer::bindAll(int port, QString &error)
                 ::close(fd);
             // A host without IPv6 still serves IPv4 when no address was named.
             if (defaults && address == QLatin1String("::")) {
-                logLine(QStringLiteral("IPv6 not available: %1").arg(QString::fromLocal8Bit(std::strerror(code))));
+                logLine(QStringLiteral("IPv6 not available: %1")
+                            .arg(QString::fromLocal8Bit(std::strerror(code))));
                 continue;
             }
             error = QStringLiteral("cannot listen on %1 port %2: %3")
@@ -176,7 +177,8 @@ void SimServer::run(const std::atomic<bool> &stop)
                 continue;
             sockaddr_storage peer{};
             socklen_t length = sizeof peer;
-            const int fd = accept4(p.fd, reinterpret_cast<sockaddr *>(&peer), &length, SOCK_CLOEXEC);
+            const int fd =
+                accept4(p.fd, reinterpret_cast<sockaddr *>(&peer), &length, SOCK_CLOEXEC);
             if (fd < 0)
                 continue;
             char host[INET6_ADDRSTRLEN] = "?";
@@ -184,7 +186,9 @@ void SimServer::run(const std::atomic<bool> &stop)
                         NI_NUMERICHOST);
             const int id = nextId++;
             if (m_connections.size() >= kMaxConnections) {
-                logLine(QStringLiteral("[%1] refused: %2 connections are open").arg(id).arg(kMaxConnections));
+                logLine(QStringLiteral("[%1] refused: %2 connections are open")
+                            .arg(id)
+                            .arg(kMaxConnections));
                 ::close(fd);
                 continue;
             }

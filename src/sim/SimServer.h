@@ -21,8 +21,8 @@ namespace stepvane::sim {
 void logLine(const QString &line);
 
 struct SimConfig {
-    int port = 66;           // 0: the system picks one (printed on start)
-    QStringList binds;       // empty: 0.0.0.0 and ::
+    int port = 66;     // 0: the system picks one (printed on start)
+    QStringList binds; // empty: 0.0.0.0 and ::
     EndpointOptions endpoint;
     // Called for every file that arrived whole, on the connection's thread.
     std::function<void(int connection, const QString &name, const QByteArray &content)> onFile;

@@ -55,7 +55,8 @@ QStringList describeSetup(const QString &path, qsizetype size)
     VX_CAA_SETUP_PARSER setup;
     switch (classifySetupFile(path, xml, setup)) {
     case SetupFormatInstrument:
-        for (const QString &l : setup.Summary(fileNameWithoutFolders(path)).split(u'\n', Qt::SkipEmptyParts))
+        for (const QString &l :
+             setup.Summary(fileNameWithoutFolders(path)).split(u'\n', Qt::SkipEmptyParts))
             lines << QStringLiteral("  ") + l.trimmed();
         break;
     case SetupFormatXml:

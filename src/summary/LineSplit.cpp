@@ -46,8 +46,8 @@ QStringList splitToFit(const QString &text, const FitsWidth &fits)
         // when it is all the line holds.
         if (cut < rest.size() && rest.at(cut - 1).isHighSurrogate())
             cut += cut > 1 ? -1 : 1;
-        const bool insideWord = cut < rest.size() && !isBlank(rest.at(cut)) &&
-                                !isBlank(rest.at(cut - 1));
+        const bool insideWord =
+            cut < rest.size() && !isBlank(rest.at(cut)) && !isBlank(rest.at(cut - 1));
         if (insideWord) {
             const qsizetype blank = rest.left(cut).lastIndexOf(u' ');
             // A line of blanks alone would be no better than cutting the word.

@@ -62,14 +62,32 @@ private:
 constexpr std::array<const char *, 11> kSaveFormats = {
     "NoFormat", "TRA", "CSV", "XML", "Binary", "PDF", "HTML", "on", "off", "on", "off"};
 
-constexpr std::array<const char *, 23> kMeasureModes = {
-    "Reflection VSWR", "Reflection Return Loss", "DTF VSWR", "DTF Return Loss",
-    "1 Port Cable Loss", "1 Port Phase", "2 Port Transmission", "2 Port Phase", "Smith Chart",
-    "RF Power", "Optical Power", "Fiber Inspection", "CAA_SYSTEM", "CAA_AMPLITUDE",
-    "CAA_LOAD_CAL", "TRACE_MATH", "COUNT", "Fiber Inspection", "RF_SOURCE", "CAA_INSERIONLOSS",
-    "CAA_INSERION_HG", "CAA_INSERION_LG", ""};
+constexpr std::array<const char *, 23> kMeasureModes = {"Reflection VSWR",
+                                                        "Reflection Return Loss",
+                                                        "DTF VSWR",
+                                                        "DTF Return Loss",
+                                                        "1 Port Cable Loss",
+                                                        "1 Port Phase",
+                                                        "2 Port Transmission",
+                                                        "2 Port Phase",
+                                                        "Smith Chart",
+                                                        "RF Power",
+                                                        "Optical Power",
+                                                        "Fiber Inspection",
+                                                        "CAA_SYSTEM",
+                                                        "CAA_AMPLITUDE",
+                                                        "CAA_LOAD_CAL",
+                                                        "TRACE_MATH",
+                                                        "COUNT",
+                                                        "Fiber Inspection",
+                                                        "RF_SOURCE",
+                                                        "CAA_INSERIONLOSS",
+                                                        "CAA_INSERION_HG",
+                                                        "CAA_INSERION_LG",
+                                                        ""};
 
-constexpr std::array<const char *, 2> kUnits = {" |Display units : Meter", " |Display units : Foot"};
+constexpr std::array<const char *, 2> kUnits = {" |Display units : Meter",
+                                                " |Display units : Foot"};
 
 constexpr std::array<const char *, 5> kWindowing = {
     " |Mode : Rectangular", " |Mode : Blackman", " |Mode : NSL (Norminal Side Lobe)",
@@ -92,8 +110,8 @@ constexpr std::array<const char *, 6> kSearchModes = {
     "None", "Peak Search", "Next Peak", "Next Peak Left", "Next Peak Right", "Valley Search"};
 constexpr std::array<const char *, 3> kSigns = {">", "<", "=="};
 constexpr std::array<const char *, 3> kSearchBetween = {"None", "Peak", "Valley"};
-constexpr std::array<const char *, 4> kPeakValley = {
-    "None", "Peak all zones", "Valley all zones", "Peak and Valley all zones"};
+constexpr std::array<const char *, 4> kPeakValley = {"None", "Peak all zones", "Valley all zones",
+                                                     "Peak and Valley all zones"};
 
 // The file name part of a path: after the last "\" or "/"; the whole text
 // when it has neither.
@@ -193,8 +211,7 @@ void promptRows(Rows &rows, const PromptTask &r)
     rows.add(" |<Prompts>");
     // Always ten comment rows, whatever the record holds.
     for (int i = 0; i < kPromptImageSlots; ++i) {
-        const AttachedImage *slot =
-            size_t(i) < r.images.size() ? &r.images[size_t(i)] : nullptr;
+        const AttachedImage *slot = size_t(i) < r.images.size() ? &r.images[size_t(i)] : nullptr;
         rows.add(QStringLiteral(" |               %1. Comment : ").arg(i + 1) +
                  summaryCellText(slot ? slot->Comment : QString()));
         if (slot && slot->Image_filesize > 0)
@@ -406,28 +423,50 @@ void zoomRows(Rows &rows, const ZoomZonesTask &r)
 QString blockLabel(TaskKind kind)
 {
     switch (kind) {
-    case TaskSave: return QStringLiteral("Save");
-    case TaskPrompt: return QStringLiteral("Prompt");
-    case TaskReport: return QStringLiteral("Report");
-    case TaskCalibration: return QStringLiteral("Calibration");
-    case TaskBiasTee: return QStringLiteral("Bias tee");
-    case TaskLoad: return QStringLiteral("Load");
-    case TaskMeasureMode: return QStringLiteral("Measure mode");
-    case TaskFrequencyDistance: return QStringLiteral("Frequency / Distance");
-    case TaskAmplitude: return QStringLiteral("Amplitude");
-    case TaskDtf: return QStringLiteral("Cable");
-    case TaskDataPoint: return QStringLiteral("Data Point");
-    case TaskRfPower: return QStringLiteral("RF Power");
-    case TaskOpticalPower: return QStringLiteral("Optical Power");
-    case TaskFiber: return QStringLiteral("Fiber Inspection");
-    case TaskWindowing: return QStringLiteral("Windowing");
-    case TaskMarkerPeak: return QStringLiteral("Marker / Peak");
-    case TaskLimit: return QStringLiteral("Limit");
-    case TaskZoomZones: return QStringLiteral("Zoom zones");
-    case TaskHold: return QStringLiteral("Hold");
-    case TaskAutoScale: return QStringLiteral("Auto scale");
-    case TaskGeneral: return QStringLiteral("General");
-    default: return QString();
+    case TaskSave:
+        return QStringLiteral("Save");
+    case TaskPrompt:
+        return QStringLiteral("Prompt");
+    case TaskReport:
+        return QStringLiteral("Report");
+    case TaskCalibration:
+        return QStringLiteral("Calibration");
+    case TaskBiasTee:
+        return QStringLiteral("Bias tee");
+    case TaskLoad:
+        return QStringLiteral("Load");
+    case TaskMeasureMode:
+        return QStringLiteral("Measure mode");
+    case TaskFrequencyDistance:
+        return QStringLiteral("Frequency / Distance");
+    case TaskAmplitude:
+        return QStringLiteral("Amplitude");
+    case TaskDtf:
+        return QStringLiteral("Cable");
+    case TaskDataPoint:
+        return QStringLiteral("Data Point");
+    case TaskRfPower:
+        return QStringLiteral("RF Power");
+    case TaskOpticalPower:
+        return QStringLiteral("Optical Power");
+    case TaskFiber:
+        return QStringLiteral("Fiber Inspection");
+    case TaskWindowing:
+        return QStringLiteral("Windowing");
+    case TaskMarkerPeak:
+        return QStringLiteral("Marker / Peak");
+    case TaskLimit:
+        return QStringLiteral("Limit");
+    case TaskZoomZones:
+        return QStringLiteral("Zoom zones");
+    case TaskHold:
+        return QStringLiteral("Hold");
+    case TaskAutoScale:
+        return QStringLiteral("Auto scale");
+    case TaskGeneral:
+        return QStringLiteral("General");
+    default:
+        return QString();
     }
 }
 

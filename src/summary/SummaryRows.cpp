@@ -10,10 +10,14 @@ namespace stepvane {
 int summaryFontPoints(SummaryFont font)
 {
     switch (font) {
-    case SummaryFont::Points14: return 14;
-    case SummaryFont::Points11: return 11;
-    case SummaryFont::Points10: return 10;
-    case SummaryFont::Points8: return 8;
+    case SummaryFont::Points14:
+        return 14;
+    case SummaryFont::Points11:
+        return 11;
+    case SummaryFont::Points10:
+        return 10;
+    case SummaryFont::Points8:
+        return 8;
     }
     return 10;
 }
@@ -84,8 +88,8 @@ SummaryItem row(const QString &text, SummaryFont font, bool rulesOn = true,
 
 void appendHeader(std::vector<SummaryItem> &items, const WizardDocument &doc, int model)
 {
-    items.push_back(line(QStringLiteral("-  Stepvane Information -"), SummaryFont::Points14,
-                         kAlignCenter));
+    items.push_back(
+        line(QStringLiteral("-  Stepvane Information -"), SummaryFont::Points14, kAlignCenter));
     items.push_back(rule());
     items.push_back(emptyLine(SummaryFont::Points11));
     items.push_back(emptyLine(SummaryFont::Points11));
@@ -102,8 +106,7 @@ void appendHeader(std::vector<SummaryItem> &items, const WizardDocument &doc, in
     items.push_back(row(QStringLiteral("Firmware version| ") + kFirmwareVersion, f));
     items.push_back(row(QStringLiteral("Application version| ") + kApplicationVersion, f));
     items.push_back(row(QStringLiteral("Compatible Spanlyx| ") + modelName(model), f));
-    items.push_back(
-        row(QStringLiteral("Testing sequence count| %1").arg(doc.sequenceCount()), f));
+    items.push_back(row(QStringLiteral("Testing sequence count| %1").arg(doc.sequenceCount()), f));
     items.push_back(emptyLine(SummaryFont::Points14));
     items.push_back(emptyLine(SummaryFont::Points14));
 }
@@ -164,9 +167,8 @@ void storeSummaryCenterAndSpan(WizardDocument &doc)
 QStringList summaryTitleRows(const QString &title, const std::function<bool(QStringView)> &fits)
 {
     // The right cell is " %s": measure with the leading blank it prints.
-    const QStringList lines = splitToFit(title, [&](QStringView piece) {
-        return fits(QString(u' ') + piece.toString());
-    });
+    const QStringList lines = splitToFit(
+        title, [&](QStringView piece) { return fits(QString(u' ') + piece.toString()); });
     QStringList rows;
     for (qsizetype i = 0; i < lines.size(); ++i)
         rows << (i == 0 ? QStringLiteral("Stepvane title| ") : QStringLiteral("\t| ")) + lines[i];
@@ -184,14 +186,19 @@ QStringList summaryAsText(const std::vector<SummaryItem> &items)
     QStringList out;
     for (const SummaryItem &item : items) {
         switch (item.type) {
-        case SummaryItem::Line: out << item.text; break;
-        case SummaryItem::Row: out << cells(item.text); break;
+        case SummaryItem::Line:
+            out << item.text;
+            break;
+        case SummaryItem::Row:
+            out << cells(item.text);
+            break;
         case SummaryItem::TitleRow:
             for (const QString &r : summaryTitleRows(item.text, [](QStringView) { return true; }))
                 out << cells(r);
             break;
         case SummaryItem::Rule:
-        case SummaryItem::Table: break;
+        case SummaryItem::Table:
+            break;
         }
     }
     return out;
@@ -202,28 +209,50 @@ namespace {
 QString sequenceLineLabel(TaskKind kind)
 {
     switch (kind) {
-    case TaskSave: return QStringLiteral("Save");
-    case TaskPrompt: return QStringLiteral("Prompt");
-    case TaskReport: return QStringLiteral("Consolidated report");
-    case TaskCalibration: return QStringLiteral("Calibration");
-    case TaskBiasTee: return QStringLiteral("BiasTee");
-    case TaskLoad: return QStringLiteral("Load");
-    case TaskMeasureMode: return QStringLiteral("Measure Mode");
-    case TaskFrequencyDistance: return QStringLiteral("Frequency/Distance");
-    case TaskAmplitude: return QStringLiteral("Amplitude");
-    case TaskDtf: return QStringLiteral("Cable");
-    case TaskDataPoint: return QStringLiteral("Data Point");
-    case TaskRfPower: return QStringLiteral("RF power");
-    case TaskOpticalPower: return QStringLiteral("Optical power");
-    case TaskFiber: return QStringLiteral("Fiber");
-    case TaskWindowing: return QStringLiteral("Windowing");
-    case TaskMarkerPeak: return QStringLiteral("Marker/Peak");
-    case TaskLimit: return QStringLiteral("Limit");
-    case TaskZoomZones: return QStringLiteral("Zoom zones");
-    case TaskHold: return QStringLiteral("Hold");
-    case TaskAutoScale: return QStringLiteral("Auto scale");
-    case TaskGeneral: return QStringLiteral("General");
-    default: return QString();
+    case TaskSave:
+        return QStringLiteral("Save");
+    case TaskPrompt:
+        return QStringLiteral("Prompt");
+    case TaskReport:
+        return QStringLiteral("Consolidated report");
+    case TaskCalibration:
+        return QStringLiteral("Calibration");
+    case TaskBiasTee:
+        return QStringLiteral("BiasTee");
+    case TaskLoad:
+        return QStringLiteral("Load");
+    case TaskMeasureMode:
+        return QStringLiteral("Measure Mode");
+    case TaskFrequencyDistance:
+        return QStringLiteral("Frequency/Distance");
+    case TaskAmplitude:
+        return QStringLiteral("Amplitude");
+    case TaskDtf:
+        return QStringLiteral("Cable");
+    case TaskDataPoint:
+        return QStringLiteral("Data Point");
+    case TaskRfPower:
+        return QStringLiteral("RF power");
+    case TaskOpticalPower:
+        return QStringLiteral("Optical power");
+    case TaskFiber:
+        return QStringLiteral("Fiber");
+    case TaskWindowing:
+        return QStringLiteral("Windowing");
+    case TaskMarkerPeak:
+        return QStringLiteral("Marker/Peak");
+    case TaskLimit:
+        return QStringLiteral("Limit");
+    case TaskZoomZones:
+        return QStringLiteral("Zoom zones");
+    case TaskHold:
+        return QStringLiteral("Hold");
+    case TaskAutoScale:
+        return QStringLiteral("Auto scale");
+    case TaskGeneral:
+        return QStringLiteral("General");
+    default:
+        return QString();
     }
 }
 
@@ -235,8 +264,8 @@ QStringList sequenceSummaryLines(const TestingSequence &sequence)
     for (int i = 0; i < sequence.stepCount(); ++i) {
         const TaskStep &step = *sequence.step(i);
         const TaskKind kind = step.kind();
-        const QString head = QStringLiteral("%1. %2").arg(QString::number(i + 1),
-                                                          sequenceLineLabel(kind));
+        const QString head =
+            QStringLiteral("%1. %2").arg(QString::number(i + 1), sequenceLineLabel(kind));
         if (kind == TaskCalibration || kind == TaskHold || kind == TaskAutoScale) {
             lines << head;
         } else {

@@ -16,8 +16,7 @@ template <typename Button> void postCommands(Button *button)
 {
     QObject::connect(button, &QAbstractButton::clicked, button, [button] {
         QMetaObject::invokeMethod(
-            button, [button] { emit button->command(button->commandId()); },
-            Qt::QueuedConnection);
+            button, [button] { emit button->command(button->commandId()); }, Qt::QueuedConnection);
     });
 }
 

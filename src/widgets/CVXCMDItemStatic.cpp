@@ -21,8 +21,8 @@ void CVXCMDItemStatic::setLabel(const QString &label)
     update();
 }
 
-void CVXCMDItemStatic::setColors(const QColor &text, const QColor &background,
-                                 const QColor &accent, const QColor &accentText)
+void CVXCMDItemStatic::setColors(const QColor &text, const QColor &background, const QColor &accent,
+                                 const QColor &accentText)
 {
     m_text = text;
     m_background = background;

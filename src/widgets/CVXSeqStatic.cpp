@@ -68,7 +68,8 @@ void CVXSeqStatic::paintEvent(QPaintEvent *)
         border = QPen(colors.accent, 2, Qt::DashLine);
     }
     p.setPen(border);
-    p.setBrush(selected ? colors.accent : (moving ? colors.background.lighter(104) : colors.background));
+    p.setBrush(selected ? colors.accent
+                        : (moving ? colors.background.lighter(104) : colors.background));
     p.drawRoundedRect(card, 5, 5);
 
     // Position badge on the group's strong colour.

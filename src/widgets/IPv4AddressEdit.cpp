@@ -28,8 +28,8 @@ IPv4AddressEdit::IPv4AddressEdit(QWidget *parent) : QWidget(parent)
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(2);
-    auto *digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}")),
-                                                   this);
+    auto *digits =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}")), this);
     for (int i = 0; i < 4; ++i) {
         auto *box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("ipv4Part%1").arg(i));
@@ -86,7 +86,8 @@ bool IPv4AddressEdit::eventFilter(QObject *watched, QEvent *event)
     if (index < 0)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::KeyPress: return keyPressed(index, static_cast<QKeyEvent *>(event));
+    case QEvent::KeyPress:
+        return keyPressed(index, static_cast<QKeyEvent *>(event));
     case QEvent::FocusOut: {
         // A box shows its number plainly once left ("007" becomes 7).
         QLineEdit *box = m_boxes[size_t(index)];
@@ -97,7 +98,8 @@ bool IPv4AddressEdit::eventFilter(QObject *watched, QEvent *event)
             m_advancedInto = -1;
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -154,7 +156,8 @@ bool IPv4AddressEdit::keyPressed(int index, QKeyEvent *event)
             return true;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     return false;
 }
@@ -165,8 +168,8 @@ void IPv4AddressEdit::boxEdited(int index)
     if (box->text().toInt() > 255)
         box->setText(QStringLiteral("255"));
     emit edited();
-    const bool full = box->text().size() >= kMaxDigits &&
-                      box->cursorPosition() == box->text().size();
+    const bool full =
+        box->text().size() >= kMaxDigits && box->cursorPosition() == box->text().size();
     if (full && index < 3) {
         enter(index + 1, true);
         m_advancedInto = index + 1;

@@ -22,9 +22,9 @@ public:
     bool ask(const Message &message) override = 0;
 
     struct FileDialogResult {
-        QString path;          // empty when cancelled
-        QString password;      // set through the save dialog's "Password" button
-        QString confirmation;  // the password as typed a second time
+        QString path;         // empty when cancelled
+        QString password;     // set through the save dialog's "Password" button
+        QString confirmation; // the password as typed a second time
         bool passwordSet = false;
     };
     // Filters are given in the "Name|*.a;*.b|" form (several pairs allowed) or
@@ -41,9 +41,9 @@ public:
     }
     // With offerPassword the dialog carries a "Password" button that opens the
     // password dialog in its set mode; the result says what it ended with.
-    virtual FileDialogResult saveFile(QWidget *parent, const QString &title,
-                                      const QString &filter, const QString &defaultSuffix,
-                                      const QString &suggestedName, bool offerPassword) = 0;
+    virtual FileDialogResult saveFile(QWidget *parent, const QString &title, const QString &filter,
+                                      const QString &defaultSuffix, const QString &suggestedName,
+                                      bool offerPassword) = 0;
     // Asks for a password (the password dialog in its entry mode); empty and
     // false when cancelled.
     virtual bool askPassword(QWidget *parent, QString &password) = 0;

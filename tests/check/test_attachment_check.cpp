@@ -12,8 +12,7 @@
 using namespace stepvane;
 using namespace stepvane::test;
 
-namespace
-{
+namespace {
 
 QByteArray pictureBytes(const char *format, int width, int height)
 {
@@ -28,9 +27,8 @@ QByteArray pictureBytes(const char *format, int width, int height)
     return bytes;
 }
 
-class AttachmentCheck : public ::testing::Test
-{
-  protected:
+class AttachmentCheck : public ::testing::Test {
+protected:
     // Writes the bytes as a working copy and returns its path (empty bytes: no file).
     QString file(const QString &name, const QByteArray &bytes)
     {

@@ -14,12 +14,10 @@
 using namespace stepvane;
 using namespace stepvane::test;
 
-namespace
-{
+namespace {
 
-class CliCheck : public ::testing::Test
-{
-  protected:
+class CliCheck : public ::testing::Test {
+protected:
     QString save(const WizardDocument &doc, const QString &name, int model)
     {
         WizardDocument copy = doc;

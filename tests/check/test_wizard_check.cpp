@@ -15,8 +15,7 @@ void PrintTo(const QString &text, std::ostream *os)
     *os << '"' << text.toStdString() << '"';
 }
 
-namespace stepvane
-{
+namespace stepvane {
 void PrintTo(const Finding &f, std::ostream *os)
 {
     *os << (f.severity == Severity::Error ? "error" : "warning") << " @" << f.sequence << '/'
@@ -24,8 +23,7 @@ void PrintTo(const Finding &f, std::ostream *os)
 }
 } // namespace stepvane
 
-namespace
-{
+namespace {
 
 // A wizard "Tower" with one sequence "Sweep" holding the step.
 WizardDocument wizardWith(TaskRecord record)

@@ -35,11 +35,13 @@ QJsonObject sampleWizard()
         {"PW", "open sesame"},
         {"SeqEndOption", 1},
         {"sequences",
-         QJsonArray{QJsonObject{{"Title", "Antenna"},
-                                {"steps", QJsonArray{QJsonObject{{"kind", 9}, {"record", QJsonObject{{"Top", 40.5}}}},
-                                                     QJsonObject{{"name", "Hold"}},
-                                                     QJsonObject{{"kind", 20}, {"name", "Prompt"}}}}},
-                    QJsonObject{{"Title", "Feeder"}, {"steps", QJsonArray{}}}}},
+         QJsonArray{
+             QJsonObject{{"Title", "Antenna"},
+                         {"steps", QJsonArray{QJsonObject{{"kind", 9},
+                                                          {"record", QJsonObject{{"Top", 40.5}}}},
+                                              QJsonObject{{"name", "Hold"}},
+                                              QJsonObject{{"kind", 20}, {"name", "Prompt"}}}}},
+             QJsonObject{{"Title", "Feeder"}, {"steps", QJsonArray{}}}}},
     };
 }
 
@@ -80,12 +82,14 @@ TEST_F(CliWizard, BuildThenInfoAndDumpRoundTrip)
     const QJsonObject back = QJsonDocument::fromJson(dump.out.toUtf8()).object();
     EXPECT_EQ(back.value("PW").toString(), "open sesame");
     EXPECT_EQ(back.value("SeqEndOption").toInt(), 1);
-    const QJsonArray steps = back.value("sequences").toArray().at(0).toObject().value("steps").toArray();
+    const QJsonArray steps =
+        back.value("sequences").toArray().at(0).toObject().value("steps").toArray();
     ASSERT_EQ(steps.size(), 3);
     EXPECT_EQ(steps.at(0).toObject().value("record").toObject().value("Top").toDouble(), 40.5);
     EXPECT_EQ(steps.at(0).toObject().value("record").toObject().value("Bottom").toDouble(), 1.0)
         << "a missing field takes the default";
-    EXPECT_EQ(steps.at(2).toObject().value("name").toString(), "Auto Scale") << "kind wins over name";
+    EXPECT_EQ(steps.at(2).toObject().value("name").toString(), "Auto Scale")
+        << "kind wins over name";
 
     // What dump prints, build takes back, and the file comes out the same.
     const QString again = json("again.json", back);
@@ -104,7 +108,9 @@ TEST_F(CliWizard, PasswordAndModelChecks)
     } cases[] = {
         {{"info", path("out.wzd")}, 1, "password is not correct"},
         {{"info", path("out.wzd"), "--password", "Open sesame"}, 1, "password is not correct"},
-        {{"info", path("out.wzd"), "--password", "open sesame", "--model", "2"}, 1, "made for VX320A"},
+        {{"info", path("out.wzd"), "--password", "open sesame", "--model", "2"},
+         1,
+         "made for VX320A"},
         {{"info", path("missing.wzd")}, 1, "no such file"},
         {{"info", json("notxml.wzd", QJsonObject{{"a", 1}})}, 1, "FAILED to load"},
     };
@@ -124,7 +130,8 @@ TEST_F(CliWizard, TestingUnitReadsAsOneSequenceWizard)
     const CliRun info = cli({"info", path("unit.tuf")});
     ASSERT_EQ(info.code, 0) << info.err.toStdString();
     EXPECT_EQ(info.out, "Model: VX320A\nTitle: \nSequences: 1\n1. Feeder\n");
-    const QJsonObject dumped = QJsonDocument::fromJson(cli({"dump", path("unit.tuf")}).out.toUtf8()).object();
+    const QJsonObject dumped =
+        QJsonDocument::fromJson(cli({"dump", path("unit.tuf")}).out.toUtf8()).object();
     EXPECT_EQ(dumped.value("SeqEndOption").toInt(), 2);
     EXPECT_FALSE(dumped.contains("PW"));
 }
@@ -135,7 +142,8 @@ TEST_F(CliWizard, BadJsonIsRefusedWithoutWriting)
     QJsonObject tooMany = sampleWizard();
     tooMany["model"] = 7;
     QJsonObject badKind = sampleWizard();
-    badKind["sequences"] = QJsonArray{QJsonObject{{"steps", QJsonArray{QJsonObject{{"kind", 21}}}}}};
+    badKind["sequences"] =
+        QJsonArray{QJsonObject{{"steps", QJsonArray{QJsonObject{{"kind", 21}}}}}};
     QJsonObject wrongType = sampleWizard();
     wrongType["sequences"] = QJsonArray{QJsonObject{
         {"steps", QJsonArray{QJsonObject{{"kind", 9}, {"record", QJsonObject{{"Top", "high"}}}}}}}};
@@ -157,11 +165,12 @@ TEST_F(CliWizard, BuildOnAFullDiskKeepsTheOldFileAndSaysWhy)
     QJsonObject large = sampleWizard();
     QJsonArray sequences = large["sequences"].toArray();
     sequences.append(QJsonObject{
-        {"steps", QJsonArray{QJsonObject{
-                      {"kind", 2},
-                      {"record", QJsonObject{{"images", QJsonArray{QJsonObject{
-                                                 {"ImageName", "picture.bin"},
-                                                 {"TransImageName", "picture.bin"}}}}}}}}}});
+        {"steps",
+         QJsonArray{QJsonObject{
+             {"kind", 2},
+             {"record", QJsonObject{{"images", QJsonArray{QJsonObject{
+                                                   {"ImageName", "picture.bin"},
+                                                   {"TransImageName", "picture.bin"}}}}}}}}}});
     large["sequences"] = sequences;
     const struct {
         const char *name;
@@ -213,28 +222,34 @@ TEST_F(CliWizard, DumpRefusesAnExtractFolderItCannotUse)
     writeAll(path("picture.bin"), QByteArray(5000, 'p'));
     QJsonObject wizard = sampleWizard();
     wizard["sequences"] = QJsonArray{QJsonObject{
-        {"steps", QJsonArray{QJsonObject{
-                      {"kind", 2},
-                      {"record", QJsonObject{{"images", QJsonArray{QJsonObject{
-                                                 {"ImageName", "picture.bin"},
-                                                 {"TransImageName", "picture.bin"}}}}}}}}}}};
+        {"steps",
+         QJsonArray{QJsonObject{
+             {"kind", 2},
+             {"record", QJsonObject{{"images", QJsonArray{QJsonObject{
+                                                   {"ImageName", "picture.bin"},
+                                                   {"TransImageName", "picture.bin"}}}}}}}}}}};
     ASSERT_EQ(cli({"build", json("in.json", wizard), path("w.wzd")}).code, 0);
     writeAll(path("plain"), "a file, not a folder");
     // /proc takes no new files, not even from root.
     for (const QString &target : {path("plain"), QStringLiteral("/proc/self")}) {
-        const CliRun r = cli({"dump", path("w.wzd"), "--password", "open sesame",
-                              "--extract-dir", target});
+        const CliRun r =
+            cli({"dump", path("w.wzd"), "--password", "open sesame", "--extract-dir", target});
         EXPECT_EQ(r.code, 1) << target.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << "no JSON pointing at files that were never written";
         EXPECT_TRUE(r.err.contains(target)) << r.err.toStdString();
     }
-    const CliRun good = cli({"dump", path("w.wzd"), "--password", "open sesame", "--extract-dir",
-                             path("extracted")});
+    const CliRun good = cli(
+        {"dump", path("w.wzd"), "--password", "open sesame", "--extract-dir", path("extracted")});
     ASSERT_EQ(good.code, 0) << good.err.toStdString();
     const QJsonObject image = QJsonDocument::fromJson(good.out.toUtf8())
-                                  .object()["sequences"].toArray()[0].toObject()["steps"]
-                                  .toArray()[0].toObject()["record"].toObject()["images"]
-                                  .toArray()[0].toObject();
+                                  .object()["sequences"]
+                                  .toArray()[0]
+                                  .toObject()["steps"]
+                                  .toArray()[0]
+                                  .toObject()["record"]
+                                  .toObject()["images"]
+                                  .toArray()[0]
+                                  .toObject();
     EXPECT_EQ(readAll(image["TransImageName"].toString()), QByteArray(5000, 'p'));
     EXPECT_EQ(image["Image_filesize"].toInt(), 5000);
 }

@@ -192,9 +192,9 @@ void SimProcess::readLoop(int fd)
 bool SimProcess::waitForLine(const QRegularExpression &pattern, int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_grown.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                            [&] { return pattern.match(m_log).hasMatch() || m_eof; }) &&
-           pattern.match(m_log).hasMatch();
+    return m_grown.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return pattern.match(m_log).hasMatch() || m_eof;
+    }) && pattern.match(m_log).hasMatch();
 }
 
 QString SimProcess::log() const

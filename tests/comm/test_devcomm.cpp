@@ -72,7 +72,9 @@ TEST(DevComm, RequestsAreWrittenAsSpecifiedFrames)
     QList<QByteArray> payloads;
     const auto frames = rig.framesWritten(&payloads);
     QByteArray record(1024, '\0');
-    record.replace(0, 11, QByteArray("Pr\xfc" "fung.wzd"));
+    record.replace(0, 11,
+                   QByteArray("Pr\xfc"
+                              "fung.wzd"));
     EXPECT_EQ(frames[2].p1, 0x19);
     EXPECT_EQ(payloads[2], record);
     QByteArray shortRecord(84, '\0');
@@ -180,20 +182,41 @@ TEST(DevComm, ReplyFailureTable)
         QString error;
     } cases[] = {
         {"no reply", CDevComm::kOpHandshake, {}, -1, "STR_ERROR_TIMEOUT"},
-        {"a frame that never ends", CDevComm::kOpHandshake, {QByteArray::fromHex("7f4150")}, -1,
+        {"a frame that never ends",
+         CDevComm::kOpHandshake,
+         {QByteArray::fromHex("7f4150")},
+         -1,
          "STR_ERROR_TIMEOUT"},
-        {"stray bytes", CDevComm::kOpHandshake, {"\x01" + frameA(0x41, 0x50, 1, 0)}, -1,
+        {"stray bytes",
+         CDevComm::kOpHandshake,
+         {"\x01" + frameA(0x41, 0x50, 1, 0)},
+         -1,
          "STR_ERROR_PACKET"},
         {"checksum", CDevComm::kOpHandshake, {badSum}, -1, "STR_ERROR_CHECKSUM"},
-        {"fiber inspection mode", CDevComm::kOpSetup, {frameM(0x20, 1, 0)}, -3,
+        {"fiber inspection mode",
+         CDevComm::kOpSetup,
+         {frameM(0x20, 1, 0)},
+         -3,
          "IDS_FIBER_INSPECTION_MODE"},
-        {"index gap", CDevComm::kOpSetup, {frameM(0x17, 3, 0, "a") + frameM(0x17, 3, 2, "c")}, -1,
+        {"index gap",
+         CDevComm::kOpSetup,
+         {frameM(0x17, 3, 0, "a") + frameM(0x17, 3, 2, "c")},
+         -1,
          "Communication Error!"},
-        {"reply without its first frame", CDevComm::kOpSetup, {frameM(0x17, 2, 1, "b")}, -1,
+        {"reply without its first frame",
+         CDevComm::kOpSetup,
+         {frameM(0x17, 2, 1, "b")},
+         -1,
          "Communication Error!"},
-        {"frame above 4099 bytes", CDevComm::kOpSetup, {frameM(0x17, 1, 0, QByteArray(4100, 'a'))},
-         -1, QString::fromLatin1(kErrorTooLong)},
-        {"more than 800000 bytes", CDevComm::kOpSetup, {tooMuch}, -1,
+        {"frame above 4099 bytes",
+         CDevComm::kOpSetup,
+         {frameM(0x17, 1, 0, QByteArray(4100, 'a'))},
+         -1,
+         QString::fromLatin1(kErrorTooLong)},
+        {"more than 800000 bytes",
+         CDevComm::kOpSetup,
+         {tooMuch},
+         -1,
          "Reply data too long (more than 800000 bytes)"},
     };
     for (const auto &c : cases) {

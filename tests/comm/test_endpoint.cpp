@@ -79,7 +79,8 @@ TEST(Endpoint, ChecksPieceIndexes)
         for (const auto &piece : c.pieces)
             p.send(frameM(kFileContent, piece.first, piece.second, "ab"));
         EXPECT_EQ(p.files.size(), c.kept ? 1 : 0);
-        EXPECT_TRUE(p.log.join('\n').contains(QLatin1String(c.logged))) << p.log.join('\n').toStdString();
+        EXPECT_TRUE(p.log.join('\n').contains(QLatin1String(c.logged)))
+            << p.log.join('\n').toStdString();
     }
     Probe unnamed; // content without a name record is not kept
     unnamed.send(frameA(0x41, kFileContent, 1, 0, "x"));
@@ -116,8 +117,8 @@ TEST(Endpoint, SetupRepliesInChunksAndBlocks)
     Probe usb(options);
     const QByteArray request = frameA(0x41, kSetupFetch, 1, 0).leftJustified(4096, '\0');
     QByteArray blocksJoined;
-    for (const QByteArray &b : usb.endpoint.receiveBlock(
-             reinterpret_cast<const uint8_t *>(request.constData()), 4096)) {
+    for (const QByteArray &b :
+         usb.endpoint.receiveBlock(reinterpret_cast<const uint8_t *>(request.constData()), 4096)) {
         ASSERT_EQ(b.size(), 4096);
         FrameDecoder bd(Layout::M);
         ASSERT_EQ(bd.feed(reinterpret_cast<const uint8_t *>(b.constData()), 4096).status,

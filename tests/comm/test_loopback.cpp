@@ -79,9 +79,13 @@ TEST(Loopback, WorkflowSendsEverySizeOverBothFamilies)
             continue; // no IPv6 loopback here: ::1 is skipped, 127.0.0.1 still runs
         for (int size : {0, 100, 1023, 1024, 2048, 4096, 5000})
             jobs.push_back({QStringLiteral("s%1-%2.wzd").arg(size).arg(v6 ? "v6" : "v4"),
-                            content(size, size), v6, TransferStatus::Failed, {}});
+                            content(size, size),
+                            v6,
+                            TransferStatus::Failed,
+                            {}});
     }
-    jobs.push_back({QStringLiteral("big.wzd"), content(1000000, 3), false, TransferStatus::Failed, {}});
+    jobs.push_back(
+        {QStringLiteral("big.wzd"), content(1000000, 3), false, TransferStatus::Failed, {}});
 
     // Concurrent, so the 20 ms pacing of the pieces is paid once.
     std::vector<std::thread> threads;
@@ -125,31 +129,33 @@ TEST(Loopback, CliSendsAWizardAndTheSimulatorReadsIt)
         runs.append({QStringLiteral("::1"), {QStringLiteral("--tcp6"), QStringLiteral("::1")}});
     for (const auto &run : runs) {
         SCOPED_TRACE(run.first.toStdString());
-        const ProcessResult r = runProcess(
-            binPath(QStringLiteral("stepvane-cli")),
-            QStringList{QStringLiteral("send"), path} + run.second +
-                QStringList{QStringLiteral("--port"), QString::number(sim.port())});
+        const ProcessResult r =
+            runProcess(binPath(QStringLiteral("stepvane-cli")),
+                       QStringList{QStringLiteral("send"), path} + run.second +
+                           QStringList{QStringLiteral("--port"), QString::number(sim.port())});
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-        EXPECT_TRUE(r.out.contains(QLatin1String("The transfer is complete."))) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(QLatin1String("The transfer is complete.")))
+            << r.out.toStdString();
     }
-    const QRegularExpression valid(QStringLiteral("valid wizard for VX330A \\(2 testing sequences\\)"));
+    const QRegularExpression valid(
+        QStringLiteral("valid wizard for VX330A \\(2 testing sequences\\)"));
     ASSERT_TRUE(sim.waitForLine(valid)) << sim.log().toStdString();
     EXPECT_EQ(readFile(QDir(store).filePath(QStringLiteral("site.wzd"))), wizard);
 
     // Without a method option the settings store decides (here: IPv4 and the sim's port).
     QTemporaryDir config;
     QDir().mkpath(config.filePath(QStringLiteral("Vexmar")));
-    writeFile(config.filePath(QStringLiteral("Vexmar/Stepvane.conf")),
-              QStringLiteral("[Connection]\nMethod=1\nIP=127.0.0.1\nPort=%1\n")
-                  .arg(sim.port())
-                  .toUtf8());
+    writeFile(
+        config.filePath(QStringLiteral("Vexmar/Stepvane.conf")),
+        QStringLiteral("[Connection]\nMethod=1\nIP=127.0.0.1\nPort=%1\n").arg(sim.port()).toUtf8());
     const QString other = dir.filePath(QStringLiteral("plain.txt"));
     writeFile(other, "not a wizard");
     const ProcessResult r =
         runProcess(binPath(QStringLiteral("stepvane-cli")), {QStringLiteral("send"), other},
                    {QStringLiteral("XDG_CONFIG_HOME=") + config.path()});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(sim.waitForLine(line(QStringLiteral("not a valid wizard")))) << sim.log().toStdString();
+    EXPECT_TRUE(sim.waitForLine(line(QStringLiteral("not a valid wizard"))))
+        << sim.log().toStdString();
 }
 
 TEST(Loopback, CliFetchesSetupsAndReportsEveryFault)
@@ -169,20 +175,41 @@ TEST(Loopback, CliFetchesSetupsAndReportsEveryFault)
     } cases[] = {
         {"fetch", {QStringLiteral("--chunk"), QStringLiteral("1000")}, false, 0, ""},
         {"fiber", {QStringLiteral("--fiber")}, false, 1, "fiber inspection mode"},
-        {"checksum", {QStringLiteral("--fault"), QStringLiteral("checksum")}, false, 1,
+        {"checksum",
+         {QStringLiteral("--fault"), QStringLiteral("checksum")},
+         false,
+         1,
          "checksum mismatch"},
-        {"gap", {QStringLiteral("--fault"), QStringLiteral("gap")}, false, 1,
+        {"gap",
+         {QStringLiteral("--fault"), QStringLiteral("gap")},
+         false,
+         1,
          "Communication Error!"},
-        {"stray", {QStringLiteral("--fault"), QStringLiteral("stray")}, false, 1,
+        {"stray",
+         {QStringLiteral("--fault"), QStringLiteral("stray")},
+         false,
+         1,
          "malformed packet"},
-        {"oversize", {QStringLiteral("--fault"), QStringLiteral("oversize")}, false, 1,
+        {"oversize",
+         {QStringLiteral("--fault"), QStringLiteral("oversize")},
+         false,
+         1,
          "Reply frame too long"},
-        {"silent", {QStringLiteral("--fault"), QStringLiteral("silent")}, false, 1,
+        {"silent",
+         {QStringLiteral("--fault"), QStringLiteral("silent")},
+         false,
+         1,
          "did not answer in time"},
-        {"closed after the handshake", {QStringLiteral("--fault"), QStringLiteral("close-after=1")},
-         false, 1, "setup could not be received"},
-        {"closed during a send", {QStringLiteral("--fault"), QStringLiteral("close-after=2")}, true,
-         1, "Fail to send file to EQP"},
+        {"closed after the handshake",
+         {QStringLiteral("--fault"), QStringLiteral("close-after=1")},
+         false,
+         1,
+         "setup could not be received"},
+        {"closed during a send",
+         {QStringLiteral("--fault"), QStringLiteral("close-after=2")},
+         true,
+         1,
+         "Fail to send file to EQP"},
     };
     bool v6 = false;
     for (const auto &c : cases) {
@@ -201,7 +228,8 @@ TEST(Loopback, CliFetchesSetupsAndReportsEveryFault)
                         c.send ? sendPath : out} +
                 method + QStringList{QStringLiteral("--port"), QString::number(sim.port())});
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
-        EXPECT_TRUE((r.out + r.err).contains(QLatin1String(c.said))) << (r.out + r.err).toStdString();
+        EXPECT_TRUE((r.out + r.err).contains(QLatin1String(c.said)))
+            << (r.out + r.err).toStdString();
         if (!c.send) {
             EXPECT_EQ(QFile::exists(out), c.exitCode == 0);
         }

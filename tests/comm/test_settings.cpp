@@ -44,7 +44,8 @@ TEST(CommSettings, ValuesAndTheirDefaults)
         int expected;
     } methods[] = {{1, 1}, {2, 2}, {3, 3}, {7, 2}, {0, 2}, {-1, 2}, {"abc", 2}};
     for (const auto &m : methods)
-        EXPECT_EQ(loadFrom(path, {{"Method", m.method}}).method, m.expected) << m.method.toString().toStdString();
+        EXPECT_EQ(loadFrom(path, {{"Method", m.method}}).method, m.expected)
+            << m.method.toString().toStdString();
 
     const CommSettings s = loadFrom(path, {{"IP", "10.1.2.3"},
                                            {"IPV6", "fe80::1"},
@@ -71,7 +72,8 @@ TEST(CommSettings, ValuesAndTheirDefaults)
         int port;
     } ports[] = {{1, 1}, {65535, 65535}, {0, 66}, {65536, 66}, {-1, 66}, {"x", 66}};
     for (const auto &p : ports)
-        EXPECT_EQ(loadFrom(path, {{"Port", p.stored}}).port, p.port) << p.stored.toString().toStdString();
+        EXPECT_EQ(loadFrom(path, {{"Port", p.stored}}).port, p.port)
+            << p.stored.toString().toStdString();
 }
 
 TEST(CommSettings, SaveWritesTheDialogValuesAndKeepsTheUsbIds)
@@ -97,7 +99,8 @@ TEST(CommSettings, SaveWritesTheDialogValuesAndKeepsTheUsbIds)
     EXPECT_EQ(store.value(QStringLiteral("Connection/IP")).toString(), s.ip);
     EXPECT_EQ(store.value(QStringLiteral("Connection/IPV6")).toString(), s.ipv6);
     EXPECT_EQ(store.value(QStringLiteral("Connection/Port")).toInt(), 4066);
-    EXPECT_EQ(store.value(QStringLiteral("Connection/UsbVendorId")).toString(), QStringLiteral("abcd"));
+    EXPECT_EQ(store.value(QStringLiteral("Connection/UsbVendorId")).toString(),
+              QStringLiteral("abcd"));
 
     QSettings readOnly(QStringLiteral("/proc/stepvane-cannot-write.ini"), QSettings::IniFormat);
     EXPECT_FALSE(s.save(readOnly));
@@ -110,11 +113,16 @@ TEST(CommSettings, IPv4TextAsAddressFields)
         bool ok;
         std::array<int, 4> fields;
     } cases[] = {
-        {"192.168.0.10", true, {192, 168, 0, 10}}, {"0.0.0.0", true, {0, 0, 0, 0}},
-        {" 10.0.0.1 ", true, {10, 0, 0, 1}},       {"256.1.1.1", false, {0, 0, 0, 0}},
-        {"1.2.3", false, {0, 0, 0, 0}},            {"1.2.3.4.5", false, {0, 0, 0, 0}},
-        {"a.b.c.d", false, {0, 0, 0, 0}},          {"1..2.3", false, {0, 0, 0, 0}},
-        {"-1.2.3.4", false, {0, 0, 0, 0}},         {"host.example", false, {0, 0, 0, 0}},
+        {"192.168.0.10", true, {192, 168, 0, 10}},
+        {"0.0.0.0", true, {0, 0, 0, 0}},
+        {" 10.0.0.1 ", true, {10, 0, 0, 1}},
+        {"256.1.1.1", false, {0, 0, 0, 0}},
+        {"1.2.3", false, {0, 0, 0, 0}},
+        {"1.2.3.4.5", false, {0, 0, 0, 0}},
+        {"a.b.c.d", false, {0, 0, 0, 0}},
+        {"1..2.3", false, {0, 0, 0, 0}},
+        {"-1.2.3.4", false, {0, 0, 0, 0}},
+        {"host.example", false, {0, 0, 0, 0}},
     };
     for (const auto &c : cases) {
         std::array<int, 4> fields{9, 9, 9, 9};

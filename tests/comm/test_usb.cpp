@@ -26,7 +26,9 @@ struct UsbRig {
         if (withEndpoint) {
             endpoint = std::make_shared<InstrumentEndpoint>(options);
             endpoint->onLog = [this](const QString &l) { log << l; };
-            endpoint->onFile = [this](const QString &n, const QByteArray &c) { files.append({n, c}); };
+            endpoint->onFile = [this](const QString &n, const QByteArray &c) {
+                files.append({n, c});
+            };
         }
         link = std::make_shared<MemoryLink>(MemoryLink::Framing::Blocks, endpoint);
         EXPECT_EQ(dev.StartUsb(&progress, std::make_unique<MemoryTransport>(link)), 1);
@@ -69,7 +71,10 @@ TEST(Usb, FilePiecesOf3072)
         int size;
         QList<int> pieces;
     } cases[] = {
-        {100, {100}}, {1023, {1023}}, {3072, {3072, 0}}, {7000, {3072, 3072, 856}},
+        {100, {100}},
+        {1023, {1023}},
+        {3072, {3072, 0}},
+        {7000, {3072, 3072, 856}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.size);
@@ -139,9 +144,9 @@ TEST(Usb, ReplyBlockFailures)
         SCOPED_TRACE(c.name);
         UsbRig rig({}, false);
         rig.link->queueRead(c.reply);
-        EXPECT_EQ(rig.request(c.operation == CDevComm::kOpSetup ? kSetupFetch : kHandshake,
-                              c.operation),
-                  -1);
+        EXPECT_EQ(
+            rig.request(c.operation == CDevComm::kOpSetup ? kSetupFetch : kHandshake, c.operation),
+            -1);
         EXPECT_EQ(rig.dev.GetErrorMessage(), c.error);
         EXPECT_EQ(rig.progress.receivedOk.load(), 0);
     }
@@ -153,10 +158,11 @@ TEST(Usb, PiecesThatCannotBeFramedAreRefused)
     QByteArray dense = plain;
     dense.replace(3072, 1100, QByteArray(1100, '\x7d')); // second piece grows past 4096
     EXPECT_TRUE(CDevComm::UsbPiecesFit(reinterpret_cast<const uint8_t *>(plain.constData()), 7000));
-    EXPECT_FALSE(CDevComm::UsbPiecesFit(reinterpret_cast<const uint8_t *>(dense.constData()), 7000));
+    EXPECT_FALSE(
+        CDevComm::UsbPiecesFit(reinterpret_cast<const uint8_t *>(dense.constData()), 7000));
     UsbRig rig({}, false);
-    EXPECT_EQ(rig.dev.UsbSendPiece(2, 1, reinterpret_cast<const uint8_t *>(dense.constData()) + 3072,
-                                   3072),
+    EXPECT_EQ(rig.dev.UsbSendPiece(
+                  2, 1, reinterpret_cast<const uint8_t *>(dense.constData()) + 3072, 3072),
               0);
     EXPECT_EQ(rig.link->written().size(), 1); // only the mode switch
 }

@@ -45,10 +45,12 @@ struct Rig {
         wf.device().setReceiveTiming({40, 1, 3});
         wf.setTransportFactory([this](int m) {
             auto endpoint = std::make_shared<InstrumentEndpoint>(options);
-            endpoint->onFile = [this](const QString &n, const QByteArray &c) { files.append({n, c}); };
-            link = std::make_shared<MemoryLink>(
-                m == kMethodUsb ? MemoryLink::Framing::Blocks : MemoryLink::Framing::Stream,
-                endpoint);
+            endpoint->onFile = [this](const QString &n, const QByteArray &c) {
+                files.append({n, c});
+            };
+            link = std::make_shared<MemoryLink>(m == kMethodUsb ? MemoryLink::Framing::Blocks
+                                                                : MemoryLink::Framing::Stream,
+                                                endpoint);
             link->setConnectFails(connectFails);
             ++connections;
             return std::make_unique<MemoryTransport>(link);
@@ -141,27 +143,12 @@ TEST(Workflow, SendFailuresReportOnceAndNeverComplete)
         {"file missing", kMethodIPv4, opts(), false, true, "Read file Error", 0},
         {"connect fails", kMethodIPv4, opts(), true, false, "IDS_CONNECT_FAIL", 1},
         {"usb device fails", kMethodUsb, opts(), true, false, "IDS_CONNECT_FAIL", 1},
-        {"no handshake reply",
-         kMethodIPv6,
-         opts({}, EndpointFault::Silent),
-         false,
-         false,
-         "%s : %s|STR_ERROR_TIMEOUT",
-         1},
-        {"link lost after the name record",
-         kMethodIPv4,
-         opts({}, EndpointFault::CloseAfter, 4096, 2),
-         false,
-         false,
-         "Fail to send file to EQP",
-         1},
-        {"usb link lost after the name record",
-         kMethodUsb,
-         opts({}, EndpointFault::CloseAfter, 4096, 2),
-         false,
-         false,
-         "Fail to send file to EQP",
-         1},
+        {"no handshake reply", kMethodIPv6, opts({}, EndpointFault::Silent), false, false,
+         "%s : %s|STR_ERROR_TIMEOUT", 1},
+        {"link lost after the name record", kMethodIPv4,
+         opts({}, EndpointFault::CloseAfter, 4096, 2), false, false, "Fail to send file to EQP", 1},
+        {"usb link lost after the name record", kMethodUsb,
+         opts({}, EndpointFault::CloseAfter, 4096, 2), false, false, "Fail to send file to EQP", 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -212,16 +199,14 @@ TEST(Workflow, FetchSavesTheSetupOrNothing)
         {"usb", kMethodUsb, opts(setup), TransferStatus::Completed, {}},
         {"tcp fiber", kMethodIPv4, fiberOpts(), TransferStatus::Failed,
          "IDS_FIBER_INSPECTION_MODE"},
-        {"usb fiber", kMethodUsb, fiberOpts(), TransferStatus::Failed,
-         "IDS_FIBER_INSPECTION_MODE"},
-        {"gap", kMethodIPv6, opts(setup, EndpointFault::Gap, 1000),
-         TransferStatus::Failed, "IDS_RECEIVE_FAIL|Communication Error!"},
-        {"checksum", kMethodUsb, opts(setup, EndpointFault::Checksum),
-         TransferStatus::Failed, "IDS_RECEIVE_FAIL|STR_ERROR_CHECKSUM"},
-        {"stray", kMethodIPv4, opts(setup, EndpointFault::Stray),
-         TransferStatus::Failed, "IDS_RECEIVE_FAIL|STR_ERROR_PACKET"},
-        {"oversize", kMethodIPv4, opts(setup, EndpointFault::Oversize),
-         TransferStatus::Failed,
+        {"usb fiber", kMethodUsb, fiberOpts(), TransferStatus::Failed, "IDS_FIBER_INSPECTION_MODE"},
+        {"gap", kMethodIPv6, opts(setup, EndpointFault::Gap, 1000), TransferStatus::Failed,
+         "IDS_RECEIVE_FAIL|Communication Error!"},
+        {"checksum", kMethodUsb, opts(setup, EndpointFault::Checksum), TransferStatus::Failed,
+         "IDS_RECEIVE_FAIL|STR_ERROR_CHECKSUM"},
+        {"stray", kMethodIPv4, opts(setup, EndpointFault::Stray), TransferStatus::Failed,
+         "IDS_RECEIVE_FAIL|STR_ERROR_PACKET"},
+        {"oversize", kMethodIPv4, opts(setup, EndpointFault::Oversize), TransferStatus::Failed,
          "IDS_RECEIVE_FAIL|" + QString::fromLatin1(frame::kErrorTooLong)},
     };
     for (const auto &c : cases) {
@@ -273,7 +258,8 @@ TEST(Workflow, FetchIntoAnUnwritablePlaceReportsWhyAndKeepsTheOldFile)
             status = rig.wf.fetchSetup(out);
         }
         EXPECT_EQ(status, TransferStatus::Failed);
-        EXPECT_TRUE(rig.only().startsWith(QStringLiteral("IDS_SAVE_FAIL|"))) << rig.only().toStdString();
+        EXPECT_TRUE(rig.only().startsWith(QStringLiteral("IDS_SAVE_FAIL|")))
+            << rig.only().toStdString();
         EXPECT_TRUE(rig.only().contains(QLatin1String(c.why))) << rig.only().toStdString();
         EXPECT_FALSE(rig.wf.receivedOk());
         EXPECT_EQ(readFile(out), c.limit ? QByteArray("previous setup") : QByteArray("<missing>"));

@@ -12,12 +12,10 @@
 using namespace stepvane;
 using namespace stepvane::test;
 
-namespace
-{
+namespace {
 
-class CliDiff : public ::testing::Test
-{
-  protected:
+class CliDiff : public ::testing::Test {
+protected:
     QString path(const QString &name) const { return dir.filePath(name); }
     QString save(const WizardDocument &doc, const QString &name)
     {

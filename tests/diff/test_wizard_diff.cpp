@@ -18,8 +18,7 @@ void PrintTo(const QString &text, std::ostream *os)
     *os << '"' << text.toStdString() << '"';
 }
 
-namespace
-{
+namespace {
 
 constexpr int kModel = 2;
 

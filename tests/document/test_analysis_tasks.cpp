@@ -209,9 +209,7 @@ std::vector<ReferenceWizard> referenceWizards()
             {"zoom_zones.wzd", "Zones", "Zoom zones", {lte, defaults, unknown}}};
 }
 
-class AnalysisReferenceFiles : public ::testing::TestWithParam<ReferenceWizard>
-{
-};
+class AnalysisReferenceFiles : public ::testing::TestWithParam<ReferenceWizard> {};
 
 TEST_P(AnalysisReferenceFiles, ReadIntoTheExpectedRecords)
 {
@@ -353,9 +351,7 @@ void PrintTo(const AttachmentFailure &c, std::ostream *os)
     *os << c.name;
 }
 
-class AnalysisRestoreFailure : public ::testing::TestWithParam<AttachmentFailure>
-{
-};
+class AnalysisRestoreFailure : public ::testing::TestWithParam<AttachmentFailure> {};
 
 // The data element is missing, so the restore fails: the user is told which
 // file, and the step still loads with the size it declared.
@@ -480,9 +476,7 @@ std::vector<ReadCase> readCases()
     };
 }
 
-class AnalysisReader : public ::testing::TestWithParam<ReadCase>
-{
-};
+class AnalysisReader : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(AnalysisReader, ReadsTheExpectedRecord)
 {
@@ -518,9 +512,7 @@ MarkerPeakTask markerWith(int equality, int axis, int between)
     return r;
 }
 
-class AnalysisWriterValues : public ::testing::TestWithParam<WrittenValue>
-{
-};
+class AnalysisWriterValues : public ::testing::TestWithParam<WrittenValue> {};
 
 TEST_P(AnalysisWriterValues, ElementCarriesExactlyTheseAttributes)
 {

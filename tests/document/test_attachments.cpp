@@ -88,8 +88,13 @@ TEST_F(Attachments, SameNameDifferentBytesKeepTheirOwnContent)
 
 TEST_F(Attachments, StoredNamesNeverWriteOutsideTheWorkingFolder)
 {
-    const QString hostile[] = {"../../escape.jpg", "..\\..\\escape2.jpg", "/tmp/abs.jpg",
-                               "sub/dir/nested.jpg", "..", ".", ""};
+    const QString hostile[] = {"../../escape.jpg",
+                               "..\\..\\escape2.jpg",
+                               "/tmp/abs.jpg",
+                               "sub/dir/nested.jpg",
+                               "..",
+                               ".",
+                               ""};
     WizardDocument doc;
     TestingSequence *seq = doc.appendSequence();
     int n = 0;

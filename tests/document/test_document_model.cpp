@@ -61,10 +61,13 @@ struct FreqDefaults {
 
 TEST(RecordFactory, FrequencyDistanceDependsOnModelAndUnit)
 {
-    const FreqDefaults cases[] = {
-        {0, 0, 100, 2700, 15.0}, {1, 0, 5, 4000, 15.0}, {2, 1, 5, 4000, 49.2}, {3, 1, 5, 6000, 49.2}};
+    const FreqDefaults cases[] = {{0, 0, 100, 2700, 15.0},
+                                  {1, 0, 5, 4000, 15.0},
+                                  {2, 1, 5, 4000, 49.2},
+                                  {3, 1, 5, 6000, 49.2}};
     for (const auto &c : cases) {
-        const auto r = std::get<FrequencyDistanceTask>(makeDefaultRecord(TaskFrequencyDistance, c.model, c.unit));
+        const auto r = std::get<FrequencyDistanceTask>(
+            makeDefaultRecord(TaskFrequencyDistance, c.model, c.unit));
         EXPECT_EQ(r.Start_Frequency, c.start) << c.model;
         EXPECT_EQ(r.Stop_Frequency, c.stop) << c.model;
         EXPECT_EQ(r.Stop_Distance, c.stopDistance) << c.model;

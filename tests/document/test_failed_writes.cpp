@@ -91,7 +91,8 @@ TEST_F(FailedWrites, SavesOnAFullDiskFailAndKeepTheOldFile)
             saved = c.unit ? parser.Save_Testing_Unit(0, target) : parser.Save_Wizard(target);
         }
         EXPECT_FALSE(saved);
-        EXPECT_TRUE(parser.Error_Text().contains("File too large")) << parser.Error_Text().toStdString();
+        EXPECT_TRUE(parser.Error_Text().contains("File too large"))
+            << parser.Error_Text().toStdString();
         EXPECT_TRUE(parser.Error_Text().contains(target)) << parser.Error_Text().toStdString();
         EXPECT_EQ(readAll(target), old);
         EXPECT_EQ(filesIn(dir.path()), before) << "no temporary file is left behind";
@@ -138,18 +139,23 @@ TEST_F(FailedWrites, RestoredSizesAreTheBytesRestored)
     const QByteArray base64 = data.toBase64();
     auto wizard = [&](const QByteArray &size, const QByteArray &imageData) {
         return "<?xml version=\"1.0\"?><STEPVANE><Information>"
-               "<InstrumentEQP DValue=\"VX320A\" LValue=\"1\"/><Application_Version DValue=\"1.2.1\"/>"
-               "<FW_Version DValue=\"1.064\"/><TestingSequence_Count DValue=\"1\"/><Title DValue=\"t\"/>"
+               "<InstrumentEQP DValue=\"VX320A\" LValue=\"1\"/><Application_Version "
+               "DValue=\"1.2.1\"/>"
+               "<FW_Version DValue=\"1.064\"/><TestingSequence_Count DValue=\"1\"/><Title "
+               "DValue=\"t\"/>"
                "</Information><TestingSequence_Num0><Information><InstrumentEQP DValue=\"VX320A\" "
                "LValue=\"1\"/><Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
                "<Task_Steps_Count DValue=\"2\"/><Title DValue=\"s\"/></Information><Task_Step_Num0>"
                "<Task_Step_Name DValue=\"Prompt\"/><Description DValue=\"\"/><ImageNum_0>"
-               "<ImageName DValue=\"a.png\"/><Image_filesize DValue=\"" + size + "\"/>"
-               "<ImageWidth DValue=\"1\"/><ImageHeight DValue=\"1\"/>" + imageData +
-               "</ImageNum_0></Task_Step_Num0></TestingSequence_Num0></STEPVANE>";
+               "<ImageName DValue=\"a.png\"/><Image_filesize DValue=\"" +
+               size +
+               "\"/>"
+               "<ImageWidth DValue=\"1\"/><ImageHeight DValue=\"1\"/>" +
+               imageData + "</ImageNum_0></Task_Step_Num0></TestingSequence_Num0></STEPVANE>";
     };
     const QByteArray typed = "<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
-                             "dt:dt=\"bin.base64\">" + base64 + "</ImageData>";
+                             "dt:dt=\"bin.base64\">" +
+                             base64 + "</ImageData>";
     const QByteArray broken = "<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
                               "dt:dt=\"bin.base64\">not base64!</ImageData>";
     const struct {

@@ -109,9 +109,11 @@ TEST(ModelTable, AmplitudeRowsMatchTheirTextsAndFollowTheModel)
 
 TEST(ModelTable, RfSensorsOfferTheirModesAndScalesResetInsideTheirBounds)
 {
-    const std::vector<std::vector<int>> expected = {
-        {RfAverage, RfPeak, RfVswr, RfPulse}, {RfAverage}, {RfAverage, RfPeak, RfVswr},
-        {RfPeak}, {RfAverage, RfPeak, RfPulse}};
+    const std::vector<std::vector<int>> expected = {{RfAverage, RfPeak, RfVswr, RfPulse},
+                                                    {RfAverage},
+                                                    {RfAverage, RfPeak, RfVswr},
+                                                    {RfPeak},
+                                                    {RfAverage, RfPeak, RfPulse}};
     ASSERT_EQ(rfSensorModels().size(), int(expected.size()));
     for (int sensor = 0; sensor < int(expected.size()); ++sensor)
         EXPECT_EQ(rfSensorModes(sensor), expected[size_t(sensor)]) << sensor;
@@ -130,8 +132,7 @@ TEST(ModelTable, FiberTipsFollowTheProfile)
     ASSERT_EQ(fiberProfiles().size(), 6);
     for (int profile = 0; profile < fiberProfiles().size(); ++profile) {
         const bool ribbon = fiberProfiles().at(profile).startsWith("Ribbon");
-        EXPECT_EQ(fiberTips(profile).first(),
-                  ribbon ? "Ribbon Tips" : "Standard Tips (with RKA2)")
+        EXPECT_EQ(fiberTips(profile).first(), ribbon ? "Ribbon Tips" : "Standard Tips (with RKA2)")
             << profile;
     }
     EXPECT_EQ(opticalWavelengths().at(5), 1310) << "a new optical step's position";

@@ -34,7 +34,10 @@ XmlDocPtr parseXml(const QByteArray &bytes)
                      xmlFreeDoc);
 }
 
-QString xmlText(const xmlChar *s) { return QString::fromUtf8(reinterpret_cast<const char *>(s)); }
+QString xmlText(const xmlChar *s)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(s));
+}
 
 const xmlNode *findPath(const xmlDoc *doc, const QString &path)
 {
@@ -102,8 +105,10 @@ void promptDocument(WizardDocument &doc, const QString &dir)
     PromptTask p;
     p.Description = QStringLiteral(u"Fit the N connector & torque to 1.1 N·m <hand-tight first>");
     p.Manual_operation = 1;
-    p.images[0] = picture(QStringLiteral("Connector before torque"), QStringLiteral("connector.png"), dir, 3, 2);
-    p.images[3] = picture(QStringLiteral("Antenna mast, north face"), QStringLiteral("antenna.png"), dir, 4, 5);
+    p.images[0] = picture(QStringLiteral("Connector before torque"),
+                          QStringLiteral("connector.png"), dir, 3, 2);
+    p.images[3] = picture(QStringLiteral("Antenna mast, north face"), QStringLiteral("antenna.png"),
+                          dir, 4, 5);
     p.Move_forward_Mode = 1;
     p.DelayTime = 12;
     seq->insertStep(-1, p);
@@ -219,8 +224,10 @@ struct FixtureCase {
 };
 
 const FixtureCase kFixtureCases[] = {
-    {"prompt.wzd", promptDocument}, {"save.wzd", saveDocument},
-    {"report.wzd", reportDocument}, {"load.wzd", loadDocument},
+    {"prompt.wzd", promptDocument},
+    {"save.wzd", saveDocument},
+    {"report.wzd", reportDocument},
+    {"load.wzd", loadDocument},
     {"description_only.wzd", descriptionDocument},
 };
 
@@ -252,7 +259,8 @@ void checkAndClearAttachments(WizardDocument &doc, const QString &sourceDir)
         if (size > 0) {
             EXPECT_TRUE(test::isWorkingCopyOf(path, name)) << qPrintable(path);
             EXPECT_TRUE(path.startsWith(WorkingCopies::instance().folder())) << qPrintable(path);
-            EXPECT_EQ(test::readAll(path), test::readAll(sourceDir + u'/' + name)) << qPrintable(name);
+            EXPECT_EQ(test::readAll(path), test::readAll(sourceDir + u'/' + name))
+                << qPrintable(name);
         }
         path.clear();
     });
@@ -294,15 +302,19 @@ protected:
     // A wizard holding one hand-written step body, read back.
     TaskStep readStepBody(const QString &name, const QString &body)
     {
-        const QString text = QStringLiteral(
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><STEPVANE><Information>"
-            "<InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/><Application_Version DValue=\"1.2.1\"/>"
-            "<FW_Version DValue=\"1.064\"/><TestingSequence_Count DValue=\"1\"/><Title DValue=\"t\"/>"
-            "</Information><TestingSequence_Num0><Information><InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/>"
-            "<Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
-            "<Task_Steps_Count DValue=\"1\"/><Title DValue=\"s\"/></Information>"
-            "<Task_Step_Num0><Task_Step_Name DValue=\"%1\"/>%2</Task_Step_Num0>"
-            "</TestingSequence_Num0></STEPVANE>").arg(name, body);
+        const QString text =
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><STEPVANE><Information>"
+                           "<InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/><Application_Version "
+                           "DValue=\"1.2.1\"/>"
+                           "<FW_Version DValue=\"1.064\"/><TestingSequence_Count "
+                           "DValue=\"1\"/><Title DValue=\"t\"/>"
+                           "</Information><TestingSequence_Num0><Information><InstrumentEQP "
+                           "DValue=\"VX330A\" LValue=\"2\"/>"
+                           "<Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
+                           "<Task_Steps_Count DValue=\"1\"/><Title DValue=\"s\"/></Information>"
+                           "<Task_Step_Num0><Task_Step_Name DValue=\"%1\"/>%2</Task_Step_Num0>"
+                           "</TestingSequence_Num0></STEPVANE>")
+                .arg(name, body);
         const QString file = path(QStringLiteral("hand.wzd"));
         EXPECT_TRUE(test::writeAll(file, text.toUtf8()));
         WizardDocument doc;
@@ -352,7 +364,8 @@ TEST_F(ProcedureFile, WriterReproducesTheReferenceFiles)
         c.build(doc, kFixtures);
         const QString out = path(QLatin1String(c.file));
         ASSERT_TRUE(save(doc, out));
-        QString reference = QString::fromUtf8(test::readAll(kFixtures + u'/' + QLatin1String(c.file)));
+        QString reference =
+            QString::fromUtf8(test::readAll(kFixtures + u'/' + QLatin1String(c.file)));
         reference.replace(QStringLiteral("@DIR@"), kFixtures.toHtmlEscaped());
         const QByteArray written = test::normalizedXml(test::readAll(out));
         ASSERT_FALSE(written.isEmpty());
@@ -365,14 +378,16 @@ TEST_F(ProcedureFile, WriterReproducesTheReferenceFiles)
 
 TEST_F(ProcedureFile, AwkwardValuesSurviveARoundTrip)
 {
-    const QString awkward = QStringLiteral(u"line one\nline two\ttab \"quoted\" <&> 'ü' 日本 \U0001F4E1");
+    const QString awkward =
+        QStringLiteral(u"line one\nline two\ttab \"quoted\" <&> 'ü' 日本 \U0001F4E1");
     PromptTask prompt;
     prompt.Description = awkward;
     prompt.Manual_operation = 2; // any non-zero flag is kept as stored
     prompt.Move_forward_Mode = 3;
     prompt.DelayTime = 600;
-    prompt.images[9] = AttachedImage{awkward, QStringLiteral("antenna.png"),
-                                     kFixtures + QStringLiteral("/antenna.png"), 73, 4, 5};
+    prompt.images[9] = AttachedImage{
+        awkward, QStringLiteral("antenna.png"), kFixtures + QStringLiteral("/antenna.png"), 73, 4,
+        5};
     SaveTask saveTask;
     saveTask.Description = awkward;
     saveTask.SaveMode = 7, saveTask.Storage = 0; // codes without a text
@@ -391,8 +406,13 @@ TEST_F(ProcedureFile, AwkwardValuesSurviveARoundTrip)
     load.Setup_Info = awkward;
     load.Description = awkward;
 
-    const TaskRecord records[] = {prompt, saveTask, report, load, CalibrationTask{awkward},
-                                  HoldTask{awkward}, AutoScaleTask{awkward}};
+    const TaskRecord records[] = {prompt,
+                                  saveTask,
+                                  report,
+                                  load,
+                                  CalibrationTask{awkward},
+                                  HoldTask{awkward},
+                                  AutoScaleTask{awkward}};
     int n = 0;
     for (const TaskRecord &record : records) {
         SCOPED_TRACE(n);
@@ -455,8 +475,8 @@ TEST_F(ProcedureFile, LoadWritesTheSetupFileOnlyWhenItCarriesOne)
         QStringList children;
     };
     const QStringList bare{"Task_Step_Name", "Description", "Mode"};
-    const QStringList full{"Task_Step_Name", "Description", "Mode", "SetupfileName",
-                           "Setup_Info", "SetupfileSize", "ImageData"};
+    const QStringList full{"Task_Step_Name", "Description",   "Mode",     "SetupfileName",
+                           "Setup_Info",     "SetupfileSize", "ImageData"};
     const Case cases[] = {{1, 823, bare}, {0, 823, bare}, {4, 823, bare},
                           {2, 0, bare},   {2, 823, full}, {3, 823, full}};
     for (const Case &c : cases) {
@@ -482,7 +502,8 @@ TEST_F(ProcedureFile, FixedTextsHoldAtMost511Characters)
     saveTask.Termination = longText;
     ReportTask report;
     report.WorkorderID = longText;
-    const QString saveFile = path(QStringLiteral("s.wzd")), reportFile = path(QStringLiteral("r.wzd"));
+    const QString saveFile = path(QStringLiteral("s.wzd")),
+                  reportFile = path(QStringLiteral("r.wzd"));
     const TaskStep savedBack = roundTrip(saveTask, saveFile);
     const TaskStep reportBack = roundTrip(report, reportFile);
     EXPECT_EQ(attributesAt(saveFile, kStep0 + QStringLiteral("TagID/Termination")),
@@ -491,8 +512,9 @@ TEST_F(ProcedureFile, FixedTextsHoldAtMost511Characters)
     EXPECT_EQ(reportBack.as<ReportTask>()->WorkorderID, longText.left(511));
 
     // A file from elsewhere may carry more; the record still holds 511.
-    const TaskStep read = readStepBody(
-        QStringLiteral("Report"), QStringLiteral("<TagID><Test_type DValue=\"%1\"/></TagID>").arg(longText));
+    const TaskStep read =
+        readStepBody(QStringLiteral("Report"),
+                     QStringLiteral("<TagID><Test_type DValue=\"%1\"/></TagID>").arg(longText));
     EXPECT_EQ(read.as<ReportTask>()->Test_type, longText.left(511));
 }
 
@@ -515,14 +537,16 @@ TEST_F(ProcedureFile, PromptDelayBelowFiveIsRaisedToFive)
 {
     // The comparison is unsigned, as on the instrument: a negative delay is
     // not "below five" and is left for the instrument to judge.
-    const std::pair<const char *, int> cases[] = {{"2", 5}, {"0", 5}, {"4", 5}, {"5", 5},
-                                                 {"30", 30}, {"x", 5}, {"-1", -1}};
+    const std::pair<const char *, int> cases[] = {{"2", 5},   {"0", 5}, {"4", 5},  {"5", 5},
+                                                  {"30", 30}, {"x", 5}, {"-1", -1}};
     for (const auto &[stored, expected] : cases) {
         SCOPED_TRACE(stored);
         const TaskStep step = readStepBody(
             QStringLiteral("Prompt"),
-            QStringLiteral("<Move_forward><Mode DValue=\"Manual\" LValue=\"0\"/><DelayTime DValue=\"%1\"/>"
-                           "</Move_forward>").arg(QLatin1String(stored)));
+            QStringLiteral(
+                "<Move_forward><Mode DValue=\"Manual\" LValue=\"0\"/><DelayTime DValue=\"%1\"/>"
+                "</Move_forward>")
+                .arg(QLatin1String(stored)));
         ASSERT_TRUE(step.as<PromptTask>());
         EXPECT_EQ(step.as<PromptTask>()->DelayTime, expected);
         EXPECT_EQ(step.as<PromptTask>()->Move_forward_Mode, 0);
@@ -533,7 +557,8 @@ TEST_F(ProcedureFile, LoadKeepsOnlyTheFileNameOfTheStoredPath)
 {
     const QByteArray content("<QRTSetup/>\n");
     const QString body = QStringLiteral(
-        "<Mode DValue=\"FromPC\" LValue=\"%1\"/><SetupfileName DValue=\"%2\"/><Setup_Info DValue=\"i\"/>"
+        "<Mode DValue=\"FromPC\" LValue=\"%1\"/><SetupfileName DValue=\"%2\"/><Setup_Info "
+        "DValue=\"i\"/>"
         "<SetupfileSize DValue=\"12\"/><ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
         "dt:dt=\"bin.base64\">%3</ImageData>");
     const std::pair<const char *, const char *> cases[] = {
@@ -544,10 +569,10 @@ TEST_F(ProcedureFile, LoadKeepsOnlyTheFileNameOfTheStoredPath)
     };
     for (const auto &[stored, name] : cases) {
         SCOPED_TRACE(stored);
-        const TaskStep step = readStepBody(
-            QStringLiteral("Load"),
-            body.arg(QStringLiteral("2"), QString::fromLatin1(stored).toHtmlEscaped(),
-                     QString::fromLatin1(content.toBase64())));
+        const TaskStep step =
+            readStepBody(QStringLiteral("Load"),
+                         body.arg(QStringLiteral("2"), QString::fromLatin1(stored).toHtmlEscaped(),
+                                  QString::fromLatin1(content.toBase64())));
         const LoadTask *load = step.as<LoadTask>();
         ASSERT_TRUE(load);
         EXPECT_EQ(QFileInfo(load->SetupfileName).fileName(), QLatin1String(name));
@@ -592,7 +617,8 @@ TEST_F(ProcedureFile, AFileThatCannotBeStoredIsReportedAndTheStepStillWritten)
         EXPECT_EQ(m_sink.texts(), QStringList{message});
         ASSERT_EQ(m_sink.messages.size(), 1u);
         EXPECT_EQ(m_sink.messages[0].icon, MessageIcon::Warning);
-        EXPECT_EQ(childNames(file, kStep0).value(childNames(file, kStep0).size() - 1), QLatin1String(lastElement));
+        EXPECT_EQ(childNames(file, kStep0).value(childNames(file, kStep0).size() - 1),
+                  QLatin1String(lastElement));
     }
 }
 

@@ -170,9 +170,7 @@ std::vector<ReferenceWizard> referenceWizards()
     };
 }
 
-class SettingReferenceFiles : public ::testing::TestWithParam<ReferenceWizard>
-{
-};
+class SettingReferenceFiles : public ::testing::TestWithParam<ReferenceWizard> {};
 
 TEST_P(SettingReferenceFiles, ReadIntoTheExpectedRecords)
 {
@@ -255,9 +253,7 @@ void PrintTo(const WrittenValue &c, std::ostream *os)
     *os << c.name;
 }
 
-class SettingWriterValues : public ::testing::TestWithParam<WrittenValue>
-{
-};
+class SettingWriterValues : public ::testing::TestWithParam<WrittenValue> {};
 
 TEST_P(SettingWriterValues, ElementCarriesExactlyTheseAttributes)
 {
@@ -369,9 +365,7 @@ std::vector<ReadCase> readCases()
     };
 }
 
-class SettingReader : public ::testing::TestWithParam<ReadCase>
-{
-};
+class SettingReader : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(SettingReader, ReadsTheExpectedRecord)
 {
@@ -399,9 +393,7 @@ void PrintTo(const BrokenStep &c, std::ostream *os)
     *os << c.name;
 }
 
-class SettingReaderFailure : public ::testing::TestWithParam<BrokenStep>
-{
-};
+class SettingReaderFailure : public ::testing::TestWithParam<BrokenStep> {};
 
 TEST_P(SettingReaderFailure, FailsTheWholeFile)
 {

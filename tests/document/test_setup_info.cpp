@@ -14,7 +14,9 @@ namespace {
 QByteArray setupXml(const QString &loadInfo)
 {
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><QRTSetup><General/>"
-                          "<LoadInfo>%1</LoadInfo></QRTSetup>").arg(loadInfo).toUtf8();
+                          "<LoadInfo>%1</LoadInfo></QRTSetup>")
+        .arg(loadInfo)
+        .toUtf8();
 }
 
 QString value(const char *name, const char *v)
@@ -22,9 +24,11 @@ QString value(const char *name, const char *v)
     return QStringLiteral("<%1 LValue=\"%2\"/>").arg(QLatin1String(name), QString::fromUtf8(v));
 }
 
-QString fourLines(const QString &file, const QString &layout, const QString &mode, const QString &band)
+QString fourLines(const QString &file, const QString &layout, const QString &mode,
+                  const QString &band)
 {
-    return QStringLiteral(" 1. File Name: %1\n 2. Layout: %2\n 3. Mode: %3\n 4. Frequency Band: %4\n")
+    return QStringLiteral(
+               " 1. File Name: %1\n 2. Layout: %2\n 3. Mode: %3\n 4. Frequency Band: %4\n")
         .arg(file, layout, mode, band);
 }
 
@@ -32,11 +36,12 @@ TEST(SetupInfo, TwoTracesWithDtfGiveTheSevenLineSummary)
 {
     VX_CAAXML_PARSER parser(nullptr, 2);
     ASSERT_TRUE(parser.Load_Document(test::fixture(QStringLiteral("procedure/site_dtf.xml"))));
-    EXPECT_EQ(parser.Make_Setup_Info(QStringLiteral("site_dtf.xml")),
-              QStringLiteral(" 1. File Name: site_dtf.xml\n 2. Layout: Dual Horizotal\n"
-                             " 3. Mode: DTF VSWR,Smith Chart\n"
-                             " 4. Frequency Band: 5.00 MHz - 2700.50 MHz\n 5. Distance: 0.00 - 15.00\n"
-                             " 6. Cable Name: HFC-12D (1/2')\n 7. Velocity Factory: 0.8800\n"));
+    EXPECT_EQ(
+        parser.Make_Setup_Info(QStringLiteral("site_dtf.xml")),
+        QStringLiteral(" 1. File Name: site_dtf.xml\n 2. Layout: Dual Horizotal\n"
+                       " 3. Mode: DTF VSWR,Smith Chart\n"
+                       " 4. Frequency Band: 5.00 MHz - 2700.50 MHz\n 5. Distance: 0.00 - 15.00\n"
+                       " 6. Cable Name: HFC-12D (1/2')\n 7. Velocity Factory: 0.8800\n"));
 }
 
 TEST(SetupInfo, LayoutDecidesHowManyTracesAreNamed)
@@ -61,16 +66,19 @@ TEST(SetupInfo, LayoutDecidesHowManyTracesAreNamed)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.select);
         VX_CAAXML_PARSER parser(nullptr, 0);
-        ASSERT_TRUE(parser.Load_Document_From_Memory(setupXml(modes + value("nSelectDisplay", c.select))));
+        ASSERT_TRUE(
+            parser.Load_Document_From_Memory(setupXml(modes + value("nSelectDisplay", c.select))));
         EXPECT_EQ(parser.Make_Setup_Info(QStringLiteral("s.xml")), c.expected);
     }
     // Four traces, the last a DTF one: the long form, whatever trace holds it.
     VX_CAAXML_PARSER parser(nullptr, 0);
     ASSERT_TRUE(parser.Load_Document_From_Memory(setupXml(modes + value("nSelectDisplay", "4"))));
-    EXPECT_TRUE(parser.Make_Setup_Info(QStringLiteral("s.xml"))
-                    .startsWith(fourLines("s.xml", "Quad",
-                                          "Smith Chart,2 Port Transmission,RF Power,DTF Return Loss", band)
-                                + QStringLiteral(" 5. Distance:")));
+    EXPECT_TRUE(
+        parser.Make_Setup_Info(QStringLiteral("s.xml"))
+            .startsWith(fourLines("s.xml", "Quad",
+                                  "Smith Chart,2 Port Transmission,RF Power,DTF Return Loss",
+                                  band) +
+                        QStringLiteral(" 5. Distance:")));
 }
 
 TEST(SetupInfo, FrequenciesAreWholeHertzShownInMegahertz)
@@ -85,10 +93,12 @@ TEST(SetupInfo, FrequenciesAreWholeHertzShownInMegahertz)
     for (const auto &[start, stop, band] : cases) {
         SCOPED_TRACE(start);
         VX_CAAXML_PARSER parser(nullptr, 0);
-        ASSERT_TRUE(parser.Load_Document_From_Memory(
-            setupXml(value("llFreqStart", start) + value("llFreqStop", stop) + value("Display_Mode1", "6"))));
+        ASSERT_TRUE(parser.Load_Document_From_Memory(setupXml(value("llFreqStart", start) +
+                                                              value("llFreqStop", stop) +
+                                                              value("Display_Mode1", "6"))));
         EXPECT_EQ(parser.Make_Setup_Info(QStringLiteral(u"Mast – Süd.xml")),
-                  fourLines(QStringLiteral(u"Mast – Süd.xml"), "Single", "Smith Chart", QLatin1String(band)));
+                  fourLines(QStringLiteral(u"Mast – Süd.xml"), "Single", "Smith Chart",
+                            QLatin1String(band)));
     }
 }
 
@@ -101,7 +111,8 @@ TEST(SetupInfo, MissingValuesGiveZerosAndEmptyTexts)
               QStringLiteral(" 1. File Name: d.xml\n 2. Layout: Single\n 3. Mode: DTF VSWR\n"
                              " 4. Frequency Band: 0.00 MHz - 0.00 MHz\n 5. Distance: 0.00 - 0.00\n"
                              " 6. Cable Name: \n 7. Velocity Factory: 0.0000\n"));
-    ASSERT_TRUE(parser.Load_Document_From_Memory("<Other><LoadInfo><nSelectDisplay LValue=\"3\"/></LoadInfo></Other>"));
+    ASSERT_TRUE(parser.Load_Document_From_Memory(
+        "<Other><LoadInfo><nSelectDisplay LValue=\"3\"/></LoadInfo></Other>"));
     EXPECT_EQ(parser.Make_Setup_Info(QStringLiteral("o.xml")),
               fourLines("o.xml", "Single", "Reflection VSWR", "0.00 MHz - 0.00 MHz"));
 }
@@ -121,14 +132,18 @@ QByteArray stripped(const QByteArray &setup)
 TEST(StripCalibration, RemovesTheFiveCalibrationElementsOfGeneralOnly)
 {
     const QByteArray withoutFirst =
-        "<QRTSetup><General><Language LValue=\"0\"/><Cal_Method2 LValue=\"1\"><Port1 LValue=\"OSL\"/>"
-        "</Cal_Method2><Cal_Method3 LValue=\"0\"/><Cal_Current LValue=\"1\"/><Cal_Method4 LValue=\"0\"/>"
+        "<QRTSetup><General><Language LValue=\"0\"/><Cal_Method2 LValue=\"1\"><Port1 "
+        "LValue=\"OSL\"/>"
+        "</Cal_Method2><Cal_Method3 LValue=\"0\"/><Cal_Current LValue=\"1\"/><Cal_Method4 "
+        "LValue=\"0\"/>"
         "<Cal_Method2 LValue=\"2\"/><Brightness LValue=\"7\"/></General>"
-        "<LoadInfo><Cal_Current LValue=\"keep\"/><nSelectDisplay LValue=\"0\"/></LoadInfo></QRTSetup>";
-    EXPECT_EQ(stripped(withoutFirst),
-              test::normalizedXml("<QRTSetup><General><Language LValue=\"0\"/><Brightness LValue=\"7\"/>"
-                                  "</General><LoadInfo><Cal_Current LValue=\"keep\"/>"
-                                  "<nSelectDisplay LValue=\"0\"/></LoadInfo></QRTSetup>"));
+        "<LoadInfo><Cal_Current LValue=\"keep\"/><nSelectDisplay "
+        "LValue=\"0\"/></LoadInfo></QRTSetup>";
+    EXPECT_EQ(
+        stripped(withoutFirst),
+        test::normalizedXml("<QRTSetup><General><Language LValue=\"0\"/><Brightness LValue=\"7\"/>"
+                            "</General><LoadInfo><Cal_Current LValue=\"keep\"/>"
+                            "<nSelectDisplay LValue=\"0\"/></LoadInfo></QRTSetup>"));
 
     // Only calibration elements go; General itself stays even when emptied.
     EXPECT_EQ(stripped("<QRTSetup><General><Cal_Method1/><Cal_Current/></General></QRTSetup>"),
@@ -137,7 +152,8 @@ TEST(StripCalibration, RemovesTheFiveCalibrationElementsOfGeneralOnly)
     const QByteArray site = test::readAll(test::fixture(QStringLiteral("procedure/site_dtf.xml")));
     const QByteArray siteStripped = stripped(site);
     EXPECT_FALSE(siteStripped.contains("Cal_"));
-    EXPECT_TRUE(siteStripped.contains("<Language LValue=\"0\"/><Brightness LValue=\"7\"/></General>"));
+    EXPECT_TRUE(
+        siteStripped.contains("<Language LValue=\"0\"/><Brightness LValue=\"7\"/></General>"));
     EXPECT_TRUE(siteStripped.contains("<nSelectDisplay LValue=\"1\"/></LoadInfo>"));
 }
 

@@ -155,23 +155,50 @@ TEST_F(WizardFrame, HeaderChecks)
         QString message;
         int seqEnd;
     } cases[] = {
-        {"complete", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/><SeqEndOption DValue=\"1\"/>"), 1, "", 1},
-        {"no SeqEndOption", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/>"), 1, "", 2},
+        {"complete",
+         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/><Title "
+                                  "DValue=\"x\"/><SeqEndOption DValue=\"1\"/>"),
+         1, "", 1},
+        {"no SeqEndOption",
+         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/>"), 1,
+         "", 2},
         {"no title", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/>"), 0, "", 2},
         {"no count", wizardWithHeader(model0, "<Title DValue=\"x\"/>"), 0, "", 2},
-        {"no model code", wizardWithHeader("<InstrumentEQP DValue=\"VX310A\"/>", "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/>"), 0, "IDS_INCORRECT_WZD_FOR_EQP", 2},
-        {"wrong root", "<?xml version=\"1.0\"?><QRTSetup><Information/></QRTSetup>", 0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"no model code",
+         wizardWithHeader("<InstrumentEQP DValue=\"VX310A\"/>",
+                          "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/>"),
+         0, "IDS_INCORRECT_WZD_FOR_EQP", 2},
+        {"wrong root", "<?xml version=\"1.0\"?><QRTSetup><Information/></QRTSetup>", 0,
+         "IDS_UNKNOWN_WZD_FILE", 2},
         // A count that is not a whole number 0..100 is a damaged file; 100
         // itself passes the check and fails only for the missing sequences.
-        {"count at the limit", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"100\"/><Title DValue=\"x\"/>"), 0, "", 2},
-        {"count above the limit", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"101\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count negative", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"-1\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count not a number", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"abc\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count empty", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count hexadecimal", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0x7fffffff\"/><Title DValue=\"x\"/>"), 0, "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count with blanks", wizardWithHeader(model0, "<TestingSequence_Count DValue=\" 0 \"/><Title DValue=\"x\"/>"), 1, "", 2},
-        {"declared sequence missing", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"1\"/><Title DValue=\"x\"/>"), 0, "", 2},
-        {"truncated", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/>").left(120), 0, "", 2},
+        {"count at the limit",
+         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"100\"/><Title DValue=\"x\"/>"),
+         0, "", 2},
+        {"count above the limit",
+         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"101\"/><Title DValue=\"x\"/>"),
+         0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count negative",
+         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"-1\"/><Title DValue=\"x\"/>"), 0,
+         "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count not a number",
+         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"abc\"/><Title DValue=\"x\"/>"),
+         0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count empty",
+         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"\"/><Title DValue=\"x\"/>"), 0,
+         "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count hexadecimal",
+         wizardWithHeader(model0,
+                          "<TestingSequence_Count DValue=\"0x7fffffff\"/><Title DValue=\"x\"/>"),
+         0, "IDS_UNKNOWN_WZD_FILE", 2},
+        {"count with blanks",
+         wizardWithHeader(model0, "<TestingSequence_Count DValue=\" 0 \"/><Title DValue=\"x\"/>"),
+         1, "", 2},
+        {"declared sequence missing",
+         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"1\"/><Title DValue=\"x\"/>"), 0,
+         "", 2},
+        {"truncated", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/>").left(120),
+         0, "", 2},
         {"empty file", "", 0, "", 2},
     };
     for (const auto &c : cases) {
@@ -190,7 +217,8 @@ TEST_F(WizardFrame, HostileXmlIsRefused)
 {
     const QByteArray bomb =
         "<?xml version=\"1.0\"?><!DOCTYPE STEPVANE [<!ENTITY a \"aaaaaaaaaa\">"
-        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c "
+        "\"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
         "]><STEPVANE><Information><Title DValue=\"&c;\"/></Information></STEPVANE>";
     const QByteArray external =
         "<?xml version=\"1.0\"?><!DOCTYPE STEPVANE [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
@@ -222,19 +250,31 @@ TEST_F(WizardFrame, ReadFileModel)
         QByteArray bytes;
         int model;
     } cases[] = {
-        {"bodyCutOff", "<STEPVANE><Information><InstrumentEQP LValue=\"2\"/></Information>"
-                       "<TestingSequence_Num0><Title DValue=\"x\"", 2},
-        {"leadingNumber", "<STEPVANE><Information><InstrumentEQP LValue=\"1abc\"/>"
-                          "</Information></STEPVANE>", 1},
-        {"firstInformationOnly", "<STEPVANE><Information><Title DValue=\"\"/></Information>"
-                                 "<Information><InstrumentEQP LValue=\"3\"/></Information>"
-                                 "</STEPVANE>", kUnknownModel},
-        {"notDirectlyInInformation", "<STEPVANE><Information><G><InstrumentEQP LValue=\"3\"/>"
-                                     "</G></Information></STEPVANE>", kUnknownModel},
-        {"noLValue", "<STEPVANE><Information><InstrumentEQP DValue=\"VX340A\"/>"
-                     "</Information></STEPVANE>", kUnknownModel},
-        {"doctype", "<!DOCTYPE STEPVANE [<!ENTITY a \"3\">]><STEPVANE><Information>"
-                    "<InstrumentEQP LValue=\"3\"/></Information></STEPVANE>", kUnknownModel},
+        {"bodyCutOff",
+         "<STEPVANE><Information><InstrumentEQP LValue=\"2\"/></Information>"
+         "<TestingSequence_Num0><Title DValue=\"x\"",
+         2},
+        {"leadingNumber",
+         "<STEPVANE><Information><InstrumentEQP LValue=\"1abc\"/>"
+         "</Information></STEPVANE>",
+         1},
+        {"firstInformationOnly",
+         "<STEPVANE><Information><Title DValue=\"\"/></Information>"
+         "<Information><InstrumentEQP LValue=\"3\"/></Information>"
+         "</STEPVANE>",
+         kUnknownModel},
+        {"notDirectlyInInformation",
+         "<STEPVANE><Information><G><InstrumentEQP LValue=\"3\"/>"
+         "</G></Information></STEPVANE>",
+         kUnknownModel},
+        {"noLValue",
+         "<STEPVANE><Information><InstrumentEQP DValue=\"VX340A\"/>"
+         "</Information></STEPVANE>",
+         kUnknownModel},
+        {"doctype",
+         "<!DOCTYPE STEPVANE [<!ENTITY a \"3\">]><STEPVANE><Information>"
+         "<InstrumentEQP LValue=\"3\"/></Information></STEPVANE>",
+         kUnknownModel},
         {"notXml", "InstrumentEQP LValue=3", kUnknownModel},
     };
     for (const auto &c : cases)
@@ -328,8 +368,11 @@ TEST_F(WizardFrame, TheFullestWizardRoundTripsAndOneMoreIsRefused)
     const struct {
         const char *name;
         QByteArray steps;
-    } cases[] = {{"one step more", "102"}, {"not a number", "abc"}, {"empty", ""},
-                 {"negative", "-1"}, {"hexadecimal", "0x65"}};
+    } cases[] = {{"one step more", "102"},
+                 {"not a number", "abc"},
+                 {"empty", ""},
+                 {"negative", "-1"},
+                 {"hexadecimal", "0x65"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         sink.messages.clear();

@@ -18,9 +18,10 @@ class XmlCursor : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const QByteArray xml = "<STEPVANE><Information><Title DValue=\"t\" LValue=\"3\"/></Information>"
-                               "<Step><Trace><Format DValue=\"TRA\"/></Trace></Step>"
-                               "<Information><Inner><Information/></Inner></Information></STEPVANE>";
+        const QByteArray xml =
+            "<STEPVANE><Information><Title DValue=\"t\" LValue=\"3\"/></Information>"
+            "<Step><Trace><Format DValue=\"TRA\"/></Trace></Step>"
+            "<Information><Inner><Information/></Inner></Information></STEPVANE>";
         ASSERT_TRUE(p.Load_Document_From_Memory(xml));
     }
     QTemporaryDir dir;

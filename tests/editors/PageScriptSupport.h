@@ -32,7 +32,7 @@
 namespace pagetest {
 
 class ScriptedUi : public stepvane::UserInterface {
-  public:
+public:
     void report(const stepvane::Message &message) override
     {
         reports << (message.id.isEmpty() ? message.text() : message.id);
@@ -83,7 +83,7 @@ class ScriptedUi : public stepvane::UserInterface {
     std::deque<std::function<int(QDialog &)>> modal;
     std::function<bool(QWidget *, const QString &)> fetch;
 
-  private:
+private:
     static QString next(std::deque<QString> &queue)
     {
         if (queue.empty())
@@ -103,7 +103,7 @@ struct RecordingHistory : stepvane::EditRecorder {
 
 // Working copies go to a folder of the test, so tests never see each other's.
 class WorkFolderTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override
     {
         ASSERT_TRUE(scratch.isValid());

@@ -18,7 +18,8 @@ struct CableTable {
     std::vector<CableEntry> saved = cableTable();
     CableTable()
     {
-        setCableTable({{"RG-8", "0.66", "0.131", "0.189"}, {"LDF4-50A", "0.88", "0.0728", ""},
+        setCableTable({{"RG-8", "0.66", "0.131", "0.189"},
+                       {"LDF4-50A", "0.88", "0.0728", ""},
                        {"Odd", "0.9", "0.328", "0.5"}});
     }
     ~CableTable() { setCableTable(saved); }

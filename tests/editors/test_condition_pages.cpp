@@ -24,7 +24,7 @@ using stepvane::test::readAll;
 namespace {
 
 class ConditionPages : public WorkFolderTest {
-  protected:
+protected:
     TaskStep *addStep(TaskKind kind)
     {
         return sequence->insertStep(-1, makeDefaultRecord(kind, 2, 0));

@@ -14,8 +14,10 @@ struct ModelBand {
     int model;
     QString lower, upper;
 };
-const ModelBand kBands[] = {
-    {0, "100.00", "2700.00"}, {1, "5.00", "4000.00"}, {2, "5.00", "4000.00"}, {3, "5.00", "6000.00"}};
+const ModelBand kBands[] = {{0, "100.00", "2700.00"},
+                            {1, "5.00", "4000.00"},
+                            {2, "5.00", "4000.00"},
+                            {3, "5.00", "6000.00"}};
 
 } // namespace
 
@@ -98,9 +100,9 @@ TEST(AmplitudePage, CommitsKeepTopAboveBottomInsideTheScale)
         {65, 1, "Top", "1", "1.10", "1.00"},
         {65, 1, "Bottom", "70", "65.00", "64.90"},
         {65, 1, "Top", "500", "180.00", "1.00"},
-        {65, 180, "Top", "180", "180.00", "179.90"},     // no room above 180
+        {65, 180, "Top", "180", "180.00", "179.90"},         // no room above 180
         {-180, -50, "Bottom", "-180", "-179.90", "-180.00"}, // no room below -180
-        {65, -500, "Top", "10", "10.00", "-180.00"},     // a value read from a file
+        {65, -500, "Top", "10", "10.00", "-180.00"},         // a value read from a file
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.field) + " " + c.typed);

@@ -33,7 +33,7 @@ const QByteArray kDtfSetup = stepvane::test::SetupImage()
 
 // stepvane-sim on 127.0.0.1 and a free port, stopped when the test ends.
 class Sim {
-  public:
+public:
     explicit Sim(const QStringList &extra)
     {
         m_process.setProgram(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-sim"));
@@ -60,14 +60,14 @@ class Sim {
     }
     int port() const { return m_port; }
 
-  private:
+private:
     QTemporaryDir m_store;
     QProcess m_process;
     int m_port = 0;
 };
 
 class LoadPage : public WorkFolderTest {
-  protected:
+protected:
     void SetUp() override
     {
         WorkFolderTest::SetUp();

@@ -18,8 +18,7 @@
 using namespace stepvane;
 using namespace taskeditor_test;
 
-namespace
-{
+namespace {
 
 // Keeps what the framework reports, as the edit history would.
 struct RecordingHistory : EditRecorder {
@@ -48,9 +47,8 @@ struct PageEnv {
 
 // A small page over the Bias Tee record that uses every helper, so the
 // helpers are tried against a real record the way a page uses them.
-class HelperPage : public RecordPage<BiasTeeTask>
-{
-  public:
+class HelperPage : public RecordPage<BiasTeeTask> {
+public:
     HelperPage(PageContext &context)
         : RecordPage(context, TaskBiasTee, kDefaultSize, nullptr),
           voltageOn(new CKiteToggleButton(1, CKiteToggleButton::Style::Check, "On", this)),
@@ -70,7 +68,7 @@ class HelperPage : public RecordPage<BiasTeeTask>
     CVXEdit *voltage;
     std::vector<bool> commits;
 
-  protected:
+protected:
     void fillRecord(BiasTeeTask &r) override { voltage->setText(QString::number(r.Voltage_Param)); }
     void fieldChanged(int id, const QString &text, bool commit) override
     {

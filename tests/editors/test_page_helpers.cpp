@@ -35,18 +35,17 @@ public:
         frequency = decimalField(&RfPowerTask::Frequency, {.bounds = {150, 3500}});
         offset = decimalField(&RfPowerTask::External_offset,
                               {.bounds = {-100, 100}, .emptyIsZero = true});
-        minimum = decimalField(&RfPowerTask::Display_Minimum,
-                               {.boundsOf = [](const RfPowerTask &r) {
-                                    return rfScale(r.Display_Mode).minimum;
-                                }});
-        maximum = decimalField(&RfPowerTask::Display_Maximum,
-                               {.boundsOf = [](const RfPowerTask &r) {
-                                    return rfScale(r.Display_Mode).maximum;
-                                },
-                                .then = [](RfPowerTask &r, bool commit) {
-                                    if (commit && r.Display_Maximum <= r.Display_Minimum)
-                                        r.Display_Minimum = r.Display_Maximum - 1;
-                                }});
+        minimum = decimalField(
+            &RfPowerTask::Display_Minimum,
+            {.boundsOf = [](const RfPowerTask &r) { return rfScale(r.Display_Mode).minimum; }});
+        maximum = decimalField(
+            &RfPowerTask::Display_Maximum,
+            {.boundsOf = [](const RfPowerTask &r) { return rfScale(r.Display_Mode).maximum; },
+             .then =
+                 [](RfPowerTask &r, bool commit) {
+                     if (commit && r.Display_Maximum <= r.Display_Minimum)
+                         r.Display_Minimum = r.Display_Maximum - 1;
+                 }});
         grid->addRow("Frequency", frequency);
         grid->addRow("Offset", offset, "dB");
         grid->addRow("Minimum", minimum);

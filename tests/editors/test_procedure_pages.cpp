@@ -23,7 +23,7 @@ using stepvane::test::readAll;
 namespace {
 
 class ProcedurePages : public WorkFolderTest {
-  protected:
+protected:
     TaskStep *addStep(TaskKind kind)
     {
         return sequence->insertStep(-1, makeDefaultRecord(kind, 2, 0));

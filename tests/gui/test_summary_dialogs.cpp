@@ -90,13 +90,27 @@ TEST(SequenceSummaryDialog, ShowsTitleAndOneLinePerStep)
     EXPECT_EQ(dialog.titleField()->text(), "Every | kind");
     EXPECT_TRUE(dialog.titleField()->isReadOnly());
     const QStringList expected = {
-        "1. Save (s1)",           "2. Prompt (s2)",       "3. Consolidated report (s3)",
-        "4. Calibration",         "5. BiasTee (s5)",      "6. Load (s6)",
-        "7. Measure Mode (s7)",   "8. Frequency/Distance (s8)", "9. Amplitude (s9)",
-        "10. Cable (s10)",        "11. Data Point (s11)", "12. RF power (s12)",
-        "13. Optical power (s13)", "14. Fiber (s14)",     "15. Windowing (s15)",
-        "16. Marker/Peak (s16)",  "17. Limit (s17)",      "18. Zoom zones (s18)",
-        "19. Hold",               "20. Auto scale",       "21. General (s23)",
+        "1. Save (s1)",
+        "2. Prompt (s2)",
+        "3. Consolidated report (s3)",
+        "4. Calibration",
+        "5. BiasTee (s5)",
+        "6. Load (s6)",
+        "7. Measure Mode (s7)",
+        "8. Frequency/Distance (s8)",
+        "9. Amplitude (s9)",
+        "10. Cable (s10)",
+        "11. Data Point (s11)",
+        "12. RF power (s12)",
+        "13. Optical power (s13)",
+        "14. Fiber (s14)",
+        "15. Windowing (s15)",
+        "16. Marker/Peak (s16)",
+        "17. Limit (s17)",
+        "18. Zoom zones (s18)",
+        "19. Hold",
+        "20. Auto scale",
+        "21. General (s23)",
     };
     QStringList shown;
     for (int i = 0; i < dialog.stepList()->count(); ++i)

@@ -13,8 +13,7 @@
 
 using namespace stepvane::test;
 
-namespace
-{
+namespace {
 
 const QString kAppId = QStringLiteral("com.vexmar.Stepvane");
 
@@ -52,9 +51,8 @@ QString tool(const char *name)
     return QStandardPaths::findExecutable(QString::fromLatin1(name));
 }
 
-class Installed : public ::testing::Test
-{
-  protected:
+class Installed : public ::testing::Test {
+protected:
     void SetUp() override
     {
         ASSERT_TRUE(prefix.isValid());

@@ -35,9 +35,9 @@ PdfProbe PdfProbe::read(const QString &pdfPath)
         !run("pdftotext", {"-bbox", "-enc", "UTF-8", pdfPath, "-"}, bbox, probe.error))
         return probe;
 
-    const auto pagesMatch = QRegularExpression(R"(^Pages:\s+(\d+)\s*$)",
-                                               QRegularExpression::MultilineOption)
-                                .match(QString::fromUtf8(info));
+    const auto pagesMatch =
+        QRegularExpression(R"(^Pages:\s+(\d+)\s*$)", QRegularExpression::MultilineOption)
+            .match(QString::fromUtf8(info));
     probe.pages = pagesMatch.hasMatch() ? pagesMatch.captured(1).toInt() : 0;
 
     probe.pageTexts = QString::fromUtf8(layout).split(u'\f');
@@ -67,7 +67,10 @@ PdfProbe PdfProbe::read(const QString &pdfPath)
         w.xMax = m.captured(5).toDouble();
         w.yMax = m.captured(6).toDouble();
         w.text = m.captured(7);
-        w.text.replace("&amp;", "&").replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"");
+        w.text.replace("&amp;", "&")
+            .replace("&lt;", "<")
+            .replace("&gt;", ">")
+            .replace("&quot;", "\"");
         probe.words.push_back(w);
     }
     probe.ok = true;

@@ -5,15 +5,15 @@
 #include "PdfProbe.h"
 
 #include "print/SummaryPdf.h"
-#include "support/FileSizeLimit.h"
 #include "print/SummaryPrinter.h"
 #include "summary/SummaryRows.h"
+#include "support/FileSizeLimit.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -44,8 +44,7 @@ AttachedImage picture(const QString &comment, const QString &name)
     return image;
 }
 
-void addSequence(WizardDocument &doc, const QString &title, int k, bool withPrompt,
-                 bool withSave)
+void addSequence(WizardDocument &doc, const QString &title, int k, bool withPrompt, bool withSave)
 {
     TestingSequence *seq = doc.appendSequence();
     seq->Title = title;
@@ -159,9 +158,8 @@ TEST_F(SummaryPdf, EverySequenceHeadingAndSampleRows)
 {
     int lastPage = 0;
     for (int k = 1; k <= 4; ++k) {
-        const QString heading =
-            QString(" Testing Sequence Num%1  : Sector ").arg(k) +
-            QStringList{"Alpha", "Beta", "Gamma", "Delta"}[k - 1];
+        const QString heading = QString(" Testing Sequence Num%1  : Sector ").arg(k) +
+                                QStringList{"Alpha", "Beta", "Gamma", "Delta"}[k - 1];
         const int page = s_probe.pageOf(heading);
         EXPECT_GE(page, lastPage) << heading.toStdString();
         lastPage = std::max(page, lastPage);
@@ -172,7 +170,8 @@ TEST_F(SummaryPdf, EverySequenceHeadingAndSampleRows)
           QString(" |               1. Comment : Attach the load"),
           QString(" |                  Image file : load3.png"),
           QString("1.Calibration|Calibrate 4"), QString(" |Center frequency : 1695.50"),
-          QString(" |Span : 1989.00"), QString(" |            Company Name : Vexmar Field Services"),
+          QString(" |Span : 1989.00"),
+          QString(" |            Company Name : Vexmar Field Services"),
           QString(" |1. Marker name : M1 Type : Normal , on/off : off, X value : 900.00, "
                   "Search mode : Peak Search"),
           QString("5.Hold|Freeze trace"), QString("Task item|Details")}) {

@@ -22,12 +22,10 @@
 using namespace stepvane;
 using namespace stepvane::test;
 
-namespace
-{
+namespace {
 
-class CheckWindow : public MainWindowTest
-{
-  protected:
+class CheckWindow : public MainWindowTest {
+protected:
     // Sequence "Sweep": Hold, then a Measure mode step with a code the
     // instrument does not know.
     void addMistake()

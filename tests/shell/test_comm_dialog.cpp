@@ -128,13 +128,13 @@ TEST_P(CommDialogModes, TitleAndVisibility)
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, CommDialogModes,
-    ::testing::Values(
-        VisibilityCase{"send", CommDialogMode::Send, "Send to Spanlyx", false, true, true, true,
-                       true, true},
-        VisibilityCase{"fetch", CommDialogMode::FetchSetup, "Load Setup file From EQP", false,
-                       false, false, false, true, false},
-        VisibilityCase{"settings", CommDialogMode::Settings, "Communication", true, false, false,
-                       false, false, true}),
+    ::testing::Values(VisibilityCase{"send", CommDialogMode::Send, "Send to Spanlyx", false, true,
+                                     true, true, true, true},
+                      VisibilityCase{"fetch", CommDialogMode::FetchSetup,
+                                     "Load Setup file From EQP", false, false, false, false, true,
+                                     false},
+                      VisibilityCase{"settings", CommDialogMode::Settings, "Communication", true,
+                                     false, false, false, false, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CommDialogSettings, DefaultsWhenTheStoreIsEmptyAndTheKeyIsCreated)
@@ -216,7 +216,10 @@ TEST(CommDialogSettings, TheTypedIPv6AddressIsWhatCloseSaves)
 
 class CommTransfer : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(QFile::exists(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-sim"))); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFile::exists(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-sim")));
+    }
     QTemporaryDir dir;
     FakeUi ui;
 };

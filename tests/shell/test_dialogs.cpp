@@ -15,11 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 
 namespace stepvane::test {
@@ -180,9 +180,9 @@ TEST(MessageBoxes, TextLosesTheTablesTrailingLineFeedButKeepsInnerBreaks)
 {
     EXPECT_EQ(messageBoxText(Message::fromId(QStringLiteral("IDS_SAVE_FAIL"))),
               QStringLiteral("The file could not be saved."));
-    const QString twoLines = messageBoxText(
-        Message::fromId(QStringLiteral("IDS_INCORRECT_WZD_FOR_EQP"),
-                        {QStringLiteral("VX310A"), QStringLiteral("VX330A")}));
+    const QString twoLines =
+        messageBoxText(Message::fromId(QStringLiteral("IDS_INCORRECT_WZD_FOR_EQP"),
+                                       {QStringLiteral("VX310A"), QStringLiteral("VX330A")}));
     EXPECT_TRUE(twoLines.contains(u'\n'));
     EXPECT_TRUE(twoLines.contains(QStringLiteral("VX310A")));
     EXPECT_FALSE(twoLines.endsWith(u'\n'));
@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirst)
     const struct {
         const char *name;
         bool save;
-        bool fileGone; // the save fails: the bound file was removed
+        bool fileGone;      // the save fails: the bound file was removed
         int savedSequences; // in the file when the dialog opens; -1: no dialog
     } cases[] = {
         {"save", true, false, 2},
@@ -241,7 +241,8 @@ TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirst)
         };
         window->sendToInstrument();
         ASSERT_EQ(ui.questionIds().size(), 1);
-        EXPECT_EQ(ui.questions[0].text(), QStringLiteral("Save changes to sent.wzd before sending?"));
+        EXPECT_EQ(ui.questions[0].text(),
+                  QStringLiteral("Save changes to sent.wzd before sending?"));
         EXPECT_EQ(ui.modalTitles.size(), c.savedSequences < 0 ? 0 : 1);
         EXPECT_EQ(sequencesWhenShown, c.savedSequences);
         EXPECT_EQ(window->isModified(), !c.save || c.fileGone);

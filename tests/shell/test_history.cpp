@@ -3,8 +3,8 @@
 // back in place) and redone to exactly the document after, with Ctrl+Z in the
 // main window and Ctrl+Shift+Z / Ctrl+Y in the task editor; keystrokes of one
 // field join into one step; binding and showing pages change nothing.
-#include "test_main_window_support.h"
 #include "support/WidgetTestSupport.h"
+#include "test_main_window_support.h"
 
 #include "editors/pages/CMeasureModeView.h"
 #include "shell/main/SequenceClipboard.h"
@@ -13,10 +13,10 @@
 #include "widgets/CVXEdit.h"
 
 #include <QComboBox>
-#include <QWindow>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QWindow>
 
 #include <functional>
 
@@ -113,15 +113,15 @@ struct RoundTrip {
 class HistoryRoundTrip : public HistoryTest, public ::testing::WithParamInterface<RoundTrip> {
 public:
     // What the cases' lambdas reach.
+    using HistoryTest::editor;
+    using HistoryTest::list;
+    using HistoryTest::measurePage;
+    using HistoryTest::selectStep;
+    using HistoryTest::typeInto;
     using MainWindowTest::pane;
     using MainWindowTest::path;
     using MainWindowTest::ui;
     using MainWindowTest::window;
-    using HistoryTest::list;
-    using HistoryTest::editor;
-    using HistoryTest::measurePage;
-    using HistoryTest::selectStep;
-    using HistoryTest::typeInto;
 };
 
 TEST_P(HistoryRoundTrip, UndoGivesExactlyTheDocumentBeforeAndRedoTheOneAfter)
@@ -217,13 +217,10 @@ INSTANTIATE_TEST_SUITE_P(
                       EXPECT_EQ(t.editor()->titleField()->text(), QStringLiteral("S1"));
                       EXPECT_EQ(t.pane().row(1)->text(), QStringLiteral("2. S1"));
                   }},
-        RoundTrip{"wizardTitleTyped", 1,
-                  [](HistoryRoundTrip &t) {
-                      t.typeInto(t.window->titleEdit(), QStringLiteral("Tower"));
-                  },
-                  [](HistoryRoundTrip &t) {
-                      EXPECT_TRUE(t.window->titleEdit()->text().isEmpty());
-                  }},
+        RoundTrip{
+            "wizardTitleTyped", 1,
+            [](HistoryRoundTrip &t) { t.typeInto(t.window->titleEdit(), QStringLiteral("Tower")); },
+            [](HistoryRoundTrip &t) { EXPECT_TRUE(t.window->titleEdit()->text().isEmpty()); }},
         RoundTrip{"endOptionToggled", 1,
                   [](HistoryRoundTrip &t) {
                       taskeditor_test::click(t.window.get(),

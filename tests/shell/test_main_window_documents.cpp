@@ -83,8 +83,8 @@ TEST_P(OpenWithPassword, FollowsTheThreeTriesRule)
 {
     const PasswordCase &c = GetParam();
     const QString file = path(QStringLiteral("locked.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("Secret")), 2,
-                                file));
+    ASSERT_TRUE(
+        writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("Secret")), 2, file));
     ui.openPaths.push_back(file);
     for (const auto &e : c.entries)
         ui.passwords.push_back(e);
@@ -106,17 +106,19 @@ TEST_P(OpenWithPassword, FollowsTheThreeTriesRule)
 
 INSTANTIATE_TEST_SUITE_P(
     Tries, OpenWithPassword,
-    ::testing::Values(
-        PasswordCase{"right", {QStringLiteral("Secret")}, true, 0},
-        PasswordCase{"rightOnThird",
-                     {QStringLiteral("a"), QStringLiteral("secret"), QStringLiteral("Secret")},
-                     true, 2},
-        PasswordCase{"threeWrong",
-                     {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("SECRET"),
-                      QStringLiteral("Secret")},
-                     false, 3},
-        PasswordCase{"cancelled", {std::nullopt}, false, 0},
-        PasswordCase{"emptyIsWrong", {QString(), std::nullopt}, false, 1}),
+    ::testing::Values(PasswordCase{"right", {QStringLiteral("Secret")}, true, 0},
+                      PasswordCase{
+                          "rightOnThird",
+                          {QStringLiteral("a"), QStringLiteral("secret"), QStringLiteral("Secret")},
+                          true,
+                          2},
+                      PasswordCase{"threeWrong",
+                                   {QStringLiteral("a"), QStringLiteral("b"),
+                                    QStringLiteral("SECRET"), QStringLiteral("Secret")},
+                                   false,
+                                   3},
+                      PasswordCase{"cancelled", {std::nullopt}, false, 0},
+                      PasswordCase{"emptyIsWrong", {QString(), std::nullopt}, false, 1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, OpenOfAnotherModelsWizardLeavesAnEmptyUnboundWizard)
@@ -171,8 +173,8 @@ TEST_F(MainWindowTest, SaveOfANewWizardAsksForAPathAndBindsIt)
 TEST_F(MainWindowTest, SavePasswordFlows)
 {
     const QString locked = path(QStringLiteral("locked.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("pw1")), 2,
-                                locked));
+    ASSERT_TRUE(
+        writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("pw1")), 2, locked));
     ui.openPaths.push_back(locked);
     ui.passwords.push_back(QStringLiteral("pw1"));
     window->openWizard();
@@ -200,8 +202,8 @@ TEST_F(MainWindowTest, SavePasswordFlows)
 TEST_F(MainWindowTest, CancelledSaveAsKeepsTheWizardsPassword)
 {
     const QString locked = path(QStringLiteral("locked.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("pw1")), 2,
-                                locked));
+    ASSERT_TRUE(
+        writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("pw1")), 2, locked));
     ui.openPaths.push_back(locked);
     ui.passwords.push_back(QStringLiteral("pw1"));
     window->openWizard();
@@ -265,7 +267,8 @@ TEST_F(MainWindowTest, DroppedFiles)
     const QString first = path(QStringLiteral("first.wzd"));
     const QString second = path(QStringLiteral("second.wzd"));
     ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("F1")}), 2, first));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("S1"), QStringLiteral("S2")}), 2, second));
+    ASSERT_TRUE(
+        writeWizardFile(makeWizard({QStringLiteral("S1"), QStringLiteral("S2")}), 2, second));
 
     drop(*window, {first});
     EXPECT_EQ(titles(), QStringList{QStringLiteral("F1")});
@@ -300,8 +303,8 @@ TEST_F(MainWindowTest, DroppedProtectedFileWithThreeWrongPasswordsChangesNothing
 {
     addSequences(1);
     const QString locked = path(QStringLiteral("locked.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("L")}, 0, QStringLiteral("pw")), 2,
-                                locked));
+    ASSERT_TRUE(
+        writeWizardFile(makeWizard({QStringLiteral("L")}, 0, QStringLiteral("pw")), 2, locked));
     ui.passwords = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
     drop(*window, {locked});
     EXPECT_EQ(ui.reportIds().count(QStringLiteral("IDS_INCORRECT_PW")), 3);
@@ -349,8 +352,8 @@ TEST_F(MainWindowTest, SomethingThatIsNotAFileIsNamedAndChangesNothing)
 TEST_F(MainWindowTest, CommandLineFileIsOpenedWithItsPassword)
 {
     const QString locked = path(QStringLiteral("cmd.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("C")}, 0, QStringLiteral("pw")), 2,
-                                locked));
+    ASSERT_TRUE(
+        writeWizardFile(makeWizard({QStringLiteral("C")}, 0, QStringLiteral("pw")), 2, locked));
     ui.passwords = {QStringLiteral("pw")};
     window->openCommandLineFile(locked);
     EXPECT_EQ(titles(), QStringList{QStringLiteral("C")});

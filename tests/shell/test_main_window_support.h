@@ -5,9 +5,9 @@
 #include "test_main_window_fake_ui.h"
 
 #include "document/VX_CAAXML_PARSER.h"
-#include "widgets/AppState.h"
 #include "shell/main/CStepvaneDlg.h"
 #include "shell/sequences/CVXTestList_View.h"
+#include "widgets/AppState.h"
 
 #include <QTemporaryDir>
 

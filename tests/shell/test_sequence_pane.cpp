@@ -1,26 +1,26 @@
 // The sequence pane and the sequence commands of the main window: limits,
 // drag to reorder, delete selection rules, copy and paste, keys.
-#include "test_main_window_support.h"
 #include "support/WidgetTestSupport.h"
+#include "test_main_window_support.h"
 
-#include "widgets/CVXEdit.h"
 #include "shell/main/SequenceClipboard.h"
 #include "shell/summary/SequenceSummaryDlg.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
+#include "widgets/CVXEdit.h"
 
+#include "widgets/CKiteButton.h"
 #include <QApplication>
 #include <QFile>
-#include <functional>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include "widgets/CKiteButton.h"
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 
 namespace stepvane::test {
 namespace {
@@ -119,8 +119,8 @@ TEST_F(SequencePaneTest, AddTestingUnitFileOfAnotherModelIsRefusedWithAMessage)
 struct DragCase {
     const char *name;
     int from;
-    int to;             // row index, or -1 for the gap below row 0
-    const char *order;  // titles afterwards
+    int to;            // row index, or -1 for the gap below row 0
+    const char *order; // titles afterwards
     int selection;
 };
 
@@ -139,14 +139,13 @@ TEST_P(SequenceDrag, MovesOnlyOntoAnotherRow)
         EXPECT_TRUE(pane().row(i)->text().startsWith(QString::number(i + 1) + u'.'));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SequenceDrag,
-    ::testing::Values(DragCase{"ontoItself", 1, 1, "S0,S1,S2,S3", 1},
-                      DragCase{"offTheRows", 2, -1, "S0,S1,S2,S3", -1},
-                      DragCase{"down", 0, 2, "S1,S2,S0,S3", 2},
-                      DragCase{"up", 3, 1, "S0,S3,S1,S2", 1},
-                      DragCase{"toTheEnd", 0, 3, "S1,S2,S3,S0", 3}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, SequenceDrag,
+                         ::testing::Values(DragCase{"ontoItself", 1, 1, "S0,S1,S2,S3", 1},
+                                           DragCase{"offTheRows", 2, -1, "S0,S1,S2,S3", -1},
+                                           DragCase{"down", 0, 2, "S1,S2,S0,S3", 2},
+                                           DragCase{"up", 3, 1, "S0,S3,S1,S2", 1},
+                                           DragCase{"toTheEnd", 0, 3, "S1,S2,S3,S0", 3}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SequencePaneTest, DragAsTheWindowSystemDeliversIt)
 {
@@ -162,8 +161,8 @@ TEST_F(SequencePaneTest, DragAsTheWindowSystemDeliversIt)
     EXPECT_EQ(pane().selectedIndex(), 2);
 
     // A press on a row button is the button's: no drag, no reorder.
-    const QPoint onButton = taskeditor_test::centreIn(
-        top, pane().row(0)->button(CVXTestingStatic::SummaryCommand));
+    const QPoint onButton =
+        taskeditor_test::centreIn(top, pane().row(0)->button(CVXTestingStatic::SummaryCommand));
     ui.onModal = [](QDialog &) { return int(QDialog::Rejected); };
     taskeditor_test::drag(top, onButton, to);
     EXPECT_EQ(titles().join(u','), QStringLiteral("S1,S2,S0,S3"));
@@ -235,7 +234,8 @@ TEST_F(SequencePaneTest, RowDeleteButtonActsOnItsOwnRow)
     pane().row(2)->button(CVXTestingStatic::DeleteCommand)->click();
     QApplication::processEvents(); // row commands arrive after the release
     EXPECT_EQ(titles(), (QStringList{QStringLiteral("S0"), QStringLiteral("S1")}));
-    EXPECT_EQ(pane().selectedIndex(), 1) << "the row's index became the selection, then the new last";
+    EXPECT_EQ(pane().selectedIndex(), 1)
+        << "the row's index became the selection, then the new last";
 }
 
 TEST_F(SequencePaneTest, RowSaveButtonWritesATestingUnitOfThatRow)
@@ -319,8 +319,8 @@ TEST_F(SequencePaneTest, TheTaskEditorIsOneModelessWindowThatKeepsItsPlace)
 struct EditorRuleCase {
     const char *name;
     std::function<void(CStepvaneDlg &, FakeUi &)> act;
-    bool visible;       // the task editor afterwards
-    int shownSequence;  // index of the sequence it shows, -1 for none
+    bool visible;      // the task editor afterwards
+    int shownSequence; // index of the sequence it shows, -1 for none
 };
 
 class TaskEditorRules : public SequencePaneTest,
@@ -458,7 +458,8 @@ TEST_F(SequencePaneTest, CopyPasteTakesTheValuesOfTheMomentOfTheCopy)
     EXPECT_TRUE(window->titleEdit()->text().isEmpty()) << "nothing was pasted as text";
     for (int i : {2, 3}) {
         EXPECT_EQ(doc().sequence(i)->Title, QStringLiteral("S1"));
-        EXPECT_EQ(doc().sequence(i)->step(1)->as<HoldTask>()->Description, QStringLiteral("before"));
+        EXPECT_EQ(doc().sequence(i)->step(1)->as<HoldTask>()->Description,
+                  QStringLiteral("before"));
     }
     EXPECT_NE(doc().sequence(2)->step(0), doc().sequence(3)->step(0)) << "copies share nothing";
     ASSERT_TRUE(state.TaskClipboard.has_value());

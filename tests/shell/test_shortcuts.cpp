@@ -20,7 +20,7 @@ struct KeyCase {
     const char *name;
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
-    const char *action;  // the action behind the key, listed in the File menu when inMenu
+    const char *action; // the action behind the key, listed in the File menu when inMenu
     bool inMenu;
     std::function<bool(CStepvaneDlg &, FakeUi &)> reached;
 };
@@ -80,9 +80,8 @@ TEST_F(MainWindowTest, ArrowKeysMoveTheSequenceSelection)
     const struct {
         Qt::Key key;
         int selected;
-    } steps[] = {{Qt::Key_Down, 0}, {Qt::Key_Down, 1}, {Qt::Key_Down, 2},
-                 {Qt::Key_Down, 2}, {Qt::Key_Up, 1},   {Qt::Key_Up, 0},
-                 {Qt::Key_Up, 0}};
+    } steps[] = {{Qt::Key_Down, 0}, {Qt::Key_Down, 1}, {Qt::Key_Down, 2}, {Qt::Key_Down, 2},
+                 {Qt::Key_Up, 1},   {Qt::Key_Up, 0},   {Qt::Key_Up, 0}};
     for (const auto &s : steps) {
         QTest::keyClick(rows, s.key);
         EXPECT_EQ(pane().selectedIndex(), s.selected);

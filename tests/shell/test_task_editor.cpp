@@ -1,13 +1,13 @@
 // The task editor window: copy and paste of steps, which control the keys
 // Ctrl+C, Ctrl+V, Delete, Escape and Enter go to, deleting steps while their
 // page is shown, the clear button, the title field, the detail pane.
-#include "editors/framework/RecordPage.h"
-#include "widgets/CKiteButton.h"
-#include "widgets/CVXEdit.h"
 #include "common/NumberText.h"
+#include "editors/framework/RecordPage.h"
 #include "shell/history/DocumentHistory.h"
 #include "shell/taskeditor/TaskEditorScreenshot.h"
 #include "support/WidgetTestSupport.h"
+#include "widgets/CKiteButton.h"
+#include "widgets/CVXEdit.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -147,8 +147,9 @@ TEST_F(TaskEditorFixture, EscapeAndEnterNeitherCloseNorPressButtons)
 {
     open();
     addSteps({TaskHold, TaskHold});
-    for (QWidget *focus : {static_cast<QWidget *>(list()), static_cast<QWidget *>(dlg->clearButton()),
-                           static_cast<QWidget *>(dlg->titleField())}) {
+    for (QWidget *focus :
+         {static_cast<QWidget *>(list()), static_cast<QWidget *>(dlg->clearButton()),
+          static_cast<QWidget *>(dlg->titleField())}) {
         focus->setFocus();
         pressKey(Qt::Key_Escape);
         pressKey(Qt::Key_Return);
@@ -197,7 +198,12 @@ TEST_F(TaskEditorFixture, DeletingTheShownStepAlwaysLetsGoOfItsPageFirst)
              pressKey(Qt::Key_Delete);
          },
          "abc", 2},
-        {"clear all", [&] { click(top(), rowPoint(2)); dlg->clearButton()->click(); }, "", -1},
+        {"clear all",
+         [&] {
+             click(top(), rowPoint(2));
+             dlg->clearButton()->click();
+         },
+         "", -1},
     };
     for (const auto &way : ways) {
         seq->steps.clear();
@@ -223,8 +229,8 @@ class NumberPage : public RecordPage<AmplitudeTask> {
 public:
     NumberPage(PageContext &context, QWidget *parent, TestingSequence *&sequence,
                std::vector<bool> &commitsWhileAlive)
-        : RecordPage(context, TaskAmplitude, kDefaultSize, parent), top(createEdit(1, 1, -180, 180)),
-          m_sequence(sequence), m_commits(commitsWhileAlive)
+        : RecordPage(context, TaskAmplitude, kDefaultSize, parent),
+          top(createEdit(1, 1, -180, 180)), m_sequence(sequence), m_commits(commitsWhileAlive)
     {
         form()->addRow("Top", top);
     }
@@ -259,8 +265,7 @@ TEST(TaskEditorPane, PendingNumberIsCommittedBeforeItsStepIsDeleted)
     TestingSequence *sequence = doc.appendSequence();
     std::vector<bool> commits;
     const PageRegistry registry = {
-        {TaskAmplitude,
-         {[&](PageContext &c, QWidget *parent) -> EditorPage * {
+        {TaskAmplitude, {[&](PageContext &c, QWidget *parent) -> EditorPage * {
              return new NumberPage(c, parent, sequence, commits);
          }}}};
 

@@ -1,8 +1,8 @@
 // Dragging in the task editor: palette entries dropped on the task list (on a
 // row, between rows, below the rows, on a page, back on the palette) and steps
 // dragged inside the list (onto themselves, off the rows, onto other rows).
-#include "widgets/CVXCMDItemStatic.h"
 #include "support/WidgetTestSupport.h"
+#include "widgets/CVXCMDItemStatic.h"
 
 #include <QGuiApplication>
 #include <QScrollBar>
@@ -146,9 +146,8 @@ TEST_F(TaskEditorFixture, StepDragMovesOnlyOntoAnotherRow)
             EXPECT_EQ(pane()->shownStep(), moved) << c.name << ": the pane shows the moved step";
         }
         for (int i = 0; i < list()->rowCount(); ++i) {
-            EXPECT_EQ(list()->rowWidget(i)->look(), i == c.selected
-                                                        ? CVXSeqStatic::Look::Selected
-                                                        : CVXSeqStatic::Look::Normal)
+            EXPECT_EQ(list()->rowWidget(i)->look(),
+                      i == c.selected ? CVXSeqStatic::Look::Selected : CVXSeqStatic::Look::Normal)
                 << c.name << " row " << i;
             EXPECT_EQ(list()->rowWidget(i)->label(), taskRowLabel(*seq->step(i))) << c.name;
         }

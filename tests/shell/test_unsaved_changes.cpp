@@ -80,9 +80,15 @@ TEST_P(UnsavedChanges, AskBeforeLettingGo)
     const int openDialogsBefore = ui.wizardOpenDialogs;
 
     switch (answer) {
-    case Answer::Cancel: ui.saveChoices = {Choice::Cancel}; break;
-    case Answer::Discard: ui.saveChoices = {Choice::Discard}; break;
-    case Answer::Save: ui.saveChoices = {Choice::Save}; break;
+    case Answer::Cancel:
+        ui.saveChoices = {Choice::Cancel};
+        break;
+    case Answer::Discard:
+        ui.saveChoices = {Choice::Discard};
+        break;
+    case Answer::Save:
+        ui.saveChoices = {Choice::Save};
+        break;
     case Answer::SaveFails:
         ui.saveChoices = {Choice::Save};
         ASSERT_TRUE(QFile::remove(mine)); // Save never recreates a vanished file
@@ -121,12 +127,11 @@ std::string caseName(const ::testing::TestParamInfo<std::tuple<int, Answer>> &in
            answers[int(std::get<1>(info.param))];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryPathAndAnswer, UnsavedChanges,
-    ::testing::Combine(::testing::Range(0, int(std::size(kPaths))),
-                       ::testing::Values(Answer::Cancel, Answer::Discard, Answer::Save,
-                                         Answer::SaveFails)),
-    caseName);
+INSTANTIATE_TEST_SUITE_P(EveryPathAndAnswer, UnsavedChanges,
+                         ::testing::Combine(::testing::Range(0, int(std::size(kPaths))),
+                                            ::testing::Values(Answer::Cancel, Answer::Discard,
+                                                              Answer::Save, Answer::SaveFails)),
+                         caseName);
 
 TEST_F(MainWindowTest, NothingIsAskedWithoutChangesAndACancelledSaveDialogCancels)
 {

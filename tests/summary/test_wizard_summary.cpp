@@ -216,7 +216,9 @@ std::vector<SplitCase> splitCases()
         {"WordWithoutBlankIsCut", "abcdefghij", 4, {"abcd", "efgh", "ij"}},
         {"BlankTwentyBeforeCutIsUsed", "a " + x40, 21, {"a ", x40.left(21), x40.mid(21)}},
         {"BlankTwentyOneBeforeCutIsNot", "a " + x40, 22, {"a " + x40.left(20), x40.mid(20)}},
-        {"LeadingBlankAloneIsNotALine", " " + x40, 10,
+        {"LeadingBlankAloneIsNotALine",
+         " " + x40,
+         10,
          {" " + x40.left(9), x40.mid(9, 10), x40.mid(19, 10), x40.mid(29, 10), x40.mid(39)}},
     };
 }
@@ -234,7 +236,8 @@ TEST_P(LineSplit, FollowsWordRule)
 {
     const SplitCase &c = GetParam();
     const int width = c.width;
-    const QStringList lines = splitToFit(c.text, [width](QStringView s) { return s.size() <= width; });
+    const QStringList lines =
+        splitToFit(c.text, [width](QStringView s) { return s.size() <= width; });
     EXPECT_EQ(lines.join("/").toStdString(), c.expected.join("/").toStdString());
 }
 

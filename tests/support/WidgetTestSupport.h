@@ -99,14 +99,14 @@ inline QPoint centreIn(QWidget *top, const QWidget *w)
 
 // ---- a task editor on a document with one sequence -----------------------
 
+#include "editors/framework/EditorPage.h"
 #include "instrument_files/LanguageInfo.h"
-#include "widgets/AppState.h"
-#include "widgets/CVXCMDItemStatic.h"
-#include "widgets/CVXSeqStatic.h"
 #include "shell/taskeditor/CVXMeasureList_View.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
 #include "shell/taskeditor/CVXetailItemView.h"
-#include "editors/framework/EditorPage.h"
+#include "widgets/AppState.h"
+#include "widgets/CVXCMDItemStatic.h"
+#include "widgets/CVXSeqStatic.h"
 
 #include <gtest/gtest.h>
 

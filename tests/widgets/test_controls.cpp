@@ -1,11 +1,11 @@
 // The custom controls: what each CVXEdit input class takes, the live update
 // and the commit with clamping, the number texts, and the button clicks.
+#include "common/NumberText.h"
+#include "support/WidgetTestSupport.h"
 #include "widgets/CKiteButton.h"
 #include "widgets/CVXEdit.h"
 #include "widgets/CVXSeqStatic.h"
 #include "widgets/CVXTestingStatic.h"
-#include "common/NumberText.h"
-#include "support/WidgetTestSupport.h"
 
 #include <QClipboard>
 #include <QLineEdit>
@@ -54,7 +54,8 @@ struct EditHarness {
     }
     int commits() const
     {
-        return int(std::count_if(calls.begin(), calls.end(), [](const Call &c) { return c.commit; }));
+        return int(
+            std::count_if(calls.begin(), calls.end(), [](const Call &c) { return c.commit; }));
     }
 };
 
@@ -124,17 +125,17 @@ TEST(CVXEditCommit, EnterClampsAndReformats)
         QString typed;
         QString shown;
     } cases[] = {
-        {CVXEdit::Decimal, 100, 2700, "3000", "2700.00"},  // above: the upper bound
-        {CVXEdit::Decimal, 100, 2700, "50", "100.00"},     // below: the lower bound
-        {CVXEdit::Decimal, 100, 2700, "2700", "2700.00"},  // a bound itself is kept
-        {CVXEdit::Decimal, 1.4f, 4920, "1.4", "1.40"},     // single-precision bound
+        {CVXEdit::Decimal, 100, 2700, "3000", "2700.00"}, // above: the upper bound
+        {CVXEdit::Decimal, 100, 2700, "50", "100.00"},    // below: the lower bound
+        {CVXEdit::Decimal, 100, 2700, "2700", "2700.00"}, // a bound itself is kept
+        {CVXEdit::Decimal, 1.4f, 4920, "1.4", "1.40"},    // single-precision bound
         {CVXEdit::Decimal, -180, 180, "-12.345", "-12.35"},
-        {CVXEdit::Decimal, -180, 180, "", "0.00"},         // empty text is 0
-        {CVXEdit::Decimal, 100, 2700, "", "100.00"},       // ... and 0 is clamped too
-        {CVXEdit::Decimal, -60, 65, "1-2", "1.00"},        // the leading number counts
+        {CVXEdit::Decimal, -180, 180, "", "0.00"},   // empty text is 0
+        {CVXEdit::Decimal, 100, 2700, "", "100.00"}, // ... and 0 is clamped too
+        {CVXEdit::Decimal, -60, 65, "1-2", "1.00"},  // the leading number counts
         {CVXEdit::Whole, 5, 600, "601", "600"},
         {CVXEdit::Whole, 5, 600, "-3", "5"},
-        {CVXEdit::Whole, 0, 2.7f, "3", "2"},               // bounds cut toward zero
+        {CVXEdit::Whole, 0, 2.7f, "3", "2"}, // bounds cut toward zero
         {CVXEdit::Whole, 0, 600, "", "0"},
     };
     for (const auto &c : cases) {
@@ -251,9 +252,9 @@ TEST(NumberText, LeadingNumberParse)
     const struct {
         const char *text;
         double value;
-    } decimals[] = {{" 12.5xyz", 12.5}, {"-3e2", -300},  {"1e", 1},    {"abc", 0},
-                    {".5", 0.5},        {"-", 0},        {"+7.", 7},   {"1.2.3", 1.2},
-                    {"5M", 5},          {"0x10", 0},     {"", 0},      {"\t-0.25", -0.25}};
+    } decimals[] = {{" 12.5xyz", 12.5}, {"-3e2", -300}, {"1e", 1},  {"abc", 0},
+                    {".5", 0.5},        {"-", 0},       {"+7.", 7}, {"1.2.3", 1.2},
+                    {"5M", 5},          {"0x10", 0},    {"", 0},    {"\t-0.25", -0.25}};
     for (const auto &c : decimals)
         EXPECT_DOUBLE_EQ(parseDecimalText(QString::fromLatin1(c.text)), c.value) << c.text;
     EXPECT_EQ(parseDecimalText("1e999"), DBL_MAX) << "no infinity reaches a record";

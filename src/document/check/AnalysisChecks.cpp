@@ -3,11 +3,9 @@
 
 #include <array>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 // Condition pictures: how many come back from a file, and their comments.
 void conditionPictures(StepCheck &c, const std::vector<AttachedImage> &images)

@@ -5,11 +5,9 @@
 
 #include <QFileInfo>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 QString kindWord(const AttachmentRef &file)
 {

@@ -7,11 +7,9 @@
 
 #include <type_traits>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 // The part of a path after its last "/" or "\".
 QString lastComponent(const QString &path)

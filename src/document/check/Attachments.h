@@ -12,8 +12,7 @@
 #include <functional>
 #include <vector>
 
-namespace stepvane
-{
+namespace stepvane {
 
 struct AttachmentRef {
     enum Type { Picture, Logo, MaskFile, SetupFile };

@@ -2,11 +2,9 @@
 #include "document/NameTables.h"
 #include "document/check/StepChecks.h"
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 void outputFormat(StepCheck &c, const QString &field, int code, const QString &what)
 {

@@ -6,11 +6,9 @@
 
 #include <algorithm>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 QString measurementName(int code)
 {

@@ -9,12 +9,10 @@
 #include <initializer_list>
 #include <optional>
 
-namespace stepvane
-{
+namespace stepvane {
 
-class StepCheck
-{
-  public:
+class StepCheck {
+public:
     StepCheck(std::vector<Finding> &out, const CheckOptions &options, int sequence, int step)
         : m_out(out), m_options(options), m_sequence(sequence), m_step(step)
     {
@@ -41,7 +39,7 @@ class StepCheck
     // A text longer than the instrument keeps.
     void maxLength(const QString &field, const QString &text, int limit, const QString &what);
 
-  private:
+private:
     std::vector<Finding> &m_out;
     const CheckOptions &m_options;
     int m_sequence;

@@ -10,8 +10,7 @@
 
 #include <cmath>
 
-namespace stepvane
-{
+namespace stepvane {
 
 // ---------------------------------------------------------------- StepCheck
 
@@ -96,8 +95,7 @@ bool withinBounds(double value, const Bounds &bounds)
 
 // ---------------------------------------------------------------- the walk
 
-namespace
-{
+namespace {
 
 QString descriptionOf(const TaskStep &step)
 {

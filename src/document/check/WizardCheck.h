@@ -15,8 +15,7 @@
 
 #include <vector>
 
-namespace stepvane
-{
+namespace stepvane {
 
 enum class Severity { Error, Warning };
 

@@ -4,11 +4,9 @@
 
 #include <QJsonArray>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 const QString kArrow = QStringLiteral(" \u2192 ");
 

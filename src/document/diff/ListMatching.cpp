@@ -3,11 +3,9 @@
 
 #include <algorithm>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 void link(ListMatching &m, int o, int n, ListMatching::Link how)
 {

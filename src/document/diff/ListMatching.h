@@ -8,8 +8,7 @@
 #include <functional>
 #include <vector>
 
-namespace stepvane
-{
+namespace stepvane {
 
 struct ListMatching {
     enum class Link { None, Same, Moved, Paired };

@@ -9,11 +9,9 @@
 
 #include <type_traits>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 const QString kLabelSeparator = QStringLiteral(" : ");
 

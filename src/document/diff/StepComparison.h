@@ -11,8 +11,7 @@
 
 #include <vector>
 
-namespace stepvane
-{
+namespace stepvane {
 
 struct StepView {
     TaskRecord record; // working-copy paths removed, memory-only values cleared

@@ -5,11 +5,9 @@
 #include "document/diff/ListMatching.h"
 #include "document/diff/StepComparison.h"
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 using Link = ListMatching::Link;
 

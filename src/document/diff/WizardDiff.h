@@ -14,8 +14,7 @@
 
 #include <vector>
 
-namespace stepvane
-{
+namespace stepvane {
 
 enum class DiffChange { Added, Removed, Moved, Changed };
 

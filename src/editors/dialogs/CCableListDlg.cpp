@@ -29,9 +29,9 @@ CCableListDlg::CCableListDlg(std::vector<CableEntry> cables, int unit, QWidget *
     setWindowTitle(QStringLiteral("Cable List"));
     m_list->setObjectName(QStringLiteral("cableList"));
     m_list->setColumnCount(4);
-    m_list->setHorizontalHeaderLabels(
-        {QStringLiteral("Cable Name"), QStringLiteral("Velocity"), QStringLiteral("Loss @ 1Ghz"),
-         QStringLiteral("Loss @ 2Ghz")});
+    m_list->setHorizontalHeaderLabels({QStringLiteral("Cable Name"), QStringLiteral("Velocity"),
+                                       QStringLiteral("Loss @ 1Ghz"),
+                                       QStringLiteral("Loss @ 2Ghz")});
     for (int column = 0; column < 4; ++column)
         m_list->setColumnWidth(column, kColumnWidths[column]);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -17,7 +17,7 @@ class UserInterface;
 
 class CCompanyInfoDlg : public InfoDialog {
     Q_OBJECT
-  public:
+public:
     CCompanyInfoDlg(UserInterface &ui, const CompanyInfo &values, QWidget *parent = nullptr);
 
     CompanyInfo values() const;
@@ -31,7 +31,7 @@ class CCompanyInfoDlg : public InfoDialog {
     QLineEdit *logoField() const { return m_logoField; }
     QPushButton *logoButton() const { return m_logoButton; }
 
-  private:
+private:
     UserInterface &m_ui;
     AttachedImage m_logo;
     QLineEdit *m_name;

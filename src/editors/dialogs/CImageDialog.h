@@ -22,7 +22,7 @@ constexpr int kMaxCommentLength = kCommentMaxLength;
 
 class CImageDialog : public QDialog {
     Q_OBJECT
-  public:
+public:
     CImageDialog(UserInterface &ui, const AttachedImage &image, bool showComment,
                  QWidget *parent = nullptr);
 
@@ -39,13 +39,13 @@ class CImageDialog : public QDialog {
     void attach();
     void removeImage();
 
-  public slots:
+public slots:
     void reject() override; // Escape: the dialog stays open
 
-  protected:
+protected:
     void closeEvent(QCloseEvent *event) override;
 
-  private:
+private:
     void commentEdited(const QString &text);
 
     UserInterface &m_ui;

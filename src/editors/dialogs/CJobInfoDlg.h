@@ -12,7 +12,7 @@ namespace stepvane {
 
 class CJobInfoDlg : public InfoDialog {
     Q_OBJECT
-  public:
+public:
     explicit CJobInfoDlg(const JobInfo &values, QWidget *parent = nullptr);
 
     // The labels of the five rows, in order.
@@ -22,7 +22,7 @@ class CJobInfoDlg : public InfoDialog {
     QLineEdit *nameField(int row) const { return m_names[size_t(row)]; }
     QCheckBox *checkBox(int row) const { return m_checks[size_t(row)]; }
 
-  private:
+private:
     std::array<QLineEdit *, kJobCount> m_names{};
     std::array<QCheckBox *, kJobCount> m_checks{};
 };

@@ -14,7 +14,7 @@ namespace stepvane {
 
 class CTallyvaultDlg : public InfoDialog {
     Q_OBJECT
-  public:
+public:
     explicit CTallyvaultDlg(const TagTexts &values, QWidget *parent = nullptr);
 
     // The row names, in order.
@@ -28,10 +28,10 @@ class CTallyvaultDlg : public InfoDialog {
     // Opens the edit field over the row's value cell.
     void editRow(int row);
 
-  protected:
+protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-  private:
+private:
     void finishEdit();
 
     QTableWidget *m_list;

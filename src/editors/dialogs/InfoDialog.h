@@ -11,7 +11,7 @@
 namespace stepvane {
 
 class InfoDialog : public QDialog {
-  public:
+public:
     explicit InfoDialog(QWidget *parent = nullptr)
         : QDialog(parent), m_close(new QPushButton(QStringLiteral("Close"), this))
     {
@@ -21,14 +21,14 @@ class InfoDialog : public QDialog {
     }
     QPushButton *closeButton() const { return m_close; }
 
-  protected:
+protected:
     void closeEvent(QCloseEvent *event) override
     {
         event->accept();
         accept();
     }
 
-  private:
+private:
     QPushButton *m_close;
 };
 

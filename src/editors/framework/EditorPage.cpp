@@ -67,9 +67,8 @@ EditorPage::EditorPage(PageContext &context, TaskKind kind, QSize size, QWidget 
 
     m_description = new CVXEdit(this);
     m_description->setObjectName(QStringLiteral("description"));
-    m_description->configure(0, [this](int, const QString &text, bool) {
-        descriptionEdited(text);
-    });
+    m_description->configure(0,
+                             [this](int, const QString &text, bool) { descriptionEdited(text); });
     auto *label = new QLabel(QStringLiteral("Description"), this);
     label->setMinimumWidth(PageGrid::kLeadWidth);
     m_form->addRow(label, m_description);
@@ -137,7 +136,8 @@ CVXEdit *EditorPage::createEdit(int fieldId, int inputClass, float lowerBound, f
     edit->configure(
         fieldId,
         [this](int id, const QString &text, bool commit) {
-            changeRecord(id, [&] { fieldChanged(id, text, commit); }, commit);
+            changeRecord(
+                id, [&] { fieldChanged(id, text, commit); }, commit);
         },
         inputClass, lowerBound, upperBound);
     return edit;
@@ -180,11 +180,13 @@ void EditorPage::descriptionEdited(const QString &text)
     }
     // Stored before the message: the message box runs its own event loop, in
     // which the step may be deleted and this page unbound.
-    changeRecord(kDescriptionField, [&] { stepDescription(*m_step) = value; }, false);
+    changeRecord(
+        kDescriptionField, [&] { stepDescription(*m_step) = value; }, false);
     if (m_context.redrawTaskList)
         m_context.redrawTaskList();
     if (tooLong)
-        m_context.ui.report(Message::fromId(QStringLiteral("IDS_ERROR_COMMENT_CHARACTERS_256_MAX")));
+        m_context.ui.report(
+            Message::fromId(QStringLiteral("IDS_ERROR_COMMENT_CHARACTERS_256_MAX")));
 }
 
 } // namespace stepvane

@@ -57,7 +57,8 @@ PageGrid::Row PageGrid::addRow(QWidget *lead, QWidget *field, const QString &uni
     // A field without a unit (a list, a radio pair) may take the unit's
     // place too, so it never pushes the units of the other rows aside.
     if (field)
-        m_grid->addWidget(field, m_rows, kFieldColumn, 1, unit.isEmpty() ? kColumns - kFieldColumn : 1);
+        m_grid->addWidget(field, m_rows, kFieldColumn, 1,
+                          unit.isEmpty() ? kColumns - kFieldColumn : 1);
     if (!unit.isEmpty()) {
         row.unit = new QLabel(unit, this);
         m_grid->addWidget(row.unit, m_rows, kUnitColumn);

@@ -11,10 +11,10 @@
 // the record and never has to tell the controls.
 #pragma once
 
+#include "common/NumberText.h"
 #include "document/ModelTables.h"
 #include "editors/framework/EditorPage.h"
 #include "editors/framework/PageGrid.h"
-#include "common/NumberText.h"
 #include "widgets/AppState.h"
 #include "widgets/CKiteButton.h"
 #include "widgets/CVXEdit.h"
@@ -44,9 +44,10 @@ public:
     static constexpr double kNoBound = std::numeric_limits<float>::max();
 
     struct NumberSpec {
-        Bounds bounds{-kNoBound, kNoBound};           // what a commit clamps to
-        std::function<Bounds(const Record &)> boundsOf = {}; // instead: bounds that follow the record
-        int decimals = 2;                              // decimal fields: shown decimals
+        Bounds bounds{-kNoBound, kNoBound}; // what a commit clamps to
+        std::function<Bounds(const Record &)> boundsOf =
+            {};                   // instead: bounds that follow the record
+        int decimals = 2;         // decimal fields: shown decimals
         bool emptyIsZero = false; // a live update of an empty text stores 0 (else keeps the value)
         bool commitOnly = false;  // live updates store nothing
         Then then = {};
@@ -105,10 +106,13 @@ protected:
         const int id = m_nextFieldId++;
         CVXEdit *edit = createEdit(id, inputClass);
         edit->setHandler([this, id, store](int, const QString &text, bool commit) {
-            changeRecord(id, [&] {
-                if (Record *r = record())
-                    store(*r, text, commit);
-            }, commit);
+            changeRecord(
+                id,
+                [&] {
+                    if (Record *r = record())
+                        store(*r, text, commit);
+                },
+                commit);
         });
         m_fillers.push_back({id, [edit, show](Record &r) {
                                  edit->setText(show(r));
@@ -261,7 +265,8 @@ private:
         std::function<QStringList(const Record &)> entries;
     };
 
-    CVXEdit *numberField(int inputClass, const NumberSpec &number, std::function<QString(Record &)> show,
+    CVXEdit *numberField(int inputClass, const NumberSpec &number,
+                         std::function<QString(Record &)> show,
                          std::function<void(Record &, const QString &)> parse)
     {
         CVXEdit *edit = bindEdit(inputClass, std::move(show),
@@ -283,9 +288,8 @@ private:
         };
         applyBounds(number.bounds);
         if (number.boundsOf)
-            m_fillers.push_back({0, [applyBounds, of = number.boundsOf](Record &r) {
-                                     applyBounds(of(r));
-                                 }});
+            m_fillers.push_back(
+                {0, [applyBounds, of = number.boundsOf](Record &r) { applyBounds(of(r)); }});
         return edit;
     }
 

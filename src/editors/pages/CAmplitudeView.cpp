@@ -46,20 +46,21 @@ CAmplitudeView::CAmplitudeView(PageContext &context, QWidget *parent)
       m_helpGrid(new QGridLayout(m_help))
 {
     PageGrid *grid = addGrid(QStringLiteral("Scale"));
-    CVXEdit *top = named(decimalField(&AmplitudeTask::Top,
-                                      {.bounds = kAmplitudeBounds,
-                                       .then = [](AmplitudeTask &r, bool commit) {
-                                           if (commit)
-                                               committed(r, true);
-                                       }}),
+    CVXEdit *top = named(decimalField(&AmplitudeTask::Top, {.bounds = kAmplitudeBounds,
+                                                            .then =
+                                                                [](AmplitudeTask &r, bool commit) {
+                                                                    if (commit)
+                                                                        committed(r, true);
+                                                                }}),
                          "Top");
-    CVXEdit *bottom = named(decimalField(&AmplitudeTask::Bottom,
-                                         {.bounds = kAmplitudeBounds,
-                                          .then = [](AmplitudeTask &r, bool commit) {
-                                              if (commit)
-                                                  committed(r, false);
-                                          }}),
-                            "Bottom");
+    CVXEdit *bottom =
+        named(decimalField(&AmplitudeTask::Bottom, {.bounds = kAmplitudeBounds,
+                                                    .then =
+                                                        [](AmplitudeTask &r, bool commit) {
+                                                            if (commit)
+                                                                committed(r, false);
+                                                        }}),
+              "Bottom");
     grid->addRow(QStringLiteral("Top"), top, QString(), rangeHint(kAmplitudeBounds));
     grid->addRow(QStringLiteral("Bottom"), bottom, QString(), rangeHint(kAmplitudeBounds));
 

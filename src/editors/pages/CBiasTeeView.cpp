@@ -19,12 +19,13 @@ CBiasTeeView::CBiasTeeView(PageContext &context, QWidget *parent)
 
     CKiteToggleButton *on = radioButton(QStringLiteral("On"));
     CKiteToggleButton *off = radioButton(QStringLiteral("Off"));
-    const PageGrid::Row bias = grid->addRow(QStringLiteral("Bias"), PageGrid::inLine({on, off}, this));
+    const PageGrid::Row bias =
+        grid->addRow(QStringLiteral("Bias"), PageGrid::inLine({on, off}, this));
     bindRadioPair(off, on, &BiasTeeTask::Voltage_On_Off, 0, 1);
-    CVXEdit *voltage = named(wholeField(&BiasTeeTask::Voltage_Param, {.bounds = kBiasVoltageBounds}),
-                             "Voltage_Param");
-    const PageGrid::Row voltageRow = grid->addRow(QStringLiteral("Voltage"), voltage,
-                                                  QStringLiteral("V"), QStringLiteral("(12 - 32 V)"));
+    CVXEdit *voltage = named(
+        wholeField(&BiasTeeTask::Voltage_Param, {.bounds = kBiasVoltageBounds}), "Voltage_Param");
+    const PageGrid::Row voltageRow = grid->addRow(
+        QStringLiteral("Voltage"), voltage, QStringLiteral("V"), QStringLiteral("(12 - 32 V)"));
     showWhen(bias, [](const BiasTeeTask &r) { return r.Mode == kAuto; });
     showWhen(voltageRow,
              [](const BiasTeeTask &r) { return r.Mode == kAuto && r.Voltage_On_Off != 0; });

@@ -37,16 +37,16 @@ CDtfView::CDtfView(PageContext &context, QWidget *parent)
     bindRadioPair(automatic, manual, &DtfTask::Mode, kAuto, kManual);
 
     PageGrid *cable = addGrid(QStringLiteral("Cable"));
-    m_velocity = named(decimalField(&DtfTask::Propagation_Velocity,
-                                    {.bounds = kPropagationVelocityBounds,
-                                     .decimals = kCableDecimals,
-                                     .emptyIsZero = true,
-                                     .ifChanged = becomesCustom}),
-                       "Propagation_Velocity");
+    m_velocity =
+        named(decimalField(&DtfTask::Propagation_Velocity, {.bounds = kPropagationVelocityBounds,
+                                                            .decimals = kCableDecimals,
+                                                            .emptyIsZero = true,
+                                                            .ifChanged = becomesCustom}),
+              "Propagation_Velocity");
     m_loss = named(decimalField(&DtfTask::Cable_Loss, {.bounds = kCableLossBounds,
-                                                        .decimals = kCableDecimals,
-                                                        .emptyIsZero = true,
-                                                        .ifChanged = becomesCustom}),
+                                                       .decimals = kCableDecimals,
+                                                       .emptyIsZero = true,
+                                                       .ifChanged = becomesCustom}),
                    "Cable_Loss");
     auto *name = named(new QLineEdit(this), "Cable_Name");
     name->setReadOnly(true);
@@ -57,9 +57,9 @@ CDtfView::CDtfView(PageContext &context, QWidget *parent)
 
     cable->addRow(QStringLiteral("Propagation velocity"), m_velocity, QString(),
                   rangeHint(kPropagationVelocityBounds));
-    const PageGrid::Row lossRow = cable->addRow(QStringLiteral("Cable loss (dB/m)"), m_loss,
-                                                QString(), QStringLiteral("at 1 GHz ") +
-                                                               rangeHint(kCableLossBounds));
+    const PageGrid::Row lossRow =
+        cable->addRow(QStringLiteral("Cable loss (dB/m)"), m_loss, QString(),
+                      QStringLiteral("at 1 GHz ") + rangeHint(kCableLossBounds));
     labelFrom(static_cast<QLabel *>(lossRow.lead),
               [](const DtfTask &r) { return distanceFacts(r.Units).cableLossLabel; });
     cable->addRow(QStringLiteral("Cable name"), name);

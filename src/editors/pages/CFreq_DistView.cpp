@@ -40,33 +40,36 @@ void CFreq_DistView::addFrequencies()
 {
     PageGrid *grid = addGrid(QStringLiteral("Frequency"));
     const auto bounds = [this](const FrequencyDistanceTask &) { return band(); };
-    CVXEdit *start = named(
-        decimalField(&FrequencyDistanceTask::Start_Frequency,
-                     {.boundsOf = bounds, .then = [](FrequencyDistanceTask &r, bool commit) {
-                          if (commit && r.Stop_Frequency < r.Start_Frequency)
-                              r.Stop_Frequency = r.Start_Frequency;
-                          if (commit)
-                              r.Start_Frequency_Check = 1;
-                          storeCenterAndSpan(r);
-                      }}),
-        "Start_Frequency");
-    CVXEdit *stop = named(
-        decimalField(&FrequencyDistanceTask::Stop_Frequency,
-                     {.boundsOf = bounds, .then = [](FrequencyDistanceTask &r, bool commit) {
-                          if (commit && r.Stop_Frequency < r.Start_Frequency)
-                              r.Start_Frequency = r.Stop_Frequency;
-                          if (commit)
-                              r.Stop_Frequency_Check = 1;
-                          storeCenterAndSpan(r);
-                      }}),
-        "Stop_Frequency");
+    CVXEdit *start = named(decimalField(&FrequencyDistanceTask::Start_Frequency,
+                                        {.boundsOf = bounds,
+                                         .then =
+                                             [](FrequencyDistanceTask &r, bool commit) {
+                                                 if (commit && r.Stop_Frequency < r.Start_Frequency)
+                                                     r.Stop_Frequency = r.Start_Frequency;
+                                                 if (commit)
+                                                     r.Start_Frequency_Check = 1;
+                                                 storeCenterAndSpan(r);
+                                             }}),
+                           "Start_Frequency");
+    CVXEdit *stop = named(decimalField(&FrequencyDistanceTask::Stop_Frequency,
+                                       {.boundsOf = bounds,
+                                        .then =
+                                            [](FrequencyDistanceTask &r, bool commit) {
+                                                if (commit && r.Stop_Frequency < r.Start_Frequency)
+                                                    r.Start_Frequency = r.Stop_Frequency;
+                                                if (commit)
+                                                    r.Stop_Frequency_Check = 1;
+                                                storeCenterAndSpan(r);
+                                            }}),
+                          "Stop_Frequency");
     CKiteToggleButton *startCheck = checkButton(QStringLiteral("Start frequency"));
     CKiteToggleButton *stopCheck = checkButton(QStringLiteral("Stop frequency"));
     bindToggle(startCheck, &FrequencyDistanceTask::Start_Frequency_Check);
     bindToggle(stopCheck, &FrequencyDistanceTask::Stop_Frequency_Check);
     grid->addRow(startCheck, start, QStringLiteral("MHz"));
-    const PageGrid::Row stopRow = grid->addRow(stopCheck, stop, QStringLiteral("MHz"),
-                                               modelFacts(context().state.CurrentModelIndex).frequencyHelp);
+    const PageGrid::Row stopRow =
+        grid->addRow(stopCheck, stop, QStringLiteral("MHz"),
+                     modelFacts(context().state.CurrentModelIndex).frequencyHelp);
     labelFrom(stopRow.hint, [this](const FrequencyDistanceTask &) {
         return modelFacts(context().state.CurrentModelIndex).frequencyHelp;
     });
@@ -100,31 +103,32 @@ void CFreq_DistView::addFrequencies()
 void CFreq_DistView::addDistances()
 {
     PageGrid *grid = addGrid(QStringLiteral("Distance"));
-    CVXEdit *start = named(
-        decimalField(&FrequencyDistanceTask::Start_Distance,
-                     {.boundsOf = [](const FrequencyDistanceTask &r) {
-                          return distanceFacts(r.Units).start;
-                      },
-                      .then = [](FrequencyDistanceTask &r, bool commit) {
-                          if (!commit)
-                              return;
-                          if (r.Stop_Distance <= r.Start_Distance)
-                              r.Stop_Distance = r.Start_Distance + kDistanceGap;
-                          r.Start_Distance_Check = 1;
-                      }}),
-        "Start_Distance");
+    CVXEdit *start =
+        named(decimalField(
+                  &FrequencyDistanceTask::Start_Distance,
+                  {.boundsOf =
+                       [](const FrequencyDistanceTask &r) { return distanceFacts(r.Units).start; },
+                   .then =
+                       [](FrequencyDistanceTask &r, bool commit) {
+                           if (!commit)
+                               return;
+                           if (r.Stop_Distance <= r.Start_Distance)
+                               r.Stop_Distance = r.Start_Distance + kDistanceGap;
+                           r.Start_Distance_Check = 1;
+                       }}),
+              "Start_Distance");
     CVXEdit *stop = named(
-        decimalField(&FrequencyDistanceTask::Stop_Distance,
-                     {.boundsOf = [](const FrequencyDistanceTask &r) {
-                          return distanceFacts(r.Units).stop;
-                      },
-                      .then = [](FrequencyDistanceTask &r, bool commit) {
-                          if (!commit)
-                              return;
-                          if (r.Stop_Distance <= r.Start_Distance)
-                              r.Start_Distance = std::max(0.0, r.Stop_Distance - kDistanceGap);
-                          r.Stop_Distance_Check = 1;
-                      }}),
+        decimalField(
+            &FrequencyDistanceTask::Stop_Distance,
+            {.boundsOf = [](const FrequencyDistanceTask &r) { return distanceFacts(r.Units).stop; },
+             .then =
+                 [](FrequencyDistanceTask &r, bool commit) {
+                     if (!commit)
+                         return;
+                     if (r.Stop_Distance <= r.Start_Distance)
+                         r.Start_Distance = std::max(0.0, r.Stop_Distance - kDistanceGap);
+                     r.Stop_Distance_Check = 1;
+                 }}),
         "Stop_Distance");
     CKiteToggleButton *startCheck = checkButton(QStringLiteral("Start distance"));
     CKiteToggleButton *stopCheck = checkButton(QStringLiteral("Stop distance"));
@@ -135,22 +139,24 @@ void CFreq_DistView::addDistances()
     const PageGrid::Row stopRow =
         grid->addRow(stopCheck, stop, QStringLiteral("m"), bothUnits(&DistanceFacts::stopHelp));
     for (QLabel *unit : {startRow.unit, stopRow.unit})
-        labelFrom(unit, [](const FrequencyDistanceTask &r) { return distanceFacts(r.Units).unitLabel; });
+        labelFrom(unit,
+                  [](const FrequencyDistanceTask &r) { return distanceFacts(r.Units).unitLabel; });
 
     CKiteToggleButton *meter = radioButton(QStringLiteral("Meter"));
     CKiteToggleButton *foot = radioButton(QStringLiteral("Foot"));
     grid->addRow(QStringLiteral("Display units"), PageGrid::inLine({meter, foot}, this));
-    bindUnitSwitch(meter, foot, &FrequencyDistanceTask::Units, [](FrequencyDistanceTask &r, int unit) {
-        if (r.Stop_Distance <= r.Start_Distance)
-            r.Stop_Distance = r.Start_Distance + kDistanceGap;
-        if (unit == kDistanceFoot) {
-            r.Start_Distance *= kFeetPerMetre;
-            r.Stop_Distance *= kFeetPerMetre;
-        } else {
-            r.Start_Distance /= kFeetPerMetre;
-            r.Stop_Distance /= kFeetPerMetre;
-        }
-    });
+    bindUnitSwitch(meter, foot, &FrequencyDistanceTask::Units,
+                   [](FrequencyDistanceTask &r, int unit) {
+                       if (r.Stop_Distance <= r.Start_Distance)
+                           r.Stop_Distance = r.Start_Distance + kDistanceGap;
+                       if (unit == kDistanceFoot) {
+                           r.Start_Distance *= kFeetPerMetre;
+                           r.Stop_Distance *= kFeetPerMetre;
+                       } else {
+                           r.Start_Distance /= kFeetPerMetre;
+                           r.Stop_Distance /= kFeetPerMetre;
+                       }
+                   });
 }
 
 } // namespace stepvane

@@ -98,7 +98,8 @@ void CLimitView::buildThresholds()
     PageGrid *grid = addGrid();
     m_failOn = radio(QStringLiteral("On"), grid, "failOn");
     m_failOff = radio(QStringLiteral("Off"), grid, "failOff");
-    m_failValue = decimalField(&LimitTask::Move_Limit, {.bounds = kLimitValueBounds, .emptyIsZero = true});
+    m_failValue =
+        decimalField(&LimitTask::Move_Limit, {.bounds = kLimitValueBounds, .emptyIsZero = true});
     m_failValue->setObjectName(QStringLiteral("failValue"));
     m_failValue->setFixedWidth(80);
     const PageGrid::Row fail =
@@ -106,7 +107,8 @@ void CLimitView::buildThresholds()
                      PageGrid::inLine({m_failOn, m_failOff, m_failValue}, grid));
     m_warningOn = radio(QStringLiteral("On"), grid, "warningOn");
     m_warningOff = radio(QStringLiteral("Off"), grid, "warningOff");
-    m_warningValue = decimalField(&LimitTask::Param, {.bounds = kLimitValueBounds, .emptyIsZero = true});
+    m_warningValue =
+        decimalField(&LimitTask::Param, {.bounds = kLimitValueBounds, .emptyIsZero = true});
     m_warningValue->setObjectName(QStringLiteral("warningValue"));
     m_warningValue->setFixedWidth(80);
     const PageGrid::Row warning =

@@ -15,7 +15,7 @@ class ConditionImageList;
 
 class CLimitView : public RecordPage<LimitTask> {
     Q_OBJECT
-  public:
+public:
     CLimitView(PageContext &context, QWidget *parent = nullptr);
 
     CKiteToggleButton *limitLineButton() const { return m_limitLine; }
@@ -36,10 +36,10 @@ class CLimitView : public RecordPage<LimitTask> {
     // The open-folder button: choose the mask file.
     void chooseMaskFile();
 
-  protected:
+protected:
     void fillRecord(LimitTask &record) override;
 
-  private:
+private:
     void buildMode();
     void buildThresholds();
     void buildDisplay();

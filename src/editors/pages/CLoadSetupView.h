@@ -17,7 +17,7 @@ struct SetupAttachment;
 
 class CLoadSetupView : public RecordPage<LoadTask> {
     Q_OBJECT
-  public:
+public:
     CLoadSetupView(PageContext &context, QWidget *parent = nullptr);
 
     CKiteToggleButton *modeButton(int mode) const; // 1 to 3
@@ -31,7 +31,7 @@ class CLoadSetupView : public RecordPage<LoadTask> {
     void attachFromComputer();
     void fetchFromInstrument();
 
-  private:
+private:
     // The setup info box, and the fields that follow the record.
     void buildInfo();
     void takeSetup(TaskStep *step, const SetupAttachment &setup, const QString &shownPath);

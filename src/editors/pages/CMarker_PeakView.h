@@ -17,7 +17,7 @@ class ConditionImageList;
 
 class CMarker_PeakView : public RecordPage<MarkerPeakTask> {
     Q_OBJECT
-  public:
+public:
     static constexpr QSize kPageSize{374, 699};
 
     CMarker_PeakView(PageContext &context, QWidget *parent = nullptr);
@@ -35,10 +35,10 @@ class CMarker_PeakView : public RecordPage<MarkerPeakTask> {
     CVXEdit *thresholdField() const { return m_threshold; }
     ConditionImageList *actions() const { return m_actions; }
 
-  protected:
+protected:
     void fillRecord(MarkerPeakTask &record) override;
 
-  private:
+private:
     struct MarkerRow {
         QComboBox *name;
         QComboBox *type;
@@ -65,7 +65,7 @@ class CMarker_PeakView : public RecordPage<MarkerPeakTask> {
 // The companion panel: only background, extending the scrolled area.
 class CMarkerValleyView : public EditorPage {
     Q_OBJECT
-  public:
+public:
     CMarkerValleyView(PageContext &context, QWidget *parent = nullptr);
 };
 

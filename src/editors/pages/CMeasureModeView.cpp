@@ -13,11 +13,18 @@ constexpr int kTwoPortCount = 2;
 
 const QStringList &CMeasureModeView::measurementList()
 {
-    static const QStringList list = {
-        "Reflection VSWR",     "Reflection Return Loss", "DTF VSWR",    "DTF Return Loss",
-        "1 Port Cable Loss",   "1 Port Phase",           "2 Port Transmission",
-        "2 Port Phase",        "Smith Chart",            "RF Power",    "Optical Power",
-        "Fiber Inspection"};
+    static const QStringList list = {"Reflection VSWR",
+                                     "Reflection Return Loss",
+                                     "DTF VSWR",
+                                     "DTF Return Loss",
+                                     "1 Port Cable Loss",
+                                     "1 Port Phase",
+                                     "2 Port Transmission",
+                                     "2 Port Phase",
+                                     "Smith Chart",
+                                     "RF Power",
+                                     "Optical Power",
+                                     "Fiber Inspection"};
     return list;
 }
 

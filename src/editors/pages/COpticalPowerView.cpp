@@ -20,8 +20,8 @@ COpticalPowerView::COpticalPowerView(PageContext &context, QWidget *parent)
     auto *list = named(new QComboBox(this), "Wavelength_Param");
     for (int nm : opticalWavelengths())
         list->addItem(QString::number(nm));
-    const PageGrid::Row listRow = wavelength->addRow(QStringLiteral("Wavelength value"), list,
-                                                     QStringLiteral("nm"));
+    const PageGrid::Row listRow =
+        wavelength->addRow(QStringLiteral("Wavelength value"), list, QStringLiteral("nm"));
     // The position and the wavelength it names are stored together.
     bindCombo(list, &OpticalPowerTask::Wavelength_Param_LValue, {}, {},
               [](OpticalPowerTask &r, bool) {
@@ -37,9 +37,9 @@ COpticalPowerView::COpticalPowerView(PageContext &context, QWidget *parent)
     CVXEdit *level = named(decimalField(&OpticalPowerTask::Threshold_Param,
                                         {.bounds = kOpticalThresholdBounds, .emptyIsZero = true}),
                            "Threshold_Param");
-    const PageGrid::Row levelRow = threshold->addRow(QStringLiteral("Threshold level"), level,
-                                                     QStringLiteral("dBm"),
-                                                     QStringLiteral("(-99.99 - 99 dBm)"));
+    const PageGrid::Row levelRow =
+        threshold->addRow(QStringLiteral("Threshold level"), level, QStringLiteral("dBm"),
+                          QStringLiteral("(-99.99 - 99 dBm)"));
     showWhen(levelRow, [](const OpticalPowerTask &r) { return r.Threshold_On_Off != 0; });
 }
 

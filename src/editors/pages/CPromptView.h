@@ -16,7 +16,7 @@ class CKiteButton;
 
 class CPromptView : public RecordPage<PromptTask> {
     Q_OBJECT
-  public:
+public:
     CPromptView(PageContext &context, QWidget *parent = nullptr);
 
     CVXEdit *commentField(int slot) const { return m_comments[size_t(slot)]; }
@@ -34,7 +34,7 @@ class CPromptView : public RecordPage<PromptTask> {
     // The image button of a slot: the image dialog on that slot's picture.
     void editImage(int slot);
 
-  private:
+private:
     void buildPrompts();
     CVXEdit *makeComment(int slot);
     void buildOperation();

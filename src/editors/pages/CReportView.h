@@ -12,7 +12,7 @@ namespace stepvane {
 
 class CReportView : public RecordPage<ReportTask> {
     Q_OBJECT
-  public:
+public:
     CReportView(PageContext &context, QWidget *parent = nullptr);
 
     CKiteToggleButton *automationButton() const { return m_automation; }
@@ -27,7 +27,7 @@ class CReportView : public RecordPage<ReportTask> {
 
     void openDialog(ReportInfo which);
 
-  private:
+private:
     CKiteToggleButton *m_automation;
     CKiteToggleButton *m_manual;
     CKiteToggleButton *m_pdf;

@@ -53,7 +53,8 @@ CRfPowerView::CRfPowerView(PageContext &context, QWidget *parent)
     sensor->addRow(QStringLiteral("Model"), models);
     // A new sensor starts both scales over with its first mode.
     bindCombo(
-        models, &RfPowerTask::RF_Model, {}, [](int model) { return model >= 0 && model < kSensorCount ? model : 0; },
+        models, &RfPowerTask::RF_Model, {},
+        [](int model) { return model >= 0 && model < kSensorCount ? model : 0; },
         [](RfPowerTask &r, bool) {
             for (const Pair &pair : {Pair{&RfPowerTask::Display_Mode, &RfPowerTask::Display_Minimum,
                                           &RfPowerTask::Display_Maximum},
@@ -64,9 +65,9 @@ CRfPowerView::CRfPowerView(PageContext &context, QWidget *parent)
                 r.*pair.maximum = rfScale(r.*pair.mode).newMaximum;
             }
         });
-    CVXEdit *frequency = named(decimalField(&RfPowerTask::Frequency,
-                                            {.bounds = kRfFrequencyBounds, .emptyIsZero = true}),
-                               "Frequency");
+    CVXEdit *frequency = named(
+        decimalField(&RfPowerTask::Frequency, {.bounds = kRfFrequencyBounds, .emptyIsZero = true}),
+        "Frequency");
     CVXEdit *offset = named(decimalField(&RfPowerTask::External_offset,
                                          {.bounds = kRfOffsetBounds, .emptyIsZero = true}),
                             "External_offset");
@@ -75,9 +76,9 @@ CRfPowerView::CRfPowerView(PageContext &context, QWidget *parent)
     sensor->addRow(QStringLiteral("External offset"), offset, QStringLiteral("dB"),
                    rangeHint(kRfOffsetBounds, QStringLiteral("dB")));
 
-    addPair(QStringLiteral("Display"), "Display",
-            {&RfPowerTask::Display_Mode, &RfPowerTask::Display_Minimum,
-             &RfPowerTask::Display_Maximum});
+    addPair(
+        QStringLiteral("Display"), "Display",
+        {&RfPowerTask::Display_Mode, &RfPowerTask::Display_Minimum, &RfPowerTask::Display_Maximum});
     addPair(QStringLiteral("Limit"), "Limit",
             {&RfPowerTask::Limit_Mode, &RfPowerTask::Limit_Minimum, &RfPowerTask::Limit_Maximum});
 }
@@ -100,32 +101,34 @@ void CRfPowerView::addPair(const QString &heading, const char *name, const Pair 
         });
 
     CVXEdit *minimum = decimalField(
-        pair.minimum, {.boundsOf = [pair](const RfPowerTask &r) { return rfScale(r.*pair.mode).minimum; },
-                       .then = [pair](RfPowerTask &r, bool commit) {
-                           if (commit && r.*pair.maximum <= r.*pair.minimum)
-                               r.*pair.maximum = r.*pair.minimum + kRfScaleGap;
-                       }});
+        pair.minimum,
+        {.boundsOf = [pair](const RfPowerTask &r) { return rfScale(r.*pair.mode).minimum; },
+         .then =
+             [pair](RfPowerTask &r, bool commit) {
+                 if (commit && r.*pair.maximum <= r.*pair.minimum)
+                     r.*pair.maximum = r.*pair.minimum + kRfScaleGap;
+             }});
     CVXEdit *maximum = decimalField(
-        pair.maximum, {.boundsOf = [pair](const RfPowerTask &r) { return rfScale(r.*pair.mode).maximum; },
-                       .then = [pair](RfPowerTask &r, bool commit) {
-                           if (commit && r.*pair.maximum <= r.*pair.minimum)
-                               r.*pair.minimum = std::max(r.*pair.maximum - kRfScaleGap,
-                                                          rfScale(r.*pair.mode).minimum.lower);
-                       }});
+        pair.maximum,
+        {.boundsOf = [pair](const RfPowerTask &r) { return rfScale(r.*pair.mode).maximum; },
+         .then =
+             [pair](RfPowerTask &r, bool commit) {
+                 if (commit && r.*pair.maximum <= r.*pair.minimum)
+                     r.*pair.minimum = std::max(r.*pair.maximum - kRfScaleGap,
+                                                rfScale(r.*pair.mode).minimum.lower);
+             }});
     minimum->setObjectName(prefix + QStringLiteral("_Minimum"));
     maximum->setObjectName(prefix + QStringLiteral("_Maximum"));
-    const PageGrid::Row minimumRow = grid->addRow(QStringLiteral("Minimum"), minimum, QStringLiteral(" "),
-                                                  QStringLiteral(" "));
-    const PageGrid::Row maximumRow = grid->addRow(QStringLiteral("Maximum"), maximum, QStringLiteral(" "),
-                                                  QStringLiteral(" "));
+    const PageGrid::Row minimumRow =
+        grid->addRow(QStringLiteral("Minimum"), minimum, QStringLiteral(" "), QStringLiteral(" "));
+    const PageGrid::Row maximumRow =
+        grid->addRow(QStringLiteral("Maximum"), maximum, QStringLiteral(" "), QStringLiteral(" "));
     for (QLabel *unit : {minimumRow.unit, maximumRow.unit})
         labelFrom(unit, [pair](const RfPowerTask &r) { return rfScale(r.*pair.mode).unit; });
-    labelFrom(minimumRow.hint, [pair](const RfPowerTask &r) {
-        return rangeHint(rfScale(r.*pair.mode).minimum);
-    });
-    labelFrom(maximumRow.hint, [pair](const RfPowerTask &r) {
-        return rangeHint(rfScale(r.*pair.mode).maximum);
-    });
+    labelFrom(minimumRow.hint,
+              [pair](const RfPowerTask &r) { return rangeHint(rfScale(r.*pair.mode).minimum); });
+    labelFrom(maximumRow.hint,
+              [pair](const RfPowerTask &r) { return rangeHint(rfScale(r.*pair.mode).maximum); });
 }
 
 } // namespace stepvane

@@ -13,7 +13,7 @@ namespace stepvane {
 
 class CSaveView : public RecordPage<SaveTask> {
     Q_OBJECT
-  public:
+public:
     static constexpr QSize kPageSize{374, 556};
 
     CSaveView(PageContext &context, QWidget *parent = nullptr);
@@ -29,7 +29,7 @@ class CSaveView : public RecordPage<SaveTask> {
 
     void openDialog(ReportInfo which);
 
-  private:
+private:
     CKiteToggleButton *makeToggle(int id, bool radio, const QString &text, QWidget *parent);
     // A check button that stores onCode when on and 0 when off.
     void bindCodeCheck(CKiteToggleButton *button, int SaveTask::*field, int onCode);

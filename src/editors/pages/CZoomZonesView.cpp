@@ -23,7 +23,8 @@ CZoomZonesView::CZoomZonesView(PageContext &context, QWidget *parent)
     PageGrid *search = addGrid(QStringLiteral("Peak / Valley in zoom zones"));
     auto *list = named(new QComboBox(this), "Peak_Valley_Search");
     list->addItems({QStringLiteral("None"), QStringLiteral("Peak all zones"),
-                    QStringLiteral("Valley all zones"), QStringLiteral("Peak and Valley all zones")});
+                    QStringLiteral("Valley all zones"),
+                    QStringLiteral("Peak and Valley all zones")});
     search->addRow(QStringLiteral("Search"), list);
     // Any code but 1 to 3 means no search.
     bindCombo(list, &ZoomZonesTask::Peak_Valley_Search, {},
@@ -36,24 +37,24 @@ void CZoomZonesView::addZone(PageGrid *grid, const Zone &zone)
         return modelFacts(context().state.CurrentModelIndex).frequency;
     };
     // Committing either end switches the zone on and keeps stop >= start.
-    CVXEdit *start = decimalField(zone.start, {.boundsOf = band,
-                                               .emptyIsZero = true,
-                                               .then = [zone](ZoomZonesTask &r, bool commit) {
-                                                   if (!commit)
-                                                       return;
-                                                   if (r.*zone.stop < r.*zone.start)
-                                                       r.*zone.stop = r.*zone.start;
-                                                   r.*zone.check = 1;
-                                               }});
-    CVXEdit *stop = decimalField(zone.stop, {.boundsOf = band,
-                                             .emptyIsZero = true,
-                                             .then = [zone](ZoomZonesTask &r, bool commit) {
-                                                 if (!commit)
-                                                     return;
-                                                 if (r.*zone.stop < r.*zone.start)
-                                                     r.*zone.start = r.*zone.stop;
-                                                 r.*zone.check = 1;
-                                             }});
+    CVXEdit *start = decimalField(
+        zone.start,
+        {.boundsOf = band, .emptyIsZero = true, .then = [zone](ZoomZonesTask &r, bool commit) {
+             if (!commit)
+                 return;
+             if (r.*zone.stop < r.*zone.start)
+                 r.*zone.stop = r.*zone.start;
+             r.*zone.check = 1;
+         }});
+    CVXEdit *stop = decimalField(
+        zone.stop,
+        {.boundsOf = band, .emptyIsZero = true, .then = [zone](ZoomZonesTask &r, bool commit) {
+             if (!commit)
+                 return;
+             if (r.*zone.stop < r.*zone.start)
+                 r.*zone.start = r.*zone.stop;
+             r.*zone.check = 1;
+         }});
     const QString name = QStringLiteral("Zone%1").arg(zone.number);
     start->setObjectName(name + QStringLiteral("_Start_Frequency"));
     stop->setObjectName(name + QStringLiteral("_Stop_Frequency"));

@@ -23,7 +23,7 @@ class UserInterface;
 
 class ConditionImageList : public QWidget {
     Q_OBJECT
-  public:
+public:
     using Images = std::vector<AttachedImage>;
     // The bound record's entries, or nullptr while the page is unbound.
     using Access = std::function<Images *()>;
@@ -45,10 +45,10 @@ class ConditionImageList : public QWidget {
     CKiteButton *plusButton() const { return m_plus; }
     CKiteButton *minusButton() const { return m_minus; }
 
-  protected:
+protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-  private:
+private:
     int selectedRow() const;
     // Runs the image dialog (with its comment field) on an entry.
     AttachedImage runImageDialog(const AttachedImage &entry);

@@ -6,15 +6,14 @@
 #include "instrument_files/CableList.h"
 #include "instrument_files/CodePage.h"
 #include "instrument_files/LanguageInfo.h"
-#include "widgets/UserInterface.h"
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"
 #include "shell/main/CStepvaneDlg.h"
+#include "widgets/UserInterface.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-
 
 namespace stepvane {
 
@@ -90,8 +89,8 @@ bool CStepvaneApp::offerRecovery()
 
 std::unique_ptr<CStepvaneDlg> CStepvaneApp::CreateMainWindow()
 {
-    const QString startFile = m_recovered ? m_recovered->wizardPath
-                                          : (m_commandLineFlag ? m_commandLineFile : QString());
+    const QString startFile =
+        m_recovered ? m_recovered->wizardPath : (m_commandLineFlag ? m_commandLineFile : QString());
     if (!startFile.isEmpty()) {
         // The model of this run is the file's; a file without one starts with
         // the first model (and is then refused by the reader).

@@ -132,22 +132,38 @@ QIcon themed(const char *name, const QIcon &fallback)
 QIcon appIcon(AppIcon which)
 {
     switch (which) {
-    case AppIcon::Summary: return themed("document-properties", summaryIcon());
-    case AppIcon::Delete: return themed("edit-delete", QStyle::SP_TrashIcon);
-    case AppIcon::SaveUnit: return themed("document-save-as", QStyle::SP_DialogSaveButton);
-    case AppIcon::Add: return themed("list-add", plusIcon());
-    case AppIcon::Import: return themed("document-import", importIcon());
-    case AppIcon::Open: return themed("document-open", QStyle::SP_DialogOpenButton);
-    case AppIcon::Save: return themed("document-save", QStyle::SP_DialogSaveButton);
-    case AppIcon::Print: return themed("document-print", summaryIcon());
-    case AppIcon::Help: return themed("help-contents", QStyle::SP_DialogHelpButton);
-    case AppIcon::About: return themed("help-about", QStyle::SP_MessageBoxInformation);
-    case AppIcon::File: return themed("folder", QStyle::SP_DirIcon);
-    case AppIcon::Settings: return themed("preferences-system", QStyle::SP_ComputerIcon);
-    case AppIcon::ClearAll: return themed("edit-clear-all", clearIcon());
-    case AppIcon::Undo: return themed("edit-undo", turnIcon(false));
-    case AppIcon::Redo: return themed("edit-redo", turnIcon(true));
-    case AppIcon::Program: return programIcon();
+    case AppIcon::Summary:
+        return themed("document-properties", summaryIcon());
+    case AppIcon::Delete:
+        return themed("edit-delete", QStyle::SP_TrashIcon);
+    case AppIcon::SaveUnit:
+        return themed("document-save-as", QStyle::SP_DialogSaveButton);
+    case AppIcon::Add:
+        return themed("list-add", plusIcon());
+    case AppIcon::Import:
+        return themed("document-import", importIcon());
+    case AppIcon::Open:
+        return themed("document-open", QStyle::SP_DialogOpenButton);
+    case AppIcon::Save:
+        return themed("document-save", QStyle::SP_DialogSaveButton);
+    case AppIcon::Print:
+        return themed("document-print", summaryIcon());
+    case AppIcon::Help:
+        return themed("help-contents", QStyle::SP_DialogHelpButton);
+    case AppIcon::About:
+        return themed("help-about", QStyle::SP_MessageBoxInformation);
+    case AppIcon::File:
+        return themed("folder", QStyle::SP_DirIcon);
+    case AppIcon::Settings:
+        return themed("preferences-system", QStyle::SP_ComputerIcon);
+    case AppIcon::ClearAll:
+        return themed("edit-clear-all", clearIcon());
+    case AppIcon::Undo:
+        return themed("edit-undo", turnIcon(false));
+    case AppIcon::Redo:
+        return themed("edit-redo", turnIcon(true));
+    case AppIcon::Program:
+        return programIcon();
     }
     return QIcon();
 }

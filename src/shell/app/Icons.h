@@ -7,11 +7,11 @@
 namespace stepvane {
 
 enum class AppIcon {
-    Summary,   // a sequence's testing summary
-    Delete,    // delete a row
-    SaveUnit,  // save a sequence as testing unit file
-    Add,       // add a sequence
-    Import,    // add a sequence from a testing unit file
+    Summary,  // a sequence's testing summary
+    Delete,   // delete a row
+    SaveUnit, // save a sequence as testing unit file
+    Add,      // add a sequence
+    Import,   // add a sequence from a testing unit file
     Open,
     Save,
     Print,
@@ -22,7 +22,7 @@ enum class AppIcon {
     ClearAll,
     Undo,
     Redo,
-    Program,   // the window icon
+    Program, // the window icon
 };
 
 QIcon appIcon(AppIcon which);

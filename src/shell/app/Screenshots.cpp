@@ -2,14 +2,14 @@
 #include "shell/app/Screenshots.h"
 
 #include "editors/PageScreenshots.h"
-#include "widgets/AppState.h"
-#include "widgets/UserInterface.h"
 #include "shell/comm/CDlgComm.h"
 #include "shell/dialogs/CPWDlg.h"
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"
 #include "shell/main/CStepvaneDlg.h"
 #include "shell/sequences/CVXTestList_View.h"
 #include "shell/taskeditor/TaskEditorScreenshot.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
 
 #include <QApplication>
 #include <QDir>
@@ -146,10 +146,8 @@ int renderScreenshots(const QString &folder)
         shots.emplace_back(QStringLiteral("password-dialog-enter"), grabShown(enter));
     }
     shots.emplace_back(QStringLiteral("comm-send"), commSample(ui, CommDialogMode::Send));
-    shots.emplace_back(QStringLiteral("comm-fetch"),
-                       commSample(ui, CommDialogMode::FetchSetup));
-    shots.emplace_back(QStringLiteral("comm-settings"),
-                       commSample(ui, CommDialogMode::Settings));
+    shots.emplace_back(QStringLiteral("comm-fetch"), commSample(ui, CommDialogMode::FetchSetup));
+    shots.emplace_back(QStringLiteral("comm-settings"), commSample(ui, CommDialogMode::Settings));
 
     // The editor pages and their dialogs go into a folder of their own.
     const QString pages = QStringLiteral("pages");

@@ -12,11 +12,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 enum Column { SeverityColumn, PlaceColumn, FieldColumn, MessageColumn };
 

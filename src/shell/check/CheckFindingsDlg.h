@@ -13,13 +13,11 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace stepvane
-{
+namespace stepvane {
 
-class CheckFindingsDlg : public QDialog
-{
+class CheckFindingsDlg : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit CheckFindingsDlg(QWidget *parent = nullptr);
 
     // Shows the findings of a check of doc for the model.
@@ -31,11 +29,11 @@ class CheckFindingsDlg : public QDialog
     // The finding a row shows.
     const Finding *findingAt(int row) const;
 
-  signals:
+signals:
     void findingChosen(int sequence, int step);
     void checkAgainRequested();
 
-  private:
+private:
     void rowClicked(QTreeWidgetItem *item);
 
     std::vector<Finding> m_findings;

@@ -9,11 +9,9 @@
 
 #include <QFileInfo>
 
-namespace stepvane
-{
+namespace stepvane {
 
-namespace
-{
+namespace {
 
 // The question lists this many errors and counts the rest.
 constexpr int kListedErrors = 8;

@@ -8,8 +8,7 @@
 
 class QWidget;
 
-namespace stepvane
-{
+namespace stepvane {
 
 class UserInterface;
 

@@ -11,8 +11,7 @@
 
 #include <QAction>
 
-namespace stepvane
-{
+namespace stepvane {
 
 WizardCheckCommand::WizardCheckCommand(AppState &state, CStepvaneDlg &window)
     : QObject(&window), m_state(state), m_window(window)

@@ -10,17 +10,15 @@
 
 class QAction;
 
-namespace stepvane
-{
+namespace stepvane {
 
 struct AppState;
 class CStepvaneDlg;
 class CheckFindingsDlg;
 
-class WizardCheckCommand : public QObject
-{
+class WizardCheckCommand : public QObject {
     Q_OBJECT
-  public:
+public:
     // Lives as a child of the main window.
     WizardCheckCommand(AppState &state, CStepvaneDlg &window);
 
@@ -29,7 +27,7 @@ class WizardCheckCommand : public QObject
     void run();
     CheckFindingsDlg *findingsWindow() const { return m_findings; }
 
-  private:
+private:
     void recheck();
     void showFinding(int sequence, int step);
 

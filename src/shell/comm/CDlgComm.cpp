@@ -46,17 +46,19 @@ namespace {
 QString modeTitle(CommDialogMode mode)
 {
     switch (mode) {
-    case CommDialogMode::Send: return QStringLiteral("Send to Spanlyx");
-    case CommDialogMode::FetchSetup: return QStringLiteral("Load Setup file From EQP");
-    case CommDialogMode::Settings: break;
+    case CommDialogMode::Send:
+        return QStringLiteral("Send to Spanlyx");
+    case CommDialogMode::FetchSetup:
+        return QStringLiteral("Load Setup file From EQP");
+    case CommDialogMode::Settings:
+        break;
     }
     return QStringLiteral("Communication");
 }
 
 } // namespace
 
-CDlgComm::CDlgComm(UserInterface &ui, CommDialogMode mode, QWidget *parent,
-                   const QString &savePath)
+CDlgComm::CDlgComm(UserInterface &ui, CommDialogMode mode, QWidget *parent, const QString &savePath)
     : QDialog(parent), m_ui(ui), m_mode(mode), m_savePath(savePath),
       m_sink(std::make_unique<ForwardingSink>(*this, ui)),
       m_workflow(std::make_unique<TransferWorkflow>(m_sink.get()))
@@ -263,7 +265,8 @@ void CDlgComm::startWorker(std::function<void()> job)
         job();
         // Queued behind every message the job reported; dropped if the
         // dialog is already gone (its destructor joins this thread first).
-        QMetaObject::invokeMethod(self, [this] { workerDone(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            self, [this] { workerDone(); }, Qt::QueuedConnection);
     });
 }
 
@@ -308,9 +311,8 @@ void CDlgComm::send()
     const QString path = m_filePath;
     if (!confirmSendAfterCheck(m_ui, path, this))
         return;
-    startWorker([this, path] {
-        m_workerResult = m_workflow->sendFile(path) == TransferStatus::Completed;
-    });
+    startWorker(
+        [this, path] { m_workerResult = m_workflow->sendFile(path) == TransferStatus::Completed; });
 }
 
 void CDlgComm::startFetch()

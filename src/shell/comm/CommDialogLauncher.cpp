@@ -1,13 +1,13 @@
 // Opening the communication dialog.
 #include "shell/comm/CommDialogLauncher.h"
 
-#include "widgets/UserInterface.h"
 #include "shell/comm/CDlgComm.h"
+#include "widgets/UserInterface.h"
 
 namespace stepvane {
 
-bool runCommDialog(UserInterface &ui, CommDialogMode mode, QWidget *parent,
-                   const QString &savePath, const QString &filePath)
+bool runCommDialog(UserInterface &ui, CommDialogMode mode, QWidget *parent, const QString &savePath,
+                   const QString &filePath)
 {
     CDlgComm dialog(ui, mode, parent, savePath);
     if (mode == CommDialogMode::Send)

@@ -10,9 +10,9 @@ namespace stepvane {
 class UserInterface;
 
 enum class CommDialogMode : int {
-    Send = 0,      // "Send to Spanlyx": pick a wizard file and send it
+    Send = 0,       // "Send to Spanlyx": pick a wizard file and send it
     FetchSetup = 1, // "Load Setup file From EQP": fetch at once, then close
-    Settings = 2,  // "Communication": the connection method and addresses
+    Settings = 2,   // "Communication": the connection method and addresses
 };
 
 // For FetchSetup, savePath is where the fetched setup file goes; the result

@@ -3,9 +3,9 @@
 
 #include "common/DataFiles.h"
 #include "document/NameTables.h"
-#include "widgets/UserInterface.h"
 #include "shell/app/Icons.h"
 #include "shell/dialogs/DocumentViewer.h"
+#include "widgets/UserInterface.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,8 +23,9 @@ const QString kReleaseNotes = QStringLiteral("help/release-notes.html");
 QString releaseNotesPath()
 {
     const QString found = dataFilePath(kReleaseNotes);
-    return found.isEmpty() ? QDir(programDirectory()).filePath(QStringLiteral("data/") + kReleaseNotes)
-                           : found;
+    return found.isEmpty()
+               ? QDir(programDirectory()).filePath(QStringLiteral("data/") + kReleaseNotes)
+               : found;
 }
 
 QString helpPath()
@@ -87,9 +88,9 @@ void CAboutDlg::openRevisionHistory()
     // a file that cannot be read says why.
     QString why;
     if (!openProgramDocument(m_ui, this, path, &why))
-        m_ui.report(Message::fromText(
-            QStringLiteral("The revision history could not be shown.\n%s"), {why},
-            MessageIcon::Warning));
+        m_ui.report(
+            Message::fromText(QStringLiteral("The revision history could not be shown.\n%s"), {why},
+                              MessageIcon::Warning));
 }
 
 } // namespace stepvane

@@ -19,10 +19,14 @@ namespace {
 QString modelSubtitle(int index)
 {
     switch (index) {
-    case 0: return QStringLiteral("100 MHz to 2.7 GHz");
-    case 1: return QStringLiteral("5 MHz to 4 GHz");
-    case 2: return QStringLiteral("5 MHz to 4 GHz, bias tee");
-    default: return QStringLiteral("5 MHz to 6 GHz, bias tee");
+    case 0:
+        return QStringLiteral("100 MHz to 2.7 GHz");
+    case 1:
+        return QStringLiteral("5 MHz to 4 GHz");
+    case 2:
+        return QStringLiteral("5 MHz to 4 GHz, bias tee");
+    default:
+        return QStringLiteral("5 MHz to 6 GHz, bias tee");
     }
 }
 
@@ -43,8 +47,9 @@ void drawInstrument(QPainter &p, const QRect &r, bool selected, const QPalette &
     QPainterPath trace;
     trace.moveTo(screen.left() + 2, screen.center().y());
     for (int x = 0; x < screen.width() - 4; x += 3)
-        trace.lineTo(screen.left() + 2 + x,
-                     screen.center().y() + ((x / 3) % 4 == 1 ? -4 : (x / 3) % 4 == 3 ? 3 : 0));
+        trace.lineTo(screen.left() + 2 + x, screen.center().y() + ((x / 3) % 4 == 1   ? -4
+                                                                   : (x / 3) % 4 == 3 ? 3
+                                                                                      : 0));
     p.drawPath(trace);
     p.setPen(Qt::NoPen);
     p.setBrush(selected ? pal.color(QPalette::Highlight) : QColor(200, 205, 215));
@@ -64,7 +69,8 @@ CSpanlyx_ListView::CSpanlyx_ListView(QWidget *parent) : QWidget(parent)
 
 QSize CSpanlyx_ListView::sizeHint() const
 {
-    return QSize(kRowLeft * 2 + kRowWidth, kRowTop + kRowPitch * (kModelCount - 1) + kRowHeight + 20);
+    return QSize(kRowLeft * 2 + kRowWidth,
+                 kRowTop + kRowPitch * (kModelCount - 1) + kRowHeight + 20);
 }
 
 QRect CSpanlyx_ListView::rowRect(int index) const
@@ -113,13 +119,15 @@ void CSpanlyx_ListView::paintEvent(QPaintEvent *)
     for (int i = 0; i < kModelCount; ++i) {
         const QRect r = rowRect(i);
         const bool selected = i == m_selection;
-        p.setPen(QPen(selected ? pal.color(QPalette::Highlight).darker(120) : pal.color(QPalette::Mid), 1));
+        p.setPen(QPen(
+            selected ? pal.color(QPalette::Highlight).darker(120) : pal.color(QPalette::Mid), 1));
         p.setBrush(selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
         p.drawRoundedRect(QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
 
         drawInstrument(p, QRect(r.left() + 10, r.top() + 8, 30, r.height() - 16), selected, pal);
 
-        const QColor text = selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text);
+        const QColor text =
+            selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text);
         QFont nameFont = font();
         nameFont.setBold(true);
         nameFont.setPointSizeF(nameFont.pointSizeF() * 1.35);
@@ -130,8 +138,8 @@ void CSpanlyx_ListView::paintEvent(QPaintEvent *)
         QFont small = font();
         small.setPointSizeF(small.pointSizeF() * 0.85);
         p.setFont(small);
-        const QString sub = QFontMetrics(small).elidedText(modelSubtitle(i), Qt::ElideRight,
-                                                           textRect.width());
+        const QString sub =
+            QFontMetrics(small).elidedText(modelSubtitle(i), Qt::ElideRight, textRect.width());
         p.drawText(textRect, Qt::AlignLeft | Qt::AlignBottom, sub);
     }
 }
@@ -140,7 +148,8 @@ CVXSpanlyxSelectDlg::CVXSpanlyxSelectDlg(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("CVXSpanlyxSelectDlg"));
     setWindowTitle(QStringLiteral("Stepvane"));
-    auto *description = new QLabel(GetMessageText(QStringLiteral("IDS_SPANLYX_DESC")).trimmed(), this);
+    auto *description =
+        new QLabel(GetMessageText(QStringLiteral("IDS_SPANLYX_DESC")).trimmed(), this);
     description->setObjectName(QStringLiteral("description"));
     description->setWordWrap(true);
     description->setContentsMargins(17, 10, 17, 0);
@@ -151,8 +160,8 @@ CVXSpanlyxSelectDlg::CVXSpanlyxSelectDlg(QWidget *parent) : QDialog(parent)
     m_list = new CSpanlyx_ListView(this);
     connect(m_list, &CSpanlyx_ListView::rowDoubleClicked, this, [this] { accept(); });
 
-    auto *hint = new QLabel(QStringLiteral("Double-click a model, or select it and press Enter."),
-                            this);
+    auto *hint =
+        new QLabel(QStringLiteral("Double-click a model, or select it and press Enter."), this);
     hint->setWordWrap(true);
     hint->setContentsMargins(17, 0, 17, 0);
     hint->setForegroundRole(QPalette::PlaceholderText);

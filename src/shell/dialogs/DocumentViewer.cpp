@@ -35,8 +35,8 @@ bool DocumentViewer::load(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path),
-                                                  file.errorString());
+            *error =
+                QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
     file.close();
@@ -51,8 +51,7 @@ bool DocumentViewer::load(const QString &path, QString *error)
 DocumentViewer *DocumentViewer::showIn(QWidget *owner, const QString &path, QString *error)
 {
     DocumentViewer *viewer =
-        owner ? owner->findChild<DocumentViewer *>(QString(), Qt::FindDirectChildrenOnly)
-              : nullptr;
+        owner ? owner->findChild<DocumentViewer *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
     const bool made = !viewer;
     if (made)
         viewer = new DocumentViewer(owner);

@@ -16,8 +16,7 @@ template <typename T> std::vector<T *> orderOf(const std::vector<std::unique_ptr
 
 } // namespace
 
-DocumentHistory::DocumentHistory(WizardDocument &doc, QObject *parent)
-    : QObject(parent), m_doc(doc)
+DocumentHistory::DocumentHistory(WizardDocument &doc, QObject *parent) : QObject(parent), m_doc(doc)
 {
     connect(&m_stack, &QUndoStack::cleanChanged, this,
             [this](bool clean) { emit modifiedChanged(!clean); });
@@ -34,9 +33,8 @@ DocumentHistory::~DocumentHistory()
 
 void DocumentHistory::recordChanged(TaskStep &step, TaskRecord before, Key key)
 {
-    pushMergeable(new RecordEditCommand(step, std::move(before), key, sequenceOf(step),
-                                        m_openSerial),
-                  key);
+    pushMergeable(
+        new RecordEditCommand(step, std::move(before), key, sequenceOf(step), m_openSerial), key);
 }
 
 void DocumentHistory::endEdit(Key key)
@@ -101,8 +99,8 @@ TaskStep *DocumentHistory::insertStep(TestingSequence &sequence, int index, Task
     after.insert(after.begin() + index, added);
     std::vector<std::unique_ptr<TaskStep>> pool;
     pool.push_back(std::move(step));
-    pushStructure(new StepListCommand(sequence, std::move(after), std::move(pool), text, added,
-                                      nullptr));
+    pushStructure(
+        new StepListCommand(sequence, std::move(after), std::move(pool), text, added, nullptr));
     return added;
 }
 
@@ -135,8 +133,8 @@ void DocumentHistory::clearSteps(TestingSequence &sequence)
 {
     if (sequence.stepCount() == 0)
         return;
-    pushStructure(new StepListCommand(sequence, {}, {}, QStringLiteral("Clear all steps"), nullptr,
-                                      nullptr));
+    pushStructure(
+        new StepListCommand(sequence, {}, {}, QStringLiteral("Clear all steps"), nullptr, nullptr));
 }
 
 void DocumentHistory::changeSequenceTitle(TestingSequence &sequence, const QString &title, Key key)
@@ -161,8 +159,8 @@ TestingSequence *DocumentHistory::insertSequence(int index,
     after.insert(after.begin() + index, added);
     std::vector<std::unique_ptr<TestingSequence>> pool;
     pool.push_back(std::move(sequence));
-    pushStructure(new SequenceListCommand(m_doc, std::move(after), std::move(pool), text, added,
-                                          nullptr));
+    pushStructure(
+        new SequenceListCommand(m_doc, std::move(after), std::move(pool), text, added, nullptr));
     return added;
 }
 

@@ -102,8 +102,7 @@ bool StoredRecord::equals(const TaskRecord &record) const
 RecordEditCommand::RecordEditCommand(TaskStep &step, TaskRecord before, EditRecorder::Key key,
                                      TestingSequence *sequence, const quint64 &openSerial)
     : MergeableCommand(taskListName(step.kind()) + QStringLiteral(" edit"), key, &step, openSerial),
-      m_step(&step),
-      m_sequence(sequence), m_stored(std::move(before))
+      m_step(&step), m_sequence(sequence), m_stored(std::move(before))
 {
 }
 

@@ -78,10 +78,9 @@ void RecoveryCopies::discard(const QString &folder, const Orphan &orphan)
 
 RecoveryCopies::RecoveryCopies(const QString &folder, DocumentHistory &history, int model,
                                QObject *parent)
-    : QObject(parent), m_folder(folder),
-      m_id(QStringLiteral("run-%1-%2")
-               .arg(QCoreApplication::applicationPid())
-               .arg(QDateTime::currentMSecsSinceEpoch())),
+    : QObject(parent), m_folder(folder), m_id(QStringLiteral("run-%1-%2")
+                                                  .arg(QCoreApplication::applicationPid())
+                                                  .arg(QDateTime::currentMSecsSinceEpoch())),
       m_history(history), m_model(model)
 {
     m_timer.setSingleShot(true);
@@ -194,7 +193,8 @@ void RecoveryCopies::startWrite()
         VX_CAAXML_PARSER writer(snapshot.get(), model);
         m_lastOk = writer.Save_Wizard(wizardPath) && writeFileAtomically(infoPath, infoBytes);
         // Dropped when this object is already gone (it joins this thread first).
-        QMetaObject::invokeMethod(this, [this] { writeDone(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { writeDone(); }, Qt::QueuedConnection);
     });
 }
 

@@ -91,7 +91,7 @@ private:
     std::thread m_worker;
     std::atomic<bool> m_busy{false};
     std::atomic<bool> m_lastOk{false};
-    bool m_pending = false;      // changes since the last write began
+    bool m_pending = false; // changes since the last write began
     bool m_removeWhenDone = false;
 };
 

@@ -7,8 +7,6 @@
 #include "document/NameTables.h"
 #include "instrument_files/CVXSCPI_PARSER.h"
 #include "instrument_files/LanguageInfo.h"
-#include "widgets/AppState.h"
-#include "widgets/UserInterface.h"
 #include "shell/app/Icons.h"
 #include "shell/check/WizardCheckCommand.h"
 #include "shell/comm/CommDialogLauncher.h"
@@ -19,6 +17,8 @@
 #include "shell/main/SummaryHooks.h"
 #include "shell/sequences/CVXTestList_View.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,8 +48,7 @@ QString fileNameOfPath(const QString &path)
 }
 
 CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
-    : QWidget(parent), m_state(state), m_ui(ui),
-      m_readerSink(ui),
+    : QWidget(parent), m_state(state), m_ui(ui), m_readerSink(ui),
       m_parser(&m_doc, state.CurrentModelIndex, &m_readerSink), m_history(m_doc)
 {
     setObjectName(QStringLiteral("CStepvaneDlg"));
@@ -128,8 +127,7 @@ QAction *CStepvaneDlg::action(const QString &objectName) const
     return findChild<QAction *>(objectName);
 }
 
-QToolButton *CStepvaneDlg::stripButton(const QString &text, const QIcon &icon,
-                                       const QString &name)
+QToolButton *CStepvaneDlg::stripButton(const QString &text, const QIcon &icon, const QString &name)
 {
     auto *b = new QToolButton(this);
     b->setObjectName(name);
@@ -190,16 +188,16 @@ void CStepvaneDlg::buildMenuStrip()
                                          &CStepvaneDlg::communicationSettings));
 
     // The menus open right below their buttons, which stay pressed meanwhile.
-    m_fileButton = stripButton(QStringLiteral("File"), appIcon(AppIcon::File),
-                               QStringLiteral("fileButton"));
+    m_fileButton =
+        stripButton(QStringLiteral("File"), appIcon(AppIcon::File), QStringLiteral("fileButton"));
     m_fileButton->setMenu(m_fileMenu);
     m_fileButton->setPopupMode(QToolButton::InstantPopup);
     m_settingsButton = stripButton(QStringLiteral("Settings"), appIcon(AppIcon::Settings),
                                    QStringLiteral("settingsButton"));
     m_settingsButton->setMenu(m_settingsMenu);
     m_settingsButton->setPopupMode(QToolButton::InstantPopup);
-    m_helpButton = stripButton(QStringLiteral("Help"), appIcon(AppIcon::Help),
-                               QStringLiteral("helpButton"));
+    m_helpButton =
+        stripButton(QStringLiteral("Help"), appIcon(AppIcon::Help), QStringLiteral("helpButton"));
     connect(m_helpButton, &QToolButton::clicked, this, &CStepvaneDlg::showHelp);
     m_aboutButton = stripButton(QStringLiteral("About"), appIcon(AppIcon::About),
                                 QStringLiteral("aboutButton"));
@@ -238,9 +236,9 @@ void CStepvaneDlg::updateHistoryControls()
     m_redoButton->setEnabled(redo);
     m_undoButton->setToolTip(undo ? QStringLiteral("Undo %1 (Ctrl+Z)").arg(m_history.undoText())
                                   : QStringLiteral("Nothing to undo"));
-    m_redoButton->setToolTip(redo ? QStringLiteral("Redo %1 (Ctrl+Shift+Z)")
-                                        .arg(m_history.redoText())
-                                  : QStringLiteral("Nothing to redo"));
+    m_redoButton->setToolTip(
+        redo ? QStringLiteral("Redo %1 (Ctrl+Shift+Z)").arg(m_history.redoText())
+             : QStringLiteral("Nothing to redo"));
 }
 
 void CStepvaneDlg::showRestored(const HistoryFocus &focus)
@@ -275,7 +273,8 @@ void CStepvaneDlg::buildLayout()
     m_modelLabel->setAlignment(Qt::AlignCenter);
     refreshModel();
 
-    auto *titleLabel = new QLabel(GetMessageText(QStringLiteral("IDS_WIZARD_TITLE")).trimmed(), this);
+    auto *titleLabel =
+        new QLabel(GetMessageText(QStringLiteral("IDS_WIZARD_TITLE")).trimmed(), this);
     m_titleEdit = new QLineEdit(this);
     m_titleEdit->setObjectName(QStringLiteral("wizardTitle"));
     titleLabel->setBuddy(m_titleEdit);
@@ -376,13 +375,15 @@ bool CStepvaneDlg::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     switch (key->key()) {
-    case Qt::Key_Escape: return true;
+    case Qt::Key_Escape:
+        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (widget == m_newSequenceEdit)
             addSequence();
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -455,8 +456,8 @@ void CStepvaneDlg::showHelp()
     QString why;
     if (path.isEmpty())
         why = QStringLiteral("%1: No such file")
-                  .arg(QDir::toNativeSeparators(QDir(programDirectory()).filePath(
-                      QStringLiteral("data/help/index.html"))));
+                  .arg(QDir::toNativeSeparators(
+                      QDir(programDirectory()).filePath(QStringLiteral("data/help/index.html"))));
     else if (openProgramDocument(m_ui, this, path, &why))
         return;
     // The language table's text, and what really went wrong.

@@ -141,7 +141,7 @@ private:
     WizardDocument m_doc;
     QString m_filePath;
     QString m_lastSavePath;
-    QString m_loadedPath; // the file the parser last loaded for reading
+    QString m_loadedPath;      // the file the parser last loaded for reading
     CountingSink m_readerSink; // the reader's messages, counted
     VX_CAAXML_PARSER m_parser;
     DocumentHistory m_history;

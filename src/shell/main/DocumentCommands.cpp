@@ -7,12 +7,12 @@
 
 #include "common/FileKind.h"
 #include "document/NameTables.h"
-#include "widgets/AppState.h"
-#include "widgets/UserInterface.h"
 #include "shell/history/RecoveryCopies.h"
 #include "shell/main/RecentFiles.h"
 #include "shell/main/SequenceClipboard.h"
 #include "shell/sequences/CVXTestList_View.h"
+#include "widgets/AppState.h"
+#include "widgets/UserInterface.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,9 +70,12 @@ bool CStepvaneDlg::maybeSave()
     const Message question = Message::fromText(QStringLiteral("Save changes to %s ?"),
                                                {documentName()}, MessageIcon::Question);
     switch (m_ui.askSaveChanges(this, question)) {
-    case UserInterface::SaveChoice::Save: return saveWizard();
-    case UserInterface::SaveChoice::Discard: return true;
-    case UserInterface::SaveChoice::Cancel: break;
+    case UserInterface::SaveChoice::Save:
+        return saveWizard();
+    case UserInterface::SaveChoice::Discard:
+        return true;
+    case UserInterface::SaveChoice::Cancel:
+        break;
     }
     return false;
 }
@@ -362,10 +365,10 @@ void CStepvaneDlg::addTestingUnitFile()
         m_ui.report(idMessage("IDS_SEQ_OVERFLOW", MessageIcon::Warning));
         return;
     }
-    const QString path = m_ui.openFileProposing(
-        this, QStringLiteral("Add testing unit file"),
-        QStringLiteral("testing unit file(*.tuf, *.TUF)|*.tuf;*.TUF|"), QStringLiteral("tuf"),
-        m_filePath);
+    const QString path =
+        m_ui.openFileProposing(this, QStringLiteral("Add testing unit file"),
+                               QStringLiteral("testing unit file(*.tuf, *.TUF)|*.tuf;*.TUF|"),
+                               QStringLiteral("tuf"), m_filePath);
     if (path.isEmpty())
         return;
     // Read aside, then added as one step of the history.

@@ -1,9 +1,9 @@
 // Testing summary doors: the sequence summary dialog and the printed summary.
 #include "shell/main/SummaryHooks.h"
 
-#include "widgets/UserInterface.h"
 #include "shell/summary/PrintSummary.h"
 #include "shell/summary/SequenceSummaryDlg.h"
+#include "widgets/UserInterface.h"
 
 namespace stepvane {
 
@@ -16,8 +16,9 @@ void showSequenceSummary(UserInterface &ui, const TestingSequence &sequence, int
 void printWizardSummary(UserInterface &ui, WizardDocument &document, int modelIndex,
                         QWidget *parent)
 {
-    PrintSummary(parent, document, modelIndex,
-                 [&ui](QPrinter &printer, QWidget *owner) { return ui.choosePrinter(printer, owner); });
+    PrintSummary(parent, document, modelIndex, [&ui](QPrinter &printer, QWidget *owner) {
+        return ui.choosePrinter(printer, owner);
+    });
 }
 
 } // namespace stepvane

@@ -3,15 +3,15 @@
 
 #include "document/VX_CAAXML_PARSER.h"
 #include "instrument_files/LanguageInfo.h"
-#include "widgets/AppState.h"
-#include "widgets/UserInterface.h"
-#include "widgets/DragCursors.h"
 #include "shell/app/Icons.h"
-#include "widgets/CKiteButton.h"
 #include "shell/history/DocumentHistory.h"
 #include "shell/main/SummaryHooks.h"
 #include "shell/taskeditor/CVXMeasureList_View.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
+#include "widgets/AppState.h"
+#include "widgets/CKiteButton.h"
+#include "widgets/DragCursors.h"
+#include "widgets/UserInterface.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -20,8 +20,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QVBoxLayout>
@@ -64,10 +64,17 @@ protected:
     {
         if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
             switch (event->key()) {
-            case Qt::Key_Delete: m_pane.deleteSequence(-1); return;
-            case Qt::Key_Up: m_pane.moveKeySelection(-1); return;
-            case Qt::Key_Down: m_pane.moveKeySelection(1); return;
-            default: break;
+            case Qt::Key_Delete:
+                m_pane.deleteSequence(-1);
+                return;
+            case Qt::Key_Up:
+                m_pane.moveKeySelection(-1);
+                return;
+            case Qt::Key_Down:
+                m_pane.moveKeySelection(1);
+                return;
+            default:
+                break;
             }
         }
         QWidget::keyPressEvent(event);
@@ -142,9 +149,9 @@ CVXTestList_View::CVXTestList_View(AppState &state, UserInterface &ui, WizardDoc
     m_endOption = new CKiteToggleButton(0, CKiteToggleButton::Style::Check,
                                         languageText("IDS_END_OPTION"), this);
     m_endOption->setObjectName(QStringLiteral("endOption"));
-    m_endOption->setToolTip(QStringLiteral(
-        "On: the operator ends each testing sequence (Manual).\n"
-        "Off: the next testing sequence starts by itself (Automation)."));
+    m_endOption->setToolTip(
+        QStringLiteral("On: the operator ends each testing sequence (Manual).\n"
+                       "Off: the next testing sequence starts by itself (Automation)."));
     // The toggle has flipped by the time its command arrives.
     connect(m_endOption, &CKiteToggleButton::command, this,
             [this] { setEndOption(m_endOption->state()); });
@@ -447,8 +454,8 @@ bool CVXTestList_View::deleteSequence(int rowIndex)
         return false;
     if (rowIndex == -1 && m_selected < 0)
         return false; // nothing selected: no question that could not delete anything
-    if (!m_ui.ask(Message::fromId(QStringLiteral("IDS_DELETE_SEQUENCE_ITEM"), {},
-                                  MessageIcon::Question)))
+    if (!m_ui.ask(
+            Message::fromId(QStringLiteral("IDS_DELETE_SEQUENCE_ITEM"), {}, MessageIcon::Question)))
         return false;
     if (rowIndex >= 0)
         m_selected = rowIndex;
@@ -475,10 +482,10 @@ bool CVXTestList_View::saveTestingUnit(int rowIndex)
 {
     if (!m_doc.sequence(rowIndex))
         return false;
-    const UserInterface::FileDialogResult chosen = m_ui.saveFile(
-        window(), QStringLiteral("Save testing unit file"),
-        QStringLiteral("testing unit file(*.tuf, *.TUF)|*.tuf;*.TUF|"), QStringLiteral("tuf"),
-        QString(), false);
+    const UserInterface::FileDialogResult chosen =
+        m_ui.saveFile(window(), QStringLiteral("Save testing unit file"),
+                      QStringLiteral("testing unit file(*.tuf, *.TUF)|*.tuf;*.TUF|"),
+                      QStringLiteral("tuf"), QString(), false);
     if (chosen.path.isEmpty())
         return false;
     bool saved = false;
@@ -488,10 +495,10 @@ bool CVXTestList_View::saveTestingUnit(int rowIndex)
         m_parser.Set_Model(model);
         saved = m_parser.Save_Testing_Unit(rowIndex, chosen.path);
     }
-    m_ui.report(saved ? Message::fromId(QStringLiteral("IDS_FILE_SAVE_COMPLETE"), {},
-                                        MessageIcon::Information)
-                      : Message::fromId(QStringLiteral("IDS_SAVE_FAIL"))
-                            .withDetail(m_parser.Error_Text()));
+    m_ui.report(
+        saved ? Message::fromId(QStringLiteral("IDS_FILE_SAVE_COMPLETE"), {},
+                                MessageIcon::Information)
+              : Message::fromId(QStringLiteral("IDS_SAVE_FAIL")).withDetail(m_parser.Error_Text()));
     return saved;
 }
 

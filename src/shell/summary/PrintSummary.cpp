@@ -20,8 +20,8 @@ bool showPrintDialog(QPrinter &printer, QWidget *parent)
     return dialog.exec() == QDialog::Accepted;
 }
 
-void printSummary(QWidget *parent, const WizardDocument &doc, WizardDocument *storeInto,
-                  int model, const PrinterChooser &choose)
+void printSummary(QWidget *parent, const WizardDocument &doc, WizardDocument *storeInto, int model,
+                  const PrinterChooser &choose)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Stepvane"));

@@ -161,8 +161,8 @@ void CVXMeasureList_View::updateLooks()
 {
     for (int i = 0; i < rowCount(); ++i) {
         CVXSeqStatic *row = m_rows[size_t(i)];
-        CVXSeqStatic::Look look = i == m_selected ? CVXSeqStatic::Look::Selected
-                                                  : CVXSeqStatic::Look::Normal;
+        CVXSeqStatic::Look look =
+            i == m_selected ? CVXSeqStatic::Look::Selected : CVXSeqStatic::Look::Normal;
         CVXSeqStatic::Mark mark = CVXSeqStatic::Mark::None;
         if (m_dragging && i == m_dragSource && m_dragSide != 0)
             look = m_dragSide < 0 ? CVXSeqStatic::Look::MovingUp : CVXSeqStatic::Look::MovingDown;
@@ -173,8 +173,8 @@ void CVXMeasureList_View::updateLooks()
         row->setLook(look);
         row->setMark(mark);
     }
-    const int endMark = m_insertMark >= 0 && m_insertMark == rowCount() ? rowCount() * kRowHeight
-                                                                          : -1;
+    const int endMark =
+        m_insertMark >= 0 && m_insertMark == rowCount() ? rowCount() * kRowHeight : -1;
     if (endMark != m_canvas->endMarkY) {
         m_canvas->endMarkY = endMark;
         m_canvas->update();
@@ -453,8 +453,8 @@ void CVXMeasureList_View::clearAll()
     if (!m_sequence)
         return;
     if (m_sequence->stepCount() > 0 &&
-        !m_ui.ask(Message::fromId(QStringLiteral("IDS_ALL_CLEAR_TASKITEM"), {},
-                                  MessageIcon::Question)))
+        !m_ui.ask(
+            Message::fromId(QStringLiteral("IDS_ALL_CLEAR_TASKITEM"), {}, MessageIcon::Question)))
         return;
     showStep(nullptr);
     if (!m_sequence || !m_history)

@@ -9,8 +9,8 @@
 
 #include "document/WizardDocument.h"
 #include "widgets/AppState.h"
-#include "widgets/UserInterface.h"
 #include "widgets/DragCursors.h"
+#include "widgets/UserInterface.h"
 
 #include <QScrollArea>
 

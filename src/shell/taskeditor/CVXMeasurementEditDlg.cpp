@@ -1,12 +1,12 @@
 // The task editor window: layout, key handling and the palette drops.
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
 
-#include "widgets/CVXEdit.h"
-#include "widgets/ControlLook.h"
 #include "shell/app/Icons.h"
 #include "shell/history/DocumentHistory.h"
 #include "shell/taskeditor/CVXMeasureList_View.h"
 #include "shell/taskeditor/CVXetailItemView.h"
+#include "widgets/CVXEdit.h"
+#include "widgets/ControlLook.h"
 
 #include <QAbstractSpinBox>
 #include <QHBoxLayout>
@@ -105,9 +105,8 @@ void CVXMeasurementEditDlg::buildWindow()
         palette->setDropTarget([this](TaskKind kind, const QPoint &pos, DragPhase phase) {
             return paletteDrop(kind, pos, phase);
         });
-        connect(palette, &CVXCommandItems_View::entryActivated, this, [this](TaskKind kind) {
-            m_list->insertStep(kind, -1, true);
-        });
+        connect(palette, &CVXCommandItems_View::entryActivated, this,
+                [this](TaskKind kind) { m_list->insertStep(kind, -1, true); });
         left->addWidget(palette);
         m_palettes[group] = palette;
     }
@@ -120,7 +119,8 @@ void CVXMeasurementEditDlg::buildWindow()
     m_list->setShowStep([this](TaskStep *step) { showStep(step); });
     m_list->setHistory(m_history);
     middle->addWidget(m_list, 1);
-    m_clear = new QPushButton(controlIcon(ControlIcon::ClearAll), QStringLiteral("Clear all"), this);
+    m_clear =
+        new QPushButton(controlIcon(ControlIcon::ClearAll), QStringLiteral("Clear all"), this);
     m_clear->setAutoDefault(false); // Enter never presses a button here
     m_clear->setToolTip(QStringLiteral("Delete every task step of this testing sequence"));
     connect(m_clear, &QPushButton::clicked, this, [this] { m_list->clearAll(); });

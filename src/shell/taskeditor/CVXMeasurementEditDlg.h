@@ -11,9 +11,9 @@
 
 #include "document/WizardDocument.h"
 #include "editors/framework/PageContext.h"
+#include "shell/taskeditor/CVXCommandItems_View.h"
 #include "widgets/AppState.h"
 #include "widgets/UserInterface.h"
-#include "shell/taskeditor/CVXCommandItems_View.h"
 
 #include <QDialog>
 

@@ -19,8 +19,7 @@ class EditorPage;
 class CVXetailItemView : public QScrollArea {
     Q_OBJECT
 public:
-    CVXetailItemView(PageContext &context, const PageRegistry &registry,
-                     QWidget *parent = nullptr);
+    CVXetailItemView(PageContext &context, const PageRegistry &registry, QWidget *parent = nullptr);
 
     // Hides and unbinds every page, then shows and binds the step's pages
     // (nothing for nullptr or a kind without a page).
