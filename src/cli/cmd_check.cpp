@@ -1,10 +1,12 @@
 // stepvane-cli check: the wizard check, for scripts and reviews.
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
+#include "document/check/SendEstimate.h"
 #include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
 
 namespace stepvane::cli {
 namespace {
@@ -19,21 +21,36 @@ int runCheck(const QStringList &argv)
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
     WizardDocument doc;
-    OpenedWizard opened;
-    if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)
-        return stop;
+    const QString path = args.positionals().first();
+    const OpenedWizard opened =
+        openWizardFile(path, model, args.value(QStringLiteral("--password")),
+                       args.has(QStringLiteral("--password")), doc);
+    // An attached file the reader could not restore is a finding below;
+    // its "Failed to Load" line would only say it twice.
+    for (const QString &w : opened.warnings)
+        if (!w.contains(QLatin1String("task item-Failed to Load")))
+            printError(w);
+    if (!opened.ok) {
+        printError(opened.error);
+        return kExitFailure;
+    }
 
     CheckOptions options;
     options.model = opened.model;
     options.testingUnit = opened.testingUnit;
     options.pictures = decodePicture;
     const std::vector<Finding> findings = checkWizard(doc, options);
+    // The file as it lies here is what a send would carry.
+    const SendEstimate send = sendEstimateOfFile(path);
     if (args.has(QStringLiteral("--json"))) {
-        printOut(QString::fromUtf8(QJsonDocument(findingsAsJson(findings, doc, opened.model))
-                                       .toJson(QJsonDocument::Indented)));
+        QJsonObject json = findingsAsJson(findings, doc, opened.model);
+        json.insert(QStringLiteral("send"),
+                    QJsonObject{{QStringLiteral("bytes"), send.bytes},
+                                {QStringLiteral("seconds"), double(send.milliseconds) / 1000.0}});
+        printOut(QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented)));
     } else {
         QStringList lines = findingsAsText(findings, doc);
-        lines << findingsTally(findings);
+        lines << findingsTally(findings) << sendEstimateText(send);
         printOut(lines.join(u'\n'));
     }
     return errorCount(findings) > 0 ? kExitFailure : kExitOk;
@@ -50,8 +67,11 @@ const CliRegistration reg{{
         "cannot do as written or what the file would lose: values outside the model's ranges,\n"
         "settings the model does not have, unknown codes, contradicting settings (start above\n"
         "stop, a condition on a marker no row sets, a mask mode without a mask file), missing,\n"
-        "empty or damaged attached files, and more than the instrument's limits. Warnings are\n"
-        "what is probably not meant (an empty title, a sequence without steps).\n\n"
+        "empty or damaged attached files, names the instrument's file system cannot hold, and\n"
+        "more than the instrument's limits. Warnings are what is probably not meant (an empty\n"
+        "title, a sequence without steps, a picture far larger than the screen, a setup file\n"
+        "that does not read as a setup). A last line says how long sending the file takes at\n"
+        "the protocol's pace (with --json: \"send\", its bytes and seconds).\n\n"
         "  FILE           a wizard (.wzd) or testing unit (.tuf) file\n"
         "  --model N      check for model N (0 VX310A, 1 VX320A, 2 VX330A, 3 VX340A); a file\n"
         "                 made for another model is refused. Default: the file's model.\n"

@@ -1,9 +1,11 @@
 // stepvane-cli check on files written by the wizard writer.
 #include "document/ModelTables.h"
 #include "document/VX_CAAXML_PARSER.h"
+#include "document/check/SendEstimate.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,6 +26,11 @@ protected:
         VX_CAAXML_PARSER parser(&copy, model);
         EXPECT_TRUE(parser.Save_Wizard(dir.filePath(name)));
         return dir.filePath(name);
+    }
+    // The last line of the text output: the send estimate of the file.
+    static QString sendLine(const QString &path)
+    {
+        return sendEstimateText(sendEstimateOfFile(path)) + QStringLiteral("\n");
     }
     QTemporaryDir dir;
 };
@@ -46,7 +53,8 @@ TEST_F(CliCheck, FindingsAndExitStatus)
               "error: sequence 1 \"Sweep\", step 1 Measure Mode [Measurement]: The VX320A has "
               "no 2 Port Transmission measurement.\n"
               "warning: sequence 2 \"Later\": The sequence has no steps.\n"
-              "1 error, 1 warning\n");
+              "1 error, 1 warning\n" +
+                  sendLine(path));
 
     // The same wizard is fine on a model with two ports, apart from the warning.
     const QString good = save(doc, "vx330a.wzd", 2);
@@ -59,6 +67,32 @@ TEST_F(CliCheck, FindingsAndExitStatus)
     EXPECT_EQ(finding.value("severity").toString(), "warning");
     EXPECT_EQ(finding.value("sequence").toInt(), 2);
     EXPECT_TRUE(finding.value("step").isNull());
+    const QJsonObject send = json.value("send").toObject();
+    EXPECT_EQ(send.value("bytes").toInteger(), QFileInfo(good).size());
+    EXPECT_DOUBLE_EQ(send.value("seconds").toDouble(),
+                     double(pacedSendMilliseconds(QFileInfo(good).size())) / 1000);
+}
+
+TEST_F(CliCheck, AMissingPictureIsAFindingNotAReaderLine)
+{
+    WizardDocument doc;
+    doc.Title = QStringLiteral("Tower");
+    TestingSequence *s = doc.appendSequence();
+    s->Title = QStringLiteral("Look");
+    PromptTask prompt;
+    prompt.images[0] = {QString(), "gone.png", dir.filePath("gone.png"), 10, 2, 2};
+    s->insertStep(-1, prompt);
+    const QString path = save(doc, "missing.wzd", 2);
+
+    const CliRun run = cli({"check", path});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(run.out.startsWith("warning: sequence 1 \"Look\", step 1 Prompt [ImageNum_0]: The "
+                                   "picture \"gone.png\" (1. Image file) is named but carries no "
+                                   "picture"))
+        << run.out.toStdString();
+    // Other commands still say what the reader could not restore.
+    EXPECT_TRUE(cli({"info", path}).err.contains("Prompt task item-Failed to Load (gone.png)"));
 }
 
 TEST_F(CliCheck, UsageAndUnreadableFiles)

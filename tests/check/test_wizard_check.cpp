@@ -179,6 +179,18 @@ TEST(WizardCheck, OneMistakeGivesExactlyItsFinding)
          edited<ZoomZonesTask>(0,
                                [](auto &r) { r.Zone3_Check = 1, r.Zone3_Start_Frequency = 2000; }),
          E::Error, "Zone3/Stop_Frequency"},
+        {"file name the instrument cannot hold", 2,
+         edited<SaveTask>(2, [](auto &r) { r.BaseFileName = "site:1"; }), E::Error, "BaseFileName"},
+        {"report folder ending in a dot", 2,
+         edited<ReportTask>(2, [](auto &r) { r.BaseFolderName = "Tower7/run."; }), E::Error,
+         "BaseFolderName"},
+        {"zone without a span", 2,
+         edited<ZoomZonesTask>(2,
+                               [](auto &r) {
+                                   r.Zone2_Check = 1;
+                                   r.Zone2_Start_Frequency = r.Zone2_Stop_Frequency = 1700;
+                               }),
+         E::Warning, "Zone2/Stop_Frequency"},
         {"description too long", 2,
          edited<HoldTask>(2, [](auto &r) { r.Description = QString(257, u'd'); }), E::Error,
          "Description"},

@@ -76,6 +76,11 @@ void embeddedFile(StepCheck &c, const AttachmentRef &file)
 
 } // namespace
 
+QString attachmentSubject(const AttachmentRef &file)
+{
+    return subject(file);
+}
+
 void checkAttachments(StepCheck &c, const TaskStep &step)
 {
     for (const AttachmentRef &file : stepAttachments(step)) {

@@ -56,5 +56,9 @@ void checkSettingStep(StepCheck &check, const TaskStep &step);
 void checkProcedureStep(StepCheck &check, const TaskStep &step);
 void checkAnalysisStep(StepCheck &check, const TaskStep &step);
 void checkAttachments(StepCheck &check, const TaskStep &step);
+// What the instrument makes of the files a step carries (InstrumentLimits.h).
+void checkAttachmentLimits(StepCheck &check, const TaskStep &step);
+// "The picture "mast.png" (3. Image file)": an attached file as a sentence names it.
+QString attachmentSubject(const AttachmentRef &file);
 
 } // namespace stepvane

@@ -4,10 +4,12 @@
 
 #include "common/NumberText.h"
 #include "document/NameTables.h"
+#include "document/check/InstrumentLimits.h"
 #include "document/check/StepChecks.h"
 
 #include <QJsonArray>
 
+#include <algorithm>
 #include <cmath>
 
 namespace stepvane {
@@ -170,6 +172,11 @@ std::vector<Finding> checkWizard(const WizardDocument &doc, const CheckOptions &
     std::optional<int> measurement;
     for (int s = 0; s < doc.sequenceCount(); ++s)
         checkSequence(*doc.sequence(s), s, options, measurement, out);
+    checkInstrumentLimits(doc, options, out);
+    // Findings of the passes over the whole wizard join those of their places.
+    std::stable_sort(out.begin(), out.end(), [](const Finding &a, const Finding &b) {
+        return std::pair(a.sequence, a.step) < std::pair(b.sequence, b.step);
+    });
     return out;
 }
 
