@@ -67,10 +67,7 @@ TEST_F(CliCheck, FindingsAndExitStatus)
     EXPECT_EQ(finding.value("severity").toString(), "warning");
     EXPECT_EQ(finding.value("sequence").toInt(), 2);
     EXPECT_TRUE(finding.value("step").isNull());
-    const QJsonObject send = json.value("send").toObject();
-    EXPECT_EQ(send.value("bytes").toInteger(), QFileInfo(good).size());
-    EXPECT_DOUBLE_EQ(send.value("seconds").toDouble(),
-                     double(pacedSendMilliseconds(QFileInfo(good).size())) / 1000);
+    EXPECT_EQ(json.value("send").toObject().value("bytes").toInteger(), QFileInfo(good).size());
 }
 
 TEST_F(CliCheck, AMissingPictureIsAFindingNotAReaderLine)

@@ -7,14 +7,7 @@
 #include "document/check/InstrumentLimits.h"
 #include "document/check/SendEstimate.h"
 #include "instrument_files/SetupImageBuilder.h"
-#include "instrument_files/SetupRecognition.h"
-#include "print/PictureProbe.h"
 #include "support/TestFiles.h"
-
-#include <QBuffer>
-#include <QFileInfo>
-#include <QImage>
-#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -23,15 +16,8 @@ using namespace stepvane::test;
 
 namespace {
 
-std::vector<Finding> check(const WizardDocument &doc)
-{
-    CheckOptions options;
-    options.model = 2;
-    options.pictures = decodePicture;
-    return checkWizard(doc, options);
-}
-
-WizardDocument wizardOf(std::vector<TaskRecord> records)
+// Pictures are not decoded: only the sizes the steps state count here.
+std::vector<Finding> check(std::vector<TaskRecord> records)
 {
     WizardDocument doc;
     doc.Title = QStringLiteral("Tower");
@@ -39,7 +25,9 @@ WizardDocument wizardOf(std::vector<TaskRecord> records)
     s->Title = QStringLiteral("Sweep");
     for (TaskRecord &r : records)
         s->insertStep(-1, std::move(r));
-    return doc;
+    CheckOptions options;
+    options.model = 2;
+    return checkWizard(doc, options);
 }
 
 QString messages(const std::vector<Finding> &findings)
@@ -59,98 +47,67 @@ TEST(InstrumentLimits, NamesTheFileSystemCannotHold)
         bool folder;
         QString problem; // empty: the name is fine
     } cases[] = {
-        {"Sector A-1_final", false, ""},
-        {"Tower7\\2024/run 3", true, ""},
-        {"\\Tower7\\", true, ""},
+        {"\\Tower7\\2024/run 3", true, ""},
         {"site/1", false, "The file name \"site/1\" holds \"/\""},
-        {"a|b", true, "The folder name \"a|b\" holds \"|\""},
-        {"what?", false, "The file name \"what?\" holds \"?\""},
-        {QStringLiteral("tab\there"), false, "The file name holds a control character (U+0009)"},
-        {"report.", false, "The file name \"report.\" ends with a dot"},
+        {"tab\there", false, "The file name holds a control character (U+0009)"},
         {"report ", false, "The file name \"report \" ends with a space"},
         {"Tower7/../up", true,
-         "The folder \"..\" in the folder name \"Tower7/../up\" ends with "
-         "a dot"},
+         "The folder \"..\" in the folder name \"Tower7/../up\" ends with a dot"},
         {QString(255, u'n'), false, ""},
-        {QString(256, u'n'), false,
-         "has 256 characters; the instrument's file system keeps at "
-         "most 255."},
-        {"ok/" + QString(256, u'f'), true, "has 256 characters"},
+        {"ok/" + QString(256, u'f'), true,
+         "has 256 characters; the instrument's file system "
+         "keeps at most 255."},
     };
     for (const auto &c : cases) {
         const QString what = c.folder ? QStringLiteral("folder name") : QStringLiteral("file name");
         const QString problem = instrumentNameProblem(c.name, what, c.folder);
-        if (c.problem.isEmpty())
-            EXPECT_TRUE(problem.isEmpty()) << c.name.toStdString() << ": " << problem.toStdString();
-        else
-            EXPECT_TRUE(problem.contains(c.problem)) << problem.toStdString();
+        EXPECT_TRUE(c.problem.isEmpty() ? problem.isEmpty() : problem.contains(c.problem))
+            << c.name.toStdString() << ": " << problem.toStdString();
     }
-    // In Manual the operator names the files on the instrument: nothing to check.
-    SaveTask manual;
-    manual.SaveMode = 2;
-    manual.BaseFileName = QStringLiteral("a:b");
-    EXPECT_TRUE(check(wizardOf({manual})).empty());
 }
 
 TEST(InstrumentLimits, MarkersOutsideTheSweepTheWizardSets)
 {
     FrequencyDistanceTask band;
-    band.Start_Frequency = 700, band.Stop_Frequency = 900;
-    band.Start_Frequency_Check = band.Stop_Frequency_Check = 1;
-    band.Stop_Distance = 30, band.Stop_Distance_Check = 1;
+    band.Start_Frequency = 700, band.Stop_Frequency = 900, band.Stop_Distance = 30;
+    band.Start_Frequency_Check = band.Stop_Frequency_Check = band.Stop_Distance_Check = 1;
     MarkerPeakTask markers;
     markers.markers[0] = {1, 1, 0, 0, 1000}; // outside the band
     markers.markers[1] = {2, 1, 0, 0, 800};  // inside
     markers.markers[2] = {3, 1, 0, 1, 1000}; // a peak search places it
     markers.markers[3] = {4, 0, 0, 0, 1000}; // off
+    const MeasureModeTask vswr{QString(), MeasureReflectionVswr};
 
-    // Without a mode the X axis is unknown.
-    EXPECT_TRUE(check(wizardOf({band, markers})).empty());
-
-    auto findings =
-        check(wizardOf({MeasureModeTask{QString(), MeasureReflectionVswr}, band, markers}));
+    EXPECT_TRUE(check({band, markers}).empty()) << "without a mode the X axis is unknown";
+    auto findings = check({vswr, band, markers});
     ASSERT_EQ(findings.size(), 1u) << messages(findings).toStdString();
     EXPECT_EQ(findings[0], (Finding{Severity::Warning, 0, 2, "Num1/X_Value",
                                     "Marker 1's X value 1000 MHz lies outside the frequency range "
                                     "the wizard sets (700 to 900 MHz)."}));
-
     // A distance-to-fault marker is a distance; only the stop distance is set.
-    findings = check(wizardOf({MeasureModeTask{QString(), MeasureDtfVswr}, band, markers}));
+    findings = check({MeasureModeTask{QString(), MeasureDtfVswr}, band, markers});
     ASSERT_EQ(findings.size(), 2u) << messages(findings).toStdString();
     EXPECT_EQ(findings[1].message, "Marker 2's X value 800 m lies outside the distance range the "
                                    "wizard sets (up to 30 m).");
-
-    // A loaded setup brings its own sweep.
-    findings = check(
-        wizardOf({MeasureModeTask{QString(), MeasureReflectionVswr}, band, LoadTask{}, markers}));
-    EXPECT_TRUE(findings.empty()) << messages(findings).toStdString();
+    EXPECT_TRUE(check({vswr, band, LoadTask{}, markers}).empty()) << "a setup brings its sweep";
 }
 
 class AttachedLimits : public ::testing::Test {
 protected:
     QString file(const QString &name, const QByteArray &bytes)
     {
-        const QString path = dir.filePath(name);
-        EXPECT_TRUE(writeAll(path, bytes));
-        return path;
+        EXPECT_TRUE(writeAll(dir.filePath(name), bytes));
+        return dir.filePath(name);
     }
     LoadTask setup(const QString &name, const QByteArray &bytes)
     {
-        LoadTask r;
-        r.Mode = 2;
-        r.SetupfileName = file(name, bytes);
-        r.SetupfileSize = Size(bytes.size());
-        return r;
+        return LoadTask{2, QString(), file(name, bytes), QString(), Size(bytes.size())};
     }
     QTemporaryDir dir;
 };
 
 TEST_F(AttachedLimits, SetupsMustReadAsSetupsAndMasksCarryTheirExtension)
 {
-    QByteArray random(2048, '\0');
-    QRandomGenerator generator(17);
-    for (char &b : random)
-        b = char(generator.bounded(256));
     const QByteArray good = SetupImage().startStopHz(5000000, 4000000000).traces(1).bytes;
     const struct {
         const char *name;
@@ -158,30 +115,23 @@ TEST_F(AttachedLimits, SetupsMustReadAsSetupsAndMasksCarryTheirExtension)
         QString problem; // empty: a setup
     } cases[] = {
         {"good.sta", good, ""},
-        {"short.sta", good.left(1200), ""}, // the rest of the image reads as zero
-        {"random.sta", random, "its frequency band ("},
+        {"random.sta", QByteArray(2048, '\xA5'), "its frequency band ("},
         {"tiny.sta", good.left(100), "it has 100 bytes, too few"},
-        {"layout.sta", SetupImage().layout(77).bytes, "its screen layout code 77 is unknown"},
-        {"trace.sta", SetupImage().layout(3).traces(1, 2, 99).bytes,
-         "the measurement code 99 of trace 3 is unknown"},
-        {"speed.sta", SetupImage().velocity(1.5f).bytes, "velocity factor"},
         {"name.sta", SetupImage().cableName(QByteArray(120, 'c')).bytes, "cable name"},
         {"qrt.xml", "<QRTSetup><LoadInfo/></QRTSetup>", ""},
         {"other.xml", "<Settings/>", "it is XML without a QRTSetup element"},
     };
     for (const auto &c : cases) {
-        const auto findings = check(wizardOf({setup(c.name, c.bytes)}));
+        const auto findings = check({setup(c.name, c.bytes)});
         if (c.problem.isEmpty()) {
             EXPECT_TRUE(findings.empty()) << c.name << ": " << messages(findings).toStdString();
             continue;
         }
         ASSERT_EQ(findings.size(), 1u) << c.name << ": " << messages(findings).toStdString();
         EXPECT_EQ(findings[0].severity, Severity::Warning) << c.name;
-        EXPECT_EQ(findings[0].field, "Setup") << c.name;
         EXPECT_TRUE(findings[0].message.startsWith(
             QStringLiteral("The setup file \"%1\" does not read as an instrument setup: ")
-                .arg(c.name)))
-            << findings[0].message.toStdString();
+                .arg(c.name)));
         EXPECT_TRUE(findings[0].message.contains(c.problem)) << findings[0].message.toStdString();
     }
 
@@ -190,75 +140,52 @@ TEST_F(AttachedLimits, SetupsMustReadAsSetupsAndMasksCarryTheirExtension)
     mask.MSLfileName = QStringLiteral("limits.txt");
     mask.TransMSLfileName = file(QStringLiteral("limits.txt"), "mask");
     mask.MSLfileSize = 4;
-    auto findings = check(wizardOf({mask}));
-    ASSERT_EQ(findings.size(), 1u) << messages(findings).toStdString();
-    EXPECT_EQ(findings[0].message, "The mask file \"limits.txt\" does not have the extension "
-                                   "\"fml\" that the limit page asks for; the instrument may not "
-                                   "take it as a mask.");
+    EXPECT_EQ(messages(check({mask})),
+              "MSL: The mask file \"limits.txt\" does not have the extension \"fml\" that the "
+              "limit page asks for; the instrument may not take it as a mask.");
     mask.MSLfileName = QStringLiteral("LIMITS.FML");
-    EXPECT_TRUE(check(wizardOf({mask})).empty());
+    EXPECT_TRUE(check({mask}).empty());
 }
 
 TEST_F(AttachedLimits, LargePicturesSayWhatTheyAddToTheSend)
 {
-    auto picture = [this](const QString &name, int width, int height) {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(Qt::darkGreen);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        PromptTask r;
-        r.images[0] = {QString(), name, file(name, bytes), Size(bytes.size()), width, height};
-        return r;
-    };
-    EXPECT_TRUE(check(wizardOf({picture("screen.png", 1920, 1080)})).empty());
-    auto findings = check(wizardOf({picture("wide.png", 1921, 20)}));
-    ASSERT_EQ(findings.size(), 1u) << messages(findings).toStdString();
-    EXPECT_EQ(findings[0].severity, Severity::Warning);
-    EXPECT_TRUE(findings[0].message.startsWith("The picture \"wide.png\" (1. Image file) is 1921 x "
-                                               "20 pixels and "))
-        << findings[0].message.toStdString();
-    EXPECT_TRUE(findings[0].message.endsWith(
-        ", far more than the instrument shows (1920 x 1080, 2.0 MB); it adds under a second to "
-        "the send."))
-        << findings[0].message.toStdString();
-
-    // A picture of more than 2 MB goes as 2832996 bytes of base64 in 1383
-    // full pieces of 2048 bytes, each followed by the protocol's 20 ms pause.
-    PromptTask big;
-    const QByteArray bytes(2 * 1024 * 1024 + 1, 'p');
-    big.images[1] = {QString(), "big.jpg", file("big.jpg", bytes), Size(bytes.size()), 800, 600};
-    CheckOptions options; // not decoded: only the size counts here
-    options.model = 2;
-    findings = checkWizard(wizardOf({big}), options);
-    ASSERT_EQ(findings.size(), 1u) << messages(findings).toStdString();
-    EXPECT_TRUE(findings[0].message.endsWith("it adds about 28 s to the send."))
-        << findings[0].message.toStdString();
+    PromptTask prompt;
+    const QByteArray small(100, 's'), big(2 * 1024 * 1024 + 1, 'p');
+    prompt.images[0] = {QString(), "screen.png", file("a", small), 100, 1920, 1080};
+    prompt.images[1] = {QString(), "wide.png", file("b", small), 100, 1921, 20};
+    prompt.images[2] = {QString(), "big.jpg", file("c", big), Size(big.size()), 800, 600};
+    const auto findings = check({prompt});
+    // 2 MB go as 2832996 bytes of base64: 1383 full pieces of 2048 bytes,
+    // each followed by the protocol's 20 ms pause.
+    EXPECT_EQ(messages(findings),
+              "ImageNum_1: The picture \"wide.png\" (2. Image file) is 1921 x 20 pixels and 100 "
+              "bytes, far more than the instrument shows (1920 x 1080, 2.0 MB); it adds under a "
+              "second to the send.\n"
+              "ImageNum_2: The picture \"big.jpg\" (3. Image file) is 800 x 600 pixels and 2.0 MB, "
+              "far more than the instrument shows (1920 x 1080, 2.0 MB); it adds about 28 s to "
+              "the send.");
 }
 
 TEST_F(AttachedLimits, TheSendEstimateFollowsTheFileTheWriterMakes)
 {
     QByteArray bytes(300000, '\0');
-    QRandomGenerator generator(3);
-    for (char &b : bytes)
-        b = char(generator.bounded(256));
-    const QByteArray good = SetupImage().startStopHz(5000000, 4000000000).traces(1).bytes;
-    WizardDocument doc = wizardOf({setup("site.sta", good), HoldTask{}});
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7919 % 251);
     PromptTask prompt;
     prompt.images[3] = {"look", "mast.jpg", file("mast.jpg", bytes), Size(bytes.size()), 4, 4};
-    doc.sequence(0)->insertStep(-1, prompt);
+    WizardDocument doc;
+    TestingSequence *s = doc.appendSequence();
+    s->insertStep(-1, setup("site.sta", SetupImage().bytes));
+    s->insertStep(-1, prompt);
 
     const SendEstimate estimate = sendEstimateOfWizard(doc, 2, false);
-    WizardDocument copy = doc;
-    VX_CAAXML_PARSER writer(&copy, 2);
+    VX_CAAXML_PARSER writer(&doc, 2);
     const QString saved = dir.filePath(QStringLiteral("estimate.wzd")); // the same name length
     ASSERT_TRUE(writer.Save_Wizard(saved));
     const SendEstimate real = sendEstimateOfFile(saved);
     ASSERT_TRUE(estimate.known());
     // Only the embedded files' own elements (about 100 bytes each) are not counted.
     EXPECT_NEAR(double(estimate.bytes), double(real.bytes), 250.0);
-    EXPECT_GT(real.bytes, qint64(bytes.size() + good.size()) * 4 / 3);
     EXPECT_NEAR(double(estimate.milliseconds), double(real.milliseconds), 40.0);
-    EXPECT_FALSE(sendEstimateOfFile(dir.filePath(QStringLiteral("none.wzd"))).known());
+    EXPECT_GT(real.bytes, qint64(bytes.size() + SetupImage().bytes.size()) * 4 / 3);
 }
