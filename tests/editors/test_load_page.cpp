@@ -129,6 +129,11 @@ TEST_F(LoadPage, SetupsFromTheComputerAreSummarisedAndCopiedByFormat)
     page.openButton()->click();
     EXPECT_EQ(ui.reports, QStringList{"IDS_UNKWON_SETUP_FORMAT"});
     EXPECT_EQ(record(), binary);
+    // So is a file the setup reader takes but that holds no setup.
+    ui.openPaths = {textFile("pc/random.sta", QByteArray(2048, '\xA5'))};
+    page.openButton()->click();
+    EXPECT_EQ(ui.reports.size(), 2);
+    EXPECT_EQ(record(), binary);
 
     const QString xml =
         textFile("pc/site_dtf.xml", readAll(stepvane::test::fixture("procedure/site_dtf.xml")));

@@ -3,6 +3,7 @@
 
 #include "editors/pages/SetupFileAttachment.h"
 #include "instrument_files/FileClassification.h"
+#include "instrument_files/SetupRecognition.h"
 #include "widgets/UserInterface.h"
 
 #include <QDir>
@@ -121,6 +122,14 @@ void CLoadSetupView::attachFromComputer()
                                                QStringLiteral("sta"));
     if (path.isEmpty() || boundStep() != step)
         return;
+    // A file that does not read as a setup would load garbage on the instrument.
+    if (const QString problem = setupFileProblem(path); !problem.isEmpty()) {
+        context().ui.report(Message::fromId(QStringLiteral("IDS_UNKWON_SETUP_FORMAT"))
+                                .withDetail(QStringLiteral("\"%1\" does not read as an instrument "
+                                                           "setup: %2.")
+                                                .arg(fileNameWithoutFolders(path), problem)));
+        return;
+    }
     // An XML setup loses its calibration data in the working copy.
     if (const auto setup = attachSetupFile(context().ui, path, true))
         takeSetup(step, *setup, path);

@@ -149,7 +149,7 @@ QIcon appIcon(AppIcon which)
     case AppIcon::Print:
         return themed("document-print", summaryIcon());
     case AppIcon::Help:
-        return themed("help-contents", QStyle::SP_DialogHelpButton);
+        return themed("help-browser", QStyle::SP_DialogHelpButton); // a lifebuoy, not a page
     case AppIcon::About:
         return themed("help-about", QStyle::SP_MessageBoxInformation);
     case AppIcon::File:

@@ -30,6 +30,10 @@ CheckFindingsDlg::CheckFindingsDlg(QWidget *parent) : QDialog(parent)
     m_tally->setObjectName(QStringLiteral("tally"));
     m_tally->setWordWrap(true);
 
+    m_send = new QLabel(this);
+    m_send->setObjectName(QStringLiteral("sendEstimate"));
+    m_send->setWordWrap(true);
+
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("findings"));
     m_list->setRootIsDecorated(false);
@@ -60,6 +64,7 @@ CheckFindingsDlg::CheckFindingsDlg(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tally);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_send);
     layout->addLayout(buttons);
     resize(1040, 400);
 }
@@ -93,6 +98,12 @@ void CheckFindingsDlg::showFindings(const std::vector<Finding> &findings, const 
         item->setToolTip(MessageColumn, f.message);
         item->setData(SeverityColumn, Qt::UserRole, int(i));
     }
+}
+
+void CheckFindingsDlg::showSendEstimate(const SendEstimate &estimate)
+{
+    m_send->setText(sendEstimateText(estimate));
+    m_send->setVisible(estimate.known());
 }
 
 const Finding *CheckFindingsDlg::findingAt(int row) const

@@ -1,9 +1,11 @@
 // The findings window of "Check wizard": a line saying how many errors and
 // warnings the check found for the model, then one row per finding (severity,
-// where, field, what is wrong). Clicking a row asks to show its step; "Check
-// again" asks for a fresh check. It stays open beside the editor.
+// where, field, what is wrong) and how long sending the wizard takes.
+// Clicking a row asks to show its step; "Check again" asks for a fresh check.
+// It stays open beside the editor.
 #pragma once
 
+#include "document/check/SendEstimate.h"
 #include "document/check/WizardCheck.h"
 
 #include <QDialog>
@@ -24,7 +26,11 @@ public:
     void showFindings(const std::vector<Finding> &findings, const WizardDocument &doc, int model);
 
     QTreeWidget *list() const { return m_list; }
+    // Shows how long sending the wizard takes (nothing when unknown).
+    void showSendEstimate(const SendEstimate &estimate);
+
     QLabel *tally() const { return m_tally; }
+    QLabel *sendEstimate() const { return m_send; }
     QPushButton *checkAgainButton() const { return m_again; }
     // The finding a row shows.
     const Finding *findingAt(int row) const;
@@ -38,6 +44,7 @@ private:
 
     std::vector<Finding> m_findings;
     QLabel *m_tally = nullptr;
+    QLabel *m_send = nullptr;
     QTreeWidget *m_list = nullptr;
     QPushButton *m_again = nullptr;
 };

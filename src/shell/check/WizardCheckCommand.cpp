@@ -55,6 +55,7 @@ void WizardCheckCommand::recheck()
     options.pictures = decodePicture;
     m_findings->showFindings(checkWizard(m_window.document(), options), m_window.document(),
                              options.model);
+    m_findings->showSendEstimate(sendEstimateOfWizard(m_window.document(), options.model, false));
 }
 
 void WizardCheckCommand::showFinding(int sequence, int step)

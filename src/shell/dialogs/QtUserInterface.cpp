@@ -121,7 +121,9 @@ bool QtUserInterface::askPassword(QWidget *parent, QString &password)
 
 UserInterface::SaveChoice QtUserInterface::askSaveChanges(QWidget *parent, const Message &question)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Stepvane"), messageBoxText(question),
+    // A long file name must not leave the "?" alone on the next line.
+    const QString text = messageBoxText(question).replace(" ?", QStringLiteral("\u00A0?"));
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Stepvane"), text,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                     parent ? parent : QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Save);
