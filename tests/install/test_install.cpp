@@ -39,7 +39,7 @@ ProgramRun run(const QString &program, const QStringList &args, const QString &w
     if (!workDir.isEmpty())
         p.setWorkingDirectory(workDir);
     p.start(program, args);
-    if (!p.waitForFinished(120000))
+    if (!p.waitForFinished(280000)) // cpack and lintian take their time
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()),
