@@ -1,26 +1,32 @@
 # Stepvane: make run | make test | make build | make deps | make bench | make fuzz | make package | make format
-.PHONY: deps build run test test-default test-asan format format-check bench fuzz screenshots clean package
+# make test prints how long each of its phases took (scripts/run-tests).
+.PHONY: deps build build-default build-asan run test test-default test-asan format format-check bench fuzz screenshots clean package
 
 JOBS ?= $(shell nproc)
 
 deps:
 	./scripts/install-deps
 
-build: deps
+build: deps build-default
+
+build-default:
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
 run: build
 	@if [ -x build/bin/stepvane ]; then ./build/bin/stepvane; else ./build/bin/stepvane-cli --help; fi
 
-test: format-check build test-default test-asan
+test:
+	./scripts/run-tests
 
-test-default:
+test-default: build-default
 	ctest --preset default -j $(JOBS)
 
-test-asan:
+build-asan:
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
+
+test-asan: build-asan
 	ctest --preset asan -j $(JOBS)
 
 # The tracked C++ files in the house style (.clang-format); make test fails on one that is not.
@@ -41,6 +47,8 @@ bench: build
 # to build-fuzz/artifacts/<target>/. Not part of make test.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = $(notdir $(basename $(wildcard fuzz/fuzz_*.cpp)))
+# Targets that read XML mutate with the formats' names (fuzz/xml.dict).
+FUZZ_XML_TARGETS = fuzz_wizard_file
 
 fuzz: deps
 	cmake --preset fuzz
@@ -48,7 +56,8 @@ fuzz: deps
 	@status=0; for t in $(FUZZ_TARGETS); do \
 	  mkdir -p build-fuzz/corpus/$$t build-fuzz/artifacts/$$t; \
 	  echo "== $$t ($(FUZZ_SECONDS) s)"; \
-	  ./build-fuzz/bin/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  dict=; case " $(FUZZ_XML_TARGETS) " in *" $$t "*) dict=-dict=fuzz/xml.dict;; esac; \
+	  ./build-fuzz/bin/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$dict \
 	    -artifact_prefix=build-fuzz/artifacts/$$t/ build-fuzz/corpus/$$t fuzz/corpus/$$t \
 	    > build-fuzz/$$t.log 2>&1 || status=1; \
 	  grep -E '^stat::(number_of_executed_units|average_exec_per_sec):' build-fuzz/$$t.log \

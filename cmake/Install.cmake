@@ -18,6 +18,11 @@ if(NOT CMAKE_INSTALL_BINDIR STREQUAL "bin" OR NOT CMAKE_INSTALL_DATADIR STREQUAL
 endif()
 
 set(STEPVANE_APP_ID com.vexmar.Stepvane)
+# Maintainer field of the Debian package and its changelog.
+set(STEPVANE_PACKAGE_MAINTAINER "Stepvane developers <stepvane@vexmar.com>")
+# SPDX identifier; data/debian/copyright holds its text.
+set(STEPVANE_LICENSE LicenseRef-proprietary)
+include(${CMAKE_CURRENT_LIST_DIR}/ReleaseFiles.cmake)
 set(_desktop ${CMAKE_SOURCE_DIR}/data/desktop)
 
 foreach(_program stepvane stepvane-cli stepvane-sim)
@@ -30,6 +35,7 @@ endforeach()
 # own folders below.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/
   DESTINATION ${CMAKE_INSTALL_DATADIR}/stepvane
+  PATTERN debian EXCLUDE
   PATTERN desktop EXCLUDE
   PATTERN man EXCLUDE)
 
@@ -38,7 +44,7 @@ install(FILES ${_desktop}/${STEPVANE_APP_ID}.desktop
 install(FILES ${_desktop}/${STEPVANE_APP_ID}.mime.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
   RENAME ${STEPVANE_APP_ID}.xml)
-install(FILES ${_desktop}/${STEPVANE_APP_ID}.metainfo.xml
+install(FILES ${STEPVANE_METAINFO}
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${_desktop}/icons/${STEPVANE_APP_ID}.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
@@ -59,9 +65,11 @@ endforeach()
 add_custom_target(stepvane_man ALL DEPENDS ${_man_pages})
 install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The copyright file and the changelog, where Debian keeps them.
+install(FILES ${CMAKE_SOURCE_DIR}/data/debian/copyright ${STEPVANE_CHANGELOG}
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/stepvane)
+
 # --- Debian package (cpack -G DEB, or make package) ---
-set(STEPVANE_PACKAGE_MAINTAINER "Stepvane developers <stepvane@localhost>"
-  CACHE STRING "Maintainer field of the Debian package")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME stepvane)

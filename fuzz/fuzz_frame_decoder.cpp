@@ -43,18 +43,23 @@ void fuzzDecoder(const uint8_t *data, size_t size, frame::Layout layout, size_t 
 
 void fuzzDevComm(const uint8_t *data, size_t size, bool setup, size_t piece)
 {
+    // One object for every input: its 2.4 MB of buffers are made once, and
+    // each request below starts its reply afresh.
+    static CDevComm dev;
     auto link = std::make_shared<MemoryLink>(MemoryLink::Framing::Stream);
-    CDevComm dev;
     dev.ConnectStream(std::make_unique<MemoryTransport>(link), CDevComm::kKindIPv4, nullptr);
     dev.setReceiveTiming({0, 0, 2});
     for (size_t pos = 0; pos < size; pos += piece)
         link->queueRead(QByteArray(reinterpret_cast<const char *>(data + pos),
                                    qsizetype(std::min(piece, size - pos))));
+    if (dev.SendRequest(frame::kCommandA, setup ? frame::kSetupFetch : 0x50, nullptr, 0) != 1)
+        std::abort();
     dev.SetOperation(setup ? CDevComm::kOpSetup : CDevComm::kOpHandshake);
     int r = 0;
     for (int guard = 0; guard < 100000 && r >= 0 && r < 100; ++guard)
         r = dev.ReceiveStep();
     check(dev.GetReceivedSize() >= 0 && dev.GetReceivedSize() <= CDevComm::kBufferSize);
+    dev.Disconnect();
 }
 
 void fuzzEndpoint(const uint8_t *data, size_t size)

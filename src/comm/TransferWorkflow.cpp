@@ -405,12 +405,9 @@ TransferStatus TransferWorkflow::receiveSetup()
             report(Message::fromText(QStringLiteral("Timeout"), {}, MessageIcon::Error));
             return TransferStatus::Failed;
         }
+        // The reader sets the reply flag positive only once the whole setup
+        // has arrived (receivedOk); every other end of the reply is negative.
         if (state < 0) {
-            reportFetchFailure();
-            return TransferStatus::Failed;
-        }
-        if (!m_progress->receivedOk) {
-            // A reply that ended without the setup is a failed fetch, and says so.
             reportFetchFailure();
             return TransferStatus::Failed;
         }

@@ -9,6 +9,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <algorithm>
+
 using namespace stepvane;
 using namespace stepvane::frame;
 
@@ -51,6 +53,16 @@ QByteArray pattern(int size)
     QByteArray out(size, '\0');
     for (int i = 0; i < size; ++i)
         out[i] = char((i * 7 + i / 251) & 0xFF); // every byte value, specials included
+    return out;
+}
+
+// A setup reply of this many payload bytes in full frames of 4099 bytes.
+QByteArray replyOf(int bytes)
+{
+    const uint32_t frames = uint32_t((bytes + 4098) / 4099);
+    QByteArray out;
+    for (uint32_t i = 0; i < frames; ++i)
+        out += frameM(0x17, frames, i, QByteArray(std::min(4099, bytes - int(i) * 4099), 'd'));
     return out;
 }
 
@@ -171,9 +183,7 @@ TEST(DevComm, ReplyFailureTable)
 {
     QByteArray badSum = frameA(0x41, 0x50, 1, 0, "x");
     badSum[badSum.size() - 2] = char(badSum.at(badSum.size() - 2) + 1);
-    QByteArray tooMuch; // 196 full frames: 803404 bytes, over the 800000 of the buffer
-    for (uint32_t i = 0; i < 196; ++i)
-        tooMuch += frameM(0x17, 196, i, QByteArray(4099, 'd'));
+    const QByteArray tooMuch = replyOf(CDevComm::kBufferSize + 1); // one byte past the buffer
     const struct {
         const char *name;
         int operation;
@@ -213,7 +223,7 @@ TEST(DevComm, ReplyFailureTable)
          {frameM(0x17, 1, 0, QByteArray(4100, 'a'))},
          -1,
          QString::fromLatin1(kErrorTooLong)},
-        {"more than 800000 bytes",
+        {"800001 bytes",
          CDevComm::kOpSetup,
          {tooMuch},
          -1,
@@ -238,6 +248,18 @@ TEST(DevComm, ReplyFailureTable)
         EXPECT_EQ(rig.progress.receivedOk.load(), 0);
         EXPECT_LE(rig.dev.GetReceivedSize(), CDevComm::kBufferSize);
     }
+}
+
+TEST(DevComm, AReplyThatFillsTheBufferExactlyIsTaken)
+{
+    Rig rig;
+    rig.dev.SetOperation(CDevComm::kOpSetup);
+    rig.link->queueRead(replyOf(CDevComm::kBufferSize));
+    int r = 0;
+    for (int guard = 0; guard < 1000 && r >= 0 && r < 100; ++guard)
+        r = rig.dev.ReceiveStep();
+    EXPECT_EQ(r, 100) << rig.dev.GetErrorMessage().toStdString();
+    EXPECT_EQ(rig.dev.receivedData(), QByteArray(CDevComm::kBufferSize, 'd'));
 }
 
 TEST(DevComm, ManySmallFramesInOneReadAreFiledWithoutRecursion)

@@ -8,9 +8,28 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
+
+namespace {
+int g_fsyncError = 0; // what the disk answers to the next syncs (0: the real answer)
+} // namespace
+
+// A disk that fails to sync (EIO from failing hardware, ENOSPC from a thin
+// volume) without root: this program's fsync, which the writer links to.
+extern "C" int fsync(int fd)
+{
+    if (g_fsyncError != 0) {
+        errno = g_fsyncError;
+        return -1;
+    }
+    return int(::syscall(SYS_fsync, fd));
+}
 
 using namespace stepvane;
 using stepvane::test::FileSizeLimit;
@@ -66,6 +85,27 @@ TEST(AtomicFile, FailedWritesKeepTheOldFile)
             EXPECT_EQ(readAll(path), old) << c.name;
             EXPECT_EQ(entries(dir.path()), QStringList{"wizard.wzd"}) << c.name;
         }
+    }
+}
+
+TEST(AtomicFile, AFailedSyncKeepsTheOldFile)
+{
+    for (const int error : {EIO, ENOSPC}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("wizard.wzd");
+        ASSERT_TRUE(writeFileAtomically(path, "<old wizard/>"));
+        QString why;
+        g_fsyncError = error;
+        const bool synced = writeFileAtomically(path, "<new wizard/>", &why);
+        const bool unsynced =
+            writeFileAtomically(dir.filePath("scratch"), "x", nullptr, SyncToDisk::No);
+        g_fsyncError = 0;
+        EXPECT_FALSE(synced) << error;
+        EXPECT_TRUE(why.contains(QString::fromLocal8Bit(std::strerror(error))))
+            << why.toStdString();
+        EXPECT_EQ(readAll(path), "<old wizard/>");
+        EXPECT_TRUE(unsynced) << "a scratch file is not synced, so its sync cannot fail";
+        EXPECT_EQ(entries(dir.path()), (QStringList{"scratch", "wizard.wzd"}));
     }
 }
 

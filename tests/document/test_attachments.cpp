@@ -2,6 +2,7 @@
 // working copy, names from a file never write outside the working folder.
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
@@ -121,4 +122,31 @@ TEST_F(Attachments, StoredNamesNeverWriteOutsideTheWorkingFolder)
     const QString nested = back.sequence(0)->step(3)->as<PromptTask>()->images[0].TransImageName;
     EXPECT_EQ(QFileInfo(nested).fileName(), "nested.jpg");
     EXPECT_EQ(readAll(nested), "payload");
+}
+
+// The size cap at 1 GiB: a file of exactly that size is copied (here the copy
+// then meets a write limit, so no gigabyte is written), one byte more is refused
+// before anything is read.
+TEST_F(Attachments, TheSizeCapTakesOneGibibyteAndNoMore)
+{
+    const struct {
+        qint64 size;
+        const char *error;
+    } cases[] = {
+        {WorkingCopies::kMaxAttachmentSize, "File too large"},
+        {WorkingCopies::kMaxAttachmentSize + 1, "larger than 1 GiB"},
+    };
+    for (const auto &c : cases) {
+        QFile big(dir.filePath("big.bin"));
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(c.size)); // sparse
+        big.close();
+        QString error;
+        QString copy;
+        {
+            FileSizeLimit limit(1 << 20);
+            copy = WorkingCopies::instance().copyIn(big.fileName(), QString(), false, &error);
+        }
+        EXPECT_TRUE(copy.isEmpty()) << c.size;
+        EXPECT_TRUE(error.contains(c.error)) << c.size << ": " << error.toStdString();
+    }
 }

@@ -134,7 +134,7 @@ TEST(DtfPage, OnlyAChangedValueMakesACustomCable)
     QTest::keyClick(t.edit("Propagation_Velocity"), Qt::Key_Return);
     t.edit("Cable_Loss")->setFocus();
     EXPECT_EQ(r.Cable_Name, name) << "entering and leaving renames nothing";
-    EXPECT_EQ(t.history.changes, 0);
+    EXPECT_TRUE(t.history.changes.empty());
 
     t.edit("Propagation_Velocity")->setFocus();
     t.edit("Propagation_Velocity")->end(false);
@@ -183,7 +183,7 @@ TEST(DtfPage, PickingACableTakesItsValuesInTheRecordsUnit)
     CableTable cables;
     PageUnderTest t(TaskDtf);
     auto &r = t.record<DtfTask>();
-    t.ui.modal = pickCable(0);
+    t.ui.modal.push_back(pickCable(0));
     QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
     EXPECT_EQ(r.Cable_Name, "RG-8");
     EXPECT_EQ(r.Propagation_Velocity, 0.66);
@@ -192,7 +192,7 @@ TEST(DtfPage, PickingACableTakesItsValuesInTheRecordsUnit)
     EXPECT_EQ(t.text("Cable_Loss"), "0.131");
 
     t.click("Foot");
-    t.ui.modal = pickCable(2);
+    t.ui.modal.push_back(pickCable(2));
     QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
     EXPECT_EQ(r.Cable_Name, "Odd");
     EXPECT_DOUBLE_EQ(r.Cable_Loss, 0.1);
@@ -200,7 +200,7 @@ TEST(DtfPage, PickingACableTakesItsValuesInTheRecordsUnit)
 
     const DtfTask before = r;
     for (auto script : {pickCable(1, "Cancel"), pickCable(-1, "Apply")}) {
-        t.ui.modal = script;
+        t.ui.modal.push_back(script);
         QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
         EXPECT_EQ(r, before) << "no cable chosen, nothing changes";
     }

@@ -2,7 +2,7 @@
 // "do the following" list (ten entries at most, add, change, remove only
 // what was selected on this step), pictures that come back from a saved
 // wizard byte for byte, and the limit page's modes with its mask file.
-#include "PageScriptSupport.h"
+#include "PageTestSupport.h"
 
 #include "editors/framework/PageRegistry.h"
 #include "editors/pages/CLimitView.h"
@@ -18,17 +18,13 @@
 #include <QTreeWidget>
 
 using namespace stepvane;
-using namespace pagetest;
+using namespace page_test;
 using stepvane::test::readAll;
 
 namespace {
 
 class ConditionPages : public WorkFolderTest {
 protected:
-    TaskStep *addStep(TaskKind kind)
-    {
-        return sequence->insertStep(-1, makeDefaultRecord(kind, 2, 0));
-    }
     static void clickRow(ConditionImageList *list, int row)
     {
         QTreeWidget *tree = list->list();
@@ -53,14 +49,6 @@ protected:
                        list->list()->topLevelItem(i)->text(1);
         return out;
     }
-    static void press(QAbstractButton *button)
-    {
-        button->click();
-        QCoreApplication::processEvents(); // the posted command
-    }
-
-    WizardDocument doc;
-    TestingSequence *sequence = doc.appendSequence();
 };
 
 TEST_F(ConditionPages, MarkerRowsAndConditionReachTheRecord)
@@ -100,7 +88,7 @@ TEST_F(ConditionPages, MarkerRowsAndConditionReachTheRecord)
     EXPECT_EQ(page.xValueField(4)->text(), QStringLiteral("0.00"));
     page.conditionButton()->click();
     EXPECT_EQ(plain->as<MarkerPeakTask>()->Condition_Check, 1);
-    EXPECT_GT(history.changes, 10);
+    EXPECT_GT(history.changes.size(), 10u);
 }
 
 TEST_F(ConditionPages, MarkerPageIsShownWithItsBlankCompanion)
@@ -245,11 +233,21 @@ TEST_F(ConditionPages, LimitRowsFollowTheModeAndTheThresholds)
     EXPECT_EQ(shown(), QStringLiteral("011101"));
     page.warningOnButton()->click();
     EXPECT_EQ(shown(), QStringLiteral("011111"));
-    page.failValueField()->setFocus();
-    page.failValueField()->selectAll();
-    QTest::keyClicks(page.failValueField(), QStringLiteral("100"));
-    QTest::keyClick(page.failValueField(), Qt::Key_Return);
-    EXPECT_EQ(page.failValueField()->text(), QStringLiteral("65.00"));
+    // Both values keep to -60..65: each limit is taken, one past it is not.
+    for (QLineEdit *field : {page.warningValueField(), page.failValueField()}) {
+        for (const auto &[typed, shown] : {std::pair("-61", "-60.00"),
+                                           {"-60", "-60.00"},
+                                           {"66", "65.00"},
+                                           {"100", "65.00"},
+                                           {"65", "65.00"}}) {
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, QString::fromLatin1(typed));
+            QTest::keyClick(field, Qt::Key_Return);
+            EXPECT_EQ(field->text(), QString::fromLatin1(shown))
+                << field->objectName().toStdString() << " " << typed;
+        }
+    }
     page.failOffButton()->click();
     EXPECT_EQ(shown(), QStringLiteral("010001"));
     page.failOnButton()->click();

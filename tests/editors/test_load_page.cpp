@@ -4,7 +4,8 @@
 // mode, and fetching the setup from stepvane-sim over the loopback
 // interface through the communication dialog, including an empty setup and
 // fetches that fail or are cancelled, which change nothing.
-#include "PageScriptSupport.h"
+#include "PageTestSupport.h"
+#include "support/SimProcess.h"
 
 #include "editors/pages/CLoadSetupView.h"
 #include "instrument_files/SetupImageBuilder.h"
@@ -17,7 +18,7 @@
 #include <QToolButton>
 
 using namespace stepvane;
-using namespace pagetest;
+using namespace page_test;
 using stepvane::test::readAll;
 
 namespace {
@@ -31,47 +32,12 @@ const QByteArray kDtfSetup = stepvane::test::SetupImage()
                                  .layout(0)
                                  .bytes;
 
-// stepvane-sim on 127.0.0.1 and a free port, stopped when the test ends.
-class Sim {
-public:
-    explicit Sim(const QStringList &extra)
-    {
-        m_process.setProgram(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-sim"));
-        m_process.setArguments(
-            QStringList{"--port", "0", "--bind", "127.0.0.1", "--store", m_store.path()} + extra);
-        m_process.start();
-        QByteArray out;
-        const QByteArray marker("listening on port ");
-        for (int i = 0; i < 100 && m_port == 0; ++i) {
-            m_process.waitForReadyRead(100);
-            out += m_process.readAllStandardOutput();
-            const qsizetype at = out.indexOf(marker);
-            const qsizetype end = at >= 0 ? out.indexOf(' ', at + marker.size()) : -1;
-            if (end > 0)
-                m_port = out.mid(at + marker.size(), end - at - marker.size()).toInt();
-        }
-    }
-    ~Sim()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    int port() const { return m_port; }
-
-private:
-    QTemporaryDir m_store;
-    QProcess m_process;
-    int m_port = 0;
-};
-
 class LoadPage : public WorkFolderTest {
 protected:
     void SetUp() override
     {
         WorkFolderTest::SetUp();
-        step = doc.appendSequence()->insertStep(-1, makeDefaultRecord(TaskLoad, 2, 0));
+        step = addStep(TaskLoad);
         page.Bind(step);
         page.show();
     }
@@ -81,11 +47,7 @@ protected:
     // The fetch runs the real communication dialog against the simulator.
     void fetchThroughTheDialog(int port)
     {
-        QSettings store(QStringLiteral("Vexmar"), QStringLiteral("Stepvane"));
-        store.setValue(QStringLiteral("Connection/Method"), 1);
-        store.setValue(QStringLiteral("Connection/IP"), QStringLiteral("127.0.0.1"));
-        store.setValue(QStringLiteral("Connection/Port"), port);
-        store.sync();
+        stepvane::test::storeConnection(1, QStringLiteral("127.0.0.1"), port);
         ui.fetch = [this](QWidget *parent, const QString &path) {
             ui.modal.push_back([](QDialog &dialog) {
                 QSignalSpy done(&dialog, &QDialog::finished);
@@ -96,7 +58,6 @@ protected:
         };
     }
 
-    WizardDocument doc;
     TaskStep *step = nullptr;
     CLoadSetupView page{context};
 };
@@ -181,7 +142,7 @@ TEST_F(LoadPage, FetchesTheInstrumentSetupFromTheSimulator)
 {
     ASSERT_TRUE(QFile::exists(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-sim")));
     const QString setupOnInstrument = textFile("instrument/current.sta", kDtfSetup);
-    Sim sim({"--setup", setupOnInstrument, "--chunk", "3000"});
+    stepvane::test::Sim sim({"--setup", setupOnInstrument, "--chunk", "3000"});
     ASSERT_GT(sim.port(), 0);
     fetchThroughTheDialog(sim.port());
 
@@ -216,7 +177,7 @@ TEST_F(LoadPage, FetchesThatBringNothingUsableChangeNothing)
     page.modeButton(3)->click();
     const LoadTask before = record();
     {
-        Sim empty({}); // an instrument whose setup is empty
+        stepvane::test::Sim empty; // an instrument whose setup is empty
         ASSERT_GT(empty.port(), 0);
         fetchThroughTheDialog(empty.port());
         ui.savePaths = {path("empty.sta")};
@@ -225,7 +186,7 @@ TEST_F(LoadPage, FetchesThatBringNothingUsableChangeNothing)
         EXPECT_EQ(record(), before);
     }
     {
-        Sim fiber({"--fiber"});
+        stepvane::test::Sim fiber({"--fiber"});
         fetchThroughTheDialog(fiber.port());
         ui.reports.clear();
         ui.savePaths = {path("fiber.sta")};

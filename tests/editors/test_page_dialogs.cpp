@@ -2,7 +2,7 @@
 // working copies of their own (same-named files keep their bytes), a file
 // that is no picture changes nothing and says so, "Del" deletes no file, the
 // comment limit, and the closing rules of the image and tag dialogs.
-#include "PageScriptSupport.h"
+#include "PageTestSupport.h"
 
 #include "editors/dialogs/Attachments.h"
 #include "editors/dialogs/CImageDialog.h"
@@ -14,7 +14,7 @@
 #include <QTableWidget>
 
 using namespace stepvane;
-using namespace pagetest;
+using namespace page_test;
 using stepvane::test::readAll;
 
 namespace {

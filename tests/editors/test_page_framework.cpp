@@ -2,6 +2,8 @@
 // description rule, the combo and toggle helpers, the model-dependent list,
 // a page that is unbound (or bound to another kind) writing nothing, and the
 // edit history hearing of every change a page makes and of nothing else.
+#include "PageTestSupport.h"
+
 #include "common/NumberText.h"
 #include "editors/framework/PageRegistry.h"
 #include "editors/framework/RecordPage.h"
@@ -16,34 +18,9 @@
 #include <gtest/gtest.h>
 
 using namespace stepvane;
-using namespace taskeditor_test;
+using namespace page_test;
 
 namespace {
-
-// Keeps what the framework reports, as the edit history would.
-struct RecordingHistory : EditRecorder {
-    struct Change {
-        TaskStep *step;
-        TaskRecord before;
-        TaskRecord after;
-        Key key;
-    };
-    void recordChanged(TaskStep &step, TaskRecord before, Key key) override
-    {
-        changes.push_back({&step, std::move(before), step.record, key});
-    }
-    void endEdit(Key key) override { ended.push_back(key); }
-    std::vector<Change> changes;
-    std::vector<Key> ended;
-};
-
-struct PageEnv {
-    AppState state;
-    FakeUi ui;
-    int redraws = 0;
-    RecordingHistory history;
-    PageContext context{state, ui, [this] { ++redraws; }, &history};
-};
 
 // A small page over the Bias Tee record that uses every helper, so the
 // helpers are tried against a real record the way a page uses them.
@@ -82,13 +59,6 @@ protected:
 TaskStep makeStep(TaskKind kind)
 {
     return TaskStep(makeDefaultRecord(kind, 0, 0));
-}
-
-void showActive(QWidget &w)
-{
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
 }
 
 } // namespace

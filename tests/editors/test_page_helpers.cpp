@@ -3,28 +3,17 @@
 // cross-field rules, the field being typed into left alone, and a field the
 // user only passed through committing nothing. (The other helpers are tried
 // through the pages that use them.)
+#include "PageTestSupport.h"
+
 #include "editors/framework/RecordPage.h"
 #include "support/WidgetTestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace stepvane;
-using namespace taskeditor_test;
+using namespace page_test;
 
 namespace {
-
-struct Recorder : EditRecorder {
-    void recordChanged(TaskStep &, TaskRecord, Key) override { ++changes; }
-    void endEdit(Key) override {}
-    int changes = 0;
-};
-
-struct Env {
-    AppState state;
-    FakeUi ui;
-    Recorder history;
-    PageContext context{state, ui, {}, &history};
-};
 
 // A page over the RF power record that declares its controls with the helpers.
 class ScalePage : public RecordPage<RfPowerTask> {
@@ -57,28 +46,11 @@ public:
     QLineEdit *other;
 };
 
-void showActive(QWidget &w)
-{
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-}
-
-void retype(CVXEdit *edit, const QString &text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(edit, Qt::Key_Backspace);
-    else
-        QTest::keyClicks(edit, text);
-}
-
 } // namespace
 
 TEST(PageHelpers, NumberFieldsStoreLiveClampOnCommitAndApplyTheirRule)
 {
-    Env env;
+    PageEnv env;
     ScalePage page(env.context);
     TaskStep step(RfPowerTask{});
     page.Bind(&step);
@@ -109,7 +81,7 @@ TEST(PageHelpers, NumberFieldsStoreLiveClampOnCommitAndApplyTheirRule)
 
 TEST(PageHelpers, PassingThroughAFieldChangesAndRecordsNothing)
 {
-    Env env;
+    PageEnv env;
     ScalePage page(env.context);
     TaskStep step(RfPowerTask{});
     step.as<RfPowerTask>()->Frequency = 6000; // above the field's bound
@@ -121,7 +93,7 @@ TEST(PageHelpers, PassingThroughAFieldChangesAndRecordsNothing)
     page.other->setFocus();
     EXPECT_EQ(step.as<RfPowerTask>()->Frequency, 6000.0);
     EXPECT_EQ(page.frequency->text(), "6000.00");
-    EXPECT_EQ(env.history.changes, 0);
+    EXPECT_TRUE(env.history.changes.empty());
 
     page.frequency->setFocus();
     QTest::keyClick(page.frequency, Qt::Key_Return);

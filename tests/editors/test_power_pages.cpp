@@ -95,7 +95,7 @@ TEST(RfPowerPage, OddStoredValuesShowWithoutBeingWritten)
     EXPECT_EQ(t.list("RF_Model")->currentText(), "P41A/B");
     EXPECT_EQ(t.list("Limit_Mode")->currentText(), "Average") << "a mode not offered: position 0";
     EXPECT_EQ(r.RF_Model, 9);
-    EXPECT_EQ(t.history.changes, 0);
+    EXPECT_TRUE(t.history.changes.empty());
 
     t.type("Frequency", "");
     EXPECT_EQ(r.Frequency, 0.0) << "an empty frequency stores 0";

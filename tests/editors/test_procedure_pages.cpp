@@ -2,7 +2,7 @@
 // delay and comment rules of the prompt, pictures and logos that come back
 // from a saved wizard byte for byte, and the tag, job and company dialogs
 // whose values reach the file (and whose Escape writes nothing).
-#include "PageScriptSupport.h"
+#include "PageTestSupport.h"
 
 #include "editors/dialogs/CCompanyInfoDlg.h"
 #include "editors/dialogs/CJobInfoDlg.h"
@@ -17,41 +17,12 @@
 #include <QToolButton>
 
 using namespace stepvane;
-using namespace pagetest;
+using namespace page_test;
 using stepvane::test::readAll;
 
 namespace {
 
-class ProcedurePages : public WorkFolderTest {
-protected:
-    TaskStep *addStep(TaskKind kind)
-    {
-        return sequence->insertStep(-1, makeDefaultRecord(kind, 2, 0));
-    }
-    static void retype(CVXEdit *edit, const QString &text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        if (text.isEmpty())
-            QTest::keyClick(edit, Qt::Key_Backspace);
-        else
-            QTest::keyClicks(edit, text);
-    }
-    static void press(QAbstractButton *button)
-    {
-        button->click();
-        QCoreApplication::processEvents(); // the posted command
-    }
-    static void showActive(QWidget &w)
-    {
-        w.show();
-        w.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    }
-
-    WizardDocument doc;
-    TestingSequence *sequence = doc.appendSequence();
-};
+class ProcedurePages : public WorkFolderTest {};
 
 TEST_F(ProcedurePages, PromptMoveForwardRowFollowsManualOperationAndMode)
 {

@@ -39,7 +39,7 @@ ProgramRun run(const QString &program, const QStringList &args, const QString &w
     if (!workDir.isEmpty())
         p.setWorkingDirectory(workDir);
     p.start(program, args);
-    if (!p.waitForFinished(120000))
+    if (!p.waitForFinished(280000)) // cpack and lintian take their time
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput()),
@@ -93,11 +93,14 @@ TEST_F(Installed, EverythingLandsInItsFolder)
               "share/icons/hicolor/scalable/mimetypes/application-x-stepvane-testing-unit.svg"),
           QStringLiteral("share/man/man1/stepvane.1.gz"),
           QStringLiteral("share/man/man1/stepvane-cli.1.gz"),
-          QStringLiteral("share/man/man1/stepvane-sim.1.gz")})
+          QStringLiteral("share/man/man1/stepvane-sim.1.gz"),
+          QStringLiteral("share/doc/stepvane/copyright"),
+          QStringLiteral("share/doc/stepvane/changelog.gz")})
         EXPECT_TRUE(QFileInfo(at(file)).isFile()) << file.toStdString();
     // The desktop files have their own homes; they are not program data.
     EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("share/stepvane/desktop"))));
     EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("share/stepvane/man"))));
+    EXPECT_FALSE(QFileInfo::exists(at(QStringLiteral("share/stepvane/debian"))));
     EXPECT_TRUE(QFileInfo(at(QStringLiteral("bin/stepvane-cli"))).isExecutable());
 }
 
@@ -237,4 +240,27 @@ TEST_F(Installed, MetainfoAndManualPagesPassTheirTools)
         EXPECT_EQ(render.exitCode(), 0) << page;
         EXPECT_TRUE(render.readAllStandardError().isEmpty()) << page;
     }
+}
+
+// The Debian package as make package builds it passes lintian without errors.
+TEST(Package, LintianFindsNoErrors)
+{
+    if (tool("lintian").isEmpty() || tool("cpack").isEmpty() || tool("dpkg-deb").isEmpty())
+        GTEST_SKIP() << "lintian, cpack or dpkg-deb is not installed";
+    const QString buildDir = QDir(QStringLiteral(STEPVANE_BIN_DIR "/..")).canonicalPath();
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    QLockFile lock(QDir(buildDir).filePath(QStringLiteral("install-test.lock")));
+    ASSERT_TRUE(lock.lock());
+    const ProgramRun pack = run(tool("cpack"), {QStringLiteral("--config"),
+                                                buildDir + QStringLiteral("/CPackConfig.cmake"),
+                                                QStringLiteral("-B"), out.path()});
+    lock.unlock();
+    ASSERT_EQ(pack.code, 0) << pack.out.toStdString() << pack.err.toStdString();
+    const QStringList debs = QDir(out.path()).entryList({QStringLiteral("*.deb")});
+    ASSERT_EQ(debs.size(), 1);
+    const ProgramRun lint =
+        run(tool("lintian"), {QStringLiteral("--fail-on"), QStringLiteral("error"),
+                              QDir(out.path()).filePath(debs.first())});
+    EXPECT_EQ(lint.code, 0) << lint.out.toStdString() << lint.err.toStdString();
 }

@@ -188,6 +188,19 @@ INSTANTIATE_TEST_SUITE_P(
                                 t.editor()->sequence()->step(0));
                       EXPECT_EQ(t.measurePage()->descriptionField()->text(), QStringLiteral("d1"));
                   }},
+        RoundTrip{"stepDeleted", 1,
+                  [](HistoryRoundTrip &t) {
+                      t.selectStep(1);
+                      t.list()->setFocus();
+                      QTest::keyClick(t.list(), Qt::Key_Delete);
+                  },
+                  [](HistoryRoundTrip &t) {
+                      // The task editor shows the restored step in its row.
+                      EXPECT_EQ(t.list()->rowCount(), t.editor()->sequence()->stepCount());
+                      EXPECT_EQ(t.list()->selectedIndex(), 1);
+                      EXPECT_EQ(t.editor()->detailPane()->shownStep(),
+                                t.editor()->sequence()->step(1));
+                  }},
         RoundTrip{"paletteEntryInserted", 1,
                   [](HistoryRoundTrip &t) {
                       taskeditor_test::doubleClick(

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QLockFile>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,6 +85,19 @@ TEST_F(RecoveryTest, KeptWhileModifiedAndRemovedBySaveUndoAndACleanEnd)
     ASSERT_TRUE(copyWritten());
     window.reset();
     EXPECT_TRUE(filesIn(folder).isEmpty()) << "a clean end removes the copy";
+}
+
+TEST_F(RecoveryTest, ContinuousEditingStillWritesACopy)
+{
+    // The interval counts from the first unsaved change, not from the last:
+    // a change every 10 ms for well over an interval still gets its copy.
+    recovery()->setInterval(200);
+    QSignalSpy written(recovery(), &RecoveryCopies::written);
+    for (int i = 0; i < 100 && written.isEmpty(); ++i) {
+        change(QStringLiteral("Edit %1").arg(i));
+        QTest::qWait(10);
+    }
+    EXPECT_FALSE(written.isEmpty()) << "no copy while the user kept typing";
 }
 
 // A run that crashed: its copy and its lock file, held by a process that is

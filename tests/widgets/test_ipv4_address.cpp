@@ -86,10 +86,21 @@ TEST(IPv4Field, APastedAddressFillsEveryBoxAndReportsAnEdit)
     EXPECT_EQ(field.fields(), (Fields{10, 20, 30, 40}));
     EXPECT_EQ(edited.count(), 1);
 
-    // Not an address: nothing changes.
-    QApplication::clipboard()->setText(QStringLiteral("10.20.300.1"));
-    QTest::keyClick(field.box(1), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(field.fields(), (Fields{10, 20, 30, 40}));
+    // Every part up to 255 is taken; one past it is not an address and changes nothing.
+    const struct {
+        const char *text;
+        Fields after;
+    } pastes[] = {
+        {"255.0.255.1", {255, 0, 255, 1}},
+        {"10.20.300.1", {255, 0, 255, 1}},
+        {"1.256.2.3", {255, 0, 255, 1}},
+        {"0.0.0.255", {0, 0, 0, 255}},
+    };
+    for (const auto &p : pastes) {
+        QApplication::clipboard()->setText(QString::fromLatin1(p.text));
+        QTest::keyClick(field.box(1), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(field.fields(), p.after) << p.text;
+    }
 }
 
 } // namespace

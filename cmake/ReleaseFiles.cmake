@@ -1,0 +1,126 @@
+# The files that describe releases, made from the release notes and the one
+# version number (project()) with its date (STEPVANE_RELEASE_DATE):
+#
+#   ${CMAKE_BINARY_DIR}/package/changelog.gz       Debian changelog, one entry per version
+#   ${CMAKE_BINARY_DIR}/package/<app id>.metainfo.xml   AppStream metadata with its releases
+#
+# A version section of the release notes is "<h2>Version X</h2>" followed by
+# "<h3>" groups of "<li>" items. Older versions need STEPVANE_RELEASE_DATE_<X>.
+
+set(_notes_file ${CMAKE_SOURCE_DIR}/data/help/release-notes.html)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_notes_file})
+set(STEPVANE_RELEASE_DATE_${PROJECT_VERSION} ${STEPVANE_RELEASE_DATE})
+
+# "2026-12-07" -> "Mon, 07 Dec 2026 12:00:00 +0000" (the changelog's date form).
+function(stepvane_rfc2822_date iso out)
+  if(NOT iso MATCHES "^([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])$")
+    message(FATAL_ERROR "release date '${iso}' is not YYYY-MM-DD")
+  endif()
+  math(EXPR _y "${CMAKE_MATCH_1}")
+  math(EXPR _m "1${CMAKE_MATCH_2} - 100")
+  math(EXPR _d "1${CMAKE_MATCH_3} - 100")
+  set(_offsets 0 3 2 5 0 3 5 1 4 6 2 4)
+  math(EXPR _mi "${_m} - 1")
+  list(GET _offsets ${_mi} _t)
+  if(_m LESS 3)
+    math(EXPR _y "${_y} - 1")
+  endif()
+  math(EXPR _w "(${_y} + ${_y} / 4 - ${_y} / 100 + ${_y} / 400 + ${_t} + ${_d}) % 7")
+  set(_days Sun Mon Tue Wed Thu Fri Sat)
+  set(_months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  list(GET _days ${_w} _day)
+  list(GET _months ${_mi} _month)
+  set(${out} "${_day}, ${CMAKE_MATCH_3} ${_month} ${CMAKE_MATCH_1} 12:00:00 +0000" PARENT_SCOPE)
+endfunction()
+
+# Plain text of an HTML fragment on one line.
+function(stepvane_html_text html out)
+  string(REGEX REPLACE "<[^>]*>" "" _t "${html}")
+  string(REGEX REPLACE "[ \t\r\n]+" " " _t "${_t}")
+  string(STRIP "${_t}" _t)
+  string(REPLACE "&lt;" "<" _t "${_t}")
+  string(REPLACE "&gt;" ">" _t "${_t}")
+  string(REPLACE "&quot;" "\"" _t "${_t}")
+  string(REPLACE "&#39;" "'" _t "${_t}")
+  string(REPLACE "&amp;" "&" _t "${_t}")
+  set(${out} "${_t}" PARENT_SCOPE)
+endfunction()
+
+# One changelog bullet, wrapped before column 80.
+function(stepvane_changelog_item text out)
+  string(REPLACE " " ";" _words "${text}")
+  set(_lines "")
+  set(_line "  *")
+  foreach(_word IN LISTS _words)
+    string(LENGTH "${_line} ${_word}" _len)
+    if(_len GREATER 79 AND NOT _line STREQUAL "  *")
+      string(APPEND _lines "${_line}\n")
+      set(_line "   ")
+    endif()
+    string(APPEND _line " ${_word}")
+  endforeach()
+  set(${out} "${_lines}${_line}\n" PARENT_SCOPE)
+endfunction()
+
+file(READ ${_notes_file} _notes)
+# Semicolons would split CMake lists: park them while the notes are cut up.
+string(REPLACE ";" "@SEMI@" _notes "${_notes}")
+string(REPLACE "<h2>Version " ";@VERSION@" _notes "${_notes}")
+list(POP_FRONT _notes)
+
+set(_changelog "")
+set(_releases "")
+set(_versions "")
+foreach(_section IN LISTS _notes)
+  if(NOT _section MATCHES "^@VERSION@([0-9A-Za-z.~+-]+)</h2>")
+    message(FATAL_ERROR "${_notes_file}: a version heading is not 'Version X'")
+  endif()
+  set(_version ${CMAKE_MATCH_1})
+  list(APPEND _versions ${_version})
+  if(NOT DEFINED STEPVANE_RELEASE_DATE_${_version})
+    message(FATAL_ERROR "no release date for version ${_version}: set STEPVANE_RELEASE_DATE_${_version}")
+  endif()
+  set(_date ${STEPVANE_RELEASE_DATE_${_version}})
+  stepvane_rfc2822_date(${_date} _when)
+
+  string(REPLACE "<h3>" ";@GROUP@" _groups "${_section}")
+  list(POP_FRONT _groups)
+  set(_items "")
+  foreach(_group IN LISTS _groups)
+    string(REPLACE "<li>" ";@ITEM@" _parts "${_group}")
+    list(POP_FRONT _parts _heading)
+    string(REGEX REPLACE "^@GROUP@" "" _heading "${_heading}")
+    stepvane_html_text("${_heading}" _heading)
+    string(APPEND _items "  [ ${_heading} ]\n")
+    foreach(_part IN LISTS _parts)
+      string(REGEX REPLACE "^@ITEM@" "" _part "${_part}")
+      string(REGEX REPLACE "</li>.*" "" _part "${_part}")
+      stepvane_html_text("${_part}" _text)
+      stepvane_changelog_item("${_text}" _item)
+      string(APPEND _items "${_item}")
+    endforeach()
+  endforeach()
+  string(APPEND _changelog "stepvane (${_version}) unstable; urgency=medium\n\n${_items}\n"
+                           " -- ${STEPVANE_PACKAGE_MAINTAINER}  ${_when}\n\n")
+  string(APPEND _releases "    <release version=\"${_version}\" date=\"${_date}\"/>\n")
+endforeach()
+
+list(GET _versions 0 _newest)
+if(NOT _newest STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "${_notes_file} starts with version ${_newest}, the project is ${PROJECT_VERSION}")
+endif()
+
+set(_package_dir ${CMAKE_BINARY_DIR}/package)
+string(STRIP "${_changelog}" _changelog)
+string(REPLACE "@SEMI@" ";" _changelog "${_changelog}")
+file(WRITE ${_package_dir}/changelog "${_changelog}\n")
+execute_process(COMMAND gzip -9nf ${_package_dir}/changelog RESULT_VARIABLE _gzip)
+if(NOT _gzip EQUAL 0)
+  message(FATAL_ERROR "gzip failed on the changelog")
+endif()
+set(STEPVANE_CHANGELOG ${_package_dir}/changelog.gz)
+
+set(STEPVANE_RELEASES "${_releases}")
+set(STEPVANE_METAINFO ${_package_dir}/${STEPVANE_APP_ID}.metainfo.xml)
+configure_file(${CMAKE_SOURCE_DIR}/data/desktop/${STEPVANE_APP_ID}.metainfo.xml.in
+  ${STEPVANE_METAINFO} @ONLY)

@@ -1,0 +1,1 @@
+// The file each precompiled-header target compiles: the header is its work.
