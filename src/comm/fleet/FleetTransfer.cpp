@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <thread>
 
 namespace stepvane {
