@@ -25,7 +25,9 @@ void onInterrupt(int)
 
 QString endedLine(const FleetInstrument &in, const FleetOutcome &o)
 {
-    QString line = QStringLiteral("%1 %2 (%3)").arg(fleetStateText(o.state), in.name, in.where());
+    QString line = QStringLiteral("%1 %2").arg(fleetStateText(o.state), in.name);
+    if (in.name != in.where()) // --to names an instrument by its address already
+        line += QStringLiteral(" (%1)").arg(in.where());
     if (o.state == FleetState::Done)
         line += QStringLiteral(": %1 bytes in %2 s").arg(o.bytes).arg(formatDecimal(o.seconds, 1));
     if (!o.savedPath.isEmpty())
@@ -206,8 +208,9 @@ int runFleetConsole(FleetTransfer &transfer, bool json, const QString &fileName,
                                       {QStringLiteral("cancelled"), counts[2]}})
                 .toJson(QJsonDocument::Compact)));
     } else {
-        QString closing = QStringLiteral("%1 instruments: %2 done, %3 failed")
+        QString closing = QStringLiteral("%1 instrument%2: %3 done, %4 failed")
                               .arg(list.size())
+                              .arg(list.size() == 1 ? QString() : QStringLiteral("s"))
                               .arg(counts[0])
                               .arg(counts[1]);
         if (counts[2] > 0)
