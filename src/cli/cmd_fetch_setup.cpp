@@ -1,7 +1,11 @@
-// stepvane-cli fetch-setup: saves the instrument's current setup file.
+// stepvane-cli fetch-setup: saves the instrument's current setup file, or
+// every instrument's of a fleet into a folder.
 #include "cli/CliCommand.h"
+#include "cli/FleetConsole.h"
 #include "cli/TransferConsole.h"
+#include "comm/fleet/FleetTransfer.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace stepvane::cli {
@@ -9,9 +13,29 @@ namespace {
 
 const QString kSynopsis =
     QStringLiteral("fetch-setup OUT [--tcp HOST | --tcp6 HOST | --usb] [--port N]");
+const QString kFleetSynopsis = QStringLiteral(
+    "fetch-setup DIR --to HOST[:PORT] [--to ...] | --fleet FLEET.csv [--jobs N] [--json]");
+
+int runFleetFetch(const QStringList &argv)
+{
+    FleetArgs args;
+    if (const int stop = readFleetArgs(argv, kFleetSynopsis, args); stop != kContinue)
+        return stop;
+    if (args.noCheck)
+        return usageError(kFleetSynopsis, QStringLiteral("unknown option --no-check"));
+    if (!QDir().mkpath(args.positional) || !QFileInfo(args.positional).isDir()) {
+        printError(QStringLiteral("%1: cannot create the folder").arg(args.positional));
+        return kExitFailure;
+    }
+    FleetTransfer transfer(args.list, CommSettings::load());
+    transfer.setJobs(args.jobs);
+    return runFleetConsole(transfer, args.json, QString(), QByteArray(), args.positional);
+}
 
 int runFetch(const QStringList &argv)
 {
+    if (wantsFleet(argv))
+        return runFleetFetch(argv);
     QString out;
     CommSettings settings;
     if (const int stop =
@@ -28,17 +52,23 @@ int runFetch(const QStringList &argv)
 
 const CliRegistration reg{{
     QStringLiteral("fetch-setup"),
-    kSynopsis,
-    QStringLiteral("usage: stepvane-cli %1\n\n"
-                   "Fetches the instrument's current setup file and writes it to OUT (replaced\n"
-                   "atomically; nothing is written when the fetch fails or the instrument is in\n"
-                   "fiber inspection mode). Method options as for send.\n\n"
-                   "  --tcp HOST   TCP/IP over IPv4\n"
-                   "  --tcp6 HOST  TCP/IP over IPv6\n"
-                   "  --usb        USB (the device named by UsbVendorId / UsbProductId)\n"
-                   "  --port N     TCP port (default: the stored Port, else 66)\n\n"
-                   "Exit status 0 only when the whole setup was received and written.")
-        .arg(kSynopsis),
+    kSynopsis + QStringLiteral("\n  ") + kFleetSynopsis,
+    QStringLiteral(
+        "usage: stepvane-cli %1\n"
+        "       stepvane-cli %2\n\n"
+        "Fetches the instrument's current setup file and writes it to OUT (replaced\n"
+        "atomically; nothing is written when the fetch fails or the instrument is in\n"
+        "fiber inspection mode). Method options as for send.\n\n"
+        "  --tcp HOST   TCP/IP over IPv4\n"
+        "  --tcp6 HOST  TCP/IP over IPv6\n"
+        "  --usb        USB (the device named by UsbVendorId / UsbProductId)\n"
+        "  --port N     TCP port (default: the stored Port, else 66)\n\n"
+        "With --to or --fleet (as for send) every instrument's setup goes to\n"
+        "DIR/<name>.sta at once (DIR is created when missing; the name made safe for a\n"
+        "file name, with --to the host and port), one line per instrument as it ends.\n\n"
+        "Exit status 0 only when every setup was received and written, 1 when any\n"
+        "failed, 2 on a usage error.")
+        .arg(kSynopsis, kFleetSynopsis),
     runFetch,
 }};
 

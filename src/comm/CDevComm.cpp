@@ -67,9 +67,9 @@ bool CDevComm::AllocBuffers(CommProgress *owner)
 void CDevComm::ensureBuffers()
 {
     if (m_receive.empty()) {
-        m_frameBuffer.assign(kFrameBufferSize, 0);
-        m_receive.assign(kBufferSize, 0);
-        m_received.assign(kBufferSize, 0);
+        m_frameBuffer.resize(kFrameBufferSize);
+        m_receive.resize(kBufferSize);
+        m_received.resize(kBufferSize);
         m_blockOut.assign(kUsbBlock, 0);
         m_blockIn.assign(kUsbBlock, 0);
         m_pending = 0;

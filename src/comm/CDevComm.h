@@ -5,6 +5,7 @@
 // worker thread that reads reply blocks, 3072-byte pieces) is in CDevCommUsb.cpp.
 #pragma once
 
+#include "comm/ByteBuffer.h"
 #include "comm/CSocketComm.h"
 #include "comm/FrameCodec.h"
 
@@ -192,11 +193,11 @@ protected:
     int m_connected = 0;
     int m_linkUp = 0;
 
-    std::vector<uint8_t> m_frameBuffer; // encoded frames being sent
-    std::vector<uint8_t> m_receive;     // bytes read, pending ones at the start
-    std::vector<uint8_t> m_received;    // concatenated reply payloads
-    int m_pending = 0;                  // bytes left behind the last frame ...
-    int m_pendingOffset = 0;            // ... starting here in m_receive
+    ByteBuffer m_frameBuffer; // encoded frames being sent
+    ByteBuffer m_receive;     // bytes read, pending ones at the start
+    ByteBuffer m_received;    // concatenated reply payloads
+    int m_pending = 0;        // bytes left behind the last frame ...
+    int m_pendingOffset = 0;  // ... starting here in m_receive
     int m_receivedSize = 0;
     frame::FrameDecoder m_decoder;
 

@@ -307,7 +307,18 @@ TransferStatus TransferWorkflow::sendFile(const QString &path)
         return TransferStatus::Failed;
     }
     // Absolute, so a bare file name still has its name taken (not an empty one).
-    const QString name = CDevComm::FileNameOf(absolute);
+    return sendNamed(CDevComm::FileNameOf(absolute), content);
+}
+
+TransferStatus TransferWorkflow::sendData(const QString &name, const QByteArray &content)
+{
+    beginOperation();
+    setProgress(0, 100);
+    return sendNamed(name, content);
+}
+
+TransferStatus TransferWorkflow::sendNamed(const QString &name, const QByteArray &content)
+{
     if (toCp1252(name).size() > CDevComm::kMaxNameBytes) {
         report(Message::fromText(QStringLiteral("This file name is too long (Max:259 Bytes)"), {},
                                  MessageIcon::Error));

@@ -96,6 +96,10 @@ public:
     // The connection stays open afterwards (the next operation reconnects);
     // disconnect() or the destructor closes it.
     TransferStatus sendFile(const QString &path);
+    // As sendFile once the file was read: name is the file's name without
+    // its folder, content its bytes (not copied, so many workflows can send
+    // one shared QByteArray at once). Same checks, frames and messages.
+    TransferStatus sendData(const QString &name, const QByteArray &content);
 
     // Connects, requests the current setup and writes it to savePath
     // (atomically; "IDS_SAVE_FAIL" with the system's reason as its detail when
@@ -126,6 +130,7 @@ private:
     bool connectUsb();
     bool connectTcp();
     bool receiveUntilComplete(int &result);
+    TransferStatus sendNamed(const QString &name, const QByteArray &content);
     TransferStatus sendContent(const QString &name, const QByteArray &content);
     TransferStatus receiveSetup();
     bool saveReceived(const QString &savePath);

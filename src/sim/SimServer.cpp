@@ -121,8 +121,8 @@ bool SimServer::bindAll(int port, QString &error)
                 ::close(fd);
             // A host without IPv6 still serves IPv4 when no address was named.
             if (defaults && address == QLatin1String("::")) {
-                logLine(QStringLiteral("IPv6 not available: %1")
-                            .arg(QString::fromLocal8Bit(std::strerror(code))));
+                log(QStringLiteral("IPv6 not available: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(code))));
                 continue;
             }
             error = QStringLiteral("cannot listen on %1 port %2: %3")
@@ -186,13 +186,13 @@ void SimServer::run(const std::atomic<bool> &stop)
                         NI_NUMERICHOST);
             const int id = nextId++;
             if (m_connections.size() >= kMaxConnections) {
-                logLine(QStringLiteral("[%1] refused: %2 connections are open")
-                            .arg(id)
-                            .arg(kMaxConnections));
+                log(QStringLiteral("[%1] refused: %2 connections are open")
+                        .arg(id)
+                        .arg(kMaxConnections));
                 ::close(fd);
                 continue;
             }
-            logLine(QStringLiteral("[%1] connection from %2").arg(id).arg(QLatin1String(host)));
+            log(QStringLiteral("[%1] connection from %2").arg(id).arg(QLatin1String(host)));
             auto done = std::make_shared<std::atomic<bool>>(false);
             m_connections.push_back({std::thread([this, fd, id, &stop, done] {
                                          serve(fd, id, stop);
@@ -207,7 +207,7 @@ void SimServer::run(const std::atomic<bool> &stop)
 void SimServer::serve(int fd, int id, const std::atomic<bool> &stop)
 {
     InstrumentEndpoint endpoint(m_config.endpoint);
-    const QString prefix = QStringLiteral("[%1] ").arg(id);
+    const QString prefix = m_config.logPrefix + QStringLiteral("[%1] ").arg(id);
     endpoint.onLog = [&](const QString &line) { logLine(prefix + line); };
     endpoint.onFile = [&](const QString &name, const QByteArray &content) {
         if (m_config.onFile)

@@ -24,6 +24,7 @@ struct SimConfig {
     int port = 66;     // 0: the system picks one (printed on start)
     QStringList binds; // empty: 0.0.0.0 and ::
     EndpointOptions endpoint;
+    QString logPrefix; // put before every line this server logs
     // Called for every file that arrived whole, on the connection's thread.
     std::function<void(int connection, const QString &name, const QByteArray &content)> onFile;
 };
@@ -46,6 +47,7 @@ private:
     bool bindAll(int port, QString &error);
     void closeListeners();
     void serve(int fd, int id, const std::atomic<bool> &stop);
+    void log(const QString &line) const { logLine(m_config.logPrefix + line); }
 
     SimConfig m_config;
     std::vector<int> m_listeners;

@@ -1,6 +1,7 @@
 // stepvane-sim: stands in for the instrument on TCP. It answers the handshake,
 // stores the wizard files the editor sends, answers setup fetches, and can
 // misbehave in one chosen way per run, logging one line per exchange.
+#include "sim/SimInstances.h"
 #include "sim/SimServer.h"
 #include "sim/SimStore.h"
 
@@ -28,7 +29,7 @@ void onSignal(int)
 
 const char kUsage[] =
     "usage: stepvane-sim [--port N] [--bind ADDR]... [--store DIR] [--setup FILE]\n"
-    "                    [--chunk N] [--fiber] [--fault MODE]\n\n"
+    "                    [--chunk N] [--fiber] [--fault [K:]MODE]... [--instances N]\n\n"
     "Stands in for the instrument on TCP (IPv4 and IPv6).\n"
     "  --port N      port to listen on (default 66; 0 picks a free one, printed on start)\n"
     "  --bind ADDR   numeric address to listen on; may repeat (default 0.0.0.0 and ::)\n"
@@ -36,7 +37,11 @@ const char kUsage[] =
     "  --setup FILE  the setup file a fetch returns (default: an empty one)\n"
     "  --chunk N     payload bytes per setup reply frame, 1..4099 (default 4096)\n"
     "  --fiber       answer setup fetches as an instrument in fiber inspection mode\n"
-    "  --fault MODE  checksum | gap | stray | oversize | silent | close-after=N\n"
+    "  --fault MODE  checksum | gap | stray | oversize | silent | close-after=N;\n"
+    "                K:MODE gives instance K (from 0) its own fault\n"
+    "  --instances N serve N instruments (1..128) on ports P..P+N-1 of --port P (with 0\n"
+    "                each picks a free one), each storing into DIR/<port>/ and\n"
+    "                logging with the prefix \"sim K: \"\n"
     "Stops on SIGINT or SIGTERM.\n";
 
 int usage(const QString &error)
@@ -66,6 +71,8 @@ int main(int argc, char **argv)
     SimConfig config;
     QString storeDir;
     QString setupPath;
+    int instances = 0; // 0: the single instrument of old, unprefixed
+    std::vector<InstanceFault> faults;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
         const bool hasValue = i + 1 < args.size();
@@ -93,8 +100,13 @@ int main(int argc, char **argv)
             if (!intOption(value, 1, 4099, config.endpoint.chunk))
                 return usage(QStringLiteral("--chunk needs 1..4099"));
         } else if (a == QLatin1String("--fault")) {
-            if (!parseEndpointFault(value, config.endpoint.fault, config.endpoint.closeAfter))
+            InstanceFault fault;
+            if (!parseInstanceFault(value, fault))
                 return usage(QStringLiteral("unknown fault mode %1").arg(value));
+            faults.push_back(fault);
+        } else if (a == QLatin1String("--instances")) {
+            if (!intOption(value, 1, 128, instances))
+                return usage(QStringLiteral("--instances needs 1..128"));
         } else {
             return usage(QStringLiteral("unknown option %1").arg(a));
         }
@@ -108,8 +120,26 @@ int main(int argc, char **argv)
         for (const QString &line : describeSetup(setupPath, config.endpoint.setup.size()))
             logLine(line);
     }
+    for (const InstanceFault &f : faults) {
+        if (f.index >= std::max(instances, 1))
+            return usage(QStringLiteral("--fault %1: there is no instance %1").arg(f.index));
+        if (instances == 0) {
+            config.endpoint.fault = f.fault;
+            config.endpoint.closeAfter = f.closeAfter;
+        }
+    }
+    if (instances > 0 && config.port > 0 && config.port + instances - 1 > 65535)
+        return usage(QStringLiteral("--port N with --instances needs N + instances - 1 <= 65535"));
     if (!storeDir.isEmpty() && !QDir().mkpath(storeDir))
         return usage(QStringLiteral("cannot create the store folder %1").arg(storeDir));
+    if (instances > 0) {
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGTERM, onSignal);
+        std::signal(SIGPIPE, SIG_IGN);
+        const int status = runInstances(config, instances, storeDir, faults, g_stop);
+        logLine(QStringLiteral("stepvane-sim stopped"));
+        return status;
+    }
 
     SimStore store(storeDir);
     config.onFile = [&store](int connection, const QString &name, const QByteArray &content) {

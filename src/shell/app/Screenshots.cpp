@@ -3,6 +3,7 @@
 
 #include "editors/PageScreenshots.h"
 #include "shell/comm/CDlgComm.h"
+#include "shell/comm/FleetSendDlg.h"
 #include "shell/dialogs/CPWDlg.h"
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"
 #include "shell/main/CStepvaneDlg.h"
@@ -13,8 +14,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -114,6 +117,50 @@ QImage commSample(UserInterface &ui, CommDialogMode mode)
     return grabShown(dialog);
 }
 
+// The fleet dialog in the middle of a send: one row done, one failed, the
+// others on their way.
+QImage fleetSample(UserInterface &ui)
+{
+    FleetList list;
+    const char *names[] = {"Crew A - truck 1", "Crew A - truck 2", "Crew B - van", "Lab bench",
+                           "Spare"};
+    for (int i = 0; i < 5; ++i)
+        list.push_back(
+            {QString::fromLatin1(names[i]), i == 3 ? kMethodIPv6 : kMethodIPv4,
+             i == 3 ? QStringLiteral("fd00::17") : QStringLiteral("10.20.0.%1").arg(11 + i), 66,
+             i != 4});
+    saveFleet(list);
+    FleetSendDlg dialog(ui);
+    dialog.setFilePath(QStringLiteral("/home/tech/wizards/sector-C-acceptance.wzd"));
+    const struct {
+        FleetState state;
+        int value;
+        const char *message;
+    } rows[] = {
+        {FleetState::Done, 513, ""},
+        {FleetState::Transferring, 320, ""},
+        {FleetState::Failed, 0,
+         "Could not connect to the instrument. Check the connection method, the address and "
+         "the cable. : Communication error: the instrument did not "
+         "answer in time."},
+        {FleetState::Transferring, 121, ""},
+        {FleetState::Waiting, 0, ""}};
+    for (int i = 0; i < 5; ++i) {
+        FleetOutcome o;
+        o.state = rows[i].state;
+        o.value = rows[i].value;
+        o.maximum = 513;
+        o.message = QString::fromLatin1(rows[i].message);
+        dialog.showOutcome(i, o);
+    }
+    dialog.summaryLabel()->setText(QStringLiteral("Sending to 4 instruments..."));
+    // The buttons as they stand while the transfers run: Cancel only.
+    for (QPushButton *b : dialog.findChildren<QPushButton *>())
+        b->setEnabled(b == dialog.cancelButton());
+    dialog.resize(860, 300);
+    return grabShown(dialog);
+}
+
 } // namespace
 
 int renderScreenshots(const QString &folder)
@@ -148,6 +195,7 @@ int renderScreenshots(const QString &folder)
     shots.emplace_back(QStringLiteral("comm-send"), commSample(ui, CommDialogMode::Send));
     shots.emplace_back(QStringLiteral("comm-fetch"), commSample(ui, CommDialogMode::FetchSetup));
     shots.emplace_back(QStringLiteral("comm-settings"), commSample(ui, CommDialogMode::Settings));
+    shots.emplace_back(QStringLiteral("fleet-send"), fleetSample(ui));
 
     // The editor pages and their dialogs go into a folder of their own.
     const QString pages = QStringLiteral("pages");

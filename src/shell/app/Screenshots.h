@@ -8,9 +8,9 @@
 namespace stepvane {
 
 // Writes main-window.png, task-editor.png, model-dialog.png,
-// password-dialog-set.png, password-dialog-enter.png and comm-*.png into the
-// folder (created when missing), and the editor pages and page dialogs into
-// its "pages" folder. Returns the program's exit status.
+// password-dialog-set.png, password-dialog-enter.png, comm-*.png and
+// fleet-send.png into the folder (created when missing), and the editor pages
+// and page dialogs into its "pages" folder. Returns the program's exit status.
 int renderScreenshots(const QString &folder);
 
 } // namespace stepvane

@@ -10,6 +10,7 @@
 #include "shell/app/Icons.h"
 #include "shell/check/WizardCheckCommand.h"
 #include "shell/comm/CommDialogLauncher.h"
+#include "shell/comm/FleetSendDlg.h"
 #include "shell/dialogs/CAboutDlg.h"
 #include "shell/dialogs/DocumentViewer.h"
 #include "shell/history/RecoveryCopies.h"
@@ -160,6 +161,16 @@ void CStepvaneDlg::buildMenuStrip()
     m_fileMenu->addAction((new WizardCheckCommand(m_state, *this))->action());
     m_fileMenu->addAction(makeAction(QStringLiteral("Send to EQP"), QStringLiteral("actionSend"),
                                      &CStepvaneDlg::sendToInstrument));
+    m_fileMenu->addAction(makeAction(
+        QStringLiteral("Send to instruments..."), QStringLiteral("actionSendFleet"), [this] {
+            // The same rule as Send to EQP: the instruments get the file on disk.
+            if (m_history.isModified() &&
+                m_ui.ask(Message::fromText(QStringLiteral("Save changes to %s before sending?"),
+                                           {documentName()}, MessageIcon::Question)) &&
+                !saveWizard())
+                return;
+            runFleetSendDialog(m_ui, this, m_filePath);
+        }));
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(makeAction(QStringLiteral("Exit"), QStringLiteral("actionExit"),
                                      &QWidget::close, QKeySequence(Qt::CTRL | Qt::Key_Q)));

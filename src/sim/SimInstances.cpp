@@ -1,0 +1,86 @@
+// Running several simulated instruments side by side.
+#include "sim/SimInstances.h"
+
+#include "sim/SimStore.h"
+
+#include <QDir>
+
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+namespace stepvane::sim {
+
+bool parseInstanceFault(const QString &text, InstanceFault &out)
+{
+    out = InstanceFault();
+    out.index = -1;
+    QString mode = text;
+    const qsizetype colon = text.indexOf(u':');
+    if (colon >= 0) {
+        bool ok = false;
+        out.index = text.left(colon).toInt(&ok);
+        if (!ok || out.index < 0)
+            return false;
+        mode = text.mid(colon + 1);
+    }
+    return parseEndpointFault(mode, out.fault, out.closeAfter);
+}
+
+int runInstances(const SimConfig &base, int count, const QString &storeRoot,
+                 const std::vector<InstanceFault> &faults, const std::atomic<bool> &stop)
+{
+    struct Instance {
+        std::unique_ptr<SimServer> server;
+        std::unique_ptr<SimStore> store;
+    };
+    std::vector<Instance> instances(static_cast<size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        SimConfig config = base;
+        config.port = base.port == 0 ? 0 : base.port + k;
+        config.logPrefix = QStringLiteral("sim %1: ").arg(k);
+        for (const InstanceFault &f : faults) {
+            if (f.index == k || f.index < 0) {
+                config.endpoint.fault = f.fault;
+                config.endpoint.closeAfter = f.closeAfter;
+            }
+        }
+        Instance &instance = instances[size_t(k)];
+        // The store is known once the port is: the callback looks it up then.
+        std::unique_ptr<SimStore> *store = &instance.store;
+        const QString prefix = config.logPrefix;
+        config.onFile = [store, prefix](int connection, const QString &name,
+                                        const QByteArray &content) {
+            for (const QString &line : (*store)->take(name, content))
+                logLine(QStringLiteral("%1[%2] %3").arg(prefix).arg(connection).arg(line));
+        };
+        instance.server = std::make_unique<SimServer>(config);
+        QString error;
+        if (!instance.server->listen(error)) {
+            std::fprintf(stderr, "stepvane-sim: instance %d: %s\n", k, qPrintable(error));
+            return 1;
+        }
+        QString folder;
+        if (!storeRoot.isEmpty()) {
+            folder = QDir(storeRoot).filePath(QString::number(instance.server->port()));
+            if (!QDir().mkpath(folder)) {
+                std::fprintf(stderr, "stepvane-sim: cannot create the store folder %s\n",
+                             qPrintable(folder));
+                return 1;
+            }
+        }
+        instance.store = std::make_unique<SimStore>(folder);
+        logLine(QStringLiteral("%1stepvane-sim listening on port %2 (%3)")
+                    .arg(prefix)
+                    .arg(instance.server->port())
+                    .arg(instance.server->addresses().join(QStringLiteral(", "))));
+    }
+    std::vector<std::thread> threads;
+    for (Instance &instance : instances)
+        threads.emplace_back([&instance, &stop] { instance.server->run(stop); });
+    for (std::thread &t : threads)
+        t.join();
+    return 0;
+}
+
+} // namespace stepvane::sim

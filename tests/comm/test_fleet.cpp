@@ -1,0 +1,300 @@
+// The fleet: its CSV (every refusal with its line), the settings group, file
+// names for fetched setups, and transfers to several simulated instruments
+// at once, one of them faulty, through stepvane-cli and the core.
+#include "ChildProcess.h"
+
+#include "comm/fleet/FleetTransfer.h"
+#include "document/ModelTables.h"
+#include "document/VX_CAAXML_PARSER.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <thread>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+// The ports of a simulator started with --instances, in instance order.
+std::vector<int> instancePorts(SimProcess &sim, int count)
+{
+    std::vector<int> ports;
+    if (!sim.waitForLine(QRegularExpression(
+            QStringLiteral("sim %1: stepvane-sim listening on port").arg(count - 1))))
+        return ports;
+    const QRegularExpression re(
+        QStringLiteral("sim (\\d+): stepvane-sim listening on port (\\d+)"));
+    ports.assign(size_t(count), 0);
+    for (auto it = re.globalMatch(sim.log()); it.hasNext();) {
+        const auto m = it.next();
+        ports[size_t(m.captured(1).toInt())] = m.captured(2).toInt();
+    }
+    return ports;
+}
+
+} // namespace
+
+TEST(FleetCsv, EveryMalformedLineIsRefusedWithItsLine)
+{
+    const QByteArray header = "name,method,address,port\n";
+    const struct {
+        QByteArray text;
+        int line;
+        const char *reason;
+    } cases[] = {
+        {"", 1, "the file is empty"},
+        {"name,method,address\n", 1, "the first line must be"},
+        {header + "a,ipv4,10.0.0.1\n", 2, "3 fields where 4 belong"},
+        {header + "a,ipv4,10.0.0.1,66,x\n", 2, "5 fields where 4 belong"},
+        {header + "\"a,ipv4,10.0.0.1,66\n", 2, "a quoted field is not closed"},
+        {header + "\"a\"b,ipv4,10.0.0.1,66\n", 2, "text after a closing quote"},
+        {header + ",ipv4,10.0.0.1,66\n", 2, "the name is empty"},
+        {header + QByteArray(128, 'n') + ",ipv4,10.0.0.1,66\n", 2, "longer than 127"},
+        {header + "a\tb,ipv4,10.0.0.1,66\n", 2, "control character"},
+        {header + "a,tcp,10.0.0.1,66\n", 2, "unknown method \"tcp\""},
+        {header + "a,ipv4,,66\n", 2, "the address is empty"},
+        {header + "a,ipv4,300.1.1.1,66\n", 2, "\"300.1.1.1\" is not an IPv4 address"},
+        {header + "a,ipv6,::g,66\n", 2, "is not an IPv6 address"},
+        {header + "a,ipv4,10.0.0.1,0\n", 2, "the port must be"},
+        {header + "a,ipv4,10.0.0.1,http\n", 2, "the port must be"},
+        {header + "a,usb,10.0.0.1,\n", 2, "a USB instrument has no address"},
+        {header + "a,usb,,66\n", 2, "a USB instrument has no port"},
+        {header + "a,ipv4,h1,66\n\nA,ipv4,h2,66\n", 4, "already used, on line 2"},
+        {header + "a,usb,,\nb,ipv4,h,1\nc,USB,,\n", 4, "at most one (\"a\" is already the USB"},
+        {header + "a,ipv4,h," + QByteArray(5000, '6') + "\n", 2, "longer than 4096 bytes"},
+        {header + "a\xff,ipv4,h,66\n", 2, "not UTF-8"},
+    };
+    for (const auto &c : cases) {
+        const FleetCsvResult r = parseFleetCsv(c.text);
+        SCOPED_TRACE(c.text.left(80).toStdString());
+        EXPECT_FALSE(r.ok());
+        EXPECT_TRUE(r.list.empty());
+        EXPECT_EQ(r.line, c.line) << r.message().toStdString();
+        EXPECT_TRUE(r.error.contains(QLatin1String(c.reason))) << r.error.toStdString();
+    }
+    EXPECT_FALSE(parseFleetCsv(header + QByteArray(1024 * 1024, '\n')).ok());
+}
+
+TEST(FleetCsv, RoundTripKeepsOddNamesAndReadsWhatPeopleWrite)
+{
+    FleetList list = {
+        {QStringLiteral("Crew A, truck 1"), kMethodIPv4, QStringLiteral("10.0.0.7"), 66, true},
+        {QStringLiteral("\"Lab\" bench"), kMethodIPv6, QStringLiteral("fe80::1%eth0"), 6666, true},
+        {QStringLiteral(" spaced "), kMethodIPv4, QStringLiteral("vx-330.site.example"), 1, true},
+        {QStringLiteral("Zoë"), kMethodUsb, QString(), 66, true},
+    };
+    const QByteArray csv = fleetCsv(list);
+    const FleetCsvResult back = parseFleetCsv(csv);
+    ASSERT_TRUE(back.ok()) << back.message().toStdString();
+    EXPECT_EQ(back.list, list);
+    EXPECT_EQ(fleetCsv(back.list), csv);
+
+    // A spreadsheet's export: byte order mark, CRLF, spaces, brackets, no port.
+    const FleetCsvResult loose =
+        parseFleetCsv("\xEF\xBB\xBFName, Method, Address, Port\r\nx , IPv6 , [::1] ,\r\n\r\n");
+    ASSERT_TRUE(loose.ok()) << loose.message().toStdString();
+    ASSERT_EQ(loose.list.size(), 1u);
+    EXPECT_EQ(loose.list[0].address, QStringLiteral("::1"));
+    EXPECT_EQ(loose.list[0].port, 66);
+    EXPECT_EQ(loose.list[0].where(), QStringLiteral("[::1]:66"));
+}
+
+TEST(FleetSettings, BadValuesGiveDefaultsOrAreLeftOut)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    {
+        QSettings store(path, QSettings::IniFormat);
+        store.setValue("Fleet/size", 1000000000);
+        const char *rows[][5] = {
+            {"good", "ipv6", "::1", "6666", "false"},
+            {"bad method", "carrier-pigeon", "10.0.0.2", "70000", "maybe"},
+            {"", "ipv4", "10.0.0.3", "66", "true"},     // no name: left out
+            {"no address", "ipv4", "", "66", "true"},   // no address: left out
+            {"GOOD", "ipv4", "10.0.0.4", "66", "true"}, // name taken: left out
+            {"usb 1", "usb", "ignored", "x", "true"},
+            {"usb 2", "usb", "", "66", "true"}, // a second USB: left out
+        };
+        for (int i = 0; i < 7; ++i) {
+            const QString key = QStringLiteral("Fleet/%1/").arg(i + 1);
+            store.setValue(key + "Name", rows[i][0]);
+            store.setValue(key + "Method", rows[i][1]);
+            store.setValue(key + "Address", rows[i][2]);
+            store.setValue(key + "Port", rows[i][3]);
+            store.setValue(key + "Include", rows[i][4]);
+        }
+    }
+    QSettings store(path, QSettings::IniFormat);
+    const FleetList list = loadFleet(store);
+    const FleetList expected = {
+        {QStringLiteral("good"), kMethodIPv6, QStringLiteral("::1"), 6666, false},
+        {QStringLiteral("bad method"), kMethodIPv4, QStringLiteral("10.0.0.2"), 66, true},
+        {QStringLiteral("usb 1"), kMethodUsb, QString(), 66, true},
+    };
+    EXPECT_EQ(list, expected);
+    ASSERT_TRUE(saveFleet(list, store));
+    EXPECT_EQ(loadFleet(store), list);
+    QSettings empty(dir.filePath(QStringLiteral("none.ini")), QSettings::IniFormat);
+    EXPECT_TRUE(loadFleet(empty).empty());
+}
+
+TEST(FleetFiles, NamesAreSafeAndUnique)
+{
+    FleetList list;
+    for (const char *name : {"127.0.0.1:6666", "127.0.0.1_6666", "../etc/passwd", ".", "Crew/A"})
+        list.push_back({QString::fromUtf8(name), kMethodIPv4, QStringLiteral("h"), 1, true});
+    EXPECT_EQ(fleetFileNames(list), QStringList({"127.0.0.1_6666", "127.0.0.1_6666_2",
+                                                 "_.._etc_passwd", "_.", "Crew_A"}));
+}
+
+TEST(FleetCli, SendsToHealthyInstrumentsWhileAFaultyOneFails)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("store"));
+    // Instance 2 hangs up after the handshake: its send cannot complete.
+    SimProcess sim({QStringLiteral("--instances"), QStringLiteral("4"), QStringLiteral("--store"),
+                    store, QStringLiteral("--fault"), QStringLiteral("2:close-after=1")});
+    const std::vector<int> ports = instancePorts(sim, 4);
+    ASSERT_EQ(ports.size(), 4u) << sim.log().toStdString();
+
+    QByteArray bytes(70000, '\0');
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 37 + i / 256) & 0xFF); // flags and escapes included
+    const QString file = dir.filePath(QStringLiteral("site.wzd"));
+    writeBytes(file, bytes);
+    QByteArray csv = "name,method,address,port\n";
+    for (int k = 0; k < 4; ++k)
+        csv += QStringLiteral("crew %1,ipv4,127.0.0.1,%2\n").arg(k).arg(ports[size_t(k)]).toUtf8();
+    const QString fleet = dir.filePath(QStringLiteral("fleet.csv"));
+    writeBytes(fleet, csv);
+
+    const ProcessResult r =
+        runProcess(binPath(QStringLiteral("stepvane-cli")),
+                   {QStringLiteral("send"), file, QStringLiteral("--fleet"), fleet,
+                    QStringLiteral("--json"), QStringLiteral("--jobs"), QStringLiteral("3")});
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 5) << r.out.toStdString();
+    const QJsonObject counts = QJsonDocument::fromJson(lines.takeLast().toUtf8()).object();
+    EXPECT_EQ(counts.value("done").toInt(), 3);
+    EXPECT_EQ(counts.value("failed").toInt(), 1);
+    for (const QString &line : lines) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        const bool faulty = o.value("instrument").toString() == QLatin1String("crew 2");
+        EXPECT_EQ(o.value("result").toString(), faulty ? "failed" : "done") << line.toStdString();
+        if (faulty) {
+            EXPECT_TRUE(o.value("message").toString().contains("Fail to send file to EQP"));
+        }
+        EXPECT_EQ(o.value("file_sha256").toString(), sha256Hex(bytes));
+    }
+    for (int k = 0; k < 4; ++k) {
+        if (k == 2)
+            continue;
+        ASSERT_TRUE(
+            sim.waitForLine(QRegularExpression(QStringLiteral("sim %1: .*\"site.wzd\"").arg(k))))
+            << sim.log().toStdString();
+        EXPECT_EQ(
+            readAll(QDir(store).filePath(QStringLiteral("%1/site.wzd").arg(ports[size_t(k)]))),
+            bytes)
+            << k;
+    }
+    EXPECT_FALSE(QFile::exists(QDir(store).filePath(QStringLiteral("%1/site.wzd").arg(ports[2]))));
+
+    // The same instruments by --to: the setups come back into one folder each.
+    const QString out = dir.filePath(QStringLiteral("setups"));
+    QStringList args = {QStringLiteral("fetch-setup"), out};
+    for (int k : {0, 1})
+        args << QStringLiteral("--to") << QStringLiteral("127.0.0.1:%1").arg(ports[size_t(k)]);
+    const ProcessResult f = runProcess(binPath(QStringLiteral("stepvane-cli")), args);
+    EXPECT_EQ(f.exitCode, 0) << f.err.toStdString() << f.out.toStdString();
+    EXPECT_TRUE(f.out.endsWith(QLatin1String("2 instruments: 2 done, 0 failed\n")))
+        << f.out.toStdString();
+    EXPECT_TRUE(
+        QFile::exists(QDir(out).filePath(QStringLiteral("127.0.0.1_%1.sta").arg(ports[1]))));
+}
+
+TEST(FleetCli, SendChecksTheWizardFirstUnlessToldNot)
+{
+    QTemporaryDir dir;
+    WizardDocument doc;
+    doc.Title = QStringLiteral("Tower");
+    TestingSequence *s = doc.appendSequence();
+    s->Title = QStringLiteral("Sweep");
+    s->insertStep(-1, MeasureModeTask{QString(), MeasureTwoPortTransmission});
+    const QString path = dir.filePath(QStringLiteral("vx320a.wzd"));
+    VX_CAAXML_PARSER parser(&doc, 1);
+    ASSERT_TRUE(parser.Save_Wizard(path));
+
+    SimProcess sim({QStringLiteral("--store"), dir.filePath(QStringLiteral("store"))});
+    ASSERT_TRUE(sim.started()) << sim.log().toStdString();
+    const QString to = QStringLiteral("127.0.0.1:%1").arg(sim.port());
+    const QString cli = binPath(QStringLiteral("stepvane-cli"));
+    const QStringList single = {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
+                                QStringLiteral("--port"), QString::number(sim.port())};
+    for (const QStringList &target : {single, QStringList{QStringLiteral("--to"), to}}) {
+        const ProcessResult refused =
+            runProcess(cli, QStringList{QStringLiteral("send"), path} + target);
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.err.contains(QLatin1String("no 2 Port Transmission measurement")))
+            << refused.err.toStdString();
+        EXPECT_TRUE(refused.err.contains(QLatin1String("Nothing was sent")));
+        const ProcessResult sent = runProcess(
+            cli, QStringList{QStringLiteral("send"), path, QStringLiteral("--no-check")} + target);
+        EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    }
+    EXPECT_EQ(sim.log().count(QStringLiteral("connection from")), 2) << sim.log().toStdString();
+}
+
+TEST(FleetTransfer, CancelEndsEveryTransferWithinASecond)
+{
+    // One silent instrument (it would take seconds to time out) beside one
+    // that takes a long file at the protocol's pace.
+    SimProcess sim({QStringLiteral("--instances"), QStringLiteral("2"), QStringLiteral("--fault"),
+                    QStringLiteral("0:silent")});
+    const std::vector<int> ports = instancePorts(sim, 2);
+    ASSERT_EQ(ports.size(), 2u) << sim.log().toStdString();
+    FleetList list;
+    for (int k = 0; k < 2; ++k)
+        list.push_back({QStringLiteral("i%1").arg(k), kMethodIPv4, QStringLiteral("127.0.0.1"),
+                        ports[size_t(k)], true});
+    FleetTransfer transfer(list);
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        transfer.send(QStringLiteral("long.wzd"), QByteArray(400 * 2048, 'x'));
+        finished = true;
+    });
+    for (int i = 0; i < 200 && transfer.snapshot()[1].state != FleetState::Transferring; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(transfer.snapshot()[0].state, FleetState::Connecting);
+    EXPECT_EQ(transfer.snapshot()[1].state, FleetState::Transferring);
+    QElapsedTimer clock;
+    clock.start();
+    transfer.cancel();
+    while (!finished && clock.elapsed() < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_LT(clock.elapsed(), 1000);
+    worker.join();
+    for (const FleetOutcome &o : transfer.snapshot())
+        EXPECT_EQ(o.state, FleetState::Cancelled);
+}
