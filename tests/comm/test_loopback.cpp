@@ -106,7 +106,7 @@ TEST(Loopback, WorkflowSendsEverySizeOverBothFamilies)
         EXPECT_EQ(job.status, TransferStatus::Completed);
         EXPECT_EQ(job.messages, QStringList{QStringLiteral("IDS_TRANSPORT_COMPLETE")});
         const QString stored = QDir(store).filePath(job.name);
-        ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("stored %1").arg(stored))))
+        ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("stored \"%1\"").arg(stored))))
             << sim.log().toStdString();
         EXPECT_EQ(readFile(stored), job.data);
     }
