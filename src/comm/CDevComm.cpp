@@ -122,9 +122,10 @@ int CDevComm::remainingMs() const
         return std::numeric_limits<int>::max();
     const auto start = std::chrono::steady_clock::time_point(
         std::chrono::steady_clock::duration(m_clockStart.load()));
+    // Rounded up, so a wait of this long ends at or after the bound.
     const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(
-            start + std::chrono::milliseconds(bound) - std::chrono::steady_clock::now())
+        std::chrono::ceil<std::chrono::milliseconds>(start + std::chrono::milliseconds(bound) -
+                                                     std::chrono::steady_clock::now())
             .count();
     return int(std::clamp<int64_t>(left, 0, std::numeric_limits<int>::max()));
 }
@@ -280,6 +281,8 @@ int CDevComm::writeFrame(size_t frameSize)
         const QString why = pastDeadline() ? QString() : stream()->lastError();
         if (pastDeadline())
             setInterruptedError();
+        else if (why == TransferLimits::stallText(m_limits.stallMs))
+            m_error = why; // the bound that was hit, said as it is
         else
             m_error = why.isEmpty() ? QString::fromLatin1(kErrorWrite)
                                     : QStringLiteral("%1: %2").arg(QLatin1String(kErrorWrite), why);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "comm/CommTransport.h"
+#include "comm/TransferLimits.h"
 
 #include <QString>
 
@@ -80,7 +81,7 @@ private:
     QString m_service = QStringLiteral("66");
     int m_connectTimeoutMs = 10000;
     int m_writeTimeoutMs = 30000;
-    int m_stallMs = 8000;
+    int m_stallMs = TransferLimits{}.stallMs;
     int64_t m_written = 0; // bytes handed to the socket since the connect
     int64_t m_taken = 0;   // of these, acknowledged by the peer when last seen
     std::chrono::steady_clock::time_point m_lastTaken;

@@ -16,7 +16,7 @@ struct TransferLimits {
     // The paced time may stretch this many times on a busy machine or link.
     int slack = 2;
     // A peer that takes no byte of a send for this long has stopped reading.
-    int stallMs = 8000;
+    int stallMs = 6000;
 
     // The overall bound for moving `bytes` in pieces of `piece` bytes, one
     // piece per `gapMs` (the protocol's pace), in milliseconds.
