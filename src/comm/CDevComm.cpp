@@ -277,8 +277,8 @@ int CDevComm::writeFrame(size_t frameSize)
     m_socket.setWriteTimeout(std::min(remainingMs(), kWriteTimeoutMs));
     m_sendResult = stream()->write(m_frameBuffer.data(), int(frameSize));
     if (m_sendResult != int(frameSize)) {
-        // Say why when the link knows (a stalled peer, a closed connection).
-        const QString why = pastDeadline() ? QString() : stream()->lastError();
+        // Say which bound ended it, or what the link knows (a closed connection).
+        const QString why = stream()->lastError();
         if (pastDeadline())
             setInterruptedError();
         else if (why == TransferLimits::stallText(m_limits.stallMs))
