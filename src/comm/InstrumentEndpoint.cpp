@@ -280,6 +280,12 @@ void InstrumentEndpoint::finishFile()
     m_size = 0;
 }
 
+void InstrumentEndpoint::linkClosed()
+{
+    if (m_receiving)
+        dropFile(QStringLiteral("the connection ended before the last piece"));
+}
+
 void InstrumentEndpoint::dropFile(const QString &why)
 {
     log(QStringLiteral("file dropped: %1").arg(why));

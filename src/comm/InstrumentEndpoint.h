@@ -74,6 +74,8 @@ public:
     // USB: one block; returns the reply blocks, each kBlockSize bytes.
     std::vector<QByteArray> receiveBlock(const uint8_t *data, size_t size);
 
+    // The link is gone: an unfinished file is dropped (and said so).
+    void linkClosed();
     // True once the endpoint wants the link closed (close-after fault).
     bool wantsClose() const { return m_close; }
     int framesReceived() const { return m_frames; }

@@ -297,6 +297,7 @@ void SimServer::serve(int fd, int id, const std::atomic<bool> &stop)
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
             continue;
         if (n <= 0) {
+            endpoint.linkClosed();
             logLine(prefix + QStringLiteral("connection closed by the editor"));
             break;
         }
@@ -306,6 +307,7 @@ void SimServer::serve(int fd, int id, const std::atomic<bool> &stop)
             break;
         }
     }
+    endpoint.linkClosed();
     if (endpoint.wantsClose())
         logLine(prefix + QStringLiteral("connection closed by the simulator"));
     shutdown(fd, SHUT_RDWR);
