@@ -33,13 +33,11 @@ struct Client {
     {
         return ::send(fd, b.constData(), size_t(b.size()), MSG_NOSIGNAL) == b.size();
     }
-    void file(const QByteArray &name, const QByteArray &content)
+    void name(const QString &name)
     {
         QByteArray record;
-        CDevComm::BuildNameRecord(QString::fromLatin1(name), record);
+        CDevComm::BuildNameRecord(name, record);
         send(frame::frameA(frame::kCommandA, frame::kFileName, 1, 0, record));
-        if (!content.isNull())
-            send(frame::frameA(frame::kCommandA, frame::kFileContent, 1, 0, content));
     }
 };
 
@@ -98,7 +96,7 @@ TEST(SimLimits, AnUnfinishedUploadGrowsOnDiskNotInMemory)
     const int pieces = 4096; // 16 MB in frames of 4096 bytes, the last one never sent
     {
         Client client(sim.port());
-        client.file("big.wzd", QByteArray());
+        client.name(QStringLiteral("big.wzd"));
         ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("file name record"))));
         const long before = residentKiB(sim.pid());
         for (int i = 0; i < pieces; ++i)
