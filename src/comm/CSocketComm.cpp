@@ -306,8 +306,10 @@ int CSocketComm::WriteComm(const uint8_t *buffer, int size)
             m_lastError = TransferLimits::stallText(m_stallMs);
             return -1;
         }
-        const int left = remainingMs(deadline);
-        if (left == 0 || cancelled()) {
+        // Ends at the deadline itself, not within the millisecond before it,
+        // so a caller that set it from its own bound sees that bound passed.
+        const int left = std::max(remainingMs(deadline), 1);
+        if (Clock::now() >= deadline || cancelled()) {
             m_lastError = QStringLiteral("the connection stayed full for %1 s")
                               .arg((m_writeTimeoutMs + 999) / 1000);
             return -1;
@@ -346,11 +348,12 @@ bool CSocketComm::waitTaken(int timeoutMs)
             m_lastError = TransferLimits::stallText(m_stallMs);
             return false;
         }
-        if (cancelled() || remainingMs(deadline) == 0) {
+        if (cancelled() || Clock::now() >= deadline) {
             m_lastError = QStringLiteral("the instrument had not taken the whole file in time");
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(10, remainingMs(deadline))));
+        std::this_thread::sleep_until(
+            std::min(deadline, Clock::now() + std::chrono::milliseconds(10)));
     }
 }
 
