@@ -5,6 +5,7 @@
 
 #include "instrument_files/CodePage.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <limits>
@@ -18,6 +19,8 @@ constexpr const char *kErrorIndexGap = "Communication Error!";
 constexpr const char *kErrorDataTooLong = "Reply data too long (more than 800000 bytes)";
 constexpr const char *kErrorWrite = "Write to the instrument failed";
 constexpr const char *kErrorCancelled = "Cancelled";
+// The longest one frame's write waits for room when the peer still takes bytes.
+constexpr int kWriteTimeoutMs = 30000;
 
 int clampToInt(int64_t v)
 {
@@ -86,6 +89,56 @@ void CDevComm::setCancelFlag(const std::atomic<bool> *cancel)
 {
     m_cancel = cancel;
     m_socket.setCancelFlag(cancel);
+}
+
+void CDevComm::setLimits(const TransferLimits &limits)
+{
+    m_limits = limits;
+    m_socket.setStallTimeout(limits.stallMs);
+}
+
+void CDevComm::startTransferClock(int64_t bytes, int piece, int gapMs)
+{
+    m_boundPiece = piece;
+    m_boundGapMs = gapMs;
+    m_boundBytes = bytes;
+    m_clockStart = std::chrono::steady_clock::now().time_since_epoch().count();
+    m_boundMs = m_limits.boundMs(bytes, piece, gapMs);
+}
+
+void CDevComm::tightenTransferClock(int64_t bytes)
+{
+    const int64_t bound = m_limits.boundMs(bytes, m_boundPiece, m_boundGapMs);
+    if (m_boundMs > 0 && bound < m_boundMs) {
+        m_boundBytes = bytes;
+        m_boundMs = bound;
+    }
+}
+
+int CDevComm::remainingMs() const
+{
+    const int64_t bound = m_boundMs;
+    if (bound <= 0)
+        return std::numeric_limits<int>::max();
+    const auto start = std::chrono::steady_clock::time_point(
+        std::chrono::steady_clock::duration(m_clockStart.load()));
+    // Rounded up, so a wait of this long ends at or after the bound.
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(start + std::chrono::milliseconds(bound) -
+                                                     std::chrono::steady_clock::now())
+            .count();
+    return int(std::clamp<int64_t>(left, 0, std::numeric_limits<int>::max()));
+}
+
+bool CDevComm::pastDeadline() const
+{
+    return remainingMs() == 0;
+}
+
+void CDevComm::setInterruptedError()
+{
+    m_error = pastDeadline() ? TransferLimits::overallText(m_boundMs, m_boundBytes)
+                             : QString::fromLatin1(kErrorCancelled);
 }
 
 CommTransport *CDevComm::stream() const
@@ -216,9 +269,23 @@ int CDevComm::writeFrame(size_t frameSize)
         m_error = QString::fromLatin1(kErrorWrite);
         return 0;
     }
+    if (pastDeadline()) {
+        m_sendResult = 0;
+        setInterruptedError();
+        return 0;
+    }
+    m_socket.setWriteTimeout(std::min(remainingMs(), kWriteTimeoutMs));
     m_sendResult = stream()->write(m_frameBuffer.data(), int(frameSize));
     if (m_sendResult != int(frameSize)) {
-        m_error = QString::fromLatin1(kErrorWrite);
+        // Say which bound ended it, or what the link knows (a closed connection).
+        const QString why = stream()->lastError();
+        if (pastDeadline())
+            setInterruptedError();
+        else if (why == TransferLimits::stallText(m_limits.stallMs))
+            m_error = why; // the bound that was hit, said as it is
+        else
+            m_error = why.isEmpty() ? QString::fromLatin1(kErrorWrite)
+                                    : QStringLiteral("%1: %2").arg(QLatin1String(kErrorWrite), why);
         return 0;
     }
     return 1;
@@ -281,7 +348,7 @@ bool CDevComm::pauseUntil(std::chrono::steady_clock::time_point deadline) const
     // Sleep to an absolute deadline so the pause does not drift, in slices
     // short enough to notice a cancel.
     for (;;) {
-        if (cancelled())
+        if (cancelled() || pastDeadline())
             return false;
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline)
@@ -303,7 +370,8 @@ int CDevComm::SendFile(uint8_t, uint8_t p1, int size, const uint8_t *data)
     resetReceive();
     if (size < kSmallFile) {
         if (!writeFrame(frame::encodeA(frame::kCommandA, p1, 1, 0, data, size_t(size),
-                                       m_frameBuffer.data(), m_frameBuffer.size())))
+                                       m_frameBuffer.data(), m_frameBuffer.size())) ||
+            !waitTaken())
             return 0;
         progress.bytesSent = size;
         progressChanged();
@@ -332,15 +400,28 @@ int CDevComm::SendFile(uint8_t, uint8_t p1, int size, const uint8_t *data)
             if (wake - due > kGap)
                 due = wake;
             if (!pauseUntil(wake)) {
-                m_error = QString::fromLatin1(kErrorCancelled);
+                setInterruptedError();
                 return 0;
             }
         }
+        if (i == n && !waitTaken())
+            return 0;
         progress.bytesSent += length;
         progress.lastSentPiece = i;
         progressChanged();
     }
     return 1;
+}
+
+int CDevComm::waitTaken()
+{
+    if (stream()->waitTaken(remainingMs()))
+        return 1;
+    if (pastDeadline() || cancelled())
+        setInterruptedError();
+    else
+        m_error = stream()->lastError();
+    return 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -362,11 +443,12 @@ int CDevComm::ReceiveFrame()
             offset = m_pendingOffset;
             count = m_pending;
             m_pending = 0;
-        } else if (cancelled()) {
-            m_error = QString::fromLatin1(kErrorCancelled);
+        } else if (cancelled() || pastDeadline()) {
+            setInterruptedError();
             return -1;
         } else if (m_kind == kKindIPv4 || m_kind == kKindIPv6) {
-            count = stream()->read(m_receive.data(), kReadChunk, m_timing.readWindowMs);
+            count = stream()->read(m_receive.data(), kReadChunk,
+                                   std::min(m_timing.readWindowMs, remainingMs()));
             if (count > 0)
                 didRead = true;
         } else {
@@ -406,7 +488,7 @@ int CDevComm::ReceiveFrame()
         }
         // Nothing, or part of a frame (kept in the decoder): one attempt used.
         if (!pauseMs(m_timing.retryPauseMs)) {
-            m_error = QString::fromLatin1(kErrorCancelled);
+            setInterruptedError();
             return -1;
         }
         if (--attempts <= 0) {
@@ -440,6 +522,11 @@ int CDevComm::fileReply(const frame::Frame &reply)
     progressChanged();
     if (cur == 1) {
         m_lastAccepted = 1;
+        // The first frame of a fetch tells how many follow, so how much they
+        // can carry at most: the overall bound follows that.
+        if (m_operation == kOpSetup)
+            tightenTransferClock(
+                std::min<int64_t>(total * int64_t(frame::kMaxPayload), kBufferSize));
     } else if (m_lastAccepted != cur - 1) {
         m_error = QString::fromLatin1(kErrorIndexGap);
         return -1;

@@ -8,6 +8,7 @@
 #include "comm/ByteBuffer.h"
 #include "comm/CSocketComm.h"
 #include "comm/FrameCodec.h"
+#include "comm/TransferLimits.h"
 
 #include <QString>
 
@@ -131,6 +132,17 @@ public:
     int sendResult() const { return m_sendResult; }
     bool fiberMode() const { return m_fiber.load(); }
     void setReceiveTiming(const ReceiveTiming &timing) { m_timing = timing; }
+    void setLimits(const TransferLimits &limits);
+    const TransferLimits &limits() const { return m_limits; }
+    // Starts the overall bound of a transfer of `bytes` moving `piece` bytes
+    // per `gapMs`: every wait of the protocol ends by it, and the error then
+    // names it. Until stopTransferClock() (or the next start) it holds.
+    void startTransferClock(int64_t bytes, int piece, int gapMs);
+    void stopTransferClock() { m_boundMs = 0; }
+    bool pastDeadline() const;
+    // After a wait ended early: the error says whether it was a cancel or
+    // the overall bound.
+    void setInterruptedError();
     void setCancelFlag(const std::atomic<bool> *cancel);
     CSocketComm &socket() { return m_socket; }
 
@@ -169,8 +181,14 @@ protected:
     bool appendReceived(const uint8_t *data, size_t size);
     void resetReceive();
     int writeFrame(size_t frameSize);
+    // After the last frame of a send: waits until the peer has taken it all.
+    int waitTaken();
     bool pauseMs(int milliseconds) const;
     bool pauseUntil(std::chrono::steady_clock::time_point deadline) const;
+    // Milliseconds left of the overall bound (INT_MAX without one).
+    int remainingMs() const;
+    // A fetch's first reply frame tells its size: the bound follows it.
+    void tightenTransferClock(int64_t bytes);
     bool cancelled() const { return m_cancel && m_cancel->load(); }
     CommTransport *stream() const;
     void setOwner(CommProgress *owner) { m_owner = owner ? owner : &m_ownProgress; }
@@ -218,6 +236,14 @@ protected:
     std::atomic<bool> m_fiber{false};
     QString m_address = QStringLiteral("192.168.0.1");
     ReceiveTiming m_timing;
+    TransferLimits m_limits;
+    // The overall bound: start (steady clock, ns), length (0: none) and the
+    // bytes it was derived from. Atomics: the USB reader tightens a fetch's.
+    std::atomic<int64_t> m_clockStart{0};
+    std::atomic<int64_t> m_boundMs{0};
+    std::atomic<int64_t> m_boundBytes{0};
+    int m_boundPiece = 1;
+    int m_boundGapMs = 0;
     const std::atomic<bool> *m_cancel = nullptr;
     std::vector<uint8_t> m_fileTable;
 

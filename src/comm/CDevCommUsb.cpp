@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -203,8 +204,9 @@ int CDevComm::usbReadReply()
 int CDevComm::usbWriteBlock()
 {
     if (!m_usb || m_usb->write(m_blockOut.data(), kUsbBlock) != kUsbBlock) {
-        m_error =
-            QStringLiteral("USB write failed: %1").arg(m_usb ? m_usb->lastError() : QString());
+        const QString why = m_usb ? m_usb->lastError() : QString();
+        m_error = why.isEmpty() ? QStringLiteral("USB write failed")
+                                : QStringLiteral("USB write failed: %1").arg(why);
         return 0;
     }
     return 1;
@@ -302,7 +304,7 @@ int CDevComm::UsbSendFile(int size, const uint8_t *data)
         if (i < n) {
             usbDiagnostic("CMD (%d), Total (%d) Curr(%d) Size(%d)\n", 24, n + 1, i, kUsbPiece);
             if (!pauseMs(1)) {
-                m_error = QStringLiteral("Cancelled");
+                setInterruptedError();
                 return 0;
             }
             progress.usbPosition = i;
@@ -316,13 +318,13 @@ int CDevComm::UsbSendFile(int size, const uint8_t *data)
 
 int CDevComm::WaitUsbReply(int timeoutMs, const std::function<void()> &onWake)
 {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(std::clamp(timeoutMs, 0, remainingMs()));
     for (;;) {
         const int state = m_owner->usbReply;
         if (state != 0)
             return state;
-        if (cancelled() || std::chrono::steady_clock::now() >= deadline)
+        if (cancelled() || pastDeadline() || std::chrono::steady_clock::now() >= deadline)
             return 0;
         {
             std::unique_lock<std::mutex> lock(m_usbMutex);

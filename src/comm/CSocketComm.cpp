@@ -2,12 +2,16 @@
 // at most their time-out, and writes that send a frame whole.
 #include "comm/CSocketComm.h"
 
+#include "comm/TransferLimits.h"
+
 #include "instrument_files/CodePage.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace stepvane {
 
@@ -161,6 +166,7 @@ bool CSocketComm::ConnectTo(const QString &host)
         return false;
     }
     m_socket = fd;
+    startCounting();
     return true;
 }
 
@@ -195,6 +201,7 @@ bool CSocketComm::ConnectToV6(const QString &host)
         tried = true;
         if (connectSocket(fd, ai->ai_addr, ai->ai_addrlen)) {
             m_socket = fd;
+            startCounting();
             connected = true;
             break;
         }
@@ -252,10 +259,33 @@ int CSocketComm::ReadComm(uint8_t *buffer, int size, int timeoutMs)
     }
 }
 
+bool CSocketComm::peerStalled()
+{
+    // The send queue holds what the peer has not acknowledged yet; once its
+    // receive buffer is full it acknowledges nothing more.
+    int waiting = 0;
+    const auto now = Clock::now();
+    if (m_socket < 0 || ioctl(m_socket, SIOCOUTQ, &waiting) != 0 || waiting <= 0) {
+        m_lastTaken = now;
+        return false;
+    }
+    const int64_t taken = m_written - waiting;
+    if (taken > m_taken) {
+        m_taken = taken;
+        m_lastTaken = now;
+        return false;
+    }
+    return now - m_lastTaken >= std::chrono::milliseconds(m_stallMs);
+}
+
 int CSocketComm::WriteComm(const uint8_t *buffer, int size)
 {
     if (m_socket < 0 || !buffer)
         return 0;
+    if (peerStalled()) {
+        m_lastError = TransferLimits::stallText(m_stallMs);
+        return -1;
+    }
     const auto deadline = Clock::now() + std::chrono::milliseconds(m_writeTimeoutMs);
     int sent = 0;
     while (sent < size) {
@@ -263,16 +293,25 @@ int CSocketComm::WriteComm(const uint8_t *buffer, int size)
             send(m_socket, buffer + sent, size_t(size - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             sent += int(n);
+            m_written += n;
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
             m_lastError = QString::fromLocal8Bit(std::strerror(errno));
             return -1;
         }
-        // Full: wait (bounded) for room, then send the rest of the frame.
-        const int left = remainingMs(deadline);
-        if (left == 0 || cancelled()) {
-            m_lastError = QStringLiteral("the connection stayed full");
+        // Full: wait for room while the peer keeps taking bytes, then send
+        // the rest of the frame.
+        if (peerStalled()) {
+            m_lastError = TransferLimits::stallText(m_stallMs);
+            return -1;
+        }
+        // Ends at the deadline itself, not within the millisecond before it,
+        // so a caller that set it from its own bound sees that bound passed.
+        const int left = std::max(remainingMs(deadline), 1);
+        if (Clock::now() >= deadline || cancelled()) {
+            m_lastError = QStringLiteral("the connection stayed full for %1 s")
+                              .arg((m_writeTimeoutMs + 999) / 1000);
             return -1;
         }
         pollfd p{m_socket, POLLOUT, 0};
@@ -284,6 +323,45 @@ int CSocketComm::WriteComm(const uint8_t *buffer, int size)
         }
     }
     return sent;
+}
+
+bool CSocketComm::waitTaken(int timeoutMs)
+{
+    // A send counts as done once the peer has the bytes, not when they sit
+    // in this side's buffer, which can hold seconds of pieces.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        if (m_socket < 0) {
+            m_lastError = QStringLiteral("the connection was closed");
+            return false;
+        }
+        int waiting = 0;
+        if (ioctl(m_socket, SIOCOUTQ, &waiting) != 0 || waiting <= 0)
+            return true;
+        pollfd p{m_socket, 0, 0};
+        poll(&p, 1, 0);
+        if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            m_lastError = QStringLiteral("the connection was closed");
+            return false;
+        }
+        if (peerStalled()) {
+            m_lastError = TransferLimits::stallText(m_stallMs);
+            return false;
+        }
+        if (cancelled() || Clock::now() >= deadline) {
+            m_lastError = QStringLiteral("the instrument had not taken the whole file in time");
+            return false;
+        }
+        std::this_thread::sleep_until(
+            std::min(deadline, Clock::now() + std::chrono::milliseconds(10)));
+    }
+}
+
+void CSocketComm::startCounting()
+{
+    m_written = 0;
+    m_taken = 0;
+    m_lastTaken = Clock::now();
 }
 
 int CSocketComm::write(const uint8_t *data, int size)

@@ -5,12 +5,15 @@
 #pragma once
 
 #include "comm/CommTransport.h"
+#include "comm/TransferLimits.h"
 
 #include <QString>
 
 #include <netinet/in.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 
 namespace stepvane {
 
@@ -29,7 +32,8 @@ public:
     // count > 0 read, 0 nothing within the time-out, -1 error or peer closed.
     int ReadComm(uint8_t *buffer, int size, int timeoutMs);
     // Writes the whole buffer: size, 0 for a closed socket or no buffer, -1
-    // when the socket failed or stayed full for the write time-out.
+    // when the socket failed, the peer stopped taking bytes (stall time-out)
+    // or one write waited for room longer than the write time-out.
     int WriteComm(const uint8_t *buffer, int size);
     void CloseComm();
 
@@ -44,6 +48,10 @@ public:
     QString service() const { return m_service; }
     void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
     void setWriteTimeout(int milliseconds) { m_writeTimeoutMs = milliseconds; }
+    // A peer that acknowledges none of the bytes waiting for it for this long
+    // has stopped reading; the socket buffers would otherwise hide it for as
+    // long as they take to fill.
+    void setStallTimeout(int milliseconds) { m_stallMs = milliseconds; }
     // Connect and write waits end early when the flag becomes true.
     void setCancelFlag(const std::atomic<bool> *cancel) { m_cancel = cancel; }
     int socketHandle() const { return m_socket; }
@@ -58,17 +66,25 @@ public:
     }
     int write(const uint8_t *data, int size) override;
     void close() override { CloseComm(); }
+    bool waitTaken(int timeoutMs) override;
 
 private:
     bool connectSocket(int fd, const sockaddr *address, unsigned length);
     bool cancelled() const { return m_cancel && m_cancel->load(); }
+    // True when bytes wait for the peer and it took none for the stall time.
+    bool peerStalled();
+    void startCounting();
 
     int m_socket = -1;
     bool m_v6 = false;
     QString m_host;
     QString m_service = QStringLiteral("66");
     int m_connectTimeoutMs = 10000;
-    int m_writeTimeoutMs = 5000;
+    int m_writeTimeoutMs = 30000;
+    int m_stallMs = TransferLimits{}.stallMs;
+    int64_t m_written = 0; // bytes handed to the socket since the connect
+    int64_t m_taken = 0;   // of these, acknowledged by the peer when last seen
+    std::chrono::steady_clock::time_point m_lastTaken;
     const std::atomic<bool> *m_cancel = nullptr;
 };
 

@@ -23,6 +23,14 @@ public:
     // failed or stayed full. A partial frame never counts as sent.
     virtual int write(const uint8_t *data, int size) = 0;
     virtual void close() = 0;
+    // Waits at most timeoutMs until the peer has taken every byte written.
+    // False (the reason in lastError) when it did not; links that cannot
+    // tell say true.
+    virtual bool waitTaken(int timeoutMs)
+    {
+        (void)timeoutMs;
+        return isOpen();
+    }
     // Why the last connect or transfer failed, for diagnostics.
     virtual QString lastError() const { return m_lastError; }
 

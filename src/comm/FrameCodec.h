@@ -27,6 +27,9 @@ constexpr uint8_t kFileContent = 0x18;
 constexpr uint8_t kFileName = 0x19;
 constexpr uint8_t kFiberReply = 0x20;
 constexpr uint8_t kHandshake = 0x50;
+// The handshake reply payload of an endpoint that already serves as many
+// connections as it can (the simulator): the sender is told, not left waiting.
+inline constexpr const char *kBusyReply = "BUSY";
 
 constexpr size_t kHeaderA = 4;
 constexpr size_t kHeaderM = 10;

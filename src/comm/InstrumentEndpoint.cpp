@@ -175,12 +175,41 @@ void InstrumentEndpoint::takeName(const frame::Frame &request)
     qsizetype length = 0;
     while (length < space && p[length] != '\0')
         ++length;
-    m_name = CDevComm::FileNameOf(fromCp1252(p, length));
+    const QString sent = fromCp1252(p, length);
+    m_name = safeWireName(sent);
     m_haveName = true;
-    QString line = QStringLiteral("file name record: \"%1\"").arg(m_name);
+    QString line = QStringLiteral("file name record: %1").arg(quotedForLog(m_name));
+    if (m_name != sent)
+        line += QStringLiteral(" (sent as %1)").arg(quotedForLog(sent));
     if (request.payloadSize != size_t(CDevComm::kNameRecordSize))
         line += QStringLiteral(" (record of %1 bytes, expected 1024)").arg(request.payloadSize);
     log(line);
+}
+
+void InstrumentEndpoint::startFile()
+{
+    m_size = 0;
+    m_content.clear();
+    m_file.reset();
+    if (openFile && m_haveName) {
+        m_file = openFile(m_name);
+        keep({});
+    }
+}
+
+void InstrumentEndpoint::keep(const QByteArray &payload)
+{
+    m_size += payload.size();
+    if (!openFile) {
+        m_content += payload;
+        return;
+    }
+    if (m_file &&
+        (!m_file->append(payload.constData(), payload.size()) || !m_file->failure().isEmpty())) {
+        // Said once; the rest of the file is still taken, and counted.
+        log(m_file->failure());
+        m_file.reset();
+    }
 }
 
 void InstrumentEndpoint::takeContent(const frame::Frame &request)
@@ -190,7 +219,8 @@ void InstrumentEndpoint::takeContent(const frame::Frame &request)
         if (m_receiving)
             dropFile(QStringLiteral("a whole file came before the last piece"));
         log(QStringLiteral("file content in one frame (%1 bytes)").arg(payload.size()));
-        m_content = payload;
+        startFile();
+        keep(payload);
         finishFile();
         return;
     }
@@ -200,7 +230,7 @@ void InstrumentEndpoint::takeContent(const frame::Frame &request)
         m_receiving = true;
         m_total = request.total;
         m_next = 0;
-        m_content.clear();
+        startFile();
     }
     if (!m_receiving) {
         log(QStringLiteral("piece %1 of %2 without piece 0: ignored")
@@ -219,11 +249,11 @@ void InstrumentEndpoint::takeContent(const frame::Frame &request)
         dropFile(QStringLiteral("piece index %1, expected %2").arg(request.index).arg(m_next));
         return;
     }
-    if (m_content.size() + payload.size() > m_options.maxFileSize) {
+    if (m_size + payload.size() > m_options.maxFileSize) {
         dropFile(QStringLiteral("the file exceeds %1 bytes").arg(m_options.maxFileSize));
         return;
     }
-    m_content += payload;
+    keep(payload);
     ++m_next;
     log(QStringLiteral("file piece %1/%2 (%3 bytes)").arg(m_next).arg(m_total).arg(payload.size()));
     if (m_next >= m_total)
@@ -234,15 +264,26 @@ void InstrumentEndpoint::finishFile()
 {
     m_receiving = false;
     if (!m_haveName) {
-        log(QStringLiteral("file content without a name record: not kept (%1 bytes)")
-                .arg(m_content.size()));
+        log(QStringLiteral("file content without a name record: not kept (%1 bytes)").arg(m_size));
     } else {
-        log(QStringLiteral("file complete: \"%1\" (%2 bytes)").arg(m_name).arg(m_content.size()));
-        if (onFile)
+        log(QStringLiteral("file complete: %1 (%2 bytes)").arg(quotedForLog(m_name)).arg(m_size));
+        if (m_file) {
+            for (const QString &line : m_file->finish())
+                log(line);
+        } else if (!openFile && onFile) {
             onFile(m_name, m_content);
+        }
     }
     m_haveName = false;
+    m_file.reset();
     m_content.clear();
+    m_size = 0;
+}
+
+void InstrumentEndpoint::linkClosed()
+{
+    if (m_receiving)
+        dropFile(QStringLiteral("the connection ended before the last piece"));
 }
 
 void InstrumentEndpoint::dropFile(const QString &why)
@@ -250,7 +291,9 @@ void InstrumentEndpoint::dropFile(const QString &why)
     log(QStringLiteral("file dropped: %1").arg(why));
     m_receiving = false;
     m_haveName = false;
+    m_file.reset();
     m_content.clear();
+    m_size = 0;
 }
 
 std::vector<QByteArray> InstrumentEndpoint::setupReply(bool blocks)

@@ -10,8 +10,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace stepvane {
@@ -36,6 +38,28 @@ struct EndpointOptions {
     qint64 maxFileSize = 256ll * 1024 * 1024;
 };
 
+// A name from the wire made safe for a file name and a log line: its last
+// path component, every control, format or line-separator character (escape
+// sequences, newlines, bidirectional overrides) replaced by '_'. Empty when
+// nothing usable is left ("", ".", "..").
+QString safeWireName(const QString &name);
+// A text for a log line: in double quotes, with backslash escapes for
+// quotes, backslashes and every character that is not plainly printable.
+QString quotedForLog(const QString &text);
+
+// Where a received file's content goes while it arrives (the simulator's
+// store writes it to disk), so an upload never has to fit in memory.
+class ReceivedFile {
+public:
+    virtual ~ReceivedFile() = default; // an unfinished file is dropped
+    // False once the file cannot be kept; failure() then says why.
+    virtual bool append(const char *data, qsizetype size) = 0;
+    // The file is whole: the lines to log.
+    virtual QStringList finish() = 0;
+    // The line to log once the file failed; empty while all is well.
+    virtual QString failure() const = 0;
+};
+
 // Parses "checksum", "gap", "stray", "oversize", "silent" or "close-after=N".
 bool parseEndpointFault(const QString &text, EndpointFault &fault, int &closeAfter);
 
@@ -50,6 +74,8 @@ public:
     // USB: one block; returns the reply blocks, each kBlockSize bytes.
     std::vector<QByteArray> receiveBlock(const uint8_t *data, size_t size);
 
+    // The link is gone: an unfinished file is dropped (and said so).
+    void linkClosed();
     // True once the endpoint wants the link closed (close-after fault).
     bool wantsClose() const { return m_close; }
     int framesReceived() const { return m_frames; }
@@ -57,8 +83,11 @@ public:
 
     // One line per exchange.
     std::function<void(const QString &line)> onLog;
-    // A file arrived whole: the announced name (last path component only,
-    // may be empty) and the content.
+    // When set, a file's content goes to what this returns for its (safe)
+    // name as it arrives; onFile is then not called.
+    std::function<std::unique_ptr<ReceivedFile>(const QString &name)> openFile;
+    // Without openFile: a file arrived whole, with its safe name (may be
+    // empty) and its content.
     std::function<void(const QString &name, const QByteArray &content)> onFile;
 
 private:
@@ -67,6 +96,8 @@ private:
     std::vector<QByteArray> setupReply(bool blocks);
     void takeName(const frame::Frame &request);
     void takeContent(const frame::Frame &request);
+    void startFile();
+    void keep(const QByteArray &payload);
     void finishFile();
     void dropFile(const QString &why);
     void log(const QString &line);
@@ -81,7 +112,9 @@ private:
     bool m_receiving = false; // numbered pieces in progress
     uint32_t m_total = 0;
     uint32_t m_next = 0;
-    QByteArray m_content;
+    QByteArray m_content;                 // without openFile
+    std::unique_ptr<ReceivedFile> m_file; // with openFile
+    qint64 m_size = 0;                    // bytes of the file so far
 };
 
 } // namespace stepvane

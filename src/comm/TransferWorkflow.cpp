@@ -21,12 +21,13 @@ namespace stepvane {
 namespace {
 
 constexpr int kUsbConnectWaitMs = 31 * 100;
-// The instrument has no reason to take longer than this for a setup; waiting
-// without a bound would leave a window that can only be killed.
-constexpr int kUsbFetchWaitMs = 10000;
 constexpr int kNameToContentPauseMs = 100;
+// A USB piece is a 1 ms pause and one block write; a few ms each is ample.
+constexpr int kUsbPieceGapMs = 5;
 
 const QString kFailToSend = QStringLiteral("Fail to send file to EQP");
+const QString kBusy = QStringLiteral(
+    "The instrument is busy: it serves as many connections as it can. Try again later.");
 
 } // namespace
 
@@ -188,6 +189,7 @@ bool TransferWorkflow::connect()
 
 bool TransferWorkflow::doConnect()
 {
+    m_dev->stopTransferClock();
     if (m_dev->IsConnected() || m_dev->usbStarted())
         m_dev->Release();
     m_dev->AllocBuffers(m_progress.get());
@@ -226,8 +228,14 @@ bool TransferWorkflow::connectTcp()
         return false;
     }
     int result = -1;
-    if (m_dev->SendCommand(frame::kCommandA, frame::kHandshake) && receiveUntilComplete(result))
-        return true;
+    if (m_dev->SendCommand(frame::kCommandA, frame::kHandshake) && receiveUntilComplete(result)) {
+        if (m_dev->receivedData() != frame::kBusyReply)
+            return true;
+        m_dev->SetErrorMessage(kBusy);
+        report(Message::fromText(kBusy, {}, MessageIcon::Error));
+        m_dev->Disconnect();
+        return false;
+    }
     if (!cancelled())
         reportReplyFailure();
     m_dev->Disconnect();
@@ -347,6 +355,11 @@ TransferStatus TransferWorkflow::sendContent(const QString &name, const QByteArr
     p.usbPosition = 0;
     p.bytesSent = 0;
     bool ok;
+    // The clock starts once connected: connecting has bounds of its own.
+    if (m_method == kMethodUsb)
+        m_dev->startTransferClock(size, CDevComm::kUsbPiece, kUsbPieceGapMs);
+    else
+        m_dev->startTransferClock(size, CDevComm::kTcpPiece, CDevComm::kPieceGapMs);
     if (m_method == kMethodUsb) {
         p.sendPieceCount = size / CDevComm::kUsbPiece;
         m_mode = Mode::SendUsb;
@@ -364,11 +377,14 @@ TransferStatus TransferWorkflow::sendContent(const QString &name, const QByteArr
             setProgress(p.lastSentPiece + 1, p.sendPieceCount + 1);
     }
     m_mode = Mode::Idle;
+    m_dev->stopTransferClock();
     if (cancelled())
         return TransferStatus::Cancelled;
     if (!ok) {
-        // A failed step ends the send: later steps would only mislead.
-        report(Message::fromText(kFailToSend, {}, MessageIcon::Error));
+        // A failed step ends the send: later steps would only mislead. The
+        // detail says which bound or fault ended it.
+        report(
+            Message::fromText(kFailToSend, {}, MessageIcon::Error).withDetail(protocolErrorText()));
         return TransferStatus::Failed;
     }
     // A notice that all went well: information, not a warning.
@@ -394,6 +410,7 @@ TransferStatus TransferWorkflow::fetchSetup(const QString &savePath)
     if (status == TransferStatus::Completed && !saveReceived(savePath))
         status = TransferStatus::Failed;
     m_mode = Mode::Idle;
+    m_dev->stopTransferClock();
     m_dev->Release();
     return status;
 }
@@ -401,6 +418,8 @@ TransferStatus TransferWorkflow::fetchSetup(const QString &savePath)
 TransferStatus TransferWorkflow::receiveSetup()
 {
     m_dev->SetOperation(CDevComm::kOpSetup);
+    // Until the first reply frame tells its size, a reply may fill the buffer.
+    m_dev->startTransferClock(CDevComm::kBufferSize, CDevComm::kTcpPiece, CDevComm::kPieceGapMs);
     if (m_method == kMethodUsb) {
         if (!m_dev->UsbSendCommand(frame::kSetupFetch, nullptr, 0, true)) {
             if (cancelled())
@@ -408,12 +427,15 @@ TransferStatus TransferWorkflow::receiveSetup()
             reportFetchFailure();
             return TransferStatus::Failed;
         }
-        const int state = m_dev->WaitUsbReply(kUsbFetchWaitMs, [this] { publishProgress(); });
+        const int state =
+            m_dev->WaitUsbReply(std::numeric_limits<int>::max(), [this] { publishProgress(); });
         publishProgress();
         if (cancelled())
             return TransferStatus::Cancelled;
         if (state == 0) {
-            report(Message::fromText(QStringLiteral("Timeout"), {}, MessageIcon::Error));
+            m_dev->setInterruptedError();
+            report(Message::fromText(QStringLiteral("Timeout"), {}, MessageIcon::Error)
+                       .withDetail(m_dev->GetErrorMessage()));
             return TransferStatus::Failed;
         }
         // The reader sets the reply flag positive only once the whole setup

@@ -90,9 +90,13 @@ public:
     // Error", "This file name is too long (Max:259 Bytes)", and over USB a file
     // whose pieces cannot be framed), then connects, sends the name record,
     // pauses 100 ms, sends the content in pieces and reports
-    // "IDS_TRANSPORT_COMPLETE". Any failed step reports "Fail to send file to
-    // EQP" and ends the send without the completion message. Progress: range
-    // 0..n+1 with n = size / 2048 (TCP) or size / 3072 (USB).
+    // "IDS_TRANSPORT_COMPLETE" once the instrument has taken it all. Any
+    // failed step reports "Fail to send file to EQP" with the reason as its
+    // detail (which bound was hit: the overall time limit of the file's size
+    // at the protocol's pace, or an instrument that stopped taking data) and
+    // ends the send without the completion message. A simulator at its
+    // connection limit is reported as busy. Progress: range 0..n+1 with
+    // n = size / 2048 (TCP) or size / 3072 (USB). Bounds: device().setLimits().
     // The connection stays open afterwards (the next operation reconnects);
     // disconnect() or the destructor closes it.
     TransferStatus sendFile(const QString &path);
@@ -107,8 +111,10 @@ public:
     // connect(), "IDS_RECEIVE_FAIL" with the protocol's error as its detail on
     // a failed reply,
     // "IDS_FIBER_INSPECTION_MODE" when the instrument is in fiber inspection
-    // mode (no file is written), "Timeout" when a USB reply does not come
-    // within 10 s. Progress: range 0..total frames, position frames received.
+    // mode (no file is written), "Timeout" with the bound as its detail when a
+    // USB reply does not end within the overall limit. The overall limit
+    // follows the largest reply the first frame announces. Progress: range
+    // 0..total frames, position frames received.
     TransferStatus fetchSetup(const QString &savePath);
 
     // Asks the running operation to stop at its next wait or piece; it then

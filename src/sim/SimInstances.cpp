@@ -49,11 +49,8 @@ int runInstances(const SimConfig &base, int count, const QString &storeRoot,
         // The store is known once the port is: the callback looks it up then.
         std::unique_ptr<SimStore> *store = &instance.store;
         const QString prefix = config.logPrefix;
-        config.onFile = [store, prefix](int connection, const QString &name,
-                                        const QByteArray &content) {
-            for (const QString &line : (*store)->take(name, content))
-                logLine(QStringLiteral("%1[%2] %3").arg(prefix).arg(connection).arg(line));
-        };
+        // Uploads go to the store's file as they arrive, as with one instance.
+        config.openFile = [store](const QString &name) { return (*store)->open(name); };
         instance.server = std::make_unique<SimServer>(config);
         QString error;
         if (!instance.server->listen(error)) {

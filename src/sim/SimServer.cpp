@@ -1,6 +1,8 @@
 // Listening, accepting and serving connections for stepvane-sim.
 #include "sim/SimServer.h"
 
+#include "comm/FrameCodec.h"
+
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -22,9 +24,12 @@ std::mutex &logMutex()
     return mutex;
 }
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kPollMs = 200;
-constexpr size_t kMaxConnections = 64;
 constexpr int kWriteTimeoutMs = 5000;
+// How long a sender told "busy" has to read the reply.
+constexpr auto kBusyLinger = std::chrono::seconds(1);
 
 bool writeAll(int fd, const QByteArray &bytes)
 {
@@ -63,6 +68,8 @@ SimServer::SimServer(SimConfig config) : m_config(std::move(config)) {}
 SimServer::~SimServer()
 {
     reapFinished(true);
+    for (const Busy &b : m_busy)
+        ::close(b.fd);
     closeListeners();
 }
 
@@ -166,42 +173,94 @@ void SimServer::run(const std::atomic<bool> &stop)
 {
     int nextId = 1;
     std::vector<pollfd> fds;
-    for (int fd : m_listeners)
-        fds.push_back({fd, POLLIN, 0});
     while (!stop) {
         reapFinished(false);
-        if (poll(fds.data(), nfds_t(fds.size()), kPollMs) <= 0)
+        fds.clear();
+        for (int fd : m_listeners)
+            fds.push_back({fd, POLLIN, 0});
+        for (const Busy &b : m_busy)
+            fds.push_back({b.fd, POLLIN, 0});
+        if (poll(fds.data(), nfds_t(fds.size()), kPollMs) < 0)
             continue;
-        for (const pollfd &p : fds) {
-            if (!(p.revents & POLLIN))
-                continue;
-            sockaddr_storage peer{};
-            socklen_t length = sizeof peer;
-            const int fd =
-                accept4(p.fd, reinterpret_cast<sockaddr *>(&peer), &length, SOCK_CLOEXEC);
-            if (fd < 0)
-                continue;
-            char host[INET6_ADDRSTRLEN] = "?";
-            getnameinfo(reinterpret_cast<sockaddr *>(&peer), length, host, sizeof host, nullptr, 0,
-                        NI_NUMERICHOST);
-            const int id = nextId++;
-            if (m_connections.size() >= kMaxConnections) {
-                log(QStringLiteral("[%1] refused: %2 connections are open")
-                        .arg(id)
-                        .arg(kMaxConnections));
-                ::close(fd);
-                continue;
-            }
-            log(QStringLiteral("[%1] connection from %2").arg(id).arg(QLatin1String(host)));
-            auto done = std::make_shared<std::atomic<bool>>(false);
-            m_connections.push_back({std::thread([this, fd, id, &stop, done] {
-                                         serve(fd, id, stop);
-                                         *done = true;
-                                     }),
-                                     done});
+        serviceBusy(fds);
+        for (size_t i = 0; i < m_listeners.size(); ++i) {
+            if (fds[i].revents & POLLIN)
+                accept(fds[i].fd, nextId++, stop);
         }
     }
     reapFinished(true);
+}
+
+void SimServer::accept(int listener, int id, const std::atomic<bool> &stop)
+{
+    sockaddr_storage peer{};
+    socklen_t length = sizeof peer;
+    const int fd = accept4(listener, reinterpret_cast<sockaddr *>(&peer), &length,
+                           SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0)
+        return;
+    char host[INET6_ADDRSTRLEN] = "?";
+    getnameinfo(reinterpret_cast<sockaddr *>(&peer), length, host, sizeof host, nullptr, 0,
+                NI_NUMERICHOST);
+    if (m_connections.size() >= size_t(std::max(m_config.maxConnections, 0))) {
+        log(QStringLiteral("[%1] connection from %2: busy, %3 connections are open")
+                .arg(id)
+                .arg(QLatin1String(host))
+                .arg(m_connections.size()));
+        tellBusy(fd, id);
+        return;
+    }
+    log(QStringLiteral("[%1] connection from %2").arg(id).arg(QLatin1String(host)));
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    m_connections.push_back({std::thread([this, fd, id, &stop, done] {
+                                 serve(fd, id, stop);
+                                 *done = true;
+                             }),
+                             done});
+}
+
+void SimServer::tellBusy(int fd, int id)
+{
+    // The reply goes first (TCP lets the instrument speak first): the
+    // sender's handshake then finds it. The socket buffer takes it at once.
+    const QByteArray reply =
+        frame::frameA(frame::kCommandA, frame::kHandshake, 1, 0, QByteArray(frame::kBusyReply));
+    const bool sent = send(fd, reply.constData(), size_t(reply.size()),
+                           MSG_NOSIGNAL | MSG_DONTWAIT) == reply.size();
+    // Lingering ones are bounded too: beyond that many a sender is simply closed.
+    if (!sent || m_busy.size() >= size_t(std::max(m_config.maxConnections, 1))) {
+        if (!sent)
+            log(QStringLiteral("[%1] busy reply could not be written").arg(id));
+        ::close(fd);
+        return;
+    }
+    shutdown(fd, SHUT_WR);
+    m_busy.push_back({fd, Clock::now() + kBusyLinger});
+}
+
+void SimServer::serviceBusy(const std::vector<pollfd> &fds)
+{
+    // Closing with the sender's request unread would reset the connection
+    // and could drop the reply: read and discard until it closes.
+    const auto now = Clock::now();
+    const size_t first = m_listeners.size();
+    std::vector<Busy> kept;
+    for (size_t i = 0; i < m_busy.size(); ++i) {
+        const Busy &b = m_busy[i];
+        bool open = now < b.until;
+        if (open && first + i < fds.size() && fds[first + i].revents) {
+            char scratch[4096];
+            ssize_t n;
+            while ((n = recv(b.fd, scratch, sizeof scratch, 0)) > 0) {
+            }
+            open = n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        }
+        if (open)
+            kept.push_back(b);
+        else
+            ::close(b.fd);
+    }
+    m_busy.swap(kept);
 }
 
 void SimServer::serve(int fd, int id, const std::atomic<bool> &stop)
@@ -209,18 +268,36 @@ void SimServer::serve(int fd, int id, const std::atomic<bool> &stop)
     InstrumentEndpoint endpoint(m_config.endpoint);
     const QString prefix = m_config.logPrefix + QStringLiteral("[%1] ").arg(id);
     endpoint.onLog = [&](const QString &line) { logLine(prefix + line); };
+    if (m_config.openFile)
+        endpoint.openFile = m_config.openFile;
     endpoint.onFile = [&](const QString &name, const QByteArray &content) {
         if (m_config.onFile)
             m_config.onFile(id, name, content);
     };
     std::vector<uint8_t> buffer(65536);
+    // Idle means no complete request: a sender that trickles bytes, or sends
+    // nothing that is a frame, holds a place no longer than a silent one.
+    auto lastRequest = Clock::now();
+    int requests = 0;
     while (!stop && !endpoint.wantsClose()) {
+        if (endpoint.framesReceived() != requests) {
+            requests = endpoint.framesReceived();
+            lastRequest = Clock::now();
+        } else if (Clock::now() - lastRequest >=
+                   std::chrono::milliseconds(m_config.idleTimeoutMs)) {
+            logLine(prefix + QStringLiteral("connection closed by the simulator: idle for %1 s")
+                                 .arg(m_config.idleTimeoutMs / 1000.0));
+            break;
+        }
         pollfd p{fd, POLLIN, 0};
-        const int r = poll(&p, 1, kPollMs);
+        const int r = poll(&p, 1, std::min(kPollMs, std::max(m_config.idleTimeoutMs, 1)));
         if (r <= 0)
             continue;
         const ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            continue;
         if (n <= 0) {
+            endpoint.linkClosed();
             logLine(prefix + QStringLiteral("connection closed by the editor"));
             break;
         }
@@ -230,6 +307,7 @@ void SimServer::serve(int fd, int id, const std::atomic<bool> &stop)
             break;
         }
     }
+    endpoint.linkClosed();
     if (endpoint.wantsClose())
         logLine(prefix + QStringLiteral("connection closed by the simulator"));
     shutdown(fd, SHUT_RDWR);

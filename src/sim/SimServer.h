@@ -8,7 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <poll.h>
+
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -25,7 +28,14 @@ struct SimConfig {
     QStringList binds; // empty: 0.0.0.0 and ::
     EndpointOptions endpoint;
     QString logPrefix; // put before every line this server logs
-    // Called for every file that arrived whole, on the connection's thread.
+    // A connection that completed no request for this long is closed.
+    int idleTimeoutMs = 10000;
+    // Connections served at once; the next sender is told "busy".
+    int maxConnections = 64;
+    // Where a received file goes as it arrives (on the connection's thread);
+    // lines it returns are logged with the connection's prefix.
+    std::function<std::unique_ptr<ReceivedFile>(const QString &name)> openFile;
+    // Without openFile: every file that arrived whole, on the connection's thread.
     std::function<void(int connection, const QString &name, const QByteArray &content)> onFile;
 };
 
@@ -48,6 +58,9 @@ private:
     void closeListeners();
     void serve(int fd, int id, const std::atomic<bool> &stop);
     void log(const QString &line) const { logLine(m_config.logPrefix + line); }
+    void accept(int listener, int id, const std::atomic<bool> &stop);
+    void tellBusy(int fd, int id);
+    void serviceBusy(const std::vector<pollfd> &fds);
 
     SimConfig m_config;
     std::vector<int> m_listeners;
@@ -59,6 +72,13 @@ private:
     };
     void reapFinished(bool all);
     std::vector<Connection> m_connections;
+    // Senders told "busy": kept until they close or a short while passes,
+    // so the reply is read before the connection goes.
+    struct Busy {
+        int fd;
+        std::chrono::steady_clock::time_point until;
+    };
+    std::vector<Busy> m_busy;
 };
 
 } // namespace stepvane::sim

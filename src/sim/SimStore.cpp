@@ -69,25 +69,81 @@ QStringList describeSetup(const QString &path, qsizetype size)
     return lines;
 }
 
+namespace {
+
+class StoreUpload : public ReceivedFile {
+public:
+    StoreUpload(const QString &name, const QString &folder)
+        : m_name(name), m_keep(!folder.isEmpty())
+    {
+        if (!isStorableName(name)) {
+            m_failure = QStringLiteral("file %1 not stored: unusable name").arg(quotedForLog(name));
+            return;
+        }
+        if (!m_keep)
+            m_scratch = std::make_unique<QTemporaryDir>();
+        const QString dir = m_keep ? folder : m_scratch->path();
+        m_file = std::make_unique<AtomicFile>(QDir(dir).filePath(name));
+        if (!m_file->open())
+            fail();
+    }
+    bool append(const char *data, qsizetype size) override
+    {
+        if (!m_failure.isEmpty())
+            return false;
+        if (m_file->write(data, size) != size) {
+            fail();
+            return false;
+        }
+        m_size += size;
+        return true;
+    }
+    QStringList finish() override
+    {
+        if (!m_failure.isEmpty())
+            return {m_failure};
+        if (!m_file->commit()) {
+            fail();
+            return {m_failure};
+        }
+        QStringList lines;
+        if (m_keep)
+            lines << QStringLiteral("stored %1 (%2 bytes)")
+                         .arg(quotedForLog(m_file->path()))
+                         .arg(m_size);
+        lines << describeWizard(m_file->path());
+        return lines;
+    }
+    QString failure() const override { return m_failure; }
+
+private:
+    void fail()
+    {
+        m_failure = QStringLiteral("file %1 could not be stored: %2")
+                        .arg(quotedForLog(m_name), m_file->errorText());
+        m_file->discard();
+    }
+
+    QString m_name;
+    bool m_keep;
+    std::unique_ptr<QTemporaryDir> m_scratch; // where an unkept file is checked
+    std::unique_ptr<AtomicFile> m_file;
+    QString m_failure;
+    qint64 m_size = 0;
+};
+
+} // namespace
+
+std::unique_ptr<ReceivedFile> SimStore::open(const QString &name) const
+{
+    return std::make_unique<StoreUpload>(name, m_folder);
+}
+
 QStringList SimStore::take(const QString &name, const QByteArray &content)
 {
-    QStringList lines;
-    if (!isStorableName(name)) {
-        lines << QStringLiteral("file \"%1\" not stored: unusable name").arg(name);
-        return lines;
-    }
-    QTemporaryDir scratch;
-    const QString folder = m_folder.isEmpty() ? scratch.path() : m_folder;
-    const QString path = QDir(folder).filePath(name);
-    QString error;
-    if (!writeFileAtomically(path, content, &error)) {
-        lines << QStringLiteral("file \"%1\" could not be stored: %2").arg(name, error);
-        return lines;
-    }
-    if (!m_folder.isEmpty())
-        lines << QStringLiteral("stored %1 (%2 bytes)").arg(path).arg(content.size());
-    lines << describeWizard(path);
-    return lines;
+    std::unique_ptr<ReceivedFile> file = open(name);
+    file->append(content.constData(), content.size());
+    return file->finish();
 }
 
 } // namespace stepvane::sim

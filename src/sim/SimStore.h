@@ -3,8 +3,12 @@
 // wizard the instrument could run, and for which model.
 #pragma once
 
+#include "comm/InstrumentEndpoint.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 namespace stepvane::sim {
 
@@ -26,6 +30,9 @@ public:
 
     // Stores and checks one file; returns the lines to log.
     QStringList take(const QString &name, const QByteArray &content);
+    // A file that arrives piece by piece: written to a temporary file beside
+    // its place as it comes, put in place and checked when finished.
+    std::unique_ptr<ReceivedFile> open(const QString &name) const;
 
 private:
     QString m_folder;

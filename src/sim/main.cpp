@@ -29,7 +29,8 @@ void onSignal(int)
 
 const char kUsage[] =
     "usage: stepvane-sim [--port N] [--bind ADDR]... [--store DIR] [--setup FILE]\n"
-    "                    [--chunk N] [--fiber] [--fault [K:]MODE]... [--instances N]\n\n"
+    "                    [--chunk N] [--fiber] [--fault [K:]MODE]... [--instances N]\n"
+    "                    [--idle-timeout S] [--max-connections N]\n\n"
     "Stands in for the instrument on TCP (IPv4 and IPv6).\n"
     "  --port N      port to listen on (default 66; 0 picks a free one, printed on start)\n"
     "  --bind ADDR   numeric address to listen on; may repeat (default 0.0.0.0 and ::)\n"
@@ -42,6 +43,8 @@ const char kUsage[] =
     "  --instances N serve N instruments (1..128) on ports P..P+N-1 of --port P (with 0\n"
     "                each picks a free one), each storing into DIR/<port>/ and\n"
     "                logging with the prefix \"sim K: \"\n"
+    "  --idle-timeout S     close a connection without a request for S seconds (default 10)\n"
+    "  --max-connections N  serve N at once, tell further senders \"busy\" (default 64)\n"
     "Stops on SIGINT or SIGTERM.\n";
 
 int usage(const QString &error)
@@ -64,6 +67,8 @@ bool intOption(const QString &text, int low, int high, int &out)
 
 int main(int argc, char **argv)
 {
+    // A file-size limit is then a write error like a full disk, not the end.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     LoadLanguageInfo();
     const QStringList args = app.arguments().mid(1);
@@ -99,6 +104,15 @@ int main(int argc, char **argv)
         } else if (a == QLatin1String("--chunk")) {
             if (!intOption(value, 1, 4099, config.endpoint.chunk))
                 return usage(QStringLiteral("--chunk needs 1..4099"));
+        } else if (a == QLatin1String("--idle-timeout")) {
+            bool ok = false;
+            const double seconds = value.toDouble(&ok);
+            if (!ok || seconds < 0.01 || seconds > 86400)
+                return usage(QStringLiteral("--idle-timeout needs 0.01..86400 seconds"));
+            config.idleTimeoutMs = int(seconds * 1000);
+        } else if (a == QLatin1String("--max-connections")) {
+            if (!intOption(value, 1, 1000, config.maxConnections))
+                return usage(QStringLiteral("--max-connections needs 1..1000"));
         } else if (a == QLatin1String("--fault")) {
             InstanceFault fault;
             if (!parseInstanceFault(value, fault))
@@ -142,10 +156,7 @@ int main(int argc, char **argv)
     }
 
     SimStore store(storeDir);
-    config.onFile = [&store](int connection, const QString &name, const QByteArray &content) {
-        for (const QString &line : store.take(name, content))
-            logLine(QStringLiteral("[%1] %2").arg(connection).arg(line));
-    };
+    config.openFile = [&store](const QString &name) { return store.open(name); };
 
     SimServer server(config);
     QString error;

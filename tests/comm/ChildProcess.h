@@ -42,6 +42,7 @@ public:
     bool started() const { return m_port > 0; }
     int port() const { return m_port; }
     bool hasIPv6() const { return m_v6; }
+    pid_t pid() const { return m_pid; }
     // Waits until a log line matches; false after timeoutMs.
     bool waitForLine(const QRegularExpression &pattern, int timeoutMs = 20000);
     QString log() const;

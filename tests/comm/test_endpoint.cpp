@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include <QList>
 #include <QStringList>
 
@@ -42,11 +44,18 @@ TEST(Endpoint, KeepsOnlyTheLastComponentOfTheName)
     const struct {
         const char *announced;
         const char *kept;
+        const char *logged = "";
     } cases[] = {
         {"C:\\Users\\me\\site.wzd", "site.wzd"},
         {"..\\..\\evil.wzd", "evil.wzd"},
         {"/etc/passwd", "passwd"},
         {"dir/", ""},
+        {"..", ""},
+        // Control characters (escape sequences, newlines) never reach a file
+        // name, and the log shows them escaped, in quotes.
+        {"evil\x1b[2J.wzd", "evil_[2J.wzd", R"(evil\x1b[2J.wzd")"},
+        {"two\nlines\r.wzd", "two_lines_.wzd", R"(two\x0alines\x0d.wzd")"},
+        {"say \"hi\".wzd", "say \"hi\".wzd", R"("say \"hi\".wzd")"},
     };
     for (const auto &c : cases) {
         Probe p;
@@ -55,6 +64,10 @@ TEST(Endpoint, KeepsOnlyTheLastComponentOfTheName)
         ASSERT_EQ(p.files.size(), 1) << c.announced;
         EXPECT_EQ(p.files[0].first, QString::fromLatin1(c.kept));
         EXPECT_EQ(p.files[0].second, QByteArray("body"));
+        EXPECT_TRUE(p.log.first().contains(QString::fromLatin1(c.logged)))
+            << p.log.first().toStdString();
+        EXPECT_FALSE(
+            p.log.join(u' ').contains(QRegularExpression(QStringLiteral("[\\x00-\\x1f]"))));
     }
 }
 

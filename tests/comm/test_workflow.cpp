@@ -146,9 +146,11 @@ TEST(Workflow, SendFailuresReportOnceAndNeverComplete)
         {"no handshake reply", kMethodIPv6, opts({}, EndpointFault::Silent), false, false,
          "%s : %s|STR_ERROR_TIMEOUT", 1},
         {"link lost after the name record", kMethodIPv4,
-         opts({}, EndpointFault::CloseAfter, 4096, 2), false, false, "Fail to send file to EQP", 1},
+         opts({}, EndpointFault::CloseAfter, 4096, 2), false, false,
+         "Fail to send file to EQP|Write to the instrument failed", 1},
         {"usb link lost after the name record", kMethodUsb,
-         opts({}, EndpointFault::CloseAfter, 4096, 2), false, false, "Fail to send file to EQP", 1},
+         opts({}, EndpointFault::CloseAfter, 4096, 2), false, false,
+         "Fail to send file to EQP|USB write failed", 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);

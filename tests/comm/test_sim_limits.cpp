@@ -1,0 +1,113 @@
+// stepvane-sim holds up against its senders: idle connections are closed, a
+// sender beyond the limit is told "busy", and uploads go to disk as they arrive.
+#include "ChildProcess.h"
+
+#include "comm/CDevComm.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <unistd.h>
+
+#include <thread>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+// A raw connection to the simulator on 127.0.0.1.
+struct Client {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    explicit Client(int port)
+    {
+        sockaddr_in a{AF_INET, htons(uint16_t(port)), {htonl(INADDR_LOOPBACK)}, {}};
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    }
+    ~Client() { close(fd); }
+    bool send(const QByteArray &b)
+    {
+        return ::send(fd, b.constData(), size_t(b.size()), MSG_NOSIGNAL) == b.size();
+    }
+    void name(const QString &name)
+    {
+        QByteArray record;
+        CDevComm::BuildNameRecord(name, record);
+        send(frame::frameA(frame::kCommandA, frame::kFileName, 1, 0, record));
+    }
+};
+
+QRegularExpression line(const QString &text)
+{
+    return QRegularExpression(QRegularExpression::escape(text));
+}
+
+long residentKiB(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    status.open(QIODevice::ReadOnly);
+    const QByteArray text = status.readAll();
+    return text.mid(text.indexOf("VmRSS:") + 6).trimmed().split(' ').first().toLong();
+}
+
+} // namespace
+
+TEST(SimLimits, IdleConnectionsAreClosedAndASenderBeyondTheLimitIsToldBusy)
+{
+    QTemporaryDir dir;
+    SimProcess sim({QStringLiteral("--max-connections"), QStringLiteral("2"),
+                    QStringLiteral("--idle-timeout"), QStringLiteral("1")});
+    ASSERT_TRUE(sim.started()) << sim.log().toStdString();
+    const QString file = dir.filePath(QStringLiteral("w.wzd"));
+    QFile(file).open(QIODevice::WriteOnly);
+    const QStringList send = {QStringLiteral("send"),   file,
+                              QStringLiteral("--tcp"),  QStringLiteral("127.0.0.1"),
+                              QStringLiteral("--port"), QString::number(sim.port())};
+    // One holds its place silently, one trickles bytes that never make a frame.
+    Client silent(sim.port()), trickle(sim.port());
+    ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("[2] connection from"))));
+    const ProcessResult busy = runProcess(binPath(QStringLiteral("stepvane-cli")), send);
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_TRUE(busy.err.contains(QLatin1String("The instrument is busy")))
+        << busy.err.toStdString();
+    EXPECT_TRUE(sim.log().contains(QLatin1String("busy, 2 connections are open")));
+    for (const char *id : {"[1]", "[2]"}) {
+        for (int n = 0; n < 50 && !sim.log().contains(QLatin1String(id) + " connection closed");
+             ++n) {
+            trickle.send("x");
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        EXPECT_TRUE(
+            sim.log().contains(QLatin1String(id) + " connection closed by the simulator: idle"));
+    }
+    EXPECT_EQ(runProcess(binPath(QStringLiteral("stepvane-cli")), send).exitCode, 0);
+}
+
+TEST(SimLimits, AnUnfinishedUploadGrowsOnDiskNotInMemory)
+{
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("store"));
+    SimProcess sim({QStringLiteral("--store"), store});
+    ASSERT_TRUE(sim.started()) << sim.log().toStdString();
+    const int pieces = 4096; // 16 MB in frames of 4096 bytes, the last one never sent
+    {
+        Client client(sim.port());
+        client.name(QStringLiteral("big.wzd"));
+        ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("file name record"))));
+        const long before = residentKiB(sim.pid());
+        for (int i = 0; i < pieces; ++i)
+            client.send(frame::frameM(frame::kFileContent, pieces + 1, i, QByteArray(4096, 'u')));
+        ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("file piece %1/").arg(pieces))));
+        EXPECT_LT(residentKiB(sim.pid()) - before, 6 * 1024) << "KiB, for a 16 MB upload";
+        const QFileInfoList temporary = QDir(store).entryInfoList(QDir::Files | QDir::Hidden);
+        ASSERT_EQ(temporary.size(), 1);
+        EXPECT_GE(temporary.first().size(), (pieces - 16) * 4096);
+    }
+    ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("connection closed by the editor"))));
+    EXPECT_TRUE(QDir(store).entryList(QDir::Files | QDir::Hidden).isEmpty())
+        << "an unfinished upload leaves nothing behind";
+}
