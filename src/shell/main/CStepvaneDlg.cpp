@@ -12,6 +12,7 @@
 #include "shell/comm/CommDialogLauncher.h"
 #include "shell/dialogs/CAboutDlg.h"
 #include "shell/dialogs/DocumentViewer.h"
+#include "shell/find/WizardFindCommand.h"
 #include "shell/history/RecoveryCopies.h"
 #include "shell/main/RecentFiles.h"
 #include "shell/main/SummaryHooks.h"
@@ -58,6 +59,9 @@ CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
 
     buildMenuStrip();
     buildLayout();
+    // Find needs the task editor, which comes with the layout.
+    m_fileMenu->insertAction(action(QStringLiteral("actionCheck")),
+                             (new WizardFindCommand(*this))->findAction());
 
     // The SCPI catalogue is read while the window is set up, for a model the
     // file covers, and let go again: nothing in the editor keeps it yet. A
