@@ -84,10 +84,10 @@ TEST_F(CheckWindow, FindingsAreListedAndAClickOpensTheStep)
         CMeasureModeView::positionOf(state.CurrentModelIndex, MeasureSmithChart));
     QTRY_COMPARE(findings->tally()->text(), "For the VX330A: no errors, 1 warning.");
 
-    // A sequence's own finding selects the sequence and leaves the editor alone.
+    // A sequence's own finding selects the sequence and the editor follows.
     clickRow(findings, 0);
     EXPECT_EQ(pane().selectedIndex(), 1);
-    EXPECT_EQ(editor->sequence(), doc().sequence(0));
+    EXPECT_EQ(editor->sequence(), doc().sequence(1));
 }
 
 TEST_F(CheckWindow, CheckAgainFollowsTheWizard)

@@ -65,9 +65,10 @@ void WizardCheckCommand::showFinding(int sequence, int step)
     if (!pane || !m_window.document().sequence(sequence))
         return;
     pane->setSelectedIndex(sequence);
-    if (step < 0 || !m_window.document().sequence(sequence)->step(step))
-        return;
-    pane->openTaskEditor(sequence, step);
+    // The task editor always shows the selected sequence: a finding of the
+    // sequence itself opens it with no step selected.
+    const bool stepThere = step >= 0 && m_window.document().sequence(sequence)->step(step);
+    pane->openTaskEditor(sequence, stepThere ? step : -1);
 }
 
 } // namespace stepvane

@@ -64,7 +64,42 @@ void drawInstrument(QPainter &p, const QRect &r, bool selected, const QPalette &
 CSpanlyx_ListView::CSpanlyx_ListView(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("CSpanlyx_ListView"));
+    setAccessibleName(QStringLiteral("Instrument model"));
+    setFocusPolicy(Qt::StrongFocus);
     setFixedSize(sizeHint());
+}
+
+void CSpanlyx_ListView::keyPressEvent(QKeyEvent *event)
+{
+    const bool none = m_selection < 0 || m_selection >= kModelCount;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        setSelection(none ? kModelCount - 1 : qMax(0, m_selection - 1));
+        break;
+    case Qt::Key_Down:
+        setSelection(none ? 0 : qMin(kModelCount - 1, m_selection + 1));
+        break;
+    case Qt::Key_Home:
+        setSelection(0);
+        break;
+    case Qt::Key_End:
+        setSelection(kModelCount - 1);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+bool CSpanlyx_ListView::focusNextPrevChild(bool next)
+{
+    const bool none = m_selection < 0 || m_selection >= kModelCount;
+    if (none)
+        setSelection(next ? 0 : kModelCount - 1);
+    else
+        setSelection((m_selection + (next ? 1 : kModelCount - 1)) % kModelCount);
+    return true;
 }
 
 QSize CSpanlyx_ListView::sizeHint() const
@@ -159,9 +194,12 @@ CVXSpanlyxSelectDlg::CVXSpanlyxSelectDlg(QWidget *parent) : QDialog(parent)
 
     m_list = new CSpanlyx_ListView(this);
     connect(m_list, &CSpanlyx_ListView::rowDoubleClicked, this, [this] { accept(); });
+    m_list->setFocus(Qt::OtherFocusReason);
 
     auto *hint =
-        new QLabel(QStringLiteral("Double-click a model, or select it and press Enter."), this);
+        new QLabel(QStringLiteral("Double-click a model, or select it (arrow keys or Tab) and "
+                                  "press Enter."),
+                   this);
     hint->setWordWrap(true);
     hint->setContentsMargins(17, 0, 17, 0);
     hint->setForegroundRole(QPalette::PlaceholderText);

@@ -36,6 +36,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    // Arrows, Home and End move the selection; Enter is the dialog's.
+    void keyPressEvent(QKeyEvent *event) override;
+    // Tab and Shift+Tab move the selection too, around the list.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     int m_selection = 4;

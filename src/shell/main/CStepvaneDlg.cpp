@@ -13,6 +13,7 @@
 #include "shell/comm/FleetSendDlg.h"
 #include "shell/dialogs/CAboutDlg.h"
 #include "shell/dialogs/DocumentViewer.h"
+#include "shell/find/WizardFindCommand.h"
 #include "shell/history/RecoveryCopies.h"
 #include "shell/main/RecentFiles.h"
 #include "shell/main/SummaryHooks.h"
@@ -59,6 +60,9 @@ CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
 
     buildMenuStrip();
     buildLayout();
+    // Find needs the task editor, which comes with the layout.
+    m_fileMenu->insertAction(action(QStringLiteral("actionCheck")),
+                             (new WizardFindCommand(*this))->findAction());
 
     // The SCPI catalogue is read while the window is set up, for a model the
     // file covers, and let go again: nothing in the editor keeps it yet. A

@@ -106,6 +106,11 @@ private:
         bool passed = false;
         QString password; // empty when the file has none
     };
+    // The answer to a file made for another model (ModelSwitch.cpp).
+    struct ModelOffer {
+        int model = -1;        // the model to switch to before reading, -1 none
+        bool declined = false; // the user kept the model: the file is refused
+    };
 
     void buildMenuStrip();
     void buildLayout();
@@ -135,6 +140,11 @@ private:
     void bind(const QString &path, const QString &windowTitle, const QString &tip);
     void showLoadedDocument();
     void reportIfSilent(int messagesBefore, const char *fallbackId);
+    // Asks, for a file of another model, whether to switch to it; a declined
+    // switch is reported as the refusal it is.
+    ModelOffer offerModelOf(const QString &path);
+    // The whole editor works for another model from here on.
+    void switchModel(int model);
 
     AppState &m_state;
     UserInterface &m_ui;

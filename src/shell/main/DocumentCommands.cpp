@@ -206,9 +206,14 @@ void CStepvaneDlg::openRecentFile(const QString &path)
 
 void CStepvaneDlg::loadWizardFrom(const QString &path)
 {
-    // Something that is not a file at all leaves the wizard as it was.
+    // Something that is not a file at all leaves the wizard as it was, and
+    // so does a file of another model when the model is kept.
     if (!reportUnlessAFile(path))
         return;
+    const ModelOffer offer = offerModelOf(path);
+    if (offer.declined)
+        return;
+    const int modelBefore = m_state.CurrentModelIndex;
     resetWizard();
     if (!loadDocumentForReading(path))
         return;
@@ -216,9 +221,11 @@ void CStepvaneDlg::loadWizardFrom(const QString &path)
     if (!check.passed)
         return;
     storePassword(check.password);
+    switchModel(offer.model);
     if (!readWizard(path)) {
         // A refused file leaves nothing half-read behind.
         resetWizard();
+        switchModel(modelBefore);
         return;
     }
     showLoadedDocument();
@@ -237,15 +244,21 @@ void CStepvaneDlg::openDroppedFiles(const QStringList &paths)
     const QString path = paths.constFirst();
     if (!loadDocumentForReading(path))
         return;
+    const ModelOffer offer = offerModelOf(path);
+    if (offer.declined)
+        return;
     const PasswordCheck check = checkPassword();
     if (!check.passed)
         return;
     if (!maybeSave())
         return;
+    const int modelBefore = m_state.CurrentModelIndex;
     resetWizard();
     storePassword(check.password);
+    switchModel(offer.model);
     if (!readWizard(path)) {
         resetWizard();
+        switchModel(modelBefore);
         return;
     }
     showLoadedDocument();
@@ -259,13 +272,17 @@ bool CStepvaneDlg::readAtStartUp(const QString &path)
         resetWizard();
         return false;
     }
-    const PasswordCheck check = checkPassword();
+    const ModelOffer offer = offerModelOf(path);
+    const PasswordCheck check = offer.declined ? PasswordCheck{} : checkPassword();
     resetWizard();
     if (!check.passed)
         return false;
     storePassword(check.password);
+    const int modelBefore = m_state.CurrentModelIndex;
+    switchModel(offer.model);
     if (!readWizard(path)) {
         resetWizard();
+        switchModel(modelBefore);
         return false;
     }
     showLoadedDocument();

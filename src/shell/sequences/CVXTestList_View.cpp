@@ -62,6 +62,11 @@ protected:
     }
     void keyPressEvent(QKeyEvent *event) override
     {
+        if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier &&
+            (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+            m_pane.moveSelected(event->key() == Qt::Key_Up ? -1 : 1);
+            return;
+        }
         if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
             switch (event->key()) {
             case Qt::Key_Delete:
@@ -278,6 +283,18 @@ void CVXTestList_View::moveKeySelection(int delta)
         return;
     setSelectedIndex(next);
     m_scroll->ensureWidgetVisible(m_rows[size_t(next)], 0, kRowPitch - kRowHeight);
+}
+
+void CVXTestList_View::moveSelected(int delta)
+{
+    // As a drag of the row one place up or down: one step of the history.
+    const int target = m_selected + delta;
+    if (m_selected < 0 || target < 0 || target >= m_doc.sequenceCount() || m_dragging)
+        return;
+    m_history.moveSequence(m_selected, target);
+    m_selected = target;
+    refreshRows();
+    m_scroll->ensureWidgetVisible(m_rows[size_t(target)], 0, kRowPitch - kRowHeight);
 }
 
 void CVXTestList_View::followEditor()

@@ -92,6 +92,8 @@ private:
     void autoScroll(const QPoint &pos);
     void setEndOption(bool on);
     void moveKeySelection(int delta);
+    // Alt+Up and Alt+Down: the selected sequence one place up or down.
+    void moveSelected(int delta);
     // The task editor lets go of a sequence that left the document: it shows
     // the selected one instead, or hides when none is selected.
     void followEditor();

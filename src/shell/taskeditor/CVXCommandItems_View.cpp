@@ -7,9 +7,12 @@
 #include "widgets/ControlLook.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace stepvane {
 
@@ -60,7 +63,7 @@ TaskGroup paletteGroup(int group)
 } // namespace
 
 CVXCommandItems_View::CVXCommandItems_View(int group, int modelIndex, QWidget *parent)
-    : QWidget(parent), m_group(group), m_entries(paletteEntries(group, modelIndex))
+    : QWidget(parent), m_group(group)
 {
     const GroupColors colors = groupColors(paletteGroup(group));
     auto *layout = new QVBoxLayout(this);
@@ -75,14 +78,91 @@ CVXCommandItems_View::CVXCommandItems_View(int group, int modelIndex, QWidget *p
                                          " padding: 3px 8px; }")
                               .arg(colors.accent.name(), colors.accentText.name()));
     layout->addWidget(header);
+    fillEntries(modelIndex);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::TabFocus);
+    setAccessibleName(groupTitle(paletteGroup(group)));
+}
 
+void CVXCommandItems_View::fillEntries(int modelIndex)
+{
+    const GroupColors colors = groupColors(paletteGroup(m_group));
+    m_entries = paletteEntries(m_group, modelIndex);
     for (int i = 0; i < int(m_entries.size()); ++i) {
         auto *entry = new CVXCMDItemStatic(m_entries[i].label, i, this);
         entry->setColors(colors.text, colors.background, colors.accent, colors.accentText);
-        layout->addWidget(entry);
+        layout()->addWidget(entry);
         m_widgets.push_back(entry);
     }
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_current = std::clamp(m_current, 0, std::max(0, int(m_entries.size()) - 1));
+    showCurrent();
+}
+
+void CVXCommandItems_View::setModel(int modelIndex)
+{
+    clearEntries();
+    fillEntries(modelIndex);
+}
+
+void CVXCommandItems_View::setCurrentEntry(int index)
+{
+    if (index < 0 || index >= int(m_entries.size()))
+        return;
+    m_current = index;
+    showCurrent();
+}
+
+void CVXCommandItems_View::showCurrent()
+{
+    for (int i = 0; i < int(m_widgets.size()); ++i)
+        m_widgets[size_t(i)]->setSelected(hasFocus() && i == m_current);
+}
+
+void CVXCommandItems_View::keyPressEvent(QKeyEvent *event)
+{
+    const int count = int(m_entries.size());
+    if (count == 0 || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const int next = m_current + (event->key() == Qt::Key_Down ? 1 : -1);
+        if (next < 0 || next >= count)
+            emit leftByArrow(next < 0 ? -1 : 1);
+        else
+            setCurrentEntry(next);
+        break;
+    }
+    case Qt::Key_Home:
+        setCurrentEntry(0);
+        break;
+    case Qt::Key_End:
+        setCurrentEntry(count - 1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Insert:
+        emit entryChosenByKey(m_entries[size_t(m_current)].kind);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void CVXCommandItems_View::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    showCurrent();
+}
+
+void CVXCommandItems_View::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    showCurrent();
 }
 
 CVXCMDItemStatic *CVXCommandItems_View::entryWidget(int index) const

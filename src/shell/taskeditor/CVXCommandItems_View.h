@@ -1,7 +1,10 @@
 // CVXCommandItems_View: one of the three task palettes (procedure, settings,
 // analysis). A double click on an entry asks for a new step of its kind; a
 // drag from an entry follows the pointer with the insert cursor and asks the
-// drop target what lies under the pointer while it moves and on release.
+// drop target what lies under the pointer while it moves and on release. By
+// keyboard the palette is a Tab stop: the arrows move between its entries
+// (and on into the next palette), Enter or Insert asks for the entry's kind
+// after the selected step.
 #pragma once
 
 #include "document/WizardDocument.h"
@@ -52,9 +55,18 @@ public:
     void cancelDrag();
     // Removes the entries (the window is being taken down).
     void clearEntries();
+    // The entries of another model (Bias Tee comes and goes).
+    void setModel(int modelIndex);
+    // The entry the keys act on while the palette has the focus.
+    int currentEntry() const { return m_current; }
+    void setCurrentEntry(int index);
 
 signals:
     void entryActivated(stepvane::TaskKind kind);
+    // Enter or Insert on the current entry.
+    void entryChosenByKey(stepvane::TaskKind kind);
+    // An arrow went past the first (-1) or last (1) entry.
+    void leftByArrow(int direction);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -62,14 +74,20 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void showFeedback(DropFeedback feedback);
+    void fillEntries(int modelIndex);
+    void showCurrent();
 
     int m_group;
     std::vector<PaletteEntry> m_entries;
     std::vector<CVXCMDItemStatic *> m_widgets;
     DropTarget m_dropTarget;
+    int m_current = 0;
     int m_pressed = -1;
     QPoint m_pressPos;
     bool m_dragging = false;

@@ -284,7 +284,11 @@ void CVXMeasureList_View::mouseReleaseEvent(QMouseEvent *event)
     const QPoint pos = event->position().toPoint();
     const int row = overViewport(pos) ? rowAt(toCanvas(pos)) : -1;
     if (event->button() == Qt::RightButton) {
-        selectRow(row, false); // selects quietly: the detail pane stays as it is
+        // The highlighted row and the page shown are always the same step:
+        // a right click on a row selects it with its page, elsewhere it
+        // leaves both alone.
+        if (row >= 0 && row != m_selected)
+            selectRow(row, true);
         return;
     }
     if (event->button() != Qt::LeftButton)
@@ -323,8 +327,27 @@ void CVXMeasureList_View::endDrag()
     m_cursor.clear();
 }
 
+void CVXMeasureList_View::moveSelected(int delta)
+{
+    // As a drag of the row one place up or down: one step of the history.
+    const int target = m_selected + delta;
+    if (!m_sequence || !m_history || m_selected < 0 || target < 0 ||
+        target >= m_sequence->stepCount() || !m_history->moveStep(*m_sequence, m_selected, target))
+        return;
+    m_selected = target;
+    refreshRows();
+    showStep(selectedStep());
+    scrollToRow(target);
+}
+
 void CVXMeasureList_View::keyPressEvent(QKeyEvent *event)
 {
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier &&
+        (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        moveSelected(event->key() == Qt::Key_Up ? -1 : 1);
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Delete:
         deleteSelected(true);

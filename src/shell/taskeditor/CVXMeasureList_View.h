@@ -68,6 +68,8 @@ public:
     // A row's delete button: asks, then deletes that row.
     void deleteRowAsked(int row);
     void clearAll();
+    // Alt+Up and Alt+Down: the selected step one place up or down.
+    void moveSelected(int delta);
 
     // Rebuilds the rows from the sequence (count, labels, looks).
     void refreshRows();

@@ -106,7 +106,18 @@ void CVXMeasurementEditDlg::buildWindow()
             return paletteDrop(kind, pos, phase);
         });
         connect(palette, &CVXCommandItems_View::entryActivated, this,
-                [this](TaskKind kind) { m_list->insertStep(kind, -1, true); });
+                [this](TaskKind kind) { addFromPalette(kind, -1, true); });
+        connect(palette, &CVXCommandItems_View::entryChosenByKey, this, [this](TaskKind kind) {
+            const int selected = m_list->selectedIndex();
+            addFromPalette(kind, selected < 0 ? -1 : selected + 1, false);
+        });
+        connect(palette, &CVXCommandItems_View::leftByArrow, this, [this, group](int direction) {
+            CVXCommandItems_View *next = this->palette(group + direction);
+            if (!next || next->entries().empty())
+                return;
+            next->setCurrentEntry(direction > 0 ? 0 : int(next->entries().size()) - 1);
+            next->setFocus(Qt::TabFocusReason);
+        });
         left->addWidget(palette);
         m_palettes[group] = palette;
     }
@@ -255,6 +266,15 @@ void CVXMeasurementEditDlg::clearPalettesAndRows()
     m_sequence = nullptr;
 }
 
+void CVXMeasurementEditDlg::followModel()
+{
+    for (CVXCommandItems_View *palette : m_palettes)
+        if (palette)
+            palette->setModel(m_state.CurrentModelIndex);
+    if (m_detail->shownStep())
+        m_list->selectRow(m_list->selectedIndex(), true);
+}
+
 void CVXMeasurementEditDlg::copyStep()
 {
     if (!focusInTextField())
@@ -273,6 +293,14 @@ bool CVXMeasurementEditDlg::focusInTextField() const
     return focus && (focus == m_title || isTextEntry(focus));
 }
 
+void CVXMeasurementEditDlg::addFromPalette(TaskKind kind, int position, bool scrollToEnd)
+{
+    if (!m_list->insertStep(kind, position, scrollToEnd))
+        return;
+    if (!m_detail->focusFirstField())
+        m_list->setFocus(Qt::OtherFocusReason);
+}
+
 CVXMeasurementEditDlg::DropFeedback
 CVXMeasurementEditDlg::paletteDrop(TaskKind kind, const QPoint &globalPos, DragPhase phase)
 {
@@ -286,7 +314,7 @@ CVXMeasurementEditDlg::paletteDrop(TaskKind kind, const QPoint &globalPos, DragP
             m_list->setInsertMark(index);
         } else {
             m_list->setInsertMark(-1);
-            m_list->insertStep(kind, index, false);
+            addFromPalette(kind, index, false);
         }
         return DropFeedback::Insert;
     }

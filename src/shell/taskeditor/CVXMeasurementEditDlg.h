@@ -54,6 +54,9 @@ public:
     void followDocument(TaskStep *focusStep);
     // Takes the palettes and rows down before the window goes away.
     void clearPalettesAndRows();
+    // The editor's model changed: the palettes offer that model's kinds and
+    // the shown page is bound again for it.
+    void followModel();
 
     // Copy and paste of steps (Ctrl+C and Ctrl+V outside text fields).
     void copyStep();
@@ -86,6 +89,9 @@ private:
     // A field of a page still being edited commits before an undo or redo.
     void commitPendingEdit();
     DropFeedback paletteDrop(TaskKind kind, const QPoint &globalPos, DragPhase phase);
+    // A palette entry becomes a step at position (-1: the end); the keys go
+    // to its page next, never to a field the user was not looking at.
+    void addFromPalette(TaskKind kind, int position, bool scrollToEnd);
     // Whether Ctrl+C, Ctrl+V and Delete keep their text meaning here.
     bool focusInTextField() const;
     bool belongsToDocument(const TestingSequence *sequence) const;

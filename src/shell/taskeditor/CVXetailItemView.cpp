@@ -79,6 +79,21 @@ void CVXetailItemView::showStep(TaskStep *step)
     ensureVisible(0, 0);
 }
 
+bool CVXetailItemView::focusFirstField()
+{
+    for (EditorPage *page : visiblePages()) {
+        for (QWidget *w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+            if (page->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
+                (w->focusPolicy() & Qt::TabFocus)) {
+                ensureWidgetVisible(w);
+                w->setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void CVXetailItemView::mousePressEvent(QMouseEvent *event)
 {
     event->accept();

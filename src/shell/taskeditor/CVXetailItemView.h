@@ -25,6 +25,9 @@ public:
     // (nothing for nullptr or a kind without a page).
     void showStep(TaskStep *step);
     TaskStep *shownStep() const { return m_shown; }
+    // Puts the keyboard focus on the first field of the shown page (the
+    // focus order); false when no page is shown or it has no such field.
+    bool focusFirstField();
 
     const std::vector<EditorPage *> &pagesFor(TaskKind kind) const;
     std::vector<EditorPage *> visiblePages() const;
