@@ -8,6 +8,7 @@
 #include "shell/walkthrough/WalkCardView.h"
 #include "shell/walkthrough/WalkthroughCommand.h"
 #include "shell/walkthrough/WalkthroughWindow.h"
+#include "support/TestFiles.h"
 #include "walkthrough/SampleWizard.h"
 
 #include <QAction>
@@ -192,4 +193,18 @@ TEST_F(WalkthroughTest, FollowsEditsUndoAndTheTaskEditor)
     walk = window->findChild<WalkthroughCommand *>()->walkthroughWindow();
     ASSERT_TRUE(walk);
     EXPECT_EQ(std::pair(walk->currentSequence(), walk->currentStep()), std::pair(1, 2));
+}
+
+TEST_F(WalkthroughTest, ExportAsWebPageWritesTheFolderTheUserNames)
+{
+    open();
+    const QString out = path(QStringLiteral("web"));
+    UserInterface::FileDialogResult chosen;
+    chosen.path = out;
+    ui.saveResults.push_back(chosen);
+    window->action(QStringLiteral("actionExportWebPage"))->trigger();
+    const QString html = QString::fromUtf8(readAll(out + QStringLiteral("/index.html")));
+    EXPECT_TRUE(html.contains(QStringLiteral("Tower 7 sweep")));
+    EXPECT_TRUE(html.contains(QStringLiteral("(the wizard is not saved)")));
+    EXPECT_EQ(QDir(out + QStringLiteral("/files")).entryList(QDir::Files).size(), 4);
 }

@@ -37,6 +37,7 @@ table.facts td { font-family: monospace; word-break: break-all; }
 .moved { border-left: 6px solid #3a6ea5; }
 .changed { border-left: 6px solid #8a5a00; }
 table.values { border-collapse: collapse; }
+table.values th { text-align: left; }
 table.values th, table.values td { border: 1px solid #c8c8c8; padding: 0.2em 0.5em; vertical-align: top; }
 .pictures td { vertical-align: top; padding-right: 1em; }
 @media print {
