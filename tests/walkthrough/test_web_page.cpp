@@ -113,6 +113,7 @@ TEST(WalkCards, FindingsLandOnTheirStep)
     EXPECT_TRUE(walk.sequences[0].cards[3].findings[0].error);
     EXPECT_EQ(walk.sequences[1].cards[0].findings.size(), 1u);
     EXPECT_EQ(walk.findings.size(), 2u);
+    EXPECT_EQ(walk.end.findings.size(), 2u); // the window shows them at the end
 }
 
 TEST(WebPage, ValidWithEveryPictureCopiedExactly)

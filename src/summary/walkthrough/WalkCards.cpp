@@ -317,6 +317,8 @@ Walkthrough buildWalkthrough(const WizardDocument &doc, int model,
         else
             walk.findings.push_back(wf);
     }
+    // The window shows the wizard's own findings where the walk ends.
+    walk.end.findings = walk.findings;
     return walk;
 }
 

@@ -68,7 +68,7 @@ struct Walkthrough {
     QString model;     // the model's name
     QString endOption; // what the end option does, in words
     std::vector<WalkSequence> sequences;
-    WalkCard end;                      // after the last step of the last sequence
+    WalkCard end; // after the last step of the last sequence; holds the wizard's findings too
     std::vector<WalkFinding> findings; // the check's findings about the wizard itself
 };
 
