@@ -67,6 +67,8 @@ fuzz: deps
 # The editor's windows with sample content, as PNG files (no display needed).
 screenshots: build
 	QT_QPA_PLATFORM=offscreen ./build/bin/stepvane --screenshots build/screenshots
+	./build/bin/stepvane-cli export build/screenshots/walkthrough-sample.wzd --html build/screenshots/export-page
+	scripts/page-screenshot build/screenshots/export-page/index.html build/screenshots/export-page.png
 
 # A Debian package of the programs, their data and the desktop files (build/stepvane_*.deb).
 package: build

@@ -1,6 +1,7 @@
 // stepvane-cli diff: what changed between two wizards, for review.
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
+#include "cli/DiffWebPage.h"
 #include "document/diff/WizardDiff.h"
 
 #include <QJsonDocument>
@@ -8,8 +9,8 @@
 namespace stepvane::cli {
 namespace {
 
-const QString kSynopsis = QStringLiteral(
-    "diff OLD NEW [--model N] [--password PW] [--old-password PW] [--new-password PW] [--json]");
+const QString kSynopsis = QStringLiteral("diff OLD NEW [--model N] [--password PW] [--old-password "
+                                         "PW] [--new-password PW] [--json] [--html DIR]");
 // Like diff(1): a file that cannot be read is trouble, not a difference.
 constexpr int kExitTrouble = 2;
 
@@ -29,7 +30,8 @@ int runDiff(const QStringList &argv)
 {
     CliArgs args(argv,
                  {QStringLiteral("--model"), QStringLiteral("--password"),
-                  QStringLiteral("--old-password"), QStringLiteral("--new-password")},
+                  QStringLiteral("--old-password"), QStringLiteral("--new-password"),
+                  QStringLiteral("--html")},
                  {QStringLiteral("--json")});
     int model = -1;
     if (!args.ok() || !args.intValue(QStringLiteral("--model"), model))
@@ -48,11 +50,16 @@ int runDiff(const QStringList &argv)
         return kExitTrouble;
 
     const WizardDiff diff = diffWizards({oldDoc, oldOpened.model}, {newDoc, newOpened.model});
-    if (args.has(QStringLiteral("--json")))
+    if (args.has(QStringLiteral("--html"))) {
+        if (!writeDiffWebPage(diff, oldDoc, args.positionals().at(0), newDoc,
+                              args.positionals().at(1), args.value(QStringLiteral("--html"))))
+            return kExitTrouble;
+    } else if (args.has(QStringLiteral("--json"))) {
         printOut(
             QString::fromUtf8(QJsonDocument(diffAsJson(diff)).toJson(QJsonDocument::Indented)));
-    else if (!diff.isEqual())
+    } else if (!diff.isEqual()) {
         printOut(diffAsText(diff).join(u'\n'));
+    }
     return diff.isEqual() ? kExitOk : kExitFailure;
 }
 
@@ -74,7 +81,9 @@ const CliRegistration reg{{
         "  --password PW     the password of either file, when it has one\n"
         "  --old-password PW, --new-password PW\n"
         "                    the password of one file, when the two differ\n"
-        "  --json            print the differences as JSON\n\n"
+        "  --json            print the differences as JSON\n"
+        "  --html DIR        write the differences as a web page: DIR/index.html, with\n"
+        "                    changed pictures old and new side by side in DIR/files\n\n"
         "Exit status: 0 equal, 1 different, 2 usage error or a file that cannot be read.")
         .arg(kSynopsis),
     runDiff,

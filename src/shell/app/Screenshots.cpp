@@ -9,6 +9,7 @@
 #include "shell/main/CStepvaneDlg.h"
 #include "shell/sequences/CVXTestList_View.h"
 #include "shell/taskeditor/TaskEditorScreenshot.h"
+#include "shell/walkthrough/WalkthroughScreenshots.h"
 #include "widgets/AppState.h"
 #include "widgets/UserInterface.h"
 
@@ -196,6 +197,8 @@ int renderScreenshots(const QString &folder)
     shots.emplace_back(QStringLiteral("comm-fetch"), commSample(ui, CommDialogMode::FetchSetup));
     shots.emplace_back(QStringLiteral("comm-settings"), commSample(ui, CommDialogMode::Settings));
     shots.emplace_back(QStringLiteral("fleet-send"), fleetSample(ui));
+    for (auto &shot : renderWalkthroughSamples(folder))
+        shots.push_back(std::move(shot));
 
     // The editor pages and their dialogs go into a folder of their own.
     const QString pages = QStringLiteral("pages");

@@ -19,6 +19,7 @@
 #include "shell/main/SummaryHooks.h"
 #include "shell/sequences/CVXTestList_View.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
+#include "shell/walkthrough/WalkthroughCommand.h"
 #include "widgets/AppState.h"
 #include "widgets/UserInterface.h"
 
@@ -163,6 +164,9 @@ void CStepvaneDlg::buildMenuStrip()
                                      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
     m_fileMenu->addSeparator();
     m_fileMenu->addAction((new WizardCheckCommand(m_state, *this))->action());
+    auto *walkthrough = new WalkthroughCommand(m_state, m_ui, *this);
+    m_fileMenu->addAction(walkthrough->walkAction());
+    m_fileMenu->addAction(walkthrough->exportAction());
     m_fileMenu->addAction(makeAction(QStringLiteral("Send to EQP"), QStringLiteral("actionSend"),
                                      &CStepvaneDlg::sendToInstrument));
     m_fileMenu->addAction(makeAction(

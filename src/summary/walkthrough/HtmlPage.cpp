@@ -1,0 +1,181 @@
+// The export folder and the page frame shared by the web pages.
+#include "summary/walkthrough/HtmlPage.h"
+
+#include "common/AtomicFile.h"
+#include "document/WorkingCopies.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace stepvane {
+
+namespace {
+
+const char *const kStyle = R"(
+body { font-family: "DejaVu Sans", Arial, sans-serif; margin: 1.5em; color: #202020; }
+h1 { font-size: 1.6em; margin-bottom: 0.3em; }
+h2 { font-size: 1.3em; border-bottom: 2px solid #3a6ea5; padding-bottom: 0.2em; }
+h3 { font-size: 1.1em; margin: 0 0 0.4em 0; }
+table.facts th { text-align: left; padding-right: 1em; font-weight: normal; color: #505050; }
+table.facts td { font-family: monospace; word-break: break-all; }
+.step { border: 1px solid #c8c8c8; border-radius: 4px; padding: 0.6em 0.9em; margin: 0.8em 0; }
+.description { font-style: italic; color: #404040; }
+.line { margin: 0.5em 0; }
+.line img, .entry img, .pictures img { max-width: 360px; max-height: 240px; border: 1px solid #c8c8c8;
+  display: block; margin-top: 0.3em; }
+.advance { color: #3a6ea5; }
+.passes { color: #1d7a2e; font-weight: bold; }
+.fails { color: #b02020; font-weight: bold; }
+.warning { color: #8a5a00; }
+.finding-error { color: #b02020; }
+.finding-warning { color: #8a5a00; }
+.missing { color: #b02020; }
+.added { border-left: 6px solid #1d7a2e; }
+.removed { border-left: 6px solid #b02020; }
+.moved { border-left: 6px solid #3a6ea5; }
+.changed { border-left: 6px solid #8a5a00; }
+table.values { border-collapse: collapse; }
+table.values th { text-align: left; }
+table.values th, table.values td { border: 1px solid #c8c8c8; padding: 0.2em 0.5em; vertical-align: top; }
+.pictures td { vertical-align: top; padding-right: 1em; }
+@media print {
+  body { margin: 0; }
+  .contents { page-break-after: always; }
+  .sequence { page-break-before: always; break-before: page; }
+  .step { page-break-inside: avoid; break-inside: avoid; }
+  a { color: inherit; text-decoration: none; }
+}
+)";
+
+} // namespace
+
+QString htmlEscape(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&':
+            out += QLatin1String("&amp;");
+            break;
+        case u'<':
+            out += QLatin1String("&lt;");
+            break;
+        case u'>':
+            out += QLatin1String("&gt;");
+            break;
+        case u'"':
+            out += QLatin1String("&quot;");
+            break;
+        case u'\'':
+            out += QLatin1String("&#39;");
+            break;
+        default:
+            // Control characters are not allowed in an HTML page.
+            if ((c.unicode() < 0x20 && c != u'\n' && c != u'\t') || c.unicode() == 0x7f ||
+                c.unicode() == 0xfffe || c.unicode() == 0xffff)
+                break;
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString htmlPageStart(const QString &title)
+{
+    return QStringLiteral(
+               "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+               "<meta http-equiv=\"Content-Security-Policy\" content=\"script-src 'none'; "
+               "object-src 'none'; base-uri 'none'; form-action 'none'\">\n"
+               "<title>%1</title>\n<style>%2</style>\n</head>\n<body>\n")
+        .arg(htmlEscape(title), QString::fromLatin1(kStyle));
+}
+
+QString htmlPageEnd()
+{
+    return QStringLiteral("</body>\n</html>\n");
+}
+
+QString fileSha256(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&f))
+        return QString();
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QString safeExportName(const QString &name)
+{
+    QString safe = safeFileName(name);
+    for (QChar &c : safe)
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != u'.' && c != u'-' && c != u'_')
+            c = u'_';
+    // No hidden files and no name of dots only.
+    while (safe.startsWith(u'.'))
+        safe[0] = u'_';
+    if (safe.size() > 80)
+        safe = safe.right(80);
+    return safe.isEmpty() ? QStringLiteral("file") : safe;
+}
+
+HtmlExportFolder::HtmlExportFolder(const QString &dir) : m_dir(QDir::cleanPath(dir)) {}
+
+bool HtmlExportFolder::prepare()
+{
+    for (const QString &path : {m_dir, m_dir + QStringLiteral("/files")}) {
+        if (QFileInfo(path).isSymLink()) {
+            m_error = QStringLiteral("%1 is a symbolic link; choose another folder").arg(path);
+            return false;
+        }
+        if (!QDir().mkpath(path) || !QFileInfo(path).isDir()) {
+            m_error = QStringLiteral("cannot create the folder %1").arg(path);
+            return false;
+        }
+    }
+    return true;
+}
+
+QString HtmlExportFolder::addFile(const QString &sourcePath, const QString &name)
+{
+    if (const auto it = m_copied.constFind(sourcePath); it != m_copied.constEnd())
+        return *it;
+    QFile source(sourcePath);
+    if (sourcePath.isEmpty() || !source.open(QIODevice::ReadOnly) ||
+        source.size() > WorkingCopies::kMaxAttachmentSize) {
+        m_problems << QStringLiteral("%1: the attached file cannot be read").arg(name);
+        return QString();
+    }
+    const QByteArray bytes = source.readAll();
+    const QString link = QStringLiteral("files/%1-%2")
+                             .arg(++m_next, 3, 10, QLatin1Char('0'))
+                             .arg(safeExportName(name.isEmpty() ? sourcePath : name));
+    const QString target = m_dir + u'/' + link;
+    QString error;
+    if (QFileInfo(target).isSymLink()) {
+        m_problems << QStringLiteral("%1 is a symbolic link; it was left alone").arg(target);
+        return QString();
+    }
+    if (!writeFileAtomically(target, bytes, &error, SyncToDisk::No)) {
+        m_problems << QStringLiteral("%1: %2").arg(target, error);
+        return QString();
+    }
+    m_copied.insert(sourcePath, link);
+    return link;
+}
+
+bool HtmlExportFolder::writeIndex(const QString &html)
+{
+    const QString target = m_dir + QStringLiteral("/index.html");
+    if (QFileInfo(target).isSymLink()) {
+        m_error = QStringLiteral("%1 is a symbolic link; choose another folder").arg(target);
+        return false;
+    }
+    return writeFileAtomically(target, html.toUtf8(), &m_error);
+}
+
+} // namespace stepvane

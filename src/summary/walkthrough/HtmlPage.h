@@ -1,0 +1,60 @@
+// What the web pages (walk-through and review diff) share: escaping of every
+// text taken from a wizard, the page's head with its screen and print styles,
+// and the export folder: DIR/index.html and DIR/files/..., where attached
+// pictures are copied under safe names of our own. Nothing is written outside
+// DIR, and a symbolic link where a file goes is refused rather than followed.
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+namespace stepvane {
+
+// Text made safe inside an element or a quoted attribute: & < > " ' become
+// references, control characters (but line breaks and tabs) are dropped.
+QString htmlEscape(const QString &text);
+
+// The page up to and including <body>: doctype, charset, a policy that lets
+// no script run, the title and the styles (a print style that starts each
+// element of class "sequence" on a new page).
+QString htmlPageStart(const QString &title);
+QString htmlPageEnd();
+
+// The SHA-256 of a file's bytes as lowercase hex; empty when it cannot be read.
+QString fileSha256(const QString &path);
+
+class HtmlExportFolder {
+public:
+    explicit HtmlExportFolder(const QString &dir);
+
+    // Creates DIR and DIR/files. False (with error()) when either cannot be
+    // made or is a symbolic link.
+    bool prepare();
+
+    // Copies an attached file into DIR/files under a safe name made from the
+    // author's name and returns the page's link to it ("files/003-mast.png").
+    // The same source copied twice gives the same link. Empty (a problem is
+    // noted) when the source cannot be read.
+    QString addFile(const QString &sourcePath, const QString &name);
+
+    // Writes DIR/index.html.
+    bool writeIndex(const QString &html);
+
+    QString error() const { return m_error; }
+    // Files that could not be copied; the page says so where they belong.
+    const QStringList &problems() const { return m_problems; }
+
+private:
+    QString m_dir;
+    QString m_error;
+    QStringList m_problems;
+    QHash<QString, QString> m_copied; // source path -> link
+    int m_next = 0;
+};
+
+// The file name part of an attached file's link, kept to letters, digits,
+// ".", "-" and "_" so that it means the same on every system and in a URL.
+QString safeExportName(const QString &name);
+
+} // namespace stepvane
