@@ -56,5 +56,8 @@ void checkSettingStep(StepCheck &check, const TaskStep &step);
 void checkProcedureStep(StepCheck &check, const TaskStep &step);
 void checkAnalysisStep(StepCheck &check, const TaskStep &step);
 void checkAttachments(StepCheck &check, const TaskStep &step);
+void checkPictureNames(StepCheck &check, const TaskStep &step);
+// The reader's notes on the file the document was read from.
+void checkFileNotes(const WizardDocument &doc, std::vector<Finding> &out);
 
 } // namespace stepvane

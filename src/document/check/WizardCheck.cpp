@@ -145,6 +145,7 @@ void checkSequence(const TestingSequence &sequence, int index, const CheckOption
         checkProcedureStep(check, step);
         checkAnalysisStep(check, step);
         checkAttachments(check, step);
+        checkPictureNames(check, step);
         // What the instrument measures from here on, as far as the wizard says.
         if (const auto *mode = step.as<MeasureModeTask>())
             measurement = mode->Measurement;
@@ -170,6 +171,7 @@ std::vector<Finding> checkWizard(const WizardDocument &doc, const CheckOptions &
     std::optional<int> measurement;
     for (int s = 0; s < doc.sequenceCount(); ++s)
         checkSequence(*doc.sequence(s), s, options, measurement, out);
+    checkFileNotes(doc, out);
     return out;
 }
 
