@@ -243,3 +243,19 @@ TEST_F(CliFileNotes, NotAWizardSaysWhichFileAndWhy)
         EXPECT_FALSE(info.err.contains("error :")) << info.err.toStdString();
     }
 }
+
+TEST_F(CliFileNotes, DumpShowsOnlyWhatTheFileStores)
+{
+    // Centre and span live in the editor's memory only; the file has neither.
+    const CliRun dump = cli({"dump", fixture(QStringLiteral("settings/frequency_distance.wzd"))},
+                            dir.path().toUtf8());
+    ASSERT_EQ(dump.code, 0) << dump.err.toStdString();
+    const QJsonArray steps =
+        QJsonDocument::fromJson(dump.out.toUtf8()).object()["sequences"][0]["steps"].toArray();
+    ASSERT_FALSE(steps.isEmpty());
+    for (const QJsonValue &step : steps) {
+        const QJsonObject record = step["record"].toObject();
+        EXPECT_TRUE(record.contains("Start_Frequency"));
+        EXPECT_FALSE(record.contains("Center_Frequency") || record.contains("Span"));
+    }
+}
