@@ -7,7 +7,8 @@
 //
 // Then the "worst input" table: hostile files (thousands of attributes on one
 // element, far too many sequences or steps, deep nesting, a huge attribute
-// value...) opened with Read_Wizard_File, each against the bare libxml2 parse
+// value, a huge comment, processing instruction or CDATA section...) opened
+// with Read_File_Model and Read_Wizard_File, each against the bare libxml2 parse
 // of a valid wizard of the same size (target: at most 3x, memory likewise).
 // "bench_file_io --worst [TEXT]" runs only the table (only the rows whose
 // name holds TEXT).
@@ -201,6 +202,19 @@ QByteArray hugeText(qsizetype bytes)
     return oneStepWith("<Note>" + QByteArray(bytes, 't') + "</Note>");
 }
 
+// One comment, processing instruction or CDATA section of that many bytes,
+// in a step or ahead of the model in the header (where the model is read
+// before the whole file is).
+QByteArray hugeMarkup(const char *open, const char *close, qsizetype bytes, bool inHeader)
+{
+    const QByteArray markup = open + QByteArray(bytes, 'm') + close;
+    if (!inHeader)
+        return oneStepWith(markup);
+    QByteArray file = oneStepWith({});
+    file.insert(file.indexOf("<InstrumentEQP"), markup);
+    return file;
+}
+
 // A valid wizard of about that many bytes: one prompt whose picture fills it,
 // the kind of file a user's large wizard is.
 void writeValidWizard(const QString &dir, qint64 bytes, const QString &path)
@@ -263,10 +277,22 @@ void worstInputTable(const QString &dir, const char *only = nullptr)
         {"valid: 100 x 100 hold steps", [] { return manySequences(kMaxSequences, kMaxSteps); }},
         {"50 MB attribute value", [] { return hugeAttribute(50 << 20); }},
         {"50 MB text in a step", [] { return hugeText(50 << 20); }},
+        {"16 MB comment in a step", [] { return hugeMarkup("<!--", "-->", 16 << 20, false); }},
+        {"16 MB comment in the header", [] { return hugeMarkup("<!--", "-->", 16 << 20, true); }},
+        {"50 MB comment in the header", [] { return hugeMarkup("<!--", "-->", 50 << 20, true); }},
+        {"16 MB PI in a step", [] { return hugeMarkup("<?pi ", "?>", 16 << 20, false); }},
+        {"16 MB PI in the header", [] { return hugeMarkup("<?pi ", "?>", 16 << 20, true); }},
+        {"16 MB CDATA in a step",
+         [] { return hugeMarkup("<Note><![CDATA[", "]]></Note>", 16 << 20, false); }},
+        {"16 MB CDATA in the header",
+         [] { return hugeMarkup("<Note><![CDATA[", "]]></Note>", 16 << 20, true); }},
+        {"50 MB CDATA in the header",
+         [] { return hugeMarkup("<Note><![CDATA[", "]]></Note>", 50 << 20, true); }},
     };
-    std::printf("\nworst input (Read_Wizard_File, killed after %u s) against the bare libxml2\n"
-                "parse of a valid wizard of the same size, one picture filling it (target:\n"
-                "time and memory <= 3x); times are CPU seconds, memory the peak of the process\n",
+    std::printf("\nworst input (Read_File_Model and Read_Wizard_File, as a command opens a file,\n"
+                "killed after %u s) against the bare libxml2 parse of a valid wizard of the same\n"
+                "size, one picture filling it (target: time and memory <= 3x); times are CPU\n"
+                "seconds, memory the peak of the process\n",
                 kHostileTimeout);
     std::printf("%-30s %8s %9s %9s %9s %9s %7s %7s  %s\n", "input", "MiB", "read s", "read MiB",
                 "valid s", "valid MiB", "time x", "mem x", "result");
@@ -284,6 +310,9 @@ void worstInputTable(const QString &dir, const char *only = nullptr)
                 WorkingCopies::instance().setBaseFolder(QDir(dir).filePath(QStringLiteral("work")));
                 WizardDocument doc;
                 VX_CAAXML_PARSER parser(&doc, kHostileModel);
+                // As every command opens a file: the model first, then the rest.
+                if (parser.Read_File_Model(hostile) != kHostileModel)
+                    return 1;
                 return parser.Read_Wizard_File(hostile) == 1 ? 0 : 1;
             },
             kHostileTimeout);

@@ -8,10 +8,14 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <csignal>
 #include <cstring>
 
 int main(int argc, char *argv[])
 {
+    // A file-size limit is a write error like a full disk (the save reports
+    // it and leaves the old file), not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     const char *screenshotFolder = nullptr;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--screenshots") == 0)

@@ -63,6 +63,7 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
 
     const int ok =
         result.testingUnit ? parser.Read_Testing_Unit_File(path) : parser.Read_Wizard_File(path);
+    result.restoreFailures = parser.Restore_Failures();
     QStringList failures;
     for (const Message &m : sink.messages) {
         const QString text = m.text().trimmed();

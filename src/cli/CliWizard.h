@@ -14,6 +14,9 @@ struct OpenedWizard {
     bool ok = false;
     QString error;        // the message to print when !ok
     QStringList warnings; // messages of a read that went on (attachments)
+    // Attached files that could not be written to their working copies
+    // ("PATH: reason"); the document names no path for them.
+    QStringList restoreFailures;
     int model = 0;
     bool testingUnit = false;
 };

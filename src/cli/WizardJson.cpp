@@ -130,8 +130,8 @@ template <typename F> void fields(FrequencyDistanceTask &r, F &&f)
     f("Description", r.Description);
     f("Start_Frequency", r.Start_Frequency);
     f("Stop_Frequency", r.Stop_Frequency);
-    f("Center_Frequency", r.Center_Frequency);
-    f("Span", r.Span);
+    // Center_Frequency and Span live in memory only: the file holds neither,
+    // so the JSON, which stands for the file, holds neither either.
     f("Start_Distance", r.Start_Distance);
     f("Stop_Distance", r.Stop_Distance);
     f("Units", r.Units);

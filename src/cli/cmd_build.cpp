@@ -12,12 +12,12 @@
 namespace stepvane::cli {
 namespace {
 
-const QString kSynopsis =
-    QStringLiteral("build IN.json OUT.wzd | build IN.json OUT.tuf --sequence K");
+const QString kSynopsis = QStringLiteral(
+    "build IN.json OUT.wzd [--keep-going] | build IN.json OUT.tuf --sequence K [--keep-going]");
 
 int runBuild(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("--sequence")});
+    CliArgs args(argv, {QStringLiteral("--sequence")}, {QStringLiteral("--keep-going")});
     int sequence = -1;
     if (!args.ok() || !args.intValue(QStringLiteral("--sequence"), sequence))
         return usageError(kSynopsis, args.error());
@@ -59,10 +59,24 @@ int runBuild(const QStringList &argv)
     }
     CollectingMessageSink sink;
     VX_CAAXML_PARSER parser(&doc, built.model, &sink);
-    const bool saved = unit ? parser.Save_Testing_Unit(sequence, out) : parser.Save_Wizard(out);
+    // The tree first: an attached file that cannot be read is known before
+    // the output is touched.
+    parser.Reset_Document();
+    if (unit)
+        parser.Write_Testing_Unit(sequence);
+    else if (parser.Write_Wizard_Header(
+                 out.mid(std::max(out.lastIndexOf(u'/'), out.lastIndexOf(u'\\')) + 1)))
+        parser.Write_All_Sequences();
     for (const QString &text : sink.texts())
         printError(text.trimmed());
-    if (!saved) {
+    if (!sink.messages.empty() && !args.has(QStringLiteral("--keep-going"))) {
+        printError(QStringLiteral("%1: not written, since %2 attached file(s) could not be read "
+                                  "(--keep-going writes it without them)")
+                       .arg(out)
+                       .arg(sink.messages.size()));
+        return kExitFailure;
+    }
+    if (!parser.Save_Transformed(out)) {
         printError(QStringLiteral("%1: %2").arg(out, parser.Error_Text()));
         return kExitFailure;
     }
@@ -73,13 +87,16 @@ const CliRegistration reg{{
     QStringLiteral("build"),
     kSynopsis,
     QStringLiteral(
-        "usage: stepvane-cli build IN.json OUT.wzd\n"
-        "       stepvane-cli build IN.json OUT.tuf --sequence K\n\n"
+        "usage: stepvane-cli build IN.json OUT.wzd [--keep-going]\n"
+        "       stepvane-cli build IN.json OUT.tuf --sequence K [--keep-going]\n\n"
         "Writes a wizard from JSON in the form `dump` prints, or sequence K (0-based) as a\n"
         "testing unit. Missing fields take the defaults of a new step for the wizard's model;\n"
         "\"kind\" wins over \"name\"; relative attachment paths are taken from the JSON file's\n"
         "folder; a missing size is the file's size and a missing picture width or height is\n"
-        "read from the picture. The output file is replaced only when writing succeeded."),
+        "read from the picture. The output file is replaced only when writing succeeded.\n\n"
+        "  --keep-going  write the file even when an attached file it names cannot be read\n"
+        "                (it is left out, with a message); without it nothing is written\n"
+        "                and the exit status is 1."),
     runBuild,
 }};
 

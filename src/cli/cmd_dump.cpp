@@ -51,6 +51,12 @@ int runDump(const QStringList &argv)
     OpenedWizard opened;
     if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)
         return stop;
+    // The JSON would name files that are not there.
+    if (!opened.restoreFailures.isEmpty()) {
+        for (const QString &failure : opened.restoreFailures)
+            printError(QStringLiteral("cannot restore %1").arg(failure));
+        return kExitFailure;
+    }
     printOut(QString::fromUtf8(
         QJsonDocument(wizardToJson(doc, opened.model)).toJson(QJsonDocument::Indented)));
     return kExitOk;
@@ -64,7 +70,10 @@ const CliRegistration reg{{
         "Reads a wizard (.wzd) or testing unit (.tuf) and prints it as JSON: model, Title,\n"
         "PW (only when set), SeqEndOption and the sequences with their steps' records.\n"
         "Embedded files are restored into a folder that is kept, so the paths in the JSON\n"
-        "stay valid; --extract-dir DIR puts them under DIR instead of the temporary folder.\n\n"
+        "stay valid; --extract-dir DIR puts them under DIR instead of the temporary folder.\n"
+        "An attached file the instrument would not show (a damaged size or data) is named\n"
+        "on stderr and the file is shown as it is; one that cannot be written (a full disk)\n"
+        "fails the dump with exit status 1.\n\n"
         "  --model N      open for model N (0..3); default: the file's model\n"
         "  --password PW  the wizard's password, when it has one")
         .arg(kSynopsis),

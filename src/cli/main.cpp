@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 using namespace stepvane::cli;
@@ -40,6 +41,9 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext &, const QString &
 
 int main(int argc, char **argv)
 {
+    // A file-size limit is a write error like a full disk (the atomic writer
+    // reports it and removes its temporary file), not the end of the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     qInstallMessageHandler(quietQtMessages);
     // Painting text (summary --pdf) needs a GUI application object; the
     // offscreen platform keeps the tool usable without a display.

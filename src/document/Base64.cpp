@@ -139,4 +139,29 @@ qsizetype decodedBase64Size(const QByteArray &text)
     return scanBase64(text.constData(), text.size(), nullptr);
 }
 
+QString base64Problem(const QByteArray &text)
+{
+    if (decodedBase64Size(text) >= 0)
+        return QString();
+    bool padding = false;
+    qsizetype digits = 0;
+    for (const char c : text) {
+        const signed char v = kDecode[static_cast<unsigned char>(c)];
+        if (v == kPad) {
+            padding = true;
+        } else if (v >= 0) {
+            if (padding)
+                return QStringLiteral("'=' in mid-stream");
+            ++digits;
+        } else if (c == '-' || c == '_') {
+            return QStringLiteral("'%1' of the URL alphabet").arg(QLatin1Char(c));
+        } else if (v == kBad) {
+            return QStringLiteral("the character 0x%1, which is not base64")
+                .arg(uint(static_cast<unsigned char>(c)), 2, 16, QLatin1Char('0'));
+        }
+    }
+    return digits % 4 == 1 ? QStringLiteral("a truncated last group")
+                           : QStringLiteral("bad padding");
+}
+
 } // namespace stepvane

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 namespace stepvane {
 
@@ -14,5 +15,8 @@ bool decodeBase64(const QByteArray &text, QByteArray &out);
 // The number of bytes decodeBase64 gives for text, without decoding; -1 where
 // it would fail.
 qsizetype decodedBase64Size(const QByteArray &text);
+// Why decodeBase64 refuses text, in words for a message ("'=' in mid-stream");
+// empty when it does not.
+QString base64Problem(const QByteArray &text);
 
 } // namespace stepvane

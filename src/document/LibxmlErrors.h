@@ -34,6 +34,13 @@ public:
     LibxmlErrors &operator=(const LibxmlErrors &) = delete;
 
     QString text() const { return QString::fromUtf8(m_text).simplified(); }
+    // The first message alone: the ones after it mostly follow from it.
+    QString firstLine() const
+    {
+        return QString::fromUtf8(m_text)
+            .section(u'\n', 0, 0, QString::SectionSkipEmpty)
+            .simplified();
+    }
 
 private:
     static void generic(void *context, const char *format, ...)

@@ -8,62 +8,143 @@
 // element of the first Information element under the root, read as a
 // leading whole number. The same file checks and parser options as
 // Load_Document apply; a document type declaration is refused.
+//
+// The markup up to that element is walked here, each comment, processing
+// instruction and CDATA section passed over in one search; only the element's
+// own start tag goes to libxml2, which decodes its attribute as the DOM
+// would. (libxml2's streaming reader searched a huge comment or CDATA
+// section again for every piece it took in, in time that grew with the
+// square of its size.)
 #include "document/VX_CAAXML_PARSER.h"
 
+#include "document/LibxmlErrors.h"
 #include "document/NameTables.h"
 #include "document/XmlShape.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <libxml/xmlreader.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
 
 #include <climits>
-#include <memory>
+#include <cstring>
 
 namespace stepvane {
 
 namespace {
 
-constexpr int kReaderOptions =
+constexpr int kParseOptions =
     XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
-struct ReaderFree {
-    void operator()(xmlTextReader *reader) const { xmlFreeTextReader(reader); }
-};
-
-bool isNamed(xmlTextReader *reader, const char *name)
+bool isSpace(char c)
 {
-    return xmlStrEqual(xmlTextReaderConstName(reader), reinterpret_cast<const xmlChar *>(name));
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Walks the elements of the header; the model or nullopt.
-std::optional<QString> modelCode(xmlTextReader *reader)
+bool startsWith(const char *p, const char *end, const char *text)
 {
-    bool inInformation = false;
-    while (xmlTextReaderRead(reader) == 1) {
-        const int type = xmlTextReaderNodeType(reader);
-        const int depth = xmlTextReaderDepth(reader);
-        if (type == XML_READER_TYPE_DOCUMENT_TYPE)
-            return std::nullopt;
-        if (inInformation && type == XML_READER_TYPE_END_ELEMENT && depth == 1)
-            return std::nullopt; // the first Information names no model
-        if (type != XML_READER_TYPE_ELEMENT)
-            continue;
-        if (depth == 1 && !inInformation && isNamed(reader, "Information")) {
-            if (xmlTextReaderIsEmptyElement(reader))
-                return std::nullopt;
-            inInformation = true;
-        } else if (depth == 2 && inInformation && isNamed(reader, "InstrumentEQP")) {
-            xmlChar *value = xmlTextReaderGetAttribute(reader, BAD_CAST "LValue");
-            if (!value)
-                return std::nullopt;
-            const QString code = QString::fromUtf8(reinterpret_cast<const char *>(value));
-            xmlFree(value);
-            return code;
+    const size_t n = std::strlen(text);
+    return size_t(end - p) >= n && std::memcmp(p, text, n) == 0;
+}
+
+// Just past the first terminator at or after p; null when there is none.
+const char *past(const char *p, const char *end, const char *terminator)
+{
+    const size_t n = std::strlen(terminator);
+    const void *hit = memmem(p, size_t(end - p), terminator, n);
+    return hit ? static_cast<const char *>(hit) + n : nullptr;
+}
+
+// The '>' that ends the start tag at p (quoted values may hold one).
+const char *tagEnd(const char *p, const char *end)
+{
+    for (; p < end; ++p) {
+        if (*p == '"' || *p == '\'') {
+            p = static_cast<const char *>(std::memchr(p + 1, *p, size_t(end - p - 1)));
+            if (!p)
+                return nullptr;
+        } else if (*p == '>') {
+            return p;
         }
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+// The start tag of the model element, or empty when the header names none.
+QByteArray modelTag(const char *p, const char *end)
+{
+    int depth = 0; // elements open before the tag at hand
+    bool inInformation = false;
+    while (p < end) {
+        const auto *lt = static_cast<const char *>(std::memchr(p, '<', size_t(end - p)));
+        if (!lt || lt + 1 >= end)
+            return {};
+        p = lt + 1;
+        if (*p == '?' || *p == '!') {
+            if (*p == '!' && !startsWith(p, end, "!--") && !startsWith(p, end, "![CDATA["))
+                return {}; // a document type declaration
+            p = past(p, end, *p == '?' ? "?>" : startsWith(p, end, "!--") ? "-->" : "]]>");
+            if (!p)
+                return {};
+            continue;
+        }
+        const char *gt = tagEnd(p, end);
+        if (!gt)
+            return {};
+        if (*p == '/') {
+            --depth;
+            if (depth <= 0 || (inInformation && depth == 1))
+                return {}; // the root or the first Information ended first
+            p = gt + 1;
+            continue;
+        }
+        const char *nameEnd = p;
+        while (nameEnd < gt && !isSpace(*nameEnd) && *nameEnd != '/')
+            ++nameEnd;
+        const QByteArray name(p, nameEnd - p);
+        const bool empty = gt[-1] == '/';
+        if (depth == 1 && !inInformation && name == "Information") {
+            if (empty)
+                return {};
+            inInformation = true;
+        } else if (depth == 2 && inInformation && name == "InstrumentEQP") {
+            return QByteArray(lt, gt + 1 - lt);
+        }
+        p = gt + 1;
+        if (!empty)
+            ++depth;
+    }
+    return {};
+}
+
+// The LValue of the model element's start tag, decoded by libxml2 under the
+// file's own XML declaration (its encoding).
+std::optional<QString> modelCode(const char *data, const char *end)
+{
+    QByteArray tag = modelTag(data, end);
+    if (tag.isEmpty())
+        return std::nullopt;
+    if (!tag.endsWith("/>"))
+        tag.insert(tag.size() - 1, '/');
+    const char *declaration = data;
+    if (startsWith(declaration, end, "\xEF\xBB\xBF"))
+        declaration += 3;
+    const char *declarationEnd =
+        startsWith(declaration, end, "<?xml") ? past(declaration, end, "?>") : nullptr;
+    const QByteArray text =
+        (declarationEnd ? QByteArray(data, declarationEnd - data) : QByteArray()) + tag;
+    const LibxmlErrors quiet; // what libxml2 says here is the full read's to say
+    xmlDoc *doc =
+        xmlReadMemory(text.constData(), int(text.size()), nullptr, nullptr, kParseOptions);
+    xmlNode *root = doc ? xmlDocGetRootElement(doc) : nullptr;
+    xmlChar *value = root ? xmlGetNoNsProp(root, BAD_CAST "LValue") : nullptr;
+    std::optional<QString> code;
+    if (value)
+        code = QString::fromUtf8(reinterpret_cast<const char *>(value));
+    xmlFree(value);
+    xmlFreeDoc(doc);
+    return code;
 }
 
 } // namespace
@@ -90,12 +171,8 @@ int VX_CAAXML_PARSER::Read_File_Model(const QString &path)
     const QString problem =
         xmlShapeProblem(bytes.constData(), bytes.size(), XmlShapeLimits::wizard());
     const bool hostile = !problem.isEmpty() && !isMalformedOnly(problem);
-    std::unique_ptr<xmlTextReader, ReaderFree> reader(
-        hostile ? nullptr
-                : xmlReaderForMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
-                                     kReaderOptions));
-    const std::optional<QString> code = reader ? modelCode(reader.get()) : std::nullopt;
-    reader.reset();
+    const std::optional<QString> code =
+        hostile ? std::nullopt : modelCode(bytes.constData(), bytes.constData() + bytes.size());
     if (mapped)
         file.unmap(mapped);
     return code ? int(toLeadingInt(*code)) : kUnknownModel;

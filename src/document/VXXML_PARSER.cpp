@@ -124,6 +124,7 @@ bool VXXML_PARSER::Load_Document(const QString &path)
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
     m_loadProblem.clear();
+    m_loadedPath = path;
     // Only regular files: opening a fifo would block. libxml2 takes an int
     // length, so anything of 2 GiB or more is refused rather than cut.
     const QFileInfo info(path);
@@ -137,15 +138,21 @@ bool VXXML_PARSER::Load_Document(const QString &path)
     const qint64 size = file.size();
     constexpr qint64 kMapFrom = 1 << 20;
     if (uchar *mapped = size >= kMapFrom ? file.map(0, size) : nullptr) {
-        const bool ok = Load_Document_From_Memory(
+        const bool ok = loadBytes(
             QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)));
         file.unmap(mapped);
         return ok;
     }
-    return Load_Document_From_Memory(file.readAll());
+    return loadBytes(file.readAll());
 }
 
 bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
+{
+    m_loadedPath.clear();
+    return loadBytes(bytes);
+}
+
+bool VXXML_PARSER::loadBytes(const QByteArray &bytes)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
@@ -156,8 +163,13 @@ bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
     m_loadProblem = xmlShapeProblem(bytes.constData(), bytes.size(), m_limits);
     if (!m_loadProblem.isEmpty())
         return false;
+    // libxml2 writes some lines of its own (an encoding it cannot convert)
+    // even when told not to; they become the reason given for the failure.
+    LibxmlErrors errors;
     xmlDoc *doc =
         xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions);
+    if (!doc)
+        m_loadProblem = errors.firstLine();
     return finishLoad(doc);
 }
 
@@ -472,13 +484,8 @@ QByteArray VXXML_PARSER::Embedded_Text(const xmlNode *element)
     return joined;
 }
 
-qint64 VXXML_PARSER::Embedded_Size(const xmlNode *element)
-{
-    return decodedBase64Size(Embedded_Text(element));
-}
-
 VXXML_PARSER::RestoreResult VXXML_PARSER::Restore_Element_File(const xmlNode *element,
-                                                               const QString &path)
+                                                               const QString &path, QString *error)
 {
     QByteArray bytes;
     if (!decodeBase64(Embedded_Text(element), bytes))
@@ -486,8 +493,8 @@ VXXML_PARSER::RestoreResult VXXML_PARSER::Restore_Element_File(const xmlNode *el
     // A working copy cut short by a full disk would travel into the next
     // save as if it were the picture: it is written whole or not at all. It
     // need not outlive a power cut, so it is not synced.
-    return writeFileAtomically(path, bytes, nullptr, SyncToDisk::No) ? RestoreResult::Ok
-                                                                     : RestoreResult::WriteFailed;
+    return writeFileAtomically(path, bytes, error, SyncToDisk::No) ? RestoreResult::Ok
+                                                                   : RestoreResult::WriteFailed;
 }
 
 QString VXXML_PARSER::Current_Name() const

@@ -53,8 +53,12 @@ public:
     bool Get_File_Base64(const QString &path);
 
     QString Error_Text() const { return m_error; }
-    // Why the last load was refused before parsing; empty otherwise.
+    // Why the last load failed: the limit the text broke before parsing, or
+    // what libxml2 said of it (an unsupported encoding); empty otherwise.
     QString Load_Problem() const { return m_loadProblem; }
+    // The file the last Load_Document read (empty after a load from memory),
+    // for messages that name it.
+    QString Loaded_Path() const { return m_loadedPath; }
     void Set_Shape_Limits(const XmlShapeLimits &limits) { m_limits = limits; }
     const XmlShapeLimits &Shape_Limits() const { return m_limits; }
     QString Current_Path() const;
@@ -77,11 +81,12 @@ protected:
     // content gives an empty file). Reads the DOM only, so it may run on a
     // worker thread while the document stays unchanged.
     enum class RestoreResult { Ok, BadData, WriteFailed };
-    static RestoreResult Restore_Element_File(const xmlNode *element, const QString &path);
+    // error (when given) says why a write failed.
+    static RestoreResult Restore_Element_File(const xmlNode *element, const QString &path,
+                                              QString *error = nullptr);
     // The base64 text of an element typed "bin.base64" (empty for any other
-    // element), and the number of bytes it holds: -1 when it is not base64.
+    // element).
     static QByteArray Embedded_Text(const xmlNode *element);
-    static qint64 Embedded_Size(const xmlNode *element);
 
     // Cursor bookmarks for readers that look several paths up from one element.
     xmlNode *Current_Node() const { return m_current; }
@@ -92,6 +97,7 @@ private:
     void setCurrent(xmlNode *node);
     void rebuildCache() const;
     bool finishLoad(xmlDoc *doc);
+    bool loadBytes(const QByteArray &bytes);
     void visitLoaded(xmlNode *node, int depth);
 
     xmlDoc *m_doc = nullptr;
@@ -105,6 +111,7 @@ private:
     int m_foundIndex = -1;
     QString m_error = QStringLiteral("Success");
     QString m_loadProblem;
+    QString m_loadedPath;
     XmlShapeLimits m_limits;
     bool m_loaded = false;
     QString m_styleSheet;

@@ -1,20 +1,14 @@
 // The frame of wzd and tuf files: header, sequences, step elements and the
-// closing End Option step, the dispatch to the per-kind writers and readers,
-// and the value helpers they share.
+// closing End Option step, and the dispatch to the per-kind writers and
+// readers. The value helpers they share live in value_helpers.cpp.
 #include "document/VX_CAAXML_PARSER.h"
 
-#include "common/NumberText.h"
 #include "document/NameTables.h"
-
-#include <charconv>
-#include <climits>
 
 namespace stepvane {
 
 namespace {
 
-const QString kDValue = QStringLiteral("DValue");
-const QString kLValue = QStringLiteral("LValue");
 const QString kRoot = QStringLiteral("STEPVANE");
 const QString kInformation = QStringLiteral("Information");
 const QString kSequencePrefix = QStringLiteral("TestingSequence_Num");
@@ -190,7 +184,11 @@ bool VX_CAAXML_PARSER::Save_Wizard(const QString &path)
     if (!Write_Wizard_Header(lastComponent(path)))
         return false;
     Write_All_Sequences();
-    return Save_Transformed(path);
+    if (!Save_Transformed(path))
+        return false;
+    // The file now holds the document and nothing else.
+    m_doc->FileNotes.clear();
+    return true;
 }
 
 bool VX_CAAXML_PARSER::Save_Testing_Unit(int sequenceIndex, const QString &path)
@@ -202,6 +200,13 @@ bool VX_CAAXML_PARSER::Save_Testing_Unit(int sequenceIndex, const QString &path)
 }
 
 // ---------------------------------------------------------------- reading
+
+void VX_CAAXML_PARSER::reportNotAWizard(const QString &reason)
+{
+    const QString file = Loaded_Path().isEmpty() ? QStringLiteral("the file") : Loaded_Path();
+    report(Message::fromId(QStringLiteral("IDS_UNKNOWN_WZD_FILE"))
+               .withDetail(QStringLiteral("%1: %2").arg(file, reason)));
+}
 
 void VX_CAAXML_PARSER::Set_Document(WizardDocument *document)
 {
@@ -239,35 +244,58 @@ int VX_CAAXML_PARSER::readWizardBody()
     // A count that is not a whole number the format allows is a damaged
     // file, not an empty wizard; one the document cannot hold fails at once
     // rather than after reading.
-    const std::optional<int> declared = declaredCount(
-        dValue(QStringLiteral("<Information><TestingSequence_Count>")), kMaxDeclaredSequences);
+    const auto countText = dValue(QStringLiteral("<Information><TestingSequence_Count>"));
+    const std::optional<int> declared = declaredCount(countText, kMaxDeclaredSequences);
     if (!declared) {
-        report(Message::fromId(QStringLiteral("IDS_UNKNOWN_WZD_FILE")));
+        reportNotAWizard(QStringLiteral("its TestingSequence_Count '%1' is not a whole number "
+                                        "from 0 to %2")
+                             .arg(countText.value_or(QString()))
+                             .arg(kMaxDeclaredSequences));
         return 0;
     }
     const int count = *declared;
     if (m_doc->sequenceCount() + count > kMaxSequences)
         return 0;
+    m_noteSequence = m_noteStep = -1;
+    noteRepeatedElements(Current_Node(), false, QString());
+    if (enter(kInformation))
+        noteRepeatedElements(Current_Node(), true, kInformation + u'/');
     for (int i = 0; i < count; ++i) {
         Go_Root();
         if (!Find_Child(kSequencePrefix + QString::number(i)))
             return 0;
-        auto seq = std::make_unique<TestingSequence>();
-        int steps = 0;
-        if (!readSequenceHeader(*seq, steps))
-            return 0;
-        TestingSequence *added = m_doc->insertSequence(-1, std::move(seq));
-        if (!added || !readSequenceSteps(*added, steps))
+        if (!readSequence())
             return 0;
     }
     return 1;
+}
+
+int VX_CAAXML_PARSER::readSequence()
+{
+    auto seq = std::make_unique<TestingSequence>();
+    int steps = 0;
+    if (!readSequenceHeader(*seq, steps))
+        return 0;
+    m_noteSequence = m_doc->sequenceCount();
+    m_noteStep = -1;
+    xmlNode *sequenceElement = Current_Node();
+    noteRepeatedElements(sequenceElement, false, QString());
+    if (Find_Child(kInformation))
+        noteRepeatedElements(Current_Node(), true, kInformation + u'/');
+    Set_Current_Node(sequenceElement);
+    TestingSequence *added = m_doc->insertSequence(-1, std::move(seq));
+    return added && readSequenceSteps(*added, steps);
 }
 
 int VX_CAAXML_PARSER::readWizardHeader()
 {
     m_doc->SeqEndOption = 2;
     if (Root_Name() != kRoot) {
-        report(Message::fromId(QStringLiteral("IDS_UNKNOWN_WZD_FILE")));
+        reportNotAWizard(
+            Root_Name().startsWith(kSequencePrefix)
+                ? QStringLiteral("it is a testing unit (its document element is %1)")
+                      .arg(Root_Name())
+                : QStringLiteral("its document element is %1, not %2").arg(Root_Name(), kRoot));
         return 0;
     }
     Go_Root();
@@ -311,7 +339,10 @@ int VX_CAAXML_PARSER::readSequenceHeader(TestingSequence &seq, int &stepCount)
     // 100 steps plus the End Option step at most; anything else is not ours.
     const std::optional<int> declared = declaredCount(count, kMaxDeclaredSteps);
     if (!declared) {
-        report(Message::fromId(QStringLiteral("IDS_UNKNOWN_WZD_FILE")));
+        reportNotAWizard(QStringLiteral("the Task_Steps_Count '%1' of %2 is not a whole number "
+                                        "from 0 to %3")
+                             .arg(*count, Current_Name())
+                             .arg(kMaxDeclaredSteps));
         return 0;
     }
     seq.Title = *title;
@@ -326,13 +357,22 @@ int VX_CAAXML_PARSER::readSequenceSteps(TestingSequence &seq, int stepCount)
         Set_Current_Node(sequenceElement);
         if (!Find_Child(kStepPrefix + QString::number(n)))
             continue;
+        xmlNode *stepElement = Current_Node();
+        m_noteStep = seq.stepCount();
         TaskStep step;
         const int result = Read_Task(step, n);
-        if (result < 0)
-            continue; // no name, End Option, or a name we do not know
+        if (result < 0) {
+            // No name, End Option, or a name we do not know: no step, so
+            // what it repeats is the sequence's to say.
+            m_noteStep = -1;
+            noteRepeatedElements(stepElement, true, kStepPrefix + QString::number(n) + u'/');
+            continue;
+        }
         if (result == 0 || !seq.insertStep(-1, std::move(step.record)))
             return 0;
+        noteRepeatedElements(stepElement, true, QString());
     }
+    m_noteStep = -1;
     return 1;
 }
 
@@ -344,6 +384,7 @@ int VX_CAAXML_PARSER::Read_Task(TaskStep &step, int)
     const TaskKind kind = name ? kindFromStoredName(*name) : TaskUnknown;
     if (!isStorableKind(kind))
         return -1;
+    m_noteStepName = taskListName(kind);
     auto readInto = [&](auto record, auto reader) {
         Set_Current_Node(stepElement);
         anchorHere();
@@ -422,17 +463,20 @@ int VX_CAAXML_PARSER::Read_Testing_Unit_File(const QString &path)
         return 0;
     }
     Go_Root();
-    auto seq = std::make_unique<TestingSequence>();
-    int steps = 0;
+    // Read in place at the end of the wizard; nothing of a unit that fails
+    // to read stays there.
+    const int before = m_doc->sequenceCount();
+    const size_t notesBefore = m_doc->FileNotes.size();
     beginRestores();
-    const bool ok = readSequenceHeader(*seq, steps) && readSequenceSteps(*seq, steps);
+    const bool ok = readSequence();
     finishRestores();
     if (!ok) {
-        // Nothing of a unit that fails to read reaches the open wizard.
+        while (m_doc->sequenceCount() > before)
+            m_doc->removeSequence(m_doc->sequenceCount() - 1);
+        m_doc->FileNotes.resize(notesBefore);
         Reset_Document();
         return 0;
     }
-    m_doc->insertSequence(-1, std::move(seq));
     return 1;
 }
 
@@ -442,184 +486,6 @@ QString VX_CAAXML_PARSER::Read_Password()
         return QString();
     anchorHere();
     return dValue(QStringLiteral("<Information><PW>")).value_or(QString());
-}
-
-// ---------------------------------------------------------------- value helpers
-
-void VX_CAAXML_PARSER::addD(const QString &name, const QString &dvalue)
-{
-    Add_Element(name);
-    Set_Attribute(kDValue, dvalue);
-    Go_Parent();
-}
-
-void VX_CAAXML_PARSER::addDL(const QString &name, const QString &dvalue, int lvalue)
-{
-    Add_Element(name);
-    Set_Attribute(kDValue, dvalue);
-    Set_Attribute(kLValue, fmtInt(lvalue));
-    Go_Parent();
-}
-
-void VX_CAAXML_PARSER::addOptDL(const QString &name, const QString &dvalueOrNull, int lvalue)
-{
-    if (dvalueOrNull.isNull())
-        addL(name, lvalue);
-    else
-        addDL(name, dvalueOrNull, lvalue);
-}
-
-void VX_CAAXML_PARSER::addL(const QString &name, int lvalue)
-{
-    Add_Element(name);
-    Set_Attribute(kLValue, fmtInt(lvalue));
-    Go_Parent();
-}
-
-void VX_CAAXML_PARSER::addCheck(bool on, int onCode)
-{
-    addDL(QStringLiteral("Check"), on ? QStringLiteral("True") : QStringLiteral("False"),
-          on ? onCode : 0);
-}
-
-void VX_CAAXML_PARSER::openElement(const QString &name)
-{
-    Add_Element(name);
-}
-
-QString VX_CAAXML_PARSER::fmtInt(long long v)
-{
-    return QString::number(v);
-}
-
-QString VX_CAAXML_PARSER::fmtReal2(double v)
-{
-    return formatDecimal(v, 2);
-}
-
-QString VX_CAAXML_PARSER::fmtReal4(double v)
-{
-    return formatDecimal(v, 4);
-}
-
-QString VX_CAAXML_PARSER::onOff(int flag)
-{
-    return flag ? QStringLiteral("On") : QStringLiteral("Off");
-}
-
-std::optional<QString> VX_CAAXML_PARSER::value(const QString &path, const QString &attribute)
-{
-    xmlNode *saved = Current_Node();
-    Set_Current_Node(m_anchor);
-    std::optional<QString> out;
-    if ((path.isEmpty() || Find_Path(path)) && Find_Attribute(attribute))
-        out = Get_Attribute_Value();
-    Set_Current_Node(saved);
-    return out;
-}
-
-bool VX_CAAXML_PARSER::readL(const QString &path, int &out)
-{
-    const auto v = lValue(path);
-    if (v)
-        out = int(toLeadingInt(*v));
-    return bool(v);
-}
-
-bool VX_CAAXML_PARSER::readDInt(const QString &path, int &out)
-{
-    const auto v = dValue(path);
-    if (v)
-        out = int(toLeadingInt(*v));
-    return bool(v);
-}
-
-bool VX_CAAXML_PARSER::readDSize(const QString &path, quint32 &out)
-{
-    // Only whether a file is declared counts (the restored bytes give the
-    // size): a size that is not above 0 declares none.
-    const auto v = dValue(path);
-    if (v) {
-        const long long declared = toLeadingInt(*v);
-        out = declared > 0 ? quint32(declared) : 0;
-    }
-    return bool(v);
-}
-
-bool VX_CAAXML_PARSER::readDReal(const QString &path, double &out)
-{
-    const auto v = dValue(path);
-    if (v)
-        out = toLeadingReal(*v);
-    return bool(v);
-}
-
-bool VX_CAAXML_PARSER::readDText(const QString &path, QString &out, int maxLength)
-{
-    const auto v = dValue(path);
-    if (v)
-        out = maxLength >= 0 ? v->left(maxLength) : *v;
-    return bool(v);
-}
-
-bool VX_CAAXML_PARSER::enter(const QString &path)
-{
-    Set_Current_Node(m_anchor);
-    if (Find_Path(path))
-        return true;
-    Set_Current_Node(m_anchor);
-    return false;
-}
-
-std::optional<int> VX_CAAXML_PARSER::declaredCount(const std::optional<QString> &text, int max)
-{
-    if (!text)
-        return std::nullopt;
-    // Decimal digits only, as the writer writes them; blanks around are
-    // forgiven. No sign, no hexadecimal, nothing after the digits.
-    const QString trimmed = text->trimmed();
-    if (trimmed.isEmpty() || trimmed.size() > 9)
-        return std::nullopt;
-    int value = 0;
-    for (const QChar c : trimmed) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    if (value > max)
-        return std::nullopt;
-    return value;
-}
-
-long long VX_CAAXML_PARSER::toLeadingInt(const QString &text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text.at(i).isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text.at(i) == u'-' || text.at(i) == u'+'))
-        negative = text.at(i++) == u'-';
-    long long v = 0;
-    for (; i < text.size() && text.at(i) >= u'0' && text.at(i) <= u'9'; ++i) {
-        v = v * 10 + (text.at(i).unicode() - u'0');
-        if (v > INT_MAX) { // saturate like the C conversions do
-            v = negative ? -(long long)INT_MAX - 1 : INT_MAX;
-            return v;
-        }
-    }
-    return negative ? -v : v;
-}
-
-double VX_CAAXML_PARSER::toLeadingReal(const QString &text)
-{
-    QByteArray latin = text.trimmed().toLatin1();
-    const char *begin = latin.constData();
-    const char *end = begin + latin.size();
-    if (begin != end && *begin == '+')
-        ++begin;
-    double v = 0;
-    const auto result = std::from_chars(begin, end, v);
-    return result.ec == std::errc() ? v : 0.0;
 }
 
 } // namespace stepvane

@@ -1,8 +1,10 @@
 // The wizard-file reader and writer (wzd and tuf) on top of the XML cursor.
-// The frame (header, sequences, steps, End Option) and the value helpers live
-// in VX_CAAXML_PARSER.cpp, attached files in attached_files.cpp; the elements
-// of each task kind live in procedure_tasks.cpp, setting_tasks.cpp and
-// analysis_tasks.cpp.
+// The frame (header, sequences, steps, End Option) lives in
+// VX_CAAXML_PARSER.cpp, the value helpers in value_helpers.cpp, attached
+// files in attached_files.cpp, the notes on what a file holds beyond the
+// document (damaged attachments, repeated elements) in file_notes.cpp; the
+// elements of each task kind live in procedure_tasks.cpp, setting_tasks.cpp
+// and analysis_tasks.cpp.
 #pragma once
 
 #include "common/MessageSink.h"
@@ -49,6 +51,10 @@ public:
     // file is not read); kUnknownModel when the header cannot be read or
     // names none. Defined in ReadFileModel.cpp.
     int Read_File_Model(const QString &path);
+
+    // Attached files of the last read that could not be written to their
+    // working copies ("PATH: reason"); their records name no path.
+    const QStringList &Restore_Failures() const { return m_restoreFailures; }
 
     // Setup-file services for load steps (the setup file is loaded with Load_Document).
     QString Make_Setup_Info(const QString &fileName);
@@ -121,11 +127,32 @@ protected:
     // keepName: the file must keep its stored name (setup files, whose name
     // the writer takes from the path); pictures and masks keep theirs in the record.
     QString workingPathFor(const QString &storedName, bool keepName = true);
+    // An attachment slot as the notes name it, with the kind's message
+    // ("Prompt task item-Failed to Load (%s)" with the stored name).
+    enum class SlotKind { Picture, Mask, Setup };
+    struct Slot {
+        SlotKind kind;
+        QString element; // "ImageNum_3", "Logo", "MSL", "SetupfileName"
+        QString name;    // the stored file name
+        Message failure;
+    };
     // Restores the ImageData child of the cursor to path and returns the
-    // number of bytes it holds, or -1 (reported with the argument) when there
-    // is none or it is damaged. While a file is read the bytes are written
-    // later by a worker; a failed write is reported then.
-    qint64 restoreFileData(const QString &path, const QString &failFormat, const QString &argument);
+    // number of bytes it holds, or -1 when there is none or it is damaged
+    // (reported with the slot and why, and noted) or it cannot be written
+    // (reported); path is then cleared. Data without the base64 type gives
+    // an empty file, as it always has, and 0. While a file is read the bytes
+    // are written later by a worker; a failed write is reported then.
+    qint64 restoreFileData(QString &path, const Slot &slot);
+    // A data element under dataParent while the size field (sizeText, or
+    // none) declares no file: the data is passed over, and noted.
+    void noteUnsizedData(const xmlNode *dataParent, const std::optional<QString> &sizeText,
+                         const Slot &slot);
+    void noteDamaged(const Slot &slot, const QString &reason);
+    // Notes every second copy of an element among the children of element
+    // (and, when deep, further down); prefix leads the path of each.
+    void noteRepeatedElements(const xmlNode *element, bool deep, const QString &prefix);
+    // Keeps the note and reports the message with the place and text below it.
+    void addNote(FileNote note, const Message &message, const QString &text);
     // A record's size field from restoreFileData's result (0: no file).
     static quint32 restoredSize(qint64 restored);
 
@@ -193,14 +220,27 @@ private:
     void writeEndOption(int stepNumber);
     int readWizardBody();
     int readWizardHeader();
+    // "This is not a Stepvane wizard file." with the file and the reason.
+    void reportNotAWizard(const QString &reason);
     void beginRestores();
     void finishRestores();
+    // The sequence element under the cursor: header, then steps, appended to
+    // the document.
+    int readSequence();
     int readSequenceHeader(TestingSequence &seq, int &stepCount);
     int readSequenceSteps(TestingSequence &seq, int stepCount);
 
     WizardDocument *m_doc = nullptr;
     int m_model = 0;
     MessageSink *m_sink = nullptr;
+    // Where the reader is, for the notes: document positions of the sequence
+    // and step being read (-1 outside one) and the step's list name.
+    int m_noteSequence = -1;
+    int m_noteStep = -1;
+    QString m_noteStepName;
+    int m_notesReported = 0;
+    QStringList m_restoreFailures;
+    void finishRestoreFailures(const QStringList &failedPaths);
     struct PendingRestores;
     std::unique_ptr<PendingRestores> m_restores;
 };

@@ -180,6 +180,7 @@ WizardDocument &WizardDocument::operator=(const WizardDocument &other)
     PW_Confirm = other.PW_Confirm;
     PasswordSet = other.PasswordSet;
     SeqEndOption = other.SeqEndOption;
+    FileNotes = other.FileNotes;
     return *this;
 }
 

@@ -5,6 +5,7 @@
 
 #include "document/TaskRecords.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -99,6 +100,21 @@ struct TestingSequence {
     bool operator==(const TestingSequence &other) const;
 };
 
+// What the reader found in a file that the document cannot hold: an attached
+// file the instrument would not show, or content the reader passed over (a
+// second copy of an element the format holds once). The check reports these;
+// they describe the file read, not the wizard, so == ignores them.
+struct FileNote {
+    enum Kind { DamagedAttachment, IgnoredContent };
+    Kind kind = DamagedAttachment;
+    int sequence = -1; // from 0; -1 for the wizard itself
+    int step = -1;     // from 0; -1 for the sequence (or the wizard) itself
+    QString field;     // the slot or element path ("ImageNum_3", "Information/Title")
+    QString message;
+    QByteArray digest; // ignored content: a digest of what was passed over
+    bool operator==(const FileNote &) const = default;
+};
+
 struct WizardDocument {
     std::vector<std::unique_ptr<TestingSequence>> sequences;
     QString Title;
@@ -106,6 +122,7 @@ struct WizardDocument {
     QString PW_Confirm; // the password as typed a second time
     Flag PasswordSet = 0;
     int SeqEndOption = 2;
+    std::vector<FileNote> FileNotes; // from the last read into this document
 
     WizardDocument() = default;
     WizardDocument(const WizardDocument &other);

@@ -203,13 +203,20 @@ bool VX_CAAXML_PARSER::readLimit(LimitTask &r)
         readDReal(QStringLiteral("<Limit_Line><Warning><Param>"), r.Param);
     } else {
         readDText(QStringLiteral("<MSL><MSLfileName>"), r.MSLfileName);
+        const std::optional<QString> sizeText = dValue(QStringLiteral("<MSL><MSLfileSize>"));
         readDSize(QStringLiteral("<MSL><MSLfileSize>"), r.MSLfileSize);
         // The mask gets its own working copy; an unsafe stored name gets none
         // and the restore reports the failure.
-        if (r.MSLfileSize > 0 && enter(QStringLiteral("MSL"))) {
-            r.TransMSLfileName = workingPathFor(r.MSLfileName, false);
-            r.MSLfileSize = restoredSize(
-                restoreFileData(r.TransMSLfileName, kLimitMaskLoadFail, r.MSLfileName));
+        if (enter(QStringLiteral("MSL"))) {
+            const Slot slot{
+                SlotKind::Mask, QStringLiteral("MSL"), r.MSLfileName,
+                Message::fromText(kLimitMaskLoadFail, {r.MSLfileName}, MessageIcon::Warning)};
+            if (r.MSLfileSize > 0) {
+                r.TransMSLfileName = workingPathFor(r.MSLfileName, false);
+                r.MSLfileSize = restoredSize(restoreFileData(r.TransMSLfileName, slot));
+            } else {
+                noteUnsizedData(Current_Node(), sizeText, slot);
+            }
             Set_Current_Node(step);
             anchorHere();
         }

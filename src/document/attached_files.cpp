@@ -3,11 +3,16 @@
 // the worker threads that decode and write them while a file is read.
 #include "document/VX_CAAXML_PARSER.h"
 
+#include "common/AtomicFile.h"
+#include "document/Base64.h"
 #include "document/WorkingCopies.h"
 
 #include <QSemaphore>
 #include <QThreadPool>
 
+#include <libxml/tree.h>
+
+#include <cctype>
 #include <deque>
 #include <limits>
 
@@ -41,14 +46,18 @@ void VX_CAAXML_PARSER::readImage(AttachedImage &image, bool withComment,
     if (withComment)
         readDText(QStringLiteral("Comment"), image.Comment);
     readDText(QStringLiteral("ImageName"), image.ImageName);
+    const std::optional<QString> sizeText = dValue(QStringLiteral("Image_filesize"));
     readDSize(QStringLiteral("Image_filesize"), image.Image_filesize);
     image.TransImageName.clear();
+    const Slot slot{SlotKind::Picture, Current_Name(), image.ImageName,
+                    Message::fromText(loadFailFormat, {image.ImageName}, MessageIcon::Warning)};
     if (image.Image_filesize > 0) {
         readDInt(QStringLiteral("ImageWidth"), image.ImageWidth);
         readDInt(QStringLiteral("ImageHeight"), image.ImageHeight);
         image.TransImageName = workingPathFor(image.ImageName, false);
-        image.Image_filesize =
-            restoredSize(restoreFileData(image.TransImageName, loadFailFormat, image.ImageName));
+        image.Image_filesize = restoredSize(restoreFileData(image.TransImageName, slot));
+    } else {
+        noteUnsizedData(m_anchor, sizeText, slot);
     }
     Set_Current_Node(m_anchor);
     m_anchor = savedAnchor;
@@ -81,6 +90,7 @@ struct VX_CAAXML_PARSER::PendingRestores {
         QString path;
         Message failure;
         bool ok = false;
+        QString error;
     };
     std::deque<Job> jobs; // a deque keeps each job in place while more are added
     QSemaphore finished;  // one release per job done
@@ -90,40 +100,124 @@ struct VX_CAAXML_PARSER::PendingRestores {
     // jobs are waited for.
     void add(const xmlNode *element, const QString &path, const Message &failure)
     {
-        Job &job = jobs.emplace_back(Job{element, path, failure});
+        Job &job = jobs.emplace_back(Job{element, path, failure, false, QString()});
         QThreadPool::globalInstance()->start([&job, this] {
-            job.ok = Restore_Element_File(job.element, job.path) == RestoreResult::Ok;
+            job.ok = Restore_Element_File(job.element, job.path, &job.error) == RestoreResult::Ok;
             finished.release();
         });
     }
     void waitForAll() { finished.acquire(int(jobs.size())); }
 };
 
-qint64 VX_CAAXML_PARSER::restoreFileData(const QString &path, const QString &failFormat,
-                                         const QString &argument)
+namespace {
+
+bool isTypedBase64(const xmlNode *element)
 {
-    xmlNode *saved = Current_Node();
-    const xmlNode *element =
-        !path.isEmpty() && Find_Child(QStringLiteral("ImageData")) ? Current_Node() : nullptr;
-    Set_Current_Node(saved);
-    const Message failure = Message::fromText(failFormat, {argument}, MessageIcon::Warning);
+    xmlChar *type = xmlGetNsProp(element, reinterpret_cast<const xmlChar *>("dt"),
+                                 reinterpret_cast<const xmlChar *>(kBase64TypeNamespace));
+    const bool typed = type && xmlStrEqual(type, reinterpret_cast<const xmlChar *>("bin.base64"));
+    xmlFree(type);
+    return typed;
+}
+
+bool hasCdata(const xmlNode *element)
+{
+    for (const xmlNode *c = element->children; c; c = c->next)
+        if (c->type == XML_CDATA_SECTION_NODE)
+            return true;
+    return false;
+}
+
+// Whether an element holds anything but blanks: text, CDATA or elements.
+bool holdsSomething(const xmlNode *element)
+{
+    for (const xmlNode *c = element->children; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE)
+            return true;
+        if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
+            for (const xmlChar *p = c->content; *p; ++p)
+                if (!std::isspace(*p))
+                    return true;
+    }
+    return false;
+}
+
+const xmlNode *dataChild(const xmlNode *parent)
+{
+    for (const xmlNode *c = parent ? parent->children : nullptr; c; c = c->next)
+        if (c->type == XML_ELEMENT_NODE &&
+            xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>("ImageData")))
+            return c;
+    return nullptr;
+}
+
+} // namespace
+
+qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
+{
+    const xmlNode *element = dataChild(Current_Node());
+    const Message &failure = slot.failure;
+    auto damaged = [&](const QString &reason) {
+        noteDamaged(slot, reason);
+        path.clear();
+        return qint64(-1);
+    };
+    if (!element)
+        return damaged(QStringLiteral("it has no data"));
+    if (!isTypedBase64(element)) {
+        // Read as it always was: no bytes, so an empty file, which keeps
+        // the record's path true.
+        noteDamaged(slot, QStringLiteral("its data element is not typed bin.base64"));
+        QString error;
+        if (path.isEmpty() || !writeFileAtomically(path, QByteArray(), &error, SyncToDisk::No)) {
+            if (!path.isEmpty())
+                m_restoreFailures << QStringLiteral("%1: %2").arg(path, error);
+            path.clear();
+        }
+        return 0;
+    }
+    // The instrument takes base64 from plain text only.
+    if (hasCdata(element))
+        return damaged(QStringLiteral("its data is in a CDATA section"));
+    const QByteArray text = Embedded_Text(element);
     // The size is counted here, where the record takes it; the bytes are
-    // decoded and written later. Data that is not base64, or no data at all,
-    // is no file.
-    const qint64 size = element ? Embedded_Size(element) : -1;
-    if (size <= 0) {
-        report(failure);
-        return -1;
+    // decoded and written later.
+    const qint64 size = decodedBase64Size(text);
+    if (size < 0)
+        return damaged(QStringLiteral("its data holds %1").arg(base64Problem(text)));
+    if (size == 0)
+        return damaged(QStringLiteral("its data is empty"));
+    if (path.isEmpty()) {
+        if (WorkingCopies::instance().folder().isEmpty()) {
+            m_restoreFailures
+                << QStringLiteral("%1: the working folder cannot be created").arg(slot.name);
+            report(failure);
+            return -1;
+        }
+        return damaged(QStringLiteral("its name \"%1\" cannot be a file name").arg(slot.name));
     }
     if (m_restores) {
         m_restores->add(element, path, failure);
         return size;
     }
-    if (Restore_Element_File(element, path) != RestoreResult::Ok) {
-        report(failure);
+    QString error;
+    if (Restore_Element_File(element, path, &error) != RestoreResult::Ok) {
+        report(failure.withDetail(error));
+        m_restoreFailures << QStringLiteral("%1: %2").arg(path, error);
+        path.clear();
         return -1;
     }
     return size;
+}
+
+void VX_CAAXML_PARSER::noteUnsizedData(const xmlNode *dataParent,
+                                       const std::optional<QString> &sizeText, const Slot &slot)
+{
+    const xmlNode *data = dataChild(dataParent);
+    if (!data || !holdsSomething(data))
+        return;
+    noteDamaged(slot, sizeText ? QStringLiteral("its size field is '%1'").arg(*sizeText)
+                               : QStringLiteral("it has no size field"));
 }
 
 quint32 VX_CAAXML_PARSER::restoredSize(qint64 restored)
@@ -142,12 +236,15 @@ VX_CAAXML_PARSER::VX_CAAXML_PARSER(WizardDocument *document, int modelIndex, Mes
 
 VX_CAAXML_PARSER::~VX_CAAXML_PARSER()
 {
-    finishRestores();
+    if (m_restores)
+        m_restores->waitForAll();
 }
 
 void VX_CAAXML_PARSER::beginRestores()
 {
     m_restores = std::make_unique<PendingRestores>();
+    m_restoreFailures.clear();
+    m_notesReported = 0;
 }
 
 void VX_CAAXML_PARSER::finishRestores()
@@ -156,9 +253,50 @@ void VX_CAAXML_PARSER::finishRestores()
         return;
     m_restores->waitForAll();
     const auto restores = std::move(m_restores);
-    for (const auto &job : restores->jobs)
-        if (!job.ok)
-            report(job.failure);
+    QStringList failedPaths;
+    for (const auto &job : restores->jobs) {
+        if (job.ok)
+            continue;
+        report(job.error.isEmpty() ? job.failure : job.failure.withDetail(job.error));
+        m_restoreFailures << QStringLiteral("%1: %2").arg(job.path, job.error);
+        failedPaths << job.path;
+    }
+    finishRestoreFailures(failedPaths);
+}
+
+void VX_CAAXML_PARSER::finishRestoreFailures(const QStringList &failedPaths)
+{
+    if (failedPaths.isEmpty() || !m_doc)
+        return;
+    // A record never names a working copy that was not written.
+    auto clear = [&](QString &path) {
+        if (failedPaths.contains(path))
+            path.clear();
+    };
+    auto clearImages = [&](std::vector<AttachedImage> &images) {
+        for (AttachedImage &image : images)
+            clear(image.TransImageName);
+    };
+    for (const auto &sequence : m_doc->sequences) {
+        for (const auto &step : sequence->steps) {
+            std::visit(
+                [&](auto &r) {
+                    using T = std::decay_t<decltype(r)>;
+                    if constexpr (std::is_same_v<T, PromptTask> ||
+                                  std::is_same_v<T, MarkerPeakTask>)
+                        clearImages(r.images);
+                    if constexpr (std::is_same_v<T, SaveTask> || std::is_same_v<T, ReportTask>)
+                        clear(r.logo.TransImageName);
+                    if constexpr (std::is_same_v<T, LimitTask>) {
+                        clearImages(r.images);
+                        clear(r.TransMSLfileName);
+                    }
+                    if constexpr (std::is_same_v<T, LoadTask>)
+                        clear(r.SetupfileName);
+                },
+                step->record);
+        }
+    }
 }
 
 } // namespace stepvane

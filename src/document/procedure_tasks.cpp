@@ -390,6 +390,11 @@ bool VX_CAAXML_PARSER::readReport(ReportTask &r)
 
 bool VX_CAAXML_PARSER::readLoad(LoadTask &r)
 {
+    // The setup file's slot, its message naming the file as given.
+    auto setupSlot = [](const QString &name) {
+        return Slot{SlotKind::Setup, QStringLiteral("SetupfileName"), name,
+                    Message::fromText(kLoadLoadFail, {name}, MessageIcon::Warning)};
+    };
     anchorHere();
     r = LoadTask{};
     r.Mode = 0; // a file that does not say loads nothing
@@ -398,11 +403,14 @@ bool VX_CAAXML_PARSER::readLoad(LoadTask &r)
     readL(QStringLiteral("Mode"), r.Mode);
     if (!loadCarriesFile(r.Mode))
         return true;
-    readDSize(QStringLiteral("SetupfileSize"), r.SetupfileSize);
-    if (r.SetupfileSize == 0)
-        return true;
     QString storedName;
     readDText(QStringLiteral("SetupfileName"), storedName);
+    const std::optional<QString> sizeText = dValue(QStringLiteral("SetupfileSize"));
+    readDSize(QStringLiteral("SetupfileSize"), r.SetupfileSize);
+    if (r.SetupfileSize == 0) {
+        noteUnsizedData(m_anchor, sizeText, setupSlot(storedName));
+        return true;
+    }
     readDText(QStringLiteral("Setup_Info"), r.Setup_Info);
     // The stored path names the writing machine's folder; only the file name
     // is kept, and the copy goes into our own working folder.
@@ -411,7 +419,7 @@ bool VX_CAAXML_PARSER::readLoad(LoadTask &r)
     // what the file said so the user can tell which setup was lost.
     returnToAnchor();
     r.SetupfileSize = restoredSize(restoreFileData(
-        r.SetupfileName, kLoadLoadFail, r.SetupfileName.isEmpty() ? storedName : r.SetupfileName));
+        r.SetupfileName, setupSlot(r.SetupfileName.isEmpty() ? storedName : r.SetupfileName)));
     returnToAnchor();
     return true;
 }

@@ -60,5 +60,8 @@ void checkAttachments(StepCheck &check, const TaskStep &step);
 void checkAttachmentLimits(StepCheck &check, const TaskStep &step);
 // "The picture "mast.png" (3. Image file)": an attached file as a sentence names it.
 QString attachmentSubject(const AttachmentRef &file);
+void checkPictureNames(StepCheck &check, const TaskStep &step);
+// The reader's notes on the file the document was read from.
+void checkFileNotes(const WizardDocument &doc, std::vector<Finding> &out);
 
 } // namespace stepvane

@@ -147,6 +147,7 @@ void checkSequence(const TestingSequence &sequence, int index, const CheckOption
         checkProcedureStep(check, step);
         checkAnalysisStep(check, step);
         checkAttachments(check, step);
+        checkPictureNames(check, step);
         // What the instrument measures from here on, as far as the wizard says.
         if (const auto *mode = step.as<MeasureModeTask>())
             measurement = mode->Measurement;
@@ -173,6 +174,7 @@ std::vector<Finding> checkWizard(const WizardDocument &doc, const CheckOptions &
     for (int s = 0; s < doc.sequenceCount(); ++s)
         checkSequence(*doc.sequence(s), s, options, measurement, out);
     checkInstrumentLimits(doc, options, out);
+    checkFileNotes(doc, out);
     // Findings of the passes over the whole wizard join those of their places.
     std::stable_sort(out.begin(), out.end(), [](const Finding &a, const Finding &b) {
         return std::pair(a.sequence, a.step) < std::pair(b.sequence, b.step);

@@ -30,6 +30,26 @@ void headerValue(std::vector<ValueDiff> &out, const QString &label, const QStrin
         out.push_back({ValueDiff::Value, label, a, b});
 }
 
+// The copies of elements the reader passed over in a file, by place and
+// digest: the diff compares the documents, which never hold them, so without
+// this two files the instrument may read differently would compare equal.
+QString ignoredContent(const WizardDocument &doc)
+{
+    QStringList parts;
+    for (const FileNote &note : doc.FileNotes) {
+        if (note.kind != FileNote::IgnoredContent)
+            continue;
+        QString place;
+        if (note.sequence >= 0)
+            place = QStringLiteral("sequence %1, ").arg(note.sequence + 1);
+        if (note.step >= 0)
+            place += QStringLiteral("step %1, ").arg(note.step + 1);
+        parts
+            << QStringLiteral("%1%2 #%3").arg(place, note.field, QString::fromLatin1(note.digest));
+    }
+    return parts.isEmpty() ? QStringLiteral("none") : parts.join(QStringLiteral("; "));
+}
+
 std::vector<ValueDiff> headerChanges(const DiffSide &a, const DiffSide &b)
 {
     std::vector<ValueDiff> out;
@@ -42,6 +62,8 @@ std::vector<ValueDiff> headerChanges(const DiffSide &a, const DiffSide &b)
         return d.PasswordSet ? QStringLiteral("set") : QStringLiteral("not set");
     };
     headerValue(out, QStringLiteral("Password"), passwordState(a.doc), passwordState(b.doc));
+    headerValue(out, QStringLiteral("Content the reader ignores"), ignoredContent(a.doc),
+                ignoredContent(b.doc));
     return out;
 }
 

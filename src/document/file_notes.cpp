@@ -1,0 +1,115 @@
+// What a file holds beyond the document it reads into: attached files the
+// instrument would not show, and second copies of elements the format holds
+// once. The reader passes over both, so neither may pass unseen: each is
+// reported through the message sink and kept as a note in the document for
+// the check and the review diff.
+#include "document/VX_CAAXML_PARSER.h"
+
+#include <QCryptographicHash>
+
+#include <libxml/tree.h>
+
+#include <cstring>
+
+namespace stepvane {
+
+namespace {
+
+// The sink hears of this many notes a read; the document keeps them all up
+// to kMaxNotes (a hostile file may repeat every element).
+constexpr int kReportedNotes = 5;
+constexpr size_t kMaxNotes = 1000;
+
+QString nameOf(const xmlNode *node)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(node->name));
+}
+
+// A digest of an element as it stands in the file, so that two files whose
+// passed-over copies differ compare different.
+QByteArray digestOf(const xmlNode *node)
+{
+    xmlBufferPtr buffer = xmlBufferCreate();
+    xmlNodeDump(buffer, node->doc, const_cast<xmlNode *>(node), 0, 0);
+    const QByteArray digest =
+        QCryptographicHash::hash(
+            QByteArray::fromRawData(reinterpret_cast<const char *>(xmlBufferContent(buffer)),
+                                    xmlBufferLength(buffer)),
+            QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
+    xmlBufferFree(buffer);
+    return digest;
+}
+
+} // namespace
+
+void VX_CAAXML_PARSER::addNote(FileNote note, const Message &message, const QString &text)
+{
+    if (!m_doc || m_doc->FileNotes.size() >= kMaxNotes)
+        return;
+    note.sequence = m_noteSequence;
+    note.step = m_noteStep;
+    m_doc->FileNotes.push_back(note);
+    // The editor shows each message in a box of its own.
+    if (++m_notesReported > kReportedNotes) {
+        if (m_notesReported == kReportedNotes + 1)
+            report(Message::fromText(QStringLiteral("The file holds more of the same; the check "
+                                                    "lists them all."),
+                                     {}, MessageIcon::Warning));
+        return;
+    }
+    QString place;
+    if (m_noteSequence >= 0)
+        place = QStringLiteral("Sequence %1").arg(m_noteSequence + 1);
+    if (m_noteStep >= 0)
+        place += QStringLiteral(", step %1 (%2)").arg(m_noteStep + 1).arg(m_noteStepName);
+    place += (place.isEmpty() ? QString() : QStringLiteral(", ")) + note.field;
+    report(message.withDetail(place + QStringLiteral(": ") + text));
+}
+
+void VX_CAAXML_PARSER::noteDamaged(const Slot &slot, const QString &reason)
+{
+    const QString what = slot.kind == SlotKind::Picture ? QStringLiteral("shows no picture")
+                         : slot.kind == SlotKind::Mask  ? QStringLiteral("gets no mask file")
+                                                        : QStringLiteral("gets no setup file");
+    FileNote note;
+    note.kind = FileNote::DamagedAttachment;
+    note.field = slot.element;
+    note.message = QStringLiteral("the instrument %1 here: %2").arg(what, reason);
+    addNote(note, slot.failure, note.message);
+}
+
+void VX_CAAXML_PARSER::noteRepeatedElements(const xmlNode *element, bool deep,
+                                            const QString &prefix)
+{
+    // Children are few (the shape check bounds them), so each is compared
+    // with the ones before it.
+    for (const xmlNode *c = element->children; c; c = c->next) {
+        if (c->type != XML_ELEMENT_NODE)
+            continue;
+        bool repeated = false;
+        for (const xmlNode *b = element->children; b != c && !repeated; b = b->next)
+            repeated = b->type == XML_ELEMENT_NODE && xmlStrEqual(b->name, c->name);
+        const QString path = prefix + nameOf(c);
+        if (!repeated) {
+            if (deep && c->children)
+                noteRepeatedElements(c, true, path + u'/');
+            continue;
+        }
+        FileNote note;
+        note.kind = FileNote::IgnoredContent;
+        note.field = path;
+        note.message = QStringLiteral("The file holds a second %1 element here. The reader takes "
+                                      "the first and passes over this one, so review never sees "
+                                      "it; the instrument may read it instead.")
+                           .arg(nameOf(c));
+        note.digest = digestOf(c);
+        addNote(note,
+                Message::fromText(QStringLiteral("The file holds content the reader passes over."),
+                                  {}, MessageIcon::Warning),
+                QStringLiteral("a second %1 element").arg(nameOf(c)));
+    }
+}
+
+} // namespace stepvane
