@@ -10,6 +10,7 @@
 #include "editors/framework/PageRegistry.h"
 #include "instrument_files/CableList.h"
 #include "widgets/AppState.h"
+#include "widgets/CVXEdit.h"
 #include "widgets/UserInterface.h"
 
 #include <QApplication>
@@ -24,11 +25,15 @@ template <typename Record> std::function<void(TaskRecord &)> with(std::function<
     return [set](TaskRecord &record) { set(std::get<Record>(record)); };
 }
 
-QImage grabShown(QWidget &widget)
+QImage grabShown(QWidget &widget, const std::function<void(QWidget &)> &act = {})
 {
     widget.setAttribute(Qt::WA_DontShowOnScreen);
     widget.show();
     QApplication::processEvents();
+    if (act) {
+        act(widget);
+        QApplication::processEvents();
+    }
     QImage image = widget.grab().toImage();
     widget.hide();
     return image;
@@ -63,7 +68,7 @@ QImage renderPage(const PageSample &sample, UserInterface &ui)
         width = std::max(width, page->pageSize().width());
     }
     pane.resize(width, height);
-    return grabShown(pane);
+    return grabShown(pane, sample.act);
 }
 
 AttachedImage samplePicture(const QString &comment, const QString &name)
@@ -117,6 +122,18 @@ const std::vector<PageSample> &pageSamples()
              r.Start_Distance_Check = r.Stop_Distance_Check = 1;
              r.Alt_DTF_Band_Check = 1;
          })},
+        // A start frequency above the model's band, committed: clamped, with its note.
+        {"correction-note", TaskFrequencyDistance, 0, kDistanceMeter,
+         with<FrequencyDistanceTask>([](auto &r) {
+             r.Description = "Feeder sweep";
+             r.Stop_Frequency_Check = 1;
+         }),
+         [](QWidget &pane) {
+             if (auto *start = pane.findChild<CVXEdit *>(QStringLiteral("Start_Frequency"))) {
+                 start->setText(QStringLiteral("3000"));
+                 start->commit();
+             }
+         }},
         {"amplitude-VX310A", TaskAmplitude, 0, kDistanceMeter, {}},
         {"amplitude-VX340A", TaskAmplitude, 3, kDistanceMeter, with<AmplitudeTask>([](auto &r) {
              r.Top = 0;

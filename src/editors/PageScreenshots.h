@@ -24,7 +24,8 @@ struct PageSample {
     TaskKind kind; // the page (all pages of the kind, stacked)
     int model;     // CurrentModelIndex while the page is created and bound
     int distanceUnit;
-    std::function<void(TaskRecord &)> prepare; // sample values over the factory's
+    std::function<void(TaskRecord &)> prepare;   // sample values over the factory's
+    std::function<void(QWidget &pane)> act = {}; // input given once the pages are shown
 };
 const std::vector<PageSample> &pageSamples();
 

@@ -2,6 +2,7 @@
 #include "widgets/CVXEdit.h"
 
 #include "common/NumberText.h"
+#include "widgets/FieldNote.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -81,6 +82,20 @@ bool CVXEdit::acceptsCharacter(int inputClass, QChar c)
     }
 }
 
+QString CVXEdit::acceptedText(int inputClass)
+{
+    switch (inputClass) {
+    case Decimal:
+        return QStringLiteral("Numbers only: digits, \".\" and \"-\"");
+    case MarkerSyntax:
+        return QStringLiteral("Numbers and marker terms only: digits, \".\", \"-\", M, <, > and ;");
+    case Whole:
+        return QStringLiteral("Whole numbers only: digits and \"-\"");
+    default:
+        return QString();
+    }
+}
+
 void CVXEdit::report(bool commit)
 {
     if (m_handler)
@@ -95,22 +110,36 @@ void CVXEdit::commit()
     // must not start a second commit inside this one.
     QScopedValueRollback guard(m_committing, true);
     QString shown;
+    int clamped = 0; // -1 to the lower bound, 1 to the upper
     if (m_class == Decimal) {
         double value = parseDecimalText(text());
-        if (value > double(m_upper))
+        if (value > double(m_upper)) {
             value = m_upper;
-        else if (value < double(m_lower))
+            clamped = 1;
+        } else if (value < double(m_lower)) {
             value = m_lower;
+            clamped = -1;
+        }
         shown = formatDecimal(value, m_decimals);
     } else {
         long long value = parseWholeText(text());
-        if (double(value) > double(m_upper))
+        if (double(value) > double(m_upper)) {
             value = wholeBound(m_upper);
-        else if (double(value) < double(m_lower))
+            clamped = 1;
+        } else if (double(value) < double(m_lower)) {
             value = wholeBound(m_lower);
+            clamped = -1;
+        }
         shown = QString::number(value);
     }
     setText(shown);
+    if (clamped != 0) {
+        const QString limit =
+            m_limitText.isEmpty() ? QStringLiteral("the %1 value allowed") : m_limitText;
+        FieldNote::showBy(this, QStringLiteral("Clamped to %1, %2")
+                                    .arg(shown, limit.arg(clamped > 0 ? QStringLiteral("highest")
+                                                                      : QStringLiteral("lowest"))));
+    }
     report(true);
 }
 
@@ -133,8 +162,15 @@ void CVXEdit::numericKeyPress(QKeyEvent *event)
 {
     // Copy and paste work as usual but report nothing: a pasted number
     // reaches the handler with the next keystroke or the commit.
-    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste)) {
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Paste) ||
+        event->matches(QKeySequence::SelectAll)) {
         QLineEdit::keyPressEvent(event);
+        return;
+    }
+    // Cut changes the text like Delete does, and reports it the same way.
+    if (event->matches(QKeySequence::Cut)) {
+        QLineEdit::keyPressEvent(event);
+        report(false);
         return;
     }
     // A number field keeps its own undo, like every text field; what it
@@ -168,7 +204,12 @@ void CVXEdit::numericKeyPress(QKeyEvent *event)
             QLineEdit::keyPressEvent(event);
             report(false);
         } else {
-            event->accept(); // refused characters and control keys are dropped silently
+            // A refused character says what the field takes (a "." in a
+            // whole-number field would otherwise vanish unnoticed); control
+            // keys are dropped quietly.
+            if (c.isPrint())
+                FieldNote::showBy(this, acceptedText(m_class));
+            event->accept();
         }
         return;
     }

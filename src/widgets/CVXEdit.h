@@ -1,8 +1,9 @@
 // CVXEdit: the filtered one-line edit field of every editor page. The input
-// class decides which characters it takes; the owner's handler hears every
+// class decides which characters it takes (a refused one is named in a short
+// note by the field); the owner's handler hears every
 // change (live update) and, for number fields, a commit on Enter, or on focus
 // loss after the user edited the text, that clamps the value to the field's
-// bounds and re-formats it.
+// bounds (saying so in a note when it does) and re-formats it.
 #pragma once
 
 #include <QLineEdit>
@@ -39,6 +40,11 @@ public:
 
     // Whether the character may be typed into a field of the class.
     static bool acceptsCharacter(int inputClass, QChar c);
+    // What a field of the class takes, as its note says when it refuses a key.
+    static QString acceptedText(int inputClass);
+    // How a commit's clamp note names the bounds: %1 becomes "lowest" or
+    // "highest" ("the model's %1 frequency"); "the %1 value allowed" unless set.
+    void setLimitText(const QString &pattern) { m_limitText = pattern; }
 
     // Clamps, re-formats, shows and reports the text with the commit flag;
     // does nothing for classes 0 and 2. Setting the text (setText) marks the
@@ -62,6 +68,7 @@ private:
     int m_class = FreeText;
     int m_decimals = 2;
     bool m_committing = false;
+    QString m_limitText;
 };
 
 } // namespace stepvane

@@ -1,6 +1,8 @@
 // The cable list dialog.
 #include "editors/dialogs/CCableListDlg.h"
 
+#include "widgets/ControlOrder.h"
+
 #include "common/NumberText.h"
 #include "document/ModelTables.h"
 
@@ -67,6 +69,8 @@ CCableListDlg::CCableListDlg(std::vector<CableEntry> cables, int unit, QWidget *
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addLayout(buttons);
+    m_list->setAccessibleName(QStringLiteral("Cable list"));
+    arrangeControls(this);
     resize(460, 320);
 }
 

@@ -2,6 +2,7 @@
 #include "editors/dialogs/CCompanyInfoDlg.h"
 
 #include "editors/dialogs/Attachments.h"
+#include "widgets/ControlOrder.h"
 #include "widgets/UserInterface.h"
 
 #include <QCheckBox>
@@ -30,6 +31,9 @@ CCompanyInfoDlg::CCompanyInfoDlg(UserInterface &ui, const CompanyInfo &values, Q
     m_logoButton->setObjectName(QStringLiteral("chooseLogo"));
     m_logoButton->setAutoDefault(false);
     m_logoButton->setFixedWidth(36);
+    m_logoButton->setAccessibleName(QStringLiteral("Choose logo"));
+    m_nameCheck->setAccessibleName(QStringLiteral("Company Name check"));
+    m_addressCheck->setAccessibleName(QStringLiteral("Address check"));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("Company Name"), this), 0, 0);
@@ -45,6 +49,7 @@ CCompanyInfoDlg::CCompanyInfoDlg(UserInterface &ui, const CompanyInfo &values, Q
     grid->setColumnStretch(1, 1);
 
     connect(m_logoButton, &QPushButton::clicked, this, &CCompanyInfoDlg::chooseLogo);
+    arrangeControls(this);
 }
 
 CompanyInfo CCompanyInfoDlg::values() const

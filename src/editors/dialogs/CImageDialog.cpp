@@ -2,6 +2,7 @@
 #include "editors/dialogs/CImageDialog.h"
 
 #include "editors/dialogs/Attachments.h"
+#include "widgets/ControlOrder.h"
 #include "widgets/UserInterface.h"
 
 #include <QCloseEvent>
@@ -48,6 +49,7 @@ CImageDialog::CImageDialog(UserInterface &ui, const AttachedImage &image, bool s
     connect(m_attach, &QPushButton::clicked, this, &CImageDialog::attach);
     connect(m_delete, &QPushButton::clicked, this, &CImageDialog::removeImage);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    arrangeControls(this);
 }
 
 AttachedImage CImageDialog::image() const

@@ -1,6 +1,8 @@
 // The job information dialog.
 #include "editors/dialogs/CJobInfoDlg.h"
 
+#include "widgets/ControlOrder.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -27,6 +29,7 @@ CJobInfoDlg::CJobInfoDlg(const JobInfo &values, QWidget *parent) : InfoDialog(pa
         auto *check = new QCheckBox(this);
         check->setObjectName(QStringLiteral("jobCheck%1").arg(row));
         check->setChecked(values.checks[size_t(row)] != 0);
+        check->setAccessibleName(rowNames().at(row) + QStringLiteral(" check"));
         grid->addWidget(new QLabel(rowNames().at(row), this), row, 0);
         grid->addWidget(name, row, 1);
         grid->addWidget(check, row, 2);
@@ -35,6 +38,7 @@ CJobInfoDlg::CJobInfoDlg(const JobInfo &values, QWidget *parent) : InfoDialog(pa
     }
     grid->addWidget(closeButton(), kJobCount, 1, 1, 2, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
+    arrangeControls(this);
 }
 
 JobInfo CJobInfoDlg::values() const

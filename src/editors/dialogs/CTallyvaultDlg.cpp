@@ -1,8 +1,11 @@
 // The tag-identifier dialog.
 #include "editors/dialogs/CTallyvaultDlg.h"
 
+#include "widgets/ControlOrder.h"
+
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -43,12 +46,16 @@ CTallyvaultDlg::CTallyvaultDlg(const TagTexts &values, QWidget *parent)
     m_edit->setMaxLength(kFixedText512);
     m_edit->hide();
     m_edit->installEventFilter(this);
+    m_edit->setAccessibleName(QStringLiteral("Value"));
+    m_list->setAccessibleName(QStringLiteral("Tag identifiers"));
+    m_list->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addWidget(closeButton(), 0, Qt::AlignRight);
 
     connect(m_list, &QTableWidget::cellClicked, this, [this](int row, int) { editRow(row); });
+    arrangeControls(this);
 }
 
 TagTexts CTallyvaultDlg::values() const
@@ -89,6 +96,24 @@ bool CTallyvaultDlg::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_edit && event->type() == QEvent::FocusOut)
         finishEdit();
+    // Enter works the table, never the dialog's Close: on a row it edits the
+    // value, in the value it keeps the text and goes back to the row.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == m_list) {
+                editRow(m_list->currentRow());
+                return true;
+            }
+            if (watched == m_edit) {
+                const int row = m_editRow;
+                finishEdit();
+                m_list->setFocus(Qt::OtherFocusReason);
+                m_list->setCurrentCell(row, 1);
+                return true;
+            }
+        }
+    }
     return InfoDialog::eventFilter(watched, event);
 }
 

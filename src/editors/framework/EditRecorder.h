@@ -26,6 +26,14 @@ public:
     // The user finished with a field (a commit, a click, a dialog closed):
     // the next change with this key starts a new edit.
     virtual void endEdit(Key key) = 0;
+    // The change just told also switched the editor-wide distance unit, held
+    // at unit, from before to its value now (a Meter/Foot click): undoing the
+    // change puts the unit back too, redoing switches it again.
+    virtual void distanceUnitSwitched(int &unit, int before)
+    {
+        (void)unit;
+        (void)before;
+    }
 };
 
 } // namespace stepvane

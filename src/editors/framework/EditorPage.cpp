@@ -6,10 +6,13 @@
 #include "widgets/CKiteButton.h"
 #include "widgets/CVXEdit.h"
 #include "widgets/ControlLook.h"
+#include "widgets/ControlOrder.h"
+#include "widgets/FieldNote.h"
 
 #include <QFormLayout>
 #include <QFrame>
 #include <QLabel>
+#include <QPushButton>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
 
@@ -35,6 +38,7 @@ EditorPage::EditorPage(PageContext &context, TaskKind kind, QSize size, QWidget 
     setMinimumWidth(std::min(size.width(), 340));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAutoFillBackground(true);
+    FieldNote::markHost(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 10, 14, 10);
@@ -100,9 +104,30 @@ void EditorPage::Bind(TaskStep *step)
     m_step = step;
     if (!step)
         return;
-    QScopedValueRollback filling(m_filling, true);
-    m_description->setText(stepDescription(*step));
-    fillControls();
+    // A note about the record shown before is no note about this one; the
+    // same step bound again (the pane shows it anew) keeps its notes.
+    if (step != m_lastStep)
+        FieldNote::hideAll(this);
+    m_lastStep = step;
+    {
+        QScopedValueRollback filling(m_filling, true);
+        m_description->setText(stepDescription(*step));
+        fillControls();
+    }
+    arrangeKeys();
+}
+
+void EditorPage::arrangeKeys()
+{
+    // Tab follows the rows as laid out, not the order the page made its
+    // controls in, and every control is named after its label.
+    arrangeControls(this);
+    // Enter on a page never presses a button (a button inside a dialog
+    // would otherwise take it as the dialog's default).
+    for (QPushButton *button : findChildren<QPushButton *>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 }
 
 void EditorPage::fieldChanged(int, const QString &, bool) {}
@@ -149,6 +174,7 @@ void EditorPage::changeRecord(int field, const std::function<void()> &change, bo
         return;
     TaskStep *step = m_step;
     TaskRecord before = step->record;
+    const int unitBefore = m_context.state.CurrentDistanceUnit;
     change();
     // A message box shown by the change runs its own event loop, in which the
     // step may have been deleted and this page unbound: then there is nothing
@@ -162,8 +188,12 @@ void EditorPage::changeRecord(int field, const std::function<void()> &change, bo
     if (!m_context.edits)
         return;
     const EditRecorder::Key key{this, field};
-    if (!(step->record == before))
+    if (!(step->record == before)) {
         m_context.edits->recordChanged(*step, std::move(before), key);
+        // A unit switch also set the editor-wide unit: undo takes both back.
+        if (m_context.state.CurrentDistanceUnit != unitBefore)
+            m_context.edits->distanceUnitSwitched(m_context.state.CurrentDistanceUnit, unitBefore);
+    }
     if (endsEdit)
         m_context.edits->endEdit(key);
 }

@@ -53,6 +53,9 @@ public:
 
     CVXEdit *descriptionField() const { return m_description; }
     QString title() const;
+    // Tab order from the layout, control names from their labels, no
+    // default buttons; Bind does it, a page that adds controls later again.
+    void arrangeKeys();
 
 protected:
     // Fill the page's own controls from the bound step (called by Bind while
@@ -102,6 +105,7 @@ private:
     TaskKind m_kind;
     QSize m_size;
     TaskStep *m_step = nullptr;
+    const TaskStep *m_lastStep = nullptr; // the step bound last (its notes may show)
     bool m_filling = false;
     QLabel *m_title = nullptr;
     CVXEdit *m_description = nullptr;

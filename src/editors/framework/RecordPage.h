@@ -18,9 +18,13 @@
 #include "widgets/AppState.h"
 #include "widgets/CKiteButton.h"
 #include "widgets/CVXEdit.h"
+#include "widgets/FieldNote.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QScopedValueRollback>
+
+#include <algorithm>
 
 #include <functional>
 #include <limits>
@@ -51,7 +55,8 @@ public:
         bool emptyIsZero = false; // a live update of an empty text stores 0 (else keeps the value)
         bool commitOnly = false;  // live updates store nothing
         Then then = {};
-        Then ifChanged = {}; // after then, only when the typed value changed the record
+        Then ifChanged = {};    // after then, only when the typed value changed the record
+        QString limitText = {}; // names the bounds in the clamp note (CVXEdit::setLimitText)
     };
 
 protected:
@@ -114,6 +119,7 @@ protected:
                 },
                 commit);
         });
+        m_edits.push_back({id, edit});
         m_fillers.push_back({id, [edit, show](Record &r) {
                                  edit->setText(show(r));
                                  // A long text shows its beginning, unless it is being typed.
@@ -194,6 +200,10 @@ protected:
                         std::function<void(Record &, int unit)> convert)
     {
         const auto choose = [this, units, convert](int unit) {
+            // The converted fields say so (see afterChange).
+            QScopedValueRollback converting(m_converting, unit == kDistanceFoot
+                                                              ? QStringLiteral("feet")
+                                                              : QStringLiteral("metres"));
             changeRecord(kControlField, [&] {
                 Record *r = record();
                 if (!r || units(*r) == unit)
@@ -209,6 +219,14 @@ protected:
                                  meter->setState(units(r) == kDistanceMeter);
                                  foot->setState(units(r) != kDistanceMeter);
                              }});
+    }
+
+    // A rule keeps low below high (start and stop, bottom and top): when a
+    // commit moves one of them, its note says so by these names ("Start
+    // moved to 100.00 to stay below Stop").
+    void keepOrder(CVXEdit *low, CVXEdit *high, const QString &lowName, const QString &highName)
+    {
+        m_orders.push_back({low, high, lowName, highName});
     }
 
     // ---- what follows the record ------------------------------------------
@@ -251,8 +269,21 @@ protected:
     void afterChange(int field, bool endsEdit) override
     {
         // The description changes nothing else on a page.
-        if (field != kDescriptionField)
-            showRecord(endsEdit ? 0 : field);
+        if (field == kDescriptionField)
+            return;
+        // A commit or a unit switch whose rules changed what a field shows
+        // (the value just typed, or another one) says so by that field.
+        const bool noting = endsEdit && (isEditField(field) || !m_converting.isEmpty());
+        std::vector<QString> shown;
+        if (noting)
+            for (const BoundEdit &bound : m_edits)
+                shown.push_back(bound.edit->text());
+        showRecord(endsEdit ? 0 : field);
+        if (!noting)
+            return;
+        for (size_t i = 0; i < m_edits.size(); ++i)
+            if (m_edits[i].edit->text() != shown[i])
+                FieldNote::showBy(m_edits[i].edit, correctionNote(m_edits[i], shown[i], field));
     }
 
 private:
@@ -264,6 +295,42 @@ private:
         QComboBox *combo;
         std::function<QStringList(const Record &)> entries;
     };
+    struct BoundEdit {
+        int field;
+        CVXEdit *edit;
+    };
+    struct Order {
+        CVXEdit *low, *high;
+        QString lowName, highName;
+    };
+
+    bool isEditField(int field) const
+    {
+        return std::any_of(m_edits.begin(), m_edits.end(),
+                           [field](const BoundEdit &b) { return b.field == field; });
+    }
+
+    QString correctionNote(const BoundEdit &moved, const QString &was, int committed) const
+    {
+        const QString now = moved.edit->text();
+        if (!m_converting.isEmpty())
+            return QStringLiteral("Converted to %1 (was %2)").arg(m_converting, was);
+        for (const Order &order : m_orders) {
+            if (order.low == moved.edit)
+                return QStringLiteral("%1 moved to %2 to stay below %3")
+                    .arg(order.lowName, now, order.highName);
+            if (order.high == moved.edit)
+                return QStringLiteral("%1 moved to %2 to stay above %3")
+                    .arg(order.highName, now, order.lowName);
+        }
+        if (moved.field == committed)
+            return QStringLiteral("Changed to %1").arg(now);
+        for (const BoundEdit &bound : m_edits)
+            if (bound.field == committed && !bound.edit->accessibleName().isEmpty())
+                return QStringLiteral("Changed to %1 to fit %2")
+                    .arg(now, bound.edit->accessibleName());
+        return QStringLiteral("Changed to %1").arg(now);
+    }
 
     CVXEdit *numberField(int inputClass, const NumberSpec &number,
                          std::function<QString(Record &)> show,
@@ -287,6 +354,8 @@ private:
             edit->setBounds(float(b.lower), float(b.upper));
         };
         applyBounds(number.bounds);
+        if (!number.limitText.isEmpty())
+            edit->setLimitText(number.limitText);
         if (number.boundsOf)
             m_fillers.push_back(
                 {0, [applyBounds, of = number.boundsOf](Record &r) { applyBounds(of(r)); }});
@@ -331,6 +400,9 @@ private:
     int m_nextFieldId = kFirstHelperField;
     std::vector<Filler> m_fillers;
     std::vector<List> m_lists;
+    std::vector<BoundEdit> m_edits;
+    std::vector<Order> m_orders;
+    QString m_converting; // while a unit switch runs: the new unit's name
 };
 
 } // namespace stepvane

@@ -61,6 +61,7 @@ CAmplitudeView::CAmplitudeView(PageContext &context, QWidget *parent)
                                                                 committed(r, false);
                                                         }}),
               "Bottom");
+    keepOrder(bottom, top, QStringLiteral("Bottom"), QStringLiteral("Top"));
     grid->addRow(QStringLiteral("Top"), top, QString(), rangeHint(kAmplitudeBounds));
     grid->addRow(QStringLiteral("Bottom"), bottom, QString(), rangeHint(kAmplitudeBounds));
 

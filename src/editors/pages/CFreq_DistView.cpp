@@ -40,6 +40,7 @@ void CFreq_DistView::addFrequencies()
 {
     PageGrid *grid = addGrid(QStringLiteral("Frequency"));
     const auto bounds = [this](const FrequencyDistanceTask &) { return band(); };
+    const QString limit = QStringLiteral("the model's %1 frequency");
     CVXEdit *start = named(decimalField(&FrequencyDistanceTask::Start_Frequency,
                                         {.boundsOf = bounds,
                                          .then =
@@ -49,7 +50,8 @@ void CFreq_DistView::addFrequencies()
                                                  if (commit)
                                                      r.Start_Frequency_Check = 1;
                                                  storeCenterAndSpan(r);
-                                             }}),
+                                             },
+                                         .limitText = limit}),
                            "Start_Frequency");
     CVXEdit *stop = named(decimalField(&FrequencyDistanceTask::Stop_Frequency,
                                        {.boundsOf = bounds,
@@ -60,8 +62,10 @@ void CFreq_DistView::addFrequencies()
                                                 if (commit)
                                                     r.Stop_Frequency_Check = 1;
                                                 storeCenterAndSpan(r);
-                                            }}),
+                                            },
+                                        .limitText = limit}),
                           "Stop_Frequency");
+    keepOrder(start, stop, QStringLiteral("Start"), QStringLiteral("Stop"));
     CKiteToggleButton *startCheck = checkButton(QStringLiteral("Start frequency"));
     CKiteToggleButton *stopCheck = checkButton(QStringLiteral("Stop frequency"));
     bindToggle(startCheck, &FrequencyDistanceTask::Start_Frequency_Check);
@@ -130,6 +134,7 @@ void CFreq_DistView::addDistances()
                      r.Stop_Distance_Check = 1;
                  }}),
         "Stop_Distance");
+    keepOrder(start, stop, QStringLiteral("Start"), QStringLiteral("Stop"));
     CKiteToggleButton *startCheck = checkButton(QStringLiteral("Start distance"));
     CKiteToggleButton *stopCheck = checkButton(QStringLiteral("Stop distance"));
     bindToggle(startCheck, &FrequencyDistanceTask::Start_Distance_Check);

@@ -117,6 +117,7 @@ void CRfPowerView::addPair(const QString &heading, const char *name, const Pair 
                      r.*pair.minimum = std::max(r.*pair.maximum - kRfScaleGap,
                                                 rfScale(r.*pair.mode).minimum.lower);
              }});
+    keepOrder(minimum, maximum, QStringLiteral("Minimum"), QStringLiteral("Maximum"));
     minimum->setObjectName(prefix + QStringLiteral("_Minimum"));
     maximum->setObjectName(prefix + QStringLiteral("_Maximum"));
     const PageGrid::Row minimumRow =

@@ -55,6 +55,9 @@ void CZoomZonesView::addZone(PageGrid *grid, const Zone &zone)
                  r.*zone.start = r.*zone.stop;
              r.*zone.check = 1;
          }});
+    keepOrder(start, stop, QStringLiteral("Start"), QStringLiteral("Stop"));
+    for (CVXEdit *edit : {start, stop})
+        edit->setLimitText(QStringLiteral("the model's %1 frequency"));
     const QString name = QStringLiteral("Zone%1").arg(zone.number);
     start->setObjectName(name + QStringLiteral("_Start_Frequency"));
     stop->setObjectName(name + QStringLiteral("_Stop_Frequency"));

@@ -20,6 +20,7 @@ ConditionImageList::ConditionImageList(UserInterface &ui, Access images, Change 
       m_minus(new CKiteButton(2, this))
 {
     m_list->setObjectName(QStringLiteral("doTheFollowing"));
+    m_list->setAccessibleName(QStringLiteral("Do the following"));
     m_list->setColumnCount(2);
     m_list->setHeaderLabels({QStringLiteral("Comment"), QStringLiteral("Image")});
     m_list->setColumnWidth(0, 170);

@@ -43,6 +43,16 @@ void DocumentHistory::endEdit(Key key)
         closeOpenEdit();
 }
 
+void DocumentHistory::distanceUnitSwitched(int &unit, int before)
+{
+    // The record edit just pushed carries the unit with it.
+    const int index = m_stack.index();
+    const auto *top =
+        index > 0 ? dynamic_cast<const RecordEditCommand *>(m_stack.command(index - 1)) : nullptr;
+    if (top)
+        const_cast<RecordEditCommand *>(top)->alsoSwitchesUnit(unit, before);
+}
+
 void DocumentHistory::closeOpenEdit()
 {
     m_openSerial = 0;

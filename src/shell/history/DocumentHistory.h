@@ -29,6 +29,7 @@ public:
     // EditRecorder: a page changed a step's record.
     void recordChanged(TaskStep &step, TaskRecord before, Key key) override;
     void endEdit(Key key) override;
+    void distanceUnitSwitched(int &unit, int before) override;
     // Nothing typed from now on joins the edit that is open.
     void closeOpenEdit();
 

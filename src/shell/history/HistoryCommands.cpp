@@ -106,6 +106,13 @@ RecordEditCommand::RecordEditCommand(TaskStep &step, TaskRecord before, EditReco
 {
 }
 
+void RecordEditCommand::undo()
+{
+    m_stored.swapWith(*m_step);
+    if (m_unit)
+        *m_unit = m_unitBefore;
+}
+
 void RecordEditCommand::redo()
 {
     if (m_applied) {
@@ -113,6 +120,15 @@ void RecordEditCommand::redo()
         return;
     }
     m_stored.swapWith(*m_step);
+    if (m_unit)
+        *m_unit = m_unitAfter;
+}
+
+void RecordEditCommand::alsoSwitchesUnit(int &unit, int before)
+{
+    m_unit = &unit;
+    m_unitBefore = before;
+    m_unitAfter = unit;
 }
 
 HistoryFocus RecordEditCommand::focus(bool) const

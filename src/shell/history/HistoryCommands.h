@@ -103,9 +103,11 @@ class RecordEditCommand : public MergeableCommand {
 public:
     RecordEditCommand(TaskStep &step, TaskRecord before, EditRecorder::Key key,
                       TestingSequence *sequence, const quint64 &openSerial);
-    void undo() override { m_stored.swapWith(*m_step); }
+    void undo() override;
     void redo() override;
     HistoryFocus focus(bool undone) const override;
+    // The change also switched the editor-wide distance unit from before.
+    void alsoSwitchesUnit(int &unit, int before);
 
 protected:
     void absorb(const MergeableCommand &) override {}
@@ -116,6 +118,9 @@ private:
     TestingSequence *m_sequence;
     StoredRecord m_stored;
     bool m_applied = true; // the first redo finds the change made
+    int *m_unit = nullptr;
+    int m_unitBefore = 0;
+    int m_unitAfter = 0;
 };
 
 class HeaderCommand : public MergeableCommand {

@@ -1,0 +1,172 @@
+// Every page and page dialog by keyboard: Tab visits the controls in the
+// order the eye reads them, every control has a name a screen reader says,
+// Enter never presses a page's button, and Enter in the tag table edits the
+// cell instead of closing the dialog.
+#include "PageTestSupport.h"
+
+#include "editors/PageScreenshots.h"
+#include "editors/dialogs/CTallyvaultDlg.h"
+
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+using namespace page_test;
+
+namespace {
+
+bool isInternal(const QWidget *w, const QWidget *root)
+{
+    if (w->focusProxy())
+        return true;
+    for (const QWidget *p = w->parentWidget(); p && p != root; p = p->parentWidget())
+        if (qobject_cast<const QComboBox *>(p) || qobject_cast<const QAbstractSpinBox *>(p))
+            return true;
+    return false;
+}
+
+QString describe(const QWidget *w)
+{
+    return QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(), w->objectName());
+}
+
+// Focusable controls a screen reader finds no name for.
+QStringList unnamed(const QWidget *root)
+{
+    QStringList missing;
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        if (!(w->focusPolicy() & Qt::TabFocus) || isInternal(w, root))
+            continue;
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(w);
+        if (!face || face->text(QAccessible::Name).trimmed().isEmpty())
+            missing << describe(w);
+    }
+    return missing;
+}
+
+// The controls Tab reaches inside root, in the order it reaches them.
+std::vector<QWidget *> tabOrder(QWidget *root)
+{
+    std::vector<QWidget *> order;
+    for (QWidget *w = root->nextInFocusChain(); w && w != root; w = w->nextInFocusChain())
+        if (root->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisible() &&
+            w->isEnabled() && !isInternal(w, root))
+            order.push_back(w);
+    return order;
+}
+
+// Pairs where Tab goes back up the page, or left along a row.
+QStringList readingOrderBreaks(QWidget *root)
+{
+    QStringList breaks;
+    std::vector<QWidget *> order = tabOrder(root);
+    const auto box = [root](QWidget *w) { return QRect(w->mapTo(root, QPoint()), w->size()); };
+    // Tab goes round in a ring: read it from the control at the top left.
+    const auto first = std::min_element(order.begin(), order.end(), [&](QWidget *a, QWidget *b) {
+        return std::pair(box(a).top(), box(a).left()) < std::pair(box(b).top(), box(b).left());
+    });
+    std::rotate(order.begin(), first, order.end());
+    for (size_t i = 1; i < order.size(); ++i) {
+        const QRect a = box(order[i - 1]), b = box(order[i]);
+        const bool above = b.bottom() < a.top();
+        const bool sameRow = b.top() <= a.bottom() && a.top() <= b.bottom();
+        if (above || (sameRow && b.right() < a.left()))
+            breaks << describe(order[i - 1]) + " -> " + describe(order[i]);
+    }
+    return breaks;
+}
+
+// Every page of the registry, created for the model inside a dialog (as the
+// task editor holds it), bound to a new step and shown.
+void forEveryPage(int model, const std::function<void(QDialog &, EditorPage &)> &check)
+{
+    AppState state;
+    state.CurrentModelIndex = model;
+    PageUi ui;
+    PageContext context{state, ui, {}, nullptr};
+    for (const PageRegistration &registration : builtinPageRegistry()) {
+        TaskStep step(makeDefaultRecord(registration.kind, model, kDistanceMeter));
+        for (const PageFactory &make : registration.pages) {
+            QDialog host;
+            auto *layout = new QVBoxLayout(&host);
+            EditorPage *page = make(context, &host);
+            layout->addWidget(page);
+            page->Bind(&step);
+            host.show();
+            SCOPED_TRACE(page->metaObject()->className());
+            check(host, *page);
+        }
+    }
+}
+
+} // namespace
+
+TEST(PageKeyboard, TabFollowsTheRowsAndEveryControlHasAName)
+{
+    for (int model : {0, 3})
+        forEveryPage(model, [](QDialog &, EditorPage &page) {
+            EXPECT_EQ(readingOrderBreaks(&page).join("; ").toStdString(), "");
+            EXPECT_EQ(unnamed(&page).join("; ").toStdString(), "");
+        });
+    taskeditor_test::FakeUi ui;
+    for (const DialogSample &sample : dialogSamples()) {
+        SCOPED_TRACE(sample.name.toStdString());
+        std::unique_ptr<QWidget> dialog = sample.make(ui);
+        dialog->show();
+        EXPECT_EQ(readingOrderBreaks(dialog.get()).join("; ").toStdString(), "");
+        EXPECT_EQ(unnamed(dialog.get()).join("; ").toStdString(), "");
+    }
+}
+
+TEST(PageKeyboard, TabFromStopFrequencyGoesOnDownThePage)
+{
+    PageUnderTest t(TaskFrequencyDistance);
+    CVXEdit *stop = t.edit("Stop_Frequency");
+    stop->setFocus();
+    QTest::keyClick(stop, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "Start distance");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "Stop frequency");
+    EXPECT_EQ(stop->accessibleName(), "Stop frequency");
+}
+
+TEST(PageKeyboard, EnterNeverPressesAPageButton)
+{
+    forEveryPage(2, [](QDialog &host, EditorPage &page) {
+        for (QPushButton *button : page.findChildren<QPushButton *>()) {
+            if (!button->isVisible())
+                continue;
+            QSignalSpy clicks(button, &QAbstractButton::clicked);
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+            EXPECT_EQ(clicks.count(), 0) << button->text().toStdString();
+            EXPECT_TRUE(host.isVisible());
+        }
+    });
+}
+
+TEST(PageKeyboard, EnterInTheTagTableEditsAndCommitsTheCell)
+{
+    CTallyvaultDlg dialog(TagTexts{"Tower7", "", "", "", "", "", ""});
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    auto *table = dialog.findChild<QTableWidget *>("tags");
+    auto *value = dialog.findChild<QLineEdit *>("tagValue");
+    table->setFocus();
+    table->setCurrentCell(2, 0);
+    QTest::keyClick(table, Qt::Key_Return);
+    ASSERT_TRUE(dialog.isVisible()) << "Enter on a row does not close the dialog";
+    ASSERT_TRUE(value->isVisible());
+    EXPECT_TRUE(value->hasFocus());
+    QTest::keyClicks(value, "SITE-9");
+    QTest::keyClick(value, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible()) << "nor does Enter in the value";
+    EXPECT_FALSE(value->isVisible());
+    EXPECT_EQ(table->item(2, 1)->text(), "SITE-9");
+    EXPECT_TRUE(table->hasFocus());
+    EXPECT_EQ(dialog.values()[0], "Tower7");
+}
