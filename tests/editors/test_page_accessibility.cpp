@@ -85,7 +85,7 @@ void forEveryPage(int model, const std::function<void(QDialog &, EditorPage &)> 
 {
     AppState state;
     state.CurrentModelIndex = model;
-    PageUi ui;
+    ScriptedUi ui;
     PageContext context{state, ui, {}, nullptr};
     for (const PageRegistration &registration : builtinPageRegistry()) {
         TaskStep step(makeDefaultRecord(registration.kind, model, kDistanceMeter));
