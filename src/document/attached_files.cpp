@@ -162,8 +162,13 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
         path.clear();
         return qint64(-1);
     };
-    if (!element)
-        return damaged(QStringLiteral("it has no data"));
+    // No data element is what the writer leaves when the named file was
+    // missing: the check warns of that itself, so only the reader's line.
+    if (!element) {
+        report(failure);
+        path.clear();
+        return -1;
+    }
     if (!isTypedBase64(element)) {
         // Read as it always was: no bytes, so an empty file, which keeps
         // the record's path true.

@@ -82,7 +82,7 @@ TEST_F(CliCheck, AMissingPictureIsAFindingNotAReaderLine)
     const QString path = save(doc, "missing.wzd", 2);
 
     const CliRun run = cli({"check", path});
-    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.code, 0) << run.out.toStdString();
     EXPECT_EQ(run.err, "");
     EXPECT_TRUE(run.out.startsWith("warning: sequence 1 \"Look\", step 1 Prompt [ImageNum_0]: The "
                                    "picture \"gone.png\" (1. Image file) is named but carries no "
