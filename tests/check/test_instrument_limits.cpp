@@ -170,7 +170,7 @@ TEST_F(AttachedLimits, TheSendEstimateFollowsTheFileTheWriterMakes)
 {
     QByteArray bytes(300000, '\0');
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 7919 % 251);
+        bytes[i] = char(qint64(i) * 7919 % 251);
     PromptTask prompt;
     prompt.images[3] = {"look", "mast.jpg", file("mast.jpg", bytes), Size(bytes.size()), 4, 4};
     WizardDocument doc;

@@ -46,8 +46,13 @@ pid_t spawn(const QString &program, const QStringList &args, const QStringList &
     posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
     QStringList argv = {program};
     argv += args;
-    QStringList envp = QProcessEnvironment::systemEnvironment().toStringList();
-    envp += env;
+    // An entry of env replaces the inherited one of its name.
+    QProcessEnvironment merged = QProcessEnvironment::systemEnvironment();
+    for (const QString &entry : env) {
+        const qsizetype eq = entry.indexOf(u'=');
+        merged.insert(entry.left(eq), eq < 0 ? QString() : entry.mid(eq + 1));
+    }
+    const QStringList envp = merged.toStringList();
     CStrings cargv(argv), cenv(envp);
     pid_t pid = -1;
     if (posix_spawn(&pid, cargv.pointers[0], &actions, nullptr, cargv.pointers.data(),
@@ -133,7 +138,7 @@ ProcessResult runProcess(const QString &program, const QStringList &args, const 
     return result;
 }
 
-SimProcess::SimProcess(const QStringList &extraArgs)
+SimProcess::SimProcess(const QStringList &extraArgs, const QStringList &env)
 {
     m_v6 = haveIPv6Loopback();
     QStringList args = {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--bind"),
@@ -144,7 +149,7 @@ SimProcess::SimProcess(const QStringList &extraArgs)
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0)
         return;
-    m_pid = spawn(binPath(QStringLiteral("stepvane-sim")), args, {}, out[1], out[1]);
+    m_pid = spawn(binPath(QStringLiteral("stepvane-sim")), args, env, out[1], out[1]);
     close(out[1]);
     if (m_pid <= 0) {
         close(out[0]);

@@ -35,8 +35,9 @@ ProcessResult runProcess(const QString &program, const QStringList &args,
 class SimProcess {
 public:
     // Starts stepvane-sim on an ephemeral port of 127.0.0.1 (and ::1 when the
-    // machine has it) with the extra arguments; waits for its port line.
-    explicit SimProcess(const QStringList &extraArgs);
+    // machine has it) with the extra arguments and environment entries
+    // ("NAME=value"); waits for its port line.
+    explicit SimProcess(const QStringList &extraArgs, const QStringList &env = {});
     ~SimProcess(); // SIGTERM, then SIGKILL after 3 s; always reaped
 
     bool started() const { return m_port > 0; }
