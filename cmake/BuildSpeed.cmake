@@ -1,6 +1,10 @@
 # What keeps a build short on a small machine (make test builds everything
 # twice): a compiler cache when one is installed, the lld linker when it is
 # installed, and precompiled Qt and GoogleTest headers.
+# The presets also ask for line tables only (-g1) in place of full debug
+# information: backtraces keep their files and lines, and compiling takes
+# about a third less time. Configure with -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g"
+# to step through variables in a debugger.
 
 # A developer's second build is mostly cache hits. ccache caches files that
 # use a precompiled header only with this sloppiness.
