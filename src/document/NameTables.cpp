@@ -144,4 +144,17 @@ QString tableEntry(const QStringList &table, int index)
     return table.at(index);
 }
 
+QString entryOrNull(std::initializer_list<const char *> texts, int code, int firstCode)
+{
+    const long long index = (long long)code - firstCode;
+    if (index < 0 || index >= (long long)texts.size())
+        return QString();
+    return QString::fromLatin1(texts.begin()[index]);
+}
+
+QString automationManual(int mode)
+{
+    return entryOrNull({"Automation", "Manual"}, mode, 1);
+}
+
 } // namespace stepvane

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <initializer_list>
+
 namespace stepvane {
 
 constexpr int kModelCount = 4;
@@ -29,6 +31,11 @@ const QStringList &OutputFormatTable();    // 11 entries
 QString measurementText(int code);
 // Entry of a table, or empty when the index is outside it.
 QString tableEntry(const QStringList &table, int index);
+// The text of a code in a table whose first entry has firstCode; a null text
+// when the code has none (the writer then stores only the code).
+QString entryOrNull(std::initializer_list<const char *> texts, int code, int firstCode);
+// "Automation" for 1, "Manual" for 2, else null.
+QString automationManual(int mode);
 
 inline const QString kApplicationVersion = QStringLiteral("1.2.1");
 inline const QString kFirmwareVersion = QStringLiteral("1.064");

@@ -34,9 +34,6 @@ namespace stepvane {
 
 namespace {
 
-constexpr int kParseOptions =
-    XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-
 bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';

@@ -28,6 +28,9 @@ struct AttachedImage {
 };
 
 constexpr int kPromptImageSlots = 10;
+// The Mode of the steps that run automatically or wait for the operator.
+constexpr int kAutomationMode = 1;
+constexpr int kManualMode = 2;
 constexpr int kMaxConditionImages = 10;
 
 struct PromptTask {

@@ -77,9 +77,6 @@ void ensureLibxml()
     static LibxmlSetup setup;
 }
 
-constexpr int kParseOptions =
-    XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-
 // libxml2 output goes into an AtomicFile, so the target is replaced only
 // after every byte was written and synced.
 int writeToAtomicFile(void *context, const char *buffer, int len)

@@ -11,9 +11,17 @@
 #include <QByteArray>
 #include <QString>
 
+#include <libxml/parser.h>
+
 #include <vector>
 
 namespace stepvane {
+
+// How libxml2 parses a wizard text once its shape passed: never from the
+// network, no size limits of its own (the shape check bounds the work), its
+// messages kept for our own.
+constexpr int kParseOptions =
+    XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 struct XmlShapeLimits {
     // Children whose names begin with a prefix, counted apart from the

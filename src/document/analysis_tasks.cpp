@@ -11,14 +11,6 @@ namespace stepvane {
 
 namespace {
 
-QString entryOrNull(std::initializer_list<const char *> texts, int code, int firstCode)
-{
-    const long long index = (long long)code - firstCode;
-    if (index < 0 || index >= (long long)texts.size())
-        return QString();
-    return QString::fromLatin1(texts.begin()[index]);
-}
-
 QString markerNameText(int name)
 {
     return entryOrNull({"None", "M1", "M2", "M3", "M4", "M5", "M6"}, name, 0);

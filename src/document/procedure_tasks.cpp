@@ -29,20 +29,11 @@ QString fixedText(const QString &text)
 
 // A table entry, or a null text for an index the table does not hold (the
 // writer then stores the code alone).
-QString entryOrNull(const QStringList &table, int index)
+QString tableEntryOrNull(const QStringList &table, int index)
 {
     if (index < 0 || index >= table.size())
         return QString();
     return table.at(index);
-}
-
-QString automationManual(int mode)
-{
-    if (mode == 1)
-        return QStringLiteral("Automation");
-    if (mode == 2)
-        return QStringLiteral("Manual");
-    return QString();
 }
 
 QString storageText(int storage)
@@ -254,19 +245,19 @@ void VX_CAAXML_PARSER::writeSave(const SaveTask &r)
     // The instrument tells the three checks apart by their codes 1, 3 and 4.
     openElement(QStringLiteral("Trace"));
     addCheck(r.Trace_Check == 1);
-    addOptDL(QStringLiteral("Format"), entryOrNull(formats, r.Trace_Format), r.Trace_Format);
+    addOptDL(QStringLiteral("Format"), tableEntryOrNull(formats, r.Trace_Format), r.Trace_Format);
     closeElement();
 
     openElement(QStringLiteral("Report"));
     addCheck(r.Report_Check == 3, 3);
-    addOptDL(QStringLiteral("Format"), entryOrNull(formats, r.Report_Format), r.Report_Format);
+    addOptDL(QStringLiteral("Format"), tableEntryOrNull(formats, r.Report_Format), r.Report_Format);
     closeElement();
 
     openElement(QStringLiteral("Screen"));
     addCheck(r.Screen_Check == 4, 4);
-    addOptDL(QStringLiteral("ColorInversion"), entryOrNull(formats, r.ColorInversion),
+    addOptDL(QStringLiteral("ColorInversion"), tableEntryOrNull(formats, r.ColorInversion),
              r.ColorInversion);
-    addOptDL(QStringLiteral("MarkerReadings"), entryOrNull(formats, r.MarkerReadings),
+    addOptDL(QStringLiteral("MarkerReadings"), tableEntryOrNull(formats, r.MarkerReadings),
              r.MarkerReadings);
     closeElement();
 
@@ -288,7 +279,8 @@ void VX_CAAXML_PARSER::writeReport(const ReportTask &r)
     addOptDL(QStringLiteral("SaveMode"), automationManual(r.SaveMode), r.SaveMode);
     addD(QStringLiteral("BaseFolderName"), r.BaseFolderName);
     addD(QStringLiteral("BaseFileName"), r.BaseFileName);
-    addOptDL(QStringLiteral("Filetype"), entryOrNull(OutputFormatTable(), r.Filetype), r.Filetype);
+    addOptDL(QStringLiteral("Filetype"), tableEntryOrNull(OutputFormatTable(), r.Filetype),
+             r.Filetype);
 
     openElement(QStringLiteral("TagID"));
     for (const auto &tag : reportTagEntries(r))

@@ -15,18 +15,6 @@ namespace {
 
 // A code outside its table has no text; a null text makes addOptDL write only
 // the code.
-QString entryOrNull(std::initializer_list<const char *> texts, int code, int firstCode)
-{
-    const long long index = (long long)code - firstCode;
-    if (index < 0 || index >= (long long)texts.size())
-        return QString();
-    return QString::fromLatin1(texts.begin()[index]);
-}
-
-QString automationManual(int mode)
-{
-    return entryOrNull({"Automation", "Manual"}, mode, 1);
-}
 QString unitsText(int units)
 {
     return entryOrNull({"Meter", "Foot"}, units, 0);

@@ -10,7 +10,6 @@ namespace {
 
 // Column 2 (the command header) also ends at a blank, so a header may be
 // followed by its parameters on the same line.
-constexpr QStringView kComma = u",";
 constexpr QStringView kCommaOrBlank = u", ";
 
 // Empty columns collapse in the file format, so a deliberately empty column

@@ -12,8 +12,6 @@ namespace {
 std::mutex g_mutex;
 std::vector<CableEntry> g_table;
 
-constexpr QStringView kComma = u",";
-
 } // namespace
 
 std::vector<CableEntry> parseCableList(const QByteArray &bytes)

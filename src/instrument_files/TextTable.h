@@ -11,6 +11,9 @@
 
 namespace stepvane {
 
+// The field separator of the instrument's text tables.
+constexpr QStringView kComma = u",";
+
 // The tables are a few kilobytes; anything far larger is not one of them.
 constexpr qint64 kMaxTextTableBytes = 4 * 1024 * 1024;
 

@@ -71,4 +71,11 @@ void CKiteToggleButton::paintEvent(QPaintEvent *)
                         option);
 }
 
+CKiteToggleButton *newRadioButton(const QString &text, QWidget *parent, const char *name)
+{
+    auto *button = new CKiteToggleButton(0, CKiteToggleButton::Style::Radio, text, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
 } // namespace stepvane

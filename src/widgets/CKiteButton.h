@@ -54,4 +54,7 @@ private:
     Style m_style;
 };
 
+// A radio-style toggle with the object name tests and automation find it by.
+CKiteToggleButton *newRadioButton(const QString &text, QWidget *parent, const char *name);
+
 } // namespace stepvane

@@ -10,7 +10,6 @@ namespace stepvane {
 
 namespace {
 constexpr int kBadgeWidth = 34;
-constexpr int kButtonSize = 24;
 } // namespace
 
 CVXSeqStatic::CVXSeqStatic(int row, QWidget *parent)
@@ -18,7 +17,7 @@ CVXSeqStatic::CVXSeqStatic(int row, QWidget *parent)
 {
     m_delete->setIcon(controlIcon(ControlIcon::Delete));
     m_delete->setToolTip(QStringLiteral("Delete"));
-    m_delete->resize(kButtonSize, kButtonSize);
+    m_delete->resize(kRowButtonSize, kRowButtonSize);
     // The command carries the row as it is when the command is handled.
     connect(m_delete, &CKiteButton::command, this, [this] { emit deleteRequested(m_row); });
     setFixedHeight(kRowHeight);
@@ -51,7 +50,7 @@ void CVXSeqStatic::setMark(Mark mark)
 
 void CVXSeqStatic::resizeEvent(QResizeEvent *)
 {
-    m_delete->move(width() - kButtonSize - 8, (height() - kButtonSize) / 2);
+    m_delete->move(width() - kRowButtonSize - 8, (height() - kRowButtonSize) / 2);
 }
 
 void CVXSeqStatic::paintEvent(QPaintEvent *)

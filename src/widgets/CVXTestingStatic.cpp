@@ -8,10 +8,6 @@
 
 namespace stepvane {
 
-namespace {
-constexpr int kButtonSize = 24;
-} // namespace
-
 CVXTestingStatic::CVXTestingStatic(int row, QWidget *parent) : QWidget(parent), m_row(row)
 {
     const struct {
@@ -25,7 +21,7 @@ CVXTestingStatic::CVXTestingStatic(int row, QWidget *parent) : QWidget(parent), 
         auto *b = new CKiteButton(buttons[i].command, this);
         b->setIcon(controlIcon(buttons[i].icon));
         b->setToolTip(QString::fromLatin1(buttons[i].tip));
-        b->resize(kButtonSize, kButtonSize);
+        b->resize(kRowButtonSize, kRowButtonSize);
         connect(b, &CKiteButton::command, this, [this](int id) {
             if (id == SummaryCommand)
                 emit summaryRequested(m_row);
@@ -63,8 +59,8 @@ void CVXTestingStatic::resizeEvent(QResizeEvent *)
 {
     int x = width() - 6;
     for (int i = 2; i >= 0; --i) {
-        x -= kButtonSize;
-        m_buttons[i]->move(x, (height() - kButtonSize) / 2);
+        x -= kRowButtonSize;
+        m_buttons[i]->move(x, (height() - kRowButtonSize) / 2);
         x -= 2;
     }
 }

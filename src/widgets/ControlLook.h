@@ -23,6 +23,8 @@ GroupColors groupColors(TaskGroup group);
 QString groupTitle(TaskGroup group);
 
 enum class ControlIcon { Delete, Summary, Save, ClearAll };
+// The side of a row button (step and sequence rows alike).
+constexpr int kRowButtonSize = 24;
 
 QIcon controlIcon(ControlIcon which);
 // The drawn picture, whatever the theme offers (for tests and screenshots).

@@ -8,7 +8,7 @@ namespace stepvane {
 
 namespace {
 
-QString rangeHint(const Bounds &b)
+QString amplitudeRangeHint(const Bounds &b)
 {
     return QStringLiteral("(%1 - %2)").arg(b.lower).arg(b.upper);
 }
@@ -62,8 +62,8 @@ CAmplitudeView::CAmplitudeView(PageContext &context, QWidget *parent)
                                                         }}),
               "Bottom");
     keepOrder(bottom, top, QStringLiteral("Bottom"), QStringLiteral("Top"));
-    grid->addRow(QStringLiteral("Top"), top, QString(), rangeHint(kAmplitudeBounds));
-    grid->addRow(QStringLiteral("Bottom"), bottom, QString(), rangeHint(kAmplitudeBounds));
+    grid->addRow(QStringLiteral("Top"), top, QString(), amplitudeRangeHint(kAmplitudeBounds));
+    grid->addRow(QStringLiteral("Bottom"), bottom, QString(), amplitudeRangeHint(kAmplitudeBounds));
 
     PageGrid *help = addGrid(QStringLiteral("Scale ranges by measurement mode"));
     m_helpGrid->setContentsMargins(0, 0, 0, 0);

@@ -3,11 +3,6 @@
 
 namespace stepvane {
 
-namespace {
-constexpr int kAuto = 1;
-constexpr int kManual = 2;
-} // namespace
-
 CBiasTeeView::CBiasTeeView(PageContext &context, QWidget *parent)
     : RecordPage(context, TaskBiasTee, kDefaultSize, parent)
 {
@@ -15,7 +10,7 @@ CBiasTeeView::CBiasTeeView(PageContext &context, QWidget *parent)
     CKiteToggleButton *automatic = radioButton(QStringLiteral("Auto"));
     CKiteToggleButton *manual = radioButton(QStringLiteral("Manual"));
     grid->addRow(QStringLiteral("Mode"), PageGrid::inLine({automatic, manual}, this));
-    bindRadioPair(automatic, manual, &BiasTeeTask::Mode, kAuto, kManual);
+    bindRadioPair(automatic, manual, &BiasTeeTask::Mode, kAutomationMode, kManualMode);
 
     CKiteToggleButton *on = radioButton(QStringLiteral("On"));
     CKiteToggleButton *off = radioButton(QStringLiteral("Off"));
@@ -26,9 +21,10 @@ CBiasTeeView::CBiasTeeView(PageContext &context, QWidget *parent)
         wholeField(&BiasTeeTask::Voltage_Param, {.bounds = kBiasVoltageBounds}), "Voltage_Param");
     const PageGrid::Row voltageRow = grid->addRow(
         QStringLiteral("Voltage"), voltage, QStringLiteral("V"), QStringLiteral("(12 - 32 V)"));
-    showWhen(bias, [](const BiasTeeTask &r) { return r.Mode == kAuto; });
-    showWhen(voltageRow,
-             [](const BiasTeeTask &r) { return r.Mode == kAuto && r.Voltage_On_Off != 0; });
+    showWhen(bias, [](const BiasTeeTask &r) { return r.Mode == kAutomationMode; });
+    showWhen(voltageRow, [](const BiasTeeTask &r) {
+        return r.Mode == kAutomationMode && r.Voltage_On_Off != 0;
+    });
 }
 
 } // namespace stepvane

@@ -11,15 +11,12 @@ namespace stepvane {
 
 namespace {
 
-constexpr int kAuto = 1;
-constexpr int kManual = 2;
-
 void becomesCustom(DtfTask &r, bool)
 {
     r.Cable_Name = kCustomCableName;
 }
 
-QString rangeHint(const Bounds &b)
+QString dtfRangeHint(const Bounds &b)
 {
     return QStringLiteral("(%1 - %2)").arg(formatDecimal(b.lower, 1), formatDecimal(b.upper, 1));
 }
@@ -34,7 +31,7 @@ CDtfView::CDtfView(PageContext &context, QWidget *parent)
     CKiteToggleButton *manual = radioButton(QStringLiteral("Manual"));
     mode->addRow(QStringLiteral("Mode"), PageGrid::inLine({automatic, manual}, this));
     // A mode other than Auto shows as Manual; the record keeps it until a click.
-    bindRadioPair(automatic, manual, &DtfTask::Mode, kAuto, kManual);
+    bindRadioPair(automatic, manual, &DtfTask::Mode, kAutomationMode, kManualMode);
 
     PageGrid *cable = addGrid(QStringLiteral("Cable"));
     m_velocity =
@@ -56,16 +53,16 @@ CDtfView::CDtfView(PageContext &context, QWidget *parent)
     connect(list, &QPushButton::clicked, this, &CDtfView::chooseCable);
 
     cable->addRow(QStringLiteral("Propagation velocity"), m_velocity, QString(),
-                  rangeHint(kPropagationVelocityBounds));
+                  dtfRangeHint(kPropagationVelocityBounds));
     const PageGrid::Row lossRow =
         cable->addRow(QStringLiteral("Cable loss (dB/m)"), m_loss, QString(),
-                      QStringLiteral("at 1 GHz ") + rangeHint(kCableLossBounds));
+                      QStringLiteral("at 1 GHz ") + dtfRangeHint(kCableLossBounds));
     labelFrom(static_cast<QLabel *>(lossRow.lead),
               [](const DtfTask &r) { return distanceFacts(r.Units).cableLossLabel; });
     cable->addRow(QStringLiteral("Cable name"), name);
     cable->addRow(nullptr, PageGrid::inLine({list}, this));
     // Manual mode leaves the cable to the instrument: only the mode row stays.
-    const auto isAuto = [](const DtfTask &r) { return r.Mode == kAuto; };
+    const auto isAuto = [](const DtfTask &r) { return r.Mode == kAutomationMode; };
     showWhen(std::vector<QWidget *>{cable}, isAuto);
 
     PageGrid *units = addGrid();

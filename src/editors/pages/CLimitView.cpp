@@ -16,13 +16,6 @@ namespace stepvane {
 
 namespace {
 
-CKiteToggleButton *radio(const QString &text, QWidget *parent, const char *name)
-{
-    auto *button = new CKiteToggleButton(0, CKiteToggleButton::Style::Radio, text, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
 bool limitLine(const LimitTask &r)
 {
     return r.SelectMode != 0;
@@ -60,8 +53,8 @@ CLimitView::CLimitView(PageContext &context, QWidget *parent)
 void CLimitView::buildMode()
 {
     PageGrid *grid = addGrid();
-    m_limitLine = radio(QStringLiteral("Limit line"), grid, "limitLine");
-    m_msl = radio(QStringLiteral("MSL"), grid, "msl");
+    m_limitLine = newRadioButton(QStringLiteral("Limit line"), grid, "limitLine");
+    m_msl = newRadioButton(QStringLiteral("MSL"), grid, "msl");
     grid->addRow(QStringLiteral("Mode"), PageGrid::inLine({m_limitLine, m_msl}, grid));
     m_mslField = new QLineEdit(grid);
     m_mslField->setObjectName(QStringLiteral("mslFile"));
@@ -96,8 +89,8 @@ void CLimitView::buildMode()
 void CLimitView::buildThresholds()
 {
     PageGrid *grid = addGrid();
-    m_failOn = radio(QStringLiteral("On"), grid, "failOn");
-    m_failOff = radio(QStringLiteral("Off"), grid, "failOff");
+    m_failOn = newRadioButton(QStringLiteral("On"), grid, "failOn");
+    m_failOff = newRadioButton(QStringLiteral("Off"), grid, "failOff");
     m_failValue =
         decimalField(&LimitTask::Move_Limit, {.bounds = kLimitValueBounds, .emptyIsZero = true});
     m_failValue->setObjectName(QStringLiteral("failValue"));
@@ -105,8 +98,8 @@ void CLimitView::buildThresholds()
     const PageGrid::Row fail =
         grid->addRow(QStringLiteral("Threshold Pass/Fail"),
                      PageGrid::inLine({m_failOn, m_failOff, m_failValue}, grid));
-    m_warningOn = radio(QStringLiteral("On"), grid, "warningOn");
-    m_warningOff = radio(QStringLiteral("Off"), grid, "warningOff");
+    m_warningOn = newRadioButton(QStringLiteral("On"), grid, "warningOn");
+    m_warningOff = newRadioButton(QStringLiteral("Off"), grid, "warningOff");
     m_warningValue =
         decimalField(&LimitTask::Param, {.bounds = kLimitValueBounds, .emptyIsZero = true});
     m_warningValue->setObjectName(QStringLiteral("warningValue"));
@@ -127,8 +120,8 @@ void CLimitView::buildThresholds()
 void CLimitView::buildDisplay()
 {
     PageGrid *grid = addGrid();
-    m_textOn = radio(QStringLiteral("On"), grid, "textOn");
-    m_textOff = radio(QStringLiteral("Off"), grid, "textOff");
+    m_textOn = newRadioButton(QStringLiteral("On"), grid, "textOn");
+    m_textOff = newRadioButton(QStringLiteral("Off"), grid, "textOff");
     grid->addRow(QStringLiteral("Pass/fail text display"),
                  PageGrid::inLine({m_textOn, m_textOff}, grid));
     m_condition = new CKiteToggleButton(0, CKiteToggleButton::Style::Check,

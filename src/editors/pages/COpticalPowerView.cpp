@@ -3,11 +3,6 @@
 
 namespace stepvane {
 
-namespace {
-constexpr int kAuto = 1;
-constexpr int kManual = 2;
-} // namespace
-
 COpticalPowerView::COpticalPowerView(PageContext &context, QWidget *parent)
     : RecordPage(context, TaskOpticalPower, kDefaultSize, parent)
 {
@@ -15,7 +10,8 @@ COpticalPowerView::COpticalPowerView(PageContext &context, QWidget *parent)
     CKiteToggleButton *automatic = radioButton(QStringLiteral("Auto"));
     CKiteToggleButton *manual = radioButton(QStringLiteral("Manual"));
     wavelength->addRow(QStringLiteral("Wavelength"), PageGrid::inLine({automatic, manual}, this));
-    bindRadioPair(automatic, manual, &OpticalPowerTask::Wavelength_Mode, kAuto, kManual);
+    bindRadioPair(automatic, manual, &OpticalPowerTask::Wavelength_Mode, kAutomationMode,
+                  kManualMode);
 
     auto *list = named(new QComboBox(this), "Wavelength_Param");
     for (int nm : opticalWavelengths())
@@ -27,7 +23,8 @@ COpticalPowerView::COpticalPowerView(PageContext &context, QWidget *parent)
               [](OpticalPowerTask &r, bool) {
                   r.Wavelength_Param = opticalWavelengths().at(size_t(r.Wavelength_Param_LValue));
               });
-    showWhen(listRow, [](const OpticalPowerTask &r) { return r.Wavelength_Mode != kAuto; });
+    showWhen(listRow,
+             [](const OpticalPowerTask &r) { return r.Wavelength_Mode != kAutomationMode; });
 
     PageGrid *threshold = addGrid();
     CKiteToggleButton *on = radioButton(QStringLiteral("On"));

@@ -51,13 +51,6 @@ QIcon pictureIcon(bool attached)
     return QIcon(pixmap);
 }
 
-CKiteToggleButton *radio(const QString &text, QWidget *parent, const char *name)
-{
-    auto *button = new CKiteToggleButton(0, CKiteToggleButton::Style::Radio, text, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
 } // namespace
 
 CPromptView::CPromptView(PageContext &context, QWidget *parent)
@@ -131,13 +124,13 @@ CVXEdit *CPromptView::makeComment(int slot)
 void CPromptView::buildOperation()
 {
     PageGrid *operation = addGrid(QStringLiteral("Manual operation on instrument"));
-    m_enable = radio(QStringLiteral("Enable"), operation, "enable");
-    m_disable = radio(QStringLiteral("Disable"), operation, "disable");
+    m_enable = newRadioButton(QStringLiteral("Enable"), operation, "enable");
+    m_disable = newRadioButton(QStringLiteral("Disable"), operation, "disable");
     operation->addWide(PageGrid::inLine({m_enable, m_disable}, operation));
 
     PageGrid *move = addGrid(QStringLiteral("Move forward"));
-    m_auto = radio(QStringLiteral("Auto"), move, "auto");
-    m_manual = radio(QStringLiteral("Manual"), move, "manual");
+    m_auto = newRadioButton(QStringLiteral("Auto"), move, "auto");
+    m_manual = newRadioButton(QStringLiteral("Manual"), move, "manual");
     move->addWide(PageGrid::inLine({m_auto, m_manual}, move));
     const PageGrid::Row delay = addDelay(move);
 

@@ -8,7 +8,7 @@ namespace stepvane {
 
 namespace {
 
-CKiteToggleButton *radio(int id, const QString &text, QWidget *parent)
+CKiteToggleButton *reportRadio(int id, const QString &text, QWidget *parent)
 {
     auto *button = new CKiteToggleButton(id, CKiteToggleButton::Style::Radio, text, parent);
     button->setObjectName(QString::number(id));
@@ -21,8 +21,8 @@ CReportView::CReportView(PageContext &context, QWidget *parent)
     : RecordPage(context, TaskReport, kDefaultSize, parent)
 {
     PageGrid *grid = addGrid();
-    m_automation = radio(5021, QStringLiteral("Automation"), grid);
-    m_manual = radio(5022, QStringLiteral("Manual"), grid);
+    m_automation = reportRadio(5021, QStringLiteral("Automation"), grid);
+    m_manual = reportRadio(5022, QStringLiteral("Manual"), grid);
     grid->addRow(QStringLiteral("Mode"), PageGrid::inLine({m_automation, m_manual}, grid));
     m_folderName = textField(&ReportTask::BaseFolderName);
     m_folderName->setObjectName(QStringLiteral("folderName"));
@@ -30,8 +30,8 @@ CReportView::CReportView(PageContext &context, QWidget *parent)
     m_fileName->setObjectName(QStringLiteral("fileName"));
     const PageGrid::Row folder = grid->addRow(QStringLiteral("Folder name"), m_folderName);
     const PageGrid::Row file = grid->addRow(QStringLiteral("File name"), m_fileName);
-    m_pdf = radio(5030, QStringLiteral("PDF"), grid);
-    m_html = radio(5031, QStringLiteral("HTML"), grid);
+    m_pdf = reportRadio(5030, QStringLiteral("PDF"), grid);
+    m_html = reportRadio(5031, QStringLiteral("HTML"), grid);
     const PageGrid::Row type =
         grid->addRow(QStringLiteral("File type"), PageGrid::inLine({m_pdf, m_html}, grid));
     m_tags = new QPushButton(QStringLiteral("Tag identifiers"), grid);

@@ -23,7 +23,7 @@ QStringList modeNames(int sensor)
     return names;
 }
 
-QString rangeHint(const Bounds &b, const QString &unit = QString())
+QString powerRangeHint(const Bounds &b, const QString &unit = QString())
 {
     const QString range = QStringLiteral("%1 - %2").arg(b.lower).arg(b.upper);
     return QStringLiteral("(%1)").arg(unit.isEmpty() ? range : range + u' ' + unit);
@@ -72,9 +72,9 @@ CRfPowerView::CRfPowerView(PageContext &context, QWidget *parent)
                                          {.bounds = kRfOffsetBounds, .emptyIsZero = true}),
                             "External_offset");
     sensor->addRow(QStringLiteral("Frequency"), frequency, QStringLiteral("MHz"),
-                   rangeHint(kRfFrequencyBounds, QStringLiteral("MHz")));
+                   powerRangeHint(kRfFrequencyBounds, QStringLiteral("MHz")));
     sensor->addRow(QStringLiteral("External offset"), offset, QStringLiteral("dB"),
-                   rangeHint(kRfOffsetBounds, QStringLiteral("dB")));
+                   powerRangeHint(kRfOffsetBounds, QStringLiteral("dB")));
 
     addPair(
         QStringLiteral("Display"), "Display",
@@ -126,10 +126,12 @@ void CRfPowerView::addPair(const QString &heading, const char *name, const Pair 
         grid->addRow(QStringLiteral("Maximum"), maximum, QStringLiteral(" "), QStringLiteral(" "));
     for (QLabel *unit : {minimumRow.unit, maximumRow.unit})
         labelFrom(unit, [pair](const RfPowerTask &r) { return rfScale(r.*pair.mode).unit; });
-    labelFrom(minimumRow.hint,
-              [pair](const RfPowerTask &r) { return rangeHint(rfScale(r.*pair.mode).minimum); });
-    labelFrom(maximumRow.hint,
-              [pair](const RfPowerTask &r) { return rangeHint(rfScale(r.*pair.mode).maximum); });
+    labelFrom(minimumRow.hint, [pair](const RfPowerTask &r) {
+        return powerRangeHint(rfScale(r.*pair.mode).minimum);
+    });
+    labelFrom(maximumRow.hint, [pair](const RfPowerTask &r) {
+        return powerRangeHint(rfScale(r.*pair.mode).maximum);
+    });
 }
 
 } // namespace stepvane
