@@ -52,3 +52,18 @@ function(stepvane_use_pch target group)
     target_precompile_headers(${target} REUSE_FROM stepvane_pch_${group})
   endif()
 endfunction()
+
+# Unity builds: each target's sources compile in batches of eight, so the
+# headers and the templates they instantiate (Qt, GoogleTest) are compiled
+# once a batch instead of once a file. A file whose file-local names clash
+# with another's of its target by design (the CLI's self-registering
+# commands) compiles on its own: stepvane_unity_skip(<files>...).
+option(STEPVANE_UNITY "Compile each target's sources in batches (unity build)" ON)
+if(STEPVANE_UNITY)
+  set(CMAKE_UNITY_BUILD ON)
+  set(CMAKE_UNITY_BUILD_BATCH_SIZE 8)
+endif()
+
+function(stepvane_unity_skip)
+  set_source_files_properties(${ARGN} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+endfunction()
