@@ -1,6 +1,7 @@
 // CDevComm over a stream (the TCP path) against a scripted in-memory link:
 // the requests it writes, the pieces of a file, and how replies are joined,
 // split and refused.
+#include "ByteView.h"
 #include "comm/CDevComm.h"
 #include "comm/MemoryTransport.h"
 
@@ -14,12 +15,9 @@
 using namespace stepvane;
 using namespace stepvane::frame;
 
-namespace {
+using comm_test::u8;
 
-const uint8_t *u8(const QByteArray &b)
-{
-    return reinterpret_cast<const uint8_t *>(b.constData());
-}
+namespace {
 
 struct Rig {
     std::shared_ptr<MemoryLink> link = std::make_shared<MemoryLink>(MemoryLink::Framing::Stream);

@@ -1,6 +1,7 @@
 // Frame encoding and the incremental decoder: the protocol's byte vectors,
 // stuffing of every special byte, word-at-a-time scanning against a byte-wise
 // reference, and frames split and joined across reads.
+#include "ByteView.h"
 #include "comm/FrameCodec.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 using namespace stepvane;
 using namespace stepvane::frame;
 
+using comm_test::u8;
+
 namespace {
 
 QByteArray bytes(std::initializer_list<int> values)
@@ -21,11 +24,6 @@ QByteArray bytes(std::initializer_list<int> values)
     for (int v : values)
         out.append(char(v));
     return out;
-}
-
-const uint8_t *u8(const QByteArray &b)
-{
-    return reinterpret_cast<const uint8_t *>(b.constData());
 }
 
 QByteArray randomBytes(int size, quint32 seed)

@@ -6,6 +6,7 @@
 #include "document/VX_CAAXML_PARSER.h"
 #include "shell/comm/FleetInstrumentDlg.h"
 #include "shell/comm/FleetSendDlg.h"
+#include "support/TestFiles.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -75,12 +76,6 @@ bool waitForTransfer(FleetSendDlg &dialog)
     for (int i = 0; i < 600 && dialog.transferRunning(); ++i)
         QTest::qWait(50);
     return !dialog.transferRunning();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 } // namespace

@@ -258,7 +258,7 @@ private:
 TEST(TaskEditorPane, PendingNumberIsCommittedBeforeItsStepIsDeleted)
 {
     AppState state;
-    FakeUi ui;
+    taskeditor_test::FakeUi ui;
     WizardDocument doc;
     DocumentHistory history(doc);
     PageContext context{state, ui, {}, &history};
