@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,10 +19,15 @@ using namespace stepvane;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // A scratch file of the fuzzer's own (the reader takes paths).
+    // A scratch file of the fuzzer's own (the reader takes paths), in memory
+    // where the machine has a memory file system: on a disk, rewriting one
+    // file makes the file system flush it at every close.
     static const QString path =
-        QDir::temp().filePath(QStringLiteral("fuzz-wizard-%1.wzd").arg(getpid()));
+        QDir(QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                                : QDir::tempPath())
+            .filePath(QStringLiteral("fuzz-wizard-%1.wzd").arg(getpid()));
     {
+        QFile::remove(path);
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly) ||
             f.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))

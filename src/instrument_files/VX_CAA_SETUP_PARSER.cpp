@@ -64,10 +64,9 @@ bool VX_CAA_SETUP_PARSER::loadFromBytes(const QByteArray &bytes)
     m_image.clear();
     if (bytes.isEmpty())
         return false;
-    // A short file leaves the rest of the image zero; a long one is cut.
+    // A long file is cut; what a short one lacks reads as zero (the field
+    // readers stop at the end), so no image-sized buffer is made for it.
     m_image = bytes.left(kImageSize);
-    if (m_image.size() < kImageSize)
-        m_image.append(QByteArray(kImageSize - m_image.size(), '\0'));
     return true;
 }
 
@@ -85,7 +84,9 @@ SetupImageFields VX_CAA_SETUP_PARSER::fields() const
         f.traceCode[i] = readLittle<qint32>(m_image, kTraceCode1 + 4 * i);
     f.layoutCode = readLittle<qint32>(m_image, kLayoutCode);
 
-    // The name runs to its NUL, or to the end of the image when it has none.
+    // The name runs to its NUL, or to the end of the bytes when it has none.
+    if (m_image.size() <= kCableName)
+        return f;
     const char *begin = m_image.constData() + kCableName;
     const qsizetype room = m_image.size() - kCableName;
     const void *nul = std::memchr(begin, '\0', size_t(room));

@@ -54,7 +54,8 @@ public:
     QString modeText() const;
 
 private:
-    // m_image is either empty or exactly kImageSize bytes.
+    // Empty, or the file's first bytes up to kImageSize; what a short file
+    // lacks reads as zero.
     QByteArray m_image;
 };
 

@@ -98,6 +98,15 @@ TEST_F(SetupParserTest, ImageBounds)
     EXPECT_EQ(f.traceCode[0], 0);
     EXPECT_EQ(f.traceCode[1], 0);
 
+    // A file ending before the name, inside the stop frequency: the start
+    // frequency is read, the rest is zero and the name empty.
+    const QByteArray whole =
+        SetupImage().startStopHz(25000000, 6000000000).cableName("LMR-400").bytes;
+    ASSERT_EQ(load(whole.left(0x38 + 4)), 1);
+    EXPECT_EQ(parser.fields().startFrequencyHz, 25000000);
+    EXPECT_EQ(parser.fields().stopFrequencyHz, 0);
+    EXPECT_EQ(parser.fields().cableName, "");
+
     // All 0xFF: out-of-table codes, and a name without NUL that ends with the image.
     ASSERT_EQ(load(SetupImage(286472, '\xFF').bytes), 1);
     EXPECT_EQ(parser.fields().cableName, QString(286472 - 0x168, QChar(0xFF)));
