@@ -200,11 +200,15 @@ int renderScreenshots(const QString &folder)
     for (auto &shot : renderWalkthroughSamples(folder))
         shots.push_back(std::move(shot));
 
-    // The editor pages and their dialogs go into a folder of their own.
+    // The editor pages and their dialogs go into a folder of their own; the
+    // correction note, which shows no page but a behaviour, stands beside
+    // the windows.
     const QString pages = QStringLiteral("pages");
     QDir(folder).mkpath(pages);
-    for (auto &[name, image] : renderPageSamples(ui))
-        shots.emplace_back(pages + QLatin1Char('/') + name, std::move(image));
+    for (auto &[name, image] : renderPageSamples(ui)) {
+        const bool behaviour = name == QLatin1String("correction-note");
+        shots.emplace_back(behaviour ? name : pages + QLatin1Char('/') + name, std::move(image));
+    }
 
     int status = 0;
     for (const auto &[name, image] : shots) {
