@@ -3,6 +3,7 @@
 // unseen, and a file that cannot be written or restored is a failure: the
 // CLI run against real files, as a user runs it.
 #include "support/CliRun.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
@@ -48,13 +49,7 @@ protected:
     CliRun limited(const QStringList &args, rlim_t bytes)
     {
         QProcess p;
-        p.setChildProcessModifier([bytes] {
-            std::signal(SIGXFSZ, SIG_DFL);
-            rlimit limit{};
-            getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = bytes;
-            setrlimit(RLIMIT_FSIZE, &limit);
-        });
+        FileSizeLimit::applyToChild(p, bytes, SIG_DFL);
         p.start(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-cli"), args);
         if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
             return {};

@@ -30,11 +30,12 @@ public:
     FileSizeLimit &operator=(const FileSizeLimit &) = delete;
 
     // The same limit for a child process only (set between fork and exec;
-    // an ignored signal stays ignored across exec).
-    static void applyToChild(QProcess &process, rlim_t bytes)
+    // an ignored signal stays ignored across exec). SIG_DFL leaves the
+    // signal as the system does, for a program that must cope on its own.
+    static void applyToChild(QProcess &process, rlim_t bytes, void (*onSignal)(int) = SIG_IGN)
     {
-        process.setChildProcessModifier([bytes] {
-            std::signal(SIGXFSZ, SIG_IGN);
+        process.setChildProcessModifier([bytes, onSignal] {
+            std::signal(SIGXFSZ, onSignal);
             rlimit limit{};
             getrlimit(RLIMIT_FSIZE, &limit);
             limit.rlim_cur = bytes;
