@@ -2,6 +2,7 @@
 // names for fetched setups, and transfers to several simulated instruments
 // at once, one of them faulty, through stepvane-cli and the core.
 #include "ChildProcess.h"
+#include "support/TestFiles.h"
 
 #include "comm/fleet/FleetTransfer.h"
 #include "document/ModelTables.h"
@@ -23,18 +24,6 @@ using namespace stepvane;
 using namespace stepvane::test;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
 
 // The ports of a simulator started with --instances, in instance order.
 std::vector<int> instancePorts(SimProcess &sim, int count)
@@ -182,12 +171,12 @@ TEST(FleetCli, SendsToHealthyInstrumentsWhileAFaultyOneFails)
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char((i * 37 + i / 256) & 0xFF); // flags and escapes included
     const QString file = dir.filePath(QStringLiteral("site.wzd"));
-    writeBytes(file, bytes);
+    ASSERT_TRUE(writeAll(file, bytes));
     QByteArray csv = "name,method,address,port\n";
     for (int k = 0; k < 4; ++k)
         csv += QStringLiteral("crew %1,ipv4,127.0.0.1,%2\n").arg(k).arg(ports[size_t(k)]).toUtf8();
     const QString fleet = dir.filePath(QStringLiteral("fleet.csv"));
-    writeBytes(fleet, csv);
+    ASSERT_TRUE(writeAll(fleet, csv));
 
     const ProcessResult r =
         runProcess(binPath(QStringLiteral("stepvane-cli")),

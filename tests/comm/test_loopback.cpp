@@ -2,6 +2,7 @@
 // real stepvane-sim on 127.0.0.1 and ::1. Every wait is for a log line or a
 // process end, with a bound; the simulator is stopped when a test ends.
 #include "ChildProcess.h"
+#include "support/TestFiles.h"
 
 #include "comm/TransferWorkflow.h"
 #include "support/FileSizeLimit.h"
@@ -21,18 +22,6 @@ using namespace stepvane;
 using namespace stepvane::test;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
 
 QByteArray content(int size, int seed)
 {
@@ -90,7 +79,7 @@ TEST(Loopback, WorkflowSendsEverySizeOverBothFamilies)
     // Concurrent, so the 20 ms pacing of the pieces is paid once.
     std::vector<std::thread> threads;
     for (Job &job : jobs) {
-        writeFile(dir.filePath(job.name), job.data);
+        ASSERT_TRUE(writeAll(dir.filePath(job.name), job.data));
         threads.emplace_back([&job, &dir, &sim] {
             CollectingMessageSink sink;
             TransferWorkflow wf(&sink);
@@ -108,7 +97,7 @@ TEST(Loopback, WorkflowSendsEverySizeOverBothFamilies)
         const QString stored = QDir(store).filePath(job.name);
         ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("stored \"%1\"").arg(stored))))
             << sim.log().toStdString();
-        EXPECT_EQ(readFile(stored), job.data);
+        EXPECT_EQ(readAll(stored), job.data);
     }
 }
 
@@ -118,10 +107,10 @@ TEST(Loopback, CliSendsAWizardAndTheSimulatorReadsIt)
     const QString store = dir.filePath(QStringLiteral("store"));
     SimProcess sim({QStringLiteral("--store"), store});
     ASSERT_TRUE(sim.started()) << sim.log().toStdString();
-    QByteArray wizard = readFile(QStringLiteral(STEPVANE_FIXTURES_DIR "/frame/two_sequences.wzd"));
+    QByteArray wizard = readAll(QStringLiteral(STEPVANE_FIXTURES_DIR "/frame/two_sequences.wzd"));
     wizard.replace("DValue=\"VX310A\" LValue=\"0\"", "DValue=\"VX330A\" LValue=\"2\"");
     const QString path = dir.filePath(QStringLiteral("site.wzd"));
-    writeFile(path, wizard);
+    ASSERT_TRUE(writeAll(path, wizard));
 
     QList<QPair<QString, QStringList>> runs = {
         {QStringLiteral("127.0.0.1"), {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1")}}};
@@ -140,16 +129,17 @@ TEST(Loopback, CliSendsAWizardAndTheSimulatorReadsIt)
     const QRegularExpression valid(
         QStringLiteral("valid wizard for VX330A \\(2 testing sequences\\)"));
     ASSERT_TRUE(sim.waitForLine(valid)) << sim.log().toStdString();
-    EXPECT_EQ(readFile(QDir(store).filePath(QStringLiteral("site.wzd"))), wizard);
+    EXPECT_EQ(readAll(QDir(store).filePath(QStringLiteral("site.wzd"))), wizard);
 
     // Without a method option the settings store decides (here: IPv4 and the sim's port).
     QTemporaryDir config;
     QDir().mkpath(config.filePath(QStringLiteral("Vexmar")));
-    writeFile(
-        config.filePath(QStringLiteral("Vexmar/Stepvane.conf")),
-        QStringLiteral("[Connection]\nMethod=1\nIP=127.0.0.1\nPort=%1\n").arg(sim.port()).toUtf8());
+    ASSERT_TRUE(writeAll(config.filePath(QStringLiteral("Vexmar/Stepvane.conf")),
+                         QStringLiteral("[Connection]\nMethod=1\nIP=127.0.0.1\nPort=%1\n")
+                             .arg(sim.port())
+                             .toUtf8()));
     const QString other = dir.filePath(QStringLiteral("plain.txt"));
-    writeFile(other, "not a wizard");
+    ASSERT_TRUE(writeAll(other, "not a wizard"));
     const ProcessResult r =
         runProcess(binPath(QStringLiteral("stepvane-cli")), {QStringLiteral("send"), other},
                    {QStringLiteral("XDG_CONFIG_HOME=") + config.path()});
@@ -163,9 +153,9 @@ TEST(Loopback, CliFetchesSetupsAndReportsEveryFault)
     QTemporaryDir dir;
     const QByteArray setup = content(11000, 9);
     const QString setupPath = dir.filePath(QStringLiteral("setup.sta"));
-    writeFile(setupPath, setup);
+    ASSERT_TRUE(writeAll(setupPath, setup));
     const QString sendPath = dir.filePath(QStringLiteral("send.wzd"));
-    writeFile(sendPath, content(30000, 1));
+    ASSERT_TRUE(writeAll(sendPath, content(30000, 1)));
     const struct {
         const char *name;
         QStringList simArgs;
@@ -234,7 +224,7 @@ TEST(Loopback, CliFetchesSetupsAndReportsEveryFault)
             EXPECT_EQ(QFile::exists(out), c.exitCode == 0);
         }
         if (c.exitCode == 0) {
-            EXPECT_EQ(readFile(out), setup);
+            EXPECT_EQ(readAll(out), setup);
         }
         EXPECT_FALSE(r.out.contains(QLatin1String("The transfer is complete.")) && c.exitCode != 0);
         // The user reads texts, never the identifiers behind them.
@@ -256,10 +246,10 @@ TEST(Loopback, AFullDiskFailsTheFetchAndTheStoreAndKeepsTheOldFiles)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         const QString setupPath = dir.filePath(QStringLiteral("setup-%1.sta").arg(c.name));
-        writeFile(setupPath, content(c.size, 3));
+        ASSERT_TRUE(writeAll(setupPath, content(c.size, 3)));
         const QString store = dir.filePath(QStringLiteral("store-%1").arg(c.name));
         ASSERT_TRUE(QDir().mkpath(store));
-        writeFile(QDir(store).filePath(QStringLiteral("site.wzd")), old);
+        ASSERT_TRUE(writeAll(QDir(store).filePath(QStringLiteral("site.wzd")), old));
         // The simulator inherits the limit: its store is on the "full disk".
         // It ignores SIGXFSZ itself: the signal's default goes with the limit.
         std::unique_ptr<SimProcess> sim;
@@ -275,7 +265,7 @@ TEST(Loopback, AFullDiskFailsTheFetchAndTheStoreAndKeepsTheOldFiles)
                                  QStringLiteral("--port"), QString::number(sim->port())};
 
         const QString out = dir.filePath(QStringLiteral("fetched-%1.sta").arg(c.name));
-        writeFile(out, old);
+        ASSERT_TRUE(writeAll(out, old));
         ProcessResult r;
         {
             FileSizeLimit limit(c.limit);
@@ -285,16 +275,16 @@ TEST(Loopback, AFullDiskFailsTheFetchAndTheStoreAndKeepsTheOldFiles)
         EXPECT_EQ(r.exitCode, 1) << r.out.toStdString();
         EXPECT_TRUE(r.err.contains(QLatin1String("File too large"))) << r.err.toStdString();
         EXPECT_FALSE(r.out.contains(QLatin1String("Setup saved")));
-        EXPECT_EQ(readFile(out), old);
+        EXPECT_EQ(readAll(out), old);
 
         const QString sent = dir.filePath(QStringLiteral("site.wzd"));
-        writeFile(sent, content(c.size, 5));
+        ASSERT_TRUE(writeAll(sent, content(c.size, 5)));
         r = runProcess(binPath(QStringLiteral("stepvane-cli")),
                        QStringList{QStringLiteral("send"), sent} + method);
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_TRUE(sim->waitForLine(QRegularExpression(
             QStringLiteral("\"site.wzd\" could not be stored: .*File too large"))))
             << sim->log().toStdString();
-        EXPECT_EQ(readFile(QDir(store).filePath(QStringLiteral("site.wzd"))), old);
+        EXPECT_EQ(readAll(QDir(store).filePath(QStringLiteral("site.wzd"))), old);
     }
 }
