@@ -133,12 +133,9 @@ QString headerHtml(const WizardDiff &diff, const DiffPageSide &oldSide, const Di
 WebPageResult exportDiffPage(const WizardDiff &diff, const DiffPageSide &oldSide,
                              const DiffPageSide &newSide, const QString &dir)
 {
-    WebPageResult result;
     HtmlExportFolder folder(dir);
-    if (!folder.prepare()) {
-        result.error = folder.error();
-        return result;
-    }
+    if (!folder.prepare())
+        return folder.result();
     QString html =
         htmlPageStart(QStringLiteral("Review: %1 \u2192 %2").arg(oldSide.name, newSide.name));
     html += headerHtml(diff, oldSide, newSide);
@@ -163,14 +160,7 @@ WebPageResult exportDiffPage(const WizardDiff &diff, const DiffPageSide &oldSide
                              valuesHtml(sequence, step, oldSide, newSide, folder));
         html += QStringLiteral("</div>\n");
     }
-    html += htmlPageEnd();
-    result.problems = folder.problems();
-    if (!folder.writeIndex(html)) {
-        result.error = folder.error();
-        return result;
-    }
-    result.ok = true;
-    return result;
+    return folder.finish(std::move(html));
 }
 
 } // namespace stepvane

@@ -168,14 +168,15 @@ QString HtmlExportFolder::addFile(const QString &sourcePath, const QString &name
     return link;
 }
 
-bool HtmlExportFolder::writeIndex(const QString &html)
+WebPageResult HtmlExportFolder::finish(QString html)
 {
+    html += htmlPageEnd();
     const QString target = m_dir + QStringLiteral("/index.html");
-    if (QFileInfo(target).isSymLink()) {
+    if (QFileInfo(target).isSymLink())
         m_error = QStringLiteral("%1 is a symbolic link; choose another folder").arg(target);
-        return false;
-    }
-    return writeFileAtomically(target, html.toUtf8(), &m_error);
+    else if (writeFileAtomically(target, html.toUtf8(), &m_error))
+        return {true, QString(), m_problems};
+    return result();
 }
 
 } // namespace stepvane

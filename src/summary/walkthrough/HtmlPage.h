@@ -24,6 +24,12 @@ QString htmlPageEnd();
 // The SHA-256 of a file's bytes as lowercase hex; empty when it cannot be read.
 QString fileSha256(const QString &path);
 
+struct WebPageResult {
+    bool ok = false;
+    QString error;        // why nothing (or no index.html) was written
+    QStringList problems; // attached files that could not be copied
+};
+
 class HtmlExportFolder {
 public:
     explicit HtmlExportFolder(const QString &dir);
@@ -38,8 +44,10 @@ public:
     // noted) when the source cannot be read.
     QString addFile(const QString &sourcePath, const QString &name);
 
-    // Writes DIR/index.html.
-    bool writeIndex(const QString &html);
+    // Ends the page begun with htmlPageStart and writes it as DIR/index.html.
+    WebPageResult finish(QString html);
+    // What went wrong so far (after a failed prepare).
+    WebPageResult result() const { return {false, m_error, m_problems}; }
 
     QString error() const { return m_error; }
     // Files that could not be copied; the page says so where they belong.

@@ -152,12 +152,9 @@ QString headerHtml(const Walkthrough &walk, const QString &sha256)
 WebPageResult exportWalkthroughPage(const Walkthrough &walk, const QString &dir,
                                     const QString &sha256)
 {
-    WebPageResult result;
     HtmlExportFolder folder(dir);
-    if (!folder.prepare()) {
-        result.error = folder.error();
-        return result;
-    }
+    if (!folder.prepare())
+        return folder.result();
     QString html = htmlPageStart(walk.title.isEmpty() ? QStringLiteral("Wizard") : walk.title);
     html += headerHtml(walk, sha256);
     html += contentsHtml(walk);
@@ -174,14 +171,7 @@ WebPageResult exportWalkthroughPage(const Walkthrough &walk, const QString &dir,
     }
     html += QStringLiteral("<div class=\"step\" id=\"end\">\n<h2>End</h2>\n") +
             listHtml(walk.end.what) + QStringLiteral("</div>\n");
-    html += htmlPageEnd();
-    result.problems = folder.problems();
-    if (!folder.writeIndex(html)) {
-        result.error = folder.error();
-        return result;
-    }
-    result.ok = true;
-    return result;
+    return folder.finish(std::move(html));
 }
 
 } // namespace stepvane

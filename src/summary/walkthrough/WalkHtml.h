@@ -5,18 +5,13 @@
 // its folder.
 #pragma once
 
+#include "summary/walkthrough/HtmlPage.h"
 #include "summary/walkthrough/WalkCards.h"
 
 #include <QString>
 #include <QStringList>
 
 namespace stepvane {
-
-struct WebPageResult {
-    bool ok = false;
-    QString error;        // why nothing (or no index.html) was written
-    QStringList problems; // attached files that could not be copied
-};
 
 // sha256 is the wizard file's digest as shown in the header; empty shows
 // that the wizard has not been saved.
