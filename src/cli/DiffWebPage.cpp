@@ -2,7 +2,7 @@
 #include "cli/DiffWebPage.h"
 
 #include "cli/CliCommand.h"
-#include "summary/walkthrough/DiffHtml.h"
+#include "review/diff/DiffHtml.h"
 #include "summary/walkthrough/HtmlPage.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // stepvane-cli diff --html DIR: the review diff written as a web page.
 #pragma once
 
-#include "document/diff/WizardDiff.h"
+#include "review/diff/WizardDiff.h"
 
 #include <QString>
 

@@ -5,8 +5,8 @@
 #include "common/FileKind.h"
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
-#include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
+#include "review/check/WizardCheck.h"
 
 #include <QFileInfo>
 

@@ -1,9 +1,9 @@
 // stepvane-cli check: the wizard check, for scripts and reviews.
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
-#include "document/check/SendEstimate.h"
-#include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
+#include "review/check/SendEstimate.h"
+#include "review/check/WizardCheck.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -2,7 +2,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
 #include "cli/DiffWebPage.h"
-#include "document/diff/WizardDiff.h"
+#include "review/diff/WizardDiff.h"
 
 #include <QJsonDocument>
 

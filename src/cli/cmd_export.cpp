@@ -2,8 +2,8 @@
 // reviewers who do not run the editor.
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
-#include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
+#include "review/check/CheckedWalkthrough.h"
 #include "summary/walkthrough/HtmlPage.h"
 #include "summary/walkthrough/WalkHtml.h"
 

@@ -1,9 +1,18 @@
 // Message formatting and the simple sinks.
 #include "common/MessageSink.h"
 
-#include "instrument_files/LanguageInfo.h"
+#include <atomic>
 
 namespace stepvane {
+
+namespace {
+std::atomic<MessageTextLookup> g_lookup{nullptr};
+} // namespace
+
+void setMessageTextLookup(MessageTextLookup lookup)
+{
+    g_lookup.store(lookup);
+}
 
 Message Message::fromId(const QString &id, QStringList args, MessageIcon icon)
 {
@@ -58,7 +67,8 @@ QString formatMessage(const QString &format, const QStringList &args)
 
 QString Message::text() const
 {
-    const QString format = id.isEmpty() ? literal : GetMessageText(id, 0);
+    const MessageTextLookup lookup = g_lookup.load();
+    const QString format = !id.isEmpty() ? (lookup ? lookup(id) : QString()) : literal;
     QString out = formatMessage(format, args);
     if (!detail.isEmpty()) {
         if (!out.isEmpty() && !out.endsWith(u'\n'))

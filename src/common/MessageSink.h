@@ -35,6 +35,12 @@ struct Message {
 // Replaces each "%s" in the format by the next argument; "%%" stays a single %.
 QString formatMessage(const QString &format, const QStringList &args);
 
+// Where Message::text() finds the text of an identifier. The language table
+// lives above this floor, so it installs itself here when it is loaded;
+// until then an identifier's text is empty.
+using MessageTextLookup = QString (*)(const QString &id);
+void setMessageTextLookup(MessageTextLookup lookup);
+
 class MessageSink {
 public:
     virtual ~MessageSink() = default;

@@ -2,7 +2,7 @@
 // decoder; the programs, which link QtGui, pass this one.
 #pragma once
 
-#include "document/check/Attachments.h"
+#include "document/Attachments.h"
 
 namespace stepvane {
 

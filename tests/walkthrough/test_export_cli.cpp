@@ -96,7 +96,7 @@ TEST_F(ExportCli, ARealBrowserShowsEveryStepAndRunsNothing)
 
     const QString dom = QString::fromUtf8(runBrowser(browser, {"--dump-dom", url}));
     ASSERT_FALSE(dom.isEmpty()) << "the browser gave no page within 90 s";
-    const Walkthrough walk = buildWalkthrough(sampleWizard(dir.path(), 2), 2, {});
+    const Walkthrough walk = buildWalkthrough(sampleWizard(dir.path(), 2), 2);
     for (const WalkSequence &sequence : walk.sequences) {
         EXPECT_TRUE(dom.contains(sequence.title));
         for (const WalkCard &card : sequence.cards) {

@@ -1,6 +1,7 @@
 // The walk-through cards and their web page: what each card says, that the
 // page is valid HTML with every picture copied byte for byte, and that no
 // text or file name from a wizard can add markup or write outside the folder.
+#include "review/check/CheckedWalkthrough.h"
 #include "summary/SummaryRows.h"
 #include "summary/walkthrough/HtmlPage.h"
 #include "summary/walkthrough/WalkHtml.h"
@@ -46,7 +47,7 @@ TEST(WalkCards, EachKindSaysWhatTheTechnicianMeets)
     QTemporaryDir dir;
     for (int model : {0, 3}) {
         const WizardDocument doc = sampleWizard(dir.path(), model);
-        const Walkthrough walk = buildWalkthrough(doc, model, {});
+        const Walkthrough walk = buildWalkthrough(doc, model);
         ASSERT_EQ(walk.sequences.size(), 2u);
 
         const WalkCard &prompt = cardOf(walk, 0, TaskPrompt);
@@ -122,7 +123,7 @@ TEST(WebPage, ValidWithEveryPictureCopiedExactly)
     const WizardDocument doc = sampleWizard(dir.path(), 2);
     const QString out = dir.filePath("page");
     const WebPageResult result =
-        exportWalkthroughPage(buildWalkthrough(doc, 2, {}), out, QStringLiteral("ab12"));
+        exportWalkthroughPage(buildWalkthrough(doc, 2), out, QStringLiteral("ab12"));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_TRUE(result.problems.isEmpty());
 
@@ -186,7 +187,7 @@ TEST(WebPage, HostileTextsAndNamesStayText)
 
         const QStringList before = filesUnder(dir.path());
         const QString out = root + "/page";
-        ASSERT_TRUE(exportWalkthroughPage(buildWalkthrough(doc, 2, {}), out, QString()).ok);
+        ASSERT_TRUE(exportWalkthroughPage(buildWalkthrough(doc, 2), out, QString()).ok);
         const ParsedPage page = parsePage(readAll(out + "/index.html"));
         EXPECT_TRUE(page.errors.isEmpty()) << attack.what << ": " << page.errors.toStdString();
         EXPECT_FALSE(page.elements.contains(QStringLiteral("script"))) << attack.what;
@@ -217,7 +218,7 @@ TEST(WebPage, RefusesAFolderThatIsASymbolicLink)
     QDir().mkpath(dir.filePath("elsewhere"));
     ASSERT_TRUE(QFile::link(dir.filePath("elsewhere"), dir.filePath("page")));
     const WebPageResult result = exportWalkthroughPage(
-        buildWalkthrough(sampleWizard(dir.path(), 1), 1, {}), dir.filePath("page"), QString());
+        buildWalkthrough(sampleWizard(dir.path(), 1), 1), dir.filePath("page"), QString());
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());
     EXPECT_TRUE(filesUnder(dir.filePath("elsewhere")).isEmpty());

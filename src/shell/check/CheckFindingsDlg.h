@@ -5,8 +5,8 @@
 // It stays open beside the editor.
 #pragma once
 
-#include "document/check/SendEstimate.h"
-#include "document/check/WizardCheck.h"
+#include "review/check/SendEstimate.h"
+#include "review/check/WizardCheck.h"
 
 #include <QDialog>
 

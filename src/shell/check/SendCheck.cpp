@@ -3,8 +3,8 @@
 
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
-#include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
+#include "review/check/WizardCheck.h"
 #include "widgets/UserInterface.h"
 
 #include <QFileInfo>

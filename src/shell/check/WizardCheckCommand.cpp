@@ -1,8 +1,8 @@
 // The "Check wizard" command.
 #include "shell/check/WizardCheckCommand.h"
 
-#include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
+#include "review/check/WizardCheck.h"
 #include "shell/check/CheckFindingsDlg.h"
 #include "shell/history/DocumentHistory.h"
 #include "shell/main/CStepvaneDlg.h"

@@ -1,7 +1,7 @@
 // The Find window.
 #include "shell/find/CFindDlg.h"
 
-#include "document/check/WizardCheck.h"
+#include "review/check/WizardCheck.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 // The walk-through commands of the main window.
 #include "shell/walkthrough/WalkthroughCommand.h"
 
-#include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
+#include "review/check/CheckedWalkthrough.h"
 #include "shell/history/DocumentHistory.h"
 #include "shell/main/CStepvaneDlg.h"
 #include "shell/sequences/CVXTestList_View.h"

@@ -1,8 +1,8 @@
 // The walk-through window.
 #include "shell/walkthrough/WalkthroughWindow.h"
 
-#include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
+#include "review/check/CheckedWalkthrough.h"
 #include "shell/walkthrough/WalkCardView.h"
 
 #include <QHBoxLayout>

@@ -284,8 +284,7 @@ WalkCard buildWalkCard(const TestingSequence &sequence, int sequenceIndex, int s
     return card;
 }
 
-Walkthrough buildWalkthrough(const WizardDocument &doc, int model,
-                             const std::vector<Finding> &findings)
+Walkthrough buildWalkthrough(const WizardDocument &doc, int model)
 {
     Walkthrough walk;
     walk.title = doc.Title;
@@ -303,22 +302,6 @@ Walkthrough buildWalkthrough(const WizardDocument &doc, int model,
     walk.end.label = QStringLiteral("End");
     walk.end.what << QStringLiteral("End Option : ") + walk.endOption;
 
-    for (const Finding &f : findings) {
-        const WalkFinding wf{f.severity == Severity::Error, f.message};
-        if (f.sequence < 0 || size_t(f.sequence) >= walk.sequences.size()) {
-            walk.findings.push_back(wf);
-            continue;
-        }
-        WalkSequence &ws = walk.sequences[size_t(f.sequence)];
-        if (f.step >= 0 && size_t(f.step) < ws.cards.size())
-            ws.cards[size_t(f.step)].findings.push_back(wf);
-        else if (!ws.cards.empty())
-            ws.cards.front().findings.push_back(wf);
-        else
-            walk.findings.push_back(wf);
-    }
-    // The window shows the wizard's own findings where the walk ends.
-    walk.end.findings = walk.findings;
     return walk;
 }
 

@@ -8,7 +8,6 @@
 #pragma once
 
 #include "document/WizardDocument.h"
-#include "document/check/WizardCheck.h"
 
 #include <QString>
 #include <QStringList>
@@ -72,11 +71,9 @@ struct Walkthrough {
     std::vector<WalkFinding> findings; // the check's findings about the wizard itself
 };
 
-// The cards of the whole wizard for the model. findings are the wizard
-// check's; each lands on the card of its step (or its sequence's first card,
-// or the wizard's).
-Walkthrough buildWalkthrough(const WizardDocument &doc, int model,
-                             const std::vector<Finding> &findings);
+// The cards of the whole wizard for the model, without findings (the
+// review layer places the wizard check's on them).
+Walkthrough buildWalkthrough(const WizardDocument &doc, int model);
 
 // The card of one step; earlier steps of its sequence decide the duplicate-
 // name warning.

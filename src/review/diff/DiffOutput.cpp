@@ -1,6 +1,6 @@
 // The review diff as text lines and as JSON. Positions are counted from 1 as
 // the editor's lists count them.
-#include "document/diff/WizardDiff.h"
+#include "review/diff/WizardDiff.h"
 
 #include <QJsonArray>
 

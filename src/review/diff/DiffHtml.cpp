@@ -1,9 +1,9 @@
 // The review diff page. The headings are the diff's own text lines (one
 // sequence or step put through diffAsText), so the page and the terminal say
 // the same; every text from a wizard passes htmlEscape.
-#include "summary/walkthrough/DiffHtml.h"
+#include "review/diff/DiffHtml.h"
 
-#include "document/check/Attachments.h"
+#include "document/Attachments.h"
 #include "summary/walkthrough/HtmlPage.h"
 
 namespace stepvane {

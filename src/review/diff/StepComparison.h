@@ -3,8 +3,8 @@
 // digests of its attached files, and its testing-summary rows.
 #pragma once
 
-#include "document/check/Attachments.h"
-#include "document/diff/WizardDiff.h"
+#include "document/Attachments.h"
+#include "review/diff/WizardDiff.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -1,6 +1,6 @@
 // The review diff: matching of inserted, removed, moved and edited steps and
 // sequences, the header, values in the summary's words, attachments by bytes.
-#include "document/diff/WizardDiff.h"
+#include "review/diff/WizardDiff.h"
 #include "support/TestFiles.h"
 
 #include <QJsonArray>

@@ -1,10 +1,10 @@
 // What the instrument makes of attached files: a mask file must carry the
 // extension the limit page asks for, a setup file must read as a setup, and
 // a picture far beyond the screen only slows the paced send down.
-#include "document/check/InstrumentLimits.h"
-#include "document/check/SendEstimate.h"
-#include "document/check/StepChecks.h"
 #include "instrument_files/SetupRecognition.h"
+#include "review/check/InstrumentLimits.h"
+#include "review/check/SendEstimate.h"
+#include "review/check/StepChecks.h"
 
 #include <QFileInfo>
 

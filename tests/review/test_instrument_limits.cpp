@@ -4,9 +4,9 @@
 // and the send time, which must follow the file the writer really makes.
 #include "document/ModelTables.h"
 #include "document/VX_CAAXML_PARSER.h"
-#include "document/check/InstrumentLimits.h"
-#include "document/check/SendEstimate.h"
 #include "instrument_files/SetupImageBuilder.h"
+#include "review/check/InstrumentLimits.h"
+#include "review/check/SendEstimate.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

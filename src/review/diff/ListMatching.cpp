@@ -1,5 +1,5 @@
 // List matching: longest common subsequence, moves, pairs inside gaps.
-#include "document/diff/ListMatching.h"
+#include "review/diff/ListMatching.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // side, added, removed and moved sequences and steps marked.
 #pragma once
 
-#include "document/diff/WizardDiff.h"
+#include "review/diff/WizardDiff.h"
 #include "summary/walkthrough/WalkHtml.h"
 
 namespace stepvane {

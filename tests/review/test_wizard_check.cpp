@@ -2,7 +2,7 @@
 // kind on any model gives none; the header and the sequences.
 #include "document/ModelTables.h"
 #include "document/NameTables.h"
-#include "document/check/WizardCheck.h"
+#include "review/check/WizardCheck.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 // from the model table the editor pages use.
 #pragma once
 
+#include "document/Attachments.h"
 #include "document/WizardDocument.h"
-#include "document/check/Attachments.h"
 
 #include <QJsonObject>
 #include <QString>

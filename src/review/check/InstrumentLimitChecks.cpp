@@ -1,8 +1,8 @@
 // The instrument's limits: save and report names, zoom zones without a span
 // and marker positions against the sweep the wizard sets before them.
-#include "document/check/InstrumentLimits.h"
+#include "review/check/InstrumentLimits.h"
 
-#include "document/check/StepChecks.h"
+#include "review/check/StepChecks.h"
 
 #include <QRegularExpression>
 

@@ -4,7 +4,7 @@
 // positions outside the sweep the wizard sets.
 #pragma once
 
-#include "document/check/WizardCheck.h"
+#include "review/check/WizardCheck.h"
 
 namespace stepvane {
 

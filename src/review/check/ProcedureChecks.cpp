@@ -1,6 +1,6 @@
 // Checks of the procedure steps: save, consolidated report, prompt and load.
 #include "document/NameTables.h"
-#include "document/check/StepChecks.h"
+#include "review/check/StepChecks.h"
 
 namespace stepvane {
 

@@ -1,9 +1,9 @@
 // Matching the sequences and steps of two wizards and collecting their changes.
-#include "document/diff/WizardDiff.h"
+#include "review/diff/WizardDiff.h"
 
 #include "document/NameTables.h"
-#include "document/diff/ListMatching.h"
-#include "document/diff/StepComparison.h"
+#include "review/diff/ListMatching.h"
+#include "review/diff/StepComparison.h"
 
 namespace stepvane {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "document/ModelTables.h"
-#include "document/check/WizardCheck.h"
+#include "review/check/WizardCheck.h"
 
 #include <initializer_list>
 #include <optional>

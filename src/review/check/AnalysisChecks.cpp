@@ -1,5 +1,5 @@
 // Checks of the analysis steps: markers with their condition, limits and zoom zones.
-#include "document/check/StepChecks.h"
+#include "review/check/StepChecks.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 // stepvane-cli check on files written by the wizard writer.
 #include "document/ModelTables.h"
 #include "document/VX_CAAXML_PARSER.h"
-#include "document/check/SendEstimate.h"
+#include "review/check/SendEstimate.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
 

@@ -1,7 +1,7 @@
 // Checks of the files a step carries: each one the writer embeds must be
 // there, hold what the step says it holds and, for pictures, decode to the
 // width and height the step stores.
-#include "document/check/StepChecks.h"
+#include "review/check/StepChecks.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 // reader made on the file (attached files the instrument would not show,
 // second copies of elements that the reader passed over) and picture names
 // that play tricks with paths or with the way text is shown.
-#include "document/check/StepChecks.h"
+#include "review/check/StepChecks.h"
 
 #include <QRegularExpression>
 

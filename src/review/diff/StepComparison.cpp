@@ -1,8 +1,8 @@
 // Comparing two steps: records without working-copy paths, file digests, and
 // the value changes read off their testing-summary rows.
-#include "document/diff/StepComparison.h"
+#include "review/diff/StepComparison.h"
 
-#include "document/diff/ListMatching.h"
+#include "review/diff/ListMatching.h"
 #include "summary/SummaryRows.h"
 
 #include <QSet>

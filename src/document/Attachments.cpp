@@ -1,5 +1,5 @@
 // The attachment list of a step and file digests.
-#include "document/check/Attachments.h"
+#include "document/Attachments.h"
 
 #include <QCryptographicHash>
 #include <QFile>

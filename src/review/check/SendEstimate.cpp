@@ -1,12 +1,12 @@
 // Send-time estimates from the protocol's pacing.
-#include "document/check/SendEstimate.h"
+#include "review/check/SendEstimate.h"
 
 #include "comm/CDevComm.h"
 #include "common/MessageSink.h"
 #include "common/NumberText.h"
+#include "document/Attachments.h"
 #include "document/Base64.h"
 #include "document/VX_CAAXML_PARSER.h"
-#include "document/check/Attachments.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // The wizard check on attached files: present, as large as the step says,
 // and pictures that decode to the stored width and height.
-#include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
+#include "review/check/WizardCheck.h"
 #include "support/TestFiles.h"
 
 #include <QBuffer>

@@ -2,7 +2,7 @@
 // inside the model's and the unit's ranges, settings the model has, and
 // settings that contradict each other.
 #include "document/NameTables.h"
-#include "document/check/StepChecks.h"
+#include "review/check/StepChecks.h"
 
 #include <algorithm>
 

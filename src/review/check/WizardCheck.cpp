@@ -1,11 +1,11 @@
 // The wizard check: the wizard and its sequences, the walk over the steps, and
 // the findings as text and JSON.
-#include "document/check/WizardCheck.h"
+#include "review/check/WizardCheck.h"
 
 #include "common/NumberText.h"
 #include "document/NameTables.h"
-#include "document/check/InstrumentLimits.h"
-#include "document/check/StepChecks.h"
+#include "review/check/InstrumentLimits.h"
+#include "review/check/StepChecks.h"
 
 #include <QJsonArray>
 
