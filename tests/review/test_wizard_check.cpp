@@ -4,16 +4,13 @@
 #include "document/NameTables.h"
 #include "review/check/WizardCheck.h"
 
+#include "support/QStringPrint.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 using namespace stepvane;
-
-void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace stepvane {
 void PrintTo(const Finding &f, std::ostream *os)

@@ -5,18 +5,14 @@
 
 #include <QJsonArray>
 
+#include "support/QStringPrint.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 using namespace stepvane;
 using namespace stepvane::test;
-
-// Readable failures: texts as texts.
-void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
