@@ -146,11 +146,7 @@ TEST_F(SmallScreen, DISABLED_WindowsFitAndStandBesideEachOther)
     EXPECT_TRUE(onScreen(window.get()));
     pane().openTaskEditor(0);
     EXPECT_TRUE(onScreen(editor()));
-    QPushButton *clear = editor()->findChild<QPushButton *>();
-    for (QPushButton *b : editor()->findChildren<QPushButton *>())
-        if (b->text() == QStringLiteral("Clear all"))
-            clear = b;
-    ASSERT_NE(clear, nullptr);
+    const QPushButton *clear = editor()->clearButton();
     const QRect clearOnScreen(clear->mapToGlobal(QPoint()), clear->size());
     EXPECT_TRUE(editor()->screen()->availableGeometry().contains(clearOnScreen));
 
