@@ -3,6 +3,7 @@
 
 #include "common/NumberText.h"
 #include "widgets/FieldNote.h"
+#include "widgets/TextFieldRules.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -33,6 +34,7 @@ bool isEnter(const QKeyEvent *event)
 
 CVXEdit::CVXEdit(QWidget *parent) : QLineEdit(parent)
 {
+    keepWizardText(this);
     // Free text reports every change, however it was made (typing, paste,
     // cut, undo); number fields report from their key handling only.
     connect(this, &QLineEdit::textEdited, this, [this] {

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVariant>
@@ -189,8 +190,54 @@ std::vector<LaidOutControl> laidOutControls(QWidget *root)
     return std::move(walker.found);
 }
 
+namespace {
+
+bool insideLeaf(const QWidget *w, const QWidget *root)
+{
+    for (const QWidget *p = w->parentWidget(); p && p != root; p = p->parentWidget())
+        if (isLeaf(p))
+            return true;
+    return false;
+}
+
+// Enter on a focused button presses it, as Space does; a button that is not
+// focused is never pressed by Enter (a form has no default button).
+class EnterPresses final : public QObject {
+public:
+    static EnterPresses &instance()
+    {
+        static EnterPresses filter;
+        return filter;
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto *button = static_cast<QAbstractButton *>(watched);
+        if (button->isEnabled())
+            button->click();
+        return true;
+    }
+};
+
+} // namespace
+
 void arrangeControls(QWidget *root)
 {
+    // Every button of a form is on the Tab path (without taking the focus
+    // from a click) and takes Enter.
+    for (QAbstractButton *button : root->findChildren<QAbstractButton *>()) {
+        if (insideLeaf(button, root))
+            continue; // a table's corner button is the table's business
+        if (!(button->focusPolicy() & Qt::TabFocus))
+            button->setFocusPolicy(Qt::TabFocus);
+        button->removeEventFilter(&EnterPresses::instance());
+        button->installEventFilter(&EnterPresses::instance());
+    }
     const std::vector<LaidOutControl> controls = laidOutControls(root);
     for (size_t i = 0; i < controls.size(); ++i) {
         QWidget *w = controls[i].widget;

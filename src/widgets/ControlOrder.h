@@ -24,8 +24,9 @@ struct LaidOutControl {
 // them. Controls outside any layout are left out.
 std::vector<LaidOutControl> laidOutControls(QWidget *root);
 
-// Tab follows laidOutControls, and a control without an accessible name
-// takes its label (or a button without text its tooltip).
+// Every button inside root is put on the Tab path and pressed by Enter while
+// it has the focus; Tab follows laidOutControls, and a control without an
+// accessible name takes its label (or a button without text its tooltip).
 void arrangeControls(QWidget *root);
 
 } // namespace stepvane

@@ -18,8 +18,27 @@ class UserInterface : public MessageSink {
 public:
     // MessageSink: a message box with the caption "Stepvane" (OK).
     void report(const Message &message) override = 0;
-    // A question with Yes and No; true for Yes.
+    // A question with Yes and No; true for Yes. No is the default: this form
+    // is for questions whose safe answer is to leave things as they are.
     bool ask(const Message &message) override = 0;
+
+    // A question whose buttons say what each answer does, for questions where
+    // the answer that keeps the user's work is not "no". Enter gives
+    // defaultAnswer; Escape and the close box give the escape answer.
+    struct Question {
+        Message message;
+        QStringList answers;   // button texts, in order
+        int defaultAnswer = 0; // index into answers
+        int escapeAnswer = -1; // index into answers; -1: the last one
+        int escape() const { return escapeAnswer < 0 ? int(answers.size()) - 1 : escapeAnswer; }
+    };
+    // The index of the chosen answer. Without a user to ask, the escape
+    // answer: nothing is done that was not asked for.
+    virtual int choose(QWidget *parent, const Question &question)
+    {
+        (void)parent;
+        return question.escape();
+    }
 
     struct FileDialogResult {
         QString path;         // empty when cancelled

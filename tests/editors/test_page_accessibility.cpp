@@ -134,19 +134,55 @@ TEST(PageKeyboard, TabFromStopFrequencyGoesOnDownThePage)
     EXPECT_EQ(stop->accessibleName(), "Stop frequency");
 }
 
-TEST(PageKeyboard, EnterNeverPressesAPageButton)
+// Every button of every page is on the Tab path and pressed by Enter and by
+// Space while it has the focus (once each), and the page's window stays.
+TEST(PageKeyboard, EveryPageButtonIsReachedByTabAndPressedByEnterAndSpace)
 {
-    forEveryPage(2, [](QDialog &host, EditorPage &page) {
-        for (QPushButton *button : page.findChildren<QPushButton *>()) {
-            if (!button->isVisible())
+    int buttons = 0;
+    forEveryPage(2, [&](QDialog &host, EditorPage &page) {
+        host.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&host));
+        for (QAbstractButton *button : page.findChildren<QAbstractButton *>()) {
+            if (!button->isVisible() || !button->isEnabled())
                 continue;
-            QSignalSpy clicks(button, &QAbstractButton::clicked);
-            button->setFocus();
-            QTest::keyClick(button, Qt::Key_Return);
-            EXPECT_EQ(clicks.count(), 0) << button->text().toStdString();
-            EXPECT_TRUE(host.isVisible());
+            ++buttons;
+            SCOPED_TRACE(describe(button).toStdString());
+            // Buttons shown by an earlier click are on the path too.
+            const std::vector<QWidget *> order = tabOrder(&page);
+            EXPECT_NE(std::find(order.begin(), order.end(), button), order.end()) << "not on Tab";
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+                if (!button->isVisible())
+                    break; // a radio pair hides what the other choice shows
+                QSignalSpy clicks(button, &QAbstractButton::clicked);
+                button->setFocus(Qt::TabFocusReason);
+                QTest::keyClick(button, key,
+                                key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+                EXPECT_EQ(clicks.count(), 1) << "key " << key;
+                EXPECT_TRUE(host.isVisible());
+            }
         }
     });
+    EXPECT_GT(buttons, 40);
+}
+
+// The image dialog's name field shows the picture's name and takes no
+// typing: it looks read-only, Tab passes it by, the dialog opens on Attach.
+TEST(PageKeyboard, ImageDialogOpensOnAttachAndItsNameFieldIsShownOnly)
+{
+    ScriptedUi ui;
+    CImageDialog dialog(ui, AttachedImage{{}, "port.png", {}, 0, 0, 0}, true);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    EXPECT_EQ(QApplication::focusWidget(), dialog.attachButton());
+    EXPECT_TRUE(dialog.imageField()->isReadOnly());
+    const std::vector<QWidget *> order = tabOrder(&dialog);
+    EXPECT_EQ(std::find(order.begin(), order.end(), dialog.imageField()), order.end());
+    EXPECT_EQ(dialog.imageField()->palette().color(QPalette::Base),
+              dialog.palette().color(QPalette::Window))
+        << "it does not look like a field to type into";
+    QTest::keyClick(dialog.attachButton(), Qt::Key_Return); // the file dialog is cancelled
+    EXPECT_EQ(ui.openTitles.size(), 1) << "Enter on Attach opens the file dialog";
 }
 
 TEST(PageKeyboard, EnterInTheTagTableEditsAndCommitsTheCell)

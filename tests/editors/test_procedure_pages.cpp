@@ -4,6 +4,11 @@
 // whose values reach the file (and whose Escape writes nothing).
 #include "PageTestSupport.h"
 
+#include <QSettings>
+
+#include "widgets/FieldNote.h"
+#include "widgets/TextFieldRules.h"
+
 #include "editors/dialogs/CCompanyInfoDlg.h"
 #include "editors/dialogs/CJobInfoDlg.h"
 #include "editors/dialogs/CTallyvaultDlg.h"
@@ -87,11 +92,13 @@ TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
 
     retype(page.commentField(3), QString(90, u'c'));
     EXPECT_TRUE(ui.reports.isEmpty());
+    EXPECT_EQ(shownLengthCount(page.commentField(3)), "90 / 90");
     QTest::keyClicks(page.commentField(3), "de");
     EXPECT_EQ(r->images[3].Comment, QString(90, u'c'));
     EXPECT_EQ(page.commentField(3)->text(), QString(90, u'c'));
-    EXPECT_EQ(ui.reports, QStringList(2, "IDS_ERROR_COMMENT_CHARACTERS_90_MAX"))
-        << "once per extra character";
+    EXPECT_TRUE(ui.reports.isEmpty()) << "nothing modal interrupts typing";
+    ASSERT_NE(FieldNote::of(page.commentField(3)), nullptr);
+    EXPECT_EQ(FieldNote::of(page.commentField(3))->text(), lengthLimitNote(90));
 }
 
 TEST_F(ProcedurePages, PromptPicturesAreAttachedKeptOnFailureAndComeBackFromTheFile)
@@ -284,6 +291,60 @@ TEST_F(ProcedurePages, TagJobAndCompanyValuesReachTheFileAndEscapeWritesNothing)
     EXPECT_EQ(std::tuple(s->Company_Name, s->Company_Check),
               std::tuple(QString("Vexmar Field Services"), 1));
     EXPECT_EQ(r->Company_Name, "Vexmar Field Services");
+}
+
+// The company block typed once is offered to the next save or report step
+// in one action ("Use last company"), logo included; the check boxes say
+// what they do.
+TEST_F(ProcedurePages, TheLastCompanyIsOfferedInOneAction)
+{
+    CSaveView save(context);
+    CReportView report(context);
+    TaskStep *saveStep = addStep(TaskSave);
+    TaskStep *reportStep = addStep(TaskReport);
+    const QString logo = picture("brand/mark.png", 5, 4, qRgb(0, 0, 128));
+    QStringList checkNames;
+    bool offeredAtFirst = true;
+    const auto first = [&](QDialog &dialog) {
+        auto &d = static_cast<CCompanyInfoDlg &>(dialog);
+        checkNames << d.nameCheck()->accessibleName() << d.addressCheck()->accessibleName()
+                   << d.nameCheck()->text();
+        d.useLastButton()->click(); // nothing kept from this run's settings yet: no change
+        offeredAtFirst = !d.nameField()->text().isEmpty();
+        d.nameField()->setText("Vexmar Field Services");
+        d.addressField()->setText("Pier 4");
+        ui.openPaths.push_back(logo);
+        d.logoButton()->click();
+        d.closeButton()->click();
+        return dialog.result();
+    };
+    const auto next = [](QDialog &dialog) {
+        auto &d = static_cast<CCompanyInfoDlg &>(dialog);
+        EXPECT_TRUE(d.useLastButton()->isEnabled());
+        QTest::keyClick(d.useLastButton(), Qt::Key_Space);
+        d.closeButton()->click();
+        return dialog.result();
+    };
+    QSettings().remove("LastCompany");
+    save.Bind(saveStep);
+    ui.modal = {first};
+    save.companyButton()->click();
+    report.Bind(reportStep);
+    ui.modal = {next};
+    report.companyButton()->click();
+    EXPECT_TRUE(ui.modal.empty());
+    EXPECT_FALSE(offeredAtFirst);
+    EXPECT_EQ(checkNames,
+              QStringList({"Company Name in report", "Address in report", "In report"}));
+
+    const auto back = saveAndReopen(doc);
+    const SaveTask *s = back->sequence(0)->step(0)->as<SaveTask>();
+    const ReportTask *r = back->sequence(0)->step(1)->as<ReportTask>();
+    EXPECT_EQ(std::tuple(r->Company_Name, r->Address_Name),
+              std::tuple(s->Company_Name, s->Address_Name));
+    EXPECT_EQ(r->Company_Name, "Vexmar Field Services");
+    EXPECT_EQ(r->logo.ImageName, "mark.png");
+    EXPECT_EQ(readAll(r->logo.TransImageName), readAll(logo));
 }
 
 } // namespace

@@ -206,18 +206,21 @@ TEST_F(MainWindowTest, SendAndTestingUnitDialogsStartAtTheOpenWizard)
 }
 
 // Send to EQP sends the file on disk: unsaved changes are offered for saving
-// first, and a save that fails sends nothing.
+// first (the default), the older file goes only when asked for by name, Cancel
+// sends nothing, and a save that fails sends nothing.
 TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirst)
 {
     const struct {
         const char *name;
-        bool save;
+        int choice;         // index of the answer; -1: Enter (the default)
         bool fileGone;      // the save fails: the bound file was removed
         int savedSequences; // in the file when the dialog opens; -1: no dialog
+        bool modifiedAfter;
     } cases[] = {
-        {"save", true, false, 2},
-        {"send as saved", false, false, 1},
-        {"save fails", true, true, -1},
+        {"enter saves", -1, false, 2, false},
+        {"send as saved", 1, false, 1, true},
+        {"cancel", 2, false, -1, true},
+        {"save fails", 0, true, -1, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -232,23 +235,42 @@ TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirst)
             ASSERT_TRUE(QFile::remove(file));
         }
         ui.questions.clear();
+        ui.asked.clear();
         ui.modalTitles.clear();
-        ui.answers = {c.save};
+        if (c.choice >= 0)
+            ui.choices = {c.choice};
         int sequencesWhenShown = -1;
         ui.onModal = [&](QDialog &) {
             sequencesWhenShown = readWizardFile(file, 2).sequenceCount();
             return int(QDialog::Rejected);
         };
         window->sendToInstrument();
-        ASSERT_EQ(ui.questionIds().size(), 1);
+        ASSERT_EQ(ui.asked.size(), 1u);
         EXPECT_EQ(ui.questions[0].text(),
                   QStringLiteral("Save changes to sent.wzd before sending?"));
+        EXPECT_EQ(ui.asked[0].answers,
+                  (QStringList{QStringLiteral("Save and send"),
+                               QStringLiteral("Send the saved file"), QStringLiteral("Cancel")}));
+        EXPECT_EQ(ui.asked[0].escape(), 2);
         EXPECT_EQ(ui.modalTitles.size(), c.savedSequences < 0 ? 0 : 1);
         EXPECT_EQ(sequencesWhenShown, c.savedSequences);
-        EXPECT_EQ(window->isModified(), !c.save || c.fileGone);
+        EXPECT_EQ(window->isModified(), c.modifiedAfter);
         ui.saveChoices = {UserInterface::SaveChoice::Discard};
         window->newWizard();
     }
+
+    // A wizard never saved has no older file to offer: saving or nothing.
+    window->newSequenceEdit()->setText(QStringLiteral("New"));
+    window->addSequence();
+    ui.asked.clear();
+    ui.modalTitles.clear();
+    window->sendToInstrument(); // Enter: Save as, whose dialog is cancelled here
+    ASSERT_EQ(ui.asked.size(), 1u);
+    EXPECT_EQ(ui.asked[0].answers,
+              (QStringList{QStringLiteral("Save and send"), QStringLiteral("Cancel")}));
+    EXPECT_TRUE(ui.modalTitles.isEmpty()) << "nothing is sent without a file";
+    ui.saveChoices = {UserInterface::SaveChoice::Discard};
+    window->newWizard();
 
     // Nothing unsaved: nothing is asked.
     ui.questions.clear();

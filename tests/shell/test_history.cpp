@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QWindow>
 
@@ -205,8 +206,11 @@ INSTANTIATE_TEST_SUITE_P(
                   }},
         RoundTrip{"paletteEntryInserted", 1,
                   [](HistoryRoundTrip &t) {
-                      taskeditor_test::doubleClick(
-                          t.editor(), centreIn(t.editor(), t.editor()->palette(2)->entryWidget(3)));
+                      QWidget *entry = t.editor()->palette(2)->entryWidget(3);
+                      t.editor()
+                          ->findChild<QScrollArea *>(QStringLiteral("paletteScroll"))
+                          ->ensureWidgetVisible(entry);
+                      taskeditor_test::doubleClick(t.editor(), centreIn(t.editor(), entry));
                   }},
         RoundTrip{"stepCopiedAndPasted", 1,
                   [](HistoryRoundTrip &t) {

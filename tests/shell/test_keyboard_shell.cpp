@@ -56,3 +56,28 @@ TEST_F(TaskEditorFixture, AltUpAndAltDownMoveTheStepAndUndoPutsItBack)
     pressKey(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(descriptions(), "abc");
 }
+
+// Tab into a palette comes back to the entry used last in it, wherever the
+// arrows stopped since: Tab and Enter repeat the last insert.
+TEST_F(TaskEditorFixture, TabIntoThePaletteLandsOnTheEntryUsedLast)
+{
+    open();
+    addSteps({TaskHold});
+    CVXCommandItems_View *palette = dlg->palette(1);
+    palette->setFocus(Qt::OtherFocusReason);
+    pressKey(Qt::Key_Down);
+    pressKey(Qt::Key_Down);
+    pressKey(Qt::Key_Return);
+    ASSERT_EQ(seq->stepCount(), 2);
+    const TaskKind used = seq->step(1)->kind();
+    palette->setFocus(Qt::OtherFocusReason);
+    pressKey(Qt::Key_Down); // looked at, not used
+    click(top(), rowPoint(0));
+    for (int tabs = 0; tabs < 30 && QApplication::focusWidget() != palette; ++tabs)
+        pressKey(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), palette) << "no palette on the Tab path";
+    EXPECT_EQ(palette->entries()[size_t(palette->currentEntry())].kind, used);
+    pressKey(Qt::Key_Return);
+    ASSERT_EQ(seq->stepCount(), 3);
+    EXPECT_EQ(seq->step(1)->kind(), used);
+}

@@ -33,6 +33,24 @@ public:
         answers.pop_front();
         return a;
     }
+    // Recorded with the questions; answered from `choices`, else from
+    // `answers` (true: the first answer, false: the second), else as Enter.
+    int choose(QWidget *, const Question &question) override
+    {
+        questions.push_back(question.message);
+        asked.push_back(question);
+        if (!choices.empty()) {
+            const int c = choices.front();
+            choices.pop_front();
+            return c;
+        }
+        if (!answers.empty()) {
+            const bool a = answers.front();
+            answers.pop_front();
+            return a ? 0 : 1;
+        }
+        return question.defaultAnswer;
+    }
     QString openFile(QWidget *, const QString &, const QString &filter, const QString &) override
     {
         openFilters << filter;
@@ -120,6 +138,8 @@ public:
     std::vector<Message> reports;
     std::vector<Message> questions;
     std::deque<bool> answers;
+    std::deque<int> choices;
+    std::vector<Question> asked;
     bool defaultAnswer = true;
     std::deque<QString> openPaths;
     QStringList openFilters;

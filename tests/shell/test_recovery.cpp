@@ -165,11 +165,25 @@ TEST(RecoveryAtStart, ACrashedRunsCopyIsOfferedAndRestoredModified)
     EXPECT_TRUE(filesIn(folder).isEmpty());
 }
 
-TEST(RecoveryAtStart, DeclinedCopiesAreDiscardedAndRunningEditorsLeftAlone)
+TEST(RecoveryAtStart, DeclinedCopiesStayAndOnlyDiscardRemovesThem)
 {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("recovery"));
     leaveCrashedRun(folder, makeWizard({QStringLiteral("Lost")}), QString());
+    for (int notNow = 0; notNow < 2; ++notNow) {
+        FakeUi ui;
+        ui.choices = {1}; // "Not now": offered again at the next start
+        CStepvaneApp app(ui);
+        app.setRecoveryFolder(folder);
+        EXPECT_FALSE(app.Prepare({QStringLiteral("stepvane")}));
+        ASSERT_EQ(ui.asked.size(), 1u);
+        EXPECT_EQ(ui.asked[0].answers,
+                  (QStringList{QStringLiteral("Restore"), QStringLiteral("Not now"),
+                               QStringLiteral("Discard")}));
+        EXPECT_EQ(ui.asked[0].defaultAnswer, 0);
+        EXPECT_EQ(ui.asked[0].escape(), 1);
+        EXPECT_EQ(RecoveryCopies::orphans(folder).size(), 1u);
+    }
 
     // Another editor running now, with a copy of its own.
     WizardDocument otherDoc = makeWizard({QStringLiteral("Busy")});
@@ -180,7 +194,7 @@ TEST(RecoveryAtStart, DeclinedCopiesAreDiscardedAndRunningEditorsLeftAlone)
     ASSERT_TRUE(other.writeNow());
 
     FakeUi ui;
-    ui.answers = {false};
+    ui.choices = {2};
     CStepvaneApp app(ui);
     app.setRecoveryFolder(folder);
     EXPECT_FALSE(app.Prepare({QStringLiteral("stepvane")})) << "on to the model dialog (closed)";

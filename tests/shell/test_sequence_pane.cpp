@@ -293,7 +293,8 @@ TEST_F(SequencePaneTest, TheTaskEditorIsOneModelessWindowThatKeepsItsPlace)
 
     // Moved and resized by the user, closed with its close box: the same
     // window comes back where it was, on the next double click.
-    editor->setGeometry(QRect(editor->geometry().topLeft() + QPoint(30, 20), QSize(1000, 700)));
+    editor->setGeometry(QRect(QPoint(20, 30), QSize(600, 450)));
+    QTRY_COMPARE(editor->geometry(), QRect(QPoint(20, 30), QSize(600, 450)));
     const QRect place = editor->geometry();
     editor->close();
     EXPECT_FALSE(editor->isVisible());

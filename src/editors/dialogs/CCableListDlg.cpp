@@ -2,6 +2,7 @@
 #include "editors/dialogs/CCableListDlg.h"
 
 #include "widgets/ControlOrder.h"
+#include "widgets/TextFieldRules.h"
 
 #include "common/NumberText.h"
 #include "document/ModelTables.h"
@@ -71,6 +72,7 @@ CCableListDlg::CCableListDlg(std::vector<CableEntry> cables, int unit, QWidget *
     layout->addLayout(buttons);
     m_list->setAccessibleName(QStringLiteral("Cable list"));
     arrangeControls(this);
+    keepWizardTextIn(this);
     resize(460, 320);
 }
 

@@ -8,6 +8,8 @@
 #include "editors/dialogs/InfoDialog.h"
 #include "editors/dialogs/ReportInfo.h"
 
+#include <optional>
+
 class QCheckBox;
 class QLineEdit;
 
@@ -23,6 +25,13 @@ public:
     CompanyInfo values() const;
     // "...": choose the logo picture.
     void chooseLogo();
+    // "Use last company": the name, address and logo the last closed company
+    // dialog kept (settings), in one action; the check boxes stay as they are.
+    void useLastCompany();
+
+    // What the next dialogs offer: kept when a company dialog ends with Close.
+    static void remember(const CompanyInfo &values);
+    static std::optional<CompanyInfo> remembered();
 
     QLineEdit *nameField() const { return m_name; }
     QLineEdit *addressField() const { return m_address; }
@@ -30,6 +39,7 @@ public:
     QCheckBox *addressCheck() const { return m_addressCheck; }
     QLineEdit *logoField() const { return m_logoField; }
     QPushButton *logoButton() const { return m_logoButton; }
+    QPushButton *useLastButton() const { return m_useLast; }
 
 private:
     UserInterface &m_ui;
@@ -40,6 +50,7 @@ private:
     QCheckBox *m_addressCheck;
     QLineEdit *m_logoField;
     QPushButton *m_logoButton;
+    QPushButton *m_useLast;
 };
 
 } // namespace stepvane

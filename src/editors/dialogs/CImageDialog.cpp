@@ -3,6 +3,7 @@
 
 #include "editors/dialogs/Attachments.h"
 #include "widgets/ControlOrder.h"
+#include "widgets/TextFieldRules.h"
 #include "widgets/UserInterface.h"
 
 #include <QCloseEvent>
@@ -23,11 +24,18 @@ CImageDialog::CImageDialog(UserInterface &ui, const AttachedImage &image, bool s
 {
     setWindowTitle(QString());
     m_imageField->setObjectName(QStringLiteral("imageName"));
+    // The name is shown, not typed: the field looks read-only, Tab passes
+    // it by, and the dialog opens with the focus on "Attach".
     m_imageField->setReadOnly(true);
+    m_imageField->setFocusPolicy(Qt::NoFocus);
+    QPalette shown = m_imageField->palette();
+    shown.setColor(QPalette::Base, shown.color(QPalette::Window));
+    m_imageField->setPalette(shown);
     m_imageField->setText(image.ImageName);
     m_imageField->setMinimumWidth(200);
     m_comment->setObjectName(QStringLiteral("comment"));
     m_comment->setText(image.Comment);
+    limitLength(m_comment, kMaxCommentLength);
     connect(m_comment, &QLineEdit::textEdited, this, &CImageDialog::commentEdited);
     m_commentLabel->setVisible(showComment);
     m_comment->setVisible(showComment);
@@ -50,6 +58,8 @@ CImageDialog::CImageDialog(UserInterface &ui, const AttachedImage &image, bool s
     connect(m_delete, &QPushButton::clicked, this, &CImageDialog::removeImage);
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
     arrangeControls(this);
+    keepWizardTextIn(this);
+    m_attach->setFocus();
 }
 
 AttachedImage CImageDialog::image() const
@@ -93,10 +103,10 @@ void CImageDialog::closeEvent(QCloseEvent *event)
 
 void CImageDialog::commentEdited(const QString &text)
 {
-    if (text.size() <= kMaxCommentLength)
-        return;
-    m_comment->setText(text.left(kMaxCommentLength));
-    m_ui.report(Message::fromId(QStringLiteral("IDS_ERROR_COMMENT_CHARACTERS_90_MAX")));
+    // The field stops at the limit (with its note); only a text set from
+    // elsewhere can be longer, and it is cut without a word.
+    if (text.size() > kMaxCommentLength)
+        m_comment->setText(text.left(kMaxCommentLength));
 }
 
 } // namespace stepvane

@@ -2,6 +2,7 @@
 #include "editors/dialogs/CJobInfoDlg.h"
 
 #include "widgets/ControlOrder.h"
+#include "widgets/TextFieldRules.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -29,7 +30,8 @@ CJobInfoDlg::CJobInfoDlg(const JobInfo &values, QWidget *parent) : InfoDialog(pa
         auto *check = new QCheckBox(this);
         check->setObjectName(QStringLiteral("jobCheck%1").arg(row));
         check->setChecked(values.checks[size_t(row)] != 0);
-        check->setAccessibleName(rowNames().at(row) + QStringLiteral(" check"));
+        check->setText(QStringLiteral("In report"));
+        check->setAccessibleName(rowNames().at(row) + QStringLiteral(" in report"));
         grid->addWidget(new QLabel(rowNames().at(row), this), row, 0);
         grid->addWidget(name, row, 1);
         grid->addWidget(check, row, 2);
@@ -39,6 +41,7 @@ CJobInfoDlg::CJobInfoDlg(const JobInfo &values, QWidget *parent) : InfoDialog(pa
     grid->addWidget(closeButton(), kJobCount, 1, 1, 2, Qt::AlignRight);
     grid->setColumnStretch(1, 1);
     arrangeControls(this);
+    keepWizardTextIn(this);
 }
 
 JobInfo CJobInfoDlg::values() const

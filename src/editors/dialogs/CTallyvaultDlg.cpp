@@ -2,6 +2,7 @@
 #include "editors/dialogs/CTallyvaultDlg.h"
 
 #include "widgets/ControlOrder.h"
+#include "widgets/TextFieldRules.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -43,7 +44,7 @@ CTallyvaultDlg::CTallyvaultDlg(const TagTexts &values, QWidget *parent)
                                     kTagCount * m_list->rowHeight(0) + 2 * m_list->frameWidth());
 
     m_edit->setObjectName(QStringLiteral("tagValue"));
-    m_edit->setMaxLength(kFixedText512);
+    limitLength(m_edit, kFixedText512);
     m_edit->hide();
     m_edit->installEventFilter(this);
     m_edit->setAccessibleName(QStringLiteral("Value"));
@@ -56,6 +57,7 @@ CTallyvaultDlg::CTallyvaultDlg(const TagTexts &values, QWidget *parent)
 
     connect(m_list, &QTableWidget::cellClicked, this, [this](int row, int) { editRow(row); });
     arrangeControls(this);
+    keepWizardTextIn(this);
 }
 
 TagTexts CTallyvaultDlg::values() const

@@ -8,6 +8,7 @@
 #include "widgets/ControlLook.h"
 #include "widgets/ControlOrder.h"
 #include "widgets/FieldNote.h"
+#include "widgets/TextFieldRules.h"
 
 #include <QFormLayout>
 #include <QFrame>
@@ -71,6 +72,7 @@ EditorPage::EditorPage(PageContext &context, TaskKind kind, QSize size, QWidget 
 
     m_description = new CVXEdit(this);
     m_description->setObjectName(QStringLiteral("description"));
+    limitLength(m_description, kMaxDescriptionLength);
     m_description->configure(0,
                              [this](int, const QString &text, bool) { descriptionEdited(text); });
     auto *label = new QLabel(QStringLiteral("Description"), this);
@@ -122,6 +124,7 @@ void EditorPage::arrangeKeys()
     // Tab follows the rows as laid out, not the order the page made its
     // controls in, and every control is named after its label.
     arrangeControls(this);
+    keepWizardTextIn(this);
     // Enter on a page never presses a button (a button inside a dialog
     // would otherwise take it as the dialog's default).
     for (QPushButton *button : findChildren<QPushButton *>()) {
@@ -202,21 +205,13 @@ void EditorPage::descriptionEdited(const QString &text)
 {
     if (!m_step || m_filling)
         return;
-    QString value = text;
-    const bool tooLong = value.size() > kMaxDescriptionLength;
-    if (tooLong) {
-        value.truncate(kMaxDescriptionLength);
-        m_description->setText(value);
-    }
-    // Stored before the message: the message box runs its own event loop, in
-    // which the step may be deleted and this page unbound.
+    // The field stops at the limit with its note; nothing modal interrupts
+    // the typing.
+    const QString value = text.left(kMaxDescriptionLength);
     changeRecord(
         kDescriptionField, [&] { stepDescription(*m_step) = value; }, false);
     if (m_context.redrawTaskList)
         m_context.redrawTaskList();
-    if (tooLong)
-        m_context.ui.report(
-            Message::fromId(QStringLiteral("IDS_ERROR_COMMENT_CHARACTERS_256_MAX")));
 }
 
 } // namespace stepvane

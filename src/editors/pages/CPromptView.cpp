@@ -2,6 +2,7 @@
 #include "editors/pages/CPromptView.h"
 
 #include "editors/dialogs/CImageDialog.h"
+#include "widgets/TextFieldRules.h"
 #include "widgets/UserInterface.h"
 
 #include <QGridLayout>
@@ -110,14 +111,12 @@ CVXEdit *CPromptView::makeComment(int slot)
     CVXEdit *edit = bindEdit(
         CVXEdit::FreeText, [comment](PromptTask &r) { return comment(r); },
         [this, comment, slot](PromptTask &r, const QString &text, bool) {
+            // The field stops at the limit; a longer text can only come
+            // from elsewhere and is cut as the file's reader would.
             comment(r) = text.left(kMaxCommentLength);
-            if (text.size() <= kMaxCommentLength)
-                return;
-            m_comments[size_t(slot)]->setText(comment(r));
-            context().ui.report(
-                Message::fromId(QStringLiteral("IDS_ERROR_COMMENT_CHARACTERS_90_MAX")));
         });
     edit->setObjectName(QStringLiteral("comment%1").arg(slot + 1));
+    limitLength(edit, kMaxCommentLength);
     return edit;
 }
 
@@ -164,10 +163,10 @@ PageGrid::Row CPromptView::addDelay(PageGrid *move)
     m_down = new QToolButton(move);
     m_down->setObjectName(QStringLiteral("delayDown"));
     m_down->setArrowType(Qt::DownArrow);
-    for (QToolButton *spin : {m_up, m_down}) {
+    m_up->setToolTip(QStringLiteral("One second more"));
+    m_down->setToolTip(QStringLiteral("One second less"));
+    for (QToolButton *spin : {m_up, m_down})
         spin->setFixedSize(20, 22);
-        spin->setFocusPolicy(Qt::NoFocus);
-    }
     auto *hint = new QLabel(QStringLiteral("(5 - 600 sec)"), move);
     PageGrid::styleHint(hint);
     auto *sec = new QLabel(QStringLiteral("sec"), move);

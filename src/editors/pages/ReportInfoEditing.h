@@ -34,8 +34,10 @@ void editReportInfo(UserInterface &ui, QWidget *parent, ReportInfo which, const 
     }
     case ReportInfo::Company: {
         CCompanyInfoDlg dialog(ui, companyInfoOf(record), parent);
-        if (ui.runModal(dialog) == QDialog::Accepted)
+        if (ui.runModal(dialog) == QDialog::Accepted) {
+            CCompanyInfoDlg::remember(dialog.values());
             apply([values = dialog.values()](R &r) { setCompanyInfo(r, values); });
+        }
         break;
     }
     }

@@ -75,14 +75,22 @@ bool CStepvaneApp::offerRecovery()
     const QString name = copy.originalPath.isEmpty()
                              ? QStringLiteral("a wizard that was never saved")
                              : QDir::toNativeSeparators(copy.originalPath);
-    const Message question = Message::fromText(
+    UserInterface::Question question;
+    question.message = Message::fromText(
         QStringLiteral("Stepvane did not end properly last time. Unsaved changes to %s were kept "
                        "on %s.\nRestore them?"),
         {name, QLocale().toString(copy.written, QLocale::ShortFormat)}, MessageIcon::Question);
-    if (!m_ui.ask(question)) {
+    // Enter restores; only an explicit "Discard" lets the kept work go, and
+    // "Not now" (or Escape) leaves the copy for the next start.
+    question.answers = {QStringLiteral("Restore"), QStringLiteral("Not now"),
+                        QStringLiteral("Discard")};
+    question.defaultAnswer = 0;
+    question.escapeAnswer = 1;
+    const int answer = m_ui.choose(nullptr, question);
+    if (answer == 2)
         RecoveryCopies::discard(m_recoveryFolder, copy);
+    if (answer != 0)
         return false;
-    }
     m_recovered = copy;
     return true;
 }

@@ -9,6 +9,8 @@
 #include "shell/sequences/CVXTestList_View.h"
 #include "widgets/AppState.h"
 
+#include "widgets/WindowPlace.h"
+
 #include <QAction>
 
 namespace stepvane {
@@ -34,6 +36,9 @@ void WizardCheckCommand::run()
 {
     if (!m_findings) {
         m_findings = new CheckFindingsDlg(&m_window);
+        m_window.shareDocumentKeys(m_findings);
+        if (!rememberPlace(m_findings, QStringLiteral("CheckWindow")))
+            keepOnScreen(m_findings);
         // Queued: the task editor opens after the click on the row is over.
         connect(m_findings, &CheckFindingsDlg::findingChosen, this,
                 &WizardCheckCommand::showFinding, Qt::QueuedConnection);

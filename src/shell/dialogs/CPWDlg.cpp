@@ -3,6 +3,8 @@
 
 #include "widgets/UserInterface.h"
 
+#include "widgets/TextFieldRules.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +27,9 @@ CPWDlg::CPWDlg(UserInterface &ui, Mode mode, QWidget *parent)
     m_confirmEdit->setObjectName(QStringLiteral("confirm"));
     m_confirmEdit->setEchoMode(QLineEdit::Password);
     m_confirmLabel = new QLabel(QStringLiteral("Confirm :"), this);
+    // A NUL would cut the password short in the file; other control
+    // characters would make the file unreadable.
+    keepWizardTextIn(this);
 
     auto *form = new QFormLayout;
     form->addRow(new QLabel(QStringLiteral("Password :"), this), m_passwordEdit);

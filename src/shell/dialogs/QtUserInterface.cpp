@@ -12,7 +12,11 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QUrl>
+
+#include <algorithm>
+#include <vector>
 
 namespace stepvane {
 
@@ -56,6 +60,33 @@ bool QtUserInterface::ask(const Message &message)
                     QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+int QtUserInterface::choose(QWidget *parent, const Question &question)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Stepvane"),
+                    messageBoxText(question.message), QMessageBox::NoButton,
+                    parent ? parent : QApplication::activeWindow());
+    std::vector<QAbstractButton *> buttons;
+    for (const QString &answer : question.answers) {
+        // Roles only order the buttons; the answer is told by the button.
+        const auto role = int(buttons.size()) == question.escape() ? QMessageBox::RejectRole
+                                                                   : QMessageBox::AcceptRole;
+        buttons.push_back(box.addButton(answer, role));
+    }
+    if (buttons.empty())
+        return -1;
+    const auto at = [&](int index) {
+        return buttons[std::size_t(std::clamp(index, 0, int(buttons.size()) - 1))];
+    };
+    box.setDefaultButton(qobject_cast<QPushButton *>(at(question.defaultAnswer)));
+    box.setEscapeButton(at(question.escape()));
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (box.clickedButton() == buttons[i])
+            return int(i);
+    }
+    return question.escape();
 }
 
 QString QtUserInterface::openFile(QWidget *parent, const QString &title, const QString &filter,

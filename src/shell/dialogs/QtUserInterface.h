@@ -11,6 +11,7 @@ class QtUserInterface : public UserInterface {
 public:
     void report(const Message &message) override;
     bool ask(const Message &message) override;
+    int choose(QWidget *parent, const Question &question) override;
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
                      const QString &defaultSuffix) override;
     QString openFileProposing(QWidget *parent, const QString &title, const QString &filter,

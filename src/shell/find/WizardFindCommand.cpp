@@ -6,6 +6,8 @@
 #include "shell/sequences/CVXTestList_View.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
 
+#include "widgets/WindowPlace.h"
+
 #include <QAction>
 #include <QLineEdit>
 
@@ -35,6 +37,7 @@ void WizardFindCommand::openFind()
 {
     if (!m_dialog) {
         m_dialog = new CFindDlg(m_window.document(), &m_window);
+        rememberPlace(m_dialog, QStringLiteral("Find"));
         connect(m_dialog, &CFindDlg::hitChosen, this, &WizardFindCommand::showHit);
     }
     m_dialog->show();

@@ -21,7 +21,9 @@
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
 #include "shell/walkthrough/WalkthroughCommand.h"
 #include "widgets/AppState.h"
+#include "widgets/TextFieldRules.h"
 #include "widgets/UserInterface.h"
+#include "widgets/WindowPlace.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,9 +40,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSessionManager>
+#include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace stepvane {
 
@@ -64,6 +69,8 @@ CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
     // Find needs the task editor, which comes with the layout.
     m_fileMenu->insertAction(action(QStringLiteral("actionCheck")),
                              (new WizardFindCommand(*this))->findAction());
+    if (m_pane->taskEditor())
+        shareDocumentKeys(m_pane->taskEditor());
 
     // The SCPI catalogue is read while the window is set up, for a model the
     // file covers, and let go again: nothing in the editor keeps it yet. A
@@ -74,7 +81,7 @@ CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
     }
 
     setFixedWidth(kWidth);
-    setMinimumHeight(kMinHeight);
+    setMinimumHeight(kLeastHeight);
     resize(kWidth, kMinHeight);
 
     connect(&m_history, &DocumentHistory::modifiedChanged, this, &QWidget::setWindowModified);
@@ -128,6 +135,25 @@ QAction *CStepvaneDlg::makeAction(const QString &text, const QString &name, Slot
     return action;
 }
 
+void CStepvaneDlg::shareDocumentKeys(QWidget *other)
+{
+    // A key claimed twice in one window does nothing at all, so the other
+    // window's own keys (the task editor's undo and redo) win.
+    QList<QKeySequence> taken;
+    for (const QShortcut *shortcut : other->findChildren<QShortcut *>())
+        taken << shortcut->key();
+    for (const QAction *own : other->actions())
+        taken << own->shortcuts();
+    for (QAction *command : actions()) {
+        if (command->shortcuts().isEmpty() || other->actions().contains(command))
+            continue;
+        const QList<QKeySequence> keys = command->shortcuts();
+        if (std::none_of(keys.begin(), keys.end(),
+                         [&](const QKeySequence &k) { return taken.contains(k); }))
+            other->addAction(command);
+    }
+}
+
 QAction *CStepvaneDlg::action(const QString &objectName) const
 {
     return findChild<QAction *>(objectName);
@@ -169,16 +195,13 @@ void CStepvaneDlg::buildMenuStrip()
     m_fileMenu->addAction(walkthrough->exportAction());
     m_fileMenu->addAction(makeAction(QStringLiteral("Send to EQP"), QStringLiteral("actionSend"),
                                      &CStepvaneDlg::sendToInstrument));
-    m_fileMenu->addAction(makeAction(
-        QStringLiteral("Send to instruments..."), QStringLiteral("actionSendFleet"), [this] {
-            // The same rule as Send to EQP: the instruments get the file on disk.
-            if (m_history.isModified() &&
-                m_ui.ask(Message::fromText(QStringLiteral("Save changes to %s before sending?"),
-                                           {documentName()}, MessageIcon::Question)) &&
-                !saveWizard())
-                return;
-            runFleetSendDialog(m_ui, this, m_filePath);
-        }));
+    m_fileMenu->addAction(makeAction(QStringLiteral("Send to instruments..."),
+                                     QStringLiteral("actionSendFleet"), [this] {
+                                         // The same rule as Send to EQP: the instruments get the
+                                         // file on disk.
+                                         if (saveBeforeSending())
+                                             runFleetSendDialog(m_ui, this, m_filePath);
+                                     }));
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(makeAction(QStringLiteral("Exit"), QStringLiteral("actionExit"),
                                      &QWidget::close, QKeySequence(Qt::CTRL | Qt::Key_Q)));
@@ -296,6 +319,7 @@ void CStepvaneDlg::buildLayout()
         new QLabel(GetMessageText(QStringLiteral("IDS_WIZARD_TITLE")).trimmed(), this);
     m_titleEdit = new QLineEdit(this);
     m_titleEdit->setObjectName(QStringLiteral("wizardTitle"));
+    keepWizardText(m_titleEdit);
     titleLabel->setBuddy(m_titleEdit);
     // Write-through: the document holds the whole text after every keystroke,
     // and the keystrokes of one visit to the field make one step to undo.
@@ -312,6 +336,7 @@ void CStepvaneDlg::buildLayout()
 
     m_newSequenceEdit = new QLineEdit(this);
     m_newSequenceEdit->setObjectName(QStringLiteral("newSequenceTitle"));
+    keepWizardText(m_newSequenceEdit);
     m_newSequenceEdit->setPlaceholderText(QStringLiteral("New testing sequence title"));
     m_addSequenceButton = new QToolButton(this);
     m_addSequenceButton->setObjectName(QStringLiteral("addSequenceButton"));
@@ -369,11 +394,14 @@ void CStepvaneDlg::refreshModel()
 
 void CStepvaneDlg::placeOnScreen()
 {
+    if (rememberPlace(this, QStringLiteral("MainWindow")))
+        return;
     QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->availableGeometry().size() : QSize(1024, 768);
     const int width = qMax(size.width(), 312);
     const int height = qMax(size.height(), 600);
     move(width / 5 - 62, qMax(0, height / 5 - 120));
+    keepOnScreen(this);
 }
 
 bool CStepvaneDlg::eventFilter(QObject *watched, QEvent *event)
@@ -398,8 +426,11 @@ bool CStepvaneDlg::eventFilter(QObject *watched, QEvent *event)
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // Enter on a sequence row opens it, as a double click does.
         if (widget == m_newSequenceEdit)
             addSequence();
+        else if (widget == m_pane->rowArea() && m_pane->selectedIndex() >= 0)
+            m_pane->openTaskEditor(m_pane->selectedIndex());
         return true;
     default:
         return false;
@@ -453,13 +484,8 @@ void CStepvaneDlg::sendToInstrument()
 {
     // The instrument gets the file as it is on disk; unsaved changes would
     // stay behind without a word, so they are offered for saving first.
-    if (m_history.isModified()) {
-        const Message question =
-            Message::fromText(QStringLiteral("Save changes to %s before sending?"),
-                              {documentName()}, MessageIcon::Question);
-        if (m_ui.ask(question) && !saveWizard())
-            return;
-    }
+    if (!saveBeforeSending())
+        return;
     // The dialog starts with the open wizard's file.
     runCommDialog(m_ui, CommDialogMode::Send, this, QString(), m_filePath);
 }

@@ -37,6 +37,8 @@ class CStepvaneDlg : public QWidget {
 public:
     static constexpr int kWidth = 328;
     static constexpr int kMinHeight = 638;
+    // The least height it can be made: the sequence list scrolls.
+    static constexpr int kLeastHeight = 480;
 
     CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent = nullptr);
     ~CStepvaneDlg() override;
@@ -62,6 +64,13 @@ public:
     // False when the user cancelled, or the save failed or was cancelled;
     // the caller then leaves everything as it is.
     bool maybeSave();
+    // The document commands' keys (Ctrl+S, F5, Ctrl+P, F1...) work in the
+    // other window too, except keys it gives a meaning of its own.
+    void shareDocumentKeys(QWidget *other);
+    // Before the file on disk goes to an instrument: with unsaved changes,
+    // asks whether to save first (the default) or send the file as saved.
+    // False when the user cancels or the save fails: nothing is sent.
+    bool saveBeforeSending();
 
     // While the document has unsaved changes a recovery copy is kept in the
     // folder (nothing is kept without one).

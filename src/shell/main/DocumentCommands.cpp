@@ -80,6 +80,25 @@ bool CStepvaneDlg::maybeSave()
     return false;
 }
 
+bool CStepvaneDlg::saveBeforeSending()
+{
+    if (!m_history.isModified())
+        return true;
+    UserInterface::Question question;
+    question.message = Message::fromText(QStringLiteral("Save changes to %s before sending?"),
+                                         {documentName()}, MessageIcon::Question);
+    // Enter saves and sends what the user sees; the older file goes out only
+    // when asked for by name, and a wizard never saved has no such file.
+    question.answers << QStringLiteral("Save and send");
+    if (!m_filePath.isEmpty())
+        question.answers << QStringLiteral("Send the saved file");
+    question.answers << QStringLiteral("Cancel");
+    const int answer = m_ui.choose(this, question);
+    if (answer == question.escape())
+        return false;
+    return answer != 0 || saveWizard();
+}
+
 CStepvaneDlg::PasswordCheck CStepvaneDlg::checkPassword()
 {
     PasswordCheck result;

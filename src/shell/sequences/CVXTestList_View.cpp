@@ -12,6 +12,7 @@
 #include "widgets/CKiteButton.h"
 #include "widgets/DragCursors.h"
 #include "widgets/UserInterface.h"
+#include "widgets/WindowPlace.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -193,8 +194,6 @@ CVXTestList_View::~CVXTestList_View()
 {
     if (m_overrideCursor)
         QApplication::restoreOverrideCursor();
-    if (m_editorPlaced)
-        QSettings().setValue(QStringLiteral("Windows/TaskEditor"), m_editor->saveGeometry());
     delete m_editor;
 }
 
@@ -448,19 +447,17 @@ void CVXTestList_View::placeTaskEditor()
     if (m_editorPlaced)
         return;
     m_editorPlaced = true;
-    const QByteArray saved = QSettings().value(QStringLiteral("Windows/TaskEditor")).toByteArray();
-    if (!saved.isEmpty() && m_editor->restoreGeometry(saved))
+    if (rememberPlace(m_editor, QStringLiteral("TaskEditor")))
         return;
-    const QWidget *main = window();
-    const QRect frame = main->frameGeometry();
-    const QScreen *screen = main->screen() ? main->screen() : QGuiApplication::primaryScreen();
-    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-    QPoint at(frame.right() + 8, frame.top());
-    if (at.x() + m_editor->width() > room.right())
-        at = frame.topLeft() + QPoint(100, 105); // no room beside: over it, offset
-    at.setX(qBound(room.left(), at.x(), qMax(room.left(), room.right() - m_editor->width())));
-    at.setY(qBound(room.top(), at.y(), qMax(room.top(), room.bottom() - m_editor->height())));
-    m_editor->move(at);
+    // Never larger than the screen, and beside the main window where there
+    // is room; otherwise over it, offset, but on the screen.
+    keepOnScreen(m_editor);
+    const QRect frame = window()->frameGeometry();
+    m_editor->move(frame.right() + 9, frame.top());
+    if (windowsOverlap(m_editor, window()) ||
+        m_editor->frameGeometry().right() > m_editor->screen()->availableGeometry().right())
+        m_editor->move(frame.topLeft() + QPoint(100, 105));
+    keepOnScreen(m_editor);
 }
 
 bool CVXTestList_View::deleteSequence(int rowIndex)

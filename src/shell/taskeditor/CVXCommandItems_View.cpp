@@ -153,9 +153,22 @@ void CVXCommandItems_View::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
+void CVXCommandItems_View::markUsed(TaskKind kind)
+{
+    for (int i = 0; i < int(m_entries.size()); ++i)
+        if (m_entries[size_t(i)].kind == kind)
+            m_lastUsed = i;
+}
+
 void CVXCommandItems_View::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
+    // Tab comes back to the entry used last, not to wherever the arrows
+    // stopped: a second insert by Tab and Enter repeats the first.
+    const bool tabbed =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (tabbed && m_lastUsed >= 0 && m_lastUsed < int(m_entries.size()))
+        m_current = m_lastUsed;
     showCurrent();
 }
 

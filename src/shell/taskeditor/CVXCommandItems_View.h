@@ -60,6 +60,9 @@ public:
     // The entry the keys act on while the palette has the focus.
     int currentEntry() const { return m_current; }
     void setCurrentEntry(int index);
+    // A step of the kind was just added from this palette (by key, double
+    // click or drop): Tab into the palette comes back to that entry.
+    void markUsed(stepvane::TaskKind kind);
 
 signals:
     void entryActivated(stepvane::TaskKind kind);
@@ -88,6 +91,7 @@ private:
     std::vector<CVXCMDItemStatic *> m_widgets;
     DropTarget m_dropTarget;
     int m_current = 0;
+    int m_lastUsed = -1;
     int m_pressed = -1;
     QPoint m_pressPos;
     bool m_dragging = false;

@@ -16,6 +16,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTextEdit>
 #include <QToolButton>
@@ -45,7 +47,7 @@ CVXMeasurementEditDlg::CVXMeasurementEditDlg(AppState &state, UserInterface &ui,
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     buildWindow();
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setMinimumSize(kLeastWidth, kLeastHeight);
     resize(kMinimumWidth, kMinimumHeight);
 
     // Step copy and paste. A text field that has the focus claims these keys
@@ -97,10 +99,19 @@ void CVXMeasurementEditDlg::buildWindow()
     main->setSpacing(6);
     root->addLayout(main, 1);
 
-    auto *left = new QVBoxLayout;
+    // The palettes scroll when the window is lower than they are.
+    auto *paletteScroll = new QScrollArea(this);
+    paletteScroll->setObjectName(QStringLiteral("paletteScroll"));
+    paletteScroll->setFrameShape(QFrame::NoFrame);
+    paletteScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    paletteScroll->setWidgetResizable(true);
+    paletteScroll->setFocusPolicy(Qt::NoFocus);
+    auto *paletteColumn = new QWidget(paletteScroll);
+    auto *left = new QVBoxLayout(paletteColumn);
+    left->setContentsMargins(0, 0, 0, 0);
     left->setSpacing(6);
     for (int group = 0; group < 3; ++group) {
-        auto *palette = new CVXCommandItems_View(group, m_state.CurrentModelIndex, this);
+        auto *palette = new CVXCommandItems_View(group, m_state.CurrentModelIndex, paletteColumn);
         palette->setFixedWidth(148);
         palette->setDropTarget([this](TaskKind kind, const QPoint &pos, DragPhase phase) {
             return paletteDrop(kind, pos, phase);
@@ -116,17 +127,21 @@ void CVXMeasurementEditDlg::buildWindow()
             if (!next || next->entries().empty())
                 return;
             next->setCurrentEntry(direction > 0 ? 0 : int(next->entries().size()) - 1);
-            next->setFocus(Qt::TabFocusReason);
+            next->setFocus(Qt::OtherFocusReason);
         });
         left->addWidget(palette);
         m_palettes[group] = palette;
     }
     left->addStretch(1);
-    main->addLayout(left);
+    paletteScroll->setWidget(paletteColumn);
+    paletteScroll->setFixedWidth(148 + paletteScroll->verticalScrollBar()->sizeHint().width());
+    main->addWidget(paletteScroll);
 
     auto *middle = new QVBoxLayout;
     middle->setSpacing(6);
     m_list = new CVXMeasureList_View(m_state, m_ui, this);
+    // Narrower than its rows when the window shares a small screen: it scrolls.
+    m_list->setMinimumWidth(kLeastListWidth);
     m_list->setShowStep([this](TaskStep *step) { showStep(step); });
     m_list->setHistory(m_history);
     middle->addWidget(m_list, 1);
@@ -297,6 +312,8 @@ void CVXMeasurementEditDlg::addFromPalette(TaskKind kind, int position, bool scr
 {
     if (!m_list->insertStep(kind, position, scrollToEnd))
         return;
+    for (CVXCommandItems_View *palette : m_palettes)
+        palette->markUsed(kind);
     if (!m_detail->focusFirstField())
         m_list->setFocus(Qt::OtherFocusReason);
 }

@@ -34,6 +34,11 @@ class CVXMeasurementEditDlg : public QDialog {
 public:
     static constexpr int kMinimumWidth = 916;
     static constexpr int kMinimumHeight = 638;
+    // The least size it can be made (a screen of 1024 x 700 holds it beside
+    // another window): the palettes and the page scroll instead.
+    static constexpr int kLeastWidth = 500;
+    static constexpr int kLeastHeight = 420;
+    static constexpr int kLeastListWidth = 200;
 
     CVXMeasurementEditDlg(AppState &state, UserInterface &ui, WizardDocument &doc,
                           TestingSequence *sequence, QWidget *parent = nullptr,

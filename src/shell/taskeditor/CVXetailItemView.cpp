@@ -8,6 +8,12 @@
 
 namespace stepvane {
 
+namespace {
+
+constexpr int kPageMostWidth = 620;
+
+} // namespace
+
 CVXetailItemView::CVXetailItemView(PageContext &context, const PageRegistry &registry,
                                    QWidget *parent)
     : QScrollArea(parent), m_container(new QWidget)
@@ -23,6 +29,9 @@ CVXetailItemView::CVXetailItemView(PageContext &context, const PageRegistry &reg
             if (!page)
                 continue;
             page->hide();
+            // A maximised window does not stretch combo boxes across the
+            // screen while the value columns stay narrow.
+            page->setMaximumWidth(kPageMostWidth);
             layout->addWidget(page);
             m_pages.push_back(page);
             m_byKind[entry.kind].push_back(page);

@@ -14,6 +14,8 @@
 #include "widgets/AppState.h"
 #include "widgets/UserInterface.h"
 
+#include "widgets/WindowPlace.h"
+
 #include <QAction>
 #include <QGuiApplication>
 #include <QScreen>
@@ -68,16 +70,18 @@ void WalkthroughCommand::walkThrough()
         m_walkWindow =
             new WalkthroughWindow(m_window.document(), m_state.CurrentModelIndex, &m_window);
         m_walkWindow->setAttribute(Qt::WA_DeleteOnClose);
+        m_window.shareDocumentKeys(m_walkWindow);
         connect(m_walkWindow, &WalkthroughWindow::editStepRequested, this,
                 &WalkthroughCommand::editStep, Qt::QueuedConnection);
-        // Beside the main window, where the screen leaves room.
-        const QRect main = m_window.frameGeometry();
-        QPoint at(main.right() + 8, main.top());
-        if (const QScreen *screen = m_window.screen())
-            if (at.x() + m_walkWindow->width() > screen->availableGeometry().right())
-                at.setX(std::max(screen->availableGeometry().left(),
-                                 main.left() - m_walkWindow->width() - 8));
-        m_walkWindow->move(at);
+        // Where it was last time; a new one (or one that would now cover the
+        // task editor) goes beside the task editor, or the main window.
+        const bool kept = rememberPlace(m_walkWindow, QStringLiteral("Walkthrough"));
+        QWidget *editor = taskEditor();
+        QWidget *anchor = editor ? editor : static_cast<QWidget *>(&m_window);
+        if (!kept || windowsOverlap(m_walkWindow, anchor)) {
+            keepOnScreen(m_walkWindow);
+            placeBeside(m_walkWindow, anchor);
+        }
     } else {
         m_walkWindow->refresh();
     }
@@ -88,6 +92,12 @@ void WalkthroughCommand::walkThrough()
     m_walkWindow->setFocus();
 }
 
+QWidget *WalkthroughCommand::taskEditor() const
+{
+    QWidget *editor = m_window.pane() ? m_window.pane()->taskEditor() : nullptr;
+    return editor && editor->isVisible() ? editor : nullptr;
+}
+
 void WalkthroughCommand::editStep(int sequence, int step)
 {
     CVXTestList_View *pane = m_window.pane();
@@ -96,6 +106,10 @@ void WalkthroughCommand::editStep(int sequence, int step)
         return;
     pane->setSelectedIndex(sequence);
     pane->openTaskEditor(sequence, step);
+    // The live view stays in sight beside the step being edited.
+    QWidget *editor = taskEditor();
+    if (m_walkWindow && editor && windowsOverlap(m_walkWindow, editor))
+        placeBeside(m_walkWindow, editor);
 }
 
 bool WalkthroughCommand::exportWebPage()

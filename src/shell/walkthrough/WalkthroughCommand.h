@@ -1,5 +1,6 @@
 // "Walk through" (F5) and "Export as web page..." in the main window's File
-// menu. The walk-through window opens beside the main window at the step
+// menu. The walk-through window opens beside the task editor (or the main
+// window) without covering it, and keeps out of its way, at the step
 // selected in the task editor (else at the start) and follows the document:
 // every edit, undo or newly opened wizard redraws it. "Edit this step" there
 // selects the step in the task editor. The export writes the same walk-
@@ -10,6 +11,7 @@
 #include <QPointer>
 
 class QAction;
+class QWidget;
 
 namespace stepvane {
 
@@ -34,6 +36,8 @@ public:
 
 private:
     void editStep(int sequence, int step);
+    // The task editor while it is shown, else nullptr.
+    QWidget *taskEditor() const;
     // The task editor's selected step as (sequence, step); (0, 0) when none.
     std::pair<int, int> selectedPlace() const;
 
