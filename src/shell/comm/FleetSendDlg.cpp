@@ -4,6 +4,7 @@
 #include "common/AtomicFile.h"
 #include "shell/check/SendCheck.h"
 #include "shell/comm/FleetInstrumentDlg.h"
+#include "shell/dialogs/StatusNotice.h"
 #include "widgets/UserInterface.h"
 
 #include <QCloseEvent>
@@ -116,6 +117,8 @@ void FleetSendDlg::buildControls()
     layout->addWidget(m_table, 1);
     layout->addLayout(listButtons);
     layout->addLayout(sendButtons);
+    m_notice = new StatusNotice(m_ui, this);
+    layout->addWidget(m_notice);
 }
 
 void FleetSendDlg::fillTable()
@@ -302,6 +305,8 @@ void FleetSendDlg::exportCsv()
     QString error;
     if (!writeFleetCsv(path, m_list, &error))
         m_ui.report(Message::fromId(QStringLiteral("IDS_SAVE_FAIL")).withDetail(error));
+    else
+        showWrittenNotice(m_ui, this, QStringLiteral("Instrument list"), path);
 }
 
 void FleetSendDlg::send()
@@ -429,8 +434,11 @@ void FleetSendDlg::saveReport()
     if (path.isEmpty())
         return;
     QString error;
-    if (!writeFileAtomically(path, fleetReportCsv(rows, outcomes, m_sha256), &error))
+    if (!writeFileAtomically(path, fleetReportCsv(rows, outcomes, m_sha256), &error)) {
         m_ui.report(Message::fromId(QStringLiteral("IDS_SAVE_FAIL")).withDetail(error));
+        return;
+    }
+    showWrittenNotice(m_ui, this, QStringLiteral("Report"), path);
 }
 
 void FleetSendDlg::reject()

@@ -3,6 +3,7 @@
 
 #include "shell/comm/CommDialogLauncher.h"
 #include "shell/dialogs/CPWDlg.h"
+#include "shell/dialogs/DialogFolders.h"
 #include "shell/dialogs/WizardFileDialogs.h"
 
 #include <QApplication>
@@ -75,15 +76,13 @@ QString QtUserInterface::openFileProposing(QWidget *parent, const QString &title
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(toQtNameFilters(filter));
     dialog.setDefaultSuffix(defaultSuffix);
-    if (!proposedPath.isEmpty()) {
-        const QFileInfo proposed(proposedPath);
-        if (proposed.dir().exists())
-            dialog.setDirectory(proposed.dir());
-        dialog.selectFile(proposed.fileName());
-    }
+    const QString kind = dialogFileKind(filter, defaultSuffix, title);
+    startDialogAt(dialog, kind, proposedPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    rememberDialogFolder(kind, chosen);
+    return chosen;
 }
 
 UserInterface::FileDialogResult QtUserInterface::saveFile(QWidget *parent, const QString &title,
@@ -94,17 +93,14 @@ UserInterface::FileDialogResult QtUserInterface::saveFile(QWidget *parent, const
 {
     WizardSaveDialog dialog(*this, title, toQtNameFilters(filter), defaultSuffix, offerPassword,
                             parent);
-    if (!suggestedName.isEmpty()) {
-        const QFileInfo suggested(suggestedName);
-        if (suggested.dir().exists())
-            dialog.setDirectory(suggested.dir());
-        dialog.selectFile(suggested.fileName());
-    }
+    const QString kind = dialogFileKind(filter, defaultSuffix, title);
+    startDialogAt(dialog, kind, suggestedName);
     FileDialogResult result;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return result;
     result = dialog.passwordResult();
     result.path = dialog.selectedFiles().constFirst();
+    rememberDialogFolder(kind, result.path);
     return result;
 }
 
@@ -141,9 +137,13 @@ UserInterface::SaveChoice QtUserInterface::askSaveChanges(QWidget *parent, const
 QString QtUserInterface::openWizardFile(QWidget *parent)
 {
     WizardOpenDialog dialog(parent);
+    const QString kind = dialogFileKind(QStringLiteral("*.wzd"), QString(), QString());
+    startDialogAt(dialog, kind, QString());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    rememberDialogFolder(kind, chosen);
+    return chosen;
 }
 
 int QtUserInterface::runModal(QDialog &dialog)

@@ -3,6 +3,7 @@
 
 #include "document/check/WizardCheck.h"
 #include "print/PictureProbe.h"
+#include "shell/dialogs/StatusNotice.h"
 #include "shell/history/DocumentHistory.h"
 #include "shell/main/CStepvaneDlg.h"
 #include "shell/sequences/CVXTestList_View.h"
@@ -128,6 +129,8 @@ bool WalkthroughCommand::exportWebPage()
         m_ui.report(Message::fromText(QStringLiteral("Some attached files could not be copied."),
                                       {}, MessageIcon::Warning)
                         .withDetail(result.problems.join(u'\n')));
+    showWrittenNotice(m_ui, &m_window, QStringLiteral("Web page"),
+                      chosen.path + QStringLiteral("/index.html"));
     return true;
 }
 
