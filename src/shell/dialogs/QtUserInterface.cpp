@@ -13,6 +13,8 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace stepvane {
@@ -153,7 +155,36 @@ int QtUserInterface::runModal(QDialog &dialog)
 
 bool QtUserInterface::openDocument(const QString &path)
 {
+#ifdef Q_OS_LINUX
+    return openWithXdgOpen(path, kDesktopViewerWaitMs);
+#else
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#endif
+}
+
+bool openWithXdgOpen(const QString &path, int waitMs)
+{
+    // Qt's openUrl answers "opened" as soon as xdg-open has started, also
+    // when it then finds no browser: the caller would show nothing at all.
+    // So xdg-open is watched for a moment; an early failure is a failure.
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (program.isEmpty())
+        return false;
+    auto *process = new QProcess(qApp);
+    process->setProgram(program);
+    process->setArguments({QUrl::fromLocalFile(path).toString()});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->start();
+    if (!process->waitForStarted(waitMs)) {
+        process->deleteLater();
+        return false;
+    }
+    // Still running: a viewer has taken the document (xdg-open may wait for it).
+    if (!process->waitForFinished(waitMs))
+        return true;
+    return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
 }
 
 bool QtUserInterface::choosePrinter(QPrinter &printer, QWidget *parent)
