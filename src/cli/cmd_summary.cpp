@@ -3,6 +3,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
 #include "print/SummaryPdf.h"
+#include "print/SummaryPrinter.h"
 #include "summary/SummaryRows.h"
 
 #include <QFileInfo>
@@ -47,7 +48,10 @@ int runSummary(const QStringList &argv)
         printOut(summaryAsText(items).join(u'\n'));
         return kExitOk;
     }
-    const SummaryPdfResult written = writeSummaryPdf(pdf, items);
+    SummaryFooter footer;
+    footer.fileName = QFileInfo(in).fileName();
+    footer.printed = QDate::currentDate();
+    const SummaryPdfResult written = writeSummaryPdf(pdf, items, &footer);
     if (!written.ok) {
         printError(QStringLiteral("%1: %2").arg(pdf, written.error));
         return kExitFailure;

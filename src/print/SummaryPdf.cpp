@@ -13,7 +13,8 @@
 
 namespace stepvane {
 
-SummaryPdfResult writeSummaryPdf(const QString &path, const std::vector<SummaryItem> &items)
+SummaryPdfResult writeSummaryPdf(const QString &path, const std::vector<SummaryItem> &items,
+                                 const SummaryFooter *footer)
 {
     SummaryPdfResult result;
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
@@ -32,7 +33,7 @@ SummaryPdfResult writeSummaryPdf(const QString &path, const std::vector<SummaryI
         writer.setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
         writer.setTitle(QStringLiteral("Stepvane"));
         writer.setCreator(QStringLiteral("Stepvane %1").arg(kApplicationVersion));
-        if (!paintSummary(writer, items, 1, &result.pages)) {
+        if (!paintSummary(writer, items, 1, &result.pages, footer)) {
             file.discard();
             result.error = QStringLiteral("the summary could not be painted");
             return result;

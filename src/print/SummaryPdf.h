@@ -16,8 +16,12 @@ struct SummaryPdfResult {
     int pages = 0;
 };
 
-// A4 portrait with 15 mm margins. Needs a QGuiApplication (fonts).
-SummaryPdfResult writeSummaryPdf(const QString &path, const std::vector<SummaryItem> &items);
+struct SummaryFooter;
+
+// A4 portrait with 15 mm margins. Needs a QGuiApplication (fonts). With a
+// footer, each page ends with the file name, "Page N of M" and the date.
+SummaryPdfResult writeSummaryPdf(const QString &path, const std::vector<SummaryItem> &items,
+                                 const SummaryFooter *footer = nullptr);
 
 constexpr double kSummaryPdfMarginMm = 15.0;
 

@@ -5,9 +5,11 @@
 
 #include "summary/LineSplit.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
+#include <QPdfWriter>
 
 #include <algorithm>
 #include <cmath>
@@ -37,11 +39,13 @@ bool SummaryPrinter::endDocument()
 {
     if (!m_painter.isActive())
         return false;
+    drawFooter();
     return m_painter.end();
 }
 
 void SummaryPrinter::endPage()
 {
+    drawFooter();
     m_device->newPage();
     ++m_pages;
     m_y = 0;
@@ -66,12 +70,12 @@ int SummaryPrinter::lineGap(const QFont &f) const
 
 int SummaryPrinter::lineLimit() const
 {
-    return m_device->height();
+    return m_device->height() - footerBand();
 }
 
 int SummaryPrinter::rowLimit() const
 {
-    return m_device->height() - kRowBottomReserve;
+    return lineLimit() - kRowBottomReserve;
 }
 
 int SummaryPrinter::columnSplit() const
@@ -221,12 +225,51 @@ void SummaryPrinter::printTitleRows(SummaryFont size, const QString &title)
     setRules(true, kRuleBoth);
 }
 
-bool paintSummary(QPagedPaintDevice &device, const std::vector<SummaryItem> &items, int copies,
-                  int *pages)
+void SummaryPrinter::setFooter(const SummaryFooter &footer)
+{
+    m_footer = footer;
+    m_hasFooter = true;
+}
+
+int SummaryPrinter::footerBand() const
+{
+    if (!m_hasFooter)
+        return 0;
+    // One small line, with a line's height of space above it.
+    return 2 * int(std::ceil(QFontMetricsF(font(SummaryFont::Points8, false), m_device).height()));
+}
+
+void SummaryPrinter::drawFooter()
+{
+    if (!m_hasFooter || !m_painter.isActive())
+        return;
+    const QFont f = font(SummaryFont::Points8, false);
+    const QFontMetricsF fm(f, m_device);
+    const qreal width = m_device->width();
+    const qreal baseline = m_device->height() - fm.descent();
+    const int total = std::max(1, m_footer.pagesPerCopy);
+    const QString page =
+        QStringLiteral("Page %1 of %2").arg((m_pages - 1) % total + 1).arg(m_footer.pagesPerCopy);
+    const QString date = m_footer.printed.toString(Qt::ISODate);
+    m_painter.setFont(f);
+    m_painter.drawText(QPointF((width - fm.horizontalAdvance(page)) / 2, baseline), page);
+    m_painter.drawText(QPointF(width - fm.horizontalAdvance(date), baseline), date);
+    // The name gives way to the page number in the middle.
+    const qreal room = (width - fm.horizontalAdvance(page)) / 2 - fm.averageCharWidth() * 2;
+    m_painter.drawText(QPointF(0, baseline),
+                       fm.elidedText(m_footer.fileName, Qt::ElideMiddle, room));
+}
+
+namespace {
+
+bool paintPass(QPagedPaintDevice &device, const std::vector<SummaryItem> &items, int copies,
+               int *pages, const SummaryFooter *footer)
 {
     SummaryPrinter printer(&device);
     if (!printer.startDocument())
         return false;
+    if (footer)
+        printer.setFooter(*footer);
     for (int copy = 0; copy < std::max(1, copies); ++copy) {
         if (copy > 0)
             printer.endPage();
@@ -254,6 +297,32 @@ bool paintSummary(QPagedPaintDevice &device, const std::vector<SummaryItem> &ite
     if (pages)
         *pages = printer.pageCount();
     return printer.endDocument();
+}
+
+// The pages one copy takes on the device, counted on a PDF in memory with the
+// same page layout and resolution, so the text measures the same.
+int pagesPerCopy(QPagedPaintDevice &device, const std::vector<SummaryItem> &items,
+                 const SummaryFooter &footer)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter probe(&buffer);
+    probe.setResolution(device.logicalDpiY());
+    probe.setPageLayout(device.pageLayout());
+    int pages = 0;
+    return paintPass(probe, items, 1, &pages, &footer) ? pages : 0;
+}
+
+} // namespace
+
+bool paintSummary(QPagedPaintDevice &device, const std::vector<SummaryItem> &items, int copies,
+                  int *pages, const SummaryFooter *footer)
+{
+    if (!footer)
+        return paintPass(device, items, copies, pages, nullptr);
+    SummaryFooter counted = *footer;
+    counted.pagesPerCopy = pagesPerCopy(device, items, counted);
+    return paintPass(device, items, copies, pages, &counted);
 }
 
 } // namespace stepvane

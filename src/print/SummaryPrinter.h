@@ -6,6 +6,7 @@
 
 #include "summary/SummaryRows.h"
 
+#include <QDate>
 #include <QFont>
 #include <QPainter>
 
@@ -14,6 +15,14 @@
 class QPagedPaintDevice;
 
 namespace stepvane {
+
+// The foot of every printed page: the wizard's file name, "Page N of M" and
+// the day it was printed.
+struct SummaryFooter {
+    QString fileName; // without its folder; "Untitled" for a wizard never saved
+    QDate printed;
+    int pagesPerCopy = 0; // M; known after a first, unprinted pass
+};
 
 class SummaryPrinter {
 public:
@@ -48,6 +57,10 @@ public:
     // The wizard title rows of the header table, split to fit the right cell.
     void printTitleRows(SummaryFont font, const QString &title);
 
+    // From here on every page keeps a band at its foot for the footer, and
+    // the footer is drawn there as each page ends.
+    void setFooter(const SummaryFooter &footer);
+
     int pageCount() const { return m_pages; }
     // Device units below which no row is started (rows) / no line passes (lines).
     int rowLimit() const;
@@ -62,6 +75,8 @@ private:
     void ensureRoom(int height, int limit);
     void drawCell(const QString &text, const QFont &font, qreal left, qreal right, int top,
                   int height);
+    int footerBand() const;
+    void drawFooter();
 
     QPagedPaintDevice *m_device;
     QPainter m_painter;
@@ -72,6 +87,8 @@ private:
     bool m_rulesOn = true;
     int m_ruleMask = kRuleBoth;
     bool m_pageHasContent = false;
+    bool m_hasFooter = false;
+    SummaryFooter m_footer;
 };
 
 // The space kept free above the bottom margin before a new row is started.
@@ -79,7 +96,9 @@ constexpr int kRowBottomReserve = 124;
 
 // Paints the whole summary copies times (each copy starts on a new page).
 // False when the device could not be painted on; pages counts the pages made.
+// With a footer, each page ends with it; its page count M is found first by
+// a pass on a PDF of the device's page layout and resolution.
 bool paintSummary(QPagedPaintDevice &device, const std::vector<SummaryItem> &items, int copies = 1,
-                  int *pages = nullptr);
+                  int *pages = nullptr, const SummaryFooter *footer = nullptr);
 
 } // namespace stepvane

@@ -91,7 +91,7 @@ TEST_F(CliFileNotes, DamagedPicturesAreNamedByDumpAndAreCheckErrors)
     for (const auto &c : cases) {
         const QString file = promptWith(c.edits);
         const QString finding =
-            QStringLiteral("[ImageNum_0]: the instrument shows no picture here: ") + c.reason;
+            QStringLiteral("[Prompt 1]: the instrument shows no picture here: ") + c.reason;
         const CliRun check = cli({"check", file});
         EXPECT_EQ(check.code, 1) << c.reason;
         EXPECT_TRUE(check.out.contains(finding)) << check.out.toStdString();

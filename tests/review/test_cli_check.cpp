@@ -50,7 +50,7 @@ TEST_F(CliCheck, FindingsAndExitStatus)
     const CliRun run = cli({"check", path});
     EXPECT_EQ(run.code, 1) << run.err.toStdString();
     EXPECT_EQ(run.out,
-              "error: sequence 1 \"Sweep\", step 1 Measure Mode [Measurement]: The VX320A has "
+              "error: sequence 1 \"Sweep\", step 1 Measure Mode [Select mode]: The VX320A has "
               "no 2 Port Transmission measurement.\n"
               "warning: sequence 2 \"Later\": The sequence has no steps.\n"
               "1 error, 1 warning\n" +
@@ -84,7 +84,7 @@ TEST_F(CliCheck, AMissingPictureIsAFindingNotAReaderLine)
     const CliRun run = cli({"check", path});
     EXPECT_EQ(run.code, 0) << run.out.toStdString();
     EXPECT_EQ(run.err, "");
-    EXPECT_TRUE(run.out.startsWith("warning: sequence 1 \"Look\", step 1 Prompt [ImageNum_0]: The "
+    EXPECT_TRUE(run.out.startsWith("warning: sequence 1 \"Look\", step 1 Prompt [Prompt 1]: The "
                                    "picture \"gone.png\" (1. Image file) is named but carries no "
                                    "picture"))
         << run.out.toStdString();

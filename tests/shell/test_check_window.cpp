@@ -68,7 +68,7 @@ TEST_F(CheckWindow, FindingsAreListedAndAClickOpensTheStep)
     ASSERT_EQ(findings->list()->topLevelItemCount(), 2);
     EXPECT_EQ(findings->list()->topLevelItem(0)->text(1),
               "Sequence 1 \"Sweep\", step 2 Measure Mode");
-    EXPECT_EQ(findings->list()->topLevelItem(0)->text(2), "Measurement");
+    EXPECT_EQ(findings->list()->topLevelItem(0)->text(2), "Select mode");
 
     // The task editor opens on the step; fixing it there clears the finding.
     clickRow(findings, 0);

@@ -6,12 +6,14 @@
 #include "document/VX_CAAXML_PARSER.h"
 #include "shell/comm/FleetInstrumentDlg.h"
 #include "shell/comm/FleetSendDlg.h"
+#include "shell/dialogs/StatusNotice.h"
 #include "support/TestFiles.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -155,6 +157,10 @@ TEST(FleetDialog, SendsToEveryCheckedRowRetriesTheFailedAndReports)
     EXPECT_TRUE(sim.log().contains(QStringLiteral("sim 1: [2] connection from")))
         << sim.log().toStdString();
     EXPECT_EQ(dialog.outcomes()[0].state, FleetState::Done);
+    // The status counts the whole fleet, not the one row retried.
+    EXPECT_EQ(dialog.summaryLabel()->text(), QStringLiteral("2 done, 1 failed"));
+    EXPECT_EQ(dialog.table()->item(1, FleetSendDlg::ColState)->text(),
+              QStringLiteral("failed: the instrument closed the connection"));
 
     const QString report = dir.filePath(QStringLiteral("report.csv"));
     ui.saveAs(report);
@@ -166,8 +172,13 @@ TEST(FleetDialog, SendsToEveryCheckedRowRetriesTheFailedAndReports)
     EXPECT_TRUE(
         lines[1].startsWith(QStringLiteral("crew 0,127.0.0.1:%1,done,").arg(sim.port(0)).toUtf8()));
     EXPECT_TRUE(lines[1].contains("," + QByteArray::number(sent.size()) + ","));
-    EXPECT_TRUE(lines[2].contains(",failed,") && lines[2].contains("Fail to send file to EQP"))
+    EXPECT_TRUE(lines[2].contains(",failed,the instrument closed the connection,"))
         << lines[2].toStdString();
+    // The report is named where the dialog's buttons are, with its folder.
+    ASSERT_TRUE(dialog.notice()->isVisible());
+    EXPECT_EQ(dialog.notice()->text(), "Report written: " + QDir::toNativeSeparators(report));
+    QTest::mouseClick(dialog.notice()->openFolderButton(), Qt::LeftButton);
+    EXPECT_EQ(ui.openedDocuments.value(0), QFileInfo(report).absolutePath());
     for (int i = 1; i <= 3; ++i)
         EXPECT_TRUE(lines[i].contains(sha)) << i;
 

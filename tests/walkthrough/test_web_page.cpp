@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace stepvane;
 using namespace stepvane::test;
 
@@ -58,21 +60,35 @@ TEST(WalkCards, EachKindSaysWhatTheTechnicianMeets)
         EXPECT_EQ(prompt.delaySeconds, 5);
         EXPECT_EQ(cardOf(walk, 1, TaskPrompt).advance, WalkAdvance::Manual);
 
-        // Settings are the summary's own rows, minus the description row.
+        // Settings are the summary's own rows, minus the description row, with
+        // the units the pages show and headings for the summary's markers.
         for (const auto &[sequence, kind] : {std::pair{0, TaskAmplitude},
                                              {1, TaskGeneral},
                                              {1, TaskRfPower},
-                                             {0, TaskFrequencyDistance}}) {
+                                             {0, TaskFrequencyDistance},
+                                             {0, TaskSave}}) {
             const WalkCard &card = cardOf(walk, sequence, kind);
             const TaskStep &step = *doc.sequence(sequence)->step(card.step);
             const QStringList rows = summaryStepRows(step, card.step + 1, model);
             for (qsizetype i = 1; i < rows.size(); ++i) {
                 const QString cell = rows[i].section(u'|', 1).trimmed();
-                if (!cell.isEmpty()) {
-                    EXPECT_TRUE(card.what.contains(cell)) << cell.toStdString();
+                if (cell.isEmpty() || cell.startsWith(u'<'))
+                    continue;
+                const auto shown =
+                    std::find_if(card.what.begin(), card.what.end(),
+                                 [&](const QString &w) { return w.startsWith(cell); });
+                ASSERT_NE(shown, card.what.end()) << cell.toStdString();
+                if (cell.contains(QLatin1String("frequency :"))) {
+                    EXPECT_EQ(*shown, cell + " MHz");
                 }
             }
+            for (const QString &w : card.what) {
+                EXPECT_FALSE(w.contains(u'<') || w.contains(u'>')) << w.toStdString();
+            }
         }
+        const WalkCard &rf = cardOf(walk, 1, TaskRfPower);
+        EXPECT_TRUE(rf.what.contains(QStringLiteral("Display:")));
+        EXPECT_TRUE(rf.what.filter(QStringLiteral("External offset : ")).value(0).endsWith(" dB"));
 
         const WalkCard &marker = cardOf(walk, 0, TaskMarkerPeak);
         EXPECT_TRUE(marker.passFail);
@@ -81,8 +97,12 @@ TEST(WalkCards, EachKindSaysWhatTheTechnicianMeets)
         ASSERT_EQ(marker.failEntries.size(), 2u);
         EXPECT_TRUE(marker.failEntries[0].hasPicture());
         EXPECT_FALSE(marker.failEntries[1].hasPicture());
-        for (const QString &w : marker.what) // the entries are not repeated as settings
+        for (const QString &w : marker.what) { // the entries are not repeated as settings
             EXPECT_FALSE(w.contains(QStringLiteral("Comment"))) << w.toStdString();
+            EXPECT_FALSE(w.contains(QStringLiteral("on/off"))) << w.toStdString();
+        }
+        // A Normal marker with a peak search: what the instrument does with it.
+        EXPECT_EQ(marker.what.value(0), "M1 (Normal) moves to the highest peak of the trace.");
 
         const WalkCard &limit = cardOf(walk, 0, TaskLimit);
         EXPECT_TRUE(limit.passFail);

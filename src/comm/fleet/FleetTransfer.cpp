@@ -3,6 +3,7 @@
 
 #include "comm/CDevComm.h"
 #include "comm/TransferWorkflow.h"
+#include "comm/fleet/FleetMessages.h"
 #include "common/MessageSink.h"
 #include "common/NumberText.h"
 
@@ -162,8 +163,11 @@ void FleetTransfer::runOne(int index, Job job)
             m_running[size_t(index)] = nullptr;
         }
         value = wf.progress().value;
-        for (const Message &m : sink.messages)
-            texts << m.text().simplified();
+        if (status == TransferStatus::Failed)
+            texts << fleetFailureSentence(sink.messages, wf.lastError());
+        else
+            for (const Message &m : sink.messages)
+                texts << m.text().simplified();
     }
     if (status == TransferStatus::Cancelled && texts.isEmpty())
         texts << QStringLiteral("cancelled");

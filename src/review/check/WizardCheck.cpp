@@ -216,7 +216,7 @@ QStringList findingsAsText(const std::vector<Finding> &findings, const WizardDoc
             f.severity == Severity::Error ? QStringLiteral("error: ") : QStringLiteral("warning: ");
         line += findingPlace(f, doc);
         if (!f.field.isEmpty())
-            line += QStringLiteral(" [%1]").arg(f.field);
+            line += QStringLiteral(" [%1]").arg(findingFieldLabel(f, doc));
         lines << line + QStringLiteral(": ") + f.message;
     }
     return lines;
@@ -250,6 +250,7 @@ QJsonObject findingsAsJson(const std::vector<Finding> &findings, const WizardDoc
             {QStringLiteral("step"), step ? QJsonValue(f.step + 1) : QJsonValue()},
             {QStringLiteral("task"), step ? QJsonValue(taskListName(step->kind())) : QJsonValue()},
             {QStringLiteral("field"), f.field},
+            {QStringLiteral("label"), findingFieldLabel(f, doc)},
             {QStringLiteral("message"), f.message},
         });
     }

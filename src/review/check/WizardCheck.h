@@ -41,7 +41,10 @@ int warningCount(const std::vector<Finding> &findings);
 
 // "sequence 2 "Feeder", step 3 Frequency / Distance", "sequence 2 "Feeder"" or "wizard".
 QString findingPlace(const Finding &finding, const WizardDocument &doc);
-// "error: <place> [<field>]: <message>", one line per finding.
+// The field as the editor page labels it ("Setup file" for SetupfileName);
+// empty when the finding names no field.
+QString findingFieldLabel(const Finding &finding, const WizardDocument &doc);
+// "error: <place> [<field label>]: <message>", one line per finding.
 QStringList findingsAsText(const std::vector<Finding> &findings, const WizardDocument &doc);
 // "2 errors, 1 warning", or "no errors, no warnings".
 QString findingsTally(const std::vector<Finding> &findings);

@@ -2,10 +2,13 @@
 #include "shell/app/Screenshots.h"
 
 #include "editors/PageScreenshots.h"
+#include "review/check/WizardCheck.h"
+#include "shell/check/CheckFindingsDlg.h"
 #include "shell/comm/CDlgComm.h"
 #include "shell/comm/FleetSendDlg.h"
 #include "shell/dialogs/CPWDlg.h"
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"
+#include "shell/dialogs/StatusNotice.h"
 #include "shell/main/CStepvaneDlg.h"
 #include "shell/sequences/CVXTestList_View.h"
 #include "shell/taskeditor/TaskEditorScreenshot.h"
@@ -80,7 +83,7 @@ void addSequence(WizardDocument &doc, const AppState &state, const QString &titl
     }
 }
 
-QImage mainWindowSample(AppState &state, UserInterface &ui)
+QImage mainWindowSample(AppState &state, UserInterface &ui, bool exported = false)
 {
     CStepvaneDlg window(state, ui);
     WizardDocument &doc = window.document();
@@ -99,6 +102,9 @@ QImage mainWindowSample(AppState &state, UserInterface &ui)
     // One unsaved change, shown in the title, with its undo button lit.
     window.newSequenceEdit()->setText(QStringLiteral("Return loss, sector C"));
     window.addSequence();
+    if (exported)
+        showWrittenNotice(ui, &window, QStringLiteral("Web page"),
+                          QStringLiteral("/home/tech/wizards/Tower 7 acceptance-web/index.html"));
     return grabShown(window, window.pane()->rowArea());
 }
 
@@ -118,9 +124,9 @@ QImage commSample(UserInterface &ui, CommDialogMode mode)
     return grabShown(dialog);
 }
 
-// The fleet dialog in the middle of a send: one row done, one failed, the
-// others on their way.
-QImage fleetSample(UserInterface &ui)
+// The fleet dialog in the middle of a send (one row done, one failed, the
+// others on their way), or after it with its report saved.
+QImage fleetSample(UserInterface &ui, bool finished)
 {
     FleetList list;
     const char *names[] = {"Crew A - truck 1", "Crew A - truck 2", "Crew B - van", "Lab bench",
@@ -137,15 +143,11 @@ QImage fleetSample(UserInterface &ui)
         FleetState state;
         int value;
         const char *message;
-    } rows[] = {
-        {FleetState::Done, 513, ""},
-        {FleetState::Transferring, 320, ""},
-        {FleetState::Failed, 0,
-         "Could not connect to the instrument. Check the connection method, the address and "
-         "the cable. : Communication error: the instrument did not "
-         "answer in time."},
-        {FleetState::Transferring, 121, ""},
-        {FleetState::Waiting, 0, ""}};
+    } rows[] = {{FleetState::Done, 513, ""},
+                {finished ? FleetState::Done : FleetState::Transferring, finished ? 513 : 320, ""},
+                {FleetState::Failed, 0, "the instrument did not answer in time"},
+                {finished ? FleetState::Done : FleetState::Transferring, finished ? 513 : 121, ""},
+                {FleetState::Waiting, 0, ""}};
     for (int i = 0; i < 5; ++i) {
         FleetOutcome o;
         o.state = rows[i].state;
@@ -154,12 +156,45 @@ QImage fleetSample(UserInterface &ui)
         o.message = QString::fromLatin1(rows[i].message);
         dialog.showOutcome(i, o);
     }
-    dialog.summaryLabel()->setText(QStringLiteral("Sending to 4 instruments..."));
-    // The buttons as they stand while the transfers run: Cancel only.
-    for (QPushButton *b : dialog.findChildren<QPushButton *>())
-        b->setEnabled(b == dialog.cancelButton());
+    if (finished) {
+        dialog.summaryLabel()->setText(QStringLiteral("3 done, 1 failed"));
+        dialog.notice()->showWritten(
+            QStringLiteral("Report written: /home/tech/reports/fleet-report.csv"),
+            QStringLiteral("/home/tech/reports"));
+    } else {
+        dialog.summaryLabel()->setText(QStringLiteral("Sending to 4 instruments..."));
+        // The buttons as they stand while the transfers run: Cancel only.
+        for (QPushButton *b : dialog.findChildren<QPushButton *>())
+            b->setEnabled(b == dialog.cancelButton());
+    }
     dialog.resize(860, 300);
     return grabShown(dialog);
+}
+
+// The check's findings of a wizard with a few faults, as the window lists them.
+QImage checkSample(int model)
+{
+    WizardDocument doc;
+    doc.Title = QStringLiteral("Sector C acceptance");
+    TestingSequence *s = doc.appendSequence();
+    s->Title = QStringLiteral("Feeder sweep");
+    LoadTask load;
+    load.Mode = 2;
+    s->insertStep(-1, load);
+    FrequencyDistanceTask range;
+    range.Start_Frequency_Check = 1;
+    range.Stop_Frequency_Check = 1;
+    range.Start_Frequency = 2600;
+    range.Stop_Frequency = 700;
+    s->insertStep(-1, range);
+    s->insertStep(-1, PromptTask{});
+    doc.appendSequence()->Title = QStringLiteral("Jumpers");
+    CheckOptions options;
+    options.model = model;
+    CheckFindingsDlg window;
+    window.showFindings(checkWizard(doc, options), doc, model);
+    window.resize(1040, 230);
+    return grabShown(window);
 }
 
 } // namespace
@@ -181,6 +216,7 @@ int renderScreenshots(const QString &folder)
 
     std::vector<std::pair<QString, QImage>> shots;
     shots.emplace_back(QStringLiteral("main-window"), mainWindowSample(state, ui));
+    shots.emplace_back(QStringLiteral("main-window-export"), mainWindowSample(state, ui, true));
     shots.emplace_back(QStringLiteral("task-editor"), renderTaskEditorSample(state, ui));
     {
         CVXSpanlyxSelectDlg select;
@@ -196,7 +232,9 @@ int renderScreenshots(const QString &folder)
     shots.emplace_back(QStringLiteral("comm-send"), commSample(ui, CommDialogMode::Send));
     shots.emplace_back(QStringLiteral("comm-fetch"), commSample(ui, CommDialogMode::FetchSetup));
     shots.emplace_back(QStringLiteral("comm-settings"), commSample(ui, CommDialogMode::Settings));
-    shots.emplace_back(QStringLiteral("fleet-send"), fleetSample(ui));
+    shots.emplace_back(QStringLiteral("fleet-send"), fleetSample(ui, false));
+    shots.emplace_back(QStringLiteral("fleet-report-saved"), fleetSample(ui, true));
+    shots.emplace_back(QStringLiteral("check-window"), checkSample(state.CurrentModelIndex));
     for (auto &shot : renderWalkthroughSamples(folder))
         shots.push_back(std::move(shot));
 

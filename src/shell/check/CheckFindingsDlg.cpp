@@ -93,7 +93,8 @@ void CheckFindingsDlg::showFindings(const std::vector<Finding> &findings, const 
         QString place = findingPlace(f, doc);
         place[0] = place[0].toUpper();
         item->setText(PlaceColumn, place);
-        item->setText(FieldColumn, f.field);
+        item->setText(FieldColumn, findingFieldLabel(f, doc));
+        item->setToolTip(FieldColumn, f.field); // the name in the file, for the curious
         item->setText(MessageColumn, f.message);
         item->setToolTip(MessageColumn, f.message);
         item->setData(SeverityColumn, Qt::UserRole, int(i));

@@ -46,6 +46,9 @@ FleetInstrumentDlg::FleetInstrumentDlg(const FleetList &list, const FleetInstrum
     layout->addWidget(buttons);
     connect(m_method, &QComboBox::currentIndexChanged, this, &FleetInstrumentDlg::methodChanged);
     methodChanged();
+    // The proposed name is there to be typed over.
+    m_name->selectAll();
+    m_name->setFocus();
 }
 
 void FleetInstrumentDlg::methodChanged()

@@ -4,6 +4,7 @@
 #include "common/AtomicFile.h"
 #include "shell/check/SendCheck.h"
 #include "shell/comm/FleetInstrumentDlg.h"
+#include "shell/dialogs/StatusNotice.h"
 #include "widgets/UserInterface.h"
 
 #include <QCloseEvent>
@@ -28,6 +29,8 @@ namespace {
 
 constexpr int kPollMs = 100;
 const QString kCsvFilter = QStringLiteral("CSV file(*.csv)|*.csv|");
+const QString kEmptyListText =
+    QStringLiteral("The list has no instruments yet: add one with Add, or a list with Import CSV.");
 
 QString methodLabel(int method)
 {
@@ -106,6 +109,7 @@ void FleetSendDlg::buildControls()
         listButtons->addWidget(b);
     listButtons->addStretch(1);
     m_summary = new QLabel(this);
+    m_summary->setWordWrap(true);
     auto *sendButtons = new QHBoxLayout;
     sendButtons->addWidget(m_summary, 1);
     for (QPushButton *b : {m_send, m_cancel, m_retry, m_report, m_close})
@@ -116,6 +120,8 @@ void FleetSendDlg::buildControls()
     layout->addWidget(m_table, 1);
     layout->addLayout(listButtons);
     layout->addLayout(sendButtons);
+    m_notice = new StatusNotice(m_ui, this);
+    layout->addWidget(m_notice);
 }
 
 void FleetSendDlg::fillTable()
@@ -189,6 +195,10 @@ void FleetSendDlg::updateControls()
                                       [](const FleetOutcome &o) { return o.ended(); });
     m_retry->setEnabled(idle && anyFailed && !m_contentName.isEmpty());
     m_report->setEnabled(idle && anyEnded);
+    if (m_list.empty())
+        m_summary->setText(kEmptyListText);
+    else if (m_summary->text() == kEmptyListText)
+        m_summary->clear();
 }
 
 void FleetSendDlg::setFilePath(const QString &path)
@@ -302,6 +312,8 @@ void FleetSendDlg::exportCsv()
     QString error;
     if (!writeFleetCsv(path, m_list, &error))
         m_ui.report(Message::fromId(QStringLiteral("IDS_SAVE_FAIL")).withDetail(error));
+    else
+        showWrittenNotice(m_ui, this, QStringLiteral("Instrument list"), path);
 }
 
 void FleetSendDlg::send()
@@ -313,7 +325,9 @@ void FleetSendDlg::send()
         if (m_list[size_t(row)].included)
             rows.push_back(row);
     if (rows.empty()) {
-        m_ui.report(Message::fromText(QStringLiteral("Check at least one instrument to send to.")));
+        m_ui.report(Message::fromText(m_list.empty() ? kEmptyListText
+                                                     : QStringLiteral("Check at least one "
+                                                                      "instrument to send to.")));
         return;
     }
     // The check runs once for the whole fleet, as it does before Send to EQP.
@@ -390,11 +404,11 @@ void FleetSendDlg::transferDone()
     m_timer->stop();
     m_running = false;
     poll();
+    // The whole fleet as it stands, also after a retry of a few rows.
     int counts[3] = {0, 0, 0};
-    for (int row : m_transferRows) {
-        const FleetState s = m_outcomes[size_t(row)].state;
-        ++counts[s == FleetState::Done ? 0 : s == FleetState::Failed ? 1 : 2];
-    }
+    for (const FleetOutcome &o : m_outcomes)
+        if (o.ended())
+            ++counts[o.state == FleetState::Done ? 0 : o.state == FleetState::Failed ? 1 : 2];
     QString summary = QStringLiteral("%1 done, %2 failed").arg(counts[0]).arg(counts[1]);
     if (counts[2] > 0)
         summary += QStringLiteral(", %1 cancelled").arg(counts[2]);
@@ -429,8 +443,11 @@ void FleetSendDlg::saveReport()
     if (path.isEmpty())
         return;
     QString error;
-    if (!writeFileAtomically(path, fleetReportCsv(rows, outcomes, m_sha256), &error))
+    if (!writeFileAtomically(path, fleetReportCsv(rows, outcomes, m_sha256), &error)) {
         m_ui.report(Message::fromId(QStringLiteral("IDS_SAVE_FAIL")).withDetail(error));
+        return;
+    }
+    showWrittenNotice(m_ui, this, QStringLiteral("Report"), path);
 }
 
 void FleetSendDlg::reject()

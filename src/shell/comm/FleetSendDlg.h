@@ -25,6 +25,7 @@ class QTimer;
 
 namespace stepvane {
 
+class StatusNotice;
 class UserInterface;
 
 class FleetSendDlg : public QDialog {
@@ -68,6 +69,7 @@ public:
     QPushButton *reportButton() const { return m_report; }
     QPushButton *closeButton() const { return m_close; }
     QLabel *summaryLabel() const { return m_summary; }
+    StatusNotice *notice() const { return m_notice; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -113,6 +115,7 @@ private:
     QPushButton *m_close = nullptr;
     QLabel *m_summary = nullptr;
     QTimer *m_timer = nullptr;
+    StatusNotice *m_notice = nullptr;
 };
 
 // Opens the dialog modally for the file (the open wizard's).

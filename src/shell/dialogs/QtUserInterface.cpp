@@ -3,6 +3,7 @@
 
 #include "shell/comm/CommDialogLauncher.h"
 #include "shell/dialogs/CPWDlg.h"
+#include "shell/dialogs/DialogFolders.h"
 #include "shell/dialogs/WizardFileDialogs.h"
 
 #include <QApplication>
@@ -12,7 +13,9 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <algorithm>
@@ -106,15 +109,13 @@ QString QtUserInterface::openFileProposing(QWidget *parent, const QString &title
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(toQtNameFilters(filter));
     dialog.setDefaultSuffix(defaultSuffix);
-    if (!proposedPath.isEmpty()) {
-        const QFileInfo proposed(proposedPath);
-        if (proposed.dir().exists())
-            dialog.setDirectory(proposed.dir());
-        dialog.selectFile(proposed.fileName());
-    }
+    const QString kind = dialogFileKind(filter, defaultSuffix, title);
+    startDialogAt(dialog, kind, proposedPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    rememberDialogFolder(kind, chosen);
+    return chosen;
 }
 
 UserInterface::FileDialogResult QtUserInterface::saveFile(QWidget *parent, const QString &title,
@@ -125,17 +126,14 @@ UserInterface::FileDialogResult QtUserInterface::saveFile(QWidget *parent, const
 {
     WizardSaveDialog dialog(*this, title, toQtNameFilters(filter), defaultSuffix, offerPassword,
                             parent);
-    if (!suggestedName.isEmpty()) {
-        const QFileInfo suggested(suggestedName);
-        if (suggested.dir().exists())
-            dialog.setDirectory(suggested.dir());
-        dialog.selectFile(suggested.fileName());
-    }
+    const QString kind = dialogFileKind(filter, defaultSuffix, title);
+    startDialogAt(dialog, kind, suggestedName);
     FileDialogResult result;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return result;
     result = dialog.passwordResult();
     result.path = dialog.selectedFiles().constFirst();
+    rememberDialogFolder(kind, result.path);
     return result;
 }
 
@@ -172,9 +170,13 @@ UserInterface::SaveChoice QtUserInterface::askSaveChanges(QWidget *parent, const
 QString QtUserInterface::openWizardFile(QWidget *parent)
 {
     WizardOpenDialog dialog(parent);
+    const QString kind = dialogFileKind(QStringLiteral("*.wzd"), QString(), QString());
+    startDialogAt(dialog, kind, QString());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    rememberDialogFolder(kind, chosen);
+    return chosen;
 }
 
 int QtUserInterface::runModal(QDialog &dialog)
@@ -184,7 +186,36 @@ int QtUserInterface::runModal(QDialog &dialog)
 
 bool QtUserInterface::openDocument(const QString &path)
 {
+#ifdef Q_OS_LINUX
+    return openWithXdgOpen(path, kDesktopViewerWaitMs);
+#else
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#endif
+}
+
+bool openWithXdgOpen(const QString &path, int waitMs)
+{
+    // Qt's openUrl answers "opened" as soon as xdg-open has started, also
+    // when it then finds no browser: the caller would show nothing at all.
+    // So xdg-open is watched for a moment; an early failure is a failure.
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (program.isEmpty())
+        return false;
+    auto *process = new QProcess(qApp);
+    process->setProgram(program);
+    process->setArguments({QUrl::fromLocalFile(path).toString()});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->start();
+    if (!process->waitForStarted(waitMs)) {
+        process->deleteLater();
+        return false;
+    }
+    // Still running: a viewer has taken the document (xdg-open may wait for it).
+    if (!process->waitForFinished(waitMs))
+        return true;
+    return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
 }
 
 bool QtUserInterface::choosePrinter(QPrinter &printer, QWidget *parent)

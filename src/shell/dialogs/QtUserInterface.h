@@ -28,6 +28,12 @@ public:
     bool fetchSetupFromInstrument(QWidget *parent, const QString &savePath) override;
 };
 
+// Opens the document with xdg-open and waits up to waitMs for it to fail:
+// false when there is no xdg-open or it ended with an error (no viewer could
+// be started), true when it succeeded or a viewer is still running.
+bool openWithXdgOpen(const QString &path, int waitMs);
+constexpr int kDesktopViewerWaitMs = 1500;
+
 // The text a message box shows: the message's text without the line feed the
 // language table ends every text with.
 QString messageBoxText(const Message &message);

@@ -4,7 +4,9 @@
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "shell/dialogs/CPWDlg.h"
+#include "shell/dialogs/DialogFolders.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,6 +30,20 @@ QStringList toQtNameFilters(const QString &filter)
             out << QStringLiteral("%1 (%2)").arg(parts.at(i), patterns);
     }
     return out;
+}
+
+void startDialogAt(QFileDialog &dialog, const QString &kind, const QString &proposedPath)
+{
+    // A bare name has no folder of its own: "." would be wherever the
+    // program was started from.
+    const bool hasFolder = proposedPath.contains(u'/') || proposedPath.contains(u'\\');
+    const QFileInfo proposed(proposedPath);
+    if (hasFolder && proposed.absoluteDir().exists())
+        dialog.setDirectory(proposed.absoluteDir());
+    else
+        dialog.setDirectory(dialogStartFolder(kind));
+    if (!proposedPath.isEmpty())
+        dialog.selectFile(proposed.fileName());
 }
 
 QString spanlyxModelLine(const QString &path)

@@ -16,6 +16,11 @@ namespace stepvane {
 // a text without "|" is taken as Qt filters already.
 QStringList toQtNameFilters(const QString &filter);
 
+// Points a dialog at where it should start: the folder of a proposed path
+// that names one, else the start folder of its kind (DialogFolders.h); a
+// proposed name is filled in.
+void startDialogAt(QFileDialog &dialog, const QString &kind, const QString &proposedPath);
+
 // The text of the model line for a selected path: "Spanlyx Model : %s" with the
 // model named in the file when the path contains ".wzd" or ".WZD" (the model
 // "Unknown Equipment" when the file has none), else empty.

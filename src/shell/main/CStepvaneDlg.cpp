@@ -13,6 +13,7 @@
 #include "shell/comm/FleetSendDlg.h"
 #include "shell/dialogs/CAboutDlg.h"
 #include "shell/dialogs/DocumentViewer.h"
+#include "shell/dialogs/StatusNotice.h"
 #include "shell/find/WizardFindCommand.h"
 #include "shell/history/RecoveryCopies.h"
 #include "shell/main/RecentFiles.h"
@@ -383,6 +384,8 @@ void CStepvaneDlg::buildLayout()
     layout->addWidget(m_titleEdit);
     layout->addWidget(m_pane, 1);
     layout->addLayout(addRow);
+    // What a command wrote (a web page) is named here, with its folder.
+    layout->addWidget(new StatusNotice(m_ui, this));
     layout->addLayout(bottom);
 }
 

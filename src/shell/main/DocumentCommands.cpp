@@ -7,6 +7,7 @@
 
 #include "common/FileKind.h"
 #include "document/NameTables.h"
+#include "shell/dialogs/DialogFolders.h"
 #include "shell/history/RecoveryCopies.h"
 #include "shell/main/RecentFiles.h"
 #include "shell/main/SequenceClipboard.h"
@@ -51,6 +52,7 @@ void CStepvaneDlg::resetWizard()
     m_pane->resetPane();
     m_history.clear();
     m_filePath.clear();
+    setDialogWizardPath(QString());
     if (m_recovery)
         m_recovery->setOriginalPath(QString());
     setDocumentTitle(kApplicationVersion + QStringLiteral("[*]"));
@@ -176,6 +178,7 @@ void CStepvaneDlg::showLoadedDocument()
 void CStepvaneDlg::bind(const QString &path, const QString &windowTitle, const QString &tip)
 {
     m_filePath = path;
+    setDialogWizardPath(path);
     setDocumentTitle(windowTitle);
     setToolTip(tip);
     if (m_recovery)
@@ -367,7 +370,7 @@ bool CStepvaneDlg::saveWizardAs()
 {
     const UserInterface::FileDialogResult chosen =
         m_ui.saveFile(this, QStringLiteral("Save As"), QStringLiteral("Stepvane files|*.wzd|"),
-                      QStringLiteral("wzd"), m_filePath, true);
+                      QStringLiteral("wzd"), proposedWizardPath(m_doc.Title, m_filePath), true);
     // Cancel leaves the wizard as it was, its password included: only a saved
     // file takes the password chosen in the dialog (none unless "Password"
     // ended with one).

@@ -2,8 +2,10 @@
 #include "shell/summary/PrintSummary.h"
 
 #include "print/SummaryPrinter.h"
+#include "shell/dialogs/DialogFolders.h"
 #include "summary/SummaryRows.h"
 
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPageLayout>
 #include <QPrintDialog>
@@ -42,7 +44,11 @@ bool PrintSummaryOn(QPrinter &printer, const WizardDocument &doc, int model)
 {
     // A printer that makes copies itself gets one; otherwise each copy is painted.
     const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
-    return paintSummary(printer, buildWizardSummary(doc, model), copies);
+    const QString bound = dialogWizardPath();
+    SummaryFooter footer;
+    footer.fileName = bound.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(bound).fileName();
+    footer.printed = QDate::currentDate();
+    return paintSummary(printer, buildWizardSummary(doc, model), copies, nullptr, &footer);
 }
 
 void PrintSummary(QWidget *parent, WizardDocument &doc, int model, const PrinterChooser &choose)

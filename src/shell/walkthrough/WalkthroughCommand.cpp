@@ -3,6 +3,7 @@
 
 #include "print/PictureProbe.h"
 #include "review/check/CheckedWalkthrough.h"
+#include "shell/dialogs/StatusNotice.h"
 #include "shell/history/DocumentHistory.h"
 #include "shell/main/CStepvaneDlg.h"
 #include "shell/sequences/CVXTestList_View.h"
@@ -142,6 +143,8 @@ bool WalkthroughCommand::exportWebPage()
         m_ui.report(Message::fromText(QStringLiteral("Some attached files could not be copied."),
                                       {}, MessageIcon::Warning)
                         .withDetail(result.problems.join(u'\n')));
+    showWrittenNotice(m_ui, &m_window, QStringLiteral("Web page"),
+                      chosen.path + QStringLiteral("/index.html"));
     return true;
 }
 

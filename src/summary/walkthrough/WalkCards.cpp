@@ -4,8 +4,11 @@
 #include "summary/walkthrough/WalkCards.h"
 
 #include "common/NumberText.h"
+#include "document/ModelTables.h"
 #include "document/NameTables.h"
 #include "summary/SummaryRows.h"
+
+#include <QHash>
 
 #include <type_traits>
 
@@ -34,6 +37,80 @@ QString labelOfRows(const QStringList &rows)
         return QString();
     const QString left = rows.first().section(kCellSeparator, 0, 0);
     return left.mid(left.indexOf(u'.') + 1);
+}
+
+// The summary's group markers ("<File type>") as the headings a reader
+// expects; "<Prompts>" heads nothing the card does not show already.
+QString headingOf(const QString &marker)
+{
+    static const QHash<QString, QString> headings = {
+        {QStringLiteral("<File type>"), QStringLiteral("File types:")},
+        {QStringLiteral("<TagID>"), QStringLiteral("Tags:")},
+        {QStringLiteral("<Company Info>"), QStringLiteral("Company information:")},
+        {QStringLiteral("<Job Info>"), QStringLiteral("Job information:")},
+        {QStringLiteral("<Display>"), QStringLiteral("Display:")},
+        {QStringLiteral("<Limit>"), QStringLiteral("Limit:")},
+    };
+    return headings.value(marker);
+}
+
+bool isMarker(const QString &cell)
+{
+    return cell.startsWith(u'<') && cell.endsWith(u'>');
+}
+
+// The unit the editor page shows beside a number of the step; empty for none.
+QString unitOf(const TaskStep &step, const QString &label, const QString &group)
+{
+    static const QStringList frequencies = {
+        QStringLiteral("Start frequency"), QStringLiteral("Stop frequency"),
+        QStringLiteral("Center frequency"), QStringLiteral("Span"), QStringLiteral("Frequency")};
+    if (frequencies.contains(label))
+        return QStringLiteral(" MHz");
+    if (const auto *r = step.as<FrequencyDistanceTask>();
+        r && label.endsWith(QStringLiteral(" distance")))
+        return QStringLiteral(" ") + distanceFacts(r->Units).unitLabel;
+    if (const auto *r = step.as<RfPowerTask>()) {
+        if (label == QLatin1String("External offset"))
+            return QStringLiteral(" dB");
+        if (label == QLatin1String("Minimum") || label == QLatin1String("Maximum")) {
+            const QString unit =
+                rfScale(group == QLatin1String("<Limit>") ? r->Limit_Mode : r->Display_Mode).unit;
+            return unit.startsWith(u':') ? unit : QStringLiteral(" ") + unit;
+        }
+    }
+    if (step.as<OpticalPowerTask>()) {
+        if (label == QLatin1String("Threshold"))
+            return QStringLiteral(" dBm");
+        if (label == QLatin1String("Wavelength"))
+            return QStringLiteral(" nm");
+    }
+    return QString();
+}
+
+// The summary's cells as the technician meets them: headings instead of its
+// markers, and numbers with their units. The printed summary keeps its rows.
+QStringList technicianWords(const TaskStep &step, const QStringList &cells)
+{
+    QStringList words;
+    QString group;
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const QString &cell = cells[i];
+        if (isMarker(cell)) {
+            group = cell;
+            const QString heading = headingOf(cell);
+            // A heading with nothing under it says nothing.
+            if (!heading.isEmpty() && i + 1 < cells.size() && !isMarker(cells[i + 1]))
+                words << heading;
+            continue;
+        }
+        const qsizetype colon = cell.indexOf(QLatin1String(" : "));
+        const QString label = colon < 0 ? QString() : cell.left(colon);
+        const QString unit = unitOf(step, label, group);
+        const bool number = !cell.isEmpty() && (cell.back().isDigit());
+        words << (number && !unit.isEmpty() ? cell + unit : cell);
+    }
+    return words;
 }
 
 WalkLine lineOf(const AttachedImage &image)
@@ -142,17 +219,52 @@ void saveCard(WalkCard &card, const TaskStep &step, const QStringList &summary, 
     card.what << summary;
 }
 
-// Marker/peak: the summary's marker rows; the condition row becomes the
-// condition and the "do the following" rows become the fail entries.
+// What a marker does on the instrument, from its record: where it goes, not
+// the on/off flag the file never stores.
+QString markerWords(const MarkerSetting &m)
+{
+    static const char *const types[] = {"", "Normal", "Delta", "Delta Pair"};
+    const QString type = m.Type >= 1 && m.Type <= 3 ? QString::fromLatin1(types[m.Type])
+                                                    : QStringLiteral("type %1").arg(m.Type);
+    static const char *const moves[] = {
+        nullptr,
+        "moves to the highest peak of the trace",
+        "moves to the next peak",
+        "moves to the next peak to the left",
+        "moves to the next peak to the right",
+        "moves to the lowest valley of the trace",
+    };
+    const QString action = m.Search_mode >= 1 && m.Search_mode <= 5
+                               ? QString::fromLatin1(moves[m.Search_mode])
+                               : QStringLiteral("is placed at %1").arg(formatDecimal(m.X_Value, 2));
+    return QStringLiteral("M%1 (%2) %3.").arg(m.Name).arg(type, action);
+}
+
+QString conditionWords(const MarkerPeakTask &r)
+{
+    static const char *const signs[] = {"above", "below", "equal to"};
+    const QString sign = r.Equality_sign >= 0 && r.Equality_sign <= 2
+                             ? QString::fromLatin1(signs[r.Equality_sign])
+                             : QStringLiteral("compared (sign %1) with").arg(r.Equality_sign);
+    return QStringLiteral("The step fails when M%1's %2 value is %3 %4.")
+        .arg(r.MarkerName + 1)
+        .arg(r.Axis ? QStringLiteral("Y") : QStringLiteral("X"), sign, r.Threshold_Fail);
+}
+
+// Marker/peak: each marker in words; the condition in words; the "do the
+// following" rows become the fail entries, the rest are the summary's rows.
 void markerCard(WalkCard &card, const MarkerPeakTask &r, const QStringList &summary)
 {
+    for (const MarkerSetting &m : r.markers)
+        if (m.Name >= 1 && m.Name <= kMarkerCount)
+            card.what << markerWords(m);
+    if (card.what.isEmpty())
+        card.what << QStringLiteral("No marker is placed.");
     bool inEntries = false;
     for (const QString &row : summary) {
-        if (row.startsWith(QStringLiteral("If Condition"))) {
-            if (r.Condition_Check)
-                card.condition = row;
+        if (row.contains(QStringLiteral("Marker name :")) ||
+            row.startsWith(QStringLiteral("If Condition")))
             continue;
-        }
         if (row.startsWith(QStringLiteral("Do the following:"))) {
             inEntries = true;
             continue;
@@ -162,12 +274,12 @@ void markerCard(WalkCard &card, const MarkerPeakTask &r, const QStringList &summ
         if (!inEntries)
             card.what << row;
     }
-    if (card.what.isEmpty() || !card.what.first().contains(QStringLiteral("Marker name")))
-        card.what.prepend(QStringLiteral("No marker is placed."));
     card.passFail = r.Condition_Check != 0;
-    if (card.passFail)
+    if (card.passFail) {
+        card.condition = conditionWords(r);
         for (const AttachedImage &image : r.images)
             card.failEntries.push_back(lineOf(image));
+    }
 }
 
 void limitCard(WalkCard &card, const LimitTask &r, const QStringList &summary)
@@ -230,7 +342,7 @@ WalkCard buildWalkCard(const TestingSequence &sequence, int sequenceIndex, int s
     card.kind = step->kind();
     const QStringList rows = summaryStepRows(*step, stepIndex + 1, model);
     card.label = labelOfRows(rows);
-    const QStringList summary = summaryWords(rows);
+    const QStringList summary = technicianWords(*step, summaryWords(rows));
     std::visit([&](const auto &r) { card.description = r.Description; }, step->record);
 
     switch (card.kind) {
