@@ -12,8 +12,8 @@ namespace stepvane {
 
 namespace {
 
-std::mutex g_mutex;
-std::vector<LanguageEntry> g_table;
+std::mutex g_languageMutex;
+std::vector<LanguageEntry> g_languageTable;
 
 // Every backslash is a line break; each non-empty piece ends with a line feed.
 QString expandLineBreaks(const QString &field)
@@ -66,16 +66,16 @@ int LoadLanguageInfo(const QString &path)
 
 void setLanguageTable(std::vector<LanguageEntry> entries)
 {
-    std::lock_guard lock(g_mutex);
-    g_table = std::move(entries);
+    std::lock_guard lock(g_languageMutex);
+    g_languageTable = std::move(entries);
 }
 
 QString GetMessageText(const QString &id, int language)
 {
     if (language < 0 || language > 2)
         return QString();
-    std::lock_guard lock(g_mutex);
-    for (const auto &e : g_table)
+    std::lock_guard lock(g_languageMutex);
+    for (const auto &e : g_languageTable)
         if (e.id == id)
             return e.text[language];
     return QString();
