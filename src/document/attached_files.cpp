@@ -6,6 +6,7 @@
 #include "common/AtomicFile.h"
 #include "document/Base64.h"
 #include "document/WorkingCopies.h"
+#include "document/WorkingCopyDigests.h"
 
 #include <QSemaphore>
 #include <QThreadPool>
@@ -86,9 +87,13 @@ namespace {
 // Written whole or not at all (a copy cut short by a full disk would travel
 // into the next save as the picture), but not synced: it need not outlive a
 // power cut.
+// The digest is taken from the bytes here, for the check and the diff.
 bool writeWorkingCopy(const QByteArray &bytes, const QString &path, QString *error)
 {
-    return writeFileAtomically(path, bytes, error, SyncToDisk::No);
+    if (!writeFileAtomically(path, bytes, error, SyncToDisk::No))
+        return false;
+    rememberWorkingCopy(path, bytes);
+    return true;
 }
 
 } // namespace

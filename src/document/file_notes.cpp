@@ -5,7 +5,7 @@
 // the check and the review diff.
 #include "document/VX_CAAXML_PARSER.h"
 
-#include <QCryptographicHash>
+#include "document/Sha256.h"
 
 #include <libxml/tree.h>
 
@@ -32,10 +32,7 @@ QByteArray digestOf(const xmlNode *node)
     xmlBufferPtr buffer = xmlBufferCreate();
     xmlNodeDump(buffer, node->doc, const_cast<xmlNode *>(node), 0, 0);
     const QByteArray digest =
-        QCryptographicHash::hash(
-            QByteArray::fromRawData(reinterpret_cast<const char *>(xmlBufferContent(buffer)),
-                                    xmlBufferLength(buffer)),
-            QCryptographicHash::Sha256)
+        sha256(reinterpret_cast<const char *>(xmlBufferContent(buffer)), xmlBufferLength(buffer))
             .toHex()
             .left(16);
     xmlBufferFree(buffer);
