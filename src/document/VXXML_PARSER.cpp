@@ -20,6 +20,9 @@
 #include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstring>
 
@@ -130,13 +133,15 @@ bool VXXML_PARSER::Load_Document(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    // Mapping avoids a second in-memory copy of large files; a small one is
-    // cheaper to read than to map and unmap.
+    // A large file is mapped for the shape check and then parsed from its
+    // descriptor, so libxml2 reads it in small blocks rather than copying all
+    // of it; a small one is cheaper to read than to map and unmap.
     const qint64 size = file.size();
     constexpr qint64 kMapFrom = 1 << 20;
     if (uchar *mapped = size >= kMapFrom ? file.map(0, size) : nullptr) {
         const bool ok = loadBytes(
-            QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)));
+            QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)),
+            file.handle());
         file.unmap(mapped);
         return ok;
     }
@@ -149,7 +154,7 @@ bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
     return loadBytes(bytes);
 }
 
-bool VXXML_PARSER::loadBytes(const QByteArray &bytes)
+bool VXXML_PARSER::loadBytes(const QByteArray &bytes, int fd)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
@@ -163,8 +168,16 @@ bool VXXML_PARSER::loadBytes(const QByteArray &bytes)
     // libxml2 writes some lines of its own (an encoding it cannot convert)
     // even when told not to; they become the reason given for the failure.
     LibxmlErrors errors;
-    xmlDoc *doc =
-        xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions);
+    xmlDoc *doc = nullptr;
+    if (fd >= 0) {
+        // The mapped pages the check read leave the process's memory; the
+        // parse reads the same bytes again through the descriptor.
+        madvise(const_cast<char *>(bytes.constData()), size_t(bytes.size()), MADV_DONTNEED);
+        if (lseek(fd, 0, SEEK_SET) == 0)
+            doc = xmlReadFd(fd, nullptr, nullptr, kParseOptions);
+    } else {
+        doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions);
+    }
     if (!doc)
         m_loadProblem = errors.firstLine();
     return finishLoad(doc);

@@ -1,6 +1,8 @@
 // The remembered digests, keyed by path, with the file's identity once
 // written (inode, size, and change time to the nanosecond): a file changed
-// since under the same path gets the digest of its new content.
+// since under the same path gets the digest of its new content. (File times
+// move in clock ticks, so a rewrite in place within one tick would go
+// unseen; every writer of ours replaces the file, which gives a new inode.)
 #include "document/WorkingCopyDigests.h"
 
 #include "document/Sha256.h"
