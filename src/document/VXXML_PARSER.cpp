@@ -7,6 +7,7 @@
 #include "common/DataFiles.h"
 #include "document/Base64.h"
 #include "document/LibxmlErrors.h"
+#include "document/Sha256.h"
 #include "document/XmlShape.h"
 
 #include <QFile>
@@ -78,6 +79,16 @@ struct LibxmlSetup {
 void ensureLibxml()
 {
     static LibxmlSetup setup;
+}
+
+// The SHA-256 of data/StyleSheet.xsl as shipped: an identity transform that
+// indents (xsl:output indent="yes", xsl:strip-space on every element).
+constexpr char kShippedSheetSha256[] =
+    "7b15d1a28664acea1d7a19f793c81bad22505a286001a3eacb2c92e7218d84ba";
+
+bool isShippedIdentitySheet(const QByteArray &sheet)
+{
+    return !sheet.isEmpty() && sha256(sheet).toHex() == kShippedSheetSha256;
 }
 
 // libxml2 output goes into an AtomicFile, so the target is replaced only
@@ -259,6 +270,13 @@ bool VXXML_PARSER::Save_Transformed(const QString &path)
     QFile sheetFile(sheetPath);
     const QByteArray sheetBytes =
         sheetFile.open(QIODevice::ReadOnly) ? sheetFile.readAll() : QByteArray();
+    // The sheet the program ships indents an identical copy of the tree,
+    // which libxml2's own indented output writes byte for byte, without a
+    // second tree in memory. Any other sheet is applied.
+    if (isShippedIdentitySheet(sheetBytes))
+        return writeFile(path, [this](xmlOutputBufferPtr out) {
+            return xmlSaveFormatFileTo(out, m_doc, "UTF-8", 1); // closes the buffer
+        });
     LibxmlErrors errors;
     xmlDoc *sheetDoc = sheetBytes.isEmpty()
                            ? nullptr
