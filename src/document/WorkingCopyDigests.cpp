@@ -12,6 +12,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <mutex>
 
 namespace stepvane {
@@ -54,6 +55,8 @@ struct Entry {
 
 std::mutex g_digestMutex;
 QHash<QString, Entry> g_digests;
+QHash<QString, QByteArray> g_unwritten;
+std::atomic<bool> g_written{true};
 
 } // namespace
 
@@ -66,11 +69,30 @@ void rememberWorkingCopy(const QString &path, const QByteArray &bytes)
     g_digests.insert(path, std::move(entry));
 }
 
+void setWorkingCopiesWritten(bool written)
+{
+    g_written = written;
+}
+
+bool workingCopiesWritten()
+{
+    return g_written;
+}
+
+void rememberUnwrittenCopy(const QString &path, const QByteArray &bytes)
+{
+    QByteArray digest = sha256(bytes);
+    const std::lock_guard lock(g_digestMutex);
+    g_unwritten.insert(path, std::move(digest));
+}
+
 QByteArray workingCopyDigest(const QString &path)
 {
     const Identity now = identityOf(path);
-    if (!now.regular)
-        return QByteArray();
+    if (!now.regular) {
+        const std::lock_guard lock(g_digestMutex);
+        return g_unwritten.value(path);
+    }
     {
         const std::lock_guard lock(g_digestMutex);
         const auto it = g_digests.constFind(path);

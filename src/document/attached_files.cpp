@@ -87,9 +87,14 @@ namespace {
 // Written whole or not at all (a copy cut short by a full disk would travel
 // into the next save as the picture), but not synced: it need not outlive a
 // power cut.
-// The digest is taken from the bytes here, for the check and the diff.
+// The digest is taken from the bytes here, for the check and the diff; a
+// command that only reads keeps the digest and writes nothing.
 bool writeWorkingCopy(const QByteArray &bytes, const QString &path, QString *error)
 {
+    if (!workingCopiesWritten()) {
+        rememberUnwrittenCopy(path, bytes);
+        return true;
+    }
     if (!writeFileAtomically(path, bytes, error, SyncToDisk::No))
         return false;
     rememberWorkingCopy(path, bytes);
