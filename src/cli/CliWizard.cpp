@@ -40,20 +40,22 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
     result.testingUnit = isTestingUnitPath(path);
     CollectingMessageSink sink;
     VX_CAAXML_PARSER parser(&doc, 0, &sink);
+    // One parse: the model, the password and the reader all read the
+    // document loaded here.
+    if (!parser.Load_Document(path)) {
+        result.error = QStringLiteral("%1: %2").arg(path, loadFailure(parser));
+        return result;
+    }
     if (modelOption >= 0) {
         result.model = modelOption;
     } else {
-        const int fileModel = parser.Read_File_Model(path);
+        const int fileModel = parser.Loaded_File_Model();
         result.model = fileModel >= 0 && fileModel < kModelCount ? fileModel : 0;
     }
     parser.Set_Model(result.model);
 
     QString stored;
     if (!result.testingUnit) {
-        if (!parser.Load_Document(path)) {
-            result.error = QStringLiteral("%1: %2").arg(path, loadFailure(parser));
-            return result;
-        }
         stored = parser.Read_Password();
         if (!stored.isEmpty() && (!passwordGiven || password != stored)) {
             result.error = GetMessageText(QStringLiteral("IDS_INCORRECT_PW")).trimmed();
@@ -62,7 +64,7 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
     }
 
     const int ok =
-        result.testingUnit ? parser.Read_Testing_Unit_File(path) : parser.Read_Wizard_File(path);
+        result.testingUnit ? parser.Read_Loaded_Testing_Unit() : parser.Read_Loaded_Wizard();
     result.restoreFailures = parser.Restore_Failures();
     QStringList failures;
     for (const Message &m : sink.messages) {

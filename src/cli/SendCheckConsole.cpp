@@ -17,15 +17,16 @@ int checkBeforeSend(const QString &path)
     // A file that cannot be read at all is the transfer's to report, in its words.
     if (!notARegularFile(path).isEmpty())
         return kContinue;
-    VX_CAAXML_PARSER probe(nullptr, 0);
-    const int model = probe.Read_File_Model(path);
     const bool unit = path.endsWith(QLatin1String(".tuf"), Qt::CaseInsensitive);
     WizardDocument doc;
     bool read = false;
+    CollectingMessageSink quiet; // the reader's messages come back as findings
+    // One parse: the model is read from the document the reader reads.
+    VX_CAAXML_PARSER parser(&doc, 0, &quiet);
+    const int model = parser.Load_Document(path) ? parser.Loaded_File_Model() : kUnknownModel;
     if (model >= 0 && model < kModelCount) {
-        CollectingMessageSink quiet; // the reader's messages come back as findings
-        VX_CAAXML_PARSER parser(&doc, model, &quiet);
-        read = (unit ? parser.Read_Testing_Unit_File(path) : parser.Read_Wizard_File(path)) == 1;
+        parser.Set_Model(model);
+        read = (unit ? parser.Read_Loaded_Testing_Unit() : parser.Read_Loaded_Wizard()) == 1;
     }
     if (!read) {
         printError(QStringLiteral("warning: \"%1\" cannot be read as a wizard, so it was not "

@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
 #include "cli/DiffWebPage.h"
+#include "document/WorkingCopyDigests.h"
 #include "review/diff/WizardDiff.h"
 
 #include <QJsonDocument>
@@ -41,6 +42,7 @@ int runDiff(const QStringList &argv)
     if (args.has(QStringLiteral("--model")) && (model < 0 || model > 3))
         return usageError(kSynopsis, QStringLiteral("--model must be 0 to 3"));
 
+    setWorkingCopiesWritten(false); // attachments are compared by digest, never opened
     WizardDocument oldDoc, newDoc;
     OpenedWizard oldOpened, newOpened;
     if (!openSide(args.positionals().at(0), model, args, QStringLiteral("--old-password"), oldDoc,

@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
 #include "document/NameTables.h"
+#include "document/WorkingCopyDigests.h"
 
 namespace stepvane::cli {
 namespace {
@@ -15,6 +16,7 @@ int runInfo(const QStringList &argv)
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
 
+    setWorkingCopiesWritten(false); // no attachment is looked at
     WizardDocument doc;
     OpenedWizard opened;
     if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)

@@ -2,6 +2,7 @@
 // printed table document in a PDF file.
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
+#include "document/WorkingCopyDigests.h"
 #include "print/SummaryPdf.h"
 #include "print/SummaryPrinter.h"
 #include "summary/SummaryRows.h"
@@ -38,6 +39,7 @@ int runSummary(const QStringList &argv)
         return kExitFailure;
     }
 
+    setWorkingCopiesWritten(false); // no attachment is looked at
     WizardDocument doc;
     OpenedWizard opened;
     if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)

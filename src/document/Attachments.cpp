@@ -1,7 +1,8 @@
 // The attachment list of a step and file digests.
 #include "document/Attachments.h"
 
-#include <QCryptographicHash>
+#include "document/WorkingCopyDigests.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -110,14 +111,8 @@ std::vector<AttachmentRef> stepAttachments(const TaskStep &step)
 
 QByteArray fileDigest(const QString &path)
 {
-    // Only regular files: a fifo or a folder under that name is no attachment.
-    QFile file(path);
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file))
-        return QByteArray();
-    return hash.result();
+    // A working copy the reader wrote was hashed as it was written.
+    return workingCopyDigest(path);
 }
 
 } // namespace stepvane

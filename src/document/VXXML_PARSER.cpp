@@ -7,6 +7,7 @@
 #include "common/DataFiles.h"
 #include "document/Base64.h"
 #include "document/LibxmlErrors.h"
+#include "document/Sha256.h"
 #include "document/XmlShape.h"
 
 #include <QFile>
@@ -19,6 +20,9 @@
 #include <libxslt/transform.h>
 #include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstring>
@@ -77,6 +81,16 @@ void ensureLibxml()
     static LibxmlSetup setup;
 }
 
+// The SHA-256 of data/StyleSheet.xsl as shipped: an identity transform that
+// indents (xsl:output indent="yes", xsl:strip-space on every element).
+constexpr char kShippedSheetSha256[] =
+    "7b15d1a28664acea1d7a19f793c81bad22505a286001a3eacb2c92e7218d84ba";
+
+bool isShippedIdentitySheet(const QByteArray &sheet)
+{
+    return !sheet.isEmpty() && sha256(sheet).toHex() == kShippedSheetSha256;
+}
+
 // libxml2 output goes into an AtomicFile, so the target is replaced only
 // after every byte was written and synced.
 int writeToAtomicFile(void *context, const char *buffer, int len)
@@ -130,13 +144,15 @@ bool VXXML_PARSER::Load_Document(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    // Mapping avoids a second in-memory copy of large files; a small one is
-    // cheaper to read than to map and unmap.
+    // A large file is mapped for the shape check and then parsed from its
+    // descriptor, so libxml2 reads it in small blocks rather than copying all
+    // of it; a small one is cheaper to read than to map and unmap.
     const qint64 size = file.size();
     constexpr qint64 kMapFrom = 1 << 20;
     if (uchar *mapped = size >= kMapFrom ? file.map(0, size) : nullptr) {
         const bool ok = loadBytes(
-            QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)));
+            QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)),
+            file.handle());
         file.unmap(mapped);
         return ok;
     }
@@ -149,7 +165,7 @@ bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
     return loadBytes(bytes);
 }
 
-bool VXXML_PARSER::loadBytes(const QByteArray &bytes)
+bool VXXML_PARSER::loadBytes(const QByteArray &bytes, int fd)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
@@ -163,8 +179,16 @@ bool VXXML_PARSER::loadBytes(const QByteArray &bytes)
     // libxml2 writes some lines of its own (an encoding it cannot convert)
     // even when told not to; they become the reason given for the failure.
     LibxmlErrors errors;
-    xmlDoc *doc =
-        xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions);
+    xmlDoc *doc = nullptr;
+    if (fd >= 0) {
+        // The mapped pages the check read leave the process's memory; the
+        // parse reads the same bytes again through the descriptor.
+        madvise(const_cast<char *>(bytes.constData()), size_t(bytes.size()), MADV_DONTNEED);
+        if (lseek(fd, 0, SEEK_SET) == 0)
+            doc = xmlReadFd(fd, nullptr, nullptr, kParseOptions);
+    } else {
+        doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions);
+    }
     if (!doc)
         m_loadProblem = errors.firstLine();
     return finishLoad(doc);
@@ -246,6 +270,13 @@ bool VXXML_PARSER::Save_Transformed(const QString &path)
     QFile sheetFile(sheetPath);
     const QByteArray sheetBytes =
         sheetFile.open(QIODevice::ReadOnly) ? sheetFile.readAll() : QByteArray();
+    // The sheet the program ships indents an identical copy of the tree,
+    // which libxml2's own indented output writes byte for byte, without a
+    // second tree in memory. Any other sheet is applied.
+    if (isShippedIdentitySheet(sheetBytes))
+        return writeFile(path, [this](xmlOutputBufferPtr out) {
+            return xmlSaveFormatFileTo(out, m_doc, "UTF-8", 1); // closes the buffer
+        });
     LibxmlErrors errors;
     xmlDoc *sheetDoc = sheetBytes.isEmpty()
                            ? nullptr

@@ -97,7 +97,8 @@ private:
     void setCurrent(xmlNode *node);
     void rebuildCache() const;
     bool finishLoad(xmlDoc *doc);
-    bool loadBytes(const QByteArray &bytes);
+    // fd: the open file the bytes are mapped from, parsed from there.
+    bool loadBytes(const QByteArray &bytes, int fd = -1);
     void visitLoaded(xmlNode *node, int depth);
 
     xmlDoc *m_doc = nullptr;

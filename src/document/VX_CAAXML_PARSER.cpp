@@ -458,6 +458,13 @@ int VX_CAAXML_PARSER::Read_Testing_Unit_File(const QString &path)
     const WizardShape shape(*this);
     if (!m_doc || !Load_Document(path))
         return 0;
+    return Read_Loaded_Testing_Unit();
+}
+
+int VX_CAAXML_PARSER::Read_Loaded_Testing_Unit()
+{
+    if (!m_doc || !Is_Loaded())
+        return 0;
     if (m_doc->sequenceCount() >= kMaxSequences) {
         Reset_Document();
         return 0;
@@ -478,6 +485,16 @@ int VX_CAAXML_PARSER::Read_Testing_Unit_File(const QString &path)
         return 0;
     }
     return 1;
+}
+
+int VX_CAAXML_PARSER::Loaded_File_Model()
+{
+    if (!Is_Loaded() || !Go_Root() || !Find_Child(kInformation))
+        return kUnknownModel;
+    anchorHere();
+    const auto code = lValue(QStringLiteral("InstrumentEQP"));
+    Go_Root();
+    return code ? int(toLeadingInt(*code)) : kUnknownModel;
 }
 
 QString VX_CAAXML_PARSER::Read_Password()

@@ -46,7 +46,12 @@ public:
     // password was read from it first): the file is parsed once.
     int Read_Loaded_Wizard();
     int Read_Testing_Unit_File(const QString &path);
+    // Read_Testing_Unit_File on the document Load_Document has loaded already.
+    int Read_Loaded_Testing_Unit();
     QString Read_Password();
+    // The model the loaded document was made for, as Read_File_Model reads
+    // it from the file; kUnknownModel when it names none.
+    int Loaded_File_Model();
     // The model a file was made for, from its header alone (the rest of the
     // file is not read); kUnknownModel when the header cannot be read or
     // names none. Defined in ReadFileModel.cpp.

@@ -6,6 +6,7 @@
 #include "common/AtomicFile.h"
 #include "document/Base64.h"
 #include "document/WorkingCopies.h"
+#include "document/WorkingCopyDigests.h"
 
 #include <QSemaphore>
 #include <QThreadPool>
@@ -81,12 +82,32 @@ QString VX_CAAXML_PARSER::workingPathFor(const QString &storedName, bool keepNam
     return WorkingCopies::instance().newPathFor(storedName, keepName);
 }
 
-// While a file is read, embedded files are decoded and written by worker
-// threads; the DOM stays untouched until every job is done. Failures are
-// reported afterwards, in file order.
+namespace {
+
+// Written whole or not at all (a copy cut short by a full disk would travel
+// into the next save as the picture), but not synced: it need not outlive a
+// power cut.
+// The digest is taken from the bytes here, for the check and the diff; a
+// command that only reads keeps the digest and writes nothing.
+bool writeWorkingCopy(const QByteArray &bytes, const QString &path, QString *error)
+{
+    if (!workingCopiesWritten()) {
+        rememberUnwrittenCopy(path, bytes);
+        return true;
+    }
+    if (!writeFileAtomically(path, bytes, error, SyncToDisk::No))
+        return false;
+    rememberWorkingCopy(path, bytes);
+    return true;
+}
+
+} // namespace
+
+// While a file is read, embedded files are decoded as they are met and
+// written by worker threads. Failures are reported afterwards, in file order.
 struct VX_CAAXML_PARSER::PendingRestores {
     struct Job {
-        const xmlNode *element;
+        QByteArray bytes; // decoded already; freed once written
         QString path;
         Message failure;
         bool ok = false;
@@ -98,11 +119,12 @@ struct VX_CAAXML_PARSER::PendingRestores {
     // Qt's shared pool keeps its threads for a while, so opening one file
     // after another does not start new threads each time. Only this read's
     // jobs are waited for.
-    void add(const xmlNode *element, const QString &path, const Message &failure)
+    void add(QByteArray bytes, const QString &path, const Message &failure)
     {
-        Job &job = jobs.emplace_back(Job{element, path, failure, false, QString()});
+        Job &job = jobs.emplace_back(Job{std::move(bytes), path, failure, false, QString()});
         QThreadPool::globalInstance()->start([&job, this] {
-            job.ok = Restore_Element_File(job.element, job.path, &job.error) == RestoreResult::Ok;
+            job.ok = writeWorkingCopy(job.bytes, job.path, &job.error);
+            job.bytes = QByteArray();
             finished.release();
         });
     }
@@ -185,11 +207,12 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
     if (hasCdata(element))
         return damaged(QStringLiteral("its data is in a CDATA section"));
     const QByteArray text = Embedded_Text(element);
-    // The size is counted here, where the record takes it; the bytes are
-    // decoded and written later.
-    const qint64 size = decodedBase64Size(text);
-    if (size < 0)
+    // Decoded once, here, where the record takes the size; the bytes are
+    // written later.
+    QByteArray bytes;
+    if (!decodeBase64(text, bytes))
         return damaged(QStringLiteral("its data holds %1").arg(base64Problem(text)));
+    const qint64 size = bytes.size();
     if (size == 0)
         return damaged(QStringLiteral("its data is empty"));
     if (path.isEmpty()) {
@@ -202,11 +225,11 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
         return damaged(QStringLiteral("its name \"%1\" cannot be a file name").arg(slot.name));
     }
     if (m_restores) {
-        m_restores->add(element, path, failure);
+        m_restores->add(std::move(bytes), path, failure);
         return size;
     }
     QString error;
-    if (Restore_Element_File(element, path, &error) != RestoreResult::Ok) {
+    if (!writeWorkingCopy(bytes, path, &error)) {
         report(failure.withDetail(error));
         m_restoreFailures << QStringLiteral("%1: %2").arg(path, error);
         path.clear();

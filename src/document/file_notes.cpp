@@ -5,11 +5,13 @@
 // the check and the review diff.
 #include "document/VX_CAAXML_PARSER.h"
 
-#include <QCryptographicHash>
+#include "document/Sha256.h"
 
 #include <libxml/tree.h>
 
 #include <cstring>
+#include <unordered_set>
+#include <vector>
 
 namespace stepvane {
 
@@ -32,10 +34,7 @@ QByteArray digestOf(const xmlNode *node)
     xmlBufferPtr buffer = xmlBufferCreate();
     xmlNodeDump(buffer, node->doc, const_cast<xmlNode *>(node), 0, 0);
     const QByteArray digest =
-        QCryptographicHash::hash(
-            QByteArray::fromRawData(reinterpret_cast<const char *>(xmlBufferContent(buffer)),
-                                    xmlBufferLength(buffer)),
-            QCryptographicHash::Sha256)
+        sha256(reinterpret_cast<const char *>(xmlBufferContent(buffer)), xmlBufferLength(buffer))
             .toHex()
             .left(16);
     xmlBufferFree(buffer);
@@ -83,23 +82,40 @@ void VX_CAAXML_PARSER::noteDamaged(const Slot &slot, const QString &reason)
 void VX_CAAXML_PARSER::noteRepeatedElements(const xmlNode *element, bool deep,
                                             const QString &prefix)
 {
-    // Children are few (the shape check bounds them), so each is compared
-    // with the ones before it.
+    // Names of a parsed document come from its dictionary, one pointer per
+    // name: the distinct names are looked through while they are few and
+    // hashed past that, so an element with many children costs one pass. A
+    // tree built in memory compares the names themselves.
+    const bool interned = element->doc && element->doc->dict;
+    constexpr size_t kLinear = 16;
+    std::vector<const xmlChar *> seen; // distinct names so far
+    std::unordered_set<const xmlChar *> hashed;
     for (const xmlNode *c = element->children; c; c = c->next) {
+        // Nothing more would be kept: the rest is not worth the walk.
+        if (!m_doc || m_doc->FileNotes.size() >= kMaxNotes)
+            return;
         if (c->type != XML_ELEMENT_NODE)
             continue;
         bool repeated = false;
-        for (const xmlNode *b = element->children; b != c && !repeated; b = b->next)
-            repeated = b->type == XML_ELEMENT_NODE && xmlStrEqual(b->name, c->name);
-        const QString path = prefix + nameOf(c);
+        if (interned && seen.size() >= kLinear) {
+            if (hashed.empty())
+                hashed.insert(seen.begin(), seen.end());
+            repeated = !hashed.insert(c->name).second;
+        } else {
+            for (const xmlChar *name : seen)
+                if (name == c->name || (!interned && xmlStrEqual(name, c->name)))
+                    repeated = true;
+            if (!repeated)
+                seen.push_back(c->name);
+        }
         if (!repeated) {
             if (deep && c->children)
-                noteRepeatedElements(c, true, path + u'/');
+                noteRepeatedElements(c, true, prefix + nameOf(c) + u'/');
             continue;
         }
         FileNote note;
         note.kind = FileNote::IgnoredContent;
-        note.field = path;
+        note.field = prefix + nameOf(c);
         note.message = QStringLiteral("The file holds a second %1 element here. The reader takes "
                                       "the first and passes over this one, so review never sees "
                                       "it; the instrument may read it instead.")

@@ -31,11 +31,14 @@ QString describeWizard(const QString &path)
     CollectingMessageSink sink;
     WizardDocument doc;
     VX_CAAXML_PARSER parser(&doc, 0, &sink);
-    const int model = parser.Read_File_Model(path);
+    // One parse; a file that does not parse may still name its model in
+    // the header, for the message.
+    const bool loaded = parser.Load_Document(path);
+    const int model = loaded ? parser.Loaded_File_Model() : parser.Read_File_Model(path);
     if (model < 0 || model >= kModelCount)
         return QStringLiteral("not a valid wizard: no instrument model in it");
     parser.Set_Model(model);
-    if (!parser.Read_Wizard_File(path)) {
+    if (!loaded || !parser.Read_Loaded_Wizard()) {
         QString reason = sink.texts().join(QLatin1Char(' ')).simplified();
         if (reason.isEmpty())
             reason = parser.Error_Text().isEmpty() ? QStringLiteral("the reader refused it")

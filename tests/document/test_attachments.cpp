@@ -1,7 +1,10 @@
 // Attached files through save and open: every restored file has its own
 // working copy, names from a file never write outside the working folder.
+#include "common/AtomicFile.h"
+#include "document/Sha256.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
+#include "document/WorkingCopyDigests.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFiles.h"
 
@@ -149,4 +152,27 @@ TEST_F(Attachments, TheSizeCapTakesOneGibibyteAndNoMore)
         EXPECT_TRUE(copy.isEmpty()) << c.size;
         EXPECT_TRUE(error.contains(c.error)) << c.size << ": " << error.toStdString();
     }
+}
+
+// The digests the check and the diff compare come from the bytes the reader
+// wrote; a working copy changed since must be hashed afresh, never answered
+// from what was remembered.
+TEST_F(Attachments, WorkingCopyDigestsFollowTheFileOnDisk)
+{
+    EXPECT_EQ(sha256("abc").toHex(),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    const QByteArray a(5000, 'a'), b(5000, 'b');
+    WizardDocument doc, back;
+    doc.appendSequence()->insertStep(-1, promptWith("pic.png", a, "pic.png"));
+    ASSERT_TRUE(saveAndOpen(doc, back, "w.wzd"));
+    const QString copy =
+        std::get<PromptTask>(back.sequence(0)->step(0)->record).images[0].TransImageName;
+    ASSERT_FALSE(copy.isEmpty());
+    EXPECT_EQ(workingCopyDigest(copy), sha256(a));
+    EXPECT_EQ(workingCopyDigest(copy), sha256OfFile(copy));
+    ASSERT_TRUE(writeFileAtomically(copy, b)) << "same path, same size, new bytes";
+    EXPECT_EQ(workingCopyDigest(copy), sha256(b));
+    QFile::remove(copy);
+    EXPECT_TRUE(workingCopyDigest(copy).isEmpty());
+    EXPECT_TRUE(sha256OfFile(dir.path()).isEmpty()) << "a folder";
 }

@@ -4,6 +4,8 @@
 #include "document/VX_CAAXML_PARSER.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 using namespace stepvane;
@@ -307,6 +309,47 @@ TEST_F(WizardFrame, ReadingTheLoadedDocumentGivesWhatReadingTheFileGives)
     ASSERT_EQ(fileReader.Read_Wizard_File(path("w.wzd")), 1);
     EXPECT_TRUE(once == twice);
     EXPECT_TRUE(once == doc);
+}
+
+// Opening parses a file once: the model read from the loaded document must
+// be the one the header probe finds, and the loaded testing unit must read
+// as the file does.
+TEST_F(WizardFrame, TheLoadedDocumentNamesTheModelTheHeaderProbeFinds)
+{
+    QStringList files;
+    for (const char *folder : {"frame", "procedure", "settings", "analysis"})
+        for (const QFileInfo &f : QDir(fixture(folder)).entryInfoList({"*.wzd", "*.tuf"}))
+            files << f.filePath();
+    const QByteArray texts[] = {
+        "<STEPVANE><Information><InstrumentEQP LValue=\"1abc\"/></Information></STEPVANE>",
+        "<STEPVANE><Information/><Information><InstrumentEQP LValue=\"3\"/></Information>"
+        "</STEPVANE>",
+        "<STEPVANE><Information><G><InstrumentEQP LValue=\"3\"/></G></Information></STEPVANE>",
+        "<STEPVANE><Information><InstrumentEQP DValue=\"VX340A\"/></Information></STEPVANE>",
+        "<STEPVANE><!-- x --><Information><Title/><InstrumentEQP LValue=\" 2\"/>"
+        "<InstrumentEQP LValue=\"1\"/></Information></STEPVANE>",
+    };
+    int n = 0;
+    for (const QByteArray &t : texts)
+        files << writeFile(QStringLiteral("t%1.wzd").arg(n++), t);
+    ASSERT_GT(files.size(), 20);
+    WizardDocument doc;
+    VX_CAAXML_PARSER probe(nullptr, 0), loaded(&doc, 0, &sink);
+    for (const QString &file : files) {
+        ASSERT_TRUE(loaded.Load_Document(file)) << file.toStdString();
+        EXPECT_EQ(loaded.Loaded_File_Model(), probe.Read_File_Model(file)) << file.toStdString();
+    }
+
+    WizardDocument once, twice;
+    VX_CAAXML_PARSER unitReader(&once, 0, &sink), fileReader(&twice, 0, &sink);
+    EXPECT_EQ(unitReader.Read_Loaded_Testing_Unit(), 0) << "nothing loaded";
+    ASSERT_TRUE(unitReader.Load_Document(fixture("frame/unit.tuf")));
+    unitReader.Set_Model(unitReader.Loaded_File_Model());
+    fileReader.Set_Model(unitReader.Model());
+    EXPECT_EQ(unitReader.Read_Loaded_Testing_Unit(), 1);
+    ASSERT_EQ(fileReader.Read_Testing_Unit_File(fixture("frame/unit.tuf")), 1);
+    EXPECT_TRUE(once == twice);
+    EXPECT_EQ(once.sequenceCount(), 1);
 }
 
 TEST_F(WizardFrame, TestingUnitIsNumberedZeroAndImportsAsLastSequence)

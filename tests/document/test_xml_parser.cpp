@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 
 #include <sys/stat.h>
@@ -177,6 +178,37 @@ TEST(Base64, DecodingIgnoresWhitespaceAndRejectsGarbage)
         const QByteArray text = encodeBase64Lines(randomBytes(size, 7u));
         EXPECT_EQ(decodedBase64Size(text), size);
         EXPECT_EQ(decodedBase64Size(QByteArray(text).replace('=', "")), size) << "padding optional";
+    }
+}
+
+// Groups of four are taken at once and the rest one by one: whitespace at
+// any place, a group split by it, missing padding or a bad character at any
+// place must give what a character-by-character reading gives.
+TEST(Base64, WhitespaceAnywhereAndBadCharactersAnywhere)
+{
+    std::mt19937 gen(11);
+    for (int round = 0; round < 300; ++round) {
+        const QByteArray bytes = randomBytes(int(gen() % 200), unsigned(round));
+        QByteArray text = encodeBase64Lines(bytes);
+        if (round % 3 == 0)
+            text.replace('=', "");
+        for (int k = int(gen() % 6); k > 0; --k)
+            text.insert(qsizetype(gen() % (text.size() + 1)), " \t\r\n"[gen() % 4]);
+        QByteArray out;
+        ASSERT_TRUE(decodeBase64(text, out)) << text.constData();
+        EXPECT_EQ(out, bytes) << text.constData();
+        EXPECT_EQ(decodedBase64Size(text), bytes.size());
+        if (text.trimmed().isEmpty())
+            continue;
+        QByteArray bad = text;
+        qsizetype at = qsizetype(gen() % bad.size());
+        while (std::isspace(static_cast<unsigned char>(bad[at])))
+            at = (at + 1) % bad.size();
+        bad[at] = "$-_\0*"[gen() % 5];
+        EXPECT_FALSE(decodeBase64(bad, out)) << bad.constData();
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_EQ(decodedBase64Size(bad), -1);
+        EXPECT_FALSE(base64Problem(bad).isEmpty());
     }
 }
 

@@ -38,17 +38,18 @@ bool confirmSendAfterCheck(UserInterface &ui, const QString &path, QWidget *)
     if (path.isEmpty())
         return true; // the transfer itself says that no file was chosen
     const QString name = QFileInfo(path).fileName();
-    VX_CAAXML_PARSER probe(nullptr, 0);
-    const int model = probe.Read_File_Model(path);
     const bool unit = path.endsWith(QLatin1String(".tuf"), Qt::CaseInsensitive);
     WizardDocument doc;
     bool read = false;
+    // The reader's own messages (a picture it could not restore) show up
+    // as findings; they are not shown twice.
+    CollectingMessageSink quiet;
+    // One parse: the model is read from the document the reader reads.
+    VX_CAAXML_PARSER parser(&doc, 0, &quiet);
+    const int model = parser.Load_Document(path) ? parser.Loaded_File_Model() : kUnknownModel;
     if (model >= 0 && model < kModelCount) {
-        // The reader's own messages (a picture it could not restore) show up
-        // as findings; they are not shown twice.
-        CollectingMessageSink quiet;
-        VX_CAAXML_PARSER parser(&doc, model, &quiet);
-        read = (unit ? parser.Read_Testing_Unit_File(path) : parser.Read_Wizard_File(path)) == 1;
+        parser.Set_Model(model);
+        read = (unit ? parser.Read_Loaded_Testing_Unit() : parser.Read_Loaded_Wizard()) == 1;
     }
     if (!read)
         return ui.ask(Message::fromText(

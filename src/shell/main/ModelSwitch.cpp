@@ -16,8 +16,12 @@ namespace stepvane {
 CStepvaneDlg::ModelOffer CStepvaneDlg::offerModelOf(const QString &path)
 {
     ModelOffer offer;
+    // The document loaded for the password already names it; otherwise
+    // only the header is read.
     VX_CAAXML_PARSER probe(nullptr, m_state.CurrentModelIndex);
-    const int fileModel = probe.Read_File_Model(path);
+    const int fileModel = m_parser.Is_Loaded() && m_loadedPath == path
+                              ? m_parser.Loaded_File_Model()
+                              : probe.Read_File_Model(path);
     // A file without a model is left to the reader, which refuses it.
     if (fileModel < 0 || fileModel >= kModelCount || fileModel == m_state.CurrentModelIndex)
         return offer;

@@ -2,9 +2,9 @@
 #include "summary/walkthrough/HtmlPage.h"
 
 #include "common/AtomicFile.h"
+#include "document/Sha256.h"
 #include "document/WorkingCopies.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -100,13 +100,7 @@ QString htmlPageEnd()
 
 QString fileSha256(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&f))
-        return QString();
-    return QString::fromLatin1(hash.result().toHex());
+    return QString::fromLatin1(sha256OfFile(path).toHex());
 }
 
 QString safeExportName(const QString &name)

@@ -1,0 +1,67 @@
+// SHA-256 on libcrypto; files are read in blocks so a large one is never held whole.
+#include "document/Sha256.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <openssl/evp.h>
+
+#include <memory>
+
+namespace stepvane {
+
+namespace {
+
+using Context = std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)>;
+
+Context newContext()
+{
+    Context ctx(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+    if (ctx && EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1)
+        ctx.reset();
+    return ctx;
+}
+
+QByteArray finish(EVP_MD_CTX *ctx)
+{
+    QByteArray digest(EVP_MAX_MD_SIZE, Qt::Uninitialized);
+    unsigned size = 0;
+    if (EVP_DigestFinal_ex(ctx, reinterpret_cast<unsigned char *>(digest.data()), &size) != 1)
+        return QByteArray();
+    digest.truncate(qsizetype(size));
+    return digest;
+}
+
+} // namespace
+
+QByteArray sha256(const char *data, qsizetype size)
+{
+    const Context ctx = newContext();
+    if (!ctx || EVP_DigestUpdate(ctx.get(), data, size_t(size)) != 1)
+        return QByteArray();
+    return finish(ctx.get());
+}
+
+QByteArray sha256OfFile(const QString &path)
+{
+    // Only regular files: a fifo would block, a folder has no content.
+    QFile file(path);
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const Context ctx = newContext();
+    if (!ctx)
+        return QByteArray();
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(block.data(), block.size());
+        if (got < 0)
+            return QByteArray();
+        if (got == 0)
+            break;
+        if (EVP_DigestUpdate(ctx.get(), block.constData(), size_t(got)) != 1)
+            return QByteArray();
+    }
+    return finish(ctx.get());
+}
+
+} // namespace stepvane
