@@ -2,6 +2,7 @@
 // so dump and build can never disagree on a key.
 #include "cli/WizardJson.h"
 
+#include "common/XmlText.h"
 #include "document/NameTables.h"
 
 #include <QDir>
@@ -308,10 +309,22 @@ struct Writer {
 
 // ---------------------------------------------------------------- from JSON
 
+// Why a text cannot go into a wizard file, named by its path in the JSON
+// ("sequences[0].steps[2].record.Description"); empty when it can.
+QString unwritableText(const QString &path, const QString &text)
+{
+    const qsizetype bad = firstXmlUnsafeIndex(text);
+    if (bad < 0)
+        return QString();
+    return QStringLiteral("%1: the character %2 cannot be kept in a wizard file")
+        .arg(path, describeXmlUnsafeAt(text, bad));
+}
+
 struct Reader {
     const QJsonObject &in;
     const QString &baseDir;
     QString &error;
+    QString where; // the JSON path of in, ending in "."
 
     bool want(const char *key, QJsonValue::Type type) const
     {
@@ -325,8 +338,11 @@ struct Reader {
     }
     void operator()(const char *key, QString &v)
     {
-        if (want(key, QJsonValue::String))
-            v = in.value(key).toString();
+        if (!want(key, QJsonValue::String))
+            return;
+        v = in.value(key).toString();
+        if (error.isEmpty())
+            error = unwritableText(where + QLatin1String(key), v);
     }
     void operator()(const char *key, int &v)
     {
@@ -346,7 +362,8 @@ struct Reader {
     void operator()(const char *key, Logo logo)
     {
         if (want(key, QJsonValue::Object))
-            readImage(in.value(key).toObject(), logo.image, false);
+            readImage(in.value(key).toObject(), logo.image, false,
+                      where + QLatin1String(key) + u'.');
     }
     void operator()(const char *key, Images &list)
     {
@@ -361,7 +378,8 @@ struct Reader {
         if (!fixedSlots)
             list.assign(size_t(a.size()), AttachedImage{});
         for (qsizetype i = 0; i < a.size(); ++i)
-            readImage(a.at(i).toObject(), list[size_t(i)], true);
+            readImage(a.at(i).toObject(), list[size_t(i)], true,
+                      QStringLiteral("%1%2[%3].").arg(where, QLatin1String(key)).arg(i));
     }
     void operator()(const char *key, Markers &list)
     {
@@ -374,12 +392,13 @@ struct Reader {
         }
         for (qsizetype i = 0; i < a.size(); ++i) {
             const QJsonObject o = a.at(i).toObject();
-            markerFields(list[size_t(i)], Reader{o, baseDir, error});
+            markerFields(list[size_t(i)], Reader{o, baseDir, error, where});
         }
     }
-    void readImage(const QJsonObject &o, AttachedImage &image, bool withComment)
+    void readImage(const QJsonObject &o, AttachedImage &image, bool withComment,
+                   const QString &path)
     {
-        imageFields(image, withComment, Reader{o, baseDir, error});
+        imageFields(image, withComment, Reader{o, baseDir, error, path});
         if (image.TransImageName.isEmpty())
             return;
         image.TransImageName = resolve(image.TransImageName);
@@ -453,8 +472,14 @@ JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir, 
         return result;
     }
     doc.Title = json.value("Title").toString();
-    if (json.contains("PW"))
+    result.error = unwritableText(QStringLiteral("Title"), doc.Title);
+    if (json.contains("PW")) {
         doc.setPassword(json.value("PW").toString());
+        if (result.error.isEmpty())
+            result.error = unwritableText(QStringLiteral("PW"), doc.PW);
+    }
+    if (!result.error.isEmpty())
+        return result;
     doc.SeqEndOption = json.value("SeqEndOption").toInt(2);
     const QJsonArray sequences = json.value("sequences").toArray();
     if (sequences.size() > kMaxSequences) {
@@ -465,6 +490,9 @@ JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir, 
         const QJsonObject s = sequences.at(si).toObject();
         TestingSequence *seq = doc.appendSequence();
         seq->Title = s.value("Title").toString();
+        result.error = unwritableText(QStringLiteral("sequences[%1].Title").arg(si), seq->Title);
+        if (!result.error.isEmpty())
+            return result;
         const QJsonArray steps = s.value("steps").toArray();
         if (steps.size() > kMaxSteps) {
             result.error =
@@ -483,7 +511,8 @@ JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir, 
             }
             TaskRecord record = makeDefaultRecord(kind, result.model, kDistanceMeter);
             const QJsonObject in = st.value("record").toObject();
-            Reader reader{in, baseDir, result.error};
+            Reader reader{in, baseDir, result.error,
+                          QStringLiteral("sequences[%1].steps[%2].record.").arg(si).arg(ti)};
             std::visit([&](auto &r) { fields(r, reader); }, record);
             if (auto *limit = std::get_if<LimitTask>(&record))
                 completeFile(in, reader, "MSLfileSize", limit->TransMSLfileName,
@@ -491,8 +520,10 @@ JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir, 
             if (auto *load = std::get_if<LoadTask>(&record))
                 completeFile(in, reader, "SetupfileSize", load->SetupfileName, load->SetupfileSize);
             if (!result.error.isEmpty()) {
-                result.error =
-                    QStringLiteral("sequence %1 step %2: %3").arg(si).arg(ti).arg(result.error);
+                // A refused text names its place by its path already.
+                if (!result.error.startsWith(QLatin1String("sequences[")))
+                    result.error =
+                        QStringLiteral("sequence %1 step %2: %3").arg(si).arg(ti).arg(result.error);
                 return result;
             }
             seq->insertStep(-1, std::move(record));

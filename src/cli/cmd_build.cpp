@@ -67,6 +67,12 @@ int runBuild(const QStringList &argv)
     else if (parser.Write_Wizard_Header(
                  out.mid(std::max(out.lastIndexOf(u'/'), out.lastIndexOf(u'\\')) + 1)))
         parser.Write_All_Sequences();
+    // The JSON reader refuses such texts first; the writer's own check stays
+    // the last word.
+    if (const QString unwritable = parser.Unwritable_Message(); !unwritable.isEmpty()) {
+        printError(QStringLiteral("%1: %2").arg(out, unwritable));
+        return kExitFailure;
+    }
     for (const QString &text : sink.texts())
         printError(text.trimmed());
     if (!sink.messages.empty() && !args.has(QStringLiteral("--keep-going"))) {

@@ -5,6 +5,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/DataFiles.h"
+#include "common/XmlText.h"
 #include "document/Base64.h"
 #include "document/LibxmlErrors.h"
 #include "document/XmlShape.h"
@@ -114,6 +115,7 @@ void VXXML_PARSER::Reset_Document()
     m_foundIndex = -1;
     m_loaded = false;
     m_cacheValid = false;
+    m_unwritable = {};
 }
 
 bool VXXML_PARSER::Load_Document(const QString &path)
@@ -203,6 +205,12 @@ void VXXML_PARSER::visitLoaded(xmlNode *node, int depth)
 bool VXXML_PARSER::writeFile(const QString &path,
                              const std::function<int(xmlOutputBufferPtr)> &serialise)
 {
+    if (!m_unwritable.isEmpty()) {
+        m_error = QStringLiteral("%1 of <%2> holds the character %3, which XML cannot hold")
+                      .arg(m_unwritable.attribute, m_unwritable.elements.join(QStringLiteral("><")),
+                           m_unwritable.character);
+        return false;
+    }
     LibxmlErrors errors;
     AtomicFile file(path);
     if (!file.open()) {
@@ -301,6 +309,17 @@ bool VXXML_PARSER::Set_Attribute(const QString &name, const QString &value)
     xmlNode *target = m_current ? m_current : m_root;
     if (!target || target->type != XML_ELEMENT_NODE)
         return false;
+    if (const qsizetype bad = firstXmlUnsafeIndex(value); bad >= 0 || !isXmlSafeText(name)) {
+        if (m_unwritable.isEmpty()) {
+            for (const xmlNode *n = target; n && n->type == XML_ELEMENT_NODE; n = n->parent)
+                m_unwritable.elements.prepend(fromXml(n->name));
+            m_unwritable.attribute = name;
+            m_unwritable.character = bad >= 0
+                                         ? describeXmlUnsafeAt(value, bad)
+                                         : describeXmlUnsafeAt(name, firstXmlUnsafeIndex(name));
+        }
+        return false;
+    }
     xmlSetProp(target, X(name.toUtf8().constData()), X(value.toUtf8().constData()));
     setCurrent(m_current);
     return true;

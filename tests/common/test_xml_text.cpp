@@ -23,7 +23,7 @@ bool libxmlAccepts(const QString &text)
     return ok;
 }
 
-struct Case {
+struct XmlCase {
     QString text;
     qsizetype unsafeAt;
 };
@@ -33,7 +33,7 @@ struct Case {
 TEST(XmlText, AgreesWithTheXmlReaderOnEveryCharacterClass)
 {
     const QChar high(char16_t(0xD83D)), low(char16_t(0xDE00));
-    const Case cases[] = {
+    const XmlCase cases[] = {
         {QStringLiteral("plain"), -1},
         {QStringLiteral("tab\there, line\nfeed, cr\rhere"), -1},
         {QString::fromUtf8("umlaut \xc3\xa4, euro \xe2\x82\xac, C1 \xc2\x85"), -1},
@@ -48,12 +48,13 @@ TEST(XmlText, AgreesWithTheXmlReaderOnEveryCharacterClass)
         {QString("lone low ") + low + "x", 9},
         {QString(low) + high, 0},
     };
-    for (const Case &c : cases) {
+    for (const XmlCase &c : cases) {
         SCOPED_TRACE(c.text.toUtf8().toHex().toStdString());
         EXPECT_EQ(firstXmlUnsafeIndex(c.text), c.unsafeAt);
         // Lone surrogates cannot even reach libxml2 as UTF-8; the others can.
-        if (c.unsafeAt < 0 || !c.text.at(c.unsafeAt).isSurrogate())
+        if (c.unsafeAt < 0 || !c.text.at(c.unsafeAt).isSurrogate()) {
             EXPECT_EQ(libxmlAccepts(c.text), c.unsafeAt < 0);
+        }
     }
     EXPECT_EQ(describeXmlUnsafeAt(QString("a") + QChar(char16_t(1)), 1), "U+0001");
     EXPECT_EQ(describeXmlUnsafeAt(QString(QChar(char16_t(0xFFFE))), 0), "U+FFFE");
