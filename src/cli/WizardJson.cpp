@@ -2,6 +2,7 @@
 // so dump and build can never disagree on a key.
 #include "cli/WizardJson.h"
 
+#include "common/AttachmentFile.h"
 #include "common/XmlText.h"
 #include "document/NameTables.h"
 
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QJsonArray>
+
+#include <cmath>
 
 namespace stepvane::cli {
 
@@ -325,6 +328,7 @@ struct Reader {
     const QString &baseDir;
     QString &error;
     QString where; // the JSON path of in, ending in "."
+    QStringList &unreadable;
 
     bool want(const char *key, QJsonValue::Type type) const
     {
@@ -349,10 +353,19 @@ struct Reader {
         if (want(key, QJsonValue::Double))
             v = in.value(key).toInt();
     }
+    // Only sizes are unsigned: a file of at most 1 GiB, never wrapped.
     void operator()(const char *key, quint32 &v)
     {
-        if (want(key, QJsonValue::Double))
-            v = quint32(in.value(key).toInteger());
+        if (!want(key, QJsonValue::Double))
+            return;
+        const double size = in.value(key).toDouble();
+        if (size < 0 || size > double(kMaxAttachmentBytes) || size != std::floor(size)) {
+            error = QStringLiteral("\"%1\" must be a whole number of bytes from 0 to %2")
+                        .arg(key)
+                        .arg(kMaxAttachmentBytes);
+            return;
+        }
+        v = quint32(size);
     }
     void operator()(const char *key, double &v)
     {
@@ -392,26 +405,40 @@ struct Reader {
         }
         for (qsizetype i = 0; i < a.size(); ++i) {
             const QJsonObject o = a.at(i).toObject();
-            markerFields(list[size_t(i)], Reader{o, baseDir, error, where});
+            markerFields(list[size_t(i)], Reader{o, baseDir, error, where, unreadable});
         }
     }
     void readImage(const QJsonObject &o, AttachedImage &image, bool withComment,
                    const QString &path)
     {
-        imageFields(image, withComment, Reader{o, baseDir, error, path});
+        imageFields(image, withComment, Reader{o, baseDir, error, path, unreadable});
         if (image.TransImageName.isEmpty())
             return;
         image.TransImageName = resolve(image.TransImageName);
-        const QFileInfo file(image.TransImageName);
-        if (!o.contains("Image_filesize") && file.isFile())
-            image.Image_filesize = quint32(file.size());
-        if ((!o.contains("ImageWidth") || !o.contains("ImageHeight")) && file.isFile()) {
+        qint64 size = 0;
+        if (!readable(image.TransImageName, path + QStringLiteral("TransImageName"), size,
+                      image.ImageName))
+            return;
+        if (!o.contains("Image_filesize"))
+            image.Image_filesize = quint32(size);
+        if (!o.contains("ImageWidth") || !o.contains("ImageHeight")) {
             const QSize size = QImageReader(image.TransImageName).size();
             if (!o.contains("ImageWidth") && size.isValid())
                 image.ImageWidth = size.width();
             if (!o.contains("ImageHeight") && size.isValid())
                 image.ImageHeight = size.height();
         }
+    }
+    // Whether the attached file at path can be read (its size then in size);
+    // when not, it is listed with its field.
+    bool readable(const QString &path, const QString &field, qint64 &size,
+                  const QString &name = QString()) const
+    {
+        const QString problem = attachmentProblem(path, &size);
+        const QString what = name.isEmpty() ? path : QStringLiteral("%1 (%2)").arg(name, path);
+        if (!problem.isEmpty())
+            unreadable << QStringLiteral("%1 in %2: %3").arg(what, field, problem);
+        return problem.isEmpty();
     }
     QString resolve(const QString &path) const
     {
@@ -420,14 +447,16 @@ struct Reader {
 };
 
 // Attachments other than pictures: a relative path and a missing size.
-void completeFile(const QJsonObject &in, const Reader &reader, const char *sizeKey, QString &path,
-                  quint32 &size)
+void completeFile(const QJsonObject &in, const Reader &reader, const char *pathKey,
+                  const char *sizeKey, QString &path, quint32 &size, const QString &name = {})
 {
     if (path.isEmpty())
         return;
     path = reader.resolve(path);
-    if (!in.contains(sizeKey) && QFileInfo(path).isFile())
-        size = quint32(QFileInfo(path).size());
+    qint64 fileSize = 0;
+    if (reader.readable(path, reader.where + QLatin1String(pathKey), fileSize, name) &&
+        !in.contains(sizeKey))
+        size = quint32(fileSize);
 }
 
 } // namespace
@@ -512,13 +541,15 @@ JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir, 
             TaskRecord record = makeDefaultRecord(kind, result.model, kDistanceMeter);
             const QJsonObject in = st.value("record").toObject();
             Reader reader{in, baseDir, result.error,
-                          QStringLiteral("sequences[%1].steps[%2].record.").arg(si).arg(ti)};
+                          QStringLiteral("sequences[%1].steps[%2].record.").arg(si).arg(ti),
+                          result.unreadable};
             std::visit([&](auto &r) { fields(r, reader); }, record);
             if (auto *limit = std::get_if<LimitTask>(&record))
-                completeFile(in, reader, "MSLfileSize", limit->TransMSLfileName,
-                             limit->MSLfileSize);
+                completeFile(in, reader, "TransMSLfileName", "MSLfileSize", limit->TransMSLfileName,
+                             limit->MSLfileSize, limit->MSLfileName);
             if (auto *load = std::get_if<LoadTask>(&record))
-                completeFile(in, reader, "SetupfileSize", load->SetupfileName, load->SetupfileSize);
+                completeFile(in, reader, "SetupfileName", "SetupfileSize", load->SetupfileName,
+                             load->SetupfileSize);
             if (!result.error.isEmpty()) {
                 // A refused text names its place by its path already.
                 if (!result.error.startsWith(QLatin1String("sequences[")))

@@ -4,6 +4,7 @@
 #include "document/VXXML_PARSER.h"
 
 #include "common/AtomicFile.h"
+#include "common/AttachmentFile.h"
 #include "common/DataFiles.h"
 #include "common/XmlText.h"
 #include "document/Base64.h"
@@ -444,14 +445,15 @@ bool VXXML_PARSER::Put_File_Base64(const QString &path)
 {
     if (!m_current || m_current->type != XML_ELEMENT_NODE)
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != file.size()) {
-        m_error = QStringLiteral("Exception raised!");
+    // Only a regular file of at most 1 GiB: a fifo would block the save and
+    // a huge file exhaust memory.
+    QString why;
+    const std::optional<QByteArray> read = readAttachment(path, &why);
+    if (!read || read->isEmpty()) {
+        m_error = QStringLiteral("%1 %2").arg(path, read ? QStringLiteral("is empty") : why);
         return false;
     }
+    const QByteArray &bytes = *read;
     xmlNsPtr ns = xmlSearchNsByHref(m_doc, m_current, X(kBase64TypeNamespace));
     if (!ns)
         ns = xmlNewNs(m_current, X(kBase64TypeNamespace), X("dt"));
