@@ -2,12 +2,12 @@
 #include "document/WorkingCopies.h"
 
 #include "common/AtomicFile.h"
+#include "common/Leftovers.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -42,6 +42,10 @@ WorkingCopies::~WorkingCopies()
 
 void WorkingCopies::setBaseFolder(const QString &dir)
 {
+    if (m_run) {
+        m_run->remove();
+        m_run.reset();
+    }
     m_base = dir;
     m_folder.clear();
     m_created = false;
@@ -62,11 +66,13 @@ QString WorkingCopies::folder()
             m_folder = QFileInfo(m_base).absoluteFilePath();
         return m_folder;
     }
-    QTemporaryDir dir(QDir(QDir::tempPath()).filePath(QStringLiteral("stepvane-XXXXXX")));
-    if (!dir.isValid())
+    // A run folder: locked for the run's life, so that the next run removes
+    // it should this one be killed.
+    auto run = std::make_unique<RunFolder>();
+    if (!run->create())
         return QString();
-    dir.setAutoRemove(false);
-    m_folder = dir.path();
+    m_run = std::move(run);
+    m_folder = m_run->path();
     m_created = true;
     return m_folder;
 }
@@ -154,13 +160,17 @@ QString WorkingCopies::copyIn(const QString &sourcePath, const QString &workingN
 
 void WorkingCopies::cleanup()
 {
-    if (m_created && !m_keep && !m_folder.isEmpty())
-        QDir(m_folder).removeRecursively();
-    if (m_created && !m_keep) {
-        m_folder.clear();
-        m_created = false;
-        m_used.clear();
+    if (!m_run)
+        return;
+    if (m_keep) {
+        m_run->keep(); // the files are named elsewhere (dump's JSON)
+        return;
     }
+    m_run->remove();
+    m_run.reset();
+    m_folder.clear();
+    m_created = false;
+    m_used.clear();
 }
 
 QString safeFileName(const QString &storedName)

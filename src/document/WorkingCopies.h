@@ -6,9 +6,12 @@
 #pragma once
 
 #include "common/AttachmentFile.h"
+#include "common/Leftovers.h"
 
 #include <QSet>
 #include <QString>
+
+#include <memory>
 
 namespace stepvane {
 
@@ -44,6 +47,7 @@ public:
 
 private:
     WorkingCopies() = default;
+    std::unique_ptr<RunFolder> m_run; // the per-run folder, when it is ours
     QString m_folder;
     QString m_base;
     bool m_keep = false;
