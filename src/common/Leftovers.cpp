@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdlib>
@@ -82,11 +81,22 @@ int sweepRunFolders()
     return removed;
 }
 
-// The atomic writer's names: ".NAME.XXXXXXXX.tmp".
+// The atomic writer's names: ".NAME.XXXXXXXX.tmp" (checked by hand: this
+// also runs while the program's statics are being destroyed).
 bool isTemporaryName(const QString &path)
 {
-    static const QRegularExpression name(QStringLiteral("^\\..+\\.[0-9a-f]{8}\\.tmp$"));
-    return name.match(path.mid(path.lastIndexOf(u'/') + 1)).hasMatch();
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    if (name.size() < 15 || !name.startsWith(u'.') || !name.endsWith(QLatin1String(".tmp")))
+        return false;
+    const qsizetype hex = name.size() - 12;
+    if (name.at(hex - 1) != u'.')
+        return false;
+    for (qsizetype i = hex; i < hex + 8; ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')))
+            return false;
+    }
+    return true;
 }
 
 int sweepTemporaryFiles()
