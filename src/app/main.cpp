@@ -1,5 +1,6 @@
 // The stepvane program: the wizard editor. "--screenshots DIR" renders the
 // windows with sample content to PNG files instead (used by make screenshots).
+#include "common/Leftovers.h"
 #include "instrument_files/LanguageInfo.h"
 #include "shell/app/CStepvaneApp.h"
 #include "shell/app/Screenshots.h"
@@ -24,6 +25,8 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    // What killed runs of any of the programs left in the temporary folder.
+    stepvane::sweepLeftovers();
     // Desktops match the window to the installed desktop entry (its icon) by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.vexmar.Stepvane"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

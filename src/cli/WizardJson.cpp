@@ -2,12 +2,16 @@
 // so dump and build can never disagree on a key.
 #include "cli/WizardJson.h"
 
+#include "common/AttachmentFile.h"
+#include "common/XmlText.h"
 #include "document/NameTables.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QJsonArray>
+
+#include <cmath>
 
 namespace stepvane::cli {
 
@@ -308,10 +312,23 @@ struct Writer {
 
 // ---------------------------------------------------------------- from JSON
 
+// Why a text cannot go into a wizard file, named by its path in the JSON
+// ("sequences[0].steps[2].record.Description"); empty when it can.
+QString unwritableText(const QString &path, const QString &text)
+{
+    const qsizetype bad = firstXmlUnsafeIndex(text);
+    if (bad < 0)
+        return QString();
+    return QStringLiteral("%1: the character %2 cannot be kept in a wizard file")
+        .arg(path, describeXmlUnsafeAt(text, bad));
+}
+
 struct Reader {
     const QJsonObject &in;
     const QString &baseDir;
     QString &error;
+    QString where; // the JSON path of in, ending in "."
+    QStringList &unreadable;
 
     bool want(const char *key, QJsonValue::Type type) const
     {
@@ -325,18 +342,30 @@ struct Reader {
     }
     void operator()(const char *key, QString &v)
     {
-        if (want(key, QJsonValue::String))
-            v = in.value(key).toString();
+        if (!want(key, QJsonValue::String))
+            return;
+        v = in.value(key).toString();
+        if (error.isEmpty())
+            error = unwritableText(where + QLatin1String(key), v);
     }
     void operator()(const char *key, int &v)
     {
         if (want(key, QJsonValue::Double))
             v = in.value(key).toInt();
     }
+    // Only sizes are unsigned: a file of at most 1 GiB, never wrapped.
     void operator()(const char *key, quint32 &v)
     {
-        if (want(key, QJsonValue::Double))
-            v = quint32(in.value(key).toInteger());
+        if (!want(key, QJsonValue::Double))
+            return;
+        const double size = in.value(key).toDouble();
+        if (size < 0 || size > double(kMaxAttachmentBytes) || size != std::floor(size)) {
+            error = QStringLiteral("\"%1\" must be a whole number of bytes from 0 to %2")
+                        .arg(key)
+                        .arg(kMaxAttachmentBytes);
+            return;
+        }
+        v = quint32(size);
     }
     void operator()(const char *key, double &v)
     {
@@ -346,7 +375,8 @@ struct Reader {
     void operator()(const char *key, Logo logo)
     {
         if (want(key, QJsonValue::Object))
-            readImage(in.value(key).toObject(), logo.image, false);
+            readImage(in.value(key).toObject(), logo.image, false,
+                      where + QLatin1String(key) + u'.');
     }
     void operator()(const char *key, Images &list)
     {
@@ -361,7 +391,8 @@ struct Reader {
         if (!fixedSlots)
             list.assign(size_t(a.size()), AttachedImage{});
         for (qsizetype i = 0; i < a.size(); ++i)
-            readImage(a.at(i).toObject(), list[size_t(i)], true);
+            readImage(a.at(i).toObject(), list[size_t(i)], true,
+                      QStringLiteral("%1%2[%3].").arg(where, QLatin1String(key)).arg(i));
     }
     void operator()(const char *key, Markers &list)
     {
@@ -374,25 +405,40 @@ struct Reader {
         }
         for (qsizetype i = 0; i < a.size(); ++i) {
             const QJsonObject o = a.at(i).toObject();
-            markerFields(list[size_t(i)], Reader{o, baseDir, error});
+            markerFields(list[size_t(i)], Reader{o, baseDir, error, where, unreadable});
         }
     }
-    void readImage(const QJsonObject &o, AttachedImage &image, bool withComment)
+    void readImage(const QJsonObject &o, AttachedImage &image, bool withComment,
+                   const QString &path)
     {
-        imageFields(image, withComment, Reader{o, baseDir, error});
+        imageFields(image, withComment, Reader{o, baseDir, error, path, unreadable});
         if (image.TransImageName.isEmpty())
             return;
         image.TransImageName = resolve(image.TransImageName);
-        const QFileInfo file(image.TransImageName);
-        if (!o.contains("Image_filesize") && file.isFile())
-            image.Image_filesize = quint32(file.size());
-        if ((!o.contains("ImageWidth") || !o.contains("ImageHeight")) && file.isFile()) {
+        qint64 size = 0;
+        if (!readable(image.TransImageName, path + QStringLiteral("TransImageName"), size,
+                      image.ImageName))
+            return;
+        if (!o.contains("Image_filesize"))
+            image.Image_filesize = quint32(size);
+        if (!o.contains("ImageWidth") || !o.contains("ImageHeight")) {
             const QSize size = QImageReader(image.TransImageName).size();
             if (!o.contains("ImageWidth") && size.isValid())
                 image.ImageWidth = size.width();
             if (!o.contains("ImageHeight") && size.isValid())
                 image.ImageHeight = size.height();
         }
+    }
+    // Whether the attached file at path can be read (its size then in size);
+    // when not, it is listed with its field.
+    bool readable(const QString &path, const QString &field, qint64 &size,
+                  const QString &name = QString()) const
+    {
+        const QString problem = attachmentProblem(path, &size);
+        const QString what = name.isEmpty() ? path : QStringLiteral("%1 (%2)").arg(name, path);
+        if (!problem.isEmpty())
+            unreadable << QStringLiteral("%1 in %2: %3").arg(what, field, problem);
+        return problem.isEmpty();
     }
     QString resolve(const QString &path) const
     {
@@ -401,14 +447,16 @@ struct Reader {
 };
 
 // Attachments other than pictures: a relative path and a missing size.
-void completeFile(const QJsonObject &in, const Reader &reader, const char *sizeKey, QString &path,
-                  quint32 &size)
+void completeFile(const QJsonObject &in, const Reader &reader, const char *pathKey,
+                  const char *sizeKey, QString &path, quint32 &size, const QString &name = {})
 {
     if (path.isEmpty())
         return;
     path = reader.resolve(path);
-    if (!in.contains(sizeKey) && QFileInfo(path).isFile())
-        size = quint32(QFileInfo(path).size());
+    qint64 fileSize = 0;
+    if (reader.readable(path, reader.where + QLatin1String(pathKey), fileSize, name) &&
+        !in.contains(sizeKey))
+        size = quint32(fileSize);
 }
 
 } // namespace
@@ -453,8 +501,14 @@ JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir, 
         return result;
     }
     doc.Title = json.value("Title").toString();
-    if (json.contains("PW"))
+    result.error = unwritableText(QStringLiteral("Title"), doc.Title);
+    if (json.contains("PW")) {
         doc.setPassword(json.value("PW").toString());
+        if (result.error.isEmpty())
+            result.error = unwritableText(QStringLiteral("PW"), doc.PW);
+    }
+    if (!result.error.isEmpty())
+        return result;
     doc.SeqEndOption = json.value("SeqEndOption").toInt(2);
     const QJsonArray sequences = json.value("sequences").toArray();
     if (sequences.size() > kMaxSequences) {
@@ -465,6 +519,9 @@ JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir, 
         const QJsonObject s = sequences.at(si).toObject();
         TestingSequence *seq = doc.appendSequence();
         seq->Title = s.value("Title").toString();
+        result.error = unwritableText(QStringLiteral("sequences[%1].Title").arg(si), seq->Title);
+        if (!result.error.isEmpty())
+            return result;
         const QJsonArray steps = s.value("steps").toArray();
         if (steps.size() > kMaxSteps) {
             result.error =
@@ -483,16 +540,21 @@ JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir, 
             }
             TaskRecord record = makeDefaultRecord(kind, result.model, kDistanceMeter);
             const QJsonObject in = st.value("record").toObject();
-            Reader reader{in, baseDir, result.error};
+            Reader reader{in, baseDir, result.error,
+                          QStringLiteral("sequences[%1].steps[%2].record.").arg(si).arg(ti),
+                          result.unreadable};
             std::visit([&](auto &r) { fields(r, reader); }, record);
             if (auto *limit = std::get_if<LimitTask>(&record))
-                completeFile(in, reader, "MSLfileSize", limit->TransMSLfileName,
-                             limit->MSLfileSize);
+                completeFile(in, reader, "TransMSLfileName", "MSLfileSize", limit->TransMSLfileName,
+                             limit->MSLfileSize, limit->MSLfileName);
             if (auto *load = std::get_if<LoadTask>(&record))
-                completeFile(in, reader, "SetupfileSize", load->SetupfileName, load->SetupfileSize);
+                completeFile(in, reader, "SetupfileName", "SetupfileSize", load->SetupfileName,
+                             load->SetupfileSize);
             if (!result.error.isEmpty()) {
-                result.error =
-                    QStringLiteral("sequence %1 step %2: %3").arg(si).arg(ti).arg(result.error);
+                // A refused text names its place by its path already.
+                if (!result.error.startsWith(QLatin1String("sequences[")))
+                    result.error =
+                        QStringLiteral("sequence %1 step %2: %3").arg(si).arg(ti).arg(result.error);
                 return result;
             }
             seq->insertStep(-1, std::move(record));

@@ -16,12 +16,17 @@ struct JsonBuildResult {
     bool ok = false;
     QString error;
     int model = 0;
+    // Attached files named in the JSON that cannot be read, each as "PATH in
+    // FIELD: why" (a fifo, a folder, missing, above 1 GiB). The document
+    // still names them; whether to write without them is the caller's call.
+    QStringList unreadable;
 };
 
 // Fills doc from JSON. Missing fields take the record factory's defaults for
 // the wizard's model (distance unit Meter); relative attachment paths are
 // resolved against baseDir; a missing size is the file's size and a missing
-// picture width or height is read from the picture.
+// picture width or height is read from the picture. Sizes above the format's
+// 1 GiB cap are refused.
 JsonBuildResult wizardFromJson(const QJsonObject &json, const QString &baseDir,
                                WizardDocument &doc);
 

@@ -53,6 +53,17 @@ int runBuild(const QStringList &argv)
         printError(QStringLiteral("%1: %2").arg(in, built.error));
         return kExitFailure;
     }
+    // Every attached file named is read as named or refused, with or without
+    // its size given (an unsized one used to vanish without a word).
+    for (const QString &problem : built.unreadable)
+        printError(QStringLiteral("%1: cannot attach %2").arg(in, problem));
+    if (!built.unreadable.isEmpty() && !args.has(QStringLiteral("--keep-going"))) {
+        printError(QStringLiteral("%1: not written, since %2 attached file(s) could not be read "
+                                  "(--keep-going writes it without them)")
+                       .arg(out)
+                       .arg(built.unreadable.size()));
+        return kExitFailure;
+    }
     if (unit && !doc.sequence(sequence)) {
         printError(QStringLiteral("%1: there is no sequence %2").arg(in).arg(sequence));
         return kExitFailure;
@@ -67,6 +78,12 @@ int runBuild(const QStringList &argv)
     else if (parser.Write_Wizard_Header(
                  out.mid(std::max(out.lastIndexOf(u'/'), out.lastIndexOf(u'\\')) + 1)))
         parser.Write_All_Sequences();
+    // The JSON reader refuses such texts first; the writer's own check stays
+    // the last word.
+    if (const QString unwritable = parser.Unwritable_Message(); !unwritable.isEmpty()) {
+        printError(QStringLiteral("%1: %2").arg(out, unwritable));
+        return kExitFailure;
+    }
     for (const QString &text : sink.texts())
         printError(text.trimmed());
     if (!sink.messages.empty() && !args.has(QStringLiteral("--keep-going"))) {

@@ -5,6 +5,7 @@
 #include "document/WorkingCopies.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTemporaryFile>
 
@@ -38,6 +39,10 @@ int runDump(const QStringList &argv)
     // folder that cannot take them fails the dump before anything is printed.
     if (args.has(QStringLiteral("--extract-dir"))) {
         const QString dir = args.value(QStringLiteral("--extract-dir"));
+        if (QFileInfo(QDir::cleanPath(dir)).isSymLink()) {
+            printError(QStringLiteral("%1: is a symbolic link; choose another folder").arg(dir));
+            return kExitFailure;
+        }
         WorkingCopies::instance().setBaseFolder(dir);
         if (const QString problem = folderProblem(WorkingCopies::instance().folder());
             !problem.isEmpty()) {

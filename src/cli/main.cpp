@@ -1,12 +1,16 @@
 // stepvane-cli: headless access to wizards, instrument files and transfers.
 #include "cli/CliCommand.h"
+#include "common/Leftovers.h"
 #include "instrument_files/LanguageInfo.h"
 
+#include <QFile>
 #include <QGuiApplication>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 using namespace stepvane::cli;
 
@@ -46,11 +50,24 @@ int main(int argc, char **argv)
     std::signal(SIGXFSZ, SIG_IGN);
     qInstallMessageHandler(quietQtMessages);
     // Painting text (summary --pdf) needs a GUI application object; the
-    // offscreen platform keeps the tool usable without a display.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    // offscreen platform keeps the tool usable without a display. Every
+    // other command makes do with a core one, which leaves no runtime folder
+    // behind in the temporary folder.
+    const bool paints = argc > 1 && std::strcmp(argv[1], "summary") == 0 &&
+                        std::any_of(argv + 2, argv + argc,
+                                    [](const char *a) { return std::strncmp(a, "--pdf", 5) == 0; });
+    // Without XDG_RUNTIME_DIR Qt makes "runtime-USER" in the temporary
+    // folder and leaves it; a locked run folder of ours goes at exit (or
+    // with the next run's sweep).
+    stepvane::RunFolder runtime;
+    if (paints && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.create())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    if (paints && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    std::unique_ptr<QCoreApplication> app = paints ? std::make_unique<QGuiApplication>(argc, argv)
+                                                   : std::make_unique<QCoreApplication>(argc, argv);
+    stepvane::sweepLeftovers();
+    QStringList args = app->arguments().mid(1);
     stepvane::LoadLanguageInfo();
 
     if (args.isEmpty()) {

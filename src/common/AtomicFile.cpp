@@ -1,6 +1,8 @@
 // AtomicFile: checked writes to a new file, sync, rename over the target.
 #include "common/AtomicFile.h"
 
+#include "common/Leftovers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,6 +123,10 @@ bool AtomicFile::open()
         if (fd >= 0) {
             m_fd = fd;
             m_tmpName = local;
+            // Locked while written and listed, so that a run killed before
+            // the rename leaves nothing the next run does not remove.
+            ::flock(fd, LOCK_EX | LOCK_NB);
+            noteTemporaryFile(local);
         } else if (const int error = errno; error != EEXIST) {
             fail(QStringLiteral("Cannot create a file in %1").arg(folder), error);
             return false;

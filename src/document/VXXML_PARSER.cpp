@@ -4,7 +4,9 @@
 #include "document/VXXML_PARSER.h"
 
 #include "common/AtomicFile.h"
+#include "common/AttachmentFile.h"
 #include "common/DataFiles.h"
+#include "common/XmlText.h"
 #include "document/Base64.h"
 #include "document/LibxmlErrors.h"
 #include "document/Sha256.h"
@@ -128,6 +130,7 @@ void VXXML_PARSER::Reset_Document()
     m_foundIndex = -1;
     m_loaded = false;
     m_cacheValid = false;
+    m_unwritable = {};
 }
 
 bool VXXML_PARSER::Load_Document(const QString &path)
@@ -227,6 +230,12 @@ void VXXML_PARSER::visitLoaded(xmlNode *node, int depth)
 bool VXXML_PARSER::writeFile(const QString &path,
                              const std::function<int(xmlOutputBufferPtr)> &serialise)
 {
+    if (!m_unwritable.isEmpty()) {
+        m_error = QStringLiteral("%1 of <%2> holds the character %3, which XML cannot hold")
+                      .arg(m_unwritable.attribute, m_unwritable.elements.join(QStringLiteral("><")),
+                           m_unwritable.character);
+        return false;
+    }
     LibxmlErrors errors;
     AtomicFile file(path);
     if (!file.open()) {
@@ -332,6 +341,17 @@ bool VXXML_PARSER::Set_Attribute(const QString &name, const QString &value)
     xmlNode *target = m_current ? m_current : m_root;
     if (!target || target->type != XML_ELEMENT_NODE)
         return false;
+    if (const qsizetype bad = firstXmlUnsafeIndex(value); bad >= 0 || !isXmlSafeText(name)) {
+        if (m_unwritable.isEmpty()) {
+            for (const xmlNode *n = target; n && n->type == XML_ELEMENT_NODE; n = n->parent)
+                m_unwritable.elements.prepend(fromXml(n->name));
+            m_unwritable.attribute = name;
+            m_unwritable.character = bad >= 0
+                                         ? describeXmlUnsafeAt(value, bad)
+                                         : describeXmlUnsafeAt(name, firstXmlUnsafeIndex(name));
+        }
+        return false;
+    }
     xmlSetProp(target, X(name.toUtf8().constData()), X(value.toUtf8().constData()));
     setCurrent(m_current);
     return true;
@@ -456,14 +476,15 @@ bool VXXML_PARSER::Put_File_Base64(const QString &path)
 {
     if (!m_current || m_current->type != XML_ELEMENT_NODE)
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
-        return false;
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != file.size()) {
-        m_error = QStringLiteral("Exception raised!");
+    // Only a regular file of at most 1 GiB: a fifo would block the save and
+    // a huge file exhaust memory.
+    QString why;
+    const std::optional<QByteArray> read = readAttachment(path, &why);
+    if (!read || read->isEmpty()) {
+        m_error = QStringLiteral("%1 %2").arg(path, read ? QStringLiteral("is empty") : why);
         return false;
     }
+    const QByteArray &bytes = *read;
     xmlNsPtr ns = xmlSearchNsByHref(m_doc, m_current, X(kBase64TypeNamespace));
     if (!ns)
         ns = xmlNewNs(m_current, X(kBase64TypeNamespace), X("dt"));

@@ -53,6 +53,16 @@ public:
     bool Get_File_Base64(const QString &path);
 
     QString Error_Text() const { return m_error; }
+    // The first attribute Set_Attribute refused because XML cannot hold its
+    // text (a control character, U+FFFE, a lone surrogate). A document with
+    // one is never saved: a file nobody can read back is worse than none.
+    struct UnwritableText {
+        QStringList elements; // from the document element down to the owner
+        QString attribute;
+        QString character; // "U+0001"
+        bool isEmpty() const { return character.isEmpty(); }
+    };
+    const UnwritableText &Unwritable_Text() const { return m_unwritable; }
     // Why the last load failed: the limit the text broke before parsing, or
     // what libxml2 said of it (an unsupported encoding); empty otherwise.
     QString Load_Problem() const { return m_loadProblem; }
@@ -91,6 +101,7 @@ protected:
     // Cursor bookmarks for readers that look several paths up from one element.
     xmlNode *Current_Node() const { return m_current; }
     void Set_Current_Node(xmlNode *node);
+    void Set_Error_Text(const QString &text) { m_error = text; }
 
 private:
     bool writeFile(const QString &path, const std::function<int(xmlOutputBuffer *)> &serialise);
@@ -111,6 +122,7 @@ private:
     mutable QStringList m_attrValues;
     int m_foundIndex = -1;
     QString m_error = QStringLiteral("Success");
+    UnwritableText m_unwritable;
     QString m_loadProblem;
     QString m_loadedPath;
     XmlShapeLimits m_limits;

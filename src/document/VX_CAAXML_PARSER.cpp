@@ -52,6 +52,7 @@ int VX_CAAXML_PARSER::Write_Wizard_Header(const QString &fileName)
 {
     if (!m_doc)
         return 0;
+    m_unitSequence = -1;
     Begin_Root();
     openElement(kInformation);
     writeVersions();
@@ -91,6 +92,7 @@ int VX_CAAXML_PARSER::Write_Testing_Unit(int sequenceIndex)
     if (!seq)
         return 0;
     // With no root yet, the sequence element becomes the document element.
+    m_unitSequence = sequenceIndex;
     writeSequenceElement(*seq, 0);
     return 1;
 }
@@ -184,6 +186,10 @@ bool VX_CAAXML_PARSER::Save_Wizard(const QString &path)
     if (!Write_Wizard_Header(lastComponent(path)))
         return false;
     Write_All_Sequences();
+    if (!Unwritable_Text().isEmpty()) {
+        Set_Error_Text(Unwritable_Message());
+        return false;
+    }
     if (!Save_Transformed(path))
         return false;
     // The file now holds the document and nothing else.
@@ -196,6 +202,10 @@ bool VX_CAAXML_PARSER::Save_Testing_Unit(int sequenceIndex, const QString &path)
     Reset_Document();
     if (!Write_Testing_Unit(sequenceIndex))
         return false;
+    if (!Unwritable_Text().isEmpty()) {
+        Set_Error_Text(Unwritable_Message());
+        return false;
+    }
     return Save_Transformed(path);
 }
 

@@ -39,6 +39,11 @@ public:
     int Write_Testing_Unit(int sequenceIndex);
     bool Save_Wizard(const QString &path);
     bool Save_Testing_Unit(int sequenceIndex, const QString &path);
+    // Where the text that stops the written tree from being saved lies, for
+    // the user: "Sequence 1, step 3 (Prompt), ImageNum_2/Comment: the
+    // character U+0001 cannot be kept in a wizard file". Empty when every
+    // text could be written. Defined in unwritable_text.cpp.
+    QString Unwritable_Message() const;
 
     // Reading.
     int Read_Wizard_File(const QString &path);
@@ -237,6 +242,9 @@ private:
 
     WizardDocument *m_doc = nullptr;
     int m_model = 0;
+    // The document position of the sequence a testing unit is written from
+    // (its element is always numbered 0); -1 while a wizard is written.
+    int m_unitSequence = -1;
     MessageSink *m_sink = nullptr;
     // Where the reader is, for the notes: document positions of the sequence
     // and step being read (-1 outside one) and the step's list name.

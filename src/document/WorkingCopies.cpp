@@ -2,15 +2,32 @@
 #include "document/WorkingCopies.h"
 
 #include "common/AtomicFile.h"
+#include "common/Leftovers.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <memory>
 
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace stepvane {
+
+namespace {
+
+// Whether anything lies at path, a symbolic link included (dangling or not):
+// a working copy never goes through a link somebody left in the folder.
+bool isTaken(const QString &path)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 || errno != ENOENT;
+}
+
+} // namespace
 
 WorkingCopies &WorkingCopies::instance()
 {
@@ -25,6 +42,10 @@ WorkingCopies::~WorkingCopies()
 
 void WorkingCopies::setBaseFolder(const QString &dir)
 {
+    if (m_run) {
+        m_run->remove();
+        m_run.reset();
+    }
     m_base = dir;
     m_folder.clear();
     m_created = false;
@@ -38,15 +59,20 @@ QString WorkingCopies::folder()
     if (!m_folder.isEmpty())
         return QDir().mkpath(m_folder) ? m_folder : QString();
     if (!m_base.isEmpty()) {
+        // A link in place of the folder would send every file elsewhere.
+        if (QFileInfo(m_base).isSymLink())
+            return QString();
         if (QDir().mkpath(m_base))
             m_folder = QFileInfo(m_base).absoluteFilePath();
         return m_folder;
     }
-    QTemporaryDir dir(QDir(QDir::tempPath()).filePath(QStringLiteral("stepvane-XXXXXX")));
-    if (!dir.isValid())
+    // A run folder: locked for the run's life, so that the next run removes
+    // it should this one be killed.
+    auto run = std::make_unique<RunFolder>();
+    if (!run->create())
         return QString();
-    dir.setAutoRemove(false);
-    m_folder = dir.path();
+    m_run = std::move(run);
+    m_folder = m_run->path();
     m_created = true;
     return m_folder;
 }
@@ -61,7 +87,7 @@ QString WorkingCopies::newPathFor(const QString &storedName, bool keepName)
     // same name gets a numbered subfolder, so the user's file name is kept.
     if (!m_used.contains(name)) {
         const QString direct = QDir(base).filePath(name);
-        if (!QFileInfo::exists(direct)) {
+        if (!isTaken(direct)) {
             m_used.insert(name);
             return direct;
         }
@@ -73,14 +99,14 @@ QString WorkingCopies::newPathFor(const QString &storedName, bool keepName)
         for (int attempts = 0; attempts < 1000; ++attempts) {
             const QString candidate =
                 QDir(base).filePath(QStringLiteral("%1-%2%3").arg(stem).arg(++m_next).arg(suffix));
-            if (!QFileInfo::exists(candidate))
+            if (!isTaken(candidate))
                 return candidate;
         }
         return QString();
     }
     for (int attempts = 0; attempts < 1000; ++attempts) {
         const QString sub = QDir(base).filePath(QString::number(++m_next));
-        if (QFileInfo::exists(sub))
+        if (isTaken(sub))
             continue;
         if (!QDir().mkpath(sub))
             return QString();
@@ -97,15 +123,18 @@ QString WorkingCopies::copyIn(const QString &sourcePath, const QString &workingN
             *error = why;
         return QString();
     };
-    // Only a regular file: a fifo or a device would block or never end.
-    const QFileInfo info(sourcePath);
-    if (!info.isFile())
-        return fail(QStringLiteral("not a readable file"));
-    if (info.size() > kMaxAttachmentSize)
-        return fail(QStringLiteral("larger than 1 GiB"));
-    QFile source(sourcePath);
-    if (!source.open(QIODevice::ReadOnly))
+    // Only a regular file of at most 1 GiB, opened without blocking: a fifo
+    // or a device would block or never end.
+    QString why;
+    const int fd = openAttachment(sourcePath, &why);
+    if (fd < 0)
+        return fail(why);
+    QFile source;
+    if (!source.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return fail(source.errorString());
+    }
+    const QFileInfo info(sourcePath);
     const QString target =
         newPathFor(workingName.isEmpty() ? info.fileName() : workingName, keepName);
     if (target.isEmpty())
@@ -131,13 +160,17 @@ QString WorkingCopies::copyIn(const QString &sourcePath, const QString &workingN
 
 void WorkingCopies::cleanup()
 {
-    if (m_created && !m_keep && !m_folder.isEmpty())
-        QDir(m_folder).removeRecursively();
-    if (m_created && !m_keep) {
-        m_folder.clear();
-        m_created = false;
-        m_used.clear();
+    if (!m_run)
+        return;
+    if (m_keep) {
+        m_run->keep(); // the files are named elsewhere (dump's JSON)
+        return;
     }
+    m_run->remove();
+    m_run.reset();
+    m_folder.clear();
+    m_created = false;
+    m_used.clear();
 }
 
 QString safeFileName(const QString &storedName)
@@ -156,9 +189,34 @@ QString safeFileName(const QString &storedName)
     for (const QChar c : name)
         if (c.unicode() < 0x20)
             return QString();
-    if (name.toUtf8().size() > 255)
-        return QString();
-    return name;
+    return fittingFileName(name);
+}
+
+QString fittingFileName(const QString &name)
+{
+    if (name.toUtf8().size() <= kMaxWorkingNameBytes)
+        return name;
+    // The extension stays (it says what the file is); the stem is cut and a
+    // digest of the whole name keeps two long names that share a start apart.
+    const qsizetype dot = name.lastIndexOf(u'.');
+    QString suffix = dot > 0 && name.size() - dot <= 16 ? name.mid(dot) : QString();
+    const QString stem = name.left(name.size() - suffix.size());
+    const QString digest = QString::fromLatin1(
+        QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha256).toHex().left(12));
+    const qsizetype room = kMaxWorkingNameBytes - suffix.toUtf8().size() - digest.size() - 1;
+    QString cut;
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < stem.size(); ++i) {
+        // A surrogate pair is kept or dropped whole.
+        const qsizetype width = stem.at(i).isHighSurrogate() && i + 1 < stem.size() ? 2 : 1;
+        const qsizetype more = stem.mid(i, width).toUtf8().size();
+        if (bytes + more > room)
+            break;
+        cut += stem.mid(i, width);
+        bytes += more;
+        i += width - 1;
+    }
+    return cut + u'~' + digest + suffix;
 }
 
 } // namespace stepvane

@@ -5,8 +5,13 @@
 // the caller asks to keep it.
 #pragma once
 
+#include "common/AttachmentFile.h"
+#include "common/Leftovers.h"
+
 #include <QSet>
 #include <QString>
+
+#include <memory>
 
 namespace stepvane {
 
@@ -34,9 +39,7 @@ public:
     QString copyIn(const QString &sourcePath, const QString &workingName = QString(),
                    bool keepName = true, QString *error = nullptr);
 
-    // Largest file an attachment may have: it travels as base64 inside a
-    // wizard file, which the reader takes only below 2 GiB.
-    static constexpr qint64 kMaxAttachmentSize = qint64(1) << 30;
+    static constexpr qint64 kMaxAttachmentSize = kMaxAttachmentBytes;
 
     // Removes the per-run folder now (unless kept).
     void cleanup();
@@ -44,6 +47,7 @@ public:
 
 private:
     WorkingCopies() = default;
+    std::unique_ptr<RunFolder> m_run; // the per-run folder, when it is ours
     QString m_folder;
     QString m_base;
     bool m_keep = false;
@@ -54,7 +58,15 @@ private:
 
 // The last component of a stored name, taking both "/" and "\" as separators.
 // Empty when that component is empty, "." or "..", or holds a NUL or control
-// character: such a name is never used as a file name.
+// character: such a name is never used as a file name. One longer than a
+// file system takes is shortened (fittingFileName).
 QString safeFileName(const QString &storedName);
+
+// Longest name a working copy gets, in UTF-8 bytes: file systems take 255,
+// and a numbered copy ("NAME-12.png") needs a few more.
+constexpr qsizetype kMaxWorkingNameBytes = 240;
+// name itself when it fits; otherwise its start, "~", a digest of the whole
+// name and its extension, within kMaxWorkingNameBytes.
+QString fittingFileName(const QString &name);
 
 } // namespace stepvane

@@ -5,6 +5,7 @@
 #include "sim/SimServer.h"
 #include "sim/SimStore.h"
 
+#include "common/Leftovers.h"
 #include "instrument_files/LanguageInfo.h"
 
 #include <QCoreApplication>
@@ -70,6 +71,8 @@ int main(int argc, char **argv)
     // A file-size limit is then a write error like a full disk, not the end.
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
+    // What killed runs of any of the programs left in the temporary folder.
+    stepvane::sweepLeftovers();
     LoadLanguageInfo();
     const QStringList args = app.arguments().mid(1);
 
