@@ -3,7 +3,7 @@
 
 #include "sim/SimStore.h"
 
-#include <QDir>
+#include "common/OutputFolder.h"
 
 #include <cstdio>
 #include <memory>
@@ -27,7 +27,7 @@ bool parseInstanceFault(const QString &text, InstanceFault &out)
     return parseEndpointFault(mode, out.fault, out.closeAfter);
 }
 
-int runInstances(const SimConfig &base, int count, const QString &storeRoot,
+int runInstances(const SimConfig &base, int count, OutputFolder *storeRoot,
                  const std::vector<InstanceFault> &faults, const std::atomic<bool> &stop)
 {
     struct Instance {
@@ -57,16 +57,16 @@ int runInstances(const SimConfig &base, int count, const QString &storeRoot,
             std::fprintf(stderr, "stepvane-sim: instance %d: %s\n", k, qPrintable(error));
             return 1;
         }
-        QString folder;
-        if (!storeRoot.isEmpty()) {
-            folder = QDir(storeRoot).filePath(QString::number(instance.server->port()));
-            if (!QDir().mkpath(folder)) {
-                std::fprintf(stderr, "stepvane-sim: cannot create the store folder %s\n",
-                             qPrintable(folder));
+        std::unique_ptr<OutputFolder> folder;
+        if (storeRoot) {
+            folder = storeRoot->subfolder(QString::number(instance.server->port()));
+            if (!folder) {
+                std::fprintf(stderr, "stepvane-sim: the store folder: %s\n",
+                             qPrintable(storeRoot->error()));
                 return 1;
             }
         }
-        instance.store = std::make_unique<SimStore>(folder);
+        instance.store = std::make_unique<SimStore>(std::move(folder));
         logLine(QStringLiteral("%1stepvane-sim listening on port %2 (%3)")
                     .arg(prefix)
                     .arg(instance.server->port())

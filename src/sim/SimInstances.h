@@ -9,6 +9,10 @@
 #include <atomic>
 #include <vector>
 
+namespace stepvane {
+class OutputFolder;
+}
+
 namespace stepvane::sim {
 
 struct InstanceFault {
@@ -24,8 +28,8 @@ bool parseInstanceFault(const QString &text, InstanceFault &out);
 // Serves count instruments on ports base.port .. base.port + count - 1 (with
 // port 0 each picks a free one) until stop. Instance K logs with the prefix
 // "sim K: " and keeps the files it receives in storeRoot/<port>/ (nothing is
-// kept when storeRoot is empty). Returns the exit status.
-int runInstances(const SimConfig &base, int count, const QString &storeRoot,
+// kept when storeRoot is null; it is open). Returns the exit status.
+int runInstances(const SimConfig &base, int count, OutputFolder *storeRoot,
                  const std::vector<InstanceFault> &faults, const std::atomic<bool> &stop);
 
 } // namespace stepvane::sim

@@ -5,6 +5,7 @@
 #include "sim/SimServer.h"
 #include "sim/SimStore.h"
 
+#include "common/OutputFolder.h"
 #include "instrument_files/LanguageInfo.h"
 
 #include <QCoreApplication>
@@ -144,18 +145,23 @@ int main(int argc, char **argv)
     }
     if (instances > 0 && config.port > 0 && config.port + instances - 1 > 65535)
         return usage(QStringLiteral("--port N with --instances needs N + instances - 1 <= 65535"));
-    if (!storeDir.isEmpty() && !QDir().mkpath(storeDir))
-        return usage(QStringLiteral("cannot create the store folder %1").arg(storeDir));
+    // Received files go into the store folder only, never through a link.
+    std::unique_ptr<OutputFolder> storeFolder;
+    if (!storeDir.isEmpty()) {
+        storeFolder = std::make_unique<OutputFolder>(storeDir);
+        if (!storeFolder->open())
+            return usage(QStringLiteral("the store folder: %1").arg(storeFolder->error()));
+    }
     if (instances > 0) {
         std::signal(SIGINT, onSignal);
         std::signal(SIGTERM, onSignal);
         std::signal(SIGPIPE, SIG_IGN);
-        const int status = runInstances(config, instances, storeDir, faults, g_stop);
+        const int status = runInstances(config, instances, storeFolder.get(), faults, g_stop);
         logLine(QStringLiteral("stepvane-sim stopped"));
         return status;
     }
 
-    SimStore store(storeDir);
+    SimStore store(std::move(storeFolder));
     config.openFile = [&store](const QString &name) { return store.open(name); };
 
     SimServer server(config);

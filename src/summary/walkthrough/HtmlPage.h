@@ -5,9 +5,13 @@
 // DIR, and a symbolic link where a file goes is refused rather than followed.
 #pragma once
 
+#include "common/OutputFolder.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 namespace stepvane {
 
@@ -33,6 +37,7 @@ struct WebPageResult {
 class HtmlExportFolder {
 public:
     explicit HtmlExportFolder(const QString &dir);
+    ~HtmlExportFolder();
 
     // Creates DIR and DIR/files. False (with error()) when either cannot be
     // made or is a symbolic link.
@@ -54,7 +59,8 @@ public:
     const QStringList &problems() const { return m_problems; }
 
 private:
-    QString m_dir;
+    OutputFolder m_dir;
+    std::unique_ptr<OutputFolder> m_files; // DIR/files
     QString m_error;
     QStringList m_problems;
     QHash<QString, QString> m_copied; // source path -> link
