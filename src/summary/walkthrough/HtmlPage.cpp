@@ -73,9 +73,11 @@ QString htmlEscape(const QString &text)
             out += QLatin1String("&#39;");
             break;
         default:
-            // Control characters are not allowed in an HTML page.
-            if ((c.unicode() < 0x20 && c != u'\n' && c != u'\t') || c.unicode() == 0x7f ||
-                c.unicode() == 0xfffe || c.unicode() == 0xffff)
+            // Control characters (C0, DEL and C1) are not allowed in an HTML
+            // page; a browser would show C1 ones as Windows-1252 letters.
+            if ((c.unicode() < 0x20 && c != u'\n' && c != u'\t') ||
+                (c.unicode() >= 0x7f && c.unicode() <= 0x9f) || c.unicode() == 0xfffe ||
+                c.unicode() == 0xffff)
                 break;
             out += c;
         }

@@ -16,7 +16,8 @@
 namespace stepvane {
 
 // Text made safe inside an element or a quoted attribute: & < > " ' become
-// references, control characters (but line breaks and tabs) are dropped.
+// references, control characters (C0 but line breaks and tabs, DEL, C1) are
+// dropped.
 QString htmlEscape(const QString &text);
 
 // The page up to and including <body>: doctype, charset, a policy that lets
