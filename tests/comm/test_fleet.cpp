@@ -287,3 +287,31 @@ TEST(FleetTransfer, CancelEndsEveryTransferWithinASecond)
     for (const FleetOutcome &o : transfer.snapshot())
         EXPECT_EQ(o.state, FleetState::Cancelled);
 }
+
+TEST(FleetCsv, AnAddressWithANulIsRefusedWithItsLine)
+{
+    using namespace std::string_literals;
+    const struct {
+        std::string method, address;
+        bool ok;
+    } cases[] = {
+        {"ipv4", "10.0.0.1", true},
+        {"ipv4", "10.0.0.1\0"s, false},
+        {"ipv4", "10.0.0.1\0.9"s, false},
+        {"ipv4", "tower\0.example"s, false},
+        {"ipv6", "::1", true},
+        {"ipv6", "::1\0"s, false},
+    };
+    for (const auto &c : cases) {
+        const QByteArray csv = "name,method,address,port\nfirst,ipv4,10.0.0.2,66\nsecond," +
+                               QByteArray::fromStdString(c.method) + ',' +
+                               QByteArray::fromStdString(c.address) + ",66\n";
+        const FleetCsvResult r = parseFleetCsv(csv);
+        SCOPED_TRACE(QByteArray::fromStdString(c.address).toPercentEncoding().toStdString());
+        EXPECT_EQ(r.ok(), c.ok) << r.message().toStdString();
+        if (!c.ok) {
+            EXPECT_EQ(r.line, 3);
+            EXPECT_TRUE(r.error.contains(QLatin1String("control character")));
+        }
+    }
+}
