@@ -6,12 +6,13 @@
 #include "common/OutputFolder.h"
 
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <thread>
 
 namespace stepvane::sim {
 
-bool parseInstanceFault(const QString &text, InstanceFault &out)
+QString parseInstanceFault(const QString &text, InstanceFault &out)
 {
     out = InstanceFault();
     out.index = -1;
@@ -21,10 +22,19 @@ bool parseInstanceFault(const QString &text, InstanceFault &out)
         bool ok = false;
         out.index = text.left(colon).toInt(&ok);
         if (!ok || out.index < 0)
-            return false;
+            return QStringLiteral("--fault %1: K in K:MODE is an instance number from 0").arg(text);
         mode = text.mid(colon + 1);
     }
-    return parseEndpointFault(mode, out.fault, out.closeAfter);
+    if (parseEndpointFault(mode, out.fault, out.closeAfter))
+        return QString();
+    if (mode.startsWith(QLatin1String("close-after=")))
+        return QStringLiteral("--fault %1: close-after=N needs N from 1 to %2 (frames received "
+                              "before the connection is closed)")
+            .arg(text)
+            .arg(std::numeric_limits<int>::max());
+    return QStringLiteral("--fault %1: unknown fault mode (checksum, gap, stray, oversize, "
+                          "silent or close-after=N)")
+        .arg(text);
 }
 
 int runInstances(const SimConfig &base, int count, OutputFolder *storeRoot,

@@ -21,9 +21,9 @@ struct InstanceFault {
     int closeAfter = 0;
 };
 
-// Parses "K:MODE" (or "MODE" for every instance, K = -1); false when the
-// number or the mode is not understood.
-bool parseInstanceFault(const QString &text, InstanceFault &out);
+// Parses "K:MODE" (or "MODE" for every instance, K = -1); empty on success,
+// else what is wrong, with the valid values.
+QString parseInstanceFault(const QString &text, InstanceFault &out);
 
 // Serves count instruments on ports base.port .. base.port + count - 1 (with
 // port 0 each picks a free one) until stop. Instance K logs with the prefix

@@ -34,7 +34,8 @@ const char kUsage[] =
     "                    [--idle-timeout S] [--max-connections N]\n\n"
     "Stands in for the instrument on TCP (IPv4 and IPv6).\n"
     "  --port N      port to listen on (default 66; 0 picks a free one, printed on start)\n"
-    "  --bind ADDR   numeric address to listen on; may repeat (default 0.0.0.0 and ::)\n"
+    "  --bind ADDR   numeric address to listen on; may repeat or be a comma list\n"
+    "                (default 127.0.0.1 and ::1, this machine only; 0.0.0.0,:: for all)\n"
     "  --store DIR   folder for received files (created when missing)\n"
     "  --setup FILE  the setup file a fetch returns (default: an empty one)\n"
     "  --chunk N     payload bytes per setup reply frame, 1..4099 (default 4096)\n"
@@ -97,7 +98,11 @@ int main(int argc, char **argv)
             if (!intOption(value, 0, 65535, config.port))
                 return usage(QStringLiteral("--port needs 0..65535"));
         } else if (a == QLatin1String("--bind")) {
-            config.binds << value;
+            for (const QString &address : value.split(u',')) {
+                if (address.trimmed().isEmpty())
+                    return usage(QStringLiteral("--bind %1: an address is empty").arg(value));
+                config.binds << address.trimmed();
+            }
         } else if (a == QLatin1String("--store")) {
             storeDir = value;
         } else if (a == QLatin1String("--setup")) {
@@ -116,8 +121,8 @@ int main(int argc, char **argv)
                 return usage(QStringLiteral("--max-connections needs 1..1000"));
         } else if (a == QLatin1String("--fault")) {
             InstanceFault fault;
-            if (!parseInstanceFault(value, fault))
-                return usage(QStringLiteral("unknown fault mode %1").arg(value));
+            if (const QString error = parseInstanceFault(value, fault); !error.isEmpty())
+                return usage(error);
             faults.push_back(fault);
         } else if (a == QLatin1String("--instances")) {
             if (!intOption(value, 1, 128, instances))
