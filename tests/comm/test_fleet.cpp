@@ -73,6 +73,11 @@ TEST(FleetCsv, EveryMalformedLineIsRefusedWithItsLine)
         {header + "a,usb,,\nb,ipv4,h,1\nc,USB,,\n", 4, "at most one (\"a\" is already the USB"},
         {header + "a,ipv4,h," + QByteArray(5000, '6') + "\n", 2, "longer than 4096 bytes"},
         {header + "a\xff,ipv4,h,66\n", 2, "not UTF-8"},
+        // A NUL would end the address where the system reads it.
+        {header + "a,ipv4,10.0.0.1,66\nb,ipv4,10.0.0.2" + QByteArray(1, '\0') + ",66\n", 3,
+         "the address holds a control character"},
+        {header + "a,ipv4,10.0.0.1" + QByteArray(1, '\0') + ".9,66\n", 2, "control character"},
+        {header + "a,ipv6,::1" + QByteArray(1, '\0') + ",66\n", 2, "control character"},
     };
     for (const auto &c : cases) {
         const FleetCsvResult r = parseFleetCsv(c.text);
@@ -286,32 +291,4 @@ TEST(FleetTransfer, CancelEndsEveryTransferWithinASecond)
     worker.join();
     for (const FleetOutcome &o : transfer.snapshot())
         EXPECT_EQ(o.state, FleetState::Cancelled);
-}
-
-TEST(FleetCsv, AnAddressWithANulIsRefusedWithItsLine)
-{
-    using namespace std::string_literals;
-    const struct {
-        std::string method, address;
-        bool ok;
-    } cases[] = {
-        {"ipv4", "10.0.0.1", true},
-        {"ipv4", "10.0.0.1\0"s, false},
-        {"ipv4", "10.0.0.1\0.9"s, false},
-        {"ipv4", "tower\0.example"s, false},
-        {"ipv6", "::1", true},
-        {"ipv6", "::1\0"s, false},
-    };
-    for (const auto &c : cases) {
-        const QByteArray csv = "name,method,address,port\nfirst,ipv4,10.0.0.2,66\nsecond," +
-                               QByteArray::fromStdString(c.method) + ',' +
-                               QByteArray::fromStdString(c.address) + ",66\n";
-        const FleetCsvResult r = parseFleetCsv(csv);
-        SCOPED_TRACE(QByteArray::fromStdString(c.address).toPercentEncoding().toStdString());
-        EXPECT_EQ(r.ok(), c.ok) << r.message().toStdString();
-        if (!c.ok) {
-            EXPECT_EQ(r.line, 3);
-            EXPECT_TRUE(r.error.contains(QLatin1String("control character")));
-        }
-    }
 }
