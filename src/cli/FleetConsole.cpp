@@ -175,7 +175,7 @@ int readFleetArgs(const QStringList &argv, const QString &synopsis, FleetArgs &o
 }
 
 int runFleetConsole(FleetTransfer &transfer, bool json, const QString &fileName,
-                    const QByteArray &content, const QString &folder)
+                    const QByteArray &content, const OutputFolder *folder)
 {
     const bool fetching = fileName.isEmpty();
     const QString sha = fetching ? QString() : sha256Hex(content);
@@ -193,7 +193,7 @@ int runFleetConsole(FleetTransfer &transfer, bool json, const QString &fileName,
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previous);
-    const bool all = fetching ? transfer.fetch(folder) : transfer.send(fileName, content);
+    const bool all = fetching ? transfer.fetch(*folder) : transfer.send(fileName, content);
     sigaction(SIGINT, &previous, nullptr);
     g_fleet = nullptr;
 

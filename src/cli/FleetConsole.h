@@ -10,7 +10,8 @@
 
 namespace stepvane {
 class FleetTransfer;
-}
+class OutputFolder;
+} // namespace stepvane
 
 namespace stepvane::cli {
 
@@ -33,9 +34,10 @@ int readFleetArgs(const QStringList &argv, const QString &synopsis, FleetArgs &o
 // host and port; an empty error on success.
 QString parseTarget(const QString &text, int defaultPort, FleetInstrument &out);
 
-// Runs the transfer (send when content is given, else fetch into folder)
-// and prints as it goes; returns 0 when every instrument completed, else 1.
+// Runs the transfer (send when content is given, else fetch into folder,
+// which is open) and prints as it goes; returns 0 when every instrument
+// completed, else 1.
 int runFleetConsole(FleetTransfer &transfer, bool json, const QString &fileName,
-                    const QByteArray &content, const QString &folder);
+                    const QByteArray &content, const OutputFolder *folder);
 
 } // namespace stepvane::cli

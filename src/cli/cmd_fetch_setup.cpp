@@ -4,8 +4,8 @@
 #include "cli/FleetConsole.h"
 #include "cli/TransferConsole.h"
 #include "comm/fleet/FleetTransfer.h"
+#include "common/OutputFolder.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace stepvane::cli {
@@ -23,13 +23,15 @@ int runFleetFetch(const QStringList &argv)
         return stop;
     if (args.noCheck)
         return usageError(kFleetSynopsis, QStringLiteral("unknown option --no-check"));
-    if (!QDir().mkpath(args.positional) || !QFileInfo(args.positional).isDir()) {
-        printError(QStringLiteral("%1: cannot create the folder").arg(args.positional));
+    // Setups are written into DIR only, never through a link in or as it.
+    OutputFolder folder(args.positional);
+    if (!folder.open()) {
+        printError(folder.error());
         return kExitFailure;
     }
     FleetTransfer transfer(args.list, CommSettings::load());
     transfer.setJobs(args.jobs);
-    return runFleetConsole(transfer, args.json, QString(), QByteArray(), args.positional);
+    return runFleetConsole(transfer, args.json, QString(), QByteArray(), &folder);
 }
 
 int runFetch(const QStringList &argv)
@@ -53,21 +55,22 @@ int runFetch(const QStringList &argv)
 const CliRegistration reg{{
     QStringLiteral("fetch-setup"),
     kSynopsis + QStringLiteral("\n  ") + kFleetSynopsis,
-    QStringLiteral(
-        "usage: stepvane-cli %1\n"
-        "       stepvane-cli %2\n\n"
-        "Fetches the instrument's current setup file and writes it to OUT (replaced\n"
-        "atomically; nothing is written when the fetch fails or the instrument is in\n"
-        "fiber inspection mode). Method options as for send.\n\n"
-        "  --tcp HOST   TCP/IP over IPv4\n"
-        "  --tcp6 HOST  TCP/IP over IPv6\n"
-        "  --usb        USB (the device named by UsbVendorId / UsbProductId)\n"
-        "  --port N     TCP port (default: the stored Port, else 66)\n\n"
-        "With --to or --fleet (as for send) every instrument's setup goes to\n"
-        "DIR/<name>.sta at once (DIR is created when missing; the name made safe for a\n"
-        "file name, with --to the host and port), one line per instrument as it ends.\n\n"
-        "Exit status 0 only when every setup was received and written, 1 when any\n"
-        "failed, 2 on a usage error.")
+    QStringLiteral("usage: stepvane-cli %1\n"
+                   "       stepvane-cli %2\n\n"
+                   "Fetches the instrument's current setup file and writes it to OUT (replaced\n"
+                   "atomically; nothing is written when the fetch fails or the instrument is in\n"
+                   "fiber inspection mode). Method options as for send.\n\n"
+                   "  --tcp HOST   TCP/IP over IPv4\n"
+                   "  --tcp6 HOST  TCP/IP over IPv6\n"
+                   "  --usb        USB (the device named by UsbVendorId / UsbProductId)\n"
+                   "  --port N     TCP port (default: the stored Port, else 66)\n\n"
+                   "With --to or --fleet (as for send) every instrument's setup goes to\n"
+                   "DIR/<name>.sta at once (DIR is created when missing; the name made safe for a\n"
+                   "file name, with --to the host and port), one line per instrument as it ends.\n"
+                   "A symbolic link given as DIR, or lying in DIR where a setup goes, is refused\n"
+                   "and left alone.\n\n"
+                   "Exit status 0 only when every setup was received and written, 1 when any\n"
+                   "failed, 2 on a usage error.")
         .arg(kSynopsis, kFleetSynopsis),
     runFetch,
 }};

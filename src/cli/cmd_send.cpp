@@ -38,7 +38,7 @@ int runFleetSend(const QStringList &argv)
     FleetTransfer transfer(args.list, CommSettings::load());
     transfer.setJobs(args.jobs);
     const QString name = CDevComm::FileNameOf(QFileInfo(args.positional).absoluteFilePath());
-    return runFleetConsole(transfer, args.json, name, content, QString());
+    return runFleetConsole(transfer, args.json, name, content, nullptr);
 }
 
 int runSend(const QStringList &argv)

@@ -5,6 +5,7 @@
 #include "comm/CDevComm.h"
 #include "comm/UsbDevice.h"
 #include "common/AtomicFile.h"
+#include "common/OutputFolder.h"
 #include "instrument_files/CodePage.h"
 #include "instrument_files/LanguageInfo.h"
 
@@ -397,6 +398,20 @@ TransferStatus TransferWorkflow::sendContent(const QString &name, const QByteArr
 
 TransferStatus TransferWorkflow::fetchSetup(const QString &savePath)
 {
+    return fetchAndSave([&savePath](const QByteArray &data, QString &error) {
+        return writeFileAtomically(savePath, data, &error);
+    });
+}
+
+TransferStatus TransferWorkflow::fetchSetup(const OutputFolder &folder, const QString &name)
+{
+    return fetchAndSave([&](const QByteArray &data, QString &error) {
+        return folder.writeFile(name, data, &error);
+    });
+}
+
+TransferStatus TransferWorkflow::fetchAndSave(const SaveFunction &save)
+{
     beginOperation();
     m_receivedOk = false;
     m_progress->receivedOk = 0;
@@ -407,7 +422,7 @@ TransferStatus TransferWorkflow::fetchSetup(const QString &savePath)
     m_progress->receiveCurrent = 0;
     m_mode = Mode::Fetch;
     TransferStatus status = receiveSetup();
-    if (status == TransferStatus::Completed && !saveReceived(savePath))
+    if (status == TransferStatus::Completed && !saveReceived(save))
         status = TransferStatus::Failed;
     m_mode = Mode::Idle;
     m_dev->stopTransferClock();
@@ -463,7 +478,7 @@ TransferStatus TransferWorkflow::receiveSetup()
     return TransferStatus::Failed;
 }
 
-bool TransferWorkflow::saveReceived(const QString &savePath)
+bool TransferWorkflow::saveReceived(const SaveFunction &save)
 {
     // The USB reader keeps the fiber-inspection reply as the received data;
     // it is a refusal, not a setup.
@@ -475,7 +490,7 @@ bool TransferWorkflow::saveReceived(const QString &savePath)
     const QByteArray data = QByteArray::fromRawData(
         reinterpret_cast<const char *>(m_dev->GetReceivedData()), m_dev->GetReceivedSize());
     QString error;
-    if (!writeFileAtomically(savePath, data, &error)) {
+    if (!save(data, error)) {
         report(Message::fromId(QStringLiteral("IDS_SAVE_FAIL")).withDetail(error));
         m_progress->receivedOk = 0;
         return false;

@@ -37,6 +37,7 @@ namespace stepvane {
 
 class CDevComm;
 class CommTransport;
+class OutputFolder;
 struct CommProgress;
 
 enum class TransferStatus {
@@ -116,6 +117,9 @@ public:
     // follows the largest reply the first frame announces. Progress: range
     // 0..total frames, position frames received.
     TransferStatus fetchSetup(const QString &savePath);
+    // The same, the setup written as name inside folder (a link there is
+    // refused, not followed).
+    TransferStatus fetchSetup(const OutputFolder &folder, const QString &name);
 
     // Asks the running operation to stop at its next wait or piece; it then
     // returns Cancelled. Any thread.
@@ -139,7 +143,10 @@ private:
     TransferStatus sendNamed(const QString &name, const QByteArray &content);
     TransferStatus sendContent(const QString &name, const QByteArray &content);
     TransferStatus receiveSetup();
-    bool saveReceived(const QString &savePath);
+    // Writes the received bytes; false with the system's reason.
+    using SaveFunction = std::function<bool(const QByteArray &data, QString &error)>;
+    TransferStatus fetchAndSave(const SaveFunction &save);
+    bool saveReceived(const SaveFunction &save);
     bool pause(int milliseconds);
     void report(const Message &message);
     QString protocolErrorText() const;

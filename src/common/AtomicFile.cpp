@@ -80,6 +80,13 @@ AtomicFile::AtomicFile(const QString &path, QObject *parent)
 {
 }
 
+AtomicFile::AtomicFile(const QString &path, Links links, QObject *parent)
+    : QIODevice(parent),
+      m_target(links == Links::Follow ? resolvedTarget(path) : QFileInfo(path).absoluteFilePath()),
+      m_links(links)
+{
+}
+
 AtomicFile::~AtomicFile()
 {
     discard();
@@ -96,6 +103,12 @@ bool AtomicFile::open()
     discard();
     m_error.clear();
     const QFileInfo target(m_target);
+    // The new file is made with O_EXCL and renamed over the name, and neither
+    // follows a link: refusing one already there is all it takes.
+    if (m_links == Links::Refuse && target.isSymLink()) {
+        fail(QStringLiteral("%1 is a symbolic link; it was left alone").arg(m_target), 0);
+        return false;
+    }
     if (target.exists() && !target.isFile()) {
         fail(QStringLiteral("%1 is not a regular file").arg(m_target), 0);
         return false;

@@ -16,7 +16,13 @@ namespace stepvane {
 
 class AtomicFile : public QIODevice {
 public:
+    // Follow: a symbolic link at path is written through (a saved wizard kept
+    // as a link stays one). Refuse: a link at path, dangling or not, makes
+    // open() fail and is left alone; files written into a folder the user
+    // names (OutputFolder) never go anywhere else.
+    enum class Links { Follow, Refuse };
     explicit AtomicFile(const QString &path, QObject *parent = nullptr);
+    AtomicFile(const QString &path, Links links, QObject *parent = nullptr);
     ~AtomicFile() override; // an uncommitted file is discarded
 
     // Creates the new file beside the target. False (with errorText) when
@@ -52,7 +58,8 @@ private:
     bool flushBuffer();
     void fail(const QString &what, int error);
 
-    QString m_target;     // where the file goes (a symbolic link is followed)
+    QString m_target; // where the file goes (a symbolic link is followed unless refused)
+    Links m_links = Links::Follow;
     QByteArray m_tmpName; // local 8-bit path of the new file
     QByteArray m_buffer;
     QString m_error;

@@ -158,6 +158,8 @@ protected:
     void noteUnsizedData(const xmlNode *dataParent, const std::optional<QString> &sizeText,
                          const Slot &slot);
     void noteDamaged(const Slot &slot, const QString &reason);
+    // A picture whose size field says stated bytes beside data of actual.
+    void noteStatedSize(const Slot &slot, quint32 stated, quint32 actual);
     // Notes every second copy of an element among the children of element
     // (and, when deep, further down); prefix leads the path of each.
     void noteRepeatedElements(const xmlNode *element, bool deep, const QString &prefix);

@@ -101,11 +101,13 @@ struct TestingSequence {
 };
 
 // What the reader found in a file that the document cannot hold: an attached
-// file the instrument would not show, or content the reader passed over (a
-// second copy of an element the format holds once). The check reports these;
-// they describe the file read, not the wizard, so == ignores them.
+// file the instrument would not show, content the reader passed over (a
+// second copy of an element the format holds once), or a picture whose stated
+// size differs from its data (the document keeps the data's). The check
+// reports these; they describe the file read, not the wizard, so == ignores
+// them.
 struct FileNote {
-    enum Kind { DamagedAttachment, IgnoredContent };
+    enum Kind { DamagedAttachment, IgnoredContent, StatedSizeDiffers };
     Kind kind = DamagedAttachment;
     int sequence = -1; // from 0; -1 for the wizard itself
     int step = -1;     // from 0; -1 for the sequence (or the wizard) itself

@@ -56,7 +56,10 @@ void VX_CAAXML_PARSER::readImage(AttachedImage &image, bool withComment,
         readDInt(QStringLiteral("ImageWidth"), image.ImageWidth);
         readDInt(QStringLiteral("ImageHeight"), image.ImageHeight);
         image.TransImageName = workingPathFor(image.ImageName, false);
+        const quint32 stated = image.Image_filesize;
         image.Image_filesize = restoredSize(restoreFileData(image.TransImageName, slot));
+        if (image.Image_filesize > 0 && image.Image_filesize != stated)
+            noteStatedSize(slot, stated, image.Image_filesize);
     } else {
         noteUnsizedData(m_anchor, sizeText, slot);
     }

@@ -79,6 +79,27 @@ void VX_CAAXML_PARSER::noteDamaged(const Slot &slot, const QString &reason)
     addNote(note, slot.failure, note.message);
 }
 
+void VX_CAAXML_PARSER::noteStatedSize(const Slot &slot, quint32 stated, quint32 actual)
+{
+    // The file opens as it always did (the record takes the data's size and
+    // a save writes it); only the check says so, since the instrument may
+    // trust the field.
+    if (!m_doc || m_doc->FileNotes.size() >= kMaxNotes)
+        return;
+    FileNote note;
+    note.kind = FileNote::StatedSizeDiffers;
+    note.sequence = m_noteSequence;
+    note.step = m_noteStep;
+    note.field = slot.element;
+    note.message = QStringLiteral("The file states Image_filesize %1 for the picture \"%2\", but "
+                                  "its data holds %3 bytes; the instrument may trust the stated "
+                                  "size. Saving the wizard writes %3.")
+                       .arg(stated)
+                       .arg(slot.name)
+                       .arg(actual);
+    m_doc->FileNotes.push_back(note);
+}
+
 void VX_CAAXML_PARSER::noteRepeatedElements(const xmlNode *element, bool deep,
                                             const QString &prefix)
 {

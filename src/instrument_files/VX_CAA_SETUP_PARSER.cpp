@@ -9,20 +9,23 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 namespace stepvane {
 
 namespace {
 
-// Every read below stays inside the image: callers only pass the fixed
-// offsets, which all lie well before its end.
+// A field the file ends inside keeps the bytes present; only the missing
+// ones read as zero, as if the image had been filled up with zeros.
 template <typename T> T readLittle(const QByteArray &image, qsizetype offset)
 {
     static_assert(std::is_trivially_copyable_v<T>);
-    if (image.size() < offset + qsizetype(sizeof(T)))
-        return T{};
-    return qFromLittleEndian<T>(image.constData() + offset);
+    unsigned char bytes[sizeof(T)] = {};
+    const qsizetype present = std::clamp<qsizetype>(image.size() - offset, 0, sizeof(T));
+    if (present > 0)
+        std::memcpy(bytes, image.constData() + offset, size_t(present));
+    return qFromLittleEndian<T>(bytes);
 }
 
 float readFloat(const QByteArray &image, qsizetype offset)

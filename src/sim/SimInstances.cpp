@@ -3,15 +3,16 @@
 
 #include "sim/SimStore.h"
 
-#include <QDir>
+#include "common/OutputFolder.h"
 
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <thread>
 
 namespace stepvane::sim {
 
-bool parseInstanceFault(const QString &text, InstanceFault &out)
+QString parseInstanceFault(const QString &text, InstanceFault &out)
 {
     out = InstanceFault();
     out.index = -1;
@@ -21,13 +22,22 @@ bool parseInstanceFault(const QString &text, InstanceFault &out)
         bool ok = false;
         out.index = text.left(colon).toInt(&ok);
         if (!ok || out.index < 0)
-            return false;
+            return QStringLiteral("--fault %1: K in K:MODE is an instance number from 0").arg(text);
         mode = text.mid(colon + 1);
     }
-    return parseEndpointFault(mode, out.fault, out.closeAfter);
+    if (parseEndpointFault(mode, out.fault, out.closeAfter))
+        return QString();
+    if (mode.startsWith(QLatin1String("close-after=")))
+        return QStringLiteral("--fault %1: close-after=N needs N from 1 to %2 (frames received "
+                              "before the connection is closed)")
+            .arg(text)
+            .arg(std::numeric_limits<int>::max());
+    return QStringLiteral("--fault %1: unknown fault mode (checksum, gap, stray, oversize, "
+                          "silent or close-after=N)")
+        .arg(text);
 }
 
-int runInstances(const SimConfig &base, int count, const QString &storeRoot,
+int runInstances(const SimConfig &base, int count, OutputFolder *storeRoot,
                  const std::vector<InstanceFault> &faults, const std::atomic<bool> &stop)
 {
     struct Instance {
@@ -57,16 +67,16 @@ int runInstances(const SimConfig &base, int count, const QString &storeRoot,
             std::fprintf(stderr, "stepvane-sim: instance %d: %s\n", k, qPrintable(error));
             return 1;
         }
-        QString folder;
-        if (!storeRoot.isEmpty()) {
-            folder = QDir(storeRoot).filePath(QString::number(instance.server->port()));
-            if (!QDir().mkpath(folder)) {
-                std::fprintf(stderr, "stepvane-sim: cannot create the store folder %s\n",
-                             qPrintable(folder));
+        std::unique_ptr<OutputFolder> folder;
+        if (storeRoot) {
+            folder = storeRoot->subfolder(QString::number(instance.server->port()));
+            if (!folder) {
+                std::fprintf(stderr, "stepvane-sim: the store folder: %s\n",
+                             qPrintable(storeRoot->error()));
                 return 1;
             }
         }
-        instance.store = std::make_unique<SimStore>(folder);
+        instance.store = std::make_unique<SimStore>(std::move(folder));
         logLine(QStringLiteral("%1stepvane-sim listening on port %2 (%3)")
                     .arg(prefix)
                     .arg(instance.server->port())

@@ -98,8 +98,9 @@ bool SimServer::bindAll(int port, QString &error)
 {
     QStringList binds = m_config.binds;
     const bool defaults = binds.isEmpty();
+    // Only this machine can send files unless the user opens it to a network.
     if (defaults)
-        binds << QStringLiteral("0.0.0.0") << QStringLiteral("::");
+        binds << QStringLiteral("127.0.0.1") << QStringLiteral("::1");
     for (const QString &address : binds) {
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
@@ -127,7 +128,7 @@ bool SimServer::bindAll(int port, QString &error)
             if (fd >= 0)
                 ::close(fd);
             // A host without IPv6 still serves IPv4 when no address was named.
-            if (defaults && address == QLatin1String("::")) {
+            if (defaults && address == QLatin1String("::1")) {
                 log(QStringLiteral("IPv6 not available: %1")
                         .arg(QString::fromLocal8Bit(std::strerror(code))));
                 continue;

@@ -25,7 +25,7 @@ void logLine(const QString &line);
 
 struct SimConfig {
     int port = 66;     // 0: the system picks one (printed on start)
-    QStringList binds; // empty: 0.0.0.0 and ::
+    QStringList binds; // empty: the loopback addresses 127.0.0.1 and ::1
     EndpointOptions endpoint;
     QString logPrefix; // put before every line this server logs
     // A connection that completed no request for this long is closed.

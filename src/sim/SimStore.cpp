@@ -1,8 +1,8 @@
 // Storing received files and checking them with the wizard reader.
 #include "sim/SimStore.h"
 
-#include "common/AtomicFile.h"
 #include "common/MessageSink.h"
+#include "common/OutputFolder.h"
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WizardDocument.h"
@@ -76,26 +76,32 @@ namespace {
 
 class StoreUpload : public ReceivedFile {
 public:
-    StoreUpload(const QString &name, const QString &folder)
-        : m_name(name), m_keep(!folder.isEmpty())
+    StoreUpload(const QString &name, const OutputFolder *store) : m_name(name), m_keep(store)
     {
         if (!isStorableName(name)) {
             m_failure = QStringLiteral("file %1 not stored: unusable name").arg(quotedForLog(name));
             return;
         }
-        if (!m_keep)
+        if (!store) {
             m_scratch = std::make_unique<QTemporaryDir>();
-        const QString dir = m_keep ? folder : m_scratch->path();
-        m_file = std::make_unique<AtomicFile>(QDir(dir).filePath(name));
-        if (!m_file->open())
-            fail();
+            m_scratchFolder = std::make_unique<OutputFolder>(m_scratch->path());
+            if (!m_scratchFolder->open()) {
+                fail(m_scratchFolder->error());
+                return;
+            }
+            store = m_scratchFolder.get();
+        }
+        QString error;
+        m_file = store->create(name, &error);
+        if (!m_file)
+            fail(error);
     }
     bool append(const char *data, qsizetype size) override
     {
         if (!m_failure.isEmpty())
             return false;
         if (m_file->write(data, size) != size) {
-            fail();
+            fail(m_file->errorText());
             return false;
         }
         m_size += size;
@@ -106,7 +112,7 @@ public:
         if (!m_failure.isEmpty())
             return {m_failure};
         if (!m_file->commit()) {
-            fail();
+            fail(m_file->errorText());
             return {m_failure};
         }
         QStringList lines;
@@ -120,16 +126,18 @@ public:
     QString failure() const override { return m_failure; }
 
 private:
-    void fail()
+    void fail(const QString &why)
     {
-        m_failure = QStringLiteral("file %1 could not be stored: %2")
-                        .arg(quotedForLog(m_name), m_file->errorText());
-        m_file->discard();
+        m_failure =
+            QStringLiteral("file %1 could not be stored: %2").arg(quotedForLog(m_name), why);
+        if (m_file)
+            m_file->discard();
     }
 
     QString m_name;
     bool m_keep;
     std::unique_ptr<QTemporaryDir> m_scratch; // where an unkept file is checked
+    std::unique_ptr<OutputFolder> m_scratchFolder;
     std::unique_ptr<AtomicFile> m_file;
     QString m_failure;
     qint64 m_size = 0;
@@ -137,9 +145,13 @@ private:
 
 } // namespace
 
+SimStore::SimStore(std::unique_ptr<OutputFolder> folder) : m_folder(std::move(folder)) {}
+
+SimStore::~SimStore() = default;
+
 std::unique_ptr<ReceivedFile> SimStore::open(const QString &name) const
 {
-    return std::make_unique<StoreUpload>(name, m_folder);
+    return std::make_unique<StoreUpload>(name, m_folder.get());
 }
 
 QStringList SimStore::take(const QString &name, const QByteArray &content)

@@ -10,6 +10,10 @@
 
 #include <memory>
 
+namespace stepvane {
+class OutputFolder;
+}
+
 namespace stepvane::sim {
 
 // A name the store accepts: no folder part, not empty, not "." or "..".
@@ -25,8 +29,12 @@ QStringList describeSetup(const QString &path, qsizetype size);
 
 class SimStore {
 public:
-    // An empty folder keeps nothing; files are still checked in a scratch folder.
-    explicit SimStore(QString folder) : m_folder(std::move(folder)) {}
+    // Keeps nothing; files are still checked in a scratch folder.
+    SimStore() = default;
+    // Keeps the files in folder (open already): never through a symbolic
+    // link there, which is refused and left alone.
+    explicit SimStore(std::unique_ptr<OutputFolder> folder);
+    ~SimStore();
 
     // Stores and checks one file; returns the lines to log.
     QStringList take(const QString &name, const QByteArray &content);
@@ -35,7 +43,7 @@ public:
     std::unique_ptr<ReceivedFile> open(const QString &name) const;
 
 private:
-    QString m_folder;
+    std::unique_ptr<OutputFolder> m_folder;
 };
 
 } // namespace stepvane::sim

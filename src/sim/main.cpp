@@ -6,6 +6,7 @@
 #include "sim/SimStore.h"
 
 #include "common/Leftovers.h"
+#include "common/OutputFolder.h"
 #include "instrument_files/LanguageInfo.h"
 
 #include <QCoreApplication>
@@ -34,7 +35,8 @@ const char kUsage[] =
     "                    [--idle-timeout S] [--max-connections N]\n\n"
     "Stands in for the instrument on TCP (IPv4 and IPv6).\n"
     "  --port N      port to listen on (default 66; 0 picks a free one, printed on start)\n"
-    "  --bind ADDR   numeric address to listen on; may repeat (default 0.0.0.0 and ::)\n"
+    "  --bind ADDR   numeric address to listen on; may repeat or be a comma list\n"
+    "                (default 127.0.0.1 and ::1, this machine only; 0.0.0.0,:: for all)\n"
     "  --store DIR   folder for received files (created when missing)\n"
     "  --setup FILE  the setup file a fetch returns (default: an empty one)\n"
     "  --chunk N     payload bytes per setup reply frame, 1..4099 (default 4096)\n"
@@ -99,7 +101,11 @@ int main(int argc, char **argv)
             if (!intOption(value, 0, 65535, config.port))
                 return usage(QStringLiteral("--port needs 0..65535"));
         } else if (a == QLatin1String("--bind")) {
-            config.binds << value;
+            for (const QString &address : value.split(u',')) {
+                if (address.trimmed().isEmpty())
+                    return usage(QStringLiteral("--bind %1: an address is empty").arg(value));
+                config.binds << address.trimmed();
+            }
         } else if (a == QLatin1String("--store")) {
             storeDir = value;
         } else if (a == QLatin1String("--setup")) {
@@ -118,8 +124,8 @@ int main(int argc, char **argv)
                 return usage(QStringLiteral("--max-connections needs 1..1000"));
         } else if (a == QLatin1String("--fault")) {
             InstanceFault fault;
-            if (!parseInstanceFault(value, fault))
-                return usage(QStringLiteral("unknown fault mode %1").arg(value));
+            if (const QString error = parseInstanceFault(value, fault); !error.isEmpty())
+                return usage(error);
             faults.push_back(fault);
         } else if (a == QLatin1String("--instances")) {
             if (!intOption(value, 1, 128, instances))
@@ -147,18 +153,23 @@ int main(int argc, char **argv)
     }
     if (instances > 0 && config.port > 0 && config.port + instances - 1 > 65535)
         return usage(QStringLiteral("--port N with --instances needs N + instances - 1 <= 65535"));
-    if (!storeDir.isEmpty() && !QDir().mkpath(storeDir))
-        return usage(QStringLiteral("cannot create the store folder %1").arg(storeDir));
+    // Received files go into the store folder only, never through a link.
+    std::unique_ptr<OutputFolder> storeFolder;
+    if (!storeDir.isEmpty()) {
+        storeFolder = std::make_unique<OutputFolder>(storeDir);
+        if (!storeFolder->open())
+            return usage(QStringLiteral("the store folder: %1").arg(storeFolder->error()));
+    }
     if (instances > 0) {
         std::signal(SIGINT, onSignal);
         std::signal(SIGTERM, onSignal);
         std::signal(SIGPIPE, SIG_IGN);
-        const int status = runInstances(config, instances, storeDir, faults, g_stop);
+        const int status = runInstances(config, instances, storeFolder.get(), faults, g_stop);
         logLine(QStringLiteral("stepvane-sim stopped"));
         return status;
     }
 
-    SimStore store(storeDir);
+    SimStore store(std::move(storeFolder));
     config.openFile = [&store](const QString &name) { return store.open(name); };
 
     SimServer server(config);

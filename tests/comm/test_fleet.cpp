@@ -73,6 +73,11 @@ TEST(FleetCsv, EveryMalformedLineIsRefusedWithItsLine)
         {header + "a,usb,,\nb,ipv4,h,1\nc,USB,,\n", 4, "at most one (\"a\" is already the USB"},
         {header + "a,ipv4,h," + QByteArray(5000, '6') + "\n", 2, "longer than 4096 bytes"},
         {header + "a\xff,ipv4,h,66\n", 2, "not UTF-8"},
+        // A NUL would end the address where the system reads it.
+        {header + "a,ipv4,10.0.0.1,66\nb,ipv4,10.0.0.2" + QByteArray(1, '\0') + ",66\n", 3,
+         "the address holds a control character"},
+        {header + "a,ipv4,10.0.0.1" + QByteArray(1, '\0') + ".9,66\n", 2, "control character"},
+        {header + "a,ipv6,::1" + QByteArray(1, '\0') + ",66\n", 2, "control character"},
     };
     for (const auto &c : cases) {
         const FleetCsvResult r = parseFleetCsv(c.text);

@@ -99,12 +99,13 @@ TEST_F(SetupParserTest, ImageBounds)
     EXPECT_EQ(f.traceCode[1], 0);
 
     // A file ending before the name, inside the stop frequency: the start
-    // frequency is read, the rest is zero and the name empty.
+    // frequency is read, the stop frequency keeps its four bytes present
+    // (6000000000 is 0x1'65A0'BC00), the rest is zero and the name empty.
     const QByteArray whole =
         SetupImage().startStopHz(25000000, 6000000000).cableName("LMR-400").bytes;
     ASSERT_EQ(load(whole.left(0x38 + 4)), 1);
     EXPECT_EQ(parser.fields().startFrequencyHz, 25000000);
-    EXPECT_EQ(parser.fields().stopFrequencyHz, 0);
+    EXPECT_EQ(parser.fields().stopFrequencyHz, 0x65A0BC00);
     EXPECT_EQ(parser.fields().cableName, "");
 
     // All 0xFF: out-of-table codes, and a name without NUL that ends with the image.
@@ -130,5 +131,32 @@ TEST_F(SetupParserTest, FailedLoadsDropThePreviousImage)
         EXPECT_EQ(parser.Load(path), 0);
         EXPECT_FALSE(parser.isLoaded());
         EXPECT_FALSE(parser.Summary("x").contains("2000.00"));
+    }
+}
+
+TEST_F(SetupParserTest, AFileEndingInsideAFieldKeepsTheBytesPresent)
+{
+    // Every byte of each field differs, so any byte kept or lost shows.
+    const QByteArray whole =
+        SetupImage().startStopHz(0x0102030405060708, 0x1112131415161718).layout(0x21222324).bytes;
+    const struct {
+        qsizetype end; // the file's size
+        qint64 start, stop;
+        qint32 layout;
+    } cases[] = {
+        {0x30, 0, 0, 0},                         // before the field
+        {0x31, 0x08, 0, 0},                      // its first byte
+        {0x37, 0x02030405060708, 0, 0},          // all but its last
+        {0x38, 0x0102030405060708, 0, 0},        // exactly the field
+        {0x3B, 0x0102030405060708, 0x161718, 0}, // inside the next
+        {0x1CC + 3, 0x0102030405060708, 0x1112131415161718, 0x222324},
+        {0x1CC + 4, 0x0102030405060708, 0x1112131415161718, 0x21222324},
+    };
+    for (const auto &c : cases) {
+        ASSERT_EQ(load(whole.left(c.end)), 1) << c.end;
+        const SetupImageFields f = parser.fields();
+        EXPECT_EQ(f.startFrequencyHz, c.start) << c.end;
+        EXPECT_EQ(f.stopFrequencyHz, c.stop) << c.end;
+        EXPECT_EQ(f.layoutCode, c.layout) << c.end;
     }
 }

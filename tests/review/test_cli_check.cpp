@@ -6,6 +6,7 @@
 #include "support/TestFiles.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -103,4 +104,40 @@ TEST_F(CliCheck, UsageAndUnreadableFiles)
     EXPECT_FALSE(missing.err.isEmpty());
     // Made for VX310A, checked for VX340A: the reader refuses it.
     EXPECT_EQ(cli({"check", path, "--model", "3"}).code, 1);
+}
+
+TEST_F(CliCheck, AStatedPictureSizeThatDiffersFromItsDataIsAWarning)
+{
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(dir.filePath("mast.png"), "PNG"));
+    const int size = int(QFileInfo(dir.filePath("mast.png")).size());
+    WizardDocument doc;
+    doc.Title = QStringLiteral("Tower");
+    TestingSequence *s = doc.appendSequence();
+    s->Title = QStringLiteral("Look");
+    PromptTask prompt;
+    prompt.images[0] = {QString(), "mast.png", dir.filePath("mast.png"), Size(size), 2, 2};
+    s->insertStep(-1, prompt);
+    const QByteArray saved = readAll(save(doc, "right.wzd", 2));
+    const QByteArray field = "<Image_filesize DValue=\"" + QByteArray::number(size) + "\"/>";
+    ASSERT_TRUE(saved.contains(field));
+
+    // Far off, one short, exact, one over.
+    for (const int stated : {10, size - 1, size, size + 1}) {
+        QByteArray text = saved;
+        text.replace(field, "<Image_filesize DValue=\"" + QByteArray::number(stated) + "\"/>");
+        const QString path = dir.filePath(QStringLiteral("stated-%1.wzd").arg(stated));
+        ASSERT_TRUE(writeAll(path, text));
+        const CliRun run = cli({"check", path});
+        EXPECT_EQ(run.code, 0) << stated << run.out.toStdString();
+        const QString warning =
+            QStringLiteral("warning: sequence 1 \"Look\", step 1 Prompt [ImageNum_0]: The file "
+                           "states Image_filesize %1 for the picture \"mast.png\", but its data "
+                           "holds %2 bytes")
+                .arg(stated)
+                .arg(size);
+        EXPECT_EQ(run.out.contains(warning), stated != size) << stated << run.out.toStdString();
+        EXPECT_EQ(run.out.startsWith(QLatin1String("warning")), stated != size);
+    }
 }

@@ -3,6 +3,7 @@
 // text or file name from a wizard can add markup or write outside the folder.
 #include "review/check/CheckedWalkthrough.h"
 #include "summary/SummaryRows.h"
+#include "summary/walkthrough/DiffHtml.h"
 #include "summary/walkthrough/HtmlPage.h"
 #include "summary/walkthrough/WalkHtml.h"
 #include "support/TestFiles.h"
@@ -242,4 +243,40 @@ TEST(WebPage, RefusesAFolderThatIsASymbolicLink)
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.isEmpty());
     EXPECT_TRUE(filesUnder(dir.filePath("elsewhere")).isEmpty());
+}
+
+TEST(WebPage, ControlCharactersOfEveryRangeAreDropped)
+{
+    // Each range at its ends and just past them.
+    const struct {
+        char16_t c;
+        bool kept;
+    } cases[] = {{0x09, true},  {0x1f, false},  {0x20, true},   {0x7e, true},
+                 {0x7f, false}, {0x80, false},  {0x85, false},  {0x9f, false},
+                 {0xa0, true},  {0xfffd, true}, {0xfffe, false}};
+    for (const auto &c : cases) {
+        const QString text = QStringLiteral("a") + QChar(c.c) + QStringLiteral("b");
+        EXPECT_EQ(htmlEscape(text), c.kept ? text : QStringLiteral("ab")) << int(c.c);
+    }
+
+    // Neither page lets one through, in titles or anywhere else.
+    QTemporaryDir dir;
+    WizardDocument oldDoc = sampleWizard(dir.path(), 2);
+    WizardDocument newDoc = oldDoc;
+    const QString c1 = QStringLiteral("Mast\u0085\u009b1m");
+    newDoc.Title = c1;
+    newDoc.sequence(0)->Title = c1;
+    newDoc.sequence(0)->step(0)->as<PromptTask>()->Description = c1;
+    const WebPageResult walk =
+        exportWalkthroughPage(buildWalkthrough(newDoc, 2, {}), dir.filePath("walk"), QString());
+    ASSERT_TRUE(walk.ok) << walk.error.toStdString();
+    const WizardDiff diff = diffWizards({oldDoc, 2}, {newDoc, 2});
+    const WebPageResult review = exportDiffPage(diff, {oldDoc, "a.wzd", QString()},
+                                                {newDoc, "b.wzd", QString()}, dir.filePath("diff"));
+    ASSERT_TRUE(review.ok) << review.error.toStdString();
+    for (const char *page : {"walk/index.html", "diff/index.html"}) {
+        const QString html = QString::fromUtf8(readAll(dir.filePath(page)));
+        EXPECT_TRUE(html.contains(QStringLiteral("Mast1m"))) << page;
+        EXPECT_FALSE(html.contains(QRegularExpression(QStringLiteral("[\\x7f-\\x9f]")))) << page;
+    }
 }

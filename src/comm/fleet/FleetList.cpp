@@ -176,6 +176,10 @@ QString fleetEntryProblem(const FleetInstrument &in)
         return QStringLiteral("unknown method (use ipv4, ipv6 or usb)");
     if (in.address.isEmpty())
         return QStringLiteral("the address is empty");
+    // A NUL would end the address where the system reads it: what is shown
+    // and what is reached would differ.
+    if (hasControl(in.address))
+        return QStringLiteral("the address holds a control character");
     const bool v6 = in.method == kMethodIPv6;
     if (!isNumeric(v6 ? AF_INET6 : AF_INET, in.address) && !isHostName(in.address))
         return QStringLiteral("\"%1\" is not an %2 address or host name")

@@ -6,6 +6,7 @@
 #include "comm/fleet/FleetMessages.h"
 #include "common/MessageSink.h"
 #include "common/NumberText.h"
+#include "common/OutputFolder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -79,9 +80,9 @@ bool FleetTransfer::send(const QString &name, const QByteArray &content)
     return run(Job::Send);
 }
 
-bool FleetTransfer::fetch(const QString &folder)
+bool FleetTransfer::fetch(const OutputFolder &folder)
 {
-    m_folder = folder;
+    m_folder = &folder;
     m_fileNames = fleetFileNames(m_targets);
     return run(Job::Fetch);
 }
@@ -155,8 +156,9 @@ void FleetTransfer::runOne(int index, Job job)
         if (job == Job::Send) {
             status = wf.sendData(m_name, m_content);
         } else {
-            path = QDir(m_folder).filePath(m_fileNames.at(index) + QStringLiteral(".sta"));
-            status = wf.fetchSetup(path);
+            const QString name = m_fileNames.at(index) + QStringLiteral(".sta");
+            path = m_folder->filePath(name);
+            status = wf.fetchSetup(*m_folder, name);
         }
         {
             std::lock_guard<std::mutex> lock(m_mutex);
@@ -242,6 +244,20 @@ QByteArray fleetReportCsv(const FleetList &list, const std::vector<FleetOutcome>
                '\n';
     }
     return out;
+}
+
+bool writeFleetReport(const QString &path, const FleetList &list,
+                      const std::vector<FleetOutcome> &outcomes, const QString &fileSha256,
+                      QString *error)
+{
+    const QFileInfo info(path);
+    OutputFolder folder(info.absolutePath());
+    if (!folder.open()) {
+        if (error)
+            *error = folder.error();
+        return false;
+    }
+    return folder.writeFile(info.fileName(), fleetReportCsv(list, outcomes, fileSha256), error);
 }
 
 } // namespace stepvane

@@ -20,6 +20,7 @@
 
 namespace stepvane {
 
+class OutputFolder;
 class TransferWorkflow;
 
 enum class FleetState { Waiting, Connecting, Transferring, Done, Failed, Cancelled };
@@ -58,8 +59,9 @@ public:
     // Both block until every instrument has ended; true when all completed.
     // send: name is the file's name without its folder, content its bytes.
     bool send(const QString &name, const QByteArray &content);
-    // Each setup goes to folder/<file name>.sta (fleetFileNames).
-    bool fetch(const QString &folder);
+    // Each setup goes to folder/<file name>.sta (fleetFileNames); the folder
+    // is open already and outlives the call.
+    bool fetch(const OutputFolder &folder);
 
     // Stops every transfer at its next wait or piece (within a second). Any thread.
     void cancel();
@@ -84,7 +86,7 @@ private:
     EndedCallback m_ended;
     QString m_name;
     QByteArray m_content; // shared, never copied per instrument
-    QString m_folder;
+    const OutputFolder *m_folder = nullptr;
     QStringList m_fileNames;
 
     std::atomic<bool> m_cancel{false};
@@ -106,6 +108,12 @@ QStringList fleetFileNames(const FleetList &list);
 // bytes, seconds, file SHA-256 and time, one row per instrument.
 QByteArray fleetReportCsv(const FleetList &list, const std::vector<FleetOutcome> &outcomes,
                           const QString &fileSha256);
+// Writes that report to path, atomically and into path's folder only: a
+// symbolic link as the file or as its folder is refused and left alone.
+// False with the reason in error.
+bool writeFleetReport(const QString &path, const FleetList &list,
+                      const std::vector<FleetOutcome> &outcomes, const QString &fileSha256,
+                      QString *error);
 QString sha256Hex(const QByteArray &bytes);
 
 } // namespace stepvane

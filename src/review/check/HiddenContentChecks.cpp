@@ -72,10 +72,13 @@ void checkPictureNames(StepCheck &c, const TaskStep &step)
 
 void checkFileNotes(const WizardDocument &doc, std::vector<Finding> &out)
 {
-    // Both kinds are errors: what the reviewer saw is not what the
-    // instrument gets.
+    // Damaged and passed-over content are errors: what the reviewer saw is
+    // not what the instrument gets. A stated size that differs is a warning:
+    // the bytes are all there.
     for (const FileNote &note : doc.FileNotes)
-        out.push_back({Severity::Error, note.sequence, note.step, note.field, note.message});
+        out.push_back(
+            {note.kind == FileNote::StatedSizeDiffers ? Severity::Warning : Severity::Error,
+             note.sequence, note.step, note.field, note.message});
 }
 
 } // namespace stepvane

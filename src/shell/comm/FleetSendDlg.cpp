@@ -443,7 +443,7 @@ void FleetSendDlg::saveReport()
     if (path.isEmpty())
         return;
     QString error;
-    if (!writeFileAtomically(path, fleetReportCsv(rows, outcomes, m_sha256), &error)) {
+    if (!writeFleetReport(path, rows, outcomes, m_sha256, &error)) {
         m_ui.report(Message::fromId(QStringLiteral("IDS_SAVE_FAIL")).withDetail(error));
         return;
     }

@@ -73,9 +73,11 @@ QString htmlEscape(const QString &text)
             out += QLatin1String("&#39;");
             break;
         default:
-            // Control characters are not allowed in an HTML page.
-            if ((c.unicode() < 0x20 && c != u'\n' && c != u'\t') || c.unicode() == 0x7f ||
-                c.unicode() == 0xfffe || c.unicode() == 0xffff)
+            // Control characters (C0, DEL and C1) are not allowed in an HTML
+            // page; a browser would show C1 ones as Windows-1252 letters.
+            if ((c.unicode() < 0x20 && c != u'\n' && c != u'\t') ||
+                (c.unicode() >= 0x7f && c.unicode() <= 0x9f) || c.unicode() == 0xfffe ||
+                c.unicode() == 0xffff)
                 break;
             out += c;
         }
@@ -117,19 +119,20 @@ QString safeExportName(const QString &name)
     return safe.isEmpty() ? QStringLiteral("file") : safe;
 }
 
-HtmlExportFolder::HtmlExportFolder(const QString &dir) : m_dir(QDir::cleanPath(dir)) {}
+HtmlExportFolder::HtmlExportFolder(const QString &dir) : m_dir(dir) {}
+
+HtmlExportFolder::~HtmlExportFolder() = default;
 
 bool HtmlExportFolder::prepare()
 {
-    for (const QString &path : {m_dir, m_dir + QStringLiteral("/files")}) {
-        if (QFileInfo(path).isSymLink()) {
-            m_error = QStringLiteral("%1 is a symbolic link; choose another folder").arg(path);
-            return false;
-        }
-        if (!QDir().mkpath(path) || !QFileInfo(path).isDir()) {
-            m_error = QStringLiteral("cannot create the folder %1").arg(path);
-            return false;
-        }
+    if (!m_dir.open()) {
+        m_error = m_dir.error();
+        return false;
+    }
+    m_files = m_dir.subfolder(QStringLiteral("files"));
+    if (!m_files) {
+        m_error = m_dir.error();
+        return false;
     }
     return true;
 }
@@ -145,19 +148,15 @@ QString HtmlExportFolder::addFile(const QString &sourcePath, const QString &name
         return QString();
     }
     const QByteArray bytes = source.readAll();
-    const QString link = QStringLiteral("files/%1-%2")
-                             .arg(++m_next, 3, 10, QLatin1Char('0'))
-                             .arg(safeExportName(name.isEmpty() ? sourcePath : name));
-    const QString target = m_dir + u'/' + link;
+    const QString fileName = QStringLiteral("%1-%2")
+                                 .arg(++m_next, 3, 10, QLatin1Char('0'))
+                                 .arg(safeExportName(name.isEmpty() ? sourcePath : name));
     QString error;
-    if (QFileInfo(target).isSymLink()) {
-        m_problems << QStringLiteral("%1 is a symbolic link; it was left alone").arg(target);
+    if (!m_files || !m_files->writeFile(fileName, bytes, &error, SyncToDisk::No)) {
+        m_problems << (m_files ? error : m_error);
         return QString();
     }
-    if (!writeFileAtomically(target, bytes, &error, SyncToDisk::No)) {
-        m_problems << QStringLiteral("%1: %2").arg(target, error);
-        return QString();
-    }
+    const QString link = QStringLiteral("files/") + fileName;
     m_copied.insert(sourcePath, link);
     return link;
 }
@@ -165,11 +164,10 @@ QString HtmlExportFolder::addFile(const QString &sourcePath, const QString &name
 WebPageResult HtmlExportFolder::finish(QString html)
 {
     html += htmlPageEnd();
-    const QString target = m_dir + QStringLiteral("/index.html");
-    if (QFileInfo(target).isSymLink())
-        m_error = QStringLiteral("%1 is a symbolic link; choose another folder").arg(target);
-    else if (writeFileAtomically(target, html.toUtf8(), &m_error))
+    if (m_dir.isOpen() && m_dir.writeFile(QStringLiteral("index.html"), html.toUtf8(), &m_error))
         return {true, QString(), m_problems};
+    if (m_error.isEmpty())
+        m_error = m_dir.error();
     return result();
 }
 

@@ -5,14 +5,19 @@
 // DIR, and a symbolic link where a file goes is refused rather than followed.
 #pragma once
 
+#include "common/OutputFolder.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace stepvane {
 
 // Text made safe inside an element or a quoted attribute: & < > " ' become
-// references, control characters (but line breaks and tabs) are dropped.
+// references, control characters (C0 but line breaks and tabs, DEL, C1) are
+// dropped.
 QString htmlEscape(const QString &text);
 
 // The page up to and including <body>: doctype, charset, a policy that lets
@@ -33,6 +38,7 @@ struct WebPageResult {
 class HtmlExportFolder {
 public:
     explicit HtmlExportFolder(const QString &dir);
+    ~HtmlExportFolder();
 
     // Creates DIR and DIR/files. False (with error()) when either cannot be
     // made or is a symbolic link.
@@ -54,7 +60,8 @@ public:
     const QStringList &problems() const { return m_problems; }
 
 private:
-    QString m_dir;
+    OutputFolder m_dir;
+    std::unique_ptr<OutputFolder> m_files; // DIR/files
     QString m_error;
     QStringList m_problems;
     QHash<QString, QString> m_copied; // source path -> link
