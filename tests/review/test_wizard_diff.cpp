@@ -13,7 +13,7 @@ using namespace stepvane;
 using namespace stepvane::test;
 
 // Readable failures: texts as texts.
-void PrintTo(const QString &text, std::ostream *os)
+static void PrintTo(const QString &text, std::ostream *os)
 {
     *os << '"' << text.toStdString() << '"';
 }
