@@ -8,6 +8,7 @@
 #include "common/FileKind.h"
 #include "document/NameTables.h"
 #include "shell/history/RecoveryCopies.h"
+#include "shell/main/FileWatch.h"
 #include "shell/main/RecentFiles.h"
 #include "shell/main/SequenceClipboard.h"
 #include "shell/sequences/CVXTestList_View.h"
@@ -51,6 +52,7 @@ void CStepvaneDlg::resetWizard()
     m_pane->resetPane();
     m_history.clear();
     m_filePath.clear();
+    m_watch->watch(QString());
     if (m_recovery)
         m_recovery->setOriginalPath(QString());
     setDocumentTitle(kApplicationVersion + QStringLiteral("[*]"));
@@ -157,6 +159,7 @@ void CStepvaneDlg::showLoadedDocument()
 void CStepvaneDlg::bind(const QString &path, const QString &windowTitle, const QString &tip)
 {
     m_filePath = path;
+    m_watch->watch(path);
     setDocumentTitle(windowTitle);
     setToolTip(tip);
     if (m_recovery)
@@ -341,7 +344,15 @@ bool CStepvaneDlg::saveWizard()
         m_ui.report(idMessage("IDS_SAVE_FAIL"));
         return false;
     }
-    return writeWizard(m_filePath);
+    switch (m_watch->beforeSave()) {
+    case FileWatch::SaveChoice::Overwrite:
+        return writeWizard(m_filePath);
+    case FileWatch::SaveChoice::SaveAs:
+        return saveWizardAs();
+    case FileWatch::SaveChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 bool CStepvaneDlg::saveWizardAs()
