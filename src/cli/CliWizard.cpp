@@ -30,9 +30,10 @@ bool isTestingUnitPath(const QString &path)
     return path.endsWith(QLatin1String(".tuf"), Qt::CaseInsensitive);
 }
 
-// A testing unit's document element is its sequence element. Git hands
-// merge drivers and textconv filters files without their names, so the
-// content decides; the name only where the start of the file does not.
+namespace {
+
+// A testing unit's document element is its sequence element; the name
+// decides only where the start of the file does not.
 bool isTestingUnitFile(const QString &path)
 {
     QFile file(path);
@@ -60,8 +61,10 @@ bool isTestingUnitFile(const QString &path)
     return isTestingUnitPath(path);
 }
 
+} // namespace
+
 OpenedWizard openWizardFile(const QString &path, int modelOption, const QString &password,
-                            bool passwordGiven, WizardDocument &doc)
+                            bool passwordGiven, WizardDocument &doc, bool typeFromContent)
 {
     OpenedWizard result;
     doc.clear();
@@ -69,7 +72,7 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
         result.error = QStringLiteral("%1: %2").arg(path, problem);
         return result;
     }
-    result.testingUnit = isTestingUnitFile(path);
+    result.testingUnit = typeFromContent ? isTestingUnitFile(path) : isTestingUnitPath(path);
     CollectingMessageSink sink;
     VX_CAAXML_PARSER parser(&doc, 0, &sink);
     if (modelOption >= 0) {

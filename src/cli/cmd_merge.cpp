@@ -15,7 +15,7 @@ const QString kSynopsis =
 bool openSide(const QString &path, const CliArgs &args, WizardDocument &doc, OpenedWizard &opened)
 {
     const QString option = QStringLiteral("--password");
-    opened = openWizardFile(path, -1, args.value(option), args.has(option), doc);
+    opened = openWizardFile(path, -1, args.value(option), args.has(option), doc, true);
     for (const QString &w : opened.warnings)
         printError(w);
     if (!opened.ok)

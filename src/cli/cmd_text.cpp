@@ -16,9 +16,15 @@ int runText(const QStringList &argv)
     if (args.positionals().size() != 1)
         return usageError(kSynopsis, QStringLiteral("expected one FILE"));
     WizardDocument doc;
-    OpenedWizard opened;
-    if (const int code = openWizardFromArgs(args, -1, doc, opened); code != kContinue)
-        return code;
+    const QString password = QStringLiteral("--password");
+    const OpenedWizard opened = openWizardFile(args.positionals().first(), -1, args.value(password),
+                                               args.has(password), doc, true);
+    for (const QString &w : opened.warnings)
+        printError(w);
+    if (!opened.ok) {
+        printError(opened.error);
+        return kExitFailure;
+    }
     printOut(wizardTextLines(doc, opened.model, opened.testingUnit).join(u'\n'));
     return kExitOk;
 }
