@@ -8,6 +8,8 @@
 #include "document/VX_CAAXML_PARSER.h"
 #include "instrument_files/LanguageInfo.h"
 
+#include <QFile>
+
 namespace stepvane::cli {
 
 namespace {
@@ -28,8 +30,41 @@ bool isTestingUnitPath(const QString &path)
     return path.endsWith(QLatin1String(".tuf"), Qt::CaseInsensitive);
 }
 
+namespace {
+
+// A testing unit's document element is its sequence element; the name
+// decides only where the start of the file does not.
+bool isTestingUnitFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return isTestingUnitPath(path);
+    const QByteArray head = file.read(64 * 1024);
+    qsizetype at = 0;
+    while ((at = head.indexOf('<', at)) >= 0 && at + 1 < head.size()) {
+        const char next = head.at(at + 1);
+        if (next == '?' || next == '!') {
+            const QByteArray end = head.mid(at, 4) == "<!--" ? "-->" : ">";
+            const qsizetype close = head.indexOf(end, at + 2);
+            if (close < 0)
+                break;
+            at = close + end.size();
+            continue;
+        }
+        const QByteArray rest = head.mid(at + 1);
+        if (rest.startsWith("TestingSequence_Num"))
+            return true;
+        if (rest.startsWith("STEPVANE"))
+            return false;
+        break;
+    }
+    return isTestingUnitPath(path);
+}
+
+} // namespace
+
 OpenedWizard openWizardFile(const QString &path, int modelOption, const QString &password,
-                            bool passwordGiven, WizardDocument &doc)
+                            bool passwordGiven, WizardDocument &doc, bool typeFromContent)
 {
     OpenedWizard result;
     doc.clear();
@@ -37,7 +72,7 @@ OpenedWizard openWizardFile(const QString &path, int modelOption, const QString 
         result.error = QStringLiteral("%1: %2").arg(path, problem);
         return result;
     }
-    result.testingUnit = isTestingUnitPath(path);
+    result.testingUnit = typeFromContent ? isTestingUnitFile(path) : isTestingUnitPath(path);
     CollectingMessageSink sink;
     VX_CAAXML_PARSER parser(&doc, 0, &sink);
     // One parse: the model, the password and the reader all read the

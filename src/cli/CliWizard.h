@@ -23,8 +23,11 @@ struct OpenedWizard {
 
 // modelOption < 0 takes the model from the file (an unknown model counts as 0).
 // password is compared with the file's when the file carries one.
+// typeFromContent: a wizard or a testing unit by the file's document element
+// (git hands merge drivers and textconv filters files without their names);
+// otherwise by the name, and a testing unit named .wzd is refused.
 OpenedWizard openWizardFile(const QString &path, int modelOption, const QString &password,
-                            bool passwordGiven, WizardDocument &doc);
+                            bool passwordGiven, WizardDocument &doc, bool typeFromContent = false);
 
 bool isTestingUnitPath(const QString &path);
 

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <openssl/evp.h>
+
 #include <type_traits>
 
 namespace stepvane {

@@ -208,6 +208,47 @@ bool sameStep(const StepView &a, const StepView &b)
     return a.record == b.record && a.digests == b.digests;
 }
 
+std::vector<StepView> viewsOf(const TestingSequence &sequence, int model)
+{
+    std::vector<StepView> views;
+    for (const auto &step : sequence.steps)
+        views.push_back(viewOfStep(*step, model));
+    return views;
+}
+
+bool sameSequence(const TestingSequence &a, const std::vector<StepView> &av,
+                  const TestingSequence &b, const std::vector<StepView> &bv)
+{
+    if (a.Title != b.Title || av.size() != bv.size())
+        return false;
+    for (size_t i = 0; i < av.size(); ++i)
+        if (!sameStep(av[i], bv[i]))
+            return false;
+    return true;
+}
+
+ListMatching matchSteps(const std::vector<StepView> &o, const std::vector<StepView> &n)
+{
+    return matchLists(
+        int(o.size()), int(n.size()),
+        [&](int i, int j) { return sameStep(o[size_t(i)], n[size_t(j)]); },
+        {[&](int i, int j) { return o[size_t(i)].record.index() == n[size_t(j)].record.index(); }});
+}
+
+ListMatching matchSequences(const WizardDocument &a, const std::vector<std::vector<StepView>> &av,
+                            const WizardDocument &b, const std::vector<std::vector<StepView>> &bv)
+{
+    auto seqA = [&](int i) -> const TestingSequence & { return *a.sequences[size_t(i)]; };
+    auto seqB = [&](int j) -> const TestingSequence & { return *b.sequences[size_t(j)]; };
+    // Equal sequences first; then a kept title; then what is left between two
+    // equal sequences, in order.
+    return matchLists(
+        a.sequenceCount(), b.sequenceCount(),
+        [&](int i, int j) { return sameSequence(seqA(i), av[size_t(i)], seqB(j), bv[size_t(j)]); },
+        {[&](int i, int j) { return seqA(i).Title == seqB(j).Title; },
+         [](int, int) { return true; }});
+}
+
 std::vector<ValueDiff> stepValueChanges(const StepView &o, const StepView &n)
 {
     const QSet<QString> ambiguous = repeatedLabels(o.cells, n.cells);

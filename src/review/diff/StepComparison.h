@@ -4,6 +4,7 @@
 #pragma once
 
 #include "document/Attachments.h"
+#include "review/diff/ListMatching.h"
 #include "review/diff/WizardDiff.h"
 
 #include <QByteArray>
@@ -24,6 +25,16 @@ struct StepView {
 
 StepView viewOfStep(const TaskStep &step, int model);
 bool sameStep(const StepView &a, const StepView &b);
+bool sameSequence(const TestingSequence &a, const std::vector<StepView> &av,
+                  const TestingSequence &b, const std::vector<StepView> &bv);
+std::vector<StepView> viewsOf(const TestingSequence &sequence, int model);
+
+// How the diff matches two step lists and two wizards' sequences (views per
+// sequence); the merge matches the same way.
+ListMatching matchSteps(const std::vector<StepView> &o, const std::vector<StepView> &n);
+ListMatching matchSequences(const WizardDocument &a, const std::vector<std::vector<StepView>> &av,
+                            const WizardDocument &b, const std::vector<std::vector<StepView>> &bv);
+
 // The values of a changed step, in the new step's row order.
 std::vector<ValueDiff> stepValueChanges(const StepView &oldStep, const StepView &newStep);
 

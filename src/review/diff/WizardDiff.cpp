@@ -67,25 +67,6 @@ std::vector<ValueDiff> headerChanges(const DiffSide &a, const DiffSide &b)
     return out;
 }
 
-std::vector<StepView> viewsOf(const TestingSequence &sequence, int model)
-{
-    std::vector<StepView> views;
-    for (const auto &step : sequence.steps)
-        views.push_back(viewOfStep(*step, model));
-    return views;
-}
-
-bool sameSequence(const TestingSequence &a, const std::vector<StepView> &av,
-                  const TestingSequence &b, const std::vector<StepView> &bv)
-{
-    if (a.Title != b.Title || av.size() != bv.size())
-        return false;
-    for (size_t i = 0; i < av.size(); ++i)
-        if (!sameStep(av[i], bv[i]))
-            return false;
-    return true;
-}
-
 StepDiff stepEntry(DiffChange change, int oldIndex, int newIndex, const StepView &shown)
 {
     StepDiff d;
@@ -99,10 +80,7 @@ StepDiff stepEntry(DiffChange change, int oldIndex, int newIndex, const StepView
 
 std::vector<StepDiff> stepChanges(const std::vector<StepView> &o, const std::vector<StepView> &n)
 {
-    const ListMatching m = matchLists(
-        int(o.size()), int(n.size()),
-        [&](int i, int j) { return sameStep(o[size_t(i)], n[size_t(j)]); },
-        {[&](int i, int j) { return o[size_t(i)].record.index() == n[size_t(j)].record.index(); }});
+    const ListMatching m = matchSteps(o, n);
     std::vector<StepDiff> out;
     for (const ListMatching::Entry &e : m.displayOrder()) {
         if (e.newIndex < 0) {
@@ -162,13 +140,7 @@ WizardDiff diffWizards(const DiffSide &oldSide, const DiffSide &newSide)
 
     auto seqA = [&](int i) -> const TestingSequence & { return *a.sequences[size_t(i)]; };
     auto seqB = [&](int j) -> const TestingSequence & { return *b.sequences[size_t(j)]; };
-    // Equal sequences first; then a kept title; then what is left between two
-    // equal sequences, in order.
-    const ListMatching m = matchLists(
-        a.sequenceCount(), b.sequenceCount(),
-        [&](int i, int j) { return sameSequence(seqA(i), av[size_t(i)], seqB(j), bv[size_t(j)]); },
-        {[&](int i, int j) { return seqA(i).Title == seqB(j).Title; },
-         [](int, int) { return true; }});
+    const ListMatching m = matchSequences(a, av, b, bv);
 
     for (const ListMatching::Entry &e : m.displayOrder()) {
         const TestingSequence *sa = e.oldIndex >= 0 ? &seqA(e.oldIndex) : nullptr;

@@ -2,6 +2,7 @@
 // history's undo and redo, and the doors to the other windows. The document
 // commands are in DocumentCommands.cpp.
 #include "shell/main/CStepvaneDlg.h"
+#include "shell/main/FileWatch.h"
 
 #include "common/DataFiles.h"
 #include "document/NameTables.h"
@@ -64,6 +65,9 @@ CStepvaneDlg::CStepvaneDlg(AppState &state, UserInterface &ui, QWidget *parent)
     setDocumentTitle(kApplicationVersion + QStringLiteral("[*]"));
     setWindowIcon(appIcon(AppIcon::Program));
     setAcceptDrops(true);
+    m_watch = new FileWatch(
+        m_ui, this,
+        {[this] { return isModified(); }, [this](const QString &path) { loadWizardFrom(path); }});
 
     buildMenuStrip();
     buildLayout();

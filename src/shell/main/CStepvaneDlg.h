@@ -29,6 +29,7 @@ namespace stepvane {
 
 struct AppState;
 class CVXTestList_View;
+class FileWatch;
 class RecoveryCopies;
 class UserInterface;
 
@@ -76,6 +77,7 @@ public:
     // folder (nothing is kept without one).
     void keepRecoveryCopies(const QString &folder);
     RecoveryCopies *recoveryCopies() const { return m_recovery.get(); }
+    FileWatch *fileWatch() const { return m_watch; }
     // Start-up with a recovered wizard: the file is read like a command-line
     // file, bound to the path it had (if any) and left modified.
     bool openRecoveredFile(const QString &recoveryPath, const QString &originalPath);
@@ -165,6 +167,7 @@ private:
     VX_CAAXML_PARSER m_parser;
     DocumentHistory m_history;
     std::unique_ptr<RecoveryCopies> m_recovery;
+    FileWatch *m_watch = nullptr; // the bound file on disk
 
     QToolButton *m_fileButton = nullptr;
     QToolButton *m_settingsButton = nullptr;

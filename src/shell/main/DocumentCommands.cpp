@@ -9,6 +9,7 @@
 #include "document/NameTables.h"
 #include "shell/dialogs/DialogFolders.h"
 #include "shell/history/RecoveryCopies.h"
+#include "shell/main/FileWatch.h"
 #include "shell/main/RecentFiles.h"
 #include "shell/main/SequenceClipboard.h"
 #include "shell/sequences/CVXTestList_View.h"
@@ -53,6 +54,7 @@ void CStepvaneDlg::resetWizard()
     m_history.clear();
     m_filePath.clear();
     setDialogWizardPath(QString());
+    m_watch->watch(QString());
     if (m_recovery)
         m_recovery->setOriginalPath(QString());
     setDocumentTitle(kApplicationVersion + QStringLiteral("[*]"));
@@ -179,6 +181,7 @@ void CStepvaneDlg::bind(const QString &path, const QString &windowTitle, const Q
 {
     m_filePath = path;
     setDialogWizardPath(path);
+    m_watch->watch(path);
     setDocumentTitle(windowTitle);
     setToolTip(tip);
     if (m_recovery)
@@ -363,7 +366,15 @@ bool CStepvaneDlg::saveWizard()
         m_ui.report(idMessage("IDS_SAVE_FAIL"));
         return false;
     }
-    return writeWizard(m_filePath);
+    switch (m_watch->beforeSave()) {
+    case FileWatch::SaveChoice::Overwrite:
+        return writeWizard(m_filePath);
+    case FileWatch::SaveChoice::SaveAs:
+        return saveWizardAs();
+    case FileWatch::SaveChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 bool CStepvaneDlg::saveWizardAs()

@@ -1,0 +1,197 @@
+// Wizards in a real git repository set up by `stepvane-cli git-setup`: two
+// branches merged by `git merge` through the merge driver, and the history
+// read through the textconv. No configuration outside the test's folder is
+// read or written.
+#include "document/VX_CAAXML_PARSER.h"
+#include "review/diff/WizardDiff.h"
+#include "support/TestFiles.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+constexpr int kModel = 2;
+
+struct Outcome {
+    int code = -1;
+    QString out;
+};
+
+class GitMerge : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(dir.path()).mkpath("repo");
+        QDir(dir.path()).mkpath("home");
+        writeAll(dir.filePath("home/gitconfig"), QByteArray());
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", dir.filePath("home"));
+        env.insert("XDG_CONFIG_HOME", dir.filePath("home"));
+        env.insert("GIT_CONFIG_GLOBAL", dir.filePath("home/gitconfig"));
+        env.insert("GIT_CONFIG_NOSYSTEM", "1");
+        git({"init", "-q", "-b", "main"});
+        git({"config", "user.name", "Test"});
+        git({"config", "user.email", "test@example.invalid"});
+        ASSERT_EQ(run(STEPVANE_BIN_DIR "/stepvane-cli", {"git-setup"}).code, 0);
+        git({"add", ".gitattributes"});
+    }
+
+    Outcome run(const QString &program, const QStringList &args)
+    {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(repo());
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(program, args);
+        if (!p.waitForFinished(60000))
+            return {};
+        return {p.exitCode(), QString::fromUtf8(p.readAll())};
+    }
+    Outcome git(const QStringList &args) { return run("git", args); }
+    QString repo() const { return dir.filePath("repo"); }
+    QString wizard() const { return dir.filePath("repo/site.wzd"); }
+
+    void commit(const WizardDocument &doc, const QString &message)
+    {
+        WizardDocument copy = doc;
+        ASSERT_TRUE(VX_CAAXML_PARSER(&copy, kModel).Save_Wizard(wizard()));
+        git({"add", "site.wzd"});
+        ASSERT_EQ(git({"commit", "-q", "-m", message}).code, 0);
+    }
+
+    bool read(WizardDocument &doc)
+    {
+        return VX_CAAXML_PARSER(&doc, kModel).Read_Wizard_File(wizard()) == 1;
+    }
+
+    QTemporaryDir dir;
+    QProcessEnvironment env;
+};
+
+using Edit = std::function<void(WizardDocument &)>;
+
+FrequencyDistanceTask &freqOf(WizardDocument &d)
+{
+    return *d.sequence(0)->step(1)->as<FrequencyDistanceTask>();
+}
+
+PromptTask &promptOf(WizardDocument &d)
+{
+    return *d.sequence(0)->step(0)->as<PromptTask>();
+}
+
+} // namespace
+
+TEST_F(GitMerge, BranchScenariosMergeAsWizards)
+{
+    const QString pictures[] = {dir.filePath("a.jpg"), dir.filePath("b.jpg")};
+    writeAll(pictures[0], QByteArray(300, 'a'));
+    writeAll(pictures[1], QByteArray(300, 'b'));
+    const auto base = [&] {
+        WizardDocument doc;
+        doc.Title = QStringLiteral("Site");
+        for (const char *title : {"A", "B"}) {
+            TestingSequence *s = doc.appendSequence();
+            s->Title = QString::fromLatin1(title);
+            PromptTask prompt;
+            prompt.Description = QStringLiteral("Connect");
+            prompt.images[0] = {QString(), QStringLiteral("p.jpg"), pictures[0], 300, 4, 4};
+            s->insertStep(-1, prompt);
+            FrequencyDistanceTask f;
+            f.Start_Frequency = 100;
+            f.Stop_Frequency = 4000;
+            s->insertStep(-1, f);
+            s->insertStep(-1, HoldTask{});
+        }
+        return doc;
+    };
+    const Edit insertPrompt = [](WizardDocument &d) {
+        PromptTask p;
+        p.Description = QStringLiteral("Safety first");
+        d.sequence(0)->insertStep(0, p);
+    };
+    const Edit start250 = [](WizardDocument &d) { freqOf(d).Start_Frequency = 250; };
+    const Edit start300 = [](WizardDocument &d) { freqOf(d).Start_Frequency = 300; };
+    const Edit swap = [](WizardDocument &d) { d.moveSequence(1, 0); };
+    const Edit stepInB = [](WizardDocument &d) {
+        d.sequence(1)->step(2)->as<HoldTask>()->Description = "wait";
+    };
+    const Edit picture = [&](WizardDocument &d) {
+        promptOf(d).images[0].TransImageName = pictures[1];
+    };
+    const Edit describe = [](WizardDocument &d) {
+        promptOf(d).Description = QStringLiteral("Plug");
+    };
+    const Edit appendX = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("X"); };
+    const Edit appendY = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("Y"); };
+    const Edit remove = [](WizardDocument &d) { d.sequence(0)->removeStep(1); };
+    const Edit both = [](WizardDocument &d) { d.Title = QStringLiteral("Both"); };
+
+    struct Case {
+        const char *name;
+        Edit ours, theirs, expected;
+        bool conflict;
+    };
+    const Case cases[] = {
+        {"insertion vs field change", insertPrompt, start250,
+         [&](WizardDocument &d) { start250(d), insertPrompt(d); }, false},
+        {"sequences reordered vs a step changed", swap, stepInB,
+         [&](WizardDocument &d) { stepInB(d), swap(d); }, false},
+        {"picture replaced vs description changed", picture, describe,
+         [&](WizardDocument &d) { picture(d), describe(d); }, false},
+        {"identical changes", [&](WizardDocument &d) { both(d), start250(d); }, both,
+         [&](WizardDocument &d) { both(d), start250(d); }, false},
+        {"both append a sequence", appendX, appendY,
+         [&](WizardDocument &d) { appendX(d), appendY(d); }, true},
+        {"same field changed twice", start250, start300, start250, true},
+        {"delete vs change", remove, start250, remove, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        git({"checkout", "-q", "--orphan", QString::fromLatin1(c.name).replace(' ', '-')});
+        commit(base(), "base");
+        WizardDocument theirs = base(), ours = base(), expected = base();
+        c.theirs(theirs), c.ours(ours), c.expected(expected);
+        git({"checkout", "-q", "-b", "theirs"});
+        commit(theirs, "theirs");
+        git({"checkout", "-q", "-"});
+        commit(ours, "ours");
+        const Outcome merge = git({"merge", "-q", "--no-edit", "theirs"});
+        EXPECT_EQ(merge.code != 0, c.conflict) << merge.out.toStdString();
+        WizardDocument merged;
+        ASSERT_TRUE(read(merged));
+        const WizardDiff diff = diffWizards({expected, kModel}, {merged, kModel});
+        EXPECT_TRUE(diff.isEqual()) << diffAsText(diff).join('\n').toStdString();
+        if (c.conflict) {
+            EXPECT_TRUE(merge.out.contains("CONFLICT (")) << merge.out.toStdString();
+            EXPECT_TRUE(merge.out.contains("theirs: ")) << merge.out.toStdString();
+            git({"merge", "--abort"});
+        }
+        git({"branch", "-q", "-D", "theirs"});
+    }
+}
+
+TEST_F(GitMerge, HistoryShowsTheChangedFieldsLine)
+{
+    WizardDocument doc;
+    TestingSequence *s = doc.appendSequence();
+    s->Title = QStringLiteral("A");
+    s->insertStep(-1, HoldTask{});
+    FrequencyDistanceTask f;
+    f.Start_Frequency = 100;
+    s->insertStep(-1, f);
+    commit(doc, "first");
+    freqOf(doc).Start_Frequency = 250;
+    commit(doc, "second");
+    const Outcome log = git({"log", "-p", "-1", "--format=", "--unified=0"});
+    const QStringList changed = log.out.split('\n').filter(QRegularExpression("^[-+][^-+]"));
+    EXPECT_EQ(changed, QStringList({"-Start_Frequency = 100", "+Start_Frequency = 250"}))
+        << log.out.toStdString();
+}

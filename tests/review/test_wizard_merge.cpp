@@ -1,0 +1,205 @@
+// The three-way merge: one-sided changes taken, identical changes taken once,
+// each kind of conflict listed with ours' value kept in a complete wizard.
+#include "review/merge/WizardMerge.h"
+#include "support/TestFiles.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace stepvane;
+using namespace stepvane::test;
+
+namespace {
+
+constexpr int kModel = 2;
+
+TaskRecord frequency(double start)
+{
+    FrequencyDistanceTask r;
+    r.Start_Frequency = start;
+    r.Stop_Frequency = 4000;
+    return r;
+}
+
+TaskRecord described(TaskRecord r, const QString &text)
+{
+    std::visit([&](auto &x) { x.Description = text; }, r);
+    return r;
+}
+
+// Two sequences: "A" = Prompt, Frequency 100, Hold; "B" = Calibration, Amplitude.
+WizardDocument base()
+{
+    WizardDocument doc;
+    doc.Title = QStringLiteral("Tower");
+    TestingSequence *a = doc.appendSequence();
+    a->Title = QStringLiteral("A");
+    a->insertStep(-1, described(PromptTask{}, QStringLiteral("Connect")));
+    a->insertStep(-1, frequency(100));
+    a->insertStep(-1, HoldTask{});
+    TestingSequence *b = doc.appendSequence();
+    b->Title = QStringLiteral("B");
+    b->insertStep(-1, CalibrationTask{});
+    b->insertStep(-1, AmplitudeTask{});
+    return doc;
+}
+
+using Edit = std::function<void(WizardDocument &)>;
+
+FrequencyDistanceTask &freqOf(WizardDocument &d)
+{
+    return *d.sequence(0)->step(1)->as<FrequencyDistanceTask>();
+}
+
+struct Case {
+    const char *name;
+    Edit ours, theirs;
+    Edit expected; // applied to the base: the merged wizard
+    std::vector<MergeConflict::Kind> conflicts;
+};
+
+const Edit kNone = [](WizardDocument &) {};
+
+} // namespace
+
+TEST(WizardMerge, ScenariosGiveExactWizardsAndConflicts)
+{
+    const Edit insertPrompt = [](WizardDocument &d) {
+        d.sequence(0)->insertStep(0, described(PromptTask{}, QStringLiteral("Safety")));
+    };
+    const Edit changeStart = [](WizardDocument &d) { freqOf(d).Start_Frequency = 250; };
+    const Edit swapSequences = [](WizardDocument &d) { d.moveSequence(1, 0); };
+    const Edit changeAmplitude = [](WizardDocument &d) {
+        d.sequence(1)->step(1)->as<AmplitudeTask>()->Top = 30;
+    };
+    const Edit appendX = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("X"); };
+    const Edit appendY = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("Y"); };
+    const Edit removeFreq = [](WizardDocument &d) { d.sequence(0)->removeStep(1); };
+    const Edit stopChange = [](WizardDocument &d) { freqOf(d).Stop_Frequency = 3000; };
+    const Edit retitle = [](WizardDocument &d) { d.Title = QStringLiteral("Mast"); };
+    const Edit endOption = [](WizardDocument &d) { d.SeqEndOption = 1; };
+    const Edit moveHold = [](WizardDocument &d) { d.sequence(0)->moveStep(2, 0); };
+    const Edit setPassword = [](WizardDocument &d) { d.setPassword(QStringLiteral("pw")); };
+
+    const Case cases[] = {
+        {"insertion vs field change in one sequence",
+         insertPrompt,
+         changeStart,
+         [&](WizardDocument &d) { changeStart(d), insertPrompt(d); },
+         {}},
+        {"sequences reordered vs a step changed",
+         swapSequences,
+         changeAmplitude,
+         [&](WizardDocument &d) { changeAmplitude(d), swapSequences(d); },
+         {}},
+        {"different fields of one step",
+         changeStart,
+         stopChange,
+         [&](WizardDocument &d) { changeStart(d), stopChange(d); },
+         {}},
+        {"identical changes taken once", changeStart, changeStart, changeStart, {}},
+        {"identical insertions taken once", insertPrompt, insertPrompt, insertPrompt, {}},
+        {"header fields from each side",
+         retitle,
+         endOption,
+         [&](WizardDocument &d) { retitle(d), endOption(d); },
+         {}},
+        {"a move vs a field change",
+         moveHold,
+         changeStart,
+         [&](WizardDocument &d) { changeStart(d), moveHold(d); },
+         {}},
+        {"theirs removes an untouched step", kNone, removeFreq, removeFreq, {}},
+        {"both append a sequence",
+         appendX,
+         appendY,
+         [&](WizardDocument &d) { appendX(d), appendY(d); },
+         {MergeConflict::Insertions}},
+        {"same field changed twice",
+         changeStart,
+         [](WizardDocument &d) { freqOf(d).Start_Frequency = 300; },
+         changeStart,
+         {MergeConflict::Field}},
+        {"ours deletes what theirs changes",
+         removeFreq,
+         changeStart,
+         removeFreq,
+         {MergeConflict::RemovedChanged}},
+        {"theirs deletes what ours changes",
+         changeStart,
+         removeFreq,
+         changeStart,
+         {MergeConflict::RemovedChanged}},
+        {"password on one side vs a change",
+         setPassword,
+         retitle,
+         [&](WizardDocument &d) { setPassword(d), retitle(d); },
+         {MergeConflict::Password}},
+    };
+    for (const Case &c : cases) {
+        WizardDocument b = base(), o = base(), t = base(), expected = base();
+        c.ours(o);
+        c.theirs(t);
+        c.expected(expected);
+        const WizardMergeResult r = mergeWizards({b, kModel}, {o, kModel}, {t, kModel});
+        EXPECT_TRUE(r.doc == expected) << c.name;
+        std::vector<MergeConflict::Kind> kinds;
+        for (const MergeConflict &k : r.conflicts)
+            kinds.push_back(k.kind);
+        EXPECT_EQ(kinds, c.conflicts) << c.name << "\n"
+                                      << mergeConflictsAsText(r.conflicts).join('\n').toStdString();
+    }
+}
+
+TEST(WizardMerge, ConflictNamesPlaceAndThreeValues)
+{
+    WizardDocument b = base(), o = base(), t = base();
+    freqOf(o).Start_Frequency = 250;
+    freqOf(t).Start_Frequency = 300.5;
+    const WizardMergeResult r = mergeWizards({b, kModel}, {o, kModel}, {t, kModel});
+    ASSERT_EQ(r.conflicts.size(), 1u);
+    const MergeConflict &c = r.conflicts[0];
+    EXPECT_EQ(c.where, "sequence 1 \"A\", step 2 Frequency / Distance, Start_Frequency");
+    EXPECT_EQ(QStringList({c.base, c.ours, c.theirs}), QStringList({"100", "250", "300.5"}));
+    EXPECT_EQ(c.sequence, 0);
+    EXPECT_EQ(c.step, 1);
+}
+
+TEST(WizardMerge, PicturesCompareByBytesAndModelChangeConflicts)
+{
+    QTemporaryDir dir;
+    const QString p1 = dir.filePath("one/p.jpg"), p2 = dir.filePath("two/p.jpg"),
+                  p3 = dir.filePath("three/p.jpg");
+    QDir(dir.path()).mkpath("one"), QDir(dir.path()).mkpath("two"),
+        QDir(dir.path()).mkpath("three");
+    ASSERT_TRUE(writeAll(p1, "same") && writeAll(p2, "same") && writeAll(p3, "diff"));
+    auto withPicture = [](const QString &path) {
+        WizardDocument d = base();
+        AttachedImage &slot = d.sequence(0)->step(0)->as<PromptTask>()->images[3];
+        slot = {QString(), QStringLiteral("p.jpg"), path, 4, 8, 8};
+        return d;
+    };
+    // The same bytes under another working-copy path are no change; other
+    // bytes of the same size are, and theirs' description change joins it.
+    WizardDocument b = withPicture(p1), o = withPicture(p2), t = withPicture(p3);
+    t.sequence(0)->step(0)->as<PromptTask>()->Description = QStringLiteral("Plug in");
+    WizardMergeResult r = mergeWizards({b, kModel}, {o, kModel}, {t, kModel});
+    EXPECT_TRUE(r.clean());
+    EXPECT_TRUE(r.doc == t);
+
+    o = withPicture(p2);
+    o.sequence(0)->step(0)->as<PromptTask>()->images[3].TransImageName = p3;
+    t = withPicture(p1);
+    t.sequence(0)->step(0)->as<PromptTask>()->images[3].ImageWidth = 9;
+    r = mergeWizards({b, kModel}, {o, kModel}, {t, kModel});
+    ASSERT_EQ(r.conflicts.size(), 1u);
+    EXPECT_EQ(r.conflicts[0].field, "ImageNum_3");
+
+    r = mergeWizards({b, kModel}, {b, 1}, {o, kModel});
+    ASSERT_EQ(r.conflicts.size(), 1u);
+    EXPECT_EQ(r.conflicts[0].kind, MergeConflict::Model);
+    EXPECT_EQ(r.model, 1);
+}
