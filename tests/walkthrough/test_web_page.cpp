@@ -2,8 +2,8 @@
 // page is valid HTML with every picture copied byte for byte, and that no
 // text or file name from a wizard can add markup or write outside the folder.
 #include "review/check/CheckedWalkthrough.h"
+#include "review/diff/DiffHtml.h"
 #include "summary/SummaryRows.h"
-#include "summary/walkthrough/DiffHtml.h"
 #include "summary/walkthrough/HtmlPage.h"
 #include "summary/walkthrough/WalkHtml.h"
 #include "support/TestFiles.h"
