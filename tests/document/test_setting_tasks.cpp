@@ -53,56 +53,40 @@ FrequencyDistanceTask frequencyDistance(const QString &description, double start
     return r;
 }
 
+ReferenceWizard reference(const char *file, const char *title, const char *sequenceTitle,
+                          int seqEnd, std::vector<TaskRecord> records)
+{
+    return {file, title, sequenceTitle, seqEnd, std::move(records)};
+}
+
 std::vector<ReferenceWizard> referenceWizards()
 {
     return {
-        {"measure_mode.wzd",
-         "Measure modes",
-         "Modes",
-         2,
-         {MeasureModeTask{"Through path & jumper", 6}, MeasureModeTask{"Smith", 8},
-          MeasureModeTask{"", 11}, MeasureModeTask{"Unknown mode", 15}}},
-        {"frequency_distance.wzd",
-         "Bands",
-         "Ranges",
-         2,
-         {frequencyDistance("Distances only", 698, 2690.5, 1.5, 120.25, 1, {0, 0, 1, 1, 1}),
-          frequencyDistance("Odd unit", 5, 6000, 0, 15, 7, {1, 1, 0, 0, 0})}},
-        {"amplitude.wzd",
-         "Scale",
-         "Amplitude",
-         1,
-         {AmplitudeTask{"Return loss scale", 10.5, -45.25}}},
-        {"general.wzd",
-         "General settings",
-         "General",
-         2,
-         {GeneralTask{"Near a broadcast site", 1, "-10", "16"}, GeneralTask{"", 0, "High", ""}}},
-        {"data_point.wzd", "Resolution", "Points", 2, {DataPointTask{"Fine trace", 1001}}},
-        {"windowing.wzd", "Window", "Windowing", 2, {WindowingTask{"Low side lobes", 3}}},
-        {"dtf.wzd",
-         "Cables",
-         "DTF cable",
-         2,
-         {DtfTask{"Jumper", 2, 0.8, 0.1234, "LMR-400", 0},
-          DtfTask{"Main feeder", 1, 0.88, 0.022, "HFC-12D (1/2')", 1}}},
-        {"rf_power.wzd",
-         "Power",
-         "RF power",
-         2,
-         {RfPowerTask{"Pulsed radar", 1850, -3.5, 3, 1, 3, -20, 10, -30, 20},
-          RfPowerTask{"Unknown modes", 1000, 0, 4, 2, 0, 21, 52, 21, 52}}},
-        {"optical_power.wzd",
-         "Optics",
-         "Optical power",
-         2,
-         {OpticalPowerTask{"CPRI link", 1, 1550, 10, 0, -25.5}}},
-        {"fiber.wzd", "Fiber", "Inspection", 2, {FiberTask{"LC connector", 2, 5}}},
-        {"bias_tee.wzd",
-         "Bias",
-         "Tower amplifier",
-         2,
-         {BiasTeeTask{"TMA off", 2, 0, 24}, BiasTeeTask{"Unknown mode", 0, 1, 12}}},
+        reference("measure_mode.wzd", "Measure modes", "Modes", 2,
+                  {MeasureModeTask{"Through path & jumper", 6}, MeasureModeTask{"Smith", 8},
+                   MeasureModeTask{"", 11}, MeasureModeTask{"Unknown mode", 15}}),
+        reference(
+            "frequency_distance.wzd", "Bands", "Ranges", 2,
+            {frequencyDistance("Distances only", 698, 2690.5, 1.5, 120.25, 1, {0, 0, 1, 1, 1}),
+             frequencyDistance("Odd unit", 5, 6000, 0, 15, 7, {1, 1, 0, 0, 0})}),
+        reference("amplitude.wzd", "Scale", "Amplitude", 1,
+                  {AmplitudeTask{"Return loss scale", 10.5, -45.25}}),
+        reference(
+            "general.wzd", "General settings", "General", 2,
+            {GeneralTask{"Near a broadcast site", 1, "-10", "16"}, GeneralTask{"", 0, "High", ""}}),
+        reference("data_point.wzd", "Resolution", "Points", 2, {DataPointTask{"Fine trace", 1001}}),
+        reference("windowing.wzd", "Window", "Windowing", 2, {WindowingTask{"Low side lobes", 3}}),
+        reference("dtf.wzd", "Cables", "DTF cable", 2,
+                  {DtfTask{"Jumper", 2, 0.8, 0.1234, "LMR-400", 0},
+                   DtfTask{"Main feeder", 1, 0.88, 0.022, "HFC-12D (1/2')", 1}}),
+        reference("rf_power.wzd", "Power", "RF power", 2,
+                  {RfPowerTask{"Pulsed radar", 1850, -3.5, 3, 1, 3, -20, 10, -30, 20},
+                   RfPowerTask{"Unknown modes", 1000, 0, 4, 2, 0, 21, 52, 21, 52}}),
+        reference("optical_power.wzd", "Optics", "Optical power", 2,
+                  {OpticalPowerTask{"CPRI link", 1, 1550, 10, 0, -25.5}}),
+        reference("fiber.wzd", "Fiber", "Inspection", 2, {FiberTask{"LC connector", 2, 5}}),
+        reference("bias_tee.wzd", "Bias", "Tower amplifier", 2,
+                  {BiasTeeTask{"TMA off", 2, 0, 24}, BiasTeeTask{"Unknown mode", 0, 1, 12}}),
     };
 }
 
