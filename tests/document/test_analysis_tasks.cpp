@@ -2,9 +2,7 @@
 // reference wizards in both directions, round trips with pictures and mask
 // files, the condition-picture numbering, the mode-dependent limit groups and
 // the messages for attached files that cannot be stored or restored.
-#include "document/VXXML_PARSER.h"
-#include "document/VX_CAAXML_PARSER.h"
-#include "support/TestFiles.h"
+#include "support/WizardText.h"
 
 #include <QFileInfo>
 
@@ -12,8 +10,6 @@
 
 namespace stepvane {
 namespace {
-
-constexpr int kModel = 2;
 
 QString analysisFile(const QString &name)
 {
@@ -57,59 +53,14 @@ WizardDocument makeDocument(const QString &title, const QString &sequenceTitle,
     return doc;
 }
 
-bool saveWizard(WizardDocument &doc, const QString &path, MessageSink *sink = nullptr)
-{
-    VX_CAAXML_PARSER parser(&doc, kModel, sink);
-    return parser.Save_Wizard(path);
-}
-
 std::vector<TaskRecord> readRecords(const QString &path, MessageSink *sink = nullptr,
                                     int *result = nullptr)
 {
     WizardDocument doc;
-    VX_CAAXML_PARSER parser(&doc, kModel, sink);
-    const int r = parser.Read_Wizard_File(path);
+    const int r = test::readWizard(path, doc, sink);
     if (result)
         *result = r;
-    std::vector<TaskRecord> out;
-    if (doc.sequenceCount() == 1)
-        for (const auto &step : doc.sequence(0)->steps)
-            out.push_back(step->record);
-    return out;
-}
-
-QByteArray wizardAround(const QString &stepBody)
-{
-    return QStringLiteral("<?xml version=\"1.0\" "
-                          "encoding=\"UTF-8\"?>\n<STEPVANE><Information>"
-                          "<InstrumentEQP DValue=\"VX330A\" "
-                          "LValue=\"2\"/><Application_Version "
-                          "DValue=\"1.2.1\"/>"
-                          "<FW_Version DValue=\"1.064\"/><TestingSequence_Count "
-                          "DValue=\"1\"/>"
-                          "<Title DValue=\"t\"/><SeqEndOption DValue=\"2\"/></Information>"
-                          "<TestingSequence_Num0><Information><InstrumentEQP "
-                          "DValue=\"VX330A\" LValue=\"2\"/>"
-                          "<Application_Version DValue=\"1.2.1\"/><FW_Version "
-                          "DValue=\"1.064\"/>"
-                          "<Task_Steps_Count DValue=\"1\"/><Title "
-                          "DValue=\"s\"/></Information>"
-                          "<Task_Step_Num0>%1</Task_Step_Num0></TestingSequence_Num0></"
-                          "STEPVANE>\n")
-        .arg(stepBody)
-        .toUtf8();
-}
-
-std::string attributesAt(const QString &file, const QString &pathBelowStep)
-{
-    VXXML_PARSER xml;
-    if (!xml.Load_Document(file) ||
-        !xml.Find_Path(QStringLiteral("<TestingSequence_Num0><Task_Step_Num0>") + pathBelowStep))
-        return "<missing>";
-    QStringList parts;
-    for (int i = 0; i < xml.Attribute_Names().size(); ++i)
-        parts << xml.Attribute_Names()[i] + u'=' + xml.Attribute_Values()[i];
-    return parts.join(u';').toStdString();
+    return test::recordsOf(doc);
 }
 
 // A restored attachment lives in its own working copy named after the stored name and holds
@@ -178,21 +129,15 @@ std::vector<ReferenceWizard> referenceWizards()
     markers.Description = "Return loss > 15 dB on M3";
     markers.markers = {{1, 1, 0, 1, 1500}, {2, 2, 0, 3, 0.5}, {9, 7, 0, 9, -2.25},
                        {6, 3, 0, 5, 2},    {0, 0, 0, 0, 0},   {0, 0, 0, 4, 0}};
-    markers.Condition_Check = 1;
-    markers.MarkerName = 2;
-    markers.Equality_sign = 2;
-    markers.Axis = 1;
-    markers.Threshold_Fail = "-15.5";
+    markers.Condition_Check = 1, markers.MarkerName = 2, markers.Equality_sign = 2;
+    markers.Axis = 1, markers.Threshold_Fail = "-15.5";
     markers.images = {connectorOk(), AttachedImage{"No picture yet", "", "", 0, 0, 0},
                       connectorBad()};
-    markers.Search_between = 2;
-    markers.M1toM2_M5 = 1;
+    markers.Search_between = 2, markers.M1toM2_M5 = 1;
 
     MarkerPeakTask noMarkers;
-    noMarkers.Description = "No markers <none>";
-    noMarkers.Equality_sign = 5;
-    noMarkers.Search_between = 4;
-    noMarkers.M3toM4_M6 = 1;
+    noMarkers.Description = "No markers <none>", noMarkers.Equality_sign = 5;
+    noMarkers.Search_between = 4, noMarkers.M3toM4_M6 = 1;
 
     LimitTask line{"Line at -12.5 dB", 1, 1, -12.5, -15.75, 1, 1, "", "", 0, 1, {maskFail()}};
     const QString mask = analysisFile("band_mask.fml");
@@ -229,7 +174,7 @@ TEST_P(AnalysisReferenceFiles, WriterReproducesTheFile)
     QTemporaryDir dir;
     const QString out = dir.filePath(ref.file);
     CollectingMessageSink sink;
-    ASSERT_TRUE(saveWizard(doc, out, &sink));
+    ASSERT_TRUE(test::saveWizard(doc, out, &sink));
     EXPECT_TRUE(sink.messages.empty()) << sink.texts().join('\n').toStdString();
 
     // The attachments were read from this folder; the reference names the
@@ -259,15 +204,10 @@ TEST(AnalysisTasks, EveryKindSurvivesSaveAndReopen)
     markers.Description = QStringLiteral("Pic \u00e9 & <x>\nline two");
     for (int k = 0; k < kMarkerCount; ++k)
         markers.markers[size_t(k)] = {k + 1, k % 4, 0, k, 100.25 * (k + 1)};
-    markers.Condition_Check = 1;
-    markers.MarkerName = 5;
-    markers.Equality_sign = 1;
-    markers.Axis = 1;
-    markers.Threshold_Fail = QStringLiteral("-3.5 dB");
+    markers.Condition_Check = 1, markers.MarkerName = 5, markers.Equality_sign = 1;
+    markers.Axis = 1, markers.Threshold_Fail = QStringLiteral("-3.5 dB");
     markers.images = {connectorBad(), connectorOk()};
-    markers.Search_between = 1;
-    markers.M1toM2_M5 = 1;
-    markers.M3toM4_M6 = 1;
+    markers.Search_between = 1, markers.M1toM2_M5 = 1, markers.M3toM4_M6 = 1;
 
     LimitTask line{"line", 1, 1, 7.25, -2.5, 1, 0, "", "", 0, 1, {connectorOk(), maskFail()}};
     const QString mask = analysisFile("band_mask.fml");
@@ -280,7 +220,7 @@ TEST(AnalysisTasks, EveryKindSurvivesSaveAndReopen)
     WizardDocument doc = makeDocument("rt", "rt", records);
     QTemporaryDir dir;
     const QString path = dir.filePath("rt.wzd");
-    ASSERT_TRUE(saveWizard(doc, path));
+    ASSERT_TRUE(test::saveWizard(doc, path));
     expectSameRecords(readRecords(path), records);
 }
 
@@ -299,8 +239,8 @@ TEST(AnalysisTasks, TwelvePicturesAreWrittenButTenComeBack)
     WizardDocument doc = makeDocument("t", "s", {limit});
     QTemporaryDir dir;
     const QString path = dir.filePath("twelve.wzd");
-    ASSERT_TRUE(saveWizard(doc, path));
-    EXPECT_EQ(attributesAt(path, "<Condition><ImageNum_11><Comment>"), "DValue=picture 11");
+    ASSERT_TRUE(test::saveWizard(doc, path));
+    EXPECT_EQ(test::stepAttributes(path, "Condition/ImageNum_11/Comment"), "DValue=picture 11");
 
     std::vector<TaskRecord> read = readRecords(path);
     ASSERT_EQ(read.size(), 1u);
@@ -321,9 +261,10 @@ TEST(AnalysisTasks, MissingPictureNumbersLeaveNoGap)
         QTemporaryDir dir;
         const QString path = dir.filePath("gap.wzd");
         ASSERT_TRUE(test::writeAll(
-            path, wizardAround(QStringLiteral("<Task_Step_Name DValue=\"%1\"/><Condition>"
-                                              "<Check DValue=\"True\" LValue=\"1\"/>%2</Condition>")
-                                   .arg(kind, pictures))));
+            path, test::wizardAround(
+                      {QStringLiteral("<Task_Step_Name DValue=\"%1\"/><Condition>"
+                                      "<Check DValue=\"True\" LValue=\"1\"/>%2</Condition>")
+                           .arg(kind, pictures)})));
         const auto read = readRecords(path);
         ASSERT_EQ(read.size(), 1u) << kind;
         const std::vector<AttachedImage> *images = nullptr;
@@ -360,7 +301,7 @@ TEST_P(AnalysisRestoreFailure, IsReportedAndTheReadGoesOn)
     const AttachmentFailure &c = GetParam();
     QTemporaryDir dir;
     const QString path = dir.filePath("lost.wzd");
-    ASSERT_TRUE(test::writeAll(path, wizardAround(QString::fromUtf8(c.stepBody))));
+    ASSERT_TRUE(test::writeAll(path, test::wizardAround({QString::fromUtf8(c.stepBody)})));
     CollectingMessageSink sink;
     int result = 0;
     const auto read = readRecords(path, &sink, &result);
@@ -405,17 +346,15 @@ TEST(AnalysisTasks, StoreFailuresAreReportedAndTheSaveGoesOn)
     WizardDocument doc = makeDocument("t", "s", {markers, limit});
     CollectingMessageSink sink;
     const QString path = dir.filePath("w.wzd");
-    ASSERT_TRUE(saveWizard(doc, path, &sink));
+    ASSERT_TRUE(test::saveWizard(doc, path, &sink));
     EXPECT_EQ(sink.texts().join('\n').toStdString(),
               "Marker/Peak task item-Failed to Save (gone.png)\n"
               "Limit task item-Failed to Save (gone.fml)\n"
               "Limit task item-Failed to Save (gone.png)");
     // The picture after the lost one is still stored.
-    EXPECT_EQ(attributesAt(path, "<Condition><ImageNum_1><ImageName>"), "DValue=connector_ok.png");
-    VXXML_PARSER xml;
-    ASSERT_TRUE(xml.Load_Document(path));
-    EXPECT_TRUE(xml.Find_Path("<TestingSequence_Num0><Task_Step_Num0><Condition><"
-                              "ImageNum_1><ImageData>"));
+    EXPECT_EQ(test::stepAttributes(path, "Condition/ImageNum_1/ImageName"),
+              "DValue=connector_ok.png");
+    EXPECT_TRUE(test::stepChildren(path, "Condition/ImageNum_1").contains("ImageData"));
 }
 
 // --- limit modes and the writer's texts --------------------------------------
@@ -429,9 +368,9 @@ TEST(AnalysisTasks, OnlyTheSelectedLimitGroupIsWrittenAndRead)
     WizardDocument doc = makeDocument("t", "s", {line, msl});
     QTemporaryDir dir;
     const QString path = dir.filePath("modes.wzd");
-    ASSERT_TRUE(saveWizard(doc, path));
-    EXPECT_EQ(attributesAt(path, "<MSL>"), "<missing>");
-    EXPECT_EQ(attributesAt(path, "<Limit_Line><Move_Limit>"), "DValue=4.50");
+    ASSERT_TRUE(test::saveWizard(doc, path));
+    EXPECT_EQ(test::stepAttributes(path, "MSL"), "<missing>");
+    EXPECT_EQ(test::stepAttributes(path, "Limit_Line/Move_Limit"), "DValue=4.50");
 
     const auto read = readRecords(path);
     ASSERT_EQ(read.size(), 2u);
@@ -484,7 +423,7 @@ TEST_P(AnalysisReader, ReadsTheExpectedRecord)
     const ReadCase &c = GetParam();
     QTemporaryDir dir;
     const QString path = dir.filePath("r.wzd");
-    ASSERT_TRUE(test::writeAll(path, wizardAround(QString::fromUtf8(c.stepBody))));
+    ASSERT_TRUE(test::writeAll(path, test::wizardAround({QString::fromUtf8(c.stepBody)})));
     const auto read = readRecords(path);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_TRUE(read[0] == c.expected);
@@ -507,9 +446,7 @@ void PrintTo(const WrittenValue &c, std::ostream *os)
 MarkerPeakTask markerWith(int equality, int axis, int between)
 {
     MarkerPeakTask r;
-    r.Equality_sign = equality;
-    r.Axis = axis;
-    r.Search_between = between;
+    r.Equality_sign = equality, r.Axis = axis, r.Search_between = between;
     return r;
 }
 
@@ -521,31 +458,31 @@ TEST_P(AnalysisWriterValues, ElementCarriesExactlyTheseAttributes)
     WizardDocument doc = makeDocument("t", "s", {c.record});
     QTemporaryDir dir;
     const QString path = dir.filePath("w.wzd");
-    ASSERT_TRUE(saveWizard(doc, path));
-    EXPECT_EQ(attributesAt(path, c.path), c.attributes);
+    ASSERT_TRUE(test::saveWizard(doc, path));
+    EXPECT_EQ(test::stepAttributes(path, c.path), c.attributes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AnalysisWriterValues,
     ::testing::Values(
-        WrittenValue{"GreaterThan", markerWith(0, 0, 0), "<Condition><Equality_sign>",
+        WrittenValue{"GreaterThan", markerWith(0, 0, 0), "Condition/Equality_sign",
                      "DValue=>;LValue=0"},
-        WrittenValue{"EqualityWithoutText", markerWith(5, 0, 0), "<Condition><Equality_sign>",
+        WrittenValue{"EqualityWithoutText", markerWith(5, 0, 0), "Condition/Equality_sign",
                      "LValue=5"},
-        WrittenValue{"AxisAnyNonZeroIsY", markerWith(0, 3, 0), "<Condition><Axis>",
+        WrittenValue{"AxisAnyNonZeroIsY", markerWith(0, 3, 0), "Condition/Axis",
                      "DValue=Y;LValue=3"},
-        WrittenValue{"SearchBetweenWithoutText", markerWith(0, 0, 3),
-                     "<Peak_Valley><Search_between>", "LValue=3"},
-        WrittenValue{"SixthMarkerAlwaysWritten", MarkerPeakTask{}, "<Marker><Num6><Search_mode>",
+        WrittenValue{"SearchBetweenWithoutText", markerWith(0, 0, 3), "Peak_Valley/Search_between",
+                     "LValue=3"},
+        WrittenValue{"SixthMarkerAlwaysWritten", MarkerPeakTask{}, "Marker/Num6/Search_mode",
                      "DValue=None;LValue=0"},
-        WrittenValue{"NoSeventhMarker", MarkerPeakTask{}, "<Marker><Num7>", "<missing>"},
+        WrittenValue{"NoSeventhMarker", MarkerPeakTask{}, "Marker/Num7", "<missing>"},
         WrittenValue{"ZoomPeakAll", ZoomZonesTask{"", 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},
-                     "<Peak_Valley_Search>", "DValue=Peak all zones;LValue=1"},
+                     "Peak_Valley_Search", "DValue=Peak all zones;LValue=1"},
         WrittenValue{"LimitPassFailOn", LimitTask{"", 1, 2, 0, 0, 0, 0, "", "", 0, 0, {}},
-                     "<Pass_Fail>", "DValue=On;LValue=2"},
+                     "Pass_Fail", "DValue=On;LValue=2"},
         WrittenValue{"EmptyMslGroup",
                      LimitTask{"", 0, 0, 0, 0, 0, 0, "a.fml", "/nowhere/a.fml", 0, 0, {}},
-                     "<MSL><MSLfileName>", "<missing>"}),
+                     "MSL/MSLfileName", "<missing>"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

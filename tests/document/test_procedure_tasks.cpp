@@ -5,14 +5,12 @@
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
-#include "support/TestFiles.h"
+#include "support/WizardText.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <libxml/parser.h>
-#include <libxml/tree.h>
 
 #include <functional>
 
@@ -21,64 +19,6 @@ using namespace stepvane;
 namespace {
 
 const QString kFixtures = test::fixture(QStringLiteral("procedure"));
-constexpr int kModel = 2;
-
-// ---- XML inspection with libxml2 directly, independent of the parser under test.
-
-using XmlDocPtr = std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)>;
-
-XmlDocPtr parseXml(const QByteArray &bytes)
-{
-    return XmlDocPtr(xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
-                                   XML_PARSE_NONET | XML_PARSE_HUGE),
-                     xmlFreeDoc);
-}
-
-QString xmlText(const xmlChar *s)
-{
-    return QString::fromUtf8(reinterpret_cast<const char *>(s));
-}
-
-const xmlNode *findPath(const xmlDoc *doc, const QString &path)
-{
-    const xmlNode *node = xmlDocGetRootElement(doc);
-    for (const QString &piece : path.split(u'/', Qt::SkipEmptyParts)) {
-        const xmlNode *child = node ? node->children : nullptr;
-        while (child && !(child->type == XML_ELEMENT_NODE && xmlText(child->name) == piece))
-            child = child->next;
-        node = child;
-    }
-    return node;
-}
-
-// "name=value" for each attribute of the element at path, in document order.
-QStringList attributesAt(const QString &file, const QString &path)
-{
-    XmlDocPtr doc = parseXml(test::readAll(file));
-    const xmlNode *node = doc ? findPath(doc.get(), path) : nullptr;
-    if (!node)
-        return {QStringLiteral("<missing %1>").arg(path)};
-    QStringList out;
-    for (const xmlAttr *a = node->properties; a; a = a->next) {
-        xmlChar *v = xmlNodeListGetString(node->doc, a->children, 1);
-        out << xmlText(a->name) + u'=' + xmlText(v);
-        xmlFree(v);
-    }
-    return out;
-}
-
-QStringList childNames(const QString &file, const QString &path)
-{
-    XmlDocPtr doc = parseXml(test::readAll(file));
-    const xmlNode *node = doc ? findPath(doc.get(), path) : nullptr;
-    QStringList out;
-    for (const xmlNode *c = node ? node->children : nullptr; c; c = c->next)
-        if (c->type == XML_ELEMENT_NODE)
-            out << xmlText(c->name);
-    return out;
-}
-
-const QString kStep0 = QStringLiteral("TestingSequence_Num0/Task_Step_Num0/");
 
 // ---- documents
 
@@ -98,8 +38,7 @@ AttachedImage picture(const QString &comment, const QString &name, const QString
 // The records each reference file holds; dir is where the attachments lie.
 void promptDocument(WizardDocument &doc, const QString &dir)
 {
-    doc.Title = QStringLiteral("Prompts at tower 7");
-    doc.SeqEndOption = 1;
+    doc.Title = QStringLiteral("Prompts at tower 7"), doc.SeqEndOption = 1;
     TestingSequence *seq = doc.appendSequence();
     seq->Title = QStringLiteral("Connector check");
     PromptTask p;
@@ -109,8 +48,7 @@ void promptDocument(WizardDocument &doc, const QString &dir)
                           QStringLiteral("connector.png"), dir, 3, 2);
     p.images[3] = picture(QStringLiteral("Antenna mast, north face"), QStringLiteral("antenna.png"),
                           dir, 4, 5);
-    p.Move_forward_Mode = 1;
-    p.DelayTime = 12;
+    p.Move_forward_Mode = 1, p.DelayTime = 12;
     seq->insertStep(-1, p);
     PromptTask quiet;
     quiet.Description = QStringLiteral("Wait for the rigger");
@@ -123,13 +61,9 @@ void saveDocument(WizardDocument &doc, const QString &dir)
     TestingSequence *seq = doc.appendSequence();
     seq->Title = QStringLiteral("Store the sweep");
     SaveTask s;
-    s.Description = QStringLiteral("Save trace, report and screen");
-    s.SaveMode = 2;
-    s.Storage = 2;
-    s.BaseFileName = QStringLiteral("tower7_");
-    s.BaseFolderName = QStringLiteral("Sites/Tower7");
-    s.Trace_Check = 1, s.Trace_Format = 2;
-    s.Report_Check = 3, s.Report_Format = 6;
+    s.Description = QStringLiteral("Save trace, report and screen"), s.SaveMode = 2, s.Storage = 2;
+    s.BaseFileName = QStringLiteral("tower7_"), s.BaseFolderName = QStringLiteral("Sites/Tower7");
+    s.Trace_Check = 1, s.Trace_Format = 2, s.Report_Check = 3, s.Report_Format = 6;
     s.Screen_Check = 4, s.ColorInversion = 7, s.MarkerReadings = 9;
     s.WorkFolder = QStringLiteral("WF-2024"), s.WorkOrderID = QStringLiteral("WO-5531");
     s.Site_ID = QStringLiteral("SITE-0007"), s.Sector = QStringLiteral("Alpha");
@@ -141,8 +75,7 @@ void saveDocument(WizardDocument &doc, const QString &dir)
     s.Engineer_Check = 1, s.Engineer_Name = QStringLiteral("A. Mensah");
     s.TestPurpose_Name = QStringLiteral("Acceptance");
     s.Site_Information_Check = 1, s.Site_Information_Name = QStringLiteral("Roof top, north face");
-    s.Remark_Check = 1, s.Remark_Name = QStringLiteral("Retest after rain");
-    s.Result_Prev = 1;
+    s.Remark_Check = 1, s.Remark_Name = QStringLiteral("Retest after rain"), s.Result_Prev = 1;
     seq->insertStep(-1, s);
     SaveTask plain;
     plain.Trace_Check = 0;
@@ -156,10 +89,8 @@ void reportDocument(WizardDocument &doc, const QString &dir)
     TestingSequence *seq = doc.appendSequence();
     seq->Title = QStringLiteral("Close-out");
     ReportTask r;
-    r.Description = QStringLiteral("Close-out report for the customer");
-    r.SaveMode = 2;
-    r.BaseFolderName = QStringLiteral("Reports/2024");
-    r.BaseFileName = QStringLiteral("closeout");
+    r.Description = QStringLiteral("Close-out report for the customer"), r.SaveMode = 2;
+    r.BaseFolderName = QStringLiteral("Reports/2024"), r.BaseFileName = QStringLiteral("closeout");
     r.Filetype = 3;
     r.Workfolder = QStringLiteral("WF-88"), r.WorkorderID = QStringLiteral("WO-1200");
     r.Site_ID = QStringLiteral("S-42"), r.Sector = QStringLiteral("Gamma");
@@ -189,10 +120,8 @@ void loadDocument(WizardDocument &doc, const QString &dir)
     TestingSequence *seq = doc.appendSequence();
     seq->Title = QStringLiteral("Setups");
     LoadTask fromPc;
-    fromPc.Description = QStringLiteral("Load the DTF site setup");
-    fromPc.Mode = 2;
-    fromPc.SetupfileName = dir + QStringLiteral("/site_dtf.xml");
-    fromPc.Setup_Info = kSiteDtfInfo;
+    fromPc.Description = QStringLiteral("Load the DTF site setup"), fromPc.Mode = 2;
+    fromPc.SetupfileName = dir + QStringLiteral("/site_dtf.xml"), fromPc.Setup_Info = kSiteDtfInfo;
     fromPc.SetupfileSize = 823;
     seq->insertStep(-1, fromPc);
     LoadTask preset;
@@ -291,32 +220,19 @@ protected:
 
     bool save(WizardDocument &doc, const QString &file)
     {
-        VX_CAAXML_PARSER parser(&doc, kModel, &m_sink);
-        return parser.Save_Wizard(file);
+        return test::saveWizard(doc, file, &m_sink);
     }
     int read(WizardDocument &doc, const QString &file)
     {
-        VX_CAAXML_PARSER parser(&doc, kModel, &m_sink);
-        return parser.Read_Wizard_File(file);
+        return test::readWizard(file, doc, &m_sink);
     }
     // A wizard holding one hand-written step body, read back.
     TaskStep readStepBody(const QString &name, const QString &body)
     {
-        const QString text =
-            QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><STEPVANE><Information>"
-                           "<InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/><Application_Version "
-                           "DValue=\"1.2.1\"/>"
-                           "<FW_Version DValue=\"1.064\"/><TestingSequence_Count "
-                           "DValue=\"1\"/><Title DValue=\"t\"/>"
-                           "</Information><TestingSequence_Num0><Information><InstrumentEQP "
-                           "DValue=\"VX330A\" LValue=\"2\"/>"
-                           "<Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
-                           "<Task_Steps_Count DValue=\"1\"/><Title DValue=\"s\"/></Information>"
-                           "<Task_Step_Num0><Task_Step_Name DValue=\"%1\"/>%2</Task_Step_Num0>"
-                           "</TestingSequence_Num0></STEPVANE>")
-                .arg(name, body);
         const QString file = path(QStringLiteral("hand.wzd"));
-        EXPECT_TRUE(test::writeAll(file, text.toUtf8()));
+        EXPECT_TRUE(test::writeAll(
+            file, test::wizardAround(
+                      {QStringLiteral("<Task_Step_Name DValue=\"%1\"/>%2").arg(name, body)})));
         WizardDocument doc;
         EXPECT_EQ(read(doc, file), 1);
         if (doc.sequenceCount() != 1 || doc.sequence(0)->stepCount() != 1)
@@ -383,8 +299,7 @@ TEST_F(ProcedureFile, AwkwardValuesSurviveARoundTrip)
     PromptTask prompt;
     prompt.Description = awkward;
     prompt.Manual_operation = 2; // any non-zero flag is kept as stored
-    prompt.Move_forward_Mode = 3;
-    prompt.DelayTime = 600;
+    prompt.Move_forward_Mode = 3, prompt.DelayTime = 600;
     prompt.images[9] = AttachedImage{
         awkward, QStringLiteral("antenna.png"), kFixtures + QStringLiteral("/antenna.png"), 73, 4,
         5};
@@ -392,19 +307,15 @@ TEST_F(ProcedureFile, AwkwardValuesSurviveARoundTrip)
     saveTask.Description = awkward;
     saveTask.SaveMode = 7, saveTask.Storage = 0; // codes without a text
     saveTask.Report_Format = -1, saveTask.ColorInversion = 0, saveTask.MarkerReadings = 99;
-    saveTask.Technology = QString(kFixedText512, u'T');
-    saveTask.Site_ID = awkward;
+    saveTask.Technology = QString(kFixedText512, u'T'), saveTask.Site_ID = awkward;
     saveTask.Company_Check = 2, saveTask.Remark_Check = 5, saveTask.Remark_Name = awkward;
     ReportTask report;
     report.SaveMode = 0, report.Filetype = 0;
     report.Test_type = awkward, report.Workfolder = QString(kFixedText512, u'W');
     report.Address_Check = 9;
     LoadTask load;
-    load.Mode = 3;
-    load.SetupfileName = kFixtures + QStringLiteral("/site_dtf.xml");
-    load.SetupfileSize = 823;
-    load.Setup_Info = awkward;
-    load.Description = awkward;
+    load.Mode = 3, load.SetupfileName = kFixtures + QStringLiteral("/site_dtf.xml");
+    load.SetupfileSize = 823, load.Setup_Info = awkward, load.Description = awkward;
 
     const TaskRecord records[] = {prompt,
                                   saveTask,
@@ -434,26 +345,26 @@ TEST_F(ProcedureFile, SaveChecksAndFormatsUseTheInstrumentsCodes)
         int SaveTask::*field;
         int value;
         const char *element; // below the step element
-        QStringList attributes;
+        const char *attributes;
         int readBack;
     };
     const Case cases[] = {
-        {&SaveTask::Report_Check, 3, "Report/Check", {"DValue=True", "LValue=3"}, 3},
-        {&SaveTask::Report_Check, 1, "Report/Check", {"DValue=False", "LValue=0"}, 0},
-        {&SaveTask::Screen_Check, 4, "Screen/Check", {"DValue=True", "LValue=4"}, 4},
-        {&SaveTask::Screen_Check, 3, "Screen/Check", {"DValue=False", "LValue=0"}, 0},
-        {&SaveTask::Trace_Check, 4, "Trace/Check", {"DValue=False", "LValue=0"}, 0},
-        {&SaveTask::Result_Prev, 2, "Result_Prev/Check", {"DValue=True", "LValue=1"}, 1},
-        {&SaveTask::Company_Check, 2, "Company_Info/Company/Check", {"DValue=True", "LValue=2"}, 2},
-        {&SaveTask::ColorInversion, 7, "Screen/ColorInversion", {"DValue=On", "LValue=7"}, 7},
-        {&SaveTask::ColorInversion, 8, "Screen/ColorInversion", {"DValue=Off", "LValue=8"}, 8},
-        {&SaveTask::MarkerReadings, 9, "Screen/MarkerReadings", {"DValue=On", "LValue=9"}, 9},
-        {&SaveTask::MarkerReadings, 10, "Screen/MarkerReadings", {"DValue=Off", "LValue=10"}, 10},
-        {&SaveTask::Trace_Format, 0, "Trace/Format", {"DValue=NoFormat", "LValue=0"}, 0},
-        {&SaveTask::Trace_Format, -1, "Trace/Format", {"LValue=-1"}, -1},
-        {&SaveTask::Report_Format, 11, "Report/Format", {"LValue=11"}, 11},
-        {&SaveTask::SaveMode, 0, "SaveMode", {"LValue=0"}, 0},
-        {&SaveTask::Storage, 2, "Storage", {"DValue=External", "LValue=2"}, 2},
+        {&SaveTask::Report_Check, 3, "Report/Check", "DValue=True;LValue=3", 3},
+        {&SaveTask::Report_Check, 1, "Report/Check", "DValue=False;LValue=0", 0},
+        {&SaveTask::Screen_Check, 4, "Screen/Check", "DValue=True;LValue=4", 4},
+        {&SaveTask::Screen_Check, 3, "Screen/Check", "DValue=False;LValue=0", 0},
+        {&SaveTask::Trace_Check, 4, "Trace/Check", "DValue=False;LValue=0", 0},
+        {&SaveTask::Result_Prev, 2, "Result_Prev/Check", "DValue=True;LValue=1", 1},
+        {&SaveTask::Company_Check, 2, "Company_Info/Company/Check", "DValue=True;LValue=2", 2},
+        {&SaveTask::ColorInversion, 7, "Screen/ColorInversion", "DValue=On;LValue=7", 7},
+        {&SaveTask::ColorInversion, 8, "Screen/ColorInversion", "DValue=Off;LValue=8", 8},
+        {&SaveTask::MarkerReadings, 9, "Screen/MarkerReadings", "DValue=On;LValue=9", 9},
+        {&SaveTask::MarkerReadings, 10, "Screen/MarkerReadings", "DValue=Off;LValue=10", 10},
+        {&SaveTask::Trace_Format, 0, "Trace/Format", "DValue=NoFormat;LValue=0", 0},
+        {&SaveTask::Trace_Format, -1, "Trace/Format", "LValue=-1", -1},
+        {&SaveTask::Report_Format, 11, "Report/Format", "LValue=11", 11},
+        {&SaveTask::SaveMode, 0, "SaveMode", "LValue=0", 0},
+        {&SaveTask::Storage, 2, "Storage", "DValue=External;LValue=2", 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.element) + " " + std::to_string(c.value));
@@ -461,7 +372,7 @@ TEST_F(ProcedureFile, SaveChecksAndFormatsUseTheInstrumentsCodes)
         record.*c.field = c.value;
         const QString file = path(QStringLiteral("wire.wzd"));
         const TaskStep back = roundTrip(record, file);
-        EXPECT_EQ(attributesAt(file, kStep0 + QLatin1String(c.element)), c.attributes);
+        EXPECT_EQ(test::stepAttributes(file, QLatin1String(c.element)), c.attributes);
         ASSERT_TRUE(back.as<SaveTask>());
         EXPECT_EQ(back.as<SaveTask>()->*c.field, c.readBack);
     }
@@ -482,13 +393,12 @@ TEST_F(ProcedureFile, LoadWritesTheSetupFileOnlyWhenItCarriesOne)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.mode * 10000 + int(c.size));
         LoadTask load;
-        load.Mode = c.mode;
-        load.SetupfileSize = c.size;
+        load.Mode = c.mode, load.SetupfileSize = c.size;
         load.SetupfileName = kFixtures + QStringLiteral("/site_dtf.xml");
         load.Setup_Info = QStringLiteral("summary");
         const QString file = path(QStringLiteral("load.wzd"));
         const TaskStep back = roundTrip(load, file);
-        EXPECT_EQ(childNames(file, kStep0), c.children);
+        EXPECT_EQ(test::stepChildren(file), c.children);
         ASSERT_TRUE(back.as<LoadTask>());
         EXPECT_EQ(back.as<LoadTask>()->SetupfileSize, c.children == full ? c.size : 0u);
         EXPECT_EQ(back.as<LoadTask>()->Setup_Info.isEmpty(), c.children != full);
@@ -506,8 +416,8 @@ TEST_F(ProcedureFile, FixedTextsHoldAtMost511Characters)
                   reportFile = path(QStringLiteral("r.wzd"));
     const TaskStep savedBack = roundTrip(saveTask, saveFile);
     const TaskStep reportBack = roundTrip(report, reportFile);
-    EXPECT_EQ(attributesAt(saveFile, kStep0 + QStringLiteral("TagID/Termination")),
-              QStringList{QStringLiteral("DValue=") + longText.left(511)});
+    EXPECT_EQ(test::stepAttributes(saveFile, QStringLiteral("TagID/Termination")),
+              "DValue=" + longText.left(511).toStdString());
     EXPECT_EQ(savedBack.as<SaveTask>()->Termination, longText.left(511));
     EXPECT_EQ(reportBack.as<ReportTask>()->WorkorderID, longText.left(511));
 
@@ -617,7 +527,7 @@ TEST_F(ProcedureFile, AFileThatCannotBeStoredIsReportedAndTheStepStillWritten)
         EXPECT_EQ(m_sink.texts(), QStringList{message});
         ASSERT_EQ(m_sink.messages.size(), 1u);
         EXPECT_EQ(m_sink.messages[0].icon, MessageIcon::Warning);
-        EXPECT_EQ(childNames(file, kStep0).value(childNames(file, kStep0).size() - 1),
+        EXPECT_EQ(test::stepChildren(file).value(test::stepChildren(file).size() - 1),
                   QLatin1String(lastElement));
     }
 }

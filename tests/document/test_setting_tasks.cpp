@@ -2,23 +2,18 @@
 // read into the expected records and reproduced by the writer, round trips of
 // every setting kind, and the reader's defaults, code sources and failures.
 #include "document/NameTables.h"
-#include "document/VXXML_PARSER.h"
-#include "document/VX_CAAXML_PARSER.h"
-#include "support/TestFiles.h"
+#include "support/WizardText.h"
 
 #include <gtest/gtest.h>
 
 namespace stepvane {
 namespace {
 
-constexpr int kModel = 2; // VX330A, the model of the reference files
-
 WizardDocument makeDocument(const QString &title, const QString &sequenceTitle, int seqEnd,
                             const std::vector<TaskRecord> &records)
 {
     WizardDocument doc;
-    doc.Title = title;
-    doc.SeqEndOption = seqEnd;
+    doc.Title = title, doc.SeqEndOption = seqEnd;
     TestingSequence *seq = doc.appendSequence();
     seq->Title = sequenceTitle;
     for (const TaskRecord &r : records)
@@ -26,61 +21,9 @@ WizardDocument makeDocument(const QString &title, const QString &sequenceTitle, 
     return doc;
 }
 
-bool saveWizard(WizardDocument &doc, const QString &path)
-{
-    VX_CAAXML_PARSER parser(&doc, kModel);
-    return parser.Save_Wizard(path);
-}
-
-int readWizard(const QString &path, WizardDocument &doc)
-{
-    VX_CAAXML_PARSER parser(&doc, kModel);
-    return parser.Read_Wizard_File(path);
-}
-
-std::vector<TaskRecord> recordsOf(const WizardDocument &doc)
-{
-    std::vector<TaskRecord> out;
-    if (doc.sequenceCount() == 1)
-        for (const auto &step : doc.sequence(0)->steps)
-            out.push_back(step->record);
-    return out;
-}
-
-// A one-sequence wizard around the given step bodies (Task_Step_Name onwards).
-QByteArray wizardAround(const QStringList &stepBodies)
-{
-    QString xml =
-        QStringLiteral(
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<STEPVANE><Information>"
-            "<InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/><Application_Version DValue=\"1.2.1\"/>"
-            "<FW_Version DValue=\"1.064\"/><TestingSequence_Count DValue=\"1\"/>"
-            "<Title DValue=\"t\"/><File_Name DValue=\"t.wzd\"/><SeqEndOption DValue=\"2\"/>"
-            "</Information><TestingSequence_Num0><Information>"
-            "<InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/><Application_Version DValue=\"1.2.1\"/>"
-            "<FW_Version DValue=\"1.064\"/><Task_Steps_Count DValue=\"%1\"/><Title DValue=\"s\"/>"
-            "<File_Name DValue=\"\"/></Information>")
-            .arg(stepBodies.size() + 1);
-    for (int i = 0; i < stepBodies.size(); ++i)
-        xml += QStringLiteral("<Task_Step_Num%1>%2</Task_Step_Num%1>").arg(i).arg(stepBodies[i]);
-    xml += QStringLiteral("<Task_Step_Num%1><Task_Step_Name DValue=\"End Option\"/>"
-                          "<Mode DValue=\"Manual\" LValue=\"2\"/></Task_Step_Num%1>"
-                          "</TestingSequence_Num0></STEPVANE>\n")
-               .arg(stepBodies.size());
-    return xml.toUtf8();
-}
-
-// "name=value;..." for the attributes of the element at path below the root.
-std::string attributesAt(const QString &file, const QString &path)
-{
-    VXXML_PARSER xml;
-    if (!xml.Load_Document(file) || !xml.Find_Path(path))
-        return "<missing>";
-    QStringList parts;
-    for (int i = 0; i < xml.Attribute_Names().size(); ++i)
-        parts << xml.Attribute_Names()[i] + u'=' + xml.Attribute_Values()[i];
-    return parts.join(u';').toStdString();
-}
+// Hand-written wizards close their sequence with the instrument's own last step.
+const QString kEndOptionStep =
+    QStringLiteral(R"(<Task_Step_Name DValue="End Option"/><Mode DValue="Manual" LValue="2"/>)");
 
 // --- the reference wizards, in both directions -------------------------------
 
@@ -101,72 +44,49 @@ FrequencyDistanceTask frequencyDistance(const QString &description, double start
                                         std::array<Flag, 5> checks)
 {
     FrequencyDistanceTask r;
-    r.Description = description;
-    r.Start_Frequency = start;
-    r.Stop_Frequency = stop;
-    r.Center_Frequency = 2002.5; // memory only: the reader's band centre and span
-    r.Span = 3995;
-    r.Start_Distance = startDistance;
-    r.Stop_Distance = stopDistance;
-    r.Units = units;
-    r.Start_Frequency_Check = checks[0];
-    r.Stop_Frequency_Check = checks[1];
-    r.Start_Distance_Check = checks[2];
-    r.Stop_Distance_Check = checks[3];
+    r.Description = description, r.Start_Frequency = start, r.Stop_Frequency = stop;
+    r.Center_Frequency = 2002.5, r.Span = 3995; // memory only: the reader's band centre and span
+    r.Start_Distance = startDistance, r.Stop_Distance = stopDistance, r.Units = units;
+    r.Start_Frequency_Check = checks[0], r.Stop_Frequency_Check = checks[1];
+    r.Start_Distance_Check = checks[2], r.Stop_Distance_Check = checks[3];
     r.Alt_DTF_Band_Check = checks[4];
     return r;
+}
+
+ReferenceWizard reference(const char *file, const char *title, const char *sequenceTitle,
+                          int seqEnd, std::vector<TaskRecord> records)
+{
+    return {file, title, sequenceTitle, seqEnd, std::move(records)};
 }
 
 std::vector<ReferenceWizard> referenceWizards()
 {
     return {
-        {"measure_mode.wzd",
-         "Measure modes",
-         "Modes",
-         2,
-         {MeasureModeTask{"Through path & jumper", 6}, MeasureModeTask{"Smith", 8},
-          MeasureModeTask{"", 11}, MeasureModeTask{"Unknown mode", 15}}},
-        {"frequency_distance.wzd",
-         "Bands",
-         "Ranges",
-         2,
-         {frequencyDistance("Distances only", 698, 2690.5, 1.5, 120.25, 1, {0, 0, 1, 1, 1}),
-          frequencyDistance("Odd unit", 5, 6000, 0, 15, 7, {1, 1, 0, 0, 0})}},
-        {"amplitude.wzd",
-         "Scale",
-         "Amplitude",
-         1,
-         {AmplitudeTask{"Return loss scale", 10.5, -45.25}}},
-        {"general.wzd",
-         "General settings",
-         "General",
-         2,
-         {GeneralTask{"Near a broadcast site", 1, "-10", "16"}, GeneralTask{"", 0, "High", ""}}},
-        {"data_point.wzd", "Resolution", "Points", 2, {DataPointTask{"Fine trace", 1001}}},
-        {"windowing.wzd", "Window", "Windowing", 2, {WindowingTask{"Low side lobes", 3}}},
-        {"dtf.wzd",
-         "Cables",
-         "DTF cable",
-         2,
-         {DtfTask{"Jumper", 2, 0.8, 0.1234, "LMR-400", 0},
-          DtfTask{"Main feeder", 1, 0.88, 0.022, "HFC-12D (1/2')", 1}}},
-        {"rf_power.wzd",
-         "Power",
-         "RF power",
-         2,
-         {RfPowerTask{"Pulsed radar", 1850, -3.5, 3, 1, 3, -20, 10, -30, 20},
-          RfPowerTask{"Unknown modes", 1000, 0, 4, 2, 0, 21, 52, 21, 52}}},
-        {"optical_power.wzd",
-         "Optics",
-         "Optical power",
-         2,
-         {OpticalPowerTask{"CPRI link", 1, 1550, 10, 0, -25.5}}},
-        {"fiber.wzd", "Fiber", "Inspection", 2, {FiberTask{"LC connector", 2, 5}}},
-        {"bias_tee.wzd",
-         "Bias",
-         "Tower amplifier",
-         2,
-         {BiasTeeTask{"TMA off", 2, 0, 24}, BiasTeeTask{"Unknown mode", 0, 1, 12}}},
+        reference("measure_mode.wzd", "Measure modes", "Modes", 2,
+                  {MeasureModeTask{"Through path & jumper", 6}, MeasureModeTask{"Smith", 8},
+                   MeasureModeTask{"", 11}, MeasureModeTask{"Unknown mode", 15}}),
+        reference(
+            "frequency_distance.wzd", "Bands", "Ranges", 2,
+            {frequencyDistance("Distances only", 698, 2690.5, 1.5, 120.25, 1, {0, 0, 1, 1, 1}),
+             frequencyDistance("Odd unit", 5, 6000, 0, 15, 7, {1, 1, 0, 0, 0})}),
+        reference("amplitude.wzd", "Scale", "Amplitude", 1,
+                  {AmplitudeTask{"Return loss scale", 10.5, -45.25}}),
+        reference(
+            "general.wzd", "General settings", "General", 2,
+            {GeneralTask{"Near a broadcast site", 1, "-10", "16"}, GeneralTask{"", 0, "High", ""}}),
+        reference("data_point.wzd", "Resolution", "Points", 2, {DataPointTask{"Fine trace", 1001}}),
+        reference("windowing.wzd", "Window", "Windowing", 2, {WindowingTask{"Low side lobes", 3}}),
+        reference("dtf.wzd", "Cables", "DTF cable", 2,
+                  {DtfTask{"Jumper", 2, 0.8, 0.1234, "LMR-400", 0},
+                   DtfTask{"Main feeder", 1, 0.88, 0.022, "HFC-12D (1/2')", 1}}),
+        reference("rf_power.wzd", "Power", "RF power", 2,
+                  {RfPowerTask{"Pulsed radar", 1850, -3.5, 3, 1, 3, -20, 10, -30, 20},
+                   RfPowerTask{"Unknown modes", 1000, 0, 4, 2, 0, 21, 52, 21, 52}}),
+        reference("optical_power.wzd", "Optics", "Optical power", 2,
+                  {OpticalPowerTask{"CPRI link", 1, 1550, 10, 0, -25.5}}),
+        reference("fiber.wzd", "Fiber", "Inspection", 2, {FiberTask{"LC connector", 2, 5}}),
+        reference("bias_tee.wzd", "Bias", "Tower amplifier", 2,
+                  {BiasTeeTask{"TMA off", 2, 0, 24}, BiasTeeTask{"Unknown mode", 0, 1, 12}}),
     };
 }
 
@@ -176,10 +96,10 @@ TEST_P(SettingReferenceFiles, ReadIntoTheExpectedRecords)
 {
     const ReferenceWizard &ref = GetParam();
     WizardDocument doc;
-    ASSERT_EQ(readWizard(test::fixture(QStringLiteral("settings/") + ref.file), doc), 1);
+    ASSERT_EQ(test::readWizard(test::fixture(QStringLiteral("settings/") + ref.file), doc), 1);
     EXPECT_EQ(doc.Title.toStdString(), ref.title);
     EXPECT_EQ(doc.SeqEndOption, ref.seqEnd);
-    const std::vector<TaskRecord> read = recordsOf(doc);
+    const std::vector<TaskRecord> read = test::recordsOf(doc);
     ASSERT_EQ(read.size(), ref.records.size());
     for (size_t i = 0; i < read.size(); ++i)
         EXPECT_TRUE(read[i] == ref.records[i]) << "step " << i;
@@ -193,7 +113,7 @@ TEST_P(SettingReferenceFiles, WriterReproducesTheFile)
                      ref.records);
     QTemporaryDir dir;
     const QString out = dir.filePath(QString::fromLatin1(ref.file));
-    ASSERT_TRUE(saveWizard(doc, out));
+    ASSERT_TRUE(test::saveWizard(doc, out));
     const QByteArray expected =
         test::normalizedXml(test::readAll(test::fixture(QStringLiteral("settings/") + ref.file)));
     ASSERT_FALSE(expected.isEmpty());
@@ -230,11 +150,11 @@ TEST(SettingTasks, EveryKindSurvivesSaveAndReopen)
     WizardDocument doc = makeDocument(text, text, 1, records);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("roundtrip.wzd"));
-    ASSERT_TRUE(saveWizard(doc, path));
+    ASSERT_TRUE(test::saveWizard(doc, path));
 
     WizardDocument back;
-    ASSERT_EQ(readWizard(path, back), 1);
-    const std::vector<TaskRecord> read = recordsOf(back);
+    ASSERT_EQ(test::readWizard(path, back), 1);
+    const std::vector<TaskRecord> read = test::recordsOf(back);
     ASSERT_EQ(read.size(), records.size());
     for (size_t i = 0; i < read.size(); ++i)
         EXPECT_TRUE(read[i] == records[i]) << "kind " << kindOfRecord(records[i]);
@@ -261,47 +181,42 @@ TEST_P(SettingWriterValues, ElementCarriesExactlyTheseAttributes)
     WizardDocument doc = makeDocument("t", "s", 2, {c.record});
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("w.wzd"));
-    ASSERT_TRUE(saveWizard(doc, path));
-    EXPECT_EQ(attributesAt(path, QStringLiteral("<TestingSequence_Num0><Task_Step_Num0>") + c.path),
-              c.attributes);
+    ASSERT_TRUE(test::saveWizard(doc, path));
+    EXPECT_EQ(test::stepAttributes(path, QLatin1String(c.path)), c.attributes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingWriterValues,
     ::testing::Values(
-        WrittenValue{"MeasurementBelowTable", MeasureModeTask{"", -1}, "<Measurement>",
-                     "LValue=-1"},
-        WrittenValue{"MeasurementAboveTable", MeasureModeTask{"", 12}, "<Measurement>",
-                     "LValue=12"},
-        WrittenValue{"MeasurementFirst", MeasureModeTask{"", 0}, "<Measurement>",
+        WrittenValue{"MeasurementBelowTable", MeasureModeTask{"", -1}, "Measurement", "LValue=-1"},
+        WrittenValue{"MeasurementAboveTable", MeasureModeTask{"", 12}, "Measurement", "LValue=12"},
+        WrittenValue{"MeasurementFirst", MeasureModeTask{"", 0}, "Measurement",
                      "DValue=Reflection VSWR;LValue=0"},
-        WrittenValue{"MeasurementRfPower", MeasureModeTask{"", 9}, "<Measurement>",
+        WrittenValue{"MeasurementRfPower", MeasureModeTask{"", 9}, "Measurement",
                      "DValue=RF Power;LValue=9"},
-        WrittenValue{"CableLossRounded", DtfTask{"", 1, 0.8, 0.07216, "c", 0}, "<Cable_Loss>",
+        WrittenValue{"CableLossRounded", DtfTask{"", 1, 0.8, 0.07216, "c", 0}, "Cable_Loss",
                      "DValue=0.0722"},
-        WrittenValue{"DtfModeWithoutText", DtfTask{"", 3, 0.8, 0.5, "c", 0}, "<Mode>", "LValue=3"},
-        WrittenValue{"DtfUnitsWithoutText", DtfTask{"", 1, 0.8, 0.5, "c", 2}, "<Units>",
-                     "LValue=2"},
-        WrittenValue{"RealsTwoDecimals", AmplitudeTask{"", 12.346, -0.004}, "<Top>",
-                     "DValue=12.35"},
-        WrittenValue{"NegativeRealsTwoDecimals", AmplitudeTask{"", 12.345, -7.5}, "<Bottom>",
+        WrittenValue{"DtfModeWithoutText", DtfTask{"", 3, 0.8, 0.5, "c", 0}, "Mode", "LValue=3"},
+        WrittenValue{"DtfUnitsWithoutText", DtfTask{"", 1, 0.8, 0.5, "c", 2}, "Units", "LValue=2"},
+        WrittenValue{"RealsTwoDecimals", AmplitudeTask{"", 12.346, -0.004}, "Top", "DValue=12.35"},
+        WrittenValue{"NegativeRealsTwoDecimals", AmplitudeTask{"", 12.345, -7.5}, "Bottom",
                      "DValue=-7.50"},
         // An exact binary tie rounds to even, as C's printf writes it.
-        WrittenValue{"TieTwoDecimals", AmplitudeTask{"", 0.625, -7.5}, "<Top>", "DValue=0.62"},
-        WrittenValue{"TieFourDecimals", DtfTask{"", 1, 0.8, 0.03125, "c", 0}, "<Cable_Loss>",
+        WrittenValue{"TieTwoDecimals", AmplitudeTask{"", 0.625, -7.5}, "Top", "DValue=0.62"},
+        WrittenValue{"TieFourDecimals", DtfTask{"", 1, 0.8, 0.03125, "c", 0}, "Cable_Loss",
                      "DValue=0.0312"},
         WrittenValue{"RejectionAnyNonZeroIsOn", GeneralTask{"", 5, "-30", "1"},
-                     "<Interference_Rejection>", "DValue=On"},
+                     "Interference_Rejection", "DValue=On"},
         WrittenValue{"RfDisplayAverage", RfPowerTask{"", 1000, 0, 3, 0, 0, 21, 52, 21, 52},
-                     "<Display><Mode>", "DValue=Average;LValue=0"},
+                     "Display/Mode", "DValue=Average;LValue=0"},
         WrittenValue{"RfModelHasOnlyTheIndex", RfPowerTask{"", 1000, 0, 0, 0, 4, 21, 52, 21, 52},
-                     "<RF_Model>", "LValue=4"},
+                     "RF_Model", "LValue=4"},
         WrittenValue{"ThresholdOnCarriesFlag", OpticalPowerTask{"", 2, 1310, 5, 3, -10},
-                     "<Threshold><On_Off>", "DValue=On;LValue=3"},
-        WrittenValue{"BiasModeAutomation", BiasTeeTask{"", 1, 1, 12}, "<Mode>",
+                     "Threshold/On_Off", "DValue=On;LValue=3"},
+        WrittenValue{"BiasModeAutomation", BiasTeeTask{"", 1, 1, 12}, "Mode",
                      "DValue=Automation;LValue=1"},
         WrittenValue{"CheckOnIsTrueAndOne", frequencyDistance("", 5, 10, 0, 1, 0, {7, 0, 0, 0, 0}),
-                     "<Start_Frequency><Check>", "DValue=True;LValue=1"}),
+                     "Start_Frequency/Check", "DValue=True;LValue=1"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // --- reader details ----------------------------------------------------------
@@ -324,8 +239,7 @@ FrequencyDistanceTask frequencyReadingDefaults()
 std::vector<ReadCase> readCases()
 {
     FrequencyDistanceTask fdPartial = frequencyReadingDefaults();
-    fdPartial.Start_Frequency_Check = 1;
-    fdPartial.Stop_Frequency = 2500;
+    fdPartial.Start_Frequency_Check = 1, fdPartial.Stop_Frequency = 2500;
     DtfTask dtfDefaults{"", 1, 0.88, 0.072, "HFC-12D (1/2')", 1};
     OpticalPowerTask opticalNoThreshold{"o", 1, 1490, 8, 1, -10};
     return {
@@ -372,10 +286,11 @@ TEST_P(SettingReader, ReadsTheExpectedRecord)
     const ReadCase &c = GetParam();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("r.wzd"));
-    ASSERT_TRUE(test::writeAll(path, wizardAround({QString::fromUtf8(c.body)})));
+    ASSERT_TRUE(
+        test::writeAll(path, test::wizardAround({QString::fromUtf8(c.body), kEndOptionStep})));
     WizardDocument doc;
-    ASSERT_EQ(readWizard(path, doc), 1);
-    const std::vector<TaskRecord> read = recordsOf(doc);
+    ASSERT_EQ(test::readWizard(path, doc), 1);
+    const std::vector<TaskRecord> read = test::recordsOf(doc);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_TRUE(read[0] == c.expected);
 }
@@ -401,9 +316,10 @@ TEST_P(SettingReaderFailure, FailsTheWholeFile)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bad.wzd"));
     const QString good = QStringLiteral(R"(<Task_Step_Name DValue="Amplitude"/><Top DValue="3"/>)");
-    ASSERT_TRUE(test::writeAll(path, wizardAround({good, QString::fromUtf8(c.body)})));
+    ASSERT_TRUE(test::writeAll(
+        path, test::wizardAround({good, QString::fromUtf8(c.body), kEndOptionStep})));
     WizardDocument doc;
-    EXPECT_EQ(readWizard(path, doc), 0);
+    EXPECT_EQ(test::readWizard(path, doc), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

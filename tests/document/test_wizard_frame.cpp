@@ -56,8 +56,7 @@ QByteArray wizardWithHeader(const QByteArray &model, const QByteArray &extra,
 TEST_F(WizardFrame, EmptyWizardMatchesReferenceAndReadsBack)
 {
     WizardDocument doc;
-    doc.Title = "Tower <A> & \"B\"";
-    doc.SeqEndOption = 1;
+    doc.Title = "Tower <A> & \"B\"", doc.SeqEndOption = 1;
     const QByteArray bytes = save(doc, 2, "Empty.wzd");
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
     EXPECT_EQ(normalizedXml(bytes), normalizedXml(readAll(fixture("frame/empty.wzd"))));
@@ -103,19 +102,15 @@ TEST_F(WizardFrame, FileNameIsLastComponent)
 {
     WizardDocument doc;
     VX_CAAXML_PARSER parser(&doc, 0, &sink);
-    parser.Reset_Document();
-    parser.Write_Wizard_Header("C:\\jobs\\site.wzd");
-    ASSERT_TRUE(parser.Go_Root());
-    ASSERT_TRUE(parser.Find_Path("<Information><File_Name>"));
-    ASSERT_TRUE(parser.Find_Attribute("DValue"));
-    EXPECT_EQ(parser.Get_Attribute_Value(), "site.wzd");
-
-    parser.Reset_Document();
-    parser.Write_Wizard_Header("plain.wzd");
-    parser.Go_Root();
-    parser.Find_Path("<Information><File_Name>");
-    parser.Find_Attribute("DValue");
-    EXPECT_EQ(parser.Get_Attribute_Value(), "plain.wzd");
+    for (const auto &[given, name] :
+         {std::pair{"C:\\jobs\\site.wzd", "site.wzd"}, std::pair{"plain.wzd", "plain.wzd"}}) {
+        parser.Reset_Document();
+        parser.Write_Wizard_Header(given);
+        ASSERT_TRUE(parser.Go_Root());
+        ASSERT_TRUE(parser.Find_Path("<Information><File_Name>"));
+        ASSERT_TRUE(parser.Find_Attribute("DValue"));
+        EXPECT_EQ(parser.Get_Attribute_Value(), name);
+    }
 }
 
 TEST_F(WizardFrame, ModelMismatchIsRefusedWithBothNames)
@@ -150,67 +145,50 @@ TEST_F(WizardFrame, SequenceOfAnotherModelIsRefused)
 TEST_F(WizardFrame, HeaderChecks)
 {
     const QByteArray model0 = "<InstrumentEQP DValue=\"VX310A\" LValue=\"0\"/>";
+    const auto counted = [&](const QByteArray &count, const QByteArray &more = {}) {
+        return wizardWithHeader(model0, "<TestingSequence_Count DValue=\"" + count +
+                                            "\"/><Title DValue=\"x\"/>" + more);
+    };
+    const QByteArray bad = "IDS_UNKNOWN_WZD_FILE";
     struct Case {
         const char *name;
         QByteArray bytes;
         int result;
-        QString message;
+        QByteArray message;
         int seqEnd;
     } cases[] = {
-        {"complete",
-         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/><Title "
-                                  "DValue=\"x\"/><SeqEndOption DValue=\"1\"/>"),
-         1, "", 1},
-        {"no SeqEndOption",
-         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/>"), 1,
-         "", 2},
+        {"complete", counted("0", "<SeqEndOption DValue=\"1\"/>"), 1, "", 1},
+        {"no SeqEndOption", counted("0"), 1, "", 2},
         {"no title", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/>"), 0, "", 2},
         {"no count", wizardWithHeader(model0, "<Title DValue=\"x\"/>"), 0, "", 2},
         {"no model code",
          wizardWithHeader("<InstrumentEQP DValue=\"VX310A\"/>",
                           "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"x\"/>"),
          0, "IDS_INCORRECT_WZD_FOR_EQP", 2},
-        {"wrong root", "<?xml version=\"1.0\"?><QRTSetup><Information/></QRTSetup>", 0,
-         "IDS_UNKNOWN_WZD_FILE", 2},
+        {"wrong root", "<?xml version=\"1.0\"?><QRTSetup><Information/></QRTSetup>", 0, bad, 2},
         // A count that is not a whole number 0..100 is a damaged file; 100
         // itself passes the check and fails only for the missing sequences.
-        {"count at the limit",
-         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"100\"/><Title DValue=\"x\"/>"),
-         0, "", 2},
-        {"count above the limit",
-         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"101\"/><Title DValue=\"x\"/>"),
-         0, "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count negative",
-         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"-1\"/><Title DValue=\"x\"/>"), 0,
-         "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count not a number",
-         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"abc\"/><Title DValue=\"x\"/>"),
-         0, "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count empty",
-         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"\"/><Title DValue=\"x\"/>"), 0,
-         "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count hexadecimal",
-         wizardWithHeader(model0,
-                          "<TestingSequence_Count DValue=\"0x7fffffff\"/><Title DValue=\"x\"/>"),
-         0, "IDS_UNKNOWN_WZD_FILE", 2},
-        {"count with blanks",
-         wizardWithHeader(model0, "<TestingSequence_Count DValue=\" 0 \"/><Title DValue=\"x\"/>"),
-         1, "", 2},
-        {"declared sequence missing",
-         wizardWithHeader(model0, "<TestingSequence_Count DValue=\"1\"/><Title DValue=\"x\"/>"), 0,
-         "", 2},
+        {"count at the limit", counted("100"), 0, "", 2},
+        {"count above the limit", counted("101"), 0, bad, 2},
+        {"count negative", counted("-1"), 0, bad, 2},
+        {"count not a number", counted("abc"), 0, bad, 2},
+        {"count empty", counted(""), 0, bad, 2},
+        {"count hexadecimal", counted("0x7fffffff"), 0, bad, 2},
+        {"count with blanks", counted(" 0 "), 1, "", 2},
+        {"declared sequence missing", counted("1"), 0, "", 2},
         {"truncated", wizardWithHeader(model0, "<TestingSequence_Count DValue=\"0\"/>").left(120),
          0, "", 2},
         {"empty file", "", 0, "", 2},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         sink.messages.clear();
         WizardDocument back;
         back.SeqEndOption = 7;
-        EXPECT_EQ(read(back, 0, writeFile("h.wzd", c.bytes)), c.result) << c.name;
-        EXPECT_EQ(sink.ids().join(','), c.message) << c.name;
+        EXPECT_EQ(read(back, 0, writeFile("h.wzd", c.bytes)), c.result);
+        EXPECT_EQ(sink.ids().join(','), QString::fromLatin1(c.message));
         if (c.result) {
-            EXPECT_EQ(back.SeqEndOption, c.seqEnd) << c.name;
+            EXPECT_EQ(back.SeqEndOption, c.seqEnd);
         }
     }
 }

@@ -165,8 +165,7 @@ struct PageUnderTest : PageEnv {
 
     PageUnderTest(TaskKind kind, int model = 2, int unit = kDistanceMeter)
     {
-        state.CurrentModelIndex = model;
-        state.CurrentDistanceUnit = unit;
+        state.CurrentModelIndex = model, state.CurrentDistanceUnit = unit;
         step = TaskStep(makeDefaultRecord(kind, model, unit));
         const PageRegistration *pages = findPages(builtinPageRegistry(), kind);
         EXPECT_NE(pages, nullptr) << "no page for kind " << kind;

@@ -69,10 +69,8 @@ TEST_F(DialogTest, ImageDialogAttachesThroughTheFileDialogAndKeepsItsPictureOnFa
 {
     AttachedImage earlier;
     earlier.ImageName = QStringLiteral("old.png");
-    earlier.TransImageName = picture("old.png", 2, 2, 0);
-    earlier.Image_filesize = 77;
-    earlier.ImageWidth = 2;
-    earlier.ImageHeight = 2;
+    earlier.TransImageName = picture("old.png", 2, 2, 0), earlier.Image_filesize = 77;
+    earlier.ImageWidth = 2, earlier.ImageHeight = 2;
     earlier.Comment = QStringLiteral("check the seal");
     CImageDialog dialog(ui, earlier, true);
     dialog.show();

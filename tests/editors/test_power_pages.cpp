@@ -88,9 +88,7 @@ TEST(RfPowerPage, OddStoredValuesShowWithoutBeingWritten)
 {
     PageUnderTest t(TaskRfPower);
     auto &r = t.record<RfPowerTask>();
-    r.RF_Model = 9;
-    r.Display_Mode = RfVswr;
-    r.Limit_Mode = 7;
+    r.RF_Model = 9, r.Display_Mode = RfVswr, r.Limit_Mode = 7;
     t.rebind();
     EXPECT_EQ(t.list("RF_Model")->currentText(), "P41A/B");
     EXPECT_EQ(t.list("Limit_Mode")->currentText(), "Average") << "a mode not offered: position 0";

@@ -68,8 +68,7 @@ WizardDocument wizardWithBand()
 {
     WizardDocument doc;
     FrequencyDistanceTask band;
-    band.Start_Frequency = 1000;
-    band.Stop_Frequency = 3000;
+    band.Start_Frequency = 1000, band.Stop_Frequency = 3000;
     band.Start_Frequency_Check = band.Stop_Frequency_Check = 1;
     doc.appendSequence()->insertStep(-1, band);
     return doc;

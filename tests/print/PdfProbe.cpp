@@ -61,11 +61,8 @@ PdfProbe PdfProbe::read(const QString &pdfPath)
             continue;
         }
         PdfWord w;
-        w.page = page;
-        w.xMin = m.captured(3).toDouble();
-        w.yMin = m.captured(4).toDouble();
-        w.xMax = m.captured(5).toDouble();
-        w.yMax = m.captured(6).toDouble();
+        w.page = page, w.xMin = m.captured(3).toDouble(), w.yMin = m.captured(4).toDouble();
+        w.xMax = m.captured(5).toDouble(), w.yMax = m.captured(6).toDouble();
         w.text = m.captured(7);
         w.text.replace("&amp;", "&")
             .replace("&lt;", "<")

@@ -49,8 +49,7 @@ protected:
         a->Title = "Feeder";
         a->insertStep(-1, HoldTask{"freeze | trace"});
         SaveTask save;
-        save.SaveMode = 2;
-        save.Description = "keep";
+        save.SaveMode = 2, save.Description = "keep";
         a->insertStep(-1, save);
         doc.appendSequence()->Title = "Jumper";
         doc.setPassword("pw1");

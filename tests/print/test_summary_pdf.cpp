@@ -8,6 +8,7 @@
 #include "print/SummaryPrinter.h"
 #include "summary/SummaryRows.h"
 #include "support/FileSizeLimit.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,11 +38,7 @@ constexpr double kMarginMm = kSummaryPdfMarginMm;
 
 AttachedImage picture(const QString &comment, const QString &name)
 {
-    AttachedImage image;
-    image.Comment = comment;
-    image.ImageName = name;
-    image.Image_filesize = 100;
-    return image;
+    return AttachedImage{comment, name, QString(), 100, 0, 0};
 }
 
 void addSequence(WizardDocument &doc, const QString &title, int k, bool withPrompt, bool withSave)
@@ -55,9 +52,7 @@ void addSequence(WizardDocument &doc, const QString &title, int k, bool withProm
         seq->insertStep(-1, prompt);
     seq->insertStep(-1, CalibrationTask{QString("Calibrate %1").arg(k)});
     FrequencyDistanceTask freq;
-    freq.Description = "Band";
-    freq.Start_Frequency = 698 + k;
-    freq.Stop_Frequency = 2690;
+    freq.Description = "Band", freq.Start_Frequency = 698 + k, freq.Stop_Frequency = 2690;
     freq.Start_Frequency_Check = freq.Stop_Frequency_Check = 1;
     seq->insertStep(-1, freq);
     MarkerPeakTask marker;
@@ -66,8 +61,7 @@ void addSequence(WizardDocument &doc, const QString &title, int k, bool withProm
     seq->insertStep(-1, marker);
     SaveTask save;
     save.Description = QString("Store sector %1").arg(k);
-    save.BaseFileName = QString("sector%1").arg(k);
-    save.Company_Check = 1;
+    save.BaseFileName = QString("sector%1").arg(k), save.Company_Check = 1;
     save.Company_Name = "Vexmar Field Services";
     if (withSave)
         seq->insertStep(-1, save);
@@ -294,10 +288,7 @@ TEST(SummaryPdfErrors, AFullDiskKeepsTheOldPdfAndSaysWhy)
 
         const QString path = dir.filePath("out.pdf");
         const QByteArray old = "%PDF- the user's old summary";
-        {
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
-        }
+        ASSERT_TRUE(stepvane::test::writeAll(path, old));
         SummaryPdfResult result;
         {
             stepvane::test::FileSizeLimit limit(rlim_t(full / 2));
@@ -305,9 +296,7 @@ TEST(SummaryPdfErrors, AFullDiskKeepsTheOldPdfAndSaysWhy)
         }
         EXPECT_FALSE(result.ok);
         EXPECT_TRUE(result.error.contains("File too large")) << result.error.toStdString();
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), old);
+        EXPECT_EQ(stepvane::test::readAll(path), old);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                   (QStringList{"fits.pdf", "out.pdf"}));
     }

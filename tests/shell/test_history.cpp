@@ -274,10 +274,8 @@ INSTANTIATE_TEST_SUITE_P(
                   [](HistoryRoundTrip &t) { EXPECT_EQ(t.pane().rowCount(), 3); }},
         RoundTrip{"testingUnitAdded", 1,
                   [](HistoryRoundTrip &t) {
-                      WizardDocument unit = makeWizard({QStringLiteral("Unit")}, 2);
-                      VX_CAAXML_PARSER writer(&unit, 2);
                       const QString file = t.path(QStringLiteral("unit.tuf"));
-                      ASSERT_TRUE(writer.Save_Testing_Unit(0, file));
+                      ASSERT_TRUE(writeTestingUnit(QStringLiteral("Unit"), 2, file, 2));
                       t.ui.openPaths.push_back(file);
                       t.window->addTestingUnitFile();
                   }}),

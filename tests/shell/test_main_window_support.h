@@ -56,6 +56,14 @@ inline bool writeWizardFile(const WizardDocument &doc, int model, const QString 
     return parser.Save_Wizard(path);
 }
 
+// A testing unit file holding one sequence of the given title.
+inline bool writeTestingUnit(const QString &title, int model, const QString &path, int steps = 0)
+{
+    WizardDocument doc = makeWizard({title}, steps);
+    VX_CAAXML_PARSER parser(&doc, model);
+    return parser.Save_Testing_Unit(0, path);
+}
+
 // What a file holds, read back by the real reader (password not checked).
 inline WizardDocument readWizardFile(const QString &path, int model)
 {

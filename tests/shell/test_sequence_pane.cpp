@@ -82,11 +82,7 @@ TEST_F(SequencePaneTest, TheHundredSequenceLimit)
     EXPECT_EQ(doc().sequenceCount(), 100);
     doc().removeSequence(99);
     const QString unit = path(QStringLiteral("unit.tuf"));
-    {
-        WizardDocument one = makeWizard({QStringLiteral("Unit")});
-        VX_CAAXML_PARSER writer(&one, 2);
-        ASSERT_TRUE(writer.Save_Testing_Unit(0, unit));
-    }
+    ASSERT_TRUE(writeTestingUnit(QStringLiteral("Unit"), 2, unit));
     ui.openPaths.push_back(unit);
     window->addTestingUnitFile();
     EXPECT_EQ(doc().sequenceCount(), 100);
@@ -107,9 +103,7 @@ TEST_F(SequencePaneTest, TheHundredSequenceLimit)
 TEST_F(SequencePaneTest, AddTestingUnitFileOfAnotherModelIsRefusedWithAMessage)
 {
     const QString unit = path(QStringLiteral("other.tuf"));
-    WizardDocument one = makeWizard({QStringLiteral("Unit")});
-    VX_CAAXML_PARSER writer(&one, 0);
-    ASSERT_TRUE(writer.Save_Testing_Unit(0, unit));
+    ASSERT_TRUE(writeTestingUnit(QStringLiteral("Unit"), 0, unit));
     ui.openPaths.push_back(unit);
     window->addTestingUnitFile();
     EXPECT_EQ(doc().sequenceCount(), 0);

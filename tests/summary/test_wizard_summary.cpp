@@ -21,10 +21,8 @@ WizardDocument twoSequenceWizard()
     a->insertStep(-1, save);
     a->insertStep(-1, HoldTask{"h"});
     FrequencyDistanceTask both;
-    both.Start_Frequency = 100;
-    both.Stop_Frequency = 300;
-    both.Start_Frequency_Check = both.Stop_Frequency_Check = 1;
-    both.Center_Frequency = -1;
+    both.Start_Frequency = 100, both.Stop_Frequency = 300;
+    both.Start_Frequency_Check = both.Stop_Frequency_Check = 1, both.Center_Frequency = -1;
     both.Span = -1;
     a->insertStep(-1, both);
     TestingSequence *b = doc.appendSequence();
