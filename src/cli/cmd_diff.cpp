@@ -42,7 +42,8 @@ int runDiff(const QStringList &argv)
     if (args.has(QStringLiteral("--model")) && (model < 0 || model > 3))
         return usageError(kSynopsis, QStringLiteral("--model must be 0 to 3"));
 
-    setWorkingCopiesWritten(false); // attachments are compared by digest, never opened
+    // Attachments are compared by digest; only the web page copies pictures.
+    setWorkingCopiesWritten(args.has(QStringLiteral("--html")));
     WizardDocument oldDoc, newDoc;
     OpenedWizard oldOpened, newOpened;
     if (!openSide(args.positionals().at(0), model, args, QStringLiteral("--old-password"), oldDoc,

@@ -199,6 +199,10 @@ bool AtomicFile::commit()
         fail(QStringLiteral("Cannot write %1").arg(m_target), error);
         ok = false;
     }
+    // The lock goes with the last descriptor of the file: held through the
+    // rename, so another program's leftover sweep never takes the file for a
+    // killed run's between the close and the rename.
+    const int held = ::dup(m_fd);
     // close can report a deferred write error (NFS, quotas): it counts.
     if (::close(m_fd) != 0 && ok) {
         const int error = errno;
@@ -211,9 +215,11 @@ bool AtomicFile::commit()
         fail(QStringLiteral("Cannot replace %1").arg(m_target), error);
         ok = false;
     }
-    if (!ok) {
+    if (!ok)
         ::unlink(m_tmpName.constData());
-    } else if (m_sync) {
+    if (held >= 0)
+        ::close(held);
+    if (ok && m_sync) {
         syncFolder(QFileInfo(m_target).absolutePath());
     }
     m_tmpName.clear();

@@ -132,7 +132,7 @@ TEST_F(CliCheck, AStatedPictureSizeThatDiffersFromItsDataIsAWarning)
         const CliRun run = cli({"check", path});
         EXPECT_EQ(run.code, 0) << stated << run.out.toStdString();
         const QString warning =
-            QStringLiteral("warning: sequence 1 \"Look\", step 1 Prompt [ImageNum_0]: The file "
+            QStringLiteral("warning: sequence 1 \"Look\", step 1 Prompt [Prompt 1]: The file "
                            "states Image_filesize %1 for the picture \"mast.png\", but its data "
                            "holds %2 bytes")
                 .arg(stated)
