@@ -1,5 +1,6 @@
-// The stepvane program: the wizard editor. "--screenshots DIR" renders the
-// windows with sample content to PNG files instead (used by make screenshots).
+// The stepvane program: the wizard editor. "--merge BASE LOCAL REMOTE MERGED"
+// resolves a merge's conflicts (git mergetool). "--screenshots DIR" renders
+// the windows with sample content to PNG files instead (make screenshots).
 #include "common/Leftovers.h"
 #include "instrument_files/LanguageInfo.h"
 #include "shell/app/CStepvaneApp.h"

@@ -178,6 +178,10 @@ private:
                      QStringLiteral("sequence %1 \"%2\", Title").arg(at + 1).arg(o.Title),
                      QStringLiteral("\"%1\"").arg(b.Title), QStringLiteral("\"%1\"").arg(o.Title),
                      QStringLiteral("\"%1\"").arg(t.Title), QStringLiteral("Title"));
+        if (!m_conflicts.empty() && m_conflicts.back().field == QLatin1String("Title") &&
+            m_conflicts.back().sequence == at && m_conflicts.back().step < 0)
+            m_conflicts.back().theirsSequence = e.theirs;
+        m_theirsSequence = e.theirs;
         mergeSteps(*seq, at, {b, bv}, {o, ov}, {t, tv});
         return seq;
     }
@@ -240,6 +244,10 @@ private:
                          .arg(at.step + 1)
                          .arg(ov.label, f.field),
                      f.base, f.ours, f.theirs, f.field);
+        for (size_t k = m_conflicts.size() - fields.size(); k < m_conflicts.size(); ++k) {
+            m_conflicts[k].theirsSequence = m_theirsSequence;
+            m_conflicts[k].theirsStep = e.theirs;
+        }
         return merged;
     }
 
@@ -296,6 +304,7 @@ private:
     MergeInput m_base, m_ours, m_theirs;
     FileDigests m_digests;
     std::vector<MergeConflict> m_conflicts;
+    int m_theirsSequence = -1; // theirs' index of the sequence whose steps are merged
 };
 
 } // namespace

@@ -38,6 +38,10 @@ struct MergeConflict {
     // Which field or slot of the step ("Start_Frequency", "ImageNum_2"); empty
     // for whole items.
     QString field;
+    // For a field conflict, where the item is in theirs' wizard (from 0; -1
+    // for the header or a sequence's own field), so theirs' value can be taken.
+    int theirsSequence = -1;
+    int theirsStep = -1;
 };
 
 struct MergeSide {

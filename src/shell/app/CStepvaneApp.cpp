@@ -8,6 +8,8 @@
 #include "instrument_files/LanguageInfo.h"
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"
 #include "shell/main/CStepvaneDlg.h"
+#include "shell/merge/MergeSession.h"
+#include "shell/merge/MergeWindow.h"
 #include "widgets/UserInterface.h"
 
 #include <QApplication>
@@ -44,7 +46,10 @@ bool CStepvaneApp::Prepare(const QStringList &arguments)
     // options out of the list.
     m_commandLineFile.clear();
     m_commandLineFlag = false;
+    m_endStatus = 0;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("--merge"))
+            return prepareMerge(arguments, i);
         if (arguments.at(i).startsWith(u'-'))
             continue;
         m_commandLineFile = arguments.at(i);
@@ -62,6 +67,28 @@ bool CStepvaneApp::Prepare(const QStringList &arguments)
     if (chosen < 0 || chosen >= kModelCount)
         return false;
     m_state.CurrentModelIndex = chosen;
+    return true;
+}
+
+bool CStepvaneApp::prepareMerge(const QStringList &arguments, qsizetype at)
+{
+    m_endStatus = 2;
+    if (at + 4 >= arguments.size()) {
+        m_ui.report(
+            Message::fromText(QStringLiteral("--merge takes four files: BASE LOCAL REMOTE MERGED."),
+                              {}, MessageIcon::Error));
+        return false;
+    }
+    m_merge = std::make_unique<MergeSession>(MergeSession::Files{
+        arguments.at(at + 1), arguments.at(at + 2), arguments.at(at + 3), arguments.at(at + 4)});
+    if (!m_merge->prepare()) {
+        m_ui.report(Message::fromText(m_merge->error(), {}, MessageIcon::Error));
+        m_merge.reset();
+        return false;
+    }
+    // The merged wizard's model, as a file named on the command line gives it.
+    m_state.CurrentModelIndex = m_merge->model();
+    m_endStatus = 0;
     return true;
 }
 
@@ -115,6 +142,11 @@ std::unique_ptr<CStepvaneDlg> CStepvaneApp::CreateMainWindow()
             window->recoveryCopies()->adopt(*m_recovered);
         }
         m_recovered.reset();
+    } else if (m_merge) {
+        // Opened like a restored file: bound to MERGED, unsaved until the
+        // user saves, so git sees MERGED unchanged when nothing was saved.
+        if (window->openRecoveredFile(m_merge->openPath(), m_merge->files().merged))
+            m_mergeWindow = new MergeWindow(*window, *m_merge, m_ui);
     } else if (m_commandLineFlag) {
         m_commandLineFlag = false;
         window->openCommandLineFile(m_commandLineFile);
@@ -127,10 +159,15 @@ std::unique_ptr<CStepvaneDlg> CStepvaneApp::CreateMainWindow()
 int CStepvaneApp::Start(const QStringList &arguments)
 {
     if (!Prepare(arguments))
-        return 0;
+        return m_endStatus;
     std::unique_ptr<CStepvaneDlg> window = CreateMainWindow();
     window->show();
+    if (m_mergeWindow) {
+        m_mergeWindow->placeBesideMain();
+        m_mergeWindow->show();
+    }
     const int status = QApplication::exec();
+    m_mergeWindow = nullptr;
     window.reset();
     m_state.SequenceClipboard.reset();
     m_state.TaskClipboard.reset();

@@ -16,6 +16,8 @@
 namespace stepvane {
 
 class CStepvaneDlg;
+class MergeSession;
+class MergeWindow;
 class UserInterface;
 
 class CStepvaneApp {
@@ -29,6 +31,9 @@ public:
     // Where the recovery copies are kept (the user's state folder unless set).
     void setRecoveryFolder(const QString &folder) { m_recoveryFolder = folder; }
     QString recoveryFolder() const { return m_recoveryFolder; }
+    // With "--merge BASE LOCAL REMOTE MERGED": the merge window beside the
+    // main window CreateMainWindow made (owned by it), else nullptr.
+    MergeWindow *mergeWindow() const { return m_mergeWindow; }
 
     // The whole run: Prepare, then the main window until it closes. Returns the
     // program's exit status. Needs a running QApplication.
@@ -53,6 +58,9 @@ public:
 
 private:
     bool offerRecovery();
+    // "--merge" and its four files; false (and the status set) when the
+    // program is to end here.
+    bool prepareMerge(const QStringList &arguments, qsizetype at);
 
     UserInterface &m_ui;
     AppState m_state;
@@ -60,6 +68,9 @@ private:
     bool m_commandLineFlag = false;
     QString m_recoveryFolder = RecoveryCopies::defaultFolder();
     std::optional<RecoveryCopies::Orphan> m_recovered;
+    std::unique_ptr<MergeSession> m_merge;
+    MergeWindow *m_mergeWindow = nullptr;
+    int m_endStatus = 0; // the exit status when Prepare ends the program
 };
 
 } // namespace stepvane

@@ -1,0 +1,81 @@
+// The merge window beside the main window: one row per conflict of a merge
+// (where, base, ours, theirs; pictures shown small), "Take ours" and "Take
+// theirs" for the selected row and for all rows. Each take is one edit in the
+// document's history (undo brings the row back unresolved); selecting a row
+// shows its step. Closing it, or the main window, with rows unresolved asks.
+#pragma once
+
+#include "document/WizardDocument.h"
+#include "review/merge/WizardMerge.h"
+#include "shell/history/HistoryCommands.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QPushButton;
+class QTreeWidget;
+
+namespace stepvane {
+
+class CStepvaneDlg;
+class MergeSession;
+class UserInterface;
+
+class MergeWindow : public QWidget {
+    Q_OBJECT
+public:
+    // The main window has opened the merged wizard; the session outlives this.
+    MergeWindow(CStepvaneDlg &main, const MergeSession &session, UserInterface &ui);
+    ~MergeWindow() override;
+
+    QTreeWidget *list() const { return m_list; }
+    int unresolvedCount() const;
+    bool isResolved(int row) const;
+    // Beside the main window, on its right.
+    void placeBesideMain();
+
+public slots:
+    void takeOurs() { takeSelected(false); }
+    void takeTheirs() { takeSelected(true); }
+    void takeOursForAll() { takeAll(false); }
+    void takeTheirsForAll() { takeAll(true); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Row {
+        MergeConflict conflict;
+        TaskRecord ours;  // the step's record as merged (ours' value)
+        QString oursText; // a sequence title or header value as merged
+        int oursNumber = 0;
+        // History positions of this row's takes; the row is resolved while
+        // the history stands at or after the latest of them.
+        std::vector<int> takes;
+    };
+
+    void buildRows();
+    void takeSelected(bool theirs);
+    void takeAll(bool theirs);
+    // Applies the side's value as one edit; false when nothing changed.
+    bool apply(Row &row, int index, bool theirs);
+    bool takable(int index, bool theirs) const;
+    bool applyStepField(Row &row, int index, bool theirs);
+    bool applyHeaderOrTitle(Row &row, bool theirs);
+    void recordTake(Row &row, int before);
+    void refreshStates();
+    void showSelectedStep();
+    bool mayClose();
+
+    CStepvaneDlg &m_main;
+    const MergeSession &m_session;
+    UserInterface &m_ui;
+    std::vector<Row> m_rows;
+    QTreeWidget *m_list = nullptr;
+    QPushButton *m_oursButton = nullptr;
+    QPushButton *m_theirsButton = nullptr;
+};
+
+} // namespace stepvane
