@@ -9,8 +9,8 @@ namespace stepvane {
 
 namespace {
 
-std::mutex g_mutex;
-std::vector<CableEntry> g_table;
+std::mutex g_cableMutex;
+std::vector<CableEntry> g_cables;
 
 } // namespace
 
@@ -50,14 +50,14 @@ int LoadCableList(const QString &path)
 
 void setCableTable(std::vector<CableEntry> entries)
 {
-    std::lock_guard lock(g_mutex);
-    g_table = std::move(entries);
+    std::lock_guard lock(g_cableMutex);
+    g_cables = std::move(entries);
 }
 
 std::vector<CableEntry> cableTable()
 {
-    std::lock_guard lock(g_mutex);
-    return g_table;
+    std::lock_guard lock(g_cableMutex);
+    return g_cables;
 }
 
 } // namespace stepvane
