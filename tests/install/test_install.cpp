@@ -94,6 +94,7 @@ TEST_F(Installed, EverythingLandsInItsFolder)
           QStringLiteral("share/man/man1/stepvane.1.gz"),
           QStringLiteral("share/man/man1/stepvane-cli.1.gz"),
           QStringLiteral("share/man/man1/stepvane-sim.1.gz"),
+          QStringLiteral("share/bash-completion/completions/stepvane-cli"),
           QStringLiteral("share/doc/stepvane/copyright"),
           QStringLiteral("share/doc/stepvane/changelog.gz")})
         EXPECT_TRUE(QFileInfo(at(file)).isFile()) << file.toStdString();
