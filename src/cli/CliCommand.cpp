@@ -30,7 +30,7 @@ bool isPasswordOption(const CliOption &o)
 }
 
 // More than any password anyone types; it keeps /dev/zero from filling memory.
-constexpr qint64 kMostPasswordBytes = 64 * 1024;
+constexpr qint64 kMostPasswordBytes = qint64(64) * 1024;
 } // namespace
 
 const std::vector<CliCommand> &commands()
@@ -107,9 +107,9 @@ CliArgs::CliArgs(const QStringList &args, const QStringList &valueOptions,
         readPasswords(options);
 }
 
-void CliArgs::parse(const QStringList &argv, const CliOptions &options)
+void CliArgs::parse(const QStringList &given, const CliOptions &options)
 {
-    QStringList args = argv;
+    QStringList args = given;
     m_error = splitOptionValues(args, options);
     if (!ok())
         return;

@@ -85,7 +85,7 @@ public:
     const QStringList &positionals() const { return m_positionals; }
 
 private:
-    void parse(const QStringList &args, const CliOptions &options);
+    void parse(const QStringList &given, const CliOptions &options);
     void readPasswords(const CliOptions &options);
 
     QStringList m_positionals;

@@ -77,8 +77,10 @@ protected:
 TEST_F(Installed, EverythingLandsInItsFolder)
 {
     for (const QString &file :
-         {QStringLiteral("bin/stepvane"), QStringLiteral("bin/stepvane-cli"),
-          QStringLiteral("bin/stepvane-sim"), QStringLiteral("share/stepvane/StyleSheet.xsl"),
+         {QStringLiteral("bin/stepvane"),
+          QStringLiteral("bin/stepvane-cli"),
+          QStringLiteral("bin/stepvane-sim"),
+          QStringLiteral("share/stepvane/StyleSheet.xsl"),
           QStringLiteral("share/stepvane/LanguageInfo.txt"),
           QStringLiteral("share/stepvane/Cable.csv"),
           QStringLiteral("share/stepvane/SCPI_Command_QRT.csv"),
