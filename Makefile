@@ -1,6 +1,7 @@
 # Stepvane: make run | make test | make build | make deps | make bench | make fuzz | make package | make format
+#           make compile-commands | make tidy
 # make test prints how long each of its phases took (scripts/run-tests).
-.PHONY: deps build build-default build-asan run test test-default test-asan format format-check bench fuzz screenshots clean package
+.PHONY: deps build build-default build-asan run test test-default test-asan format format-check bench fuzz screenshots clean package compile-commands tidy
 
 JOBS ?= $(shell nproc)
 
@@ -39,6 +40,23 @@ format-check: deps
 	@clang-format --dry-run --Werror $(CXX_SOURCES) || \
 	  { echo "format-check: run 'make format' to format the files named above"; exit 1; }
 
+# One compile_commands.json entry per source file (no unity batches, no
+# precompiled header, clang's flags) for clangd and clang-tidy: configured in
+# build-cc/, nothing is compiled, linked to the repository root where clangd looks.
+compile-commands:
+	cmake --preset compile-commands
+	ln -sf build-cc/compile_commands.json compile_commands.json
+
+# clang-tidy with .clang-tidy over src/ (or TIDY=src/cli for one folder while
+# iterating). Slow on a small machine, so not part of make test.
+TIDY ?= src
+tidy: compile-commands
+	run-clang-tidy -p build-cc -j $(JOBS) -quiet '^$(CURDIR)/$(TIDY)/.*\.cpp$$' \
+	  > build-cc/tidy.log 2>&1; status=$$?; \
+	  sed -i 's/\x1b\[[0-9;]*m//g' build-cc/tidy.log; \
+	  grep -E '(warning|error): ' build-cc/tidy.log | sort -u; \
+	  if grep -qE '(warning|error): ' build-cc/tidy.log; then exit 1; fi; exit $$status
+
 bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done
 
@@ -75,4 +93,4 @@ package: build
 	cmake --build --preset default --target package
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-cc compile_commands.json

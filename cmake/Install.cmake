@@ -2,7 +2,8 @@
 #
 #   cmake --install build --prefix P    programs in P/bin, data in P/share/stepvane,
 #                                       desktop entry, MIME types, icons, AppStream
-#                                       metadata and manual pages under P/share
+#                                       metadata, manual pages and the bash
+#                                       completion under P/share
 #   make package                        a .deb of the same tree, for /usr
 #
 # The programs find their data in ../share/stepvane beside themselves (and in
@@ -64,6 +65,20 @@ foreach(_page stepvane.1 stepvane-cli.1 stepvane-sim.1)
 endforeach()
 add_custom_target(stepvane_man ALL DEPENDS ${_man_pages})
 install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The bash completion, written by the program from the command table that
+# prints its help. Leak checks are off: a sanitized build runs it too.
+if(TARGET stepvane-cli)
+  set(_completion ${CMAKE_BINARY_DIR}/completion/stepvane-cli)
+  add_custom_command(OUTPUT ${_completion}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/completion
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+            $<TARGET_FILE:stepvane-cli> completion bash > ${_completion}
+    DEPENDS stepvane-cli
+    VERBATIM)
+  add_custom_target(stepvane_completion ALL DEPENDS ${_completion})
+  install(FILES ${_completion} DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+endif()
 
 # The copyright file and the changelog, where Debian keeps them.
 install(FILES ${CMAKE_SOURCE_DIR}/data/debian/copyright ${STEPVANE_CHANGELOG}

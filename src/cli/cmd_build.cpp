@@ -15,9 +15,12 @@ namespace {
 const QString kSynopsis = QStringLiteral(
     "build IN.json OUT.wzd [--keep-going] | build IN.json OUT.tuf --sequence K [--keep-going]");
 
+const CliOptions kOptions{{QStringLiteral("--sequence"), CliValue::Text},
+                          {QStringLiteral("--keep-going")}};
+
 int runBuild(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("--sequence")}, {QStringLiteral("--keep-going")});
+    CliArgs args(argv, kOptions);
     int sequence = -1;
     if (!args.ok() || !args.intValue(QStringLiteral("--sequence"), sequence))
         return usageError(kSynopsis, args.error());
@@ -115,6 +118,7 @@ const CliRegistration reg{{
         "                (it is left out, with a message); without it nothing is written\n"
         "                and the exit status is 1."),
     runBuild,
+    kOptions,
 }};
 
 } // namespace

@@ -13,10 +13,11 @@ namespace {
 
 const QString kSynopsis = QStringLiteral("check FILE [--model N] [--password PW] [--json]");
 
+const CliOptions kOptions = wizardOptions() + CliOptions{{QStringLiteral("--json")}};
+
 int runCheck(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("--model"), QStringLiteral("--password")},
-                 {QStringLiteral("--json")});
+    CliArgs args(argv, kOptions);
     int model = -1;
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
@@ -76,11 +77,15 @@ const CliRegistration reg{{
         "  --model N      check for model N (0 VX310A, 1 VX320A, 2 VX330A, 3 VX340A); a file\n"
         "                 made for another model is refused. Default: the file's model.\n"
         "  --password PW  the wizard's password, when it has one\n"
+        "  --password-file FILE\n"
+        "                 the password read from FILE (\"-\": standard input); without\n"
+        "                 either, the environment variable STEPVANE_PASSWORD\n"
         "  --json         print the findings as JSON\n\n"
         "Exit status: 0 no errors (warnings allowed), 1 errors or a file that cannot be read,\n"
         "2 usage error.")
         .arg(kSynopsis),
     runCheck,
+    kOptions,
 }};
 
 } // namespace

@@ -15,6 +15,11 @@ const QString kSynopsis = QStringLiteral("diff OLD NEW [--model N] [--password P
 // Like diff(1): a file that cannot be read is trouble, not a difference.
 constexpr int kExitTrouble = 2;
 
+const CliOptions kOptions =
+    wizardOptions() + passwordOptions(QStringLiteral("--old-password")) +
+    passwordOptions(QStringLiteral("--new-password")) +
+    CliOptions{{QStringLiteral("--json")}, {QStringLiteral("--html"), CliValue::Folder}};
+
 bool openSide(const QString &path, int model, const CliArgs &args, const QString &ownOption,
               WizardDocument &doc, OpenedWizard &opened)
 {
@@ -29,11 +34,7 @@ bool openSide(const QString &path, int model, const CliArgs &args, const QString
 
 int runDiff(const QStringList &argv)
 {
-    CliArgs args(argv,
-                 {QStringLiteral("--model"), QStringLiteral("--password"),
-                  QStringLiteral("--old-password"), QStringLiteral("--new-password"),
-                  QStringLiteral("--html")},
-                 {QStringLiteral("--json")});
+    CliArgs args(argv, kOptions);
     int model = -1;
     if (!args.ok() || !args.intValue(QStringLiteral("--model"), model))
         return usageError(kSynopsis, args.error());
@@ -84,12 +85,17 @@ const CliRegistration reg{{
         "  --password PW     the password of either file, when it has one\n"
         "  --old-password PW, --new-password PW\n"
         "                    the password of one file, when the two differ\n"
+        "  --password-file FILE, --old-password-file FILE, --new-password-file FILE\n"
+        "                    the same, read from FILE (\"-\": standard input); without\n"
+        "                    --password or --password-file, the environment variable\n"
+        "                    STEPVANE_PASSWORD\n"
         "  --json            print the differences as JSON\n"
         "  --html DIR        write the differences as a web page: DIR/index.html, with\n"
         "                    changed pictures old and new side by side in DIR/files\n\n"
         "Exit status: 0 equal, 1 different, 2 usage error or a file that cannot be read.")
         .arg(kSynopsis),
     runDiff,
+    kOptions,
 }};
 
 } // namespace

@@ -27,10 +27,12 @@ QString folderProblem(const QString &folder)
     return QString();
 }
 
+const CliOptions kOptions =
+    wizardOptions() + CliOptions{{QStringLiteral("--extract-dir"), CliValue::Folder}};
+
 int runDump(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("--model"), QStringLiteral("--password"),
-                        QStringLiteral("--extract-dir")});
+    CliArgs args(argv, kOptions);
     int model = -1;
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
@@ -80,9 +82,13 @@ const CliRegistration reg{{
         "on stderr and the file is shown as it is; one that cannot be written (a full disk)\n"
         "fails the dump with exit status 1.\n\n"
         "  --model N      open for model N (0..3); default: the file's model\n"
-        "  --password PW  the wizard's password, when it has one")
+        "  --password PW  the wizard's password, when it has one\n"
+        "  --password-file FILE\n"
+        "                 the password read from FILE (\"-\": standard input); without\n"
+        "                 either, the environment variable STEPVANE_PASSWORD")
         .arg(kSynopsis),
     runDump,
+    kOptions,
 }};
 
 } // namespace

@@ -12,10 +12,12 @@ namespace {
 
 const QString kSynopsis = QStringLiteral("export FILE --html DIR [--model N] [--password PW]");
 
+const CliOptions kOptions =
+    wizardOptions() + CliOptions{{QStringLiteral("--html"), CliValue::Folder}};
+
 int runExport(const QStringList &argv)
 {
-    CliArgs args(
-        argv, {QStringLiteral("--model"), QStringLiteral("--password"), QStringLiteral("--html")});
+    CliArgs args(argv, kOptions);
     int model = -1;
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
@@ -61,11 +63,15 @@ const CliRegistration reg{{
         "  --html DIR     the folder to write (created when missing)\n"
         "  --model N      open for model N (0 VX310A, 1 VX320A, 2 VX330A, 3 VX340A);\n"
         "                 default: the file's model\n"
-        "  --password PW  the wizard's password, when it has one\n\n"
+        "  --password PW  the wizard's password, when it has one\n"
+        "  --password-file FILE\n"
+        "                 the password read from FILE (\"-\": standard input); without\n"
+        "                 either, the environment variable STEPVANE_PASSWORD\n\n"
         "Exit status: 0 written, 1 a file that cannot be read or written (or an attached\n"
         "file that could not be copied), 2 usage error.")
         .arg(kSynopsis),
     runExport,
+    kOptions,
 }};
 
 } // namespace

@@ -9,9 +9,11 @@ namespace {
 
 const QString kSynopsis = QStringLiteral("info FILE [--model N] [--password PW]");
 
+const CliOptions kOptions = wizardOptions();
+
 int runInfo(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("--model"), QStringLiteral("--password")});
+    CliArgs args(argv, kOptions);
     int model = -1;
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
@@ -45,9 +47,13 @@ const CliRegistration reg{{
         "  FILE           a wizard (.wzd) or testing unit (.tuf) file\n"
         "  --model N      open for model N (0 VX310A, 1 VX320A, 2 VX330A, 3 VX340A); a file\n"
         "                 made for another model is refused. Default: the file's model.\n"
-        "  --password PW  the wizard's password, when it has one")
+        "  --password PW  the wizard's password, when it has one\n"
+        "  --password-file FILE\n"
+        "                 the password read from FILE (\"-\": standard input); without\n"
+        "                 either, the environment variable STEPVANE_PASSWORD")
         .arg(kSynopsis),
     runInfo,
+    kOptions,
 }};
 
 } // namespace

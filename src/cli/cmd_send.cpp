@@ -18,6 +18,18 @@ const QString kSynopsis =
 const QString kFleetSynopsis = QStringLiteral(
     "send FILE --to HOST[:PORT] [--to ...] | --fleet FLEET.csv [--jobs N] [--json] [--no-check]");
 
+// Read by readTransferOptions and readFleetArgs; listed here for the
+// completion and for --option=value.
+const CliOptions kOptions = CliOptions{{QStringLiteral("--tcp"), CliValue::Text},
+                                       {QStringLiteral("--tcp6"), CliValue::Text},
+                                       {QStringLiteral("--usb")},
+                                       {QStringLiteral("--port"), CliValue::Text},
+                                       {QStringLiteral("--to"), CliValue::Text},
+                                       {QStringLiteral("--fleet"), CliValue::File},
+                                       {QStringLiteral("--jobs"), CliValue::Text},
+                                       {QStringLiteral("--json")}} +
+                            CliOptions{{QStringLiteral("--no-check")}};
+
 int runFleetSend(const QStringList &argv)
 {
     FleetArgs args;
@@ -92,6 +104,7 @@ const CliRegistration reg{{
         "every instrument, 1 when any transfer failed, 2 on a usage error.")
         .arg(kSynopsis, kFleetSynopsis),
     runSend,
+    kOptions,
 }};
 
 } // namespace

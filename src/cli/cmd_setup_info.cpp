@@ -14,7 +14,7 @@ const QString kSynopsis = QStringLiteral("setup-info FILE");
 
 int runSetupInfo(const QStringList &argv)
 {
-    CliArgs args(argv, {});
+    CliArgs args(argv, CliOptions{});
     if (!args.ok())
         return usageError(kSynopsis, args.error());
     if (args.positionals().size() != 1)

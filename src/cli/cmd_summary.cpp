@@ -22,10 +22,11 @@ bool sameFile(const QString &a, const QString &b)
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
+const CliOptions kOptions = wizardOptions() + CliOptions{{QStringLiteral("--pdf"), CliValue::File}};
+
 int runSummary(const QStringList &argv)
 {
-    CliArgs args(
-        argv, {QStringLiteral("--model"), QStringLiteral("--password"), QStringLiteral("--pdf")});
+    CliArgs args(argv, kOptions);
     int model = -1;
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
@@ -75,10 +76,14 @@ const CliRegistration reg{{
         "  --model N      open for model N (0 VX310A, 1 VX320A, 2 VX330A, 3 VX340A); a file\n"
         "                 made for another model is refused. Default: the file's model.\n"
         "  --password PW  the wizard's password, when it has one\n"
+        "  --password-file FILE\n"
+        "                 the password read from FILE (\"-\": standard input); without\n"
+        "                 either, the environment variable STEPVANE_PASSWORD\n"
         "  --pdf OUT.pdf  write the PDF instead of the text; an existing OUT.pdf is replaced\n"
         "                 only when the whole document was written")
         .arg(kSynopsis, QString(kUserBar)),
     runSummary,
+    kOptions,
 }};
 
 } // namespace

@@ -20,17 +20,62 @@ QString overview()
 {
     QString text = QStringLiteral(
         "usage: stepvane-cli COMMAND [ARGS...]\n"
-        "       stepvane-cli COMMAND --help\n\n"
-        "Stepvane's command-line tool for wizard (.wzd) and testing unit (.tuf) files.\n\n"
+        "       stepvane-cli help [COMMAND]\n"
+        "       stepvane-cli --version\n\n"
+        "Stepvane's command-line tool for wizard (.wzd) and testing unit (.tuf) files.\n"
+        "Options take their value as --option VALUE or --option=VALUE. Where a command takes\n"
+        "--password PW, --password-file FILE (\"-\": standard input) or the environment\n"
+        "variable STEPVANE_PASSWORD keep the password out of the process list.\n\n"
         "Commands:\n");
-    auto sorted = commands();
+    std::vector<const CliCommand *> sorted;
+    for (const auto &c : commands())
+        if (!c.hidden)
+            sorted.push_back(&c);
     std::sort(sorted.begin(), sorted.end(),
-              [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
-    for (const auto &c : sorted)
-        text += QStringLiteral("  %1\n").arg(c.synopsis);
+              [](const CliCommand *a, const CliCommand *b) { return a->name < b->name; });
+    for (const CliCommand *c : sorted)
+        text += QStringLiteral("  %1\n").arg(c->synopsis);
     text +=
         QStringLiteral("\nExit status: 0 success, 1 failure (message on stderr), 2 usage error.");
     return text;
+}
+
+bool isHelpOption(const QString &a)
+{
+    return a == QLatin1String("--help") || a == QLatin1String("-h");
+}
+
+// help, help COMMAND
+int runHelp(const QStringList &args)
+{
+    if (args.isEmpty()) {
+        printOut(overview());
+        return kExitOk;
+    }
+    if (args.size() > 1)
+        return usageError(QStringLiteral("help [COMMAND]"), QStringLiteral("expected one COMMAND"));
+    const CliCommand *command = findCommand(args.first());
+    if (!command) {
+        printError(QStringLiteral("stepvane-cli: unknown command '%1'\n").arg(args.first()) +
+                   overview());
+        return kExitUsage;
+    }
+    printOut(command->help);
+    return kExitOk;
+}
+
+int runCommand(const CliCommand &command, QStringList args)
+{
+    // Every command answers --help the same way, before it reads anything.
+    const qsizetype end = args.indexOf(QStringLiteral("--"));
+    const QStringList options = end < 0 ? args : args.first(end);
+    if (std::any_of(options.begin(), options.end(), isHelpOption)) {
+        printOut(command.help);
+        return kExitOk;
+    }
+    if (const QString error = splitOptionValues(args, command.options); !error.isEmpty())
+        return usageError(command.synopsis, error);
+    return command.run(args);
 }
 
 } // namespace
@@ -75,21 +120,14 @@ int main(int argc, char **argv)
         return kExitUsage;
     }
     const QString name = args.takeFirst();
-    if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
-        name == QLatin1String("help")) {
-        printOut(overview());
-        return kExitOk;
-    }
-    for (const auto &c : commands()) {
-        if (c.name != name)
-            continue;
-        // Every command answers --help the same way, before it reads anything.
-        if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-            printOut(c.help);
-            return kExitOk;
-        }
-        return c.run(args);
-    }
+    if (isHelpOption(name))
+        return runHelp({});
+    if (name == QLatin1String("help"))
+        return runHelp(args);
+    const CliCommand *command =
+        findCommand(name == QLatin1String("--version") ? QStringLiteral("version") : name);
+    if (command)
+        return runCommand(*command, args);
     printError(QStringLiteral("stepvane-cli: unknown command '%1'\n").arg(name) + overview());
     return kExitUsage;
 }

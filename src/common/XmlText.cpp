@@ -15,10 +15,8 @@ qsizetype firstXmlUnsafeIndex(QStringView text)
             if (i + 1 >= n || !QChar::isLowSurrogate(text[i + 1].unicode()))
                 return i;
             ++i; // a whole pair: a character outside the basic plane
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            return i;
-        } else if (c == 0xFFFE || c == 0xFFFF) {
-            return i;
+        } else if ((c >= 0xDC00 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) {
+            return i; // a low surrogate without its pair, or a noncharacter
         }
     }
     return -1;

@@ -42,7 +42,7 @@ public:
     // One text line. align: kAlignCenter, kAlignRight, anything else left;
     // kKeepLine leaves the vertical position where it was. A line wider than
     // the printable width is split; leftOffset is added to the left position.
-    void printLine(const QString &text, SummaryFont font, int align, int leftOffset = 0,
+    void printLine(const QString &text, SummaryFont size, int align, int leftOffset = 0,
                    bool bold = false);
     // A horizontal rule across the printable width.
     void drawRule();
@@ -53,9 +53,9 @@ public:
     void setRules(bool on, int mask);
     // One table row "left|right": each cell one line, cut at the cell's edge.
     // Text after the first "|" all belongs to the right cell.
-    void printRow(SummaryFont font, const QString &rowText, bool bold = false);
+    void printRow(SummaryFont size, const QString &rowText, bool bold = false);
     // The wizard title rows of the header table, split to fit the right cell.
-    void printTitleRows(SummaryFont font, const QString &title);
+    void printTitleRows(SummaryFont size, const QString &title);
 
     // From here on every page keeps a band at its foot for the footer, and
     // the footer is drawn there as each page ends.
@@ -69,7 +69,7 @@ public:
     int columnSplit() const;
 
 private:
-    QFont font(SummaryFont font, bool bold) const;
+    QFont font(SummaryFont size, bool bold) const;
     int lineGap(const QFont &font) const;
     QString clipToWidth(const QString &text, const QFont &font, qreal width) const;
     void ensureRoom(int height, int limit);

@@ -83,6 +83,7 @@ int runInstances(const SimConfig &base, int count, OutputFolder *storeRoot,
                     .arg(instance.server->addresses().join(QStringLiteral(", "))));
     }
     std::vector<std::thread> threads;
+    threads.reserve(instances.size());
     for (Instance &instance : instances)
         threads.emplace_back([&instance, &stop] { instance.server->run(stop); });
     for (std::thread &t : threads)

@@ -419,57 +419,6 @@ void zoomRows(Rows &rows, const ZoomZonesTask &r)
              (search.isNull() ? QStringLiteral("None") : search));
 }
 
-// The label of the first row of a block.
-QString blockLabel(TaskKind kind)
-{
-    switch (kind) {
-    case TaskSave:
-        return QStringLiteral("Save");
-    case TaskPrompt:
-        return QStringLiteral("Prompt");
-    case TaskReport:
-        return QStringLiteral("Report");
-    case TaskCalibration:
-        return QStringLiteral("Calibration");
-    case TaskBiasTee:
-        return QStringLiteral("Bias tee");
-    case TaskLoad:
-        return QStringLiteral("Load");
-    case TaskMeasureMode:
-        return QStringLiteral("Measure mode");
-    case TaskFrequencyDistance:
-        return QStringLiteral("Frequency / Distance");
-    case TaskAmplitude:
-        return QStringLiteral("Amplitude");
-    case TaskDtf:
-        return QStringLiteral("Cable");
-    case TaskDataPoint:
-        return QStringLiteral("Data Point");
-    case TaskRfPower:
-        return QStringLiteral("RF Power");
-    case TaskOpticalPower:
-        return QStringLiteral("Optical Power");
-    case TaskFiber:
-        return QStringLiteral("Fiber Inspection");
-    case TaskWindowing:
-        return QStringLiteral("Windowing");
-    case TaskMarkerPeak:
-        return QStringLiteral("Marker / Peak");
-    case TaskLimit:
-        return QStringLiteral("Limit");
-    case TaskZoomZones:
-        return QStringLiteral("Zoom zones");
-    case TaskHold:
-        return QStringLiteral("Hold");
-    case TaskAutoScale:
-        return QStringLiteral("Auto scale");
-    case TaskGeneral:
-        return QStringLiteral("General");
-    default:
-        return QString();
-    }
-}
-
 } // namespace
 
 bool summaryCenterAndSpan(const FrequencyDistanceTask &task, double &center, double &span)
@@ -484,7 +433,7 @@ bool summaryCenterAndSpan(const FrequencyDistanceTask &task, double &center, dou
 QStringList summaryStepRows(const TaskStep &step, int n, int model)
 {
     const TaskKind kind = step.kind();
-    const QString label = blockLabel(kind);
+    const QString label = QString::fromLatin1(summaryKindLabels(kind).block);
     Rows rows;
     std::visit(
         [&](const auto &r) {

@@ -206,57 +206,47 @@ QStringList summaryAsText(const std::vector<SummaryItem> &items)
 
 namespace {
 
-QString sequenceLineLabel(TaskKind kind)
-{
-    switch (kind) {
-    case TaskSave:
-        return QStringLiteral("Save");
-    case TaskPrompt:
-        return QStringLiteral("Prompt");
-    case TaskReport:
-        return QStringLiteral("Consolidated report");
-    case TaskCalibration:
-        return QStringLiteral("Calibration");
-    case TaskBiasTee:
-        return QStringLiteral("BiasTee");
-    case TaskLoad:
-        return QStringLiteral("Load");
-    case TaskMeasureMode:
-        return QStringLiteral("Measure Mode");
-    case TaskFrequencyDistance:
-        return QStringLiteral("Frequency/Distance");
-    case TaskAmplitude:
-        return QStringLiteral("Amplitude");
-    case TaskDtf:
-        return QStringLiteral("Cable");
-    case TaskDataPoint:
-        return QStringLiteral("Data Point");
-    case TaskRfPower:
-        return QStringLiteral("RF power");
-    case TaskOpticalPower:
-        return QStringLiteral("Optical power");
-    case TaskFiber:
-        return QStringLiteral("Fiber");
-    case TaskWindowing:
-        return QStringLiteral("Windowing");
-    case TaskMarkerPeak:
-        return QStringLiteral("Marker/Peak");
-    case TaskLimit:
-        return QStringLiteral("Limit");
-    case TaskZoomZones:
-        return QStringLiteral("Zoom zones");
-    case TaskHold:
-        return QStringLiteral("Hold");
-    case TaskAutoScale:
-        return QStringLiteral("Auto scale");
-    case TaskGeneral:
-        return QStringLiteral("General");
-    default:
-        return QString();
-    }
-}
+// The two names the summary prints for a kind, in one place: its block's
+// first row in the printed summary and its line in the sequence summary. The
+// two are spelled differently on purpose ("Marker / Peak" and "Marker/Peak");
+// each is printed exactly as it stands here.
+struct KindLabelRow {
+    TaskKind kind;
+    SummaryKindLabels labels;
+};
+constexpr KindLabelRow kKindLabels[] = {
+    {TaskSave, {"Save", "Save"}},
+    {TaskPrompt, {"Prompt", "Prompt"}},
+    {TaskReport, {"Report", "Consolidated report"}},
+    {TaskCalibration, {"Calibration", "Calibration"}},
+    {TaskBiasTee, {"Bias tee", "BiasTee"}},
+    {TaskLoad, {"Load", "Load"}},
+    {TaskMeasureMode, {"Measure mode", "Measure Mode"}},
+    {TaskFrequencyDistance, {"Frequency / Distance", "Frequency/Distance"}},
+    {TaskAmplitude, {"Amplitude", "Amplitude"}},
+    {TaskDtf, {"Cable", "Cable"}},
+    {TaskDataPoint, {"Data Point", "Data Point"}},
+    {TaskRfPower, {"RF Power", "RF power"}},
+    {TaskOpticalPower, {"Optical Power", "Optical power"}},
+    {TaskFiber, {"Fiber Inspection", "Fiber"}},
+    {TaskWindowing, {"Windowing", "Windowing"}},
+    {TaskMarkerPeak, {"Marker / Peak", "Marker/Peak"}},
+    {TaskLimit, {"Limit", "Limit"}},
+    {TaskZoomZones, {"Zoom zones", "Zoom zones"}},
+    {TaskHold, {"Hold", "Hold"}},
+    {TaskAutoScale, {"Auto scale", "Auto scale"}},
+    {TaskGeneral, {"General", "General"}},
+};
 
 } // namespace
+
+SummaryKindLabels summaryKindLabels(TaskKind kind)
+{
+    for (const KindLabelRow &row : kKindLabels)
+        if (row.kind == kind)
+            return row.labels;
+    return {};
+}
 
 QStringList sequenceSummaryLines(const TestingSequence &sequence)
 {
@@ -264,8 +254,8 @@ QStringList sequenceSummaryLines(const TestingSequence &sequence)
     for (int i = 0; i < sequence.stepCount(); ++i) {
         const TaskStep &step = *sequence.step(i);
         const TaskKind kind = step.kind();
-        const QString head =
-            QStringLiteral("%1. %2").arg(QString::number(i + 1), sequenceLineLabel(kind));
+        const QString head = QStringLiteral("%1. %2").arg(
+            QString::number(i + 1), QString::fromLatin1(summaryKindLabels(kind).line));
         if (kind == TaskCalibration || kind == TaskHold || kind == TaskAutoScale) {
             lines << head;
         } else {

@@ -62,6 +62,15 @@ struct SummaryItem {
 // tabs and other control characters become blanks (a cell is one line).
 QString summaryCellText(const QString &userText);
 
+// The two names the summary prints for a task kind: the first row of its
+// block in the printed summary ("Marker / Peak") and its line in the sequence
+// summary ("Marker/Peak"). Both null for a kind the summary does not list.
+struct SummaryKindLabels {
+    const char *block = nullptr;
+    const char *line = nullptr;
+};
+SummaryKindLabels summaryKindLabels(TaskKind kind);
+
 // The rows of one step block, n counted from 1. model is the instrument model
 // index (the General rows depend on it). Row texts are exact; user texts in
 // them have passed through summaryCellText.

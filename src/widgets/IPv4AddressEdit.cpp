@@ -131,7 +131,7 @@ bool IPv4AddressEdit::keyPressed(int index, QKeyEvent *event)
         // A full box: the digit starts the next one.
         if (index < 3) {
             enter(index + 1, false);
-            m_boxes[size_t(index + 1)]->setText(typed);
+            m_boxes[size_t(index) + 1]->setText(typed);
             boxEdited(index + 1);
         }
         return true;

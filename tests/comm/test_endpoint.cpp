@@ -56,6 +56,9 @@ TEST(Endpoint, KeepsOnlyTheLastComponentOfTheName)
         {"evil\x1b[2J.wzd", "evil_[2J.wzd", R"(evil\x1b[2J.wzd")"},
         {"two\nlines\r.wzd", "two_lines_.wzd", R"(two\x0alines\x0d.wzd")"},
         {"say \"hi\".wzd", "say \"hi\".wzd", R"("say \"hi\".wzd")"},
+        // Over the wire in the 8-bit code page: the soft hyphen (0xAD) is a
+        // format character and goes, the sign before it (0xAC) shows.
+        {"soft\xadhyphen\xac.wzd", "soft_hyphen\xac.wzd", "\"soft\\xadhyphen\xac.wzd\""},
     };
     for (const auto &c : cases) {
         Probe p;

@@ -215,14 +215,15 @@ TEST(FleetCli, SendsToHealthyInstrumentsWhileAFaultyOneFails)
     }
     EXPECT_FALSE(QFile::exists(QDir(store).filePath(QStringLiteral("%1/site.wzd").arg(ports[2]))));
 
-    // The same instruments by --to: the setups come back into one folder each.
+    // The same instruments by --to: the setups come back into one folder each,
+    // but the faulty one's.
     const QString out = dir.filePath(QStringLiteral("setups"));
     QStringList args = {QStringLiteral("fetch-setup"), out};
-    for (int k : {0, 1})
+    for (int k : {0, 1, 2})
         args << QStringLiteral("--to") << QStringLiteral("127.0.0.1:%1").arg(ports[size_t(k)]);
     const ProcessResult f = runProcess(binPath(QStringLiteral("stepvane-cli")), args);
-    EXPECT_EQ(f.exitCode, 0) << f.err.toStdString() << f.out.toStdString();
-    EXPECT_TRUE(f.out.endsWith(QLatin1String("2 instruments: 2 done, 0 failed\n")))
+    EXPECT_EQ(f.exitCode, 1) << f.err.toStdString() << f.out.toStdString();
+    EXPECT_TRUE(f.out.endsWith(QLatin1String("3 instruments: 2 done, 1 failed\n")))
         << f.out.toStdString();
     EXPECT_TRUE(
         QFile::exists(QDir(out).filePath(QStringLiteral("127.0.0.1_%1.sta").arg(ports[1]))));

@@ -77,8 +77,10 @@ protected:
 TEST_F(Installed, EverythingLandsInItsFolder)
 {
     for (const QString &file :
-         {QStringLiteral("bin/stepvane"), QStringLiteral("bin/stepvane-cli"),
-          QStringLiteral("bin/stepvane-sim"), QStringLiteral("share/stepvane/StyleSheet.xsl"),
+         {QStringLiteral("bin/stepvane"),
+          QStringLiteral("bin/stepvane-cli"),
+          QStringLiteral("bin/stepvane-sim"),
+          QStringLiteral("share/stepvane/StyleSheet.xsl"),
           QStringLiteral("share/stepvane/LanguageInfo.txt"),
           QStringLiteral("share/stepvane/Cable.csv"),
           QStringLiteral("share/stepvane/SCPI_Command_QRT.csv"),
@@ -94,6 +96,7 @@ TEST_F(Installed, EverythingLandsInItsFolder)
           QStringLiteral("share/man/man1/stepvane.1.gz"),
           QStringLiteral("share/man/man1/stepvane-cli.1.gz"),
           QStringLiteral("share/man/man1/stepvane-sim.1.gz"),
+          QStringLiteral("share/bash-completion/completions/stepvane-cli"),
           QStringLiteral("share/doc/stepvane/copyright"),
           QStringLiteral("share/doc/stepvane/changelog.gz")})
         EXPECT_TRUE(QFileInfo(at(file)).isFile()) << file.toStdString();

@@ -134,8 +134,9 @@ protected:
     // A selection change stores the position (or what toStored makes of it);
     // Bind selects the position of the stored value (toPosition may say -1
     // for a value the list cannot show).
-    void bindCombo(QComboBox *combo, Access<int> field, std::function<int(int)> toStored = {},
-                   std::function<int(int)> toPosition = {}, Then then = {})
+    void bindCombo(QComboBox *combo, Access<int> field,
+                   const std::function<int(int)> &toStored = {},
+                   const std::function<int(int)> &toPosition = {}, Then then = {})
     {
         QObject::connect(combo, &QComboBox::currentIndexChanged, this,
                          [this, field, toStored, then](int position) {

@@ -75,7 +75,7 @@ std::unique_ptr<StoredRecord::Holder> StoredRecord::hold(TaskRecord record)
     return std::visit(
         [](auto &&value) -> std::unique_ptr<Holder> {
             using T = std::decay_t<decltype(value)>;
-            return std::make_unique<Typed<T>>(std::move(value));
+            return std::make_unique<Typed<T>>(std::forward<decltype(value)>(value));
         },
         std::move(record));
 }
