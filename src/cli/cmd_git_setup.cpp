@@ -141,9 +141,11 @@ bool writeAttributes(const QString &path, int &differing)
     return true;
 }
 
+const CliOptions kOptions = {{QStringLiteral("--global"), CliValue::None}};
+
 int runGitSetup(const QStringList &argv)
 {
-    CliArgs args(argv, {}, {QStringLiteral("--global")});
+    CliArgs args(argv, kOptions);
     if (!args.ok())
         return usageError(kSynopsis, args.error());
     if (!args.positionals().isEmpty())
@@ -177,12 +179,12 @@ const CliRegistration reg{{
         "to the user's attributes file)\n"
         "    *.wzd diff=stepvane merge=stepvane\n"
         "    *.tuf diff=stepvane merge=stepvane\n"
-        "and writes with git config (--local, or --global):\n"
+        "and writes with git config (for the repository, or the user with --global):\n"
         "    diff.stepvane.textconv         stepvane-cli text\n"
         "    merge.stepvane.name            Stepvane wizard merge\n"
         "    merge.stepvane.driver          stepvane-cli merge %O %A %B -o %A\n"
-        "    mergetool.stepvane.cmd         stepvane --merge \"$BASE\" \"$LOCAL\" \"$REMOTE\" "
-        "\"$MERGED\"\n"
+        "    mergetool.stepvane.cmd         the editor's merge mode on $BASE $LOCAL $REMOTE\n"
+        "                                   $MERGED (see stepvane(1))\n"
         "    mergetool.stepvane.trustExitCode  true\n"
         "with the programs' full paths. Each line says what was written. A setting or\n"
         "attribute line that is already there with another value is left as it is and named.\n\n"
@@ -191,6 +193,7 @@ const CliRegistration reg{{
         "otherwise and left; 2 usage error.")
         .arg(kSynopsis),
     runGitSetup,
+    kOptions,
 }};
 
 } // namespace

@@ -50,10 +50,13 @@ bool writeMerged(WizardDocument &doc, int model, bool testingUnit, const QString
     return true;
 }
 
+const CliOptions kOptions =
+    CliOptions{{QStringLiteral("-o"), CliValue::File}, {QStringLiteral("--json"), CliValue::None}} +
+    passwordOptions();
+
 int runMerge(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("-o"), QStringLiteral("--password")},
-                 {QStringLiteral("--json")});
+    CliArgs args(argv, kOptions);
     if (!args.ok())
         return usageError(kSynopsis, args.error());
     if (args.positionals().size() != 3)
@@ -113,11 +116,15 @@ const CliRegistration reg{{
         "  BASE, OURS, THEIRS  wizard (.wzd) or testing unit (.tuf) files, all of one type\n"
         "  -o OUT              where the merged file goes (written only when complete)\n"
         "  --json              list the conflicts as JSON\n"
-        "  --password PW       the password of the files that carry one\n\n"
+        "  --password PW       the password of the files that carry one\n"
+        "  --password-file FILE\n"
+        "                      the password read from FILE (\"-\": standard input); without\n"
+        "                      either, the environment variable STEPVANE_PASSWORD\n\n"
         "Exit status: 0 merged, 1 merged with conflicts, 2 usage error, a file that cannot\n"
         "be read, or OUT not written.")
         .arg(kSynopsis),
     runMerge,
+    kOptions,
 }};
 
 } // namespace

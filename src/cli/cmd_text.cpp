@@ -8,9 +8,11 @@ namespace {
 
 const QString kSynopsis = QStringLiteral("text FILE [--password PW]");
 
+const CliOptions kOptions = passwordOptions();
+
 int runText(const QStringList &argv)
 {
-    CliArgs args(argv, {QStringLiteral("--password")});
+    CliArgs args(argv, kOptions);
     if (!args.ok())
         return usageError(kSynopsis, args.error());
     if (args.positionals().size() != 1)
@@ -41,10 +43,14 @@ const CliRegistration reg{{
         "mask and setup files show as name, size and SHA-256, never their bytes. The same\n"
         "wizard always gives the same text; a change of one field changes one line.\n"
         "Whether FILE is a wizard or a testing unit is read from its content.\n\n"
-        "  --password PW  the file's password, when it has one\n\n"
+        "  --password PW  the file's password, when it has one\n"
+        "  --password-file FILE\n"
+        "                 the password read from FILE (\"-\": standard input); without\n"
+        "                 either, the environment variable STEPVANE_PASSWORD\n\n"
         "Exit status: 0 printed, 1 the file cannot be read, 2 usage error.")
         .arg(kSynopsis),
     runText,
+    kOptions,
 }};
 
 } // namespace

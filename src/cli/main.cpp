@@ -23,9 +23,9 @@ QString overview()
         "       stepvane-cli help [COMMAND]\n"
         "       stepvane-cli --version\n\n"
         "Stepvane's command-line tool for wizard (.wzd) and testing unit (.tuf) files.\n"
-        "Options take their value as --option VALUE or --option=VALUE. Where a command takes\n"
-        "--password PW, --password-file FILE (\"-\": standard input) or the environment\n"
-        "variable STEPVANE_PASSWORD keep the password out of the process list.\n\n"
+        "Options take their value after a space or an equals sign (--model 2, --model=2). Where\n"
+        "a command takes --password PW, --password-file FILE (\"-\": standard input) or the\n"
+        "environment variable STEPVANE_PASSWORD keep the password out of the process list.\n\n"
         "Commands:\n");
     std::vector<const CliCommand *> sorted;
     for (const auto &c : commands())
