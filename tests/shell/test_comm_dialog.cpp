@@ -1,6 +1,7 @@
 // The communication dialog: modes, settings, and real transfers against
 // stepvane-sim on the loopback interface.
 #include "support/SimProcess.h"
+#include "support/TestFiles.h"
 #include "test_main_window_fake_ui.h"
 
 #include "shell/comm/CDlgComm.h"
@@ -181,11 +182,7 @@ TEST_F(CommTransfer, SendRunsToCompletionWithProgressAndLocksTheDialogMeanwhile)
     storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
     const QString file = dir.filePath(QStringLiteral("survey.wzd"));
     const QByteArray content = someBytes(5000);
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
+    ASSERT_TRUE(writeAll(file, content));
     CDlgComm dialog(ui, CommDialogMode::Send);
     dialog.show();
     ui.openPaths.push_back(file);
@@ -238,10 +235,7 @@ TEST_F(CommTransfer, ConnectFailureIsReported)
     ASSERT_GT(port, 0);
     storeConnection(1, QStringLiteral("127.0.0.1"), port);
     const QString file = dir.filePath(QStringLiteral("a.wzd"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<STEPVANE/>");
-    f.close();
+    ASSERT_TRUE(writeAll(file, "<STEPVANE/>"));
     CDlgComm dialog(ui, CommDialogMode::Send);
     dialog.show();
     ui.openPaths.push_back(file);
@@ -257,11 +251,7 @@ TEST_F(CommTransfer, FetchWritesTheSetupAndClosesItself)
 {
     const QString setup = dir.filePath(QStringLiteral("instrument.sta"));
     const QByteArray content = someBytes(10000);
-    {
-        QFile f(setup);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
+    ASSERT_TRUE(writeAll(setup, content));
     Sim sim({QStringLiteral("--setup"), setup, QStringLiteral("--chunk"), QStringLiteral("3000")});
     storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
     const QString target = dir.filePath(QStringLiteral("fetched.sta"));
@@ -296,10 +286,7 @@ TEST_F(CommTransfer, DestroyingTheDialogDuringATransferWaitsForTheWorker)
     Sim sim({QStringLiteral("--fault"), QStringLiteral("silent")});
     storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
     const QString file = dir.filePath(QStringLiteral("a.wzd"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(someBytes(3000));
-    f.close();
+    ASSERT_TRUE(writeAll(file, someBytes(3000)));
     {
         auto dialog = std::make_unique<CDlgComm>(ui, CommDialogMode::Send);
         dialog->show();
