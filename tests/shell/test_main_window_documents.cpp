@@ -113,17 +113,9 @@ TEST_P(OpenWithPassword, FollowsTheThreeTriesRule)
 
 INSTANTIATE_TEST_SUITE_P(
     Tries, OpenWithPassword,
-    ::testing::Values(PasswordCase{"right", {QStringLiteral("Secret")}, true, 0},
-                      PasswordCase{
-                          "rightOnThird",
-                          {QStringLiteral("a"), QStringLiteral("secret"), QStringLiteral("Secret")},
-                          true,
-                          2},
-                      PasswordCase{"threeWrong",
-                                   {QStringLiteral("a"), QStringLiteral("b"),
-                                    QStringLiteral("SECRET"), QStringLiteral("Secret")},
-                                   false,
-                                   3},
+    ::testing::Values(PasswordCase{"right", {"Secret"}, true, 0},
+                      PasswordCase{"rightOnThird", {"a", "secret", "Secret"}, true, 2},
+                      PasswordCase{"threeWrong", {"a", "b", "SECRET", "Secret"}, false, 3},
                       PasswordCase{"cancelled", {std::nullopt}, false, 0},
                       PasswordCase{"emptyIsWrong", {QString(), std::nullopt}, false, 1}),
     [](const auto &info) { return std::string(info.param.name); });
