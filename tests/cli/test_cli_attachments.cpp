@@ -46,12 +46,23 @@ protected:
     CliRun run;
 };
 
+// A picture as the JSON names it; a size below zero leaves the size out.
+QJsonObject image(const QString &name, const QString &file, qint64 size = 3)
+{
+    QJsonObject out{{"ImageName", name}, {"TransImageName", file}};
+    if (size >= 0)
+        out.insert("Image_filesize", size);
+    return out;
+}
+
+QJsonObject pictures(const QJsonArray &images)
+{
+    return QJsonObject{{"kind", 2}, {"record", QJsonObject{{"images", images}}}};
+}
+
 QJsonObject picture(const QString &file, bool sized)
 {
-    QJsonObject image{{"ImageName", "p.png"}, {"TransImageName", file}};
-    if (sized)
-        image.insert("Image_filesize", 3);
-    return QJsonObject{{"kind", 2}, {"record", QJsonObject{{"images", QJsonArray{image}}}}};
+    return pictures({image("p.png", file, sized ? 3 : -1)});
 }
 
 QJsonObject setup(const QString &file, bool sized)
@@ -115,15 +126,9 @@ TEST_F(CliAttachments, KeepGoingWritesWithoutAFifoAndNeverBlocks)
 TEST_F(CliAttachments, SizesOutsideTheFormatAreRefusedNotWrapped)
 {
     for (const qint64 size : {qint64(1) << 32 | 3, (qint64(1) << 30) + 1, qint64(-1)}) {
-        QJsonObject step = picture(path("ok.png"), false);
-        QJsonObject r = step["record"].toObject();
-        QJsonArray images = r["images"].toArray();
-        QJsonObject image = images[0].toObject();
-        image["Image_filesize"] = size;
-        images[0] = image;
-        r["images"] = images;
-        step["record"] = r;
-        const QString err = build(step);
+        QJsonObject one = image("p.png", path("ok.png"));
+        one["Image_filesize"] = size;
+        const QString err = build(pictures({one}));
         EXPECT_EQ(run.code, 1) << size;
         EXPECT_TRUE(err.contains(QLatin1String("Image_filesize"))) << err.toStdString();
     }
@@ -132,15 +137,7 @@ TEST_F(CliAttachments, SizesOutsideTheFormatAreRefusedNotWrapped)
 TEST_F(CliAttachments, DumpRestoresALongNameAndNeverWritesThroughALink)
 {
     const QString longName = QString(300, u'n') + QStringLiteral(".png");
-    QJsonObject step = picture(path("ok.png"), true);
-    QJsonObject r = step["record"].toObject();
-    r["images"] = QJsonArray{
-        QJsonObject{
-            {"ImageName", longName}, {"TransImageName", path("ok.png")}, {"Image_filesize", 3}},
-        QJsonObject{
-            {"ImageName", "p.png"}, {"TransImageName", path("ok.png")}, {"Image_filesize", 3}}};
-    step["record"] = r;
-    build(step);
+    build(pictures({image(longName, path("ok.png")), image("p.png", path("ok.png"))}));
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
 
     // A dangling link where the second picture would go, and a link as the folder.

@@ -63,6 +63,12 @@ struct Case {
 
 const Edit kNone = [](WizardDocument &) {};
 
+// One edit and then the other.
+Edit bothEdits(const Edit &first, const Edit &second)
+{
+    return [=](WizardDocument &d) { first(d), second(d); };
+}
+
 } // namespace
 
 TEST(WizardMerge, ScenariosGiveExactWizardsAndConflicts)
@@ -83,46 +89,35 @@ TEST(WizardMerge, ScenariosGiveExactWizardsAndConflicts)
     const Edit endOption = [](WizardDocument &d) { d.SeqEndOption = 1; };
     const Edit moveHold = [](WizardDocument &d) { d.sequence(0)->moveStep(2, 0); };
     const Edit setPassword = [](WizardDocument &d) { d.setPassword(QStringLiteral("pw")); };
+    const Edit otherStart = [](WizardDocument &d) { freqOf(d).Start_Frequency = 300; };
 
     const Case cases[] = {
         {"insertion vs field change in one sequence",
          insertPrompt,
          changeStart,
-         [&](WizardDocument &d) { changeStart(d), insertPrompt(d); },
+         bothEdits(changeStart, insertPrompt),
          {}},
         {"sequences reordered vs a step changed",
          swapSequences,
          changeAmplitude,
-         [&](WizardDocument &d) { changeAmplitude(d), swapSequences(d); },
+         bothEdits(changeAmplitude, swapSequences),
          {}},
         {"different fields of one step",
          changeStart,
          stopChange,
-         [&](WizardDocument &d) { changeStart(d), stopChange(d); },
+         bothEdits(changeStart, stopChange),
          {}},
         {"identical changes taken once", changeStart, changeStart, changeStart, {}},
         {"identical insertions taken once", insertPrompt, insertPrompt, insertPrompt, {}},
-        {"header fields from each side",
-         retitle,
-         endOption,
-         [&](WizardDocument &d) { retitle(d), endOption(d); },
-         {}},
-        {"a move vs a field change",
-         moveHold,
-         changeStart,
-         [&](WizardDocument &d) { changeStart(d), moveHold(d); },
-         {}},
+        {"header fields from each side", retitle, endOption, bothEdits(retitle, endOption), {}},
+        {"a move vs a field change", moveHold, changeStart, bothEdits(changeStart, moveHold), {}},
         {"theirs removes an untouched step", kNone, removeFreq, removeFreq, {}},
         {"both append a sequence",
          appendX,
          appendY,
-         [&](WizardDocument &d) { appendX(d), appendY(d); },
+         bothEdits(appendX, appendY),
          {MergeConflict::Insertions}},
-        {"same field changed twice",
-         changeStart,
-         [](WizardDocument &d) { freqOf(d).Start_Frequency = 300; },
-         changeStart,
-         {MergeConflict::Field}},
+        {"same field changed twice", changeStart, otherStart, changeStart, {MergeConflict::Field}},
         {"ours deletes what theirs changes",
          removeFreq,
          changeStart,
@@ -136,7 +131,7 @@ TEST(WizardMerge, ScenariosGiveExactWizardsAndConflicts)
         {"password on one side vs a change",
          setPassword,
          retitle,
-         [&](WizardDocument &d) { setPassword(d), retitle(d); },
+         bothEdits(setPassword, retitle),
          {MergeConflict::Password}},
     };
     for (const Case &c : cases) {

@@ -1,6 +1,7 @@
 // The communication dialog: modes, settings, and real transfers against
 // stepvane-sim on the loopback interface.
 #include "support/SimProcess.h"
+#include "support/TestFiles.h"
 #include "test_main_window_fake_ui.h"
 
 #include "shell/comm/CDlgComm.h"
@@ -181,11 +182,7 @@ TEST_F(CommTransfer, SendRunsToCompletionWithProgressAndLocksTheDialogMeanwhile)
     storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
     const QString file = dir.filePath(QStringLiteral("survey.wzd"));
     const QByteArray content = someBytes(5000);
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
+    ASSERT_TRUE(writeAll(file, content));
     CDlgComm dialog(ui, CommDialogMode::Send);
     dialog.show();
     ui.openPaths.push_back(file);
@@ -238,10 +235,7 @@ TEST_F(CommTransfer, ConnectFailureIsReported)
     ASSERT_GT(port, 0);
     storeConnection(1, QStringLiteral("127.0.0.1"), port);
     const QString file = dir.filePath(QStringLiteral("a.wzd"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<STEPVANE/>");
-    f.close();
+    ASSERT_TRUE(writeAll(file, "<STEPVANE/>"));
     CDlgComm dialog(ui, CommDialogMode::Send);
     dialog.show();
     ui.openPaths.push_back(file);
@@ -253,42 +247,33 @@ TEST_F(CommTransfer, ConnectFailureIsReported)
     EXPECT_FALSE(ui.reportIds().contains(QStringLiteral("IDS_TRANSPORT_COMPLETE")));
 }
 
-TEST_F(CommTransfer, FetchWritesTheSetupAndClosesItself)
+// A fetch writes the setup and closes itself; from an instrument in fiber
+// mode it writes nothing and says why.
+TEST_F(CommTransfer, FetchWritesTheSetupOrNothing)
 {
     const QString setup = dir.filePath(QStringLiteral("instrument.sta"));
     const QByteArray content = someBytes(10000);
-    {
-        QFile f(setup);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
+    ASSERT_TRUE(writeAll(setup, content));
+    for (const bool fiber : {false, true}) {
+        SCOPED_TRACE(fiber ? "fiber" : "setup");
+        ui.reports.clear();
+        Sim sim(fiber ? QStringList{QStringLiteral("--fiber")}
+                      : QStringList{QStringLiteral("--setup"), setup, QStringLiteral("--chunk"),
+                                    QStringLiteral("3000")});
+        storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
+        const QString target =
+            dir.filePath(fiber ? QStringLiteral("never.sta") : QStringLiteral("fetched.sta"));
+        CDlgComm dialog(ui, CommDialogMode::FetchSetup, nullptr, target);
+        QSignalSpy done(&dialog, &QDialog::finished);
+        dialog.show();
+        ASSERT_TRUE(done.wait(30000));
+        EXPECT_EQ(dialog.receivedOk(), !fiber);
+        EXPECT_EQ(dialog.result() == QDialog::Accepted, !fiber);
+        EXPECT_EQ(QFile::exists(target), !fiber);
+        EXPECT_EQ(readAll(target), fiber ? QByteArray() : content);
+        EXPECT_EQ(ui.reportIds(),
+                  fiber ? QStringList{QStringLiteral("IDS_FIBER_INSPECTION_MODE")} : QStringList());
     }
-    Sim sim({QStringLiteral("--setup"), setup, QStringLiteral("--chunk"), QStringLiteral("3000")});
-    storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
-    const QString target = dir.filePath(QStringLiteral("fetched.sta"));
-    CDlgComm dialog(ui, CommDialogMode::FetchSetup, nullptr, target);
-    QSignalSpy done(&dialog, &QDialog::finished);
-    dialog.show();
-    ASSERT_TRUE(done.wait(30000));
-    EXPECT_TRUE(dialog.receivedOk());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    QFile fetched(target);
-    ASSERT_TRUE(fetched.open(QIODevice::ReadOnly));
-    EXPECT_EQ(fetched.readAll(), content);
-    EXPECT_TRUE(ui.reports.empty());
-}
-
-TEST_F(CommTransfer, FetchFromAnInstrumentInFiberModeWritesNothing)
-{
-    Sim sim({QStringLiteral("--fiber")});
-    storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
-    const QString target = dir.filePath(QStringLiteral("never.sta"));
-    CDlgComm dialog(ui, CommDialogMode::FetchSetup, nullptr, target);
-    QSignalSpy done(&dialog, &QDialog::finished);
-    dialog.show();
-    ASSERT_TRUE(done.wait(30000));
-    EXPECT_FALSE(dialog.receivedOk());
-    EXPECT_FALSE(QFile::exists(target));
-    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_FIBER_INSPECTION_MODE")});
 }
 
 TEST_F(CommTransfer, DestroyingTheDialogDuringATransferWaitsForTheWorker)
@@ -296,10 +281,7 @@ TEST_F(CommTransfer, DestroyingTheDialogDuringATransferWaitsForTheWorker)
     Sim sim({QStringLiteral("--fault"), QStringLiteral("silent")});
     storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
     const QString file = dir.filePath(QStringLiteral("a.wzd"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(someBytes(3000));
-    f.close();
+    ASSERT_TRUE(writeAll(file, someBytes(3000)));
     {
         auto dialog = std::make_unique<CDlgComm>(ui, CommDialogMode::Send);
         dialog->show();

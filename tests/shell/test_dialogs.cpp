@@ -11,6 +11,7 @@
 #include "shell/dialogs/DocumentViewer.h"
 #include "shell/dialogs/QtUserInterface.h"
 #include "shell/dialogs/WizardFileDialogs.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -414,10 +415,7 @@ TEST(StartUp, ACommandLineFileWithoutAModelStartsWithTheFirstModel)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("junk.wzd"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<STEPVANE><Information/></STEPVANE>");
-    f.close();
+    ASSERT_TRUE(writeAll(file, "<STEPVANE><Information/></STEPVANE>"));
     FakeUi ui;
     CStepvaneApp app(ui);
     ASSERT_TRUE(app.Prepare({QStringLiteral("stepvane"), file}));
@@ -432,9 +430,7 @@ TEST(StartUp, FileHelpers)
 {
     QTemporaryDir dir;
     const QString empty = dir.filePath(QStringLiteral("empty"));
-    QFile f(empty);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
+    ASSERT_TRUE(writeAll(empty, QByteArray()));
     EXPECT_EQ(CStepvaneApp::FileSize(empty), 0);
     EXPECT_EQ(CStepvaneApp::FileSize(dir.filePath(QStringLiteral("missing"))), -1);
     EXPECT_EQ(CStepvaneApp::FileSize(dir.path()), -1) << "a folder is not a file";

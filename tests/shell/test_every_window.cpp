@@ -7,6 +7,7 @@
 #include "shell/check/CheckFindingsDlg.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
 #include "shell/walkthrough/WalkthroughWindow.h"
+#include "support/TestFiles.h"
 #include "widgets/WindowPlace.h"
 
 #include <QAction>
@@ -115,11 +116,8 @@ TEST(WindowsOnASmallScreen, RunOnAScreenOf1024x700)
 {
     QTemporaryDir dir;
     const QString config = dir.filePath(QStringLiteral("screen.json"));
-    QFile json(config);
-    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
-    json.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 700,
-                   "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    json.close();
+    ASSERT_TRUE(writeAll(config, R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024,
+        "height": 700, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})"));
     QProcess child;
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(),

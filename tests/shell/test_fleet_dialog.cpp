@@ -184,10 +184,7 @@ TEST(FleetDialog, SendsToEveryCheckedRowRetriesTheFailedAndReports)
 
     // A broken fleet file is refused with its line; the list stays.
     const QString bad = dir.filePath(QStringLiteral("bad.csv"));
-    QFile f(bad);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("name,method,address,port\nx,ipv4,10.0.0.1,66\ny,serial,COM1,\n");
-    f.close();
+    ASSERT_TRUE(writeAll(bad, "name,method,address,port\nx,ipv4,10.0.0.1,66\ny,serial,COM1,\n"));
     ui.openPaths.push_back(bad);
     dialog.importCsv();
     ASSERT_FALSE(ui.reports.empty());

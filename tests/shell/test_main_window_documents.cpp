@@ -2,6 +2,7 @@
 // flows, dropped files and the command-line file.
 #include "test_main_window_support.h"
 
+#include "support/TestFiles.h"
 #include "widgets/CKiteButton.h"
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -16,6 +17,13 @@ namespace stepvane::test {
 namespace {
 
 const QString kVersion = QStringLiteral("1.2.1");
+
+// A wizard of one sequence locked with a password, written for model 2.
+QString writeLockedWizard(const QString &file, const QString &sequence, const QString &password)
+{
+    EXPECT_TRUE(writeWizardFile(makeWizard({sequence}, 0, password), 2, file));
+    return file;
+}
 
 TEST_F(MainWindowTest, NewResetsTheWizardButKeepsTheEndOption)
 {
@@ -82,9 +90,8 @@ class OpenWithPassword : public MainWindowTest,
 TEST_P(OpenWithPassword, FollowsTheThreeTriesRule)
 {
     const PasswordCase &c = GetParam();
-    const QString file = path(QStringLiteral("locked.wzd"));
-    ASSERT_TRUE(
-        writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("Secret")), 2, file));
+    const QString file =
+        writeLockedWizard(path(QStringLiteral("locked.wzd")), "A", QStringLiteral("Secret"));
     ui.openPaths.push_back(file);
     for (const auto &e : c.entries)
         ui.passwords.push_back(e);
@@ -106,17 +113,9 @@ TEST_P(OpenWithPassword, FollowsTheThreeTriesRule)
 
 INSTANTIATE_TEST_SUITE_P(
     Tries, OpenWithPassword,
-    ::testing::Values(PasswordCase{"right", {QStringLiteral("Secret")}, true, 0},
-                      PasswordCase{
-                          "rightOnThird",
-                          {QStringLiteral("a"), QStringLiteral("secret"), QStringLiteral("Secret")},
-                          true,
-                          2},
-                      PasswordCase{"threeWrong",
-                                   {QStringLiteral("a"), QStringLiteral("b"),
-                                    QStringLiteral("SECRET"), QStringLiteral("Secret")},
-                                   false,
-                                   3},
+    ::testing::Values(PasswordCase{"right", {"Secret"}, true, 0},
+                      PasswordCase{"rightOnThird", {"a", "secret", "Secret"}, true, 2},
+                      PasswordCase{"threeWrong", {"a", "b", "SECRET", "Secret"}, false, 3},
                       PasswordCase{"cancelled", {std::nullopt}, false, 0},
                       PasswordCase{"emptyIsWrong", {QString(), std::nullopt}, false, 1}),
     [](const auto &info) { return std::string(info.param.name); });
@@ -136,10 +135,7 @@ TEST_F(MainWindowTest, OpenOfAnotherModelsWizardLeavesAnEmptyUnboundWizard)
 TEST_F(MainWindowTest, OpenOfAFileThatIsNotXmlSaysSo)
 {
     const QString file = path(QStringLiteral("broken.wzd"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("this is not a wizard");
-    f.close();
+    ASSERT_TRUE(writeAll(file, "this is not a wizard"));
     ui.openPaths.push_back(file);
     window->openWizard();
     EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_UNKNOWN_WZD_FILE")});
@@ -173,15 +169,15 @@ TEST_F(MainWindowTest, SaveOfANewWizardAsksForAPathAndBindsIt)
 
 TEST_F(MainWindowTest, SavePasswordFlows)
 {
-    const QString locked = path(QStringLiteral("locked.wzd"));
-    ASSERT_TRUE(
-        writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("pw1")), 2, locked));
+    const QString locked = writeLockedWizard(path(QStringLiteral("locked.wzd")), "A", "pw1");
     ui.openPaths.push_back(locked);
     ui.passwords.push_back(QStringLiteral("pw1"));
     window->openWizard();
     ASSERT_EQ(doc().PasswordSet, 1);
 
-    // Save to the bound file keeps the password.
+    // Save to the bound file keeps the password, after a cancelled Save as too.
+    window->saveWizardAs(); // cancelled
+    EXPECT_EQ(doc().PasswordSet, 1);
     window->saveWizard();
     EXPECT_EQ(storedPassword(locked), QStringLiteral("pw1"));
 
@@ -198,22 +194,6 @@ TEST_F(MainWindowTest, SavePasswordFlows)
     window->saveWizardAs();
     EXPECT_EQ(storedPassword(relocked), QStringLiteral("pw2"));
     EXPECT_EQ(doc().PW, QStringLiteral("pw2"));
-}
-
-TEST_F(MainWindowTest, CancelledSaveAsKeepsTheWizardsPassword)
-{
-    const QString locked = path(QStringLiteral("locked.wzd"));
-    ASSERT_TRUE(
-        writeWizardFile(makeWizard({QStringLiteral("A")}, 0, QStringLiteral("pw1")), 2, locked));
-    ui.openPaths.push_back(locked);
-    ui.passwords.push_back(QStringLiteral("pw1"));
-    window->openWizard();
-
-    window->saveWizardAs(); // cancelled
-    EXPECT_EQ(doc().PasswordSet, 1);
-    window->saveWizard();
-    EXPECT_EQ(storedPassword(locked), QStringLiteral("pw1"))
-        << "a cancelled Save as must not strip the password from the next Save";
 }
 
 TEST_F(MainWindowTest, SaveOfABoundFileThatWasDeletedFailsWithoutRecreatingIt)
@@ -284,10 +264,7 @@ TEST_F(MainWindowTest, DroppedFiles)
 
     // A file that is not XML: said so, nothing changes.
     const QString text = path(QStringLiteral("notes.txt"));
-    QFile f(text);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<unclosed");
-    f.close();
+    ASSERT_TRUE(writeAll(text, "<unclosed"));
     ui.reports.clear();
     drop(*window, {text});
     EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_UNKNOWN_WZD_FILE")});
@@ -303,9 +280,7 @@ TEST_F(MainWindowTest, DroppedFiles)
 TEST_F(MainWindowTest, DroppedProtectedFileWithThreeWrongPasswordsChangesNothing)
 {
     addSequences(1);
-    const QString locked = path(QStringLiteral("locked.wzd"));
-    ASSERT_TRUE(
-        writeWizardFile(makeWizard({QStringLiteral("L")}, 0, QStringLiteral("pw")), 2, locked));
+    const QString locked = writeLockedWizard(path(QStringLiteral("locked.wzd")), "L", "pw");
     ui.passwords = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
     drop(*window, {locked});
     EXPECT_EQ(ui.reportIds().count(QStringLiteral("IDS_INCORRECT_PW")), 3);
@@ -352,9 +327,7 @@ TEST_F(MainWindowTest, SomethingThatIsNotAFileIsNamedAndChangesNothing)
 
 TEST_F(MainWindowTest, CommandLineFileIsOpenedWithItsPassword)
 {
-    const QString locked = path(QStringLiteral("cmd.wzd"));
-    ASSERT_TRUE(
-        writeWizardFile(makeWizard({QStringLiteral("C")}, 0, QStringLiteral("pw")), 2, locked));
+    const QString locked = writeLockedWizard(path(QStringLiteral("cmd.wzd")), "C", "pw");
     ui.passwords = {QStringLiteral("pw")};
     window->openCommandLineFile(locked);
     EXPECT_EQ(titles(), QStringList{QStringLiteral("C")});

@@ -6,6 +6,7 @@
 
 #include "shell/app/CStepvaneApp.h"
 #include "shell/history/RecoveryCopies.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,12 +24,6 @@ namespace {
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files);
-}
-
-QByteArray bytes(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 class RecoveryTest : public MainWindowTest {
@@ -60,7 +55,7 @@ TEST_F(RecoveryTest, KeptWhileModifiedAndRemovedBySaveUndoAndACleanEnd)
     const QString mine = path(QStringLiteral("mine.wzd"));
     ui.saveAs(mine);
     ASSERT_TRUE(window->saveWizard());
-    const QByteArray saved = bytes(mine);
+    const QByteArray saved = readAll(mine);
     EXPECT_FALSE(recovery()->hasCopy()) << "nothing to keep without changes";
 
     change(QStringLiteral("First"));
@@ -69,7 +64,7 @@ TEST_F(RecoveryTest, KeptWhileModifiedAndRemovedBySaveUndoAndACleanEnd)
     EXPECT_TRUE(recovery()->copyPath().startsWith(folder));
     const WizardDocument kept = readWizardFile(recovery()->copyPath(), 2);
     EXPECT_TRUE(kept == window->document());
-    EXPECT_EQ(bytes(mine), saved) << "the user's file is never touched";
+    EXPECT_EQ(readAll(mine), saved) << "the user's file is never touched";
     EXPECT_TRUE(RecoveryCopies::orphans(folder).empty()) << "a running editor's copy is no orphan";
 
     ASSERT_TRUE(window->saveWizard());
@@ -133,7 +128,7 @@ TEST(RecoveryAtStart, ACrashedRunsCopyIsOfferedAndRestoredModified)
     const QString folder = dir.filePath(QStringLiteral("recovery"));
     const QString original = dir.filePath(QStringLiteral("tower.wzd"));
     ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("Saved")}), 2, original));
-    const QByteArray originalBytes = bytes(original);
+    const QByteArray originalBytes = readAll(original);
     const WizardDocument unsaved =
         makeWizard({QStringLiteral("Saved"), QStringLiteral("Unsaved work")}, 2);
     leaveCrashedRun(folder, unsaved, original);
@@ -153,7 +148,7 @@ TEST(RecoveryAtStart, ACrashedRunsCopyIsOfferedAndRestoredModified)
     EXPECT_TRUE(window->isModified()) << "restored, not saved";
     EXPECT_EQ(window->filePath(), original);
     EXPECT_EQ(shownTitle(*window), original + QStringLiteral("* - 1.2.1"));
-    EXPECT_EQ(bytes(original), originalBytes) << "the user's file is not replaced";
+    EXPECT_EQ(readAll(original), originalBytes) << "the user's file is not replaced";
     EXPECT_TRUE(RecoveryCopies::orphans(folder).empty()) << "taken over by this run";
     ASSERT_NE(window->recoveryCopies(), nullptr);
     EXPECT_TRUE(window->recoveryCopies()->hasCopy()) << "kept until this run writes its own";

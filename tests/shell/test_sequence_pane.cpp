@@ -3,7 +3,6 @@
 #include "support/WidgetTestSupport.h"
 #include "test_main_window_support.h"
 
-#include "shell/main/SequenceClipboard.h"
 #include "shell/summary/SequenceSummaryDlg.h"
 #include "shell/taskeditor/CVXMeasurementEditDlg.h"
 #include "widgets/CVXEdit.h"
@@ -465,7 +464,9 @@ TEST_F(SequencePaneTest, CopyPasteTakesTheValuesOfTheMomentOfTheCopy)
 TEST_F(SequencePaneTest, CopyOfAnEmptySequenceKeepsTheEarlierCopy)
 {
     addSequences(1, 1);
-    addSequences(1, 0); // "S0" again, without steps, at index 1
+    addSequences(1, 0);      // "S0" again, without steps, at index 1
+    window->pasteSequence(); // nothing copied yet
+    ASSERT_EQ(doc().sequenceCount(), 2);
     doc().sequence(0)->Title = QStringLiteral("Full");
     pane().setSelectedIndex(0);
     window->copySequence();
@@ -476,14 +477,6 @@ TEST_F(SequencePaneTest, CopyOfAnEmptySequenceKeepsTheEarlierCopy)
     window->pasteSequence();
     ASSERT_EQ(doc().sequenceCount(), 3);
     EXPECT_EQ(doc().sequence(2)->Title, QStringLiteral("Full"));
-}
-
-TEST(SequenceClipboard, PasteWithNothingCopiedDoesNothing)
-{
-    AppState state;
-    WizardDocument doc;
-    EXPECT_EQ(sequenceFromClipboard(state), nullptr);
-    EXPECT_FALSE(state.TaskClipboard.has_value());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "test_main_window_support.h"
 
 #include "shell/main/RecentFiles.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -48,14 +49,7 @@ const Path kPaths[] = {
 };
 
 class UnsavedChanges : public MainWindowTest,
-                       public ::testing::WithParamInterface<std::tuple<int, Answer>> {
-protected:
-    QByteArray bytes(const QString &file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-};
+                       public ::testing::WithParamInterface<std::tuple<int, Answer>> {};
 
 TEST_P(UnsavedChanges, AskBeforeLettingGo)
 {
@@ -76,7 +70,7 @@ TEST_P(UnsavedChanges, AskBeforeLettingGo)
     window->addSequence();
     ASSERT_TRUE(window->isModified());
     const WizardDocument before = window->document();
-    const QByteArray fileBefore = bytes(mine);
+    const QByteArray fileBefore = readAll(mine);
     const int openDialogsBefore = ui.wizardOpenDialogs;
 
     switch (answer) {
@@ -105,7 +99,7 @@ TEST_P(UnsavedChanges, AskBeforeLettingGo)
         EXPECT_TRUE(window->document() == before) << "the wizard is as it was";
         EXPECT_TRUE(window->isModified());
         EXPECT_EQ(window->filePath(), mine);
-        EXPECT_EQ(bytes(mine), answer == Answer::Cancel ? fileBefore : QByteArray())
+        EXPECT_EQ(readAll(mine), answer == Answer::Cancel ? fileBefore : QByteArray())
             << "the file is as it was";
         EXPECT_EQ(ui.wizardOpenDialogs, openDialogsBefore) << "asked before any file dialog";
     }
@@ -113,7 +107,7 @@ TEST_P(UnsavedChanges, AskBeforeLettingGo)
         EXPECT_EQ(readWizardFile(mine, 2).sequenceCount(), 2) << "the change was saved first";
     }
     if (answer == Answer::Discard) {
-        EXPECT_EQ(bytes(mine), fileBefore);
+        EXPECT_EQ(readAll(mine), fileBefore);
     }
     if (answer == Answer::SaveFails) {
         EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_SAVE_FAIL")});
