@@ -79,17 +79,18 @@ void CFreq_DistView::addFrequencies()
     });
 
     // Centre and span are worked out from start and stop, never typed.
-    const auto readOnly = [this](const char *name,
-                                 std::function<double(const FrequencyDistanceTask &)> value) {
-        auto *field = named(new QLineEdit(this), name);
-        field->setReadOnly(true);
-        field->setFocusPolicy(Qt::NoFocus);
-        field->setFixedWidth(96);
-        onFill([field, value](FrequencyDistanceTask &r) {
-            field->setText(formatDecimal(value(r), 2));
-        });
-        return field;
-    };
+    const auto readOnly =
+        [this](const char *name,
+               const std::function<double(const FrequencyDistanceTask &)> &value) {
+            auto *field = named(new QLineEdit(this), name);
+            field->setReadOnly(true);
+            field->setFocusPolicy(Qt::NoFocus);
+            field->setFixedWidth(96);
+            onFill([field, value](FrequencyDistanceTask &r) {
+                field->setText(formatDecimal(value(r), 2));
+            });
+            return field;
+        };
     grid->addRow(QStringLiteral("Center frequency"),
                  readOnly("Center_Frequency",
                           [](const FrequencyDistanceTask &r) {

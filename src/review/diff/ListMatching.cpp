@@ -96,8 +96,10 @@ std::vector<ListMatching::Entry> ListMatching::displayOrder() const
     // removedAfter[k]: old items that go after new item k - 1 (k = 0: first).
     std::vector<std::vector<int>> removedAfter(oldOf.size() + 1);
     for (size_t o = 0; o < newOf.size(); ++o)
-        if (newOf[o] < 0)
-            removedAfter[size_t(removedAnchor(int(o)) + 1)].push_back(int(o));
+        if (newOf[o] < 0) {
+            const int slot = removedAnchor(int(o)) + 1; // -1 (before the first) is slot 0
+            removedAfter[size_t(slot)].push_back(int(o));
+        }
     std::vector<Entry> out;
     for (int o : removedAfter[0])
         out.push_back({o, -1});
