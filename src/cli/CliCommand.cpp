@@ -61,6 +61,18 @@ CliOptions wizardOptions()
     return CliOptions{{QStringLiteral("--model"), CliValue::Text}} + passwordOptions();
 }
 
+CliOptions transferOptions()
+{
+    return {{QStringLiteral("--tcp"), CliValue::Text},
+            {QStringLiteral("--tcp6"), CliValue::Text},
+            {QStringLiteral("--usb")},
+            {QStringLiteral("--port"), CliValue::Text},
+            {QStringLiteral("--to"), CliValue::Text},
+            {QStringLiteral("--fleet"), CliValue::File},
+            {QStringLiteral("--jobs"), CliValue::Text},
+            {QStringLiteral("--json")}};
+}
+
 CliOptions operator+(CliOptions a, const CliOptions &b)
 {
     a.insert(a.end(), b.begin(), b.end());

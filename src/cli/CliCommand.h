@@ -34,6 +34,9 @@ using CliOptions = std::vector<CliOption>;
 CliOptions passwordOptions(const QString &name = QStringLiteral("--password"));
 // FILE's --model N and --password options, as the commands that open a wizard take them.
 CliOptions wizardOptions();
+// The connection and fleet options send and fetch-setup share (read by
+// readTransferOptions and readFleetArgs).
+CliOptions transferOptions();
 CliOptions operator+(CliOptions a, const CliOptions &b);
 // The environment variable that stands in for --password when neither it
 // nor --password-file is given.

@@ -16,16 +16,7 @@ const QString kSynopsis =
 const QString kFleetSynopsis = QStringLiteral(
     "fetch-setup DIR --to HOST[:PORT] [--to ...] | --fleet FLEET.csv [--jobs N] [--json]");
 
-// Read by readTransferOptions and readFleetArgs; listed here for the
-// completion and for --option=value.
-const CliOptions kOptions = CliOptions{{QStringLiteral("--tcp"), CliValue::Text},
-                                       {QStringLiteral("--tcp6"), CliValue::Text},
-                                       {QStringLiteral("--usb")},
-                                       {QStringLiteral("--port"), CliValue::Text},
-                                       {QStringLiteral("--to"), CliValue::Text},
-                                       {QStringLiteral("--fleet"), CliValue::File},
-                                       {QStringLiteral("--jobs"), CliValue::Text},
-                                       {QStringLiteral("--json")}};
+const CliOptions kOptions = transferOptions();
 
 int runFleetFetch(const QStringList &argv)
 {

@@ -18,17 +18,7 @@ const QString kSynopsis =
 const QString kFleetSynopsis = QStringLiteral(
     "send FILE --to HOST[:PORT] [--to ...] | --fleet FLEET.csv [--jobs N] [--json] [--no-check]");
 
-// Read by readTransferOptions and readFleetArgs; listed here for the
-// completion and for --option=value.
-const CliOptions kOptions = CliOptions{{QStringLiteral("--tcp"), CliValue::Text},
-                                       {QStringLiteral("--tcp6"), CliValue::Text},
-                                       {QStringLiteral("--usb")},
-                                       {QStringLiteral("--port"), CliValue::Text},
-                                       {QStringLiteral("--to"), CliValue::Text},
-                                       {QStringLiteral("--fleet"), CliValue::File},
-                                       {QStringLiteral("--jobs"), CliValue::Text},
-                                       {QStringLiteral("--json")}} +
-                            CliOptions{{QStringLiteral("--no-check")}};
+const CliOptions kOptions = transferOptions() + CliOptions{{QStringLiteral("--no-check")}};
 
 int runFleetSend(const QStringList &argv)
 {
