@@ -138,18 +138,25 @@ int readWizardOptions(CliArgs &args, const QString &synopsis, int &model)
     return kContinue;
 }
 
-int openWizardFromArgs(const CliArgs &args, int model, WizardDocument &doc, OpenedWizard &opened)
+bool openAndReport(const QString &path, int model, const CliArgs &args,
+                   const QString &passwordOption, WizardDocument &doc, OpenedWizard &opened,
+                   bool typeFromContent)
 {
-    opened =
-        openWizardFile(args.positionals().first(), model, args.value(QStringLiteral("--password")),
-                       args.has(QStringLiteral("--password")), doc);
+    opened = openWizardFile(path, model, args.value(passwordOption), args.has(passwordOption), doc,
+                            typeFromContent);
     for (const QString &w : opened.warnings)
         printError(w);
-    if (!opened.ok) {
+    if (!opened.ok)
         printError(opened.error);
-        return kExitFailure;
-    }
-    return kContinue;
+    return opened.ok;
+}
+
+int openWizardFromArgs(const CliArgs &args, int model, WizardDocument &doc, OpenedWizard &opened)
+{
+    return openAndReport(args.positionals().first(), model, args, QStringLiteral("--password"), doc,
+                         opened)
+               ? kContinue
+               : kExitFailure;
 }
 
 } // namespace stepvane::cli

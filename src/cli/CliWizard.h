@@ -36,7 +36,12 @@ class CliArgs;
 // FILE, --model N and --password PW as info, dump and summary take them.
 // Each returns the exit code to stop with, or kContinue.
 int readWizardOptions(CliArgs &args, const QString &synopsis, int &model);
-// Opens the file, printing the read's warnings and, on failure, its error.
+// Opens path with the password given as passwordOption, printing the read's
+// warnings and, on failure, its error; false when it could not be opened.
+bool openAndReport(const QString &path, int model, const CliArgs &args,
+                   const QString &passwordOption, WizardDocument &doc, OpenedWizard &opened,
+                   bool typeFromContent = false);
+// Opens the FILE positional the same way.
 int openWizardFromArgs(const CliArgs &args, int model, WizardDocument &doc, OpenedWizard &opened);
 
 } // namespace stepvane::cli

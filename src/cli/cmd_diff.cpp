@@ -24,12 +24,7 @@ bool openSide(const QString &path, int model, const CliArgs &args, const QString
               WizardDocument &doc, OpenedWizard &opened)
 {
     const QString option = args.has(ownOption) ? ownOption : QStringLiteral("--password");
-    opened = openWizardFile(path, model, args.value(option), args.has(option), doc);
-    for (const QString &w : opened.warnings)
-        printError(w);
-    if (!opened.ok)
-        printError(opened.error);
-    return opened.ok;
+    return openAndReport(path, model, args, option, doc, opened);
 }
 
 int runDiff(const QStringList &argv)

@@ -12,17 +12,6 @@ namespace {
 const QString kSynopsis =
     QStringLiteral("merge BASE OURS THEIRS [-o OUT] [--json] [--password PW]");
 
-bool openSide(const QString &path, const CliArgs &args, WizardDocument &doc, OpenedWizard &opened)
-{
-    const QString option = QStringLiteral("--password");
-    opened = openWizardFile(path, -1, args.value(option), args.has(option), doc, true);
-    for (const QString &w : opened.warnings)
-        printError(w);
-    if (!opened.ok)
-        printError(opened.error);
-    return opened.ok;
-}
-
 // Writes the merged wizard (or its one sequence as a testing unit) through
 // the writer and the atomic file; false with a message when it failed.
 bool writeMerged(WizardDocument &doc, int model, bool testingUnit, const QString &out)
@@ -68,7 +57,8 @@ int runMerge(const QStringList &argv)
     WizardDocument docs[3];
     OpenedWizard opened[3];
     for (int k = 0; k < 3; ++k)
-        if (!openSide(files.at(k), args, docs[k], opened[k]))
+        if (!openAndReport(files.at(k), -1, args, QStringLiteral("--password"), docs[k], opened[k],
+                           true))
             return kExitUsage;
     const bool unit = opened[1].testingUnit;
     if (opened[0].testingUnit != unit || opened[2].testingUnit != unit) {

@@ -18,15 +18,10 @@ int runText(const QStringList &argv)
     if (args.positionals().size() != 1)
         return usageError(kSynopsis, QStringLiteral("expected one FILE"));
     WizardDocument doc;
-    const QString password = QStringLiteral("--password");
-    const OpenedWizard opened = openWizardFile(args.positionals().first(), -1, args.value(password),
-                                               args.has(password), doc, true);
-    for (const QString &w : opened.warnings)
-        printError(w);
-    if (!opened.ok) {
-        printError(opened.error);
+    OpenedWizard opened;
+    if (!openAndReport(args.positionals().first(), -1, args, QStringLiteral("--password"), doc,
+                       opened, true))
         return kExitFailure;
-    }
     printOut(wizardTextLines(doc, opened.model, opened.testingUnit).join(u'\n'));
     return kExitOk;
 }
