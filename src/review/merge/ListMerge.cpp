@@ -122,6 +122,15 @@ struct Merging {
                 moveTheirs(t);
         }
     }
+
+    void placeOursRemovals()
+    {
+        for (auto &rc : out.removedChanged)
+            if (rc.oursRemoved) {
+                rc.theirs = in.toTheirs.newOf[size_t(rc.base)];
+                rc.place = anchorOfTheirs(rc.theirs) + 1;
+            }
+    }
 };
 
 } // namespace
@@ -132,6 +141,7 @@ ListMergeOutcome mergeLists(const ListMergeInput &in)
     m.startFromOurs();
     m.applyTheirsRemovals();
     m.applyTheirsInsertionsAndMoves();
+    m.placeOursRemovals();
     return std::move(m.out);
 }
 
