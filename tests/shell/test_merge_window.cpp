@@ -6,6 +6,8 @@
 #include "support/TestFiles.h"
 #include "test_main_window_support.h"
 
+#include "document/VX_CAAXML_PARSER.h"
+
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
@@ -41,6 +43,25 @@ double mergedStart(const WizardDocument &doc)
 QString mergedHold(const WizardDocument &doc)
 {
     return std::get<HoldTask>(doc.sequence(0)->step(1)->record).Description;
+}
+
+// The merged wizard in short ("A: F200, H Wait"), its password and the model
+// it is made for.
+QString outline(const WizardDocument &doc, int model)
+{
+    QStringList sequences;
+    for (const auto &seq : doc.sequences) {
+        QStringList steps;
+        for (const auto &step : seq->steps) {
+            const auto *f = step->as<FrequencyDistanceTask>();
+            steps << (f ? QStringLiteral("F%1").arg(f->Start_Frequency)
+                        : std::visit([](const auto &r) { return r.Description; }, step->record));
+        }
+        sequences << seq->Title + QStringLiteral(": ") + steps.join(QStringLiteral(", "));
+    }
+    return sequences.join(QStringLiteral("; ")) +
+           (doc.PasswordSet ? QStringLiteral(" pw ") + doc.PW : QString()) +
+           QStringLiteral(" @%1").arg(model);
 }
 
 class MergeWindowTest : public ::testing::Test {
@@ -172,6 +193,141 @@ TEST_F(MergeWindowTest, UnreadableOrMissingFilesEndTheRunAndLeaveMergedAlone)
         EXPECT_EQ(ui.reports.size(), 1u) << c.what;
         EXPECT_TRUE(ui.modalTitles.isEmpty()) << c.what << ": no model dialog";
         EXPECT_EQ(readAll(path("merged")), kGitMarkers) << c.what;
+    }
+}
+
+// The saved file in short, with the password and model it carries.
+QString savedOutline(const QString &path)
+{
+    WizardDocument doc;
+    VX_CAAXML_PARSER parser(&doc, 0);
+    const int model = parser.Read_File_Model(path);
+    parser.Set_Model(model);
+    EXPECT_TRUE(parser.Load_Document(path));
+    const QString password = parser.Read_Password();
+    EXPECT_EQ(parser.Read_Loaded_Wizard(), 1);
+    if (!password.isEmpty())
+        doc.setPassword(password);
+    return outline(doc, model);
+}
+
+// One merge run of the editor, as git mergetool starts it.
+struct MergeRun {
+    FakeUi ui;
+    CStepvaneApp app{ui};
+    std::unique_ptr<CStepvaneDlg> window;
+    MergeWindow *merge = nullptr;
+
+    QString state() { return outline(window->document(), app.state().CurrentModelIndex); }
+    void click(const char *name)
+    {
+        auto *button = merge->findChild<QPushButton *>(QString::fromLatin1(name));
+        ASSERT_TRUE(button && button->isEnabled()) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    void show()
+    {
+        window->show();
+        merge->show();
+        merge->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(merge));
+        merge->list()->setFocus();
+    }
+    void key(Qt::Key key) { QTest::keyClick(merge->list(), key, Qt::ControlModifier); }
+};
+
+TEST_F(MergeWindowTest, TheirsSideOfEachWholeItemConflictUndoesAndSaves)
+{
+    const WizardDocument base = mergeSide(100, QStringLiteral("Wait"));
+    auto withoutFrequency = [&] {
+        WizardDocument d = base;
+        d.sequence(0)->removeStep(0);
+        return d;
+    };
+    auto inserted = [&](const QString &text) {
+        WizardDocument d = base;
+        d.sequence(0)->insertStep(0, PromptTask{})->as<PromptTask>()->Description = text;
+        return d;
+    };
+    auto withB = [&](const QString &hold) {
+        WizardDocument d = base;
+        TestingSequence *b = d.appendSequence();
+        b->Title = QStringLiteral("B");
+        b->insertStep(-1, HoldTask{})->as<HoldTask>()->Description = hold;
+        return d;
+    };
+    WizardDocument retitled = base, locked = base;
+    retitled.Title = QStringLiteral("Mast");
+    locked.setPassword(QStringLiteral("pw"));
+    struct Case {
+        const char *name;
+        WizardDocument base, local, remote;
+        int remoteModel;
+        QString before, after;
+    };
+    const Case cases[] = {
+        {"ours removed the step theirs changed", base, withoutFrequency(),
+         mergeSide(300, QStringLiteral("Wait")), kMergeModel, "A: Wait @2", "A: F300, Wait @2"},
+        {"theirs removed the step ours changed", base, mergeSide(200, QStringLiteral("Wait")),
+         withoutFrequency(), kMergeModel, "A: F200, Wait @2", "A: Wait @2"},
+        {"two insertions at one place", base, inserted("ours"), inserted("theirs"), kMergeModel,
+         "A: ours, theirs, F100, Wait @2", "A: theirs, ours, F100, Wait @2"},
+        {"ours removed the sequence theirs changed", withB("b"), base, withB("b2"), kMergeModel,
+         "A: F100, Wait @2", "A: F100, Wait; B: b2 @2"},
+        {"password on theirs' side", base, retitled, locked, kMergeModel, "A: F100, Wait @2",
+         "A: F100, Wait pw pw @2"},
+        {"model on theirs' side", base, mergeSide(200, QStringLiteral("Wait")), base, 1,
+         "A: F200, Wait @2", "A: F200, Wait @1"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeWizardFile(c.base, kMergeModel, path("base")));
+        ASSERT_TRUE(writeWizardFile(c.local, kMergeModel, path("local")));
+        ASSERT_TRUE(writeWizardFile(c.remote, c.remoteModel, path("remote")));
+        ASSERT_TRUE(writeAll(path("merged"), kGitMarkers));
+        MergeRun run;
+        ASSERT_TRUE(run.app.Prepare(arguments()));
+        run.window = run.app.CreateMainWindow();
+        run.merge = run.app.mergeWindow();
+        ASSERT_TRUE(run.merge);
+        ASSERT_EQ(run.merge->list()->topLevelItemCount(), 1);
+        run.show();
+        EXPECT_EQ(run.state(), c.before)
+            << run.merge->list()->topLevelItem(0)->text(0).toStdString();
+
+        run.click("takeTheirs");
+        EXPECT_EQ(run.state(), c.after);
+        EXPECT_TRUE(run.merge->isResolved(0));
+        run.key(Qt::Key_Z);
+        EXPECT_EQ(run.state(), c.before) << "undo";
+        EXPECT_FALSE(run.merge->isResolved(0));
+        run.click("takeTheirsForAll");
+        EXPECT_EQ(run.state(), c.after);
+
+        run.key(Qt::Key_S);
+        EXPECT_FALSE(run.window->isModified());
+        EXPECT_EQ(savedOutline(path("merged")), c.after);
+    }
+}
+
+TEST_F(MergeWindowTest, MergedWizardOfAnotherModelIsOfferedAsAnyFileOfAnotherModel)
+{
+    // Only theirs changed, and moved the wizard to another model.
+    ASSERT_TRUE(writeWizardFile(mergeSide(300, QStringLiteral("Wait")), 1, path("remote")));
+    ASSERT_TRUE(
+        writeWizardFile(mergeSide(100, QStringLiteral("Wait")), kMergeModel, path("local")));
+    for (const bool switchModel : {true, false}) {
+        MergeRun run;
+        run.ui.answers = {switchModel};
+        ASSERT_TRUE(run.app.Prepare(arguments()));
+        run.window = run.app.CreateMainWindow();
+        ASSERT_EQ(run.ui.questions.size(), 1u) << "the switch is offered";
+        EXPECT_EQ(run.app.mergeWindow() != nullptr, switchModel);
+        EXPECT_EQ(run.state(),
+                  switchModel ? QStringLiteral("A: F300, Wait @1") : QStringLiteral(" @2"));
+        EXPECT_EQ(run.ui.reportIds().contains(QStringLiteral("IDS_INCORRECT_WZD_FOR_EQP")),
+                  !switchModel);
+        EXPECT_EQ(readAll(path("merged")), kGitMarkers);
     }
 }
 
