@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace stepvane;
 
 namespace {
@@ -104,89 +102,4 @@ TEST(TakeSide, MergeNamesTheirsPlaceSoTheirsValueCanBeTaken)
     TaskStep &step = *merged.doc.sequence(c.sequence)->step(c.step);
     ASSERT_TRUE(there && copyRecordField(step.record, there->record, c.field));
     EXPECT_EQ(step.as<FrequencyDistanceTask>()->Start_Frequency, 300);
-}
-
-namespace {
-
-// The take made with the document's own operations, as the editor makes it
-// through its history.
-void takeTheirs(WizardDocument &d, const MergeConflict &c, const WizardDocument &theirs)
-{
-    const MergeTake t = theirsTake(c, 2);
-    TestingSequence *list = d.sequence(t.sequence);
-    const TestingSequence *from = theirs.sequence(c.theirsSequence);
-    switch (t.action) {
-    case MergeTake::Restore:
-        if (list)
-            list->insertStep(t.at, from->step(c.theirsStep)->record);
-        else
-            d.insertSequence(t.at, from->clone());
-        break;
-    case MergeTake::Remove:
-        list ? list->removeStep(t.at) : d.removeSequence(t.at);
-        break;
-    case MergeTake::PutFirst:
-        for (int k = 0; k < t.count; ++k)
-            list ? list->moveStep(t.at + k, t.at - t.ahead + k)
-                 : d.moveSequence(t.at + k, t.at - t.ahead + k);
-        break;
-    default:
-        FAIL() << "not a whole-item take: " << int(t.action);
-    }
-}
-
-} // namespace
-
-TEST(TakeSide, TheirsSideOfWholeItemConflictsGivesTheirsPlaceAndOrder)
-{
-    using Edit = std::function<void(WizardDocument &)>;
-    auto sequence = [](const QString &title) {
-        auto s = std::make_unique<TestingSequence>();
-        s->Title = title;
-        s->insertStep(-1, HoldTask{});
-        return s;
-    };
-    // "A" = Prompt, Frequency, Hold; "B" = Calibration.
-    WizardDocument base;
-    TestingSequence *a = base.insertSequence(-1, sequence(QStringLiteral("A")));
-    a->insertStep(0, prompt({}, QStringLiteral("Connect")));
-    a->insertStep(1, FrequencyDistanceTask{});
-    base.insertSequence(-1, sequence(QStringLiteral("B")))->step(0)->record = CalibrationTask{};
-
-    const Edit changeFreq = [](WizardDocument &d) {
-        d.sequence(0)->step(1)->as<FrequencyDistanceTask>()->Start_Frequency = 1234;
-    };
-    const Edit removeFreq = [](WizardDocument &d) { d.sequence(0)->removeStep(1); };
-    const Edit changeB = [](WizardDocument &d) { d.sequence(1)->Title = QStringLiteral("B2"); };
-    const Edit removeB = [](WizardDocument &d) { d.removeSequence(1); };
-    const Edit oursInsert = [&](WizardDocument &d) {
-        d.sequence(0)->insertStep(0, prompt({}, QStringLiteral("ours")));
-        d.insertSequence(1, sequence(QStringLiteral("X")));
-    };
-    const Edit theirsInsert = [&](WizardDocument &d) {
-        d.sequence(0)->insertStep(0, prompt({}, QStringLiteral("theirs 1")));
-        d.sequence(0)->insertStep(1, prompt({}, QStringLiteral("theirs 2")));
-        d.insertSequence(1, sequence(QStringLiteral("Y")));
-    };
-    const Edit theirsFirst = [&](WizardDocument &d) { oursInsert(d), theirsInsert(d); };
-    struct Case {
-        const char *name;
-        Edit ours, theirs, expected; // expected: applied to the base
-    };
-    const Case cases[] = {
-        {"ours removed the step theirs changed", removeFreq, changeFreq, changeFreq},
-        {"theirs removed the step ours changed", changeFreq, removeFreq, removeFreq},
-        {"ours removed the sequence theirs changed", removeB, changeB, changeB},
-        {"theirs removed the sequence ours changed", changeB, removeB, removeB},
-        {"insertions at one place", oursInsert, theirsInsert, theirsFirst},
-    };
-    for (const Case &c : cases) {
-        WizardDocument ours = base, theirs = base, expected = base;
-        c.ours(ours), c.theirs(theirs), c.expected(expected);
-        WizardMergeResult r = mergeWizards({base, 2}, {ours, 2}, {theirs, 2});
-        ASSERT_FALSE(r.conflicts.empty()) << c.name;
-        for (const MergeConflict &conflict : r.conflicts)
-            takeTheirs(r.doc, conflict, theirs);
-        EXPECT_TRUE(r.doc == expected) << c.name;
-    }
 }

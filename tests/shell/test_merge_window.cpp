@@ -64,6 +64,41 @@ QString outline(const WizardDocument &doc, int model)
            QStringLiteral(" @%1").arg(model);
 }
 
+// One run of the editor, as git mergetool starts it.
+struct MergeRun {
+    FakeUi ui;
+    CStepvaneApp app{ui};
+    std::unique_ptr<CStepvaneDlg> window;
+    MergeWindow *merge = nullptr;
+
+    void start(const QStringList &arguments)
+    {
+        ASSERT_TRUE(app.Prepare(arguments));
+        window = app.CreateMainWindow();
+        merge = app.mergeWindow();
+        ASSERT_NE(merge, nullptr);
+        window->show();
+        merge->show();
+        merge->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(merge));
+        merge->list()->setFocus();
+    }
+    QString state() { return outline(window->document(), app.state().CurrentModelIndex); }
+    void click(const char *name)
+    {
+        auto *button = merge->findChild<QPushButton *>(QString::fromLatin1(name));
+        ASSERT_TRUE(button && button->isEnabled()) << name;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    void clickRow(int row)
+    {
+        QTreeWidget *list = merge->list();
+        const QRect rect = list->visualItemRect(list->topLevelItem(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void key(Qt::Key key) { QTest::keyClick(merge->list(), key, Qt::ControlModifier); }
+};
+
 class MergeWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -88,68 +123,38 @@ protected:
                 path("merged")};
     }
 
-    void start()
-    {
-        ASSERT_TRUE(m_app.Prepare(arguments()));
-        m_window = m_app.CreateMainWindow();
-        m_merge = m_app.mergeWindow();
-        ASSERT_NE(m_merge, nullptr);
-        m_window->show();
-        m_merge->show();
-        m_merge->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_merge));
-        m_merge->list()->setFocus();
-    }
-
-    void clickButton(const char *name)
-    {
-        auto *button = m_merge->findChild<QPushButton *>(QString::fromLatin1(name));
-        ASSERT_NE(button, nullptr) << name;
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-
-    void clickRow(int row)
-    {
-        QTreeWidget *list = m_merge->list();
-        const QRect rect = list->visualItemRect(list->topLevelItem(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-    }
-
     QTemporaryDir m_dir;
-    FakeUi m_ui;
-    CStepvaneApp m_app{m_ui};
-    std::unique_ptr<CStepvaneDlg> m_window;
-    MergeWindow *m_merge = nullptr;
+    MergeRun m_run;
 };
 
 TEST_F(MergeWindowTest, TakeTheirsUndoTakeAgainAndSaveWritesMerged)
 {
-    start();
+    m_run.start(arguments());
     // The one-sided change is merged already; the conflict holds ours'.
-    ASSERT_EQ(m_merge->list()->topLevelItemCount(), 1);
-    EXPECT_EQ(m_merge->list()->topLevelItem(0)->text(2), QStringLiteral("200"));
-    EXPECT_EQ(mergedStart(m_window->document()), 200);
-    EXPECT_EQ(mergedHold(m_window->document()), QStringLiteral("Hold on"));
-    EXPECT_EQ(m_window->filePath(), path("merged"));
-    EXPECT_TRUE(m_window->isModified());
+    ASSERT_EQ(m_run.merge->list()->topLevelItemCount(), 1);
+    EXPECT_EQ(m_run.merge->list()->topLevelItem(0)->text(2), QStringLiteral("200"));
+    EXPECT_EQ(mergedStart(m_run.window->document()), 200);
+    EXPECT_EQ(mergedHold(m_run.window->document()), QStringLiteral("Hold on"));
+    EXPECT_EQ(m_run.window->filePath(), path("merged"));
+    EXPECT_TRUE(m_run.window->isModified());
     EXPECT_EQ(readAll(path("merged")), kGitMarkers) << "nothing written before a save";
 
-    clickRow(0);
-    EXPECT_EQ(m_window->pane()->selectedIndex(), 0);
-    clickButton("takeTheirs");
-    EXPECT_EQ(mergedStart(m_window->document()), 300);
-    EXPECT_TRUE(m_merge->isResolved(0));
+    m_run.clickRow(0);
+    EXPECT_EQ(m_run.window->pane()->selectedIndex(), 0);
+    m_run.click("takeTheirs");
+    EXPECT_EQ(mergedStart(m_run.window->document()), 300);
+    EXPECT_TRUE(m_run.merge->isResolved(0));
 
-    m_merge->list()->setFocus();
-    QTest::keyClick(m_merge->list(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(mergedStart(m_window->document()), 200) << "undo brings ours' value back";
-    EXPECT_FALSE(m_merge->isResolved(0));
-    EXPECT_EQ(mergedHold(m_window->document()), QStringLiteral("Hold on"));
+    m_run.merge->list()->setFocus();
+    QTest::keyClick(m_run.merge->list(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(mergedStart(m_run.window->document()), 200) << "undo brings ours' value back";
+    EXPECT_FALSE(m_run.merge->isResolved(0));
+    EXPECT_EQ(mergedHold(m_run.window->document()), QStringLiteral("Hold on"));
 
-    clickButton("takeTheirs");
-    ASSERT_TRUE(m_merge->isResolved(0));
-    QTest::keyClick(m_merge->list(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_FALSE(m_window->isModified());
+    m_run.click("takeTheirs");
+    ASSERT_TRUE(m_run.merge->isResolved(0));
+    QTest::keyClick(m_run.merge->list(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(m_run.window->isModified());
     const WizardDocument saved = readWizardFile(path("merged"), kMergeModel);
     EXPECT_EQ(mergedStart(saved), 300);
     EXPECT_EQ(mergedHold(saved), QStringLiteral("Hold on"));
@@ -158,18 +163,18 @@ TEST_F(MergeWindowTest, TakeTheirsUndoTakeAgainAndSaveWritesMerged)
 
 TEST_F(MergeWindowTest, ClosingWithOpenRowsAsksAndKeepsTheWorkByDefault)
 {
-    start();
-    m_merge->close();
-    ASSERT_EQ(m_ui.asked.size(), 1u);
-    EXPECT_TRUE(m_merge->isVisible()) << "Enter keeps merging";
-    EXPECT_EQ(mergedStart(m_window->document()), 200);
+    m_run.start(arguments());
+    m_run.merge->close();
+    ASSERT_EQ(m_run.ui.asked.size(), 1u);
+    EXPECT_TRUE(m_run.merge->isVisible()) << "Enter keeps merging";
+    EXPECT_EQ(mergedStart(m_run.window->document()), 200);
 
-    clickButton("takeOursForAll");
-    EXPECT_EQ(m_merge->unresolvedCount(), 0);
-    EXPECT_EQ(mergedStart(m_window->document()), 200);
-    m_merge->close();
-    EXPECT_EQ(m_ui.asked.size(), 1u) << "nothing left to ask about";
-    EXPECT_FALSE(m_merge->isVisible());
+    m_run.click("takeOursForAll");
+    EXPECT_EQ(m_run.merge->unresolvedCount(), 0);
+    EXPECT_EQ(mergedStart(m_run.window->document()), 200);
+    m_run.merge->close();
+    EXPECT_EQ(m_run.ui.asked.size(), 1u) << "nothing left to ask about";
+    EXPECT_FALSE(m_run.merge->isVisible());
 }
 
 TEST_F(MergeWindowTest, UnreadableOrMissingFilesEndTheRunAndLeaveMergedAlone)
@@ -211,31 +216,6 @@ QString savedOutline(const QString &path)
     return outline(doc, model);
 }
 
-// One merge run of the editor, as git mergetool starts it.
-struct MergeRun {
-    FakeUi ui;
-    CStepvaneApp app{ui};
-    std::unique_ptr<CStepvaneDlg> window;
-    MergeWindow *merge = nullptr;
-
-    QString state() { return outline(window->document(), app.state().CurrentModelIndex); }
-    void click(const char *name)
-    {
-        auto *button = merge->findChild<QPushButton *>(QString::fromLatin1(name));
-        ASSERT_TRUE(button && button->isEnabled()) << name;
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-    void show()
-    {
-        window->show();
-        merge->show();
-        merge->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(merge));
-        merge->list()->setFocus();
-    }
-    void key(Qt::Key key) { QTest::keyClick(merge->list(), key, Qt::ControlModifier); }
-};
-
 TEST_F(MergeWindowTest, TheirsSideOfEachWholeItemConflictUndoesAndSaves)
 {
     const WizardDocument base = mergeSide(100, QStringLiteral("Wait"));
@@ -244,9 +224,10 @@ TEST_F(MergeWindowTest, TheirsSideOfEachWholeItemConflictUndoesAndSaves)
         d.sequence(0)->removeStep(0);
         return d;
     };
-    auto inserted = [&](const QString &text) {
+    auto inserted = [&](const QStringList &texts) {
         WizardDocument d = base;
-        d.sequence(0)->insertStep(0, PromptTask{})->as<PromptTask>()->Description = text;
+        for (int k = 0; k < texts.size(); ++k)
+            d.sequence(0)->insertStep(k, PromptTask{})->as<PromptTask>()->Description = texts[k];
         return d;
     };
     auto withB = [&](const QString &hold) {
@@ -270,10 +251,14 @@ TEST_F(MergeWindowTest, TheirsSideOfEachWholeItemConflictUndoesAndSaves)
          mergeSide(300, QStringLiteral("Wait")), kMergeModel, "A: Wait @2", "A: F300, Wait @2"},
         {"theirs removed the step ours changed", base, mergeSide(200, QStringLiteral("Wait")),
          withoutFrequency(), kMergeModel, "A: F200, Wait @2", "A: Wait @2"},
-        {"two insertions at one place", base, inserted("ours"), inserted("theirs"), kMergeModel,
-         "A: ours, theirs, F100, Wait @2", "A: theirs, ours, F100, Wait @2"},
+        {"two insertions at one place", base, inserted({"ours"}), inserted({"their", "run"}),
+         kMergeModel, "A: ours, their, run, F100, Wait @2", "A: their, run, ours, F100, Wait @2"},
         {"ours removed the sequence theirs changed", withB("b"), base, withB("b2"), kMergeModel,
          "A: F100, Wait @2", "A: F100, Wait; B: b2 @2"},
+        {"theirs removed the sequence ours changed", withB("b"), withB("b2"), base, kMergeModel,
+         "A: F100, Wait; B: b2 @2", "A: F100, Wait @2"},
+        {"two sequences added at one place", base, withB("ours"), withB("theirs"), kMergeModel,
+         "A: F100, Wait; B: ours; B: theirs @2", "A: F100, Wait; B: theirs; B: ours @2"},
         {"password on theirs' side", base, retitled, locked, kMergeModel, "A: F100, Wait @2",
          "A: F100, Wait pw pw @2"},
         {"model on theirs' side", base, mergeSide(200, QStringLiteral("Wait")), base, 1,
@@ -286,12 +271,8 @@ TEST_F(MergeWindowTest, TheirsSideOfEachWholeItemConflictUndoesAndSaves)
         ASSERT_TRUE(writeWizardFile(c.remote, c.remoteModel, path("remote")));
         ASSERT_TRUE(writeAll(path("merged"), kGitMarkers));
         MergeRun run;
-        ASSERT_TRUE(run.app.Prepare(arguments()));
-        run.window = run.app.CreateMainWindow();
-        run.merge = run.app.mergeWindow();
-        ASSERT_TRUE(run.merge);
+        ASSERT_NO_FATAL_FAILURE(run.start(arguments()));
         ASSERT_EQ(run.merge->list()->topLevelItemCount(), 1);
-        run.show();
         EXPECT_EQ(run.state(), c.before)
             << run.merge->list()->topLevelItem(0)->text(0).toStdString();
 

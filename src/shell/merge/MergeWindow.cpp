@@ -147,8 +147,15 @@ void MergeWindow::placeRow(Row &row)
         }
         return;
     }
-    if (take.action == MergeTake::None || take.action == MergeTake::Model ||
-        take.action == MergeTake::Password)
+    if (take.action == MergeTake::None) {
+        // Nothing to take from theirs; selecting it still shows where it is.
+        const MergeConflict &c = row.conflict;
+        row.owner = c.step >= 0 ? doc.sequence(c.sequence) : nullptr;
+        row.present = row.owner ? static_cast<void *>(row.owner->step(c.step))
+                                : static_cast<void *>(doc.sequence(c.sequence));
+        return;
+    }
+    if (take.action == MergeTake::Model || take.action == MergeTake::Password)
         return;
     row.owner = take.sequence >= 0 ? doc.sequence(take.sequence) : nullptr;
     if (take.sequence >= 0 && !row.owner)
