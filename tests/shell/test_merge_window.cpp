@@ -237,6 +237,14 @@ TEST_F(MergeWindowTest, TheirsSideOfEachWholeItemConflictUndoesAndSaves)
         b->insertStep(-1, HoldTask{})->as<HoldTask>()->Description = hold;
         return d;
     };
+    // A, then B, C and D; D moved from the end to `to`.
+    auto movedD = [&](int to) {
+        WizardDocument d = base;
+        for (const char *title : {"B", "C", "D"})
+            d.appendSequence()->Title = QString::fromLatin1(title);
+        d.moveSequence(3, to);
+        return d;
+    };
     WizardDocument retitled = base, locked = base;
     retitled.Title = QStringLiteral("Mast");
     locked.setPassword(QStringLiteral("pw"));
@@ -259,6 +267,8 @@ TEST_F(MergeWindowTest, TheirsSideOfEachWholeItemConflictUndoesAndSaves)
          "A: F100, Wait; B: b2 @2", "A: F100, Wait @2"},
         {"two sequences added at one place", base, withB("ours"), withB("theirs"), kMergeModel,
          "A: F100, Wait; B: ours; B: theirs @2", "A: F100, Wait; B: theirs; B: ours @2"},
+        {"one sequence moved to two places", movedD(3), movedD(0), movedD(1), kMergeModel,
+         "D: ; A: F100, Wait; B: ; C:  @2", "A: F100, Wait; D: ; B: ; C:  @2"},
         {"password on theirs' side", base, retitled, locked, kMergeModel, "A: F100, Wait @2",
          "A: F100, Wait pw pw @2"},
         {"model on theirs' side", base, mergeSide(200, QStringLiteral("Wait")), base, 1,

@@ -103,7 +103,7 @@ struct Merging {
             return;
         if (in.toOurs.linkOf[size_t(b)] == Link::Moved) {
             if (predecessorBase(in.toOurs, b) != predecessorBase(in.toTheirs, b))
-                out.movedBoth.push_back(b);
+                out.movedBoth.push_back({b});
             return;
         }
         const MergedEntry moved = out.entries[size_t(from)];
@@ -123,13 +123,16 @@ struct Merging {
         }
     }
 
-    void placeOursRemovals()
+    // Where theirs has what ours removed or placed elsewhere.
+    void placeTheirsSide()
     {
         for (auto &rc : out.removedChanged)
             if (rc.oursRemoved) {
                 rc.theirs = in.toTheirs.newOf[size_t(rc.base)];
                 rc.place = anchorOfTheirs(rc.theirs) + 1;
             }
+        for (auto &moved : out.movedBoth)
+            moved.theirsAfter = anchorOfTheirs(in.toTheirs.newOf[size_t(moved.base)]);
     }
 };
 
@@ -141,7 +144,7 @@ ListMergeOutcome mergeLists(const ListMergeInput &in)
     m.startFromOurs();
     m.applyTheirsRemovals();
     m.applyTheirsInsertionsAndMoves();
-    m.placeOursRemovals();
+    m.placeTheirsSide();
     return std::move(m.out);
 }
 

@@ -38,8 +38,13 @@ struct ListMergeOutcome {
         int theirs;
     };
     std::vector<Insertions> insertions;
-    // Base items both sides moved to different places (ours' place stands).
-    std::vector<int> movedBoth;
+    // Base items both sides moved to different places. Ours' place stands;
+    // theirs' is behind entry theirsAfter (-1: first).
+    struct MovedBoth {
+        int base;
+        int theirsAfter = -1;
+    };
+    std::vector<MovedBoth> movedBoth;
 };
 
 struct ListMergeInput {

@@ -73,15 +73,15 @@ MergeTake theirsTake(const MergeConflict &c, int theirsModel)
     case MergeConflict::RemovedChanged:
         // Ours removed it: theirs' changed item comes back. Theirs removed
         // it: ours' changed item, which the merged wizard holds, goes.
-        if (c.restoreAt >= 0)
-            return {MergeTake::Restore, list, c.restoreAt};
+        if (c.theirsPlace >= 0)
+            return {MergeTake::Restore, list, c.theirsPlace};
         return {MergeTake::Remove, list, at};
     case MergeConflict::Insertions:
         if (c.theirsRun > 0 && c.oursRun > 0)
             return {MergeTake::PutFirst, list, at, c.theirsRun, c.oursRun};
         return {};
     case MergeConflict::Order:
-        return {};
+        return {MergeTake::Move, list, at, 0, 0, -1, c.theirsPlace - 1};
     case MergeConflict::Model:
         return {MergeTake::Model, -1, -1, 0, 0, theirsModel};
     case MergeConflict::Password:

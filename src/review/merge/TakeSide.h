@@ -20,11 +20,12 @@ bool copyRecordField(TaskRecord &record, const TaskRecord &from, const QString &
 // Taking theirs, in the merged wizard's places as the merge left them.
 struct MergeTake {
     enum Action {
-        None,      // theirs' side cannot be taken (an item left out at the limits, a double move)
+        None,      // theirs' side cannot be taken (an item left out at the limits)
         CopyField, // the conflict's field of the item at `at`, from theirs' item
         Restore,   // theirs' item (the conflict's theirsSequence, theirsStep) goes in at `at`
         Remove,    // the item at `at` goes
         PutFirst,  // the `count` items from `at` on go before the `ahead` items in front of them
+        Move,      // the item at `at` goes behind the item at `behind` (-1: first)
         Model,     // the wizard is for `model`
         Password,  // theirs' password (or none)
     };
@@ -36,6 +37,7 @@ struct MergeTake {
     int count = 0;
     int ahead = 0;
     int model = -1;
+    int behind = -1;
 };
 
 MergeTake theirsTake(const MergeConflict &conflict, int theirsModel);

@@ -289,7 +289,7 @@ private:
             add(MergeConflict::RemovedChanged, at, where, describe(0, rc.base),
                 rc.oursRemoved ? removed : changed, rc.oursRemoved ? changed : removed);
             if (rc.oursRemoved)
-                placeTheirs(m_conflicts.back(), steps, rc.theirs).restoreAt = rc.place;
+                placeTheirs(m_conflicts.back(), steps, rc.theirs).theirsPlace = rc.place;
         }
         for (const auto &ins : m.insertions) {
             const int at = placeOf([&](const MergedEntry &e) { return e.theirs == ins.theirs; });
@@ -313,13 +313,15 @@ private:
                 ++c.theirsRun;
             }
         }
-        for (int b : m.movedBoth) {
+        for (const auto &moved : m.movedBoth) {
+            const int b = moved.base;
             const int at = placeOf([&](const MergedEntry &e) { return e.base == b; });
             const MergedEntry &e = m.entries[size_t(at)];
             add(MergeConflict::Order, at, whereAt(at),
                 QStringLiteral("%1 at position %2").arg(describe(0, b)).arg(b + 1),
                 QStringLiteral("position %1").arg(e.ours + 1),
                 QStringLiteral("position %1").arg(e.theirs + 1));
+            m_conflicts.back().theirsPlace = moved.theirsAfter + 1;
         }
     }
 

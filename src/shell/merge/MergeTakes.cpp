@@ -31,8 +31,8 @@ int indexIn(const std::vector<void *> &items, const void *item)
 
 bool MergeWindow::takable(int index, bool theirs) const
 {
-    // Theirs' side of a double move, or of an item left out at the limits,
-    // is made by hand: such a row is never marked as taken from theirs.
+    // Theirs' side of an item left out at the limits is made by hand: such a row is never marked as
+    // taken from theirs.
     return !theirs || m_rows[size_t(index)].take.action != MergeTake::None;
 }
 
@@ -47,6 +47,8 @@ bool MergeWindow::apply(Row &row, int index, bool theirs)
         return applyItem(row, theirs);
     case MergeTake::PutFirst:
         return applyOrder(row, theirs);
+    case MergeTake::Move:
+        return applyMove(row, theirs);
     case MergeTake::Model:
         // Ours' model is LOCAL's, the one the merged wizard was opened for.
         return m_main.switchModelAsEdit(theirs ? row.take.model : m_session.localModel(),
@@ -187,22 +189,41 @@ bool MergeWindow::applyOrder(Row &row, bool theirs)
         if (indexIn(items, item) >= 0)
             moved.push_back(item);
     order.insert(first, moved.begin(), moved.end());
-    if (order == items)
+    return reorder(row, order, moved.empty() ? nullptr : moved.front(), theirs);
+}
+
+bool MergeWindow::applyMove(Row &row, bool theirs)
+{
+    if (!ownerStands(row) || indexIn(itemsOf(row.owner), row.present) < 0)
+        return false;
+    std::vector<void *> order = itemsOf(row.owner);
+    order.erase(std::find(order.begin(), order.end(), row.present));
+    // Behind the item it followed on that side; first when that one is gone.
+    const int behind = indexIn(order, theirs ? row.anchor : row.oursAnchor);
+    order.insert(order.begin() + (behind + 1), row.present);
+    return reorder(row, order, row.present, theirs);
+}
+
+bool MergeWindow::reorder(const Row &row, const std::vector<void *> &order, void *shown,
+                          bool theirs)
+{
+    if (order == itemsOf(row.owner))
         return false;
     if (row.owner) {
         std::vector<TaskStep *> steps;
         for (void *item : order)
             steps.push_back(static_cast<TaskStep *>(item));
         m_main.history().reorderSteps(*row.owner, std::move(steps), takeText(theirs));
+        m_main.pane()->followDocument(
+            {HistoryFocus::Area::Steps, row.owner, static_cast<TaskStep *>(shown)});
     } else {
         std::vector<TestingSequence *> sequences;
         for (void *item : order)
             sequences.push_back(static_cast<TestingSequence *>(item));
         m_main.history().reorderSequences(std::move(sequences), takeText(theirs));
+        m_main.pane()->followDocument(
+            {HistoryFocus::Area::Sequences, static_cast<TestingSequence *>(shown), nullptr});
     }
-    m_main.pane()->followDocument(
-        {row.owner ? HistoryFocus::Area::Steps : HistoryFocus::Area::Sequences, row.owner,
-         row.owner && !moved.empty() ? static_cast<TaskStep *>(moved.front()) : nullptr});
     return true;
 }
 

@@ -171,6 +171,10 @@ void MergeWindow::placeRow(Row &row)
             row.ours = static_cast<TaskStep *>(row.present)->record;
         else if (row.present)
             row.oursSequence = static_cast<TestingSequence *>(row.present)->clone();
+    } else if (take.action == MergeTake::Move) {
+        row.present = itemAt(take.at);
+        row.oursAnchor = row.anchor;
+        row.anchor = itemAt(take.behind);
     } else if (take.action == MergeTake::PutFirst) {
         for (int k = take.at - take.ahead; k < take.at; ++k)
             row.oursRun.push_back(itemAt(k));

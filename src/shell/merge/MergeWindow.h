@@ -61,6 +61,7 @@ private:
         TestingSequence *owner = nullptr;
         void *present = nullptr;
         void *anchor = nullptr;
+        void *oursAnchor = nullptr; // moved on both sides: ours' place is behind it
         std::unique_ptr<TestingSequence> oursSequence; // a sequence theirs removed
         std::vector<void *> oursRun, theirsRun;        // two insertions at one place
         // History positions of this row's takes; the row is resolved while
@@ -81,6 +82,10 @@ private:
     bool applyItem(Row &row, bool theirs);
     // Two insertions at one place: which run comes first.
     bool applyOrder(Row &row, bool theirs);
+    // Moved on both sides: behind which item it stands.
+    bool applyMove(Row &row, bool theirs);
+    // The owner's items in a new order, as one edit; shown is the item moved.
+    bool reorder(const Row &row, const std::vector<void *> &order, void *shown, bool theirs);
     bool applyPassword(Row &row, bool theirs);
     // The steps of owner, or the wizard's sequences (nullptr), by address.
     std::vector<void *> itemsOf(const TestingSequence *owner) const;
