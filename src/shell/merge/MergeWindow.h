@@ -1,8 +1,10 @@
 // The merge window beside the main window: one row per conflict of a merge
 // (where, base, ours, theirs; pictures shown small), "Take ours" and "Take
-// theirs" for the selected row and for all rows. Each take is one edit in the
-// document's history (undo brings the row back unresolved); selecting a row
-// shows its step. Closing it, or the main window, with rows unresolved asks.
+// theirs" for the selected row and for all rows. What a take does (a field, a
+// step or sequence back or gone, an order, the model, the password) is the
+// core's answer; each is one edit in the document's history (undo brings the
+// row back unresolved). Selecting a row shows its step. Closing it, or the
+// main window, with rows unresolved asks.
 #pragma once
 
 #include "document/WizardDocument.h"
