@@ -133,6 +133,11 @@ TEST(WizardMerge, ScenariosGiveExactWizardsAndConflicts)
          retitle,
          bothEdits(setPassword, retitle),
          {MergeConflict::Password}},
+        {"a change vs password on the other side: ours' kept",
+         retitle,
+         setPassword,
+         retitle,
+         {MergeConflict::Password}},
     };
     for (const Case &c : cases) {
         WizardDocument b = base(), o = base(), t = base(), expected = base();
@@ -197,4 +202,7 @@ TEST(WizardMerge, PicturesCompareByBytesAndModelChangeConflicts)
     ASSERT_EQ(r.conflicts.size(), 1u);
     EXPECT_EQ(r.conflicts[0].kind, MergeConflict::Model);
     EXPECT_EQ(r.model, 1);
+    r = mergeWizards({b, kModel}, {o, kModel}, {b, 1});
+    ASSERT_EQ(r.conflicts.size(), 1u);
+    EXPECT_EQ(r.model, kModel) << "ours' model kept at the conflict";
 }

@@ -103,7 +103,7 @@ struct Merging {
             return;
         if (in.toOurs.linkOf[size_t(b)] == Link::Moved) {
             if (predecessorBase(in.toOurs, b) != predecessorBase(in.toTheirs, b))
-                out.movedBoth.push_back(b);
+                out.movedBoth.push_back({b});
             return;
         }
         const MergedEntry moved = out.entries[size_t(from)];
@@ -122,6 +122,18 @@ struct Merging {
                 moveTheirs(t);
         }
     }
+
+    // Where theirs has what ours removed or placed elsewhere.
+    void placeTheirsSide()
+    {
+        for (auto &rc : out.removedChanged)
+            if (rc.oursRemoved) {
+                rc.theirs = in.toTheirs.newOf[size_t(rc.base)];
+                rc.place = anchorOfTheirs(rc.theirs) + 1;
+            }
+        for (auto &moved : out.movedBoth)
+            moved.theirsAfter = anchorOfTheirs(in.toTheirs.newOf[size_t(moved.base)]);
+    }
 };
 
 } // namespace
@@ -132,6 +144,7 @@ ListMergeOutcome mergeLists(const ListMergeInput &in)
     m.startFromOurs();
     m.applyTheirsRemovals();
     m.applyTheirsInsertionsAndMoves();
+    m.placeTheirsSide();
     return std::move(m.out);
 }
 

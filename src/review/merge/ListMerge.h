@@ -22,9 +22,13 @@ struct ListMergeOutcome {
     std::vector<MergedEntry> entries; // the merged list in order
     // Items removed on one side and changed on the other. Ours' removal
     // stands (the item is not in entries); theirs' leaves ours' item in place.
+    // Where ours removed it: theirs' item, and the place in entries it would
+    // take back (behind what precedes it in theirs).
     struct RemovedChanged {
         int base;
         bool oursRemoved;
+        int theirs = -1;
+        int place = -1;
     };
     std::vector<RemovedChanged> removedChanged;
     // Different insertions at one place: ours' items (their positions in ours)
@@ -34,8 +38,13 @@ struct ListMergeOutcome {
         int theirs;
     };
     std::vector<Insertions> insertions;
-    // Base items both sides moved to different places (ours' place stands).
-    std::vector<int> movedBoth;
+    // Base items both sides moved to different places. Ours' place stands;
+    // theirs' is behind entry theirsAfter (-1: first).
+    struct MovedBoth {
+        int base;
+        int theirsAfter = -1;
+    };
+    std::vector<MovedBoth> movedBoth;
 };
 
 struct ListMergeInput {

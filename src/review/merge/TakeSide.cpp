@@ -61,4 +61,33 @@ bool copyRecordField(TaskRecord &record, const TaskRecord &from, const QString &
     return copied;
 }
 
+MergeTake theirsTake(const MergeConflict &c, int theirsModel)
+{
+    // A step's list is its sequence's; the sequences' list is the wizard's.
+    const bool step = c.step >= 0 || c.theirsStep >= 0;
+    const int list = step ? c.sequence : -1;
+    const int at = step ? c.step : c.sequence;
+    switch (c.kind) {
+    case MergeConflict::Field:
+        return {MergeTake::CopyField, list, at};
+    case MergeConflict::RemovedChanged:
+        // Ours removed it: theirs' changed item comes back. Theirs removed
+        // it: ours' changed item, which the merged wizard holds, goes.
+        if (c.theirsPlace >= 0)
+            return {MergeTake::Restore, list, c.theirsPlace};
+        return {MergeTake::Remove, list, at};
+    case MergeConflict::Insertions:
+        if (c.theirsRun > 0 && c.oursRun > 0)
+            return {MergeTake::PutFirst, list, at, c.theirsRun, c.oursRun};
+        return {};
+    case MergeConflict::Order:
+        return {MergeTake::Move, list, at, 0, 0, -1, c.theirsPlace - 1};
+    case MergeConflict::Model:
+        return {MergeTake::Model, -1, -1, 0, 0, theirsModel};
+    case MergeConflict::Password:
+        return {MergeTake::Password};
+    }
+    return {};
+}
+
 } // namespace stepvane

@@ -6,6 +6,8 @@
 #include "review/merge/ListMerge.h"
 #include "review/merge/RecordMerge.h"
 
+#include <algorithm>
+
 namespace stepvane {
 
 namespace {
@@ -103,24 +105,28 @@ private:
         headerField(result.doc.SeqEndOption, b.SeqEndOption, o.SeqEndOption, t.SeqEndOption,
                     QStringLiteral("SeqEndOption"), number);
 
+        // At a conflict the merged wizard keeps ours' model and password, as
+        // it keeps ours' value everywhere else.
         const bool oursModel = m_ours.model != m_base.model;
         const bool theirsModel = m_theirs.model != m_base.model;
-        result.model = oursModel || !theirsModel ? m_ours.model : m_theirs.model;
-        if ((oursModel && theirsModel && m_ours.model != m_theirs.model) ||
-            (oursModel && !theirsModel && changedOtherThanModel(m_theirs)) ||
-            (theirsModel && !oursModel && changedOtherThanModel(m_ours)))
+        const bool modelConflict = (oursModel && theirsModel && m_ours.model != m_theirs.model) ||
+                                   (oursModel && !theirsModel && changedOtherThanModel(m_theirs)) ||
+                                   (theirsModel && !oursModel && changedOtherThanModel(m_ours));
+        result.model = oursModel || !theirsModel || modelConflict ? m_ours.model : m_theirs.model;
+        if (modelConflict)
             conflict(MergeConflict::Model, -1, -1, QStringLiteral("wizard, model"),
                      modelName(m_base.model), modelName(m_ours.model), modelName(m_theirs.model));
 
         const bool oursPw = !samePassword(o, b);
         const bool theirsPw = !samePassword(t, b);
-        const WizardDocument &pwFrom = oursPw || !theirsPw ? o : t;
+        const bool pwConflict = (oursPw && theirsPw && !samePassword(o, t)) ||
+                                (oursPw && !theirsPw && changedOtherThanPassword(m_theirs)) ||
+                                (theirsPw && !oursPw && changedOtherThanPassword(m_ours));
+        const WizardDocument &pwFrom = oursPw || !theirsPw || pwConflict ? o : t;
         if (pwFrom.PasswordSet)
             result.doc.setPassword(pwFrom.PW);
         // Whether a password is set, never the password itself.
-        if ((oursPw && theirsPw && !samePassword(o, t)) ||
-            (oursPw && !theirsPw && changedOtherThanPassword(m_theirs)) ||
-            (theirsPw && !oursPw && changedOtherThanPassword(m_ours)))
+        if (pwConflict)
             conflict(MergeConflict::Password, -1, -1, QStringLiteral("wizard, password"),
                      passwordText(b), passwordText(o) + (oursPw ? " (changed)" : ""),
                      passwordText(t) + (theirsPw ? " (changed)" : ""));
@@ -282,6 +288,8 @@ private:
             const QString changed = QStringLiteral("changed");
             add(MergeConflict::RemovedChanged, at, where, describe(0, rc.base),
                 rc.oursRemoved ? removed : changed, rc.oursRemoved ? changed : removed);
+            if (rc.oursRemoved)
+                placeTheirs(m_conflicts.back(), steps, rc.theirs).theirsPlace = rc.place;
         }
         for (const auto &ins : m.insertions) {
             const int at = placeOf([&](const MergedEntry &e) { return e.theirs == ins.theirs; });
@@ -290,15 +298,39 @@ private:
                 ours << describe(1, o);
             add(MergeConflict::Insertions, at, whereAt(at), QStringLiteral("nothing"),
                 ours.join(QStringLiteral("; ")), describe(2, ins.theirs));
+            MergeConflict &c = m_conflicts.back();
+            auto oursInsertion = [&](int k) {
+                return std::find(ins.ours.begin(), ins.ours.end(), m.entries[size_t(k)].ours) !=
+                       ins.ours.end();
+            };
+            while (at - c.oursRun > 0 && oursInsertion(at - c.oursRun - 1))
+                ++c.oursRun;
+            // Theirs' run: its further insertions follow its first one.
+            for (size_t k = size_t(at); k < m.entries.size(); ++k) {
+                const MergedEntry &e = m.entries[k];
+                if (e.base >= 0 || e.ours >= 0 || e.theirs != ins.theirs + c.theirsRun)
+                    break;
+                ++c.theirsRun;
+            }
         }
-        for (int b : m.movedBoth) {
+        for (const auto &moved : m.movedBoth) {
+            const int b = moved.base;
             const int at = placeOf([&](const MergedEntry &e) { return e.base == b; });
             const MergedEntry &e = m.entries[size_t(at)];
             add(MergeConflict::Order, at, whereAt(at),
                 QStringLiteral("%1 at position %2").arg(describe(0, b)).arg(b + 1),
                 QStringLiteral("position %1").arg(e.ours + 1),
                 QStringLiteral("position %1").arg(e.theirs + 1));
+            m_conflicts.back().theirsPlace = moved.theirsAfter + 1;
         }
+    }
+
+    // Names theirs' item (a sequence, or a step of the sequence being merged).
+    MergeConflict &placeTheirs(MergeConflict &c, bool step, int theirs) const
+    {
+        c.theirsSequence = step ? m_theirsSequence : theirs;
+        c.theirsStep = step ? theirs : -1;
+        return c;
     }
 
     MergeInput m_base, m_ours, m_theirs;

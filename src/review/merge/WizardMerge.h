@@ -42,6 +42,15 @@ struct MergeConflict {
     // for the header or a sequence's own field), so theirs' value can be taken.
     int theirsSequence = -1;
     int theirsStep = -1;
+    // For whole items, what taking theirs works from. Where theirs has the
+    // item in the merged list: behind the item before theirsPlace (first at
+    // 0); ours removed what theirs changed: theirs' item is named as above
+    // and would go back in there; both moved it: it would move there.
+    // Insertions: ours' oursRun items stand right before theirs' theirsRun
+    // items, which start at the conflict's place.
+    int theirsPlace = -1;
+    int oursRun = 0;
+    int theirsRun = 0;
 };
 
 struct MergeSide {

@@ -86,8 +86,9 @@ bool CStepvaneApp::prepareMerge(const QStringList &arguments, qsizetype at)
         m_merge.reset();
         return false;
     }
-    // The merged wizard's model, as a file named on the command line gives it.
-    m_state.CurrentModelIndex = m_merge->model();
+    // The editor works for LOCAL's model, the user's own side; a merged
+    // wizard of another model is offered as any file of another model is.
+    m_state.CurrentModelIndex = m_merge->localModel();
     m_endStatus = 0;
     return true;
 }

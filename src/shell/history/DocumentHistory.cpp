@@ -1,6 +1,8 @@
 // The edit history of the open wizard.
 #include "shell/history/DocumentHistory.h"
 
+#include <algorithm>
+
 namespace stepvane {
 
 namespace {
@@ -12,6 +14,28 @@ template <typename T> std::vector<T *> orderOf(const std::vector<std::unique_ptr
     for (const auto &item : list)
         order.push_back(item.get());
     return order;
+}
+
+// Whether order holds exactly list's items, in another order.
+template <typename T>
+bool isReorder(const std::vector<std::unique_ptr<T>> &list, std::vector<T *> order)
+{
+    std::vector<T *> now = orderOf(list);
+    if (order == now)
+        return false;
+    std::sort(now.begin(), now.end());
+    std::sort(order.begin(), order.end());
+    return order == now;
+}
+
+// The first item a reorder puts elsewhere: what to show.
+template <typename T>
+T *firstMoved(const std::vector<std::unique_ptr<T>> &list, const std::vector<T *> &order)
+{
+    size_t k = 0;
+    while (k < order.size() && order[k] == list[k].get())
+        ++k;
+    return k < order.size() ? order[k] : nullptr;
 }
 
 } // namespace
@@ -154,7 +178,26 @@ void DocumentHistory::changeSequenceTitle(TestingSequence &sequence, const QStri
     pushMergeable(new SequenceTitleCommand(sequence, title, key, m_openSerial), key);
 }
 
+bool DocumentHistory::reorderSteps(TestingSequence &sequence, std::vector<TaskStep *> order,
+                                   const QString &text)
+{
+    if (!isReorder(sequence.steps, order))
+        return false;
+    TaskStep *first = firstMoved(sequence.steps, order);
+    pushStructure(new StepListCommand(sequence, std::move(order), {}, text, first, first));
+    return true;
+}
+
 // ---- sequences -------------------------------------------------------------------------
+
+bool DocumentHistory::reorderSequences(std::vector<TestingSequence *> order, const QString &text)
+{
+    if (!isReorder(m_doc.sequences, order))
+        return false;
+    TestingSequence *first = firstMoved(m_doc.sequences, order);
+    pushStructure(new SequenceListCommand(m_doc, std::move(order), {}, text, first, first));
+    return true;
+}
 
 TestingSequence *DocumentHistory::insertSequence(int index,
                                                  std::unique_ptr<TestingSequence> sequence,
@@ -219,6 +262,12 @@ void DocumentHistory::changeHeader(const WizardHeader &after, const QString &tex
     closeOpenEdit();
     // A change that stands alone: nothing can join it, its serial is never open.
     pushStructure(new HeaderCommand(m_doc, after, text, {}, m_openSerial));
+}
+
+void DocumentHistory::changeModel(int before, int after, std::function<void(int)> switchTo,
+                                  const QString &text)
+{
+    pushStructure(new ModelCommand(before, after, std::move(switchTo), text));
 }
 
 // ---- saved state, undo and redo ---------------------------------------------------------

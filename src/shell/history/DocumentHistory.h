@@ -41,6 +41,11 @@ public:
     bool moveStep(TestingSequence &sequence, int from, int to);
     void clearSteps(TestingSequence &sequence);
     void changeSequenceTitle(TestingSequence &sequence, const QString &title, Key key);
+    // The same steps (or sequences) in a new order, as one edit; false when
+    // order is not a new order of exactly the items there are.
+    bool reorderSteps(TestingSequence &sequence, std::vector<TaskStep *> order,
+                      const QString &text);
+    bool reorderSequences(std::vector<TestingSequence *> order, const QString &text);
 
     // Sequence operations; insertSequence refuses (nullptr) a full wizard.
     TestingSequence *insertSequence(int index, std::unique_ptr<TestingSequence> sequence,
@@ -53,6 +58,10 @@ public:
     // this one (the title typed key by key); without, it stands alone.
     void changeHeader(const WizardHeader &after, const QString &text,
                       std::optional<Key> key = std::nullopt);
+
+    // The editor works for another model: switchTo(after) now, and the
+    // model (not part of the document) goes back and forth with the history.
+    void changeModel(int before, int after, std::function<void(int)> switchTo, const QString &text);
 
     bool isModified() const { return !m_stack.isClean(); }
     // The document now matches its file.

@@ -13,6 +13,7 @@
 
 #include <QUndoCommand>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -216,6 +217,24 @@ private:
     ListOrder<TestingSequence> m_order;
     TestingSequence *m_shownAfter;
     TestingSequence *m_shownBefore;
+};
+
+// The editor switched to another model (a merge taking theirs' model); the
+// switch itself is the main window's, done on redo and undone on undo.
+class ModelCommand : public HistoryCommand {
+public:
+    ModelCommand(int before, int after, std::function<void(int)> switchTo, const QString &text)
+        : HistoryCommand(text), m_before(before), m_after(after), m_switchTo(std::move(switchTo))
+    {
+    }
+    void undo() override { m_switchTo(m_before); }
+    void redo() override { m_switchTo(m_after); }
+    HistoryFocus focus(bool) const override { return {}; }
+
+private:
+    int m_before;
+    int m_after;
+    std::function<void(int)> m_switchTo;
 };
 
 } // namespace stepvane

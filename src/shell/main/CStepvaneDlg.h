@@ -81,6 +81,10 @@ public:
     // Start-up with a recovered wizard: the file is read like a command-line
     // file, bound to the path it had (if any) and left modified.
     bool openRecoveredFile(const QString &recoveryPath, const QString &originalPath);
+    // The whole editor works for another model from here on, as the opening
+    // of a file of that model switches it, but as one edit that undo takes
+    // back (a merge taking theirs' model). False when there is nothing to do.
+    bool switchModelAsEdit(int model, const QString &text);
 
 public slots:
     void newWizard();

@@ -53,4 +53,13 @@ void CStepvaneDlg::switchModel(int model)
         editor->followModel();
 }
 
+bool CStepvaneDlg::switchModelAsEdit(int model, const QString &text)
+{
+    if (model < 0 || model >= kModelCount || model == m_state.CurrentModelIndex)
+        return false;
+    m_history.changeModel(
+        m_state.CurrentModelIndex, model, [this](int m) { switchModel(m); }, text);
+    return true;
+}
+
 } // namespace stepvane

@@ -34,7 +34,12 @@ bool MergeSession::readSide(int side, const QString &path)
         const int model = parser.Loaded_File_Model();
         m_models[side] = model >= 0 && model < kModelCount ? model : 0;
         parser.Set_Model(m_models[side]);
+        // The reader leaves the password to its caller; a side's password
+        // is part of what is merged (and the merged file keeps one).
+        const QString password = parser.Read_Password();
         ok = parser.Read_Loaded_Wizard() == 1;
+        if (ok && !password.isEmpty())
+            m_docs[side]->setPassword(password);
     }
     if (!ok) {
         const QStringList texts = sink.texts();

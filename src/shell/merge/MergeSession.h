@@ -30,7 +30,10 @@ public:
 
     const Files &files() const { return m_files; }
     QString openPath() const;
+    // The merged wizard's model, and the models LOCAL and REMOTE were made for.
     int model() const { return m_model; }
+    int localModel() const { return m_models[1]; }
+    int theirsModel() const { return m_models[2]; }
     const std::vector<MergeConflict> &conflicts() const { return m_conflicts; }
     // Theirs' wizard as read: the values "Take theirs" sets (its attached
     // files' working copies live as long as the session).

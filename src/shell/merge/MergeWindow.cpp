@@ -1,7 +1,6 @@
 // The merge window: the conflicts of a merge and the takes that resolve them.
 #include "shell/merge/MergeWindow.h"
 
-#include "review/merge/TakeSide.h"
 #include "shell/main/CStepvaneDlg.h"
 #include "shell/merge/MergeSession.h"
 #include "shell/sequences/CVXTestList_View.h"
@@ -19,7 +18,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <utility>
+#include <algorithm>
 
 namespace stepvane {
 
@@ -113,29 +112,95 @@ MergeWindow::~MergeWindow()
 
 void MergeWindow::buildRows()
 {
-    WizardDocument &doc = m_main.document();
     for (const MergeConflict &c : m_session.conflicts()) {
-        Row row{c, {}, {}, 0, {}};
+        Row row;
+        row.conflict = c;
+        row.take = theirsTake(c, m_session.theirsModel());
         auto *item = new QTreeWidgetItem(m_list, {c.where, c.base, c.ours, c.theirs, QString()});
-        if (c.kind != MergeConflict::Field)
+        if (row.take.action == MergeTake::None)
             item->setToolTip(WhereColumn, QStringLiteral("%1: the merged wizard holds ours' side; "
                                                          "theirs' is made by hand if wanted.")
                                               .arg(conflictKindName(c.kind)));
-        const TestingSequence *seq = doc.sequence(c.sequence);
-        if (const TaskStep *step = seq && c.step >= 0 ? seq->step(c.step) : nullptr) {
-            row.ours = step->record;
-            showPicture(item, OursColumn, picturePath(step->record, c.field));
+        placeRow(row);
+        if (c.kind == MergeConflict::Field && c.step >= 0 && row.present) {
+            showPicture(item, OursColumn, picturePath(row.ours, c.field));
             if (const TestingSequence *t = m_session.theirs().sequence(c.theirsSequence))
                 if (const TaskStep *ts = t->step(c.theirsStep))
                     showPicture(item, TheirsColumn, picturePath(ts->record, c.field));
-        } else if (seq) {
-            row.oursText = seq->Title;
-        } else {
-            row.oursText = doc.Title;
-            row.oursNumber = doc.SeqEndOption;
         }
         m_rows.push_back(std::move(row));
     }
+}
+
+void MergeWindow::placeRow(Row &row)
+{
+    WizardDocument &doc = m_main.document();
+    const MergeTake &take = row.take;
+    row.oursHeader = WizardHeader::of(doc);
+    if (take.action == MergeTake::CopyField) {
+        row.owner = doc.sequence(take.sequence >= 0 ? take.sequence : take.at);
+        if (TaskStep *step = take.sequence >= 0 && row.owner ? row.owner->step(take.at) : nullptr) {
+            row.present = step;
+            row.ours = step->record;
+        } else if (row.owner) {
+            row.oursText = row.owner->Title;
+        }
+        return;
+    }
+    if (take.action == MergeTake::None) {
+        // Nothing to take from theirs; selecting it still shows where it is.
+        const MergeConflict &c = row.conflict;
+        row.owner = c.step >= 0 ? doc.sequence(c.sequence) : nullptr;
+        row.present = row.owner ? static_cast<void *>(row.owner->step(c.step))
+                                : static_cast<void *>(doc.sequence(c.sequence));
+        return;
+    }
+    if (take.action == MergeTake::Model || take.action == MergeTake::Password)
+        return;
+    row.owner = take.sequence >= 0 ? doc.sequence(take.sequence) : nullptr;
+    if (take.sequence >= 0 && !row.owner)
+        return;
+    const std::vector<void *> items = itemsOf(row.owner);
+    auto itemAt = [&](int k) {
+        return k >= 0 && k < int(items.size()) ? items[size_t(k)] : nullptr;
+    };
+    row.anchor = itemAt(take.at - 1);
+    if (take.action == MergeTake::Remove) {
+        row.present = itemAt(take.at);
+        if (row.owner && row.present)
+            row.ours = static_cast<TaskStep *>(row.present)->record;
+        else if (row.present)
+            row.oursSequence = static_cast<TestingSequence *>(row.present)->clone();
+    } else if (take.action == MergeTake::Move) {
+        row.present = itemAt(take.at);
+        row.oursAnchor = row.anchor;
+        row.anchor = itemAt(take.behind);
+    } else if (take.action == MergeTake::PutFirst) {
+        for (int k = take.at - take.ahead; k < take.at; ++k)
+            row.oursRun.push_back(itemAt(k));
+        for (int k = take.at; k < take.at + take.count; ++k)
+            row.theirsRun.push_back(itemAt(k));
+    }
+}
+
+std::vector<void *> MergeWindow::itemsOf(const TestingSequence *owner) const
+{
+    std::vector<void *> items;
+    if (owner) {
+        for (const auto &step : owner->steps)
+            items.push_back(step.get());
+    } else {
+        for (const auto &seq : m_main.document().sequences)
+            items.push_back(seq.get());
+    }
+    return items;
+}
+
+bool MergeWindow::ownerStands(const Row &row) const
+{
+    const auto &all = m_main.document().sequences;
+    return !row.owner || std::any_of(all.begin(), all.end(),
+                                     [&](const auto &seq) { return seq.get() == row.owner; });
 }
 
 bool MergeWindow::isResolved(int row) const
@@ -200,90 +265,31 @@ void MergeWindow::recordTake(Row &row, int before)
     row.takes.push_back(at);
 }
 
-bool MergeWindow::apply(Row &row, int index, bool theirs)
-{
-    switch (row.conflict.kind) {
-    case MergeConflict::Field:
-        return row.conflict.step >= 0 ? applyStepField(row, index, theirs)
-                                      : applyHeaderOrTitle(row, theirs);
-    default:
-        return false;
-    }
-}
-
-bool MergeWindow::takable(int index, bool theirs) const
-{
-    // Theirs' structure, model or password is made by hand in the editor:
-    // such a row is never marked as taken from theirs when it was not.
-    return !theirs || m_rows[size_t(index)].conflict.kind == MergeConflict::Field;
-}
-
-bool MergeWindow::applyStepField(Row &row, int index, bool theirs)
-{
-    const MergeConflict &c = row.conflict;
-    TestingSequence *seq = m_main.document().sequence(c.sequence);
-    TaskStep *step = seq ? seq->step(c.step) : nullptr;
-    if (!step)
-        return false;
-    const TestingSequence *theirsSeq = m_session.theirs().sequence(c.theirsSequence);
-    const TaskStep *theirsStep = theirsSeq ? theirsSeq->step(c.theirsStep) : nullptr;
-    if (theirs && !theirsStep)
-        return false;
-    TaskRecord next = step->record;
-    if (!copyRecordField(next, theirs ? theirsStep->record : row.ours, c.field) ||
-        next == step->record)
-        return false;
-    TaskRecord before = std::exchange(step->record, std::move(next));
-    const EditRecorder::Key key{this, index + 1};
-    m_main.history().recordChanged(*step, std::move(before), key);
-    m_main.history().endEdit(key);
-    m_main.pane()->followDocument({HistoryFocus::Area::Record, seq, step});
-    return true;
-}
-
-bool MergeWindow::applyHeaderOrTitle(Row &row, bool theirs)
-{
-    const MergeConflict &c = row.conflict;
-    const WizardDocument &other = m_session.theirs();
-    if (TestingSequence *seq = m_main.document().sequence(c.sequence)) {
-        const TestingSequence *theirsSeq = other.sequence(c.theirsSequence);
-        if (theirs && !theirsSeq)
-            return false;
-        const QString title = theirs ? theirsSeq->Title : row.oursText;
-        if (title == seq->Title)
-            return false;
-        const EditRecorder::Key key{this, -1};
-        m_main.history().changeSequenceTitle(*seq, title, key);
-        m_main.history().closeOpenEdit();
-        m_main.pane()->followDocument({HistoryFocus::Area::SequenceTitle, seq, nullptr});
-        return true;
-    }
-    WizardHeader header = WizardHeader::of(m_main.document());
-    if (c.field == QLatin1String("Title"))
-        header.Title = theirs ? other.Title : row.oursText;
-    else if (c.field == QLatin1String("SeqEndOption"))
-        header.SeqEndOption = theirs ? other.SeqEndOption : row.oursNumber;
-    if (header == WizardHeader::of(m_main.document()))
-        return false;
-    m_main.history().changeHeader(header, QStringLiteral("Merge"));
-    m_main.titleEdit()->setText(m_main.document().Title);
-    m_main.pane()->followDocument({});
-    return true;
-}
-
 void MergeWindow::showSelectedStep()
 {
     const int index = m_list->indexOfTopLevelItem(m_list->currentItem());
-    const bool field = index >= 0 && m_rows[size_t(index)].conflict.kind == MergeConflict::Field;
-    m_theirsButton->setEnabled(field);
+    m_theirsButton->setEnabled(index >= 0 && takable(index, true));
     m_oursButton->setEnabled(index >= 0);
     if (index < 0)
         return;
-    const MergeConflict &c = m_rows[size_t(index)].conflict;
-    if (c.sequence < 0 || c.sequence >= m_main.document().sequenceCount())
+    const Row &row = m_rows[size_t(index)];
+    // The row's sequence, and its step where the row is about one.
+    void *item =
+        row.present ? row.present : (!row.theirsRun.empty() ? row.theirsRun.front() : row.anchor);
+    const std::vector<void *> sequences = itemsOf(nullptr);
+    const void *sequence = row.owner ? row.owner : item;
+    const auto at = std::find(sequences.begin(), sequences.end(), sequence);
+    if (!sequence || at == sequences.end())
         return;
-    m_main.pane()->setSelectedIndex(c.sequence);
-    m_main.pane()->openTaskEditor(c.sequence, c.step);
+    int step = -1;
+    if (row.owner) {
+        const std::vector<void *> steps = itemsOf(row.owner);
+        step = int(std::find(steps.begin(), steps.end(), item) - steps.begin());
+        step = step < int(steps.size()) ? step : -1;
+    }
+    const int seq = int(at - sequences.begin());
+    m_main.pane()->setSelectedIndex(seq);
+    m_main.pane()->openTaskEditor(seq, step);
 }
 
 void MergeWindow::placeBesideMain()

@@ -1,16 +1,20 @@
 // The merge window beside the main window: one row per conflict of a merge
 // (where, base, ours, theirs; pictures shown small), "Take ours" and "Take
-// theirs" for the selected row and for all rows. Each take is one edit in the
-// document's history (undo brings the row back unresolved); selecting a row
-// shows its step. Closing it, or the main window, with rows unresolved asks.
+// theirs" for the selected row and for all rows. What a take does (a field, a
+// step or sequence back or gone, an order, the model, the password) is the
+// core's answer; each is one edit in the document's history (undo brings the
+// row back unresolved). Selecting a row shows its step. Closing it, or the
+// main window, with rows unresolved asks.
 #pragma once
 
 #include "document/WizardDocument.h"
+#include "review/merge/TakeSide.h"
 #include "review/merge/WizardMerge.h"
 #include "shell/history/HistoryCommands.h"
 
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QPushButton;
@@ -48,15 +52,27 @@ protected:
 private:
     struct Row {
         MergeConflict conflict;
-        TaskRecord ours;  // the step's record as merged (ours' value)
-        QString oursText; // a sequence title or header value as merged
-        int oursNumber = 0;
+        MergeTake take;          // what taking theirs does
+        TaskRecord ours;         // a step's record as merged (ours' value)
+        QString oursText;        // a sequence title as merged
+        WizardHeader oursHeader; // the header as merged
+        // The merged items the row is about, by address: other takes and
+        // edits move them. owner holds the steps (nullptr: the wizard's
+        // sequences); present is the conflict's item while it stands; a
+        // restored item goes in behind anchor (nullptr: first).
+        TestingSequence *owner = nullptr;
+        void *present = nullptr;
+        void *anchor = nullptr;
+        void *oursAnchor = nullptr; // moved on both sides: ours' place is behind it
+        std::unique_ptr<TestingSequence> oursSequence; // a sequence theirs removed
+        std::vector<void *> oursRun, theirsRun;        // two insertions at one place
         // History positions of this row's takes; the row is resolved while
         // the history stands at or after the latest of them.
         std::vector<int> takes;
     };
 
     void buildRows();
+    void placeRow(Row &row);
     void takeSelected(bool theirs);
     void takeAll(bool theirs);
     // Applies the side's value as one edit; false when nothing changed.
@@ -64,6 +80,18 @@ private:
     bool takable(int index, bool theirs) const;
     bool applyStepField(Row &row, int index, bool theirs);
     bool applyHeaderOrTitle(Row &row, bool theirs);
+    // Removed on one side, changed on the other: the item stands or not.
+    bool applyItem(Row &row, bool theirs);
+    // Two insertions at one place: which run comes first.
+    bool applyOrder(Row &row, bool theirs);
+    // Moved on both sides: behind which item it stands.
+    bool applyMove(Row &row, bool theirs);
+    // The owner's items in a new order, as one edit; shown is the item moved.
+    bool reorder(const Row &row, const std::vector<void *> &order, void *shown, bool theirs);
+    bool applyPassword(Row &row, bool theirs);
+    // The steps of owner, or the wizard's sequences (nullptr), by address.
+    std::vector<void *> itemsOf(const TestingSequence *owner) const;
+    bool ownerStands(const Row &row) const;
     void recordTake(Row &row, int before);
     void refreshStates();
     void showSelectedStep();
