@@ -3,6 +3,7 @@
 // failure, leaves the old file byte for byte and leaves no stray file behind.
 #include "common/AtomicFile.h"
 #include "support/FileSizeLimit.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,14 +34,9 @@ extern "C" int fsync(int fd)
 
 using namespace stepvane;
 using stepvane::test::FileSizeLimit;
+using stepvane::test::readAll;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList entries(const QString &folder)
 {

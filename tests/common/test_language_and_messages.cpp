@@ -59,7 +59,7 @@ TEST(Messages, FormattingFillsPlaceholdersInOrder)
 TEST(Messages, EveryIdentifierInTheSourcesHasAText)
 {
     ASSERT_GT(LoadLanguageInfo(QStringLiteral(STEPVANE_SOURCE_DIR "/data/LanguageInfo.txt")), 0);
-    const QRegularExpression id(QStringLiteral("\"((?:IDS|STR)_[A-Z0-9_]+)\""));
+    const QRegularExpression id("\"((?:IDS|STR)_[A-Z0-9_]+)\"");
     QSet<QString> used;
     QDirIterator it(QStringLiteral(STEPVANE_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
                     QDirIterator::Subdirectories);

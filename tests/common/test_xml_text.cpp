@@ -34,8 +34,8 @@ TEST(XmlText, AgreesWithTheXmlReaderOnEveryCharacterClass)
 {
     const QChar high(char16_t(0xD83D)), low(char16_t(0xDE00));
     const TextCase cases[] = {
-        {QStringLiteral("plain"), -1},
-        {QStringLiteral("tab\there, line\nfeed, cr\rhere"), -1},
+        {"plain", -1},
+        {"tab\there, line\nfeed, cr\rhere", -1},
         {QString::fromUtf8("umlaut \xc3\xa4, euro \xe2\x82\xac, C1 \xc2\x85"), -1},
         {QString("pair ") + high + low, -1},
         {QString(u'\uFFFD'), -1},

@@ -6,7 +6,6 @@
 #include "editors/dialogs/CCableListDlg.h"
 #include "instrument_files/CableList.h"
 
-#include <QPushButton>
 #include <QTableWidget>
 
 using namespace page_test;
@@ -54,14 +53,6 @@ std::function<int(QDialog &)> pickCable(int row, const QString &button = "Apply"
         QTest::mouseClick(buttonNamed(dialog, button), Qt::LeftButton);
         return dialog.result();
     };
-}
-
-bool hasLabel(const PageUnderTest &t, const QString &text)
-{
-    for (const QLabel *label : t.page->findChildren<QLabel *>())
-        if (label->text() == text)
-            return true;
-    return false;
 }
 
 } // namespace
@@ -156,10 +147,10 @@ TEST(DtfPage, UnitsConvertTheLossAndManualHidesTheCable)
     t.click("Foot");
     EXPECT_EQ(t.text("Cable_Loss"), "0.0220");
     EXPECT_EQ(t.state.CurrentDistanceUnit, kDistanceFoot);
-    EXPECT_TRUE(hasLabel(t, "Cable loss (dB/ft)"));
+    EXPECT_TRUE(t.labels().contains("Cable loss (dB/ft)"));
     t.click("Meter");
     EXPECT_EQ(t.text("Cable_Loss"), "0.0720");
-    EXPECT_TRUE(hasLabel(t, "Cable loss (dB/m)"));
+    EXPECT_TRUE(t.labels().contains("Cable loss (dB/m)"));
 
     t.click("Manual");
     EXPECT_EQ(r.Mode, 2);
@@ -183,8 +174,11 @@ TEST(DtfPage, PickingACableTakesItsValuesInTheRecordsUnit)
     CableTable cables;
     PageUnderTest t(TaskDtf);
     auto &r = t.record<DtfTask>();
-    t.ui.modal.push_back(pickCable(0));
-    QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
+    const auto pick = [&t](const std::function<int(QDialog &)> &script) {
+        t.ui.modal.push_back(script);
+        QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
+    };
+    pick(pickCable(0));
     EXPECT_EQ(r.Cable_Name, "RG-8");
     EXPECT_EQ(r.Propagation_Velocity, 0.66);
     EXPECT_EQ(r.Cable_Loss, 0.131);
@@ -192,16 +186,14 @@ TEST(DtfPage, PickingACableTakesItsValuesInTheRecordsUnit)
     EXPECT_EQ(t.text("Cable_Loss"), "0.131");
 
     t.click("Foot");
-    t.ui.modal.push_back(pickCable(2));
-    QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
+    pick(pickCable(2));
     EXPECT_EQ(r.Cable_Name, "Odd");
     EXPECT_DOUBLE_EQ(r.Cable_Loss, 0.1);
     EXPECT_EQ(t.text("Cable_Loss"), "0.1000");
 
     const DtfTask before = r;
     for (auto script : {pickCable(1, "Cancel"), pickCable(-1, "Apply")}) {
-        t.ui.modal.push_back(script);
-        QTest::mouseClick(t.find<QPushButton>("cableListButton"), Qt::LeftButton);
+        pick(script);
         EXPECT_EQ(r, before) << "no cable chosen, nothing changes";
     }
 }

@@ -150,9 +150,7 @@ TEST(AmplitudePage, HelpTableFollowsTheModel)
 {
     for (int model = 0; model < kModelCount; ++model) {
         PageUnderTest t(TaskAmplitude, model);
-        QStringList shown;
-        for (QLabel *label : t.page->findChildren<QLabel *>())
-            shown << label->text();
+        const QStringList shown = t.labels();
         const bool twoPort = model >= 2;
         EXPECT_EQ(shown.contains("2 Port Transmission"), twoPort) << model;
         EXPECT_EQ(shown.contains("-119.9 to 100.0"), twoPort) << model;

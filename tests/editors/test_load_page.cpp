@@ -17,7 +17,6 @@
 #include <QSignalSpy>
 #include <QToolButton>
 
-using namespace stepvane;
 using namespace page_test;
 using stepvane::test::readAll;
 
@@ -47,7 +46,7 @@ protected:
     // The fetch runs the real communication dialog against the simulator.
     void fetchThroughTheDialog(int port)
     {
-        stepvane::test::storeConnection(1, QStringLiteral("127.0.0.1"), port);
+        stepvane::test::storeConnection(1, "127.0.0.1", port);
         ui.fetch = [this](QWidget *parent, const QString &path) {
             ui.modal.push_back([](QDialog &dialog) {
                 QSignalSpy done(&dialog, &QDialog::finished);

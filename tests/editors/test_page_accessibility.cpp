@@ -9,7 +9,6 @@
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QVBoxLayout>

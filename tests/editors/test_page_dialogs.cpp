@@ -8,15 +8,10 @@
 #include "widgets/TextFieldRules.h"
 
 #include "editors/dialogs/Attachments.h"
-#include "editors/dialogs/CImageDialog.h"
 #include "editors/dialogs/CTallyvaultDlg.h"
-#include "support/WidgetTestSupport.h"
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTableWidget>
 
-using namespace stepvane;
 using namespace page_test;
 using stepvane::test::readAll;
 
@@ -36,7 +31,7 @@ TEST_F(DialogTest, AttachedPicturesKeepTheirOwnBytesWhateverTheirNames)
         const std::optional<AttachedImage> image = attachPicture(ui, file);
         ASSERT_TRUE(image) << file.toStdString();
         EXPECT_EQ(image->ImageName, QFileInfo(file).fileName());
-        EXPECT_EQ(QFileInfo(image->TransImageName).fileName(), QStringLiteral("a.png"));
+        EXPECT_EQ(QFileInfo(image->TransImageName).fileName(), "a.png");
         EXPECT_TRUE(image->TransImageName.startsWith(workFolder()));
         EXPECT_EQ(readAll(image->TransImageName), readAll(file)) << "copied, not converted";
         EXPECT_EQ(image->Image_filesize, Size(readAll(file).size()));
@@ -68,16 +63,16 @@ TEST_F(DialogTest, FilesThatAreNoJpegOrPngPictureAreRefusedWithAMessage)
 TEST_F(DialogTest, ImageDialogAttachesThroughTheFileDialogAndKeepsItsPictureOnFailure)
 {
     AttachedImage earlier;
-    earlier.ImageName = QStringLiteral("old.png");
+    earlier.ImageName = "old.png";
     earlier.TransImageName = picture("old.png", 2, 2, 0), earlier.Image_filesize = 77;
     earlier.ImageWidth = 2, earlier.ImageHeight = 2;
-    earlier.Comment = QStringLiteral("check the seal");
+    earlier.Comment = "check the seal";
     CImageDialog dialog(ui, earlier, true);
     dialog.show();
 
     ui.openPaths = {textFile("broken.jpg", "garbage")};
     dialog.attachButton()->click();
-    EXPECT_EQ(ui.openTitles, QStringList{QStringLiteral("Attach file")});
+    EXPECT_EQ(ui.openTitles, QStringList{"Attach file"});
     EXPECT_EQ(ui.openFilters.front(), kPictureFilter);
     EXPECT_EQ(dialog.image(), earlier) << "the slot is exactly as it was";
     EXPECT_EQ(ui.reports.size(), 1);
@@ -86,8 +81,8 @@ TEST_F(DialogTest, ImageDialogAttachesThroughTheFileDialogAndKeepsItsPictureOnFa
     ui.openPaths = {chosen};
     dialog.attachButton()->click();
     AttachedImage now = dialog.image();
-    EXPECT_EQ(now.ImageName, QStringLiteral("b.jpeg"));
-    EXPECT_EQ(dialog.imageField()->text(), QStringLiteral("b.jpeg"));
+    EXPECT_EQ(now.ImageName, "b.jpeg");
+    EXPECT_EQ(dialog.imageField()->text(), "b.jpeg");
     EXPECT_EQ(readAll(now.TransImageName), readAll(chosen));
     EXPECT_EQ(now.Comment, earlier.Comment);
 
@@ -119,7 +114,7 @@ TEST_F(DialogTest, ImageDialogCommentIsCutAtNinetyAndTakenHoweverTheDialogCloses
     dialog.commentField()->setFocus();
     QTest::keyClicks(dialog.commentField(), QString(90, u'x'));
     EXPECT_TRUE(ui.reports.isEmpty());
-    QTest::keyClicks(dialog.commentField(), QStringLiteral("y"));
+    QTest::keyClicks(dialog.commentField(), "y");
     EXPECT_TRUE(ui.reports.isEmpty()) << "a note, not a message box";
     EXPECT_NE(FieldNote::of(dialog.commentField()), nullptr);
     EXPECT_EQ(dialog.image().Comment, QString(90, u'x'));
@@ -132,16 +127,16 @@ TEST_F(DialogTest, ImageDialogCommentIsCutAtNinetyAndTakenHoweverTheDialogCloses
 
     CImageDialog boxed(ui, AttachedImage{}, true);
     boxed.show();
-    boxed.commentField()->setText(QStringLiteral("seen"));
+    boxed.commentField()->setText("seen");
     boxed.close();
     EXPECT_FALSE(boxed.isVisible());
-    EXPECT_EQ(boxed.image().Comment, QStringLiteral("seen"));
+    EXPECT_EQ(boxed.image().Comment, "seen");
 }
 
 TEST_F(DialogTest, TagValuesAreKeptOnFocusLossAndWhenClosedWhileStillBeingEdited)
 {
     TagTexts start;
-    start[2] = QStringLiteral("SITE-7");
+    start[2] = "SITE-7";
     start[6] = QString(600, u'z'); // longer than the instrument's field
     for (int closing = 0; closing < 3; ++closing) {
         CTallyvaultDlg dialog(start);
@@ -149,19 +144,19 @@ TEST_F(DialogTest, TagValuesAreKeptOnFocusLossAndWhenClosedWhileStillBeingEdited
         dialog.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
         EXPECT_EQ(dialog.list()->item(6, 1)->text().size(), kFixedText512);
-        EXPECT_EQ(dialog.list()->item(3, 0)->text(), QStringLiteral("Sector"));
+        EXPECT_EQ(dialog.list()->item(3, 0)->text(), "Sector");
 
         // Row 1 edited and left by a click on another row.
         QTableWidget *list = dialog.list();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(1, 0)).center());
         ASSERT_TRUE(dialog.editField()->isVisible());
-        QTest::keyClicks(dialog.editField(), QStringLiteral("WO-15"));
+        QTest::keyClicks(dialog.editField(), "WO-15");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(4, 0)).center());
-        EXPECT_EQ(list->item(1, 1)->text(), QStringLiteral("WO-15"));
+        EXPECT_EQ(list->item(1, 1)->text(), "WO-15");
         // Row 4 still being typed when the dialog closes.
-        QTest::keyClicks(dialog.editField(), QStringLiteral("LTE"));
+        QTest::keyClicks(dialog.editField(), "LTE");
         if (closing == 0)
             dialog.closeButton()->click();
         else if (closing == 1)
@@ -175,9 +170,9 @@ TEST_F(DialogTest, TagValuesAreKeptOnFocusLossAndWhenClosedWhileStillBeingEdited
         }
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
         const TagTexts values = dialog.values();
-        EXPECT_EQ(values[1], QStringLiteral("WO-15"));
-        EXPECT_EQ(values[2], QStringLiteral("SITE-7"));
-        EXPECT_EQ(values[4], QStringLiteral("LTE"));
+        EXPECT_EQ(values[1], "WO-15");
+        EXPECT_EQ(values[2], "SITE-7");
+        EXPECT_EQ(values[4], "LTE");
         EXPECT_EQ(values[6], QString(kFixedText512, u'z'));
     }
 }

@@ -6,11 +6,7 @@
 #include "PageTestSupport.h"
 
 #include "editors/framework/RecordPage.h"
-#include "support/WidgetTestSupport.h"
 
-#include <gtest/gtest.h>
-
-using namespace stepvane;
 using namespace page_test;
 
 namespace {

@@ -3,10 +3,6 @@
 // showed before saving (fields, lists, buttons, labels and what is visible).
 #include "PageTestSupport.h"
 
-#include "document/VX_CAAXML_PARSER.h"
-
-#include <QTemporaryDir>
-
 using namespace page_test;
 
 namespace {
@@ -23,7 +19,7 @@ QStringList shownState(const EditorPage &page)
         else if (const auto *combo = qobject_cast<const QComboBox *>(w))
             value = combo->currentText() + QStringLiteral(" of ") + QString::number(combo->count());
         else if (const auto *button = qobject_cast<const CKiteToggleButton *>(w))
-            value = button->state() ? QStringLiteral("on") : QStringLiteral("off");
+            value = button->state() ? "on" : "off";
         else if (const auto *label = qobject_cast<const QLabel *>(w))
             value = label->text();
         else

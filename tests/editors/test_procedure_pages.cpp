@@ -15,13 +15,11 @@
 #include "editors/pages/CPromptView.h"
 #include "editors/pages/CReportView.h"
 #include "editors/pages/CSaveView.h"
-#include "widgets/CKiteButton.h"
 
 #include <QCheckBox>
 #include <QTableWidget>
 #include <QToolButton>
 
-using namespace stepvane;
 using namespace page_test;
 using stepvane::test::readAll;
 
@@ -32,10 +30,7 @@ class ProcedurePages : public WorkFolderTest {};
 TEST_F(ProcedurePages, PromptMoveForwardRowFollowsManualOperationAndMode)
 {
     CPromptView page(context);
-    TaskStep *step = addStep(TaskPrompt);
-    const PromptTask *r = step->as<PromptTask>();
-    page.Bind(step);
-    page.show();
+    const PromptTask *r = bindNew(page, TaskPrompt)->as<PromptTask>();
     const auto shown = [&] {
         return QString::fromLatin1("%1%2%3")
             .arg(page.autoButton()->isVisible())
@@ -104,10 +99,8 @@ TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
 TEST_F(ProcedurePages, PromptPicturesAreAttachedKeptOnFailureAndComeBackFromTheFile)
 {
     CPromptView page(context);
-    TaskStep *step = addStep(TaskPrompt);
+    TaskStep *step = bindNew(page, TaskPrompt);
     PromptTask *r = step->as<PromptTask>();
-    page.Bind(step);
-    page.show();
     r->images[3].Comment = "Connect port 1";
     const QString photo = picture("field/port.jpeg", 6, 4, qRgb(10, 100, 200));
     scriptImageDialog(photo, QString());
@@ -152,10 +145,7 @@ TEST_F(ProcedurePages, PromptPicturesAreAttachedKeptOnFailureAndComeBackFromTheF
 TEST_F(ProcedurePages, SavePageShowsOnlyTheChoicesOfSavedResultsInAutomation)
 {
     CSaveView page(context);
-    TaskStep *step = addStep(TaskSave);
-    const SaveTask *r = step->as<SaveTask>();
-    page.Bind(step);
-    page.show();
+    const SaveTask *r = bindNew(page, TaskSave)->as<SaveTask>();
     // Trace formats, report formats, company button, colour inversion, file name.
     const auto shown = [&] {
         return QString::fromLatin1("%1%2%3%4%5")
@@ -195,9 +185,7 @@ TEST_F(ProcedurePages, SavePageShowsOnlyTheChoicesOfSavedResultsInAutomation)
 TEST_F(ProcedurePages, ReportPageHidesItsChoicesInManualMode)
 {
     CReportView page(context);
-    TaskStep *step = addStep(TaskReport);
-    page.Bind(step);
-    page.show();
+    TaskStep *step = bindNew(page, TaskReport);
     const std::vector<QWidget *> automationOnly = {page.folderNameField(), page.fileNameField(),
                                                    page.pdfButton(),       page.tagButton(),
                                                    page.companyButton(),   page.jobButton()};

@@ -53,7 +53,7 @@ void pasteEveryClass(QLineEdit *field, int &turn)
         else
             QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
         EXPECT_TRUE(isXmlSafeText(field->text())) << field->objectName().toStdString();
-        EXPECT_EQ(field->text(), QStringLiteral("AB")) << field->objectName().toStdString();
+        EXPECT_EQ(field->text(), "AB") << field->objectName().toStdString();
         const FieldNote *note = FieldNote::of(field);
         EXPECT_TRUE(note && note->text() == unsafeTextNote()) << field->objectName().toStdString();
         // A number field hears of a paste at its next key.
@@ -91,7 +91,7 @@ TEST_F(WizardText, EveryPageFieldDropsWhatAWizardCannotHold)
     ASSERT_EQ(back->sequenceCount(), 1);
     ASSERT_EQ(back->sequences[0]->stepCount(), sequence->stepCount());
     for (int i = 0; i < sequence->stepCount(); ++i)
-        EXPECT_EQ(stepDescription(*back->sequences[0]->step(i)), QStringLiteral("AB"));
+        EXPECT_EQ(stepDescription(*back->sequences[0]->step(i)), "AB");
 }
 
 TEST_F(WizardText, EveryPageDialogFieldDropsWhatAWizardCannotHold)

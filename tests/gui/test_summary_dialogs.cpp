@@ -5,7 +5,6 @@
 
 #include "summary/SummaryRows.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPrinter>
@@ -15,33 +14,9 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using namespace stepvane;
 
 namespace {
-
-// Widgets need a QApplication; made once unless the program already has one.
-class WidgetsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (QCoreApplication::instance())
-            return;
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_app = std::make_unique<QApplication>(m_argc, m_argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "tests_gui";
-    char *m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_app;
-};
-
-const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
 
 TestingSequence sequenceOfEveryKind()
 {
@@ -81,40 +56,18 @@ const FrequencyDistanceTask &band(const WizardDocument &doc)
 
 } // namespace
 
-TEST(SequenceSummaryDialog, ShowsTitleAndOneLinePerStep)
+TEST(SequenceSummaryDialog, ShowsTitleAndTheSequenceSummaryLines)
 {
     const TestingSequence seq = sequenceOfEveryKind();
     SequenceSummaryDlg dialog(seq);
     EXPECT_EQ(dialog.windowTitle(), "Testing  summary");
     EXPECT_EQ(dialog.titleField()->text(), "Every | kind");
     EXPECT_TRUE(dialog.titleField()->isReadOnly());
-    const QStringList expected = {
-        "1. Save (s1)",
-        "2. Prompt (s2)",
-        "3. Consolidated report (s3)",
-        "4. Calibration",
-        "5. BiasTee (s5)",
-        "6. Load (s6)",
-        "7. Measure Mode (s7)",
-        "8. Frequency/Distance (s8)",
-        "9. Amplitude (s9)",
-        "10. Cable (s10)",
-        "11. Data Point (s11)",
-        "12. RF power (s12)",
-        "13. Optical power (s13)",
-        "14. Fiber (s14)",
-        "15. Windowing (s15)",
-        "16. Marker/Peak (s16)",
-        "17. Limit (s17)",
-        "18. Zoom zones (s18)",
-        "19. Hold",
-        "20. Auto scale",
-        "21. General (s23)",
-    };
     QStringList shown;
     for (int i = 0; i < dialog.stepList()->count(); ++i)
         shown << dialog.stepList()->item(i)->text();
-    EXPECT_EQ(shown.join('\n').toStdString(), expected.join('\n').toStdString());
+    ASSERT_EQ(shown.size(), seq.stepCount());
+    EXPECT_EQ(shown, sequenceSummaryLines(seq)) << "the spelling is the sequence summary's";
 }
 
 TEST(SequenceSummaryDialog, OpensBesideItsParentWindowKeepingItsSize)

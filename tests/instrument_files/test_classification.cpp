@@ -5,8 +5,8 @@
 #include "instrument_files/FileClassification.h"
 #include "instrument_files/LanguageInfo.h"
 #include "instrument_files/VX_CAA_SETUP_PARSER.h"
+#include "support/CliRun.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,15 +23,6 @@ protected:
         const QString path = dir.filePath(name);
         EXPECT_TRUE(writeFile(path, bytes));
         return path;
-    }
-    // Exit code (-1 when it crashed or hung), stdout, stderr.
-    static std::tuple<int, QString, QString> cli(const QStringList &args)
-    {
-        QProcess p;
-        p.start(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-cli"), args);
-        const bool done = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
-        return {done ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
     }
     QTemporaryDir dir;
 };
@@ -81,24 +72,21 @@ TEST_F(ClassificationTest, FormatsAndTheReaderLeftHoldingTheFile)
 TEST_F(ClassificationTest, CliSummaries)
 {
     SetupImage image;
-    image.layout(1)
-        .traces(2, 6)
-        .startStopHz(698000000, 960000000)
-        .distance(0, 30)
-        .velocity(0.85f)
-        .cableName("LMR-400");
-    auto [code, out, err] = cli({"setup-info", write("tower A.sta", image.bytes)});
-    EXPECT_EQ(code, 0) << err.toStdString();
+    image.layout(1).traces(2, 6).startStopHz(698000000, 960000000).distance(0, 30);
+    image.velocity(0.85f).cableName("LMR-400");
+    CliRun run = cli({"setup-info", write("tower A.sta", image.bytes)});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_EQ(
-        out,
+        run.out,
         " 1. File Name: tower A.sta\n 2. Layout: Dual Horizotal\n 3. Mode: DTF VSWR,Smith Chart\n"
         " 4. Frequency Band: 698.00 MHz - 960.00 MHz\n 5. Distance: 0.00 - 30.00\n"
         " 6. Cable Name: LMR-400\n 7. Velocity Factory: 0.8500\n");
 
-    std::tie(code, out, err) = cli({"setup-info", write("x.sta", kXmlSetup)});
-    EXPECT_EQ(code, 0) << err.toStdString();
-    EXPECT_TRUE(out.startsWith(" 1. File Name: x.sta\n 2. Layout: Single\n 3. Mode: Smith Chart\n"))
-        << out.toStdString();
+    run = cli({"setup-info", write("x.sta", kXmlSetup)});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.out.startsWith(" 1. File Name: x.sta\n 2. Layout: Single\n 3. Mode: Smith Chart\n"))
+        << run.out.toStdString();
 }
 
 TEST_F(ClassificationTest, CliFailures)
@@ -120,9 +108,9 @@ TEST_F(ClassificationTest, CliFailures)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        const auto [code, out, err] = cli(c.args);
-        EXPECT_EQ(code, c.exitCode);
-        EXPECT_TRUE(out.isEmpty());
-        EXPECT_TRUE(err.contains(c.inError)) << err.toStdString();
+        const CliRun run = cli(c.args);
+        EXPECT_EQ(run.code, c.exitCode);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(c.inError)) << run.err.toStdString();
     }
 }

@@ -5,8 +5,8 @@
 #include "document/VX_CAAXML_PARSER.h"
 #include "summary/SummaryRows.h"
 #include "support/FileSizeLimit.h"
+#include "support/TestFiles.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -14,6 +14,7 @@
 
 using namespace stepvane;
 using stepvane::test::PdfProbe;
+using stepvane::test::readAll;
 
 namespace {
 
@@ -111,10 +112,7 @@ TEST_F(CliSummary, PdfHasTheRows)
 
 TEST_F(CliSummary, FailuresLeaveFilesAlone)
 {
-    const QByteArray original = [&] {
-        QFile f(wizard());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
+    const QByteArray original = readAll(wizard());
     ASSERT_FALSE(original.isEmpty());
 
     struct Case {
@@ -141,23 +139,16 @@ TEST_F(CliSummary, FailuresLeaveFilesAlone)
         EXPECT_FALSE(run.err.trimmed().isEmpty()) << "a failure says why";
         EXPECT_FALSE(QFile::exists(pdf()));
         EXPECT_FALSE(QFile::exists(dir.filePath("no/x.pdf")));
-        QFile f(wizard());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(f.readAll(), original);
+        EXPECT_EQ(readAll(wizard()), original);
     }
 }
 
 TEST_F(CliSummary, PdfOnAFullDiskFailsAndKeepsTheOldOne)
 {
     const QByteArray old = "%PDF- the summary printed last week";
-    {
-        QFile f(pdf());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(old) == old.size());
-    }
+    ASSERT_TRUE(stepvane::test::writeAll(pdf(), old));
     const CliRun run = runCli({wizard(), "--password", "pw1", "--pdf", pdf()}, 4096);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("File too large")) << run.err.toStdString();
-    QFile f(pdf());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), old);
+    EXPECT_EQ(readAll(pdf()), old);
 }

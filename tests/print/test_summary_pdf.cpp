@@ -1,7 +1,9 @@
 // The printed summary painted into a PDF and read back with poppler: the
 // header rows, every sequence heading and sample step rows are there, the
 // page count is right, nothing passes the margins, long cells are cut and the
-// long title is wrapped.
+// long title is wrapped; the footer of every page names the wizard file, says
+// "Page N of M" with the right M (also over copies) and the print date, and
+// the page's own rows stay clear of it.
 #include "PdfProbe.h"
 
 #include "print/SummaryPdf.h"
@@ -81,46 +83,57 @@ WizardDocument threePageWizard()
     return doc;
 }
 
-// Several copies in one document, painted directly on a writer.
-bool writeCopies(const QString &path, const std::vector<SummaryItem> &items, int copies, int &pages)
+// The footer tests' wizard: sequences of twelve calibration steps.
+WizardDocument longWizard(int sequences)
 {
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-                          QPageLayout::Millimeter);
-    writer.setTitle("Stepvane");
-    return paintSummary(writer, items, copies, &pages);
+    WizardDocument doc;
+    doc.Title = "Footer check";
+    for (int k = 0; k < sequences; ++k) {
+        TestingSequence *seq = doc.appendSequence();
+        seq->Title = QString("Sector %1").arg(k + 1);
+        for (int i = 0; i < 12; ++i)
+            seq->insertStep(-1, CalibrationTask{QString("Calibrate %1.%2").arg(k + 1).arg(i + 1)});
+    }
+    return doc;
+}
+
+// The page's last line with text: its footer.
+QString lastLine(const PdfProbe &probe, int page)
+{
+    QStringList lines = probe.simplifiedLines(page);
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.value(lines.size() - 1);
+}
+
+// Whether a word of the page's rows reaches down into the footer's line.
+bool rowsReachTheFooter(const PdfProbe &probe, int page, double footerTop)
+{
+    for (const auto &w : probe.words)
+        if (w.page == page && w.yMin < footerTop - 1 && w.yMax > footerTop)
+            return true;
+    return false;
 }
 
 class SummaryPdf : public ::testing::Test {
 protected:
+    // Painted once, when the first test of the suite starts.
     static void SetUpTestSuite()
     {
-        s_dir = new QTemporaryDir;
-        ASSERT_TRUE(s_dir->isValid());
-        s_path = s_dir->filePath("summary.pdf");
-        WizardDocument doc = threePageWizard();
-        s_items = buildWizardSummary(doc, 2);
-        const SummaryPdfResult written = writeSummaryPdf(s_path, s_items);
+        ASSERT_TRUE(s_dir.isValid());
+        const QString path = s_dir.filePath("summary.pdf");
+        const SummaryPdfResult written =
+            writeSummaryPdf(path, buildWizardSummary(threePageWizard(), 2));
         ASSERT_TRUE(written.ok) << written.error.toStdString();
         s_pages = written.pages;
-        s_probe = PdfProbe::read(s_path);
+        s_probe = PdfProbe::read(path);
         ASSERT_TRUE(s_probe.ok) << s_probe.error.toStdString();
     }
-    static void TearDownTestSuite() { delete s_dir; }
 
-    static QTemporaryDir *s_dir;
-    static QString s_path;
-    static std::vector<SummaryItem> s_items;
-    static int s_pages;
-    static PdfProbe s_probe;
+    static inline QTemporaryDir s_dir;
+    static inline int s_pages = 0;
+    static inline PdfProbe s_probe;
 };
-
-QTemporaryDir *SummaryPdf::s_dir = nullptr;
-QString SummaryPdf::s_path;
-std::vector<SummaryItem> SummaryPdf::s_items;
-int SummaryPdf::s_pages = 0;
-PdfProbe SummaryPdf::s_probe;
 
 // A row as pdftotext -layout shows it: the two cells side by side.
 QString rowAsLine(const QString &row)
@@ -240,24 +253,6 @@ TEST_F(SummaryPdf, LeftCellsStayInTheirColumn)
     EXPECT_GE(checked, 8);
 }
 
-TEST(SummaryPdfCopies, EachCopyStartsOnANewPage)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    WizardDocument doc;
-    doc.appendSequence()->insertStep(-1, HoldTask{"one"});
-    const auto items = buildWizardSummary(doc, 0);
-    int pages = 0;
-    ASSERT_TRUE(writeCopies(dir.filePath("two.pdf"), items, 2, pages));
-    const PdfProbe probe = PdfProbe::read(dir.filePath("two.pdf"));
-    ASSERT_TRUE(probe.ok) << probe.error.toStdString();
-    EXPECT_EQ(probe.pages, 2);
-    EXPECT_EQ(pages, 2);
-    EXPECT_EQ(probe.pageOf("1.Hold one"), 0);
-    ASSERT_EQ(probe.pageTexts.size(), 2);
-    EXPECT_TRUE(probe.pageTexts[1].contains("Stepvane Information"));
-}
-
 TEST(SummaryPdfErrors, UnwritableFileIsReportedAndNothingIsLeft)
 {
     QTemporaryDir dir;
@@ -299,5 +294,73 @@ TEST(SummaryPdfErrors, AFullDiskKeepsTheOldPdfAndSaysWhy)
         EXPECT_EQ(stepvane::test::readAll(path), old);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                   (QStringList{"fits.pdf", "out.pdf"}));
+    }
+}
+
+TEST(SummaryFooter, EveryPageSaysWhichOfHowMany)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("footer.pdf");
+    SummaryFooter footer{"north ridge.wzd", QDate(2026, 3, 9)};
+    const SummaryPdfResult written =
+        writeSummaryPdf(path, buildWizardSummary(longWizard(5), 2), &footer);
+    ASSERT_TRUE(written.ok) << written.error.toStdString();
+    ASSERT_GE(written.pages, 2);
+    const PdfProbe probe = PdfProbe::read(path);
+    ASSERT_TRUE(probe.ok) << probe.error.toStdString();
+    ASSERT_EQ(probe.pages, written.pages);
+    for (int page = 0; page < probe.pages; ++page) {
+        const QString last = lastLine(probe, page);
+        EXPECT_TRUE(last.startsWith("north ridge.wzd")) << last.toStdString();
+        EXPECT_TRUE(last.contains(QString("Page %1 of %2").arg(page + 1).arg(probe.pages)))
+            << last.toStdString();
+        EXPECT_TRUE(last.endsWith("2026-03-09")) << last.toStdString();
+        // The footer sits below every row of its page.
+        double footerTop = probe.pageHeight;
+        for (const auto &w : probe.words)
+            if (w.page == page && w.text == "Page")
+                footerTop = w.yMin;
+        EXPECT_FALSE(rowsReachTheFooter(probe, page, footerTop)) << page;
+        EXPECT_GT(footerTop, probe.pageHeight * 0.85) << page;
+    }
+}
+
+TEST(SummaryFooter, EachCopyStartsOnANewPageAndCountsItsOwnPages)
+{
+    WizardDocument one;
+    one.appendSequence()->insertStep(-1, HoldTask{"one"});
+    const struct {
+        const char *name;
+        WizardDocument doc;
+        int perCopy; // 0: several pages
+        const char *firstRow;
+    } cases[] = {{"one page", one, 1, "1.Hold one"},
+                 {"several pages", longWizard(4), 0, "1.Calibration Calibrate 1.1"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("copies.pdf");
+        int pages = 0;
+        {
+            QPdfWriter writer(path);
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+            const SummaryFooter footer{"a.wzd", QDate(2026, 1, 2)};
+            ASSERT_TRUE(paintSummary(writer, buildWizardSummary(c.doc, 2), 2, &pages, &footer));
+        }
+        ASSERT_EQ(pages % 2, 0);
+        const int perCopy = pages / 2;
+        EXPECT_TRUE(c.perCopy > 0 ? perCopy == c.perCopy : perCopy > 1) << perCopy;
+        const PdfProbe probe = PdfProbe::read(path);
+        ASSERT_EQ(probe.pages, pages);
+        ASSERT_EQ(probe.pageTexts.size(), pages);
+        EXPECT_EQ(probe.pageOf(c.firstRow), 0);
+        EXPECT_TRUE(probe.pageTexts[perCopy].contains("Stepvane Information"))
+            << "the second copy starts on a page of its own";
+        for (int page = 0; page < pages; ++page)
+            EXPECT_TRUE(
+                lastLine(probe, page)
+                    .contains(QString("Page %1 of %2").arg(page % perCopy + 1).arg(perCopy)))
+                << page;
     }
 }

@@ -1,5 +1,4 @@
 // stepvane-cli diff OLD NEW --html DIR: the review diff as a web page.
-#include "document/VX_CAAXML_PARSER.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
 #include "walkthrough/PageParse.h"
@@ -10,24 +9,13 @@
 using namespace stepvane;
 using namespace stepvane::test;
 
-namespace {
-
-QString save(WizardDocument doc, const QString &path)
-{
-    VX_CAAXML_PARSER parser(&doc, 2);
-    EXPECT_TRUE(parser.Save_Wizard(path));
-    return path;
-}
-
-} // namespace
-
 TEST(DiffPage, ChangedPicturesSideBySideAndEveryChangeMarked)
 {
     QTemporaryDir dir;
     const QString oldDir = dir.filePath("old"), newDir = dir.filePath("new");
     QDir().mkpath(oldDir);
     QDir().mkpath(newDir);
-    const QString a = save(sampleWizard(oldDir, 2), dir.filePath("a.wzd"));
+    const QString a = savedWizard(sampleWizard(oldDir, 2), dir.filePath("a.wzd"));
     WizardDocument changed = sampleWizard(newDir, 2);
     // The first prompt picture in another colour, a value, an added step and a
     // hostile title on the changed sequence.
@@ -35,8 +23,8 @@ TEST(DiffPage, ChangedPicturesSideBySideAndEveryChangeMarked)
         samplePicture(newDir, "jumper.png", "Fit the jumper to port 1", Qt::magenta);
     changed.sequence(0)->step(4)->as<AmplitudeTask>()->Bottom = -5;
     changed.sequence(1)->insertStep(-1, HoldTask{});
-    changed.sequence(0)->Title = QStringLiteral("Mast</h2><script>x()</script>");
-    const QString b = save(changed, dir.filePath("b.wzd"));
+    changed.sequence(0)->Title = "Mast</h2><script>x()</script>";
+    const QString b = savedWizard(changed, dir.filePath("b.wzd"));
 
     const QString out = dir.filePath("review");
     const CliRun run = cli({"diff", a, b, "--html", out});
@@ -44,16 +32,15 @@ TEST(DiffPage, ChangedPicturesSideBySideAndEveryChangeMarked)
     const QByteArray html = readAll(out + "/index.html");
     const ParsedPage page = parsePage(html);
     EXPECT_TRUE(page.errors.isEmpty()) << page.errors.toStdString();
-    EXPECT_FALSE(page.elements.contains(QStringLiteral("script")));
-    EXPECT_TRUE(page.text.contains(QStringLiteral("-5.00")));
+    EXPECT_FALSE(page.elements.contains("script"));
+    EXPECT_TRUE(page.text.contains("-5.00"));
     EXPECT_TRUE(html.contains("class=\"step added\""));
     EXPECT_TRUE(html.contains("class=\"step changed\""));
 
     // Old and new picture, each copied as it is.
     QList<QByteArray> copies;
     for (const QString &link : page.links)
-        if (link.startsWith(QStringLiteral("files/")) &&
-            !copies.contains(readAll(out + '/' + link)))
+        if (link.startsWith("files/") && !copies.contains(readAll(out + '/' + link)))
             copies << readAll(out + '/' + link);
     ASSERT_EQ(copies.size(), 2);
     EXPECT_TRUE(copies.contains(readAll(oldDir + "/jumper.png")));

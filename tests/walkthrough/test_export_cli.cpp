@@ -1,6 +1,5 @@
 // stepvane-cli export on a saved wizard, and the page it writes opened in a
 // real browser (headless Chromium).
-#include "document/VX_CAAXML_PARSER.h"
 #include "summary/walkthrough/WalkCards.h"
 #include "support/CliRun.h"
 #include "support/TestFiles.h"
@@ -20,7 +19,7 @@ using namespace stepvane::test;
 
 namespace {
 
-const QString kHostileTitle = QStringLiteral("Tower <b id=\"injected\">7</b> </script><script>x()");
+const QString kHostileTitle = "Tower <b id=\"injected\">7</b> </script><script>x()";
 
 class ExportCli : public ::testing::Test {
 protected:
@@ -28,10 +27,7 @@ protected:
     {
         WizardDocument doc = sampleWizard(dir.path(), 2);
         doc.Title = kHostileTitle;
-        VX_CAAXML_PARSER parser(&doc, 2);
-        const QString path = dir.filePath("sample.wzd");
-        EXPECT_TRUE(parser.Save_Wizard(path));
-        return path;
+        return savedWizard(doc, dir.filePath("sample.wzd"));
     }
     QTemporaryDir dir;
 };
@@ -65,8 +61,8 @@ TEST_F(ExportCli, WritesThePageWithTheFilesDigest)
     const QByteArray digest =
         QCryptographicHash::hash(readAll(wizard), QCryptographicHash::Sha256).toHex();
     EXPECT_TRUE(html.contains(QString::fromLatin1(digest)));
-    EXPECT_TRUE(html.contains(QStringLiteral("VX330A")));
-    EXPECT_FALSE(html.contains(QStringLiteral("<script>")));
+    EXPECT_TRUE(html.contains("VX330A"));
+    EXPECT_FALSE(html.contains("<script>"));
 }
 
 TEST_F(ExportCli, BadCallsWriteNothing)
@@ -107,8 +103,8 @@ TEST_F(ExportCli, ARealBrowserShowsEveryStepAndRunsNothing)
                 QStringLiteral("id=\"s%1-t%2\"").arg(card.sequence + 1).arg(card.step + 1)));
         }
     }
-    EXPECT_FALSE(dom.contains(QStringLiteral("<b id=\"injected\"")));
-    EXPECT_FALSE(dom.contains(QStringLiteral("<script")));
+    EXPECT_FALSE(dom.contains("<b id=\"injected\""));
+    EXPECT_FALSE(dom.contains("<script"));
 
     const QString shot = dir.filePath("shot.png");
     runBrowser(browser,

@@ -1,7 +1,6 @@
 // The web pages of export and diff --html never write through a symbolic
 // link: not as the folder, not where the page or a copied picture goes, not
 // when the link dangles. The command says so and the link and its target stay.
-#include "document/VX_CAAXML_PARSER.h"
 #include "support/CliRun.h"
 #include "support/LinkTraps.h"
 #include "support/TestFiles.h"
@@ -14,13 +13,6 @@ using namespace stepvane::test;
 
 namespace {
 
-QString saveWizard(WizardDocument doc, const QString &path)
-{
-    VX_CAAXML_PARSER parser(&doc, 2);
-    EXPECT_TRUE(parser.Save_Wizard(path));
-    return path;
-}
-
 struct PageTrap {
     bool diff; // diff --html, else export
     LinkTrap trap;
@@ -32,10 +24,10 @@ struct PageTrap {
 TEST(PageLinks, ExportAndDiffPagesNeverWriteThroughALink)
 {
     QTemporaryDir dir;
-    const QString oldWizard = saveWizard(sampleWizard(dir.path(), 2), dir.filePath("old.wzd"));
+    const QString oldWizard = savedWizard(sampleWizard(dir.path(), 2), dir.filePath("old.wzd"));
     WizardDocument changed = sampleWizard(dir.path(), 2);
-    changed.Title = QStringLiteral("Tower 8 sweep");
-    const QString newWizard = saveWizard(changed, dir.filePath("new.wzd"));
+    changed.Title = "Tower 8 sweep";
+    const QString newWizard = savedWizard(changed, dir.filePath("new.wzd"));
 
     // A picture that cannot be copied leaves the rest of the page written, and
     // the export says so with exit 1; without its page nothing is usable. For

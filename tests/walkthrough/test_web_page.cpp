@@ -88,19 +88,18 @@ TEST(WalkCards, EachKindSaysWhatTheTechnicianMeets)
             }
         }
         const WalkCard &rf = cardOf(walk, 1, TaskRfPower);
-        EXPECT_TRUE(rf.what.contains(QStringLiteral("Display:")));
-        EXPECT_TRUE(rf.what.filter(QStringLiteral("External offset : ")).value(0).endsWith(" dB"));
+        EXPECT_TRUE(rf.what.contains("Display:"));
+        EXPECT_TRUE(rf.what.filter("External offset : ").value(0).endsWith(" dB"));
 
         const WalkCard &marker = cardOf(walk, 0, TaskMarkerPeak);
         EXPECT_TRUE(marker.passFail);
-        EXPECT_TRUE(marker.condition.contains(QStringLiteral("M1")))
-            << marker.condition.toStdString();
+        EXPECT_TRUE(marker.condition.contains("M1")) << marker.condition.toStdString();
         ASSERT_EQ(marker.failEntries.size(), 2u);
         EXPECT_TRUE(marker.failEntries[0].hasPicture());
         EXPECT_FALSE(marker.failEntries[1].hasPicture());
         for (const QString &w : marker.what) { // the entries are not repeated as settings
-            EXPECT_FALSE(w.contains(QStringLiteral("Comment"))) << w.toStdString();
-            EXPECT_FALSE(w.contains(QStringLiteral("on/off"))) << w.toStdString();
+            EXPECT_FALSE(w.contains("Comment")) << w.toStdString();
+            EXPECT_FALSE(w.contains("on/off")) << w.toStdString();
         }
         // A Normal marker with a peak search: what the instrument does with it.
         EXPECT_EQ(marker.what.value(0), "M1 (Normal) moves to the highest peak of the trace.");
@@ -125,10 +124,10 @@ TEST(WalkCards, FindingsLandOnTheirStep)
     QTemporaryDir dir;
     const WizardDocument doc = sampleWizard(dir.path(), 2);
     const std::vector<Finding> findings = {
-        {Severity::Error, 0, 3, QStringLiteral("Stop_Frequency"), QStringLiteral("too high")},
-        {Severity::Warning, 1, -1, QString(), QStringLiteral("sequence note")},
-        {Severity::Warning, -1, -1, QString(), QStringLiteral("no title")},
-        {Severity::Error, 7, 0, QString(), QStringLiteral("a place that is gone")},
+        {Severity::Error, 0, 3, "Stop_Frequency", "too high"},
+        {Severity::Warning, 1, -1, QString(), "sequence note"},
+        {Severity::Warning, -1, -1, QString(), "no title"},
+        {Severity::Error, 7, 0, QString(), "a place that is gone"},
     };
     const Walkthrough walk = buildWalkthrough(doc, 2, findings);
     ASSERT_EQ(walk.sequences[0].cards[3].findings.size(), 1u);
@@ -143,21 +142,20 @@ TEST(WebPage, ValidWithEveryPictureCopiedExactly)
     QTemporaryDir dir;
     const WizardDocument doc = sampleWizard(dir.path(), 2);
     const QString out = dir.filePath("page");
-    const WebPageResult result =
-        exportWalkthroughPage(buildWalkthrough(doc, 2), out, QStringLiteral("ab12"));
+    const WebPageResult result = exportWalkthroughPage(buildWalkthrough(doc, 2), out, "ab12");
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_TRUE(result.problems.isEmpty());
 
     const ParsedPage page = parsePage(readAll(out + "/index.html"));
     ASSERT_TRUE(page.parsed);
     EXPECT_TRUE(page.errors.isEmpty()) << page.errors.toStdString();
-    EXPECT_TRUE(page.text.contains(QStringLiteral("ab12")));
+    EXPECT_TRUE(page.text.contains("ab12"));
     // Every picture of the wizard is on the page, and every link is inside the folder.
     QStringList pictures;
     for (const QString &link : page.links) {
         if (link.startsWith(u'#'))
             continue;
-        ASSERT_TRUE(link.startsWith(QStringLiteral("files/"))) << link.toStdString();
+        ASSERT_TRUE(link.startsWith("files/")) << link.toStdString();
         const QByteArray copy = readAll(out + u'/' + link);
         EXPECT_FALSE(copy.isEmpty()) << link.toStdString();
         pictures << link;
@@ -185,7 +183,7 @@ TEST(WebPage, HostileTextsAndNamesStayText)
         {"attribute break", "\"><img id=\"injected\" src=x onerror=alert(1)>"},
         {"single quote", "' onmouseover='alert(1)"},
         {"entity", "&lt;b id=injected&gt; &amp;"},
-        {"control characters", QStringLiteral("a\u0001b\u001fc\u007f")},
+        {"control characters", "a\u0001b\u001fc\u007f"},
     };
     const QStringList badNames = {"../../evil.png",         "..\\..\\evil.png", "/etc/evil.png",
                                   "\"><b id=injected>.png", ".hidden",          "a b%2F?.png"};
@@ -211,23 +209,23 @@ TEST(WebPage, HostileTextsAndNamesStayText)
         ASSERT_TRUE(exportWalkthroughPage(buildWalkthrough(doc, 2), out, QString()).ok);
         const ParsedPage page = parsePage(readAll(out + "/index.html"));
         EXPECT_TRUE(page.errors.isEmpty()) << attack.what << ": " << page.errors.toStdString();
-        EXPECT_FALSE(page.elements.contains(QStringLiteral("script"))) << attack.what;
+        EXPECT_FALSE(page.elements.contains("script")) << attack.what;
         EXPECT_TRUE(page.handlers.isEmpty()) << attack.what;
-        EXPECT_FALSE(page.idsAndNames.contains(QStringLiteral("injected"))) << attack.what;
+        EXPECT_FALSE(page.idsAndNames.contains("injected")) << attack.what;
         for (const QString &link : page.links)
-            EXPECT_TRUE(link.startsWith(u'#') || link.startsWith(QStringLiteral("files/")))
+            EXPECT_TRUE(link.startsWith(u'#') || link.startsWith("files/"))
                 << attack.what << ": " << link.toStdString();
         // The text reads as the author typed it (control characters aside).
         QString shown = attack.text;
-        shown.remove(QRegularExpression(QStringLiteral("[\\x00-\\x08\\x0b-\\x1f\\x7f]")));
+        shown.remove(QRegularExpression("[\\x00-\\x08\\x0b-\\x1f\\x7f]"));
         EXPECT_TRUE(page.text.contains(shown)) << attack.what;
         // Only the page and its files are new, all of them inside the folder.
         QStringList added = filesUnder(dir.path());
         for (const QString &f : before)
             added.removeOne(f);
         for (const QString &f : added)
-            EXPECT_TRUE(f.startsWith(QStringLiteral("inside/page/index.html")) ||
-                        f.startsWith(QStringLiteral("inside/page/files/")))
+            EXPECT_TRUE(f.startsWith("inside/page/index.html") ||
+                        f.startsWith("inside/page/files/"))
                 << f.toStdString();
         EXPECT_EQ(added.size(), 1 + 4 + badNames.size()) << attack.what;
     }
@@ -256,14 +254,14 @@ TEST(WebPage, ControlCharactersOfEveryRangeAreDropped)
                  {0xa0, true},  {0xfffd, true}, {0xfffe, false}};
     for (const auto &c : cases) {
         const QString text = QStringLiteral("a") + QChar(c.c) + QStringLiteral("b");
-        EXPECT_EQ(htmlEscape(text), c.kept ? text : QStringLiteral("ab")) << int(c.c);
+        EXPECT_EQ(htmlEscape(text), c.kept ? text : "ab") << int(c.c);
     }
 
     // Neither page lets one through, in titles or anywhere else.
     QTemporaryDir dir;
     WizardDocument oldDoc = sampleWizard(dir.path(), 2);
     WizardDocument newDoc = oldDoc;
-    const QString c1 = QStringLiteral("Mast\u0085\u009b1m");
+    const QString c1 = "Mast\u0085\u009b1m";
     newDoc.Title = c1;
     newDoc.sequence(0)->Title = c1;
     newDoc.sequence(0)->step(0)->as<PromptTask>()->Description = c1;
@@ -276,7 +274,7 @@ TEST(WebPage, ControlCharactersOfEveryRangeAreDropped)
     ASSERT_TRUE(review.ok) << review.error.toStdString();
     for (const char *page : {"walk/index.html", "diff/index.html"}) {
         const QString html = QString::fromUtf8(readAll(dir.filePath(page)));
-        EXPECT_TRUE(html.contains(QStringLiteral("Mast1m"))) << page;
-        EXPECT_FALSE(html.contains(QRegularExpression(QStringLiteral("[\\x7f-\\x9f]")))) << page;
+        EXPECT_TRUE(html.contains("Mast1m")) << page;
+        EXPECT_FALSE(html.contains(QRegularExpression("[\\x7f-\\x9f]"))) << page;
     }
 }

@@ -64,18 +64,18 @@ TEST(FieldNoteTimer, ShownAgainTheNoteStaysForItsNewTime)
     auto *field = new QLineEdit(&window);
     window.resize(300, 200);
     window.show();
-    FieldNote *note = FieldNote::showBy(field, QStringLiteral("clamped to 10"), 150);
+    FieldNote *note = FieldNote::showBy(field, "clamped to 10", 150);
     ASSERT_TRUE(note && note->isVisible());
     // Shown again at once with a longer time: the first time-out must not
     // hide it, the second must.
-    ASSERT_EQ(FieldNote::showBy(field, QStringLiteral("clamped to 20"), 1200), note);
+    ASSERT_EQ(FieldNote::showBy(field, "clamped to 20", 1200), note);
     QElapsedTimer clock;
     clock.start();
     QTest::qWait(500);
     if (clock.elapsed() < 1100) { // a machine this slow proves nothing either way
         EXPECT_TRUE(note->isVisible()) << "hidden by the first note's time-out";
     }
-    EXPECT_EQ(note->text(), QStringLiteral("clamped to 20"));
+    EXPECT_EQ(note->text(), "clamped to 20");
     for (int i = 0; i < 100 && note->isVisible(); ++i)
         QTest::qWait(50);
     EXPECT_FALSE(note->isVisible());
