@@ -50,12 +50,10 @@ TEST(AtomicFile, FailedWritesKeepTheOldFile)
         qsizetype size;
         int chunks; // written in this many pieces, as streaming writers do
     };
-    const Case cases[] = {
-        {"small, one piece", 5000, 1},
-        {"small, many pieces", 5000, 50},
-        {"large, one piece", 3 * 1024 * 1024, 1},
-        {"large, many pieces", 3 * 1024 * 1024, 700},
-    };
+    const Case cases[] = {{"small, one piece", 5000, 1},
+                          {"small, many pieces", 5000, 50},
+                          {"large, one piece", 3 * 1024 * 1024, 1},
+                          {"large, many pieces", 3 * 1024 * 1024, 700}};
     for (const Case &c : cases) {
         for (const bool sync : {true, false}) { // checked either way, synced or not
             QTemporaryDir dir;

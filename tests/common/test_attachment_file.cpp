@@ -41,18 +41,16 @@ TEST(AttachmentFile, OnlyRegularFilesWithinTheCapAreRead)
         const char *problem; // nullptr: readable
         QByteArray bytes;
     };
-    const Case cases[] = {
-        {at("picture.png"), nullptr, "PNGDATA"},
-        {at("link.png"), nullptr, "PNGDATA"},
-        {at("empty"), nullptr, ""},
-        {at("fifo"), "is a fifo", {}},
-        {at("fifo-link"), "is a fifo", {}},
-        {at("folder"), "is a folder", {}},
-        {QStringLiteral("/dev/zero"), "is a device", {}},
-        {at("dangling.png"), "no such file", {}},
-        {at("missing.png"), "no such file", {}},
-        {at("huge.png"), "is larger than 1 GiB (1073741825 bytes)", {}},
-    };
+    const Case cases[] = {{at("picture.png"), nullptr, "PNGDATA"},
+                          {at("link.png"), nullptr, "PNGDATA"},
+                          {at("empty"), nullptr, ""},
+                          {at("fifo"), "is a fifo", {}},
+                          {at("fifo-link"), "is a fifo", {}},
+                          {at("folder"), "is a folder", {}},
+                          {QStringLiteral("/dev/zero"), "is a device", {}},
+                          {at("dangling.png"), "no such file", {}},
+                          {at("missing.png"), "no such file", {}},
+                          {at("huge.png"), "is larger than 1 GiB (1073741825 bytes)", {}}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         qint64 size = -1;

@@ -46,8 +46,7 @@ TEST(XmlText, AgreesWithTheXmlReaderOnEveryCharacterClass)
         {QString("x") + QChar(char16_t(0xFFFF)), 1},
         {QString("lone high ") + high, 10},
         {QString("lone low ") + low + "x", 9},
-        {QString(low) + high, 0},
-    };
+        {QString(low) + high, 0}};
     for (const TextCase &c : cases) {
         SCOPED_TRACE(c.text.toUtf8().toHex().toStdString());
         EXPECT_EQ(firstXmlUnsafeIndex(c.text), c.unsafeAt);

@@ -66,11 +66,9 @@ TEST(RfPowerPage, BindingAppliesTheBoundsOfTheBoundRecordsModes)
     const struct {
         int displayMode, limitMode;
         QString displayMax, limitMax;
-    } cases[] = {
-        {RfVswr, RfAverage, "65.00", "99.00"},
-        {RfAverage, RfVswr, "99.00", "65.00"},
-        {RfPeak, RfPulse, "99.00", "99.00"},
-    };
+    } cases[] = {{RfVswr, RfAverage, "65.00", "99.00"},
+                 {RfAverage, RfVswr, "99.00", "65.00"},
+                 {RfPeak, RfPulse, "99.00", "99.00"}};
     PageUnderTest t(TaskRfPower);
     for (const auto &c : cases) {
         t.step = TaskStep(RfPowerTask{});

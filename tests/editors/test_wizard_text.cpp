@@ -20,15 +20,13 @@ namespace {
 const struct {
     const char *name;
     QString unsafe;
-} kUnsafe[] = {
-    {"C0 control", QString(QChar(0x01))},
-    {"escape", QString(QChar(0x1B))},
-    {"NUL", QString(QChar(0x00))},
-    {"U+FFFE", QString(QChar(0xFFFE))},
-    {"U+FFFF", QString(QChar(0xFFFF))},
-    {"lone high surrogate", QString(QChar(0xD800))},
-    {"lone low surrogate", QString(QChar(0xDC00))},
-};
+} kUnsafe[] = {{"C0 control", QString(QChar(0x01))},
+               {"escape", QString(QChar(0x1B))},
+               {"NUL", QString(QChar(0x00))},
+               {"U+FFFE", QString(QChar(0xFFFE))},
+               {"U+FFFF", QString(QChar(0xFFFF))},
+               {"lone high surrogate", QString(QChar(0xD800))},
+               {"lone low surrogate", QString(QChar(0xDC00))}};
 
 std::vector<QLineEdit *> editableFields(QWidget *root)
 {

@@ -127,12 +127,10 @@ TEST(CableList, FieldsAndStop)
         parseCableList("* name,velocity,loss 1G,loss 2G\r\n\r\nLMR-400,0.85,0.135,0.197\r\n"
                        ",,HFC-12D (1/2'),,0.88,,,0.072\nRG-58, 0.66 ,0.656,0.984,extra\n"
                        "\xB0-cable,0.8,0.1\n*short,line\nShort,0.9\nAfter,0.9,0.1,0.2\n");
-    const QStringList expected[] = {
-        {"LMR-400", "0.85", "0.135", "0.197"},
-        {"HFC-12D (1/2')", "0.88", "0.072", ""},
-        {"RG-58", " 0.66 ", "0.656", "0.984"},
-        {"\u00B0-cable", "0.8", "0.1", ""},
-    };
+    const QStringList expected[] = {{"LMR-400", "0.85", "0.135", "0.197"},
+                                    {"HFC-12D (1/2')", "0.88", "0.072", ""},
+                                    {"RG-58", " 0.66 ", "0.656", "0.984"},
+                                    {"\u00B0-cable", "0.8", "0.1", ""}};
     ASSERT_EQ(list.size(), 4u) << "reading stops at the line with two fields";
     for (size_t i = 0; i < list.size(); ++i)
         EXPECT_EQ(QStringList({list[i].name, list[i].velocity, list[i].loss1GHz, list[i].loss2GHz}),

@@ -59,8 +59,7 @@ TEST(WizardSummary, HeaderItemsInOrder)
         {SummaryItem::Row, "Compatible Spanlyx| VX330A", SummaryFont::Points10},
         {SummaryItem::Row, "Testing sequence count| 2", SummaryFont::Points10},
         {SummaryItem::Line, "", SummaryFont::Points14},
-        {SummaryItem::Line, "", SummaryFont::Points14},
-    };
+        {SummaryItem::Line, "", SummaryFont::Points14}};
     ASSERT_GT(items.size(), head.size());
     for (size_t i = 0; i < head.size(); ++i) {
         SCOPED_TRACE(i);

@@ -55,19 +55,19 @@ TEST(WalkCards, EachKindSaysWhatTheTechnicianMeets)
 
         const WalkCard &prompt = cardOf(walk, 0, TaskPrompt);
         ASSERT_EQ(prompt.lines.size(), 3u); // the empty slots are left out
-        EXPECT_TRUE(prompt.lines[0].hasPicture());
-        EXPECT_FALSE(prompt.lines[1].hasPicture());
-        EXPECT_EQ(prompt.advance, WalkAdvance::Auto);
-        EXPECT_EQ(prompt.delaySeconds, 5);
+        EXPECT_EQ(std::tuple(prompt.lines[0].hasPicture(), prompt.lines[1].hasPicture(),
+                             prompt.advance, prompt.delaySeconds),
+                  std::tuple(true, false, WalkAdvance::Auto, 5));
         EXPECT_EQ(cardOf(walk, 1, TaskPrompt).advance, WalkAdvance::Manual);
 
         // Settings are the summary's own rows, minus the description row, with
         // the units the pages show and headings for the summary's markers.
-        for (const auto &[sequence, kind] : {std::pair{0, TaskAmplitude},
-                                             {1, TaskGeneral},
-                                             {1, TaskRfPower},
-                                             {0, TaskFrequencyDistance},
-                                             {0, TaskSave}}) {
+        const std::pair<int, TaskKind> withSettings[] = {{0, TaskAmplitude},
+                                                         {1, TaskGeneral},
+                                                         {1, TaskRfPower},
+                                                         {0, TaskFrequencyDistance},
+                                                         {0, TaskSave}};
+        for (const auto &[sequence, kind] : withSettings) {
             const WalkCard &card = cardOf(walk, sequence, kind);
             const TaskStep &step = *doc.sequence(sequence)->step(card.step);
             const QStringList rows = summaryStepRows(step, card.step + 1, model);
@@ -92,11 +92,11 @@ TEST(WalkCards, EachKindSaysWhatTheTechnicianMeets)
         EXPECT_TRUE(rf.what.filter("External offset : ").value(0).endsWith(" dB"));
 
         const WalkCard &marker = cardOf(walk, 0, TaskMarkerPeak);
-        EXPECT_TRUE(marker.passFail);
-        EXPECT_TRUE(marker.condition.contains("M1")) << marker.condition.toStdString();
+        EXPECT_TRUE(marker.passFail && marker.condition.contains("M1"))
+            << marker.condition.toStdString();
         ASSERT_EQ(marker.failEntries.size(), 2u);
-        EXPECT_TRUE(marker.failEntries[0].hasPicture());
-        EXPECT_FALSE(marker.failEntries[1].hasPicture());
+        EXPECT_EQ(std::pair(marker.failEntries[0].hasPicture(), marker.failEntries[1].hasPicture()),
+                  std::pair(true, false));
         for (const QString &w : marker.what) { // the entries are not repeated as settings
             EXPECT_FALSE(w.contains("Comment")) << w.toStdString();
             EXPECT_FALSE(w.contains("on/off")) << w.toStdString();
@@ -105,8 +105,7 @@ TEST(WalkCards, EachKindSaysWhatTheTechnicianMeets)
         EXPECT_EQ(marker.what.value(0), "M1 (Normal) moves to the highest peak of the trace.");
 
         const WalkCard &limit = cardOf(walk, 0, TaskLimit);
-        EXPECT_TRUE(limit.passFail);
-        EXPECT_EQ(limit.failEntries.size(), 1u);
+        EXPECT_EQ(std::pair(limit.passFail, limit.failEntries.size()), std::pair(true, size_t(1)));
 
         const WalkCard &first = cardOf(walk, 0, TaskSave, 0);
         const WalkCard &second = cardOf(walk, 0, TaskSave, 1);
@@ -127,8 +126,7 @@ TEST(WalkCards, FindingsLandOnTheirStep)
         {Severity::Error, 0, 3, "Stop_Frequency", "too high"},
         {Severity::Warning, 1, -1, QString(), "sequence note"},
         {Severity::Warning, -1, -1, QString(), "no title"},
-        {Severity::Error, 7, 0, QString(), "a place that is gone"},
-    };
+        {Severity::Error, 7, 0, QString(), "a place that is gone"}};
     const Walkthrough walk = buildWalkthrough(doc, 2, findings);
     ASSERT_EQ(walk.sequences[0].cards[3].findings.size(), 1u);
     EXPECT_TRUE(walk.sequences[0].cards[3].findings[0].error);
@@ -183,8 +181,7 @@ TEST(WebPage, HostileTextsAndNamesStayText)
         {"attribute break", "\"><img id=\"injected\" src=x onerror=alert(1)>"},
         {"single quote", "' onmouseover='alert(1)"},
         {"entity", "&lt;b id=injected&gt; &amp;"},
-        {"control characters", "a\u0001b\u001fc\u007f"},
-    };
+        {"control characters", "a\u0001b\u001fc\u007f"}};
     const QStringList badNames = {"../../evil.png",         "..\\..\\evil.png", "/etc/evil.png",
                                   "\"><b id=injected>.png", ".hidden",          "a b%2F?.png"};
     for (const Attack &attack : attacks) {

@@ -66,12 +66,10 @@ TEST(CVXEditInput, EachClassKeepsItsCharacters)
     const struct {
         int inputClass;
         QString shown;
-    } cases[] = {
-        {CVXEdit::FreeText, "1a2.5M-<x;"},
-        {CVXEdit::Decimal, "12.5-"},
-        {CVXEdit::MarkerSyntax, "12.5M-<;"},
-        {CVXEdit::Whole, "125-"},
-    };
+    } cases[] = {{CVXEdit::FreeText, "1a2.5M-<x;"},
+                 {CVXEdit::Decimal, "12.5-"},
+                 {CVXEdit::MarkerSyntax, "12.5M-<;"},
+                 {CVXEdit::Whole, "125-"}};
     for (const auto &c : cases) {
         EditHarness h(c.inputClass);
         QTest::keyClicks(h.edit, "1a2.5M-<x;");
@@ -105,20 +103,18 @@ TEST(CVXEditCommit, EnterClampsAndReformats)
         float lower, upper;
         QString typed;
         QString shown;
-    } cases[] = {
-        {CVXEdit::Decimal, 100, 2700, "3000", "2700.00"}, // above: the upper bound
-        {CVXEdit::Decimal, 100, 2700, "50", "100.00"},    // below: the lower bound
-        {CVXEdit::Decimal, 100, 2700, "2700", "2700.00"}, // a bound itself is kept
-        {CVXEdit::Decimal, 1.4f, 4920, "1.4", "1.40"},    // single-precision bound
-        {CVXEdit::Decimal, -180, 180, "-12.345", "-12.35"},
-        {CVXEdit::Decimal, -180, 180, "", "0.00"},   // empty text is 0
-        {CVXEdit::Decimal, 100, 2700, "", "100.00"}, // ... and 0 is clamped too
-        {CVXEdit::Decimal, -60, 65, "1-2", "1.00"},  // the leading number counts
-        {CVXEdit::Whole, 5, 600, "601", "600"},
-        {CVXEdit::Whole, 5, 600, "-3", "5"},
-        {CVXEdit::Whole, 0, 2.7f, "3", "2"}, // bounds cut toward zero
-        {CVXEdit::Whole, 0, 600, "", "0"},
-    };
+    } cases[] = {{CVXEdit::Decimal, 100, 2700, "3000", "2700.00"}, // above: the upper bound
+                 {CVXEdit::Decimal, 100, 2700, "50", "100.00"},    // below: the lower bound
+                 {CVXEdit::Decimal, 100, 2700, "2700", "2700.00"}, // a bound itself is kept
+                 {CVXEdit::Decimal, 1.4f, 4920, "1.4", "1.40"},    // single-precision bound
+                 {CVXEdit::Decimal, -180, 180, "-12.345", "-12.35"},
+                 {CVXEdit::Decimal, -180, 180, "", "0.00"},   // empty text is 0
+                 {CVXEdit::Decimal, 100, 2700, "", "100.00"}, // ... and 0 is clamped too
+                 {CVXEdit::Decimal, -60, 65, "1-2", "1.00"},  // the leading number counts
+                 {CVXEdit::Whole, 5, 600, "601", "600"},
+                 {CVXEdit::Whole, 5, 600, "-3", "5"},
+                 {CVXEdit::Whole, 0, 2.7f, "3", "2"}, // bounds cut toward zero
+                 {CVXEdit::Whole, 0, 600, "", "0"}};
     for (const auto &c : cases) {
         EditHarness h(c.inputClass, c.lower, c.upper);
         QTest::keyClicks(h.edit, c.typed);

@@ -90,12 +90,10 @@ TEST(IPv4Field, APastedAddressFillsEveryBoxAndReportsAnEdit)
     const struct {
         const char *text;
         Fields after;
-    } pastes[] = {
-        {"255.0.255.1", {255, 0, 255, 1}},
-        {"10.20.300.1", {255, 0, 255, 1}},
-        {"1.256.2.3", {255, 0, 255, 1}},
-        {"0.0.0.255", {0, 0, 0, 255}},
-    };
+    } pastes[] = {{"255.0.255.1", {255, 0, 255, 1}},
+                  {"10.20.300.1", {255, 0, 255, 1}},
+                  {"1.256.2.3", {255, 0, 255, 1}},
+                  {"0.0.0.255", {0, 0, 0, 255}}};
     for (const auto &p : pastes) {
         QApplication::clipboard()->setText(QString::fromLatin1(p.text));
         QTest::keyClick(field.box(1), Qt::Key_V, Qt::ControlModifier);

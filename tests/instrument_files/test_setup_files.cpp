@@ -1,7 +1,13 @@
-// The binary setup-file reader: summaries of images built from the field
-// offsets, short and oversized files, out-of-table codes and foreign bytes.
+// Setup files: the binary setup-file reader (summaries of images built from
+// the field offsets, short and oversized files, out-of-table codes and
+// foreign bytes), the classification by format, and `stepvane-cli setup-info`
+// on files of each format and on files no reader can use.
 #include "SetupImageBuilder.h"
+#include "document/VXXML_PARSER.h"
+#include "instrument_files/FileClassification.h"
+#include "instrument_files/LanguageInfo.h"
 #include "instrument_files/VX_CAA_SETUP_PARSER.h"
+#include "support/CliRun.h"
 
 #include <QTemporaryDir>
 
@@ -14,14 +20,15 @@ using namespace stepvane::test;
 
 namespace {
 
-class SetupParserTest : public ::testing::Test {
+class SetupFiles : public ::testing::Test {
 protected:
-    int load(const QByteArray &bytes)
+    QString write(const QString &name, const QByteArray &bytes)
     {
-        const QString path = dir.filePath(QStringLiteral("s.sta"));
+        const QString path = dir.filePath(name);
         EXPECT_TRUE(writeFile(path, bytes));
-        return parser.Load(path);
+        return path;
     }
+    int load(const QByteArray &bytes) { return parser.Load(write("s.sta", bytes)); }
     QTemporaryDir dir;
     VX_CAA_SETUP_PARSER parser;
 };
@@ -30,9 +37,13 @@ const char kBand[] = " 4. Frequency Band: 2000.00 MHz - 2700.00 MHz\n";
 const char kDtfTail[] =
     " 5. Distance: 1.50 - 48.25\n 6. Cable Name: HFC-12D (1/2')\n 7. Velocity Factory: 0.8800\n";
 
+const QByteArray kXmlSetup =
+    "<?xml version=\"1.0\"?>\n<QRTSetup><LoadInfo><nSelectDisplay LValue=\"0\"/>"
+    "<Display_Mode1 LValue=\"6\"/></LoadInfo></QRTSetup>\n";
+
 } // namespace
 
-TEST_F(SetupParserTest, SummaryForms)
+TEST_F(SetupFiles, SummaryForms)
 {
     const struct {
         int layout, t1, t2, t3, t4;
@@ -63,7 +74,7 @@ TEST_F(SetupParserTest, SummaryForms)
     }
 }
 
-TEST_F(SetupParserTest, FrequenciesAreShownInMegahertz)
+TEST_F(SetupFiles, FrequenciesAreShownInMegahertz)
 {
     const struct {
         qint64 start, stop;
@@ -83,7 +94,7 @@ TEST_F(SetupParserTest, FrequenciesAreShownInMegahertz)
     }
 }
 
-TEST_F(SetupParserTest, ImageBounds)
+TEST_F(SetupFiles, ImageBounds)
 {
     // Windows-1252 name, cut at its NUL.
     ASSERT_EQ(load(SetupImage().cableName("Kabel \x80 \xBD").raw(0x168 + 10, "junk").bytes), 1);
@@ -119,7 +130,7 @@ TEST_F(SetupParserTest, ImageBounds)
     EXPECT_EQ(parser.fields().cableName, QString(286472 - 0x168, u'A'));
 }
 
-TEST_F(SetupParserTest, FailedLoadsDropThePreviousImage)
+TEST_F(SetupFiles, FailedLoadsDropThePreviousImage)
 {
     const QByteArray dtf = SetupImage().startStopHz(2000000000, 0).layout(0).traces(2).bytes;
     const QString empty = dir.filePath("empty.sta");
@@ -134,7 +145,7 @@ TEST_F(SetupParserTest, FailedLoadsDropThePreviousImage)
     }
 }
 
-TEST_F(SetupParserTest, AFileEndingInsideAFieldKeepsTheBytesPresent)
+TEST_F(SetupFiles, AFileEndingInsideAFieldKeepsTheBytesPresent)
 {
     // Every byte of each field differs, so any byte kept or lost shows.
     const QByteArray whole =
@@ -143,20 +154,96 @@ TEST_F(SetupParserTest, AFileEndingInsideAFieldKeepsTheBytesPresent)
         qsizetype end; // the file's size
         qint64 start, stop;
         qint32 layout;
-    } cases[] = {
-        {0x30, 0, 0, 0},                         // before the field
-        {0x31, 0x08, 0, 0},                      // its first byte
-        {0x37, 0x02030405060708, 0, 0},          // all but its last
-        {0x38, 0x0102030405060708, 0, 0},        // exactly the field
-        {0x3B, 0x0102030405060708, 0x161718, 0}, // inside the next
-        {0x1CC + 3, 0x0102030405060708, 0x1112131415161718, 0x222324},
-        {0x1CC + 4, 0x0102030405060708, 0x1112131415161718, 0x21222324},
-    };
+    } cases[] = {{0x30, 0, 0, 0},                         // before the field
+                 {0x31, 0x08, 0, 0},                      // its first byte
+                 {0x37, 0x02030405060708, 0, 0},          // all but its last
+                 {0x38, 0x0102030405060708, 0, 0},        // exactly the field
+                 {0x3B, 0x0102030405060708, 0x161718, 0}, // inside the next
+                 {0x1CC + 3, 0x0102030405060708, 0x1112131415161718, 0x222324},
+                 {0x1CC + 4, 0x0102030405060708, 0x1112131415161718, 0x21222324}};
     for (const auto &c : cases) {
         ASSERT_EQ(load(whole.left(c.end)), 1) << c.end;
         const SetupImageFields f = parser.fields();
         EXPECT_EQ(f.startFrequencyHz, c.start) << c.end;
         EXPECT_EQ(f.stopFrequencyHz, c.stop) << c.end;
         EXPECT_EQ(f.layoutCode, c.layout) << c.end;
+    }
+}
+
+TEST_F(SetupFiles, FormatsAndTheReaderLeftHoldingTheFile)
+{
+    const QString sta = write("a.sta", SetupImage().layout(0).traces(7).bytes);
+    const QString xml = write("b.sta", kXmlSetup); // XML is tried first, whatever the extension
+    const struct {
+        QString path;
+        int format;
+    } cases[] = {{sta, SetupFormatInstrument},
+                 {xml, SetupFormatXml},
+                 {write("c.txt", "not xml at all"), SetupFormatInstrument},
+                 {write("d.xml", "<QRTSetup><LoadInfo>"), SetupFormatInstrument},
+                 {write("empty.sta", QByteArray()), SetupFormatUnknown},
+                 {dir.filePath("missing.sta"), SetupFormatUnknown},
+                 {dir.path(), SetupFormatUnknown},
+                 {QString(), SetupFormatUnknown}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_EQ(classifySetupFile(c.path), c.format);
+        // With the caller's readers, both holding an earlier file: the one
+        // that recognised this file holds it, the XML reader nothing else.
+        VXXML_PARSER xmlParser;
+        VX_CAA_SETUP_PARSER setupParser;
+        ASSERT_EQ(classifySetupFile(xml, xmlParser, setupParser), SetupFormatXml);
+        ASSERT_EQ(setupParser.Load(sta), 1);
+        ASSERT_EQ(classifySetupFile(c.path, xmlParser, setupParser), c.format);
+        EXPECT_EQ(xmlParser.Is_Loaded(), c.format == SetupFormatXml);
+        if (c.format != SetupFormatXml) {
+            EXPECT_EQ(setupParser.isLoaded(), c.format == SetupFormatInstrument);
+        }
+    }
+    EXPECT_EQ(fileNameWithoutFolders("C:\\setups\\a/b\\c.sta"), "c.sta");
+    EXPECT_EQ(fileNameWithoutFolders("/home/u/site 1.sta"), "site 1.sta");
+}
+
+TEST_F(SetupFiles, CliSummaries)
+{
+    SetupImage image;
+    image.layout(1).traces(2, 6).startStopHz(698000000, 960000000).distance(0, 30);
+    image.velocity(0.85f).cableName("LMR-400");
+    CliRun run = cli({"setup-info", write("tower A.sta", image.bytes)});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(
+        run.out,
+        " 1. File Name: tower A.sta\n 2. Layout: Dual Horizotal\n 3. Mode: DTF VSWR,Smith Chart\n"
+        " 4. Frequency Band: 698.00 MHz - 960.00 MHz\n 5. Distance: 0.00 - 30.00\n"
+        " 6. Cable Name: LMR-400\n 7. Velocity Factory: 0.8500\n");
+
+    run = cli({"setup-info", write("x.sta", kXmlSetup)});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(
+        run.out.startsWith(" 1. File Name: x.sta\n 2. Layout: Single\n 3. Mode: Smith Chart\n"))
+        << run.out.toStdString();
+}
+
+TEST_F(SetupFiles, CliFailures)
+{
+    LoadLanguageInfo();
+    const QString unknown = GetMessageText("IDS_UNKWON_SETUP_FORMAT").trimmed();
+    ASSERT_FALSE(unknown.isEmpty());
+    const QString empty = write("empty.sta", QByteArray());
+    const struct {
+        QStringList args;
+        int exitCode;
+        QString inError;
+    } cases[] = {{{"setup-info", empty}, 1, unknown},
+                 {{"setup-info", dir.filePath("none.sta")}, 1, "none.sta: no such file"},
+                 {{"setup-info"}, 2, "usage: stepvane-cli setup-info FILE"},
+                 {{"setup-info", empty, empty}, 2, "usage: stepvane-cli setup-info FILE"},
+                 {{"setup-info", "--bogus", empty}, 2, "unknown option --bogus"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun run = cli(c.args);
+        EXPECT_EQ(run.code, c.exitCode);
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(c.inError)) << run.err.toStdString();
     }
 }
