@@ -84,19 +84,6 @@ TEST_F(ConditionPages, MarkerRowsAndConditionReachTheRecord)
     EXPECT_GT(history.changes.size(), 10u);
 }
 
-TEST_F(ConditionPages, MarkerPageIsShownWithItsBlankCompanion)
-{
-    const PageRegistration *pages = findPages(builtinPageRegistry(), TaskMarkerPeak);
-    ASSERT_NE(pages, nullptr);
-    ASSERT_EQ(pages->pages.size(), 2u);
-    std::unique_ptr<EditorPage> top(pages->pages[0](context, nullptr));
-    std::unique_ptr<EditorPage> below(pages->pages[1](context, nullptr));
-    EXPECT_NE(dynamic_cast<CMarker_PeakView *>(top.get()), nullptr);
-    EXPECT_EQ(top->pageSize(), QSize(374, 699));
-    below->show();
-    EXPECT_FALSE(below->descriptionField()->isVisible()) << "only background";
-}
-
 TEST_F(ConditionPages, DoTheFollowingListAddsChangesAndStopsAtTen)
 {
     CMarker_PeakView page(context);

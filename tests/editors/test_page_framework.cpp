@@ -13,6 +13,7 @@
 
 #include "common/NumberText.h"
 #include "editors/framework/RecordPage.h"
+#include "editors/pages/CMarker_PeakView.h"
 #include "editors/pages/CMeasureModeView.h"
 
 #include <QClipboard>
@@ -285,6 +286,16 @@ TEST(PageRegistry, BuiltinPagesByKind)
     page->setParent(nullptr);
     EXPECT_EQ(page->kind(), TaskMeasureMode);
     EXPECT_EQ(page->pageSize(), QSize(374, 525));
+    // The marker page is shown with a blank companion below it.
+    const PageRegistration *marker = findPages(registry, TaskMarkerPeak);
+    ASSERT_NE(marker, nullptr);
+    ASSERT_EQ(marker->pages.size(), 2u);
+    std::unique_ptr<EditorPage> top(marker->pages[0](env.context, nullptr));
+    std::unique_ptr<EditorPage> below(marker->pages[1](env.context, nullptr));
+    EXPECT_NE(dynamic_cast<CMarker_PeakView *>(top.get()), nullptr);
+    EXPECT_EQ(top->pageSize(), QSize(374, 699));
+    below->show();
+    EXPECT_FALSE(below->descriptionField()->isVisible()) << "only background";
     for (TaskKind none :
          {TaskCalibration, TaskHold, TaskAutoScale, TaskScpiCommands, TaskConditions, TaskUnknown})
         EXPECT_EQ(findPages(registry, none), nullptr) << none;

@@ -331,7 +331,7 @@ TEST_P(StepRows, MatchRowFormats)
 INSTANTIATE_TEST_SUITE_P(EveryKind, StepRows, ::testing::ValuesIn(rowCases()),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(StepRowsUserText, BarAndLineBreaksStayInsideOneCell)
+TEST(StepRowsUserText, BarsAndLineBreaksStayInsideOneCellOfEveryKind)
 {
     PromptTask prompt;
     prompt.Description = "A|B\r\nC\tD", prompt.images[4].Comment = "x|y";
@@ -340,10 +340,7 @@ TEST(StepRowsUserText, BarAndLineBreaksStayInsideOneCell)
         EXPECT_EQ(row.count(kCellSeparator), 1) << row.toStdString();
     EXPECT_EQ(rows.first(), QString("1.Prompt|Description : A") + kUserBar + "B C D");
     EXPECT_TRUE(rows.contains(QString(" |               5. Comment : x") + kUserBar + "y"));
-}
 
-TEST(StepRowsUserText, EveryKindKeepsTwoCellsWithBarsEverywhere)
-{
     // Fill every text field a user can type with bars; no row may gain a cell.
     const QString bars = "|a|b|";
     SaveTask save;

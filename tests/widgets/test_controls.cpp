@@ -307,21 +307,18 @@ TEST(RowControls, ButtonsReportTheirRowAndOtherClicksPassToThePane)
     pane.show();
 
     QStringList heard;
-    QObject::connect(sequenceRow, &CVXTestingStatic::summaryRequested,
-                     [&](int row) { heard << QString("summary %1").arg(row); });
-    QObject::connect(sequenceRow, &CVXTestingStatic::deleteRequested,
-                     [&](int row) { heard << QString("delete %1").arg(row); });
-    QObject::connect(sequenceRow, &CVXTestingStatic::saveRequested,
-                     [&](int row) { heard << QString("save %1").arg(row); });
-    QObject::connect(taskRow, &CVXSeqStatic::deleteRequested,
-                     [&](int row) { heard << QString("task delete %1").arg(row); });
-    for (auto command : {CVXTestingStatic::SummaryCommand, CVXTestingStatic::DeleteCommand,
-                         CVXTestingStatic::SaveCommand}) {
-        CKiteButton *b = sequenceRow->button(command);
+    const auto hear = [&](const char *what) {
+        return [&heard, what](int row) { heard << QString("%1 %2").arg(what).arg(row); };
+    };
+    QObject::connect(sequenceRow, &CVXTestingStatic::summaryRequested, hear("summary"));
+    QObject::connect(sequenceRow, &CVXTestingStatic::deleteRequested, hear("delete"));
+    QObject::connect(sequenceRow, &CVXTestingStatic::saveRequested, hear("save"));
+    QObject::connect(taskRow, &CVXSeqStatic::deleteRequested, hear("task delete"));
+    for (CKiteButton *b :
+         {sequenceRow->button(CVXTestingStatic::SummaryCommand),
+          sequenceRow->button(CVXTestingStatic::DeleteCommand),
+          sequenceRow->button(CVXTestingStatic::SaveCommand), taskRow->deleteButton()})
         QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
-    }
-    CKiteButton *del = taskRow->deleteButton();
-    QTest::mouseClick(del, Qt::LeftButton, {}, del->rect().center());
     QCoreApplication::processEvents();
     EXPECT_EQ(heard, (QStringList{"summary 4", "delete 4", "save 4", "task delete 7"}));
     EXPECT_EQ(taskRow->positionText(), "8");
