@@ -9,11 +9,6 @@
 // comment limit, and the closing rules of the image and tag dialogs.
 #include "PageTestSupport.h"
 
-#include <QSettings>
-
-#include "widgets/FieldNote.h"
-#include "widgets/TextFieldRules.h"
-
 #include "editors/dialogs/Attachments.h"
 #include "editors/dialogs/CCompanyInfoDlg.h"
 #include "editors/dialogs/CJobInfoDlg.h"
@@ -21,8 +16,11 @@
 #include "editors/pages/CPromptView.h"
 #include "editors/pages/CReportView.h"
 #include "editors/pages/CSaveView.h"
+#include "widgets/FieldNote.h"
+#include "widgets/TextFieldRules.h"
 
 #include <QCheckBox>
+#include <QSettings>
 #include <QTableWidget>
 #include <QToolButton>
 
