@@ -13,6 +13,7 @@
 #include "print/SummaryPdf.h"
 #include "print/SummaryPrinter.h"
 #include "summary/SummaryRows.h"
+#include "support/CliRun.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFiles.h"
 
@@ -21,12 +22,12 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace stepvane;
+using stepvane::test::CliRun;
 using stepvane::test::PdfProbe;
 using stepvane::test::readAll;
 
@@ -147,25 +148,9 @@ QString rowAsLine(const QString &row)
     return QString(row).replace('|', ' ').simplified();
 }
 
-struct CliRun {
-    int exitCode = -1;
-    QStringList out;
-    QString err;
-};
-
-CliRun runCli(const QStringList &args, rlim_t writeLimit = 0)
+CliRun runSummary(const QStringList &args, rlim_t writeLimit = 0)
 {
-    QProcess p;
-    if (writeLimit > 0)
-        stepvane::test::FileSizeLimit::applyToChild(p, writeLimit);
-    p.start(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-cli"), QStringList{"summary"} + args);
-    CliRun run;
-    if (!p.waitForStarted() || !p.waitForFinished(120000))
-        return run;
-    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput()).split('\n');
-    run.err = QString::fromUtf8(p.readAllStandardError());
-    return run;
+    return stepvane::test::cli(QStringList{"summary"} + args, {}, writeLimit);
 }
 
 class CliSummary : public ::testing::Test {
@@ -305,19 +290,6 @@ TEST_F(SummaryPdf, LeftCellsStayInTheirColumn)
     EXPECT_GE(checked, 8);
 }
 
-TEST(SummaryPdfErrors, UnwritableFileIsReportedAndNothingIsLeft)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath("missing-folder/out.pdf");
-    const SummaryPdfResult result = writeSummaryPdf(path, buildWizardSummary(WizardDocument{}, 0));
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.isEmpty());
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
-        << "no temporary file is left behind";
-}
-
 TEST(SummaryPdfErrors, AFullDiskKeepsTheOldPdfAndSaysWhy)
 {
     // QPdfWriter does not check its writes: the file must notice for it.
@@ -419,8 +391,9 @@ TEST(SummaryFooter, EachCopyStartsOnANewPageAndCountsItsOwnPages)
 
 TEST_F(CliSummary, TextRowsWithCellSeparator)
 {
-    const CliRun run = runCli({wizard(), "--password", "pw1"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const CliRun run = runSummary({wizard(), "--password", "pw1"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QStringList out = run.out.split('\n');
     const QStringList expected = {
         "-  Stepvane Information -",
         QString("Stepvane title |  Site ") + kUserBar + " North",
@@ -439,19 +412,19 @@ TEST_F(CliSummary, TextRowsWithCellSeparator)
     };
     qsizetype from = 0;
     for (const QString &line : expected) {
-        const qsizetype at = run.out.indexOf(line, from);
+        const qsizetype at = out.indexOf(line, from);
         EXPECT_GE(at, from) << "missing or out of order: " << line.toStdString();
         from = std::max(from, at + 1);
     }
-    for (const QString &line : run.out)
+    for (const QString &line : out)
         EXPECT_LE(line.count(" | "), 1) << line.toStdString();
 }
 
 TEST_F(CliSummary, PdfHasTheRows)
 {
-    const CliRun run = runCli({wizard(), "--password", "pw1", "--pdf", pdf()});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.join("").trimmed(), "") << "nothing on stdout with --pdf";
+    const CliRun run = runSummary({wizard(), "--password", "pw1", "--pdf", pdf()});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.trimmed(), "") << "nothing on stdout with --pdf";
     const PdfProbe probe = PdfProbe::read(pdf());
     ASSERT_TRUE(probe.ok) << probe.error.toStdString();
     EXPECT_EQ(probe.pages, 1);
@@ -485,8 +458,8 @@ TEST_F(CliSummary, FailuresLeaveFilesAlone)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        const CliRun run = runCli(c.args);
-        EXPECT_EQ(run.exitCode, c.exitCode);
+        const CliRun run = runSummary(c.args);
+        EXPECT_EQ(run.code, c.exitCode);
         EXPECT_FALSE(run.err.trimmed().isEmpty()) << "a failure says why";
         EXPECT_FALSE(QFile::exists(pdf()));
         EXPECT_FALSE(QFile::exists(dir.filePath("no/x.pdf")));
@@ -498,8 +471,8 @@ TEST_F(CliSummary, PdfOnAFullDiskFailsAndKeepsTheOldOne)
 {
     const QByteArray old = "%PDF- the summary printed last week";
     ASSERT_TRUE(stepvane::test::writeAll(pdf(), old));
-    const CliRun run = runCli({wizard(), "--password", "pw1", "--pdf", pdf()}, 4096);
-    EXPECT_EQ(run.exitCode, 1);
+    const CliRun run = runSummary({wizard(), "--password", "pw1", "--pdf", pdf()}, 4096);
+    EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(run.err.contains("File too large")) << run.err.toStdString();
     EXPECT_EQ(readAll(pdf()), old);
 }

@@ -41,7 +41,7 @@ struct Expected {
 
 } // namespace
 
-TEST(WizardSummary, HeaderItemsInOrder)
+TEST(WizardSummary, HeaderItemsInOrderAndAnUnknownModelNamedSo)
 {
     const WizardDocument doc = twoSequenceWizard();
     const auto items = buildWizardSummary(doc, 2);
@@ -77,13 +77,10 @@ TEST(WizardSummary, HeaderItemsInOrder)
     EXPECT_EQ(items[4].align, kAlignCenter);
     EXPECT_EQ(items[6].leftWeight, 1000);
     EXPECT_EQ(items[6].rightWeight, 2000);
-}
 
-TEST(WizardSummary, UnknownModelIsNamedSo)
-{
-    const auto text = summaryAsText(buildWizardSummary(WizardDocument{}, 7));
-    EXPECT_TRUE(text.contains("Compatible Spanlyx |  Unknown Equipment"));
-    EXPECT_TRUE(text.contains("Testing sequence count |  0"));
+    const auto unknown = summaryAsText(buildWizardSummary(WizardDocument{}, 7));
+    EXPECT_TRUE(unknown.contains("Compatible Spanlyx |  Unknown Equipment"));
+    EXPECT_TRUE(unknown.contains("Testing sequence count |  0"));
 }
 
 TEST(WizardSummary, SequenceSectionsAndBlockRules)
