@@ -87,37 +87,25 @@ TEST(SequenceSummaryDialog, OpensBesideItsParentWindowKeepingItsSize)
     EXPECT_TRUE(dialog.isModal());
 }
 
-TEST(PrintSummaryDialog, CancelPrintsNothingAndChangesNothing)
+TEST(PrintSummaryDialog, CancelPrintsNothingAndPrintingDoesEveryCopyAndKeepsCenterAndSpan)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    WizardDocument doc = wizardWithBand();
-    const WizardDocument before = doc;
-    const QString out = dir.filePath("cancelled.pdf");
-    PrintSummary(nullptr, doc, 0, [&](QPrinter &printer, QWidget *) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(out);
-        return false;
-    });
-    EXPECT_FALSE(QFile::exists(out));
-    EXPECT_TRUE(doc == before);
-}
-
-TEST(PrintSummaryDialog, PrintsEveryCopyAndKeepsCenterAndSpan)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const auto toPdf = [&](const QString &name, int copies) {
-        return [&dir, name, copies](QPrinter &printer, QWidget *) {
+    const auto toPdf = [&](const QString &name, int copies, bool accepted = true) {
+        return [&dir, name, copies, accepted](QPrinter &printer, QWidget *) {
             EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
             EXPECT_EQ(printer.docName(), "Stepvane");
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(dir.filePath(name));
             printer.setCopyCount(copies);
-            return true;
+            return accepted;
         };
     };
     WizardDocument doc = wizardWithBand();
+    const WizardDocument before = doc;
+    PrintSummary(nullptr, doc, 0, toPdf("cancelled.pdf", 1, false));
+    EXPECT_FALSE(QFile::exists(dir.filePath("cancelled.pdf")));
+    EXPECT_TRUE(doc == before) << "cancelled, nothing changes";
     PrintSummary(nullptr, doc, 0, toPdf("one.pdf", 1));
     EXPECT_DOUBLE_EQ(band(doc).Center_Frequency, 2000);
     EXPECT_DOUBLE_EQ(band(doc).Span, 2000);

@@ -24,9 +24,10 @@ struct ProgramRun {
 };
 
 // Runs a program with the data-folder override removed, so the installed
-// programs must find their data on their own.
+// programs must find their data on their own; with the desktop's data folders
+// given, the user's own are none, and programs are looked for in binFolder first.
 ProgramRun run(const QString &program, const QStringList &args, const QString &workDir = QString(),
-               const QString &xdgDataDirs = QString())
+               const QString &xdgDataDirs = QString(), const QString &binFolder = QString())
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -34,7 +35,10 @@ ProgramRun run(const QString &program, const QStringList &args, const QString &w
     if (!xdgDataDirs.isEmpty()) {
         env.insert("XDG_DATA_DIRS", xdgDataDirs);
         env.insert("XDG_DATA_HOME", "/nonexistent");
+        env.insert("XDG_CONFIG_HOME", "/nonexistent");
     }
+    if (!binFolder.isEmpty())
+        env.insert("PATH", binFolder + u':' + env.value("PATH"));
     p.setProcessEnvironment(env);
     if (!workDir.isEmpty())
         p.setWorkingDirectory(workDir);
@@ -180,19 +184,12 @@ TEST_F(Installed, TheDesktopOpensWizardFilesWithTheEditor)
 
     // What a file manager asks the desktop: the file's type, then the
     // application for it. The desktop only offers programs it finds on PATH.
-    QProcess gio;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("PATH", at("bin") + u':' + env.value("PATH"));
-    env.insert("XDG_DATA_DIRS", at("share") + ":/usr/share");
-    env.insert("XDG_DATA_HOME", work.filePath("none"));
-    env.insert("XDG_CONFIG_HOME", work.filePath("none"));
-    gio.setProcessEnvironment(env);
-    gio.start(tool("gio"), {"info", "-a", "standard::content-type", wizard});
-    ASSERT_TRUE(gio.waitForFinished(60000));
-    EXPECT_TRUE(gio.readAllStandardOutput().contains("application/x-stepvane-wizard"));
-    gio.start(tool("gio"), {"mime", "application/x-stepvane-wizard"});
-    ASSERT_TRUE(gio.waitForFinished(60000));
-    const QString answer = QString::fromUtf8(gio.readAllStandardOutput());
+    const auto gio = [&](const QStringList &args) {
+        return run(tool("gio"), args, {}, at("share") + ":/usr/share", at("bin")).out;
+    };
+    EXPECT_TRUE(gio({"info", "-a", "standard::content-type", wizard})
+                    .contains("application/x-stepvane-wizard"));
+    const QString answer = gio({"mime", "application/x-stepvane-wizard"});
     EXPECT_TRUE(
         answer.startsWith("Default application for \u201capplication/x-stepvane-wizard\u201d: "
                           "com.vexmar.Stepvane.desktop"))
