@@ -39,25 +39,6 @@ SaveTask fullSave()
     return r;
 }
 
-SaveTask saveWithBadCodes()
-{
-    SaveTask r;
-    r.Storage = 3;       // no storage row
-    r.Trace_Format = 11; // outside the format list: row left out
-    r.Report_Check = 3, r.Report_Format = -1, r.Screen_Check = 4, r.ColorInversion = 0;
-    r.MarkerReadings = 99;
-    return r;
-}
-
-PromptTask promptAuto()
-{
-    PromptTask r;
-    r.Description = "connect", r.images[0].Comment = "first";
-    r.images[2] = picture("third", "port.jpg", 10), r.images[9] = picture("", "last.png", 1);
-    r.Move_forward_Mode = 1, r.DelayTime = 7;
-    return r;
-}
-
 QStringList promptCommentRows(const QStringList &comments, const QMap<int, QString> &pictures)
 {
     QStringList rows{" |<Prompts>"};
@@ -91,15 +72,6 @@ MarkerPeakTask markers()
     r.Threshold_Fail = "-10";
     r.images = {picture("check cable", "", 0), picture("swap", "swap.png", 5)};
     r.Search_between = 2, r.M1toM2_M5 = 1;
-    return r;
-}
-
-LimitTask limitMask()
-{
-    LimitTask r;
-    r.Description = "mask", r.SelectMode = 0, r.MSLfileName = "lte.fml", r.Pass_Fail = 1;
-    r.Condition_Check = 1;
-    r.images = {picture("retry", "retry.png", 9)};
     return r;
 }
 
@@ -153,7 +125,15 @@ std::vector<RowCase> rowCases()
                     " |             Report : HTML", " |             Color Inversion : on",
                     " |             Marker Readings : off"} +
             kTagCompanyJobOfFullSave + QStringList{" |"});
-    add("SaveCodesOutsideListsLeaveRowsOut", saveWithBadCodes(), 2,
+    add("SaveCodesOutsideListsLeaveRowsOut",
+        with<SaveTask>({},
+                       [](auto &r) {
+                           r.Storage = 3;       // no storage row
+                           r.Trace_Format = 11; // outside the format list: row left out
+                           r.Report_Check = 3, r.Report_Format = -1, r.Screen_Check = 4;
+                           r.ColorInversion = 0, r.MarkerReadings = 99;
+                       }),
+        2,
         QStringList{"2.Save|Description : ", " |Measurement result preview : Off",
                     " |Mode : Automation", " |File name : ", " |Folder name : ", " |<File type>",
                     " |             Color Inversion : NoFormat"} +
@@ -172,7 +152,15 @@ std::vector<RowCase> rowCases()
          " |Folder name : ", " |File type : HTML", " |<TagID>", " |            Work Folder : wf",
          " |            TestType : sweep", " |<Company Info>", " |            Address : Main St",
          " |<Job Info>", " |            Engineer : Kim", " |"});
-    add("PromptAutoAdvance", promptAuto(), 2,
+    add("PromptAutoAdvance",
+        with<PromptTask>({},
+                         [](auto &r) {
+                             r.Description = "connect", r.images[0].Comment = "first";
+                             r.images[2] = picture("third", "port.jpg", 10);
+                             r.images[9] = picture("", "last.png", 1);
+                             r.Move_forward_Mode = 1, r.DelayTime = 7;
+                         }),
+        2,
         QStringList{"2.Prompt|Description : connect"} +
             promptCommentRows({"first", "", "third"}, {{2, "port.jpg"}, {9, "last.png"}}) +
             QStringList{" |Manual operation on instrument : Disable",
@@ -294,7 +282,14 @@ std::vector<RowCase> rowCases()
          " |Fail threshold on/off : off, Value : -12.50",
          " |Warning threshold on/off : on, Value : -8.00", " |Pass/fail text display : off",
          " |Condition on/off: off", " |"});
-    add("LimitMaskWithCondition", limitMask(), 2,
+    add("LimitMaskWithCondition",
+        with<LimitTask>({},
+                        [](auto &r) {
+                            r.Description = "mask", r.SelectMode = 0, r.MSLfileName = "lte.fml";
+                            r.Pass_Fail = 1, r.Condition_Check = 1;
+                            r.images = {picture("retry", "retry.png", 9)};
+                        }),
+        2,
         {"2.Limit|Description : mask", " |Mode : MSL", " |MSL file name : lte.fml",
          " |Pass/fail text display : on", " |Condition on/off : on", " |If fail, do the following:",
          " |1. Comment : retry", " |    Image file name : retry.png", " |"});
