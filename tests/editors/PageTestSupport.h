@@ -150,6 +150,15 @@ inline void retype(QLineEdit *edit, const QString &text)
         QTest::keyClicks(edit, text);
 }
 
+// "1" for each shown widget, "0" for each hidden one.
+inline QString visibility(std::initializer_list<const QWidget *> widgets)
+{
+    QString out;
+    for (const QWidget *w : widgets)
+        out += w->isVisible() ? u'1' : u'0';
+    return out;
+}
+
 inline void press(QAbstractButton *button)
 {
     button->click();

@@ -193,12 +193,8 @@ TEST_F(ConditionPages, LimitRowsFollowTheModeAndTheThresholds)
     CLimitView page(context);
     auto *r = bindNew(page, TaskLimit)->as<LimitTask>();
     const auto shown = [&] {
-        QString out;
-        for (QWidget *w : std::initializer_list<QWidget *>{
-                 page.mslField(), page.failOnButton(), page.failValueField(),
-                 page.warningOnButton(), page.warningValueField(), page.textOnButton()})
-            out += w->isVisible() ? u'1' : u'0';
-        return out;
+        return visibility({page.mslField(), page.failOnButton(), page.failValueField(),
+                           page.warningOnButton(), page.warningValueField(), page.textOnButton()});
     };
     EXPECT_EQ(shown(), "010001") << "a new step: only the Pass/Fail radios";
     page.failOnButton()->click();

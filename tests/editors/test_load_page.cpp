@@ -22,14 +22,11 @@ using stepvane::test::readAll;
 
 namespace {
 
-const QByteArray kDtfSetup = stepvane::test::SetupImage()
-                                 .startStopHz(2000000000, 2500000000)
-                                 .distance(0, 30)
-                                 .velocity(0.85f)
-                                 .cableName("LMR-400")
-                                 .traces(2)
-                                 .layout(0)
-                                 .bytes;
+const QByteArray kDtfSetup = [] {
+    stepvane::test::SetupImage image;
+    image.startStopHz(2000000000, 2500000000).distance(0, 30).velocity(0.85f);
+    return image.cableName("LMR-400").traces(2).layout(0).bytes;
+}();
 
 class LoadPage : public WorkFolderTest {
 protected:

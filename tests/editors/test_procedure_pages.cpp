@@ -36,10 +36,7 @@ TEST_F(ProcedurePages, PromptMoveForwardRowFollowsManualOperationAndMode)
     CPromptView page(context);
     const PromptTask *r = bindNew(page, TaskPrompt)->as<PromptTask>();
     const auto shown = [&] {
-        return QString::fromLatin1("%1%2%3")
-            .arg(page.autoButton()->isVisible())
-            .arg(page.delayField()->isVisible())
-            .arg(page.delayUp()->isVisible());
+        return visibility({page.autoButton(), page.delayField(), page.delayUp()});
     };
     EXPECT_TRUE(page.disableButton()->state());
     EXPECT_TRUE(page.manualButton()->state());
@@ -152,12 +149,8 @@ TEST_F(ProcedurePages, SavePageShowsOnlyTheChoicesOfSavedResultsInAutomation)
     const SaveTask *r = bindNew(page, TaskSave)->as<SaveTask>();
     // Trace formats, report formats, company button, colour inversion, file name.
     const auto shown = [&] {
-        return QString::fromLatin1("%1%2%3%4%5")
-            .arg(page.toggle(5026)->isVisible())
-            .arg(page.toggle(5030)->isVisible())
-            .arg(page.companyButton()->isVisible())
-            .arg(page.toggle(5033)->isVisible())
-            .arg(page.fileNameField()->isVisible());
+        return visibility({page.toggle(5026), page.toggle(5030), page.companyButton(),
+                           page.toggle(5033), page.fileNameField()});
     };
     EXPECT_EQ(shown(), "10001") << "a new step saves the trace only";
     page.toggle(5029)->click();

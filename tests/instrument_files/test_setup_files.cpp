@@ -41,6 +41,9 @@ protected:
     VX_CAA_SETUP_PARSER parser;
 };
 
+// The text tables read from files of the test's folder.
+class TableFiles : public SetupFiles {};
+
 const char kBand[] = " 4. Frequency Band: 2000.00 MHz - 2700.00 MHz\n";
 const char kDtfTail[] =
     " 5. Distance: 1.50 - 48.25\n 6. Cable Name: HFC-12D (1/2')\n 7. Velocity Factory: 0.8800\n";
@@ -310,11 +313,9 @@ TEST(ScpiCatalogue, SkippedLinesGroupsAndStop)
     }
 }
 
-TEST(ScpiCatalogue, LoadingFromFiles)
+TEST_F(TableFiles, ScpiCatalogueLoadsFromFiles)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("cat.csv");
-    ASSERT_TRUE(test::writeFile(path, "G,C\nH,D\n"));
+    const QString path = write("cat.csv", "G,C\nH,D\n");
     CVXSCPI_PARSER p;
     ASSERT_EQ(p.Load(path), 1);
     ASSERT_EQ(p.Load(path), 1);
@@ -329,15 +330,13 @@ TEST(ScpiCatalogue, LoadingFromFiles)
     QDir::setCurrent(before);
 }
 
-TEST(TextTables, SizeLimitFromBothSides)
+TEST_F(TableFiles, SizeLimitFromBothSides)
 {
     // A table of exactly the limit is read whole; one byte more is refused.
-    QTemporaryDir dir;
-    const QString path = dir.filePath("big.csv");
     // One record, then a comment line long enough to reach the limit.
     QByteArray table = "G,C\n*" + QByteArray(int(kMaxTextTableBytes) - 6, 'x') + "\n";
     ASSERT_EQ(table.size(), kMaxTextTableBytes);
-    ASSERT_TRUE(test::writeFile(path, table));
+    const QString path = write("big.csv", table);
     const auto read = readTextTableFile(path);
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->size(), kMaxTextTableBytes);
@@ -382,11 +381,9 @@ TEST(CableList, FieldsAndStop)
     EXPECT_TRUE(parseCableList("Only,two\nA,1,2\n").empty());
 }
 
-TEST(CableList, ApplicationTable)
+TEST_F(TableFiles, CableListOfTheApplication)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(test::writeFile(dir.filePath("c.csv"), "A,0.8,0.1\nB,0.9,0.2,0.3\n"));
-    EXPECT_EQ(LoadCableList(dir.filePath("c.csv")), 2);
+    EXPECT_EQ(LoadCableList(write("c.csv", "A,0.8,0.1\nB,0.9,0.2,0.3\n")), 2);
     ASSERT_EQ(cableTable().size(), 2u);
     EXPECT_EQ(cableTable()[1].loss2GHz, "0.3");
     // A missing file empties the table rather than keeping stale entries.
