@@ -90,18 +90,14 @@ public:
 
     QStringList reports;
     QStringList openTitles, openFilters, openSuffixes, saveTitles, modalTitles, fetchPaths;
-    std::deque<QString> openPaths, savePaths;
+    QStringList openPaths, savePaths; // answers of the next file dialogs
     std::deque<std::function<int(QDialog &)>> modal;
     std::function<bool(QWidget *, const QString &)> fetch;
 
 private:
-    static QString next(std::deque<QString> &queue)
+    static QString next(QStringList &queue)
     {
-        if (queue.empty())
-            return QString();
-        QString value = queue.front();
-        queue.pop_front();
-        return value;
+        return queue.isEmpty() ? QString() : queue.takeFirst();
     }
 };
 
