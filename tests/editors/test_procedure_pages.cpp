@@ -31,7 +31,8 @@ namespace {
 
 class ProcedurePages : public WorkFolderTest {};
 
-TEST_F(ProcedurePages, PromptMoveForwardRowFollowsManualOperationAndMode)
+TEST_F(ProcedurePages,
+       PromptMoveForwardRowFollowsOperationAndModeAndTheDelayAndCommentsKeepTheirLimits)
 {
     CPromptView page(context);
     const PromptTask *r = bindNew(page, TaskPrompt)->as<PromptTask>();
@@ -52,19 +53,14 @@ TEST_F(ProcedurePages, PromptMoveForwardRowFollowsManualOperationAndMode)
     page.manualButton()->click();
     EXPECT_EQ(shown(), "100");
     EXPECT_EQ(r->Move_forward_Mode, 0);
-}
 
-TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
-{
-    CPromptView page(context);
-    TaskStep *step = addStep(TaskPrompt);
-    PromptTask *r = step->as<PromptTask>();
-    r->Move_forward_Mode = 1;
-    r->DelayTime = 0; // as read from an old file
-    page.Bind(step);
+    // The delay and the comments keep their limits.
+    PromptTask *old = addStep(TaskPrompt)->as<PromptTask>();
+    old->Move_forward_Mode = 1, old->DelayTime = 0; // as read from an old file
+    page.Bind(sequence->step(1));
     showActive(page);
     EXPECT_EQ(page.delayField()->text(), "1");
-    EXPECT_EQ(r->DelayTime, 0) << "showing changes nothing";
+    EXPECT_EQ(old->DelayTime, 0) << "showing changes nothing";
 
     const struct {
         const char *typed;
@@ -72,14 +68,14 @@ TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
     } cases[] = {{"700", 600}, {"3", 5}, {"42", 42}};
     for (const auto &c : cases) {
         retype(page.delayField(), c.typed);
-        EXPECT_EQ(r->DelayTime, c.stored) << c.typed;
+        EXPECT_EQ(old->DelayTime, c.stored) << c.typed;
     }
     retype(page.delayField(), "");
     QTest::keyClick(page.delayField(), Qt::Key_Return);
     EXPECT_EQ(page.delayField()->text(), "5");
-    EXPECT_EQ(r->DelayTime, 5);
+    EXPECT_EQ(old->DelayTime, 5);
     page.delayDown()->click();
-    EXPECT_EQ(r->DelayTime, 5);
+    EXPECT_EQ(old->DelayTime, 5);
     retype(page.delayField(), "600");
     page.delayUp()->click();
     EXPECT_EQ(page.delayField()->text(), "600");
@@ -90,7 +86,7 @@ TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
     EXPECT_TRUE(ui.reports.isEmpty());
     EXPECT_EQ(shownLengthCount(page.commentField(3)), "90 / 90");
     QTest::keyClicks(page.commentField(3), "de");
-    EXPECT_EQ(r->images[3].Comment, QString(90, u'c'));
+    EXPECT_EQ(old->images[3].Comment, QString(90, u'c'));
     EXPECT_EQ(page.commentField(3)->text(), QString(90, u'c'));
     EXPECT_TRUE(ui.reports.isEmpty()) << "nothing modal interrupts typing";
     ASSERT_NE(FieldNote::of(page.commentField(3)), nullptr);
