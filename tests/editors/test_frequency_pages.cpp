@@ -73,8 +73,7 @@ const Correction kCorrections[] = {
      with<ZoomZonesTask>([](auto &r) { r.Zone1_Start_Frequency = 2000; }), "Zone1_Stop_Frequency",
      "1500", "Zone1_Start_Frequency", "Start moved to 1500.00 to stay below Stop"},
     {"a value inside every rule", TaskFrequencyDistance, 2, nullptr, "Start_Frequency", "1000", "",
-     ""},
-};
+     ""}};
 
 } // namespace
 
@@ -316,8 +315,7 @@ TEST(FieldKeys, ARefusedKeyIsNamedAndSelectAllWorksInNumberFields)
         {TaskBiasTee, "Voltage_Param", "24.5", "245", "Whole numbers only: digits and \"-\""},
         {TaskAmplitude, "Top", "1x2", "12", "Numbers only: digits, \".\" and \"-\""},
         {TaskMarkerPeak, "markerValue", "M1<a", "M1<",
-         "Numbers and marker terms only: digits, \".\", \"-\", M, <, > and ;"},
-    };
+         "Numbers and marker terms only: digits, \".\", \"-\", M, <, > and ;"}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.field);
         PageUnderTest t(c.kind);

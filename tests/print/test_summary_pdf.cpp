@@ -389,22 +389,20 @@ TEST_F(CliSummary, TextRowsWithCellSeparator)
     const CliRun run = runSummary({wizard(), "--password", "pw1"});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     const QStringList out = run.out.split('\n');
-    const QStringList expected = {
-        "-  Stepvane Information -",
-        QString("Stepvane title |  Site ") + kUserBar + " North",
-        "Firmware version |  1.064",
-        "Application version |  1.2.1",
-        "Compatible Spanlyx |  VX330A",
-        "Testing sequence count |  2",
-        " Testing Sequence Num1  : Feeder",
-        "Task item | Details",
-        QString("1.Hold | freeze ") + kUserBar + " trace",
-        "2.Save | Description : keep",
-        "  | Measurement result preview : Off",
-        "  | Mode : Manual",
-        " Testing Sequence Num2  : Jumper",
-        "Task item | Details",
-    };
+    const QStringList expected = {"-  Stepvane Information -",
+                                  QString("Stepvane title |  Site ") + kUserBar + " North",
+                                  "Firmware version |  1.064",
+                                  "Application version |  1.2.1",
+                                  "Compatible Spanlyx |  VX330A",
+                                  "Testing sequence count |  2",
+                                  " Testing Sequence Num1  : Feeder",
+                                  "Task item | Details",
+                                  QString("1.Hold | freeze ") + kUserBar + " trace",
+                                  "2.Save | Description : keep",
+                                  "  | Measurement result preview : Off",
+                                  "  | Mode : Manual",
+                                  " Testing Sequence Num2  : Jumper",
+                                  "Task item | Details"};
     qsizetype from = 0;
     for (const QString &line : expected) {
         const qsizetype at = out.indexOf(line, from);
@@ -449,8 +447,7 @@ TEST_F(CliSummary, FailuresLeaveFilesAlone)
          1},
         {"MissingFile", {dir.filePath("absent.wzd"), "--pdf", pdf()}, 1},
         {"ModelOutOfRange", {wizard(), "--model", "9"}, 2},
-        {"NoFile", {"--pdf", pdf()}, 2},
-    };
+        {"NoFile", {"--pdf", pdf()}, 2}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const CliRun run = runSummary(c.args);

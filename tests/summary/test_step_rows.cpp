@@ -95,17 +95,15 @@ LoadTask load(int mode, const QString &description, const QString &path)
     return r;
 }
 
-const QStringList kTagCompanyJobOfFullSave = {
-    " |<TagID>",
-    " |            Work Order ID : WO-7",
-    " |            Termination : 50R",
-    " |<Company Info>",
-    " |            Company Name : Vexmar",
-    " |            Logo File : logo.png",
-    " |<Job Info>",
-    " |            Test Purpose : acceptance",
-    " |            Remark : none",
-};
+const QStringList kTagCompanyJobOfFullSave = {" |<TagID>",
+                                              " |            Work Order ID : WO-7",
+                                              " |            Termination : 50R",
+                                              " |<Company Info>",
+                                              " |            Company Name : Vexmar",
+                                              " |            Logo File : logo.png",
+                                              " |<Job Info>",
+                                              " |            Test Purpose : acceptance",
+                                              " |            Remark : none"};
 
 const QStringList kEmptyTagCompanyJob = {" |<TagID>", " |<Company Info>", " |<Job Info>"};
 

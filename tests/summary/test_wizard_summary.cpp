@@ -119,8 +119,7 @@ TEST(WizardSummary, SequenceSectionsAndBlockRules)
         {" |Mode : Manual", true, kRuleBelow},
         // A one-row block is ruled above and below.
         {"2.Hold|h", true, kRuleBoth},
-        {"3.Frequency / Distance|Description : ", false, kRuleBoth},
-    };
+        {"3.Frequency / Distance|Description : ", false, kRuleBoth}};
     for (size_t r = 0; r < rows.size(); ++r) {
         const SummaryItem &item = items[i + 4 + r];
         SCOPED_TRACE(rows[r].text.toStdString());
@@ -202,19 +201,17 @@ struct SplitCase {
 std::vector<SplitCase> splitCases()
 {
     const QString x40(40, 'x');
-    return {
-        {"FitsWhole", "hello world", 20, {"hello world"}},
-        {"Empty", "", 5, {""}},
-        {"CutInsideWordMovesToBlank", "aaaa bbbbbbbb", 8, {"aaaa ", "bbbbbbbb"}},
-        {"CutAtBlankKeepsWords", "aaaa bbbb cc", 4, {"aaaa", "bbbb", "cc"}},
-        {"WordWithoutBlankIsCut", "abcdefghij", 4, {"abcd", "efgh", "ij"}},
-        {"BlankTwentyBeforeCutIsUsed", "a " + x40, 21, {"a ", x40.left(21), x40.mid(21)}},
-        {"BlankTwentyOneBeforeCutIsNot", "a " + x40, 22, {"a " + x40.left(20), x40.mid(20)}},
-        {"LeadingBlankAloneIsNotALine",
-         " " + x40,
-         10,
-         {" " + x40.left(9), x40.mid(9, 10), x40.mid(19, 10), x40.mid(29, 10), x40.mid(39)}},
-    };
+    return {{"FitsWhole", "hello world", 20, {"hello world"}},
+            {"Empty", "", 5, {""}},
+            {"CutInsideWordMovesToBlank", "aaaa bbbbbbbb", 8, {"aaaa ", "bbbbbbbb"}},
+            {"CutAtBlankKeepsWords", "aaaa bbbb cc", 4, {"aaaa", "bbbb", "cc"}},
+            {"WordWithoutBlankIsCut", "abcdefghij", 4, {"abcd", "efgh", "ij"}},
+            {"BlankTwentyBeforeCutIsUsed", "a " + x40, 21, {"a ", x40.left(21), x40.mid(21)}},
+            {"BlankTwentyOneBeforeCutIsNot", "a " + x40, 22, {"a " + x40.left(20), x40.mid(20)}},
+            {"LeadingBlankAloneIsNotALine",
+             " " + x40,
+             10,
+             {" " + x40.left(9), x40.mid(9, 10), x40.mid(19, 10), x40.mid(29, 10), x40.mid(39)}}};
 }
 
 void PrintTo(const SplitCase &c, std::ostream *os)

@@ -205,8 +205,7 @@ TEST(WebPage, ValidWithEveryPictureCopiedExactly)
         if (link.startsWith(u'#'))
             continue;
         ASSERT_TRUE(link.startsWith("files/")) << link.toStdString();
-        const QByteArray copy = readAll(out + u'/' + link);
-        EXPECT_FALSE(copy.isEmpty()) << link.toStdString();
+        EXPECT_FALSE(readAll(out + u'/' + link).isEmpty()) << link.toStdString();
         pictures << link;
     }
     pictures.removeDuplicates();
@@ -277,18 +276,6 @@ TEST(WebPage, HostileTextsAndNamesStayText)
                 << f.toStdString();
         EXPECT_EQ(added.size(), 1 + 4 + badNames.size()) << attack.what;
     }
-}
-
-TEST(WebPage, RefusesAFolderThatIsASymbolicLink)
-{
-    QTemporaryDir dir;
-    QDir().mkpath(dir.filePath("elsewhere"));
-    ASSERT_TRUE(QFile::link(dir.filePath("elsewhere"), dir.filePath("page")));
-    const WebPageResult result = exportWalkthroughPage(
-        buildWalkthrough(sampleWizard(dir.path(), 1), 1), dir.filePath("page"), QString());
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.isEmpty());
-    EXPECT_TRUE(filesUnder(dir.filePath("elsewhere")).isEmpty());
 }
 
 TEST(WebPage, ControlCharactersOfEveryRangeAreDropped)
