@@ -70,7 +70,7 @@ QStringList entries(QComboBox *combo)
 
 } // namespace
 
-TEST(GeneralPage, OutputPowerAndAverageOnlyWhereTheModelHasThem)
+TEST(GeneralPage, OutputPowerAndAverageOnlyWhereTheModelHasThemRadiosAndTheCommitOnlyAverage)
 {
     for (int model = 0; model < 4; ++model) {
         PageUnderTest t(TaskGeneral, model);
@@ -82,10 +82,6 @@ TEST(GeneralPage, OutputPowerAndAverageOnlyWhereTheModelHasThem)
         EXPECT_TRUE(t.shown("On"));
         EXPECT_EQ(t.record<GeneralTask>().OutputPower, "0") << "kept, seen or not";
     }
-}
-
-TEST(GeneralPage, RadiosAndTheCommitOnlyAverage)
-{
     PageUnderTest t(TaskGeneral, 3);
     auto &r = t.record<GeneralTask>();
     r.OutputPower = "-3";

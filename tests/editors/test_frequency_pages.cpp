@@ -77,7 +77,7 @@ const Correction kCorrections[] = {
 
 } // namespace
 
-TEST(FrequencyPage, CommitsOfItsAndTheZoomZonesClampToTheModelBand)
+TEST(ModelPages, FrequencyAndZoomZoneCommitsClampToTheBandAndTheAmplitudeHelpFollows)
 {
     for (const ModelBand &band : kBands) {
         SCOPED_TRACE(modelName(band.model).toStdString());
@@ -100,6 +100,14 @@ TEST(FrequencyPage, CommitsOfItsAndTheZoomZonesClampToTheModelBand)
         EXPECT_EQ(zones.text("Zone2_Stop_Frequency"), band.upper);
         zones.enter("Zone2_Start_Frequency", "0");
         EXPECT_EQ(zones.text("Zone2_Start_Frequency"), band.lower);
+
+        // The amplitude page's help table lists the model's ranges.
+        const QStringList help = PageUnderTest(TaskAmplitude, band.model).labels();
+        const bool twoPort = band.model >= 2;
+        EXPECT_EQ(help.contains("2 Port Transmission"), twoPort);
+        EXPECT_EQ(help.contains("-119.9 to 100.0"), twoPort);
+        EXPECT_EQ(help.contains("-179.9 to 180.0"), !twoPort) << "1 Port Phase";
+        EXPECT_TRUE(help.contains("1.1 to 65"));
     }
 }
 
@@ -205,19 +213,6 @@ TEST(AmplitudePage, CommitsKeepTopAboveBottomInsideTheScale)
         EXPECT_EQ(t.text("Bottom"), c.shownBottom);
         EXPECT_TRUE(kAmplitudeBounds.contains(t.record<AmplitudeTask>().Top));
         EXPECT_TRUE(kAmplitudeBounds.contains(t.record<AmplitudeTask>().Bottom));
-    }
-}
-
-TEST(AmplitudePage, HelpTableFollowsTheModel)
-{
-    for (int model = 0; model < kModelCount; ++model) {
-        PageUnderTest t(TaskAmplitude, model);
-        const QStringList shown = t.labels();
-        const bool twoPort = model >= 2;
-        EXPECT_EQ(shown.contains("2 Port Transmission"), twoPort) << model;
-        EXPECT_EQ(shown.contains("-119.9 to 100.0"), twoPort) << model;
-        EXPECT_EQ(shown.contains("-179.9 to 180.0"), !twoPort) << "1 Port Phase, model " << model;
-        EXPECT_TRUE(shown.contains("1.1 to 65"));
     }
 }
 

@@ -125,17 +125,6 @@ TEST(CVXEditInput, EachClassKeepsItsCharacters)
     }
 }
 
-TEST(CVXEditInput, FieldWithoutHandlerStillTakesTyping)
-{
-    CVXEdit edit;
-    edit.setInputClass(CVXEdit::Decimal);
-    edit.setBounds(0, 10);
-    edit.show();
-    QTest::keyClicks(&edit, "7.5");
-    QTest::keyClick(&edit, Qt::Key_Return);
-    EXPECT_EQ(edit.text(), "7.50");
-}
-
 TEST(CVXEditCommit, EnterClampsAndReformats)
 {
     const struct {
@@ -210,13 +199,22 @@ TEST(CVXEditCommit, FreeTextAndMarkerFieldsDoNotCommit)
     }
 }
 
-TEST(CVXEditCommit, CableFieldsKeepFourDecimals)
+TEST(CVXEditCommit, CableFieldsKeepFourDecimalsAndAFieldWithoutHandlerCommitsToo)
 {
     EditHarness h(CVXEdit::Decimal, 0, 1);
     h.edit->setDecimals(4);
     QTest::keyClicks(h.edit, "0.87654");
     QTest::keyClick(h.edit, Qt::Key_Enter);
     EXPECT_EQ(h.edit->text(), "0.8765");
+
+    // A field without a handler still takes typing and commits.
+    CVXEdit edit;
+    edit.setInputClass(CVXEdit::Decimal);
+    edit.setBounds(0, 10);
+    edit.show();
+    QTest::keyClicks(&edit, "7.5");
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_EQ(edit.text(), "7.50");
 }
 
 TEST(CVXEditInput, NumberFieldsKeepTheirOwnUndoAndReportIt)
