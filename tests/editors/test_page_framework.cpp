@@ -145,7 +145,7 @@ TEST(PageDescription, PastedLongTextIsCutOnceAndStored)
     EXPECT_NE(FieldNote::of(t.page.descriptionField()), nullptr);
 }
 
-TEST(PageBinding, UnboundOrForeignPageWritesNothing)
+TEST(PageBinding, UnboundOrForeignPageWritesNothingAndRebindFillsFromTheNewRecord)
 {
     MeasurePage t(false);
     TaskStep other = makeStep(TaskAmplitude);
@@ -158,11 +158,8 @@ TEST(PageBinding, UnboundOrForeignPageWritesNothing)
     t.page.modeList()->setCurrentIndex(3);
     EXPECT_EQ(t.step, makeStep(TaskMeasureMode)) << "the unbound page changed the record";
     EXPECT_EQ(t.redraws, 0);
-}
 
-TEST(PageBinding, RebindFillsFromTheNewRecordAndStoresThere)
-{
-    MeasurePage t(false);
+    // Binding again fills from the new record and stores there.
     TaskStep second = makeStep(TaskMeasureMode);
     *t.step.as<MeasureModeTask>() = MeasureModeTask{"first", 4};
     *second.as<MeasureModeTask>() = MeasureModeTask{"second", 10};

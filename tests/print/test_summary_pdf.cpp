@@ -218,7 +218,7 @@ TEST_F(SummaryPdf, EverySequenceHeadingAndSampleRowsOnThreePages)
     }
 }
 
-TEST_F(SummaryPdf, LongTitleWrapsOverSeveralRows)
+TEST_F(SummaryPdf, LongTitleWrapsOverSeveralRowsAndALongCellIsCut)
 {
     // Every word of the title is printed, in order, over more than one line.
     QStringList titleLines;
@@ -235,10 +235,8 @@ TEST_F(SummaryPdf, LongTitleWrapsOverSeveralRows)
     QString joined = titleLines.join(' ');
     joined.remove(0, QString("Stepvane title").size());
     EXPECT_EQ(joined.simplified(), kTitle.simplified());
-}
 
-TEST_F(SummaryPdf, LongCellIsCutNotWrapped)
-{
+    // A long cell is cut, not wrapped.
     const int page = s_probe.pageOf("Description : Begin of a very long description filler");
     ASSERT_GE(page, 0);
     EXPECT_EQ(s_probe.pageOf("TAIL-NOT-PRINTED"), -1);
