@@ -56,10 +56,14 @@ const FrequencyDistanceTask &band(const WizardDocument &doc)
 
 } // namespace
 
-TEST(SequenceSummaryDialog, ShowsTitleAndTheSequenceSummaryLines)
+TEST(SequenceSummaryDialog, ShowsTitleAndLinesBesideItsParentWindowKeepingItsSize)
 {
+    QWidget window;
+    window.setGeometry(120, 90, 328, 638);
+    QWidget *row = new QWidget(&window); // the summary button's row inside the window
+    window.show();
     const TestingSequence seq = sequenceOfEveryKind();
-    SequenceSummaryDlg dialog(seq);
+    SequenceSummaryDlg dialog(seq, row);
     EXPECT_EQ(dialog.windowTitle(), "Testing  summary");
     EXPECT_EQ(dialog.titleField()->text(), "Every | kind");
     EXPECT_TRUE(dialog.titleField()->isReadOnly());
@@ -68,16 +72,7 @@ TEST(SequenceSummaryDialog, ShowsTitleAndTheSequenceSummaryLines)
         shown << dialog.stepList()->item(i)->text();
     ASSERT_EQ(shown.size(), seq.stepCount());
     EXPECT_EQ(shown, sequenceSummaryLines(seq)) << "the spelling is the sequence summary's";
-}
 
-TEST(SequenceSummaryDialog, OpensBesideItsParentWindowKeepingItsSize)
-{
-    QWidget window;
-    window.setGeometry(120, 90, 328, 638);
-    QWidget *row = new QWidget(&window); // the summary button's row inside the window
-    window.show();
-    const TestingSequence seq = sequenceOfEveryKind();
-    SequenceSummaryDlg dialog(seq, row);
     const QSize size = dialog.size();
     dialog.show();
     const QRect frame = window.frameGeometry();

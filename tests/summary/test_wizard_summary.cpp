@@ -137,12 +137,19 @@ TEST(WizardSummary, SequenceSectionsAndBlockRules)
     EXPECT_EQ(text.count(" Testing Sequence Num1  : Antenna"), 1);
 }
 
-TEST(WizardSummary, CenterAndSpanStoredOnlyWhenBothFrequenciesChecked)
+TEST(WizardSummary, TextFormKeepsOneRowPerLineAndCenterAndSpanAreStoredOnlyWhenBothAreChecked)
 {
     WizardDocument doc = twoSequenceWizard();
+    doc.sequence(0)->Title = "line\nbreak|bar";
     const WizardDocument before = doc;
     const auto text = summaryAsText(buildWizardSummary(doc, 0));
     EXPECT_TRUE(doc == before) << "building the rows changes nothing";
+    EXPECT_TRUE(text.contains(QString("Stepvane title |  Site ") + kUserBar + " North"));
+    EXPECT_TRUE(text.contains("Task item | Details"));
+    EXPECT_TRUE(text.contains("  | Mode : Manual"));
+    EXPECT_TRUE(text.contains(QString(" Testing Sequence Num1  : line break") + kUserBar + "bar"));
+    for (const QString &line : text)
+        EXPECT_FALSE(line.contains('\n'));
     EXPECT_TRUE(text.contains("  | Center frequency : 200.00"));
     EXPECT_TRUE(text.contains("  | Span : 200.00"));
     EXPECT_EQ(text.count("  | Center frequency : 200.00"), 1) << "the start-only step has none";
@@ -154,19 +161,6 @@ TEST(WizardSummary, CenterAndSpanStoredOnlyWhenBothFrequenciesChecked)
     EXPECT_DOUBLE_EQ(both->Span, 200);
     EXPECT_DOUBLE_EQ(startOnly->Center_Frequency, -1);
     EXPECT_DOUBLE_EQ(startOnly->Span, -1);
-}
-
-TEST(WizardSummary, TextFormSeparatesCellsAndKeepsOneRowPerLine)
-{
-    WizardDocument doc = twoSequenceWizard();
-    doc.sequence(0)->Title = "line\nbreak|bar";
-    const auto text = summaryAsText(buildWizardSummary(doc, 0));
-    EXPECT_TRUE(text.contains(QString("Stepvane title |  Site ") + kUserBar + " North"));
-    EXPECT_TRUE(text.contains("Task item | Details"));
-    EXPECT_TRUE(text.contains("  | Mode : Manual"));
-    EXPECT_TRUE(text.contains(QString(" Testing Sequence Num1  : line break") + kUserBar + "bar"));
-    for (const QString &line : text)
-        EXPECT_FALSE(line.contains('\n'));
 }
 
 TEST(WizardSummary, TitleRowsWrapWithTabContinuation)

@@ -314,7 +314,7 @@ TEST(WebPage, ControlCharactersOfEveryRangeAreDropped)
     }
 }
 
-TEST_F(ExportCli, WritesThePageWithTheFilesDigest)
+TEST_F(ExportCli, WritesThePageWithTheFilesDigestAndBadCallsWriteNothing)
 {
     const QString wizard = saveSample();
     const QString out = dir.filePath("out/page");
@@ -326,18 +326,16 @@ TEST_F(ExportCli, WritesThePageWithTheFilesDigest)
     EXPECT_TRUE(html.contains(QString::fromLatin1(digest)));
     EXPECT_TRUE(html.contains("VX330A"));
     EXPECT_FALSE(html.contains("<script>"));
-}
 
-TEST_F(ExportCli, BadCallsWriteNothing)
-{
-    const QString out = dir.filePath("page");
+    // Bad calls write nothing.
+    const QString page = dir.filePath("page");
     EXPECT_EQ(cli({"export", saveSample()}).code, 2);
-    EXPECT_EQ(cli({"export", saveSample(), "--html", out, "--model", "9"}).code, 2);
+    EXPECT_EQ(cli({"export", saveSample(), "--html", page, "--model", "9"}).code, 2);
     ASSERT_TRUE(writeAll(dir.filePath("broken.wzd"), "<not a wizard"));
-    const CliRun broken = cli({"export", dir.filePath("broken.wzd"), "--html", out});
+    const CliRun broken = cli({"export", dir.filePath("broken.wzd"), "--html", page});
     EXPECT_EQ(broken.code, 1);
     EXPECT_FALSE(broken.err.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_FALSE(QFileInfo::exists(page));
 }
 
 TEST_F(ExportCli, ARealBrowserShowsEveryStepAndRunsNothing)
