@@ -364,7 +364,7 @@ TEST(ScpiCatalogue, ShippedCatalogueReadsCompletely)
     }
 }
 
-TEST(CableList, FieldsAndStop)
+TEST_F(TableFiles, CableListFieldsStopAndTheApplicationTable)
 {
     const auto list =
         parseCableList("* name,velocity,loss 1G,loss 2G\r\n\r\nLMR-400,0.85,0.135,0.197\r\n"
@@ -379,10 +379,7 @@ TEST(CableList, FieldsAndStop)
         EXPECT_EQ(QStringList({list[i].name, list[i].velocity, list[i].loss1GHz, list[i].loss2GHz}),
                   expected[i]);
     EXPECT_TRUE(parseCableList("Only,two\nA,1,2\n").empty());
-}
 
-TEST_F(TableFiles, CableListOfTheApplication)
-{
     EXPECT_EQ(LoadCableList(write("c.csv", "A,0.8,0.1\nB,0.9,0.2,0.3\n")), 2);
     ASSERT_EQ(cableTable().size(), 2u);
     EXPECT_EQ(cableTable()[1].loss2GHz, "0.3");
