@@ -59,11 +59,10 @@ public:
         openSuffixes << suffix;
         return next(openPaths);
     }
-    FileDialogResult saveFile(QWidget *, const QString &title, const QString &filter,
-                              const QString &, const QString &, bool) override
+    FileDialogResult saveFile(QWidget *, const QString &title, const QString &, const QString &,
+                              const QString &, bool) override
     {
         saveTitles << title;
-        saveFilters << filter;
         FileDialogResult result;
         result.path = next(savePaths);
         return result;
@@ -90,20 +89,15 @@ public:
     }
 
     QStringList reports;
-    QStringList openTitles, openFilters, openSuffixes, saveTitles, saveFilters, modalTitles,
-        fetchPaths;
-    std::deque<QString> openPaths, savePaths;
+    QStringList openTitles, openFilters, openSuffixes, saveTitles, modalTitles, fetchPaths;
+    QStringList openPaths, savePaths; // answers of the next file dialogs
     std::deque<std::function<int(QDialog &)>> modal;
     std::function<bool(QWidget *, const QString &)> fetch;
 
 private:
-    static QString next(std::deque<QString> &queue)
+    static QString next(QStringList &queue)
     {
-        if (queue.empty())
-            return QString();
-        QString value = queue.front();
-        queue.pop_front();
-        return value;
+        return queue.isEmpty() ? QString() : queue.takeFirst();
     }
 };
 
@@ -150,6 +144,15 @@ inline void retype(QLineEdit *edit, const QString &text)
         QTest::keyClick(edit, Qt::Key_Backspace);
     else
         QTest::keyClicks(edit, text);
+}
+
+// "1" for each shown widget, "0" for each hidden one.
+inline QString visibility(std::initializer_list<const QWidget *> widgets)
+{
+    QString out;
+    for (const QWidget *w : widgets)
+        out += w->isVisible() ? u'1' : u'0';
+    return out;
 }
 
 inline void press(QAbstractButton *button)
@@ -199,6 +202,13 @@ struct PageUnderTest : PageEnv {
         return field ? field->text() : QStringLiteral("<missing>");
     }
     bool shown(const QString &name) const { return find(name)->isVisible(); }
+    QStringList labels() const
+    {
+        QStringList texts;
+        for (const QLabel *label : page->findChildren<QLabel *>())
+            texts << label->text();
+        return texts;
+    }
 
     // Replaces the field's text keystroke by keystroke (no commit).
     void type(const QString &name, const QString &text)
@@ -245,6 +255,14 @@ protected:
     TaskStep *addStep(TaskKind kind)
     {
         return sequence->insertStep(-1, makeDefaultRecord(kind, 2, 0));
+    }
+    // A new step of the kind, bound to the page, which is shown.
+    TaskStep *bindNew(EditorPage &page, TaskKind kind)
+    {
+        TaskStep *step = addStep(kind);
+        page.Bind(step);
+        page.show();
+        return step;
     }
 
     // A picture of the given size and colour, saved in the format of the

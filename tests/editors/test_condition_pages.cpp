@@ -4,20 +4,13 @@
 // wizard byte for byte, and the limit page's modes with its mask file.
 #include "PageTestSupport.h"
 
-#include "editors/framework/PageRegistry.h"
 #include "editors/pages/CLimitView.h"
 #include "editors/pages/CMarker_PeakView.h"
 #include "editors/pages/ConditionImageList.h"
-#include "widgets/CKiteButton.h"
-#include "widgets/CVXEdit.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 
-using namespace stepvane;
 using namespace page_test;
 using stepvane::test::readAll;
 
@@ -25,21 +18,17 @@ namespace {
 
 class ConditionPages : public WorkFolderTest {
 protected:
-    static void clickRow(ConditionImageList *list, int row)
-    {
-        QTreeWidget *tree = list->list();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                          tree->visualItemRect(tree->topLevelItem(row)).center());
-    }
-    // As the window system delivers a double-click: press, release, the
-    // double-click event, release.
-    static void doubleClickRow(ConditionImageList *list, int row)
+    // With twice, a double-click as the window system delivers it: press,
+    // release, the double-click event, release.
+    static void clickRow(ConditionImageList *list, int row, bool twice = false)
     {
         QTreeWidget *tree = list->list();
         const QPoint at = tree->visualItemRect(tree->topLevelItem(row)).center();
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at);
+        if (twice) {
+            QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at);
+        }
     }
     static QStringList rows(ConditionImageList *list)
     {
@@ -65,58 +54,42 @@ TEST_F(ConditionPages, MarkerRowsAndConditionReachTheRecord)
     page.searchModeList(2)->setCurrentIndex(1); // Peak Search
     EXPECT_EQ(r->markers[2].Search_mode, 1);
     EXPECT_EQ(r->markers[2].X_Value, 0.0);
-    EXPECT_EQ(page.xValueField(2)->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(page.xValueField(2)->text(), "0.00");
     EXPECT_EQ(r->markers[1].X_Value, 12.5) << "other rows keep their values";
     page.searchModeList(1)->setCurrentIndex(0); // None leaves the value
     EXPECT_EQ(r->markers[1].X_Value, 12.5);
 
     page.xValueField(4)->setFocus();
     page.xValueField(4)->selectAll();
-    QTest::keyClicks(page.xValueField(4), QStringLiteral("7000"));
+    QTest::keyClicks(page.xValueField(4), "7000");
     EXPECT_EQ(r->markers[4].X_Value, 7000.0) << "live updates store as typed";
     QTest::keyClick(page.xValueField(4), Qt::Key_Return);
-    EXPECT_EQ(page.xValueField(4)->text(), QStringLiteral("6000.00"));
+    EXPECT_EQ(page.xValueField(4)->text(), "6000.00");
     EXPECT_EQ(r->markers[4].X_Value, 6000.0);
 
     page.thresholdField()->setFocus();
-    QTest::keyClicks(page.thresholdField(), QStringLiteral("M1>-20;xM2<-25"));
-    EXPECT_EQ(r->Threshold_Fail, QStringLiteral("M1>-20;M2<-25")) << "x is refused";
+    QTest::keyClicks(page.thresholdField(), "M1>-20;xM2<-25");
+    EXPECT_EQ(r->Threshold_Fail, "M1>-20;M2<-25") << "x is refused";
 
     TaskStep *plain = addStep(TaskMarkerPeak);
     page.Bind(plain);
     EXPECT_FALSE(page.conditionButton()->state()) << "the new step's condition is off";
-    EXPECT_EQ(page.xValueField(4)->text(), QStringLiteral("0.00"));
+    EXPECT_EQ(page.xValueField(4)->text(), "0.00");
     page.conditionButton()->click();
     EXPECT_EQ(plain->as<MarkerPeakTask>()->Condition_Check, 1);
     EXPECT_GT(history.changes.size(), 10u);
 }
 
-TEST_F(ConditionPages, MarkerPageIsShownWithItsBlankCompanion)
-{
-    const PageRegistration *pages = findPages(builtinPageRegistry(), TaskMarkerPeak);
-    ASSERT_NE(pages, nullptr);
-    ASSERT_EQ(pages->pages.size(), 2u);
-    std::unique_ptr<EditorPage> top(pages->pages[0](context, nullptr));
-    std::unique_ptr<EditorPage> below(pages->pages[1](context, nullptr));
-    EXPECT_NE(dynamic_cast<CMarker_PeakView *>(top.get()), nullptr);
-    EXPECT_EQ(top->pageSize(), QSize(374, 699));
-    below->show();
-    EXPECT_FALSE(below->descriptionField()->isVisible()) << "only background";
-}
-
 TEST_F(ConditionPages, DoTheFollowingListAddsChangesAndStopsAtTen)
 {
     CMarker_PeakView page(context);
-    TaskStep *step = addStep(TaskMarkerPeak);
-    auto &images = step->as<MarkerPeakTask>()->images;
-    page.Bind(step);
-    page.show();
+    auto &images = bindNew(page, TaskMarkerPeak)->as<MarkerPeakTask>()->images;
     ConditionImageList *list = page.actions();
 
     scriptImageDialog(QString(), QString()); // neither comment nor picture
     press(list->plusButton());
     EXPECT_TRUE(images.empty());
-    scriptImageDialog(QString(), QStringLiteral("Reseat the jumper"));
+    scriptImageDialog(QString(), "Reseat the jumper");
     press(list->plusButton());
     const QString picture1 = picture("photos/n-type.jpg", 5, 3, qRgb(90, 20, 20));
     scriptImageDialog(picture1, QString());
@@ -128,13 +101,13 @@ TEST_F(ConditionPages, DoTheFollowingListAddsChangesAndStopsAtTen)
     // A double-click opens the entry; it takes the dialog's values.
     ui.modal.push_back([](QDialog &dialog) {
         auto &image = static_cast<CImageDialog &>(dialog);
-        EXPECT_EQ(image.imageField()->text(), QStringLiteral("n-type.jpg"));
+        EXPECT_EQ(image.imageField()->text(), "n-type.jpg");
         image.deleteButton()->click();
-        image.commentField()->setText(QStringLiteral("Torque to 25 Nm"));
+        image.commentField()->setText("Torque to 25 Nm");
         image.close();
         return dialog.result();
     });
-    doubleClickRow(list, 1);
+    clickRow(list, 1, true);
     EXPECT_EQ(rows(list), QStringList({"Reseat the jumper|", "Torque to 25 Nm|"}));
     EXPECT_EQ(images[1].Image_filesize, 0u);
 
@@ -144,7 +117,7 @@ TEST_F(ConditionPages, DoTheFollowingListAddsChangesAndStopsAtTen)
     }
     const int dialogs = ui.modalTitles.size();
     press(list->plusButton());
-    EXPECT_EQ(ui.reports, QStringList{QStringLiteral("IDS_IF_FAIL_10_MAX")});
+    EXPECT_EQ(ui.reports, QStringList{"IDS_IF_FAIL_10_MAX"});
     EXPECT_EQ(ui.modalTitles.size(), dialogs) << "no dialog opens when the list is full";
     EXPECT_EQ(images.size(), 10u);
 }
@@ -162,9 +135,7 @@ TEST_F(ConditionPages, RemovingTakesOnlyTheEntrySelectedOnThisStep)
         }
     const LimitTask untouched = *second->as<LimitTask>();
     page.Bind(first);
-    page.show();
-    page.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    showActive(page);
     ConditionImageList *list = page.actions();
 
     clickRow(list, 1);
@@ -196,10 +167,10 @@ TEST_F(ConditionPages, ConditionPicturesComeBackFromTheSavedWizardByteForByte)
     TaskStep *markerStep = addStep(TaskMarkerPeak);
     TaskStep *limitStep = addStep(TaskLimit);
     markers.Bind(markerStep);
-    scriptImageDialog(red, QStringLiteral("Red"));
+    scriptImageDialog(red, "Red");
     press(markers.actions()->plusButton());
     limit.Bind(limitStep);
-    scriptImageDialog(blue, QStringLiteral("Blue"));
+    scriptImageDialog(blue, "Blue");
     press(limit.actions()->plusButton());
 
     const auto back = saveAndReopen(doc);
@@ -216,23 +187,16 @@ TEST_F(ConditionPages, ConditionPicturesComeBackFromTheSavedWizardByteForByte)
 TEST_F(ConditionPages, LimitRowsFollowTheModeAndTheThresholds)
 {
     CLimitView page(context);
-    TaskStep *step = addStep(TaskLimit);
-    auto *r = step->as<LimitTask>();
-    page.Bind(step);
-    page.show();
+    auto *r = bindNew(page, TaskLimit)->as<LimitTask>();
     const auto shown = [&] {
-        QString out;
-        for (QWidget *w : std::initializer_list<QWidget *>{
-                 page.mslField(), page.failOnButton(), page.failValueField(),
-                 page.warningOnButton(), page.warningValueField(), page.textOnButton()})
-            out += w->isVisible() ? u'1' : u'0';
-        return out;
+        return visibility({page.mslField(), page.failOnButton(), page.failValueField(),
+                           page.warningOnButton(), page.warningValueField(), page.textOnButton()});
     };
-    EXPECT_EQ(shown(), QStringLiteral("010001")) << "a new step: only the Pass/Fail radios";
+    EXPECT_EQ(shown(), "010001") << "a new step: only the Pass/Fail radios";
     page.failOnButton()->click();
-    EXPECT_EQ(shown(), QStringLiteral("011101"));
+    EXPECT_EQ(shown(), "011101");
     page.warningOnButton()->click();
-    EXPECT_EQ(shown(), QStringLiteral("011111"));
+    EXPECT_EQ(shown(), "011111");
     // Both values keep to -60..65: each limit is taken, one past it is not.
     for (QLineEdit *field : {page.warningValueField(), page.failValueField()}) {
         for (const auto &[typed, shown] : {std::pair("-61", "-60.00"),
@@ -249,13 +213,13 @@ TEST_F(ConditionPages, LimitRowsFollowTheModeAndTheThresholds)
         }
     }
     page.failOffButton()->click();
-    EXPECT_EQ(shown(), QStringLiteral("010001"));
+    EXPECT_EQ(shown(), "010001");
     page.failOnButton()->click();
-    EXPECT_EQ(page.failValueField()->text(), QStringLiteral("65.00")) << "the value was kept";
+    EXPECT_EQ(page.failValueField()->text(), "65.00") << "the value was kept";
     EXPECT_EQ(r->Move_Limit, 65.0);
     page.mslButton()->click();
     EXPECT_EQ(r->SelectMode, 0);
-    EXPECT_EQ(shown(), QStringLiteral("100001"));
+    EXPECT_EQ(shown(), "100001");
     page.textOnButton()->click();
     EXPECT_EQ(r->Pass_Fail, 1);
     EXPECT_TRUE(page.textOnButton()->state());
@@ -282,7 +246,7 @@ TEST_F(ConditionPages, MaskFilesAreAttachedAndDroppedWithoutTouchingAnotherStep)
         EXPECT_EQ(page.mslField()->text(), mask);
     }
     const LimitTask keep = *second->as<LimitTask>();
-    EXPECT_EQ(keep.MSLfileName, QStringLiteral("band.fml"));
+    EXPECT_EQ(keep.MSLfileName, "band.fml");
     EXPECT_EQ(keep.MSLfileSize, Size(14));
     EXPECT_EQ(readAll(keep.TransMSLfileName), "mask of site B");
 
@@ -290,7 +254,7 @@ TEST_F(ConditionPages, MaskFilesAreAttachedAndDroppedWithoutTouchingAnotherStep)
     page.Bind(second);
     ui.openPaths.push_back(path("gone.fml"));
     page.mslChooser()->click();
-    EXPECT_EQ(ui.openFilters, QStringList{QStringLiteral("MSL Files(*.fml)|*.fml|")});
+    EXPECT_EQ(ui.openFilters, QStringList{"MSL Files(*.fml)|*.fml|"});
     EXPECT_EQ(ui.reports.size(), 1);
     EXPECT_EQ(*second->as<LimitTask>(), keep);
 

@@ -17,20 +17,16 @@
 #include <QSignalSpy>
 #include <QToolButton>
 
-using namespace stepvane;
 using namespace page_test;
 using stepvane::test::readAll;
 
 namespace {
 
-const QByteArray kDtfSetup = stepvane::test::SetupImage()
-                                 .startStopHz(2000000000, 2500000000)
-                                 .distance(0, 30)
-                                 .velocity(0.85f)
-                                 .cableName("LMR-400")
-                                 .traces(2)
-                                 .layout(0)
-                                 .bytes;
+const QByteArray kDtfSetup = [] {
+    stepvane::test::SetupImage image;
+    image.startStopHz(2000000000, 2500000000).distance(0, 30).velocity(0.85f);
+    return image.cableName("LMR-400").traces(2).layout(0).bytes;
+}();
 
 class LoadPage : public WorkFolderTest {
 protected:
@@ -47,7 +43,7 @@ protected:
     // The fetch runs the real communication dialog against the simulator.
     void fetchThroughTheDialog(int port)
     {
-        stepvane::test::storeConnection(1, QStringLiteral("127.0.0.1"), port);
+        stepvane::test::storeConnection(1, "127.0.0.1", port);
         ui.fetch = [this](QWidget *parent, const QString &path) {
             ui.modal.push_back([](QDialog &dialog) {
                 QSignalSpy done(&dialog, &QDialog::finished);
@@ -62,7 +58,7 @@ protected:
     CLoadSetupView page{context};
 };
 
-TEST_F(LoadPage, SetupsFromTheComputerAreSummarisedAndCopiedByFormat)
+TEST_F(LoadPage, SetupsFromTheComputerAreSummarisedCopiedByFormatAndDroppedByAMode)
 {
     ui.openPaths = {path("ignored.sta")};
     page.openButton()->click();
@@ -112,22 +108,16 @@ TEST_F(LoadPage, SetupsFromTheComputerAreSummarisedAndCopiedByFormat)
     const LoadTask *read = back->sequence(0)->step(0)->as<LoadTask>();
     EXPECT_EQ(readAll(read->SetupfileName), copy);
     EXPECT_EQ(read->Setup_Info, record().Setup_Info);
-}
 
-TEST_F(LoadPage, ChoosingAModeDropsTheSetupButNoFile)
-{
+    // Choosing a mode, the shown one again, drops the setup but no file.
+    const QString copyPath = record().SetupfileName;
     page.modeButton(2)->click();
-    ui.openPaths = {textFile("pc/a.sta", kDtfSetup)};
-    page.openButton()->click();
-    const QString copy = record().SetupfileName;
-    ASSERT_FALSE(copy.isEmpty());
-    page.modeButton(2)->click(); // the shown mode again
     EXPECT_EQ(std::tuple(record().Mode, record().SetupfileName, record().Setup_Info,
                          record().SetupfileSize),
               std::tuple(2, QString(), QString(), Size(0)));
     EXPECT_TRUE(page.attachedField()->text().isEmpty());
     EXPECT_TRUE(infoShown().isEmpty());
-    EXPECT_TRUE(QFile::exists(copy)) << "another record may still use it";
+    EXPECT_TRUE(QFile::exists(copyPath)) << "another record may still use it";
 
     TaskStep *none = doc.sequence(0)->insertStep(-1, makeDefaultRecord(TaskLoad, 2, 0));
     none->as<LoadTask>()->Mode = 0;
@@ -138,7 +128,7 @@ TEST_F(LoadPage, ChoosingAModeDropsTheSetupButNoFile)
     EXPECT_TRUE(infoShown().isEmpty());
 }
 
-TEST_F(LoadPage, FetchesTheInstrumentSetupFromTheSimulator)
+TEST_F(LoadPage, FetchesTheInstrumentSetupFromTheSimulatorAndKeepsItWhenAFetchFails)
 {
     ASSERT_TRUE(QFile::exists(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-sim")));
     const QString setupOnInstrument = textFile("instrument/current.sta", kDtfSetup);
@@ -170,12 +160,8 @@ TEST_F(LoadPage, FetchesTheInstrumentSetupFromTheSimulator)
     page.fetchButton()->click();
     EXPECT_EQ(ui.fetchPaths.size(), 1);
     EXPECT_EQ(record(), fetched);
-}
 
-TEST_F(LoadPage, FetchesThatBringNothingUsableChangeNothing)
-{
-    page.modeButton(3)->click();
-    const LoadTask before = record();
+    // Fetches that bring nothing usable change nothing either.
     {
         stepvane::test::Sim empty; // an instrument whose setup is empty
         ASSERT_GT(empty.port(), 0);
@@ -183,7 +169,7 @@ TEST_F(LoadPage, FetchesThatBringNothingUsableChangeNothing)
         ui.savePaths = {path("empty.sta")};
         page.fetchButton()->click();
         EXPECT_EQ(ui.reports, QStringList{"IDS_UNKWON_SETUP_FORMAT"});
-        EXPECT_EQ(record(), before);
+        EXPECT_EQ(record(), fetched);
     }
     {
         stepvane::test::Sim fiber({"--fiber"});
@@ -193,7 +179,7 @@ TEST_F(LoadPage, FetchesThatBringNothingUsableChangeNothing)
         page.fetchButton()->click();
         EXPECT_EQ(ui.reports, QStringList{"IDS_FIBER_INSPECTION_MODE"});
         EXPECT_FALSE(QFile::exists(path("fiber.sta")));
-        EXPECT_EQ(record(), before);
+        EXPECT_EQ(record(), fetched);
     }
 }
 

@@ -1,26 +1,24 @@
 // The editor page framework and the measure mode page: binding, the
 // description rule, the combo and toggle helpers, the model-dependent list,
 // a page that is unbound (or bound to another kind) writing nothing, and the
-// edit history hearing of every change a page makes and of nothing else.
+// edit history hearing of every change a page makes and of nothing else. The
+// number-field helpers of RecordPage, tried on a small page as a page uses
+// them: live updates, empty-text rules, clamping commits and cross-field
+// rules, the field being typed into left alone, and a field the user only
+// passed through committing nothing.
 #include "PageTestSupport.h"
 
 #include "widgets/FieldNote.h"
 #include "widgets/TextFieldRules.h"
 
 #include "common/NumberText.h"
-#include "editors/framework/PageRegistry.h"
 #include "editors/framework/RecordPage.h"
+#include "editors/pages/CMarker_PeakView.h"
 #include "editors/pages/CMeasureModeView.h"
-#include "support/WidgetTestSupport.h"
-#include "widgets/CVXEdit.h"
 
 #include <QClipboard>
-#include <QComboBox>
 #include <QFormLayout>
 
-#include <gtest/gtest.h>
-
-using namespace stepvane;
 using namespace page_test;
 
 namespace {
@@ -59,100 +57,122 @@ protected:
     }
 };
 
+// A page over the RF power record that declares its controls with the helpers.
+class ScalePage : public RecordPage<RfPowerTask> {
+public:
+    explicit ScalePage(PageContext &context) : RecordPage(context, TaskRfPower)
+    {
+        auto *grid = addGrid("Scale");
+        frequency = decimalField(&RfPowerTask::Frequency, {.bounds = {150, 3500}});
+        offset = decimalField(&RfPowerTask::External_offset,
+                              {.bounds = {-100, 100}, .emptyIsZero = true});
+        minimum = decimalField(
+            &RfPowerTask::Display_Minimum,
+            {.boundsOf = [](const RfPowerTask &r) { return rfScale(r.Display_Mode).minimum; }});
+        maximum = decimalField(
+            &RfPowerTask::Display_Maximum,
+            {.boundsOf = [](const RfPowerTask &r) { return rfScale(r.Display_Mode).maximum; },
+             .then =
+                 [](RfPowerTask &r, bool commit) {
+                     if (commit && r.Display_Maximum <= r.Display_Minimum)
+                         r.Display_Minimum = r.Display_Maximum - 1;
+                 }});
+        grid->addRow("Frequency", frequency);
+        grid->addRow("Offset", offset, "dB");
+        grid->addRow("Minimum", minimum);
+        grid->addRow("Maximum", maximum);
+        other = new QLineEdit(this);
+        grid->addWide(other);
+    }
+    CVXEdit *frequency, *offset, *minimum, *maximum;
+    QLineEdit *other;
+};
+
 TaskStep makeStep(TaskKind kind)
 {
     return TaskStep(makeDefaultRecord(kind, 0, 0));
 }
 
+// A measure mode page on a step of its own, shown (bound unless asked not to).
+struct MeasurePage : PageEnv {
+    CMeasureModeView page{context};
+    TaskStep step = makeStep(TaskMeasureMode);
+    explicit MeasurePage(bool bind = true)
+    {
+        if (bind)
+            page.Bind(&step);
+        showActive(page);
+        page.descriptionField()->setFocus();
+    }
+    QString description() const { return step.as<MeasureModeTask>()->Description; }
+};
+
 } // namespace
 
 TEST(PageDescription, CountsWhileTypingAndStopsAt256WithANote)
 {
-    PageEnv env;
-    CMeasureModeView page(env.context);
-    TaskStep step = makeStep(TaskMeasureMode);
-    page.Bind(&step);
-    showActive(page);
-    page.descriptionField()->setFocus();
-
+    MeasurePage t;
+    CVXEdit *field = t.page.descriptionField();
     const QString full(kMaxDescriptionLength, QChar(u'x'));
-    QTest::keyClicks(page.descriptionField(), full.left(72));
-    EXPECT_EQ(shownLengthCount(page.descriptionField()), "72 / 256");
-    QTest::keyClicks(page.descriptionField(), full.mid(72));
-    EXPECT_EQ(step.as<MeasureModeTask>()->Description, full);
-    EXPECT_EQ(FieldNote::of(page.descriptionField()), nullptr) << "256 characters are allowed";
-    EXPECT_EQ(env.redraws, kMaxDescriptionLength) << "the task list follows every keystroke";
+    QTest::keyClicks(field, full.left(72));
+    EXPECT_EQ(shownLengthCount(field), "72 / 256");
+    QTest::keyClicks(field, full.mid(72));
+    EXPECT_EQ(t.description(), full);
+    EXPECT_EQ(FieldNote::of(field), nullptr) << "256 characters are allowed";
+    EXPECT_EQ(t.redraws, kMaxDescriptionLength) << "the task list follows every keystroke";
 
     // The 257th key stops with a note; nothing modal, and the keys after it
     // still work.
-    QTest::keyClicks(page.descriptionField(), "yz");
-    EXPECT_EQ(step.as<MeasureModeTask>()->Description, full);
-    EXPECT_EQ(shownLengthCount(page.descriptionField()), "256 / 256");
-    const FieldNote *note = FieldNote::of(page.descriptionField());
+    QTest::keyClicks(field, "yz");
+    EXPECT_EQ(t.description(), full);
+    EXPECT_EQ(shownLengthCount(field), "256 / 256");
+    const FieldNote *note = FieldNote::of(field);
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->text(), lengthLimitNote(256));
-    EXPECT_TRUE(env.ui.reports.isEmpty());
-    QTest::keyClick(page.descriptionField(), Qt::Key_Backspace);
-    QTest::keyClick(page.descriptionField(), Qt::Key_Q);
-    EXPECT_EQ(step.as<MeasureModeTask>()->Description, full.left(255) + u'q');
+    EXPECT_TRUE(t.ui.reports.isEmpty());
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_Q);
+    EXPECT_EQ(t.description(), full.left(255) + u'q');
 }
 
 TEST(PageDescription, PastedLongTextIsCutOnceAndStored)
 {
-    PageEnv env;
-    CMeasureModeView page(env.context);
-    TaskStep step = makeStep(TaskMeasureMode);
-    page.Bind(&step);
-    showActive(page);
-    page.descriptionField()->setFocus();
+    MeasurePage t;
     QGuiApplication::clipboard()->setText(QString(1000, QChar(u'p')));
-    QTest::keyClick(page.descriptionField(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(step.as<MeasureModeTask>()->Description.size(), kMaxDescriptionLength);
-    EXPECT_TRUE(env.ui.reports.isEmpty());
-    EXPECT_NE(FieldNote::of(page.descriptionField()), nullptr);
+    QTest::keyClick(t.page.descriptionField(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(t.description().size(), kMaxDescriptionLength);
+    EXPECT_TRUE(t.ui.reports.isEmpty());
+    EXPECT_NE(FieldNote::of(t.page.descriptionField()), nullptr);
 }
 
-TEST(PageBinding, UnboundOrForeignPageWritesNothing)
+TEST(PageBinding, UnboundOrForeignPageWritesNothingAndRebindFillsFromTheNewRecord)
 {
-    PageEnv env;
-    CMeasureModeView page(env.context);
-    TaskStep mine = makeStep(TaskMeasureMode);
+    MeasurePage t(false);
     TaskStep other = makeStep(TaskAmplitude);
-    showActive(page);
+    t.page.Bind(&other);
+    EXPECT_EQ(t.page.boundStep(), nullptr) << "a step of another kind is not bound";
+    t.page.Bind(&t.step);
+    EXPECT_EQ(t.page.boundStep(), &t.step);
+    t.page.Bind(nullptr);
+    QTest::keyClicks(t.page.descriptionField(), "abc");
+    t.page.modeList()->setCurrentIndex(3);
+    EXPECT_EQ(t.step, makeStep(TaskMeasureMode)) << "the unbound page changed the record";
+    EXPECT_EQ(t.redraws, 0);
 
-    page.Bind(&other);
-    EXPECT_EQ(page.boundStep(), nullptr) << "a step of another kind is not bound";
-    page.Bind(&mine);
-    EXPECT_EQ(page.boundStep(), &mine);
-    page.Bind(nullptr);
-    page.descriptionField()->setFocus();
-    QTest::keyClicks(page.descriptionField(), "abc");
-    page.modeList()->setCurrentIndex(3);
-    EXPECT_EQ(mine, makeStep(TaskMeasureMode)) << "the unbound page changed the record";
-    EXPECT_EQ(env.redraws, 0);
-}
-
-TEST(PageBinding, RebindFillsFromTheNewRecordAndStoresThere)
-{
-    PageEnv env;
-    CMeasureModeView page(env.context);
-    TaskStep first = makeStep(TaskMeasureMode);
+    // Binding again fills from the new record and stores there.
     TaskStep second = makeStep(TaskMeasureMode);
-    first.as<MeasureModeTask>()->Description = "first";
-    first.as<MeasureModeTask>()->Measurement = 4;
-    second.as<MeasureModeTask>()->Description = "second";
-    second.as<MeasureModeTask>()->Measurement = 10;
-
-    page.Bind(&first);
-    EXPECT_EQ(page.descriptionField()->text(), "first");
-    EXPECT_EQ(page.modeList()->currentText(), "1 Port Cable Loss");
-    page.Bind(&second);
-    EXPECT_EQ(page.descriptionField()->text(), "second");
-    EXPECT_EQ(page.modeList()->currentText(), "Optical Power");
-    EXPECT_EQ(first.as<MeasureModeTask>()->Measurement, 4) << "filling stored nothing";
-    page.modeList()->setCurrentIndex(0);
+    *t.step.as<MeasureModeTask>() = MeasureModeTask{"first", 4};
+    *second.as<MeasureModeTask>() = MeasureModeTask{"second", 10};
+    t.page.Bind(&t.step);
+    EXPECT_EQ(t.page.descriptionField()->text(), "first");
+    EXPECT_EQ(t.page.modeList()->currentText(), "1 Port Cable Loss");
+    t.page.Bind(&second);
+    EXPECT_EQ(t.page.descriptionField()->text(), "second");
+    EXPECT_EQ(t.page.modeList()->currentText(), "Optical Power");
+    EXPECT_EQ(t.step.as<MeasureModeTask>()->Measurement, 4) << "filling stored nothing";
+    t.page.modeList()->setCurrentIndex(0);
     EXPECT_EQ(second.as<MeasureModeTask>()->Measurement, 0);
-    EXPECT_EQ(first.as<MeasureModeTask>()->Measurement, 4);
+    EXPECT_EQ(t.step.as<MeasureModeTask>()->Measurement, 4);
 }
 
 TEST(MeasureModePage, ListFollowsTheModel)
@@ -188,27 +208,23 @@ TEST(MeasureModePage, ListFollowsTheModel)
     }
 }
 
-TEST(PageHelpers, ToggleRadioAndFieldWriteTheBoundRecord)
+TEST(PageHelpers, ToggleRadioAndFieldWriteTheBoundRecordAndTheHistoryHearsEachChange)
 {
     PageEnv env;
     HelperPage page(env.context);
     TaskStep step = makeStep(TaskBiasTee); // Mode 1, voltage on, 12 V
+    step.as<BiasTeeTask>()->Description = "bias";
     page.Bind(&step);
     showActive(page);
     EXPECT_TRUE(page.voltageOn->state());
     EXPECT_TRUE(page.automation->state());
     EXPECT_FALSE(page.manual->state());
     EXPECT_EQ(page.voltage->text(), "12");
-
-    QTest::mouseClick(page.voltageOn, Qt::LeftButton, {}, page.voltageOn->rect().center());
-    EXPECT_EQ(step.as<BiasTeeTask>()->Voltage_On_Off, 0) << "stored by the click itself";
-    QTest::mouseClick(page.manual, Qt::LeftButton, {}, page.manual->rect().center());
-    EXPECT_EQ(step.as<BiasTeeTask>()->Mode, 2);
-    EXPECT_TRUE(page.manual->state());
-    EXPECT_FALSE(page.automation->state()) << "the other radio of the pair is cleared";
-    QTest::mouseClick(page.manual, Qt::LeftButton, {}, page.manual->rect().center());
-    EXPECT_TRUE(page.manual->state()) << "clicking the set radio keeps it set";
-    EXPECT_EQ(step.as<BiasTeeTask>()->Mode, 2);
+    EXPECT_TRUE(env.history.changes.empty()) << "binding is not an edit";
+    const auto &changes = env.history.changes;
+    const auto clickOn = [](CKiteToggleButton *b) {
+        QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    };
 
     page.voltage->setFocus();
     page.voltage->selectAll();
@@ -217,6 +233,42 @@ TEST(PageHelpers, ToggleRadioAndFieldWriteTheBoundRecord)
     QTest::keyClick(page.voltage, Qt::Key_Return);
     EXPECT_EQ(step.as<BiasTeeTask>()->Voltage_Param, 30);
     EXPECT_EQ(page.commits.back(), true);
+    ASSERT_EQ(changes.size(), 3u) << "two keystrokes and the clamping commit";
+    const EditRecorder::Key voltageKey = changes[0].key;
+    for (const auto &change : changes) {
+        EXPECT_EQ(change.step, &step);
+        EXPECT_EQ(change.key, voltageKey) << "one field, one key: the keystrokes make one edit";
+    }
+    EXPECT_EQ(std::get<BiasTeeTask>(changes[0].before).Voltage_Param, 12);
+    EXPECT_EQ(std::get<BiasTeeTask>(changes[2].before).Voltage_Param, 45);
+    EXPECT_EQ(std::get<BiasTeeTask>(changes[2].after).Voltage_Param, 30);
+    ASSERT_FALSE(env.history.ended.empty());
+    EXPECT_EQ(env.history.ended.back(), voltageKey) << "the commit ends the edit";
+    QTest::keyClick(page.voltage, Qt::Key_Return);
+    EXPECT_EQ(changes.size(), 3u) << "a commit that changes nothing is no edit";
+
+    clickOn(page.voltageOn);
+    EXPECT_EQ(step.as<BiasTeeTask>()->Voltage_On_Off, 0) << "stored by the click itself";
+    ASSERT_EQ(changes.size(), 4u);
+    clickOn(page.manual);
+    EXPECT_EQ(step.as<BiasTeeTask>()->Mode, 2);
+    EXPECT_TRUE(page.manual->state());
+    EXPECT_FALSE(page.automation->state()) << "the other radio of the pair is cleared";
+    ASSERT_EQ(changes.size(), 5u);
+    EXPECT_EQ(std::get<BiasTeeTask>(changes.back().before).Mode, 1);
+    EXPECT_NE(changes.back().key, voltageKey);
+    clickOn(page.manual);
+    EXPECT_TRUE(page.manual->state()) << "clicking the set radio keeps it set";
+    EXPECT_EQ(step.as<BiasTeeTask>()->Mode, 2);
+    EXPECT_EQ(changes.size(), 5u) << "clicking the set radio changes nothing";
+
+    page.descriptionField()->setFocus();
+    QTest::keyClicks(page.descriptionField(), "!");
+    ASSERT_EQ(changes.size(), 6u);
+    EXPECT_EQ(std::get<BiasTeeTask>(changes.back().before).Description, "bias");
+    page.Bind(nullptr);
+    QTest::keyClicks(page.descriptionField(), "more");
+    EXPECT_EQ(changes.size(), 6u) << "an unbound page reports nothing";
     QCoreApplication::processEvents();
 }
 
@@ -231,55 +283,59 @@ TEST(PageRegistry, BuiltinPagesByKind)
     page->setParent(nullptr);
     EXPECT_EQ(page->kind(), TaskMeasureMode);
     EXPECT_EQ(page->pageSize(), QSize(374, 525));
+    // The marker page is shown with a blank companion below it.
+    const PageRegistration *marker = findPages(registry, TaskMarkerPeak);
+    ASSERT_NE(marker, nullptr);
+    ASSERT_EQ(marker->pages.size(), 2u);
+    std::unique_ptr<EditorPage> top(marker->pages[0](env.context, nullptr));
+    std::unique_ptr<EditorPage> below(marker->pages[1](env.context, nullptr));
+    EXPECT_NE(dynamic_cast<CMarker_PeakView *>(top.get()), nullptr);
+    EXPECT_EQ(top->pageSize(), QSize(374, 699));
+    below->show();
+    EXPECT_FALSE(below->descriptionField()->isVisible()) << "only background";
     for (TaskKind none :
          {TaskCalibration, TaskHold, TaskAutoScale, TaskScpiCommands, TaskConditions, TaskUnknown})
         EXPECT_EQ(findPages(registry, none), nullptr) << none;
 }
 
-TEST(PageHistory, HearsEveryChangeWithTheRecordAsItWas)
+TEST(PageHelpers, NumberFieldsPassedThroughStoreNothingAndTypedStoreLiveClampAndApplyTheirRule)
 {
     PageEnv env;
-    HelperPage page(env.context);
-    TaskStep step = makeStep(TaskBiasTee);
-    step.as<BiasTeeTask>()->Description = "bias";
+    ScalePage page(env.context);
+    TaskStep step(RfPowerTask{});
+    RfPowerTask &r = *step.as<RfPowerTask>();
+    r.Frequency = 6000; // above the field's bound
     page.Bind(&step);
     showActive(page);
-    EXPECT_TRUE(env.history.changes.empty()) << "binding is not an edit";
+    page.frequency->setFocus();
+    page.offset->setFocus();
+    page.frequency->setFocus();
+    page.other->setFocus();
+    EXPECT_EQ(r.Frequency, 6000.0);
+    EXPECT_EQ(page.frequency->text(), "6000.00");
+    EXPECT_TRUE(env.history.changes.empty()) << "passing through changes and records nothing";
+    page.frequency->setFocus();
+    QTest::keyClick(page.frequency, Qt::Key_Return);
+    EXPECT_EQ(r.Frequency, 3500.0) << "Enter still commits";
 
-    page.voltage->setFocus();
-    page.voltage->selectAll();
-    QTest::keyClicks(page.voltage, "45");
-    QTest::keyClick(page.voltage, Qt::Key_Return);
-    ASSERT_EQ(env.history.changes.size(), 3u) << "two keystrokes and the clamping commit";
-    const EditRecorder::Key voltageKey = env.history.changes[0].key;
-    for (const auto &change : env.history.changes) {
-        EXPECT_EQ(change.step, &step);
-        EXPECT_EQ(change.key, voltageKey) << "one field, one key: the keystrokes make one edit";
-    }
-    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes[0].before).Voltage_Param, 12);
-    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes[2].before).Voltage_Param, 45);
-    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes[2].after).Voltage_Param, 30);
-    ASSERT_FALSE(env.history.ended.empty());
-    EXPECT_EQ(env.history.ended.back(), voltageKey) << "the commit ends the edit";
+    retype(page.frequency, "1.");
+    EXPECT_EQ(r.Frequency, 1.0) << "live update";
+    EXPECT_EQ(page.frequency->text(), "1.") << "the field being typed into is left alone";
+    retype(page.frequency, "");
+    EXPECT_EQ(r.Frequency, 1.0) << "an empty text keeps the value";
+    retype(page.offset, "");
+    EXPECT_EQ(r.External_offset, 0.0);
+    retype(page.offset, "7");
+    retype(page.offset, "");
+    EXPECT_EQ(r.External_offset, 0.0) << "this field stores 0 for an empty text";
 
-    const size_t before = env.history.changes.size();
-    QTest::keyClick(page.voltage, Qt::Key_Return);
-    EXPECT_EQ(env.history.changes.size(), before) << "a commit that changes nothing is no edit";
-
-    QTest::mouseClick(page.manual, Qt::LeftButton, {}, page.manual->rect().center());
-    ASSERT_EQ(env.history.changes.size(), before + 1);
-    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes.back().before).Mode, 1);
-    EXPECT_NE(env.history.changes.back().key, voltageKey);
-    QTest::mouseClick(page.manual, Qt::LeftButton, {}, page.manual->rect().center());
-    EXPECT_EQ(env.history.changes.size(), before + 1) << "clicking the set radio changes nothing";
-
-    page.descriptionField()->setFocus();
-    QTest::keyClicks(page.descriptionField(), "!");
-    ASSERT_EQ(env.history.changes.size(), before + 2);
-    EXPECT_EQ(std::get<BiasTeeTask>(env.history.changes.back().before).Description, "bias");
-
-    page.Bind(nullptr);
-    QTest::keyClicks(page.descriptionField(), "more");
-    EXPECT_EQ(env.history.changes.size(), before + 2) << "an unbound page reports nothing";
-    QCoreApplication::processEvents();
+    retype(page.maximum, "10");
+    EXPECT_EQ(r.Display_Minimum, 21.0) << "the rule waits for the commit";
+    QTest::keyClick(page.maximum, Qt::Key_Return);
+    EXPECT_EQ(r.Display_Minimum, 9.0);
+    EXPECT_EQ(page.minimum->text(), "9.00") << "the page shows what the rule did";
+    retype(page.maximum, "500");
+    QTest::keyClick(page.maximum, Qt::Key_Return);
+    EXPECT_EQ(page.maximum->text(), "100.00");
+    EXPECT_EQ(r.Display_Maximum, 100.0);
 }

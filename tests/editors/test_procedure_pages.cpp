@@ -2,26 +2,28 @@
 // delay and comment rules of the prompt, pictures and logos that come back
 // from a saved wizard byte for byte, and the tag, job and company dialogs
 // whose values reach the file (and whose Escape writes nothing).
+//
+// The picture attachment path and the image and tag dialogs: pictures become
+// working copies of their own (same-named files keep their bytes), a file
+// that is no picture changes nothing and says so, "Del" deletes no file, the
+// comment limit, and the closing rules of the image and tag dialogs.
 #include "PageTestSupport.h"
 
-#include <QSettings>
-
-#include "widgets/FieldNote.h"
-#include "widgets/TextFieldRules.h"
-
+#include "editors/dialogs/Attachments.h"
 #include "editors/dialogs/CCompanyInfoDlg.h"
 #include "editors/dialogs/CJobInfoDlg.h"
 #include "editors/dialogs/CTallyvaultDlg.h"
 #include "editors/pages/CPromptView.h"
 #include "editors/pages/CReportView.h"
 #include "editors/pages/CSaveView.h"
-#include "widgets/CKiteButton.h"
+#include "widgets/FieldNote.h"
+#include "widgets/TextFieldRules.h"
 
 #include <QCheckBox>
+#include <QSettings>
 #include <QTableWidget>
 #include <QToolButton>
 
-using namespace stepvane;
 using namespace page_test;
 using stepvane::test::readAll;
 
@@ -29,18 +31,13 @@ namespace {
 
 class ProcedurePages : public WorkFolderTest {};
 
-TEST_F(ProcedurePages, PromptMoveForwardRowFollowsManualOperationAndMode)
+TEST_F(ProcedurePages,
+       PromptMoveForwardRowFollowsOperationAndModeAndTheDelayAndCommentsKeepTheirLimits)
 {
     CPromptView page(context);
-    TaskStep *step = addStep(TaskPrompt);
-    const PromptTask *r = step->as<PromptTask>();
-    page.Bind(step);
-    page.show();
+    const PromptTask *r = bindNew(page, TaskPrompt)->as<PromptTask>();
     const auto shown = [&] {
-        return QString::fromLatin1("%1%2%3")
-            .arg(page.autoButton()->isVisible())
-            .arg(page.delayField()->isVisible())
-            .arg(page.delayUp()->isVisible());
+        return visibility({page.autoButton(), page.delayField(), page.delayUp()});
     };
     EXPECT_TRUE(page.disableButton()->state());
     EXPECT_TRUE(page.manualButton()->state());
@@ -56,19 +53,14 @@ TEST_F(ProcedurePages, PromptMoveForwardRowFollowsManualOperationAndMode)
     page.manualButton()->click();
     EXPECT_EQ(shown(), "100");
     EXPECT_EQ(r->Move_forward_Mode, 0);
-}
 
-TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
-{
-    CPromptView page(context);
-    TaskStep *step = addStep(TaskPrompt);
-    PromptTask *r = step->as<PromptTask>();
-    r->Move_forward_Mode = 1;
-    r->DelayTime = 0; // as read from an old file
-    page.Bind(step);
+    // The delay and the comments keep their limits.
+    PromptTask *old = addStep(TaskPrompt)->as<PromptTask>();
+    old->Move_forward_Mode = 1, old->DelayTime = 0; // as read from an old file
+    page.Bind(sequence->step(1));
     showActive(page);
     EXPECT_EQ(page.delayField()->text(), "1");
-    EXPECT_EQ(r->DelayTime, 0) << "showing changes nothing";
+    EXPECT_EQ(old->DelayTime, 0) << "showing changes nothing";
 
     const struct {
         const char *typed;
@@ -76,14 +68,14 @@ TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
     } cases[] = {{"700", 600}, {"3", 5}, {"42", 42}};
     for (const auto &c : cases) {
         retype(page.delayField(), c.typed);
-        EXPECT_EQ(r->DelayTime, c.stored) << c.typed;
+        EXPECT_EQ(old->DelayTime, c.stored) << c.typed;
     }
     retype(page.delayField(), "");
     QTest::keyClick(page.delayField(), Qt::Key_Return);
     EXPECT_EQ(page.delayField()->text(), "5");
-    EXPECT_EQ(r->DelayTime, 5);
+    EXPECT_EQ(old->DelayTime, 5);
     page.delayDown()->click();
-    EXPECT_EQ(r->DelayTime, 5);
+    EXPECT_EQ(old->DelayTime, 5);
     retype(page.delayField(), "600");
     page.delayUp()->click();
     EXPECT_EQ(page.delayField()->text(), "600");
@@ -94,7 +86,7 @@ TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
     EXPECT_TRUE(ui.reports.isEmpty());
     EXPECT_EQ(shownLengthCount(page.commentField(3)), "90 / 90");
     QTest::keyClicks(page.commentField(3), "de");
-    EXPECT_EQ(r->images[3].Comment, QString(90, u'c'));
+    EXPECT_EQ(old->images[3].Comment, QString(90, u'c'));
     EXPECT_EQ(page.commentField(3)->text(), QString(90, u'c'));
     EXPECT_TRUE(ui.reports.isEmpty()) << "nothing modal interrupts typing";
     ASSERT_NE(FieldNote::of(page.commentField(3)), nullptr);
@@ -104,10 +96,8 @@ TEST_F(ProcedurePages, PromptDelayAndCommentsKeepTheirLimits)
 TEST_F(ProcedurePages, PromptPicturesAreAttachedKeptOnFailureAndComeBackFromTheFile)
 {
     CPromptView page(context);
-    TaskStep *step = addStep(TaskPrompt);
+    TaskStep *step = bindNew(page, TaskPrompt);
     PromptTask *r = step->as<PromptTask>();
-    page.Bind(step);
-    page.show();
     r->images[3].Comment = "Connect port 1";
     const QString photo = picture("field/port.jpeg", 6, 4, qRgb(10, 100, 200));
     scriptImageDialog(photo, QString());
@@ -152,18 +142,11 @@ TEST_F(ProcedurePages, PromptPicturesAreAttachedKeptOnFailureAndComeBackFromTheF
 TEST_F(ProcedurePages, SavePageShowsOnlyTheChoicesOfSavedResultsInAutomation)
 {
     CSaveView page(context);
-    TaskStep *step = addStep(TaskSave);
-    const SaveTask *r = step->as<SaveTask>();
-    page.Bind(step);
-    page.show();
+    const SaveTask *r = bindNew(page, TaskSave)->as<SaveTask>();
     // Trace formats, report formats, company button, colour inversion, file name.
     const auto shown = [&] {
-        return QString::fromLatin1("%1%2%3%4%5")
-            .arg(page.toggle(5026)->isVisible())
-            .arg(page.toggle(5030)->isVisible())
-            .arg(page.companyButton()->isVisible())
-            .arg(page.toggle(5033)->isVisible())
-            .arg(page.fileNameField()->isVisible());
+        return visibility({page.toggle(5026), page.toggle(5030), page.companyButton(),
+                           page.toggle(5033), page.fileNameField()});
     };
     EXPECT_EQ(shown(), "10001") << "a new step saves the trace only";
     page.toggle(5029)->click();
@@ -195,9 +178,7 @@ TEST_F(ProcedurePages, SavePageShowsOnlyTheChoicesOfSavedResultsInAutomation)
 TEST_F(ProcedurePages, ReportPageHidesItsChoicesInManualMode)
 {
     CReportView page(context);
-    TaskStep *step = addStep(TaskReport);
-    page.Bind(step);
-    page.show();
+    TaskStep *step = bindNew(page, TaskReport);
     const std::vector<QWidget *> automationOnly = {page.folderNameField(), page.fileNameField(),
                                                    page.pdfButton(),       page.tagButton(),
                                                    page.companyButton(),   page.jobButton()};
@@ -345,6 +326,164 @@ TEST_F(ProcedurePages, TheLastCompanyIsOfferedInOneAction)
     EXPECT_EQ(r->Company_Name, "Vexmar Field Services");
     EXPECT_EQ(r->logo.ImageName, "mark.png");
     EXPECT_EQ(readAll(r->logo.TransImageName), readAll(logo));
+}
+
+TEST_F(ProcedurePages, AttachedPicturesKeepTheirOwnBytesWhateverTheirNames)
+{
+    // Same name in two folders, and a.jpg beside a.png: all four working
+    // copies are named a.png, and each holds the bytes of its own file.
+    const QStringList files = {
+        picture("one/a.jpg", 3, 2, qRgb(255, 0, 0)), picture("two/a.jpg", 5, 4, qRgb(0, 255, 0)),
+        picture("one/a.png", 2, 2, qRgb(0, 0, 255)), picture("two/a.png", 7, 1, qRgb(9, 9, 9))};
+    QSet<QString> copies;
+    for (const QString &file : files) {
+        const std::optional<AttachedImage> image = attachPicture(ui, file);
+        ASSERT_TRUE(image) << file.toStdString();
+        EXPECT_EQ(image->ImageName, QFileInfo(file).fileName());
+        EXPECT_EQ(QFileInfo(image->TransImageName).fileName(), "a.png");
+        EXPECT_TRUE(image->TransImageName.startsWith(workFolder()));
+        EXPECT_EQ(readAll(image->TransImageName), readAll(file)) << "copied, not converted";
+        EXPECT_EQ(image->Image_filesize, Size(readAll(file).size()));
+        EXPECT_EQ(QSize(image->ImageWidth, image->ImageHeight), QImage(file).size());
+        copies.insert(image->TransImageName);
+    }
+    EXPECT_EQ(copies.size(), files.size());
+    EXPECT_TRUE(ui.reports.isEmpty());
+}
+
+TEST_F(ProcedurePages, FilesThatAreNoJpegOrPngPictureAreRefusedWithAMessage)
+{
+    QImage gif(4, 4, QImage::Format_RGB32);
+    gif.fill(Qt::red);
+    const QString bmp = path("picture.jpg");
+    ASSERT_TRUE(gif.save(bmp, "BMP")); // a BMP under a JPEG name
+    const QString cut = path("cut.png");
+    ASSERT_TRUE(stepvane::test::writeAll(cut, readAll(picture("whole.png", 40, 40, 0)).left(60)));
+    for (const QString &file :
+         {textFile("notes.png", "not a picture"), bmp, cut, path("missing.png"), scratch.path()}) {
+        ui.reports.clear();
+        EXPECT_FALSE(attachPicture(ui, file)) << file.toStdString();
+        ASSERT_EQ(ui.reports.size(), 1);
+        EXPECT_TRUE(ui.reports.front().contains(QFileInfo(file).fileName()));
+    }
+    EXPECT_TRUE(QDir(workFolder()).entryList(QDir::Files).isEmpty()) << "no copy was made";
+}
+
+TEST_F(ProcedurePages, ImageDialogAttachesThroughTheFileDialogAndKeepsItsPictureOnFailure)
+{
+    AttachedImage earlier;
+    earlier.ImageName = "old.png";
+    earlier.TransImageName = picture("old.png", 2, 2, 0), earlier.Image_filesize = 77;
+    earlier.ImageWidth = 2, earlier.ImageHeight = 2;
+    earlier.Comment = "check the seal";
+    CImageDialog dialog(ui, earlier, true);
+    dialog.show();
+
+    ui.openPaths = {textFile("broken.jpg", "garbage")};
+    dialog.attachButton()->click();
+    EXPECT_EQ(ui.openTitles, QStringList{"Attach file"});
+    EXPECT_EQ(ui.openFilters.front(), kPictureFilter);
+    EXPECT_EQ(dialog.image(), earlier) << "the slot is exactly as it was";
+    EXPECT_EQ(ui.reports.size(), 1);
+
+    const QString chosen = picture("new/b.jpeg", 6, 3, qRgb(1, 2, 3));
+    ui.openPaths = {chosen};
+    dialog.attachButton()->click();
+    AttachedImage now = dialog.image();
+    EXPECT_EQ(now.ImageName, "b.jpeg");
+    EXPECT_EQ(dialog.imageField()->text(), "b.jpeg");
+    EXPECT_EQ(readAll(now.TransImageName), readAll(chosen));
+    EXPECT_EQ(now.Comment, earlier.Comment);
+
+    // Cancelling the file dialog changes nothing either.
+    dialog.attachButton()->click();
+    EXPECT_EQ(dialog.image(), now);
+
+    // "Del" drops the reference only: the working copy may be shared.
+    const QString copy = now.TransImageName;
+    dialog.deleteButton()->click();
+    now = dialog.image();
+    EXPECT_TRUE(now.ImageName.isEmpty());
+    EXPECT_TRUE(now.TransImageName.isEmpty());
+    EXPECT_EQ(now.Image_filesize, 0u);
+    EXPECT_TRUE(dialog.imageField()->text().isEmpty());
+    EXPECT_TRUE(QFile::exists(copy));
+}
+
+TEST_F(ProcedurePages, ImageDialogCommentIsCutAtNinetyAndTakenHoweverTheDialogCloses)
+{
+    CImageDialog hidden(ui, AttachedImage{}, false);
+    hidden.show();
+    EXPECT_FALSE(hidden.commentField()->isVisible());
+
+    CImageDialog dialog(ui, AttachedImage{}, true);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.commentField()->setFocus();
+    QTest::keyClicks(dialog.commentField(), QString(90, u'x'));
+    EXPECT_TRUE(ui.reports.isEmpty());
+    QTest::keyClicks(dialog.commentField(), "y");
+    EXPECT_TRUE(ui.reports.isEmpty()) << "a note, not a message box";
+    EXPECT_NE(FieldNote::of(dialog.commentField()), nullptr);
+    EXPECT_EQ(dialog.image().Comment, QString(90, u'x'));
+
+    QTest::keyClick(dialog.commentField(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible()) << "Escape does nothing";
+    QTest::keyClick(dialog.commentField(), Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible()) << "Enter is OK";
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+
+    CImageDialog boxed(ui, AttachedImage{}, true);
+    boxed.show();
+    boxed.commentField()->setText("seen");
+    boxed.close();
+    EXPECT_FALSE(boxed.isVisible());
+    EXPECT_EQ(boxed.image().Comment, "seen");
+}
+
+TEST_F(ProcedurePages, TagValuesAreKeptOnFocusLossAndWhenClosedWhileStillBeingEdited)
+{
+    TagTexts start;
+    start[2] = "SITE-7";
+    start[6] = QString(600, u'z'); // longer than the instrument's field
+    for (int closing = 0; closing < 3; ++closing) {
+        CTallyvaultDlg dialog(start);
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        EXPECT_EQ(dialog.list()->item(6, 1)->text().size(), kFixedText512);
+        EXPECT_EQ(dialog.list()->item(3, 0)->text(), "Sector");
+
+        // Row 1 edited and left by a click on another row.
+        QTableWidget *list = dialog.list();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(1, 0)).center());
+        ASSERT_TRUE(dialog.editField()->isVisible());
+        QTest::keyClicks(dialog.editField(), "WO-15");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(4, 0)).center());
+        EXPECT_EQ(list->item(1, 1)->text(), "WO-15");
+        // Row 4 still being typed when the dialog closes.
+        QTest::keyClicks(dialog.editField(), "LTE");
+        if (closing == 0)
+            dialog.closeButton()->click();
+        else if (closing == 1)
+            dialog.close(); // the close box
+        else
+            QTest::keyClick(dialog.editField(), Qt::Key_Escape);
+        EXPECT_FALSE(dialog.isVisible());
+        if (closing == 2) {
+            EXPECT_EQ(dialog.result(), QDialog::Rejected) << "Escape writes nothing";
+            continue;
+        }
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        const TagTexts values = dialog.values();
+        EXPECT_EQ(values[1], "WO-15");
+        EXPECT_EQ(values[2], "SITE-7");
+        EXPECT_EQ(values[4], "LTE");
+        EXPECT_EQ(values[6], QString(kFixedText512, u'z'));
+    }
 }
 
 } // namespace

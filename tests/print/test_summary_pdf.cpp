@@ -1,12 +1,19 @@
 // The printed summary painted into a PDF and read back with poppler: the
 // header rows, every sequence heading and sample step rows are there, the
 // page count is right, nothing passes the margins, long cells are cut and the
-// long title is wrapped.
+// long title is wrapped; the footer of every page names the wizard file, says
+// "Page N of M" with the right M (also over copies) and the print date, and
+// the page's own rows stay clear of it.
+//
+// stepvane-cli summary end to end: a wizard saved by the writer, summarised as
+// text and as a PDF, and the failures that must leave files alone.
 #include "PdfProbe.h"
 
+#include "document/VX_CAAXML_PARSER.h"
 #include "print/SummaryPdf.h"
 #include "print/SummaryPrinter.h"
 #include "summary/SummaryRows.h"
+#include "support/CliRun.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFiles.h"
 
@@ -20,7 +27,9 @@
 #include <gtest/gtest.h>
 
 using namespace stepvane;
+using stepvane::test::CliRun;
 using stepvane::test::PdfProbe;
+using stepvane::test::readAll;
 
 namespace {
 
@@ -81,46 +90,57 @@ WizardDocument threePageWizard()
     return doc;
 }
 
-// Several copies in one document, painted directly on a writer.
-bool writeCopies(const QString &path, const std::vector<SummaryItem> &items, int copies, int &pages)
+// The footer tests' wizard: sequences of twelve calibration steps.
+WizardDocument longWizard(int sequences)
 {
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-                          QPageLayout::Millimeter);
-    writer.setTitle("Stepvane");
-    return paintSummary(writer, items, copies, &pages);
+    WizardDocument doc;
+    doc.Title = "Footer check";
+    for (int k = 0; k < sequences; ++k) {
+        TestingSequence *seq = doc.appendSequence();
+        seq->Title = QString("Sector %1").arg(k + 1);
+        for (int i = 0; i < 12; ++i)
+            seq->insertStep(-1, CalibrationTask{QString("Calibrate %1.%2").arg(k + 1).arg(i + 1)});
+    }
+    return doc;
+}
+
+// The page's last line with text: its footer.
+QString lastLine(const PdfProbe &probe, int page)
+{
+    QStringList lines = probe.simplifiedLines(page);
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.value(lines.size() - 1);
+}
+
+// Whether a word of the page's rows reaches down into the footer's line.
+bool rowsReachTheFooter(const PdfProbe &probe, int page, double footerTop)
+{
+    for (const auto &w : probe.words)
+        if (w.page == page && w.yMin < footerTop - 1 && w.yMax > footerTop)
+            return true;
+    return false;
 }
 
 class SummaryPdf : public ::testing::Test {
 protected:
+    // Painted once, when the first test of the suite starts.
     static void SetUpTestSuite()
     {
-        s_dir = new QTemporaryDir;
-        ASSERT_TRUE(s_dir->isValid());
-        s_path = s_dir->filePath("summary.pdf");
-        WizardDocument doc = threePageWizard();
-        s_items = buildWizardSummary(doc, 2);
-        const SummaryPdfResult written = writeSummaryPdf(s_path, s_items);
+        ASSERT_TRUE(s_dir.isValid());
+        const QString path = s_dir.filePath("summary.pdf");
+        const SummaryPdfResult written =
+            writeSummaryPdf(path, buildWizardSummary(threePageWizard(), 2));
         ASSERT_TRUE(written.ok) << written.error.toStdString();
         s_pages = written.pages;
-        s_probe = PdfProbe::read(s_path);
+        s_probe = PdfProbe::read(path);
         ASSERT_TRUE(s_probe.ok) << s_probe.error.toStdString();
     }
-    static void TearDownTestSuite() { delete s_dir; }
 
-    static QTemporaryDir *s_dir;
-    static QString s_path;
-    static std::vector<SummaryItem> s_items;
-    static int s_pages;
-    static PdfProbe s_probe;
+    static inline QTemporaryDir s_dir;
+    static inline int s_pages = 0;
+    static inline PdfProbe s_probe;
 };
-
-QTemporaryDir *SummaryPdf::s_dir = nullptr;
-QString SummaryPdf::s_path;
-std::vector<SummaryItem> SummaryPdf::s_items;
-int SummaryPdf::s_pages = 0;
-PdfProbe SummaryPdf::s_probe;
 
 // A row as pdftotext -layout shows it: the two cells side by side.
 QString rowAsLine(const QString &row)
@@ -128,14 +148,37 @@ QString rowAsLine(const QString &row)
     return QString(row).replace('|', ' ').simplified();
 }
 
-} // namespace
-
-TEST_F(SummaryPdf, HasThreePages)
+CliRun runSummary(const QStringList &args, rlim_t writeLimit = 0)
 {
-    EXPECT_EQ(s_probe.pages, 3);
-    EXPECT_EQ(s_pages, s_probe.pages) << "the printer's page count matches the file";
-    EXPECT_EQ(s_probe.pageTexts.size(), 3);
+    return stepvane::test::cli(QStringList{"summary"} + args, {}, writeLimit);
 }
+
+class CliSummary : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        WizardDocument doc;
+        doc.Title = "Site | North";
+        TestingSequence *a = doc.appendSequence();
+        a->Title = "Feeder";
+        a->insertStep(-1, HoldTask{"freeze | trace"});
+        SaveTask save;
+        save.SaveMode = 2, save.Description = "keep";
+        a->insertStep(-1, save);
+        doc.appendSequence()->Title = "Jumper";
+        doc.setPassword("pw1");
+        CollectingMessageSink sink;
+        VX_CAAXML_PARSER parser(&doc, 2, &sink);
+        ASSERT_TRUE(parser.Save_Wizard(wizard())) << parser.Error_Text().toStdString();
+    }
+    QString wizard() const { return dir.filePath("site.wzd"); }
+    QString pdf() const { return dir.filePath("site.pdf"); }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
 
 TEST_F(SummaryPdf, HeaderRowsOnFirstPage)
 {
@@ -148,7 +191,7 @@ TEST_F(SummaryPdf, HeaderRowsOnFirstPage)
     }
 }
 
-TEST_F(SummaryPdf, EverySequenceHeadingAndSampleRows)
+TEST_F(SummaryPdf, EverySequenceHeadingAndSampleRowsOnThreePages)
 {
     int lastPage = 0;
     for (int k = 1; k <= 4; ++k) {
@@ -159,6 +202,8 @@ TEST_F(SummaryPdf, EverySequenceHeadingAndSampleRows)
         lastPage = std::max(page, lastPage);
     }
     EXPECT_EQ(lastPage, 2) << "the last sequence is on the third page";
+    EXPECT_EQ(std::tuple(s_probe.pages, s_pages, s_probe.pageTexts.size()), std::tuple(3, 3, 3))
+        << "three pages, as the printer counted them";
     for (const QString &row :
          {QString("1.Prompt|Description : Connect port 1"),
           QString(" |               1. Comment : Attach the load"),
@@ -173,7 +218,7 @@ TEST_F(SummaryPdf, EverySequenceHeadingAndSampleRows)
     }
 }
 
-TEST_F(SummaryPdf, LongTitleWrapsOverSeveralRows)
+TEST_F(SummaryPdf, LongTitleWrapsOverSeveralRowsAndALongCellIsCut)
 {
     // Every word of the title is printed, in order, over more than one line.
     QStringList titleLines;
@@ -190,10 +235,8 @@ TEST_F(SummaryPdf, LongTitleWrapsOverSeveralRows)
     QString joined = titleLines.join(' ');
     joined.remove(0, QString("Stepvane title").size());
     EXPECT_EQ(joined.simplified(), kTitle.simplified());
-}
 
-TEST_F(SummaryPdf, LongCellIsCutNotWrapped)
-{
+    // A long cell is cut, not wrapped.
     const int page = s_probe.pageOf("Description : Begin of a very long description filler");
     ASSERT_GE(page, 0);
     EXPECT_EQ(s_probe.pageOf("TAIL-NOT-PRINTED"), -1);
@@ -240,37 +283,6 @@ TEST_F(SummaryPdf, LeftCellsStayInTheirColumn)
     EXPECT_GE(checked, 8);
 }
 
-TEST(SummaryPdfCopies, EachCopyStartsOnANewPage)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    WizardDocument doc;
-    doc.appendSequence()->insertStep(-1, HoldTask{"one"});
-    const auto items = buildWizardSummary(doc, 0);
-    int pages = 0;
-    ASSERT_TRUE(writeCopies(dir.filePath("two.pdf"), items, 2, pages));
-    const PdfProbe probe = PdfProbe::read(dir.filePath("two.pdf"));
-    ASSERT_TRUE(probe.ok) << probe.error.toStdString();
-    EXPECT_EQ(probe.pages, 2);
-    EXPECT_EQ(pages, 2);
-    EXPECT_EQ(probe.pageOf("1.Hold one"), 0);
-    ASSERT_EQ(probe.pageTexts.size(), 2);
-    EXPECT_TRUE(probe.pageTexts[1].contains("Stepvane Information"));
-}
-
-TEST(SummaryPdfErrors, UnwritableFileIsReportedAndNothingIsLeft)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath("missing-folder/out.pdf");
-    const SummaryPdfResult result = writeSummaryPdf(path, buildWizardSummary(WizardDocument{}, 0));
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.isEmpty());
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty())
-        << "no temporary file is left behind";
-}
-
 TEST(SummaryPdfErrors, AFullDiskKeepsTheOldPdfAndSaysWhy)
 {
     // QPdfWriter does not check its writes: the file must notice for it.
@@ -300,4 +312,157 @@ TEST(SummaryPdfErrors, AFullDiskKeepsTheOldPdfAndSaysWhy)
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                   (QStringList{"fits.pdf", "out.pdf"}));
     }
+}
+
+TEST(SummaryFooter, EveryPageSaysWhichOfHowMany)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("footer.pdf");
+    SummaryFooter footer{"north ridge.wzd", QDate(2026, 3, 9)};
+    const SummaryPdfResult written =
+        writeSummaryPdf(path, buildWizardSummary(longWizard(5), 2), &footer);
+    ASSERT_TRUE(written.ok) << written.error.toStdString();
+    ASSERT_GE(written.pages, 2);
+    const PdfProbe probe = PdfProbe::read(path);
+    ASSERT_TRUE(probe.ok) << probe.error.toStdString();
+    ASSERT_EQ(probe.pages, written.pages);
+    for (int page = 0; page < probe.pages; ++page) {
+        const QString last = lastLine(probe, page);
+        EXPECT_TRUE(last.startsWith("north ridge.wzd")) << last.toStdString();
+        EXPECT_TRUE(last.contains(QString("Page %1 of %2").arg(page + 1).arg(probe.pages)))
+            << last.toStdString();
+        EXPECT_TRUE(last.endsWith("2026-03-09")) << last.toStdString();
+        // The footer sits below every row of its page.
+        double footerTop = probe.pageHeight;
+        for (const auto &w : probe.words)
+            if (w.page == page && w.text == "Page")
+                footerTop = w.yMin;
+        EXPECT_FALSE(rowsReachTheFooter(probe, page, footerTop)) << page;
+        EXPECT_GT(footerTop, probe.pageHeight * 0.85) << page;
+    }
+}
+
+TEST(SummaryFooter, EachCopyStartsOnANewPageAndCountsItsOwnPages)
+{
+    WizardDocument one;
+    one.appendSequence()->insertStep(-1, HoldTask{"one"});
+    const struct {
+        const char *name;
+        WizardDocument doc;
+        int perCopy; // 0: several pages
+        const char *firstRow;
+    } cases[] = {{"one page", one, 1, "1.Hold one"},
+                 {"several pages", longWizard(4), 0, "1.Calibration Calibrate 1.1"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("copies.pdf");
+        int pages = 0;
+        {
+            QPdfWriter writer(path);
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+            const SummaryFooter footer{"a.wzd", QDate(2026, 1, 2)};
+            ASSERT_TRUE(paintSummary(writer, buildWizardSummary(c.doc, 2), 2, &pages, &footer));
+        }
+        ASSERT_EQ(pages % 2, 0);
+        const int perCopy = pages / 2;
+        EXPECT_TRUE(c.perCopy > 0 ? perCopy == c.perCopy : perCopy > 1) << perCopy;
+        const PdfProbe probe = PdfProbe::read(path);
+        ASSERT_EQ(probe.pages, pages);
+        ASSERT_EQ(probe.pageTexts.size(), pages);
+        EXPECT_EQ(probe.pageOf(c.firstRow), 0);
+        EXPECT_TRUE(probe.pageTexts[perCopy].contains("Stepvane Information"))
+            << "the second copy starts on a page of its own";
+        for (int page = 0; page < pages; ++page)
+            EXPECT_TRUE(
+                lastLine(probe, page)
+                    .contains(QString("Page %1 of %2").arg(page % perCopy + 1).arg(perCopy)))
+                << page;
+    }
+}
+
+TEST_F(CliSummary, TextRowsWithCellSeparator)
+{
+    const CliRun run = runSummary({wizard(), "--password", "pw1"});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    const QStringList out = run.out.split('\n');
+    const QStringList expected = {"-  Stepvane Information -",
+                                  QString("Stepvane title |  Site ") + kUserBar + " North",
+                                  "Firmware version |  1.064",
+                                  "Application version |  1.2.1",
+                                  "Compatible Spanlyx |  VX330A",
+                                  "Testing sequence count |  2",
+                                  " Testing Sequence Num1  : Feeder",
+                                  "Task item | Details",
+                                  QString("1.Hold | freeze ") + kUserBar + " trace",
+                                  "2.Save | Description : keep",
+                                  "  | Measurement result preview : Off",
+                                  "  | Mode : Manual",
+                                  " Testing Sequence Num2  : Jumper",
+                                  "Task item | Details"};
+    qsizetype from = 0;
+    for (const QString &line : expected) {
+        const qsizetype at = out.indexOf(line, from);
+        EXPECT_GE(at, from) << "missing or out of order: " << line.toStdString();
+        from = std::max(from, at + 1);
+    }
+    for (const QString &line : out)
+        EXPECT_LE(line.count(" | "), 1) << line.toStdString();
+}
+
+TEST_F(CliSummary, PdfHasTheRows)
+{
+    const CliRun run = runSummary({wizard(), "--password", "pw1", "--pdf", pdf()});
+    ASSERT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.trimmed(), "") << "nothing on stdout with --pdf";
+    const PdfProbe probe = PdfProbe::read(pdf());
+    ASSERT_TRUE(probe.ok) << probe.error.toStdString();
+    EXPECT_EQ(probe.pages, 1);
+    EXPECT_EQ(probe.pageOf("Compatible Spanlyx VX330A"), 0);
+    EXPECT_EQ(probe.pageOf("Testing Sequence Num2 : Jumper"), 0);
+    EXPECT_EQ(probe.pageOf(QString("Stepvane title Site ") + kUserBar + " North"), 0);
+    EXPECT_EQ(probe.pageOf("2.Save Description : keep"), 0);
+}
+
+TEST_F(CliSummary, FailuresLeaveFilesAlone)
+{
+    const QByteArray original = readAll(wizard());
+    ASSERT_FALSE(original.isEmpty());
+
+    struct Case {
+        const char *name;
+        QStringList args;
+        int exitCode;
+    };
+    const std::vector<Case> cases = {
+        {"NoPassword", {wizard(), "--pdf", pdf()}, 1},
+        {"WrongPassword", {wizard(), "--password", "nope", "--pdf", pdf()}, 1},
+        {"OtherModel", {wizard(), "--password", "pw1", "--model", "1", "--pdf", pdf()}, 1},
+        {"PdfOverWizard", {wizard(), "--password", "pw1", "--pdf", wizard()}, 1},
+        {"PdfInMissingFolder",
+         {wizard(), "--password", "pw1", "--pdf", dir.filePath("no/x.pdf")},
+         1},
+        {"MissingFile", {dir.filePath("absent.wzd"), "--pdf", pdf()}, 1},
+        {"ModelOutOfRange", {wizard(), "--model", "9"}, 2},
+        {"NoFile", {"--pdf", pdf()}, 2}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun run = runSummary(c.args);
+        EXPECT_EQ(run.code, c.exitCode);
+        EXPECT_FALSE(run.err.trimmed().isEmpty()) << "a failure says why";
+        EXPECT_FALSE(QFile::exists(pdf()));
+        EXPECT_FALSE(QFile::exists(dir.filePath("no/x.pdf")));
+        EXPECT_EQ(readAll(wizard()), original);
+    }
+}
+
+TEST_F(CliSummary, PdfOnAFullDiskFailsAndKeepsTheOldOne)
+{
+    const QByteArray old = "%PDF- the summary printed last week";
+    ASSERT_TRUE(stepvane::test::writeAll(pdf(), old));
+    const CliRun run = runSummary({wizard(), "--password", "pw1", "--pdf", pdf()}, 4096);
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.contains("File too large")) << run.err.toStdString();
+    EXPECT_EQ(readAll(pdf()), old);
 }

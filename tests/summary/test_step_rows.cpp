@@ -1,5 +1,7 @@
 // Rows of one step block in the printed summary, every kind in its main
-// variants. Expected rows are written out from the documented row formats.
+// variants, written out from the documented row formats; and each kind's line
+// in the sequence summary, spelled as printed there (the block rows spell
+// some kinds otherwise), with the step's description where the kind shows one.
 #include "summary/SummaryRows.h"
 
 #include <QMap>
@@ -34,25 +36,6 @@ SaveTask fullSave()
     r.logo = picture({}, "logo.png", 120);
     r.TestPurpose_Check = 1, r.TestPurpose_Name = "acceptance", r.Remark_Check = 1;
     r.Remark_Name = "none";
-    return r;
-}
-
-SaveTask saveWithBadCodes()
-{
-    SaveTask r;
-    r.Storage = 3;       // no storage row
-    r.Trace_Format = 11; // outside the format list: row left out
-    r.Report_Check = 3, r.Report_Format = -1, r.Screen_Check = 4, r.ColorInversion = 0;
-    r.MarkerReadings = 99;
-    return r;
-}
-
-PromptTask promptAuto()
-{
-    PromptTask r;
-    r.Description = "connect", r.images[0].Comment = "first";
-    r.images[2] = picture("third", "port.jpg", 10), r.images[9] = picture("", "last.png", 1);
-    r.Move_forward_Mode = 1, r.DelayTime = 7;
     return r;
 }
 
@@ -92,15 +75,6 @@ MarkerPeakTask markers()
     return r;
 }
 
-LimitTask limitMask()
-{
-    LimitTask r;
-    r.Description = "mask", r.SelectMode = 0, r.MSLfileName = "lte.fml", r.Pass_Fail = 1;
-    r.Condition_Check = 1;
-    r.images = {picture("retry", "retry.png", 9)};
-    return r;
-}
-
 ZoomZonesTask zones(int search)
 {
     ZoomZonesTask r;
@@ -121,17 +95,15 @@ LoadTask load(int mode, const QString &description, const QString &path)
     return r;
 }
 
-const QStringList kTagCompanyJobOfFullSave = {
-    " |<TagID>",
-    " |            Work Order ID : WO-7",
-    " |            Termination : 50R",
-    " |<Company Info>",
-    " |            Company Name : Vexmar",
-    " |            Logo File : logo.png",
-    " |<Job Info>",
-    " |            Test Purpose : acceptance",
-    " |            Remark : none",
-};
+const QStringList kTagCompanyJobOfFullSave = {" |<TagID>",
+                                              " |            Work Order ID : WO-7",
+                                              " |            Termination : 50R",
+                                              " |<Company Info>",
+                                              " |            Company Name : Vexmar",
+                                              " |            Logo File : logo.png",
+                                              " |<Job Info>",
+                                              " |            Test Purpose : acceptance",
+                                              " |            Remark : none"};
 
 const QStringList kEmptyTagCompanyJob = {" |<TagID>", " |<Company Info>", " |<Job Info>"};
 
@@ -151,7 +123,15 @@ std::vector<RowCase> rowCases()
                     " |             Report : HTML", " |             Color Inversion : on",
                     " |             Marker Readings : off"} +
             kTagCompanyJobOfFullSave + QStringList{" |"});
-    add("SaveCodesOutsideListsLeaveRowsOut", saveWithBadCodes(), 2,
+    add("SaveCodesOutsideListsLeaveRowsOut",
+        with<SaveTask>({},
+                       [](auto &r) {
+                           r.Storage = 3;       // no storage row
+                           r.Trace_Format = 11; // outside the format list: row left out
+                           r.Report_Check = 3, r.Report_Format = -1, r.Screen_Check = 4;
+                           r.ColorInversion = 0, r.MarkerReadings = 99;
+                       }),
+        2,
         QStringList{"2.Save|Description : ", " |Measurement result preview : Off",
                     " |Mode : Automation", " |File name : ", " |Folder name : ", " |<File type>",
                     " |             Color Inversion : NoFormat"} +
@@ -170,7 +150,15 @@ std::vector<RowCase> rowCases()
          " |Folder name : ", " |File type : HTML", " |<TagID>", " |            Work Folder : wf",
          " |            TestType : sweep", " |<Company Info>", " |            Address : Main St",
          " |<Job Info>", " |            Engineer : Kim", " |"});
-    add("PromptAutoAdvance", promptAuto(), 2,
+    add("PromptAutoAdvance",
+        with<PromptTask>({},
+                         [](auto &r) {
+                             r.Description = "connect", r.images[0].Comment = "first";
+                             r.images[2] = picture("third", "port.jpg", 10);
+                             r.images[9] = picture("", "last.png", 1);
+                             r.Move_forward_Mode = 1, r.DelayTime = 7;
+                         }),
+        2,
         QStringList{"2.Prompt|Description : connect"} +
             promptCommentRows({"first", "", "third"}, {{2, "port.jpg"}, {9, "last.png"}}) +
             QStringList{" |Manual operation on instrument : Disable",
@@ -292,7 +280,14 @@ std::vector<RowCase> rowCases()
          " |Fail threshold on/off : off, Value : -12.50",
          " |Warning threshold on/off : on, Value : -8.00", " |Pass/fail text display : off",
          " |Condition on/off: off", " |"});
-    add("LimitMaskWithCondition", limitMask(), 2,
+    add("LimitMaskWithCondition",
+        with<LimitTask>({},
+                        [](auto &r) {
+                            r.Description = "mask", r.SelectMode = 0, r.MSLfileName = "lte.fml";
+                            r.Pass_Fail = 1, r.Condition_Check = 1;
+                            r.images = {picture("retry", "retry.png", 9)};
+                        }),
+        2,
         {"2.Limit|Description : mask", " |Mode : MSL", " |MSL file name : lte.fml",
          " |Pass/fail text display : on", " |Condition on/off : on", " |If fail, do the following:",
          " |1. Comment : retry", " |    Image file name : retry.png", " |"});
@@ -329,7 +324,7 @@ TEST_P(StepRows, MatchRowFormats)
 INSTANTIATE_TEST_SUITE_P(EveryKind, StepRows, ::testing::ValuesIn(rowCases()),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(StepRowsUserText, BarAndLineBreaksStayInsideOneCell)
+TEST(StepRowsUserText, BarsAndLineBreaksStayInsideOneCellOfEveryKind)
 {
     PromptTask prompt;
     prompt.Description = "A|B\r\nC\tD", prompt.images[4].Comment = "x|y";
@@ -338,10 +333,7 @@ TEST(StepRowsUserText, BarAndLineBreaksStayInsideOneCell)
         EXPECT_EQ(row.count(kCellSeparator), 1) << row.toStdString();
     EXPECT_EQ(rows.first(), QString("1.Prompt|Description : A") + kUserBar + "B C D");
     EXPECT_TRUE(rows.contains(QString(" |               5. Comment : x") + kUserBar + "y"));
-}
 
-TEST(StepRowsUserText, EveryKindKeepsTwoCellsWithBarsEverywhere)
-{
     // Fill every text field a user can type with bars; no row may gain a cell.
     const QString bars = "|a|b|";
     SaveTask save;
@@ -360,4 +352,20 @@ TEST(StepRowsUserText, EveryKindKeepsTwoCellsWithBarsEverywhere)
         for (const QString &row : summaryStepRows(TaskStep(record), 1, 3))
             EXPECT_LE(row.count(kCellSeparator), 1) << row.toStdString();
     }
+}
+
+TEST(KindLabels, SequenceLinesKeepTheirOwnSpelling)
+{
+    TestingSequence sequence;
+    for (TaskKind kind : storableTaskKinds()) {
+        TaskStep *step = sequence.insertStep(-1, makeDefaultRecord(kind, 0, 0));
+        std::visit([&](auto &r) { r.Description = QString("s%1").arg(int(kind)); }, step->record);
+    }
+    const char *expected =
+        "1. Save (s1)\n2. Prompt (s2)\n3. Consolidated report (s3)\n4. Calibration\n"
+        "5. BiasTee (s5)\n6. Load (s6)\n7. Measure Mode (s7)\n8. Frequency/Distance (s8)\n"
+        "9. Amplitude (s9)\n10. Cable (s10)\n11. Data Point (s11)\n12. RF power (s12)\n"
+        "13. Optical power (s13)\n14. Fiber (s14)\n15. Windowing (s15)\n16. Marker/Peak (s16)\n"
+        "17. Limit (s17)\n18. Zoom zones (s18)\n19. Hold\n20. Auto scale\n21. General (s23)";
+    EXPECT_EQ(sequenceSummaryLines(sequence).join('\n').toStdString(), expected);
 }

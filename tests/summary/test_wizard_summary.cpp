@@ -41,7 +41,7 @@ struct Expected {
 
 } // namespace
 
-TEST(WizardSummary, HeaderItemsInOrder)
+TEST(WizardSummary, HeaderItemsInOrderAndAnUnknownModelNamedSo)
 {
     const WizardDocument doc = twoSequenceWizard();
     const auto items = buildWizardSummary(doc, 2);
@@ -59,8 +59,7 @@ TEST(WizardSummary, HeaderItemsInOrder)
         {SummaryItem::Row, "Compatible Spanlyx| VX330A", SummaryFont::Points10},
         {SummaryItem::Row, "Testing sequence count| 2", SummaryFont::Points10},
         {SummaryItem::Line, "", SummaryFont::Points14},
-        {SummaryItem::Line, "", SummaryFont::Points14},
-    };
+        {SummaryItem::Line, "", SummaryFont::Points14}};
     ASSERT_GT(items.size(), head.size());
     for (size_t i = 0; i < head.size(); ++i) {
         SCOPED_TRACE(i);
@@ -78,13 +77,10 @@ TEST(WizardSummary, HeaderItemsInOrder)
     EXPECT_EQ(items[4].align, kAlignCenter);
     EXPECT_EQ(items[6].leftWeight, 1000);
     EXPECT_EQ(items[6].rightWeight, 2000);
-}
 
-TEST(WizardSummary, UnknownModelIsNamedSo)
-{
-    const auto text = summaryAsText(buildWizardSummary(WizardDocument{}, 7));
-    EXPECT_TRUE(text.contains("Compatible Spanlyx |  Unknown Equipment"));
-    EXPECT_TRUE(text.contains("Testing sequence count |  0"));
+    const auto unknown = summaryAsText(buildWizardSummary(WizardDocument{}, 7));
+    EXPECT_TRUE(unknown.contains("Compatible Spanlyx |  Unknown Equipment"));
+    EXPECT_TRUE(unknown.contains("Testing sequence count |  0"));
 }
 
 TEST(WizardSummary, SequenceSectionsAndBlockRules)
@@ -123,8 +119,7 @@ TEST(WizardSummary, SequenceSectionsAndBlockRules)
         {" |Mode : Manual", true, kRuleBelow},
         // A one-row block is ruled above and below.
         {"2.Hold|h", true, kRuleBoth},
-        {"3.Frequency / Distance|Description : ", false, kRuleBoth},
-    };
+        {"3.Frequency / Distance|Description : ", false, kRuleBoth}};
     for (size_t r = 0; r < rows.size(); ++r) {
         const SummaryItem &item = items[i + 4 + r];
         SCOPED_TRACE(rows[r].text.toStdString());
@@ -142,12 +137,19 @@ TEST(WizardSummary, SequenceSectionsAndBlockRules)
     EXPECT_EQ(text.count(" Testing Sequence Num1  : Antenna"), 1);
 }
 
-TEST(WizardSummary, CenterAndSpanStoredOnlyWhenBothFrequenciesChecked)
+TEST(WizardSummary, TextFormKeepsOneRowPerLineAndCenterAndSpanAreStoredOnlyWhenBothAreChecked)
 {
     WizardDocument doc = twoSequenceWizard();
+    doc.sequence(0)->Title = "line\nbreak|bar";
     const WizardDocument before = doc;
     const auto text = summaryAsText(buildWizardSummary(doc, 0));
     EXPECT_TRUE(doc == before) << "building the rows changes nothing";
+    EXPECT_TRUE(text.contains(QString("Stepvane title |  Site ") + kUserBar + " North"));
+    EXPECT_TRUE(text.contains("Task item | Details"));
+    EXPECT_TRUE(text.contains("  | Mode : Manual"));
+    EXPECT_TRUE(text.contains(QString(" Testing Sequence Num1  : line break") + kUserBar + "bar"));
+    for (const QString &line : text)
+        EXPECT_FALSE(line.contains('\n'));
     EXPECT_TRUE(text.contains("  | Center frequency : 200.00"));
     EXPECT_TRUE(text.contains("  | Span : 200.00"));
     EXPECT_EQ(text.count("  | Center frequency : 200.00"), 1) << "the start-only step has none";
@@ -159,19 +161,6 @@ TEST(WizardSummary, CenterAndSpanStoredOnlyWhenBothFrequenciesChecked)
     EXPECT_DOUBLE_EQ(both->Span, 200);
     EXPECT_DOUBLE_EQ(startOnly->Center_Frequency, -1);
     EXPECT_DOUBLE_EQ(startOnly->Span, -1);
-}
-
-TEST(WizardSummary, TextFormSeparatesCellsAndKeepsOneRowPerLine)
-{
-    WizardDocument doc = twoSequenceWizard();
-    doc.sequence(0)->Title = "line\nbreak|bar";
-    const auto text = summaryAsText(buildWizardSummary(doc, 0));
-    EXPECT_TRUE(text.contains(QString("Stepvane title |  Site ") + kUserBar + " North"));
-    EXPECT_TRUE(text.contains("Task item | Details"));
-    EXPECT_TRUE(text.contains("  | Mode : Manual"));
-    EXPECT_TRUE(text.contains(QString(" Testing Sequence Num1  : line break") + kUserBar + "bar"));
-    for (const QString &line : text)
-        EXPECT_FALSE(line.contains('\n'));
 }
 
 TEST(WizardSummary, TitleRowsWrapWithTabContinuation)
@@ -206,19 +195,17 @@ struct SplitCase {
 std::vector<SplitCase> splitCases()
 {
     const QString x40(40, 'x');
-    return {
-        {"FitsWhole", "hello world", 20, {"hello world"}},
-        {"Empty", "", 5, {""}},
-        {"CutInsideWordMovesToBlank", "aaaa bbbbbbbb", 8, {"aaaa ", "bbbbbbbb"}},
-        {"CutAtBlankKeepsWords", "aaaa bbbb cc", 4, {"aaaa", "bbbb", "cc"}},
-        {"WordWithoutBlankIsCut", "abcdefghij", 4, {"abcd", "efgh", "ij"}},
-        {"BlankTwentyBeforeCutIsUsed", "a " + x40, 21, {"a ", x40.left(21), x40.mid(21)}},
-        {"BlankTwentyOneBeforeCutIsNot", "a " + x40, 22, {"a " + x40.left(20), x40.mid(20)}},
-        {"LeadingBlankAloneIsNotALine",
-         " " + x40,
-         10,
-         {" " + x40.left(9), x40.mid(9, 10), x40.mid(19, 10), x40.mid(29, 10), x40.mid(39)}},
-    };
+    return {{"FitsWhole", "hello world", 20, {"hello world"}},
+            {"Empty", "", 5, {""}},
+            {"CutInsideWordMovesToBlank", "aaaa bbbbbbbb", 8, {"aaaa ", "bbbbbbbb"}},
+            {"CutAtBlankKeepsWords", "aaaa bbbb cc", 4, {"aaaa", "bbbb", "cc"}},
+            {"WordWithoutBlankIsCut", "abcdefghij", 4, {"abcd", "efgh", "ij"}},
+            {"BlankTwentyBeforeCutIsUsed", "a " + x40, 21, {"a ", x40.left(21), x40.mid(21)}},
+            {"BlankTwentyOneBeforeCutIsNot", "a " + x40, 22, {"a " + x40.left(20), x40.mid(20)}},
+            {"LeadingBlankAloneIsNotALine",
+             " " + x40,
+             10,
+             {" " + x40.left(9), x40.mid(9, 10), x40.mid(19, 10), x40.mid(29, 10), x40.mid(39)}}};
 }
 
 void PrintTo(const SplitCase &c, std::ostream *os)

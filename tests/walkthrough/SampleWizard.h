@@ -3,6 +3,7 @@
 // through tests (and the screenshots) go through.
 #pragma once
 
+#include "document/VX_CAAXML_PARSER.h"
 #include "document/WizardDocument.h"
 
 #include <QColor>
@@ -28,35 +29,27 @@ inline AttachedImage samplePicture(const QString &dir, const QString &name, cons
 inline WizardDocument sampleWizard(const QString &dir, int model)
 {
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower 7 sweep");
-    doc.SeqEndOption = 1;
+    doc.Title = "Tower 7 sweep", doc.SeqEndOption = 1;
     TestingSequence *mast = doc.appendSequence();
-    mast->Title = QStringLiteral("Mast");
+    mast->Title = "Mast";
     PromptTask prompt = std::get<PromptTask>(makeDefaultRecord(TaskPrompt, model, 0));
-    prompt.Description = QStringLiteral("Connect the jumper");
+    prompt.Description = "Connect the jumper";
     prompt.images[0] = samplePicture(dir, "jumper.png", "Fit the jumper to port 1", Qt::blue);
-    prompt.images[2].Comment = QStringLiteral("Torque to 1.1 N m");
+    prompt.images[2].Comment = "Torque to 1.1 N m";
     prompt.images[3] = samplePicture(dir, "torque.png", "Check the torque mark", Qt::green);
-    prompt.Move_forward_Mode = 1;
-    prompt.DelayTime = 5;
+    prompt.Move_forward_Mode = 1, prompt.DelayTime = 5;
     mast->insertStep(-1, prompt);
     for (TaskKind kind : {TaskLoad, TaskMeasureMode, TaskFrequencyDistance, TaskAmplitude, TaskDtf})
         mast->insertStep(-1, makeDefaultRecord(kind, model, 0));
     MarkerPeakTask marker;
-    marker.Description = QStringLiteral("Worst return loss");
-    marker.markers[0].Name = 1;
-    marker.markers[0].Type = 1;
-    marker.markers[0].Search_mode = 1;
-    marker.Condition_Check = 1;
-    marker.Axis = 1;
-    marker.Threshold_Fail = QStringLiteral("-14");
+    marker.Description = "Worst return loss";
+    marker.markers[0].Name = 1, marker.markers[0].Type = 1, marker.markers[0].Search_mode = 1;
+    marker.Condition_Check = 1, marker.Axis = 1, marker.Threshold_Fail = "-14";
     marker.images.push_back(samplePicture(dir, "retorque.png", "Re-torque the connector", Qt::red));
-    marker.images.push_back({QStringLiteral("Call the supervisor"), {}, {}, 0, 0, 0});
+    marker.images.push_back({"Call the supervisor", {}, {}, 0, 0, 0});
     mast->insertStep(-1, marker);
     LimitTask limit = std::get<LimitTask>(makeDefaultRecord(TaskLimit, model, 0));
-    limit.Limit_Line_On_Off = 1;
-    limit.Move_Limit = -12.5;
-    limit.Condition_Check = 1;
+    limit.Limit_Line_On_Off = 1, limit.Move_Limit = -12.5, limit.Condition_Check = 1;
     limit.images.push_back(samplePicture(dir, "sweep.png", "Sweep the feeder again", Qt::yellow));
     mast->insertStep(-1, limit);
     ZoomZonesTask zoom = std::get<ZoomZonesTask>(makeDefaultRecord(TaskZoomZones, model, 0));
@@ -65,23 +58,27 @@ inline WizardDocument sampleWizard(const QString &dir, int model)
     for (TaskKind kind : {TaskCalibration, TaskHold, TaskAutoScale})
         mast->insertStep(-1, makeDefaultRecord(kind, model, 0));
     SaveTask save = std::get<SaveTask>(makeDefaultRecord(TaskSave, model, 0));
-    save.BaseFolderName = QStringLiteral("Tower7");
-    save.BaseFileName = QStringLiteral("sweep");
-    save.Screen_Check = 4;
+    save.BaseFolderName = "Tower7", save.BaseFileName = "sweep", save.Screen_Check = 4;
     mast->insertStep(-1, save);
     save.Screen_Check = 0;
     mast->insertStep(-1, save); // writes Tower7/sweep.tra again
     mast->insertStep(-1, makeDefaultRecord(TaskReport, model, 0));
 
     TestingSequence *feeder = doc.appendSequence();
-    feeder->Title = QStringLiteral("Feeder");
+    feeder->Title = "Feeder";
     for (TaskKind kind : {TaskGeneral, TaskDataPoint, TaskWindowing, TaskRfPower, TaskOpticalPower,
                           TaskFiber, TaskBiasTee})
         feeder->insertStep(-1, makeDefaultRecord(kind, model, 0));
     PromptTask done = std::get<PromptTask>(makeDefaultRecord(TaskPrompt, model, 0));
-    done.images[0].Comment = QStringLiteral("Disconnect and pack up");
+    done.images[0].Comment = "Disconnect and pack up";
     feeder->insertStep(-1, done);
     return doc;
+}
+
+// Saves the wizard as for the third model: the path, or an empty text when it failed.
+inline QString savedWizard(WizardDocument doc, const QString &path)
+{
+    return VX_CAAXML_PARSER(&doc, 2).Save_Wizard(path) ? path : QString();
 }
 
 } // namespace stepvane::test

@@ -1,20 +1,26 @@
 // Atomic writing: a write that fails anywhere (here: a file-size limit, which
 // fails writes with EFBIG like a full disk fails them with ENOSPC) reports the
 // failure, leaves the old file byte for byte and leaves no stray file behind.
+//
+// Attached files are read only when they are regular files within the cap:
+// a fifo never blocks, a folder or a device is named as what it is, and a
+// file above 1 GiB is refused before a byte of it is read.
 #include "common/AtomicFile.h"
+#include "common/AttachmentFile.h"
 #include "support/FileSizeLimit.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 namespace {
 int g_fsyncError = 0; // what the disk answers to the next syncs (0: the real answer)
@@ -33,14 +39,9 @@ extern "C" int fsync(int fd)
 
 using namespace stepvane;
 using stepvane::test::FileSizeLimit;
+using stepvane::test::readAll;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList entries(const QString &folder)
 {
@@ -54,12 +55,10 @@ TEST(AtomicFile, FailedWritesKeepTheOldFile)
         qsizetype size;
         int chunks; // written in this many pieces, as streaming writers do
     };
-    const Case cases[] = {
-        {"small, one piece", 5000, 1},
-        {"small, many pieces", 5000, 50},
-        {"large, one piece", 3 * 1024 * 1024, 1},
-        {"large, many pieces", 3 * 1024 * 1024, 700},
-    };
+    const Case cases[] = {{"small, one piece", 5000, 1},
+                          {"small, many pieces", 5000, 50},
+                          {"large, one piece", 3 * 1024 * 1024, 1},
+                          {"large, many pieces", 3 * 1024 * 1024, 700}};
     for (const Case &c : cases) {
         for (const bool sync : {true, false}) { // checked either way, synced or not
             QTemporaryDir dir;
@@ -109,7 +108,7 @@ TEST(AtomicFile, AFailedSyncKeepsTheOldFile)
     }
 }
 
-TEST(AtomicFile, ReplacesWholeAndKeepsPermissions)
+TEST(AtomicFile, ReplacesWholeKeepingPermissionsThroughLinksAndWithTheLongestName)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("unit.tuf");
@@ -123,6 +122,19 @@ TEST(AtomicFile, ReplacesWholeAndKeepsPermissions)
     ASSERT_EQ(stat(QFile::encodeName(path).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_EQ(entries(dir.path()), QStringList{"unit.tuf"});
+
+    // Through a symbolic link the file it names is replaced; the link stays.
+    ASSERT_TRUE(QFile::link(path, dir.filePath("link.tuf")));
+    ASSERT_TRUE(writeFileAtomically(dir.filePath("link.tuf"), "third"));
+    EXPECT_EQ(readAll(path), "third");
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.tuf")).isSymLink());
+
+    // The new file beside the target must not need a longer name than the
+    // folder allows.
+    const QString longest = dir.filePath(QString(251, u'n') + ".wzd");
+    EXPECT_TRUE(writeFileAtomically(longest, "old", &error)) << error.toStdString();
+    EXPECT_TRUE(writeFileAtomically(longest, "new", &error)) << error.toStdString();
+    EXPECT_EQ(readAll(longest), "new");
 }
 
 TEST(AtomicFile, RefusesWhatCannotBeWritten)
@@ -147,18 +159,6 @@ TEST(AtomicFile, RefusesWhatCannotBeWritten)
     EXPECT_EQ(entries(dir.path()), QStringList{"locked.wzd"});
 }
 
-TEST(AtomicFile, TheLongestFileNameStillSaves)
-{
-    // The new file beside the target must not need a longer name than the
-    // folder allows.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QString(251, u'n') + ".wzd");
-    QString error;
-    EXPECT_TRUE(writeFileAtomically(path, "old", &error)) << error.toStdString();
-    EXPECT_TRUE(writeFileAtomically(path, "new", &error)) << error.toStdString();
-    EXPECT_EQ(readAll(path), "new");
-}
-
 TEST(AtomicFile, DiscardedOrAbandonedWritesChangeNothing)
 {
     QTemporaryDir dir;
@@ -179,15 +179,60 @@ TEST(AtomicFile, DiscardedOrAbandonedWritesChangeNothing)
     EXPECT_EQ(entries(dir.path()), QStringList{"a.pdf"});
 }
 
-TEST(AtomicFile, WritesThroughASymbolicLink)
+} // namespace
+
+TEST(AttachmentFile, OnlyRegularFilesWithinTheCapAreRead)
 {
     QTemporaryDir dir;
-    const QString real = dir.filePath("real.wzd");
-    ASSERT_TRUE(writeFileAtomically(real, "old"));
-    ASSERT_TRUE(QFile::link(real, dir.filePath("link.wzd")));
-    ASSERT_TRUE(writeFileAtomically(dir.filePath("link.wzd"), "new"));
-    EXPECT_EQ(readAll(real), "new");
-    EXPECT_TRUE(QFileInfo(dir.filePath("link.wzd")).isSymLink());
-}
+    const auto at = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
+    {
+        QFile f(at("picture.png"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("PNGDATA");
+    }
+    QFile(at("empty")).open(QIODevice::WriteOnly);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(at("fifo")).constData(), 0600), 0);
+    QDir().mkdir(at("folder"));
+    ASSERT_EQ(::symlink("picture.png", QFile::encodeName(at("link.png")).constData()), 0);
+    ASSERT_EQ(::symlink("gone.png", QFile::encodeName(at("dangling.png")).constData()), 0);
+    ASSERT_EQ(::symlink("fifo", QFile::encodeName(at("fifo-link")).constData()), 0);
+    {
+        // Sparse: above the cap without using the disk.
+        QFile f(at("huge.png"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(kMaxAttachmentBytes + 1));
+    }
 
-} // namespace
+    struct Case {
+        QString path;
+        const char *problem; // nullptr: readable
+        QByteArray bytes;
+    };
+    const Case cases[] = {{at("picture.png"), nullptr, "PNGDATA"},
+                          {at("link.png"), nullptr, "PNGDATA"},
+                          {at("empty"), nullptr, ""},
+                          {at("fifo"), "is a fifo", {}},
+                          {at("fifo-link"), "is a fifo", {}},
+                          {at("folder"), "is a folder", {}},
+                          {QStringLiteral("/dev/zero"), "is a device", {}},
+                          {at("dangling.png"), "no such file", {}},
+                          {at("missing.png"), "no such file", {}},
+                          {at("huge.png"), "is larger than 1 GiB (1073741825 bytes)", {}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        qint64 size = -1;
+        const QString problem = attachmentProblem(c.path, &size);
+        QString error;
+        const std::optional<QByteArray> bytes = readAttachment(c.path, &error);
+        if (c.problem) {
+            EXPECT_EQ(problem, QLatin1String(c.problem));
+            EXPECT_FALSE(bytes.has_value());
+            EXPECT_EQ(error, QLatin1String(c.problem));
+        } else {
+            EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+            EXPECT_EQ(size, c.bytes.size());
+            ASSERT_TRUE(bytes.has_value()) << error.toStdString();
+            EXPECT_EQ(*bytes, c.bytes);
+        }
+    }
+}
