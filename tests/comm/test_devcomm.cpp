@@ -30,6 +30,16 @@ struct Rig {
                   1);
         dev.setReceiveTiming({30, 1, 3}); // time-outs in a few tens of ms
     }
+    // Receive steps until the reply is whole or has failed; its last result.
+    int receiveAll(int *calls = nullptr)
+    {
+        int r = 0, n = 0;
+        while (n < 1000 && r >= 0 && r < 100)
+            r = dev.ReceiveStep(), ++n;
+        if (calls)
+            *calls = n;
+        return r;
+    }
     // Every frame the link saw, decoded.
     std::vector<Frame> framesWritten(QList<QByteArray> *payloads)
     {
@@ -155,26 +165,22 @@ TEST(DevComm, RepliesJoinedAndSplitAcrossReads)
 {
     const QByteArray one = frameM(0x17, 2, 0, "first-");
     const QByteArray two = frameM(0x17, 2, 1, "second");
-    {
-        Rig rig; // both frames in one read: the second is filed from pending bytes
-        rig.dev.SetOperation(CDevComm::kOpSetup);
-        rig.link->queueRead(one + two);
-        EXPECT_EQ(rig.dev.ReceiveStep(), 50);
-        EXPECT_EQ(rig.dev.ReceiveStep(), 100); // nothing more to read: a read would time out
-        EXPECT_EQ(rig.dev.receivedData(), QByteArray("first-second"));
-        EXPECT_EQ(rig.progress.receiveCurrent.load(), 2);
-    }
-    {
-        Rig rig; // one frame cut in three reads, then the next one whole
-        rig.dev.SetOperation(CDevComm::kOpSetup);
-        rig.link->queueRead(one.left(3));
-        rig.link->queueRead(one.mid(3, 5));
-        rig.link->queueRead(one.mid(8));
-        EXPECT_EQ(rig.dev.ReceiveStep(), 50);
-        rig.link->queueRead(two);
-        EXPECT_EQ(rig.dev.ReceiveStep(), 100);
-        EXPECT_EQ(rig.dev.receivedData(), QByteArray("first-second"));
-    }
+    Rig joined; // both frames in one read: the second is filed from pending bytes
+    joined.dev.SetOperation(CDevComm::kOpSetup);
+    joined.link->queueRead(one + two);
+    EXPECT_EQ(joined.dev.ReceiveStep(), 50);
+    EXPECT_EQ(joined.dev.ReceiveStep(), 100); // nothing more to read: a read would time out
+    EXPECT_EQ(joined.dev.receivedData(), QByteArray("first-second"));
+    EXPECT_EQ(joined.progress.receiveCurrent.load(), 2);
+
+    Rig split; // one frame cut in three reads, then the next one whole
+    split.dev.SetOperation(CDevComm::kOpSetup);
+    for (const QByteArray &piece : {one.left(3), one.mid(3, 5), one.mid(8)})
+        split.link->queueRead(piece);
+    EXPECT_EQ(split.dev.ReceiveStep(), 50);
+    split.link->queueRead(two);
+    EXPECT_EQ(split.dev.ReceiveStep(), 100);
+    EXPECT_EQ(split.dev.receivedData(), QByteArray("first-second"));
 }
 
 TEST(DevComm, ReplyFailureTable)
@@ -182,6 +188,7 @@ TEST(DevComm, ReplyFailureTable)
     QByteArray badSum = frameA(0x41, 0x50, 1, 0, "x");
     badSum[badSum.size() - 2] = char(badSum.at(badSum.size() - 2) + 1);
     const QByteArray tooMuch = replyOf(CDevComm::kBufferSize + 1); // one byte past the buffer
+    const int hello = CDevComm::kOpHandshake, setup = CDevComm::kOpSetup;
     const struct {
         const char *name;
         int operation;
@@ -189,43 +196,31 @@ TEST(DevComm, ReplyFailureTable)
         int result;
         QString error;
     } cases[] = {
-        {"no reply", CDevComm::kOpHandshake, {}, -1, "STR_ERROR_TIMEOUT"},
+        {"no reply", hello, {}, -1, "STR_ERROR_TIMEOUT"},
         {"a frame that never ends",
-         CDevComm::kOpHandshake,
+         hello,
          {QByteArray::fromHex("7f4150")},
          -1,
          "STR_ERROR_TIMEOUT"},
-        {"stray bytes",
-         CDevComm::kOpHandshake,
-         {"\x01" + frameA(0x41, 0x50, 1, 0)},
-         -1,
-         "STR_ERROR_PACKET"},
-        {"checksum", CDevComm::kOpHandshake, {badSum}, -1, "STR_ERROR_CHECKSUM"},
-        {"fiber inspection mode",
-         CDevComm::kOpSetup,
-         {frameM(0x20, 1, 0)},
-         -3,
-         "IDS_FIBER_INSPECTION_MODE"},
+        {"stray bytes", hello, {"\x01" + frameA(0x41, 0x50, 1, 0)}, -1, "STR_ERROR_PACKET"},
+        {"checksum", hello, {badSum}, -1, "STR_ERROR_CHECKSUM"},
+        {"fiber inspection mode", setup, {frameM(0x20, 1, 0)}, -3, "IDS_FIBER_INSPECTION_MODE"},
         {"index gap",
-         CDevComm::kOpSetup,
+         setup,
          {frameM(0x17, 3, 0, "a") + frameM(0x17, 3, 2, "c")},
          -1,
          "Communication Error!"},
         {"reply without its first frame",
-         CDevComm::kOpSetup,
+         setup,
          {frameM(0x17, 2, 1, "b")},
          -1,
          "Communication Error!"},
         {"frame above 4099 bytes",
-         CDevComm::kOpSetup,
+         setup,
          {frameM(0x17, 1, 0, QByteArray(4100, 'a'))},
          -1,
          QString::fromLatin1(kErrorTooLong)},
-        {"800001 bytes",
-         CDevComm::kOpSetup,
-         {tooMuch},
-         -1,
-         "Reply data too long (more than 800000 bytes)"},
+        {"800001 bytes", setup, {tooMuch}, -1, "Reply data too long (more than 800000 bytes)"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -238,10 +233,7 @@ TEST(DevComm, ReplyFailureTable)
         rig.dev.SetOperation(c.operation);
         for (const QByteArray &r : c.reads)
             rig.link->queueRead(r);
-        int r = 0;
-        for (int guard = 0; guard < 1000 && r >= 0 && r < 100; ++guard)
-            r = rig.dev.ReceiveStep();
-        EXPECT_EQ(r, c.result);
+        EXPECT_EQ(rig.receiveAll(), c.result);
         EXPECT_EQ(rig.dev.GetErrorMessage(), c.error);
         EXPECT_EQ(rig.progress.receivedOk.load(), 0);
         EXPECT_LE(rig.dev.GetReceivedSize(), CDevComm::kBufferSize);
@@ -253,10 +245,7 @@ TEST(DevComm, AReplyThatFillsTheBufferExactlyIsTaken)
     Rig rig;
     rig.dev.SetOperation(CDevComm::kOpSetup);
     rig.link->queueRead(replyOf(CDevComm::kBufferSize));
-    int r = 0;
-    for (int guard = 0; guard < 1000 && r >= 0 && r < 100; ++guard)
-        r = rig.dev.ReceiveStep();
-    EXPECT_EQ(r, 100) << rig.dev.GetErrorMessage().toStdString();
+    EXPECT_EQ(rig.receiveAll(), 100) << rig.dev.GetErrorMessage().toStdString();
     EXPECT_EQ(rig.dev.receivedData(), QByteArray(CDevComm::kBufferSize, 'd'));
 }
 
@@ -270,13 +259,8 @@ TEST(DevComm, ManySmallFramesInOneReadAreFiledWithoutRecursion)
     for (uint32_t i = 0; i < kFrames; ++i)
         all += frameM(0x17, kFrames, i, QByteArray(1, char('a' + i % 26)));
     rig.link->queueRead(all);
-    int r = 0;
     int calls = 0;
-    while (r >= 0 && r < 100 && calls < 100) {
-        r = rig.dev.ReceiveStep();
-        ++calls;
-    }
-    EXPECT_EQ(r, 100);
+    EXPECT_EQ(rig.receiveAll(&calls), 100);
     EXPECT_LE(calls, 10); // one call per read, not one per frame
     ASSERT_EQ(rig.dev.GetReceivedSize(), int(kFrames));
     EXPECT_EQ(rig.dev.receivedData().at(kFrames - 1), char('a' + (kFrames - 1) % 26));

@@ -1,5 +1,6 @@
 // The instrument stand-in's logic: what it keeps of an announced name, how it
 // checks piece indexes, and how it cuts a setup into reply frames.
+#include "ByteView.h"
 #include "comm/CDevComm.h"
 #include "comm/InstrumentEndpoint.h"
 
@@ -12,6 +13,8 @@
 
 using namespace stepvane;
 using namespace stepvane::frame;
+
+using comm_test::u8;
 
 namespace {
 
@@ -26,8 +29,7 @@ struct Probe {
     }
     QByteArray send(const QByteArray &bytes)
     {
-        return endpoint.receiveStream(reinterpret_cast<const uint8_t *>(bytes.constData()),
-                                      size_t(bytes.size()));
+        return endpoint.receiveStream(u8(bytes), size_t(bytes.size()));
     }
     void name(const QString &text)
     {
@@ -115,8 +117,7 @@ TEST(Endpoint, SetupRepliesInChunksAndBlocks)
     QByteArray joined;
     size_t pos = 0;
     while (pos < size_t(reply.size())) {
-        const DecodeResult r =
-            d.feed(reinterpret_cast<const uint8_t *>(reply.constData()) + pos, reply.size() - pos);
+        const DecodeResult r = d.feed(u8(reply) + pos, reply.size() - pos);
         ASSERT_EQ(r.status, DecodeStatus::Frame);
         pos += r.consumed;
         EXPECT_EQ(d.frame().total, 4u);
@@ -133,12 +134,10 @@ TEST(Endpoint, SetupRepliesInChunksAndBlocks)
     Probe usb(options);
     const QByteArray request = frameA(0x41, kSetupFetch, 1, 0).leftJustified(4096, '\0');
     QByteArray blocksJoined;
-    for (const QByteArray &b :
-         usb.endpoint.receiveBlock(reinterpret_cast<const uint8_t *>(request.constData()), 4096)) {
+    for (const QByteArray &b : usb.endpoint.receiveBlock(u8(request), 4096)) {
         ASSERT_EQ(b.size(), 4096);
         FrameDecoder bd(Layout::M);
-        ASSERT_EQ(bd.feed(reinterpret_cast<const uint8_t *>(b.constData()), 4096).status,
-                  DecodeStatus::Frame);
+        ASSERT_EQ(bd.feed(u8(b), 4096).status, DecodeStatus::Frame);
         blocksJoined += bd.frame().payloadBytes();
     }
     EXPECT_EQ(blocksJoined, options.setup);

@@ -165,28 +165,24 @@ TEST(FleetFiles, NamesAreSafeAndUnique)
 TEST(FleetCli, SendsToHealthyInstrumentsWhileAFaultyOneFails)
 {
     QTemporaryDir dir;
-    const QString store = dir.filePath(QStringLiteral("store"));
+    const QString store = dir.filePath("store");
     // Instance 2 hangs up after the handshake: its send cannot complete.
-    SimProcess sim({QStringLiteral("--instances"), QStringLiteral("4"), QStringLiteral("--store"),
-                    store, QStringLiteral("--fault"), QStringLiteral("2:close-after=1")});
+    SimProcess sim({"--instances", "4", "--store", store, "--fault", "2:close-after=1"});
     const std::vector<int> ports = instancePorts(sim, 4);
     ASSERT_EQ(ports.size(), 4u) << sim.log().toStdString();
 
     QByteArray bytes(70000, '\0');
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char((i * 37 + i / 256) & 0xFF); // flags and escapes included
-    const QString file = dir.filePath(QStringLiteral("site.wzd"));
+    const QString file = dir.filePath("site.wzd");
     ASSERT_TRUE(writeAll(file, bytes));
     QByteArray csv = "name,method,address,port\n";
     for (int k = 0; k < 4; ++k)
         csv += QStringLiteral("crew %1,ipv4,127.0.0.1,%2\n").arg(k).arg(ports[size_t(k)]).toUtf8();
-    const QString fleet = dir.filePath(QStringLiteral("fleet.csv"));
+    const QString fleet = dir.filePath("fleet.csv");
     ASSERT_TRUE(writeAll(fleet, csv));
 
-    const ProcessResult r =
-        runProcess(binPath(QStringLiteral("stepvane-cli")),
-                   {QStringLiteral("send"), file, QStringLiteral("--fleet"), fleet,
-                    QStringLiteral("--json"), QStringLiteral("--jobs"), QStringLiteral("3")});
+    const ProcessResult r = runCli({"send", file, "--fleet", fleet, "--json", "--jobs", "3"});
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
     QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5) << r.out.toStdString();
@@ -195,7 +191,7 @@ TEST(FleetCli, SendsToHealthyInstrumentsWhileAFaultyOneFails)
     EXPECT_EQ(counts.value("failed").toInt(), 1);
     for (const QString &line : lines) {
         const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
-        const bool faulty = o.value("instrument").toString() == QLatin1String("crew 2");
+        const bool faulty = o.value("instrument").toString() == "crew 2";
         EXPECT_EQ(o.value("result").toString(), faulty ? "failed" : "done") << line.toStdString();
         if (faulty) {
             EXPECT_EQ(o.value("message").toString(), "the instrument closed the connection");
@@ -203,28 +199,27 @@ TEST(FleetCli, SendsToHealthyInstrumentsWhileAFaultyOneFails)
         EXPECT_EQ(o.value("file_sha256").toString(), sha256Hex(bytes));
     }
     for (int k = 0; k < 4; ++k) {
-        if (k == 2)
+        const QString stored =
+            QDir(store).filePath(QStringLiteral("%1/site.wzd").arg(ports[size_t(k)]));
+        if (k == 2) {
+            EXPECT_FALSE(QFile::exists(stored));
             continue;
-        ASSERT_TRUE(
-            sim.waitForLine(QRegularExpression(QStringLiteral("sim %1: .*\"site.wzd\"").arg(k))))
+        }
+        ASSERT_TRUE(sim.waitForLine(
+            QRegularExpression(QStringLiteral("sim %1: .*stored \".*site.wzd\"").arg(k))))
             << sim.log().toStdString();
-        EXPECT_EQ(
-            readAll(QDir(store).filePath(QStringLiteral("%1/site.wzd").arg(ports[size_t(k)]))),
-            bytes)
-            << k;
+        EXPECT_EQ(readAll(stored), bytes) << k;
     }
-    EXPECT_FALSE(QFile::exists(QDir(store).filePath(QStringLiteral("%1/site.wzd").arg(ports[2]))));
 
     // The same instruments by --to: the setups come back into one folder each,
     // but the faulty one's.
-    const QString out = dir.filePath(QStringLiteral("setups"));
-    QStringList args = {QStringLiteral("fetch-setup"), out};
+    const QString out = dir.filePath("setups");
+    QStringList args = {"fetch-setup", out};
     for (int k : {0, 1, 2})
-        args << QStringLiteral("--to") << QStringLiteral("127.0.0.1:%1").arg(ports[size_t(k)]);
-    const ProcessResult f = runProcess(binPath(QStringLiteral("stepvane-cli")), args);
+        args << "--to" << QStringLiteral("127.0.0.1:%1").arg(ports[size_t(k)]);
+    const ProcessResult f = runCli(args);
     EXPECT_EQ(f.exitCode, 1) << f.err.toStdString() << f.out.toStdString();
-    EXPECT_TRUE(f.out.endsWith(QLatin1String("3 instruments: 2 done, 1 failed\n")))
-        << f.out.toStdString();
+    EXPECT_TRUE(f.out.endsWith("3 instruments: 2 done, 1 failed\n")) << f.out.toStdString();
     EXPECT_TRUE(
         QFile::exists(QDir(out).filePath(QStringLiteral("127.0.0.1_%1.sta").arg(ports[1]))));
 }
@@ -233,29 +228,24 @@ TEST(FleetCli, SendChecksTheWizardFirstUnlessToldNot)
 {
     QTemporaryDir dir;
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
-    TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
-    s->insertStep(-1, MeasureModeTask{QString(), MeasureTwoPortTransmission});
-    const QString path = dir.filePath(QStringLiteral("vx320a.wzd"));
+    doc.Title = "Tower";
+    doc.appendSequence()->Title = "Sweep";
+    doc.sequence(0)->insertStep(-1, MeasureModeTask{QString(), MeasureTwoPortTransmission});
+    const QString path = dir.filePath("vx320a.wzd");
     VX_CAAXML_PARSER parser(&doc, 1);
     ASSERT_TRUE(parser.Save_Wizard(path));
 
-    SimProcess sim({QStringLiteral("--store"), dir.filePath(QStringLiteral("store"))});
+    SimProcess sim({"--store", dir.filePath("store")});
     ASSERT_TRUE(sim.started()) << sim.log().toStdString();
-    const QString to = QStringLiteral("127.0.0.1:%1").arg(sim.port());
-    const QString cli = binPath(QStringLiteral("stepvane-cli"));
-    const QStringList single = {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
-                                QStringLiteral("--port"), QString::number(sim.port())};
-    for (const QStringList &target : {single, QStringList{QStringLiteral("--to"), to}}) {
-        const ProcessResult refused =
-            runProcess(cli, QStringList{QStringLiteral("send"), path} + target);
+    const QString port = QString::number(sim.port());
+    for (const QStringList &target : {QStringList{"--tcp", "127.0.0.1", "--port", port},
+                                      QStringList{"--to", "127.0.0.1:" + port}}) {
+        const ProcessResult refused = runCli(QStringList{"send", path} + target);
         EXPECT_EQ(refused.exitCode, 1);
-        EXPECT_TRUE(refused.err.contains(QLatin1String("no 2 Port Transmission measurement")))
+        EXPECT_TRUE(refused.err.contains("no 2 Port Transmission measurement"))
             << refused.err.toStdString();
-        EXPECT_TRUE(refused.err.contains(QLatin1String("Nothing was sent")));
-        const ProcessResult sent = runProcess(
-            cli, QStringList{QStringLiteral("send"), path, QStringLiteral("--no-check")} + target);
+        EXPECT_TRUE(refused.err.contains("Nothing was sent"));
+        const ProcessResult sent = runCli(QStringList{"send", path, "--no-check"} + target);
         EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
     }
     EXPECT_EQ(sim.log().count(QStringLiteral("connection from")), 2) << sim.log().toStdString();
@@ -265,8 +255,7 @@ TEST(FleetTransfer, CancelEndsEveryTransferWithinASecond)
 {
     // One silent instrument (it would take seconds to time out) beside one
     // that takes a long file at the protocol's pace.
-    SimProcess sim({QStringLiteral("--instances"), QStringLiteral("2"), QStringLiteral("--fault"),
-                    QStringLiteral("0:silent")});
+    SimProcess sim({"--instances", "2", "--fault", "0:silent"});
     const std::vector<int> ports = instancePorts(sim, 2);
     ASSERT_EQ(ports.size(), 2u) << sim.log().toStdString();
     FleetList list;

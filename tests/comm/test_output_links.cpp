@@ -48,9 +48,7 @@ TEST(OutputLinks, FleetFetchSetupNeverWritesThroughALink)
     for (const LinkTrap trap : kLinkTraps) {
         LinkTrapScene scene(trap, name);
         ASSERT_TRUE(scene.ready()) << linkTrapName(trap);
-        const ProcessResult r =
-            runProcess(binPath(QStringLiteral("stepvane-cli")),
-                       {QStringLiteral("fetch-setup"), scene.folder(), QStringLiteral("--to"), to});
+        const ProcessResult r = runCli({"fetch-setup", scene.folder(), "--to", to});
         EXPECT_EQ(r.exitCode, 1) << linkTrapName(trap);
         EXPECT_TRUE((r.out + r.err).contains(QLatin1String("is a symbolic link")))
             << linkTrapName(trap) << ": " << (r.out + r.err).toStdString();
@@ -58,9 +56,7 @@ TEST(OutputLinks, FleetFetchSetupNeverWritesThroughALink)
     }
     // A plain folder still takes the setup.
     QTemporaryDir dir;
-    const ProcessResult ok =
-        runProcess(binPath(QStringLiteral("stepvane-cli")),
-                   {QStringLiteral("fetch-setup"), dir.path(), QStringLiteral("--to"), to});
+    const ProcessResult ok = runCli({"fetch-setup", dir.path(), "--to", to});
     EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
     EXPECT_TRUE(QFileInfo(dir.filePath(name)).isFile());
 }
@@ -75,20 +71,15 @@ TEST(OutputLinks, TheSimulatorsStoreNeverWritesThroughALink)
         LinkTrapScene scene(trap, QStringLiteral("site.wzd"));
         ASSERT_TRUE(scene.ready()) << linkTrapName(trap);
         if (trap == LinkTrap::FolderIsLink) {
-            const ProcessResult r = runProcess(sim,
-                                               {QStringLiteral("--port"), QStringLiteral("0"),
-                                                QStringLiteral("--store"), scene.folder()},
-                                               {}, 10000);
+            const ProcessResult r =
+                runProcess(sim, {"--port", "0", "--store", scene.folder()}, {}, 10000);
             EXPECT_EQ(r.exitCode, 2) << r.out.toStdString();
             EXPECT_TRUE(r.err.contains(QLatin1String("is a symbolic link"))) << r.err.toStdString();
         } else {
-            SimProcess running({QStringLiteral("--store"), scene.folder()});
+            SimProcess running({"--store", scene.folder()});
             ASSERT_TRUE(running.started()) << running.log().toStdString();
-            const ProcessResult sent =
-                runProcess(binPath(QStringLiteral("stepvane-cli")),
-                           {QStringLiteral("send"), wizard, QStringLiteral("--no-check"),
-                            QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
-                            QStringLiteral("--port"), QString::number(running.port())});
+            const ProcessResult sent = runCli({"send", wizard, "--no-check", "--tcp", "127.0.0.1",
+                                               "--port", QString::number(running.port())});
             EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
             EXPECT_TRUE(running.waitForLine(QRegularExpression(
                 QStringLiteral("\"site.wzd\" could not be stored: .*is a symbolic link"))))
@@ -102,11 +93,10 @@ TEST(OutputLinks, TheSimulatorsStoreNeverWritesThroughALink)
     LinkTrapScene scene(LinkTrap::FolderIsLink, QString());
     ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("store"))));
     ASSERT_TRUE(QFile::link(scene.folder(), dir.filePath(QStringLiteral("store/%1").arg(port))));
-    const ProcessResult r =
-        runProcess(sim,
-                   {QStringLiteral("--port"), QString::number(port), QStringLiteral("--instances"),
-                    QStringLiteral("1"), QStringLiteral("--store"), dir.filePath("store")},
-                   {}, 10000);
+    const ProcessResult r = runProcess(
+        sim,
+        {"--port", QString::number(port), "--instances", "1", "--store", dir.filePath("store")}, {},
+        10000);
     EXPECT_EQ(r.exitCode, 1) << r.out.toStdString();
     EXPECT_TRUE(r.err.contains(QLatin1String("is a symbolic link"))) << r.err.toStdString();
     EXPECT_EQ(scene.damage(), QString());

@@ -59,18 +59,16 @@ long residentKiB(pid_t pid)
 TEST(SimLimits, IdleConnectionsAreClosedAndASenderBeyondTheLimitIsToldBusy)
 {
     QTemporaryDir dir;
-    SimProcess sim({QStringLiteral("--max-connections"), QStringLiteral("2"),
-                    QStringLiteral("--idle-timeout"), QStringLiteral("1")});
+    SimProcess sim({"--max-connections", "2", "--idle-timeout", "1"});
     ASSERT_TRUE(sim.started()) << sim.log().toStdString();
-    const QString file = dir.filePath(QStringLiteral("w.wzd"));
+    const QString file = dir.filePath("w.wzd");
     QFile(file).open(QIODevice::WriteOnly);
-    const QStringList send = {QStringLiteral("send"),   file,
-                              QStringLiteral("--tcp"),  QStringLiteral("127.0.0.1"),
-                              QStringLiteral("--port"), QString::number(sim.port())};
+    const QStringList send = {"send",      file,     "--tcp",
+                              "127.0.0.1", "--port", QString::number(sim.port())};
     // One holds its place silently, one trickles bytes that never make a frame.
     Client silent(sim.port()), trickle(sim.port());
     ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("[2] connection from"))));
-    const ProcessResult busy = runProcess(binPath(QStringLiteral("stepvane-cli")), send);
+    const ProcessResult busy = runCli(send);
     EXPECT_EQ(busy.exitCode, 1);
     EXPECT_TRUE(busy.err.contains(QLatin1String("The instrument is busy")))
         << busy.err.toStdString();
@@ -84,18 +82,17 @@ TEST(SimLimits, IdleConnectionsAreClosedAndASenderBeyondTheLimitIsToldBusy)
         EXPECT_TRUE(
             sim.log().contains(QLatin1String(id) + " connection closed by the simulator: idle"));
     }
-    EXPECT_EQ(runProcess(binPath(QStringLiteral("stepvane-cli")), send).exitCode, 0);
+    EXPECT_EQ(runCli(send).exitCode, 0);
 }
 
 TEST(SimLimits, AnUnfinishedUploadGrowsOnDiskNotInMemory)
 {
     QTemporaryDir dir;
-    const QString store = dir.filePath(QStringLiteral("store"));
+    const QString store = dir.filePath("store");
     // The sanitizer holds freed memory back for a while to catch late uses,
     // which would count as growth here; without that hold the memory behaves
     // as in the plain build.
-    SimProcess sim({QStringLiteral("--store"), store},
-                   {QStringLiteral("ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=0")});
+    SimProcess sim({"--store", store}, {"ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=0"});
     ASSERT_TRUE(sim.started()) << sim.log().toStdString();
     const int pieces = 4096; // 16 MB in frames of 4096 bytes, the last one never sent
     {

@@ -62,10 +62,9 @@ TEST(SimOptions, FaultModesSayTheirRange)
         {"sulky", "unknown fault mode (checksum, gap"},
     };
     for (const auto &c : cases) {
-        const QStringList args = {QStringLiteral("--port"), QStringLiteral("0"),
-                                  QStringLiteral("--fault"), QString::fromLatin1(c.fault)};
+        const QStringList args = {"--port", "0", "--fault", c.fault};
         if (c.refusal) {
-            const ProcessResult r = runProcess(binPath(QStringLiteral("stepvane-sim")), args);
+            const ProcessResult r = runProcess(binPath("stepvane-sim"), args);
             EXPECT_EQ(r.exitCode, 2) << c.fault;
             EXPECT_TRUE(r.err.contains(QLatin1String(c.refusal))) << r.err.toStdString();
         } else {
@@ -77,7 +76,7 @@ TEST(SimOptions, FaultModesSayTheirRange)
 
 TEST(SimOptions, ListensOnThisMachineOnlyUnlessBindSaysMore)
 {
-    const PlainSim loopback({QStringLiteral("--port"), QStringLiteral("0")});
+    const PlainSim loopback({"--port", "0"});
     ASSERT_GT(loopback.port(), 0) << loopback.line().toStdString();
     EXPECT_EQ(loopback.addresses(),
               haveIPv6Loopback() ? QStringLiteral("127.0.0.1, ::1") : QStringLiteral("127.0.0.1"));
@@ -85,13 +84,11 @@ TEST(SimOptions, ListensOnThisMachineOnlyUnlessBindSaysMore)
     // A list names more; an empty entry in it is a usage error.
     const QString list =
         haveIPv6Loopback() ? QStringLiteral("0.0.0.0, ::1") : QStringLiteral("0.0.0.0");
-    const PlainSim every(
-        {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--bind"), list});
+    const PlainSim every({"--port", "0", "--bind", list});
     ASSERT_GT(every.port(), 0) << every.line().toStdString();
     EXPECT_EQ(every.addresses(), list);
-    const ProcessResult empty = runProcess(binPath(QStringLiteral("stepvane-sim")),
-                                           {QStringLiteral("--bind"), QStringLiteral("127.0.0.1,"),
-                                            QStringLiteral("--port"), QStringLiteral("0")});
+    const ProcessResult empty =
+        runProcess(binPath("stepvane-sim"), {"--bind", "127.0.0.1,", "--port", "0"});
     EXPECT_EQ(empty.exitCode, 2);
     EXPECT_TRUE(empty.err.contains(QLatin1String("an address is empty")))
         << empty.err.toStdString();

@@ -1,5 +1,6 @@
 // CDevComm's USB block logic against the in-memory instrument: the mode-switch
 // block, request blocks, 3072-byte pieces, and reply blocks read by the worker.
+#include "ByteView.h"
 #include "comm/CDevComm.h"
 #include "comm/MemoryTransport.h"
 
@@ -10,6 +11,8 @@
 
 using namespace stepvane;
 using namespace stepvane::frame;
+
+using comm_test::u8;
 
 namespace {
 
@@ -83,16 +86,14 @@ TEST(Usb, FilePiecesOf3072)
         for (int i = 0; i < c.size; ++i)
             file[i] = char(i % 253);
         ASSERT_EQ(rig.dev.UsbSendPathRecord(QStringLiteral("/tmp/w.wzd")), 1);
-        ASSERT_EQ(rig.dev.UsbSendFile(c.size, reinterpret_cast<const uint8_t *>(file.constData())),
-                  1);
+        ASSERT_EQ(rig.dev.UsbSendFile(c.size, u8(file)), 1);
         const QList<QByteArray> w = rig.link->written();
         ASSERT_EQ(w.size(), 2 + c.pieces.size()); // mode switch, name, pieces
         for (int i = 0; i < c.pieces.size(); ++i) {
             const QByteArray &b = w[2 + i];
             ASSERT_EQ(b.size(), 4096);
             FrameDecoder d(Layout::M);
-            ASSERT_EQ(d.feed(reinterpret_cast<const uint8_t *>(b.constData()), 4096).status,
-                      DecodeStatus::Frame);
+            ASSERT_EQ(d.feed(u8(b), 4096).status, DecodeStatus::Frame);
             EXPECT_EQ(d.frame().total, uint32_t(c.pieces.size()));
             EXPECT_EQ(d.frame().index, uint32_t(i));
             EXPECT_EQ(int(d.frame().payloadSize), c.pieces[i]);
@@ -129,24 +130,23 @@ TEST(Usb, ReplyBlockFailures)
     const struct {
         const char *name;
         QByteArray reply;
-        int operation;
+        bool setup; // a setup fetch, else a handshake
         QString error;
     } cases[] = {
-        {"garbage before 0x7F", block("junk" + frameA(0x41, 0x50, 1, 0, "x")),
-         CDevComm::kOpHandshake, "STR_ERROR_PACKET"},
-        {"frame longer than its block", block(frameM(0x17, 1, 0, QByteArray(5000, 'a')).left(4096)),
-         CDevComm::kOpSetup, "STR_ERROR_PACKET"},
-        {"frame start without end", block(QByteArray::fromHex("7f4d17")), CDevComm::kOpSetup,
+        {"garbage before 0x7F", block("junk" + frameA(0x41, 0x50, 1, 0, "x")), false,
          "STR_ERROR_PACKET"},
-        {"index gap", block(frameM(0x17, 3, 1, "x")), CDevComm::kOpSetup, "Communication Error!"},
+        {"frame longer than its block", block(frameM(0x17, 1, 0, QByteArray(5000, 'a')).left(4096)),
+         true, "STR_ERROR_PACKET"},
+        {"frame start without end", block(QByteArray::fromHex("7f4d17")), true, "STR_ERROR_PACKET"},
+        {"index gap", block(frameM(0x17, 3, 1, "x")), true, "Communication Error!"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         UsbRig rig({}, false);
         rig.link->queueRead(c.reply);
-        EXPECT_EQ(
-            rig.request(c.operation == CDevComm::kOpSetup ? kSetupFetch : kHandshake, c.operation),
-            -1);
+        EXPECT_EQ(c.setup ? rig.request(kSetupFetch, CDevComm::kOpSetup)
+                          : rig.request(kHandshake, CDevComm::kOpHandshake),
+                  -1);
         EXPECT_EQ(rig.dev.GetErrorMessage(), c.error);
         EXPECT_EQ(rig.progress.receivedOk.load(), 0);
     }
@@ -157,13 +157,10 @@ TEST(Usb, PiecesThatCannotBeFramedAreRefused)
     const QByteArray plain(7000, 'a');
     QByteArray dense = plain;
     dense.replace(3072, 1100, QByteArray(1100, '\x7d')); // second piece grows past 4096
-    EXPECT_TRUE(CDevComm::UsbPiecesFit(reinterpret_cast<const uint8_t *>(plain.constData()), 7000));
-    EXPECT_FALSE(
-        CDevComm::UsbPiecesFit(reinterpret_cast<const uint8_t *>(dense.constData()), 7000));
+    EXPECT_TRUE(CDevComm::UsbPiecesFit(u8(plain), 7000));
+    EXPECT_FALSE(CDevComm::UsbPiecesFit(u8(dense), 7000));
     UsbRig rig({}, false);
-    EXPECT_EQ(rig.dev.UsbSendPiece(
-                  2, 1, reinterpret_cast<const uint8_t *>(dense.constData()) + 3072, 3072),
-              0);
+    EXPECT_EQ(rig.dev.UsbSendPiece(2, 1, u8(dense) + 3072, 3072), 0);
     EXPECT_EQ(rig.link->written().size(), 1); // only the mode switch
 }
 

@@ -63,6 +63,26 @@ std::vector<TaskRecord> readRecords(const QString &path, MessageSink *sink = nul
     return test::recordsOf(doc);
 }
 
+// Reads a wizard of one hand-written step body.
+std::vector<TaskRecord> readAnalysisBody(const QByteArray &stepBody, MessageSink *sink = nullptr,
+                                         int *result = nullptr)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.wzd");
+    EXPECT_TRUE(test::writeAll(path, test::wizardAround({QString::fromUtf8(stepBody)})));
+    return readRecords(path, sink, result);
+}
+
+// Saves the records as a one-sequence wizard in a scratch folder; returns its path.
+QString savedAnalysis(const std::vector<TaskRecord> &records, MessageSink *sink = nullptr)
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath("saved.wzd");
+    WizardDocument doc = makeDocument("t", "s", records);
+    EXPECT_TRUE(test::saveWizard(doc, path, sink));
+    return path;
+}
+
 // A restored attachment lives in its own working copy named after the stored name and holds
 // the bytes of the original; once that is checked, the record takes the
 // original's path so the rest of it can be compared as a whole.
@@ -93,8 +113,8 @@ void adoptRestored(TaskRecord &read, const TaskRecord &original)
             return;
         images(*l, *o);
         if (l->MSLfileSize > 0) {
-            EXPECT_EQ(QFileInfo(l->TransMSLfileName).fileName().toStdString(),
-                      l->MSLfileName.toStdString());
+            EXPECT_TRUE(test::isWorkingCopyOf(l->TransMSLfileName, l->MSLfileName))
+                << l->TransMSLfileName.toStdString();
             EXPECT_EQ(test::readAll(l->TransMSLfileName), test::readAll(o->TransMSLfileName));
         }
         l->TransMSLfileName = o->TransMSLfileName;
@@ -112,18 +132,7 @@ void expectSameRecords(std::vector<TaskRecord> read, const std::vector<TaskRecor
 
 // --- the reference wizards ---------------------------------------------------
 
-struct ReferenceWizard {
-    const char *file;
-    const char *title;
-    const char *sequenceTitle;
-    std::vector<TaskRecord> records; // attachments point at the files of the fixture folder
-};
-void PrintTo(const ReferenceWizard &w, std::ostream *os)
-{
-    *os << w.file;
-}
-
-std::vector<ReferenceWizard> referenceWizards()
+TEST(AnalysisReferenceFiles, ReadIntoTheExpectedRecordsAndReproducedByTheWriter)
 {
     MarkerPeakTask markers;
     markers.Description = "Return loss > 15 dB on M3";
@@ -134,67 +143,49 @@ std::vector<ReferenceWizard> referenceWizards()
     markers.images = {connectorOk(), AttachedImage{"No picture yet", "", "", 0, 0, 0},
                       connectorBad()};
     markers.Search_between = 2, markers.M1toM2_M5 = 1;
-
     MarkerPeakTask noMarkers;
     noMarkers.Description = "No markers <none>", noMarkers.Equality_sign = 5;
     noMarkers.Search_between = 4, noMarkers.M3toM4_M6 = 1;
-
     LimitTask line{"Line at -12.5 dB", 1, 1, -12.5, -15.75, 1, 1, "", "", 0, 1, {maskFail()}};
     const QString mask = analysisFile("band_mask.fml");
     LimitTask msl{
         "Band mask", 0, 0, 0, 0, 0, 0, "band_mask.fml", mask, Size(QFileInfo(mask).size()), 0, {}};
     LimitTask noMask{"Mask not chosen yet", 0, 1, 0, 0, 0, 0, "", "", 0, 0, {}};
-
     ZoomZonesTask lte{"LTE bands", 700, 1710, 2500, 960, 2170, 2690, 1, 0, 1, 3};
-    ZoomZonesTask defaults{"Defaults"};
     ZoomZonesTask unknown{"Unknown search", 0, 3400.25, 0, 0, 3800.75, 0, 0, 1, 0, 7};
-
-    return {{"marker_peak.wzd", "Markers", "Marker and peak", {markers, noMarkers}},
-            {"limit.wzd", "Limits", "Limit lines and masks", {line, msl, noMask}},
-            {"zoom_zones.wzd", "Zones", "Zoom zones", {lte, defaults, unknown}}};
-}
-
-class AnalysisReferenceFiles : public ::testing::TestWithParam<ReferenceWizard> {};
-
-TEST_P(AnalysisReferenceFiles, ReadIntoTheExpectedRecords)
-{
-    const ReferenceWizard &ref = GetParam();
-    CollectingMessageSink sink;
-    int result = 0;
-    const auto read = readRecords(analysisFile(ref.file), &sink, &result);
-    ASSERT_EQ(result, 1);
-    EXPECT_TRUE(sink.messages.empty()) << sink.texts().join('\n').toStdString();
-    expectSameRecords(read, ref.records);
-}
-
-TEST_P(AnalysisReferenceFiles, WriterReproducesTheFile)
-{
-    const ReferenceWizard &ref = GetParam();
-    WizardDocument doc = makeDocument(ref.title, ref.sequenceTitle, ref.records);
+    const struct {
+        const char *file;
+        const char *title;
+        const char *sequenceTitle;
+        std::vector<TaskRecord> records; // attachments point at the files of the fixture folder
+    } refs[] = {
+        {"marker_peak.wzd", "Markers", "Marker and peak", {markers, noMarkers}},
+        {"limit.wzd", "Limits", "Limit lines and masks", {line, msl, noMask}},
+        {"zoom_zones.wzd", "Zones", "Zoom zones", {lte, ZoomZonesTask{"Defaults"}, unknown}}};
     QTemporaryDir dir;
-    const QString out = dir.filePath(ref.file);
-    CollectingMessageSink sink;
-    ASSERT_TRUE(test::saveWizard(doc, out, &sink));
-    EXPECT_TRUE(sink.messages.empty()) << sink.texts().join('\n').toStdString();
+    for (const auto &ref : refs) {
+        SCOPED_TRACE(ref.file);
+        CollectingMessageSink sink;
+        int result = 0;
+        const auto read = readRecords(analysisFile(ref.file), &sink, &result);
+        ASSERT_EQ(result, 1);
+        expectSameRecords(read, ref.records);
 
-    // The attachments were read from this folder; the reference names the
-    // folders they had on the machine that wrote it.
-    QByteArray written = test::readAll(out);
-    for (const char *name : {"connector_ok.png", "connector_bad.png", "mask_fail.png"})
-        written.replace(analysisFile(name).toUtf8(), windowsPicture(name).toUtf8());
-    written.replace(analysisFile("band_mask.fml").toUtf8(), kWindowsMask.toUtf8());
-
-    const QByteArray expected = test::normalizedXml(test::readAll(analysisFile(ref.file)));
-    ASSERT_FALSE(expected.isEmpty());
-    EXPECT_EQ(test::normalizedXml(written).toStdString(), expected.toStdString());
+        WizardDocument doc = makeDocument(ref.title, ref.sequenceTitle, ref.records);
+        const QString out = dir.filePath(ref.file);
+        ASSERT_TRUE(test::saveWizard(doc, out, &sink));
+        EXPECT_TRUE(sink.messages.empty()) << sink.texts().join('\n').toStdString();
+        // The attachments were read from this folder; the reference names the
+        // folders they had on the machine that wrote it.
+        QByteArray written = test::readAll(out);
+        for (const char *name : {"connector_ok.png", "connector_bad.png", "mask_fail.png"})
+            written.replace(analysisFile(name).toUtf8(), windowsPicture(name).toUtf8());
+        written.replace(analysisFile("band_mask.fml").toUtf8(), kWindowsMask.toUtf8());
+        const QByteArray expected = test::normalizedXml(test::readAll(analysisFile(ref.file)));
+        ASSERT_FALSE(expected.isEmpty());
+        EXPECT_EQ(test::normalizedXml(written).toStdString(), expected.toStdString());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(EveryKind, AnalysisReferenceFiles, ::testing::ValuesIn(referenceWizards()),
-                         [](const auto &info) {
-                             QString name = QString::fromLatin1(info.param.file);
-                             name.chop(4);
-                             return name.toStdString();
-                         });
 
 // --- round trips -------------------------------------------------------------
 
@@ -216,12 +207,7 @@ TEST(AnalysisTasks, EveryKindSurvivesSaveAndReopen)
         {connectorBad()}};
     ZoomZonesTask zones{"zones", 1.25, 2.5, 3.75, 10.5, 20.25, 30, 1, 1, 0, 2};
     const std::vector<TaskRecord> records = {markers, line, msl, zones};
-
-    WizardDocument doc = makeDocument("rt", "rt", records);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("rt.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path));
-    expectSameRecords(readRecords(path), records);
+    expectSameRecords(readRecords(savedAnalysis(records)), records);
 }
 
 // --- condition pictures ------------------------------------------------------
@@ -236,10 +222,7 @@ TEST(AnalysisTasks, TwelvePicturesAreWrittenButTenComeBack)
         image.Comment = QStringLiteral("picture %1").arg(i);
         limit.images.push_back(image);
     }
-    WizardDocument doc = makeDocument("t", "s", {limit});
-    QTemporaryDir dir;
-    const QString path = dir.filePath("twelve.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path));
+    const QString path = savedAnalysis({limit});
     EXPECT_EQ(test::stepAttributes(path, "Condition/ImageNum_11/Comment"), "DValue=picture 11");
 
     std::vector<TaskRecord> read = readRecords(path);
@@ -258,14 +241,11 @@ TEST(AnalysisTasks, MissingPictureNumbersLeaveNoGap)
                                    "<Image_filesize DValue=\"0\"/></ImageNum_%1>")
                         .arg(i);
     for (const char *kind : {"Marker_Peak", "Limit"}) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("gap.wzd");
-        ASSERT_TRUE(test::writeAll(
-            path, test::wizardAround(
-                      {QStringLiteral("<Task_Step_Name DValue=\"%1\"/><Condition>"
-                                      "<Check DValue=\"True\" LValue=\"1\"/>%2</Condition>")
-                           .arg(kind, pictures)})));
-        const auto read = readRecords(path);
+        const auto read = readAnalysisBody(
+            QStringLiteral("<Task_Step_Name DValue=\"%1\"/><Condition><Check DValue=\"True\" "
+                           "LValue=\"1\"/>%2</Condition>")
+                .arg(kind, pictures)
+                .toUtf8());
         ASSERT_EQ(read.size(), 1u) << kind;
         const std::vector<AttachedImage> *images = nullptr;
         if (const auto *m = std::get_if<MarkerPeakTask>(&read[0]))
@@ -282,57 +262,36 @@ TEST(AnalysisTasks, MissingPictureNumbersLeaveNoGap)
 
 // --- attached files that cannot be stored or restored ------------------------
 
-struct AttachmentFailure {
-    const char *name;
-    const char *stepBody;
-    const char *message;
-};
-void PrintTo(const AttachmentFailure &c, std::ostream *os)
+// The data element is missing or the name unsafe, so the restore fails: the
+// user is told which file, and the step still loads.
+TEST(AnalysisTasks, RestoreFailuresAreReportedAndTheReadGoesOn)
 {
-    *os << c.name;
+    const struct {
+        const char *stepBody;
+        const char *message;
+    } cases[] = {
+        {R"(<Task_Step_Name DValue="Marker_Peak"/><Condition><ImageNum_0><ImageName DValue="cond.png"/><Image_filesize DValue="10"/></ImageNum_0></Condition>)",
+         "Marker/Peak task item-Failed to Load (cond.png)"},
+        {R"(<Task_Step_Name DValue="Limit"/><Condition><ImageNum_0><ImageName DValue="cond.png"/><Image_filesize DValue="10"/></ImageNum_0></Condition>)",
+         "Lmit task item-Failed to Load (cond.png)"},
+        {R"(<Task_Step_Name DValue="Limit"/><SelectMode LValue="0"/><MSL><MSLfileName DValue="m.fml"/><MSLfileSize DValue="10"/></MSL>)",
+         "Limit task item-Failed to Load (m.fml)"},
+        {R"(<Task_Step_Name DValue="Limit"/><SelectMode LValue="0"/><MSL><MSLfileName DValue=".."/><MSLfileSize DValue="3"/><ImageData xmlns:dt="urn:schemas-microsoft-com:datatypes" dt:dt="bin.base64">YWJj</ImageData></MSL>)",
+         "Limit task item-Failed to Load (..)"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
+        CollectingMessageSink sink;
+        int result = 0;
+        const auto read = readAnalysisBody(c.stepBody, &sink, &result);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(read.size(), 1u);
+        ASSERT_EQ(sink.messages.size(), 1u);
+        // The kind's message, with the slot and why on a line below it.
+        EXPECT_EQ(sink.texts().first().section(u'\n', 0, 0).toStdString(), c.message);
+        EXPECT_EQ(sink.messages[0].icon, MessageIcon::Warning);
+    }
 }
-
-class AnalysisRestoreFailure : public ::testing::TestWithParam<AttachmentFailure> {};
-
-// The data element is missing, so the restore fails: the user is told which
-// file, and the step still loads with the size it declared.
-TEST_P(AnalysisRestoreFailure, IsReportedAndTheReadGoesOn)
-{
-    const AttachmentFailure &c = GetParam();
-    QTemporaryDir dir;
-    const QString path = dir.filePath("lost.wzd");
-    ASSERT_TRUE(test::writeAll(path, test::wizardAround({QString::fromUtf8(c.stepBody)})));
-    CollectingMessageSink sink;
-    int result = 0;
-    const auto read = readRecords(path, &sink, &result);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(read.size(), 1u);
-    ASSERT_EQ(sink.messages.size(), 1u);
-    // The kind's message, with the slot and why on a line below it.
-    EXPECT_EQ(sink.texts().first().section(u'\n', 0, 0).toStdString(), c.message);
-    EXPECT_EQ(sink.messages[0].icon, MessageIcon::Warning);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AnalysisRestoreFailure,
-    ::testing::Values(
-        AttachmentFailure{
-            "MarkerPicture",
-            R"(<Task_Step_Name DValue="Marker_Peak"/><Condition><ImageNum_0><ImageName DValue="cond.png"/><Image_filesize DValue="10"/></ImageNum_0></Condition>)",
-            "Marker/Peak task item-Failed to Load (cond.png)"},
-        AttachmentFailure{
-            "LimitPicture",
-            R"(<Task_Step_Name DValue="Limit"/><Condition><ImageNum_0><ImageName DValue="cond.png"/><Image_filesize DValue="10"/></ImageNum_0></Condition>)",
-            "Lmit task item-Failed to Load (cond.png)"},
-        AttachmentFailure{
-            "LimitMask",
-            R"(<Task_Step_Name DValue="Limit"/><SelectMode LValue="0"/><MSL><MSLfileName DValue="m.fml"/><MSLfileSize DValue="10"/></MSL>)",
-            "Limit task item-Failed to Load (m.fml)"},
-        AttachmentFailure{
-            "LimitMaskUnsafeName",
-            R"(<Task_Step_Name DValue="Limit"/><SelectMode LValue="0"/><MSL><MSLfileName DValue=".."/><MSLfileSize DValue="3"/><ImageData xmlns:dt="urn:schemas-microsoft-com:datatypes" dt:dt="bin.base64">YWJj</ImageData></MSL>)",
-            "Limit task item-Failed to Load (..)"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(AnalysisTasks, StoreFailuresAreReportedAndTheSaveGoesOn)
 {
@@ -343,10 +302,8 @@ TEST(AnalysisTasks, StoreFailuresAreReportedAndTheSaveGoesOn)
     markers.images = {lost, connectorOk()};
     LimitTask limit{"", 0, 0, 0, 0, 0, 0, "gone.fml", dir.filePath("gone.fml"), 10, 1, {lost}};
 
-    WizardDocument doc = makeDocument("t", "s", {markers, limit});
     CollectingMessageSink sink;
-    const QString path = dir.filePath("w.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path, &sink));
+    const QString path = savedAnalysis({markers, limit}, &sink);
     EXPECT_EQ(sink.texts().join('\n').toStdString(),
               "Marker/Peak task item-Failed to Save (gone.png)\n"
               "Limit task item-Failed to Save (gone.fml)\n"
@@ -365,10 +322,7 @@ TEST(AnalysisTasks, OnlyTheSelectedLimitGroupIsWrittenAndRead)
     // Each record carries leftovers of the other mode, as the editor leaves them.
     LimitTask line{"", 1, 0, 4.5, 1.5, 1, 1, "band_mask.fml", mask, 68, 0, {}};
     LimitTask msl{"", 0, 0, 4.5, 1.5, 1, 1, "", "", 0, 0, {}};
-    WizardDocument doc = makeDocument("t", "s", {line, msl});
-    QTemporaryDir dir;
-    const QString path = dir.filePath("modes.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path));
+    const QString path = savedAnalysis({line, msl});
     EXPECT_EQ(test::stepAttributes(path, "MSL"), "<missing>");
     EXPECT_EQ(test::stepAttributes(path, "Limit_Line/Move_Limit"), "DValue=4.50");
 
@@ -378,22 +332,16 @@ TEST(AnalysisTasks, OnlyTheSelectedLimitGroupIsWrittenAndRead)
     EXPECT_TRUE(read[1] == TaskRecord(LimitTask{"", 0, 0, 0, 0, 0, 0, "", "", 0, 0, {}}));
 }
 
-struct ReadCase {
-    const char *name;
-    const char *stepBody;
-    TaskRecord expected;
-};
-void PrintTo(const ReadCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-std::vector<ReadCase> readCases()
+TEST(AnalysisTasks, ReaderDefaultsAndModeGroups)
 {
     MarkerPeakTask secondMissing;
     secondMissing.markers[0] = {3, 1, 0, 2, 10};
     secondMissing.markers[2] = {4, 2, 0, 5, 30};
-    return {
+    const struct {
+        const char *name;
+        const char *stepBody;
+        TaskRecord expected;
+    } cases[] = {
         {"MarkerDefaults", R"(<Task_Step_Name DValue="Marker_Peak"/>)", MarkerPeakTask{}},
         {"MissingMarkerKeepsDefaults",
          R"(<Task_Step_Name DValue="Marker_Peak"/><Marker><Num1><Name LValue="3"/><Type LValue="1"/><X_Value DValue="10"/><Search_mode LValue="2"/></Num1><Num3><Name DValue="M1" LValue="4"/><Type LValue="2"/><X_Value DValue="30"/><Search_mode DValue="None" LValue="5"/></Num3></Marker>)",
@@ -414,33 +362,12 @@ std::vector<ReadCase> readCases()
          R"(<Task_Step_Name DValue="Zoom Zones"/><Zone2><Check DValue="True"/><Stop_Frequency DValue="12.5"/></Zone2><Peak_Valley_Search DValue="Peak all zones" LValue="2"/>)",
          ZoomZonesTask{"", 0, 0, 0, 0, 12.5, 0, 0, 0, 0, 2}},
     };
-}
-
-class AnalysisReader : public ::testing::TestWithParam<ReadCase> {};
-
-TEST_P(AnalysisReader, ReadsTheExpectedRecord)
-{
-    const ReadCase &c = GetParam();
-    QTemporaryDir dir;
-    const QString path = dir.filePath("r.wzd");
-    ASSERT_TRUE(test::writeAll(path, test::wizardAround({QString::fromUtf8(c.stepBody)})));
-    const auto read = readRecords(path);
-    ASSERT_EQ(read.size(), 1u);
-    EXPECT_TRUE(read[0] == c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, AnalysisReader, ::testing::ValuesIn(readCases()),
-                         [](const auto &info) { return std::string(info.param.name); });
-
-struct WrittenValue {
-    const char *name;
-    TaskRecord record;
-    const char *path;
-    const char *attributes;
-};
-void PrintTo(const WrittenValue &c, std::ostream *os)
-{
-    *os << c.name;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto read = readAnalysisBody(c.stepBody);
+        ASSERT_EQ(read.size(), 1u);
+        EXPECT_TRUE(read[0] == c.expected);
+    }
 }
 
 MarkerPeakTask markerWith(int equality, int axis, int between)
@@ -450,40 +377,33 @@ MarkerPeakTask markerWith(int equality, int axis, int between)
     return r;
 }
 
-class AnalysisWriterValues : public ::testing::TestWithParam<WrittenValue> {};
-
-TEST_P(AnalysisWriterValues, ElementCarriesExactlyTheseAttributes)
+TEST(AnalysisTasks, WrittenElementsCarryExactlyTheseAttributes)
 {
-    const WrittenValue &c = GetParam();
-    WizardDocument doc = makeDocument("t", "s", {c.record});
-    QTemporaryDir dir;
-    const QString path = dir.filePath("w.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path));
-    EXPECT_EQ(test::stepAttributes(path, c.path), c.attributes);
+    const struct {
+        const char *name;
+        TaskRecord record;
+        const char *path;
+        const char *attributes;
+    } cases[] = {
+        {"GreaterThan", markerWith(0, 0, 0), "Condition/Equality_sign", "DValue=>;LValue=0"},
+        {"EqualityWithoutText", markerWith(5, 0, 0), "Condition/Equality_sign", "LValue=5"},
+        {"AxisAnyNonZeroIsY", markerWith(0, 3, 0), "Condition/Axis", "DValue=Y;LValue=3"},
+        {"SearchBetweenWithoutText", markerWith(0, 0, 3), "Peak_Valley/Search_between", "LValue=3"},
+        {"SixthMarkerAlwaysWritten", MarkerPeakTask{}, "Marker/Num6/Search_mode",
+         "DValue=None;LValue=0"},
+        {"NoSeventhMarker", MarkerPeakTask{}, "Marker/Num7", "<missing>"},
+        {"ZoomPeakAll", ZoomZonesTask{"", 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, "Peak_Valley_Search",
+         "DValue=Peak all zones;LValue=1"},
+        {"LimitPassFailOn", LimitTask{"", 1, 2, 0, 0, 0, 0, "", "", 0, 0, {}}, "Pass_Fail",
+         "DValue=On;LValue=2"},
+        {"EmptyMslGroup", LimitTask{"", 0, 0, 0, 0, 0, 0, "a.fml", "/nowhere/a.fml", 0, 0, {}},
+         "MSL/MSLfileName", "<missing>"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(test::stepAttributes(savedAnalysis({c.record}), c.path), c.attributes);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AnalysisWriterValues,
-    ::testing::Values(
-        WrittenValue{"GreaterThan", markerWith(0, 0, 0), "Condition/Equality_sign",
-                     "DValue=>;LValue=0"},
-        WrittenValue{"EqualityWithoutText", markerWith(5, 0, 0), "Condition/Equality_sign",
-                     "LValue=5"},
-        WrittenValue{"AxisAnyNonZeroIsY", markerWith(0, 3, 0), "Condition/Axis",
-                     "DValue=Y;LValue=3"},
-        WrittenValue{"SearchBetweenWithoutText", markerWith(0, 0, 3), "Peak_Valley/Search_between",
-                     "LValue=3"},
-        WrittenValue{"SixthMarkerAlwaysWritten", MarkerPeakTask{}, "Marker/Num6/Search_mode",
-                     "DValue=None;LValue=0"},
-        WrittenValue{"NoSeventhMarker", MarkerPeakTask{}, "Marker/Num7", "<missing>"},
-        WrittenValue{"ZoomPeakAll", ZoomZonesTask{"", 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},
-                     "Peak_Valley_Search", "DValue=Peak all zones;LValue=1"},
-        WrittenValue{"LimitPassFailOn", LimitTask{"", 1, 2, 0, 0, 0, 0, "", "", 0, 0, {}},
-                     "Pass_Fail", "DValue=On;LValue=2"},
-        WrittenValue{"EmptyMslGroup",
-                     LimitTask{"", 0, 0, 0, 0, 0, 0, "a.fml", "/nowhere/a.fml", 0, 0, {}},
-                     "MSL/MSLfileName", "<missing>"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace stepvane
