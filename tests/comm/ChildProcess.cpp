@@ -61,13 +61,15 @@ ProcessResult runProcess(const QString &program, const QStringList &args, const 
     return result;
 }
 
-SimProcess::SimProcess(const QStringList &extraArgs, const QStringList &env)
+SimProcess::SimProcess(const QStringList &extraArgs, const QStringList &env, bool onLoopback)
 {
     m_v6 = haveIPv6Loopback();
-    QStringList args = {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--bind"),
-                        QStringLiteral("127.0.0.1")};
-    if (m_v6)
-        args << QStringLiteral("--bind") << QStringLiteral("::1");
+    QStringList args;
+    if (onLoopback)
+        args = {"--port", "0", "--bind", "127.0.0.1"};
+    if (onLoopback && m_v6)
+        args << "--bind"
+             << "::1";
     m_reader = std::thread(&SimProcess::run, this, args + extraArgs, env);
     static const QRegularExpression portLine(QStringLiteral("listening on port (\\d+)"));
     if (waitForLine(portLine, 20000)) {

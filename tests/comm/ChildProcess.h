@@ -41,8 +41,10 @@ class SimProcess {
 public:
     // Starts stepvane-sim on an ephemeral port of 127.0.0.1 (and ::1 when the
     // machine has it) with the extra arguments and environment entries
-    // ("NAME=value"); waits for its port line.
-    explicit SimProcess(const QStringList &extraArgs, const QStringList &env = {});
+    // ("NAME=value"), or with the arguments alone when not onLoopback; waits
+    // for its port line.
+    explicit SimProcess(const QStringList &extraArgs, const QStringList &env = {},
+                        bool onLoopback = true);
     ~SimProcess(); // SIGTERM, then SIGKILL after 3 s; always reaped
 
     bool started() const { return m_port > 0; }

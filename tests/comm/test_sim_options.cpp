@@ -4,45 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QRegularExpression>
 
 using namespace stepvane::test;
 
 namespace {
 
-// The simulator started with args, stopped when the test ends; its start line.
-class PlainSim {
-public:
-    explicit PlainSim(const QStringList &args)
-    {
-        m_process.start(binPath(QStringLiteral("stepvane-sim")), args);
-        for (int i = 0; i < 100 && !m_line.contains(u'\n'); ++i) {
-            m_process.waitForReadyRead(100);
-            m_line += QString::fromUtf8(m_process.readAllStandardOutput());
-        }
-        const auto m =
-            QRegularExpression(QStringLiteral("listening on port (\\d+) \\((.*)\\)")).match(m_line);
-        m_port = m.hasMatch() ? m.captured(1).toInt() : 0;
-        m_addresses = m.captured(2);
-    }
-    ~PlainSim()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    int port() const { return m_port; }
-    QString addresses() const { return m_addresses; }
-    QString line() const { return m_line; }
-
-private:
-    QProcess m_process;
-    QString m_line;
-    QString m_addresses;
-    int m_port = 0;
-};
+// The addresses a simulator's start line names.
+QString addresses(const SimProcess &sim)
+{
+    return QRegularExpression("listening on port \\d+ \\((.*)\\)").match(sim.log()).captured(1);
+}
 
 } // namespace
 
@@ -68,25 +40,25 @@ TEST(SimOptions, FaultModesSayTheirRange)
             EXPECT_EQ(r.exitCode, 2) << c.fault;
             EXPECT_TRUE(r.err.contains(QLatin1String(c.refusal))) << r.err.toStdString();
         } else {
-            const PlainSim sim(args);
-            EXPECT_GT(sim.port(), 0) << c.fault << ": " << sim.line().toStdString();
+            const SimProcess sim(args, {}, false);
+            EXPECT_TRUE(sim.started()) << c.fault << ": " << sim.log().toStdString();
         }
     }
 }
 
 TEST(SimOptions, ListensOnThisMachineOnlyUnlessBindSaysMore)
 {
-    const PlainSim loopback({"--port", "0"});
-    ASSERT_GT(loopback.port(), 0) << loopback.line().toStdString();
-    EXPECT_EQ(loopback.addresses(),
+    const SimProcess loopback({"--port", "0"}, {}, false);
+    ASSERT_TRUE(loopback.started()) << loopback.log().toStdString();
+    EXPECT_EQ(addresses(loopback),
               haveIPv6Loopback() ? QStringLiteral("127.0.0.1, ::1") : QStringLiteral("127.0.0.1"));
 
     // A list names more; an empty entry in it is a usage error.
     const QString list =
         haveIPv6Loopback() ? QStringLiteral("0.0.0.0, ::1") : QStringLiteral("0.0.0.0");
-    const PlainSim every({"--port", "0", "--bind", list});
-    ASSERT_GT(every.port(), 0) << every.line().toStdString();
-    EXPECT_EQ(every.addresses(), list);
+    const SimProcess every({"--port", "0", "--bind", list}, {}, false);
+    ASSERT_TRUE(every.started()) << every.log().toStdString();
+    EXPECT_EQ(addresses(every), list);
     const ProcessResult empty =
         runProcess(binPath("stepvane-sim"), {"--bind", "127.0.0.1,", "--port", "0"});
     EXPECT_EQ(empty.exitCode, 2);

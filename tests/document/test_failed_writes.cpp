@@ -5,7 +5,7 @@
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
 #include "support/FileSizeLimit.h"
-#include "support/TestFiles.h"
+#include "support/WizardText.h"
 
 #include <QDirIterator>
 
@@ -137,27 +137,19 @@ TEST_F(FailedWrites, RestoredSizesAreTheBytesRestored)
 {
     const QByteArray data(73, 'd');
     const QByteArray base64 = data.toBase64();
-    auto wizard = [&](const QByteArray &size, const QByteArray &imageData) {
-        return "<?xml version=\"1.0\"?><STEPVANE><Information>"
-               "<InstrumentEQP DValue=\"VX320A\" LValue=\"1\"/><Application_Version "
-               "DValue=\"1.2.1\"/>"
-               "<FW_Version DValue=\"1.064\"/><TestingSequence_Count DValue=\"1\"/><Title "
-               "DValue=\"t\"/>"
-               "</Information><TestingSequence_Num0><Information><InstrumentEQP DValue=\"VX320A\" "
-               "LValue=\"1\"/><Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
-               "<Task_Steps_Count DValue=\"2\"/><Title DValue=\"s\"/></Information><Task_Step_Num0>"
-               "<Task_Step_Name DValue=\"Prompt\"/><Description DValue=\"\"/><ImageNum_0>"
-               "<ImageName DValue=\"a.png\"/><Image_filesize DValue=\"" +
-               size +
-               "\"/>"
-               "<ImageWidth DValue=\"1\"/><ImageHeight DValue=\"1\"/>" +
-               imageData + "</ImageNum_0></Task_Step_Num0></TestingSequence_Num0></STEPVANE>";
+    auto wizard = [](const char *size, const QByteArray &imageData) {
+        return wizardAround(
+            {QStringLiteral("<Task_Step_Name DValue=\"Prompt\"/><Description "
+                            "DValue=\"\"/><ImageNum_0><ImageName DValue=\"a.png\"/>"
+                            "<Image_filesize DValue=\"%1\"/><ImageWidth "
+                            "DValue=\"1\"/><ImageHeight DValue=\"1\"/>%2</ImageNum_0>")
+                 .arg(QLatin1String(size), QString::fromLatin1(imageData))});
     };
     const QByteArray typed = "<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
                              "dt:dt=\"bin.base64\">" +
                              base64 + "</ImageData>";
-    const QByteArray broken = "<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
-                              "dt:dt=\"bin.base64\">not base64!</ImageData>";
+    QByteArray broken = typed;
+    broken.replace(base64, "not base64!");
     const struct {
         const char *name;
         QByteArray file;
@@ -179,8 +171,7 @@ TEST_F(FailedWrites, RestoredSizesAreTheBytesRestored)
         sink.messages.clear();
         writeAll(dir.filePath("sizes.wzd"), c.file);
         WizardDocument back;
-        VX_CAAXML_PARSER reader(&back, 1, &sink);
-        ASSERT_EQ(reader.Read_Wizard_File(dir.filePath("sizes.wzd")), 1);
+        ASSERT_EQ(readWizard(dir.filePath("sizes.wzd"), back, &sink), 1);
         const auto *prompt = std::get_if<PromptTask>(&back.sequence(0)->step(0)->record);
         ASSERT_NE(prompt, nullptr);
         EXPECT_EQ(prompt->images[0].Image_filesize, c.size);

@@ -38,16 +38,12 @@ WizardDocument everyKind(const QString &folder)
     // Attachment names are written only where a file goes with them.
     writeAll(QDir(folder).filePath("mask.fml"), "MSL");
     auto &limit = *seq->step(16)->as<LimitTask>();
-    limit.SelectMode = 0;
-    limit.MSLfileName = "mask.fml";
+    limit.SelectMode = 0, limit.MSLfileName = "mask.fml", limit.MSLfileSize = 3;
     limit.TransMSLfileName = QDir(folder).filePath("mask.fml");
-    limit.MSLfileSize = 3;
     limit.images.resize(1);
     writeAll(QDir(folder).filePath("setup.sta"), "STA");
     auto &load = *seq->step(5)->as<LoadTask>();
-    load.SetupfileName = QDir(folder).filePath("setup.sta");
-    load.Mode = 2;
-    load.SetupfileSize = 3;
+    load.SetupfileName = QDir(folder).filePath("setup.sta"), load.Mode = 2, load.SetupfileSize = 3;
     seq->step(15)->as<MarkerPeakTask>()->images.resize(1);
     return doc;
 }
@@ -55,6 +51,18 @@ WizardDocument everyKind(const QString &folder)
 template <typename R> Field at(const char *place, int step, QString R::*text)
 {
     return {place, [step, text](WizardDocument &d) -> QString & { return rec<R>(d, step).*text; }};
+}
+
+// A text of the image in that slot of the record at that step.
+template <typename R>
+Field image(const char *place, int step, QString AttachedImage::*text, int slot = 0)
+{
+    return {place, [=](WizardDocument &d) -> QString & {
+                if constexpr (requires(R r) { r.logo; })
+                    return rec<R>(d, step).logo.*text;
+                else
+                    return rec<R>(d, step).images[size_t(slot)].*text;
+            }};
 }
 
 // Step index by kind: storable kinds are 1..20 and 23 in code order.
@@ -70,10 +78,8 @@ const std::vector<Field> &fields()
         at("BaseFolderName", 0, &SaveTask::BaseFolderName),
         at("Company_Info/Company/Name", 0, &SaveTask::Company_Name),
         at("Company_Info/Address/Name", 0, &SaveTask::Address_Name),
-        {"Company_Info/Logo/ImageName",
-         [](D &d) -> QString & { return rec<SaveTask>(d, 0).logo.ImageName; }},
-        {"Logo/TransImageName",
-         [](D &d) -> QString & { return rec<SaveTask>(d, 0).logo.TransImageName; }},
+        image<SaveTask>("Company_Info/Logo/ImageName", 0, &AttachedImage::ImageName),
+        image<SaveTask>("Logo/TransImageName", 0, &AttachedImage::TransImageName),
         at("Job_Info/Engineer/Name", 0, &SaveTask::Engineer_Name),
         at("Name", 0, &SaveTask::TestPurpose_Name),
         at("Name", 0, &SaveTask::Site_Information_Name),
@@ -87,20 +93,16 @@ const std::vector<Field> &fields()
         at("TagID/Test_Type", 0, &SaveTask::Test_Type),
         at("TagID/Termination", 0, &SaveTask::Termination),
         at("step 2 (Prompt), Description", 1, &PromptTask::Description),
-        {"ImageNum_9/Comment",
-         [](D &d) -> QString & { return rec<PromptTask>(d, 1).images[9].Comment; }},
-        {"ImageNum_0/ImageName",
-         [](D &d) -> QString & { return rec<PromptTask>(d, 1).images[0].ImageName; }},
-        {"ImageNum_4/TransImageName",
-         [](D &d) -> QString & { return rec<PromptTask>(d, 1).images[4].TransImageName; }},
+        image<PromptTask>("ImageNum_9/Comment", 1, &AttachedImage::Comment, 9),
+        image<PromptTask>("ImageNum_0/ImageName", 1, &AttachedImage::ImageName),
+        image<PromptTask>("ImageNum_4/TransImageName", 1, &AttachedImage::TransImageName, 4),
         at("step 3 (Consolidated report), Description", 2, &ReportTask::Description),
         at("BaseFolderName", 2, &ReportTask::BaseFolderName),
         at("BaseFileName", 2, &ReportTask::BaseFileName),
         at("Company/Name", 2, &ReportTask::Company_Name),
         at("Address/Name", 2, &ReportTask::Address_Name),
-        {"Logo/ImageName", [](D &d) -> QString & { return rec<ReportTask>(d, 2).logo.ImageName; }},
-        {"Logo/TransImageName",
-         [](D &d) -> QString & { return rec<ReportTask>(d, 2).logo.TransImageName; }},
+        image<ReportTask>("Logo/ImageName", 2, &AttachedImage::ImageName),
+        image<ReportTask>("Logo/TransImageName", 2, &AttachedImage::TransImageName),
         at("Engineer/Name", 2, &ReportTask::Engineer_Name),
         at("Name", 2, &ReportTask::TestPurpose_Name),
         at("Name", 2, &ReportTask::Site_Information_Name),
@@ -130,16 +132,14 @@ const std::vector<Field> &fields()
         at("step 15", 14, &WindowingTask::Description),
         at("step 16", 15, &MarkerPeakTask::Description),
         at("Threshold_Fail", 15, &MarkerPeakTask::Threshold_Fail),
-        {"Comment", [](D &d) -> QString & { return rec<MarkerPeakTask>(d, 15).images[0].Comment; }},
-        {"ImageName",
-         [](D &d) -> QString & { return rec<MarkerPeakTask>(d, 15).images[0].ImageName; }},
-        {"TransImageName",
-         [](D &d) -> QString & { return rec<MarkerPeakTask>(d, 15).images[0].TransImageName; }},
+        image<MarkerPeakTask>("Comment", 15, &AttachedImage::Comment),
+        image<MarkerPeakTask>("ImageName", 15, &AttachedImage::ImageName),
+        image<MarkerPeakTask>("TransImageName", 15, &AttachedImage::TransImageName),
         at("step 17", 16, &LimitTask::Description),
         at("MSL/MSLfileName", 16, &LimitTask::MSLfileName),
         at("MSL/TransMSLfileName", 16, &LimitTask::TransMSLfileName),
-        {"Comment", [](D &d) -> QString & { return rec<LimitTask>(d, 16).images[0].Comment; }},
-        {"ImageName", [](D &d) -> QString & { return rec<LimitTask>(d, 16).images[0].ImageName; }},
+        image<LimitTask>("Comment", 16, &AttachedImage::Comment),
+        image<LimitTask>("ImageName", 16, &AttachedImage::ImageName),
         at("step 18", 17, &ZoomZonesTask::Description),
         at("step 19", 18, &HoldTask::Description),
         at("step 20", 19, &AutoScaleTask::Description),
