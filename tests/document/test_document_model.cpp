@@ -6,7 +6,7 @@
 
 using namespace stepvane;
 
-TEST(DocumentLimits, SequenceRefusesHundredFirstStep)
+TEST(DocumentLimits, SequenceRefusesHundredFirstStepDocumentHundredFirstSequence)
 {
     TestingSequence seq;
     for (int i = 0; i < kMaxSteps - 1; ++i)
@@ -14,10 +14,7 @@ TEST(DocumentLimits, SequenceRefusesHundredFirstStep)
     EXPECT_NE(seq.insertStep(-1, HoldTask{}), nullptr) << "the 100th step is accepted";
     EXPECT_EQ(seq.insertStep(0, HoldTask{}), nullptr) << "the 101st step is refused";
     EXPECT_EQ(seq.stepCount(), kMaxSteps);
-}
 
-TEST(DocumentLimits, DocumentRefusesHundredFirstSequence)
-{
     WizardDocument doc;
     for (int i = 0; i < kMaxSequences; ++i)
         ASSERT_NE(doc.appendSequence(), nullptr);
@@ -53,18 +50,15 @@ TEST(DocumentModel, KindFollowsRecordAlternative)
     EXPECT_EQ(kindFromStoredName("prompt"), TaskUnknown) << "names match case-sensitively";
 }
 
-struct FreqDefaults {
-    int model;
-    int unit;
-    double start, stop, stopDistance;
-};
-
 TEST(RecordFactory, FrequencyDistanceDependsOnModelAndUnit)
 {
-    const FreqDefaults cases[] = {{0, 0, 100, 2700, 15.0},
-                                  {1, 0, 5, 4000, 15.0},
-                                  {2, 1, 5, 4000, 49.2},
-                                  {3, 1, 5, 6000, 49.2}};
+    const struct {
+        int model, unit;
+        double start, stop, stopDistance;
+    } cases[] = {{0, 0, 100, 2700, 15.0},
+                 {1, 0, 5, 4000, 15.0},
+                 {2, 1, 5, 4000, 49.2},
+                 {3, 1, 5, 6000, 49.2}};
     for (const auto &c : cases) {
         const auto r = std::get<FrequencyDistanceTask>(
             makeDefaultRecord(TaskFrequencyDistance, c.model, c.unit));

@@ -24,6 +24,13 @@ QString value(const char *name, const char *v)
     return QStringLiteral("<%1 LValue=\"%2\"/>").arg(QLatin1String(name), QString::fromUtf8(v));
 }
 
+// The summary of a setup document held in memory.
+QString infoOf(const QByteArray &setup, const QString &name = QStringLiteral("s.xml"))
+{
+    VX_CAAXML_PARSER parser(nullptr, 0);
+    return parser.Load_Document_From_Memory(setup) ? parser.Make_Setup_Info(name) : "<not loaded>";
+}
+
 QString fourLines(const QString &file, const QString &layout, const QString &mode,
                   const QString &band)
 {
@@ -49,11 +56,10 @@ TEST(SetupInfo, LayoutDecidesHowManyTracesAreNamed)
     const QString modes = value("Display_Mode1", "6") + value("Display_Mode2", "12") +
                           value("Display_Mode3", "7") + value("Display_Mode4", "3");
     const QString band = QStringLiteral("0.00 MHz - 0.00 MHz");
-    struct Case {
+    const struct {
         const char *select;
         QString expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"0", fourLines("s.xml", "Single", "Smith Chart", band)},
         {"2", fourLines("s.xml", "Dual Vertical", "Smith Chart,2 Port Transmission", band)},
         {"3", fourLines("s.xml", "Triple", "Smith Chart,2 Port Transmission,RF Power", band)},
@@ -63,18 +69,13 @@ TEST(SetupInfo, LayoutDecidesHowManyTracesAreNamed)
         {"10", fourLines("s.xml", "", "", band)},
         {"-1", fourLines("s.xml", "", "", band)},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.select);
-        VX_CAAXML_PARSER parser(nullptr, 0);
-        ASSERT_TRUE(
-            parser.Load_Document_From_Memory(setupXml(modes + value("nSelectDisplay", c.select))));
-        EXPECT_EQ(parser.Make_Setup_Info(QStringLiteral("s.xml")), c.expected);
+        EXPECT_EQ(infoOf(setupXml(modes + value("nSelectDisplay", c.select))), c.expected);
     }
     // Four traces, the last a DTF one: the long form, whatever trace holds it.
-    VX_CAAXML_PARSER parser(nullptr, 0);
-    ASSERT_TRUE(parser.Load_Document_From_Memory(setupXml(modes + value("nSelectDisplay", "4"))));
     EXPECT_TRUE(
-        parser.Make_Setup_Info(QStringLiteral("s.xml"))
+        infoOf(setupXml(modes + value("nSelectDisplay", "4")))
             .startsWith(fourLines("s.xml", "Quad",
                                   "Smith Chart,2 Port Transmission,RF Power,DTF Return Loss",
                                   band) +
@@ -92,11 +93,9 @@ TEST(SetupInfo, FrequenciesAreWholeHertzShownInMegahertz)
     };
     for (const auto &[start, stop, band] : cases) {
         SCOPED_TRACE(start);
-        VX_CAAXML_PARSER parser(nullptr, 0);
-        ASSERT_TRUE(parser.Load_Document_From_Memory(setupXml(value("llFreqStart", start) +
-                                                              value("llFreqStop", stop) +
-                                                              value("Display_Mode1", "6"))));
-        EXPECT_EQ(parser.Make_Setup_Info(QStringLiteral(u"Mast – Süd.xml")),
+        EXPECT_EQ(infoOf(setupXml(value("llFreqStart", start) + value("llFreqStop", stop) +
+                                  value("Display_Mode1", "6")),
+                         QStringLiteral(u"Mast – Süd.xml")),
                   fourLines(QStringLiteral(u"Mast – Süd.xml"), "Single", "Smith Chart",
                             QLatin1String(band)));
     }
@@ -104,16 +103,13 @@ TEST(SetupInfo, FrequenciesAreWholeHertzShownInMegahertz)
 
 TEST(SetupInfo, MissingValuesGiveZerosAndEmptyTexts)
 {
-    VX_CAAXML_PARSER parser(nullptr, 0);
-    ASSERT_TRUE(parser.Load_Document_From_Memory(
-        "<QRTSetup><LoadInfo><Display_Mode1 LValue=\"2\"/></LoadInfo></QRTSetup>"));
-    EXPECT_EQ(parser.Make_Setup_Info(QStringLiteral("d.xml")),
+    EXPECT_EQ(infoOf("<QRTSetup><LoadInfo><Display_Mode1 LValue=\"2\"/></LoadInfo></QRTSetup>",
+                     QStringLiteral("d.xml")),
               QStringLiteral(" 1. File Name: d.xml\n 2. Layout: Single\n 3. Mode: DTF VSWR\n"
                              " 4. Frequency Band: 0.00 MHz - 0.00 MHz\n 5. Distance: 0.00 - 0.00\n"
                              " 6. Cable Name: \n 7. Velocity Factory: 0.0000\n"));
-    ASSERT_TRUE(parser.Load_Document_From_Memory(
-        "<Other><LoadInfo><nSelectDisplay LValue=\"3\"/></LoadInfo></Other>"));
-    EXPECT_EQ(parser.Make_Setup_Info(QStringLiteral("o.xml")),
+    EXPECT_EQ(infoOf("<Other><LoadInfo><nSelectDisplay LValue=\"3\"/></LoadInfo></Other>",
+                     QStringLiteral("o.xml")),
               fourLines("o.xml", "Single", "Reflection VSWR", "0.00 MHz - 0.00 MHz"));
 }
 

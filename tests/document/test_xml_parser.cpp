@@ -40,7 +40,7 @@ QByteArray randomBytes(int size, unsigned seed)
 
 } // namespace
 
-TEST_F(XmlCursor, FindPathStopsAtDeepestFound)
+TEST_F(XmlCursor, FindPathStopsAtDeepestFoundAndMovesUpByName)
 {
     ASSERT_TRUE(p.Find_Child("Step"));
     EXPECT_FALSE(p.Find_Path("<Trace><Check>"));
@@ -49,10 +49,9 @@ TEST_F(XmlCursor, FindPathStopsAtDeepestFound)
     p.Go_Parent();
     EXPECT_TRUE(p.Find_Path("<Trace><Format>"));
     EXPECT_EQ(p.Current_Name(), "Format");
-}
 
-TEST_F(XmlCursor, AttributeLookupIsCaseSensitive)
-{
+    // Attribute lookup is case-sensitive.
+    p.Go_Root();
     ASSERT_TRUE(p.Find_Path("<Information><Title>"));
     EXPECT_EQ(p.Attribute_Names(), (QStringList{"DValue", "LValue"}));
     EXPECT_FALSE(p.Find_Attribute("dvalue"));
@@ -62,11 +61,8 @@ TEST_F(XmlCursor, AttributeLookupIsCaseSensitive)
     ASSERT_TRUE(p.Find_Attribute("LValue"));
     EXPECT_EQ(p.Found_Index(), 1);
     EXPECT_EQ(p.Get_Attribute_Value(), "3");
-}
 
-TEST_F(XmlCursor, GoUpToSkipsTheElementItself)
-{
-    ASSERT_TRUE(p.Find_Path("<Information><Title>"));
+    // Going up skips the element itself.
     EXPECT_TRUE(p.Go_Up_To("Information"));
     EXPECT_EQ(p.Current_Path(), "<STEPVANE><Information>");
     EXPECT_FALSE(p.Go_Up_To("Information")) << "an element is not its own ancestor";
@@ -95,7 +91,7 @@ TEST_F(XmlCursor, BuildingAndRemoving)
     EXPECT_FALSE(p.Go_Root()) << "removing the root resets the document";
 }
 
-TEST_F(XmlCursor, PutFileRefusesMissingAndEmptyFiles)
+TEST_F(XmlCursor, PutFileRefusesMissingAndEmptyFilesGetFileTakesUntyped)
 {
     const QString empty = dir.filePath("empty.bin");
     ASSERT_TRUE(writeAll(empty, ""));
@@ -103,11 +99,8 @@ TEST_F(XmlCursor, PutFileRefusesMissingAndEmptyFiles)
     EXPECT_FALSE(p.Put_File_Base64(empty));
     EXPECT_FALSE(p.Put_File_Base64(dir.filePath("missing.bin")));
     EXPECT_EQ(p.Attribute_Names(), QStringList{}) << "nothing written into the element";
-}
 
-TEST_F(XmlCursor, UntypedElementRestoresAsEmptyFile)
-{
-    ASSERT_TRUE(p.Find_Child("Step"));
+    // An element without the base64 type restores as an empty file.
     const QString out = dir.filePath("out.bin");
     ASSERT_TRUE(writeAll(out, "old content"));
     EXPECT_TRUE(p.Get_File_Base64(out));
