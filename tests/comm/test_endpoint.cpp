@@ -8,7 +8,6 @@
 
 #include <QRegularExpression>
 
-#include <QList>
 #include <QStringList>
 
 using namespace stepvane;

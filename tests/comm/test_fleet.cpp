@@ -117,7 +117,7 @@ TEST(FleetCsv, RoundTripKeepsOddNamesAndReadsWhatPeopleWrite)
 TEST(FleetSettings, BadValuesGiveDefaultsOrAreLeftOut)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    const QString path = dir.filePath("s.ini");
     {
         QSettings store(path, QSettings::IniFormat);
         store.setValue("Fleet/size", 1000000000);
@@ -130,14 +130,10 @@ TEST(FleetSettings, BadValuesGiveDefaultsOrAreLeftOut)
             {"usb 1", "usb", "ignored", "x", "true"},
             {"usb 2", "usb", "", "66", "true"}, // a second USB: left out
         };
-        for (int i = 0; i < 7; ++i) {
-            const QString key = QStringLiteral("Fleet/%1/").arg(i + 1);
-            store.setValue(key + "Name", rows[i][0]);
-            store.setValue(key + "Method", rows[i][1]);
-            store.setValue(key + "Address", rows[i][2]);
-            store.setValue(key + "Port", rows[i][3]);
-            store.setValue(key + "Include", rows[i][4]);
-        }
+        const char *keys[] = {"Name", "Method", "Address", "Port", "Include"};
+        for (int i = 0; i < 7; ++i)
+            for (int k = 0; k < 5; ++k)
+                store.setValue(QStringLiteral("Fleet/%1/").arg(i + 1) + keys[k], rows[i][k]);
     }
     QSettings store(path, QSettings::IniFormat);
     const FleetList list = loadFleet(store);
@@ -149,7 +145,7 @@ TEST(FleetSettings, BadValuesGiveDefaultsOrAreLeftOut)
     EXPECT_EQ(list, expected);
     ASSERT_TRUE(saveFleet(list, store));
     EXPECT_EQ(loadFleet(store), list);
-    QSettings empty(dir.filePath(QStringLiteral("none.ini")), QSettings::IniFormat);
+    QSettings empty(dir.filePath("none.ini"), QSettings::IniFormat);
     EXPECT_TRUE(loadFleet(empty).empty());
 }
 

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QList>
 #include <QStringList>
 
 #include <QDir>

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QList>
 #include <QStringList>
 
 #include <arpa/inet.h>
@@ -29,24 +28,12 @@ struct Listener {
     explicit Listener(bool v6)
     {
         fd = socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_storage a{};
-        socklen_t len;
-        if (v6) {
-            auto *a6 = reinterpret_cast<sockaddr_in6 *>(&a);
-            a6->sin6_family = AF_INET6;
-            a6->sin6_addr = in6addr_loopback;
-            len = sizeof *a6;
-        } else {
-            auto *a4 = reinterpret_cast<sockaddr_in *>(&a);
-            a4->sin_family = AF_INET;
-            a4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            len = sizeof *a4;
-        }
-        if (bind(fd, reinterpret_cast<sockaddr *>(&a), len) != 0 || listen(fd, 4) != 0)
-            return;
-        getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-        port = ntohs(v6 ? reinterpret_cast<sockaddr_in6 *>(&a)->sin6_port
-                        : reinterpret_cast<sockaddr_in *>(&a)->sin_port);
+        sockaddr_in6 a6{AF_INET6, 0, 0, in6addr_loopback, 0};
+        sockaddr_in a4{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        auto *a = v6 ? reinterpret_cast<sockaddr *>(&a6) : reinterpret_cast<sockaddr *>(&a4);
+        socklen_t len = v6 ? sizeof a6 : sizeof a4;
+        if (bind(fd, a, len) == 0 && listen(fd, 4) == 0 && getsockname(fd, a, &len) == 0)
+            port = ntohs(v6 ? a6.sin6_port : a4.sin_port);
     }
     ~Listener() { close(fd); }
     int accept(int timeoutMs = 5000)
