@@ -85,7 +85,7 @@ struct Peer {
 
 TEST(Bounds, EveryTransferEndsByItsBoundAndSaysWhich)
 {
-    const QString late = QStringLiteral("did not finish within its time limit");
+    const QString late = "did not finish within its time limit";
     const struct {
         const char *name;
         int sendSize, frames, chunk, gapMs; // sendSize 0: fetch
@@ -108,7 +108,7 @@ TEST(Bounds, EveryTransferEndsByItsBoundAndSaysWhich)
         Peer peer(c.frames, c.chunk, c.gapMs);
         CollectingMessageSink sink;
         TransferWorkflow wf(&sink);
-        wf.setSettings({kMethodIPv4, QStringLiteral("127.0.0.1"), {}, peer.port});
+        wf.setSettings({kMethodIPv4, "127.0.0.1", {}, peer.port});
         wf.device().setLimits(c.limits);
         QFile file(dir.filePath(QString::fromLatin1(c.name)));
         if (c.sendSize) {

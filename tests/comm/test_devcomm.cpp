@@ -82,7 +82,7 @@ TEST(DevComm, RequestsAreWrittenAsSpecifiedFrames)
     Rig rig;
     ASSERT_EQ(rig.dev.SendCommand(0x41, 0x50), 1);
     ASSERT_EQ(rig.dev.SendRequest(0x41, 0x17, nullptr, 0), 1);
-    const QString name = QStringLiteral("Pr\u00fcfung.wzd");
+    const QString name = "Pr\u00fcfung.wzd";
     ASSERT_EQ(rig.dev.SendNameRecord(0x41, 0x19, name), 1);
     ASSERT_EQ(rig.dev.SendNameValue(0x41, 0x33, "abc", 0x01020304), 1);
     const QList<QByteArray> w = rig.link->written();
@@ -320,7 +320,7 @@ TEST(Usb, ModeSwitchThenHandshakeBlock)
     EXPECT_EQ(w[0], modeSwitch);
     EXPECT_EQ(w[1], block(QByteArray::fromHex("7f41500100927e")));
     EXPECT_EQ(rig.dev.receivedData(), QByteArray("VX-SIM"));
-    EXPECT_EQ(rig.log.first(), QStringLiteral("mode-switch block: command mode"));
+    EXPECT_EQ(rig.log.first(), "mode-switch block: command mode");
 }
 
 TEST(Usb, FilePiecesOf3072)
@@ -340,7 +340,7 @@ TEST(Usb, FilePiecesOf3072)
         QByteArray file(c.size, '\0');
         for (int i = 0; i < c.size; ++i)
             file[i] = char(i % 253);
-        ASSERT_EQ(rig.dev.UsbSendPathRecord(QStringLiteral("/tmp/w.wzd")), 1);
+        ASSERT_EQ(rig.dev.UsbSendPathRecord("/tmp/w.wzd"), 1);
         ASSERT_EQ(rig.dev.UsbSendFile(c.size, u8(file)), 1);
         const QList<QByteArray> w = rig.link->written();
         ASSERT_EQ(w.size(), 2 + c.pieces.size()); // mode switch, name, pieces
@@ -354,7 +354,7 @@ TEST(Usb, FilePiecesOf3072)
             EXPECT_EQ(int(d.frame().payloadSize), c.pieces[i]);
         }
         ASSERT_EQ(rig.files.size(), 1);
-        EXPECT_EQ(rig.files[0].first, QStringLiteral("w.wzd"));
+        EXPECT_EQ(rig.files[0].first, "w.wzd");
         EXPECT_EQ(rig.files[0].second, file);
         EXPECT_EQ(rig.progress.usbPosition.load(), c.pieces.size());
     }

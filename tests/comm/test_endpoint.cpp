@@ -70,8 +70,7 @@ TEST(Endpoint, KeepsOnlyTheLastComponentOfTheName)
         EXPECT_EQ(p.files[0].second, QByteArray("body"));
         EXPECT_TRUE(p.log.first().contains(QString::fromLatin1(c.logged)))
             << p.log.first().toStdString();
-        EXPECT_FALSE(
-            p.log.join(u' ').contains(QRegularExpression(QStringLiteral("[\\x00-\\x1f]"))));
+        EXPECT_FALSE(p.log.join(u' ').contains(QRegularExpression("[\\x00-\\x1f]")));
     }
 }
 
@@ -92,7 +91,7 @@ TEST(Endpoint, ChecksPieceIndexes)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         Probe p;
-        p.name(QStringLiteral("f.wzd"));
+        p.name("f.wzd");
         for (const auto &piece : c.pieces)
             p.send(frameM(kFileContent, piece.first, piece.second, "ab"));
         EXPECT_EQ(p.files.size(), c.kept ? 1 : 0);

@@ -32,8 +32,7 @@ std::vector<int> instancePorts(SimProcess &sim, int count)
     if (!sim.waitForLine(QRegularExpression(
             QStringLiteral("sim %1: stepvane-sim listening on port").arg(count - 1))))
         return ports;
-    const QRegularExpression re(
-        QStringLiteral("sim (\\d+): stepvane-sim listening on port (\\d+)"));
+    const QRegularExpression re("sim (\\d+): stepvane-sim listening on port (\\d+)");
     ports.assign(size_t(count), 0);
     for (auto it = re.globalMatch(sim.log()); it.hasNext();) {
         const auto m = it.next();
@@ -93,10 +92,10 @@ TEST(FleetCsv, EveryMalformedLineIsRefusedWithItsLine)
 TEST(FleetCsv, RoundTripKeepsOddNamesAndReadsWhatPeopleWrite)
 {
     FleetList list = {
-        {QStringLiteral("Crew A, truck 1"), kMethodIPv4, QStringLiteral("10.0.0.7"), 66, true},
-        {QStringLiteral("\"Lab\" bench"), kMethodIPv6, QStringLiteral("fe80::1%eth0"), 6666, true},
-        {QStringLiteral(" spaced "), kMethodIPv4, QStringLiteral("vx-330.site.example"), 1, true},
-        {QStringLiteral("Zoë"), kMethodUsb, QString(), 66, true},
+        {"Crew A, truck 1", kMethodIPv4, "10.0.0.7", 66, true},
+        {"\"Lab\" bench", kMethodIPv6, "fe80::1%eth0", 6666, true},
+        {" spaced ", kMethodIPv4, "vx-330.site.example", 1, true},
+        {"Zoë", kMethodUsb, QString(), 66, true},
     };
     const QByteArray csv = fleetCsv(list);
     const FleetCsvResult back = parseFleetCsv(csv);
@@ -109,9 +108,9 @@ TEST(FleetCsv, RoundTripKeepsOddNamesAndReadsWhatPeopleWrite)
         parseFleetCsv("\xEF\xBB\xBFName, Method, Address, Port\r\nx , IPv6 , [::1] ,\r\n\r\n");
     ASSERT_TRUE(loose.ok()) << loose.message().toStdString();
     ASSERT_EQ(loose.list.size(), 1u);
-    EXPECT_EQ(loose.list[0].address, QStringLiteral("::1"));
+    EXPECT_EQ(loose.list[0].address, "::1");
     EXPECT_EQ(loose.list[0].port, 66);
-    EXPECT_EQ(loose.list[0].where(), QStringLiteral("[::1]:66"));
+    EXPECT_EQ(loose.list[0].where(), "[::1]:66");
 }
 
 TEST(FleetSettings, BadValuesGiveDefaultsOrAreLeftOut)
@@ -138,9 +137,9 @@ TEST(FleetSettings, BadValuesGiveDefaultsOrAreLeftOut)
     QSettings store(path, QSettings::IniFormat);
     const FleetList list = loadFleet(store);
     const FleetList expected = {
-        {QStringLiteral("good"), kMethodIPv6, QStringLiteral("::1"), 6666, false},
-        {QStringLiteral("bad method"), kMethodIPv4, QStringLiteral("10.0.0.2"), 66, true},
-        {QStringLiteral("usb 1"), kMethodUsb, QString(), 66, true},
+        {"good", kMethodIPv6, "::1", 6666, false},
+        {"bad method", kMethodIPv4, "10.0.0.2", 66, true},
+        {"usb 1", kMethodUsb, QString(), 66, true},
     };
     EXPECT_EQ(list, expected);
     ASSERT_TRUE(saveFleet(list, store));
@@ -153,7 +152,7 @@ TEST(FleetFiles, NamesAreSafeAndUnique)
 {
     FleetList list;
     for (const char *name : {"127.0.0.1:6666", "127.0.0.1_6666", "../etc/passwd", ".", "Crew/A"})
-        list.push_back({QString::fromUtf8(name), kMethodIPv4, QStringLiteral("h"), 1, true});
+        list.push_back({QString::fromUtf8(name), kMethodIPv4, "h", 1, true});
     EXPECT_EQ(fleetFileNames(list), QStringList({"127.0.0.1_6666", "127.0.0.1_6666_2",
                                                  "_.._etc_passwd", "_.", "Crew_A"}));
 }
@@ -244,7 +243,7 @@ TEST(FleetCli, SendChecksTheWizardFirstUnlessToldNot)
         const ProcessResult sent = runCli(QStringList{"send", path, "--no-check"} + target);
         EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
     }
-    EXPECT_EQ(sim.log().count(QStringLiteral("connection from")), 2) << sim.log().toStdString();
+    EXPECT_EQ(sim.log().count("connection from"), 2) << sim.log().toStdString();
 }
 
 TEST(FleetTransfer, CancelEndsEveryTransferWithinASecond)
@@ -256,12 +255,12 @@ TEST(FleetTransfer, CancelEndsEveryTransferWithinASecond)
     ASSERT_EQ(ports.size(), 2u) << sim.log().toStdString();
     FleetList list;
     for (int k = 0; k < 2; ++k)
-        list.push_back({QStringLiteral("i%1").arg(k), kMethodIPv4, QStringLiteral("127.0.0.1"),
-                        ports[size_t(k)], true});
+        list.push_back(
+            {QStringLiteral("i%1").arg(k), kMethodIPv4, "127.0.0.1", ports[size_t(k)], true});
     FleetTransfer transfer(list);
     std::atomic<bool> finished{false};
     std::thread worker([&] {
-        transfer.send(QStringLiteral("long.wzd"), QByteArray(400 * 2048, 'x'));
+        transfer.send("long.wzd", QByteArray(400 * 2048, 'x'));
         finished = true;
     });
     for (int i = 0; i < 200 && transfer.snapshot()[1].state != FleetState::Transferring; ++i)

@@ -64,11 +64,11 @@ TEST(OutputLinks, FleetFetchSetupNeverWritesThroughALink)
 TEST(OutputLinks, TheSimulatorsStoreNeverWritesThroughALink)
 {
     QTemporaryDir dir;
-    const QString wizard = dir.filePath(QStringLiteral("site.wzd"));
+    const QString wizard = dir.filePath("site.wzd");
     ASSERT_TRUE(writeAll(wizard, QByteArray(5000, 'w')));
-    const QString sim = binPath(QStringLiteral("stepvane-sim"));
+    const QString sim = binPath("stepvane-sim");
     for (const LinkTrap trap : kLinkTraps) {
-        LinkTrapScene scene(trap, QStringLiteral("site.wzd"));
+        LinkTrapScene scene(trap, "site.wzd");
         ASSERT_TRUE(scene.ready()) << linkTrapName(trap);
         if (trap == LinkTrap::FolderIsLink) {
             const ProcessResult r =
@@ -81,8 +81,8 @@ TEST(OutputLinks, TheSimulatorsStoreNeverWritesThroughALink)
             const ProcessResult sent = runCli({"send", wizard, "--no-check", "--tcp", "127.0.0.1",
                                                "--port", QString::number(running.port())});
             EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
-            EXPECT_TRUE(running.waitForLine(QRegularExpression(
-                QStringLiteral("\"site.wzd\" could not be stored: .*is a symbolic link"))))
+            EXPECT_TRUE(running.waitForLine(
+                QRegularExpression("\"site.wzd\" could not be stored: .*is a symbolic link")))
                 << running.log().toStdString();
         }
         EXPECT_EQ(scene.damage(), QString()) << linkTrapName(trap);
@@ -91,7 +91,7 @@ TEST(OutputLinks, TheSimulatorsStoreNeverWritesThroughALink)
     const int port = freePort();
     ASSERT_GT(port, 0);
     LinkTrapScene scene(LinkTrap::FolderIsLink, QString());
-    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("store"))));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("store")));
     ASSERT_TRUE(QFile::link(scene.folder(), dir.filePath(QStringLiteral("store/%1").arg(port))));
     const ProcessResult r = runProcess(
         sim,
@@ -104,24 +104,22 @@ TEST(OutputLinks, TheSimulatorsStoreNeverWritesThroughALink)
 
 TEST(OutputLinks, TheFleetReportIsNeverWrittenThroughALink)
 {
-    FleetList list{{QStringLiteral("crew 1"), kMethodIPv4, QStringLiteral("127.0.0.1"), 66, true}};
+    FleetList list{{"crew 1", kMethodIPv4, "127.0.0.1", 66, true}};
     std::vector<FleetOutcome> outcomes(1);
     outcomes[0].state = FleetState::Done;
     for (const LinkTrap trap : kLinkTraps) {
-        LinkTrapScene scene(trap, QStringLiteral("report.csv"));
+        LinkTrapScene scene(trap, "report.csv");
         ASSERT_TRUE(scene.ready()) << linkTrapName(trap);
         QString error;
-        EXPECT_FALSE(writeFleetReport(scene.folder() + QStringLiteral("/report.csv"), list,
-                                      outcomes, QString(), &error))
+        EXPECT_FALSE(
+            writeFleetReport(scene.folder() + "/report.csv", list, outcomes, QString(), &error))
             << linkTrapName(trap);
         EXPECT_TRUE(error.contains(QLatin1String("is a symbolic link"))) << error.toStdString();
         EXPECT_EQ(scene.damage(), QString()) << linkTrapName(trap);
     }
     QTemporaryDir dir;
     QString error;
-    ASSERT_TRUE(writeFleetReport(dir.filePath(QStringLiteral("report.csv")), list, outcomes,
-                                 QString(), &error))
+    ASSERT_TRUE(writeFleetReport(dir.filePath("report.csv"), list, outcomes, QString(), &error))
         << error.toStdString();
-    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("report.csv"))),
-              fleetReportCsv(list, outcomes, QString()));
+    EXPECT_EQ(readAll(dir.filePath("report.csv")), fleetReportCsv(list, outcomes, QString()));
 }

@@ -18,7 +18,7 @@ CommSettings loadFrom(const QString &path, const QList<QPair<QString, QVariant>>
     QSettings store(path, QSettings::IniFormat);
     store.clear();
     for (const auto &v : values)
-        store.setValue(QStringLiteral("Connection/") + v.first, v.second);
+        store.setValue("Connection/" + v.first, v.second);
     store.sync();
     QSettings reread(path, QSettings::IniFormat);
     return CommSettings::load(reread);
@@ -29,7 +29,7 @@ CommSettings loadFrom(const QString &path, const QList<QPair<QString, QVariant>>
 TEST(CommSettings, ValuesAndTheirDefaults)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    const QString path = dir.filePath("s.ini");
 
     const CommSettings empty = loadFrom(path, {});
     EXPECT_EQ(empty.method, kMethodUsb);
@@ -75,7 +75,7 @@ TEST(CommSettings, ValuesAndTheirDefaults)
 TEST(CommSettings, SaveWritesTheDialogValuesAndKeepsTheUsbIds)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    const QString path = dir.filePath("s.ini");
     {
         QSettings store(path, QSettings::IniFormat);
         store.setValue("Connection/Port", 5000);
@@ -122,5 +122,5 @@ TEST(CommSettings, IPv4TextAsAddressFields)
         EXPECT_EQ(splitIPv4(QString::fromLatin1(c.text), fields), c.ok) << c.text;
         EXPECT_EQ(fields, c.fields) << c.text;
     }
-    EXPECT_EQ(joinIPv4({192, 168, 1, 300}), QStringLiteral("192.168.1.44")); // taken as a byte
+    EXPECT_EQ(joinIPv4({192, 168, 1, 300}), "192.168.1.44"); // taken as a byte
 }

@@ -75,7 +75,7 @@ TEST(SimLimits, IdleConnectionsAreClosedAndASenderBeyondTheLimitIsToldBusy)
                               "127.0.0.1", "--port", QString::number(sim.port())};
     // One holds its place silently, one trickles bytes that never make a frame.
     Client silent(sim.port()), trickle(sim.port());
-    ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("[2] connection from"))));
+    ASSERT_TRUE(sim.waitForLine(line("[2] connection from")));
     const ProcessResult busy = runCli(send);
     EXPECT_EQ(busy.exitCode, 1);
     EXPECT_TRUE(busy.err.contains(QLatin1String("The instrument is busy")))
@@ -105,8 +105,8 @@ TEST(SimLimits, AnUnfinishedUploadGrowsOnDiskNotInMemory)
     const int pieces = 4096; // 16 MB in frames of 4096 bytes, the last one never sent
     {
         Client client(sim.port());
-        client.name(QStringLiteral("big.wzd"));
-        ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("file name record"))));
+        client.name("big.wzd");
+        ASSERT_TRUE(sim.waitForLine(line("file name record")));
         const long before = residentKiB(sim.pid());
         for (int i = 0; i < pieces; ++i)
             client.send(frame::frameM(frame::kFileContent, pieces + 1, i, QByteArray(4096, 'u')));
@@ -116,7 +116,7 @@ TEST(SimLimits, AnUnfinishedUploadGrowsOnDiskNotInMemory)
         ASSERT_EQ(temporary.size(), 1);
         EXPECT_GE(temporary.first().size(), (pieces - 16) * 4096);
     }
-    ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("connection closed by the editor"))));
+    ASSERT_TRUE(sim.waitForLine(line("connection closed by the editor")));
     EXPECT_TRUE(QDir(store).entryList(QDir::Files | QDir::Hidden).isEmpty())
         << "an unfinished upload leaves nothing behind";
 }
@@ -153,12 +153,10 @@ TEST(SimOptions, ListensOnThisMachineOnlyUnlessBindSaysMore)
 {
     const SimProcess loopback({"--port", "0"}, {}, false);
     ASSERT_TRUE(loopback.started()) << loopback.log().toStdString();
-    EXPECT_EQ(addresses(loopback),
-              haveIPv6Loopback() ? QStringLiteral("127.0.0.1, ::1") : QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(addresses(loopback), haveIPv6Loopback() ? "127.0.0.1, ::1" : "127.0.0.1");
 
     // A list names more; an empty entry in it is a usage error.
-    const QString list =
-        haveIPv6Loopback() ? QStringLiteral("0.0.0.0, ::1") : QStringLiteral("0.0.0.0");
+    const QString list = haveIPv6Loopback() ? "0.0.0.0, ::1" : "0.0.0.0";
     const SimProcess every({"--port", "0", "--bind", list}, {}, false);
     ASSERT_TRUE(every.started()) << every.log().toStdString();
     EXPECT_EQ(addresses(every), list);

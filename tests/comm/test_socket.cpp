@@ -55,14 +55,14 @@ bool peerClosed(int fd)
 
 TEST(SocketComm, PortAndAddressLookups)
 {
-    EXPECT_EQ(CSocketComm::GetPortNumber(QStringLiteral("66")), 66);
-    EXPECT_EQ(CSocketComm::GetPortNumber(QStringLiteral("4066")), 4066);
-    EXPECT_EQ(CSocketComm::GetPortNumber(QStringLiteral("70000")), 0);
-    EXPECT_EQ(CSocketComm::GetPortNumber(QStringLiteral("no-such-service-xyz")), 0);
+    EXPECT_EQ(CSocketComm::GetPortNumber("66"), 66);
+    EXPECT_EQ(CSocketComm::GetPortNumber("4066"), 4066);
+    EXPECT_EQ(CSocketComm::GetPortNumber("70000"), 0);
+    EXPECT_EQ(CSocketComm::GetPortNumber("no-such-service-xyz"), 0);
     in_addr a{};
-    ASSERT_TRUE(CSocketComm::GetIPAddress(QStringLiteral("255.255.255.255"), a));
+    ASSERT_TRUE(CSocketComm::GetIPAddress("255.255.255.255", a));
     EXPECT_EQ(a.s_addr, htonl(INADDR_BROADCAST));
-    ASSERT_TRUE(CSocketComm::GetIPAddress(QStringLiteral("127.0.0.1"), a));
+    ASSERT_TRUE(CSocketComm::GetIPAddress("127.0.0.1", a));
     EXPECT_EQ(a.s_addr, htonl(INADDR_LOOPBACK));
     EXPECT_FALSE(CSocketComm::GetIPAddress(QString(), a));
 }
@@ -73,11 +73,11 @@ TEST(SocketComm, IPv4SecondConnectFailsAndKeepsTheFirst)
     ASSERT_GT(server.port, 0);
     CSocketComm client;
     client.setService(QString::number(server.port));
-    ASSERT_TRUE(client.ConnectTo(QStringLiteral("127.0.0.1")));
+    ASSERT_TRUE(client.ConnectTo("127.0.0.1"));
     const int peer = server.accept();
     ASSERT_GE(peer, 0);
     const int first = client.socketHandle();
-    EXPECT_FALSE(client.ConnectTo(QStringLiteral("127.0.0.1")));
+    EXPECT_FALSE(client.ConnectTo("127.0.0.1"));
     EXPECT_EQ(client.socketHandle(), first);
     const uint8_t ping[] = {1, 2, 3};
     EXPECT_EQ(client.WriteComm(ping, 3), 3);
@@ -100,7 +100,7 @@ TEST(SocketComm, IPv6ConnectsToLoopbackAndDisconnectCloses)
     ASSERT_GT(server.port, 0);
     CDevComm dev;
     dev.SetPort(server.port);
-    dev.SetAddress(QStringLiteral("::1"));
+    dev.SetAddress("::1");
     ASSERT_EQ(dev.ConnectIPv6(nullptr), 1);
     const int peer = server.accept();
     ASSERT_GE(peer, 0);
@@ -113,7 +113,7 @@ TEST(SocketComm, IPv6ConnectsToLoopbackAndDisconnectCloses)
     // A host with only IPv4 addresses has nothing to connect to over IPv6.
     CSocketComm v6;
     v6.setService(QString::number(server.port));
-    EXPECT_FALSE(v6.ConnectToV6(QStringLiteral("127.0.0.1")));
+    EXPECT_FALSE(v6.ConnectToV6("127.0.0.1"));
     EXPECT_FALSE(v6.isOpen());
 }
 
@@ -122,7 +122,7 @@ TEST(SocketComm, WritesFramesWholeToASlowReader)
     Listener server(false);
     CSocketComm client;
     client.setService(QString::number(server.port));
-    ASSERT_TRUE(client.ConnectTo(QStringLiteral("127.0.0.1")));
+    ASSERT_TRUE(client.ConnectTo("127.0.0.1"));
     const int peer = server.accept();
     ASSERT_GE(peer, 0);
     // Far more than the socket buffers hold: the write must wait for room and
@@ -162,8 +162,8 @@ TEST(SocketComm, RefusedConnectFailsWithTheCableMessage)
     }
     CDevComm dev;
     dev.SetPort(port);
-    dev.SetAddress(QStringLiteral("127.0.0.1"));
+    dev.SetAddress("127.0.0.1");
     EXPECT_EQ(dev.ConnectIPv4(nullptr), 0);
-    EXPECT_EQ(dev.GetErrorMessage(), QStringLiteral("STR_DEVCOM_ERR_CHKCABLE"));
+    EXPECT_EQ(dev.GetErrorMessage(), "STR_DEVCOM_ERR_CHKCABLE");
     EXPECT_EQ(dev.IsConnected(), 0);
 }

@@ -62,7 +62,7 @@ struct Rig {
                 .arg(sink.ids().join(QLatin1String(" / ")));
         const Message &m = sink.messages.front();
         if (m.literal == QLatin1String("%s : %s"))
-            return QStringLiteral("%s : %s|") + m.args.value(1);
+            return "%s : %s|" + m.args.value(1);
         const QString name = m.id.isEmpty() ? m.literal : m.id;
         return m.detail.isEmpty() ? name : name + u'|' + m.detail;
     }
@@ -86,11 +86,10 @@ TEST(Workflow, SendCompletesOverEveryMethod)
         QList<int> seen;
         rig.wf.setProgressCallback([&](int value, int) { seen << value; });
         const QByteArray data = content(7000);
-        EXPECT_EQ(rig.wf.sendFile(rig.file(QStringLiteral("site 1.wzd"), data)),
-                  TransferStatus::Completed);
-        EXPECT_EQ(rig.only(), QStringLiteral("IDS_TRANSPORT_COMPLETE"));
+        EXPECT_EQ(rig.wf.sendFile(rig.file("site 1.wzd", data)), TransferStatus::Completed);
+        EXPECT_EQ(rig.only(), "IDS_TRANSPORT_COMPLETE");
         ASSERT_EQ(rig.files.size(), 1);
-        EXPECT_EQ(rig.files[0].first, QStringLiteral("site 1.wzd"));
+        EXPECT_EQ(rig.files[0].first, "site 1.wzd");
         EXPECT_EQ(rig.files[0].second, data);
         const int pieces = method == kMethodUsb ? 7000 / 3072 + 1 : 7000 / 2048 + 1;
         EXPECT_EQ(rig.wf.progress().maximum, pieces);
@@ -133,8 +132,8 @@ TEST(Workflow, SendFailuresReportOnceAndNeverComplete)
         Rig rig(c.method);
         rig.options = c.options;
         rig.connectFails = c.connectFails;
-        const QString path = c.missingFile ? rig.dir.filePath(QStringLiteral("none.wzd"))
-                                           : rig.file(QStringLiteral("w.wzd"), content(9000));
+        const QString path =
+            c.missingFile ? rig.dir.filePath("none.wzd") : rig.file("w.wzd", content(9000));
         EXPECT_EQ(rig.wf.sendFile(path), TransferStatus::Failed);
         EXPECT_EQ(rig.only(), c.message);
         EXPECT_EQ(rig.connections, c.connections);
@@ -147,7 +146,7 @@ TEST(Workflow, UsbChecksComeBeforeAnythingIsSent)
     Rig rig(kMethodUsb);
     QByteArray dense = content(7000);
     dense.replace(0, 1200, QByteArray(1200, '\x7f'));
-    EXPECT_EQ(rig.wf.sendFile(rig.file(QStringLiteral("d.wzd"), dense)), TransferStatus::Failed);
+    EXPECT_EQ(rig.wf.sendFile(rig.file("d.wzd", dense)), TransferStatus::Failed);
     EXPECT_TRUE(rig.only().startsWith(QLatin1String("This file cannot be sent over USB")));
     EXPECT_EQ(rig.connections, 0);
 
@@ -158,7 +157,7 @@ TEST(Workflow, UsbChecksComeBeforeAnythingIsSent)
     usb.method = kMethodUsb;
     plain.setSettings(usb);
     EXPECT_FALSE(plain.connect());
-    EXPECT_EQ(sink.ids(), QStringList{QStringLiteral("IDS_CONNECT_FAIL")});
+    EXPECT_EQ(sink.ids(), QStringList{"IDS_CONNECT_FAIL"});
     EXPECT_TRUE(plain.lastError().contains(QLatin1String("UsbVendorId")));
     EXPECT_TRUE(plain.lastError().contains(QLatin1String("UsbProductId")));
 }
@@ -197,7 +196,7 @@ TEST(Workflow, FetchSavesTheSetupOrNothing)
         SCOPED_TRACE(c.name);
         Rig rig(c.method);
         rig.options = c.options;
-        const QString out = rig.file(QStringLiteral("old.sta"), "previous setup");
+        const QString out = rig.file("old.sta", "previous setup");
         const bool ok = c.message.isEmpty();
         EXPECT_EQ(rig.wf.fetchSetup(out), ok ? TransferStatus::Completed : TransferStatus::Failed);
         if (ok) {
@@ -242,8 +241,7 @@ TEST(Workflow, FetchIntoAnUnwritablePlaceReportsWhyAndKeepsTheOldFile)
             status = rig.wf.fetchSetup(out);
         }
         EXPECT_EQ(status, TransferStatus::Failed);
-        EXPECT_TRUE(rig.only().startsWith(QStringLiteral("IDS_SAVE_FAIL|")))
-            << rig.only().toStdString();
+        EXPECT_TRUE(rig.only().startsWith("IDS_SAVE_FAIL|")) << rig.only().toStdString();
         EXPECT_TRUE(rig.only().contains(QLatin1String(c.why))) << rig.only().toStdString();
         EXPECT_FALSE(rig.wf.receivedOk());
         EXPECT_EQ(QFile::exists(out), c.limit != 0);
@@ -266,7 +264,7 @@ TEST(Workflow, CancelStopsASendMidFileWithoutMessages)
             if (v >= 3)
                 rig.wf.cancel();
         });
-        const QString path = rig.file(QStringLiteral("big.wzd"), content(size));
+        const QString path = rig.file("big.wzd", content(size));
         TransferStatus status = TransferStatus::Completed;
         std::thread worker([&] { status = rig.wf.sendFile(path); });
         worker.join();

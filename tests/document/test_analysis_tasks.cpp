@@ -13,15 +13,15 @@ namespace {
 
 QString analysisFile(const QString &name)
 {
-    return test::fixture(QStringLiteral("analysis/") + name);
+    return test::fixture("analysis/" + name);
 }
 
 // Where the reference files say their attachments were on the writing machine.
 QString windowsPicture(const QString &name)
 {
-    return QStringLiteral("C:\\Users\\field\\Pictures\\") + name;
+    return "C:\\Users\\field\\Pictures\\" + name;
 }
-const QString kWindowsMask = QStringLiteral("C:\\Users\\field\\Masks\\band_mask.fml");
+const QString kWindowsMask = "C:\\Users\\field\\Masks\\band_mask.fml";
 
 AttachedImage picture(const QString &comment, const QString &name, int width, int height)
 {
@@ -192,11 +192,11 @@ TEST(AnalysisReferenceFiles, ReadIntoTheExpectedRecordsAndReproducedByTheWriter)
 TEST(AnalysisTasks, EveryKindSurvivesSaveAndReopen)
 {
     MarkerPeakTask markers;
-    markers.Description = QStringLiteral("Pic \u00e9 & <x>\nline two");
+    markers.Description = "Pic \u00e9 & <x>\nline two";
     for (int k = 0; k < kMarkerCount; ++k)
         markers.markers[size_t(k)] = {k + 1, k % 4, 0, k, 100.25 * (k + 1)};
     markers.Condition_Check = 1, markers.MarkerName = 5, markers.Equality_sign = 1;
-    markers.Axis = 1, markers.Threshold_Fail = QStringLiteral("-3.5 dB");
+    markers.Axis = 1, markers.Threshold_Fail = "-3.5 dB";
     markers.images = {connectorBad(), connectorOk()};
     markers.Search_between = 1, markers.M1toM2_M5 = 1, markers.M3toM4_M6 = 1;
 

@@ -186,8 +186,7 @@ TEST(WorkingCopyNames, LongNamesAreShortenedLinksSkippedFifosRefused)
     WorkingCopies &copies = WorkingCopies::instance();
     copies.setBaseFolder(dir.filePath("work"));
     const QString stem = QString(200, QChar(0x00E9)); // 400 bytes in UTF-8
-    const QStringList names = {stem + QStringLiteral("a.png"), stem + QStringLiteral("b.png"),
-                               QString(300, u'x')};
+    const QStringList names = {stem + "a.png", stem + "b.png", QString(300, u'x')};
     QStringList paths;
     for (const QString &name : names) {
         const QString path = copies.newPathFor(name, false);
@@ -206,7 +205,7 @@ TEST(WorkingCopyNames, LongNamesAreShortenedLinksSkippedFifosRefused)
     ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath("outside.png")).constData(),
                         QFile::encodeName(trap).constData()),
               0);
-    const QString copy = copies.newPathFor(QStringLiteral("trap.png"), false);
+    const QString copy = copies.newPathFor("trap.png", false);
     EXPECT_NE(copy, trap);
     EXPECT_FALSE(copy.isEmpty());
 
@@ -214,5 +213,5 @@ TEST(WorkingCopyNames, LongNamesAreShortenedLinksSkippedFifosRefused)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QString why;
     EXPECT_TRUE(copies.copyIn(fifo, QString(), true, &why).isEmpty());
-    EXPECT_EQ(why, QStringLiteral("is a fifo"));
+    EXPECT_EQ(why, "is a fifo");
 }

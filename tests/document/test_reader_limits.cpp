@@ -15,17 +15,16 @@ using namespace stepvane::test;
 
 namespace {
 
-const QString kMoreOfTheSame =
-    QStringLiteral("The file holds more of the same; the check lists them all.");
+const QString kMoreOfTheSame = "The file holds more of the same; the check lists them all.";
 
 // Reads a wizard whose header holds `copies` second Title elements.
 struct RepeatedTitles {
     explicit RepeatedTitles(int copies)
     {
         WizardDocument written;
-        written.Title = QStringLiteral("Site");
+        written.Title = "Site";
         VX_CAAXML_PARSER writer(&written, 1);
-        const QString path = dir.filePath(QStringLiteral("w.wzd"));
+        const QString path = dir.filePath("w.wzd");
         EXPECT_TRUE(writer.Save_Wizard(path));
         QByteArray text = readAll(path);
         const QByteArray title = "<Title DValue=\"Site\"/>";
@@ -86,8 +85,7 @@ TEST(ReaderNotes, FiveAreToldOneByOneThenOneLineForTheRest)
         const int told = std::min(copies, 5);
         ASSERT_EQ(texts.size(), told + (copies > 5 ? 1 : 0)) << texts.join(u'\n').toStdString();
         for (int i = 0; i < told; ++i)
-            EXPECT_TRUE(texts[i].contains(QStringLiteral("a second Title element")))
-                << texts[i].toStdString();
+            EXPECT_TRUE(texts[i].contains("a second Title element")) << texts[i].toStdString();
         EXPECT_EQ(texts.last().trimmed() == kMoreOfTheSame, copies > 5);
     }
 }

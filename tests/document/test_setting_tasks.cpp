@@ -128,15 +128,15 @@ TEST(SettingReferenceFiles, ReadIntoTheExpectedRecordsAndReproducedByTheWriter)
 
 TEST(SettingTasks, EveryKindSurvivesSaveAndReopen)
 {
-    const QString text = QStringLiteral("Mât \u03c9 & <feed> \"A\"\nsecond line");
+    const QString text = "Mât \u03c9 & <feed> \"A\"\nsecond line";
     const std::vector<TaskRecord> records = {
         MeasureModeTask{text, 3},
         frequencyDistance(text, 1710.25, 2169.75, 3.5, 88.75, 0, {1, 0, 0, 1, 1}),
         AmplitudeTask{text, -3.75, -80},
-        GeneralTask{text, 1, QStringLiteral("-5.5"), QStringLiteral("64")},
+        GeneralTask{text, 1, "-5.5", "64"},
         DataPointTask{text, 2001},
         WindowingTask{text, 4},
-        DtfTask{text, 2, 0.6543, 0.0071, QStringLiteral("RG-213 \u00bd\""), 1},
+        DtfTask{text, 2, 0.6543, 0.0071, "RG-213 \u00bd\"", 1},
         RfPowerTask{text, 915.5, 12.25, 2, 3, 4, -7.5, 33.25, -12, 40.5},
         OpticalPowerTask{text, 1, 850, 2, 0, -33.25},
         FiberTask{text, 3, 7},
@@ -144,7 +144,7 @@ TEST(SettingTasks, EveryKindSurvivesSaveAndReopen)
     };
     WizardDocument doc = makeDocument(text, text, 1, records);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("roundtrip.wzd"));
+    const QString path = dir.filePath("roundtrip.wzd");
     ASSERT_TRUE(test::saveWizard(doc, path));
     WizardDocument back;
     ASSERT_EQ(test::readWizard(path, back), 1);
@@ -187,7 +187,7 @@ TEST(SettingTasks, WrittenElementsCarryExactlyTheseAttributes)
          "Start_Frequency/Check", "DValue=True;LValue=1"},
     };
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("w.wzd"));
+    const QString path = dir.filePath("w.wzd");
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         WizardDocument doc = makeDocument("t", "s", 2, {c.record});
@@ -203,7 +203,7 @@ TEST(SettingTasks, WrittenElementsCarryExactlyTheseAttributes)
 int readSettingBodies(QStringList bodies, std::vector<TaskRecord> *records)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("r.wzd"));
+    const QString path = dir.filePath("r.wzd");
     bodies << QStringLiteral(
         R"(<Task_Step_Name DValue="End Option"/><Mode DValue="Manual" LValue="2"/>)");
     EXPECT_TRUE(test::writeAll(path, test::wizardAround(bodies)));

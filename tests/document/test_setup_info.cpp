@@ -25,7 +25,7 @@ QString value(const char *name, const char *v)
 }
 
 // The summary of a setup document held in memory.
-QString infoOf(const QByteArray &setup, const QString &name = QStringLiteral("s.xml"))
+QString infoOf(const QByteArray &setup, const QString &name = "s.xml")
 {
     VX_CAAXML_PARSER parser(nullptr, 0);
     return parser.Load_Document_From_Memory(setup) ? parser.Make_Setup_Info(name) : "<not loaded>";
@@ -42,9 +42,9 @@ QString fourLines(const QString &file, const QString &layout, const QString &mod
 TEST(SetupInfo, TwoTracesWithDtfGiveTheSevenLineSummary)
 {
     VX_CAAXML_PARSER parser(nullptr, 2);
-    ASSERT_TRUE(parser.Load_Document(test::fixture(QStringLiteral("procedure/site_dtf.xml"))));
+    ASSERT_TRUE(parser.Load_Document(test::fixture("procedure/site_dtf.xml")));
     EXPECT_EQ(
-        parser.Make_Setup_Info(QStringLiteral("site_dtf.xml")),
+        parser.Make_Setup_Info("site_dtf.xml"),
         QStringLiteral(" 1. File Name: site_dtf.xml\n 2. Layout: Dual Horizotal\n"
                        " 3. Mode: DTF VSWR,Smith Chart\n"
                        " 4. Frequency Band: 5.00 MHz - 2700.50 MHz\n 5. Distance: 0.00 - 15.00\n"
@@ -55,7 +55,7 @@ TEST(SetupInfo, LayoutDecidesHowManyTracesAreNamed)
 {
     const QString modes = value("Display_Mode1", "6") + value("Display_Mode2", "12") +
                           value("Display_Mode3", "7") + value("Display_Mode4", "3");
-    const QString band = QStringLiteral("0.00 MHz - 0.00 MHz");
+    const QString band = "0.00 MHz - 0.00 MHz";
     const struct {
         const char *select;
         QString expected;
@@ -79,7 +79,7 @@ TEST(SetupInfo, LayoutDecidesHowManyTracesAreNamed)
             .startsWith(fourLines("s.xml", "Quad",
                                   "Smith Chart,2 Port Transmission,RF Power,DTF Return Loss",
                                   band) +
-                        QStringLiteral(" 5. Distance:")));
+                        " 5. Distance:"));
 }
 
 TEST(SetupInfo, FrequenciesAreWholeHertzShownInMegahertz)
@@ -103,13 +103,12 @@ TEST(SetupInfo, FrequenciesAreWholeHertzShownInMegahertz)
 
 TEST(SetupInfo, MissingValuesGiveZerosAndEmptyTexts)
 {
-    EXPECT_EQ(infoOf("<QRTSetup><LoadInfo><Display_Mode1 LValue=\"2\"/></LoadInfo></QRTSetup>",
-                     QStringLiteral("d.xml")),
-              QStringLiteral(" 1. File Name: d.xml\n 2. Layout: Single\n 3. Mode: DTF VSWR\n"
-                             " 4. Frequency Band: 0.00 MHz - 0.00 MHz\n 5. Distance: 0.00 - 0.00\n"
-                             " 6. Cable Name: \n 7. Velocity Factory: 0.0000\n"));
-    EXPECT_EQ(infoOf("<Other><LoadInfo><nSelectDisplay LValue=\"3\"/></LoadInfo></Other>",
-                     QStringLiteral("o.xml")),
+    EXPECT_EQ(
+        infoOf("<QRTSetup><LoadInfo><Display_Mode1 LValue=\"2\"/></LoadInfo></QRTSetup>", "d.xml"),
+        QStringLiteral(" 1. File Name: d.xml\n 2. Layout: Single\n 3. Mode: DTF VSWR\n"
+                       " 4. Frequency Band: 0.00 MHz - 0.00 MHz\n 5. Distance: 0.00 - 0.00\n"
+                       " 6. Cable Name: \n 7. Velocity Factory: 0.0000\n"));
+    EXPECT_EQ(infoOf("<Other><LoadInfo><nSelectDisplay LValue=\"3\"/></LoadInfo></Other>", "o.xml"),
               fourLines("o.xml", "Single", "Reflection VSWR", "0.00 MHz - 0.00 MHz"));
 }
 
@@ -121,7 +120,7 @@ QByteArray stripped(const QByteArray &setup)
     if (!parser.Load_Document_From_Memory(setup))
         return "<not loaded>";
     parser.Strip_Calibration();
-    const QString out = dir.filePath(QStringLiteral("setup.xml"));
+    const QString out = dir.filePath("setup.xml");
     return parser.Save_Document(out) ? test::normalizedXml(test::readAll(out)) : "<not saved>";
 }
 
@@ -145,7 +144,7 @@ TEST(StripCalibration, RemovesTheFiveCalibrationElementsOfGeneralOnly)
     EXPECT_EQ(stripped("<QRTSetup><General><Cal_Method1/><Cal_Current/></General></QRTSetup>"),
               test::normalizedXml("<QRTSetup><General/></QRTSetup>"));
 
-    const QByteArray site = test::readAll(test::fixture(QStringLiteral("procedure/site_dtf.xml")));
+    const QByteArray site = test::readAll(test::fixture("procedure/site_dtf.xml"));
     const QByteArray siteStripped = stripped(site);
     EXPECT_FALSE(siteStripped.contains("Cal_"));
     EXPECT_TRUE(
