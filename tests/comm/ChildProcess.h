@@ -37,6 +37,12 @@ inline ProcessResult runCli(const QStringList &args, const QStringList &env = {}
     return runProcess(binPath(QStringLiteral("stepvane-cli")), args, env);
 }
 
+// A pattern that matches the text as written.
+inline QRegularExpression logLine(const QString &text)
+{
+    return QRegularExpression(QRegularExpression::escape(text));
+}
+
 class SimProcess {
 public:
     // Starts stepvane-sim on an ephemeral port of 127.0.0.1 (and ::1 when the

@@ -30,11 +30,6 @@ QByteArray content(int size, int seed)
     return b;
 }
 
-QRegularExpression line(const QString &text)
-{
-    return QRegularExpression(QRegularExpression::escape(text));
-}
-
 CommSettings tcp(bool v6, int port)
 {
     return {v6 ? kMethodIPv6 : kMethodIPv4, "127.0.0.1", "::1", port};
@@ -86,7 +81,7 @@ TEST(Loopback, WorkflowSendsEverySizeOverBothFamilies)
         EXPECT_EQ(job.status, TransferStatus::Completed);
         EXPECT_EQ(job.messages, QStringList{"IDS_TRANSPORT_COMPLETE"});
         const QString stored = QDir(store).filePath(job.name);
-        ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("stored \"%1\"").arg(stored))))
+        ASSERT_TRUE(sim.waitForLine(logLine(QStringLiteral("stored \"%1\"").arg(stored))))
             << sim.log().toStdString();
         EXPECT_EQ(readAll(stored), job.data);
     }
@@ -128,7 +123,7 @@ TEST(Loopback, CliSendsAWizardAndTheSimulatorReadsIt)
     ASSERT_TRUE(writeAll(other, "not a wizard"));
     const ProcessResult r = runCli({"send", other}, {"XDG_CONFIG_HOME=" + config.path()});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(sim.waitForLine(line("not a valid wizard"))) << sim.log().toStdString();
+    EXPECT_TRUE(sim.waitForLine(logLine("not a valid wizard"))) << sim.log().toStdString();
 }
 
 TEST(Loopback, CliFetchesSetupsAndReportsEveryFault)

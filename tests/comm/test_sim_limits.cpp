@@ -43,11 +43,6 @@ struct Client {
     }
 };
 
-QRegularExpression line(const QString &text)
-{
-    return QRegularExpression(QRegularExpression::escape(text));
-}
-
 long residentKiB(pid_t pid)
 {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
@@ -75,7 +70,7 @@ TEST(SimLimits, IdleConnectionsAreClosedAndASenderBeyondTheLimitIsToldBusy)
                               "127.0.0.1", "--port", QString::number(sim.port())};
     // One holds its place silently, one trickles bytes that never make a frame.
     Client silent(sim.port()), trickle(sim.port());
-    ASSERT_TRUE(sim.waitForLine(line("[2] connection from")));
+    ASSERT_TRUE(sim.waitForLine(logLine("[2] connection from")));
     const ProcessResult busy = runCli(send);
     EXPECT_EQ(busy.exitCode, 1);
     EXPECT_TRUE(busy.err.contains(QLatin1String("The instrument is busy")))
@@ -106,17 +101,17 @@ TEST(SimLimits, AnUnfinishedUploadGrowsOnDiskNotInMemory)
     {
         Client client(sim.port());
         client.name("big.wzd");
-        ASSERT_TRUE(sim.waitForLine(line("file name record")));
+        ASSERT_TRUE(sim.waitForLine(logLine("file name record")));
         const long before = residentKiB(sim.pid());
         for (int i = 0; i < pieces; ++i)
             client.send(frame::frameM(frame::kFileContent, pieces + 1, i, QByteArray(4096, 'u')));
-        ASSERT_TRUE(sim.waitForLine(line(QStringLiteral("file piece %1/").arg(pieces))));
+        ASSERT_TRUE(sim.waitForLine(logLine(QStringLiteral("file piece %1/").arg(pieces))));
         EXPECT_LT(residentKiB(sim.pid()) - before, 6 * 1024) << "KiB, for a 16 MB upload";
         const QFileInfoList temporary = QDir(store).entryInfoList(QDir::Files | QDir::Hidden);
         ASSERT_EQ(temporary.size(), 1);
         EXPECT_GE(temporary.first().size(), (pieces - 16) * 4096);
     }
-    ASSERT_TRUE(sim.waitForLine(line("connection closed by the editor")));
+    ASSERT_TRUE(sim.waitForLine(logLine("connection closed by the editor")));
     EXPECT_TRUE(QDir(store).entryList(QDir::Files | QDir::Hidden).isEmpty())
         << "an unfinished upload leaves nothing behind";
 }
