@@ -20,11 +20,11 @@ using comm_test::u8;
 
 namespace {
 
-struct Rig {
+struct StreamRig {
     std::shared_ptr<MemoryLink> link = std::make_shared<MemoryLink>(MemoryLink::Framing::Stream);
     CommProgress progress;
     CDevComm dev;
-    Rig()
+    StreamRig()
     {
         EXPECT_EQ(dev.ConnectStream(std::make_unique<MemoryTransport>(link), CDevComm::kKindIPv4,
                                     &progress),
@@ -79,7 +79,7 @@ QByteArray replyOf(int bytes)
 
 TEST(DevComm, RequestsAreWrittenAsSpecifiedFrames)
 {
-    Rig rig;
+    StreamRig rig;
     ASSERT_EQ(rig.dev.SendCommand(0x41, 0x50), 1);
     ASSERT_EQ(rig.dev.SendRequest(0x41, 0x17, nullptr, 0), 1);
     const QString name = "Pr\u00fcfung.wzd";
@@ -124,7 +124,7 @@ TEST(DevComm, FileContentGoesInPiecesOf2048)
 {
     for (int size : {0, 100, 1023, 1024, 2048, 4096, 5000}) {
         SCOPED_TRACE(size);
-        Rig rig;
+        StreamRig rig;
         const QByteArray file = pattern(size);
         ASSERT_EQ(rig.dev.SendFile(0x41, 0x18, size, u8(file)), 1);
         QList<QByteArray> payloads;
@@ -154,7 +154,7 @@ TEST(DevComm, FileContentGoesInPiecesOf2048)
 
 TEST(DevComm, AFailedWriteFailsTheFile)
 {
-    Rig rig;
+    StreamRig rig;
     rig.link->setFailWritesFrom(1);
     const QByteArray file = pattern(5000);
     EXPECT_EQ(rig.dev.SendFile(0x41, 0x18, 5000, u8(file)), 0);
@@ -166,7 +166,7 @@ TEST(DevComm, RepliesJoinedAndSplitAcrossReads)
 {
     const QByteArray one = frameM(0x17, 2, 0, "first-");
     const QByteArray two = frameM(0x17, 2, 1, "second");
-    Rig joined; // both frames in one read: the second is filed from pending bytes
+    StreamRig joined; // both frames in one read: the second is filed from pending bytes
     joined.dev.SetOperation(CDevComm::kOpSetup);
     joined.link->queueRead(one + two);
     EXPECT_EQ(joined.dev.ReceiveStep(), 50);
@@ -174,7 +174,7 @@ TEST(DevComm, RepliesJoinedAndSplitAcrossReads)
     EXPECT_EQ(joined.dev.receivedData(), QByteArray("first-second"));
     EXPECT_EQ(joined.progress.receiveCurrent.load(), 2);
 
-    Rig split; // one frame cut in three reads, then the next one whole
+    StreamRig split; // one frame cut in three reads, then the next one whole
     split.dev.SetOperation(CDevComm::kOpSetup);
     for (const QByteArray &piece : {one.left(3), one.mid(3, 5), one.mid(8)})
         split.link->queueRead(piece);
@@ -225,7 +225,7 @@ TEST(DevComm, ReplyFailureTable)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        Rig rig;
+        StreamRig rig;
         // A handshake first, so a reply that lacks its frame 0 cannot lean on it.
         rig.link->queueRead(frameA(0x41, 0x50, 1, 0, "hi"));
         ASSERT_EQ(rig.dev.SendCommand(0x41, 0x50), 1);
@@ -243,7 +243,7 @@ TEST(DevComm, ReplyFailureTable)
 
 TEST(DevComm, AReplyThatFillsTheBufferExactlyIsTaken)
 {
-    Rig rig;
+    StreamRig rig;
     rig.dev.SetOperation(CDevComm::kOpSetup);
     rig.link->queueRead(replyOf(CDevComm::kBufferSize));
     EXPECT_EQ(rig.receiveAll(), 100) << rig.dev.GetErrorMessage().toStdString();
@@ -252,7 +252,7 @@ TEST(DevComm, AReplyThatFillsTheBufferExactlyIsTaken)
 
 TEST(DevComm, ManySmallFramesInOneReadAreFiledWithoutRecursion)
 {
-    Rig rig;
+    StreamRig rig;
     rig.dev.SetOperation(CDevComm::kOpSetup);
     constexpr uint32_t kFrames = 100000;
     QByteArray all;

@@ -2,6 +2,7 @@
 // messages each outcome reports, the files that are (and are not) written,
 // progress, and cancelling.
 #include "comm/CDevComm.h"
+#include "comm/CommSettings.h"
 #include "comm/MemoryTransport.h"
 #include "comm/TransferWorkflow.h"
 #include "support/FileSizeLimit.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <optional>
@@ -18,7 +20,7 @@ using namespace stepvane;
 
 namespace {
 
-struct Rig {
+struct WorkflowRig {
     QTemporaryDir dir;
     CollectingMessageSink sink;
     EndpointOptions options;
@@ -28,7 +30,7 @@ struct Rig {
     int connections = 0;
     TransferWorkflow wf{&sink};
 
-    explicit Rig(int method)
+    explicit WorkflowRig(int method)
     {
         CommSettings s;
         s.method = method;
@@ -82,7 +84,7 @@ TEST(Workflow, SendCompletesOverEveryMethod)
 {
     for (int method : {kMethodIPv4, kMethodIPv6, kMethodUsb}) {
         SCOPED_TRACE(method);
-        Rig rig(method);
+        WorkflowRig rig(method);
         QList<int> seen;
         rig.wf.setProgressCallback([&](int value, int) { seen << value; });
         const QByteArray data = content(7000);
@@ -129,7 +131,7 @@ TEST(Workflow, SendFailuresReportOnceAndNeverComplete)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        Rig rig(c.method);
+        WorkflowRig rig(c.method);
         rig.options = c.options;
         rig.connectFails = c.connectFails;
         const QString path =
@@ -143,7 +145,7 @@ TEST(Workflow, SendFailuresReportOnceAndNeverComplete)
 
 TEST(Workflow, UsbChecksComeBeforeAnythingIsSent)
 {
-    Rig rig(kMethodUsb);
+    WorkflowRig rig(kMethodUsb);
     QByteArray dense = content(7000);
     dense.replace(0, 1200, QByteArray(1200, '\x7f'));
     EXPECT_EQ(rig.wf.sendFile(rig.file("d.wzd", dense)), TransferStatus::Failed);
@@ -194,7 +196,7 @@ TEST(Workflow, FetchSavesTheSetupOrNothing)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        Rig rig(c.method);
+        WorkflowRig rig(c.method);
         rig.options = c.options;
         const QString out = rig.file("old.sta", "previous setup");
         const bool ok = c.message.isEmpty();
@@ -228,7 +230,7 @@ TEST(Workflow, FetchIntoAnUnwritablePlaceReportsWhyAndKeepsTheOldFile)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        Rig rig(kMethodIPv4);
+        WorkflowRig rig(kMethodIPv4);
         rig.options.setup = content(c.size);
         const QString out = rig.dir.filePath(QString::fromLatin1(c.file));
         if (c.limit)
@@ -255,7 +257,7 @@ TEST(Workflow, CancelStopsASendMidFileWithoutMessages)
     // moment is the same however busy the machine is.
     for (const int method : {kMethodIPv4, kMethodUsb}) {
         SCOPED_TRACE(method);
-        Rig rig(method);
+        WorkflowRig rig(method);
         const int size = 400000;
         const int pieces = size / (method == kMethodUsb ? 3072 : 2048) + 1;
         int highest = 0;
@@ -274,4 +276,120 @@ TEST(Workflow, CancelStopsASendMidFileWithoutMessages)
         EXPECT_LT(rig.link->written().size(), 10) << "of " << pieces << " pieces";
         EXPECT_TRUE(rig.files.isEmpty()) << "the instrument never gets a whole file";
     }
+}
+
+// The connection settings store: defaults, invalid values, USB ids in hex,
+// what a save writes, and the IPv4 text as four address fields.
+namespace {
+
+CommSettings loadFrom(const QString &path, const QList<QPair<QString, QVariant>> &values)
+{
+    QSettings store(path, QSettings::IniFormat);
+    store.clear();
+    for (const auto &v : values)
+        store.setValue("Connection/" + v.first, v.second);
+    store.sync();
+    QSettings reread(path, QSettings::IniFormat);
+    return CommSettings::load(reread);
+}
+
+} // namespace
+
+TEST(CommSettings, ValuesAndTheirDefaults)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.ini");
+
+    const CommSettings empty = loadFrom(path, {});
+    EXPECT_EQ(empty.method, kMethodUsb);
+    EXPECT_EQ(empty.ip, "0.0.0.0");
+    EXPECT_EQ(empty.ipv6, "0:0:0:0:0:0:0:1");
+    EXPECT_EQ(empty.port, 66);
+    EXPECT_FALSE(empty.hasUsbIds());
+
+    const struct {
+        QVariant method;
+        int expected;
+    } methods[] = {{1, 1}, {2, 2}, {3, 3}, {7, 2}, {0, 2}, {-1, 2}, {"abc", 2}};
+    for (const auto &m : methods)
+        EXPECT_EQ(loadFrom(path, {{"Method", m.method}}).method, m.expected)
+            << m.method.toString().toStdString();
+
+    const CommSettings s = loadFrom(path, {{"IP", "10.1.2.3"},
+                                           {"IPV6", "fe80::1"},
+                                           {"Port", 4066},
+                                           {"UsbVendorId", "0x1A2b"},
+                                           {"UsbProductId", "00ff"}});
+    EXPECT_EQ(s.ip, "10.1.2.3");
+    EXPECT_EQ(s.ipv6, "fe80::1");
+    EXPECT_EQ(s.port, 4066);
+    EXPECT_EQ(s.usbVendorId, 0x1A2B);
+    EXPECT_EQ(s.usbProductId, 0xFF);
+
+    const CommSettings bad = loadFrom(
+        path, {{"UsbVendorId", "12345"}, {"UsbProductId", "zz"}, {"IP", QString(300, u'1')}});
+    EXPECT_FALSE(bad.hasUsbIds());
+    EXPECT_EQ(bad.ip.size(), 127); // the store's 256-byte read limit
+
+    // The port range from both sides.
+    const struct {
+        QVariant stored;
+        int port;
+    } ports[] = {{1, 1}, {65535, 65535}, {0, 66}, {65536, 66}, {-1, 66}, {"x", 66}};
+    for (const auto &p : ports)
+        EXPECT_EQ(loadFrom(path, {{"Port", p.stored}}).port, p.port)
+            << p.stored.toString().toStdString();
+}
+
+TEST(CommSettings, SaveWritesTheDialogValuesAndKeepsTheUsbIds)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.ini");
+    {
+        QSettings store(path, QSettings::IniFormat);
+        store.setValue("Connection/Port", 5000);
+        store.setValue("Connection/UsbVendorId", "abcd");
+    }
+    CommSettings s;
+    s.method = 9; // saved as what it counts as
+    s.ip = "192.168.5.6", s.ipv6 = "::1", s.port = 4066;
+    {
+        QSettings store(path, QSettings::IniFormat);
+        EXPECT_TRUE(s.save(store));
+    }
+    QSettings store(path, QSettings::IniFormat);
+    EXPECT_EQ(store.value("Connection/Method").toInt(), 2);
+    EXPECT_EQ(store.value("Connection/IP").toString(), s.ip);
+    EXPECT_EQ(store.value("Connection/IPV6").toString(), s.ipv6);
+    EXPECT_EQ(store.value("Connection/Port").toInt(), 4066);
+    EXPECT_EQ(store.value("Connection/UsbVendorId").toString(), "abcd");
+
+    QSettings readOnly("/proc/stepvane-cannot-write.ini", QSettings::IniFormat);
+    EXPECT_FALSE(s.save(readOnly));
+}
+
+TEST(CommSettings, IPv4TextAsAddressFields)
+{
+    const struct {
+        const char *text;
+        bool ok;
+        std::array<int, 4> fields;
+    } cases[] = {
+        {"192.168.0.10", true, {192, 168, 0, 10}},
+        {"0.0.0.0", true, {0, 0, 0, 0}},
+        {" 10.0.0.1 ", true, {10, 0, 0, 1}},
+        {"256.1.1.1", false, {0, 0, 0, 0}},
+        {"1.2.3", false, {0, 0, 0, 0}},
+        {"1.2.3.4.5", false, {0, 0, 0, 0}},
+        {"a.b.c.d", false, {0, 0, 0, 0}},
+        {"1..2.3", false, {0, 0, 0, 0}},
+        {"-1.2.3.4", false, {0, 0, 0, 0}},
+        {"host.example", false, {0, 0, 0, 0}},
+    };
+    for (const auto &c : cases) {
+        std::array<int, 4> fields{9, 9, 9, 9};
+        EXPECT_EQ(splitIPv4(QString::fromLatin1(c.text), fields), c.ok) << c.text;
+        EXPECT_EQ(fields, c.fields) << c.text;
+    }
+    EXPECT_EQ(joinIPv4({192, 168, 1, 300}), "192.168.1.44"); // taken as a byte
 }
