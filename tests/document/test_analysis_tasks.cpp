@@ -28,18 +28,9 @@ AttachedImage picture(const QString &comment, const QString &name, int width, in
     const QString path = analysisFile(name);
     return AttachedImage{comment, name, path, Size(QFileInfo(path).size()), width, height};
 }
-AttachedImage connectorOk()
-{
-    return picture("Connector clean", "connector_ok.png", 4, 3);
-}
-AttachedImage connectorBad()
-{
-    return picture("Connector damaged", "connector_bad.png", 2, 2);
-}
-AttachedImage maskFail()
-{
-    return picture("Check the jumper", "mask_fail.png", 3, 5);
-}
+const AttachedImage kConnectorOk = picture("Connector clean", "connector_ok.png", 4, 3);
+const AttachedImage kConnectorBad = picture("Connector damaged", "connector_bad.png", 2, 2);
+const AttachedImage kMaskFail = picture("Check the jumper", "mask_fail.png", 3, 5);
 
 WizardDocument makeDocument(const QString &title, const QString &sequenceTitle,
                             const std::vector<TaskRecord> &records)
@@ -140,13 +131,13 @@ TEST(AnalysisReferenceFiles, ReadIntoTheExpectedRecordsAndReproducedByTheWriter)
                        {6, 3, 0, 5, 2},    {0, 0, 0, 0, 0},   {0, 0, 0, 4, 0}};
     markers.Condition_Check = 1, markers.MarkerName = 2, markers.Equality_sign = 2;
     markers.Axis = 1, markers.Threshold_Fail = "-15.5";
-    markers.images = {connectorOk(), AttachedImage{"No picture yet", "", "", 0, 0, 0},
-                      connectorBad()};
+    markers.images = {kConnectorOk, AttachedImage{"No picture yet", "", "", 0, 0, 0},
+                      kConnectorBad};
     markers.Search_between = 2, markers.M1toM2_M5 = 1;
     MarkerPeakTask noMarkers;
     noMarkers.Description = "No markers <none>", noMarkers.Equality_sign = 5;
     noMarkers.Search_between = 4, noMarkers.M3toM4_M6 = 1;
-    LimitTask line{"Line at -12.5 dB", 1, 1, -12.5, -15.75, 1, 1, "", "", 0, 1, {maskFail()}};
+    LimitTask line{"Line at -12.5 dB", 1, 1, -12.5, -15.75, 1, 1, "", "", 0, 1, {kMaskFail}};
     const QString mask = analysisFile("band_mask.fml");
     LimitTask msl{
         "Band mask", 0, 0, 0, 0, 0, 0, "band_mask.fml", mask, Size(QFileInfo(mask).size()), 0, {}};
@@ -197,14 +188,14 @@ TEST(AnalysisTasks, EveryKindSurvivesSaveAndReopen)
         markers.markers[size_t(k)] = {k + 1, k % 4, 0, k, 100.25 * (k + 1)};
     markers.Condition_Check = 1, markers.MarkerName = 5, markers.Equality_sign = 1;
     markers.Axis = 1, markers.Threshold_Fail = "-3.5 dB";
-    markers.images = {connectorBad(), connectorOk()};
+    markers.images = {kConnectorBad, kConnectorOk};
     markers.Search_between = 1, markers.M1toM2_M5 = 1, markers.M3toM4_M6 = 1;
 
-    LimitTask line{"line", 1, 1, 7.25, -2.5, 1, 0, "", "", 0, 1, {connectorOk(), maskFail()}};
+    LimitTask line{"line", 1, 1, 7.25, -2.5, 1, 0, "", "", 0, 1, {kConnectorOk, kMaskFail}};
     const QString mask = analysisFile("band_mask.fml");
     LimitTask msl{
-        "mask",          0, 1, 0, 0, 0, 0, "band_mask.fml", mask, Size(QFileInfo(mask).size()), 1,
-        {connectorBad()}};
+        "mask",         0, 1, 0, 0, 0, 0, "band_mask.fml", mask, Size(QFileInfo(mask).size()), 1,
+        {kConnectorBad}};
     ZoomZonesTask zones{"zones", 1.25, 2.5, 3.75, 10.5, 20.25, 30, 1, 1, 0, 2};
     const std::vector<TaskRecord> records = {markers, line, msl, zones};
     expectSameRecords(readRecords(savedAnalysis(records)), records);
@@ -216,7 +207,7 @@ TEST(AnalysisTasks, TwelvePicturesAreWrittenButTenComeBack)
 {
     LimitTask limit;
     limit.Condition_Check = 1;
-    const AttachedImage sources[] = {connectorOk(), connectorBad(), maskFail()};
+    const AttachedImage sources[] = {kConnectorOk, kConnectorBad, kMaskFail};
     for (int i = 0; i < 12; ++i) {
         AttachedImage image = sources[i % 3];
         image.Comment = QStringLiteral("picture %1").arg(i);
@@ -299,7 +290,7 @@ TEST(AnalysisTasks, StoreFailuresAreReportedAndTheSaveGoesOn)
     const QString missing = dir.filePath("gone.png");
     const AttachedImage lost{"", "gone.png", missing, 10, 1, 1};
     MarkerPeakTask markers;
-    markers.images = {lost, connectorOk()};
+    markers.images = {lost, kConnectorOk};
     LimitTask limit{"", 0, 0, 0, 0, 0, 0, "gone.fml", dir.filePath("gone.fml"), 10, 1, {lost}};
 
     CollectingMessageSink sink;

@@ -145,19 +145,6 @@ void descriptionDocument(WizardDocument &doc, const QString &)
     seq->insertStep(-1, CalibrationTask{QStringLiteral(u"Zweite Kalibrierung – Port 2")});
 }
 
-struct FixtureCase {
-    const char *file;
-    std::function<void(WizardDocument &, const QString &)> build;
-};
-
-const FixtureCase kFixtureCases[] = {
-    {"prompt.wzd", promptDocument},
-    {"save.wzd", saveDocument},
-    {"report.wzd", reportDocument},
-    {"load.wzd", loadDocument},
-    {"description_only.wzd", descriptionDocument},
-};
-
 // Calls fn with every attachment path field of the document, its stored
 // name and its size.
 void forEachAttachment(WizardDocument &doc,
@@ -216,14 +203,8 @@ class ProcedureFile : public ::testing::Test {
 protected:
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    bool save(WizardDocument &doc, const QString &file)
-    {
-        return test::saveWizard(doc, file, &m_sink);
-    }
-    int read(WizardDocument &doc, const QString &file)
-    {
-        return test::readWizard(file, doc, &m_sink);
-    }
+    bool save(WizardDocument &d, const QString &f) { return test::saveWizard(d, f, &m_sink); }
+    int read(WizardDocument &d, const QString &f) { return test::readWizard(f, d, &m_sink); }
     // A wizard holding one hand-written step body, read back.
     TaskStep readStepBody(const QString &name, const QString &body)
     {
@@ -257,20 +238,26 @@ protected:
 
 TEST_F(ProcedureFile, ReferenceFilesReadIntoTheExpectedRecordsAndTheWriterReproducesThem)
 {
-    for (const FixtureCase &c : kFixtureCases) {
-        SCOPED_TRACE(c.file);
-        const QString reference = kFixtures + u'/' + QLatin1String(c.file);
+    const std::pair<const char *, void (*)(WizardDocument &, const QString &)> cases[] = {
+        {"prompt.wzd", promptDocument},
+        {"save.wzd", saveDocument},
+        {"report.wzd", reportDocument},
+        {"load.wzd", loadDocument},
+        {"description_only.wzd", descriptionDocument}};
+    for (const auto &[file, build] : cases) {
+        SCOPED_TRACE(file);
+        const QString reference = kFixtures + u'/' + QLatin1String(file);
         WizardDocument doc;
         ASSERT_EQ(read(doc, reference), 1);
         checkAndClearAttachments(doc, kFixtures);
         WizardDocument expected;
-        c.build(expected, kFixtures);
+        build(expected, kFixtures);
         clearPaths(expected);
         expectSameDocument(doc, expected);
 
         WizardDocument written;
-        c.build(written, kFixtures);
-        const QString out = path(QLatin1String(c.file));
+        build(written, kFixtures);
+        const QString out = path(QLatin1String(file));
         ASSERT_TRUE(save(written, out));
         QString text = QString::fromUtf8(test::readAll(reference));
         text.replace("@DIR@", kFixtures.toHtmlEscaped());
