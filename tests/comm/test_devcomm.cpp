@@ -93,9 +93,7 @@ TEST(DevComm, RequestsAreWrittenAsSpecifiedFrames)
     QList<QByteArray> payloads;
     const auto frames = rig.framesWritten(&payloads);
     QByteArray record(1024, '\0');
-    record.replace(0, 11,
-                   QByteArray("Pr\xfc"
-                              "fung.wzd"));
+    record.replace(0, 11, QByteArrayLiteral("Pr\xfc") + "fung.wzd");
     EXPECT_EQ(frames[2].p1, 0x19);
     EXPECT_EQ(payloads[2], record);
     QByteArray shortRecord(84, '\0');

@@ -26,10 +26,9 @@ protected:
         return readAll(path(name));
     }
 
-    int read(WizardDocument &doc, int model, const QString &file)
+    int read(WizardDocument &d, int model, const QString &f)
     {
-        VX_CAAXML_PARSER parser(&doc, model, &sink);
-        return parser.Read_Wizard_File(file);
+        return VX_CAAXML_PARSER(&d, model, &sink).Read_Wizard_File(f);
     }
 
     QString writeFile(const QString &name, const QByteArray &bytes)
