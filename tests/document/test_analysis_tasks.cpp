@@ -2,7 +2,7 @@
 // reference wizards in both directions, round trips with pictures and mask
 // files, the condition-picture numbering, the mode-dependent limit groups and
 // the messages for attached files that cannot be stored or restored.
-#include "support/WizardText.h"
+#include "StepWizards.h"
 
 #include <QFileInfo>
 
@@ -31,48 +31,6 @@ AttachedImage picture(const QString &comment, const QString &name, int width, in
 const AttachedImage kConnectorOk = picture("Connector clean", "connector_ok.png", 4, 3);
 const AttachedImage kConnectorBad = picture("Connector damaged", "connector_bad.png", 2, 2);
 const AttachedImage kMaskFail = picture("Check the jumper", "mask_fail.png", 3, 5);
-
-WizardDocument makeDocument(const QString &title, const QString &sequenceTitle,
-                            const std::vector<TaskRecord> &records)
-{
-    WizardDocument doc;
-    doc.Title = title;
-    TestingSequence *seq = doc.appendSequence();
-    seq->Title = sequenceTitle;
-    for (const TaskRecord &r : records)
-        seq->insertStep(-1, r);
-    return doc;
-}
-
-std::vector<TaskRecord> readRecords(const QString &path, MessageSink *sink = nullptr,
-                                    int *result = nullptr)
-{
-    WizardDocument doc;
-    const int r = test::readWizard(path, doc, sink);
-    if (result)
-        *result = r;
-    return test::recordsOf(doc);
-}
-
-// Reads a wizard of one hand-written step body.
-std::vector<TaskRecord> readAnalysisBody(const QByteArray &stepBody, MessageSink *sink = nullptr,
-                                         int *result = nullptr)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("r.wzd");
-    EXPECT_TRUE(test::writeAll(path, test::wizardAround({QString::fromUtf8(stepBody)})));
-    return readRecords(path, sink, result);
-}
-
-// Saves the records as a one-sequence wizard in a scratch folder; returns its path.
-QString savedAnalysis(const std::vector<TaskRecord> &records, MessageSink *sink = nullptr)
-{
-    static QTemporaryDir dir;
-    const QString path = dir.filePath("saved.wzd");
-    WizardDocument doc = makeDocument("t", "s", records);
-    EXPECT_TRUE(test::saveWizard(doc, path, sink));
-    return path;
-}
 
 // A restored attachment lives in its own working copy named after the stored name and holds
 // the bytes of the original; once that is checked, the record takes the
@@ -158,11 +116,11 @@ TEST(AnalysisReferenceFiles, ReadIntoTheExpectedRecordsAndReproducedByTheWriter)
         SCOPED_TRACE(ref.file);
         CollectingMessageSink sink;
         int result = 0;
-        const auto read = readRecords(analysisFile(ref.file), &sink, &result);
+        const auto read = test::readRecords(analysisFile(ref.file), &sink, &result);
         ASSERT_EQ(result, 1);
         expectSameRecords(read, ref.records);
 
-        WizardDocument doc = makeDocument(ref.title, ref.sequenceTitle, ref.records);
+        WizardDocument doc = test::oneSequence(ref.records, ref.title, ref.sequenceTitle);
         const QString out = dir.filePath(ref.file);
         ASSERT_TRUE(test::saveWizard(doc, out, &sink));
         EXPECT_TRUE(sink.messages.empty()) << sink.texts().join('\n').toStdString();
@@ -198,7 +156,7 @@ TEST(AnalysisTasks, EveryKindSurvivesSaveAndReopen)
         {kConnectorBad}};
     ZoomZonesTask zones{"zones", 1.25, 2.5, 3.75, 10.5, 20.25, 30, 1, 1, 0, 2};
     const std::vector<TaskRecord> records = {markers, line, msl, zones};
-    expectSameRecords(readRecords(savedAnalysis(records)), records);
+    expectSameRecords(test::readRecords(test::savedRecords(records)), records);
 }
 
 // --- condition pictures ------------------------------------------------------
@@ -213,10 +171,10 @@ TEST(AnalysisTasks, TwelvePicturesAreWrittenButTenComeBack)
         image.Comment = QStringLiteral("picture %1").arg(i);
         limit.images.push_back(image);
     }
-    const QString path = savedAnalysis({limit});
+    const QString path = test::savedRecords({limit});
     EXPECT_EQ(test::stepAttributes(path, "Condition/ImageNum_11/Comment"), "DValue=picture 11");
 
-    std::vector<TaskRecord> read = readRecords(path);
+    std::vector<TaskRecord> read = test::readRecords(path);
     ASSERT_EQ(read.size(), 1u);
     LimitTask expected = limit;
     expected.images.resize(kMaxConditionImages);
@@ -232,11 +190,10 @@ TEST(AnalysisTasks, MissingPictureNumbersLeaveNoGap)
                                    "<Image_filesize DValue=\"0\"/></ImageNum_%1>")
                         .arg(i);
     for (const char *kind : {"Marker_Peak", "Limit"}) {
-        const auto read = readAnalysisBody(
-            QStringLiteral("<Task_Step_Name DValue=\"%1\"/><Condition><Check DValue=\"True\" "
-                           "LValue=\"1\"/>%2</Condition>")
-                .arg(kind, pictures)
-                .toUtf8());
+        const auto read = test::readBodies(
+            {QStringLiteral("<Task_Step_Name DValue=\"%1\"/><Condition><Check DValue=\"True\" "
+                            "LValue=\"1\"/>%2</Condition>")
+                 .arg(kind, pictures)});
         ASSERT_EQ(read.size(), 1u) << kind;
         const std::vector<AttachedImage> *images = nullptr;
         if (const auto *m = std::get_if<MarkerPeakTask>(&read[0]))
@@ -274,7 +231,7 @@ TEST(AnalysisTasks, RestoreFailuresAreReportedAndTheReadGoesOn)
         SCOPED_TRACE(c.message);
         CollectingMessageSink sink;
         int result = 0;
-        const auto read = readAnalysisBody(c.stepBody, &sink, &result);
+        const auto read = test::readBodies({c.stepBody}, &sink, &result);
         EXPECT_EQ(result, 1);
         EXPECT_EQ(read.size(), 1u);
         ASSERT_EQ(sink.messages.size(), 1u);
@@ -294,7 +251,7 @@ TEST(AnalysisTasks, StoreFailuresAreReportedAndTheSaveGoesOn)
     LimitTask limit{"", 0, 0, 0, 0, 0, 0, "gone.fml", dir.filePath("gone.fml"), 10, 1, {lost}};
 
     CollectingMessageSink sink;
-    const QString path = savedAnalysis({markers, limit}, &sink);
+    const QString path = test::savedRecords({markers, limit}, &sink);
     EXPECT_EQ(sink.texts().join('\n').toStdString(),
               "Marker/Peak task item-Failed to Save (gone.png)\n"
               "Limit task item-Failed to Save (gone.fml)\n"
@@ -313,11 +270,11 @@ TEST(AnalysisTasks, OnlyTheSelectedLimitGroupIsWrittenAndRead)
     // Each record carries leftovers of the other mode, as the editor leaves them.
     LimitTask line{"", 1, 0, 4.5, 1.5, 1, 1, "band_mask.fml", mask, 68, 0, {}};
     LimitTask msl{"", 0, 0, 4.5, 1.5, 1, 1, "", "", 0, 0, {}};
-    const QString path = savedAnalysis({line, msl});
+    const QString path = test::savedRecords({line, msl});
     EXPECT_EQ(test::stepAttributes(path, "MSL"), "<missing>");
     EXPECT_EQ(test::stepAttributes(path, "Limit_Line/Move_Limit"), "DValue=4.50");
 
-    const auto read = readRecords(path);
+    const auto read = test::readRecords(path);
     ASSERT_EQ(read.size(), 2u);
     EXPECT_TRUE(read[0] == TaskRecord(LimitTask{"", 1, 0, 4.5, 1.5, 1, 1, "", "", 0, 0, {}}));
     EXPECT_TRUE(read[1] == TaskRecord(LimitTask{"", 0, 0, 0, 0, 0, 0, "", "", 0, 0, {}}));
@@ -355,7 +312,7 @@ TEST(AnalysisTasks, ReaderDefaultsAndModeGroups)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const auto read = readAnalysisBody(c.stepBody);
+        const auto read = test::readBodies({c.stepBody});
         ASSERT_EQ(read.size(), 1u);
         EXPECT_TRUE(read[0] == c.expected);
     }
@@ -392,7 +349,7 @@ TEST(AnalysisTasks, WrittenElementsCarryExactlyTheseAttributes)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(test::stepAttributes(savedAnalysis({c.record}), c.path), c.attributes);
+        EXPECT_EQ(test::stepAttributes(test::savedRecords({c.record}), c.path), c.attributes);
     }
 }
 

@@ -2,10 +2,10 @@
 // hand-written reference files read into the expected records and written
 // back element for element, round trips of awkward values, and the codes,
 // defaults and attachment rules the instrument depends on.
+#include "StepWizards.h"
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
-#include "support/WizardText.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -21,14 +21,6 @@ namespace {
 const QString kFixtures = test::fixture("procedure");
 
 // ---- documents
-
-WizardDocument oneStepDocument(TaskRecord record)
-{
-    WizardDocument doc;
-    doc.Title = "one step";
-    doc.appendSequence()->insertStep(-1, std::move(record));
-    return doc;
-}
 
 AttachedImage picture(const QString &comment, const QString &name, const QString &dir, int w, int h)
 {
@@ -217,7 +209,7 @@ protected:
     // Writes one record and reads it back.
     TaskStep roundTrip(const TaskRecord &record, const QString &file)
     {
-        WizardDocument doc = oneStepDocument(record);
+        WizardDocument doc = test::oneSequence({record});
         EXPECT_TRUE(save(doc, file));
         return readOnlyStep(file);
     }
@@ -303,9 +295,9 @@ TEST_F(ProcedureFile, AwkwardValuesSurviveARoundTrip)
     int n = 0;
     for (const TaskRecord &record : records) {
         SCOPED_TRACE(n);
-        WizardDocument expected = oneStepDocument(record);
+        WizardDocument expected = test::oneSequence({record});
         TaskStep back = roundTrip(record, path(QStringLiteral("rt%1.wzd").arg(n++)));
-        WizardDocument actual = oneStepDocument(back.record);
+        WizardDocument actual = test::oneSequence({back.record});
         checkAndClearAttachments(actual, kFixtures);
         clearPaths(expected);
         expectSameDocument(actual, expected);
@@ -494,7 +486,7 @@ TEST_F(ProcedureFile, AFileThatCannotBeStoredIsReportedAndTheStepStillWritten)
         SCOPED_TRACE(qPrintable(message));
         m_sink.messages.clear();
         const QString file = path("fail.wzd");
-        WizardDocument doc = oneStepDocument(record);
+        WizardDocument doc = test::oneSequence({record});
         EXPECT_TRUE(save(doc, file));
         EXPECT_EQ(m_sink.texts(), QStringList{message});
         ASSERT_EQ(m_sink.messages.size(), 1u);

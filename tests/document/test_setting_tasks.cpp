@@ -1,25 +1,13 @@
 // Measurement-setting steps in wizard files: the hand-written reference wizards
 // read into the expected records and reproduced by the writer, round trips of
 // every setting kind, and the reader's defaults, code sources and failures.
+#include "StepWizards.h"
 #include "document/NameTables.h"
-#include "support/WizardText.h"
 
 #include <gtest/gtest.h>
 
 namespace stepvane {
 namespace {
-
-WizardDocument makeDocument(const QString &title, const QString &sequenceTitle, int seqEnd,
-                            const std::vector<TaskRecord> &records)
-{
-    WizardDocument doc;
-    doc.Title = title, doc.SeqEndOption = seqEnd;
-    TestingSequence *seq = doc.appendSequence();
-    seq->Title = sequenceTitle;
-    for (const TaskRecord &r : records)
-        seq->insertStep(-1, r);
-    return doc;
-}
 
 // --- the reference wizards, in both directions -------------------------------
 
@@ -114,8 +102,7 @@ TEST(SettingReferenceFiles, ReadIntoTheExpectedRecordsAndReproducedByTheWriter)
         expectRecords(test::recordsOf(doc), ref.records);
 
         WizardDocument written =
-            makeDocument(QString::fromUtf8(ref.title), QString::fromUtf8(ref.sequenceTitle),
-                         ref.seqEnd, ref.records);
+            test::oneSequence(ref.records, ref.title, ref.sequenceTitle, ref.seqEnd);
         const QString out = dir.filePath(QString::fromLatin1(ref.file));
         ASSERT_TRUE(test::saveWizard(written, out));
         const QByteArray expected = test::normalizedXml(test::readAll(reference));
@@ -142,7 +129,7 @@ TEST(SettingTasks, EveryKindSurvivesSaveAndReopen)
         FiberTask{text, 3, 7},
         BiasTeeTask{text, 2, 0, 18},
     };
-    WizardDocument doc = makeDocument(text, text, 1, records);
+    WizardDocument doc = test::oneSequence(records, text, text, 1);
     QTemporaryDir dir;
     const QString path = dir.filePath("roundtrip.wzd");
     ASSERT_TRUE(test::saveWizard(doc, path));
@@ -186,32 +173,17 @@ TEST(SettingTasks, WrittenElementsCarryExactlyTheseAttributes)
         {"CheckOnIsTrueAndOne", frequencyDistance("", 5, 10, 0, 1, 0, {7, 0, 0, 0, 0}),
          "Start_Frequency/Check", "DValue=True;LValue=1"},
     };
-    QTemporaryDir dir;
-    const QString path = dir.filePath("w.wzd");
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        WizardDocument doc = makeDocument("t", "s", 2, {c.record});
-        ASSERT_TRUE(test::saveWizard(doc, path));
-        EXPECT_EQ(test::stepAttributes(path, QLatin1String(c.path)), c.attributes);
+        EXPECT_EQ(test::stepAttributes(test::savedRecords({c.record}), c.path), c.attributes);
     }
 }
 
 // --- reader details ----------------------------------------------------------
 
-// Reads a wizard of these step bodies (from Task_Step_Name on), closed with
-// the instrument's own last step as hand-written wizards are.
-int readSettingBodies(QStringList bodies, std::vector<TaskRecord> *records)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("r.wzd");
-    bodies << QStringLiteral(
-        R"(<Task_Step_Name DValue="End Option"/><Mode DValue="Manual" LValue="2"/>)");
-    EXPECT_TRUE(test::writeAll(path, test::wizardAround(bodies)));
-    WizardDocument doc;
-    const int result = test::readWizard(path, doc);
-    *records = test::recordsOf(doc);
-    return result;
-}
+// Hand-written wizards close their sequence with the instrument's own last step.
+const QString kEndOptionStep =
+    R"(<Task_Step_Name DValue="End Option"/><Mode DValue="Manual" LValue="2"/>)";
 
 FrequencyDistanceTask frequencyReadingDefaults()
 {
@@ -264,8 +236,9 @@ TEST(SettingTasks, ReaderDefaultsAndCodeSources)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<TaskRecord> read;
-        ASSERT_EQ(readSettingBodies({QString::fromUtf8(c.body)}, &read), 1);
+        int result = 0;
+        const auto read = test::readBodies({c.body, kEndOptionStep}, nullptr, &result);
+        ASSERT_EQ(result, 1);
         expectRecords(read, {c.expected});
     }
 }
@@ -281,11 +254,13 @@ TEST(SettingTasks, ABrokenStepFailsTheWholeFile)
         R"(<Task_Step_Name DValue="Windowing"/><Param LValue="2"/>)",
     };
     const QString good = QStringLiteral(R"(<Task_Step_Name DValue="Amplitude"/><Top DValue="3"/>)");
-    std::vector<TaskRecord> read;
-    ASSERT_EQ(readSettingBodies({good}, &read), 1);
+    int result = 0;
+    test::readBodies({good, kEndOptionStep}, nullptr, &result);
+    ASSERT_EQ(result, 1);
     for (const char *body : broken) {
         SCOPED_TRACE(body);
-        EXPECT_EQ(readSettingBodies({good, QString::fromUtf8(body)}, &read), 0);
+        test::readBodies({good, body, kEndOptionStep}, nullptr, &result);
+        EXPECT_EQ(result, 0);
     }
 }
 
