@@ -200,26 +200,25 @@ protected:
     // A wizard holding one hand-written step body, read back.
     TaskStep readStepBody(const QString &name, const QString &body)
     {
-        const QString file = path("hand.wzd");
-        EXPECT_TRUE(test::writeAll(
-            file, test::wizardAround(
-                      {QStringLiteral("<Task_Step_Name DValue=\"%1\"/>%2").arg(name, body)})));
-        return readOnlyStep(file);
+        int result = 0;
+        const auto records =
+            test::readBodies({QStringLiteral("<Task_Step_Name DValue=\"%1\"/>%2").arg(name, body)},
+                             &m_sink, &result);
+        return onlyStep(records, result);
     }
     // Writes one record and reads it back.
     TaskStep roundTrip(const TaskRecord &record, const QString &file)
     {
         WizardDocument doc = test::oneSequence({record});
         EXPECT_TRUE(save(doc, file));
-        return readOnlyStep(file);
+        int result = 0;
+        const auto records = test::readRecords(file, &m_sink, &result);
+        return onlyStep(records, result);
     }
-    TaskStep readOnlyStep(const QString &file)
+    static TaskStep onlyStep(const std::vector<TaskRecord> &records, int result)
     {
-        WizardDocument doc;
-        EXPECT_EQ(read(doc, file), 1);
-        if (doc.sequenceCount() != 1 || doc.sequence(0)->stepCount() != 1)
-            return TaskStep(HoldTask{"<step not read>"});
-        return *doc.sequence(0)->step(0);
+        EXPECT_EQ(result, 1);
+        return records.size() == 1 ? TaskStep(records[0]) : TaskStep(HoldTask{"<step not read>"});
     }
 
     QTemporaryDir m_dir;
