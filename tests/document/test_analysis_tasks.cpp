@@ -32,41 +32,35 @@ const AttachedImage kConnectorOk = picture("Connector clean", "connector_ok.png"
 const AttachedImage kConnectorBad = picture("Connector damaged", "connector_bad.png", 2, 2);
 const AttachedImage kMaskFail = picture("Check the jumper", "mask_fail.png", 3, 5);
 
-// A restored attachment lives in its own working copy named after the stored name and holds
-// the bytes of the original; once that is checked, the record takes the
-// original's path so the rest of it can be compared as a whole.
-void adoptRestored(AttachedImage &read, const AttachedImage &original)
+// A restored file (a picture or a mask) lives in its own working copy named
+// after the stored name and holds the bytes of the original; once that is
+// checked, the record takes the original's path so the rest of it can be
+// compared as a whole.
+void adoptRestored(QString &path, const QString &storedName, Size size, const QString &original)
 {
-    if (read.Image_filesize > 0) {
-        EXPECT_TRUE(test::isWorkingCopyOf(read.TransImageName, read.ImageName))
-            << read.TransImageName.toStdString();
-        EXPECT_EQ(test::readAll(read.TransImageName), test::readAll(original.TransImageName))
-            << read.ImageName.toStdString();
-        EXPECT_NE(read.TransImageName, original.TransImageName);
+    if (size > 0) {
+        EXPECT_TRUE(test::isWorkingCopyOf(path, storedName)) << path.toStdString();
+        EXPECT_EQ(test::readAll(path), test::readAll(original)) << storedName.toStdString();
+        EXPECT_NE(path, original);
     }
-    read.TransImageName = original.TransImageName;
+    path = original;
 }
 
 void adoptRestored(TaskRecord &read, const TaskRecord &original)
 {
     const auto images = [](auto &r, const auto &o) {
         for (size_t i = 0; i < r.images.size() && i < o.images.size(); ++i)
-            adoptRestored(r.images[i], o.images[i]);
+            adoptRestored(r.images[i].TransImageName, r.images[i].ImageName,
+                          r.images[i].Image_filesize, o.images[i].TransImageName);
     };
     if (auto *m = std::get_if<MarkerPeakTask>(&read)) {
         if (const auto *o = std::get_if<MarkerPeakTask>(&original))
             images(*m, *o);
     } else if (auto *l = std::get_if<LimitTask>(&read)) {
-        const auto *o = std::get_if<LimitTask>(&original);
-        if (!o)
-            return;
-        images(*l, *o);
-        if (l->MSLfileSize > 0) {
-            EXPECT_TRUE(test::isWorkingCopyOf(l->TransMSLfileName, l->MSLfileName))
-                << l->TransMSLfileName.toStdString();
-            EXPECT_EQ(test::readAll(l->TransMSLfileName), test::readAll(o->TransMSLfileName));
+        if (const auto *o = std::get_if<LimitTask>(&original)) {
+            images(*l, *o);
+            adoptRestored(l->TransMSLfileName, l->MSLfileName, l->MSLfileSize, o->TransMSLfileName);
         }
-        l->TransMSLfileName = o->TransMSLfileName;
     }
 }
 
