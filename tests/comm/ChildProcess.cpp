@@ -1,84 +1,26 @@
-// Child processes for the loopback tests: spawn with pipes, read, bound, reap.
+// Child processes for the loopback tests: start, read, bound, reap.
 #include "ChildProcess.h"
 
+#include <QProcess>
 #include <QProcessEnvironment>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <chrono>
-#include <vector>
-
-extern char **environ;
 
 namespace stepvane::test {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct CStrings {
-    std::vector<QByteArray> storage;
-    std::vector<char *> pointers;
-    explicit CStrings(const QStringList &list)
-    {
-        for (const QString &s : list)
-            storage.push_back(s.toLocal8Bit());
-        for (QByteArray &b : storage)
-            pointers.push_back(b.data());
-        pointers.push_back(nullptr);
-    }
-};
-
-pid_t spawn(const QString &program, const QStringList &args, const QStringList &env, int outFd,
-            int errFd)
+// The inherited environment with each "NAME=value" entry put in.
+QProcessEnvironment environmentWith(const QStringList &env)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
-    QStringList argv = {program};
-    argv += args;
-    // An entry of env replaces the inherited one of its name.
     QProcessEnvironment merged = QProcessEnvironment::systemEnvironment();
     for (const QString &entry : env) {
         const qsizetype eq = entry.indexOf(u'=');
         merged.insert(entry.left(eq), eq < 0 ? QString() : entry.mid(eq + 1));
     }
-    const QStringList envp = merged.toStringList();
-    CStrings cargv(argv), cenv(envp);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, cargv.pointers[0], &actions, nullptr, cargv.pointers.data(),
-                    cenv.pointers.data()) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-// Waits for the child; kills it at the deadline. Returns the exit code or -1.
-int reap(pid_t pid, Clock::time_point deadline)
-{
-    for (;;) {
-        int status = 0;
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (r < 0)
-            return -1;
-        if (Clock::now() >= deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        usleep(5000);
-    }
+    return merged;
 }
 
 } // namespace
@@ -104,58 +46,31 @@ bool haveIPv6Loopback()
 ProcessResult runProcess(const QString &program, const QStringList &args, const QStringList &env,
                          int timeoutMs)
 {
+    QProcess p;
+    p.setProcessEnvironment(environmentWith(env));
+    p.start(program, args);
     ProcessResult result;
-    int out[2], err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
-        return result;
-    const pid_t pid = spawn(program, args, env, out[1], err[1]);
-    close(out[1]);
-    close(err[1]);
-    QByteArray outBytes, errBytes;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    bool outOpen = pid > 0, errOpen = pid > 0;
-    while ((outOpen || errOpen) && Clock::now() < deadline) {
-        pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
-        if (poll(fds, 2, 100) <= 0)
-            continue;
-        char buffer[4096];
-        for (int i = 0; i < 2; ++i) {
-            if (!(fds[i].revents & (POLLIN | POLLHUP)))
-                continue;
-            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-            if (n <= 0)
-                (i == 0 ? outOpen : errOpen) = false;
-            else
-                (i == 0 ? outBytes : errBytes).append(buffer, n);
-        }
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished(5000);
+    } else if (p.exitStatus() == QProcess::NormalExit) {
+        result.exitCode = p.exitCode();
     }
-    close(out[0]);
-    close(err[0]);
-    if (pid > 0)
-        result.exitCode = reap(pid, deadline);
-    result.out = QString::fromUtf8(outBytes);
-    result.err = QString::fromUtf8(errBytes);
+    result.out = QString::fromUtf8(p.readAllStandardOutput());
+    result.err = QString::fromUtf8(p.readAllStandardError());
     return result;
 }
 
-SimProcess::SimProcess(const QStringList &extraArgs, const QStringList &env)
+SimProcess::SimProcess(const QStringList &extraArgs, const QStringList &env, bool onLoopback)
 {
     m_v6 = haveIPv6Loopback();
-    QStringList args = {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--bind"),
-                        QStringLiteral("127.0.0.1")};
-    if (m_v6)
-        args << QStringLiteral("--bind") << QStringLiteral("::1");
-    args += extraArgs;
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0)
-        return;
-    m_pid = spawn(binPath(QStringLiteral("stepvane-sim")), args, env, out[1], out[1]);
-    close(out[1]);
-    if (m_pid <= 0) {
-        close(out[0]);
-        return;
-    }
-    m_reader = std::thread(&SimProcess::readLoop, this, out[0]);
+    QStringList args;
+    if (onLoopback)
+        args = {"--port", "0", "--bind", "127.0.0.1"};
+    if (onLoopback && m_v6)
+        args << "--bind"
+             << "::1";
+    m_reader = std::thread(&SimProcess::run, this, args + extraArgs, env);
     static const QRegularExpression portLine(QStringLiteral("listening on port (\\d+)"));
     if (waitForLine(portLine, 20000)) {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -165,30 +80,37 @@ SimProcess::SimProcess(const QStringList &extraArgs, const QStringList &env)
 
 SimProcess::~SimProcess()
 {
-    if (m_pid > 0) {
-        kill(m_pid, SIGTERM);
-        reap(m_pid, Clock::now() + std::chrono::seconds(3));
-    }
-    if (m_reader.joinable())
-        m_reader.join(); // the pipe closes when the child is gone
+    m_stop = true;
+    m_reader.join();
 }
 
-void SimProcess::readLoop(int fd)
+// The process belongs to the reading thread from its start to its reaping.
+void SimProcess::run(const QStringList &args, const QStringList &env)
 {
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setProcessEnvironment(environmentWith(env));
+    p.start(binPath(QStringLiteral("stepvane-sim")), args);
+    if (p.waitForStarted())
+        m_pid = pid_t(p.processId());
+    while (!m_stop && p.state() == QProcess::Running) {
+        p.waitForReadyRead(20);
+        const QByteArray bytes = p.readAll();
+        if (bytes.isEmpty())
+            continue;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_log += QString::fromUtf8(buffer, n);
+            m_log += QString::fromUtf8(bytes);
         }
         m_grown.notify_all();
     }
-    close(fd);
+    p.terminate();
+    if (!p.waitForFinished(3000))
+        p.kill();
+    p.waitForFinished(5000);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        m_log += QString::fromUtf8(p.readAll());
         m_eof = true;
     }
     m_grown.notify_all();

@@ -2,6 +2,7 @@
 // names for fetched setups, and transfers to several simulated instruments
 // at once, one of them faulty, through stepvane-cli and the core.
 #include "ChildProcess.h"
+#include "support/LinkTraps.h"
 #include "support/TestFiles.h"
 
 #include "comm/fleet/FleetTransfer.h"
@@ -20,6 +21,11 @@
 
 #include <thread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using namespace stepvane;
 using namespace stepvane::test;
 
@@ -32,8 +38,7 @@ std::vector<int> instancePorts(SimProcess &sim, int count)
     if (!sim.waitForLine(QRegularExpression(
             QStringLiteral("sim %1: stepvane-sim listening on port").arg(count - 1))))
         return ports;
-    const QRegularExpression re(
-        QStringLiteral("sim (\\d+): stepvane-sim listening on port (\\d+)"));
+    const QRegularExpression re("sim (\\d+): stepvane-sim listening on port (\\d+)");
     ports.assign(size_t(count), 0);
     for (auto it = re.globalMatch(sim.log()); it.hasNext();) {
         const auto m = it.next();
@@ -93,10 +98,10 @@ TEST(FleetCsv, EveryMalformedLineIsRefusedWithItsLine)
 TEST(FleetCsv, RoundTripKeepsOddNamesAndReadsWhatPeopleWrite)
 {
     FleetList list = {
-        {QStringLiteral("Crew A, truck 1"), kMethodIPv4, QStringLiteral("10.0.0.7"), 66, true},
-        {QStringLiteral("\"Lab\" bench"), kMethodIPv6, QStringLiteral("fe80::1%eth0"), 6666, true},
-        {QStringLiteral(" spaced "), kMethodIPv4, QStringLiteral("vx-330.site.example"), 1, true},
-        {QStringLiteral("Zoë"), kMethodUsb, QString(), 66, true},
+        {"Crew A, truck 1", kMethodIPv4, "10.0.0.7", 66, true},
+        {"\"Lab\" bench", kMethodIPv6, "fe80::1%eth0", 6666, true},
+        {" spaced ", kMethodIPv4, "vx-330.site.example", 1, true},
+        {"Zoë", kMethodUsb, QString(), 66, true},
     };
     const QByteArray csv = fleetCsv(list);
     const FleetCsvResult back = parseFleetCsv(csv);
@@ -109,15 +114,15 @@ TEST(FleetCsv, RoundTripKeepsOddNamesAndReadsWhatPeopleWrite)
         parseFleetCsv("\xEF\xBB\xBFName, Method, Address, Port\r\nx , IPv6 , [::1] ,\r\n\r\n");
     ASSERT_TRUE(loose.ok()) << loose.message().toStdString();
     ASSERT_EQ(loose.list.size(), 1u);
-    EXPECT_EQ(loose.list[0].address, QStringLiteral("::1"));
+    EXPECT_EQ(loose.list[0].address, "::1");
     EXPECT_EQ(loose.list[0].port, 66);
-    EXPECT_EQ(loose.list[0].where(), QStringLiteral("[::1]:66"));
+    EXPECT_EQ(loose.list[0].where(), "[::1]:66");
 }
 
 TEST(FleetSettings, BadValuesGiveDefaultsOrAreLeftOut)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    const QString path = dir.filePath("s.ini");
     {
         QSettings store(path, QSettings::IniFormat);
         store.setValue("Fleet/size", 1000000000);
@@ -130,26 +135,22 @@ TEST(FleetSettings, BadValuesGiveDefaultsOrAreLeftOut)
             {"usb 1", "usb", "ignored", "x", "true"},
             {"usb 2", "usb", "", "66", "true"}, // a second USB: left out
         };
-        for (int i = 0; i < 7; ++i) {
-            const QString key = QStringLiteral("Fleet/%1/").arg(i + 1);
-            store.setValue(key + "Name", rows[i][0]);
-            store.setValue(key + "Method", rows[i][1]);
-            store.setValue(key + "Address", rows[i][2]);
-            store.setValue(key + "Port", rows[i][3]);
-            store.setValue(key + "Include", rows[i][4]);
-        }
+        const char *keys[] = {"Name", "Method", "Address", "Port", "Include"};
+        for (int i = 0; i < 7; ++i)
+            for (int k = 0; k < 5; ++k)
+                store.setValue(QStringLiteral("Fleet/%1/").arg(i + 1) + keys[k], rows[i][k]);
     }
     QSettings store(path, QSettings::IniFormat);
     const FleetList list = loadFleet(store);
     const FleetList expected = {
-        {QStringLiteral("good"), kMethodIPv6, QStringLiteral("::1"), 6666, false},
-        {QStringLiteral("bad method"), kMethodIPv4, QStringLiteral("10.0.0.2"), 66, true},
-        {QStringLiteral("usb 1"), kMethodUsb, QString(), 66, true},
+        {"good", kMethodIPv6, "::1", 6666, false},
+        {"bad method", kMethodIPv4, "10.0.0.2", 66, true},
+        {"usb 1", kMethodUsb, QString(), 66, true},
     };
     EXPECT_EQ(list, expected);
     ASSERT_TRUE(saveFleet(list, store));
     EXPECT_EQ(loadFleet(store), list);
-    QSettings empty(dir.filePath(QStringLiteral("none.ini")), QSettings::IniFormat);
+    QSettings empty(dir.filePath("none.ini"), QSettings::IniFormat);
     EXPECT_TRUE(loadFleet(empty).empty());
 }
 
@@ -157,7 +158,7 @@ TEST(FleetFiles, NamesAreSafeAndUnique)
 {
     FleetList list;
     for (const char *name : {"127.0.0.1:6666", "127.0.0.1_6666", "../etc/passwd", ".", "Crew/A"})
-        list.push_back({QString::fromUtf8(name), kMethodIPv4, QStringLiteral("h"), 1, true});
+        list.push_back({QString::fromUtf8(name), kMethodIPv4, "h", 1, true});
     EXPECT_EQ(fleetFileNames(list), QStringList({"127.0.0.1_6666", "127.0.0.1_6666_2",
                                                  "_.._etc_passwd", "_.", "Crew_A"}));
 }
@@ -165,28 +166,24 @@ TEST(FleetFiles, NamesAreSafeAndUnique)
 TEST(FleetCli, SendsToHealthyInstrumentsWhileAFaultyOneFails)
 {
     QTemporaryDir dir;
-    const QString store = dir.filePath(QStringLiteral("store"));
+    const QString store = dir.filePath("store");
     // Instance 2 hangs up after the handshake: its send cannot complete.
-    SimProcess sim({QStringLiteral("--instances"), QStringLiteral("4"), QStringLiteral("--store"),
-                    store, QStringLiteral("--fault"), QStringLiteral("2:close-after=1")});
+    SimProcess sim({"--instances", "4", "--store", store, "--fault", "2:close-after=1"});
     const std::vector<int> ports = instancePorts(sim, 4);
     ASSERT_EQ(ports.size(), 4u) << sim.log().toStdString();
 
     QByteArray bytes(70000, '\0');
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char((i * 37 + i / 256) & 0xFF); // flags and escapes included
-    const QString file = dir.filePath(QStringLiteral("site.wzd"));
+    const QString file = dir.filePath("site.wzd");
     ASSERT_TRUE(writeAll(file, bytes));
     QByteArray csv = "name,method,address,port\n";
     for (int k = 0; k < 4; ++k)
         csv += QStringLiteral("crew %1,ipv4,127.0.0.1,%2\n").arg(k).arg(ports[size_t(k)]).toUtf8();
-    const QString fleet = dir.filePath(QStringLiteral("fleet.csv"));
+    const QString fleet = dir.filePath("fleet.csv");
     ASSERT_TRUE(writeAll(fleet, csv));
 
-    const ProcessResult r =
-        runProcess(binPath(QStringLiteral("stepvane-cli")),
-                   {QStringLiteral("send"), file, QStringLiteral("--fleet"), fleet,
-                    QStringLiteral("--json"), QStringLiteral("--jobs"), QStringLiteral("3")});
+    const ProcessResult r = runCli({"send", file, "--fleet", fleet, "--json", "--jobs", "3"});
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
     QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 5) << r.out.toStdString();
@@ -195,7 +192,7 @@ TEST(FleetCli, SendsToHealthyInstrumentsWhileAFaultyOneFails)
     EXPECT_EQ(counts.value("failed").toInt(), 1);
     for (const QString &line : lines) {
         const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
-        const bool faulty = o.value("instrument").toString() == QLatin1String("crew 2");
+        const bool faulty = o.value("instrument").toString() == "crew 2";
         EXPECT_EQ(o.value("result").toString(), faulty ? "failed" : "done") << line.toStdString();
         if (faulty) {
             EXPECT_EQ(o.value("message").toString(), "the instrument closed the connection");
@@ -203,28 +200,27 @@ TEST(FleetCli, SendsToHealthyInstrumentsWhileAFaultyOneFails)
         EXPECT_EQ(o.value("file_sha256").toString(), sha256Hex(bytes));
     }
     for (int k = 0; k < 4; ++k) {
-        if (k == 2)
+        const QString stored =
+            QDir(store).filePath(QStringLiteral("%1/site.wzd").arg(ports[size_t(k)]));
+        if (k == 2) {
+            EXPECT_FALSE(QFile::exists(stored));
             continue;
-        ASSERT_TRUE(
-            sim.waitForLine(QRegularExpression(QStringLiteral("sim %1: .*\"site.wzd\"").arg(k))))
+        }
+        ASSERT_TRUE(sim.waitForLine(
+            QRegularExpression(QStringLiteral("sim %1: .*stored \".*site.wzd\"").arg(k))))
             << sim.log().toStdString();
-        EXPECT_EQ(
-            readAll(QDir(store).filePath(QStringLiteral("%1/site.wzd").arg(ports[size_t(k)]))),
-            bytes)
-            << k;
+        EXPECT_EQ(readAll(stored), bytes) << k;
     }
-    EXPECT_FALSE(QFile::exists(QDir(store).filePath(QStringLiteral("%1/site.wzd").arg(ports[2]))));
 
     // The same instruments by --to: the setups come back into one folder each,
     // but the faulty one's.
-    const QString out = dir.filePath(QStringLiteral("setups"));
-    QStringList args = {QStringLiteral("fetch-setup"), out};
+    const QString out = dir.filePath("setups");
+    QStringList args = {"fetch-setup", out};
     for (int k : {0, 1, 2})
-        args << QStringLiteral("--to") << QStringLiteral("127.0.0.1:%1").arg(ports[size_t(k)]);
-    const ProcessResult f = runProcess(binPath(QStringLiteral("stepvane-cli")), args);
+        args << "--to" << QStringLiteral("127.0.0.1:%1").arg(ports[size_t(k)]);
+    const ProcessResult f = runCli(args);
     EXPECT_EQ(f.exitCode, 1) << f.err.toStdString() << f.out.toStdString();
-    EXPECT_TRUE(f.out.endsWith(QLatin1String("3 instruments: 2 done, 1 failed\n")))
-        << f.out.toStdString();
+    EXPECT_TRUE(f.out.endsWith("3 instruments: 2 done, 1 failed\n")) << f.out.toStdString();
     EXPECT_TRUE(
         QFile::exists(QDir(out).filePath(QStringLiteral("127.0.0.1_%1.sta").arg(ports[1]))));
 }
@@ -233,50 +229,44 @@ TEST(FleetCli, SendChecksTheWizardFirstUnlessToldNot)
 {
     QTemporaryDir dir;
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
-    TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
-    s->insertStep(-1, MeasureModeTask{QString(), MeasureTwoPortTransmission});
-    const QString path = dir.filePath(QStringLiteral("vx320a.wzd"));
+    doc.Title = "Tower";
+    doc.appendSequence()->Title = "Sweep";
+    doc.sequence(0)->insertStep(-1, MeasureModeTask{QString(), MeasureTwoPortTransmission});
+    const QString path = dir.filePath("vx320a.wzd");
     VX_CAAXML_PARSER parser(&doc, 1);
     ASSERT_TRUE(parser.Save_Wizard(path));
 
-    SimProcess sim({QStringLiteral("--store"), dir.filePath(QStringLiteral("store"))});
+    SimProcess sim({"--store", dir.filePath("store")});
     ASSERT_TRUE(sim.started()) << sim.log().toStdString();
-    const QString to = QStringLiteral("127.0.0.1:%1").arg(sim.port());
-    const QString cli = binPath(QStringLiteral("stepvane-cli"));
-    const QStringList single = {QStringLiteral("--tcp"), QStringLiteral("127.0.0.1"),
-                                QStringLiteral("--port"), QString::number(sim.port())};
-    for (const QStringList &target : {single, QStringList{QStringLiteral("--to"), to}}) {
-        const ProcessResult refused =
-            runProcess(cli, QStringList{QStringLiteral("send"), path} + target);
+    const QString port = QString::number(sim.port());
+    for (const QStringList &target : {QStringList{"--tcp", "127.0.0.1", "--port", port},
+                                      QStringList{"--to", "127.0.0.1:" + port}}) {
+        const ProcessResult refused = runCli(QStringList{"send", path} + target);
         EXPECT_EQ(refused.exitCode, 1);
-        EXPECT_TRUE(refused.err.contains(QLatin1String("no 2 Port Transmission measurement")))
+        EXPECT_TRUE(refused.err.contains("no 2 Port Transmission measurement"))
             << refused.err.toStdString();
-        EXPECT_TRUE(refused.err.contains(QLatin1String("Nothing was sent")));
-        const ProcessResult sent = runProcess(
-            cli, QStringList{QStringLiteral("send"), path, QStringLiteral("--no-check")} + target);
+        EXPECT_TRUE(refused.err.contains("Nothing was sent"));
+        const ProcessResult sent = runCli(QStringList{"send", path, "--no-check"} + target);
         EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
     }
-    EXPECT_EQ(sim.log().count(QStringLiteral("connection from")), 2) << sim.log().toStdString();
+    EXPECT_EQ(sim.log().count("connection from"), 2) << sim.log().toStdString();
 }
 
 TEST(FleetTransfer, CancelEndsEveryTransferWithinASecond)
 {
     // One silent instrument (it would take seconds to time out) beside one
     // that takes a long file at the protocol's pace.
-    SimProcess sim({QStringLiteral("--instances"), QStringLiteral("2"), QStringLiteral("--fault"),
-                    QStringLiteral("0:silent")});
+    SimProcess sim({"--instances", "2", "--fault", "0:silent"});
     const std::vector<int> ports = instancePorts(sim, 2);
     ASSERT_EQ(ports.size(), 2u) << sim.log().toStdString();
     FleetList list;
     for (int k = 0; k < 2; ++k)
-        list.push_back({QStringLiteral("i%1").arg(k), kMethodIPv4, QStringLiteral("127.0.0.1"),
-                        ports[size_t(k)], true});
+        list.push_back(
+            {QStringLiteral("i%1").arg(k), kMethodIPv4, "127.0.0.1", ports[size_t(k)], true});
     FleetTransfer transfer(list);
     std::atomic<bool> finished{false};
     std::thread worker([&] {
-        transfer.send(QStringLiteral("long.wzd"), QByteArray(400 * 2048, 'x'));
+        transfer.send("long.wzd", QByteArray(400 * 2048, 'x'));
         finished = true;
     });
     for (int i = 0; i < 200 && transfer.snapshot()[1].state != FleetState::Transferring; ++i)
@@ -292,4 +282,112 @@ TEST(FleetTransfer, CancelEndsEveryTransferWithinASecond)
     worker.join();
     for (const FleetOutcome &o : transfer.snapshot())
         EXPECT_EQ(o.state, FleetState::Cancelled);
+}
+
+// Folders the user names for fetched setups, the simulator's store and the
+// fleet report: a symbolic link as the folder, where a file goes, or dangling
+// there is refused with a clear error, and neither it nor its target changes.
+namespace {
+
+// A port of 127.0.0.1 that was free a moment ago.
+int freePort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    int port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr *>(&a), &length) == 0)
+        port = ntohs(a.sin_port);
+    close(fd);
+    return port;
+}
+
+} // namespace
+
+TEST(OutputLinks, FleetFetchSetupNeverWritesThroughALink)
+{
+    SimProcess sim({});
+    ASSERT_TRUE(sim.started()) << sim.log().toStdString();
+    const QString to = QStringLiteral("127.0.0.1:%1").arg(sim.port());
+    const QString name = QStringLiteral("127.0.0.1_%1.sta").arg(sim.port());
+    for (const LinkTrap trap : kLinkTraps) {
+        LinkTrapScene scene(trap, name);
+        ASSERT_TRUE(scene.ready()) << linkTrapName(trap);
+        const ProcessResult r = runCli({"fetch-setup", scene.folder(), "--to", to});
+        EXPECT_EQ(r.exitCode, 1) << linkTrapName(trap);
+        EXPECT_TRUE((r.out + r.err).contains(QLatin1String("is a symbolic link")))
+            << linkTrapName(trap) << ": " << (r.out + r.err).toStdString();
+        EXPECT_EQ(scene.damage(), QString()) << linkTrapName(trap);
+    }
+    // A plain folder still takes the setup.
+    QTemporaryDir dir;
+    const ProcessResult ok = runCli({"fetch-setup", dir.path(), "--to", to});
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+    EXPECT_TRUE(QFileInfo(dir.filePath(name)).isFile());
+}
+
+TEST(OutputLinks, TheSimulatorsStoreNeverWritesThroughALink)
+{
+    QTemporaryDir dir;
+    const QString wizard = dir.filePath("site.wzd");
+    ASSERT_TRUE(writeAll(wizard, QByteArray(5000, 'w')));
+    const QString sim = binPath("stepvane-sim");
+    for (const LinkTrap trap : kLinkTraps) {
+        LinkTrapScene scene(trap, "site.wzd");
+        ASSERT_TRUE(scene.ready()) << linkTrapName(trap);
+        if (trap == LinkTrap::FolderIsLink) {
+            const ProcessResult r =
+                runProcess(sim, {"--port", "0", "--store", scene.folder()}, {}, 10000);
+            EXPECT_EQ(r.exitCode, 2) << r.out.toStdString();
+            EXPECT_TRUE(r.err.contains(QLatin1String("is a symbolic link"))) << r.err.toStdString();
+        } else {
+            SimProcess running({"--store", scene.folder()});
+            ASSERT_TRUE(running.started()) << running.log().toStdString();
+            const ProcessResult sent = runCli({"send", wizard, "--no-check", "--tcp", "127.0.0.1",
+                                               "--port", QString::number(running.port())});
+            EXPECT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+            EXPECT_TRUE(running.waitForLine(
+                QRegularExpression("\"site.wzd\" could not be stored: .*is a symbolic link")))
+                << running.log().toStdString();
+        }
+        EXPECT_EQ(scene.damage(), QString()) << linkTrapName(trap);
+    }
+    // Several instruments: the per-instrument folder STORE/<port> is no link either.
+    const int port = freePort();
+    ASSERT_GT(port, 0);
+    LinkTrapScene scene(LinkTrap::FolderIsLink, QString());
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("store")));
+    ASSERT_TRUE(QFile::link(scene.folder(), dir.filePath(QStringLiteral("store/%1").arg(port))));
+    const ProcessResult r = runProcess(
+        sim,
+        {"--port", QString::number(port), "--instances", "1", "--store", dir.filePath("store")}, {},
+        10000);
+    EXPECT_EQ(r.exitCode, 1) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(QLatin1String("is a symbolic link"))) << r.err.toStdString();
+    EXPECT_EQ(scene.damage(), QString());
+}
+
+TEST(OutputLinks, TheFleetReportIsNeverWrittenThroughALink)
+{
+    FleetList list{{"crew 1", kMethodIPv4, "127.0.0.1", 66, true}};
+    std::vector<FleetOutcome> outcomes(1);
+    outcomes[0].state = FleetState::Done;
+    for (const LinkTrap trap : kLinkTraps) {
+        LinkTrapScene scene(trap, "report.csv");
+        ASSERT_TRUE(scene.ready()) << linkTrapName(trap);
+        QString error;
+        EXPECT_FALSE(
+            writeFleetReport(scene.folder() + "/report.csv", list, outcomes, QString(), &error))
+            << linkTrapName(trap);
+        EXPECT_TRUE(error.contains(QLatin1String("is a symbolic link"))) << error.toStdString();
+        EXPECT_EQ(scene.damage(), QString()) << linkTrapName(trap);
+    }
+    QTemporaryDir dir;
+    QString error;
+    ASSERT_TRUE(writeFleetReport(dir.filePath("report.csv"), list, outcomes, QString(), &error))
+        << error.toStdString();
+    EXPECT_EQ(readAll(dir.filePath("report.csv")), fleetReportCsv(list, outcomes, QString()));
 }

@@ -2,14 +2,16 @@
 // stuffing of every special byte, word-at-a-time scanning against a byte-wise
 // reference, and frames split and joined across reads.
 #include "ByteView.h"
+#include "comm/CDevComm.h"
 #include "comm/FrameCodec.h"
+#include "comm/InstrumentEndpoint.h"
 
 #include <gtest/gtest.h>
 
-#include <QList>
 #include <QStringList>
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 using namespace stepvane;
 using namespace stepvane::frame;
@@ -127,28 +129,6 @@ TEST(FrameCodec, EncodeRespectsCapacityAndExactSize)
               frameM(0x18, 2, 0, data));
 }
 
-TEST(FrameDecoder, RoundTripsBothLayoutsWhateverTheSplit)
-{
-    const QByteArray payload = randomBytes(700, 3) + bytes({0x7D, 0x7E, 0x7F, 0x7D});
-    const QByteArray a = frameA(0x41, 0x19, 1, 0, payload);
-    const QByteArray m = frameM(0x18, 70000, 65541, payload);
-    for (int cut = 1; cut < a.size(); cut += 37) {
-        FrameDecoder d(Layout::ByCommand);
-        const Fed fed = feedPieces(d, a + m, {cut, int(a.size()) + cut / 2});
-        ASSERT_TRUE(fed.errors.isEmpty()) << fed.errors.join(',').toStdString();
-        ASSERT_EQ(fed.payloads.size(), 2) << cut;
-        EXPECT_EQ(fed.payloads[0], payload);
-        EXPECT_EQ(fed.payloads[1], payload);
-        EXPECT_EQ(fed.frames[1].layout, Layout::M);
-        EXPECT_EQ(fed.frames[1].total, 70000u);
-        EXPECT_EQ(fed.frames[1].index, 65541u);
-    }
-    // Cut right after an escape byte: the escape carries over to the next read.
-    const qsizetype escapeAt = a.indexOf(char(0x7D));
-    FrameDecoder d(Layout::A);
-    EXPECT_EQ(feedPieces(d, a, {int(escapeAt) + 1}).payloads, QList<QByteArray>{payload});
-}
-
 TEST(FrameDecoder, FailureTable)
 {
     const QByteArray good = frameA(0x41, 0x50, 1, 0, "hi");
@@ -174,12 +154,13 @@ TEST(FrameDecoder, FailureTable)
         {"fiber inspection reply", Layout::M, true, frameM(0x20, 1, 0), kErrorFiber, -3},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         FrameDecoder d(c.layout);
         d.setFiberCheck(c.fiber);
         const DecodeResult r = d.feed(u8(c.input), size_t(c.input.size()));
-        EXPECT_EQ(r.status, DecodeStatus::Invalid) << c.name;
-        EXPECT_STREQ(r.error, c.error) << c.name;
-        EXPECT_EQ(r.code, c.code) << c.name;
+        EXPECT_EQ(r.status, DecodeStatus::Invalid);
+        EXPECT_STREQ(r.error, c.error);
+        EXPECT_EQ(r.code, c.code);
     }
     // Without the fiber check the same reply is an ordinary M frame.
     FrameDecoder plain(Layout::M);
@@ -192,24 +173,24 @@ TEST(FrameDecoder, PayloadLimitFromBothSides)
     // 4099 payload bytes are the most a reply area holds: accepted in either
     // layout, and one byte more refused (the A body still fits the buffer,
     // so only the payload check stands between it and the reply area).
-    for (const Layout layout : {Layout::A, Layout::M, Layout::ByCommand}) {
-        for (const bool useM : {false, true}) {
-            if ((layout == Layout::A && useM) || (layout == Layout::M && !useM))
-                continue;
-            for (const int size : {int(kMaxPayload), int(kMaxPayload) + 1}) {
-                SCOPED_TRACE(testing::Message() << int(layout) << (useM ? " M " : " A ") << size);
-                const QByteArray payload = randomBytes(size, quint32(size));
-                const QByteArray input =
-                    useM ? frameM(0x17, 1, 0, payload) : frameA(0x41, 0x50, 1, 0, payload);
-                FrameDecoder d(layout);
-                const DecodeResult r = d.feed(u8(input), size_t(input.size()));
-                if (size == int(kMaxPayload)) {
-                    ASSERT_EQ(r.status, DecodeStatus::Frame);
-                    EXPECT_EQ(d.frame().payloadBytes(), payload);
-                } else {
-                    EXPECT_EQ(r.status, DecodeStatus::Invalid);
-                    EXPECT_STREQ(r.error, kErrorTooLong);
-                }
+    const std::pair<Layout, bool> layouts[] = {{Layout::A, false},
+                                               {Layout::M, true},
+                                               {Layout::ByCommand, false},
+                                               {Layout::ByCommand, true}};
+    for (const auto &[layout, useM] : layouts) {
+        for (const int size : {int(kMaxPayload), int(kMaxPayload) + 1}) {
+            SCOPED_TRACE(testing::Message() << int(layout) << (useM ? " M " : " A ") << size);
+            const QByteArray payload = randomBytes(size, quint32(size));
+            const QByteArray input =
+                useM ? frameM(0x17, 1, 0, payload) : frameA(0x41, 0x50, 1, 0, payload);
+            FrameDecoder d(layout);
+            const DecodeResult r = d.feed(u8(input), size_t(input.size()));
+            if (size == int(kMaxPayload)) {
+                ASSERT_EQ(r.status, DecodeStatus::Frame);
+                EXPECT_EQ(d.frame().payloadBytes(), payload);
+            } else {
+                EXPECT_EQ(r.status, DecodeStatus::Invalid);
+                EXPECT_STREQ(r.error, kErrorTooLong);
             }
         }
     }
@@ -233,25 +214,161 @@ TEST(FrameDecoder, RestartsOnStartFlagAndBoundsItsBuffer)
     EXPECT_FALSE(big.inFrame());
 }
 
+// Both layouts back to back, each after the other, cut at random: with every byte escaped, cuts
+// fall between an escape and its byte, so the escape carries over to the next read.
 TEST(FrameDecoder, RoundTripsEverySizeAndDensityInRandomReads)
 {
     QRandomGenerator rng(2024);
     for (int size : {0, 1, 15, 16, 17, 31, 32, 33, 100, 2048, 3072, 4099}) {
         for (int density : {0, 3, 50, 100}) { // percent of bytes that need escaping
+            SCOPED_TRACE(testing::Message() << size << "/" << density);
             QByteArray payload(size, '\0');
             for (auto &c : payload)
                 c = int(rng.bounded(100)) < density ? char(0x7D + rng.bounded(3))
                                                     : char(rng.bounded(0x7D));
-            const QByteArray wire = frameM(0x18, 9, 4, payload) + frameA(0x41, 0x50, 1, 0, "z");
+            const QByteArray m = frameM(0x18, 70000, 65541, payload);
+            const QByteArray wire = m + frameA(0x41, 0x50, 1, 0, payload) + m;
             QList<int> cuts;
             for (int at = int(rng.bounded(40)); at < wire.size(); at += 1 + int(rng.bounded(64)))
                 cuts << at;
             FrameDecoder d(Layout::ByCommand);
             const Fed fed = feedPieces(d, wire, cuts);
-            ASSERT_TRUE(fed.errors.isEmpty()) << size << "/" << density;
-            ASSERT_EQ(fed.payloads.size(), 2) << size << "/" << density;
-            EXPECT_EQ(fed.payloads[0], payload) << size << "/" << density;
-            EXPECT_EQ(fed.payloads[1], QByteArray("z"));
+            ASSERT_TRUE(fed.errors.isEmpty()) << fed.errors.join(',').toStdString();
+            ASSERT_EQ(fed.payloads, QList<QByteArray>(3, payload));
+            for (int i : {0, 2}) {
+                EXPECT_EQ(fed.frames[i].layout, Layout::M);
+                EXPECT_EQ(fed.frames[i].total, 70000u);
+                EXPECT_EQ(fed.frames[i].index, 65541u);
+            }
+            EXPECT_EQ(fed.frames[1].layout, Layout::A);
         }
     }
+}
+
+// The instrument stand-in's logic: what it keeps of an announced name, how it
+// checks piece indexes, and how it cuts a setup into reply frames.
+namespace {
+
+struct Probe {
+    InstrumentEndpoint endpoint;
+    QStringList log;
+    QList<QPair<QString, QByteArray>> files;
+    explicit Probe(EndpointOptions options = {}) : endpoint(std::move(options))
+    {
+        endpoint.onLog = [this](const QString &l) { log << l; };
+        endpoint.onFile = [this](const QString &n, const QByteArray &c) { files.append({n, c}); };
+    }
+    QByteArray send(const QByteArray &bytes)
+    {
+        return endpoint.receiveStream(u8(bytes), size_t(bytes.size()));
+    }
+    void name(const QString &text)
+    {
+        QByteArray record;
+        ASSERT_TRUE(CDevComm::BuildNameRecord(text, record));
+        send(frameA(0x41, kFileName, 1, 0, record));
+    }
+};
+
+} // namespace
+
+TEST(Endpoint, KeepsOnlyTheLastComponentOfTheName)
+{
+    const struct {
+        const char *announced;
+        const char *kept;
+        const char *logged = "";
+    } cases[] = {
+        {"C:\\Users\\me\\site.wzd", "site.wzd"},
+        {"..\\..\\evil.wzd", "evil.wzd"},
+        {"/etc/passwd", "passwd"},
+        {"dir/", ""},
+        {"..", ""},
+        // Control characters (escape sequences, newlines) never reach a file
+        // name, and the log shows them escaped, in quotes.
+        {"evil\x1b[2J.wzd", "evil_[2J.wzd", R"(evil\x1b[2J.wzd")"},
+        {"two\nlines\r.wzd", "two_lines_.wzd", R"(two\x0alines\x0d.wzd")"},
+        {"say \"hi\".wzd", "say \"hi\".wzd", R"("say \"hi\".wzd")"},
+        // Over the wire in the 8-bit code page: the soft hyphen (0xAD) is a
+        // format character and goes, the sign before it (0xAC) shows.
+        {"soft\xadhyphen\xac.wzd", "soft_hyphen\xac.wzd", "\"soft\\xadhyphen\xac.wzd\""},
+    };
+    for (const auto &c : cases) {
+        Probe p;
+        p.name(QString::fromLatin1(c.announced));
+        p.send(frameA(0x41, kFileContent, 1, 0, "body"));
+        ASSERT_EQ(p.files.size(), 1) << c.announced;
+        EXPECT_EQ(p.files[0].first, QString::fromLatin1(c.kept));
+        EXPECT_EQ(p.files[0].second, QByteArray("body"));
+        EXPECT_TRUE(p.log.first().contains(QString::fromLatin1(c.logged)))
+            << p.log.first().toStdString();
+        EXPECT_FALSE(p.log.join(u' ').contains(QRegularExpression("[\\x00-\\x1f]")));
+    }
+}
+
+TEST(Endpoint, ChecksPieceIndexes)
+{
+    const struct {
+        const char *name;
+        QList<QPair<uint32_t, uint32_t>> pieces; // total, index
+        bool kept;
+        const char *logged;
+    } cases[] = {
+        {"in order", {{3, 0}, {3, 1}, {3, 2}}, true, "file complete"},
+        {"gap", {{3, 0}, {3, 2}}, false, "piece index 2, expected 1"},
+        {"repeat", {{3, 0}, {3, 0}, {3, 1}}, false, "piece 0 came again"},
+        {"total changes", {{3, 0}, {4, 1}}, false, "announces 4 pieces"},
+        {"no piece 0", {{2, 1}}, false, "without piece 0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Probe p;
+        p.name("f.wzd");
+        for (const auto &piece : c.pieces)
+            p.send(frameM(kFileContent, piece.first, piece.second, "ab"));
+        EXPECT_EQ(p.files.size(), c.kept ? 1 : 0);
+        EXPECT_TRUE(p.log.join('\n').contains(QLatin1String(c.logged)))
+            << p.log.join('\n').toStdString();
+    }
+    Probe unnamed; // content without a name record is not kept
+    unnamed.send(frameA(0x41, kFileContent, 1, 0, "x"));
+    EXPECT_TRUE(unnamed.files.isEmpty());
+}
+
+TEST(Endpoint, SetupRepliesInChunksAndBlocks)
+{
+    EndpointOptions options;
+    options.setup = QByteArray(10000, 'q');
+    options.chunk = 3000;
+    Probe p(options);
+    const QByteArray reply = p.send(frameA(0x41, kSetupFetch, 1, 0));
+    FrameDecoder d(Layout::M);
+    QList<int> sizes;
+    QByteArray joined;
+    size_t pos = 0;
+    while (pos < size_t(reply.size())) {
+        const DecodeResult r = d.feed(u8(reply) + pos, reply.size() - pos);
+        ASSERT_EQ(r.status, DecodeStatus::Frame);
+        pos += r.consumed;
+        EXPECT_EQ(d.frame().total, 4u);
+        EXPECT_EQ(d.frame().index, uint32_t(sizes.size()));
+        sizes << int(d.frame().payloadSize);
+        joined += d.frame().payloadBytes();
+    }
+    EXPECT_EQ(sizes, (QList<int>{3000, 3000, 3000, 1000}));
+    EXPECT_EQ(joined, options.setup);
+
+    // Over USB each reply is one block, so every frame must fit 4096 bytes.
+    options.setup = QByteArray(6000, '\x7d');
+    options.chunk = 4096;
+    Probe usb(options);
+    const QByteArray request = frameA(0x41, kSetupFetch, 1, 0).leftJustified(4096, '\0');
+    QByteArray blocksJoined;
+    for (const QByteArray &b : usb.endpoint.receiveBlock(u8(request), 4096)) {
+        ASSERT_EQ(b.size(), 4096);
+        FrameDecoder bd(Layout::M);
+        ASSERT_EQ(bd.feed(u8(b), 4096).status, DecodeStatus::Frame);
+        blocksJoined += bd.frame().payloadBytes();
+    }
+    EXPECT_EQ(blocksJoined, options.setup);
 }

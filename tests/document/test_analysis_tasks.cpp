@@ -2,7 +2,7 @@
 // reference wizards in both directions, round trips with pictures and mask
 // files, the condition-picture numbering, the mode-dependent limit groups and
 // the messages for attached files that cannot be stored or restored.
-#include "support/WizardText.h"
+#include "StepWizards.h"
 
 #include <QFileInfo>
 
@@ -13,91 +13,54 @@ namespace {
 
 QString analysisFile(const QString &name)
 {
-    return test::fixture(QStringLiteral("analysis/") + name);
+    return test::fixture("analysis/" + name);
 }
 
 // Where the reference files say their attachments were on the writing machine.
 QString windowsPicture(const QString &name)
 {
-    return QStringLiteral("C:\\Users\\field\\Pictures\\") + name;
+    return "C:\\Users\\field\\Pictures\\" + name;
 }
-const QString kWindowsMask = QStringLiteral("C:\\Users\\field\\Masks\\band_mask.fml");
+const QString kWindowsMask = "C:\\Users\\field\\Masks\\band_mask.fml";
 
 AttachedImage picture(const QString &comment, const QString &name, int width, int height)
 {
     const QString path = analysisFile(name);
     return AttachedImage{comment, name, path, Size(QFileInfo(path).size()), width, height};
 }
-AttachedImage connectorOk()
-{
-    return picture("Connector clean", "connector_ok.png", 4, 3);
-}
-AttachedImage connectorBad()
-{
-    return picture("Connector damaged", "connector_bad.png", 2, 2);
-}
-AttachedImage maskFail()
-{
-    return picture("Check the jumper", "mask_fail.png", 3, 5);
-}
+const AttachedImage kConnectorOk = picture("Connector clean", "connector_ok.png", 4, 3);
+const AttachedImage kConnectorBad = picture("Connector damaged", "connector_bad.png", 2, 2);
+const AttachedImage kMaskFail = picture("Check the jumper", "mask_fail.png", 3, 5);
 
-WizardDocument makeDocument(const QString &title, const QString &sequenceTitle,
-                            const std::vector<TaskRecord> &records)
+// A restored file (a picture or a mask) lives in its own working copy named
+// after the stored name and holds the bytes of the original; once that is
+// checked, the record takes the original's path so the rest of it can be
+// compared as a whole.
+void adoptRestored(QString &path, const QString &storedName, Size size, const QString &original)
 {
-    WizardDocument doc;
-    doc.Title = title;
-    TestingSequence *seq = doc.appendSequence();
-    seq->Title = sequenceTitle;
-    for (const TaskRecord &r : records)
-        seq->insertStep(-1, r);
-    return doc;
-}
-
-std::vector<TaskRecord> readRecords(const QString &path, MessageSink *sink = nullptr,
-                                    int *result = nullptr)
-{
-    WizardDocument doc;
-    const int r = test::readWizard(path, doc, sink);
-    if (result)
-        *result = r;
-    return test::recordsOf(doc);
-}
-
-// A restored attachment lives in its own working copy named after the stored name and holds
-// the bytes of the original; once that is checked, the record takes the
-// original's path so the rest of it can be compared as a whole.
-void adoptRestored(AttachedImage &read, const AttachedImage &original)
-{
-    if (read.Image_filesize > 0) {
-        EXPECT_TRUE(test::isWorkingCopyOf(read.TransImageName, read.ImageName))
-            << read.TransImageName.toStdString();
-        EXPECT_EQ(test::readAll(read.TransImageName), test::readAll(original.TransImageName))
-            << read.ImageName.toStdString();
-        EXPECT_NE(read.TransImageName, original.TransImageName);
+    if (size > 0) {
+        EXPECT_TRUE(test::isWorkingCopyOf(path, storedName)) << path.toStdString();
+        EXPECT_EQ(test::readAll(path), test::readAll(original)) << storedName.toStdString();
+        EXPECT_NE(path, original);
     }
-    read.TransImageName = original.TransImageName;
+    path = original;
 }
 
 void adoptRestored(TaskRecord &read, const TaskRecord &original)
 {
     const auto images = [](auto &r, const auto &o) {
         for (size_t i = 0; i < r.images.size() && i < o.images.size(); ++i)
-            adoptRestored(r.images[i], o.images[i]);
+            adoptRestored(r.images[i].TransImageName, r.images[i].ImageName,
+                          r.images[i].Image_filesize, o.images[i].TransImageName);
     };
     if (auto *m = std::get_if<MarkerPeakTask>(&read)) {
         if (const auto *o = std::get_if<MarkerPeakTask>(&original))
             images(*m, *o);
     } else if (auto *l = std::get_if<LimitTask>(&read)) {
-        const auto *o = std::get_if<LimitTask>(&original);
-        if (!o)
-            return;
-        images(*l, *o);
-        if (l->MSLfileSize > 0) {
-            EXPECT_EQ(QFileInfo(l->TransMSLfileName).fileName().toStdString(),
-                      l->MSLfileName.toStdString());
-            EXPECT_EQ(test::readAll(l->TransMSLfileName), test::readAll(o->TransMSLfileName));
+        if (const auto *o = std::get_if<LimitTask>(&original)) {
+            images(*l, *o);
+            adoptRestored(l->TransMSLfileName, l->MSLfileName, l->MSLfileSize, o->TransMSLfileName);
         }
-        l->TransMSLfileName = o->TransMSLfileName;
     }
 }
 
@@ -112,18 +75,7 @@ void expectSameRecords(std::vector<TaskRecord> read, const std::vector<TaskRecor
 
 // --- the reference wizards ---------------------------------------------------
 
-struct ReferenceWizard {
-    const char *file;
-    const char *title;
-    const char *sequenceTitle;
-    std::vector<TaskRecord> records; // attachments point at the files of the fixture folder
-};
-void PrintTo(const ReferenceWizard &w, std::ostream *os)
-{
-    *os << w.file;
-}
-
-std::vector<ReferenceWizard> referenceWizards()
+TEST(AnalysisReferenceFiles, ReadIntoTheExpectedRecordsAndReproducedByTheWriter)
 {
     MarkerPeakTask markers;
     markers.Description = "Return loss > 15 dB on M3";
@@ -131,97 +83,74 @@ std::vector<ReferenceWizard> referenceWizards()
                        {6, 3, 0, 5, 2},    {0, 0, 0, 0, 0},   {0, 0, 0, 4, 0}};
     markers.Condition_Check = 1, markers.MarkerName = 2, markers.Equality_sign = 2;
     markers.Axis = 1, markers.Threshold_Fail = "-15.5";
-    markers.images = {connectorOk(), AttachedImage{"No picture yet", "", "", 0, 0, 0},
-                      connectorBad()};
+    markers.images = {kConnectorOk, AttachedImage{"No picture yet", "", "", 0, 0, 0},
+                      kConnectorBad};
     markers.Search_between = 2, markers.M1toM2_M5 = 1;
-
     MarkerPeakTask noMarkers;
     noMarkers.Description = "No markers <none>", noMarkers.Equality_sign = 5;
     noMarkers.Search_between = 4, noMarkers.M3toM4_M6 = 1;
-
-    LimitTask line{"Line at -12.5 dB", 1, 1, -12.5, -15.75, 1, 1, "", "", 0, 1, {maskFail()}};
+    LimitTask line{"Line at -12.5 dB", 1, 1, -12.5, -15.75, 1, 1, "", "", 0, 1, {kMaskFail}};
     const QString mask = analysisFile("band_mask.fml");
     LimitTask msl{
         "Band mask", 0, 0, 0, 0, 0, 0, "band_mask.fml", mask, Size(QFileInfo(mask).size()), 0, {}};
     LimitTask noMask{"Mask not chosen yet", 0, 1, 0, 0, 0, 0, "", "", 0, 0, {}};
-
     ZoomZonesTask lte{"LTE bands", 700, 1710, 2500, 960, 2170, 2690, 1, 0, 1, 3};
-    ZoomZonesTask defaults{"Defaults"};
     ZoomZonesTask unknown{"Unknown search", 0, 3400.25, 0, 0, 3800.75, 0, 0, 1, 0, 7};
-
-    return {{"marker_peak.wzd", "Markers", "Marker and peak", {markers, noMarkers}},
-            {"limit.wzd", "Limits", "Limit lines and masks", {line, msl, noMask}},
-            {"zoom_zones.wzd", "Zones", "Zoom zones", {lte, defaults, unknown}}};
-}
-
-class AnalysisReferenceFiles : public ::testing::TestWithParam<ReferenceWizard> {};
-
-TEST_P(AnalysisReferenceFiles, ReadIntoTheExpectedRecords)
-{
-    const ReferenceWizard &ref = GetParam();
-    CollectingMessageSink sink;
-    int result = 0;
-    const auto read = readRecords(analysisFile(ref.file), &sink, &result);
-    ASSERT_EQ(result, 1);
-    EXPECT_TRUE(sink.messages.empty()) << sink.texts().join('\n').toStdString();
-    expectSameRecords(read, ref.records);
-}
-
-TEST_P(AnalysisReferenceFiles, WriterReproducesTheFile)
-{
-    const ReferenceWizard &ref = GetParam();
-    WizardDocument doc = makeDocument(ref.title, ref.sequenceTitle, ref.records);
+    const struct {
+        const char *file;
+        const char *title;
+        const char *sequenceTitle;
+        std::vector<TaskRecord> records; // attachments point at the files of the fixture folder
+    } refs[] = {
+        {"marker_peak.wzd", "Markers", "Marker and peak", {markers, noMarkers}},
+        {"limit.wzd", "Limits", "Limit lines and masks", {line, msl, noMask}},
+        {"zoom_zones.wzd", "Zones", "Zoom zones", {lte, ZoomZonesTask{"Defaults"}, unknown}}};
     QTemporaryDir dir;
-    const QString out = dir.filePath(ref.file);
-    CollectingMessageSink sink;
-    ASSERT_TRUE(test::saveWizard(doc, out, &sink));
-    EXPECT_TRUE(sink.messages.empty()) << sink.texts().join('\n').toStdString();
+    for (const auto &ref : refs) {
+        SCOPED_TRACE(ref.file);
+        CollectingMessageSink sink;
+        int result = 0;
+        const auto read = test::readRecords(analysisFile(ref.file), &sink, &result);
+        ASSERT_EQ(result, 1);
+        expectSameRecords(read, ref.records);
 
-    // The attachments were read from this folder; the reference names the
-    // folders they had on the machine that wrote it.
-    QByteArray written = test::readAll(out);
-    for (const char *name : {"connector_ok.png", "connector_bad.png", "mask_fail.png"})
-        written.replace(analysisFile(name).toUtf8(), windowsPicture(name).toUtf8());
-    written.replace(analysisFile("band_mask.fml").toUtf8(), kWindowsMask.toUtf8());
-
-    const QByteArray expected = test::normalizedXml(test::readAll(analysisFile(ref.file)));
-    ASSERT_FALSE(expected.isEmpty());
-    EXPECT_EQ(test::normalizedXml(written).toStdString(), expected.toStdString());
+        WizardDocument doc = test::oneSequence(ref.records, ref.title, ref.sequenceTitle);
+        const QString out = dir.filePath(ref.file);
+        ASSERT_TRUE(test::saveWizard(doc, out, &sink));
+        EXPECT_TRUE(sink.messages.empty()) << sink.texts().join('\n').toStdString();
+        // The attachments were read from this folder; the reference names the
+        // folders they had on the machine that wrote it.
+        QByteArray written = test::readAll(out);
+        for (const char *name : {"connector_ok.png", "connector_bad.png", "mask_fail.png"})
+            written.replace(analysisFile(name).toUtf8(), windowsPicture(name).toUtf8());
+        written.replace(analysisFile("band_mask.fml").toUtf8(), kWindowsMask.toUtf8());
+        const QByteArray expected = test::normalizedXml(test::readAll(analysisFile(ref.file)));
+        ASSERT_FALSE(expected.isEmpty());
+        EXPECT_EQ(test::normalizedXml(written).toStdString(), expected.toStdString());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(EveryKind, AnalysisReferenceFiles, ::testing::ValuesIn(referenceWizards()),
-                         [](const auto &info) {
-                             QString name = QString::fromLatin1(info.param.file);
-                             name.chop(4);
-                             return name.toStdString();
-                         });
 
 // --- round trips -------------------------------------------------------------
 
 TEST(AnalysisTasks, EveryKindSurvivesSaveAndReopen)
 {
     MarkerPeakTask markers;
-    markers.Description = QStringLiteral("Pic \u00e9 & <x>\nline two");
+    markers.Description = "Pic \u00e9 & <x>\nline two";
     for (int k = 0; k < kMarkerCount; ++k)
         markers.markers[size_t(k)] = {k + 1, k % 4, 0, k, 100.25 * (k + 1)};
     markers.Condition_Check = 1, markers.MarkerName = 5, markers.Equality_sign = 1;
-    markers.Axis = 1, markers.Threshold_Fail = QStringLiteral("-3.5 dB");
-    markers.images = {connectorBad(), connectorOk()};
+    markers.Axis = 1, markers.Threshold_Fail = "-3.5 dB";
+    markers.images = {kConnectorBad, kConnectorOk};
     markers.Search_between = 1, markers.M1toM2_M5 = 1, markers.M3toM4_M6 = 1;
 
-    LimitTask line{"line", 1, 1, 7.25, -2.5, 1, 0, "", "", 0, 1, {connectorOk(), maskFail()}};
+    LimitTask line{"line", 1, 1, 7.25, -2.5, 1, 0, "", "", 0, 1, {kConnectorOk, kMaskFail}};
     const QString mask = analysisFile("band_mask.fml");
     LimitTask msl{
-        "mask",          0, 1, 0, 0, 0, 0, "band_mask.fml", mask, Size(QFileInfo(mask).size()), 1,
-        {connectorBad()}};
+        "mask",         0, 1, 0, 0, 0, 0, "band_mask.fml", mask, Size(QFileInfo(mask).size()), 1,
+        {kConnectorBad}};
     ZoomZonesTask zones{"zones", 1.25, 2.5, 3.75, 10.5, 20.25, 30, 1, 1, 0, 2};
     const std::vector<TaskRecord> records = {markers, line, msl, zones};
-
-    WizardDocument doc = makeDocument("rt", "rt", records);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("rt.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path));
-    expectSameRecords(readRecords(path), records);
+    expectSameRecords(test::readRecords(test::savedRecords(records)), records);
 }
 
 // --- condition pictures ------------------------------------------------------
@@ -230,19 +159,16 @@ TEST(AnalysisTasks, TwelvePicturesAreWrittenButTenComeBack)
 {
     LimitTask limit;
     limit.Condition_Check = 1;
-    const AttachedImage sources[] = {connectorOk(), connectorBad(), maskFail()};
+    const AttachedImage sources[] = {kConnectorOk, kConnectorBad, kMaskFail};
     for (int i = 0; i < 12; ++i) {
         AttachedImage image = sources[i % 3];
         image.Comment = QStringLiteral("picture %1").arg(i);
         limit.images.push_back(image);
     }
-    WizardDocument doc = makeDocument("t", "s", {limit});
-    QTemporaryDir dir;
-    const QString path = dir.filePath("twelve.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path));
+    const QString path = test::savedRecords({limit});
     EXPECT_EQ(test::stepAttributes(path, "Condition/ImageNum_11/Comment"), "DValue=picture 11");
 
-    std::vector<TaskRecord> read = readRecords(path);
+    std::vector<TaskRecord> read = test::readRecords(path);
     ASSERT_EQ(read.size(), 1u);
     LimitTask expected = limit;
     expected.images.resize(kMaxConditionImages);
@@ -258,14 +184,10 @@ TEST(AnalysisTasks, MissingPictureNumbersLeaveNoGap)
                                    "<Image_filesize DValue=\"0\"/></ImageNum_%1>")
                         .arg(i);
     for (const char *kind : {"Marker_Peak", "Limit"}) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("gap.wzd");
-        ASSERT_TRUE(test::writeAll(
-            path, test::wizardAround(
-                      {QStringLiteral("<Task_Step_Name DValue=\"%1\"/><Condition>"
-                                      "<Check DValue=\"True\" LValue=\"1\"/>%2</Condition>")
-                           .arg(kind, pictures)})));
-        const auto read = readRecords(path);
+        const auto read = test::readBodies(
+            {QStringLiteral("<Task_Step_Name DValue=\"%1\"/><Condition><Check DValue=\"True\" "
+                            "LValue=\"1\"/>%2</Condition>")
+                 .arg(kind, pictures)});
         ASSERT_EQ(read.size(), 1u) << kind;
         const std::vector<AttachedImage> *images = nullptr;
         if (const auto *m = std::get_if<MarkerPeakTask>(&read[0]))
@@ -282,57 +204,36 @@ TEST(AnalysisTasks, MissingPictureNumbersLeaveNoGap)
 
 // --- attached files that cannot be stored or restored ------------------------
 
-struct AttachmentFailure {
-    const char *name;
-    const char *stepBody;
-    const char *message;
-};
-void PrintTo(const AttachmentFailure &c, std::ostream *os)
+// The data element is missing or the name unsafe, so the restore fails: the
+// user is told which file, and the step still loads.
+TEST(AnalysisTasks, RestoreFailuresAreReportedAndTheReadGoesOn)
 {
-    *os << c.name;
+    const struct {
+        const char *stepBody;
+        const char *message;
+    } cases[] = {
+        {R"(<Task_Step_Name DValue="Marker_Peak"/><Condition><ImageNum_0><ImageName DValue="cond.png"/><Image_filesize DValue="10"/></ImageNum_0></Condition>)",
+         "Marker/Peak task item-Failed to Load (cond.png)"},
+        {R"(<Task_Step_Name DValue="Limit"/><Condition><ImageNum_0><ImageName DValue="cond.png"/><Image_filesize DValue="10"/></ImageNum_0></Condition>)",
+         "Lmit task item-Failed to Load (cond.png)"},
+        {R"(<Task_Step_Name DValue="Limit"/><SelectMode LValue="0"/><MSL><MSLfileName DValue="m.fml"/><MSLfileSize DValue="10"/></MSL>)",
+         "Limit task item-Failed to Load (m.fml)"},
+        {R"(<Task_Step_Name DValue="Limit"/><SelectMode LValue="0"/><MSL><MSLfileName DValue=".."/><MSLfileSize DValue="3"/><ImageData xmlns:dt="urn:schemas-microsoft-com:datatypes" dt:dt="bin.base64">YWJj</ImageData></MSL>)",
+         "Limit task item-Failed to Load (..)"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.message);
+        CollectingMessageSink sink;
+        int result = 0;
+        const auto read = test::readBodies({c.stepBody}, &sink, &result);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(read.size(), 1u);
+        ASSERT_EQ(sink.messages.size(), 1u);
+        // The kind's message, with the slot and why on a line below it.
+        EXPECT_EQ(sink.texts().first().section(u'\n', 0, 0).toStdString(), c.message);
+        EXPECT_EQ(sink.messages[0].icon, MessageIcon::Warning);
+    }
 }
-
-class AnalysisRestoreFailure : public ::testing::TestWithParam<AttachmentFailure> {};
-
-// The data element is missing, so the restore fails: the user is told which
-// file, and the step still loads with the size it declared.
-TEST_P(AnalysisRestoreFailure, IsReportedAndTheReadGoesOn)
-{
-    const AttachmentFailure &c = GetParam();
-    QTemporaryDir dir;
-    const QString path = dir.filePath("lost.wzd");
-    ASSERT_TRUE(test::writeAll(path, test::wizardAround({QString::fromUtf8(c.stepBody)})));
-    CollectingMessageSink sink;
-    int result = 0;
-    const auto read = readRecords(path, &sink, &result);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(read.size(), 1u);
-    ASSERT_EQ(sink.messages.size(), 1u);
-    // The kind's message, with the slot and why on a line below it.
-    EXPECT_EQ(sink.texts().first().section(u'\n', 0, 0).toStdString(), c.message);
-    EXPECT_EQ(sink.messages[0].icon, MessageIcon::Warning);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AnalysisRestoreFailure,
-    ::testing::Values(
-        AttachmentFailure{
-            "MarkerPicture",
-            R"(<Task_Step_Name DValue="Marker_Peak"/><Condition><ImageNum_0><ImageName DValue="cond.png"/><Image_filesize DValue="10"/></ImageNum_0></Condition>)",
-            "Marker/Peak task item-Failed to Load (cond.png)"},
-        AttachmentFailure{
-            "LimitPicture",
-            R"(<Task_Step_Name DValue="Limit"/><Condition><ImageNum_0><ImageName DValue="cond.png"/><Image_filesize DValue="10"/></ImageNum_0></Condition>)",
-            "Lmit task item-Failed to Load (cond.png)"},
-        AttachmentFailure{
-            "LimitMask",
-            R"(<Task_Step_Name DValue="Limit"/><SelectMode LValue="0"/><MSL><MSLfileName DValue="m.fml"/><MSLfileSize DValue="10"/></MSL>)",
-            "Limit task item-Failed to Load (m.fml)"},
-        AttachmentFailure{
-            "LimitMaskUnsafeName",
-            R"(<Task_Step_Name DValue="Limit"/><SelectMode LValue="0"/><MSL><MSLfileName DValue=".."/><MSLfileSize DValue="3"/><ImageData xmlns:dt="urn:schemas-microsoft-com:datatypes" dt:dt="bin.base64">YWJj</ImageData></MSL>)",
-            "Limit task item-Failed to Load (..)"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(AnalysisTasks, StoreFailuresAreReportedAndTheSaveGoesOn)
 {
@@ -340,13 +241,11 @@ TEST(AnalysisTasks, StoreFailuresAreReportedAndTheSaveGoesOn)
     const QString missing = dir.filePath("gone.png");
     const AttachedImage lost{"", "gone.png", missing, 10, 1, 1};
     MarkerPeakTask markers;
-    markers.images = {lost, connectorOk()};
+    markers.images = {lost, kConnectorOk};
     LimitTask limit{"", 0, 0, 0, 0, 0, 0, "gone.fml", dir.filePath("gone.fml"), 10, 1, {lost}};
 
-    WizardDocument doc = makeDocument("t", "s", {markers, limit});
     CollectingMessageSink sink;
-    const QString path = dir.filePath("w.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path, &sink));
+    const QString path = test::savedRecords({markers, limit}, &sink);
     EXPECT_EQ(sink.texts().join('\n').toStdString(),
               "Marker/Peak task item-Failed to Save (gone.png)\n"
               "Limit task item-Failed to Save (gone.fml)\n"
@@ -365,35 +264,26 @@ TEST(AnalysisTasks, OnlyTheSelectedLimitGroupIsWrittenAndRead)
     // Each record carries leftovers of the other mode, as the editor leaves them.
     LimitTask line{"", 1, 0, 4.5, 1.5, 1, 1, "band_mask.fml", mask, 68, 0, {}};
     LimitTask msl{"", 0, 0, 4.5, 1.5, 1, 1, "", "", 0, 0, {}};
-    WizardDocument doc = makeDocument("t", "s", {line, msl});
-    QTemporaryDir dir;
-    const QString path = dir.filePath("modes.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path));
+    const QString path = test::savedRecords({line, msl});
     EXPECT_EQ(test::stepAttributes(path, "MSL"), "<missing>");
     EXPECT_EQ(test::stepAttributes(path, "Limit_Line/Move_Limit"), "DValue=4.50");
 
-    const auto read = readRecords(path);
+    const auto read = test::readRecords(path);
     ASSERT_EQ(read.size(), 2u);
     EXPECT_TRUE(read[0] == TaskRecord(LimitTask{"", 1, 0, 4.5, 1.5, 1, 1, "", "", 0, 0, {}}));
     EXPECT_TRUE(read[1] == TaskRecord(LimitTask{"", 0, 0, 0, 0, 0, 0, "", "", 0, 0, {}}));
 }
 
-struct ReadCase {
-    const char *name;
-    const char *stepBody;
-    TaskRecord expected;
-};
-void PrintTo(const ReadCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-std::vector<ReadCase> readCases()
+TEST(AnalysisTasks, ReaderDefaultsAndModeGroups)
 {
     MarkerPeakTask secondMissing;
     secondMissing.markers[0] = {3, 1, 0, 2, 10};
     secondMissing.markers[2] = {4, 2, 0, 5, 30};
-    return {
+    const struct {
+        const char *name;
+        const char *stepBody;
+        TaskRecord expected;
+    } cases[] = {
         {"MarkerDefaults", R"(<Task_Step_Name DValue="Marker_Peak"/>)", MarkerPeakTask{}},
         {"MissingMarkerKeepsDefaults",
          R"(<Task_Step_Name DValue="Marker_Peak"/><Marker><Num1><Name LValue="3"/><Type LValue="1"/><X_Value DValue="10"/><Search_mode LValue="2"/></Num1><Num3><Name DValue="M1" LValue="4"/><Type LValue="2"/><X_Value DValue="30"/><Search_mode DValue="None" LValue="5"/></Num3></Marker>)",
@@ -414,33 +304,12 @@ std::vector<ReadCase> readCases()
          R"(<Task_Step_Name DValue="Zoom Zones"/><Zone2><Check DValue="True"/><Stop_Frequency DValue="12.5"/></Zone2><Peak_Valley_Search DValue="Peak all zones" LValue="2"/>)",
          ZoomZonesTask{"", 0, 0, 0, 0, 12.5, 0, 0, 0, 0, 2}},
     };
-}
-
-class AnalysisReader : public ::testing::TestWithParam<ReadCase> {};
-
-TEST_P(AnalysisReader, ReadsTheExpectedRecord)
-{
-    const ReadCase &c = GetParam();
-    QTemporaryDir dir;
-    const QString path = dir.filePath("r.wzd");
-    ASSERT_TRUE(test::writeAll(path, test::wizardAround({QString::fromUtf8(c.stepBody)})));
-    const auto read = readRecords(path);
-    ASSERT_EQ(read.size(), 1u);
-    EXPECT_TRUE(read[0] == c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, AnalysisReader, ::testing::ValuesIn(readCases()),
-                         [](const auto &info) { return std::string(info.param.name); });
-
-struct WrittenValue {
-    const char *name;
-    TaskRecord record;
-    const char *path;
-    const char *attributes;
-};
-void PrintTo(const WrittenValue &c, std::ostream *os)
-{
-    *os << c.name;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto read = test::readBodies({c.stepBody});
+        ASSERT_EQ(read.size(), 1u);
+        EXPECT_TRUE(read[0] == c.expected);
+    }
 }
 
 MarkerPeakTask markerWith(int equality, int axis, int between)
@@ -450,40 +319,33 @@ MarkerPeakTask markerWith(int equality, int axis, int between)
     return r;
 }
 
-class AnalysisWriterValues : public ::testing::TestWithParam<WrittenValue> {};
-
-TEST_P(AnalysisWriterValues, ElementCarriesExactlyTheseAttributes)
+TEST(AnalysisTasks, WrittenElementsCarryExactlyTheseAttributes)
 {
-    const WrittenValue &c = GetParam();
-    WizardDocument doc = makeDocument("t", "s", {c.record});
-    QTemporaryDir dir;
-    const QString path = dir.filePath("w.wzd");
-    ASSERT_TRUE(test::saveWizard(doc, path));
-    EXPECT_EQ(test::stepAttributes(path, c.path), c.attributes);
+    const struct {
+        const char *name;
+        TaskRecord record;
+        const char *path;
+        const char *attributes;
+    } cases[] = {
+        {"GreaterThan", markerWith(0, 0, 0), "Condition/Equality_sign", "DValue=>;LValue=0"},
+        {"EqualityWithoutText", markerWith(5, 0, 0), "Condition/Equality_sign", "LValue=5"},
+        {"AxisAnyNonZeroIsY", markerWith(0, 3, 0), "Condition/Axis", "DValue=Y;LValue=3"},
+        {"SearchBetweenWithoutText", markerWith(0, 0, 3), "Peak_Valley/Search_between", "LValue=3"},
+        {"SixthMarkerAlwaysWritten", MarkerPeakTask{}, "Marker/Num6/Search_mode",
+         "DValue=None;LValue=0"},
+        {"NoSeventhMarker", MarkerPeakTask{}, "Marker/Num7", "<missing>"},
+        {"ZoomPeakAll", ZoomZonesTask{"", 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, "Peak_Valley_Search",
+         "DValue=Peak all zones;LValue=1"},
+        {"LimitPassFailOn", LimitTask{"", 1, 2, 0, 0, 0, 0, "", "", 0, 0, {}}, "Pass_Fail",
+         "DValue=On;LValue=2"},
+        {"EmptyMslGroup", LimitTask{"", 0, 0, 0, 0, 0, 0, "a.fml", "/nowhere/a.fml", 0, 0, {}},
+         "MSL/MSLfileName", "<missing>"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(test::stepAttributes(test::savedRecords({c.record}), c.path), c.attributes);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AnalysisWriterValues,
-    ::testing::Values(
-        WrittenValue{"GreaterThan", markerWith(0, 0, 0), "Condition/Equality_sign",
-                     "DValue=>;LValue=0"},
-        WrittenValue{"EqualityWithoutText", markerWith(5, 0, 0), "Condition/Equality_sign",
-                     "LValue=5"},
-        WrittenValue{"AxisAnyNonZeroIsY", markerWith(0, 3, 0), "Condition/Axis",
-                     "DValue=Y;LValue=3"},
-        WrittenValue{"SearchBetweenWithoutText", markerWith(0, 0, 3), "Peak_Valley/Search_between",
-                     "LValue=3"},
-        WrittenValue{"SixthMarkerAlwaysWritten", MarkerPeakTask{}, "Marker/Num6/Search_mode",
-                     "DValue=None;LValue=0"},
-        WrittenValue{"NoSeventhMarker", MarkerPeakTask{}, "Marker/Num7", "<missing>"},
-        WrittenValue{"ZoomPeakAll", ZoomZonesTask{"", 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},
-                     "Peak_Valley_Search", "DValue=Peak all zones;LValue=1"},
-        WrittenValue{"LimitPassFailOn", LimitTask{"", 1, 2, 0, 0, 0, 0, "", "", 0, 0, {}},
-                     "Pass_Fail", "DValue=On;LValue=2"},
-        WrittenValue{"EmptyMslGroup",
-                     LimitTask{"", 0, 0, 0, 0, 0, 0, "a.fml", "/nowhere/a.fml", 0, 0, {}},
-                     "MSL/MSLfileName", "<missing>"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace stepvane

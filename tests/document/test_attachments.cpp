@@ -1,5 +1,8 @@
 // Attached files through save and open: every restored file has its own
 // working copy, names from a file never write outside the working folder.
+// Working copies: a name longer than a file system takes is shortened (its
+// extension kept, two long names kept apart), a link left where a copy would
+// go is never written through, and attaching a fifo fails at once.
 #include "common/AtomicFile.h"
 #include "document/Sha256.h"
 #include "document/VX_CAAXML_PARSER.h"
@@ -9,6 +12,10 @@
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -25,11 +32,7 @@ protected:
     {
         writeAll(dir.filePath(file), bytes);
         PromptTask p;
-        p.images[0].ImageName = storedName;
-        p.images[0].TransImageName = dir.filePath(file);
-        p.images[0].Image_filesize = quint32(bytes.size());
-        p.images[0].ImageWidth = 4;
-        p.images[0].ImageHeight = 3;
+        p.images[0] = {{}, storedName, dir.filePath(file), quint32(bytes.size()), 4, 3};
         return p;
     }
 
@@ -92,17 +95,17 @@ TEST_F(Attachments, SameNameDifferentBytesKeepTheirOwnContent)
 
 TEST_F(Attachments, StoredNamesNeverWriteOutsideTheWorkingFolder)
 {
-    const QString hostile[] = {"../../escape.jpg",
-                               "..\\..\\escape2.jpg",
-                               "/tmp/abs.jpg",
-                               "sub/dir/nested.jpg",
-                               "..",
-                               ".",
-                               ""};
+    const char *hostile[] = {"../../escape.jpg",
+                             "..\\..\\escape2.jpg",
+                             "/tmp/abs.jpg",
+                             "sub/dir/nested.jpg",
+                             "..",
+                             ".",
+                             ""};
     WizardDocument doc;
     TestingSequence *seq = doc.appendSequence();
     int n = 0;
-    for (const QString &name : hostile)
+    for (const char *name : hostile)
         seq->insertStep(-1, promptWith(name, "payload", QStringLiteral("src%1.jpg").arg(n++)));
     const QStringList before = filesOutsideWork();
 
@@ -175,4 +178,40 @@ TEST_F(Attachments, WorkingCopyDigestsFollowTheFileOnDisk)
     QFile::remove(copy);
     EXPECT_TRUE(workingCopyDigest(copy).isEmpty());
     EXPECT_TRUE(sha256OfFile(dir.path()).isEmpty()) << "a folder";
+}
+
+TEST(WorkingCopyNames, LongNamesAreShortenedLinksSkippedFifosRefused)
+{
+    QTemporaryDir dir;
+    WorkingCopies &copies = WorkingCopies::instance();
+    copies.setBaseFolder(dir.filePath("work"));
+    const QString stem = QString(200, QChar(0x00E9)); // 400 bytes in UTF-8
+    const QStringList names = {stem + "a.png", stem + "b.png", QString(300, u'x')};
+    QStringList paths;
+    for (const QString &name : names) {
+        const QString path = copies.newPathFor(name, false);
+        ASSERT_FALSE(path.isEmpty()) << name.size();
+        const QString file = QFileInfo(path).fileName();
+        EXPECT_LE(file.toUtf8().size(), kMaxWorkingNameBytes);
+        EXPECT_EQ(file.endsWith(QLatin1String(".png")), name.endsWith(QLatin1String(".png")));
+        EXPECT_TRUE(writeAll(path, name.toUtf8())) << path.toStdString();
+        paths << path;
+    }
+    EXPECT_NE(paths[0], paths[1]);
+    EXPECT_EQ(readAll(paths[0]), names[0].toUtf8());
+
+    // A dangling link where the next copy of that name would lie.
+    const QString trap = dir.filePath("work/trap.png");
+    ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath("outside.png")).constData(),
+                        QFile::encodeName(trap).constData()),
+              0);
+    const QString copy = copies.newPathFor("trap.png", false);
+    EXPECT_NE(copy, trap);
+    EXPECT_FALSE(copy.isEmpty());
+
+    const QString fifo = dir.filePath("fifo.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QString why;
+    EXPECT_TRUE(copies.copyIn(fifo, QString(), true, &why).isEmpty());
+    EXPECT_EQ(why, "is a fifo");
 }

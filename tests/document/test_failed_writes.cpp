@@ -2,12 +2,15 @@
 // sizes that must be what the file holds: a failed save reports the cause and
 // leaves the old file byte for byte; a failed restore leaves no cut-short
 // working copy; a restored attachment's size is the number of bytes restored.
+#include "common/DataFiles.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
 #include "support/FileSizeLimit.h"
-#include "support/TestFiles.h"
+#include "support/WizardText.h"
 
 #include <QDirIterator>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -137,27 +140,19 @@ TEST_F(FailedWrites, RestoredSizesAreTheBytesRestored)
 {
     const QByteArray data(73, 'd');
     const QByteArray base64 = data.toBase64();
-    auto wizard = [&](const QByteArray &size, const QByteArray &imageData) {
-        return "<?xml version=\"1.0\"?><STEPVANE><Information>"
-               "<InstrumentEQP DValue=\"VX320A\" LValue=\"1\"/><Application_Version "
-               "DValue=\"1.2.1\"/>"
-               "<FW_Version DValue=\"1.064\"/><TestingSequence_Count DValue=\"1\"/><Title "
-               "DValue=\"t\"/>"
-               "</Information><TestingSequence_Num0><Information><InstrumentEQP DValue=\"VX320A\" "
-               "LValue=\"1\"/><Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
-               "<Task_Steps_Count DValue=\"2\"/><Title DValue=\"s\"/></Information><Task_Step_Num0>"
-               "<Task_Step_Name DValue=\"Prompt\"/><Description DValue=\"\"/><ImageNum_0>"
-               "<ImageName DValue=\"a.png\"/><Image_filesize DValue=\"" +
-               size +
-               "\"/>"
-               "<ImageWidth DValue=\"1\"/><ImageHeight DValue=\"1\"/>" +
-               imageData + "</ImageNum_0></Task_Step_Num0></TestingSequence_Num0></STEPVANE>";
+    auto wizard = [](const char *size, const QByteArray &imageData) {
+        return wizardAround(
+            {QStringLiteral("<Task_Step_Name DValue=\"Prompt\"/><Description "
+                            "DValue=\"\"/><ImageNum_0><ImageName DValue=\"a.png\"/>"
+                            "<Image_filesize DValue=\"%1\"/><ImageWidth "
+                            "DValue=\"1\"/><ImageHeight DValue=\"1\"/>%2</ImageNum_0>")
+                 .arg(QLatin1String(size), QString::fromLatin1(imageData))});
     };
     const QByteArray typed = "<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
                              "dt:dt=\"bin.base64\">" +
                              base64 + "</ImageData>";
-    const QByteArray broken = "<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
-                              "dt:dt=\"bin.base64\">not base64!</ImageData>";
+    QByteArray broken = typed;
+    broken.replace(base64, "not base64!");
     const struct {
         const char *name;
         QByteArray file;
@@ -179,8 +174,7 @@ TEST_F(FailedWrites, RestoredSizesAreTheBytesRestored)
         sink.messages.clear();
         writeAll(dir.filePath("sizes.wzd"), c.file);
         WizardDocument back;
-        VX_CAAXML_PARSER reader(&back, 1, &sink);
-        ASSERT_EQ(reader.Read_Wizard_File(dir.filePath("sizes.wzd")), 1);
+        ASSERT_EQ(readWizard(dir.filePath("sizes.wzd"), back, &sink), 1);
         const auto *prompt = std::get_if<PromptTask>(&back.sequence(0)->step(0)->record);
         ASSERT_NE(prompt, nullptr);
         EXPECT_EQ(prompt->images[0].Image_filesize, c.size);
@@ -189,4 +183,309 @@ TEST_F(FailedWrites, RestoredSizesAreTheBytesRestored)
             EXPECT_EQ(readAll(prompt->images[0].TransImageName), data);
         }
     }
+}
+
+// Texts XML cannot hold never reach a saved file: every text field of every
+// task kind, with each kind of character XML 1.0 has no way to write, makes
+// the save fail with the field named, and the old file stays as it was. A
+// character XML can hold (tab, a pair of surrogates) is saved and read back.
+namespace {
+
+struct Field {
+    const char *place; // what the refusal must name
+    std::function<QString &(WizardDocument &)> text;
+};
+
+template <typename R> R &rec(WizardDocument &d, int step)
+{
+    return *d.sequence(0)->step(step)->as<R>();
+}
+
+// One step of every storable kind, in code order, so step k+1 is kind k's.
+WizardDocument everyKind(const QString &folder)
+{
+    WizardDocument doc;
+    doc.Title = "Site";
+    doc.setPassword("secret");
+    TestingSequence *seq = doc.appendSequence();
+    seq->Title = "Feeder";
+    for (TaskKind kind : storableTaskKinds())
+        seq->insertStep(-1, makeDefaultRecord(kind, 2, kDistanceMeter));
+    // Attachment names are written only where a file goes with them.
+    writeAll(QDir(folder).filePath("mask.fml"), "MSL");
+    auto &limit = *seq->step(16)->as<LimitTask>();
+    limit.SelectMode = 0, limit.MSLfileName = "mask.fml", limit.MSLfileSize = 3;
+    limit.TransMSLfileName = QDir(folder).filePath("mask.fml");
+    limit.images.resize(1);
+    writeAll(QDir(folder).filePath("setup.sta"), "STA");
+    auto &load = *seq->step(5)->as<LoadTask>();
+    load.SetupfileName = QDir(folder).filePath("setup.sta"), load.Mode = 2, load.SetupfileSize = 3;
+    seq->step(15)->as<MarkerPeakTask>()->images.resize(1);
+    return doc;
+}
+
+template <typename R> Field at(const char *place, int step, QString R::*text)
+{
+    return {place, [step, text](WizardDocument &d) -> QString & { return rec<R>(d, step).*text; }};
+}
+
+// A text of the image in that slot of the record at that step.
+template <typename R>
+Field image(const char *place, int step, QString AttachedImage::*text, int slot = 0)
+{
+    return {place, [=](WizardDocument &d) -> QString & {
+                if constexpr (requires(R r) { r.logo; })
+                    return rec<R>(d, step).logo.*text;
+                else
+                    return rec<R>(d, step).images[size_t(slot)].*text;
+            }};
+}
+
+// Step index by kind: storable kinds are 1..20 and 23 in code order.
+const std::vector<Field> &fields()
+{
+    using D = WizardDocument;
+    static const std::vector<Field> table = {
+        {"Information/Title", [](D &d) -> QString & { return d.Title; }},
+        {"Information/PW", [](D &d) -> QString & { return d.PW; }},
+        {"Sequence 1, Information/Title", [](D &d) -> QString & { return d.sequence(0)->Title; }},
+        at("step 1 (Save), Description", 0, &SaveTask::Description),
+        at("BaseFileName", 0, &SaveTask::BaseFileName),
+        at("BaseFolderName", 0, &SaveTask::BaseFolderName),
+        at("Company_Info/Company/Name", 0, &SaveTask::Company_Name),
+        at("Company_Info/Address/Name", 0, &SaveTask::Address_Name),
+        image<SaveTask>("Company_Info/Logo/ImageName", 0, &AttachedImage::ImageName),
+        image<SaveTask>("Logo/TransImageName", 0, &AttachedImage::TransImageName),
+        at("Job_Info/Engineer/Name", 0, &SaveTask::Engineer_Name),
+        at("Name", 0, &SaveTask::TestPurpose_Name),
+        at("Name", 0, &SaveTask::Site_Information_Name),
+        at("Name", 0, &SaveTask::Result_Name),
+        at("Name", 0, &SaveTask::Remark_Name),
+        at("TagID/Technology", 0, &SaveTask::Technology),
+        at("TagID/WorkFolder", 0, &SaveTask::WorkFolder),
+        at("TagID/WorkOrderID", 0, &SaveTask::WorkOrderID),
+        at("TagID/Site-ID", 0, &SaveTask::Site_ID),
+        at("TagID/Sector", 0, &SaveTask::Sector),
+        at("TagID/Test_Type", 0, &SaveTask::Test_Type),
+        at("TagID/Termination", 0, &SaveTask::Termination),
+        at("step 2 (Prompt), Description", 1, &PromptTask::Description),
+        image<PromptTask>("ImageNum_9/Comment", 1, &AttachedImage::Comment, 9),
+        image<PromptTask>("ImageNum_0/ImageName", 1, &AttachedImage::ImageName),
+        image<PromptTask>("ImageNum_4/TransImageName", 1, &AttachedImage::TransImageName, 4),
+        at("step 3 (Consolidated report), Description", 2, &ReportTask::Description),
+        at("BaseFolderName", 2, &ReportTask::BaseFolderName),
+        at("BaseFileName", 2, &ReportTask::BaseFileName),
+        at("Company/Name", 2, &ReportTask::Company_Name),
+        at("Address/Name", 2, &ReportTask::Address_Name),
+        image<ReportTask>("Logo/ImageName", 2, &AttachedImage::ImageName),
+        image<ReportTask>("Logo/TransImageName", 2, &AttachedImage::TransImageName),
+        at("Engineer/Name", 2, &ReportTask::Engineer_Name),
+        at("Name", 2, &ReportTask::TestPurpose_Name),
+        at("Name", 2, &ReportTask::Site_Information_Name),
+        at("Name", 2, &ReportTask::Result_Name),
+        at("Name", 2, &ReportTask::Remark_Name),
+        at("TagID/Technology", 2, &ReportTask::Technology),
+        at("TagID/Workfolder", 2, &ReportTask::Workfolder),
+        at("TagID/WorkorderID", 2, &ReportTask::WorkorderID),
+        at("TagID/Site-ID", 2, &ReportTask::Site_ID),
+        at("TagID/Sector", 2, &ReportTask::Sector),
+        at("TagID/Test_type", 2, &ReportTask::Test_type),
+        at("TagID/Termination", 2, &ReportTask::Termination),
+        at("step 4 (Calibration), Description", 3, &CalibrationTask::Description),
+        at("step 5 (Bias Tee), Description", 4, &BiasTeeTask::Description),
+        at("step 6 (Load), Description", 5, &LoadTask::Description),
+        at("SetupfileName", 5, &LoadTask::SetupfileName),
+        at("Setup_Info", 5, &LoadTask::Setup_Info),
+        at("step 7", 6, &MeasureModeTask::Description),
+        at("step 8", 7, &FrequencyDistanceTask::Description),
+        at("step 9", 8, &AmplitudeTask::Description),
+        at("step 10", 9, &DtfTask::Description),
+        at("step 10 (Cable), Cable_Name", 9, &DtfTask::Cable_Name),
+        at("step 11", 10, &DataPointTask::Description),
+        at("step 12", 11, &RfPowerTask::Description),
+        at("step 13", 12, &OpticalPowerTask::Description),
+        at("step 14", 13, &FiberTask::Description),
+        at("step 15", 14, &WindowingTask::Description),
+        at("step 16", 15, &MarkerPeakTask::Description),
+        at("Threshold_Fail", 15, &MarkerPeakTask::Threshold_Fail),
+        image<MarkerPeakTask>("Comment", 15, &AttachedImage::Comment),
+        image<MarkerPeakTask>("ImageName", 15, &AttachedImage::ImageName),
+        image<MarkerPeakTask>("TransImageName", 15, &AttachedImage::TransImageName),
+        at("step 17", 16, &LimitTask::Description),
+        at("MSL/MSLfileName", 16, &LimitTask::MSLfileName),
+        at("MSL/TransMSLfileName", 16, &LimitTask::TransMSLfileName),
+        image<LimitTask>("Comment", 16, &AttachedImage::Comment),
+        image<LimitTask>("ImageName", 16, &AttachedImage::ImageName),
+        at("step 18", 17, &ZoomZonesTask::Description),
+        at("step 19", 18, &HoldTask::Description),
+        at("step 20", 19, &AutoScaleTask::Description),
+        at("step 21", 20, &GeneralTask::Description),
+        at("OutputPower", 20, &GeneralTask::OutputPower),
+        at("Average", 20, &GeneralTask::Average),
+    };
+    return table;
+}
+
+struct BadText {
+    QString text;
+    const char *named;
+};
+
+const std::vector<BadText> &badTexts()
+{
+    static const std::vector<BadText> table = {
+        {QString::fromUtf16(u"A\u0001B"), "U+0001"},
+        {QStringLiteral("A") + QChar(0x1F), "U+001F"},
+        {QString::fromUtf16(u"pass") + QChar(u'\0') + QString::fromUtf16(u"word"), "U+0000"},
+        {QString::fromUtf16(u"A\uFFFE"), "U+FFFE"},
+        {QString::fromUtf16(u"\uFFFFB"), "U+FFFF"},
+        {QString(1, QChar(0xD83D)) + QLatin1String("x"), "U+D83D"}, // a high surrogate alone
+        {QLatin1String("x") + QString(1, QChar(0xDE00)), "U+DE00"}, // a low surrogate alone
+        {QString(1, QChar(0xD83D)), "U+D83D"},                      // at the very end
+    };
+    return table;
+}
+
+} // namespace
+
+TEST_F(FailedWrites, EveryFieldWithEveryBadCharacterIsRefusedAndTheOldFileKept)
+{
+    const QString path = dir.filePath("site.wzd");
+    const QString unit = dir.filePath("feeder.tuf");
+    WizardDocument clean = everyKind(dir.path());
+    VX_CAAXML_PARSER parser(&clean, 2, &sink);
+    ASSERT_TRUE(parser.Save_Wizard(path)) << parser.Error_Text().toStdString();
+    ASSERT_TRUE(parser.Save_Testing_Unit(0, unit));
+    const QByteArray before = readAll(path);
+    const QByteArray unitBefore = readAll(unit);
+
+    for (const Field &field : fields()) {
+        for (const BadText &bad : badTexts()) {
+            WizardDocument doc = everyKind(dir.path());
+            field.text(doc) = bad.text;
+            VX_CAAXML_PARSER writer(&doc, 2, &sink);
+            const std::string what = std::string(field.place) + " with " + bad.named;
+            EXPECT_FALSE(writer.Save_Wizard(path)) << what;
+            const QString message = writer.Error_Text();
+            EXPECT_TRUE(message.contains(QLatin1String(field.place))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QLatin1String(bad.named))) << message.toStdString();
+            EXPECT_EQ(readAll(path), before) << what;
+            const bool inHeader =
+                QLatin1String(field.place).startsWith(QLatin1String("Information"));
+            if (!inHeader) {
+                EXPECT_FALSE(writer.Save_Testing_Unit(0, unit)) << what;
+                EXPECT_EQ(readAll(unit), unitBefore) << what;
+            }
+        }
+    }
+    // The atomic writer was never started: no temporary file beside them.
+    EXPECT_TRUE(QDir(dir.path()).entryList({".*.tmp"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(FailedWrites, TextsXmlCanHoldAreSavedAndReadBack)
+{
+    // Tab, line feed, carriage return and a character outside the basic plane.
+    const QString good = QString::fromUtf16(u"a\tb\nc\rd \U0001F600 \u00E9");
+    for (const Field &field : fields()) {
+        WizardDocument doc = everyKind(dir.path());
+        field.text(doc) = good;
+        const QString path = dir.filePath("good.wzd");
+        VX_CAAXML_PARSER writer(&doc, 2);
+        ASSERT_TRUE(writer.Save_Wizard(path)) << field.place << writer.Error_Text().toStdString();
+        WizardDocument back;
+        VX_CAAXML_PARSER reader(&back, 2);
+        ASSERT_EQ(reader.Read_Wizard_File(path), 1) << field.place;
+        EXPECT_EQ(back.Title, doc.Title);
+        EXPECT_EQ(back.sequence(0)->stepCount(), doc.sequence(0)->stepCount()) << field.place;
+    }
+}
+
+// Saving through the shipped style sheet takes libxml2's own indented output
+// instead of the transformation; both must write the same bytes, for every
+// reference file and for a wizard with every kind and attached files.
+namespace {
+
+class SavePaths : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        WorkingCopies::instance().setBaseFolder(dir.filePath("work"));
+        // Any change to the sheet's text makes it a sheet to apply.
+        const QByteArray shipped = readAll(dataFilePath("StyleSheet.xsl"));
+        ASSERT_FALSE(shipped.isEmpty());
+        ASSERT_TRUE(writeAll(dir.filePath("applied.xsl"), shipped + "<!-- applied -->\n"));
+    }
+
+    // The file written through the shipped sheet and through the applied one.
+    std::pair<QByteArray, QByteArray> saveBothWays(WizardDocument &doc, int model, bool unit)
+    {
+        QByteArray out[2];
+        for (int applied = 0; applied < 2; ++applied) {
+            VX_CAAXML_PARSER writer(&doc, model, &sink);
+            if (applied)
+                writer.Set_Style_Sheet_Path(dir.filePath("applied.xsl"));
+            const QString path = dir.filePath(unit ? "out.tuf" : "out.wzd");
+            EXPECT_TRUE(unit ? writer.Save_Testing_Unit(0, path) : writer.Save_Wizard(path));
+            out[applied] = readAll(path);
+        }
+        return {out[0], out[1]};
+    }
+
+    QTemporaryDir dir;
+    CollectingMessageSink sink;
+};
+
+} // namespace
+
+TEST_F(SavePaths, ShippedSheetAndAppliedSheetWriteTheSameBytes)
+{
+    QStringList files;
+    for (const char *folder : {"frame", "procedure", "settings", "analysis"})
+        for (const QFileInfo &f : QDir(fixture(folder)).entryInfoList({"*.wzd", "*.tuf"}))
+            files << f.filePath();
+    ASSERT_GT(files.size(), 15);
+    for (const QString &file : files) {
+        const bool unit = file.endsWith(".tuf");
+        WizardDocument doc;
+        VX_CAAXML_PARSER reader(&doc, 0, &sink);
+        ASSERT_TRUE(reader.Load_Document(file));
+        const int model = reader.Loaded_File_Model();
+        reader.Set_Model(model);
+        ASSERT_EQ(unit ? reader.Read_Loaded_Testing_Unit() : reader.Read_Loaded_Wizard(), 1)
+            << file.toStdString();
+        const auto [own, applied] = saveBothWays(doc, model, unit);
+        EXPECT_FALSE(own.isEmpty());
+        EXPECT_EQ(own, applied) << file.toStdString();
+    }
+}
+
+TEST_F(SavePaths, GeneratedWizardWithEveryKindAndPictures)
+{
+    const QString picture = dir.filePath("p.png");
+    QByteArray bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes += char(i * 7);
+    ASSERT_TRUE(writeAll(picture, bytes));
+    WizardDocument doc;
+    doc.Title = "Every kind <&> \"quoted\" 'text' \u00e9";
+    doc.setPassword("pw");
+    for (int s = 0; s < 2; ++s) {
+        TestingSequence *seq = doc.appendSequence();
+        seq->Title = QStringLiteral("Sequence %1 & more").arg(s);
+        for (TaskKind kind : storableTaskKinds()) {
+            TaskRecord record = makeDefaultRecord(kind, 1, kDistanceMeter);
+            if (auto *prompt = std::get_if<PromptTask>(&record)) {
+                prompt->images[0].ImageName = "p.png";
+                prompt->images[0].TransImageName = picture;
+                prompt->images[0].Image_filesize = quint32(bytes.size());
+                prompt->images[0].Comment = "line one\nline two";
+            }
+            seq->insertStep(-1, std::move(record));
+        }
+    }
+    const auto [own, applied] = saveBothWays(doc, 1, false);
+    EXPECT_TRUE(own.contains("bin.base64"));
+    EXPECT_EQ(own, applied);
+    const auto [ownUnit, appliedUnit] = saveBothWays(doc, 1, true);
+    EXPECT_EQ(ownUnit, appliedUnit);
 }

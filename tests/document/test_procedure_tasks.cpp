@@ -2,10 +2,10 @@
 // hand-written reference files read into the expected records and written
 // back element for element, round trips of awkward values, and the codes,
 // defaults and attachment rules the instrument depends on.
+#include "StepWizards.h"
 #include "document/NameTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
-#include "support/WizardText.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -18,17 +18,9 @@ using namespace stepvane;
 
 namespace {
 
-const QString kFixtures = test::fixture(QStringLiteral("procedure"));
+const QString kFixtures = test::fixture("procedure");
 
 // ---- documents
-
-WizardDocument oneStepDocument(TaskRecord record)
-{
-    WizardDocument doc;
-    doc.Title = QStringLiteral("one step");
-    doc.appendSequence()->insertStep(-1, std::move(record));
-    return doc;
-}
 
 AttachedImage picture(const QString &comment, const QString &name, const QString &dir, int w, int h)
 {
@@ -38,44 +30,42 @@ AttachedImage picture(const QString &comment, const QString &name, const QString
 // The records each reference file holds; dir is where the attachments lie.
 void promptDocument(WizardDocument &doc, const QString &dir)
 {
-    doc.Title = QStringLiteral("Prompts at tower 7"), doc.SeqEndOption = 1;
+    doc.Title = "Prompts at tower 7", doc.SeqEndOption = 1;
     TestingSequence *seq = doc.appendSequence();
-    seq->Title = QStringLiteral("Connector check");
+    seq->Title = "Connector check";
     PromptTask p;
     p.Description = QStringLiteral(u"Fit the N connector & torque to 1.1 N·m <hand-tight first>");
     p.Manual_operation = 1;
-    p.images[0] = picture(QStringLiteral("Connector before torque"),
-                          QStringLiteral("connector.png"), dir, 3, 2);
-    p.images[3] = picture(QStringLiteral("Antenna mast, north face"), QStringLiteral("antenna.png"),
-                          dir, 4, 5);
+    p.images[0] = picture("Connector before torque", "connector.png", dir, 3, 2);
+    p.images[3] = picture("Antenna mast, north face", "antenna.png", dir, 4, 5);
     p.Move_forward_Mode = 1, p.DelayTime = 12;
     seq->insertStep(-1, p);
     PromptTask quiet;
-    quiet.Description = QStringLiteral("Wait for the rigger");
+    quiet.Description = "Wait for the rigger";
     seq->insertStep(-1, quiet);
 }
 
 void saveDocument(WizardDocument &doc, const QString &dir)
 {
-    doc.Title = QStringLiteral("Save results");
+    doc.Title = "Save results";
     TestingSequence *seq = doc.appendSequence();
-    seq->Title = QStringLiteral("Store the sweep");
+    seq->Title = "Store the sweep";
     SaveTask s;
-    s.Description = QStringLiteral("Save trace, report and screen"), s.SaveMode = 2, s.Storage = 2;
-    s.BaseFileName = QStringLiteral("tower7_"), s.BaseFolderName = QStringLiteral("Sites/Tower7");
+    s.Description = "Save trace, report and screen", s.SaveMode = 2, s.Storage = 2;
+    s.BaseFileName = "tower7_", s.BaseFolderName = "Sites/Tower7";
     s.Trace_Check = 1, s.Trace_Format = 2, s.Report_Check = 3, s.Report_Format = 6;
     s.Screen_Check = 4, s.ColorInversion = 7, s.MarkerReadings = 9;
-    s.WorkFolder = QStringLiteral("WF-2024"), s.WorkOrderID = QStringLiteral("WO-5531");
-    s.Site_ID = QStringLiteral("SITE-0007"), s.Sector = QStringLiteral("Alpha");
-    s.Technology = QStringLiteral("LTE 1800"), s.Test_Type = QStringLiteral("Sweep");
-    s.Termination = QStringLiteral("Load 50 Ohm");
-    s.Company_Check = 1, s.Company_Name = QStringLiteral("Vexmar Field Services");
-    s.Address_Check = 1, s.Address_Name = QStringLiteral("12 Harbour Road, Leith");
-    s.logo = picture(QString(), QStringLiteral("logo.png"), dir, 6, 2);
-    s.Engineer_Check = 1, s.Engineer_Name = QStringLiteral("A. Mensah");
-    s.TestPurpose_Name = QStringLiteral("Acceptance");
-    s.Site_Information_Check = 1, s.Site_Information_Name = QStringLiteral("Roof top, north face");
-    s.Remark_Check = 1, s.Remark_Name = QStringLiteral("Retest after rain"), s.Result_Prev = 1;
+    s.WorkFolder = "WF-2024", s.WorkOrderID = "WO-5531";
+    s.Site_ID = "SITE-0007", s.Sector = "Alpha";
+    s.Technology = "LTE 1800", s.Test_Type = "Sweep";
+    s.Termination = "Load 50 Ohm";
+    s.Company_Check = 1, s.Company_Name = "Vexmar Field Services";
+    s.Address_Check = 1, s.Address_Name = "12 Harbour Road, Leith";
+    s.logo = picture(QString(), "logo.png", dir, 6, 2);
+    s.Engineer_Check = 1, s.Engineer_Name = "A. Mensah";
+    s.TestPurpose_Name = "Acceptance";
+    s.Site_Information_Check = 1, s.Site_Information_Name = "Roof top, north face";
+    s.Remark_Check = 1, s.Remark_Name = "Retest after rain", s.Result_Prev = 1;
     seq->insertStep(-1, s);
     SaveTask plain;
     plain.Trace_Check = 0;
@@ -85,24 +75,24 @@ void saveDocument(WizardDocument &doc, const QString &dir)
 
 void reportDocument(WizardDocument &doc, const QString &dir)
 {
-    doc.Title = QStringLiteral("Consolidated reports");
+    doc.Title = "Consolidated reports";
     TestingSequence *seq = doc.appendSequence();
-    seq->Title = QStringLiteral("Close-out");
+    seq->Title = "Close-out";
     ReportTask r;
-    r.Description = QStringLiteral("Close-out report for the customer"), r.SaveMode = 2;
-    r.BaseFolderName = QStringLiteral("Reports/2024"), r.BaseFileName = QStringLiteral("closeout");
+    r.Description = "Close-out report for the customer", r.SaveMode = 2;
+    r.BaseFolderName = "Reports/2024", r.BaseFileName = "closeout";
     r.Filetype = 3;
-    r.Workfolder = QStringLiteral("WF-88"), r.WorkorderID = QStringLiteral("WO-1200");
-    r.Site_ID = QStringLiteral("S-42"), r.Sector = QStringLiteral("Gamma");
-    r.Technology = QStringLiteral("5G NR n78"), r.Test_type = QStringLiteral("DTF");
-    r.Termination = QStringLiteral("Open");
-    r.Company_Check = 1, r.Company_Name = QStringLiteral("Vexmar");
-    r.Address_Name = QStringLiteral("Leith");
-    r.logo = picture(QString(), QStringLiteral("logo.png"), dir, 6, 2);
-    r.Engineer_Check = 1, r.Engineer_Name = QStringLiteral("J. Ortiz");
-    r.TestPurpose_Check = 1, r.TestPurpose_Name = QStringLiteral("Handover");
-    r.Result_Check = 1, r.Result_Name = QStringLiteral("Pass");
-    r.Remark_Name = QStringLiteral("n/a");
+    r.Workfolder = "WF-88", r.WorkorderID = "WO-1200";
+    r.Site_ID = "S-42", r.Sector = "Gamma";
+    r.Technology = "5G NR n78", r.Test_type = "DTF";
+    r.Termination = "Open";
+    r.Company_Check = 1, r.Company_Name = "Vexmar";
+    r.Address_Name = "Leith";
+    r.logo = picture(QString(), "logo.png", dir, 6, 2);
+    r.Engineer_Check = 1, r.Engineer_Name = "J. Ortiz";
+    r.TestPurpose_Check = 1, r.TestPurpose_Name = "Handover";
+    r.Result_Check = 1, r.Result_Name = "Pass";
+    r.Remark_Name = "n/a";
     seq->insertStep(-1, r);
     ReportTask plain;
     plain.Filetype = 11; // beyond the format table
@@ -116,19 +106,19 @@ const QString kSiteDtfInfo = QStringLiteral(
 
 void loadDocument(WizardDocument &doc, const QString &dir)
 {
-    doc.Title = QStringLiteral("Load setups");
+    doc.Title = "Load setups";
     TestingSequence *seq = doc.appendSequence();
-    seq->Title = QStringLiteral("Setups");
+    seq->Title = "Setups";
     LoadTask fromPc;
-    fromPc.Description = QStringLiteral("Load the DTF site setup"), fromPc.Mode = 2;
-    fromPc.SetupfileName = dir + QStringLiteral("/site_dtf.xml"), fromPc.Setup_Info = kSiteDtfInfo;
+    fromPc.Description = "Load the DTF site setup", fromPc.Mode = 2;
+    fromPc.SetupfileName = dir + "/site_dtf.xml", fromPc.Setup_Info = kSiteDtfInfo;
     fromPc.SetupfileSize = 823;
     seq->insertStep(-1, fromPc);
     LoadTask preset;
-    preset.Description = QStringLiteral("Start from the factory preset");
+    preset.Description = "Start from the factory preset";
     seq->insertStep(-1, preset);
     LoadTask fromEqp;
-    fromEqp.Description = QStringLiteral("Setup still to be fetched from the instrument");
+    fromEqp.Description = "Setup still to be fetched from the instrument";
     fromEqp.Mode = 3;
     seq->insertStep(-1, fromEqp);
     LoadTask none;
@@ -138,27 +128,14 @@ void loadDocument(WizardDocument &doc, const QString &dir)
 
 void descriptionDocument(WizardDocument &doc, const QString &)
 {
-    doc.Title = QStringLiteral("Calibrate, hold, scale");
+    doc.Title = "Calibrate, hold, scale";
     TestingSequence *seq = doc.appendSequence();
-    seq->Title = QStringLiteral("Simple steps");
-    seq->insertStep(-1, CalibrationTask{QStringLiteral("Calibrate port 1 with the \"OSL\" kit")});
-    seq->insertStep(-1, HoldTask{QStringLiteral("Hold the trace for the photo")});
+    seq->Title = "Simple steps";
+    seq->insertStep(-1, CalibrationTask{"Calibrate port 1 with the \"OSL\" kit"});
+    seq->insertStep(-1, HoldTask{"Hold the trace for the photo"});
     seq->insertStep(-1, AutoScaleTask{});
     seq->insertStep(-1, CalibrationTask{QStringLiteral(u"Zweite Kalibrierung – Port 2")});
 }
-
-struct FixtureCase {
-    const char *file;
-    std::function<void(WizardDocument &, const QString &)> build;
-};
-
-const FixtureCase kFixtureCases[] = {
-    {"prompt.wzd", promptDocument},
-    {"save.wzd", saveDocument},
-    {"report.wzd", reportDocument},
-    {"load.wzd", loadDocument},
-    {"description_only.wzd", descriptionDocument},
-};
 
 // Calls fn with every attachment path field of the document, its stored
 // name and its size.
@@ -218,37 +195,30 @@ class ProcedureFile : public ::testing::Test {
 protected:
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    bool save(WizardDocument &doc, const QString &file)
-    {
-        return test::saveWizard(doc, file, &m_sink);
-    }
-    int read(WizardDocument &doc, const QString &file)
-    {
-        return test::readWizard(file, doc, &m_sink);
-    }
+    bool save(WizardDocument &d, const QString &f) { return test::saveWizard(d, f, &m_sink); }
+    int read(WizardDocument &d, const QString &f) { return test::readWizard(f, d, &m_sink); }
     // A wizard holding one hand-written step body, read back.
     TaskStep readStepBody(const QString &name, const QString &body)
     {
-        const QString file = path(QStringLiteral("hand.wzd"));
-        EXPECT_TRUE(test::writeAll(
-            file, test::wizardAround(
-                      {QStringLiteral("<Task_Step_Name DValue=\"%1\"/>%2").arg(name, body)})));
-        WizardDocument doc;
-        EXPECT_EQ(read(doc, file), 1);
-        if (doc.sequenceCount() != 1 || doc.sequence(0)->stepCount() != 1)
-            return TaskStep(HoldTask{QStringLiteral("<step not read>")});
-        return *doc.sequence(0)->step(0);
+        int result = 0;
+        const auto records =
+            test::readBodies({QStringLiteral("<Task_Step_Name DValue=\"%1\"/>%2").arg(name, body)},
+                             &m_sink, &result);
+        return onlyStep(records, result);
     }
     // Writes one record and reads it back.
     TaskStep roundTrip(const TaskRecord &record, const QString &file)
     {
-        WizardDocument doc = oneStepDocument(record);
+        WizardDocument doc = test::oneSequence({record});
         EXPECT_TRUE(save(doc, file));
-        WizardDocument back;
-        EXPECT_EQ(read(back, file), 1);
-        if (back.sequenceCount() != 1 || back.sequence(0)->stepCount() != 1)
-            return TaskStep(HoldTask{QStringLiteral("<step not read>")});
-        return *back.sequence(0)->step(0);
+        int result = 0;
+        const auto records = test::readRecords(file, &m_sink, &result);
+        return onlyStep(records, result);
+    }
+    static TaskStep onlyStep(const std::vector<TaskRecord> &records, int result)
+    {
+        EXPECT_EQ(result, 1);
+        return records.size() == 1 ? TaskStep(records[0]) : TaskStep(HoldTask{"<step not read>"});
     }
 
     QTemporaryDir m_dir;
@@ -257,35 +227,34 @@ protected:
 
 // ---------------------------------------------------------------- reference files
 
-TEST_F(ProcedureFile, ReferenceFilesReadIntoTheExpectedRecords)
+TEST_F(ProcedureFile, ReferenceFilesReadIntoTheExpectedRecordsAndTheWriterReproducesThem)
 {
-    for (const FixtureCase &c : kFixtureCases) {
-        SCOPED_TRACE(c.file);
+    const std::pair<const char *, void (*)(WizardDocument &, const QString &)> cases[] = {
+        {"prompt.wzd", promptDocument},
+        {"save.wzd", saveDocument},
+        {"report.wzd", reportDocument},
+        {"load.wzd", loadDocument},
+        {"description_only.wzd", descriptionDocument}};
+    for (const auto &[file, build] : cases) {
+        SCOPED_TRACE(file);
+        const QString reference = kFixtures + u'/' + QLatin1String(file);
         WizardDocument doc;
-        ASSERT_EQ(read(doc, kFixtures + u'/' + QLatin1String(c.file)), 1);
+        ASSERT_EQ(read(doc, reference), 1);
         checkAndClearAttachments(doc, kFixtures);
         WizardDocument expected;
-        c.build(expected, kFixtures);
+        build(expected, kFixtures);
         clearPaths(expected);
         expectSameDocument(doc, expected);
-    }
-    EXPECT_TRUE(m_sink.messages.empty()) << qPrintable(m_sink.texts().join(u'\n'));
-}
 
-TEST_F(ProcedureFile, WriterReproducesTheReferenceFiles)
-{
-    for (const FixtureCase &c : kFixtureCases) {
-        SCOPED_TRACE(c.file);
-        WizardDocument doc;
-        c.build(doc, kFixtures);
-        const QString out = path(QLatin1String(c.file));
-        ASSERT_TRUE(save(doc, out));
-        QString reference =
-            QString::fromUtf8(test::readAll(kFixtures + u'/' + QLatin1String(c.file)));
-        reference.replace(QStringLiteral("@DIR@"), kFixtures.toHtmlEscaped());
-        const QByteArray written = test::normalizedXml(test::readAll(out));
-        ASSERT_FALSE(written.isEmpty());
-        EXPECT_EQ(written.toStdString(), test::normalizedXml(reference.toUtf8()).toStdString());
+        WizardDocument written;
+        build(written, kFixtures);
+        const QString out = path(QLatin1String(file));
+        ASSERT_TRUE(save(written, out));
+        QString text = QString::fromUtf8(test::readAll(reference));
+        text.replace("@DIR@", kFixtures.toHtmlEscaped());
+        const QByteArray bytes = test::normalizedXml(test::readAll(out));
+        ASSERT_FALSE(bytes.isEmpty());
+        EXPECT_EQ(bytes.toStdString(), test::normalizedXml(text.toUtf8()).toStdString());
     }
     EXPECT_TRUE(m_sink.messages.empty()) << qPrintable(m_sink.texts().join(u'\n'));
 }
@@ -300,9 +269,7 @@ TEST_F(ProcedureFile, AwkwardValuesSurviveARoundTrip)
     prompt.Description = awkward;
     prompt.Manual_operation = 2; // any non-zero flag is kept as stored
     prompt.Move_forward_Mode = 3, prompt.DelayTime = 600;
-    prompt.images[9] = AttachedImage{
-        awkward, QStringLiteral("antenna.png"), kFixtures + QStringLiteral("/antenna.png"), 73, 4,
-        5};
+    prompt.images[9] = AttachedImage{awkward, "antenna.png", kFixtures + "/antenna.png", 73, 4, 5};
     SaveTask saveTask;
     saveTask.Description = awkward;
     saveTask.SaveMode = 7, saveTask.Storage = 0; // codes without a text
@@ -314,7 +281,7 @@ TEST_F(ProcedureFile, AwkwardValuesSurviveARoundTrip)
     report.Test_type = awkward, report.Workfolder = QString(kFixedText512, u'W');
     report.Address_Check = 9;
     LoadTask load;
-    load.Mode = 3, load.SetupfileName = kFixtures + QStringLiteral("/site_dtf.xml");
+    load.Mode = 3, load.SetupfileName = kFixtures + "/site_dtf.xml";
     load.SetupfileSize = 823, load.Setup_Info = awkward, load.Description = awkward;
 
     const TaskRecord records[] = {prompt,
@@ -327,9 +294,9 @@ TEST_F(ProcedureFile, AwkwardValuesSurviveARoundTrip)
     int n = 0;
     for (const TaskRecord &record : records) {
         SCOPED_TRACE(n);
-        WizardDocument expected = oneStepDocument(record);
+        WizardDocument expected = test::oneSequence({record});
         TaskStep back = roundTrip(record, path(QStringLiteral("rt%1.wzd").arg(n++)));
-        WizardDocument actual = oneStepDocument(back.record);
+        WizardDocument actual = test::oneSequence({back.record});
         checkAndClearAttachments(actual, kFixtures);
         clearPaths(expected);
         expectSameDocument(actual, expected);
@@ -370,7 +337,7 @@ TEST_F(ProcedureFile, SaveChecksAndFormatsUseTheInstrumentsCodes)
         SCOPED_TRACE(std::string(c.element) + " " + std::to_string(c.value));
         SaveTask record;
         record.*c.field = c.value;
-        const QString file = path(QStringLiteral("wire.wzd"));
+        const QString file = path("wire.wzd");
         const TaskStep back = roundTrip(record, file);
         EXPECT_EQ(test::stepAttributes(file, QLatin1String(c.element)), c.attributes);
         ASSERT_TRUE(back.as<SaveTask>());
@@ -394,9 +361,9 @@ TEST_F(ProcedureFile, LoadWritesTheSetupFileOnlyWhenItCarriesOne)
         SCOPED_TRACE(c.mode * 10000 + int(c.size));
         LoadTask load;
         load.Mode = c.mode, load.SetupfileSize = c.size;
-        load.SetupfileName = kFixtures + QStringLiteral("/site_dtf.xml");
-        load.Setup_Info = QStringLiteral("summary");
-        const QString file = path(QStringLiteral("load.wzd"));
+        load.SetupfileName = kFixtures + "/site_dtf.xml";
+        load.Setup_Info = "summary";
+        const QString file = path("load.wzd");
         const TaskStep back = roundTrip(load, file);
         EXPECT_EQ(test::stepChildren(file), c.children);
         ASSERT_TRUE(back.as<LoadTask>());
@@ -412,19 +379,17 @@ TEST_F(ProcedureFile, FixedTextsHoldAtMost511Characters)
     saveTask.Termination = longText;
     ReportTask report;
     report.WorkorderID = longText;
-    const QString saveFile = path(QStringLiteral("s.wzd")),
-                  reportFile = path(QStringLiteral("r.wzd"));
+    const QString saveFile = path("s.wzd"), reportFile = path("r.wzd");
     const TaskStep savedBack = roundTrip(saveTask, saveFile);
     const TaskStep reportBack = roundTrip(report, reportFile);
-    EXPECT_EQ(test::stepAttributes(saveFile, QStringLiteral("TagID/Termination")),
+    EXPECT_EQ(test::stepAttributes(saveFile, "TagID/Termination"),
               "DValue=" + longText.left(511).toStdString());
     EXPECT_EQ(savedBack.as<SaveTask>()->Termination, longText.left(511));
     EXPECT_EQ(reportBack.as<ReportTask>()->WorkorderID, longText.left(511));
 
     // A file from elsewhere may carry more; the record still holds 511.
-    const TaskStep read =
-        readStepBody(QStringLiteral("Report"),
-                     QStringLiteral("<TagID><Test_type DValue=\"%1\"/></TagID>").arg(longText));
+    const TaskStep read = readStepBody(
+        "Report", QStringLiteral("<TagID><Test_type DValue=\"%1\"/></TagID>").arg(longText));
     EXPECT_EQ(read.as<ReportTask>()->Test_type, longText.left(511));
 }
 
@@ -436,11 +401,11 @@ TEST_F(ProcedureFile, StepsWithoutElementsTakeTheReaderDefaults)
     prompt.Move_forward_Mode = 1;
     LoadTask load; // and loads nothing
     load.Mode = 0;
-    EXPECT_TRUE(readStepBody(QStringLiteral("Prompt"), {}) == TaskStep(prompt));
-    EXPECT_TRUE(readStepBody(QStringLiteral("Load"), {}) == TaskStep(load));
-    EXPECT_TRUE(readStepBody(QStringLiteral("Save"), {}) == TaskStep(SaveTask{}));
-    EXPECT_TRUE(readStepBody(QStringLiteral("Report"), {}) == TaskStep(ReportTask{}));
-    EXPECT_TRUE(readStepBody(QStringLiteral("Hold"), {}) == TaskStep(HoldTask{}));
+    EXPECT_TRUE(readStepBody("Prompt", {}) == TaskStep(prompt));
+    EXPECT_TRUE(readStepBody("Load", {}) == TaskStep(load));
+    EXPECT_TRUE(readStepBody("Save", {}) == TaskStep(SaveTask{}));
+    EXPECT_TRUE(readStepBody("Report", {}) == TaskStep(ReportTask{}));
+    EXPECT_TRUE(readStepBody("Hold", {}) == TaskStep(HoldTask{}));
 }
 
 TEST_F(ProcedureFile, PromptDelayBelowFiveIsRaisedToFive)
@@ -452,7 +417,7 @@ TEST_F(ProcedureFile, PromptDelayBelowFiveIsRaisedToFive)
     for (const auto &[stored, expected] : cases) {
         SCOPED_TRACE(stored);
         const TaskStep step = readStepBody(
-            QStringLiteral("Prompt"),
+            "Prompt",
             QStringLiteral(
                 "<Move_forward><Mode DValue=\"Manual\" LValue=\"0\"/><DelayTime DValue=\"%1\"/>"
                 "</Move_forward>")
@@ -480,9 +445,8 @@ TEST_F(ProcedureFile, LoadKeepsOnlyTheFileNameOfTheStoredPath)
     for (const auto &[stored, name] : cases) {
         SCOPED_TRACE(stored);
         const TaskStep step =
-            readStepBody(QStringLiteral("Load"),
-                         body.arg(QStringLiteral("2"), QString::fromLatin1(stored).toHtmlEscaped(),
-                                  QString::fromLatin1(content.toBase64())));
+            readStepBody("Load", body.arg("2", QString::fromLatin1(stored).toHtmlEscaped(),
+                                          QString::fromLatin1(content.toBase64())));
         const LoadTask *load = step.as<LoadTask>();
         ASSERT_TRUE(load);
         EXPECT_EQ(QFileInfo(load->SetupfileName).fileName(), QLatin1String(name));
@@ -491,8 +455,7 @@ TEST_F(ProcedureFile, LoadKeepsOnlyTheFileNameOfTheStoredPath)
         EXPECT_EQ(load->SetupfileSize, 12u);
     }
     // A factory preset carries no file, whatever a foreign writer put beside it.
-    const TaskStep preset = readStepBody(
-        QStringLiteral("Load"), body.arg(QStringLiteral("1"), QStringLiteral("x.xml"), QString()));
+    const TaskStep preset = readStepBody("Load", body.arg("1", "x.xml", QString()));
     EXPECT_TRUE(preset.as<LoadTask>()->SetupfileName.isEmpty());
     EXPECT_EQ(preset.as<LoadTask>()->SetupfileSize, 0u);
     EXPECT_TRUE(m_sink.messages.empty()) << qPrintable(m_sink.texts().join(u'\n'));
@@ -502,8 +465,8 @@ TEST_F(ProcedureFile, LoadKeepsOnlyTheFileNameOfTheStoredPath)
 
 TEST_F(ProcedureFile, AFileThatCannotBeStoredIsReportedAndTheStepStillWritten)
 {
-    const QString ghost = path(QStringLiteral("ghost.png"));
-    const AttachedImage missing{QString(), QStringLiteral("ghost.png"), ghost, 10, 1, 1};
+    const QString ghost = path("ghost.png");
+    const AttachedImage missing{QString(), "ghost.png", ghost, 10, 1, 1};
     PromptTask prompt;
     prompt.images[2] = missing;
     SaveTask saveTask;
@@ -513,16 +476,16 @@ TEST_F(ProcedureFile, AFileThatCannotBeStoredIsReportedAndTheStepStillWritten)
     LoadTask load;
     load.Mode = 2, load.SetupfileSize = 10, load.SetupfileName = ghost;
     const std::tuple<TaskRecord, QString, const char *> cases[] = {
-        {prompt, QStringLiteral("Prompt task item-Failed to Save (ghost.png)"), "Move_forward"},
-        {saveTask, QStringLiteral("Save task item-Failed to Save (ghost.png)"), "Result_Prev"},
-        {report, QStringLiteral("Report task item-Failed to Save (ghost.png)"), "Job_Info"},
+        {prompt, "Prompt task item-Failed to Save (ghost.png)", "Move_forward"},
+        {saveTask, "Save task item-Failed to Save (ghost.png)", "Result_Prev"},
+        {report, "Report task item-Failed to Save (ghost.png)", "Job_Info"},
         {load, QStringLiteral("Load task item-Failed to Save (%1)").arg(ghost), "SetupfileSize"},
     };
     for (const auto &[record, message, lastElement] : cases) {
         SCOPED_TRACE(qPrintable(message));
         m_sink.messages.clear();
-        const QString file = path(QStringLiteral("fail.wzd"));
-        WizardDocument doc = oneStepDocument(record);
+        const QString file = path("fail.wzd");
+        WizardDocument doc = test::oneSequence({record});
         EXPECT_TRUE(save(doc, file));
         EXPECT_EQ(m_sink.texts(), QStringList{message});
         ASSERT_EQ(m_sink.messages.size(), 1u);
@@ -541,15 +504,15 @@ TEST_F(ProcedureFile, AFileThatCannotBeRestoredIsReportedAndTheReadGoesOn)
         "dt:dt=\"bin.base64\">AAAAAA==</ImageData>");
     const std::tuple<const char *, QString, QString> cases[] = {
         {"Prompt", QStringLiteral("<ImageNum_4>%1</ImageNum_4>").arg(picture),
-         QStringLiteral("Prompt task item-Failed to Load (..)")},
+         "Prompt task item-Failed to Load (..)"},
         {"Save", QStringLiteral("<Company_Info><Logo>%1</Logo></Company_Info>").arg(picture),
-         QStringLiteral("Save task item-Failed to Load (..)")},
+         "Save task item-Failed to Load (..)"},
         {"Report", QStringLiteral("<Company_Info><Logo>%1</Logo></Company_Info>").arg(picture),
-         QStringLiteral("Report task item-Failed to Load (..)")},
+         "Report task item-Failed to Load (..)"},
         {"Load",
          QStringLiteral("<Mode LValue=\"3\"/><SetupfileName DValue=\"C:\\setups\\\"/>"
                         "<SetupfileSize DValue=\"4\"/><ImageData>AAAAAA==</ImageData>"),
-         QStringLiteral("Load task item-Failed to Load (C:\\setups\\)")},
+         "Load task item-Failed to Load (C:\\setups\\)"},
     };
     for (const auto &[kind, body, message] : cases) {
         SCOPED_TRACE(kind);

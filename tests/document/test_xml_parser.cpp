@@ -1,6 +1,13 @@
-// The XML cursor: moves, attribute lookups, embedded files and base64.
+// The XML cursor: moves, attribute lookups, embedded files and base64. The
+// shape check before parsing: every limit passes at its value and refuses one
+// past it, the scanner reads markup as libxml2 does (quotes, comments, CDATA,
+// processing instructions), and what the wizard reader is given goes through
+// the wizard's limits.
 #include "document/Base64.h"
+#include "document/NameTables.h"
 #include "document/VXXML_PARSER.h"
+#include "document/VX_CAAXML_PARSER.h"
+#include "document/XmlShape.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -38,9 +45,40 @@ QByteArray randomBytes(int size, unsigned seed)
     return out;
 }
 
+QString problem(const QByteArray &xml, const XmlShapeLimits &limits = XmlShapeLimits::general())
+{
+    return xmlShapeProblem(xml.constData(), xml.size(), limits);
+}
+
+QByteArray withAttributes(int n)
+{
+    QByteArray e = "<r";
+    for (int i = 0; i < n; ++i)
+        e += " a" + QByteArray::number(i) + "='v'";
+    return e + "/>";
+}
+
+QByteArray nested(int depth)
+{
+    return QByteArray("<a>").repeated(depth) + QByteArray("</a>").repeated(depth);
+}
+
+QByteArray children(const QByteArray &child, int n)
+{
+    return "<r>" + child.repeated(n) + "</r>";
+}
+
+QByteArray numbered(const QByteArray &prefix, int n)
+{
+    QByteArray out = "<r>";
+    for (int i = 0; i < n; ++i)
+        out += "<" + prefix + QByteArray::number(i) + "/>";
+    return out + "</r>";
+}
+
 } // namespace
 
-TEST_F(XmlCursor, FindPathStopsAtDeepestFound)
+TEST_F(XmlCursor, FindPathStopsAtDeepestFoundAndMovesUpByName)
 {
     ASSERT_TRUE(p.Find_Child("Step"));
     EXPECT_FALSE(p.Find_Path("<Trace><Check>"));
@@ -49,10 +87,9 @@ TEST_F(XmlCursor, FindPathStopsAtDeepestFound)
     p.Go_Parent();
     EXPECT_TRUE(p.Find_Path("<Trace><Format>"));
     EXPECT_EQ(p.Current_Name(), "Format");
-}
 
-TEST_F(XmlCursor, AttributeLookupIsCaseSensitive)
-{
+    // Attribute lookup is case-sensitive.
+    p.Go_Root();
     ASSERT_TRUE(p.Find_Path("<Information><Title>"));
     EXPECT_EQ(p.Attribute_Names(), (QStringList{"DValue", "LValue"}));
     EXPECT_FALSE(p.Find_Attribute("dvalue"));
@@ -62,11 +99,8 @@ TEST_F(XmlCursor, AttributeLookupIsCaseSensitive)
     ASSERT_TRUE(p.Find_Attribute("LValue"));
     EXPECT_EQ(p.Found_Index(), 1);
     EXPECT_EQ(p.Get_Attribute_Value(), "3");
-}
 
-TEST_F(XmlCursor, GoUpToSkipsTheElementItself)
-{
-    ASSERT_TRUE(p.Find_Path("<Information><Title>"));
+    // Going up skips the element itself.
     EXPECT_TRUE(p.Go_Up_To("Information"));
     EXPECT_EQ(p.Current_Path(), "<STEPVANE><Information>");
     EXPECT_FALSE(p.Go_Up_To("Information")) << "an element is not its own ancestor";
@@ -95,7 +129,7 @@ TEST_F(XmlCursor, BuildingAndRemoving)
     EXPECT_FALSE(p.Go_Root()) << "removing the root resets the document";
 }
 
-TEST_F(XmlCursor, PutFileRefusesMissingAndEmptyFiles)
+TEST_F(XmlCursor, PutFileRefusesMissingAndEmptyFilesGetFileTakesUntyped)
 {
     const QString empty = dir.filePath("empty.bin");
     ASSERT_TRUE(writeAll(empty, ""));
@@ -103,11 +137,8 @@ TEST_F(XmlCursor, PutFileRefusesMissingAndEmptyFiles)
     EXPECT_FALSE(p.Put_File_Base64(empty));
     EXPECT_FALSE(p.Put_File_Base64(dir.filePath("missing.bin")));
     EXPECT_EQ(p.Attribute_Names(), QStringList{}) << "nothing written into the element";
-}
 
-TEST_F(XmlCursor, UntypedElementRestoresAsEmptyFile)
-{
-    ASSERT_TRUE(p.Find_Child("Step"));
+    // An element without the base64 type restores as an empty file.
     const QString out = dir.filePath("out.bin");
     ASSERT_TRUE(writeAll(out, "old content"));
     EXPECT_TRUE(p.Get_File_Base64(out));
@@ -223,3 +254,246 @@ TEST(XmlLoad, OnlyRegularFilesAreRead)
     EXPECT_FALSE(p.Load_Document(dir.filePath("missing.wzd")));
     EXPECT_EQ(p.Error_Text(), "XML Document FAILED to load");
 }
+
+TEST(XmlShape, EveryLimitHoldsAtItsValueAndRefusesOneMore)
+{
+    XmlShapeLimits few;
+    few.maxElements = 10;
+    const XmlShapeLimits wizard = XmlShapeLimits::wizard();
+    const struct {
+        const char *name;
+        QByteArray atLimit;
+        QByteArray overLimit;
+        XmlShapeLimits limits;
+        const char *says;
+    } cases[] = {
+        {"attributes", withAttributes(64), withAttributes(65), XmlShapeLimits::general(),
+         "more than 64 attributes"},
+        {"wizard attributes", withAttributes(16), withAttributes(17), wizard,
+         "more than 16 attributes"},
+        {"depth", nested(256), nested(257), XmlShapeLimits::general(), "deeper than 256"},
+        {"wizard depth", nested(16), nested(17), wizard, "deeper than 16"},
+        {"children", children("<c/>", 64), children("<c/>", 65), wizard,
+         "more than 64 child elements"},
+        {"sequences", numbered("TestingSequence_Num", 100), numbered("TestingSequence_Num", 101),
+         wizard, "more than 100 TestingSequence_Num"},
+        {"steps", numbered("Task_Step_Num", 101), numbered("Task_Step_Num", 102), wizard,
+         "more than 101 Task_Step_Num"},
+        {"elements", children("<c/>", 9), children("<c/>", 10), few, "more than 10 elements"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(problem(c.atLimit, c.limits), QString());
+        EXPECT_TRUE(problem(c.overLimit, c.limits).contains(c.says))
+            << problem(c.overLimit, c.limits).toStdString();
+    }
+    // Counted children do not use up the others' share, nor the other way round.
+    EXPECT_EQ(problem("<r>" + children("<c/>", 64).mid(3).chopped(4) +
+                          numbered("Task_Step_Num", 101).mid(3),
+                      wizard),
+              QString());
+}
+
+TEST(XmlShape, MarkupIsReadAsTheParserReadsIt)
+{
+    const struct {
+        const char *name;
+        QByteArray xml;
+        bool ok;
+    } cases[] = {
+        {"declaration, comment, instruction",
+         "\xEF\xBB\xBF<?xml version=\"1.0\"?><!-- <a><a> --><?pi <b>?><r/>", true},
+        {"markup characters inside values", "<r a='<x>' b = \"/>\" c=\"it's\"/>", true},
+        {"CDATA is text", "<r><![CDATA[<a><a><a>]]></r>", true},
+        {"blanks in tags", "<r\n  a\t=\r'1'  ><c /></r >", true},
+        {"text with a greater-than sign", "<r>a > b</r>", true},
+        {"document type in the prolog", "<?xml version=\"1.0\"?><!DOCTYPE r><r/>", false},
+        {"document type after a comment", "<!-- x --><!DOCTYPE r [<!ENTITY e 'x'>]><r/>", false},
+        {"unclosed element", "<r><c>", false},
+        {"unclosed attribute value", "<r a='v/>", false},
+        {"attribute without a value", "<r a/>", false},
+        {"end tag without a start", "</r>", false},
+        {"unclosed comment", "<r/><!-- ", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(problem(c.xml).isEmpty(), c.ok) << c.name << ": " << problem(c.xml).toStdString();
+}
+
+TEST(XmlShape, WizardReadsKeepTheWizardLimits)
+{
+    QTemporaryDir dir;
+    // A wizard with its one sequence element followed by 101 more.
+    QByteArray file =
+        "<?xml version=\"1.0\"?><STEPVANE><Information><InstrumentEQP DValue=\"VX310A\" "
+        "LValue=\"0\"/><Application_Version DValue=\"1.2.1\"/><FW_Version DValue=\"1.064\"/>"
+        "<TestingSequence_Count DValue=\"0\"/><Title DValue=\"t\"/></Information>";
+    for (int i = 0; i < 101; ++i)
+        file += "<TestingSequence_Num" + QByteArray::number(i) + "/>";
+    file += "</STEPVANE>";
+    const QString path = dir.filePath("many.wzd");
+    ASSERT_TRUE(writeAll(path, file));
+
+    WizardDocument doc;
+    VX_CAAXML_PARSER reader(&doc, 0);
+    EXPECT_EQ(reader.Read_Wizard_File(path), 0);
+    EXPECT_TRUE(reader.Load_Problem().contains("TestingSequence_Num"));
+    EXPECT_FALSE(reader.Load_Document(path)) << "the password check loads with the same limits";
+    VX_CAAXML_PARSER probe(nullptr, 0);
+    EXPECT_EQ(probe.Read_File_Model(path), kUnknownModel);
+    EXPECT_TRUE(probe.Load_Document(path)) << "a parser without a document reads any XML";
+}
+
+// The setup-file services of load steps: the summary text stored in
+// Setup_Info and the removal of calibration data before a setup is embedded.
+namespace {
+
+QByteArray setupXml(const QString &loadInfo)
+{
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?><QRTSetup><General/>"
+                          "<LoadInfo>%1</LoadInfo></QRTSetup>")
+        .arg(loadInfo)
+        .toUtf8();
+}
+
+QString value(const char *name, const char *v)
+{
+    return QStringLiteral("<%1 LValue=\"%2\"/>").arg(QLatin1String(name), QString::fromUtf8(v));
+}
+
+// The summary of a setup document held in memory.
+QString infoOf(const QByteArray &setup, const QString &name = "s.xml")
+{
+    VX_CAAXML_PARSER parser(nullptr, 0);
+    return parser.Load_Document_From_Memory(setup) ? parser.Make_Setup_Info(name) : "<not loaded>";
+}
+
+QString fourLines(const QString &file, const QString &layout, const QString &mode,
+                  const QString &band)
+{
+    return QStringLiteral(
+               " 1. File Name: %1\n 2. Layout: %2\n 3. Mode: %3\n 4. Frequency Band: %4\n")
+        .arg(file, layout, mode, band);
+}
+
+TEST(SetupInfo, TwoTracesWithDtfGiveTheSevenLineSummary)
+{
+    VX_CAAXML_PARSER parser(nullptr, 2);
+    ASSERT_TRUE(parser.Load_Document(test::fixture("procedure/site_dtf.xml")));
+    EXPECT_EQ(
+        parser.Make_Setup_Info("site_dtf.xml"),
+        QStringLiteral(" 1. File Name: site_dtf.xml\n 2. Layout: Dual Horizotal\n"
+                       " 3. Mode: DTF VSWR,Smith Chart\n"
+                       " 4. Frequency Band: 5.00 MHz - 2700.50 MHz\n 5. Distance: 0.00 - 15.00\n"
+                       " 6. Cable Name: HFC-12D (1/2')\n 7. Velocity Factory: 0.8800\n"));
+}
+
+TEST(SetupInfo, LayoutDecidesHowManyTracesAreNamed)
+{
+    const QString modes = value("Display_Mode1", "6") + value("Display_Mode2", "12") +
+                          value("Display_Mode3", "7") + value("Display_Mode4", "3");
+    const QString band = "0.00 MHz - 0.00 MHz";
+    const struct {
+        const char *select;
+        QString expected;
+    } cases[] = {
+        {"0", fourLines("s.xml", "Single", "Smith Chart", band)},
+        {"2", fourLines("s.xml", "Dual Vertical", "Smith Chart,2 Port Transmission", band)},
+        {"3", fourLines("s.xml", "Triple", "Smith Chart,2 Port Transmission,RF Power", band)},
+        // Layouts 5..9 repeat the names but name no traces.
+        {"7", fourLines("s.xml", "Dual Vertical", "", band)},
+        // Outside both tables: empty names, nothing read out of range.
+        {"10", fourLines("s.xml", "", "", band)},
+        {"-1", fourLines("s.xml", "", "", band)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.select);
+        EXPECT_EQ(infoOf(setupXml(modes + value("nSelectDisplay", c.select))), c.expected);
+    }
+    // Four traces, the last a DTF one: the long form, whatever trace holds it.
+    EXPECT_TRUE(
+        infoOf(setupXml(modes + value("nSelectDisplay", "4")))
+            .startsWith(fourLines("s.xml", "Quad",
+                                  "Smith Chart,2 Port Transmission,RF Power,DTF Return Loss",
+                                  band) +
+                        " 5. Distance:"));
+}
+
+TEST(SetupInfo, FrequenciesAreWholeHertzShownInMegahertz)
+{
+    const std::tuple<const char *, const char *, const char *> cases[] = {
+        {"2700500000", "4000000000", "2700.50 MHz - 4000.00 MHz"},
+        {"1234567.9", "1.5e9", "1.23 MHz - 1500.00 MHz"}, // real texts are accepted
+        {"999999", "6000000000", "1.00 MHz - 6000.00 MHz"},
+        {"abc", "inf", "0.00 MHz - 0.00 MHz"},
+        {"125000", "625000", "0.12 MHz - 0.62 MHz"}, // exact ties round to even, as printf does
+    };
+    for (const auto &[start, stop, band] : cases) {
+        SCOPED_TRACE(start);
+        EXPECT_EQ(infoOf(setupXml(value("llFreqStart", start) + value("llFreqStop", stop) +
+                                  value("Display_Mode1", "6")),
+                         QStringLiteral(u"Mast – Süd.xml")),
+                  fourLines(QStringLiteral(u"Mast – Süd.xml"), "Single", "Smith Chart",
+                            QLatin1String(band)));
+    }
+}
+
+TEST(SetupInfo, MissingValuesGiveZerosAndEmptyTexts)
+{
+    EXPECT_EQ(
+        infoOf("<QRTSetup><LoadInfo><Display_Mode1 LValue=\"2\"/></LoadInfo></QRTSetup>", "d.xml"),
+        QStringLiteral(" 1. File Name: d.xml\n 2. Layout: Single\n 3. Mode: DTF VSWR\n"
+                       " 4. Frequency Band: 0.00 MHz - 0.00 MHz\n 5. Distance: 0.00 - 0.00\n"
+                       " 6. Cable Name: \n 7. Velocity Factory: 0.0000\n"));
+    EXPECT_EQ(infoOf("<Other><LoadInfo><nSelectDisplay LValue=\"3\"/></LoadInfo></Other>", "o.xml"),
+              fourLines("o.xml", "Single", "Reflection VSWR", "0.00 MHz - 0.00 MHz"));
+}
+
+// The setup document after Strip_Calibration, as saved, without layout.
+QByteArray stripped(const QByteArray &setup)
+{
+    QTemporaryDir dir;
+    VX_CAAXML_PARSER parser(nullptr, 0);
+    if (!parser.Load_Document_From_Memory(setup))
+        return "<not loaded>";
+    parser.Strip_Calibration();
+    const QString out = dir.filePath("setup.xml");
+    return parser.Save_Document(out) ? test::normalizedXml(test::readAll(out)) : "<not saved>";
+}
+
+TEST(StripCalibration, RemovesTheFiveCalibrationElementsOfGeneralOnly)
+{
+    const QByteArray withoutFirst =
+        "<QRTSetup><General><Language LValue=\"0\"/><Cal_Method2 LValue=\"1\"><Port1 "
+        "LValue=\"OSL\"/>"
+        "</Cal_Method2><Cal_Method3 LValue=\"0\"/><Cal_Current LValue=\"1\"/><Cal_Method4 "
+        "LValue=\"0\"/>"
+        "<Cal_Method2 LValue=\"2\"/><Brightness LValue=\"7\"/></General>"
+        "<LoadInfo><Cal_Current LValue=\"keep\"/><nSelectDisplay "
+        "LValue=\"0\"/></LoadInfo></QRTSetup>";
+    EXPECT_EQ(
+        stripped(withoutFirst),
+        test::normalizedXml("<QRTSetup><General><Language LValue=\"0\"/><Brightness LValue=\"7\"/>"
+                            "</General><LoadInfo><Cal_Current LValue=\"keep\"/>"
+                            "<nSelectDisplay LValue=\"0\"/></LoadInfo></QRTSetup>"));
+
+    // Only calibration elements go; General itself stays even when emptied.
+    EXPECT_EQ(stripped("<QRTSetup><General><Cal_Method1/><Cal_Current/></General></QRTSetup>"),
+              test::normalizedXml("<QRTSetup><General/></QRTSetup>"));
+
+    const QByteArray site = test::readAll(test::fixture("procedure/site_dtf.xml"));
+    const QByteArray siteStripped = stripped(site);
+    EXPECT_FALSE(siteStripped.contains("Cal_"));
+    EXPECT_TRUE(
+        siteStripped.contains("<Language LValue=\"0\"/><Brightness LValue=\"7\"/></General>"));
+    EXPECT_TRUE(siteStripped.contains("<nSelectDisplay LValue=\"1\"/></LoadInfo>"));
+}
+
+TEST(StripCalibration, LeavesOtherDocumentsAlone)
+{
+    const QByteArray noGeneral = "<QRTSetup><LoadInfo><Cal_Method1/></LoadInfo></QRTSetup>";
+    const QByteArray otherRoot = "<Setup><General><Cal_Method1/></General></Setup>";
+    EXPECT_EQ(stripped(noGeneral), test::normalizedXml(noGeneral));
+    EXPECT_EQ(stripped(otherRoot), test::normalizedXml(otherRoot));
+}
+
+} // namespace
