@@ -162,4 +162,3 @@ TEST_F(TaskEditorFixture, StepDragMovesOnlyOntoAnotherRowAndTheBackgroundUnselec
     click(top(), centreIn(top(), pane()));
     EXPECT_EQ(list()->selectedIndex(), 0);
 }
-

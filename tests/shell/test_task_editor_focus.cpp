@@ -39,4 +39,3 @@ TEST_F(TaskEditorFixture, RightClickedRowIsTheStepThePageEditsAndANewStepsPageGe
         EXPECT_EQ(seq->Title, "Tower") << "the key went to the sequence title";
     }
 }
-
