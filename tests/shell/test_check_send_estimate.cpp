@@ -2,14 +2,6 @@
 // the wizard when a large file is attached.
 #include "test_main_window_support.h"
 
-#include "shell/check/CheckFindingsDlg.h"
-#include "shell/check/WizardCheckCommand.h"
-#include "support/TestFiles.h"
-
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-
 using namespace stepvane;
 using stepvane::test::MainWindowTest;
 
@@ -17,8 +9,7 @@ TEST_F(MainWindowTest, TheCheckWindowShowsTheSendTimeOfTheWholeWizard)
 {
     TestingSequence *s = doc().appendSequence();
     s->insertStep(-1, HoldTask{});
-    window->action(QStringLiteral("actionCheck"))->trigger();
-    CheckFindingsDlg *findings = window->findChild<WizardCheckCommand *>()->findingsWindow();
+    CheckFindingsDlg *findings = runCheck();
     ASSERT_TRUE(findings);
     EXPECT_TRUE(findings->sendEstimate()->text().startsWith("Sending takes under a second ("));
 

@@ -2,23 +2,6 @@
 // the finding's step, and the check before a wizard is sent.
 #include "test_main_window_support.h"
 
-#include "support/TestFiles.h"
-
-#include "document/ModelTables.h"
-#include "editors/pages/CMeasureModeView.h"
-#include "shell/check/CheckFindingsDlg.h"
-#include "shell/check/WizardCheckCommand.h"
-#include "shell/comm/CDlgComm.h"
-#include "shell/taskeditor/CVXMeasureList_View.h"
-#include "shell/taskeditor/CVXMeasurementEditDlg.h"
-#include "shell/taskeditor/CVXetailItemView.h"
-
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTreeWidget>
-
 using namespace stepvane;
 using namespace stepvane::test;
 
@@ -30,27 +13,12 @@ protected:
     // instrument does not know.
     void addMistake()
     {
-        doc().Title = QStringLiteral("Tower");
+        doc().Title = "Tower";
         TestingSequence *s = doc().appendSequence();
-        s->Title = QStringLiteral("Sweep");
+        s->Title = "Sweep";
         s->insertStep(-1, HoldTask{});
         s->insertStep(-1, MeasureModeTask{QString(), 12});
         pane().refreshRows();
-    }
-    CheckFindingsDlg *runCheck()
-    {
-        QAction *check = window->action(QStringLiteral("actionCheck"));
-        EXPECT_TRUE(check);
-        check->trigger();
-        auto *command = window->findChild<WizardCheckCommand *>();
-        return command ? command->findingsWindow() : nullptr;
-    }
-    void clickRow(CheckFindingsDlg *findings, int row)
-    {
-        QTreeWidget *list = findings->list();
-        const QRect rect = list->visualItemRect(list->topLevelItem(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-        QCoreApplication::processEvents(); // the queued request to show the step
     }
 };
 
@@ -59,7 +27,7 @@ protected:
 TEST_F(CheckWindow, FindingsAreListedAndAClickOpensTheStep)
 {
     addMistake();
-    doc().appendSequence()->Title = QStringLiteral("Later");
+    doc().appendSequence()->Title = "Later";
     pane().refreshRows();
     CheckFindingsDlg *findings = runCheck();
     ASSERT_TRUE(findings);
@@ -71,7 +39,7 @@ TEST_F(CheckWindow, FindingsAreListedAndAClickOpensTheStep)
     EXPECT_EQ(findings->list()->topLevelItem(0)->text(2), "Select mode");
 
     // The task editor opens on the step; fixing it there clears the finding.
-    clickRow(findings, 0);
+    clickFinding(findings, 0);
     CVXMeasurementEditDlg *editor = pane().taskEditor();
     ASSERT_TRUE(editor);
     EXPECT_TRUE(editor->isVisible());
@@ -84,15 +52,17 @@ TEST_F(CheckWindow, FindingsAreListedAndAClickOpensTheStep)
         CMeasureModeView::positionOf(state.CurrentModelIndex, MeasureSmithChart));
     QTRY_COMPARE(findings->tally()->text(), "For the VX330A: no errors, 1 warning.");
 
-    // A sequence's own finding selects the sequence and the editor follows.
-    clickRow(findings, 0);
+    // A sequence's own finding selects the sequence and the editor, showing
+    // another sequence, follows.
+    clickFinding(findings, 0);
     EXPECT_EQ(pane().selectedIndex(), 1);
     EXPECT_EQ(editor->sequence(), doc().sequence(1));
+    EXPECT_TRUE(editor->isVisible());
 }
 
 TEST_F(CheckWindow, CheckAgainFollowsTheWizard)
 {
-    doc().Title = QStringLiteral("Tower");
+    doc().Title = "Tower";
     CheckFindingsDlg *findings = runCheck();
     ASSERT_TRUE(findings);
     EXPECT_EQ(findings->list()->topLevelItemCount(), 1) << "a wizard without sequences";
@@ -103,16 +73,16 @@ TEST_F(CheckWindow, CheckAgainFollowsTheWizard)
     // A place that is gone by the time it is clicked opens nothing.
     doc().removeSequence(0);
     pane().refreshRows();
-    clickRow(findings, 0);
+    clickFinding(findings, 0);
     EXPECT_FALSE(pane().taskEditor()->isVisible());
 }
 
 TEST_F(CheckWindow, SendingAWizardWithErrorsAsksFirst)
 {
     WizardDocument twoPort;
-    twoPort.Title = QStringLiteral("Tower");
+    twoPort.Title = "Tower";
     TestingSequence *s = twoPort.appendSequence();
-    s->Title = QStringLiteral("Sweep");
+    s->Title = "Sweep";
     s->insertStep(-1, MeasureModeTask{QString(), MeasureTwoPortPhase});
     const QString wrong = path("vx310a.wzd");
     const QString right = path("vx340a.wzd");
@@ -145,7 +115,5 @@ TEST_F(CheckWindow, SendingAWizardWithErrorsAsksFirst)
     dialog.send();
     EXPECT_EQ(ui.questions.size(), 2u);
     EXPECT_TRUE(dialog.transferRunning());
-    for (int i = 0; i < 300 && dialog.transferRunning(); ++i)
-        QTest::qWait(20);
-    EXPECT_FALSE(dialog.transferRunning());
+    EXPECT_TRUE(waitForTransfer(dialog));
 }

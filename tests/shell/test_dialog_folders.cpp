@@ -3,19 +3,6 @@
 #include "test_main_window_support.h"
 
 #include "shell/dialogs/DialogFolders.h"
-#include "shell/dialogs/QtUserInterface.h"
-#include "shell/dialogs/StatusNotice.h"
-#include "support/TestFiles.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QLabel>
-#include <QPushButton>
-#include <QSettings>
-#include <QTest>
-#include <QTimer>
 
 namespace stepvane::test {
 namespace {
@@ -23,16 +10,15 @@ namespace {
 // Answers the next file dialog: notes the folder it starts in and the name it
 // proposes, then chooses `answer` (or cancels when it is empty).
 struct DialogAnswer {
-    QString startedIn;
-    QString proposedName;
-    void arm(const QString &answer)
+    QString startedIn, proposedName;
+    explicit DialogAnswer(const QString &answer)
     {
         QTimer::singleShot(0, [this, answer] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             startedIn = dialog->directory().absolutePath();
-            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            auto *name = dialog->findChild<QLineEdit *>("fileNameEdit");
             proposedName = name ? name->text() : QString();
             if (answer.isEmpty()) {
                 dialog->reject();
@@ -46,13 +32,27 @@ struct DialogAnswer {
 
 void forgetFolders()
 {
-    QSettings(QStringLiteral("Vexmar"), QStringLiteral("Stepvane")).remove("DialogFolders");
+    programSettings().remove("DialogFolders");
     setDialogWizardPath(QString());
 }
 
+// Remembered folders forgotten before and after; a site and a pictures folder.
+class DialogFolders : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        forgetFolders();
+        QDir().mkpath(site);
+        QDir().mkpath(photos);
+    }
+    void TearDown() override { forgetFolders(); }
+    QTemporaryDir dir;
+    const QString site = dir.filePath("site"), photos = dir.filePath("photos");
+};
+
 } // namespace
 
-TEST(DialogFolders, KindsAndSafeNames)
+TEST_F(DialogFolders, KindsAndSafeNames)
 {
     const struct {
         const char *filter, *suffix, *title, *kind;
@@ -86,13 +86,8 @@ TEST(DialogFolders, KindsAndSafeNames)
 
 // Start folders: the kind's own, the wizard's, the last wizard folder, home;
 // a folder that has gone is passed over. Wizards follow the open wizard.
-TEST(DialogFolders, StartWhereTheWorkIs)
+TEST_F(DialogFolders, StartWhereTheWorkIs)
 {
-    forgetFolders();
-    QTemporaryDir dir;
-    const QString site = dir.filePath("site"), photos = dir.filePath("photos");
-    QDir().mkpath(site);
-    QDir().mkpath(photos);
     EXPECT_EQ(dialogStartFolder("jpg"), QDir::homePath());
 
     setDialogWizardPath(site + "/tower.wzd");
@@ -107,60 +102,48 @@ TEST(DialogFolders, StartWhereTheWorkIs)
     EXPECT_EQ(dialogStartFolder("csv"), photos);
     QDir(photos).removeRecursively();
     EXPECT_EQ(dialogStartFolder("jpg"), QDir::homePath());
-    forgetFolders();
 }
 
 // The real dialogs: never the working directory; the next dialog of a kind
 // starts where the last one ended.
-TEST(DialogFolders, RealDialogsStartInTheKindsFolder)
+TEST_F(DialogFolders, RealDialogsStartInTheKindsFolder)
 {
-    forgetFolders();
-    QTemporaryDir dir;
-    const QString site = dir.filePath("site"), pictures = dir.filePath("pictures");
-    QDir().mkpath(site);
-    QDir().mkpath(pictures);
-    ASSERT_TRUE(writeAll(pictures + "/mast.png", QByteArray("x")));
+    ASSERT_TRUE(writeAll(photos + "/mast.png", QByteArray("x")));
     const QString before = QDir::currentPath();
     QDir::setCurrent(dir.path()); // a working directory that must not be used
     setDialogWizardPath(site + "/tower.wzd");
 
     QtUserInterface ui;
-    const QString filter = QStringLiteral("PNG(*.png)|*.png|");
-    DialogAnswer first;
-    first.arm(pictures + "/mast.png");
-    EXPECT_EQ(ui.openFile(nullptr, "Attach file", filter, "png"), pictures + "/mast.png");
+    const QString filter = "PNG(*.png)|*.png|";
+    DialogAnswer first(photos + "/mast.png");
+    EXPECT_EQ(ui.openFile(nullptr, "Attach file", filter, "png"), photos + "/mast.png");
     EXPECT_EQ(first.startedIn, site);
-    DialogAnswer second;
-    second.arm(QString());
+    DialogAnswer second{QString()};
     EXPECT_EQ(ui.openFile(nullptr, "Attach file", filter, "png"), QString());
-    EXPECT_EQ(second.startedIn, pictures);
+    EXPECT_EQ(second.startedIn, photos);
 
     // A bare proposed name is filled in, in the kind's folder.
-    DialogAnswer save;
-    save.arm(QString());
+    DialogAnswer save{QString()};
     ui.saveFile(nullptr, "Save report", "CSV file(*.csv)|*.csv|", "csv", "fleet-report.csv", false);
     EXPECT_EQ(save.startedIn, site);
     EXPECT_EQ(save.proposedName, "fleet-report.csv");
 
-    DialogAnswer open;
-    open.arm(QString());
+    DialogAnswer open{QString()};
     ui.openWizardFile(nullptr);
     EXPECT_EQ(open.startedIn, site);
     QDir::setCurrent(before);
-    forgetFolders();
 }
 
 // Save As proposes the title as the file name, beside the bound file.
 TEST_F(MainWindowTest, SaveAsProposesTheTitle)
 {
-    window->titleEdit()->setText(QStringLiteral("Site 3/North"));
-    doc().Title = QStringLiteral("Site 3/North");
+    window->titleEdit()->setText("Site 3/North");
+    doc().Title = "Site 3/North";
     window->saveWizardAs();
     ASSERT_EQ(ui.saveSuggestions.size(), 1);
     EXPECT_EQ(ui.saveSuggestions[0], "Site 3_North.wzd");
 
-    const QString file = path(QStringLiteral("old name.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 2, file));
+    const QString file = wizardFile("old name.wzd", {"A"});
     window->openWizardPath(file);
     EXPECT_EQ(dialogWizardPath(), file);
     window->saveWizardAs();
@@ -175,10 +158,10 @@ TEST_F(MainWindowTest, SaveAsProposesTheTitle)
 TEST_F(MainWindowTest, ExportNamesThePageWritten)
 {
     addSequences(1, 2);
-    const QString folder = path(QStringLiteral("tower-web"));
+    const QString folder = path("tower-web");
     ui.saveAs(folder);
     window->show();
-    window->action(QStringLiteral("actionExportWebPage"))->trigger();
+    window->action("actionExportWebPage")->trigger();
     auto *notice = window->findChild<StatusNotice *>();
     ASSERT_NE(notice, nullptr);
     ASSERT_TRUE(notice->isVisible());

@@ -2,74 +2,50 @@
 // controls, help and about, and start-up with and without a command-line file.
 #include "test_main_window_support.h"
 
-#include "document/NameTables.h"
-#include "shell/app/CStepvaneApp.h"
-#include "shell/comm/CDlgComm.h"
 #include "shell/dialogs/CAboutDlg.h"
 #include "shell/dialogs/CPWDlg.h"
-#include "shell/dialogs/CVXSpanlyxSelectDlg.h"
-#include "shell/dialogs/DocumentViewer.h"
-#include "shell/dialogs/QtUserInterface.h"
 #include "shell/dialogs/WizardFileDialogs.h"
-#include "support/TestFiles.h"
-
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTextBrowser>
-#include <QToolButton>
 
 namespace stepvane::test {
 namespace {
 
-struct PasswordDialogCase {
-    const char *name;
-    CPWDlg::Mode mode;
-    const char *password;
-    const char *confirm;
-    bool accepted;
-    bool passwordSet;
-    int incorrectMessages;
-};
-
-class PasswordDialog : public ::testing::TestWithParam<PasswordDialogCase> {};
-
-TEST_P(PasswordDialog, OkFollowsTheModeRules)
+TEST(PasswordDialog, OkFollowsTheModeRules)
 {
-    const PasswordDialogCase &c = GetParam();
-    FakeUi ui;
-    CPWDlg dialog(ui, c.mode);
-    dialog.show();
-    QTest::keyClicks(dialog.passwordField(), QString::fromUtf8(c.password));
-    if (c.mode == CPWDlg::ModeSet)
-        QTest::keyClicks(dialog.confirmField(), QString::fromUtf8(c.confirm));
-    dialog.okButton()->click();
+    const struct {
+        const char *name;
+        CPWDlg::Mode mode;
+        const char *password, *confirm;
+        bool accepted, passwordSet;
+        int incorrectMessages;
+    } cases[] = {
+        {"setDifferent", CPWDlg::ModeSet, "abc", "abd", false, false, 1},
+        {"setCaseDiffers", CPWDlg::ModeSet, "Abc", "abc", false, false, 1},
+        {"setSame", CPWDlg::ModeSet, "abc", "abc", true, true, 0},
+        {"setBothEmpty", CPWDlg::ModeSet, "", "", true, false, 0},
+        {"enterAnything", CPWDlg::ModeEnter, "xyz", "", true, false, 0},
+        {"enterEmpty", CPWDlg::ModeEnter, "", "", true, false, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeUi ui;
+        CPWDlg dialog(ui, c.mode);
+        dialog.show();
+        QTest::keyClicks(dialog.passwordField(), QString::fromUtf8(c.password));
+        if (c.mode == CPWDlg::ModeSet)
+            QTest::keyClicks(dialog.confirmField(), QString::fromUtf8(c.confirm));
+        dialog.okButton()->click();
 
-    EXPECT_EQ(dialog.result() == QDialog::Accepted && !dialog.isVisible(), c.accepted);
-    EXPECT_EQ(dialog.isVisible(), !c.accepted) << "a mismatch keeps the dialog open";
-    EXPECT_EQ(dialog.passwordSet(), c.passwordSet);
-    EXPECT_EQ(ui.reportIds().count(QStringLiteral("IDS_INCORRECT_PW")), c.incorrectMessages);
-    EXPECT_EQ(dialog.password(), QString::fromUtf8(c.password));
-    if (!c.accepted) {
-        EXPECT_EQ(dialog.confirmField()->text(), QString::fromUtf8(c.confirm))
-            << "the typed texts stay";
+        EXPECT_EQ(dialog.result() == QDialog::Accepted && !dialog.isVisible(), c.accepted);
+        EXPECT_EQ(dialog.isVisible(), !c.accepted) << "a mismatch keeps the dialog open";
+        EXPECT_EQ(dialog.passwordSet(), c.passwordSet);
+        EXPECT_EQ(ui.reportIds().count("IDS_INCORRECT_PW"), c.incorrectMessages);
+        EXPECT_EQ(dialog.password(), QString::fromUtf8(c.password));
+        if (!c.accepted) {
+            EXPECT_EQ(dialog.confirmField()->text(), QString::fromUtf8(c.confirm))
+                << "the typed texts stay";
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, PasswordDialog,
-    ::testing::Values(
-        PasswordDialogCase{"setDifferent", CPWDlg::ModeSet, "abc", "abd", false, false, 1},
-        PasswordDialogCase{"setCaseDiffers", CPWDlg::ModeSet, "Abc", "abc", false, false, 1},
-        PasswordDialogCase{"setSame", CPWDlg::ModeSet, "abc", "abc", true, true, 0},
-        PasswordDialogCase{"setBothEmpty", CPWDlg::ModeSet, "", "", true, false, 0},
-        PasswordDialogCase{"enterAnything", CPWDlg::ModeEnter, "xyz", "", true, false, 0},
-        PasswordDialogCase{"enterEmpty", CPWDlg::ModeEnter, "", "", true, false, 0}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(PasswordDialogLayout, EnterModeHidesTheConfirmationAndFieldsHideTyping)
 {
@@ -79,10 +55,10 @@ TEST(PasswordDialogLayout, EnterModeHidesTheConfirmationAndFieldsHideTyping)
     EXPECT_FALSE(enter.confirmField()->isVisible());
     EXPECT_FALSE(enter.confirmLabel()->isVisible());
     EXPECT_EQ(enter.passwordField()->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(enter.windowTitle(), QStringLiteral("Password"));
+    EXPECT_EQ(enter.windowTitle(), "Password");
 
     CPWDlg set(ui, CPWDlg::ModeSet);
-    set.passwordField()->setText(QStringLiteral("left over"));
+    set.passwordField()->setText("left over");
     set.show();
     EXPECT_TRUE(set.confirmField()->isVisible());
     EXPECT_TRUE(set.passwordField()->text().isEmpty()) << "each use starts empty";
@@ -117,99 +93,74 @@ TEST(ModelDialog, ClicksDoubleClicksAndEnter)
 TEST(WizardFileDialogs, ModelLineNamesTheFilesModelForWzdPathsOnly)
 {
     QTemporaryDir dir;
-    const QString wzd = dir.filePath(QStringLiteral("a.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 3, wzd));
-    const QString upper = dir.filePath(QStringLiteral("B.WZD"));
+    const QString wzd = dir.filePath("a.wzd");
+    ASSERT_TRUE(writeWizardFile(makeWizard({"A"}), 3, wzd));
+    const QString upper = dir.filePath("B.WZD");
     ASSERT_TRUE(QFile::copy(wzd, upper));
-    const QString mixed = dir.filePath(QStringLiteral("c.Wzd"));
+    const QString mixed = dir.filePath("c.Wzd");
     ASSERT_TRUE(QFile::copy(wzd, mixed));
 
-    EXPECT_EQ(spanlyxModelLine(wzd), QStringLiteral("Spanlyx Model : VX340A"));
-    EXPECT_EQ(spanlyxModelLine(upper), QStringLiteral("Spanlyx Model : VX340A"));
+    EXPECT_EQ(spanlyxModelLine(wzd), "Spanlyx Model : VX340A");
+    EXPECT_EQ(spanlyxModelLine(upper), "Spanlyx Model : VX340A");
     EXPECT_EQ(spanlyxModelLine(mixed), QString());
-    EXPECT_EQ(spanlyxModelLine(dir.filePath(QStringLiteral("missing.wzd"))),
-              QStringLiteral("Spanlyx Model : Unknown Equipment"));
+    EXPECT_EQ(spanlyxModelLine(dir.filePath("missing.wzd")), "Spanlyx Model : Unknown Equipment");
 
     WizardOpenDialog open;
     emit open.currentChanged(wzd);
-    EXPECT_EQ(open.modelLine()->text(), QStringLiteral("Spanlyx Model : VX340A"));
+    EXPECT_EQ(open.modelLine()->text(), "Spanlyx Model : VX340A");
     EXPECT_TRUE(open.modelLine()->isReadOnly());
     emit open.currentChanged(dir.path());
     EXPECT_TRUE(open.modelLine()->text().isEmpty());
 }
 
-TEST(WizardFileDialogs, PasswordButtonOpensTheSetModeAndAnyOtherEndMeansNoPassword)
+TEST(WizardFileDialogs, FiltersAndThePasswordButtonThatOpensTheSetMode)
 {
+    EXPECT_EQ(toQtNameFilters("testing unit file(*.tuf, *.TUF)|*.tuf;*.TUF|"),
+              QStringList{"testing unit file(*.tuf, *.TUF) (*.tuf *.TUF)"});
+    EXPECT_EQ(toQtNameFilters("A|*.a|B|*.b;*.c|"), (QStringList{"A (*.a)", "B (*.b *.c)"}));
+    EXPECT_EQ(toQtNameFilters("Any (*)"), QStringList{"Any (*)"});
+
     FakeUi ui;
-    WizardSaveDialog dialog(ui, QString(), toQtNameFilters(QStringLiteral("Stepvane files|*.wzd|")),
-                            QStringLiteral("wzd"), true);
+    WizardSaveDialog dialog(ui, QString(), toQtNameFilters("Stepvane files|*.wzd|"), "wzd", true);
     ASSERT_NE(dialog.passwordButton(), nullptr);
-    EXPECT_EQ(dialog.passwordButton()->text(), QStringLiteral("Password"));
+    EXPECT_EQ(dialog.passwordButton()->text(), "Password");
 
     ui.onModal = [](QDialog &d) {
         auto &pw = dynamic_cast<CPWDlg &>(d);
         EXPECT_EQ(pw.mode(), CPWDlg::ModeSet);
         pw.show();
-        pw.passwordField()->setText(QStringLiteral("s3cret"));
-        pw.confirmField()->setText(QStringLiteral("s3cret"));
+        pw.passwordField()->setText("s3cret");
+        pw.confirmField()->setText("s3cret");
         pw.accept();
         return d.result();
     };
     dialog.passwordButton()->click();
     EXPECT_TRUE(dialog.passwordResult().passwordSet);
-    EXPECT_EQ(dialog.passwordResult().password, QStringLiteral("s3cret"));
+    EXPECT_EQ(dialog.passwordResult().password, "s3cret");
 
     ui.onModal = nullptr; // the password dialog is closed
     dialog.passwordButton()->click();
     EXPECT_FALSE(dialog.passwordResult().passwordSet);
     EXPECT_TRUE(dialog.passwordResult().password.isEmpty());
 
-    WizardSaveDialog plain(ui, QString(), {}, QStringLiteral("tuf"), false);
+    WizardSaveDialog plain(ui, QString(), {}, "tuf", false);
     EXPECT_EQ(plain.passwordButton(), nullptr);
-}
-
-TEST(WizardFileDialogs, FiltersBecomeQtFilters)
-{
-    EXPECT_EQ(toQtNameFilters(QStringLiteral("testing unit file(*.tuf, *.TUF)|*.tuf;*.TUF|")),
-              QStringList{QStringLiteral("testing unit file(*.tuf, *.TUF) (*.tuf *.TUF)")});
-    EXPECT_EQ(toQtNameFilters(QStringLiteral("A|*.a|B|*.b;*.c|")),
-              (QStringList{QStringLiteral("A (*.a)"), QStringLiteral("B (*.b *.c)")}));
-    EXPECT_EQ(toQtNameFilters(QStringLiteral("Any (*)")), QStringList{QStringLiteral("Any (*)")});
 }
 
 TEST(MessageBoxes, TextLosesTheTablesTrailingLineFeedButKeepsInnerBreaks)
 {
-    EXPECT_EQ(messageBoxText(Message::fromId(QStringLiteral("IDS_SAVE_FAIL"))),
-              QStringLiteral("The file could not be saved."));
+    EXPECT_EQ(messageBoxText(Message::fromId("IDS_SAVE_FAIL")), "The file could not be saved.");
     const QString twoLines =
-        messageBoxText(Message::fromId(QStringLiteral("IDS_INCORRECT_WZD_FOR_EQP"),
-                                       {QStringLiteral("VX310A"), QStringLiteral("VX330A")}));
+        messageBoxText(Message::fromId("IDS_INCORRECT_WZD_FOR_EQP", {"VX310A", "VX330A"}));
     EXPECT_TRUE(twoLines.contains(u'\n'));
-    EXPECT_TRUE(twoLines.contains(QStringLiteral("VX310A")));
+    EXPECT_TRUE(twoLines.contains("VX310A"));
     EXPECT_FALSE(twoLines.endsWith(u'\n'));
-}
-
-TEST_F(MainWindowTest, SendAndTestingUnitDialogsStartAtTheOpenWizard)
-{
-    const QString file = path(QStringLiteral("bound.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 2, file));
-    window->openWizardPath(file);
-    QString shownPath;
-    ui.onModal = [&](QDialog &d) {
-        shownPath = dynamic_cast<CDlgComm &>(d).pathEdit()->text();
-        return int(QDialog::Rejected);
-    };
-    window->sendToInstrument();
-    EXPECT_EQ(ui.modalTitles, QStringList{QStringLiteral("Send to Spanlyx")});
-    EXPECT_EQ(shownPath, file);
-    window->addTestingUnitFile(); // the fake's dialog is cancelled
-    EXPECT_EQ(ui.openProposals, QStringList{file});
 }
 
 // Send to EQP sends the file on disk: unsaved changes are offered for saving
 // first (the default), the older file goes only when asked for by name, Cancel
 // sends nothing, and a save that fails sends nothing.
-TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirst)
+TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirstAndStartsAtTheOpenWizard)
 {
     const struct {
         const char *name;
@@ -225,19 +176,13 @@ TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirst)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const QString file = path(QStringLiteral("sent.wzd"));
-        QFile::remove(file);
-        ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 2, file));
+        QFile::remove(path("sent.wzd"));
+        const QString file = wizardFile("sent.wzd", {"A"});
         window->openWizardPath(file);
-        window->newSequenceEdit()->setText(QStringLiteral("Added"));
-        window->addSequence();
+        addNamedSequence("Added");
         ASSERT_TRUE(window->isModified());
-        if (c.fileGone) {
-            ASSERT_TRUE(QFile::remove(file));
-        }
-        ui.questions.clear();
-        ui.asked.clear();
-        ui.modalTitles.clear();
+        ASSERT_TRUE(!c.fileGone || QFile::remove(file));
+        ui.forgetShown();
         if (c.choice >= 0)
             ui.choices = {c.choice};
         int sequencesWhenShown = -1;
@@ -247,11 +192,9 @@ TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirst)
         };
         window->sendToInstrument();
         ASSERT_EQ(ui.asked.size(), 1u);
-        EXPECT_EQ(ui.questions[0].text(),
-                  QStringLiteral("Save changes to sent.wzd before sending?"));
+        EXPECT_EQ(ui.questions[0].text(), "Save changes to sent.wzd before sending?");
         EXPECT_EQ(ui.asked[0].answers,
-                  (QStringList{QStringLiteral("Save and send"),
-                               QStringLiteral("Send the saved file"), QStringLiteral("Cancel")}));
+                  (QStringList{"Save and send", "Send the saved file", "Cancel"}));
         EXPECT_EQ(ui.asked[0].escape(), 2);
         EXPECT_EQ(ui.modalTitles.size(), c.savedSequences < 0 ? 0 : 1);
         EXPECT_EQ(sequencesWhenShown, c.savedSequences);
@@ -261,32 +204,41 @@ TEST_F(MainWindowTest, SendOffersToSaveUnsavedChangesFirst)
     }
 
     // A wizard never saved has no older file to offer: saving or nothing.
-    window->newSequenceEdit()->setText(QStringLiteral("New"));
-    window->addSequence();
-    ui.asked.clear();
-    ui.modalTitles.clear();
+    addNamedSequence("New");
+    ui.forgetShown();
     window->sendToInstrument(); // Enter: Save as, whose dialog is cancelled here
     ASSERT_EQ(ui.asked.size(), 1u);
-    EXPECT_EQ(ui.asked[0].answers,
-              (QStringList{QStringLiteral("Save and send"), QStringLiteral("Cancel")}));
+    EXPECT_EQ(ui.asked[0].answers, (QStringList{"Save and send", "Cancel"}));
     EXPECT_TRUE(ui.modalTitles.isEmpty()) << "nothing is sent without a file";
     ui.saveChoices = {UserInterface::SaveChoice::Discard};
     window->newWizard();
 
-    // Nothing unsaved: nothing is asked.
-    ui.questions.clear();
-    ui.modalTitles.clear();
-    ui.onModal = [](QDialog &) { return int(QDialog::Rejected); };
+    // Nothing unsaved: nothing is asked; the send and testing unit dialogs
+    // start at the open wizard.
+    ui.forgetShown();
+    QString shownPath;
+    ui.onModal = [&](QDialog &d) {
+        shownPath = dynamic_cast<CDlgComm &>(d).pathEdit()->text();
+        return int(QDialog::Rejected);
+    };
     window->sendToInstrument();
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(ui.modalTitles.size(), 1);
+    const QString file = wizardFile("bound.wzd", {"A"});
+    window->openWizardPath(file);
+    window->sendToInstrument();
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(ui.modalTitles, (QStringList{"Send to Spanlyx", "Send to Spanlyx"}));
+    EXPECT_EQ(shownPath, file);
+    window->addTestingUnitFile(); // the fake's dialog is cancelled
+    EXPECT_EQ(ui.openProposals, QStringList{file});
 }
 
 TEST_F(MainWindowTest, HelpAndAboutOpenTheShippedDocuments)
 {
-    window->findChild<QToolButton *>(QStringLiteral("helpButton"))->click();
+    window->findChild<QToolButton *>("helpButton")->click();
     ASSERT_EQ(ui.openedDocuments.size(), 1);
-    EXPECT_TRUE(ui.openedDocuments[0].endsWith(QStringLiteral("help/index.html")));
+    EXPECT_TRUE(ui.openedDocuments[0].endsWith("help/index.html"));
     EXPECT_TRUE(QFile::exists(ui.openedDocuments[0]));
     EXPECT_TRUE(ui.reports.empty());
 
@@ -308,23 +260,20 @@ TEST_F(MainWindowTest, HelpAndAboutOpenTheShippedDocuments)
         about.revisionHistoryButton()->click();
         return int(QDialog::Accepted);
     };
-    window->findChild<QToolButton *>(QStringLiteral("aboutButton"))->click();
-    EXPECT_EQ(ui.modalTitles, QStringList{QStringLiteral("About Stepvane")});
+    window->findChild<QToolButton *>("aboutButton")->click();
+    EXPECT_EQ(ui.modalTitles, QStringList{"About Stepvane"});
     ASSERT_EQ(ui.openedDocuments.size(), 4);
-    EXPECT_TRUE(ui.openedDocuments[3].endsWith(QStringLiteral("release-notes.html")));
+    EXPECT_TRUE(ui.openedDocuments[3].endsWith("release-notes.html"));
     EXPECT_TRUE(ui.reports.empty());
-}
 
-TEST(AboutBox, ReleaseNotesShowInTheProgramsViewerWhenNoBrowserStarts)
-{
-    FakeUi ui;
+    // Without a browser the release notes show in the program's own viewer.
     ui.documentsOpen = false;
     CAboutDlg about(ui);
     about.revisionHistoryButton()->click();
     EXPECT_TRUE(ui.reports.empty());
-    auto *viewer = about.findChild<DocumentViewer *>();
-    ASSERT_NE(viewer, nullptr) << "a child of the about box, so its modality does not block it";
-    EXPECT_TRUE(viewer->shownPath().endsWith(QStringLiteral("release-notes.html")));
+    auto *notes = about.findChild<DocumentViewer *>();
+    ASSERT_NE(notes, nullptr) << "a child of the about box, so its modality does not block it";
+    EXPECT_TRUE(notes->shownPath().endsWith("release-notes.html"));
 }
 
 TEST(DocumentViewerTest, AFailureNamesTheRealCause)
@@ -338,8 +287,8 @@ TEST(DocumentViewerTest, AFailureNamesTheRealCause)
         QString cause;
     };
     const Case cases[] = {
-        {dir.filePath(QStringLiteral("missing.html")), QStringLiteral("No such file")},
-        {dir.path(), QStringLiteral("Not a regular file")},
+        {dir.filePath("missing.html"), "No such file"},
+        {dir.path(), "Not a regular file"},
     };
     for (const Case &c : cases) {
         QString why;
@@ -350,15 +299,15 @@ TEST(DocumentViewerTest, AFailureNamesTheRealCause)
     // A file the desktop could not show, and the program cannot read either.
     DocumentViewer viewer(&owner);
     QString why;
-    EXPECT_FALSE(viewer.load(dir.filePath(QStringLiteral("gone.html")), &why));
-    EXPECT_TRUE(why.contains(QStringLiteral("gone.html"))) << why.toStdString();
-    EXPECT_GT(why.size(), dir.filePath(QStringLiteral("gone.html")).size() + 2) << "and why";
+    EXPECT_FALSE(viewer.load(dir.filePath("gone.html"), &why));
+    EXPECT_TRUE(why.contains("gone.html")) << why.toStdString();
+    EXPECT_GT(why.size(), dir.filePath("gone.html").size() + 2) << "and why";
     EXPECT_TRUE(ui.openedDocuments.isEmpty()) << "nothing missing is handed to the desktop";
 }
 
 // --- start-up
 
-TEST(StartUp, WithoutAFileTheModelDialogChoosesTheModel)
+TEST(StartUp, TheModelDialogChoosesTheModelOrEndsTheProgram)
 {
     FakeUi ui;
     ui.onModal = [](QDialog &d) {
@@ -369,19 +318,17 @@ TEST(StartUp, WithoutAFileTheModelDialogChoosesTheModel)
         return d.result();
     };
     CStepvaneApp app(ui);
-    ASSERT_TRUE(app.Prepare({QStringLiteral("stepvane")}));
-    EXPECT_EQ(ui.modalTitles, QStringList{QStringLiteral("Stepvane")});
+    ASSERT_TRUE(app.Prepare({"stepvane"}));
+    EXPECT_EQ(ui.modalTitles, QStringList{"Stepvane"});
     EXPECT_EQ(app.state().CurrentModelIndex, 2);
     auto window = app.CreateMainWindow();
-    EXPECT_EQ(window->modelLabel()->text(), QStringLiteral("VX330A"));
-    EXPECT_EQ(shownTitle(*window), QStringLiteral("1.2.1"));
-}
+    EXPECT_EQ(window->modelLabel()->text(), "VX330A");
+    EXPECT_EQ(shownTitle(*window), "1.2.1");
 
-TEST(StartUp, CancelledOrEmptyModelChoiceEndsTheProgram)
-{
+    // Cancelled or left empty, the model choice ends the program.
     FakeUi closed; // the close box: rejected
     CStepvaneApp a(closed);
-    EXPECT_FALSE(a.Prepare({QStringLiteral("stepvane")}));
+    EXPECT_FALSE(a.Prepare({"stepvane"}));
 
     FakeUi enterOnly;
     enterOnly.onModal = [](QDialog &d) {
@@ -390,52 +337,46 @@ TEST(StartUp, CancelledOrEmptyModelChoiceEndsTheProgram)
         return d.result();
     };
     CStepvaneApp b(enterOnly);
-    EXPECT_FALSE(b.Prepare({QStringLiteral("stepvane")}));
+    EXPECT_FALSE(b.Prepare({"stepvane"}));
 }
 
-TEST(StartUp, AFileOnTheCommandLineGivesTheModelAndIsOpened)
+TEST(StartUp, ACommandLineFileGivesTheModelAndIsOpenedOrStartsWithTheFirstModel)
 {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("cmd.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("X"), QStringLiteral("Y")}), 3, file));
-    FakeUi ui;
-    CStepvaneApp app(ui);
-    ASSERT_TRUE(app.Prepare({QStringLiteral("stepvane"), file}));
-    EXPECT_TRUE(ui.modalTitles.isEmpty()) << "no model dialog";
-    EXPECT_TRUE(app.commandLineFilePending());
-    auto window = app.CreateMainWindow();
-    EXPECT_FALSE(app.commandLineFilePending());
-    EXPECT_EQ(app.state().CurrentModelIndex, 3);
-    EXPECT_EQ(window->document().sequenceCount(), 2);
-    EXPECT_EQ(shownTitle(*window), file + QStringLiteral(" - 1.2.1"));
-    EXPECT_TRUE(ui.reports.empty());
-}
-
-TEST(StartUp, ACommandLineFileWithoutAModelStartsWithTheFirstModel)
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("junk.wzd"));
-    ASSERT_TRUE(writeAll(file, "<STEPVANE><Information/></STEPVANE>"));
-    FakeUi ui;
-    CStepvaneApp app(ui);
-    ASSERT_TRUE(app.Prepare({QStringLiteral("stepvane"), file}));
-    auto window = app.CreateMainWindow();
-    EXPECT_EQ(app.state().CurrentModelIndex, 0);
-    EXPECT_EQ(window->document().sequenceCount(), 0);
-    EXPECT_TRUE(window->filePath().isEmpty());
-    EXPECT_EQ(ui.reports.size(), 1u) << "the refusal is said once";
+    const QString good = dir.filePath("cmd.wzd"), junk = dir.filePath("junk.wzd");
+    ASSERT_TRUE(writeWizardFile(makeWizard({"X", "Y"}), 3, good));
+    ASSERT_TRUE(writeAll(junk, "<STEPVANE><Information/></STEPVANE>"));
+    for (const QString &file : {good, junk}) {
+        SCOPED_TRACE(file.toStdString());
+        const bool ok = file == good;
+        FakeUi ui;
+        CStepvaneApp app(ui);
+        ASSERT_TRUE(app.Prepare({"stepvane", file}));
+        EXPECT_TRUE(ui.modalTitles.isEmpty()) << "no model dialog";
+        const bool pending = app.commandLineFilePending();
+        auto window = app.CreateMainWindow();
+        if (ok) {
+            EXPECT_TRUE(pending);
+            EXPECT_FALSE(app.commandLineFilePending());
+            EXPECT_EQ(shownTitle(*window), file + " - 1.2.1");
+        }
+        EXPECT_EQ(app.state().CurrentModelIndex, ok ? 3 : 0);
+        EXPECT_EQ(window->document().sequenceCount(), ok ? 2 : 0);
+        EXPECT_EQ(window->filePath(), ok ? file : QString());
+        EXPECT_EQ(ui.reports.size(), ok ? 0u : 1u) << "the refusal is said once";
+    }
 }
 
 TEST(StartUp, FileHelpers)
 {
     QTemporaryDir dir;
-    const QString empty = dir.filePath(QStringLiteral("empty"));
+    const QString empty = dir.filePath("empty");
     ASSERT_TRUE(writeAll(empty, QByteArray()));
     EXPECT_EQ(CStepvaneApp::FileSize(empty), 0);
-    EXPECT_EQ(CStepvaneApp::FileSize(dir.filePath(QStringLiteral("missing"))), -1);
+    EXPECT_EQ(CStepvaneApp::FileSize(dir.filePath("missing")), -1);
     EXPECT_EQ(CStepvaneApp::FileSize(dir.path()), -1) << "a folder is not a file";
     EXPECT_TRUE(CStepvaneApp::TemporaryFolder().endsWith(u'/'));
-    EXPECT_EQ(CStepvaneApp::TextFromNarrow(QByteArray("caf\xe9 \x80")), QStringLiteral("café €"));
+    EXPECT_EQ(CStepvaneApp::TextFromNarrow(QByteArray("caf\xe9 \x80")), "café €");
     EXPECT_EQ(CStepvaneApp::TextFromNarrow(QByteArray(400, 'a')).size(), 259);
 }
 

@@ -4,22 +4,7 @@
 // stand beside each other instead of on top.
 #include "test_main_window_support.h"
 
-#include "shell/check/CheckFindingsDlg.h"
-#include "shell/taskeditor/CVXMeasurementEditDlg.h"
-#include "shell/walkthrough/WalkthroughWindow.h"
-#include "support/TestFiles.h"
 #include "widgets/WindowPlace.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QFile>
-#include <QProcess>
-#include <QPushButton>
-#include <QScreen>
-#include <QSettings>
-#include <QTest>
-#include <QWindow>
 
 namespace stepvane::test {
 namespace {
@@ -32,22 +17,12 @@ template <typename W> W *openWindow()
     return nullptr;
 }
 
-void activate(QWidget *w)
-{
-    w->show();
-    w->raise();
-    w->activateWindow();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), w->windowHandle());
-}
-
 class EveryWindow : public MainWindowTest {
 protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        file = path(QStringLiteral("bound.wzd"));
-        ASSERT_TRUE(
-            writeWizardFile(makeWizard({QStringLiteral("A"), QStringLiteral("B")}, 2), 2, file));
+        file = wizardFile("bound.wzd", {"A", "B"}, 2, 2);
         window->openWizardPath(file);
         window->show();
         ui.choosePrinterWith = [](QPrinter &) { return false; };
@@ -56,11 +31,11 @@ protected:
     QString file;
 };
 
-TEST_F(EveryWindow, DocumentKeysWorkFromTheTaskEditorWalkthroughAndCheckWindow)
+TEST_F(EveryWindow, DocumentKeysWorkFromEveryWindowAndEnterOpensASequence)
 {
     pane().openTaskEditor(0);
-    window->action(QStringLiteral("actionWalkThrough"))->trigger();
-    window->action(QStringLiteral("actionCheck"))->trigger();
+    window->action("actionWalkThrough")->trigger();
+    window->action("actionCheck")->trigger();
     QWidget *const others[] = {editor(), openWindow<WalkthroughWindow>(),
                                openWindow<CheckFindingsDlg>()};
     for (QWidget *other : others) {
@@ -72,8 +47,7 @@ TEST_F(EveryWindow, DocumentKeysWorkFromTheTaskEditorWalkthroughAndCheckWindow)
             QTest::keyClick(focus && focus->window() == other ? focus : other, key, mods);
         };
 
-        window->newSequenceEdit()->setText(QStringLiteral("Unsaved"));
-        window->addSequence();
+        addNamedSequence("Unsaved");
         ui.reports.clear();
         press(Qt::Key_S, Qt::ControlModifier);
         EXPECT_FALSE(window->isModified()) << "Ctrl+S saved";
@@ -92,20 +66,18 @@ TEST_F(EveryWindow, DocumentKeysWorkFromTheTaskEditorWalkthroughAndCheckWindow)
         activate(other);
         ui.reports.clear();
     }
-}
 
-TEST_F(EveryWindow, EnterOnASequenceRowOpensItInTheTaskEditor)
-{
+    // Enter on a sequence row opens it in the task editor.
     activate(window.get());
     for (const Qt::KeyboardModifiers mods : {Qt::NoModifier, Qt::KeypadModifier}) {
         editor()->hide();
+        pane().setSelectedIndex(-1);
         pane().rowArea()->setFocus();
         QTest::keyClick(pane().rowArea(), Qt::Key_Down);
         QTest::keyClick(pane().rowArea(), Qt::Key_Down);
         QTest::keyClick(pane().rowArea(), mods ? Qt::Key_Enter : Qt::Key_Return, mods);
         ASSERT_TRUE(editor()->isVisible());
         EXPECT_EQ(editor()->sequence(), window->document().sequence(1));
-        pane().setSelectedIndex(-1);
     }
 }
 
@@ -115,15 +87,14 @@ TEST_F(EveryWindow, EnterOnASequenceRowOpensItInTheTaskEditor)
 TEST(WindowsOnASmallScreen, RunOnAScreenOf1024x700)
 {
     QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("screen.json"));
+    const QString config = dir.filePath("screen.json");
     ASSERT_TRUE(writeAll(config, R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024,
         "height": 700, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})"));
     QProcess child;
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("-platform"), QStringLiteral("offscreen:configfile=") + config,
-                 QStringLiteral("--gtest_filter=SmallScreen.*"),
-                 QStringLiteral("--gtest_also_run_disabled_tests")});
+                {"-platform", QStringLiteral("offscreen:configfile=") + config,
+                 "--gtest_filter=SmallScreen.*", "--gtest_also_run_disabled_tests"});
     ASSERT_TRUE(child.waitForFinished(120000));
     const QByteArray out = child.readAll();
     EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
@@ -160,7 +131,7 @@ TEST_F(SmallScreen, DISABLED_WindowsFitAndStandBesideEachOther)
     EXPECT_TRUE(walk->isVisible());
     EXPECT_FALSE(windowsOverlap(walk, editor())) << "\"Edit this step\" keeps both in sight";
 
-    window->action(QStringLiteral("actionCheck"))->trigger();
+    window->action("actionCheck")->trigger();
     EXPECT_TRUE(onScreen(openWindow<CheckFindingsDlg>()));
 
     // Maximised, a page's lists do not stretch across the screen.
@@ -181,7 +152,7 @@ TEST_F(SmallScreen, DISABLED_WindowsFitAndStandBesideEachOther)
 
 TEST_F(SmallScreen, DISABLED_EveryWindowKeepsItsPlace)
 {
-    QSettings().remove(QStringLiteral("WindowPlaces"));
+    QSettings().remove("WindowPlaces");
     window->placeOnScreen();
     pane().openTaskEditor(0);
     const QRect mainPlace(40, 30, window->width(), 520);

@@ -5,11 +5,6 @@
 
 #include "shell/main/FileWatch.h"
 
-#include <QFile>
-#include <QLineEdit>
-#include <QSettings>
-#include <QTest>
-
 namespace stepvane::test {
 namespace {
 
@@ -19,8 +14,7 @@ protected:
     {
         MainWindowTest::SetUp();
         QSettings().remove(FileWatch::reloadSettingKey());
-        file = path(QStringLiteral("site.wzd"));
-        ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 2, file));
+        file = wizardFile("site.wzd", {"A"});
         ui.openPaths.push_back(file);
         window->openWizard();
         ASSERT_EQ(window->filePath(), file);
@@ -38,7 +32,7 @@ protected:
     }
     void edit()
     {
-        window->newSequenceEdit()->setText(QStringLiteral("Mine"));
+        window->newSequenceEdit()->setText("Mine");
         window->addSequence();
     }
     QStringList questionTexts() const
@@ -56,13 +50,13 @@ protected:
 TEST_F(FileWatchTest, WithoutEditsAReloadIsOfferedAndTheChoiceIsKept)
 {
     ui.answers = {true, true}; // reload; and from now on without asking
-    changeOnDisk({QStringLiteral("B")});
+    changeOnDisk({"B"});
     EXPECT_EQ(titles(), QStringList({"B"}));
     ASSERT_EQ(ui.questions.size(), 2u);
     EXPECT_TRUE(ui.questions[0].text().contains("changed on disk. Reload it?"));
     EXPECT_EQ(window->filePath(), file);
 
-    changeOnDisk({QStringLiteral("C"), QStringLiteral("D")});
+    changeOnDisk({"C", "D"});
     EXPECT_EQ(titles(), QStringList({"C", "D"}));
     EXPECT_EQ(ui.questions.size(), 2u) << "reloaded without asking again";
 }
@@ -70,7 +64,7 @@ TEST_F(FileWatchTest, WithoutEditsAReloadIsOfferedAndTheChoiceIsKept)
 TEST_F(FileWatchTest, DeclinedReloadMakesSaveAskBeforeReplacing)
 {
     ui.answers = {false};
-    changeOnDisk({QStringLiteral("B")});
+    changeOnDisk({"B"});
     EXPECT_EQ(titles(), QStringList({"A"}));
     const QByteArray theirs = readAll(file);
 
@@ -82,16 +76,16 @@ TEST_F(FileWatchTest, DeclinedReloadMakesSaveAskBeforeReplacing)
 
     // Save as another file instead.
     ui.answers = {false, true};
-    ui.saveAs(path(QStringLiteral("mine.wzd")));
+    ui.saveAs(path("mine.wzd"));
     EXPECT_TRUE(window->saveWizard());
     EXPECT_EQ(readAll(file), theirs);
-    EXPECT_EQ(readWizardFile(path(QStringLiteral("mine.wzd")), 2).sequence(0)->Title, "A");
+    EXPECT_EQ(readWizardFile(path("mine.wzd"), 2).sequence(0)->Title, "A");
 }
 
 TEST_F(FileWatchTest, UnsavedEditsAreKeptAndASaveOverwritesOnlyWhenTold)
 {
     edit();
-    changeOnDisk({QStringLiteral("B")});
+    changeOnDisk({"B"});
     EXPECT_EQ(titles(), QStringList({"A", "Mine"}));
     ASSERT_FALSE(ui.reports.empty());
     EXPECT_TRUE(ui.reports.back().text().contains("Your unsaved edits are kept"));

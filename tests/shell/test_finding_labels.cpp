@@ -4,11 +4,6 @@
 #include "test_main_window_support.h"
 
 #include "review/check/WizardCheck.h"
-#include "shell/check/CheckFindingsDlg.h"
-
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QTreeWidget>
 
 namespace stepvane::test {
 

@@ -2,30 +2,7 @@
 // three simulated instruments of which one hangs up after the handshake.
 #include "test_main_window_support.h"
 
-#include "document/ModelTables.h"
 #include "document/VX_CAAXML_PARSER.h"
-#include "shell/comm/FleetInstrumentDlg.h"
-#include "shell/comm/FleetSendDlg.h"
-#include "shell/dialogs/StatusNotice.h"
-#include "support/TestFiles.h"
-
-#include <QAction>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QSpinBox>
-#include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace stepvane::test {
 namespace {
@@ -40,8 +17,7 @@ public:
                                            "--bind", "127.0.0.1", "--store", store} +
                                extra);
         m_process.start();
-        const QRegularExpression re(
-            QStringLiteral("sim (\\d+): stepvane-sim listening on port (\\d+)"));
+        const QRegularExpression re("sim (\\d+): stepvane-sim listening on port (\\d+)");
         m_ports.assign(size_t(count), 0);
         for (int i = 0; i < 200 && std::count(m_ports.begin(), m_ports.end(), 0) > 0; ++i) {
             m_process.waitForReadyRead(100);
@@ -73,31 +49,23 @@ private:
     QString m_log;
 };
 
-bool waitForTransfer(FleetSendDlg &dialog)
-{
-    for (int i = 0; i < 600 && dialog.transferRunning(); ++i)
-        QTest::qWait(50);
-    return !dialog.transferRunning();
-}
-
 } // namespace
 
 TEST(FleetDialog, SendsToEveryCheckedRowRetriesTheFailedAndReports)
 {
     QTemporaryDir dir;
-    const QString store = dir.filePath(QStringLiteral("store"));
-    SimFleet sim(3, store, {QStringLiteral("--fault"), QStringLiteral("1:close-after=1")});
+    const QString store = dir.filePath("store");
+    SimFleet sim(3, store, {"--fault", "1:close-after=1"});
     ASSERT_GT(sim.port(2), 0) << sim.log().toStdString();
     saveFleet({});
 
     // A wizard with a check error: the question comes once for the fleet.
     WizardDocument doc;
     TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
+    s->Title = "Sweep";
     s->insertStep(-1, MeasureModeTask{QString(), MeasureTwoPortTransmission});
-    const QString wizard = dir.filePath(QStringLiteral("tower.wzd"));
-    VX_CAAXML_PARSER parser(&doc, 1);
-    ASSERT_TRUE(parser.Save_Wizard(wizard));
+    const QString wizard = dir.filePath("tower.wzd");
+    ASSERT_TRUE(writeWizardFile(doc, 1, wizard));
 
     FakeUi ui;
     FleetSendDlg dialog(ui);
@@ -108,7 +76,7 @@ TEST(FleetDialog, SendsToEveryCheckedRowRetriesTheFailedAndReports)
     ui.onModal = [&](QDialog &d) {
         auto &add = dynamic_cast<FleetInstrumentDlg &>(d);
         add.nameEdit()->setText(QStringLiteral("crew %1").arg(adding));
-        add.addressEdit()->setText(QStringLiteral("127.0.0.1"));
+        add.addressEdit()->setText("127.0.0.1");
         add.portBox()->setValue(sim.port(adding));
         add.accept();
         ++adding;
@@ -137,32 +105,28 @@ TEST(FleetDialog, SendsToEveryCheckedRowRetriesTheFailedAndReports)
     }
     const QByteArray sent = readAll(wizard);
     for (int k : {0, 2}) {
-        for (int i = 0;
-             i < 100 &&
-             !QFile::exists(QDir(store).filePath(QStringLiteral("%1/tower.wzd").arg(sim.port(k))));
-             ++i)
-            QTest::qWait(50);
-        EXPECT_EQ(readAll(QDir(store).filePath(QStringLiteral("%1/tower.wzd").arg(sim.port(k)))),
-                  sent);
+        const QString stored =
+            QDir(store).filePath(QStringLiteral("%1/tower.wzd").arg(sim.port(k)));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(stored); }, 5000));
+        EXPECT_EQ(readAll(stored), sent);
     }
 
     // Retry failed goes to the failed row only, without asking again.
-    EXPECT_EQ(dialog.summaryLabel()->text(), QStringLiteral("2 done, 1 failed"));
+    EXPECT_EQ(dialog.summaryLabel()->text(), "2 done, 1 failed");
     ASSERT_TRUE(dialog.retryButton()->isEnabled());
-    const int before = int(sim.log().count(QStringLiteral("connection from")));
+    const int before = int(sim.log().count("connection from"));
     QTest::mouseClick(dialog.retryButton(), Qt::LeftButton);
     ASSERT_TRUE(waitForTransfer(dialog));
     EXPECT_EQ(ui.questions.size(), 1u);
-    EXPECT_EQ(sim.log().count(QStringLiteral("connection from")), before + 1);
-    EXPECT_TRUE(sim.log().contains(QStringLiteral("sim 1: [2] connection from")))
-        << sim.log().toStdString();
+    EXPECT_EQ(sim.log().count("connection from"), before + 1);
+    EXPECT_TRUE(sim.log().contains("sim 1: [2] connection from")) << sim.log().toStdString();
     EXPECT_EQ(dialog.outcomes()[0].state, FleetState::Done);
     // The status counts the whole fleet, not the one row retried.
-    EXPECT_EQ(dialog.summaryLabel()->text(), QStringLiteral("2 done, 1 failed"));
+    EXPECT_EQ(dialog.summaryLabel()->text(), "2 done, 1 failed");
     EXPECT_EQ(dialog.table()->item(1, FleetSendDlg::ColState)->text(),
-              QStringLiteral("failed: the instrument closed the connection"));
+              "failed: the instrument closed the connection");
 
-    const QString report = dir.filePath(QStringLiteral("report.csv"));
+    const QString report = dir.filePath("report.csv");
     ui.saveAs(report);
     QTest::mouseClick(dialog.reportButton(), Qt::LeftButton);
     const QList<QByteArray> lines = readAll(report).split('\n');
@@ -183,7 +147,7 @@ TEST(FleetDialog, SendsToEveryCheckedRowRetriesTheFailedAndReports)
         EXPECT_TRUE(lines[i].contains(sha)) << i;
 
     // A broken fleet file is refused with its line; the list stays.
-    const QString bad = dir.filePath(QStringLiteral("bad.csv"));
+    const QString bad = dir.filePath("bad.csv");
     ASSERT_TRUE(writeAll(bad, "name,method,address,port\nx,ipv4,10.0.0.1,66\ny,serial,COM1,\n"));
     ui.openPaths.push_back(bad);
     dialog.importCsv();
@@ -197,11 +161,9 @@ TEST(FleetDialog, SendsToEveryCheckedRowRetriesTheFailedAndReports)
 // does, and opens the dialog on the file as saved.
 TEST_F(MainWindowTest, SendToInstrumentsSavesFirstAndOpensTheDialog)
 {
-    const QString file = path(QStringLiteral("fleet.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 2, file));
+    const QString file = wizardFile("fleet.wzd", {"A"});
     window->openWizardPath(file);
-    window->newSequenceEdit()->setText(QStringLiteral("Added"));
-    window->addSequence();
+    addNamedSequence("Added");
     ui.answers = {true};
     QString shown;
     int sequences = -1;
@@ -210,12 +172,12 @@ TEST_F(MainWindowTest, SendToInstrumentsSavesFirstAndOpensTheDialog)
         sequences = readWizardFile(file, 2).sequenceCount();
         return int(QDialog::Rejected);
     };
-    auto *action = window->findChild<QAction *>(QStringLiteral("actionSendFleet"));
+    auto *action = window->findChild<QAction *>("actionSendFleet");
     ASSERT_NE(action, nullptr);
-    EXPECT_EQ(action->text(), QStringLiteral("Send to instruments..."));
+    EXPECT_EQ(action->text(), "Send to instruments...");
     action->trigger();
     ASSERT_EQ(ui.questions.size(), 1u);
-    EXPECT_EQ(ui.questions[0].text(), QStringLiteral("Save changes to fleet.wzd before sending?"));
+    EXPECT_EQ(ui.questions[0].text(), "Save changes to fleet.wzd before sending?");
     EXPECT_EQ(shown, file);
     EXPECT_EQ(sequences, 2);
     EXPECT_FALSE(window->isModified());

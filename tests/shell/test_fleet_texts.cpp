@@ -3,13 +3,6 @@
 #include "test_main_window_support.h"
 
 #include "comm/fleet/FleetMessages.h"
-#include "shell/comm/FleetInstrumentDlg.h"
-#include "shell/comm/FleetSendDlg.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 
 namespace stepvane::test {
 
@@ -59,7 +52,7 @@ TEST(FleetTexts, AnEmptyListAsksForAnInstrument)
     saveFleet({});
     FakeUi ui;
     FleetSendDlg dialog(ui);
-    dialog.setFilePath(QStringLiteral("/nowhere/tower.wzd"));
+    dialog.setFilePath("/nowhere/tower.wzd");
     dialog.show();
     EXPECT_TRUE(dialog.summaryLabel()->text().contains(QLatin1String("add one with Add")));
     QTest::mouseClick(dialog.sendButton(), Qt::LeftButton);
@@ -71,14 +64,14 @@ TEST(FleetTexts, AnEmptyListAsksForAnInstrument)
         auto &add = dynamic_cast<FleetInstrumentDlg &>(d);
         d.show();
         EXPECT_EQ(add.nameEdit()->selectedText(), add.nameEdit()->text());
-        QTest::keyClicks(add.nameEdit(), QStringLiteral("Roof"));
-        add.addressEdit()->setText(QStringLiteral("10.0.0.7"));
+        QTest::keyClicks(add.nameEdit(), "Roof");
+        add.addressEdit()->setText("10.0.0.7");
         add.accept();
         return d.result();
     };
     QTest::mouseClick(dialog.addButton(), Qt::LeftButton);
     ASSERT_EQ(dialog.instruments().size(), 1u);
-    EXPECT_EQ(dialog.instruments()[0].name, QStringLiteral("Roof"));
+    EXPECT_EQ(dialog.instruments()[0].name, "Roof");
     EXPECT_FALSE(dialog.summaryLabel()->text().contains(QLatin1String("add one")));
     const size_t before = ui.reports.size();
     QTest::mouseClick(dialog.sendButton(), Qt::LeftButton); // the wizard cannot be read

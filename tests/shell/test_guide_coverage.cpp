@@ -4,21 +4,13 @@
 // from the program itself, so a new command fails here until it is written up.
 #include "test_main_window_support.h"
 
-#include "shell/taskeditor/CVXMeasurementEditDlg.h"
-#include "support/TestFiles.h"
-
-#include <QAction>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QShortcut>
-
 namespace stepvane::test {
 namespace {
 
 QString guideText()
 {
     QString html = QString::fromUtf8(readAll(STEPVANE_SOURCE_DIR "/data/help/index.html"));
-    html.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    html.remove(QRegularExpression("<[^>]*>"));
     html.replace("&gt;", ">").replace("&lt;", "<").replace("&nbsp;", " ").replace("&amp;", "&");
     return html.simplified();
 }
@@ -28,8 +20,8 @@ QString manSource(const char *name)
 {
     QString roff =
         QString::fromUtf8(readAll(QStringLiteral(STEPVANE_SOURCE_DIR "/data/man/%1").arg(name)));
-    roff.replace(QStringLiteral("\\-"), QStringLiteral("-"));
-    roff.remove(QRegularExpression(QStringLiteral("\\\\f[BIRP]")));
+    roff.replace("\\-", "-");
+    roff.remove(QRegularExpression("\\\\f[BIRP]"));
     return roff;
 }
 
@@ -44,7 +36,7 @@ QString runCli(const QStringList &args)
 QStringList optionsIn(const QString &text)
 {
     QStringList options;
-    static const QRegularExpression option(QStringLiteral("(?<![\\w-])--[a-z0-9][a-z0-9-]*"));
+    static const QRegularExpression option("(?<![\\w-])--[a-z0-9][a-z0-9-]*");
     for (auto it = option.globalMatch(text); it.hasNext();)
         options << it.next().captured();
     options.removeDuplicates();
@@ -65,7 +57,7 @@ TEST_F(MainWindowTest, EveryCommandAndKeyIsInTheGuide)
     for (QAction *a : window->findChildren<QAction *>()) {
         if (!a->objectName().startsWith(QLatin1String("action")))
             continue; // recent files are the user's, not commands
-        names << a->text().remove(u'&').remove(QStringLiteral("..."));
+        names << a->text().remove(u'&').remove("...");
         for (const QKeySequence &k : a->shortcuts())
             keys << k.toString(QKeySequence::PortableText);
     }
@@ -88,7 +80,7 @@ TEST_F(MainWindowTest, EveryCommandAndKeyIsInTheGuide)
 
 TEST(GuideCoverage, EveryCliCommandAndOptionIsInTheManualPage)
 {
-    const QString overview = runCli({QStringLiteral("--help")});
+    const QString overview = runCli({"--help"});
     const qsizetype start = overview.indexOf(QLatin1String("Commands:\n"));
     ASSERT_GE(start, 0) << overview.toStdString();
     QStringList commands;
@@ -109,13 +101,12 @@ TEST(GuideCoverage, EveryCliCommandAndOptionIsInTheManualPage)
                                        QRegularExpression::MultilineOption);
         EXPECT_TRUE(entry.match(man).hasMatch())
             << "stepvane-cli.1 has no entry for " << command.toStdString();
-        options << optionsIn(runCli({command, QStringLiteral("--help")}));
+        options << optionsIn(runCli({command, "--help"}));
     }
     options.removeDuplicates();
     ASSERT_GE(options.size(), 15) << options.join(", ").toStdString();
     for (const QString &option : options) {
-        const QRegularExpression named(QRegularExpression::escape(option) +
-                                       QStringLiteral("(?![a-z0-9-])"));
+        const QRegularExpression named(QRegularExpression::escape(option) + "(?![a-z0-9-])");
         EXPECT_TRUE(named.match(man).hasMatch())
             << "stepvane-cli.1 does not name " << option.toStdString();
     }

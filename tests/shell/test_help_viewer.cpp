@@ -3,16 +3,6 @@
 // still starting a browser) the desktop's viewer is taken.
 #include "test_main_window_support.h"
 
-#include "shell/dialogs/DocumentViewer.h"
-#include "shell/dialogs/QtUserInterface.h"
-#include "support/TestFiles.h"
-
-#include <QApplication>
-#include <QFile>
-#include <QTest>
-#include <QTextBrowser>
-#include <QTimer>
-
 namespace stepvane::test {
 namespace {
 
@@ -21,7 +11,7 @@ class FakeOpener {
 public:
     explicit FakeOpener(const QByteArray &body) : m_path(qgetenv("PATH"))
     {
-        const QString script = m_dir.filePath(QStringLiteral("xdg-open"));
+        const QString script = m_dir.filePath("xdg-open");
         writeAll(script, "#!/bin/sh\n" + body + "\n");
         QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("PATH", m_dir.path().toLocal8Bit() + ":/bin:/usr/bin");
@@ -58,9 +48,7 @@ TEST(HelpViewer, F1ShowsTheProgramsOwnViewer)
     AppState state;
     state.CurrentModelIndex = 2;
     CStepvaneDlg window(state, ui);
-    window.show();
-    window.windowHandle()->requestActivate();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), window.windowHandle());
+    activate(&window);
     // A message box instead of the viewer would wait for a click: close it.
     QTimer::singleShot(3000, [] {
         if (QWidget *modal = QApplication::activeModalWidget())
@@ -70,11 +58,11 @@ TEST(HelpViewer, F1ShowsTheProgramsOwnViewer)
     auto *viewer = window.findChild<DocumentViewer *>();
     ASSERT_NE(viewer, nullptr);
     EXPECT_TRUE(viewer->isVisible());
-    EXPECT_TRUE(viewer->shownPath().endsWith(QStringLiteral("help/index.html")));
-    EXPECT_TRUE(viewer->browser()->toPlainText().contains(QStringLiteral("Check wizard")));
+    EXPECT_TRUE(viewer->shownPath().endsWith("help/index.html"));
+    EXPECT_TRUE(viewer->browser()->toPlainText().contains("Check wizard"));
     // The guide's pictures lie beside it and load in the viewer.
-    const QVariant picture = viewer->browser()->loadResource(
-        QTextDocument::ImageResource, QUrl(QStringLiteral("main-window-export.png")));
+    const QVariant picture = viewer->browser()->loadResource(QTextDocument::ImageResource,
+                                                             QUrl("main-window-export.png"));
     EXPECT_TRUE(picture.isValid() && !picture.toByteArray().isEmpty());
 }
 

@@ -3,23 +3,9 @@
 // back in place) and redone to exactly the document after, with Ctrl+Z in the
 // main window and Ctrl+Shift+Z / Ctrl+Y in the task editor; keystrokes of one
 // field join into one step; binding and showing pages change nothing.
-#include "support/WidgetTestSupport.h"
 #include "test_main_window_support.h"
 
-#include "editors/pages/CMeasureModeView.h"
 #include "shell/main/SequenceClipboard.h"
-#include "shell/taskeditor/CVXCommandItems_View.h"
-#include "widgets/CKiteButton.h"
-#include "widgets/CVXEdit.h"
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QToolButton>
-#include <QWindow>
-
-#include <functional>
 
 namespace stepvane::test {
 namespace {
@@ -27,7 +13,7 @@ namespace {
 using taskeditor_test::centreIn;
 
 class HistoryTest : public MainWindowTest {
-protected:
+public:
     void SetUp() override
     {
         MainWindowTest::SetUp();
@@ -52,13 +38,6 @@ protected:
         return static_cast<CMeasureModeView *>(
             editor()->detailPane()->pagesFor(TaskMeasureMode).at(0));
     }
-    static void activate(QWidget *w)
-    {
-        // QWidget::activateWindow() counts a window active while a window
-        // it carries (the task editor) has the focus; ask the window itself.
-        w->windowHandle()->requestActivate();
-        QTRY_COMPARE(QGuiApplication::focusWindow(), w->windowHandle());
-    }
     void selectStep(int row)
     {
         taskeditor_test::click(editor(), list()->rowWidget(row)->mapTo(editor(), QPoint(80, 20)));
@@ -80,24 +59,25 @@ protected:
         }
         return out;
     }
+    static void keyIn(QWidget *w, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        w->setFocus();
+        QTest::keyClick(w, key, modifiers);
+    }
     void undoInMainWindow()
     {
         activate(window.get());
-        pane().rowArea()->setFocus();
-        QTest::keyClick(pane().rowArea(), Qt::Key_Z, Qt::ControlModifier);
+        keyIn(pane().rowArea(), Qt::Key_Z, Qt::ControlModifier);
     }
     // Redo from the task editor when it is up (both keys), else the main window.
     void redo(int i)
     {
-        QWidget *target = pane().rowArea();
-        if (editor()->isVisible())
-            target = list();
+        QWidget *target = editor()->isVisible() ? list() : pane().rowArea();
         activate(target->window());
-        target->setFocus();
         if (i % 2 == 0)
-            QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            keyIn(target, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         else
-            QTest::keyClick(target, Qt::Key_Y, Qt::ControlModifier);
+            keyIn(target, Qt::Key_Y, Qt::ControlModifier);
     }
 };
 
@@ -111,19 +91,7 @@ struct RoundTrip {
     std::function<void(HistoryRoundTrip &)> afterUndo = {};
 };
 
-class HistoryRoundTrip : public HistoryTest, public ::testing::WithParamInterface<RoundTrip> {
-public:
-    // What the cases' lambdas reach.
-    using HistoryTest::editor;
-    using HistoryTest::list;
-    using HistoryTest::measurePage;
-    using HistoryTest::selectStep;
-    using HistoryTest::typeInto;
-    using MainWindowTest::pane;
-    using MainWindowTest::path;
-    using MainWindowTest::ui;
-    using MainWindowTest::window;
-};
+class HistoryRoundTrip : public HistoryTest, public ::testing::WithParamInterface<RoundTrip> {};
 
 TEST_P(HistoryRoundTrip, UndoGivesExactlyTheDocumentBeforeAndRedoTheOneAfter)
 {
@@ -158,110 +126,100 @@ INSTANTIATE_TEST_SUITE_P(
     EveryKindOfChange, HistoryRoundTrip,
     ::testing::Values(
         RoundTrip{"descriptionTyped", 1,
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       t.selectStep(0);
-                      t.typeInto(t.measurePage()->descriptionField(), QStringLiteral(" more"));
+                      t.typeInto(t.measurePage()->descriptionField(), " more");
                   },
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       // The page shows the restored text.
-                      EXPECT_EQ(t.measurePage()->descriptionField()->text(), QStringLiteral("d1"));
+                      EXPECT_EQ(t.measurePage()->descriptionField()->text(), "d1");
                   }},
         RoundTrip{"measurementChosen", 1,
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       t.selectStep(2);
                       QComboBox *modes = t.measurePage()->modeList();
-                      modes->setFocus();
-                      QTest::keyClick(modes, Qt::Key_Down);
+                      t.keyIn(modes, Qt::Key_Down);
                   },
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       EXPECT_EQ(t.measurePage()->modeList()->currentIndex(), 0);
                       EXPECT_EQ(t.list()->selectedIndex(), 2) << "the undone step is shown";
                   }},
         RoundTrip{"pageEditThenItsStepDeleted", 2,
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       t.selectStep(0);
-                      t.typeInto(t.measurePage()->descriptionField(), QStringLiteral("X"));
-                      t.list()->setFocus();
-                      QTest::keyClick(t.list(), Qt::Key_Delete);
+                      t.typeInto(t.measurePage()->descriptionField(), "X");
+                      t.keyIn(t.list(), Qt::Key_Delete);
                   },
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       EXPECT_EQ(t.editor()->detailPane()->shownStep(),
                                 t.editor()->sequence()->step(0));
-                      EXPECT_EQ(t.measurePage()->descriptionField()->text(), QStringLiteral("d1"));
+                      EXPECT_EQ(t.measurePage()->descriptionField()->text(), "d1");
                   }},
         RoundTrip{"stepDeleted", 1,
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       // The last step, a kind with a page, so the selection moves
                       // away from it and the pane shows another step.
                       t.selectStep(2);
-                      t.list()->setFocus();
-                      QTest::keyClick(t.list(), Qt::Key_Delete);
+                      t.keyIn(t.list(), Qt::Key_Delete);
                   },
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       // The task editor shows the restored step in its row.
                       EXPECT_EQ(t.list()->rowCount(), t.editor()->sequence()->stepCount());
                       EXPECT_EQ(t.list()->selectedIndex(), 2);
                       EXPECT_EQ(t.editor()->detailPane()->shownStep(),
                                 t.editor()->sequence()->step(2));
                   }},
-        RoundTrip{"paletteEntryInserted", 1,
-                  [](HistoryRoundTrip &t) {
-                      QWidget *entry = t.editor()->palette(2)->entryWidget(3);
-                      t.editor()
-                          ->findChild<QScrollArea *>(QStringLiteral("paletteScroll"))
-                          ->ensureWidgetVisible(entry);
-                      taskeditor_test::doubleClick(t.editor(), centreIn(t.editor(), entry));
-                  }},
+        RoundTrip{
+            "paletteEntryInserted", 1,
+            [](HistoryRoundTrip &t) {
+                QWidget *entry = t.editor()->palette(2)->entryWidget(3);
+                t.editor()->findChild<QScrollArea *>("paletteScroll")->ensureWidgetVisible(entry);
+                taskeditor_test::doubleClick(t.editor(), centreIn(t.editor(), entry));
+            }},
         RoundTrip{"stepCopiedAndPasted", 1,
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       t.selectStep(1);
-                      t.list()->setFocus();
-                      QTest::keyClick(t.list(), Qt::Key_C, Qt::ControlModifier);
+                      t.keyIn(t.list(), Qt::Key_C, Qt::ControlModifier);
                       QTest::keyClick(t.list(), Qt::Key_V, Qt::ControlModifier);
                   }},
         RoundTrip{"stepDragged", 1,
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       const auto row = [&](int i) {
                           return t.list()->rowWidget(i)->mapTo(t.editor(), QPoint(80, 20));
                       };
                       taskeditor_test::drag(t.editor(), row(0), row(2));
                   }},
-        RoundTrip{"allStepsCleared", 1,
-                  [](HistoryRoundTrip &t) { t.editor()->clearButton()->click(); }},
+        RoundTrip{"allStepsCleared", 1, [](auto &t) { t.editor()->clearButton()->click(); }},
         RoundTrip{"sequenceTitleTyped", 1,
-                  [](HistoryRoundTrip &t) {
-                      t.typeInto(t.editor()->titleField(), QStringLiteral(" renamed"));
-                  },
-                  [](HistoryRoundTrip &t) {
-                      EXPECT_EQ(t.editor()->titleField()->text(), QStringLiteral("S1"));
-                      EXPECT_EQ(t.pane().row(1)->text(), QStringLiteral("2. S1"));
+                  [](auto &t) { t.typeInto(t.editor()->titleField(), " renamed"); },
+                  [](auto &t) {
+                      EXPECT_EQ(t.editor()->titleField()->text(), "S1");
+                      EXPECT_EQ(t.pane().row(1)->text(), "2. S1");
                   }},
-        RoundTrip{
-            "wizardTitleTyped", 1,
-            [](HistoryRoundTrip &t) { t.typeInto(t.window->titleEdit(), QStringLiteral("Tower")); },
-            [](HistoryRoundTrip &t) { EXPECT_TRUE(t.window->titleEdit()->text().isEmpty()); }},
+        RoundTrip{"wizardTitleTyped", 1,
+                  [](auto &t) { t.typeInto(t.window->titleEdit(), "Tower"); },
+                  [](auto &t) { EXPECT_TRUE(t.window->titleEdit()->text().isEmpty()); }},
         RoundTrip{"endOptionToggled", 1,
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       taskeditor_test::click(t.window.get(),
                                              centreIn(t.window.get(), t.pane().endOptionToggle()));
                   },
-                  [](HistoryRoundTrip &t) { EXPECT_TRUE(t.pane().endOptionToggle()->state()); }},
+                  [](auto &t) { EXPECT_TRUE(t.pane().endOptionToggle()->state()); }},
         RoundTrip{"sequenceAdded", 1,
-                  [](HistoryRoundTrip &t) {
-                      t.typeInto(t.window->newSequenceEdit(), QStringLiteral("New"));
+                  [](auto &t) {
+                      t.typeInto(t.window->newSequenceEdit(), "New");
                       QTest::keyClick(t.window->newSequenceEdit(), Qt::Key_Return);
                   }},
         RoundTrip{"sequenceCopiedAndPasted", 1,
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       t.pane().setSelectedIndex(0);
                       t.window->copySequence();
                       t.window->pasteSequence();
                   }},
-        RoundTrip{"sequenceShownInTheEditorDeleted", 1,
-                  [](HistoryRoundTrip &t) { t.pane().deleteSequence(1); },
-                  [](HistoryRoundTrip &t) { EXPECT_TRUE(t.editor()->isVisible()); }},
+        RoundTrip{"sequenceShownInTheEditorDeleted", 1, [](auto &t) { t.pane().deleteSequence(1); },
+                  [](auto &t) { EXPECT_TRUE(t.editor()->isVisible()); }},
         RoundTrip{"sequenceDragged", 1,
-                  [](HistoryRoundTrip &t) {
+                  [](auto &t) {
                       QWidget *area = t.pane().rowArea();
                       const QPoint from = t.pane().rowRect(0).center();
                       const QPoint to = t.pane().rowRect(2).center();
@@ -269,65 +227,61 @@ INSTANTIATE_TEST_SUITE_P(
                       QTest::mouseMove(area, to);
                       QTest::mouseRelease(area, Qt::LeftButton, Qt::NoModifier, to);
                   }},
-        RoundTrip{"allSequencesCleared", 1,
-                  [](HistoryRoundTrip &t) { t.pane().clearAllButton()->click(); },
-                  [](HistoryRoundTrip &t) { EXPECT_EQ(t.pane().rowCount(), 3); }},
+        RoundTrip{"allSequencesCleared", 1, [](auto &t) { t.pane().clearAllButton()->click(); },
+                  [](auto &t) { EXPECT_EQ(t.pane().rowCount(), 3); }},
         RoundTrip{"testingUnitAdded", 1,
-                  [](HistoryRoundTrip &t) {
-                      const QString file = t.path(QStringLiteral("unit.tuf"));
-                      ASSERT_TRUE(writeTestingUnit(QStringLiteral("Unit"), 2, file, 2));
+                  [](auto &t) {
+                      const QString file = t.path("unit.tuf");
+                      ASSERT_TRUE(writeTestingUnit("Unit", 2, file, 2));
                       t.ui.openPaths.push_back(file);
                       t.window->addTestingUnitFile();
                   }}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(HistoryTest, ShowingAndBindingPagesIsNoChange)
+TEST_F(HistoryTest, ShowingAndBindingPagesIsNoChangeKeystrokesOfOneFieldMakeOneStep)
 {
     for (int row = 0; row < list()->rowCount(); ++row)
         selectStep(row);
     pane().openTaskEditor(0);
     pane().openTaskEditor(2);
-    list()->setFocus();
-    QTest::keyClick(list(), Qt::Key_Up);
+    keyIn(list(), Qt::Key_Up);
     EXPECT_FALSE(window->isModified());
     EXPECT_EQ(window->history().count(), 0);
-    EXPECT_EQ(shownTitle(*window), QStringLiteral("1.2.1"));
-}
+    EXPECT_EQ(shownTitle(*window), "1.2.1");
+    pane().openTaskEditor(1);
 
-TEST_F(HistoryTest, KeystrokesOfOneFieldMakeOneStepAndTheTitleShowsTheChange)
-{
     selectStep(0);
-    typeInto(measurePage()->descriptionField(), QStringLiteral("abc"));
-    typeInto(measurePage()->descriptionField(), QStringLiteral("de"));
+    typeInto(measurePage()->descriptionField(), "abc");
+    typeInto(measurePage()->descriptionField(), "de");
     EXPECT_EQ(window->history().count(), 1);
-    EXPECT_EQ(shownTitle(*window), QStringLiteral("1.2.1*"));
+    EXPECT_EQ(shownTitle(*window), "1.2.1*");
 
     // Another step's page: a new edit, even of the same field.
     selectStep(2);
-    typeInto(measurePage()->descriptionField(), QStringLiteral("x"));
+    typeInto(measurePage()->descriptionField(), "x");
     EXPECT_EQ(window->history().count(), 2);
     // Typing that comes back to where it started leaves nothing to undo.
     QTest::keyClick(measurePage()->descriptionField(), Qt::Key_Backspace);
     EXPECT_EQ(window->history().count(), 1);
 
     // Text fields keep Ctrl+Z for themselves.
-    typeInto(window->titleEdit(), QStringLiteral("T"));
+    typeInto(window->titleEdit(), "T");
     QTest::keyClick(window->titleEdit(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(window->titleEdit()->text().isEmpty());
     EXPECT_TRUE(doc().Title.isEmpty());
-    EXPECT_EQ(stepDescription(*doc().sequence(1)->step(0)), QStringLiteral("d1abcde"))
+    EXPECT_EQ(stepDescription(*doc().sequence(1)->step(0)), "d1abcde")
         << "the field's own undo did not reach the history";
 }
 
-TEST_F(HistoryTest, SavingEndsTheEditAndMarksTheCleanPoint)
+TEST_F(HistoryTest, SavingEndsTheEditAndMarksTheCleanPointAndNewClearsTheHistory)
 {
     selectStep(0);
-    typeInto(measurePage()->descriptionField(), QStringLiteral("a"));
-    const QString file = path(QStringLiteral("w.wzd"));
+    typeInto(measurePage()->descriptionField(), "a");
+    const QString file = path("w.wzd");
     ui.saveAs(file);
     ASSERT_TRUE(window->saveWizard());
     EXPECT_FALSE(window->isModified());
-    EXPECT_EQ(shownTitle(*window), QStringLiteral("w.wzd"));
+    EXPECT_EQ(shownTitle(*window), "w.wzd");
     QTest::keyClick(measurePage()->descriptionField(), Qt::Key_B);
     EXPECT_TRUE(window->isModified());
     EXPECT_EQ(window->history().count(), 2) << "a keystroke after a save is a step of its own";
@@ -335,15 +289,10 @@ TEST_F(HistoryTest, SavingEndsTheEditAndMarksTheCleanPoint)
     EXPECT_FALSE(window->isModified());
     window->undo();
     EXPECT_TRUE(window->isModified()) << "before the save point counts as changed too";
-}
 
-TEST_F(HistoryTest, NewAndOpenClearTheHistory)
-{
-    selectStep(0);
-    typeInto(measurePage()->descriptionField(), QStringLiteral("a"));
     ui.saveChoices = {UserInterface::SaveChoice::Discard};
     window->newWizard();
-    EXPECT_EQ(window->history().count(), 0);
+    EXPECT_EQ(window->history().count(), 0) << "New clears the history";
     EXPECT_FALSE(window->isModified());
     EXPECT_FALSE(window->history().canUndo());
 }
@@ -351,7 +300,7 @@ TEST_F(HistoryTest, NewAndOpenClearTheHistory)
 TEST_F(HistoryTest, UndoOfAStepChangeShowsTheTaskEditorOnIt)
 {
     selectStep(0);
-    typeInto(measurePage()->descriptionField(), QStringLiteral("a"));
+    typeInto(measurePage()->descriptionField(), "a");
     editor()->close();
     pane().setSelectedIndex(0);
     undoInMainWindow();

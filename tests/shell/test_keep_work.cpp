@@ -5,23 +5,8 @@
 // killed with unsaved edits) Enter at the next start brings the edits back.
 #include "test_main_window_support.h"
 
-#include "shell/app/CStepvaneApp.h"
-#include "shell/comm/CDlgComm.h"
-#include "shell/dialogs/QtUserInterface.h"
-#include "shell/history/RecoveryCopies.h"
-#include "support/SimProcess.h"
 #include "widgets/FieldNote.h"
 #include "widgets/TextFieldRules.h"
-
-#include <QApplication>
-#include <QClipboard>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QProcess>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
 
 #include <csignal>
 
@@ -40,8 +25,7 @@ public:
             return QDialog::Rejected;
         comm->show();
         comm->sendButton()->click();
-        for (int i = 0; i < 600 && comm->transferRunning(); ++i)
-            QTest::qWait(50);
+        waitForTransfer(*comm);
         comm->hide();
         return QDialog::Accepted;
     }
@@ -75,24 +59,24 @@ TEST(KeepWork, EnterOnTheSendQuestionSendsTheEditedWizard)
     QTemporaryDir dir;
     Sim sim;
     ASSERT_GT(sim.port(), 0);
-    storeConnection(1, QStringLiteral("127.0.0.1"), sim.port());
-    const QString file = dir.filePath(QStringLiteral("tower.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("On disk")}), 2, file));
+    storeConnection(1, "127.0.0.1", sim.port());
+    const QString file = dir.filePath("tower.wzd");
+    ASSERT_TRUE(writeWizardFile(makeWizard({"On disk"}), 2, file));
 
     EnterUi ui;
     AppState state;
     state.CurrentModelIndex = 2;
     CStepvaneDlg window(state, ui);
     window.openWizardPath(file);
-    window.newSequenceEdit()->setText(QStringLiteral("Edited, not saved"));
+    window.newSequenceEdit()->setText("Edited, not saved");
     window.addSequence();
     ASSERT_TRUE(window.isModified());
 
     EnterOnNextBox enter;
     window.sendToInstrument();
-    EXPECT_EQ(enter.defaultText, QStringLiteral("Save and send"));
+    EXPECT_EQ(enter.defaultText, "Save and send");
     EXPECT_FALSE(window.isModified());
-    QFile stored(sim.stored(QStringLiteral("tower.wzd")));
+    QFile stored(sim.stored("tower.wzd"));
     for (int i = 0; i < 50 && !stored.exists(); ++i)
         QTest::qWait(100);
     ASSERT_TRUE(stored.exists());
@@ -115,7 +99,7 @@ TEST(KeepWorkChild, DISABLED_EditAndDie)
     window.keepRecoveryCopies(folder);
     window.recoveryCopies()->setInterval(10);
     QSignalSpy written(window.recoveryCopies(), &RecoveryCopies::written);
-    QTest::keyClicks(window.newSequenceEdit(), QStringLiteral("Unsaved work"));
+    QTest::keyClicks(window.newSequenceEdit(), "Unsaved work");
     window.addSequence();
     ASSERT_TRUE(written.wait(10000));
     ASSERT_TRUE(writeWizardFile(window.document(), 2, folder + QStringLiteral(".expected.wzd")));
@@ -125,14 +109,13 @@ TEST(KeepWorkChild, DISABLED_EditAndDie)
 TEST(KeepWork, EnterAfterACrashBringsTheEditsBack)
 {
     QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("recovery"));
+    const QString folder = dir.filePath("recovery");
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QLatin1String(kCrashFolder), folder);
     child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=KeepWorkChild.*"),
-                 QStringLiteral("--gtest_also_run_disabled_tests")});
+                {"--gtest_filter=KeepWorkChild.*", "--gtest_also_run_disabled_tests"});
     ASSERT_TRUE(child.waitForFinished(60000));
     ASSERT_EQ(child.exitStatus(), QProcess::CrashExit) << child.readAll().toStdString();
     const WizardDocument expected = readWizardFile(folder + QStringLiteral(".expected.wzd"), 2);
@@ -142,8 +125,8 @@ TEST(KeepWork, EnterAfterACrashBringsTheEditsBack)
     CStepvaneApp app(ui);
     app.setRecoveryFolder(folder);
     EnterOnNextBox enter;
-    ASSERT_TRUE(app.Prepare({QStringLiteral("stepvane")}));
-    EXPECT_EQ(enter.defaultText, QStringLiteral("Restore"));
+    ASSERT_TRUE(app.Prepare({"stepvane"}));
+    EXPECT_EQ(enter.defaultText, "Restore");
     auto window = app.CreateMainWindow();
     EXPECT_TRUE(window->document() == expected);
     EXPECT_TRUE(window->isModified());
@@ -169,14 +152,14 @@ TEST_F(MainWindowTest, WindowTextFieldsKeepWhatTheFileCanHold)
         field->setFocus();
         field->selectAll();
         QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
-        EXPECT_EQ(field->text(), QStringLiteral("AB"));
+        EXPECT_EQ(field->text(), "AB");
         ASSERT_NE(FieldNote::of(field), nullptr);
         EXPECT_EQ(FieldNote::of(field)->text(), unsafeTextNote());
     }
     window->addSequence();
-    EXPECT_EQ(titles(), (QStringList{QStringLiteral("AB"), QStringLiteral("AB")}));
-    EXPECT_EQ(doc().Title, QStringLiteral("AB"));
-    const QString file = path(QStringLiteral("titled.wzd"));
+    EXPECT_EQ(titles(), (QStringList{"AB", "AB"}));
+    EXPECT_EQ(doc().Title, "AB");
+    const QString file = path("titled.wzd");
     ui.saveAs(file);
     ASSERT_TRUE(window->saveWizard());
     EXPECT_TRUE(readWizardFile(file, 2) == doc());

@@ -1,8 +1,6 @@
 // The editor without a mouse: the model choice, the task palette, Alt+Up and
 // Alt+Down on steps.
-#include "document/NameTables.h"
-#include "shell/dialogs/CVXSpanlyxSelectDlg.h"
-#include "support/WidgetTestSupport.h"
+#include "test_main_window_support.h"
 
 using namespace stepvane;
 using namespace taskeditor_test;
@@ -11,9 +9,7 @@ TEST(ModelSelectionKeys, ArrowsAndTabMoveTheSelectionEnterEnds)
 {
     CVXSpanlyxSelectDlg dlg;
     dlg.setSelection(kUnknownModel);
-    dlg.show();
-    dlg.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    stepvane::test::activate(&dlg);
     const std::pair<Qt::Key, int> steps[] = {{Qt::Key_Down, 0}, {Qt::Key_Tab, 1},
                                              {Qt::Key_End, 3},  {Qt::Key_Down, 3},
                                              {Qt::Key_Up, 2},   {Qt::Key_Backtab, 1}};
@@ -25,10 +21,19 @@ TEST(ModelSelectionKeys, ArrowsAndTabMoveTheSelectionEnterEnds)
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
 
-TEST_F(TaskEditorFixture, PaletteByKeyboardAddsAfterTheSelectedStep)
+TEST_F(TaskEditorFixture, AltArrowsMoveTheStepAndThePaletteByKeyboardAddsAfterIt)
 {
     open();
     addSteps({TaskHold, TaskHold, TaskHold});
+    // Alt+Up and Alt+Down move the step; undo puts it back.
+    click(top(), rowPoint(1));
+    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down})
+        pressKey(key, Qt::AltModifier);
+    EXPECT_EQ(descriptions(), "acb");
+    EXPECT_EQ(list()->selectedIndex(), 2);
+    pressKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(descriptions(), "abc");
+
     click(top(), rowPoint(0));
     for (int tabs = 0; tabs < 20 && QApplication::focusWidget() != dlg->palette(0); ++tabs)
         pressKey(Qt::Key_Tab);
@@ -42,19 +47,6 @@ TEST_F(TaskEditorFixture, PaletteByKeyboardAddsAfterTheSelectedStep)
     EXPECT_EQ(seq->step(1)->kind(), TaskSave);
     EXPECT_EQ(seq->step(2)->kind(), TaskLimit);
     EXPECT_EQ(list()->selectedIndex(), 2);
-}
-
-TEST_F(TaskEditorFixture, AltUpAndAltDownMoveTheStepAndUndoPutsItBack)
-{
-    open();
-    addSteps({TaskHold, TaskHold, TaskHold});
-    click(top(), rowPoint(1));
-    for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down})
-        pressKey(key, Qt::AltModifier);
-    EXPECT_EQ(descriptions(), "acb");
-    EXPECT_EQ(list()->selectedIndex(), 2);
-    pressKey(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(descriptions(), "abc");
 }
 
 // Tab into a palette comes back to the entry used last in it, wherever the

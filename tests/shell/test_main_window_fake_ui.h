@@ -27,11 +27,7 @@ public:
     bool ask(const Message &message) override
     {
         questions.push_back(message);
-        if (answers.empty())
-            return defaultAnswer;
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
+        return take(answers).value_or(defaultAnswer);
     }
     // Recorded with the questions; answered from `choices`, else from
     // `answers` (true: the first answer, false: the second), else as Enter.
@@ -39,22 +35,16 @@ public:
     {
         questions.push_back(question.message);
         asked.push_back(question);
-        if (!choices.empty()) {
-            const int c = choices.front();
-            choices.pop_front();
-            return c;
-        }
-        if (!answers.empty()) {
-            const bool a = answers.front();
-            answers.pop_front();
-            return a ? 0 : 1;
-        }
+        if (const auto c = take(choices))
+            return *c;
+        if (const auto a = take(answers))
+            return *a ? 0 : 1;
         return question.defaultAnswer;
     }
     QString openFile(QWidget *, const QString &, const QString &filter, const QString &) override
     {
         openFilters << filter;
-        return next(openPaths);
+        return take(openPaths).value_or(QString());
     }
     QString openFileProposing(QWidget *parent, const QString &title, const QString &filter,
                               const QString &suffix, const QString &proposed) override
@@ -65,11 +55,7 @@ public:
     SaveChoice askSaveChanges(QWidget *, const Message &question) override
     {
         saveQuestions << question.text();
-        if (saveChoices.empty())
-            return SaveChoice::Cancel;
-        const SaveChoice choice = saveChoices.front();
-        saveChoices.pop_front();
-        return choice;
+        return take(saveChoices).value_or(SaveChoice::Cancel);
     }
     FileDialogResult saveFile(QWidget *, const QString &, const QString &filter, const QString &,
                               const QString &suggested, bool offerPassword) override
@@ -77,26 +63,19 @@ public:
         saveFilters << filter;
         saveSuggestions << suggested;
         saveOfferedPassword.push_back(offerPassword);
-        if (saveResults.empty())
-            return {};
-        FileDialogResult r = saveResults.front();
-        saveResults.pop_front();
-        return r;
+        return take(saveResults).value_or(FileDialogResult{});
     }
     bool askPassword(QWidget *, QString &password) override
     {
         ++passwordPrompts;
-        if (passwords.empty())
-            return false;
-        const std::optional<QString> p = passwords.front();
-        passwords.pop_front();
+        const std::optional<QString> p = take(passwords).value_or(std::nullopt);
         password = p.value_or(QString());
         return p.has_value();
     }
     QString openWizardFile(QWidget *) override
     {
         ++wizardOpenDialogs;
-        return next(openPaths);
+        return take(openPaths).value_or(QString());
     }
     int runModal(QDialog &dialog) override
     {
@@ -128,6 +107,13 @@ public:
         for (const Message &m : questions)
             ids << m.id;
         return ids;
+    }
+    // What the test looked at so far forgotten, before the next step.
+    void forgetShown()
+    {
+        questions.clear();
+        asked.clear();
+        modalTitles.clear();
     }
     void saveAs(const QString &path) { saveResults.push_back({path, {}, {}, false}); }
     void saveAsWithPassword(const QString &path, const QString &pw)
@@ -162,13 +148,14 @@ public:
     std::function<bool(QPrinter &)> choosePrinterWith;
 
 private:
-    static QString next(std::deque<QString> &queue)
+    // The next scripted answer, if one is left.
+    template <typename T> static std::optional<T> take(std::deque<T> &queue)
     {
         if (queue.empty())
-            return QString();
-        QString s = queue.front();
+            return std::nullopt;
+        std::optional<T> first(std::move(queue.front()));
         queue.pop_front();
-        return s;
+        return first;
     }
 };
 

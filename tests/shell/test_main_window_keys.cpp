@@ -4,15 +4,6 @@
 
 #include "shell/find/CFindDlg.h"
 #include "shell/find/WizardFindCommand.h"
-#include "shell/taskeditor/CVXMeasureList_View.h"
-#include "shell/taskeditor/CVXMeasurementEditDlg.h"
-#include "shell/taskeditor/CVXetailItemView.h"
-
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTest>
-#include <QWindow>
 
 using namespace stepvane;
 using namespace stepvane::test;
@@ -25,22 +16,12 @@ void key(Qt::Key k, Qt::KeyboardModifiers modifiers = {})
     QCoreApplication::processEvents();
 }
 
-class MainWindowKeys : public MainWindowTest {
-protected:
-    void showWindow()
-    {
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-};
-
 } // namespace
 
-TEST_F(MainWindowKeys, AltUpAndAltDownMoveTheSelectedSequence)
+TEST_F(MainWindowTest, AltUpAndAltDownMoveTheSelectedSequence)
 {
     addSequences(3);
-    showWindow();
+    activate(window.get());
     pane().rowArea()->setFocus();
     pane().setSelectedIndex(2);
     for (const Qt::Key k : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down})
@@ -51,48 +32,48 @@ TEST_F(MainWindowKeys, AltUpAndAltDownMoveTheSelectedSequence)
     EXPECT_EQ(titles(), (QStringList{"S2", "S0", "S1"})) << "one move undone";
 }
 
-TEST_F(MainWindowKeys, FindGoesFromHitToHitAndShowsTheStep)
+TEST_F(MainWindowTest, FindGoesFromHitToHitAndShowsTheStep)
 {
-    doc().Title = QStringLiteral("Tower survey");
+    doc().Title = "Tower survey";
     TestingSequence *feeder = doc().appendSequence();
-    feeder->Title = QStringLiteral("Feeder");
+    feeder->Title = "Feeder";
     PromptTask prompt;
-    prompt.images[3].Comment = QStringLiteral("Climb the TOWER");
+    prompt.images[3].Comment = "Climb the TOWER";
     feeder->insertStep(-1, HoldTask{});
     feeder->insertStep(-1, prompt);
     TestingSequence *top = doc().appendSequence();
-    top->Title = QStringLiteral("Tower top");
+    top->Title = "Tower top";
     MarkerPeakTask marker;
     AttachedImage light;
-    light.Comment = QStringLiteral("tower light on");
+    light.Comment = "tower light on";
     marker.images.push_back(light);
     top->insertStep(-1, marker);
     window->titleEdit()->setText(doc().Title);
     pane().refreshRows();
-    showWindow();
+    activate(window.get());
     pane().rowArea()->setFocus();
 
     key(Qt::Key_F, Qt::ControlModifier);
     auto *find = window->findChild<WizardFindCommand *>()->findWindow();
     ASSERT_TRUE(find);
     QTRY_VERIFY(find->textField()->hasFocus());
-    QTest::keyClicks(find->textField(), QStringLiteral("tower"));
+    QTest::keyClicks(find->textField(), "tower");
     key(Qt::Key_Return);
-    EXPECT_TRUE(find->resultLabel()->text().startsWith(QStringLiteral("1 of 4: wizard")));
+    EXPECT_TRUE(find->resultLabel()->text().startsWith("1 of 4: wizard"));
     CVXMeasurementEditDlg *editor = pane().taskEditor();
 
     key(Qt::Key_Return);
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->sequence(), feeder);
     EXPECT_EQ(editor->detailPane()->shownStep(), feeder->step(1));
-    EXPECT_TRUE(find->resultLabel()->text().contains(QStringLiteral("Prompt 4")));
+    EXPECT_TRUE(find->resultLabel()->text().contains("Prompt 4"));
 
     key(Qt::Key_F3);
     EXPECT_EQ(pane().selectedIndex(), 1);
     EXPECT_EQ(editor->sequence(), top);
     key(Qt::Key_Return);
     EXPECT_EQ(editor->detailPane()->shownStep(), top->step(0));
-    EXPECT_TRUE(find->resultLabel()->text().startsWith(QStringLiteral("4 of 4")));
+    EXPECT_TRUE(find->resultLabel()->text().startsWith("4 of 4"));
     key(Qt::Key_Return);
-    EXPECT_TRUE(find->resultLabel()->text().startsWith(QStringLiteral("1 of 4"))) << "around";
+    EXPECT_TRUE(find->resultLabel()->text().startsWith("1 of 4")) << "around";
 }

@@ -4,17 +4,6 @@
 // modified and bound to its file (which stays untouched), or discarded.
 #include "test_main_window_support.h"
 
-#include "shell/app/CStepvaneApp.h"
-#include "shell/history/RecoveryCopies.h"
-#include "support/TestFiles.h"
-
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QLockFile>
-#include <QSignalSpy>
-#include <QTest>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,7 +20,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        folder = dir.filePath(QStringLiteral("recovery"));
+        folder = dir.filePath("recovery");
         window->keepRecoveryCopies(folder);
         recovery()->setInterval(10);
     }
@@ -41,42 +30,35 @@ protected:
         QSignalSpy written(recovery(), &RecoveryCopies::written);
         return written.wait(10000) && written.last().at(0).toBool();
     }
-    void change(const QString &title)
-    {
-        window->newSequenceEdit()->setText(title);
-        window->addSequence();
-    }
-
     QString folder;
 };
 
 TEST_F(RecoveryTest, KeptWhileModifiedAndRemovedBySaveUndoAndACleanEnd)
 {
-    const QString mine = path(QStringLiteral("mine.wzd"));
+    const QString mine = path("mine.wzd");
     ui.saveAs(mine);
     ASSERT_TRUE(window->saveWizard());
     const QByteArray saved = readAll(mine);
     EXPECT_FALSE(recovery()->hasCopy()) << "nothing to keep without changes";
 
-    change(QStringLiteral("First"));
+    addNamedSequence("First");
     ASSERT_TRUE(copyWritten());
     ASSERT_TRUE(recovery()->hasCopy());
     EXPECT_TRUE(recovery()->copyPath().startsWith(folder));
-    const WizardDocument kept = readWizardFile(recovery()->copyPath(), 2);
-    EXPECT_TRUE(kept == window->document());
+    EXPECT_TRUE(readWizardFile(recovery()->copyPath(), 2) == window->document());
     EXPECT_EQ(readAll(mine), saved) << "the user's file is never touched";
     EXPECT_TRUE(RecoveryCopies::orphans(folder).empty()) << "a running editor's copy is no orphan";
 
     ASSERT_TRUE(window->saveWizard());
     EXPECT_TRUE(filesIn(folder).isEmpty()) << "a save leaves nothing to recover";
 
-    change(QStringLiteral("Second"));
+    addNamedSequence("Second");
     ASSERT_TRUE(copyWritten());
     window->undo();
     EXPECT_FALSE(window->isModified());
     EXPECT_TRUE(filesIn(folder).isEmpty()) << "back at the saved state";
 
-    change(QStringLiteral("Third"));
+    addNamedSequence("Third");
     ASSERT_TRUE(copyWritten());
     window.reset();
     EXPECT_TRUE(filesIn(folder).isEmpty()) << "a clean end removes the copy";
@@ -89,7 +71,7 @@ TEST_F(RecoveryTest, ContinuousEditingStillWritesACopy)
     recovery()->setInterval(200);
     QSignalSpy written(recovery(), &RecoveryCopies::written);
     for (int i = 0; i < 100 && written.isEmpty(); ++i) {
-        change(QStringLiteral("Edit %1").arg(i));
+        addNamedSequence(QStringLiteral("Edit %1").arg(i));
         QTest::qWait(10);
     }
     EXPECT_FALSE(written.isEmpty()) << "no copy while the user kept typing";
@@ -100,16 +82,12 @@ TEST_F(RecoveryTest, ContinuousEditingStillWritesACopy)
 RecoveryCopies::Orphan leaveCrashedRun(const QString &folder, const WizardDocument &doc,
                                        const QString &originalPath)
 {
-    const QString id = QStringLiteral("run-crashed");
+    const QString base = QDir(folder).filePath("run-crashed");
     EXPECT_TRUE(QDir().mkpath(folder));
-    WizardDocument copy = doc;
-    VX_CAAXML_PARSER writer(&copy, 2);
-    EXPECT_TRUE(writer.Save_Wizard(QDir(folder).filePath(id + QStringLiteral(".wzd"))));
-    QFile info(QDir(folder).filePath(id + QStringLiteral(".json")));
-    EXPECT_TRUE(info.open(QIODevice::WriteOnly));
-    info.write(QStringLiteral("{\"file\": \"%1\"}").arg(originalPath).toUtf8());
-    info.close();
-    const QString lockPath = QDir(folder).filePath(id + QStringLiteral(".lock"));
+    EXPECT_TRUE(writeWizardFile(doc, 2, base + ".wzd"));
+    EXPECT_TRUE(
+        writeAll(base + ".json", QStringLiteral("{\"file\": \"%1\"}").arg(originalPath).toUtf8()));
+    const QString lockPath = base + ".lock";
     const pid_t child = fork();
     if (child == 0) {
         QLockFile lock(lockPath);
@@ -119,18 +97,17 @@ RecoveryCopies::Orphan leaveCrashedRun(const QString &folder, const WizardDocume
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(QFile::exists(lockPath));
-    return {id, QDir(folder).filePath(id + QStringLiteral(".wzd")), originalPath, {}};
+    return {"run-crashed", base + ".wzd", originalPath, {}};
 }
 
 TEST(RecoveryAtStart, ACrashedRunsCopyIsOfferedAndRestoredModified)
 {
     QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("recovery"));
-    const QString original = dir.filePath(QStringLiteral("tower.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("Saved")}), 2, original));
+    const QString folder = dir.filePath("recovery");
+    const QString original = dir.filePath("tower.wzd");
+    ASSERT_TRUE(writeWizardFile(makeWizard({"Saved"}), 2, original));
     const QByteArray originalBytes = readAll(original);
-    const WizardDocument unsaved =
-        makeWizard({QStringLiteral("Saved"), QStringLiteral("Unsaved work")}, 2);
+    const WizardDocument unsaved = makeWizard({"Saved", "Unsaved work"}, 2);
     leaveCrashedRun(folder, unsaved, original);
     ASSERT_EQ(RecoveryCopies::orphans(folder).size(), 1u);
 
@@ -138,7 +115,7 @@ TEST(RecoveryAtStart, ACrashedRunsCopyIsOfferedAndRestoredModified)
     ui.answers = {true};
     CStepvaneApp app(ui);
     app.setRecoveryFolder(folder);
-    ASSERT_TRUE(app.Prepare({QStringLiteral("stepvane")}));
+    ASSERT_TRUE(app.Prepare({"stepvane"}));
     EXPECT_TRUE(ui.modalTitles.isEmpty()) << "the model comes from the copy";
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_TRUE(ui.questions[0].text().contains(QDir::toNativeSeparators(original)));
@@ -163,40 +140,38 @@ TEST(RecoveryAtStart, ACrashedRunsCopyIsOfferedAndRestoredModified)
 TEST(RecoveryAtStart, DeclinedCopiesStayAndOnlyDiscardRemovesThem)
 {
     QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("recovery"));
-    leaveCrashedRun(folder, makeWizard({QStringLiteral("Lost")}), QString());
+    const QString folder = dir.filePath("recovery");
+    leaveCrashedRun(folder, makeWizard({"Lost"}), QString());
     for (int notNow = 0; notNow < 2; ++notNow) {
         FakeUi ui;
         ui.choices = {1}; // "Not now": offered again at the next start
         CStepvaneApp app(ui);
         app.setRecoveryFolder(folder);
-        EXPECT_FALSE(app.Prepare({QStringLiteral("stepvane")}));
+        EXPECT_FALSE(app.Prepare({"stepvane"}));
         ASSERT_EQ(ui.asked.size(), 1u);
-        EXPECT_EQ(ui.asked[0].answers,
-                  (QStringList{QStringLiteral("Restore"), QStringLiteral("Not now"),
-                               QStringLiteral("Discard")}));
+        EXPECT_EQ(ui.asked[0].answers, (QStringList{"Restore", "Not now", "Discard"}));
         EXPECT_EQ(ui.asked[0].defaultAnswer, 0);
         EXPECT_EQ(ui.asked[0].escape(), 1);
         EXPECT_EQ(RecoveryCopies::orphans(folder).size(), 1u);
     }
 
     // Another editor running now, with a copy of its own.
-    WizardDocument otherDoc = makeWizard({QStringLiteral("Busy")});
+    WizardDocument otherDoc = makeWizard({"Busy"});
     DocumentHistory otherHistory(otherDoc);
     RecoveryCopies other(folder, otherHistory, 2);
-    ASSERT_TRUE(otherHistory.insertSequence(-1, std::make_unique<TestingSequence>(),
-                                            QStringLiteral("Add sequence")));
+    ASSERT_TRUE(
+        otherHistory.insertSequence(-1, std::make_unique<TestingSequence>(), "Add sequence"));
     ASSERT_TRUE(other.writeNow());
 
     FakeUi ui;
     ui.choices = {2};
     CStepvaneApp app(ui);
     app.setRecoveryFolder(folder);
-    EXPECT_FALSE(app.Prepare({QStringLiteral("stepvane")})) << "on to the model dialog (closed)";
+    EXPECT_FALSE(app.Prepare({"stepvane"})) << "on to the model dialog (closed)";
     ASSERT_EQ(ui.questions.size(), 1u);
-    EXPECT_TRUE(ui.questions[0].text().contains(QStringLiteral("never saved")));
-    EXPECT_EQ(ui.modalTitles, QStringList{QStringLiteral("Stepvane")});
-    EXPECT_FALSE(QFile::exists(QDir(folder).filePath(QStringLiteral("run-crashed.wzd"))));
+    EXPECT_TRUE(ui.questions[0].text().contains("never saved"));
+    EXPECT_EQ(ui.modalTitles, QStringList{"Stepvane"});
+    EXPECT_FALSE(QFile::exists(QDir(folder).filePath("run-crashed.wzd")));
     EXPECT_TRUE(other.hasCopy()) << "the running editor's copy stays";
 }
 

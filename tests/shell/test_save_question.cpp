@@ -1,13 +1,6 @@
 // The unsaved-changes question in its message box: a long file name wraps
 // onto a line of its own, and the "?" must go with it.
-#include "shell/dialogs/QtUserInterface.h"
-
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
-
-#include <gtest/gtest.h>
+#include "test_main_window_support.h"
 
 TEST(SaveQuestion, TheQuestionMarkStaysWithTheName)
 {
@@ -19,7 +12,7 @@ TEST(SaveQuestion, TheQuestionMarkStaysWithTheName)
         }
     });
     stepvane::QtUserInterface ui;
-    ui.askSaveChanges(nullptr, stepvane::Message::fromText(QStringLiteral("Save changes to %s ?"),
-                                                           {QStringLiteral("Tower_7_rev3.wzd")}));
-    EXPECT_EQ(shown, QStringLiteral("Save changes to Tower_7_rev3.wzd\u00A0?"));
+    ui.askSaveChanges(nullptr,
+                      stepvane::Message::fromText("Save changes to %s ?", {"Tower_7_rev3.wzd"}));
+    EXPECT_EQ(shown, "Save changes to Tower_7_rev3.wzd\u00A0?");
 }

@@ -1,10 +1,7 @@
 // The editor's Save when the wizard holds a text a wizard file cannot hold
 // (pasted control characters): the save fails with the place named, "The file
 // has been saved." is never shown, and the file on disk is left as it was.
-#include "support/TestFiles.h"
 #include "test_main_window_support.h"
-
-#include <QFile>
 
 namespace stepvane::test {
 namespace {
@@ -12,7 +9,7 @@ namespace {
 TEST_F(MainWindowTest, SaveOfATitleWithAControlCharacterFailsAndKeepsTheFile)
 {
     addSequences(1);
-    const QString file = path(QStringLiteral("kept.wzd"));
+    const QString file = path("kept.wzd");
     ui.saveAs(file);
     window->saveWizard();
     const QByteArray before = readAll(file);
@@ -24,7 +21,7 @@ TEST_F(MainWindowTest, SaveOfATitleWithAControlCharacterFailsAndKeepsTheFile)
         ui.reports.clear();
         doc().Title = bad;
         window->saveWizard();
-        ASSERT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_SAVE_FAIL")});
+        ASSERT_EQ(ui.reportIds(), QStringList{"IDS_SAVE_FAIL"});
         EXPECT_TRUE(ui.reports.front().detail.contains(QLatin1String("Information/Title")))
             << ui.reports.front().detail.toStdString();
         EXPECT_EQ(readAll(file), before);

@@ -1,25 +1,8 @@
 // The sequence pane and the sequence commands of the main window: limits,
 // drag to reorder, delete selection rules, copy and paste, keys.
-#include "support/WidgetTestSupport.h"
 #include "test_main_window_support.h"
 
 #include "shell/summary/SequenceSummaryDlg.h"
-#include "shell/taskeditor/CVXMeasurementEditDlg.h"
-#include "widgets/CVXEdit.h"
-
-#include "widgets/CKiteButton.h"
-#include <QApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPrinter>
-#include <QPushButton>
-#include <QScreen>
-#include <QSettings>
-#include <QTest>
-#include <QToolButton>
-#include <functional>
 
 namespace stepvane::test {
 namespace {
@@ -44,31 +27,38 @@ protected:
     }
 };
 
-TEST_F(SequencePaneTest, AddSequenceTakesTheFieldTextAndEnterInTheFieldAddsToo)
+TEST_F(SequencePaneTest, AddSequenceTakesTheFieldTextAndOnlyEnterInTheFieldAddsToo)
 {
-    QTest::keyClicks(window->newSequenceEdit(), QStringLiteral("Antenna"));
-    window->findChild<QToolButton *>(QStringLiteral("addSequenceButton"))->click();
-    EXPECT_EQ(titles(), QStringList{QStringLiteral("Antenna")});
+    QTest::keyClicks(window->newSequenceEdit(), "Antenna");
+    window->findChild<QToolButton *>("addSequenceButton")->click();
+    EXPECT_EQ(titles(), QStringList{"Antenna"});
     EXPECT_TRUE(window->newSequenceEdit()->text().isEmpty());
 
     // Enter in the (empty) field adds a sequence with an empty title.
     window->newSequenceEdit()->setFocus();
     QTest::keyClick(window->newSequenceEdit(), Qt::Key_Return);
-    EXPECT_EQ(titles(), (QStringList{QStringLiteral("Antenna"), QString()}));
-    EXPECT_EQ(pane().row(1)->text(), QStringLiteral("2. "));
-}
+    EXPECT_EQ(titles(), (QStringList{"Antenna", QString()}));
+    EXPECT_EQ(pane().row(1)->text(), "2. ");
 
-TEST_F(SequencePaneTest, EscapeAndEnterNeverCloseTheWindow)
-{
+    // Elsewhere Escape and Enter neither close the window nor add.
     window->titleEdit()->setFocus();
     QTest::keyClick(window->titleEdit(), Qt::Key_Escape);
     QTest::keyClick(window->titleEdit(), Qt::Key_Return);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(doc().sequenceCount(), 0) << "Enter adds only from the new-sequence field";
+    EXPECT_EQ(doc().sequenceCount(), 2) << "Enter adds only from the new-sequence field";
 }
 
-TEST_F(SequencePaneTest, TheHundredSequenceLimit)
+TEST_F(SequencePaneTest, TheHundredSequenceLimitAndAnotherModelsUnit)
 {
+    const QString other = path("other.tuf");
+    ASSERT_TRUE(writeTestingUnit("Unit", 0, other));
+    ui.openPaths.push_back(other);
+    window->addTestingUnitFile();
+    EXPECT_EQ(doc().sequenceCount(), 0);
+    EXPECT_EQ(ui.reportIds(), QStringList{"IDS_INCORRECT_MEAS_FOR_EQP"});
+    ui.reports.clear();
+    ui.openFilters.clear();
+
     addSequences(99, 1);
     pane().setSelectedIndex(0);
     window->copySequence();
@@ -80,12 +70,12 @@ TEST_F(SequencePaneTest, TheHundredSequenceLimit)
     window->pasteSequence();
     EXPECT_EQ(doc().sequenceCount(), 100);
     doc().removeSequence(99);
-    const QString unit = path(QStringLiteral("unit.tuf"));
-    ASSERT_TRUE(writeTestingUnit(QStringLiteral("Unit"), 2, unit));
+    const QString unit = path("unit.tuf");
+    ASSERT_TRUE(writeTestingUnit("Unit", 2, unit));
     ui.openPaths.push_back(unit);
     window->addTestingUnitFile();
     EXPECT_EQ(doc().sequenceCount(), 100);
-    EXPECT_EQ(doc().sequence(99)->Title, QStringLiteral("Unit"));
+    EXPECT_EQ(doc().sequence(99)->Title, "Unit");
     EXPECT_TRUE(ui.reports.empty());
 
     // ... and each is refused at 100, before any file dialog.
@@ -94,25 +84,14 @@ TEST_F(SequencePaneTest, TheHundredSequenceLimit)
     window->pasteSequence();
     window->addTestingUnitFile();
     EXPECT_EQ(doc().sequenceCount(), 100);
-    EXPECT_EQ(ui.reportIds(), QStringList(3, QStringLiteral("IDS_SEQ_OVERFLOW")));
+    EXPECT_EQ(ui.reportIds(), QStringList(3, "IDS_SEQ_OVERFLOW"));
     EXPECT_EQ(ui.openFilters.size(), 1);
     EXPECT_EQ(pane().rowCount(), 100);
 }
 
-TEST_F(SequencePaneTest, AddTestingUnitFileOfAnotherModelIsRefusedWithAMessage)
-{
-    const QString unit = path(QStringLiteral("other.tuf"));
-    ASSERT_TRUE(writeTestingUnit(QStringLiteral("Unit"), 0, unit));
-    ui.openPaths.push_back(unit);
-    window->addTestingUnitFile();
-    EXPECT_EQ(doc().sequenceCount(), 0);
-    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_INCORRECT_MEAS_FOR_EQP")});
-}
-
 struct DragCase {
     const char *name;
-    int from;
-    int to;            // row index, or -1 for the gap below row 0
+    int from, to;      // row indexes; to -1: the gap below row 0
     const char *order; // titles afterwards
     int selection;
 };
@@ -140,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SequenceDrag,
                                            DragCase{"toTheEnd", 0, 3, "S1,S2,S3,S0", 3}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(SequencePaneTest, DragAsTheWindowSystemDeliversIt)
+TEST_F(SequencePaneTest, DragAsTheWindowSystemDeliversItShowingWhichWayTheRowMoves)
 {
     // The press lands on the row widget (its label area), which passes it up
     // to the pane; the moves and the release follow the implicit grab.
@@ -150,7 +129,7 @@ TEST_F(SequencePaneTest, DragAsTheWindowSystemDeliversIt)
     const QPoint to = pane().row(2)->mapTo(top, QPoint(20, pane().row(2)->height() / 2));
     ASSERT_EQ(taskeditor_test::widgetAt(top, from), pane().row(0));
     taskeditor_test::drag(top, from, to);
-    EXPECT_EQ(titles().join(u','), QStringLiteral("S1,S2,S0,S3"));
+    EXPECT_EQ(titles().join(u','), "S1,S2,S0,S3");
     EXPECT_EQ(pane().selectedIndex(), 2);
 
     // A press on a row button is the button's: no drag, no reorder.
@@ -158,13 +137,10 @@ TEST_F(SequencePaneTest, DragAsTheWindowSystemDeliversIt)
         taskeditor_test::centreIn(top, pane().row(0)->button(CVXTestingStatic::SummaryCommand));
     ui.onModal = [](QDialog &) { return int(QDialog::Rejected); };
     taskeditor_test::drag(top, onButton, to);
-    EXPECT_EQ(titles().join(u','), QStringLiteral("S1,S2,S0,S3"));
+    EXPECT_EQ(titles().join(u','), "S1,S2,S0,S3");
     EXPECT_FALSE(pane().isDragging());
-}
 
-TEST_F(SequencePaneTest, DraggedRowShowsWhichWayItMovesAndTheDragPointer)
-{
-    addSequences(3);
+    // The dragged row shows which way it moves, and the drag pointer.
     QTest::mousePress(area(), Qt::LeftButton, Qt::NoModifier, rowCenter(1));
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     QTest::mouseMove(area(), rowCenter(2));
@@ -175,37 +151,31 @@ TEST_F(SequencePaneTest, DraggedRowShowsWhichWayItMovesAndTheDragPointer)
     EXPECT_EQ(pane().row(0)->look(), CVXTestingStatic::Look::Selected);
 }
 
-struct DeleteCase {
-    const char *name;
-    int count;
-    int selected;
-    int expectedSelection;
-};
-
-class DeleteSelection : public SequencePaneTest,
-                        public ::testing::WithParamInterface<DeleteCase> {};
-
-TEST_P(DeleteSelection, FollowsTheSelectionRules)
+TEST_F(SequencePaneTest, DeleteFollowsTheSelectionRules)
 {
-    const DeleteCase &c = GetParam();
-    addSequences(c.count);
-    pane().setSelectedIndex(c.selected);
-    area()->setFocus();
-    QTest::keyClick(area(), Qt::Key_Delete);
-    EXPECT_EQ(ui.questionIds(), QStringList{QStringLiteral("IDS_DELETE_SEQUENCE_ITEM")});
-    EXPECT_EQ(doc().sequenceCount(), c.count - 1);
-    EXPECT_FALSE(titles().contains(QStringLiteral("S%1").arg(c.selected)));
-    EXPECT_EQ(pane().selectedIndex(), c.expectedSelection);
-    EXPECT_EQ(pane().rowCount(), c.count - 1);
+    const struct {
+        const char *name;
+        int count, selected, expectedSelection;
+    } cases[] = {{"onlyOne", 1, 0, -1},
+                 {"oneLeftIsSelected", 2, 1, 0},
+                 {"lastOfThreeSelectsNewLast", 3, 2, 1},
+                 {"middleKeepsIndex", 4, 1, 1},
+                 {"lastSelectsNewLast", 4, 3, 2}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        doc().sequences.clear();
+        ui.questions.clear();
+        addSequences(c.count);
+        pane().setSelectedIndex(c.selected);
+        area()->setFocus();
+        QTest::keyClick(area(), Qt::Key_Delete);
+        EXPECT_EQ(ui.questionIds(), QStringList{"IDS_DELETE_SEQUENCE_ITEM"});
+        EXPECT_EQ(doc().sequenceCount(), c.count - 1);
+        EXPECT_FALSE(titles().contains(QStringLiteral("S%1").arg(c.selected)));
+        EXPECT_EQ(pane().selectedIndex(), c.expectedSelection);
+        EXPECT_EQ(pane().rowCount(), c.count - 1);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rules, DeleteSelection,
-                         ::testing::Values(DeleteCase{"onlyOne", 1, 0, -1},
-                                           DeleteCase{"oneLeftIsSelected", 2, 1, 0},
-                                           DeleteCase{"lastOfThreeSelectsNewLast", 3, 2, 1},
-                                           DeleteCase{"middleKeepsIndex", 4, 1, 1},
-                                           DeleteCase{"lastSelectsNewLast", 4, 3, 2}),
-                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SequencePaneTest, DeleteAsksAndNoOrNoSelectionKeepsEverything)
 {
@@ -220,25 +190,36 @@ TEST_F(SequencePaneTest, DeleteAsksAndNoOrNoSelectionKeepsEverything)
     EXPECT_EQ(pane().selectedIndex(), 1);
 }
 
-TEST_F(SequencePaneTest, RowDeleteButtonActsOnItsOwnRow)
+TEST_F(SequencePaneTest, RowButtonsActOnTheirOwnRow)
 {
-    addSequences(3);
+    addSequences(3, 2);
+    pane().setSelectedIndex(0);
+    QString shownTitle;
+    int lines = 0;
+    ui.onModal = [&](QDialog &d) {
+        auto &summary = dynamic_cast<SequenceSummaryDlg &>(d);
+        shownTitle = summary.titleField()->text();
+        lines = summary.stepList()->count();
+        return int(QDialog::Accepted);
+    };
+    pane().row(2)->button(CVXTestingStatic::SummaryCommand)->click();
+    QApplication::processEvents(); // row commands arrive after the release
+    EXPECT_EQ(ui.modalTitles.size(), 1);
+    EXPECT_EQ(shownTitle, "S2");
+    EXPECT_EQ(lines, 2);
+
     pane().setSelectedIndex(0);
     pane().row(2)->button(CVXTestingStatic::DeleteCommand)->click();
-    QApplication::processEvents(); // row commands arrive after the release
-    EXPECT_EQ(titles(), (QStringList{QStringLiteral("S0"), QStringLiteral("S1")}));
+    QApplication::processEvents();
+    EXPECT_EQ(titles(), (QStringList{"S0", "S1"}));
     EXPECT_EQ(pane().selectedIndex(), 1)
         << "the row's index became the selection, then the new last";
-}
 
-TEST_F(SequencePaneTest, RowSaveButtonWritesATestingUnitOfThatRow)
-{
-    addSequences(3);
-    const QString unit = path(QStringLiteral("row.tuf"));
+    const QString unit = path("row.tuf");
     ui.saveAs(unit);
     pane().row(1)->button(CVXTestingStatic::SaveCommand)->click();
     QApplication::processEvents();
-    EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_FILE_SAVE_COMPLETE")});
+    EXPECT_EQ(ui.reportIds(), QStringList{"IDS_FILE_SAVE_COMPLETE"});
     ASSERT_EQ(ui.saveOfferedPassword.size(), 1u);
     EXPECT_FALSE(ui.saveOfferedPassword[0]);
 
@@ -246,18 +227,18 @@ TEST_F(SequencePaneTest, RowSaveButtonWritesATestingUnitOfThatRow)
     VX_CAAXML_PARSER reader(&back, 2);
     ASSERT_EQ(reader.Read_Testing_Unit_File(unit), 1);
     ASSERT_EQ(back.sequenceCount(), 1);
-    EXPECT_EQ(back.sequence(0)->Title, QStringLiteral("S1"));
+    EXPECT_EQ(back.sequence(0)->Title, "S1");
 
     state.CurrentModelIndex = 7;
-    ui.saveAs(path(QStringLiteral("bad.tuf")));
+    ui.saveAs(path("bad.tuf"));
     pane().row(0)->button(CVXTestingStatic::SaveCommand)->click();
     QApplication::processEvents();
-    EXPECT_EQ(ui.reportIds().last(), QStringLiteral("IDS_SAVE_FAIL"));
+    EXPECT_EQ(ui.reportIds().last(), "IDS_SAVE_FAIL");
 }
 
 TEST_F(SequencePaneTest, TheTaskEditorIsOneModelessWindowThatKeepsItsPlace)
 {
-    QSettings().remove(QStringLiteral("Windows")); // no place kept from an earlier run
+    QSettings().remove("Windows"); // no place kept from an earlier run
     addSequences(3);
     CVXMeasurementEditDlg *editor = pane().taskEditor();
     ASSERT_NE(editor, nullptr);
@@ -278,10 +259,10 @@ TEST_F(SequencePaneTest, TheTaskEditorIsOneModelessWindowThatKeepsItsPlace)
     // Typing a title in the editor shows in the main window's row at once,
     // and the main window still takes input meanwhile.
     editor->titleField()->setFocus();
-    QTest::keyClicks(editor->titleField(), QStringLiteral("X"));
-    EXPECT_EQ(pane().row(1)->text(), QStringLiteral("2. S1X"));
-    QTest::keyClicks(window->newSequenceEdit(), QStringLiteral("Late"));
-    window->findChild<QToolButton *>(QStringLiteral("addSequenceButton"))->click();
+    QTest::keyClicks(editor->titleField(), "X");
+    EXPECT_EQ(pane().row(1)->text(), "2. S1X");
+    QTest::keyClicks(window->newSequenceEdit(), "Late");
+    window->findChild<QToolButton *>("addSequenceButton")->click();
     EXPECT_EQ(doc().sequenceCount(), 4);
 
     // Moved and resized by the user, closed with its close box: the same
@@ -335,65 +316,45 @@ TEST_P(TaskEditorRules, SwitchOrHide)
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, TaskEditorRules,
-    ::testing::Values(
-        EditorRuleCase{"itsSequenceDeletedSwitches",
-                       [](CStepvaneDlg &w, FakeUi &) { w.pane()->deleteSequence(1); }, true, 1},
-        EditorRuleCase{"anotherSequenceDeletedStays",
-                       [](CStepvaneDlg &w, FakeUi &) { w.pane()->deleteSequence(2); }, true, 1},
-        EditorRuleCase{"lastSequenceDeletedHides",
-                       [](CStepvaneDlg &w, FakeUi &) {
-                           for (int i = 2; i >= 0; --i)
-                               w.pane()->deleteSequence(i);
-                       },
-                       false, -1},
-        EditorRuleCase{"clearAllHides", [](CStepvaneDlg &w, FakeUi &) { w.clearAllSequences(); },
-                       false, -1},
-        EditorRuleCase{"newHides",
-                       [](CStepvaneDlg &w, FakeUi &ui) {
-                           ui.saveChoices = {UserInterface::SaveChoice::Discard};
-                           w.newWizard();
-                       },
-                       false, -1},
-        EditorRuleCase{"undoOfTheDeleteKeepsWhatItSwitchedTo",
-                       [](CStepvaneDlg &w, FakeUi &) {
-                           w.pane()->deleteSequence(1);
-                           w.history().undo();
-                       },
-                       true, 2}),
+    ::testing::Values(EditorRuleCase{"itsSequenceDeletedSwitches",
+                                     [](auto &w, auto &) { w.pane()->deleteSequence(1); }, true, 1},
+                      EditorRuleCase{"anotherSequenceDeletedStays",
+                                     [](auto &w, auto &) { w.pane()->deleteSequence(2); }, true, 1},
+                      EditorRuleCase{"lastSequenceDeletedHides",
+                                     [](auto &w, auto &) {
+                                         for (int i = 2; i >= 0; --i)
+                                             w.pane()->deleteSequence(i);
+                                     },
+                                     false, -1},
+                      EditorRuleCase{"clearAllHides",
+                                     [](auto &w, auto &) { w.clearAllSequences(); }, false, -1},
+                      EditorRuleCase{"newHides",
+                                     [](auto &w, auto &ui) {
+                                         ui.saveChoices = {UserInterface::SaveChoice::Discard};
+                                         w.newWizard();
+                                     },
+                                     false, -1},
+                      EditorRuleCase{"undoOfTheDeleteKeepsWhatItSwitchedTo",
+                                     [](auto &w, auto &) {
+                                         w.pane()->deleteSequence(1);
+                                         w.history().undo();
+                                     },
+                                     true, 2}),
     [](const auto &info) { return std::string(info.param.name); });
-
-TEST_F(SequencePaneTest, RowSummaryButtonShowsThatSequence)
-{
-    addSequences(3, 2);
-    pane().setSelectedIndex(0);
-    QString shownTitle;
-    int lines = 0;
-    ui.onModal = [&](QDialog &d) {
-        auto &summary = dynamic_cast<SequenceSummaryDlg &>(d);
-        shownTitle = summary.titleField()->text();
-        lines = summary.stepList()->count();
-        return int(QDialog::Accepted);
-    };
-    pane().row(2)->button(CVXTestingStatic::SummaryCommand)->click();
-    QApplication::processEvents();
-    EXPECT_EQ(ui.modalTitles.size(), 1);
-    EXPECT_EQ(shownTitle, QStringLiteral("S2"));
-    EXPECT_EQ(lines, 2);
-}
 
 TEST_F(SequencePaneTest, PrintGoesToThePrinterChosenAndCancelPrintsNothing)
 {
     addSequences(2, 1);
-    const QString pdf = path(QStringLiteral("summary.pdf"));
+    const QString pdf = path("summary.pdf");
     ui.choosePrinterWith = [&](QPrinter &printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         return true;
     };
-    window->findChild<QPushButton *>(QStringLiteral("printButton"))->click();
+    window->findChild<QPushButton *>("printButton")->click();
     EXPECT_TRUE(QFileInfo(pdf).size() > 0);
 
-    const QString never = path(QStringLiteral("never.pdf"));
+    const QString never = path("never.pdf");
     ui.choosePrinterWith = [&](QPrinter &printer) {
         printer.setOutputFileName(never);
         return false;
@@ -406,18 +367,17 @@ TEST_F(SequencePaneTest, EndOptionToggleSetsTheDocument)
 {
     CKiteToggleButton *toggle = pane().endOptionToggle();
     EXPECT_TRUE(toggle->isChecked());
-    toggle->click();
-    QApplication::processEvents();
-    EXPECT_EQ(doc().SeqEndOption, 1);
-    toggle->click();
-    QApplication::processEvents();
-    EXPECT_EQ(doc().SeqEndOption, 2);
+    for (const int option : {1, 2}) {
+        toggle->click();
+        QApplication::processEvents();
+        EXPECT_EQ(doc().SeqEndOption, option);
+    }
 }
 
 TEST_F(SequencePaneTest, ClearAllKeepsTitleAndBoundPath)
 {
     addSequences(3);
-    const QString file = path(QStringLiteral("kept.wzd"));
+    const QString file = path("kept.wzd");
     ui.saveAs(file);
     window->saveWizard();
     pane().setSelectedIndex(2);
@@ -430,7 +390,7 @@ TEST_F(SequencePaneTest, ClearAllKeepsTitleAndBoundPath)
     EXPECT_EQ(doc().sequenceCount(), 0);
     EXPECT_EQ(pane().selectedIndex(), -1);
     EXPECT_EQ(pane().rowCount(), 0);
-    EXPECT_EQ(shownTitle(*window), QStringLiteral("kept.wzd*")) << "kept, and now modified";
+    EXPECT_EQ(shownTitle(*window), "kept.wzd*") << "kept, and now modified";
     window->saveWizard();
     EXPECT_EQ(readWizardFile(file, 2).sequenceCount(), 0) << "Save still goes to the same path";
 }
@@ -438,26 +398,25 @@ TEST_F(SequencePaneTest, ClearAllKeepsTitleAndBoundPath)
 TEST_F(SequencePaneTest, CopyPasteTakesTheValuesOfTheMomentOfTheCopy)
 {
     addSequences(2, 2);
-    doc().sequence(1)->step(1)->as<HoldTask>()->Description = QStringLiteral("before");
+    doc().sequence(1)->step(1)->as<HoldTask>()->Description = "before";
     pane().setSelectedIndex(1);
     // Ctrl+C and Ctrl+V act on sequences even with the focus in a text field.
     window->titleEdit()->setFocus();
     QTest::keyClick(window->titleEdit(), Qt::Key_C, Qt::ControlModifier);
-    doc().sequence(1)->step(1)->as<HoldTask>()->Description = QStringLiteral("after");
-    doc().sequence(1)->Title = QStringLiteral("renamed");
+    doc().sequence(1)->step(1)->as<HoldTask>()->Description = "after";
+    doc().sequence(1)->Title = "renamed";
 
     QTest::keyClick(window->titleEdit(), Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(window->titleEdit(), Qt::Key_V, Qt::ControlModifier);
     ASSERT_EQ(doc().sequenceCount(), 4);
     EXPECT_TRUE(window->titleEdit()->text().isEmpty()) << "nothing was pasted as text";
     for (int i : {2, 3}) {
-        EXPECT_EQ(doc().sequence(i)->Title, QStringLiteral("S1"));
-        EXPECT_EQ(doc().sequence(i)->step(1)->as<HoldTask>()->Description,
-                  QStringLiteral("before"));
+        EXPECT_EQ(doc().sequence(i)->Title, "S1");
+        EXPECT_EQ(doc().sequence(i)->step(1)->as<HoldTask>()->Description, "before");
     }
     EXPECT_NE(doc().sequence(2)->step(0), doc().sequence(3)->step(0)) << "copies share nothing";
     ASSERT_TRUE(state.TaskClipboard.has_value());
-    EXPECT_EQ(state.TaskClipboard->as<HoldTask>()->Description, QStringLiteral("before"))
+    EXPECT_EQ(state.TaskClipboard->as<HoldTask>()->Description, "before")
         << "the task clipboard holds the last step copied";
 }
 
@@ -467,7 +426,7 @@ TEST_F(SequencePaneTest, CopyOfAnEmptySequenceKeepsTheEarlierCopy)
     addSequences(1, 0);      // "S0" again, without steps, at index 1
     window->pasteSequence(); // nothing copied yet
     ASSERT_EQ(doc().sequenceCount(), 2);
-    doc().sequence(0)->Title = QStringLiteral("Full");
+    doc().sequence(0)->Title = "Full";
     pane().setSelectedIndex(0);
     window->copySequence();
     pane().setSelectedIndex(1);
@@ -476,7 +435,7 @@ TEST_F(SequencePaneTest, CopyOfAnEmptySequenceKeepsTheEarlierCopy)
     window->copySequence();
     window->pasteSequence();
     ASSERT_EQ(doc().sequenceCount(), 3);
-    EXPECT_EQ(doc().sequence(2)->Title, QStringLiteral("Full"));
+    EXPECT_EQ(doc().sequence(2)->Title, "Full");
 }
 
 } // namespace

@@ -3,16 +3,6 @@
 // selection in the sequence list.
 #include "test_main_window_support.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QMenu>
-#include <QPrinter>
-#include <QTest>
-#include <QToolButton>
-#include <QWindow>
-
-#include <functional>
-
 namespace stepvane::test {
 namespace {
 
@@ -30,12 +20,9 @@ class Shortcuts : public MainWindowTest, public ::testing::WithParamInterface<Ke
 TEST_P(Shortcuts, ReachTheirCommand)
 {
     const KeyCase &c = GetParam();
-    const QString file = path(QStringLiteral("bound.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A"), QStringLiteral("B")}), 2, file));
+    const QString file = wizardFile("bound.wzd", {"A", "B"});
     window->openWizardPath(file);
-    window->show();
-    window->windowHandle()->requestActivate();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), window->windowHandle());
+    activate(window.get());
     pane().rowArea()->setFocus();
     ui.choosePrinterWith = [](QPrinter &) { return false; };
 
@@ -44,7 +31,7 @@ TEST_P(Shortcuts, ReachTheirCommand)
     QAction *action = window->action(QString::fromLatin1(c.action));
     ASSERT_NE(action, nullptr);
     EXPECT_EQ(action->shortcut(), QKeySequence(c.key | c.modifiers));
-    const QMenu *fileMenu = window->findChild<QToolButton *>(QStringLiteral("fileButton"))->menu();
+    const QMenu *fileMenu = window->findChild<QToolButton *>("fileButton")->menu();
     EXPECT_EQ(fileMenu->actions().contains(action), c.inMenu) << "shown where it is offered";
 }
 
@@ -59,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [](CStepvaneDlg &, FakeUi &ui) {
                     // Bound: written without a dialog.
                     return ui.saveFilters.isEmpty() &&
-                           ui.reportIds() == QStringList{QStringLiteral("IDS_FILE_SAVE_COMPLETE")};
+                           ui.reportIds() == QStringList{"IDS_FILE_SAVE_COMPLETE"};
                 }},
         KeyCase{"SaveAs", Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier, "actionSaveAs", true,
                 [](CStepvaneDlg &, FakeUi &ui) { return ui.saveFilters.size() == 1; }},

@@ -5,16 +5,7 @@
 #include "editors/framework/RecordPage.h"
 #include "shell/history/DocumentHistory.h"
 #include "shell/taskeditor/TaskEditorScreenshot.h"
-#include "support/WidgetTestSupport.h"
-#include "widgets/CKiteButton.h"
-#include "widgets/CVXEdit.h"
-
-#include <QClipboard>
-#include <QComboBox>
-#include <QFormLayout>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QSignalSpy>
+#include "test_main_window_support.h"
 
 using namespace stepvane;
 using namespace taskeditor_test;
@@ -28,11 +19,20 @@ EditorPage *measurePage(CVXetailItemView *pane)
 
 } // namespace
 
-TEST_F(TaskEditorFixture, PasteHasTheValuesOfTheMomentOfTheCopy)
+TEST_F(TaskEditorFixture, PasteHasTheValuesOfTheMomentOfTheCopyAndNothingWithoutOne)
 {
     open();
     addSteps({TaskMeasureMode, TaskHold});
     seq->step(0)->as<MeasureModeTask>()->Measurement = 3;
+    // Without a selection Ctrl+C copies nothing; an empty clipboard pastes nothing.
+    list()->setFocus();
+    pressKey(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(state.TaskClipboard.has_value());
+    pressKey(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(seq->stepCount(), 2);
+    EXPECT_TRUE(ui.reports.isEmpty());
+    EXPECT_TRUE(ui.questions.isEmpty());
+
     click(top(), rowPoint(0));
     ASSERT_EQ(list()->selectedIndex(), 0);
     pressKey(Qt::Key_C, Qt::ControlModifier);
@@ -61,19 +61,6 @@ TEST_F(TaskEditorFixture, PasteHasTheValuesOfTheMomentOfTheCopy)
     EXPECT_EQ(list()->selectedIndex(), 0) << "a paste leaves the selection";
     EXPECT_EQ(pane()->shownStep(), seq->step(0)) << "... and the detail pane";
     EXPECT_EQ(list()->rowWidget(3)->label(), "Measure Mode (a)");
-}
-
-TEST_F(TaskEditorFixture, CopyWithoutSelectionAndPasteOfEmptyClipboardDoNothing)
-{
-    open();
-    addSteps({TaskHold});
-    list()->setFocus();
-    pressKey(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_FALSE(state.TaskClipboard.has_value());
-    pressKey(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(seq->stepCount(), 1);
-    EXPECT_TRUE(ui.reports.isEmpty());
-    EXPECT_TRUE(ui.questions.isEmpty());
 }
 
 TEST_F(TaskEditorFixture, CopyAndPasteKeysKeepTheirTextMeaningInTextFields)
@@ -149,8 +136,7 @@ TEST_F(TaskEditorFixture, EscapeAndEnterNeitherCloseNorPressButtons)
     open();
     addSteps({TaskHold, TaskHold});
     for (QWidget *focus :
-         {static_cast<QWidget *>(list()), static_cast<QWidget *>(dlg->clearButton()),
-          static_cast<QWidget *>(dlg->titleField())}) {
+         std::initializer_list<QWidget *>{list(), dlg->clearButton(), dlg->titleField()}) {
         focus->setFocus();
         pressKey(Qt::Key_Escape);
         pressKey(Qt::Key_Return);
@@ -280,9 +266,7 @@ TEST(TaskEditorPane, PendingNumberIsCommittedBeforeItsStepIsDeleted)
     sequence->insertStep(-1, AmplitudeTask{});
     sequence->insertStep(-1, AmplitudeTask{});
     list->setSequence(sequence);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    stepvane::test::activate(&window);
 
     list->selectRow(0, true);
     auto *page = static_cast<NumberPage *>(pane->pagesFor(TaskAmplitude).at(0));
@@ -337,7 +321,7 @@ TEST_F(TaskEditorFixture, RowLabelAndSequenceTitleFollowTheTyping)
     EXPECT_EQ(titleSpy.count(), 5) << "one redraw of the sequence rows per keystroke";
 }
 
-TEST_F(TaskEditorFixture, KindsWithoutAPageLeaveThePaneEmpty)
+TEST_F(TaskEditorFixture, KindsWithoutAPageLeaveThePaneEmptyShowingAgainUnselects)
 {
     open();
     addSteps({TaskCalibration, TaskHold, TaskAutoScale, TaskMeasureMode});
@@ -350,14 +334,10 @@ TEST_F(TaskEditorFixture, KindsWithoutAPageLeaveThePaneEmpty)
         EXPECT_EQ(pane()->shownStep(), nullptr);
     }
     EXPECT_EQ(descriptions(), "abcd") << "their descriptions keep their values";
-}
 
-TEST_F(TaskEditorFixture, ShowingTheSequenceAgainStartsWithoutSelection)
-{
-    open();
-    addSteps({TaskMeasureMode});
+    // Showing the sequence again starts without a selection.
     seq->Title = "Again";
-    click(top(), rowPoint(0));
+    click(top(), rowPoint(3));
     ASSERT_NE(pane()->shownStep(), nullptr);
     dlg->showSequence(seq);
     EXPECT_EQ(list()->selectedIndex(), -1);
@@ -370,7 +350,7 @@ TEST_F(TaskEditorFixture, ShowingTheSequenceAgainStartsWithoutSelection)
     EXPECT_FALSE(dlg->palette(0)->isEnabled());
 }
 
-TEST_F(TaskEditorFixture, MinimumSizeAndRegionOrder)
+TEST_F(TaskEditorFixture, MinimumSizeRegionOrderAndSampleScreenshot)
 {
     open();
     EXPECT_EQ(dlg->windowTitle(), "Task Editor");
@@ -387,17 +367,15 @@ TEST_F(TaskEditorFixture, MinimumSizeAndRegionOrder)
     EXPECT_LT(x(dlg->palette(0)), x(list()));
     EXPECT_LT(x(list()), x(pane()));
     // The palettes scroll into view in the smallest window.
-    auto *palettes = dlg->findChild<QScrollArea *>(QStringLiteral("paletteScroll"));
+    auto *palettes = dlg->findChild<QScrollArea *>("paletteScroll");
     ASSERT_NE(palettes, nullptr);
     palettes->ensureWidgetVisible(dlg->palette(2));
     const int bottom =
         dlg->palette(2)->mapTo(palettes->viewport(), QPoint(0, 0)).y() + dlg->palette(2)->height();
     EXPECT_LE(bottom, palettes->viewport()->height() + 1);
     EXPECT_GE(list()->viewport()->width(), 180);
-}
 
-TEST_F(TaskEditorFixture, SampleScreenshotShowsTheEditorAtItsSize)
-{
+    // The sample screenshot shows the editor at its size.
     const QImage image = renderTaskEditorSample(state, ui);
     EXPECT_GE(image.width(), 916);
     EXPECT_GE(image.height(), 638);

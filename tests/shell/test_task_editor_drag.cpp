@@ -1,11 +1,8 @@
 // Dragging in the task editor: palette entries dropped on the task list (on a
 // row, between rows, below the rows, on a page, back on the palette) and steps
 // dragged inside the list (onto themselves, off the rows, onto other rows).
-#include "support/WidgetTestSupport.h"
+#include "test_main_window_support.h"
 #include "widgets/CVXCMDItemStatic.h"
-
-#include <QGuiApplication>
-#include <QScrollBar>
 
 using namespace stepvane;
 using namespace taskeditor_test;
@@ -50,7 +47,7 @@ TEST_F(TaskEditorFixture, DropOfPaletteEntryInsertsAtTheRowUnderThePointer)
         drag(top(), paletteEntry(1, 0), c.target());
         QString order;
         for (const auto &step : seq->steps)
-            order += step->kind() == TaskMeasureMode ? QStringLiteral("N") : stepDescription(*step);
+            order += step->kind() == TaskMeasureMode ? "N" : stepDescription(*step);
         EXPECT_EQ(order, c.order) << c.name;
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << c.name << ": cursor restored";
         EXPECT_EQ(list()->insertMark(), -1) << c.name;
@@ -117,7 +114,7 @@ TEST_F(TaskEditorFixture, HundredStepLimitForInsertDropAndPaste)
     }
 }
 
-TEST_F(TaskEditorFixture, StepDragMovesOnlyOntoAnotherRow)
+TEST_F(TaskEditorFixture, StepDragMovesOnlyOntoAnotherRowAndTheBackgroundUnselects)
 {
     open();
     const struct {
@@ -152,12 +149,8 @@ TEST_F(TaskEditorFixture, StepDragMovesOnlyOntoAnotherRow)
             EXPECT_EQ(list()->rowWidget(i)->label(), taskRowLabel(*seq->step(i))) << c.name;
         }
     }
-}
 
-TEST_F(TaskEditorFixture, ReleaseOnTheWindowBackgroundClearsTheSelection)
-{
-    open();
-    addSteps({TaskMeasureMode, TaskHold});
+    // A release on the window background clears the selection.
     click(top(), rowPoint(1));
     ASSERT_EQ(list()->selectedIndex(), 1);
     click(top(), QPoint(3, top()->height() - 3));

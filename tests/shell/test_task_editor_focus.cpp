@@ -1,12 +1,11 @@
 // The task editor never edits a step other than the one it highlights.
 #include "editors/framework/EditorPage.h"
-#include "support/WidgetTestSupport.h"
-#include "widgets/CVXEdit.h"
+#include "test_main_window_support.h"
 
 using namespace stepvane;
 using namespace taskeditor_test;
 
-TEST_F(TaskEditorFixture, RightClickedRowIsTheStepThePageEdits)
+TEST_F(TaskEditorFixture, RightClickedRowIsTheStepThePageEditsAndANewStepsPageGetsTheFocus)
 {
     open();
     addSteps({TaskMeasureMode, TaskMeasureMode, TaskMeasureMode, TaskMeasureMode});
@@ -24,12 +23,9 @@ TEST_F(TaskEditorFixture, RightClickedRowIsTheStepThePageEdits)
           Qt::RightButton);
     EXPECT_EQ(list()->selectedIndex(), 3);
     EXPECT_EQ(pane()->shownStep(), seq->step(3));
-}
 
-TEST_F(TaskEditorFixture, AddingFromThePaletteFocusesTheNewStepsPage)
-{
-    open();
-    seq->Title = QStringLiteral("Tower");
+    // Adding from the palette focuses the new step's page.
+    seq->Title = "Tower";
     dlg->showSequence(seq);
     for (const TaskKind kind : {TaskMeasureMode, TaskHold}) {
         click(top(), centreIn(top(), dlg->titleField()));

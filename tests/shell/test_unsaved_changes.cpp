@@ -6,14 +6,6 @@
 #include "test_main_window_support.h"
 
 #include "shell/main/RecentFiles.h"
-#include "support/TestFiles.h"
-
-#include <QFile>
-#include <QLineEdit>
-#include <QMenu>
-
-#include <functional>
-#include <tuple>
 
 namespace stepvane::test {
 namespace {
@@ -31,21 +23,20 @@ struct Path {
 };
 
 const Path kPaths[] = {
-    {"New", [](CStepvaneDlg &w, FakeUi &, const QString &) { w.newWizard(); },
-     [](CStepvaneDlg &w, const QString &) { return w.document().sequenceCount() == 0; }},
+    {"New", [](auto &w, auto &, auto &) { w.newWizard(); },
+     [](auto &w, auto &) { return w.document().sequenceCount() == 0; }},
     {"Open",
-     [](CStepvaneDlg &w, FakeUi &ui, const QString &other) {
+     [](auto &w, auto &ui, const QString &other) {
          ui.openPaths.push_back(other);
          w.openWizard();
      },
-     [](CStepvaneDlg &w, const QString &other) { return w.filePath() == other; }},
-    {"RecentFile", [](CStepvaneDlg &w, FakeUi &, const QString &other) { w.openRecentFile(other); },
-     [](CStepvaneDlg &w, const QString &other) { return w.filePath() == other; }},
-    {"DroppedFile",
-     [](CStepvaneDlg &w, FakeUi &, const QString &other) { w.openDroppedFiles({other}); },
-     [](CStepvaneDlg &w, const QString &other) { return w.filePath() == other; }},
-    {"CloseWindow", [](CStepvaneDlg &w, FakeUi &, const QString &) { w.close(); },
-     [](CStepvaneDlg &w, const QString &) { return !w.isVisible(); }},
+     [](auto &w, const QString &other) { return w.filePath() == other; }},
+    {"RecentFile", [](auto &w, auto &, const QString &other) { w.openRecentFile(other); },
+     [](auto &w, const QString &other) { return w.filePath() == other; }},
+    {"DroppedFile", [](auto &w, auto &, const QString &other) { w.openDroppedFiles({other}); },
+     [](auto &w, const QString &other) { return w.filePath() == other; }},
+    {"CloseWindow", [](auto &w, auto &, auto &) { w.close(); },
+     [](auto &w, auto &) { return !w.isVisible(); }},
 };
 
 class UnsavedChanges : public MainWindowTest,
@@ -55,44 +46,30 @@ TEST_P(UnsavedChanges, AskBeforeLettingGo)
 {
     const Path &p = kPaths[std::get<0>(GetParam())];
     const Answer answer = std::get<1>(GetParam());
-    const QString mine = path(QStringLiteral("mine.wzd"));
-    const QString other = path(QStringLiteral("other.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("A")}), 2, mine));
-    const WizardDocument otherWizard = makeWizard({QStringLiteral("O1"), QStringLiteral("O2")});
-    ASSERT_TRUE(writeWizardFile(otherWizard, 2, other));
+    const QString mine = wizardFile("mine.wzd", {"A"});
+    const QString other = wizardFile("other.wzd", {"O1", "O2"});
     window->show();
     ui.openPaths.push_back(mine);
     window->openWizard();
     ASSERT_EQ(window->filePath(), mine);
 
     // One change through the window: a new sequence.
-    window->newSequenceEdit()->setText(QStringLiteral("Added"));
-    window->addSequence();
+    addNamedSequence("Added");
     ASSERT_TRUE(window->isModified());
     const WizardDocument before = window->document();
     const QByteArray fileBefore = readAll(mine);
     const int openDialogsBefore = ui.wizardOpenDialogs;
 
-    switch (answer) {
-    case Answer::Cancel:
-        ui.saveChoices = {Choice::Cancel};
-        break;
-    case Answer::Discard:
-        ui.saveChoices = {Choice::Discard};
-        break;
-    case Answer::Save:
-        ui.saveChoices = {Choice::Save};
-        break;
-    case Answer::SaveFails:
-        ui.saveChoices = {Choice::Save};
+    const Choice choices[] = {Choice::Cancel, Choice::Discard, Choice::Save, Choice::Save};
+    ui.saveChoices = {choices[int(answer)]};
+    if (answer == Answer::SaveFails) {
         ASSERT_TRUE(QFile::remove(mine)); // Save never recreates a vanished file
-        break;
     }
     ui.reports.clear();
     p.run(*window, ui, other);
 
     ASSERT_EQ(ui.saveQuestions.size(), 1);
-    EXPECT_EQ(ui.saveQuestions[0], QStringLiteral("Save changes to mine.wzd ?"));
+    EXPECT_EQ(ui.saveQuestions[0], "Save changes to mine.wzd ?");
     const bool goesOn = answer == Answer::Discard || answer == Answer::Save;
     EXPECT_EQ(p.done(*window, other), goesOn);
     if (!goesOn) {
@@ -105,12 +82,10 @@ TEST_P(UnsavedChanges, AskBeforeLettingGo)
     }
     if (answer == Answer::Save) {
         EXPECT_EQ(readWizardFile(mine, 2).sequenceCount(), 2) << "the change was saved first";
-    }
-    if (answer == Answer::Discard) {
+    } else if (answer == Answer::Discard) {
         EXPECT_EQ(readAll(mine), fileBefore);
-    }
-    if (answer == Answer::SaveFails) {
-        EXPECT_EQ(ui.reportIds(), QStringList{QStringLiteral("IDS_SAVE_FAIL")});
+    } else if (answer == Answer::SaveFails) {
+        EXPECT_EQ(ui.reportIds(), QStringList{"IDS_SAVE_FAIL"});
     }
 }
 
@@ -129,8 +104,7 @@ INSTANTIATE_TEST_SUITE_P(EveryPathAndAnswer, UnsavedChanges,
 
 TEST_F(MainWindowTest, NothingIsAskedWithoutChangesAndACancelledSaveDialogCancels)
 {
-    const QString other = path(QStringLiteral("other.wzd"));
-    ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("O")}), 2, other));
+    const QString other = wizardFile("other.wzd", {"O"});
     window->show();
     for (const Path &p : kPaths) {
         if (std::string(p.name) == "CloseWindow")
@@ -146,7 +120,7 @@ TEST_F(MainWindowTest, NothingIsAskedWithoutChangesAndACancelledSaveDialogCancel
     window->addSequence();
     ui.saveChoices = {Choice::Save};
     window->newWizard(); // the save dialog answers "cancelled"
-    EXPECT_EQ(ui.saveQuestions.last(), QStringLiteral("Save changes to Untitled ?"));
+    EXPECT_EQ(ui.saveQuestions.last(), "Save changes to Untitled ?");
     EXPECT_EQ(ui.saveFilters.size(), 1);
     EXPECT_EQ(window->document().sequenceCount(), 1);
     EXPECT_TRUE(window->isModified());
@@ -159,26 +133,26 @@ TEST_F(MainWindowTest, RecentFilesKeepTheLastEightAndDropMissingOnes)
 {
     for (int i = 0; i < 10; ++i) {
         const QString file = path(QStringLiteral("w%1.wzd").arg(i));
-        ASSERT_TRUE(writeWizardFile(makeWizard({QStringLiteral("S")}), 2, file));
+        ASSERT_TRUE(writeWizardFile(makeWizard({"S"}), 2, file));
         window->openWizardPath(file);
     }
     const QStringList recent = RecentFiles::paths();
     ASSERT_EQ(recent.size(), RecentFiles::kMaxFiles);
-    EXPECT_EQ(recent.first(), path(QStringLiteral("w9.wzd")));
-    EXPECT_EQ(recent.last(), path(QStringLiteral("w2.wzd")));
-    window->openWizardPath(path(QStringLiteral("w5.wzd")));
-    EXPECT_EQ(RecentFiles::paths().first(), path(QStringLiteral("w5.wzd"))) << "moved up, once";
-    EXPECT_EQ(RecentFiles::paths().count(path(QStringLiteral("w5.wzd"))), 1);
+    EXPECT_EQ(recent.first(), path("w9.wzd"));
+    EXPECT_EQ(recent.last(), path("w2.wzd"));
+    window->openWizardPath(path("w5.wzd"));
+    EXPECT_EQ(RecentFiles::paths().first(), path("w5.wzd")) << "moved up, once";
+    EXPECT_EQ(RecentFiles::paths().count(path("w5.wzd")), 1);
 
     // The menu lists them; a file gone since is dropped with a message.
     window->recentFilesMenu()->aboutToShow();
     EXPECT_EQ(window->recentFilesMenu()->actions().size(), RecentFiles::kMaxFiles);
-    ASSERT_TRUE(QFile::remove(path(QStringLiteral("w9.wzd"))));
-    window->openRecentFile(path(QStringLiteral("w9.wzd")));
+    ASSERT_TRUE(QFile::remove(path("w9.wzd")));
+    window->openRecentFile(path("w9.wzd"));
     ASSERT_EQ(ui.reports.size(), 1u);
-    EXPECT_TRUE(ui.reports[0].text().contains(QStringLiteral("w9.wzd")));
-    EXPECT_FALSE(RecentFiles::paths().contains(path(QStringLiteral("w9.wzd"))));
-    EXPECT_EQ(window->filePath(), path(QStringLiteral("w5.wzd"))) << "the open wizard stays";
+    EXPECT_TRUE(ui.reports[0].text().contains("w9.wzd"));
+    EXPECT_FALSE(RecentFiles::paths().contains(path("w9.wzd")));
+    EXPECT_EQ(window->filePath(), path("w5.wzd")) << "the open wizard stays";
 }
 
 } // namespace

@@ -3,20 +3,9 @@
 // name warning, and a window that follows edits, undo and "Edit this step".
 #include "test_main_window_support.h"
 
-#include "shell/taskeditor/CVXMeasureList_View.h"
-#include "shell/taskeditor/CVXMeasurementEditDlg.h"
 #include "shell/walkthrough/WalkCardView.h"
 #include "shell/walkthrough/WalkthroughCommand.h"
-#include "shell/walkthrough/WalkthroughWindow.h"
-#include "support/TestFiles.h"
 #include "walkthrough/SampleWizard.h"
-
-#include <QAction>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTreeWidget>
-#include <QWindow>
 
 using namespace stepvane;
 using namespace stepvane::test;
@@ -31,7 +20,7 @@ protected:
         doc() = sampleWizard(dir.path(), model);
         window->history().clear();
         pane().refreshRows();
-        window->action(QStringLiteral("actionWalkThrough"))->trigger();
+        window->action("actionWalkThrough")->trigger();
         auto *walk = window->findChild<WalkthroughCommand *>()->walkthroughWindow();
         EXPECT_TRUE(walk && walk->isVisible());
         return walk;
@@ -46,7 +35,7 @@ protected:
     static int pictures(QWidget *w)
     {
         int n = 0;
-        for (QLabel *l : w->findChildren<QLabel *>(QStringLiteral("picture")))
+        for (QLabel *l : w->findChildren<QLabel *>("picture"))
             n += l->pixmap().isNull() ? 0 : 1;
         return n;
     }
@@ -88,7 +77,7 @@ TEST_F(WalkthroughTest, EveryStepHasItsCardOnTwoModels)
             QTest::keyClick(walk, visited % 2 ? Qt::Key_Right : Qt::Key_Space);
         }
         EXPECT_EQ(visited, steps);
-        EXPECT_TRUE(labelTexts(walk->cardView()).join(u' ').contains(QStringLiteral("End Option")));
+        EXPECT_TRUE(labelTexts(walk->cardView()).join(u' ').contains("End Option"));
         QTest::keyClick(walk, Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(window->findChild<WalkthroughCommand *>()->walkthroughWindow());
@@ -128,7 +117,7 @@ TEST_F(WalkthroughTest, AutoCountdownAdvancesAndPauses)
     QTRY_COMPARE_WITH_TIMEOUT(walk->currentStep(), 1, 3000);
 }
 
-TEST_F(WalkthroughTest, FailsShowsTheEntriesWithTheirPictures)
+TEST_F(WalkthroughTest, FailsShowsTheEntriesWithTheirPicturesAndDuplicateSavesWarn)
 {
     WalkthroughWindow *walk = open();
     for (TaskKind kind : {TaskMarkerPeak, TaskLimit}) {
@@ -141,19 +130,13 @@ TEST_F(WalkthroughTest, FailsShowsTheEntriesWithTheirPictures)
         EXPECT_EQ(pictures(card->failPanel()), 1) << kind;
         card->passesButton()->click();
         EXPECT_FALSE(card->failPanel()->isVisibleTo(card));
-        EXPECT_TRUE(card->resultLabel()->text().startsWith(QStringLiteral("Passes")));
+        EXPECT_TRUE(card->resultLabel()->text().startsWith("Passes"));
     }
-}
-
-TEST_F(WalkthroughTest, WarnsWhenAnEarlierSaveWritesTheSameName)
-{
-    WalkthroughWindow *walk = open();
-    goToKind(walk, TaskSave, 0);
-    EXPECT_TRUE(
-        walk->cardView()->findChildren<QLabel *>(QStringLiteral("duplicateWarning")).isEmpty());
-    goToKind(walk, TaskSave, 1);
-    EXPECT_EQ(walk->cardView()->findChildren<QLabel *>(QStringLiteral("duplicateWarning")).size(),
-              1);
+    // The second Save of the same name warns; the first does not.
+    for (const int nth : {0, 1}) {
+        goToKind(walk, TaskSave, nth);
+        EXPECT_EQ(walk->cardView()->findChildren<QLabel *>("duplicateWarning").size(), nth);
+    }
 }
 
 TEST_F(WalkthroughTest, FollowsEditsUndoAndTheTaskEditor)
@@ -161,7 +144,7 @@ TEST_F(WalkthroughTest, FollowsEditsUndoAndTheTaskEditor)
     WalkthroughWindow *walk = open();
     goToKind(walk, TaskAmplitude);
     const int at = walk->currentStep();
-    window->history().insertStep(*doc().sequence(0), 0, HoldTask{}, QStringLiteral("Insert"));
+    window->history().insertStep(*doc().sequence(0), 0, HoldTask{}, "Insert");
     EXPECT_EQ(walk->currentStep(), at + 1);
     EXPECT_EQ(walk->currentCard().kind, TaskAmplitude);
     EXPECT_EQ(walk->stepList()->topLevelItem(0)->childCount(), doc().sequence(0)->stepCount());
@@ -185,9 +168,7 @@ TEST_F(WalkthroughTest, FollowsEditsUndoAndTheTaskEditor)
     pane().openTaskEditor(1, 2);
     walk->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    window->show();
-    window->windowHandle()->requestActivate();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), window->windowHandle());
+    activate(window.get());
     pane().rowArea()->setFocus();
     QTest::keyClick(pane().rowArea(), Qt::Key_F5);
     walk = window->findChild<WalkthroughCommand *>()->walkthroughWindow();
@@ -198,13 +179,13 @@ TEST_F(WalkthroughTest, FollowsEditsUndoAndTheTaskEditor)
 TEST_F(WalkthroughTest, ExportAsWebPageWritesTheFolderTheUserNames)
 {
     open();
-    const QString out = path(QStringLiteral("web"));
+    const QString out = path("web");
     UserInterface::FileDialogResult chosen;
     chosen.path = out;
     ui.saveResults.push_back(chosen);
-    window->action(QStringLiteral("actionExportWebPage"))->trigger();
+    window->action("actionExportWebPage")->trigger();
     const QString html = QString::fromUtf8(readAll(out + QStringLiteral("/index.html")));
-    EXPECT_TRUE(html.contains(QStringLiteral("Tower 7 sweep")));
-    EXPECT_TRUE(html.contains(QStringLiteral("(the wizard is not saved)")));
+    EXPECT_TRUE(html.contains("Tower 7 sweep"));
+    EXPECT_TRUE(html.contains("(the wizard is not saved)"));
     EXPECT_EQ(QDir(out + QStringLiteral("/files")).entryList(QDir::Files).size(), 4);
 }
