@@ -4,12 +4,12 @@
 #include "document/VXXML_PARSER.h"
 
 #include "common/AtomicFile.h"
-#include "common/AttachmentFile.h"
 #include "common/DataFiles.h"
 #include "common/XmlText.h"
 #include "document/Base64.h"
 #include "document/LibxmlErrors.h"
 #include "document/Sha256.h"
+#include "document/WorkingCopyDigests.h"
 #include "document/XmlShape.h"
 
 #include <QFile>
@@ -477,9 +477,10 @@ bool VXXML_PARSER::Put_File_Base64(const QString &path)
     if (!m_current || m_current->type != XML_ELEMENT_NODE)
         return false;
     // Only a regular file of at most 1 GiB: a fifo would block the save and
-    // a huge file exhaust memory.
+    // a huge file exhaust memory. A copy a read-only command holds in memory
+    // saves as the file would.
     QString why;
-    const std::optional<QByteArray> read = readAttachment(path, &why);
+    const std::optional<QByteArray> read = workingCopyBytes(path, &why);
     if (!read || read->isEmpty()) {
         m_error = QStringLiteral("%1 %2").arg(path, read ? QStringLiteral("is empty") : why);
         return false;

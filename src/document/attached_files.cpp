@@ -91,10 +91,10 @@ namespace {
 // into the next save as the picture), but not synced: it need not outlive a
 // power cut.
 // The digest is taken from the bytes here, for the check and the diff; a
-// command that only reads keeps the digest and writes nothing.
+// command that only reads keeps what it needs of them and writes nothing.
 bool writeWorkingCopy(const QByteArray &bytes, const QString &path, QString *error)
 {
-    if (!workingCopiesWritten()) {
+    if (restoredCopies() != RestoredCopies::Written) {
         rememberUnwrittenCopy(path, bytes);
         return true;
     }
@@ -167,9 +167,9 @@ bool holdsSomething(const xmlNode *element)
     return false;
 }
 
-const xmlNode *dataChild(const xmlNode *parent)
+xmlNode *dataChild(const xmlNode *parent)
 {
-    for (const xmlNode *c = parent ? parent->children : nullptr; c; c = c->next)
+    for (xmlNode *c = parent ? parent->children : nullptr; c; c = c->next)
         if (c->type == XML_ELEMENT_NODE &&
             xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>("ImageData")))
             return c;
@@ -180,7 +180,7 @@ const xmlNode *dataChild(const xmlNode *parent)
 
 qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
 {
-    const xmlNode *element = dataChild(Current_Node());
+    xmlNode *element = dataChild(Current_Node());
     const Message &failure = slot.failure;
     auto damaged = [&](const QString &reason) {
         noteDamaged(slot, reason);
@@ -199,7 +199,7 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
         // the record's path true.
         noteDamaged(slot, QStringLiteral("its data element is not typed bin.base64"));
         QString error;
-        if (path.isEmpty() || !writeFileAtomically(path, QByteArray(), &error, SyncToDisk::No)) {
+        if (path.isEmpty() || !writeWorkingCopy(QByteArray(), path, &error)) {
             if (!path.isEmpty())
                 m_restoreFailures << QStringLiteral("%1: %2").arg(path, error);
             path.clear();
@@ -227,7 +227,9 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
         }
         return damaged(QStringLiteral("its name \"%1\" cannot be a file name").arg(slot.name));
     }
-    if (m_restores) {
+    // Only a write or a digest is worth a worker; holding the bytes is not.
+    const RestoredCopies how = restoredCopies();
+    if (m_restores && (how == RestoredCopies::Written || how == RestoredCopies::Digested)) {
         m_restores->add(std::move(bytes), path, failure);
         return size;
     }

@@ -5,6 +5,8 @@
 
 #include <QDirIterator>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace stepvane::test;
@@ -49,4 +51,47 @@ TEST(CliReadOnly, InfoSummaryAndDiffWriteNoWorkingCopies)
     // The files are still written where someone needs them.
     ASSERT_EQ(cli({"dump", a}, QFile::encodeName(tmp)).code, 0);
     EXPECT_FALSE(filesUnder(tmp).isEmpty());
+}
+
+// check and export look at the attached pictures in memory: they find what
+// a damaged picture holds and copy the very bytes dump restores to disk,
+// and leave no working copy behind.
+TEST(CliReadOnly, CheckAndExportReadAttachmentsWithoutWorkingCopies)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.wzd"), b = dir.filePath("b.wzd");
+    const QByteArray original = readAll(fixture("procedure/prompt.wzd"));
+    QByteArray damaged = original;
+    damaged.replace("IScHQQxw", "IScHQQxx");
+    ASSERT_TRUE(writeAll(a, original) && writeAll(b, damaged));
+    const QString tmp = dir.filePath("tmp");
+    ASSERT_TRUE(QDir().mkpath(tmp));
+
+    const struct {
+        QStringList args;
+        int code;
+        const char *outHas;
+    } cases[] = {
+        {{"check", a}, 0, "no errors, no warnings"},
+        {{"check", b}, 1, "\"connector.png\" (1. Image file) cannot be read as a JPEG or PNG"},
+        {{"export", a, "--html", dir.filePath("page")}, 0, "index.html"},
+    };
+    for (const auto &c : cases) {
+        const CliRun run = cli(c.args, QFile::encodeName(tmp));
+        EXPECT_EQ(run.code, c.code) << c.args.join(' ').toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(c.outHas)) << run.out.toStdString();
+        EXPECT_EQ(filesUnder(tmp), QStringList()) << c.args.join(' ').toStdString();
+    }
+
+    const CliRun dump = cli({"dump", a, "--extract-dir", dir.filePath("x")});
+    ASSERT_EQ(dump.code, 0) << dump.err.toStdString();
+    QList<QByteArray> restored, exported;
+    for (const QString &file : filesUnder(dir.filePath("x")))
+        restored << readAll(file);
+    for (const QString &file : filesUnder(dir.filePath("page/files")))
+        exported << readAll(file);
+    std::sort(restored.begin(), restored.end());
+    std::sort(exported.begin(), exported.end());
+    ASSERT_EQ(restored.size(), 2);
+    EXPECT_EQ(exported, restored);
 }
