@@ -176,6 +176,21 @@ xmlNode *dataChild(const xmlNode *parent)
     return nullptr;
 }
 
+// The reader is done with an element's text once it is decoded: the bytes
+// take its place in memory rather than sit beside it. (The notes on
+// repeated elements look only at the copies after the first.)
+void releaseText(xmlNode *element)
+{
+    for (xmlNode *c = element->children; c;) {
+        xmlNode *next = c->next;
+        if (c->type == XML_TEXT_NODE) {
+            xmlUnlinkNode(c);
+            xmlFreeNode(c);
+        }
+        c = next;
+    }
+}
+
 } // namespace
 
 qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
@@ -209,12 +224,14 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
     // The instrument takes base64 from plain text only.
     if (hasCdata(element))
         return damaged(QStringLiteral("its data is in a CDATA section"));
-    const QByteArray text = Embedded_Text(element);
+    QByteArray text = Embedded_Text(element);
     // Decoded once, here, where the record takes the size; the bytes are
     // written later.
     QByteArray bytes;
     if (!decodeBase64(text, bytes))
         return damaged(QStringLiteral("its data holds %1").arg(base64Problem(text)));
+    text = QByteArray();
+    releaseText(element);
     const qint64 size = bytes.size();
     if (size == 0)
         return damaged(QStringLiteral("its data is empty"));
