@@ -90,6 +90,8 @@ RestoredCopies restoredCopies()
 
 void rememberWorkingCopy(const QString &path, const QByteArray &bytes)
 {
+    if (g_how == RestoredCopies::Extracted)
+        return;
     Entry entry{identityOf(path), sha256(bytes)};
     if (!entry.identity.regular || entry.identity.size != bytes.size() || entry.digest.isEmpty())
         return;
@@ -104,7 +106,7 @@ void setWorkingCopiesWritten(bool written)
 
 bool workingCopiesWritten()
 {
-    return g_how == RestoredCopies::Written;
+    return g_how == RestoredCopies::Written || g_how == RestoredCopies::Extracted;
 }
 
 void rememberUnwrittenCopy(const QString &path, const QByteArray &bytes)
@@ -119,6 +121,7 @@ void rememberUnwrittenCopy(const QString &path, const QByteArray &bytes)
         copy.held = true;
         break;
     case RestoredCopies::Written:
+    case RestoredCopies::Extracted:
     case RestoredCopies::Digested:
         copy.digest = sha256(bytes);
         break;

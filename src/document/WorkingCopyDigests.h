@@ -1,7 +1,8 @@
 // What the reader keeps of the attached files it restores. The editor and
 // the commands that hand files on (dump, build) get working copies on disk,
 // each hashed as it is written, so that the check and the review diff compare
-// attachments without reading them back. Commands that only look at a wizard
+// attachments without reading them back (dump, which hands its files on,
+// skips that). Commands that only look at a wizard
 // get no files: the check and the export hold the bytes in memory under the
 // working copy's path, the diff keeps their digests, info and summary keep
 // nothing. Whoever reads an attachment asks here (workingCopyBytes,
@@ -16,15 +17,17 @@
 namespace stepvane {
 
 enum class RestoredCopies {
-    Written,  // to disk, the default: the editor, dump, build
-    Held,     // bytes kept in memory, no file: check, export
-    Digested, // only their digests kept: diff
-    Named,    // only the path given out: info, summary
+    Written,   // to disk and hashed, the default: the editor, build
+    Extracted, // to disk for someone else, not hashed: dump
+    Held,      // bytes kept in memory, no file: check, export
+    Digested,  // only their digests kept: diff
+    Named,     // only the path given out: info, summary
 };
 void setRestoredCopies(RestoredCopies how);
 RestoredCopies restoredCopies();
 // Written, or else Digested (the older switch of the diff).
 void setWorkingCopiesWritten(bool written);
+// Whether restored copies go to disk (Written or Extracted).
 bool workingCopiesWritten();
 
 // Notes the digest of the bytes just written to path (thread-safe).

@@ -94,7 +94,7 @@ namespace {
 // command that only reads keeps what it needs of them and writes nothing.
 bool writeWorkingCopy(const QByteArray &bytes, const QString &path, QString *error)
 {
-    if (restoredCopies() != RestoredCopies::Written) {
+    if (!workingCopiesWritten()) {
         rememberUnwrittenCopy(path, bytes);
         return true;
     }
@@ -245,8 +245,7 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
         return damaged(QStringLiteral("its name \"%1\" cannot be a file name").arg(slot.name));
     }
     // Only a write or a digest is worth a worker; holding the bytes is not.
-    const RestoredCopies how = restoredCopies();
-    if (m_restores && (how == RestoredCopies::Written || how == RestoredCopies::Digested)) {
+    if (m_restores && (workingCopiesWritten() || restoredCopies() == RestoredCopies::Digested)) {
         m_restores->add(std::move(bytes), path, failure);
         return size;
     }
