@@ -9,6 +9,7 @@
 #include "document/Base64.h"
 #include "document/LibxmlErrors.h"
 #include "document/Sha256.h"
+#include "document/Utf8Name.h"
 #include "document/WorkingCopyDigests.h"
 #include "document/XmlShape.h"
 
@@ -370,9 +371,10 @@ bool VXXML_PARSER::Find_Attribute(const QString &name)
     }
     if (m_current->type != XML_ELEMENT_NODE)
         return false;
+    const Utf8Name wanted(name);
     int index = 0;
     for (xmlAttr *a = m_current->properties; a; a = a->next, ++index) {
-        if (qualifiedName(a) == name) {
+        if (wanted.names(a)) {
             m_foundIndex = index;
             return true;
         }
@@ -396,11 +398,16 @@ QString VXXML_PARSER::Get_Attribute_Value()
 
 bool VXXML_PARSER::Find_Child(const QString &name)
 {
+    return findChild(name);
+}
+
+bool VXXML_PARSER::findChild(QStringView name)
+{
     if (!m_current || m_current->type != XML_ELEMENT_NODE)
         return false;
-    const QByteArray utf8 = name.toUtf8();
+    const Utf8Name wanted(name);
     for (xmlNode *c = m_current->children; c; c = c->next) {
-        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, X(utf8.constData()))) {
+        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, wanted.text())) {
             setCurrent(c);
             return true;
         }
@@ -416,7 +423,7 @@ bool VXXML_PARSER::Find_Path(const QString &path)
     for (qsizetype i = 0; i <= n; ++i) {
         if (i == n || path.at(i) == u'<' || path.at(i) == u'>') {
             if (i > start) {
-                if (!Find_Child(path.mid(start, i - start)))
+                if (!findChild(QStringView(path).mid(start, i - start)))
                     return false;
                 any = true;
             }

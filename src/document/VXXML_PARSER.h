@@ -106,6 +106,7 @@ protected:
 private:
     bool writeFile(const QString &path, const std::function<int(xmlOutputBuffer *)> &serialise);
     void setCurrent(xmlNode *node);
+    bool findChild(QStringView name);
     void rebuildCache() const;
     bool finishLoad(xmlDoc *doc);
     // fd: the open file the bytes are mapped from, parsed from there.
