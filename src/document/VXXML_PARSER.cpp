@@ -27,6 +27,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -107,6 +108,33 @@ int closeNothing(void *)
     return 0;
 }
 
+// A mapped file handed to libxml2 in the blocks it asks for: no read call
+// per block, and the pages behind the parse leave the process's memory as it
+// goes (the page cache keeps them), so the file and its tree are never both
+// held whole.
+struct MappedInput {
+    const char *data = nullptr;
+    size_t size = 0;
+    size_t done = 0;
+    size_t released = 0;
+};
+
+int readMapped(void *context, char *buffer, int len)
+{
+    auto *in = static_cast<MappedInput *>(context);
+    const size_t n = std::min(size_t(std::max(len, 0)), in->size - in->done);
+    std::memcpy(buffer, in->data + in->done, n);
+    in->done += n;
+    constexpr size_t kReleaseEvery = size_t(1) << 20;
+    static const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    const size_t upto = in->done / page * page;
+    if (upto - in->released >= kReleaseEvery) {
+        madvise(const_cast<char *>(in->data) + in->released, upto - in->released, MADV_DONTNEED);
+        in->released = upto;
+    }
+    return int(n);
+}
+
 } // namespace
 
 VXXML_PARSER::VXXML_PARSER()
@@ -148,15 +176,14 @@ bool VXXML_PARSER::Load_Document(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    // A large file is mapped for the shape check and then parsed from its
-    // descriptor, so libxml2 reads it in small blocks rather than copying all
-    // of it; a small one is cheaper to read than to map and unmap.
+    // A large file is mapped for the shape check and then parsed from the
+    // mapping, so libxml2 takes it in small blocks rather than copying all of
+    // it; a small one is cheaper to read than to map and unmap.
     const qint64 size = file.size();
     constexpr qint64 kMapFrom = 1 << 20;
     if (uchar *mapped = size >= kMapFrom ? file.map(0, size) : nullptr) {
         const bool ok = loadBytes(
-            QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)),
-            file.handle());
+            QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)), true);
         file.unmap(mapped);
         return ok;
     }
@@ -169,7 +196,7 @@ bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
     return loadBytes(bytes);
 }
 
-bool VXXML_PARSER::loadBytes(const QByteArray &bytes, int fd)
+bool VXXML_PARSER::loadBytes(const QByteArray &bytes, bool mapped)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
@@ -184,12 +211,9 @@ bool VXXML_PARSER::loadBytes(const QByteArray &bytes, int fd)
     // even when told not to; they become the reason given for the failure.
     LibxmlErrors errors;
     xmlDoc *doc = nullptr;
-    if (fd >= 0) {
-        // The mapped pages the check read leave the process's memory; the
-        // parse reads the same bytes again through the descriptor.
-        madvise(const_cast<char *>(bytes.constData()), size_t(bytes.size()), MADV_DONTNEED);
-        if (lseek(fd, 0, SEEK_SET) == 0)
-            doc = xmlReadFd(fd, nullptr, nullptr, kParseOptions);
+    if (mapped) {
+        MappedInput input{bytes.constData(), size_t(bytes.size())};
+        doc = xmlReadIO(readMapped, closeNothing, &input, nullptr, nullptr, kParseOptions);
     } else {
         doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions);
     }

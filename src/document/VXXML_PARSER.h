@@ -109,8 +109,8 @@ private:
     bool findChild(QStringView name);
     void rebuildCache() const;
     bool finishLoad(xmlDoc *doc);
-    // fd: the open file the bytes are mapped from, parsed from there.
-    bool loadBytes(const QByteArray &bytes, int fd = -1);
+    // mapped: the bytes are a mapping of the file, released as they are parsed.
+    bool loadBytes(const QByteArray &bytes, bool mapped = false);
     void visitLoaded(xmlNode *node, int depth);
 
     xmlDoc *m_doc = nullptr;
