@@ -4,6 +4,7 @@
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -64,6 +65,12 @@ TEST(CliReadOnly, CheckAndExportReadAttachmentsWithoutWorkingCopies)
     QByteArray damaged = original;
     damaged.replace("IScHQQxw", "IScHQQxx");
     ASSERT_TRUE(writeAll(a, original) && writeAll(b, damaged));
+    // An embedded setup file read from memory, and one too short to be a setup.
+    const QString load = fixture("procedure/load.wzd"), shortSetup = dir.filePath("short.wzd");
+    const QString setupText =
+        QString::fromUtf8(readAll(load))
+            .replace(QRegularExpression("(dt:dt=\"bin.base64\">)[^<]*"), "\\1QUJDREVGR0g=");
+    ASSERT_TRUE(writeAll(shortSetup, setupText.toUtf8()));
     const QString tmp = dir.filePath("tmp");
     ASSERT_TRUE(QDir().mkpath(tmp));
 
@@ -73,6 +80,8 @@ TEST(CliReadOnly, CheckAndExportReadAttachmentsWithoutWorkingCopies)
         const char *outHas;
     } cases[] = {
         {{"check", a}, 0, "no errors, no warnings"},
+        {{"check", load}, 1, "2 errors, no warnings"},
+        {{"check", shortSetup}, 1, "as an instrument setup: it has 8 bytes, too few"},
         {{"check", b}, 1, "\"connector.png\" (1. Image file) cannot be read as a JPEG or PNG"},
         {{"export", a, "--html", dir.filePath("page")}, 0, "index.html"},
     };
