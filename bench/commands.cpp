@@ -9,7 +9,8 @@
 // files). Targets: 1.5x the bare parse and 2x the file on the largest
 // wizard, 5x the bare parse on the densest input.
 //
-// "bench_commands [TEXT]" runs only the commands whose name holds TEXT.
+// "bench_commands [TEXT [DIR]]" runs only the commands whose name holds TEXT
+// and, with DIR, leaves the inputs there for a profiler.
 // Working copies go to a folder of this run (TMPDIR of the children).
 #include "document/VX_CAAXML_PARSER.h"
 #include "maximal_wizard.h"
@@ -194,7 +195,10 @@ int main(int argc, char **argv)
     const char *only = argc > 1 ? argv[1] : nullptr;
     const QString cli =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("stepvane-cli"));
-    QTemporaryDir dir;
+    QTemporaryDir dir(
+        argc > 2 ? QDir(QString::fromLocal8Bit(argv[2])).filePath(QStringLiteral("run-XXXXXX"))
+                 : QDir::tempPath() + QStringLiteral("/bench_commands-XXXXXX"));
+    dir.setAutoRemove(argc <= 2);
     const QString work = dir.filePath(QStringLiteral("tmp"));
     QDir().mkpath(work);
     // The children's working copies land in this run's folder.

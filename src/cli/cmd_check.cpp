@@ -1,6 +1,7 @@
 // stepvane-cli check: the wizard check, for scripts and reviews.
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
+#include "document/WorkingCopyDigests.h"
 #include "print/PictureProbe.h"
 #include "review/check/SendEstimate.h"
 #include "review/check/WizardCheck.h"
@@ -21,6 +22,8 @@ int runCheck(const QStringList &argv)
     int model = -1;
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
+    // The attached files are looked at in memory; none is written.
+    setRestoredCopies(RestoredCopies::Held);
     WizardDocument doc;
     const QString path = args.positionals().first();
     const OpenedWizard opened =

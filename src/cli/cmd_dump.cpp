@@ -3,6 +3,7 @@
 #include "cli/CliWizard.h"
 #include "cli/WizardJson.h"
 #include "document/WorkingCopies.h"
+#include "document/WorkingCopyDigests.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -53,6 +54,8 @@ int runDump(const QStringList &argv)
         }
     }
     WorkingCopies::instance().setKeepOnExit(true);
+    // The files are for whoever reads the JSON; nothing here compares them.
+    setRestoredCopies(RestoredCopies::Extracted);
 
     WizardDocument doc;
     OpenedWizard opened;

@@ -2,6 +2,7 @@
 // reviewers who do not run the editor.
 #include "cli/CliCommand.h"
 #include "cli/CliWizard.h"
+#include "document/WorkingCopyDigests.h"
 #include "print/PictureProbe.h"
 #include "review/check/CheckedWalkthrough.h"
 #include "summary/walkthrough/HtmlPage.h"
@@ -24,6 +25,9 @@ int runExport(const QStringList &argv)
     const QString dir = args.value(QStringLiteral("--html"));
     if (dir.isEmpty())
         return usageError(kSynopsis, QStringLiteral("expected --html DIR"));
+    // The attached files are looked at in memory; none is written but the
+    // copies in the page's own folder.
+    setRestoredCopies(RestoredCopies::Held);
     WizardDocument doc;
     OpenedWizard opened;
     if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)

@@ -18,7 +18,7 @@ int runInfo(const QStringList &argv)
     if (const int stop = readWizardOptions(args, kSynopsis, model); stop != kContinue)
         return stop;
 
-    setWorkingCopiesWritten(false); // no attachment is looked at
+    setRestoredCopies(RestoredCopies::Named); // no attachment is looked at
     WizardDocument doc;
     OpenedWizard opened;
     if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)

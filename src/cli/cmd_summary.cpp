@@ -40,7 +40,7 @@ int runSummary(const QStringList &argv)
         return kExitFailure;
     }
 
-    setWorkingCopiesWritten(false); // no attachment is looked at
+    setRestoredCopies(RestoredCopies::Named); // no attachment is looked at
     WizardDocument doc;
     OpenedWizard opened;
     if (const int stop = openWizardFromArgs(args, model, doc, opened); stop != kContinue)

@@ -4,12 +4,13 @@
 #include "document/VXXML_PARSER.h"
 
 #include "common/AtomicFile.h"
-#include "common/AttachmentFile.h"
 #include "common/DataFiles.h"
 #include "common/XmlText.h"
 #include "document/Base64.h"
 #include "document/LibxmlErrors.h"
 #include "document/Sha256.h"
+#include "document/Utf8Name.h"
+#include "document/WorkingCopyDigests.h"
 #include "document/XmlShape.h"
 
 #include <QFile>
@@ -26,6 +27,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -106,6 +108,33 @@ int closeNothing(void *)
     return 0;
 }
 
+// A mapped file handed to libxml2 in the blocks it asks for: no read call
+// per block, and the pages behind the parse leave the process's memory as it
+// goes (the page cache keeps them), so the file and its tree are never both
+// held whole.
+struct MappedInput {
+    const char *data = nullptr;
+    size_t size = 0;
+    size_t done = 0;
+    size_t released = 0;
+};
+
+int readMapped(void *context, char *buffer, int len)
+{
+    auto *in = static_cast<MappedInput *>(context);
+    const size_t n = std::min(size_t(std::max(len, 0)), in->size - in->done);
+    std::memcpy(buffer, in->data + in->done, n);
+    in->done += n;
+    constexpr size_t kReleaseEvery = size_t(1) << 20;
+    static const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    const size_t upto = in->done / page * page;
+    if (upto - in->released >= kReleaseEvery) {
+        madvise(const_cast<char *>(in->data) + in->released, upto - in->released, MADV_DONTNEED);
+        in->released = upto;
+    }
+    return int(n);
+}
+
 } // namespace
 
 VXXML_PARSER::VXXML_PARSER()
@@ -147,15 +176,14 @@ bool VXXML_PARSER::Load_Document(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    // A large file is mapped for the shape check and then parsed from its
-    // descriptor, so libxml2 reads it in small blocks rather than copying all
-    // of it; a small one is cheaper to read than to map and unmap.
+    // A large file is mapped for the shape check and then parsed from the
+    // mapping, so libxml2 takes it in small blocks rather than copying all of
+    // it; a small one is cheaper to read than to map and unmap.
     const qint64 size = file.size();
     constexpr qint64 kMapFrom = 1 << 20;
     if (uchar *mapped = size >= kMapFrom ? file.map(0, size) : nullptr) {
         const bool ok = loadBytes(
-            QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)),
-            file.handle());
+            QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)), true);
         file.unmap(mapped);
         return ok;
     }
@@ -168,7 +196,7 @@ bool VXXML_PARSER::Load_Document_From_Memory(const QByteArray &bytes)
     return loadBytes(bytes);
 }
 
-bool VXXML_PARSER::loadBytes(const QByteArray &bytes, int fd)
+bool VXXML_PARSER::loadBytes(const QByteArray &bytes, bool mapped)
 {
     Reset_Document();
     m_error = QStringLiteral("XML Document FAILED to load");
@@ -183,12 +211,9 @@ bool VXXML_PARSER::loadBytes(const QByteArray &bytes, int fd)
     // even when told not to; they become the reason given for the failure.
     LibxmlErrors errors;
     xmlDoc *doc = nullptr;
-    if (fd >= 0) {
-        // The mapped pages the check read leave the process's memory; the
-        // parse reads the same bytes again through the descriptor.
-        madvise(const_cast<char *>(bytes.constData()), size_t(bytes.size()), MADV_DONTNEED);
-        if (lseek(fd, 0, SEEK_SET) == 0)
-            doc = xmlReadFd(fd, nullptr, nullptr, kParseOptions);
+    if (mapped) {
+        MappedInput input{bytes.constData(), size_t(bytes.size())};
+        doc = xmlReadIO(readMapped, closeNothing, &input, nullptr, nullptr, kParseOptions);
     } else {
         doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions);
     }
@@ -370,9 +395,10 @@ bool VXXML_PARSER::Find_Attribute(const QString &name)
     }
     if (m_current->type != XML_ELEMENT_NODE)
         return false;
+    const Utf8Name wanted(name);
     int index = 0;
     for (xmlAttr *a = m_current->properties; a; a = a->next, ++index) {
-        if (qualifiedName(a) == name) {
+        if (wanted.names(a)) {
             m_foundIndex = index;
             return true;
         }
@@ -396,11 +422,16 @@ QString VXXML_PARSER::Get_Attribute_Value()
 
 bool VXXML_PARSER::Find_Child(const QString &name)
 {
+    return findChild(name);
+}
+
+bool VXXML_PARSER::findChild(QStringView name)
+{
     if (!m_current || m_current->type != XML_ELEMENT_NODE)
         return false;
-    const QByteArray utf8 = name.toUtf8();
+    const Utf8Name wanted(name);
     for (xmlNode *c = m_current->children; c; c = c->next) {
-        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, X(utf8.constData()))) {
+        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, wanted.text())) {
             setCurrent(c);
             return true;
         }
@@ -416,7 +447,7 @@ bool VXXML_PARSER::Find_Path(const QString &path)
     for (qsizetype i = 0; i <= n; ++i) {
         if (i == n || path.at(i) == u'<' || path.at(i) == u'>') {
             if (i > start) {
-                if (!Find_Child(path.mid(start, i - start)))
+                if (!findChild(QStringView(path).mid(start, i - start)))
                     return false;
                 any = true;
             }
@@ -477,9 +508,10 @@ bool VXXML_PARSER::Put_File_Base64(const QString &path)
     if (!m_current || m_current->type != XML_ELEMENT_NODE)
         return false;
     // Only a regular file of at most 1 GiB: a fifo would block the save and
-    // a huge file exhaust memory.
+    // a huge file exhaust memory. A copy a read-only command holds in memory
+    // saves as the file would.
     QString why;
-    const std::optional<QByteArray> read = readAttachment(path, &why);
+    const std::optional<QByteArray> read = workingCopyBytes(path, &why);
     if (!read || read->isEmpty()) {
         m_error = QStringLiteral("%1 %2").arg(path, read ? QStringLiteral("is empty") : why);
         return false;

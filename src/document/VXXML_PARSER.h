@@ -106,10 +106,11 @@ protected:
 private:
     bool writeFile(const QString &path, const std::function<int(xmlOutputBuffer *)> &serialise);
     void setCurrent(xmlNode *node);
+    bool findChild(QStringView name);
     void rebuildCache() const;
     bool finishLoad(xmlDoc *doc);
-    // fd: the open file the bytes are mapped from, parsed from there.
-    bool loadBytes(const QByteArray &bytes, int fd = -1);
+    // mapped: the bytes are a mapping of the file, released as they are parsed.
+    bool loadBytes(const QByteArray &bytes, bool mapped = false);
     void visitLoaded(xmlNode *node, int depth);
 
     xmlDoc *m_doc = nullptr;

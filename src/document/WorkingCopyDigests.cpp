@@ -1,10 +1,11 @@
-// The remembered digests, keyed by path, with the file's identity once
-// written (inode, size, and change time to the nanosecond): a file changed
+// The held bytes and remembered digests, keyed by path, with the file's
+// identity once written (inode, size, and change time to the nanosecond): a file changed
 // since under the same path gets the digest of its new content. (File times
 // move in clock ticks, so a rewrite in place within one tick would go
 // unseen; every writer of ours replaces the file, which gives a new inode.)
 #include "document/WorkingCopyDigests.h"
 
+#include "common/AttachmentFile.h"
 #include "document/Sha256.h"
 
 #include <QFile>
@@ -53,15 +54,44 @@ struct Entry {
     QByteArray digest;
 };
 
+// A copy not written: its bytes (when held) and its digest (when taken).
+struct Unwritten {
+    QByteArray bytes;
+    QByteArray digest;
+    bool held = false;
+};
+
 std::mutex g_digestMutex;
 QHash<QString, Entry> g_digests;
-QHash<QString, QByteArray> g_unwritten;
-std::atomic<bool> g_written{true};
+QHash<QString, Unwritten> g_unwritten;
+std::atomic<RestoredCopies> g_how{RestoredCopies::Written};
+
+// The held bytes of path, if any (under the lock).
+std::optional<QByteArray> heldBytes(const QString &path)
+{
+    const std::lock_guard lock(g_digestMutex);
+    const auto it = g_unwritten.constFind(path);
+    if (it == g_unwritten.constEnd() || !it->held)
+        return std::nullopt;
+    return it->bytes;
+}
 
 } // namespace
 
+void setRestoredCopies(RestoredCopies how)
+{
+    g_how = how;
+}
+
+RestoredCopies restoredCopies()
+{
+    return g_how;
+}
+
 void rememberWorkingCopy(const QString &path, const QByteArray &bytes)
 {
+    if (g_how == RestoredCopies::Extracted)
+        return;
     Entry entry{identityOf(path), sha256(bytes)};
     if (!entry.identity.regular || entry.identity.size != bytes.size() || entry.digest.isEmpty())
         return;
@@ -71,28 +101,62 @@ void rememberWorkingCopy(const QString &path, const QByteArray &bytes)
 
 void setWorkingCopiesWritten(bool written)
 {
-    g_written = written;
+    g_how = written ? RestoredCopies::Written : RestoredCopies::Digested;
 }
 
 bool workingCopiesWritten()
 {
-    return g_written;
+    return g_how == RestoredCopies::Written || g_how == RestoredCopies::Extracted;
 }
 
 void rememberUnwrittenCopy(const QString &path, const QByteArray &bytes)
 {
-    QByteArray digest = sha256(bytes);
+    Unwritten copy;
+    switch (g_how.load()) {
+    case RestoredCopies::Named:
+        return;
+    case RestoredCopies::Held:
+        // Hashed only when someone asks: the check never does.
+        copy.bytes = bytes;
+        copy.held = true;
+        break;
+    case RestoredCopies::Written:
+    case RestoredCopies::Extracted:
+    case RestoredCopies::Digested:
+        copy.digest = sha256(bytes);
+        break;
+    }
     const std::lock_guard lock(g_digestMutex);
-    g_unwritten.insert(path, std::move(digest));
+    g_unwritten.insert(path, std::move(copy));
 }
+
+namespace {
+
+// The digest of a copy not written (taken from its held bytes the first
+// time); nullopt when path names none.
+std::optional<QByteArray> unwrittenDigest(const QString &path)
+{
+    std::unique_lock lock(g_digestMutex);
+    const auto it = g_unwritten.constFind(path);
+    if (it == g_unwritten.constEnd())
+        return std::nullopt;
+    if (!it->held || !it->digest.isEmpty())
+        return it->digest;
+    const QByteArray bytes = it->bytes;
+    lock.unlock();
+    QByteArray digest = sha256(bytes);
+    lock.lock();
+    g_unwritten[path].digest = digest;
+    return digest;
+}
+
+} // namespace
 
 QByteArray workingCopyDigest(const QString &path)
 {
     const Identity now = identityOf(path);
-    if (!now.regular) {
-        const std::lock_guard lock(g_digestMutex);
-        return g_unwritten.value(path);
-    }
+    if (!now.regular)
+        return unwrittenDigest(path).value_or(QByteArray());
     {
         const std::lock_guard lock(g_digestMutex);
         const auto it = g_digests.constFind(path);
@@ -100,6 +164,32 @@ QByteArray workingCopyDigest(const QString &path)
             return it->digest;
     }
     return sha256OfFile(path);
+}
+
+std::optional<QByteArray> heldWorkingCopy(const QString &path)
+{
+    return heldBytes(path);
+}
+
+std::optional<QByteArray> workingCopyBytes(const QString &path, QString *error)
+{
+    if (std::optional<QByteArray> held = heldBytes(path))
+        return held;
+    QString why;
+    std::optional<QByteArray> read = readAttachment(path, &why);
+    if (!read && error)
+        *error = why;
+    return read;
+}
+
+qint64 workingCopySize(const QString &path)
+{
+    if (path.isEmpty())
+        return -1;
+    if (const std::optional<QByteArray> held = heldBytes(path))
+        return held->size();
+    const Identity id = identityOf(path);
+    return id.regular ? qint64(id.size) : -1;
 }
 
 } // namespace stepvane

@@ -91,7 +91,7 @@ namespace {
 // into the next save as the picture), but not synced: it need not outlive a
 // power cut.
 // The digest is taken from the bytes here, for the check and the diff; a
-// command that only reads keeps the digest and writes nothing.
+// command that only reads keeps what it needs of them and writes nothing.
 bool writeWorkingCopy(const QByteArray &bytes, const QString &path, QString *error)
 {
     if (!workingCopiesWritten()) {
@@ -167,20 +167,35 @@ bool holdsSomething(const xmlNode *element)
     return false;
 }
 
-const xmlNode *dataChild(const xmlNode *parent)
+xmlNode *dataChild(const xmlNode *parent)
 {
-    for (const xmlNode *c = parent ? parent->children : nullptr; c; c = c->next)
+    for (xmlNode *c = parent ? parent->children : nullptr; c; c = c->next)
         if (c->type == XML_ELEMENT_NODE &&
             xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>("ImageData")))
             return c;
     return nullptr;
 }
 
+// The reader is done with an element's text once it is decoded: the bytes
+// take its place in memory rather than sit beside it. (The notes on
+// repeated elements look only at the copies after the first.)
+void releaseText(xmlNode *element)
+{
+    for (xmlNode *c = element->children; c;) {
+        xmlNode *next = c->next;
+        if (c->type == XML_TEXT_NODE) {
+            xmlUnlinkNode(c);
+            xmlFreeNode(c);
+        }
+        c = next;
+    }
+}
+
 } // namespace
 
 qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
 {
-    const xmlNode *element = dataChild(Current_Node());
+    xmlNode *element = dataChild(Current_Node());
     const Message &failure = slot.failure;
     auto damaged = [&](const QString &reason) {
         noteDamaged(slot, reason);
@@ -199,7 +214,7 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
         // the record's path true.
         noteDamaged(slot, QStringLiteral("its data element is not typed bin.base64"));
         QString error;
-        if (path.isEmpty() || !writeFileAtomically(path, QByteArray(), &error, SyncToDisk::No)) {
+        if (path.isEmpty() || !writeWorkingCopy(QByteArray(), path, &error)) {
             if (!path.isEmpty())
                 m_restoreFailures << QStringLiteral("%1: %2").arg(path, error);
             path.clear();
@@ -209,12 +224,14 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
     // The instrument takes base64 from plain text only.
     if (hasCdata(element))
         return damaged(QStringLiteral("its data is in a CDATA section"));
-    const QByteArray text = Embedded_Text(element);
+    QByteArray text = Embedded_Text(element);
     // Decoded once, here, where the record takes the size; the bytes are
     // written later.
     QByteArray bytes;
     if (!decodeBase64(text, bytes))
         return damaged(QStringLiteral("its data holds %1").arg(base64Problem(text)));
+    text = QByteArray();
+    releaseText(element);
     const qint64 size = bytes.size();
     if (size == 0)
         return damaged(QStringLiteral("its data is empty"));
@@ -227,7 +244,8 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
         }
         return damaged(QStringLiteral("its name \"%1\" cannot be a file name").arg(slot.name));
     }
-    if (m_restores) {
+    // Only a write or a digest is worth a worker; holding the bytes is not.
+    if (m_restores && (workingCopiesWritten() || restoredCopies() == RestoredCopies::Digested)) {
         m_restores->add(std::move(bytes), path, failure);
         return size;
     }

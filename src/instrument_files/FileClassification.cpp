@@ -26,6 +26,19 @@ int classifySetupFile(const QString &path, VXXML_PARSER &xml, VX_CAA_SETUP_PARSE
     return setup.Load(path) ? SetupFormatInstrument : SetupFormatUnknown;
 }
 
+int classifySetupBytes(const QByteArray &bytes, VXXML_PARSER &xml, VX_CAA_SETUP_PARSER &setup)
+{
+    xml.Reset_Document();
+    if (bytes.isEmpty()) {
+        setup.clear();
+        return SetupFormatUnknown;
+    }
+    if (xml.Load_Document_From_Memory(bytes))
+        return SetupFormatXml;
+    xml.Reset_Document();
+    return setup.loadFromBytes(bytes) ? SetupFormatInstrument : SetupFormatUnknown;
+}
+
 int classifySetupFile(const QString &path)
 {
     VXXML_PARSER xml;

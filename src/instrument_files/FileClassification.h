@@ -2,6 +2,7 @@
 // setup file or the instrument's own binary setup format.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace stepvane {
@@ -19,6 +20,8 @@ enum SetupFormat : int {
 // the parser that recognised the file holds it, so the caller can make the
 // summary (Make_Setup_Info or Summary) without reading the file again.
 int classifySetupFile(const QString &path, VXXML_PARSER &xml, VX_CAA_SETUP_PARSER &setup);
+// The same for a file's bytes already in memory.
+int classifySetupBytes(const QByteArray &bytes, VXXML_PARSER &xml, VX_CAA_SETUP_PARSER &setup);
 // The same with throw-away readers, for callers that only want the format.
 int classifySetupFile(const QString &path);
 

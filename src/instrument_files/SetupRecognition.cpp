@@ -6,6 +6,7 @@
 #include "document/ModelTables.h"
 #include "document/NameTables.h"
 #include "document/VXXML_PARSER.h"
+#include "document/WorkingCopyDigests.h"
 #include "instrument_files/FileClassification.h"
 #include "instrument_files/VX_CAA_SETUP_PARSER.h"
 
@@ -78,7 +79,11 @@ QString setupFileProblem(const QString &path)
 {
     VXXML_PARSER xml;
     VX_CAA_SETUP_PARSER setup;
-    switch (classifySetupFile(path, xml, setup)) {
+    // A read-only command holds the working copy in memory, not on disk.
+    const std::optional<QByteArray> held = heldWorkingCopy(path);
+    const int format =
+        held ? classifySetupBytes(*held, xml, setup) : classifySetupFile(path, xml, setup);
+    switch (format) {
     case SetupFormatXml:
         // The same element the setup summary reads its values under.
         if (xml.Go_Root() && (xml.Root_Name() == QLatin1String("QRTSetup") ||
@@ -86,7 +91,7 @@ QString setupFileProblem(const QString &path)
             return QString();
         return QStringLiteral("it is XML without a QRTSetup element");
     case SetupFormatInstrument:
-        return setupImageProblem(setup, QFileInfo(path).size());
+        return setupImageProblem(setup, held ? held->size() : QFileInfo(path).size());
     default:
         return QStringLiteral("it is missing, empty or unreadable");
     }

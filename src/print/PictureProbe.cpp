@@ -1,8 +1,9 @@
 // Picture decoding with Qt's image readers.
 #include "print/PictureProbe.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "document/WorkingCopyDigests.h"
+
+#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 
@@ -13,15 +14,9 @@ namespace {
 // Qt's JPEG reader fills in a picture whose data was cut short instead of
 // failing, so a JPEG must also end with its end-of-image marker (some
 // writers pad a little after it).
-bool jpegHasEnd(const QString &path)
+bool jpegHasEnd(const QByteArray &bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const qint64 tail = qMin<qint64>(file.size(), 4096);
-    if (!file.seek(file.size() - tail))
-        return false;
-    return file.read(tail).contains("\xFF\xD9");
+    return bytes.right(4096).contains("\xFF\xD9");
 }
 
 } // namespace
@@ -29,15 +24,21 @@ bool jpegHasEnd(const QString &path)
 PictureInfo decodePicture(const QString &path)
 {
     PictureInfo info;
-    if (!QFileInfo(path).isFile())
+    // The working copy's bytes, held in memory by a read-only command or
+    // read from the file; the format is told by the content either way.
+    std::optional<QByteArray> bytes = workingCopyBytes(path);
+    if (!bytes)
         return info;
-    QImageReader reader(path);
+    QBuffer buffer(&*bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return info;
+    QImageReader reader(&buffer);
     // Only the two formats the instrument shows, whatever else Qt could read.
     const QByteArray format = reader.format();
     if (format != "jpeg" && format != "png")
         return info;
     const QImage image = reader.read();
-    if (image.isNull() || (format == "jpeg" && !jpegHasEnd(path)))
+    if (image.isNull() || (format == "jpeg" && !jpegHasEnd(*bytes)))
         return info;
     info.decoded = true;
     info.width = image.width();

@@ -3,7 +3,7 @@
 // width and height the step stores.
 #include "review/check/StepChecks.h"
 
-#include <QFileInfo>
+#include "document/WorkingCopyDigests.h"
 
 namespace stepvane {
 
@@ -54,20 +54,22 @@ void pictureContent(StepCheck &c, const AttachmentRef &file)
 
 void embeddedFile(StepCheck &c, const AttachmentRef &file)
 {
-    const QFileInfo info(file.path);
-    if (file.path.isEmpty() || !info.isFile()) {
+    // A read-only command holds the copy in memory; the editor's lies on disk.
+    const qint64 size = workingCopySize(file.path);
+    if (size < 0) {
         c.error(file.field, subject(file) + QStringLiteral(" is missing; the wizard would carry no "
                                                            "data for it."));
         return;
     }
-    if (info.size() == 0) {
+    if (size == 0) {
         c.error(file.field, subject(file) + QStringLiteral(" is empty."));
         return;
     }
-    if (quint64(info.size()) != file.size) {
-        c.error(file.field, subject(file) + QStringLiteral(" has %1 bytes, but the step says %2.")
-                                                .arg(info.size())
-                                                .arg(file.size));
+    if (quint64(size) != file.size) {
+        c.error(
+            file.field,
+            subject(file) +
+                QStringLiteral(" has %1 bytes, but the step says %2.").arg(size).arg(file.size));
         return;
     }
     if (file.isPicture())

@@ -1,6 +1,7 @@
 // What the instrument makes of attached files: a mask file must carry the
 // extension the limit page asks for, a setup file must read as a setup, and
 // a picture far beyond the screen only slows the paced send down.
+#include "document/WorkingCopyDigests.h"
 #include "instrument_files/SetupRecognition.h"
 #include "review/check/InstrumentLimits.h"
 #include "review/check/SendEstimate.h"
@@ -64,8 +65,8 @@ void checkAttachmentLimits(StepCheck &c, const TaskStep &step)
         }
         // A file that is missing or not the size the step states is an error
         // of its own; what it holds is judged only when it is the one stated.
-        const QFileInfo info(file.path);
-        if (file.path.isEmpty() || !info.isFile() || quint64(info.size()) != file.size)
+        const qint64 size = workingCopySize(file.path);
+        if (size < 0 || quint64(size) != file.size)
             continue;
         if (file.isPicture())
             largePicture(c, file);

@@ -7,6 +7,7 @@
 #include "document/Attachments.h"
 #include "document/Base64.h"
 #include "document/VX_CAAXML_PARSER.h"
+#include "document/WorkingCopyDigests.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -62,9 +63,8 @@ qint64 attachedBytes(const WizardDocument &doc)
         for (int i = 0; i < doc.sequence(s)->stepCount(); ++i)
             for (const AttachmentRef &file : stepAttachments(*doc.sequence(s)->step(i))) {
                 // The writer embeds the working copy as it is now, if it is there.
-                const QFileInfo info(file.path);
-                if (file.embedded && !file.path.isEmpty() && info.isFile())
-                    total += embeddedBytes(info.size());
+                if (const qint64 size = workingCopySize(file.path); file.embedded && size >= 0)
+                    total += embeddedBytes(size);
             }
     return total;
 }

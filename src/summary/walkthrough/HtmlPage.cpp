@@ -4,6 +4,7 @@
 #include "common/AtomicFile.h"
 #include "document/Sha256.h"
 #include "document/WorkingCopies.h"
+#include "document/WorkingCopyDigests.h"
 
 #include <QDir>
 #include <QFile>
@@ -141,18 +142,18 @@ QString HtmlExportFolder::addFile(const QString &sourcePath, const QString &name
 {
     if (const auto it = m_copied.constFind(sourcePath); it != m_copied.constEnd())
         return *it;
-    QFile source(sourcePath);
-    if (sourcePath.isEmpty() || !source.open(QIODevice::ReadOnly) ||
-        source.size() > WorkingCopies::kMaxAttachmentSize) {
+    // Held in memory by a read-only command, or the editor's file on disk:
+    // either way the bytes go straight into DIR/files.
+    const std::optional<QByteArray> bytes = workingCopyBytes(sourcePath);
+    if (!bytes) {
         m_problems << QStringLiteral("%1: the attached file cannot be read").arg(name);
         return QString();
     }
-    const QByteArray bytes = source.readAll();
     const QString fileName = QStringLiteral("%1-%2")
                                  .arg(++m_next, 3, 10, QLatin1Char('0'))
                                  .arg(safeExportName(name.isEmpty() ? sourcePath : name));
     QString error;
-    if (!m_files || !m_files->writeFile(fileName, bytes, &error, SyncToDisk::No)) {
+    if (!m_files || !m_files->writeFile(fileName, *bytes, &error, SyncToDisk::No)) {
         m_problems << (m_files ? error : m_error);
         return QString();
     }
