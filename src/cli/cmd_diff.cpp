@@ -38,8 +38,10 @@ int runDiff(const QStringList &argv)
     if (args.has(QStringLiteral("--model")) && (model < 0 || model > 3))
         return usageError(kSynopsis, QStringLiteral("--model must be 0 to 3"));
 
-    // Attachments are compared by digest; only the web page copies pictures.
-    setWorkingCopiesWritten(args.has(QStringLiteral("--html")));
+    // Attachments are compared by digest; only the web page copies pictures,
+    // from the bytes held in memory.
+    setRestoredCopies(args.has(QStringLiteral("--html")) ? RestoredCopies::Held
+                                                         : RestoredCopies::Digested);
     WizardDocument oldDoc, newDoc;
     OpenedWizard oldOpened, newOpened;
     if (!openSide(args.positionals().at(0), model, args, QStringLiteral("--old-password"), oldDoc,

@@ -99,11 +99,6 @@ void rememberWorkingCopy(const QString &path, const QByteArray &bytes)
     g_digests.insert(path, std::move(entry));
 }
 
-void setWorkingCopiesWritten(bool written)
-{
-    g_how = written ? RestoredCopies::Written : RestoredCopies::Digested;
-}
-
 bool workingCopiesWritten()
 {
     return g_how == RestoredCopies::Written || g_how == RestoredCopies::Extracted;

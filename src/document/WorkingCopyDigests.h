@@ -25,8 +25,6 @@ enum class RestoredCopies {
 };
 void setRestoredCopies(RestoredCopies how);
 RestoredCopies restoredCopies();
-// Written, or else Digested (the older switch of the diff).
-void setWorkingCopiesWritten(bool written);
 // Whether restored copies go to disk (Written or Extracted).
 bool workingCopiesWritten();
 

@@ -54,7 +54,7 @@ TEST(CliReadOnly, InfoSummaryAndDiffWriteNoWorkingCopies)
     EXPECT_FALSE(filesUnder(tmp).isEmpty());
 }
 
-// check and export look at the attached pictures in memory: they find what
+// check, export and the diff page look at the attached pictures in memory: they find what
 // a damaged picture holds and copy the very bytes dump restores to disk,
 // and leave no working copy behind.
 TEST(CliReadOnly, CheckAndExportReadAttachmentsWithoutWorkingCopies)
@@ -84,6 +84,7 @@ TEST(CliReadOnly, CheckAndExportReadAttachmentsWithoutWorkingCopies)
         {{"check", shortSetup}, 1, "as an instrument setup: it has 8 bytes, too few"},
         {{"check", b}, 1, "\"connector.png\" (1. Image file) cannot be read as a JPEG or PNG"},
         {{"export", a, "--html", dir.filePath("page")}, 0, "index.html"},
+        {{"diff", a, b, "--html", dir.filePath("diff")}, 1, "index.html"},
     };
     for (const auto &c : cases) {
         const CliRun run = cli(c.args, QFile::encodeName(tmp));
@@ -103,4 +104,6 @@ TEST(CliReadOnly, CheckAndExportReadAttachmentsWithoutWorkingCopies)
     std::sort(exported.begin(), exported.end());
     ASSERT_EQ(restored.size(), 2);
     EXPECT_EQ(exported, restored);
+    // The diff page shows both sides' pictures, from the same held bytes.
+    EXPECT_GE(filesUnder(dir.filePath("diff")).filter(".png").size(), 2);
 }
