@@ -1,13 +1,19 @@
 // The check against the instrument's limits: names its file system refuses,
 // markers outside the sweep the wizard sets, attached files the instrument
 // would not take as what they claim to be, pictures far beyond its screen,
-// and the send time, which must follow the file the writer really makes.
+// and the send time, which must follow the file the writer really makes;
+// attached files present, as large as the step says, and pictures that decode
+// to the stored width and height.
 #include "document/ModelTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "instrument_files/SetupImageBuilder.h"
+#include "print/PictureProbe.h"
 #include "review/check/InstrumentLimits.h"
 #include "review/check/SendEstimate.h"
 #include "support/TestFiles.h"
+
+#include <QBuffer>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -16,8 +22,8 @@ using namespace stepvane::test;
 
 namespace {
 
-// Pictures are not decoded: only the sizes the steps state count here.
-std::vector<Finding> check(std::vector<TaskRecord> records)
+// Without decode, pictures are not decoded: only the sizes the steps state count.
+std::vector<Finding> check(std::vector<TaskRecord> records, bool decode = false)
 {
     WizardDocument doc;
     doc.Title = QStringLiteral("Tower");
@@ -27,6 +33,8 @@ std::vector<Finding> check(std::vector<TaskRecord> records)
         s->insertStep(-1, std::move(r));
     CheckOptions options;
     options.model = 2;
+    if (decode)
+        options.pictures = decodePicture;
     return checkWizard(doc, options);
 }
 
@@ -36,6 +44,19 @@ QString messages(const std::vector<Finding> &findings)
     for (const Finding &f : findings)
         out << f.field + QStringLiteral(": ") + f.message;
     return out.join(u'\n');
+}
+
+QByteArray pictureBytes(const char *format, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }
 
 } // namespace
@@ -94,17 +115,28 @@ TEST(InstrumentLimits, MarkersOutsideTheSweepTheWizardSets)
 
 class AttachedLimits : public ::testing::Test {
 protected:
+    // Writes the bytes as a working copy and returns its path (null bytes: no file).
     QString file(const QString &name, const QByteArray &bytes)
     {
-        EXPECT_TRUE(writeAll(dir.filePath(name), bytes));
+        if (!bytes.isNull()) {
+            EXPECT_TRUE(writeAll(dir.filePath(name), bytes));
+        }
         return dir.filePath(name);
     }
     LoadTask setup(const QString &name, const QByteArray &bytes)
     {
         return LoadTask{2, QString(), file(name, bytes), QString(), Size(bytes.size())};
     }
+    // A prompt whose third slot carries the picture, checked with pictures decoded.
+    std::vector<Finding> prompt(const QString &path, Size size, int width, int height)
+    {
+        PromptTask r;
+        r.images[2] = {QString(), QStringLiteral("mast.png"), path, size, width, height};
+        return check({r}, true);
+    }
     QTemporaryDir dir;
 };
+using AttachmentCheck = AttachedLimits;
 
 TEST_F(AttachedLimits, SetupsMustReadAsSetupsAndMasksCarryTheirExtension)
 {
@@ -188,4 +220,94 @@ TEST_F(AttachedLimits, TheSendEstimateFollowsTheFileTheWriterMakes)
     EXPECT_NEAR(double(estimate.bytes), double(real.bytes), 250.0);
     EXPECT_NEAR(double(estimate.milliseconds), double(real.milliseconds), 40.0);
     EXPECT_GT(real.bytes, qint64(bytes.size() + SetupImage().bytes.size()) * 4 / 3);
+}
+
+TEST_F(AttachmentCheck, PicturesMustBeThereAndDecodeToTheirStoredSize)
+{
+    const QByteArray png = pictureBytes("PNG", 40, 30);
+    const QByteArray jpeg = pictureBytes("JPEG", 40, 30);
+    ASSERT_FALSE(png.isEmpty());
+    ASSERT_FALSE(jpeg.isEmpty());
+    // Qt's reader still makes a picture of a JPEG cut short; the check must not.
+    const QByteArray cut = jpeg.left(jpeg.size() - 20);
+    ASSERT_FALSE(QImage::fromData(cut, "JPEG").isNull());
+    const Size pngSize = Size(png.size());
+    struct Case {
+        const char *name;
+        QString path;
+        Size size;
+        int width, height;
+        QString message; // empty: no finding
+    } cases[] = {
+        {"png", file("a.png", png), pngSize, 40, 30, ""},
+        {"jpeg", file("b.jpg", jpeg), Size(jpeg.size()), 40, 30, ""},
+        {"missing", file("gone.png", QByteArray()), pngSize, 40, 30,
+         "The picture \"mast.png\" (3. Image file) is missing; the wizard would carry no data for "
+         "it."},
+        {"empty", file("empty.png", QByteArray("")), pngSize, 40, 30,
+         "The picture \"mast.png\" (3. Image file) is empty."},
+        {"size", file("c.png", png), pngSize + 1, 40, 30,
+         QStringLiteral(
+             "The picture \"mast.png\" (3. Image file) has %1 bytes, but the step says %2.")
+             .arg(pngSize)
+             .arg(pngSize + 1)},
+        {"not a picture", file("text.png", "not a picture at all"), 20, 40, 30,
+         "The picture \"mast.png\" (3. Image file) cannot be read as a JPEG or PNG picture."},
+        {"cut short", file("cut.jpg", cut), Size(cut.size()), 40, 30,
+         "The picture \"mast.png\" (3. Image file) cannot be read as a JPEG or PNG picture."},
+        {"width and height", file("d.png", png), pngSize, 8, 8,
+         "The picture \"mast.png\" (3. Image file) is 40 x 30 pixels, but the step stores 8 x 8."},
+        {"named only", QString(), 0, 0, 0,
+         "The picture \"mast.png\" (3. Image file) is named but carries no picture; the operator "
+         "sees none."},
+    };
+    for (const Case &c : cases) {
+        const auto findings = prompt(c.path, c.size, c.width, c.height);
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(findings.empty())
+                << c.name << ": " << findings.front().message.toStdString();
+            continue;
+        }
+        ASSERT_EQ(findings.size(), 1u) << c.name;
+        EXPECT_EQ(findings[0].message, c.message) << c.name;
+        EXPECT_EQ(findings[0].field, "ImageNum_2") << c.name;
+        EXPECT_EQ(findings[0].severity, c.size == 0 ? Severity::Warning : Severity::Error)
+            << c.name;
+    }
+}
+
+TEST_F(AttachmentCheck, MasksSetupsAndLogosAreCheckedWhereTheWriterEmbedsThem)
+{
+    const QString mask = file("limits.fml", QByteArray(100, 'm'));
+    LimitTask limit;
+    limit.SelectMode = 0;
+    limit.MSLfileName = QStringLiteral("limits.fml");
+    limit.TransMSLfileName = mask;
+    limit.MSLfileSize = 120;
+    auto findings = check({limit}, true);
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].message,
+              "The mask file \"limits.fml\" has 100 bytes, but the step says 120.");
+    // In limit-line mode the mask is not written, so it cannot be wrong.
+    limit.SelectMode = 1;
+    EXPECT_TRUE(check({limit}, true).empty());
+
+    LoadTask load;
+    load.Mode = 2;
+    load.SetupfileName = dir.filePath(QStringLiteral("site.sta"));
+    load.SetupfileSize = 64;
+    findings = check({load}, true);
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].field, "Setup");
+    load.Mode = 1; // factory preset carries no file
+    EXPECT_TRUE(check({load}, true).empty());
+
+    const QByteArray png = pictureBytes("PNG", 5, 5);
+    SaveTask save;
+    save.logo = {QString(), QStringLiteral("logo.png"), file("logo.png", png), Size(png.size()), 5,
+                 6};
+    findings = check({save}, true);
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].message,
+              "The logo \"logo.png\" is 5 x 5 pixels, but the step stores 5 x 6.");
 }

@@ -45,32 +45,34 @@ WizardDocument base()
     return doc;
 }
 
-QStringList diffText(const WizardDocument &a, const WizardDocument &b, int modelA = kModel,
-                     int modelB = kModel)
+QStringList diffText(const WizardDocument &a, const WizardDocument &b)
 {
-    return diffAsText(diffWizards({a, modelA}, {b, modelB}));
+    return diffAsText(diffWizards({a, kModel}, {b, kModel}));
 }
 
+// edit turns the second of two equal wizards into the changed one; start,
+// when given, first changes both alike.
 struct EditCase {
     const char *name;
     std::function<void(WizardDocument &)> edit;
     QStringList expected;
+    std::function<void(WizardDocument &)> start = {};
+    int modelB = kModel;
 };
+
+void appendStep(WizardDocument &d, TaskRecord r)
+{
+    d.sequence(0)->insertStep(-1, std::move(r));
+}
 
 } // namespace
 
-TEST(WizardDiff, EqualWizardsHaveNoLines)
-{
-    const WizardDocument a = base();
-    const WizardDocument b = base();
-    const WizardDiff diff = diffWizards({a, kModel}, {b, kModel});
-    EXPECT_TRUE(diff.isEqual());
-    EXPECT_TRUE(diffAsText(diff).isEmpty());
-}
-
 TEST(WizardDiff, EditsGiveExactLines)
 {
+    SaveTask manual;
+    manual.SaveMode = 2;
     const EditCase cases[] = {
+        {"no edit", [](WizardDocument &) {}, {}},
         {"insert keeps later steps matched",
          [](WizardDocument &d) { d.sequence(0)->insertStep(1, AutoScaleTask{}); },
          {"Sequence 1 \"Sweep\" changed", "  Step 2 Auto scale added"}},
@@ -78,7 +80,7 @@ TEST(WizardDiff, EditsGiveExactLines)
          [](WizardDocument &d) { d.sequence(0)->removeStep(0); },
          {"Sequence 1 \"Sweep\" changed", "  Step 1 Amplitude removed"}},
         {"a duplicated step is added, its original stays matched",
-         [](WizardDocument &d) { d.sequence(0)->insertStep(-1, amplitude(65)); },
+         [](WizardDocument &d) { appendStep(d, amplitude(65)); },
          {"Sequence 1 \"Sweep\" changed", "  Step 4 Amplitude added"}},
         {"move",
          [](WizardDocument &d) { d.sequence(0)->moveStep(0, 2); },
@@ -116,66 +118,56 @@ TEST(WizardDiff, EditsGiveExactLines)
          },
          {"Header", "  Stepvane title : Tower \u2192 Mast",
           "  End option : Manual \u2192 Automation", "  Password : not set \u2192 set"}},
+        // The password itself never shows, only whether there is one.
+        {"another password",
+         [](WizardDocument &d) { d.setPassword(QStringLiteral("bravo")); },
+         {},
+         [](WizardDocument &d) { d.setPassword(QStringLiteral("alpha")); }},
+        {"password cleared",
+         [](WizardDocument &d) { d.clearPassword(); },
+         {"Header", "  Password : set \u2192 not set"},
+         [](WizardDocument &d) { d.setPassword(QStringLiteral("alpha")); }},
+        // Either of two swapped sequences may be the one that moved; one line says it.
+        {"sequences swapped",
+         [](WizardDocument &d) { d.moveSequence(1, 0); },
+         {"Sequence 2 \"Sweep\" moved from 1"},
+         [](WizardDocument &d) {
+             TestingSequence *second = d.appendSequence();
+             second->Title = QStringLiteral("Feeder");
+             second->insertStep(-1, HoldTask{});
+         }},
+        {"model",
+         [](WizardDocument &) {},
+         {"Header", "  Compatible Spanlyx : VX330A \u2192 VX340A"},
+         {},
+         3},
+        {"repeated labels carry their section",
+         [](WizardDocument &d) {
+             d.sequence(0)->step(3)->as<RfPowerTask>()->Limit_Minimum = 10;
+             d.sequence(0)->step(3)->as<RfPowerTask>()->Display_Mode = 1;
+         },
+         {"Sequence 1 \"Sweep\" changed", "  Step 4 RF Power changed", "    - <Display> / Average",
+          "    + <Display> / Peak", "    <Limit> / Minimum : 21.00 \u2192 10.00"},
+         [](WizardDocument &d) { appendStep(d, RfPowerTask{}); }},
+        {"values the summary hides still count",
+         [](WizardDocument &d) {
+             d.sequence(0)->step(3)->as<SaveTask>()->BaseFileName = QStringLiteral("site");
+         },
+         {"Sequence 1 \"Sweep\" changed", "  Step 4 Save changed",
+          "    settings that the testing summary does not show changed"},
+         [&](WizardDocument &d) { appendStep(d, manual); }},
     };
     for (const EditCase &c : cases) {
-        const WizardDocument a = base();
-        WizardDocument b = base();
+        SCOPED_TRACE(c.name);
+        WizardDocument a = base();
+        if (c.start)
+            c.start(a);
+        WizardDocument b = a;
         c.edit(b);
-        EXPECT_EQ(diffText(a, b), c.expected) << c.name;
+        const WizardDiff diff = diffWizards({a, kModel}, {b, c.modelB});
+        EXPECT_EQ(diffAsText(diff), c.expected);
+        EXPECT_EQ(diff.isEqual(), c.expected.isEmpty());
     }
-}
-
-TEST(WizardDiff, NeverShowsThePassword)
-{
-    WizardDocument a = base();
-    WizardDocument b = base();
-    a.setPassword(QStringLiteral("alpha"));
-    b.setPassword(QStringLiteral("bravo"));
-    EXPECT_TRUE(diffText(a, b).isEmpty());
-    b.clearPassword();
-    const QString all = diffText(a, b).join(u'\n');
-    EXPECT_FALSE(all.contains(QStringLiteral("alpha")));
-    EXPECT_TRUE(all.contains(QStringLiteral("Password : set \u2192 not set")));
-}
-
-TEST(WizardDiff, MovedSequenceAndModel)
-{
-    WizardDocument a = base();
-    TestingSequence *second = a.appendSequence();
-    second->Title = QStringLiteral("Feeder");
-    second->insertStep(-1, HoldTask{});
-    WizardDocument b = a;
-    b.moveSequence(1, 0);
-    // Either of two swapped sequences may be the one that moved; one line says it.
-    EXPECT_EQ(diffText(a, b), QStringList({"Sequence 2 \"Sweep\" moved from 1"}));
-    EXPECT_EQ(diffText(a, a, 2, 3),
-              QStringList({"Header", "  Compatible Spanlyx : VX330A \u2192 VX340A"}));
-}
-
-TEST(WizardDiff, RepeatedLabelsCarryTheirSection)
-{
-    WizardDocument a;
-    a.appendSequence()->insertStep(-1, RfPowerTask{});
-    WizardDocument b = a;
-    b.sequence(0)->step(0)->as<RfPowerTask>()->Limit_Minimum = 10;
-    b.sequence(0)->step(0)->as<RfPowerTask>()->Display_Mode = 1;
-    EXPECT_EQ(diffText(a, b), QStringList({"Sequence 1 \"\" changed", "  Step 1 RF Power changed",
-                                           "    - <Display> / Average", "    + <Display> / Peak",
-                                           "    <Limit> / Minimum : 21.00 \u2192 10.00"}));
-}
-
-TEST(WizardDiff, ValuesTheSummaryHidesStillCount)
-{
-    WizardDocument a;
-    SaveTask manual;
-    manual.SaveMode = 2;
-    a.appendSequence()->insertStep(-1, manual);
-    WizardDocument b = a;
-    b.sequence(0)->step(0)->as<SaveTask>()->BaseFileName = QStringLiteral("site");
-    const WizardDiff diff = diffWizards({a, kModel}, {b, kModel});
-    EXPECT_FALSE(diff.isEqual());
-    EXPECT_EQ(diffAsText(diff).last(),
-              QStringLiteral("    settings that the testing summary does not show changed"));
 }
 
 TEST(WizardDiff, PicturesAreComparedByTheirBytes)
@@ -185,9 +177,8 @@ TEST(WizardDiff, PicturesAreComparedByTheirBytes)
     const QString first = dir.filePath(QStringLiteral("one/a.png"));
     const QString same = dir.filePath(QStringLiteral("two/a.png"));
     const QString changed = dir.filePath(QStringLiteral("three/a.png"));
-    QDir(dir.path()).mkpath(QStringLiteral("one"));
-    QDir(dir.path()).mkpath(QStringLiteral("two"));
-    QDir(dir.path()).mkpath(QStringLiteral("three"));
+    for (const char *sub : {"one", "two", "three"})
+        QDir(dir.path()).mkpath(QString::fromLatin1(sub));
     ASSERT_TRUE(writeAll(first, bytes));
     ASSERT_TRUE(writeAll(same, bytes));
     bytes[150] = 'q';
@@ -214,14 +205,7 @@ TEST(WizardDiff, JsonCarriesPositionsFromOne)
     b.sequence(0)->removeStep(1);
     const QJsonObject json = diffAsJson(diffWizards({a, kModel}, {b, kModel}));
     EXPECT_FALSE(json.value("equal").toBool());
-    const QJsonObject step = json.value("sequences")
-                                 .toArray()
-                                 .at(0)
-                                 .toObject()
-                                 .value("steps")
-                                 .toArray()
-                                 .at(0)
-                                 .toObject();
+    const QJsonObject step = json["sequences"][0]["steps"][0].toObject();
     EXPECT_EQ(step.value("change").toString(), "removed");
     EXPECT_EQ(step.value("old").toInt(), 2);
     EXPECT_TRUE(step.value("new").isNull());
