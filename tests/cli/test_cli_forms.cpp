@@ -88,9 +88,10 @@ TEST_F(CliForms, VersionAndHelpForms)
     EXPECT_TRUE(version.out.startsWith("Stepvane "));
     EXPECT_EQ(cli({"--version"}).out, version.out);
 
-    for (const char *command : {"check", "diff", "send", "version"}) {
+    for (const char *command : {"check", "diff", "send", "version", "info", "dump", "build"}) {
         const CliRun own = cli({command, "--help"});
         const CliRun help = cli({"help", command});
+        EXPECT_EQ(own.code, 0) << command;
         EXPECT_EQ(help.code, 0) << command;
         EXPECT_EQ(help.out, own.out) << command;
         EXPECT_TRUE(help.out.startsWith(QStringLiteral("usage: stepvane-cli %1").arg(command)));

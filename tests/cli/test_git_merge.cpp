@@ -134,40 +134,40 @@ TEST_F(GitMerge, BranchScenariosMergeAsWizards)
     const Edit remove = [](WizardDocument &d) { d.sequence(0)->removeStep(1); };
     const Edit both = [](WizardDocument &d) { d.Title = QStringLiteral("Both"); };
 
+    // Each side's edits and the merged wizard's, applied to the base in turn.
     struct Case {
         const char *name;
-        Edit ours, theirs, expected;
+        std::vector<Edit> ours, theirs, expected;
         bool conflict;
     };
     const Case cases[] = {
-        {"insertion vs field change", insertPrompt, start250,
-         [&](WizardDocument &d) { start250(d), insertPrompt(d); }, false},
-        {"sequences reordered vs a step changed", swap, stepInB,
-         [&](WizardDocument &d) { stepInB(d), swap(d); }, false},
-        {"picture replaced vs description changed", picture, describe,
-         [&](WizardDocument &d) { picture(d), describe(d); }, false},
-        {"identical changes", [&](WizardDocument &d) { both(d), start250(d); }, both,
-         [&](WizardDocument &d) { both(d), start250(d); }, false},
-        {"both append a sequence", appendX, appendY,
-         [&](WizardDocument &d) { appendX(d), appendY(d); }, true},
-        {"same field changed twice", start250, start300, start250, true},
-        {"delete vs change", remove, start250, remove, true},
+        {"insertion vs field change", {insertPrompt}, {start250}, {start250, insertPrompt}, false},
+        {"sequences reordered vs a step changed", {swap}, {stepInB}, {stepInB, swap}, false},
+        {"new picture vs new description", {picture}, {describe}, {picture, describe}, false},
+        {"identical changes", {both, start250}, {both}, {both, start250}, false},
+        {"both append a sequence", {appendX}, {appendY}, {appendX, appendY}, true},
+        {"same field changed twice", {start250}, {start300}, {start250}, true},
+        {"delete vs change", {remove}, {start250}, {remove}, true},
+    };
+    const auto edited = [&](const std::vector<Edit> &edits) {
+        WizardDocument doc = base();
+        for (const Edit &e : edits)
+            e(doc);
+        return doc;
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         git({"checkout", "-q", "--orphan", QString::fromLatin1(c.name).replace(' ', '-')});
         commit(base(), "base");
-        WizardDocument theirs = base(), ours = base(), expected = base();
-        c.theirs(theirs), c.ours(ours), c.expected(expected);
         git({"checkout", "-q", "-b", "theirs"});
-        commit(theirs, "theirs");
+        commit(edited(c.theirs), "theirs");
         git({"checkout", "-q", "-"});
-        commit(ours, "ours");
+        commit(edited(c.ours), "ours");
         const Outcome merge = git({"merge", "-q", "--no-edit", "theirs"});
         EXPECT_EQ(merge.code != 0, c.conflict) << merge.out.toStdString();
         WizardDocument merged;
         ASSERT_TRUE(read(merged));
-        const WizardDiff diff = diffWizards({expected, kModel}, {merged, kModel});
+        const WizardDiff diff = diffWizards({edited(c.expected), kModel}, {merged, kModel});
         EXPECT_TRUE(diff.isEqual()) << diffAsText(diff).join('\n').toStdString();
         if (c.conflict) {
             EXPECT_TRUE(merge.out.contains("CONFLICT (")) << merge.out.toStdString();

@@ -56,20 +56,14 @@ FrequencyDistanceTask &freqOf(WizardDocument &d)
     return *d.sequence(0)->step(1)->as<FrequencyDistanceTask>();
 }
 
+using MC = MergeConflict;
+
 struct Case {
     const char *name;
     Edit ours, theirs;
-    Edit expected; // applied to the base: the merged wizard
-    std::vector<MergeConflict::Kind> conflicts;
+    std::vector<Edit> expected; // applied to the base in turn: the merged wizard
+    std::vector<MC::Kind> conflicts;
 };
-
-const Edit kNone = [](WizardDocument &) {};
-
-// One edit and then the other.
-Edit bothEdits(const Edit &first, const Edit &second)
-{
-    return [=](WizardDocument &d) { first(d), second(d); };
-}
 
 AttachedImage picture(const QString &name)
 {
@@ -92,80 +86,50 @@ PromptTask prompt(std::vector<AttachedImage> images, const QString &text)
 
 TEST(WizardMerge, ScenariosGiveExactWizardsAndConflicts)
 {
-    const Edit insertPrompt = [](WizardDocument &d) {
+    const Edit insert = [](WizardDocument &d) {
         d.sequence(0)->insertStep(0, described(PromptTask{}, QStringLiteral("Safety")));
     };
-    const Edit changeStart = [](WizardDocument &d) { freqOf(d).Start_Frequency = 250; };
-    const Edit swapSequences = [](WizardDocument &d) { d.moveSequence(1, 0); };
-    const Edit changeAmplitude = [](WizardDocument &d) {
+    const Edit start250 = [](WizardDocument &d) { freqOf(d).Start_Frequency = 250; };
+    const Edit start300 = [](WizardDocument &d) { freqOf(d).Start_Frequency = 300; };
+    const Edit stop3000 = [](WizardDocument &d) { freqOf(d).Stop_Frequency = 3000; };
+    const Edit swap = [](WizardDocument &d) { d.moveSequence(1, 0); };
+    const Edit top30 = [](WizardDocument &d) {
         d.sequence(1)->step(1)->as<AmplitudeTask>()->Top = 30;
     };
     const Edit appendX = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("X"); };
     const Edit appendY = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("Y"); };
-    const Edit removeFreq = [](WizardDocument &d) { d.sequence(0)->removeStep(1); };
-    const Edit stopChange = [](WizardDocument &d) { freqOf(d).Stop_Frequency = 3000; };
+    const Edit remove = [](WizardDocument &d) { d.sequence(0)->removeStep(1); };
     const Edit retitle = [](WizardDocument &d) { d.Title = QStringLiteral("Mast"); };
     const Edit endOption = [](WizardDocument &d) { d.SeqEndOption = 1; };
     const Edit moveHold = [](WizardDocument &d) { d.sequence(0)->moveStep(2, 0); };
-    const Edit setPassword = [](WizardDocument &d) { d.setPassword(QStringLiteral("pw")); };
-    const Edit otherStart = [](WizardDocument &d) { freqOf(d).Start_Frequency = 300; };
+    const Edit password = [](WizardDocument &d) { d.setPassword(QStringLiteral("pw")); };
+    const Edit none = [](WizardDocument &) {};
 
     const Case cases[] = {
-        {"insertion vs field change in one sequence",
-         insertPrompt,
-         changeStart,
-         bothEdits(changeStart, insertPrompt),
-         {}},
-        {"sequences reordered vs a step changed",
-         swapSequences,
-         changeAmplitude,
-         bothEdits(changeAmplitude, swapSequences),
-         {}},
-        {"different fields of one step",
-         changeStart,
-         stopChange,
-         bothEdits(changeStart, stopChange),
-         {}},
-        {"identical changes taken once", changeStart, changeStart, changeStart, {}},
-        {"identical insertions taken once", insertPrompt, insertPrompt, insertPrompt, {}},
-        {"header fields from each side", retitle, endOption, bothEdits(retitle, endOption), {}},
-        {"a move vs a field change", moveHold, changeStart, bothEdits(changeStart, moveHold), {}},
-        {"theirs removes an untouched step", kNone, removeFreq, removeFreq, {}},
-        {"both append a sequence",
-         appendX,
-         appendY,
-         bothEdits(appendX, appendY),
-         {MergeConflict::Insertions}},
-        {"same field changed twice", changeStart, otherStart, changeStart, {MergeConflict::Field}},
-        {"ours deletes what theirs changes",
-         removeFreq,
-         changeStart,
-         removeFreq,
-         {MergeConflict::RemovedChanged}},
-        {"theirs deletes what ours changes",
-         changeStart,
-         removeFreq,
-         changeStart,
-         {MergeConflict::RemovedChanged}},
-        {"password on one side vs a change",
-         setPassword,
-         retitle,
-         bothEdits(setPassword, retitle),
-         {MergeConflict::Password}},
-        {"a change vs password on the other side: ours' kept",
-         retitle,
-         setPassword,
-         retitle,
-         {MergeConflict::Password}},
+        {"insertion vs field change in one sequence", insert, start250, {start250, insert}, {}},
+        {"sequences reordered vs a step changed", swap, top30, {top30, swap}, {}},
+        {"different fields of one step", start250, stop3000, {start250, stop3000}, {}},
+        {"identical changes taken once", start250, start250, {start250}, {}},
+        {"identical insertions taken once", insert, insert, {insert}, {}},
+        {"header fields from each side", retitle, endOption, {retitle, endOption}, {}},
+        {"a move vs a field change", moveHold, start250, {start250, moveHold}, {}},
+        {"theirs removes an untouched step", none, remove, {remove}, {}},
+        {"both append a sequence", appendX, appendY, {appendX, appendY}, {MC::Insertions}},
+        {"same field changed twice", start250, start300, {start250}, {MC::Field}},
+        {"ours deletes what theirs changes", remove, start250, {remove}, {MC::RemovedChanged}},
+        {"theirs deletes what ours changes", start250, remove, {start250}, {MC::RemovedChanged}},
+        {"password vs a change", password, retitle, {password, retitle}, {MC::Password}},
+        {"a change vs password: ours' kept", retitle, password, {retitle}, {MC::Password}},
     };
     for (const Case &c : cases) {
         WizardDocument b = base(), o = base(), t = base(), expected = base();
         c.ours(o);
         c.theirs(t);
-        c.expected(expected);
+        for (const Edit &e : c.expected)
+            e(expected);
         const WizardMergeResult r = mergeWizards({b, kModel}, {o, kModel}, {t, kModel});
         EXPECT_TRUE(r.doc == expected) << c.name;
-        std::vector<MergeConflict::Kind> kinds;
+        std::vector<MC::Kind> kinds;
         for (const MergeConflict &k : r.conflicts)
             kinds.push_back(k.kind);
         EXPECT_EQ(kinds, c.conflicts) << c.name << "\n"
@@ -228,10 +192,10 @@ TEST(WizardMerge, PicturesCompareByBytesAndModelChangeConflicts)
 
 TEST(TakeSide, CopiesExactlyTheNamedFieldSlotOrMarker)
 {
-    const AttachedImage a = picture(QStringLiteral("a.png")), b = picture(QStringLiteral("b.png"));
+    const AttachedImage a = picture("a.png"), b = picture("b.png");
     MarkerPeakTask theirsMarkers;
     theirsMarkers.markers[2].X_Value = 1234;
-    theirsMarkers.Description = QStringLiteral("theirs");
+    theirsMarkers.Description = "theirs";
     struct Case {
         const char *name;
         TaskRecord record, from;
@@ -240,27 +204,23 @@ TEST(TakeSide, CopiesExactlyTheNamedFieldSlotOrMarker)
         TaskRecord expected;
     };
     const Case cases[] = {
-        {"scalar", prompt({a}, QStringLiteral("ours")), prompt({b}, QStringLiteral("theirs")),
-         QStringLiteral("Description"), true, prompt({a}, QStringLiteral("theirs"))},
-        {"picture slot", prompt({a, a}, QStringLiteral("ours")),
-         prompt({a, b}, QStringLiteral("theirs")), QStringLiteral("ImageNum_1"), true,
-         prompt({a, b}, QStringLiteral("ours"))},
-        {"slot theirs lacks", prompt({a, b}, QStringLiteral("ours")),
-         prompt({a}, QStringLiteral("ours")), QStringLiteral("ImageNum_1"), true,
-         prompt({a}, QStringLiteral("ours"))},
-        {"slot ours lacks", prompt({a}, QStringLiteral("ours")),
-         prompt({a, b}, QStringLiteral("ours")), QStringLiteral("ImageNum_1"), true,
-         prompt({a, b}, QStringLiteral("ours"))},
-        {"marker", MarkerPeakTask{}, theirsMarkers, QStringLiteral("Num3"), true,
+        {"scalar", prompt({a}, "ours"), prompt({b}, "theirs"), "Description", true,
+         prompt({a}, "theirs")},
+        {"picture slot", prompt({a, a}, "ours"), prompt({a, b}, "theirs"), "ImageNum_1", true,
+         prompt({a, b}, "ours")},
+        {"slot theirs lacks", prompt({a, b}, "ours"), prompt({a}, "ours"), "ImageNum_1", true,
+         prompt({a}, "ours")},
+        {"slot ours lacks", prompt({a}, "ours"), prompt({a, b}, "ours"), "ImageNum_1", true,
+         prompt({a, b}, "ours")},
+        {"marker", MarkerPeakTask{}, theirsMarkers, "Num3", true,
          [&] {
              MarkerPeakTask m;
              m.markers[2].X_Value = 1234;
              return m;
          }()},
-        {"unknown field", prompt({a}, QStringLiteral("ours")), prompt({b}, QStringLiteral("x")),
-         QStringLiteral("Start_Frequency"), false, prompt({a}, QStringLiteral("ours"))},
-        {"other kind", HoldTask{}, CalibrationTask{}, QStringLiteral("Description"), false,
-         HoldTask{}},
+        {"unknown field", prompt({a}, "ours"), prompt({b}, "x"), "Start_Frequency", false,
+         prompt({a}, "ours")},
+        {"other kind", HoldTask{}, CalibrationTask{}, "Description", false, HoldTask{}},
     };
     for (const Case &c : cases) {
         TaskRecord record = c.record;
@@ -273,7 +233,7 @@ TEST(TakeSide, MergeNamesTheirsPlaceSoTheirsValueCanBeTaken)
 {
     WizardDocument base;
     TestingSequence *a = base.appendSequence();
-    a->Title = QStringLiteral("A");
+    a->Title = "A";
     a->insertStep(-1, frequency(100));
     WizardDocument ours = base, theirs = base;
     ours.sequence(0)->step(0)->as<FrequencyDistanceTask>()->Start_Frequency = 200;
@@ -281,7 +241,7 @@ TEST(TakeSide, MergeNamesTheirsPlaceSoTheirsValueCanBeTaken)
     theirs.sequence(0)->step(0)->as<FrequencyDistanceTask>()->Start_Frequency = 300;
     theirs.sequence(0)->insertStep(0, HoldTask{});
     auto added = std::make_unique<TestingSequence>();
-    added->Title = QStringLiteral("Added");
+    added->Title = "Added";
     added->insertStep(-1, CalibrationTask{});
     theirs.insertSequence(0, std::move(added));
 
