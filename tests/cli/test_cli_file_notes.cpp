@@ -39,9 +39,9 @@ class CliFileNotes : public ::testing::Test {
 protected:
     QString path(const QString &name) const { return dir.filePath(name); }
     // The prompt fixture with each edit made once, at its first place.
-    QString promptWith(const Edits &edits, const QString &name = QStringLiteral("edited.wzd"))
+    QString promptWith(const Edits &edits, const QString &name = "edited.wzd")
     {
-        QByteArray text = readAll(fixture(QStringLiteral("procedure/prompt.wzd")));
+        QByteArray text = readAll(fixture("procedure/prompt.wzd"));
         for (const auto &[from, to] : edits) {
             const qsizetype at = text.indexOf(from);
             EXPECT_GE(at, 0) << from.constData();
@@ -66,7 +66,7 @@ protected:
     QStringList leftovers(const QString &folder) const
     {
         QStringList found;
-        QDirIterator it(folder, {QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden,
+        QDirIterator it(folder, {".*.tmp"}, QDir::Files | QDir::Hidden,
                         QDirIterator::Subdirectories);
         while (it.hasNext())
             found << it.next();
@@ -197,7 +197,7 @@ TEST_F(CliFileNotes, SecondCopiesAreCheckErrorsAndDiffDifferences)
          "Information/Title"},
         {{{"</ImageData>", "</ImageData><ImageData>AAAA</ImageData>"}}, "ImageNum_0/ImageData"},
     };
-    const QString original = promptWith({}, QStringLiteral("original.wzd"));
+    const QString original = promptWith({}, "original.wzd");
     for (const auto &c : cases) {
         const QString file = promptWith(c.edits);
         const CliRun check = cli({"check", file});
@@ -269,7 +269,7 @@ TEST_F(CliFileNotes, BuildWithAnAttachmentItCannotReadKeepsThePreviousFile)
 
 TEST_F(CliFileNotes, NotAWizardSaysWhichFileAndWhy)
 {
-    QFile::copy(fixture(QStringLiteral("frame/unit.tuf")), path("unit.wzd"));
+    QFile::copy(fixture("frame/unit.tuf"), path("unit.wzd"));
     QFile::link(path("loop-b"), path("loop-a"));
     QFile::link(path("loop-a"), path("loop-b"));
     const struct {
@@ -298,8 +298,8 @@ TEST_F(CliFileNotes, NotAWizardSaysWhichFileAndWhy)
 TEST_F(CliFileNotes, DumpShowsOnlyWhatTheFileStores)
 {
     // Centre and span live in the editor's memory only; the file has neither.
-    const CliRun dump = cli({"dump", fixture(QStringLiteral("settings/frequency_distance.wzd"))},
-                            dir.path().toUtf8());
+    const CliRun dump =
+        cli({"dump", fixture("settings/frequency_distance.wzd")}, dir.path().toUtf8());
     ASSERT_EQ(dump.code, 0) << dump.err.toStdString();
     const QJsonArray steps =
         QJsonDocument::fromJson(dump.out.toUtf8()).object()["sequences"][0]["steps"].toArray();

@@ -21,7 +21,7 @@ CliRun cliWith(const QStringList &args, const QHash<QString, QString> &env,
 {
     QProcess p;
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.remove(QStringLiteral("STEPVANE_PASSWORD"));
+    e.remove("STEPVANE_PASSWORD");
     for (auto it = env.begin(); it != env.end(); ++it)
         e.insert(it.key(), it.value());
     p.setProcessEnvironment(e);
@@ -164,7 +164,7 @@ QStringList complete(const QString &script, const QStringList &words)
 {
     QProcess bash;
     bash.setWorkingDirectory(QStringLiteral(STEPVANE_SOURCE_DIR));
-    bash.start(QStringLiteral("bash"),
+    bash.start("bash",
                QStringList{"-c",
                            "source \"$1\"; shift; COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); "
                            "_stepvane_cli; printf '%s\\n' \"${COMPREPLY[@]}\"",
@@ -197,7 +197,7 @@ TEST_F(CliForms, BashCompletionOffersExactlyTheCommandsAndOptionsOfTheHelp)
               asSet(commands) + QSet<QString>({"help", "--help", "--version"}));
     EXPECT_EQ(asSet(complete(scriptFile, {"help", ""})), asSet(commands));
 
-    static const QRegularExpression option(QStringLiteral("--[a-z][a-z0-9-]*"));
+    static const QRegularExpression option("--[a-z][a-z0-9-]*");
     for (const QString &command : asSet(commands)) {
         QSet<QString> helped{"--help"};
         for (const auto &m : option.globalMatch(cli({"help", command}).out))

@@ -339,8 +339,7 @@ TEST_F(CliUnwritable, EveryTextWithEveryBadCharacterIsRefusedByItsPath)
     for (const QString &text : texts) {
         for (const char *b : {bad[n % 8], bad[(n + 3) % 8]}) {
             const QString in = path(QStringLiteral("bad%1.json").arg(n));
-            QByteArray bytes =
-                QJsonDocument(replaced(full, text, QStringLiteral("@BAD@")).toObject()).toJson();
+            QByteArray bytes = QJsonDocument(replaced(full, text, "@BAD@").toObject()).toJson();
             writeAll(in, bytes.replace("@BAD@", b));
             const CliRun run = cli({"build", in, path("out.wzd")});
             EXPECT_EQ(run.code, 1) << text.toStdString();

@@ -22,7 +22,7 @@ using namespace stepvane;
 using namespace stepvane::test;
 
 namespace {
-WizardDocument wizard(double start, const QString &title = QStringLiteral("A"))
+WizardDocument wizard(double start, const QString &title = "A")
 {
     WizardDocument doc;
     TestingSequence *s = doc.appendSequence();
@@ -163,13 +163,13 @@ TEST_F(GitMerge, BranchScenariosMergeAsWizards)
     writeAll(pictures[1], QByteArray(300, 'b'));
     const auto base = [&] {
         WizardDocument doc;
-        doc.Title = QStringLiteral("Site");
+        doc.Title = "Site";
         for (const char *title : {"A", "B"}) {
             TestingSequence *s = doc.appendSequence();
             s->Title = QString::fromLatin1(title);
             PromptTask prompt;
-            prompt.Description = QStringLiteral("Connect");
-            prompt.images[0] = {QString(), QStringLiteral("p.jpg"), pictures[0], 300, 4, 4};
+            prompt.Description = "Connect";
+            prompt.images[0] = {QString(), "p.jpg", pictures[0], 300, 4, 4};
             s->insertStep(-1, prompt);
             FrequencyDistanceTask f;
             f.Start_Frequency = 100;
@@ -181,7 +181,7 @@ TEST_F(GitMerge, BranchScenariosMergeAsWizards)
     };
     const Edit insertPrompt = [](WizardDocument &d) {
         PromptTask p;
-        p.Description = QStringLiteral("Safety first");
+        p.Description = "Safety first";
         d.sequence(0)->insertStep(0, p);
     };
     const Edit start250 = [](WizardDocument &d) { freqOf(d).Start_Frequency = 250; };
@@ -193,13 +193,11 @@ TEST_F(GitMerge, BranchScenariosMergeAsWizards)
     const Edit picture = [&](WizardDocument &d) {
         promptOf(d).images[0].TransImageName = pictures[1];
     };
-    const Edit describe = [](WizardDocument &d) {
-        promptOf(d).Description = QStringLiteral("Plug");
-    };
-    const Edit appendX = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("X"); };
-    const Edit appendY = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("Y"); };
+    const Edit describe = [](WizardDocument &d) { promptOf(d).Description = "Plug"; };
+    const Edit appendX = [](WizardDocument &d) { d.appendSequence()->Title = "X"; };
+    const Edit appendY = [](WizardDocument &d) { d.appendSequence()->Title = "Y"; };
     const Edit remove = [](WizardDocument &d) { d.sequence(0)->removeStep(1); };
-    const Edit both = [](WizardDocument &d) { d.Title = QStringLiteral("Both"); };
+    const Edit both = [](WizardDocument &d) { d.Title = "Both"; };
 
     // Each side's edits and the merged wizard's, applied to the base in turn.
     struct Case {
@@ -249,7 +247,7 @@ TEST_F(GitMerge, HistoryShowsTheChangedFieldsLine)
 {
     WizardDocument doc;
     TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("A");
+    s->Title = "A";
     s->insertStep(-1, HoldTask{});
     FrequencyDistanceTask f;
     f.Start_Frequency = 100;

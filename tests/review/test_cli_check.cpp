@@ -32,7 +32,7 @@ protected:
     static WizardDocument tower(const QString &title, const std::vector<TaskRecord> &steps)
     {
         WizardDocument doc;
-        doc.Title = QStringLiteral("Tower");
+        doc.Title = "Tower";
         TestingSequence *s = doc.appendSequence();
         s->Title = title;
         for (const TaskRecord &r : steps)
@@ -59,9 +59,8 @@ using CliDiff = CliCheck;
 
 TEST_F(CliCheck, FindingsAndExitStatus)
 {
-    WizardDocument doc =
-        tower(QStringLiteral("Sweep"), {MeasureModeTask{QString(), MeasureTwoPortTransmission}});
-    doc.appendSequence()->Title = QStringLiteral("Later");
+    WizardDocument doc = tower("Sweep", {MeasureModeTask{QString(), MeasureTwoPortTransmission}});
+    doc.appendSequence()->Title = "Later";
     const QString path = save(doc, "vx320a.wzd", 1);
 
     const CliRun run = cli({"check", path});

@@ -26,9 +26,9 @@ namespace {
 std::vector<Finding> check(std::vector<TaskRecord> records, bool decode = false)
 {
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
+    doc.Title = "Tower";
     TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
+    s->Title = "Sweep";
     for (TaskRecord &r : records)
         s->insertStep(-1, std::move(r));
     CheckOptions options;
@@ -80,7 +80,7 @@ TEST(InstrumentLimits, NamesTheFileSystemCannotHold)
          "keeps at most 255."},
     };
     for (const auto &c : cases) {
-        const QString what = c.folder ? QStringLiteral("folder name") : QStringLiteral("file name");
+        const QString what = c.folder ? "folder name" : "file name";
         const QString problem = instrumentNameProblem(c.name, what, c.folder);
         EXPECT_TRUE(c.problem.isEmpty() ? problem.isEmpty() : problem.contains(c.problem))
             << c.name.toStdString() << ": " << problem.toStdString();
@@ -131,7 +131,7 @@ protected:
     std::vector<Finding> prompt(const QString &path, Size size, int width, int height)
     {
         PromptTask r;
-        r.images[2] = {QString(), QStringLiteral("mast.png"), path, size, width, height};
+        r.images[2] = {QString(), "mast.png", path, size, width, height};
         return check({r}, true);
     }
     QTemporaryDir dir;
@@ -169,13 +169,13 @@ TEST_F(AttachedLimits, SetupsMustReadAsSetupsAndMasksCarryTheirExtension)
 
     LimitTask mask;
     mask.SelectMode = 0;
-    mask.MSLfileName = QStringLiteral("limits.txt");
-    mask.TransMSLfileName = file(QStringLiteral("limits.txt"), "mask");
+    mask.MSLfileName = "limits.txt";
+    mask.TransMSLfileName = file("limits.txt", "mask");
     mask.MSLfileSize = 4;
     EXPECT_EQ(messages(check({mask})),
               "MSL: The mask file \"limits.txt\" does not have the extension \"fml\" that the "
               "limit page asks for; the instrument may not take it as a mask.");
-    mask.MSLfileName = QStringLiteral("LIMITS.FML");
+    mask.MSLfileName = "LIMITS.FML";
     EXPECT_TRUE(check({mask}).empty());
 }
 
@@ -212,7 +212,7 @@ TEST_F(AttachedLimits, TheSendEstimateFollowsTheFileTheWriterMakes)
 
     const SendEstimate estimate = sendEstimateOfWizard(doc, 2, false);
     VX_CAAXML_PARSER writer(&doc, 2);
-    const QString saved = dir.filePath(QStringLiteral("estimate.wzd")); // the same name length
+    const QString saved = dir.filePath("estimate.wzd"); // the same name length
     ASSERT_TRUE(writer.Save_Wizard(saved));
     const SendEstimate real = sendEstimateOfFile(saved);
     ASSERT_TRUE(estimate.known());
@@ -273,7 +273,7 @@ TEST_F(AttachmentCheck, MasksSetupsAndLogosAreCheckedWhereTheWriterEmbedsThem)
 {
     LimitTask limit;
     limit.SelectMode = 0;
-    limit.MSLfileName = QStringLiteral("limits.fml");
+    limit.MSLfileName = "limits.fml";
     limit.TransMSLfileName = file("limits.fml", QByteArray(100, 'm'));
     limit.MSLfileSize = 120;
     EXPECT_EQ(messages(check({limit}, true)),

@@ -26,9 +26,9 @@ namespace {
 WizardDocument wizardWith(TaskRecord record)
 {
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
+    doc.Title = "Tower";
     TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
+    s->Title = "Sweep";
     s->insertStep(-1, std::move(record));
     return doc;
 }
@@ -234,7 +234,7 @@ TEST(WizardCheck, HeaderAndSequences)
     EXPECT_EQ(findings[2].field, "SeqEndOption");
 
     doc = wizardWith(HoldTask{});
-    doc.appendSequence()->Title = QStringLiteral("Empty");
+    doc.appendSequence()->Title = "Empty";
     findings = check(doc, 1);
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0], (Finding{Severity::Warning, 1, -1, "", "The sequence has no steps."}));

@@ -36,11 +36,11 @@ TaskRecord hold(const QString &description)
 WizardDocument base()
 {
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
+    doc.Title = "Tower";
     TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
+    s->Title = "Sweep";
     s->insertStep(-1, amplitude(65));
-    s->insertStep(-1, hold(QStringLiteral("h")));
+    s->insertStep(-1, hold("h"));
     s->insertStep(-1, CalibrationTask{});
     return doc;
 }
@@ -92,17 +92,17 @@ TEST(WizardDiff, EditsGiveExactLines)
         {"edit after an insert, numbered in both files",
          [](WizardDocument &d) {
              d.sequence(0)->insertStep(0, AutoScaleTask{});
-             d.sequence(0)->step(2)->as<HoldTask>()->Description = QStringLiteral("wait");
+             d.sequence(0)->step(2)->as<HoldTask>()->Description = "wait";
          },
          {"Sequence 1 \"Sweep\" changed", "  Step 1 Auto scale added",
           "  Step 3 (was 2) Hold (wait) changed", "    Description : h \u2192 wait"}},
         {"sequence title",
-         [](WizardDocument &d) { d.sequence(0)->Title = QStringLiteral("Feeder"); },
+         [](WizardDocument &d) { d.sequence(0)->Title = "Feeder"; },
          {"Sequence 1 \"Feeder\" changed", "  Title : Sweep \u2192 Feeder"}},
         {"sequence added before",
          [](WizardDocument &d) {
              auto s = std::make_unique<TestingSequence>();
-             s->Title = QStringLiteral("New");
+             s->Title = "New";
              s->insertStep(-1, HoldTask{});
              d.insertSequence(0, std::move(s));
          },
@@ -112,28 +112,28 @@ TEST(WizardDiff, EditsGiveExactLines)
          {"Sequence 1 \"Sweep\" removed (3 steps)"}},
         {"header",
          [](WizardDocument &d) {
-             d.Title = QStringLiteral("Mast");
+             d.Title = "Mast";
              d.SeqEndOption = 1;
-             d.setPassword(QStringLiteral("secret"));
+             d.setPassword("secret");
          },
          {"Header", "  Stepvane title : Tower \u2192 Mast",
           "  End option : Manual \u2192 Automation", "  Password : not set \u2192 set"}},
         // The password itself never shows, only whether there is one.
         {"another password",
-         [](WizardDocument &d) { d.setPassword(QStringLiteral("bravo")); },
+         [](WizardDocument &d) { d.setPassword("bravo"); },
          {},
-         [](WizardDocument &d) { d.setPassword(QStringLiteral("alpha")); }},
+         [](WizardDocument &d) { d.setPassword("alpha"); }},
         {"password cleared",
          [](WizardDocument &d) { d.clearPassword(); },
          {"Header", "  Password : set \u2192 not set"},
-         [](WizardDocument &d) { d.setPassword(QStringLiteral("alpha")); }},
+         [](WizardDocument &d) { d.setPassword("alpha"); }},
         // Either of two swapped sequences may be the one that moved; one line says it.
         {"sequences swapped",
          [](WizardDocument &d) { d.moveSequence(1, 0); },
          {"Sequence 2 \"Sweep\" moved from 1"},
          [](WizardDocument &d) {
              TestingSequence *second = d.appendSequence();
-             second->Title = QStringLiteral("Feeder");
+             second->Title = "Feeder";
              second->insertStep(-1, HoldTask{});
          }},
         {"model",
@@ -150,9 +150,7 @@ TEST(WizardDiff, EditsGiveExactLines)
           "    + <Display> / Peak", "    <Limit> / Minimum : 21.00 \u2192 10.00"},
          [](WizardDocument &d) { appendStep(d, RfPowerTask{}); }},
         {"values the summary hides still count",
-         [](WizardDocument &d) {
-             d.sequence(0)->step(3)->as<SaveTask>()->BaseFileName = QStringLiteral("site");
-         },
+         [](WizardDocument &d) { d.sequence(0)->step(3)->as<SaveTask>()->BaseFileName = "site"; },
          {"Sequence 1 \"Sweep\" changed", "  Step 4 Save changed",
           "    settings that the testing summary does not show changed"},
          [&](WizardDocument &d) { appendStep(d, manual); }},
@@ -174,9 +172,9 @@ TEST(WizardDiff, PicturesAreComparedByTheirBytes)
 {
     QTemporaryDir dir;
     QByteArray bytes(300, 'p');
-    const QString first = dir.filePath(QStringLiteral("one/a.png"));
-    const QString same = dir.filePath(QStringLiteral("two/a.png"));
-    const QString changed = dir.filePath(QStringLiteral("three/a.png"));
+    const QString first = dir.filePath("one/a.png");
+    const QString same = dir.filePath("two/a.png");
+    const QString changed = dir.filePath("three/a.png");
     for (const char *sub : {"one", "two", "three"})
         QDir(dir.path()).mkpath(QString::fromLatin1(sub));
     ASSERT_TRUE(writeAll(first, bytes));
@@ -187,7 +185,7 @@ TEST(WizardDiff, PicturesAreComparedByTheirBytes)
     auto withPicture = [](const QString &path) {
         WizardDocument d;
         PromptTask prompt;
-        prompt.images[2] = {QStringLiteral("look"), QStringLiteral("a.png"), path, 300, 10, 10};
+        prompt.images[2] = {"look", "a.png", path, 300, 10, 10};
         d.appendSequence()->insertStep(-1, prompt);
         return d;
     };

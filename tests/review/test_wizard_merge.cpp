@@ -38,14 +38,14 @@ TaskRecord described(TaskRecord r, const QString &text)
 WizardDocument base()
 {
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
+    doc.Title = "Tower";
     TestingSequence *a = doc.appendSequence();
-    a->Title = QStringLiteral("A");
-    a->insertStep(-1, described(PromptTask{}, QStringLiteral("Connect")));
+    a->Title = "A";
+    a->insertStep(-1, described(PromptTask{}, "Connect"));
     a->insertStep(-1, frequency(100));
     a->insertStep(-1, HoldTask{});
     TestingSequence *b = doc.appendSequence();
-    b->Title = QStringLiteral("B");
+    b->Title = "B";
     b->insertStep(-1, CalibrationTask{});
     b->insertStep(-1, AmplitudeTask{});
     return doc;
@@ -87,12 +87,12 @@ PromptTask prompt(std::vector<AttachedImage> images, const QString &text)
 WizardDocument sample(const QString &picture)
 {
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
+    doc.Title = "Tower";
     TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
+    s->Title = "Sweep";
     PromptTask prompt;
-    prompt.Description = QStringLiteral("Connect\nthe cable");
-    prompt.images[2] = {QStringLiteral("note"), QStringLiteral("p.jpg"), picture, 5, 2, 3};
+    prompt.Description = "Connect\nthe cable";
+    prompt.images[2] = {"note", "p.jpg", picture, 5, 2, 3};
     s->insertStep(-1, prompt);
     FrequencyDistanceTask f;
     f.Start_Frequency = 100.5;
@@ -116,7 +116,7 @@ QStringList changedLines(const QStringList &a, const QStringList &b)
 TEST(WizardMerge, ScenariosGiveExactWizardsAndConflicts)
 {
     const Edit insert = [](WizardDocument &d) {
-        d.sequence(0)->insertStep(0, described(PromptTask{}, QStringLiteral("Safety")));
+        d.sequence(0)->insertStep(0, described(PromptTask{}, "Safety"));
     };
     const Edit start250 = [](WizardDocument &d) { freqOf(d).Start_Frequency = 250; };
     const Edit start300 = [](WizardDocument &d) { freqOf(d).Start_Frequency = 300; };
@@ -125,13 +125,13 @@ TEST(WizardMerge, ScenariosGiveExactWizardsAndConflicts)
     const Edit top30 = [](WizardDocument &d) {
         d.sequence(1)->step(1)->as<AmplitudeTask>()->Top = 30;
     };
-    const Edit appendX = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("X"); };
-    const Edit appendY = [](WizardDocument &d) { d.appendSequence()->Title = QStringLiteral("Y"); };
+    const Edit appendX = [](WizardDocument &d) { d.appendSequence()->Title = "X"; };
+    const Edit appendY = [](WizardDocument &d) { d.appendSequence()->Title = "Y"; };
     const Edit remove = [](WizardDocument &d) { d.sequence(0)->removeStep(1); };
-    const Edit retitle = [](WizardDocument &d) { d.Title = QStringLiteral("Mast"); };
+    const Edit retitle = [](WizardDocument &d) { d.Title = "Mast"; };
     const Edit endOption = [](WizardDocument &d) { d.SeqEndOption = 1; };
     const Edit moveHold = [](WizardDocument &d) { d.sequence(0)->moveStep(2, 0); };
-    const Edit password = [](WizardDocument &d) { d.setPassword(QStringLiteral("pw")); };
+    const Edit password = [](WizardDocument &d) { d.setPassword("pw"); };
     const Edit none = [](WizardDocument &) {};
 
     const Case cases[] = {
@@ -191,13 +191,13 @@ TEST(WizardMerge, PicturesCompareByBytesAndModelChangeConflicts)
     auto withPicture = [](const QString &path) {
         WizardDocument d = base();
         AttachedImage &slot = d.sequence(0)->step(0)->as<PromptTask>()->images[3];
-        slot = {QString(), QStringLiteral("p.jpg"), path, 4, 8, 8};
+        slot = {QString(), "p.jpg", path, 4, 8, 8};
         return d;
     };
     // The same bytes under another working-copy path are no change; other
     // bytes of the same size are, and theirs' description change joins it.
     WizardDocument b = withPicture(p1), o = withPicture(p2), t = withPicture(p3);
-    t.sequence(0)->step(0)->as<PromptTask>()->Description = QStringLiteral("Plug in");
+    t.sequence(0)->step(0)->as<PromptTask>()->Description = "Plug in";
     WizardMergeResult r = mergeWizards({b, kModel}, {o, kModel}, {t, kModel});
     EXPECT_TRUE(r.clean());
     EXPECT_TRUE(r.doc == t);
@@ -317,7 +317,7 @@ TEST(WizardText, OneFieldChangedIsOneLineChanged)
          },
          {}},
         {"the title",
-         [](WizardDocument &d) { d.Title = QStringLiteral("Mast"); },
+         [](WizardDocument &d) { d.Title = "Mast"; },
          {"Title = \"Tower\"", "Title = \"Mast\""}},
         {"a check",
          [](WizardDocument &d) { d.sequence(0)->step(2)->as<LimitTask>()->Pass_Fail = 1; },
