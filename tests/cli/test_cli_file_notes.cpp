@@ -311,7 +311,7 @@ TEST_F(CliFileNotes, DumpShowsOnlyWhatTheFileStores)
     }
 }
 
-TEST_F(CliAttachments, EveryUnreadableAttachmentIsRefusedWhateverFieldsComeWithIt)
+TEST_F(CliAttachments, EveryUnreadableAttachmentOrSizeIsRefusedWhateverFieldsComeWithIt)
 {
     ASSERT_TRUE(build(picture(path("ok.png"), true)).isEmpty());
     ASSERT_EQ(run.code, 0);
@@ -333,33 +333,27 @@ TEST_F(CliAttachments, EveryUnreadableAttachmentIsRefusedWhateverFieldsComeWithI
             }
         }
     }
-    // The readable ones of each kind, sized or not, are written.
-    for (Make make : {Make(picture), Make(setup), Make(mask)})
-        for (bool sized : {true, false}) {
-            build(make(path(make == Make(mask) ? "mask.fml" : "ok.png"), sized));
-            EXPECT_EQ(run.code, 0) << run.err.toStdString();
-        }
-}
-
-TEST_F(CliAttachments, KeepGoingWritesWithoutAFifoAndNeverBlocks)
-{
+    for (const qint64 size : {qint64(1) << 32 | 3, (qint64(1) << 30) + 1, qint64(-1)}) {
+        QJsonObject one = image("p.png", path("ok.png"));
+        one["Image_filesize"] = size; // refused, not wrapped
+        const QString err = build(pictures({one}));
+        EXPECT_EQ(run.code, 1) << size;
+        EXPECT_TRUE(err.contains(QLatin1String("Image_filesize"))) << err.toStdString();
+        EXPECT_EQ(readAll(path("out.wzd")), before) << size;
+    }
+    // --keep-going writes without a fifo and never blocks.
     for (bool sized : {true, false}) {
         const QString err = build(picture(path("fifo"), sized), {"--keep-going"});
         EXPECT_EQ(run.code, 0) << err.toStdString(); // -1 had it hung
         EXPECT_TRUE(err.contains(QLatin1String("is a fifo"))) << err.toStdString();
         EXPECT_EQ(cli({"info", path("out.wzd")}).code, 0);
     }
-}
-
-TEST_F(CliAttachments, SizesOutsideTheFormatAreRefusedNotWrapped)
-{
-    for (const qint64 size : {qint64(1) << 32 | 3, (qint64(1) << 30) + 1, qint64(-1)}) {
-        QJsonObject one = image("p.png", path("ok.png"));
-        one["Image_filesize"] = size;
-        const QString err = build(pictures({one}));
-        EXPECT_EQ(run.code, 1) << size;
-        EXPECT_TRUE(err.contains(QLatin1String("Image_filesize"))) << err.toStdString();
-    }
+    // The readable ones of each kind, sized or not, are written.
+    for (Make make : {Make(picture), Make(setup), Make(mask)})
+        for (bool sized : {true, false}) {
+            build(make(path(make == Make(mask) ? "mask.fml" : "ok.png"), sized));
+            EXPECT_EQ(run.code, 0) << run.err.toStdString();
+        }
 }
 
 TEST_F(CliAttachments, DumpRestoresALongNameAndNeverWritesThroughALink)

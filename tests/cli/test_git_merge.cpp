@@ -44,11 +44,6 @@ QString write(const QTemporaryDir &dir, const char *name, WizardDocument doc, bo
 
 constexpr int kModel = 2;
 
-struct Outcome {
-    int code = -1;
-    QString out;
-};
-
 class GitMerge : public ::testing::Test {
 protected:
     void SetUp() override
@@ -68,7 +63,7 @@ protected:
         git({"add", ".gitattributes"});
     }
 
-    Outcome run(const QString &program, const QStringList &args)
+    CliRun run(const QString &program, const QStringList &args)
     {
         QProcess p;
         p.setProcessEnvironment(env);
@@ -77,9 +72,9 @@ protected:
         p.start(program, args);
         if (!p.waitForFinished(60000))
             return {};
-        return {p.exitCode(), QString::fromUtf8(p.readAll())};
+        return {p.exitCode(), QString::fromUtf8(p.readAll()), {}};
     }
-    Outcome git(const QStringList &args) { return run("git", args); }
+    CliRun git(const QStringList &args) { return run("git", args); }
     QString repo() const { return dir.filePath("repo"); }
     QString wizard() const { return dir.filePath("repo/site.wzd"); }
 
@@ -228,7 +223,7 @@ TEST_F(GitMerge, BranchScenariosMergeAsWizards)
         commit(edited(c.theirs), "theirs");
         git({"checkout", "-q", "-"});
         commit(edited(c.ours), "ours");
-        const Outcome merge = git({"merge", "-q", "--no-edit", "theirs"});
+        const CliRun merge = git({"merge", "-q", "--no-edit", "theirs"});
         EXPECT_EQ(merge.code != 0, c.conflict) << merge.out.toStdString();
         WizardDocument merged;
         ASSERT_TRUE(read(merged));
@@ -255,7 +250,7 @@ TEST_F(GitMerge, HistoryShowsTheChangedFieldsLine)
     commit(doc, "first");
     freqOf(doc).Start_Frequency = 250;
     commit(doc, "second");
-    const Outcome log = git({"log", "-p", "-1", "--format=", "--unified=0"});
+    const CliRun log = git({"log", "-p", "-1", "--format=", "--unified=0"});
     const QStringList changed = log.out.split('\n').filter(QRegularExpression("^[-+][^-+]"));
     EXPECT_EQ(changed, QStringList({"-Start_Frequency = 100", "+Start_Frequency = 250"}))
         << log.out.toStdString();
