@@ -166,18 +166,33 @@ TEST(WizardMerge, ScenariosGiveExactWizardsAndConflicts)
     }
 }
 
-TEST(WizardMerge, ConflictNamesPlaceAndThreeValues)
+// The conflict names its place in the merged wizard and the three values, and
+// where theirs has the item, so that theirs' value can be taken.
+TEST(WizardMerge, ConflictNamesBothPlacesAndThreeValues)
 {
     WizardDocument b = base(), o = base(), t = base();
     freqOf(o).Start_Frequency = 250;
     freqOf(t).Start_Frequency = 300.5;
-    const WizardMergeResult r = mergeWizards({b, kModel}, {o, kModel}, {t, kModel});
+    // Theirs puts a sequence first and a step before the changed one.
+    t.sequence(0)->insertStep(0, HoldTask{});
+    auto added = std::make_unique<TestingSequence>();
+    added->Title = "Added";
+    added->insertStep(-1, CalibrationTask{});
+    t.insertSequence(0, std::move(added));
+    WizardMergeResult r = mergeWizards({b, kModel}, {o, kModel}, {t, kModel});
     ASSERT_EQ(r.conflicts.size(), 1u);
     const MergeConflict &c = r.conflicts[0];
-    EXPECT_EQ(c.where, "sequence 1 \"A\", step 2 Frequency / Distance, Start_Frequency");
+    ASSERT_EQ(c.kind, MergeConflict::Field);
+    EXPECT_EQ(c.where, "sequence 2 \"A\", step 3 Frequency / Distance, Start_Frequency");
     EXPECT_EQ(QStringList({c.base, c.ours, c.theirs}), QStringList({"100", "250", "300.5"}));
-    EXPECT_EQ(c.sequence, 0);
-    EXPECT_EQ(c.step, 1);
+    EXPECT_EQ(c.sequence, 1);
+    EXPECT_EQ(c.step, 2);
+    EXPECT_EQ(c.theirsSequence, 1);
+    EXPECT_EQ(c.theirsStep, 2);
+    const TaskStep *there = t.sequence(c.theirsSequence)->step(c.theirsStep);
+    TaskStep &step = *r.doc.sequence(c.sequence)->step(c.step);
+    ASSERT_TRUE(there && copyRecordField(step.record, there->record, c.field));
+    EXPECT_EQ(step.as<FrequencyDistanceTask>()->Start_Frequency, 300.5);
 }
 
 TEST(WizardMerge, PicturesCompareByBytesAndModelChangeConflicts)
@@ -256,34 +271,6 @@ TEST(TakeSide, CopiesExactlyTheNamedFieldSlotOrMarker)
         EXPECT_EQ(copyRecordField(record, c.from, c.field), c.copied) << c.name;
         EXPECT_TRUE(record == c.expected) << c.name;
     }
-}
-
-TEST(TakeSide, MergeNamesTheirsPlaceSoTheirsValueCanBeTaken)
-{
-    WizardDocument base;
-    TestingSequence *a = base.appendSequence();
-    a->Title = "A";
-    a->insertStep(-1, frequency(100));
-    WizardDocument ours = base, theirs = base;
-    ours.sequence(0)->step(0)->as<FrequencyDistanceTask>()->Start_Frequency = 200;
-    // Theirs puts a sequence first and a step before the changed one.
-    theirs.sequence(0)->step(0)->as<FrequencyDistanceTask>()->Start_Frequency = 300;
-    theirs.sequence(0)->insertStep(0, HoldTask{});
-    auto added = std::make_unique<TestingSequence>();
-    added->Title = "Added";
-    added->insertStep(-1, CalibrationTask{});
-    theirs.insertSequence(0, std::move(added));
-
-    WizardMergeResult merged = mergeWizards({base, 2}, {ours, 2}, {theirs, 2});
-    ASSERT_EQ(merged.conflicts.size(), 1u);
-    const MergeConflict &c = merged.conflicts.front();
-    ASSERT_EQ(c.kind, MergeConflict::Field);
-    EXPECT_EQ(c.theirsSequence, 1);
-    EXPECT_EQ(c.theirsStep, 1);
-    const TaskStep *there = theirs.sequence(c.theirsSequence)->step(c.theirsStep);
-    TaskStep &step = *merged.doc.sequence(c.sequence)->step(c.step);
-    ASSERT_TRUE(there && copyRecordField(step.record, there->record, c.field));
-    EXPECT_EQ(step.as<FrequencyDistanceTask>()->Start_Frequency, 300);
 }
 
 TEST(WizardText, OneFieldChangedIsOneLineChanged)
