@@ -237,8 +237,8 @@ TEST(WizardMerge, PicturesCompareByBytesAndModelChangeConflicts)
 TEST(TakeSide, CopiesExactlyTheNamedFieldSlotOrMarker)
 {
     const AttachedImage a = picture("a.png"), b = picture("b.png");
-    MarkerPeakTask theirsMarkers;
-    theirsMarkers.markers[2].X_Value = 1234;
+    MarkerPeakTask taken, theirsMarkers;
+    taken.markers[2].X_Value = theirsMarkers.markers[2].X_Value = 1234;
     theirsMarkers.Description = "theirs";
     struct Case {
         const char *name;
@@ -256,12 +256,7 @@ TEST(TakeSide, CopiesExactlyTheNamedFieldSlotOrMarker)
          prompt({a}, "ours")},
         {"slot ours lacks", prompt({a}, "ours"), prompt({a, b}, "ours"), "ImageNum_1", true,
          prompt({a, b}, "ours")},
-        {"marker", MarkerPeakTask{}, theirsMarkers, "Num3", true,
-         [&] {
-             MarkerPeakTask m;
-             m.markers[2].X_Value = 1234;
-             return m;
-         }()},
+        {"marker", MarkerPeakTask{}, theirsMarkers, "Num3", true, taken},
         {"unknown field", prompt({a}, "ours"), prompt({b}, "x"), "Start_Frequency", false,
          prompt({a}, "ours")},
         {"other kind", HoldTask{}, CalibrationTask{}, "Description", false, HoldTask{}},
