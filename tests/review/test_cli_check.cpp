@@ -1,4 +1,4 @@
-// stepvane-cli check on files written by the wizard writer.
+// stepvane-cli check and diff on files written by the wizard writer.
 #include "document/ModelTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "review/check/SendEstimate.h"
@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -21,12 +20,30 @@ namespace {
 
 class CliCheck : public ::testing::Test {
 protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
     QString save(const WizardDocument &doc, const QString &name, int model)
     {
         WizardDocument copy = doc;
         VX_CAAXML_PARSER parser(&copy, model);
-        EXPECT_TRUE(parser.Save_Wizard(dir.filePath(name)));
-        return dir.filePath(name);
+        EXPECT_TRUE(parser.Save_Wizard(path(name))) << name.toStdString();
+        return path(name);
+    }
+    // "Tower" with one sequence holding the steps.
+    static WizardDocument tower(const QString &title, const std::vector<TaskRecord> &steps)
+    {
+        WizardDocument doc;
+        doc.Title = "Tower";
+        TestingSequence *s = doc.appendSequence();
+        s->Title = title;
+        for (const TaskRecord &r : steps)
+            s->insertStep(-1, r);
+        return doc;
+    }
+    static PromptTask prompt(const AttachedImage &image)
+    {
+        PromptTask p;
+        p.images[0] = image;
+        return p;
     }
     // The last line of the text output: the send estimate of the file.
     static QString sendLine(const QString &path)
@@ -36,16 +53,14 @@ protected:
     QTemporaryDir dir;
 };
 
+using CliDiff = CliCheck;
+
 } // namespace
 
 TEST_F(CliCheck, FindingsAndExitStatus)
 {
-    WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
-    TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
-    s->insertStep(-1, MeasureModeTask{QString(), MeasureTwoPortTransmission});
-    doc.appendSequence()->Title = QStringLiteral("Later");
+    WizardDocument doc = tower("Sweep", {MeasureModeTask{QString(), MeasureTwoPortTransmission}});
+    doc.appendSequence()->Title = "Later";
     const QString path = save(doc, "vx320a.wzd", 1);
 
     const CliRun run = cli({"check", path});
@@ -64,24 +79,18 @@ TEST_F(CliCheck, FindingsAndExitStatus)
     const QJsonObject json = QJsonDocument::fromJson(clean.out.toUtf8()).object();
     EXPECT_EQ(json.value("model").toString(), "VX330A");
     EXPECT_EQ(json.value("errors").toInt(), 0);
-    const QJsonObject finding = json.value("findings").toArray().at(0).toObject();
+    const QJsonObject finding = json["findings"][0].toObject();
     EXPECT_EQ(finding.value("severity").toString(), "warning");
     EXPECT_EQ(finding.value("sequence").toInt(), 2);
     EXPECT_TRUE(finding.value("step").isNull());
-    EXPECT_EQ(json.value("send").toObject().value("bytes").toInteger(), QFileInfo(good).size());
+    EXPECT_EQ(json["send"]["bytes"].toInteger(), QFileInfo(good).size());
 }
 
 TEST_F(CliCheck, AMissingPictureIsAFindingNotAReaderLine)
 {
-    WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
-    TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Look");
-    PromptTask prompt;
-    prompt.images[0] = {QString(), "gone.png", dir.filePath("gone.png"), 10, 2, 2};
-    s->insertStep(-1, prompt);
-    const QString path = save(doc, "missing.wzd", 2);
-
+    const QString path =
+        save(tower("Look", {prompt({QString(), "gone.png", dir.filePath("gone.png"), 10, 2, 2})}),
+             "missing.wzd", 2);
     const CliRun run = cli({"check", path});
     EXPECT_EQ(run.code, 0) << run.out.toStdString();
     EXPECT_EQ(run.err, "");
@@ -93,33 +102,16 @@ TEST_F(CliCheck, AMissingPictureIsAFindingNotAReaderLine)
     EXPECT_TRUE(cli({"info", path}).err.contains("Prompt task item-Failed to Load (gone.png)"));
 }
 
-TEST_F(CliCheck, UsageAndUnreadableFiles)
-{
-    const QString path = save(WizardDocument{}, "empty.wzd", 0);
-    EXPECT_EQ(cli({"check"}).code, 2);
-    EXPECT_EQ(cli({"check", path, "--model", "4"}).code, 2);
-    EXPECT_EQ(cli({"check", path, "--bogus"}).code, 2);
-    const CliRun missing = cli({"check", dir.filePath("missing.wzd")});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_FALSE(missing.err.isEmpty());
-    // Made for VX310A, checked for VX340A: the reader refuses it.
-    EXPECT_EQ(cli({"check", path, "--model", "3"}).code, 1);
-}
-
 TEST_F(CliCheck, AStatedPictureSizeThatDiffersFromItsDataIsAWarning)
 {
     QImage image(2, 2, QImage::Format_RGB32);
     image.fill(Qt::blue);
     ASSERT_TRUE(image.save(dir.filePath("mast.png"), "PNG"));
     const int size = int(QFileInfo(dir.filePath("mast.png")).size());
-    WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
-    TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Look");
-    PromptTask prompt;
-    prompt.images[0] = {QString(), "mast.png", dir.filePath("mast.png"), Size(size), 2, 2};
-    s->insertStep(-1, prompt);
-    const QByteArray saved = readAll(save(doc, "right.wzd", 2));
+    const QByteArray saved = readAll(
+        save(tower("Look",
+                   {prompt({QString(), "mast.png", dir.filePath("mast.png"), Size(size), 2, 2})}),
+             "right.wzd", 2));
     const QByteArray field = "<Image_filesize DValue=\"" + QByteArray::number(size) + "\"/>";
     ASSERT_TRUE(saved.contains(field));
 
@@ -139,5 +131,63 @@ TEST_F(CliCheck, AStatedPictureSizeThatDiffersFromItsDataIsAWarning)
                 .arg(size);
         EXPECT_EQ(run.out.contains(warning), stated != size) << stated << run.out.toStdString();
         EXPECT_EQ(run.out.startsWith(QLatin1String("warning")), stated != size);
+    }
+}
+
+TEST_F(CliDiff, EqualFilesAndOneChangedPictureByteAndAValue)
+{
+    QByteArray bytes(64, 'x');
+    ASSERT_TRUE(writeAll(path("mast.png"), bytes));
+    const auto wizard = [&] {
+        return tower("Antenna", {AmplitudeTask{},
+                                 prompt({"Point it up", "mast.png", path("mast.png"), 64, 4, 4})});
+    };
+    const QString a = save(wizard(), "a.wzd", 1);
+    const CliRun equal = cli({"diff", a, save(wizard(), "same.wzd", 1)});
+    EXPECT_EQ(equal.code, 0) << equal.err.toStdString();
+    EXPECT_TRUE(equal.out.isEmpty());
+
+    bytes[10] = 'y';
+    ASSERT_TRUE(writeAll(path("mast.png"), bytes));
+    WizardDocument changed = wizard();
+    changed.sequence(0)->step(0)->as<AmplitudeTask>()->Bottom = -5;
+    const QString b = save(changed, "b.wzd", 1);
+    const CliRun run = cli({"diff", a, b});
+    EXPECT_EQ(run.code, 1) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Sequence 1 \"Antenna\" changed\n"
+                                      "  Step 1 Amplitude changed\n"
+                                      "    Bottom : 1.00 \u2192 -5.00\n"
+                                      "  Step 2 Prompt changed\n"
+                                      "    1. Image file mast.png : content changed\n"));
+    const CliRun json = cli({"diff", a, b, "--json"});
+    EXPECT_EQ(json.code, 1);
+    EXPECT_FALSE(QJsonDocument::fromJson(json.out.toUtf8())["equal"].toBool(true));
+}
+
+// Usage errors exit 2; a file check cannot read exits 1, one diff cannot read 2.
+TEST_F(CliCheck, UsageAndUnreadableFiles)
+{
+    const QString empty = save(WizardDocument{}, "empty.wzd", 0);
+    const QString a = save(WizardDocument{}, "a.wzd", 1);
+    ASSERT_TRUE(writeAll(path("broken.wzd"), "<STEPVANE"));
+    const struct {
+        QStringList args;
+        int code;
+    } cases[] = {
+        {{"check"}, 2},
+        {{"check", empty, "--model", "4"}, 2},
+        {{"check", empty, "--bogus"}, 2},
+        {{"check", path("missing.wzd")}, 1},
+        {{"check", empty, "--model", "3"}, 1}, // made for VX310A: the reader refuses it
+        {{"diff", a}, 2},
+        {{"diff", a, a, a}, 2},
+        {{"diff", a, a, "--model", "9"}, 2},
+        {{"diff", a, path("missing.wzd")}, 2},
+        {{"diff", path("broken.wzd"), a}, 2},
+    };
+    for (const auto &c : cases) {
+        const CliRun run = cli(c.args);
+        EXPECT_EQ(run.code, c.code) << c.args.join(' ').toStdString();
+        EXPECT_FALSE(run.err.isEmpty()) << c.args.join(' ').toStdString();
     }
 }

@@ -1,13 +1,19 @@
 // The check against the instrument's limits: names its file system refuses,
 // markers outside the sweep the wizard sets, attached files the instrument
 // would not take as what they claim to be, pictures far beyond its screen,
-// and the send time, which must follow the file the writer really makes.
+// and the send time, which must follow the file the writer really makes;
+// attached files present, as large as the step says, and pictures that decode
+// to the stored width and height.
 #include "document/ModelTables.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "instrument_files/SetupImageBuilder.h"
+#include "print/PictureProbe.h"
 #include "review/check/InstrumentLimits.h"
 #include "review/check/SendEstimate.h"
 #include "support/TestFiles.h"
+
+#include <QBuffer>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -16,17 +22,19 @@ using namespace stepvane::test;
 
 namespace {
 
-// Pictures are not decoded: only the sizes the steps state count here.
-std::vector<Finding> check(std::vector<TaskRecord> records)
+// Without decode, pictures are not decoded: only the sizes the steps state count.
+std::vector<Finding> check(std::vector<TaskRecord> records, bool decode = false)
 {
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
+    doc.Title = "Tower";
     TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
+    s->Title = "Sweep";
     for (TaskRecord &r : records)
         s->insertStep(-1, std::move(r));
     CheckOptions options;
     options.model = 2;
+    if (decode)
+        options.pictures = decodePicture;
     return checkWizard(doc, options);
 }
 
@@ -36,6 +44,19 @@ QString messages(const std::vector<Finding> &findings)
     for (const Finding &f : findings)
         out << f.field + QStringLiteral(": ") + f.message;
     return out.join(u'\n');
+}
+
+QByteArray pictureBytes(const char *format, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
 }
 
 } // namespace
@@ -59,7 +80,7 @@ TEST(InstrumentLimits, NamesTheFileSystemCannotHold)
          "keeps at most 255."},
     };
     for (const auto &c : cases) {
-        const QString what = c.folder ? QStringLiteral("folder name") : QStringLiteral("file name");
+        const QString what = c.folder ? "folder name" : "file name";
         const QString problem = instrumentNameProblem(c.name, what, c.folder);
         EXPECT_TRUE(c.problem.isEmpty() ? problem.isEmpty() : problem.contains(c.problem))
             << c.name.toStdString() << ": " << problem.toStdString();
@@ -94,17 +115,28 @@ TEST(InstrumentLimits, MarkersOutsideTheSweepTheWizardSets)
 
 class AttachedLimits : public ::testing::Test {
 protected:
+    // Writes the bytes as a working copy and returns its path (null bytes: no file).
     QString file(const QString &name, const QByteArray &bytes)
     {
-        EXPECT_TRUE(writeAll(dir.filePath(name), bytes));
+        if (!bytes.isNull()) {
+            EXPECT_TRUE(writeAll(dir.filePath(name), bytes));
+        }
         return dir.filePath(name);
     }
     LoadTask setup(const QString &name, const QByteArray &bytes)
     {
         return LoadTask{2, QString(), file(name, bytes), QString(), Size(bytes.size())};
     }
+    // A prompt whose third slot carries the picture, checked with pictures decoded.
+    std::vector<Finding> prompt(const QString &path, Size size, int width, int height)
+    {
+        PromptTask r;
+        r.images[2] = {QString(), "mast.png", path, size, width, height};
+        return check({r}, true);
+    }
     QTemporaryDir dir;
 };
+using AttachmentCheck = AttachedLimits;
 
 TEST_F(AttachedLimits, SetupsMustReadAsSetupsAndMasksCarryTheirExtension)
 {
@@ -137,13 +169,13 @@ TEST_F(AttachedLimits, SetupsMustReadAsSetupsAndMasksCarryTheirExtension)
 
     LimitTask mask;
     mask.SelectMode = 0;
-    mask.MSLfileName = QStringLiteral("limits.txt");
-    mask.TransMSLfileName = file(QStringLiteral("limits.txt"), "mask");
+    mask.MSLfileName = "limits.txt";
+    mask.TransMSLfileName = file("limits.txt", "mask");
     mask.MSLfileSize = 4;
     EXPECT_EQ(messages(check({mask})),
               "MSL: The mask file \"limits.txt\" does not have the extension \"fml\" that the "
               "limit page asks for; the instrument may not take it as a mask.");
-    mask.MSLfileName = QStringLiteral("LIMITS.FML");
+    mask.MSLfileName = "LIMITS.FML";
     EXPECT_TRUE(check({mask}).empty());
 }
 
@@ -180,7 +212,7 @@ TEST_F(AttachedLimits, TheSendEstimateFollowsTheFileTheWriterMakes)
 
     const SendEstimate estimate = sendEstimateOfWizard(doc, 2, false);
     VX_CAAXML_PARSER writer(&doc, 2);
-    const QString saved = dir.filePath(QStringLiteral("estimate.wzd")); // the same name length
+    const QString saved = dir.filePath("estimate.wzd"); // the same name length
     ASSERT_TRUE(writer.Save_Wizard(saved));
     const SendEstimate real = sendEstimateOfFile(saved);
     ASSERT_TRUE(estimate.known());
@@ -188,4 +220,76 @@ TEST_F(AttachedLimits, TheSendEstimateFollowsTheFileTheWriterMakes)
     EXPECT_NEAR(double(estimate.bytes), double(real.bytes), 250.0);
     EXPECT_NEAR(double(estimate.milliseconds), double(real.milliseconds), 40.0);
     EXPECT_GT(real.bytes, qint64(bytes.size() + SetupImage().bytes.size()) * 4 / 3);
+}
+
+TEST_F(AttachmentCheck, PicturesMustBeThereAndDecodeToTheirStoredSize)
+{
+    const QByteArray png = pictureBytes("PNG", 40, 30), jpeg = pictureBytes("JPEG", 40, 30);
+    ASSERT_FALSE(png.isEmpty() || jpeg.isEmpty());
+    // Qt's reader still makes a picture of a JPEG cut short; the check must not.
+    const QByteArray cut = jpeg.left(jpeg.size() - 20);
+    ASSERT_FALSE(QImage::fromData(cut, "JPEG").isNull());
+    const Size pngSize = Size(png.size());
+    struct Case {
+        const char *name;
+        QString path;
+        Size size;
+        int width, height;
+        QString message; // after the picture's name; empty: no finding
+    } cases[] = {
+        {"png", file("a.png", png), pngSize, 40, 30, ""},
+        {"jpeg", file("b.jpg", jpeg), Size(jpeg.size()), 40, 30, ""},
+        {"missing", file("gone.png", QByteArray()), pngSize, 40, 30,
+         "is missing; the wizard would carry no data for it."},
+        {"empty", file("empty.png", QByteArray("")), pngSize, 40, 30, "is empty."},
+        {"size", file("c.png", png), pngSize + 1, 40, 30,
+         QStringLiteral("has %1 bytes, but the step says %2.").arg(pngSize).arg(pngSize + 1)},
+        {"not a picture", file("text.png", "not a picture at all"), 20, 40, 30,
+         "cannot be read as a JPEG or PNG picture."},
+        {"cut short", file("cut.jpg", cut), Size(cut.size()), 40, 30,
+         "cannot be read as a JPEG or PNG picture."},
+        {"width and height", file("d.png", png), pngSize, 8, 8,
+         "is 40 x 30 pixels, but the step stores 8 x 8."},
+        {"named only", QString(), 0, 0, 0,
+         "is named but carries no picture; the operator sees none."},
+    };
+    for (const Case &c : cases) {
+        const auto findings = prompt(c.path, c.size, c.width, c.height);
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(findings.empty())
+                << c.name << ": " << findings.front().message.toStdString();
+            continue;
+        }
+        ASSERT_EQ(findings.size(), 1u) << c.name;
+        EXPECT_EQ(findings[0].message, "The picture \"mast.png\" (3. Image file) " + c.message)
+            << c.name;
+        EXPECT_EQ(findings[0].field, "ImageNum_2") << c.name;
+        EXPECT_EQ(findings[0].severity, c.size == 0 ? Severity::Warning : Severity::Error)
+            << c.name;
+    }
+}
+
+TEST_F(AttachmentCheck, MasksSetupsAndLogosAreCheckedWhereTheWriterEmbedsThem)
+{
+    LimitTask limit;
+    limit.SelectMode = 0;
+    limit.MSLfileName = "limits.fml";
+    limit.TransMSLfileName = file("limits.fml", QByteArray(100, 'm'));
+    limit.MSLfileSize = 120;
+    EXPECT_EQ(messages(check({limit}, true)),
+              "MSL: The mask file \"limits.fml\" has 100 bytes, but the step says 120.");
+    limit.SelectMode = 1; // in limit-line mode the mask is not written, so it cannot be wrong
+    EXPECT_EQ(messages(check({limit}, true)), "");
+
+    LoadTask load{2, QString(), dir.filePath("site.sta"), QString(), 64};
+    EXPECT_EQ(messages(check({load}, true)), "Setup: The setup file \"site.sta\" is missing; the "
+                                             "wizard would carry no data for it.");
+    load.Mode = 1; // factory preset carries no file
+    EXPECT_EQ(messages(check({load}, true)), "");
+
+    const QByteArray png = pictureBytes("PNG", 5, 5);
+    SaveTask save;
+    save.logo = {QString(), "logo.png", file("logo.png", png), Size(png.size()), 5, 6};
+    EXPECT_EQ(messages(check({save}, true)),
+              "Logo: The logo \"logo.png\" is 5 x 5 pixels, but the step stores 5 x 6.");
 }

@@ -36,41 +36,55 @@ TaskRecord hold(const QString &description)
 WizardDocument base()
 {
     WizardDocument doc;
-    doc.Title = QStringLiteral("Tower");
+    doc.Title = "Tower";
     TestingSequence *s = doc.appendSequence();
-    s->Title = QStringLiteral("Sweep");
+    s->Title = "Sweep";
     s->insertStep(-1, amplitude(65));
-    s->insertStep(-1, hold(QStringLiteral("h")));
+    s->insertStep(-1, hold("h"));
     s->insertStep(-1, CalibrationTask{});
     return doc;
 }
 
-QStringList diffText(const WizardDocument &a, const WizardDocument &b, int modelA = kModel,
-                     int modelB = kModel)
-{
-    return diffAsText(diffWizards({a, modelA}, {b, modelB}));
-}
-
+// edit turns the second of two equal wizards into the changed one; start,
+// when given, first changes both alike.
 struct EditCase {
     const char *name;
     std::function<void(WizardDocument &)> edit;
     QStringList expected;
+    std::function<void(WizardDocument &)> start = {};
+    int modelB = kModel;
 };
+
+void appendStep(WizardDocument &d, TaskRecord r)
+{
+    d.sequence(0)->insertStep(-1, std::move(r));
+}
 
 } // namespace
 
-TEST(WizardDiff, EqualWizardsHaveNoLines)
-{
-    const WizardDocument a = base();
-    const WizardDocument b = base();
-    const WizardDiff diff = diffWizards({a, kModel}, {b, kModel});
-    EXPECT_TRUE(diff.isEqual());
-    EXPECT_TRUE(diffAsText(diff).isEmpty());
-}
-
 TEST(WizardDiff, EditsGiveExactLines)
 {
+    SaveTask manual;
+    manual.SaveMode = 2;
+    QTemporaryDir dir;
+    QByteArray bytes(300, 'p');
+    const QString first = dir.filePath("one/a.png"), same = dir.filePath("two/a.png"),
+                  changed = dir.filePath("three/a.png");
+    for (const QString &file : {first, same, changed})
+        QDir().mkpath(QFileInfo(file).path());
+    ASSERT_TRUE(writeAll(first, bytes) && writeAll(same, bytes));
+    bytes[150] = 'q';
+    ASSERT_TRUE(writeAll(changed, bytes));
+    PromptTask prompt;
+    prompt.images[2] = {"look", "a.png", first, 300, 10, 10};
+    const auto addPrompt = [&](WizardDocument &d) { appendStep(d, prompt); };
+    const auto pictureAt = [](const QString &file) {
+        return [file](WizardDocument &d) {
+            d.sequence(0)->step(3)->as<PromptTask>()->images[2].TransImageName = file;
+        };
+    };
     const EditCase cases[] = {
+        {"no edit", [](WizardDocument &) {}, {}},
         {"insert keeps later steps matched",
          [](WizardDocument &d) { d.sequence(0)->insertStep(1, AutoScaleTask{}); },
          {"Sequence 1 \"Sweep\" changed", "  Step 2 Auto scale added"}},
@@ -78,7 +92,7 @@ TEST(WizardDiff, EditsGiveExactLines)
          [](WizardDocument &d) { d.sequence(0)->removeStep(0); },
          {"Sequence 1 \"Sweep\" changed", "  Step 1 Amplitude removed"}},
         {"a duplicated step is added, its original stays matched",
-         [](WizardDocument &d) { d.sequence(0)->insertStep(-1, amplitude(65)); },
+         [](WizardDocument &d) { appendStep(d, amplitude(65)); },
          {"Sequence 1 \"Sweep\" changed", "  Step 4 Amplitude added"}},
         {"move",
          [](WizardDocument &d) { d.sequence(0)->moveStep(0, 2); },
@@ -90,17 +104,17 @@ TEST(WizardDiff, EditsGiveExactLines)
         {"edit after an insert, numbered in both files",
          [](WizardDocument &d) {
              d.sequence(0)->insertStep(0, AutoScaleTask{});
-             d.sequence(0)->step(2)->as<HoldTask>()->Description = QStringLiteral("wait");
+             d.sequence(0)->step(2)->as<HoldTask>()->Description = "wait";
          },
          {"Sequence 1 \"Sweep\" changed", "  Step 1 Auto scale added",
           "  Step 3 (was 2) Hold (wait) changed", "    Description : h \u2192 wait"}},
         {"sequence title",
-         [](WizardDocument &d) { d.sequence(0)->Title = QStringLiteral("Feeder"); },
+         [](WizardDocument &d) { d.sequence(0)->Title = "Feeder"; },
          {"Sequence 1 \"Feeder\" changed", "  Title : Sweep \u2192 Feeder"}},
         {"sequence added before",
          [](WizardDocument &d) {
              auto s = std::make_unique<TestingSequence>();
-             s->Title = QStringLiteral("New");
+             s->Title = "New";
              s->insertStep(-1, HoldTask{});
              d.insertSequence(0, std::move(s));
          },
@@ -110,101 +124,67 @@ TEST(WizardDiff, EditsGiveExactLines)
          {"Sequence 1 \"Sweep\" removed (3 steps)"}},
         {"header",
          [](WizardDocument &d) {
-             d.Title = QStringLiteral("Mast");
+             d.Title = "Mast";
              d.SeqEndOption = 1;
-             d.setPassword(QStringLiteral("secret"));
+             d.setPassword("secret");
          },
          {"Header", "  Stepvane title : Tower \u2192 Mast",
           "  End option : Manual \u2192 Automation", "  Password : not set \u2192 set"}},
+        // The password itself never shows, only whether there is one.
+        {"another password",
+         [](WizardDocument &d) { d.setPassword("bravo"); },
+         {},
+         [](WizardDocument &d) { d.setPassword("alpha"); }},
+        {"password cleared",
+         [](WizardDocument &d) { d.clearPassword(); },
+         {"Header", "  Password : set \u2192 not set"},
+         [](WizardDocument &d) { d.setPassword("alpha"); }},
+        // Either of two swapped sequences may be the one that moved; one line says it.
+        {"sequences swapped",
+         [](WizardDocument &d) { d.moveSequence(1, 0); },
+         {"Sequence 2 \"Sweep\" moved from 1"},
+         [](WizardDocument &d) {
+             TestingSequence *second = d.appendSequence();
+             second->Title = "Feeder";
+             second->insertStep(-1, HoldTask{});
+         }},
+        {"model",
+         [](WizardDocument &) {},
+         {"Header", "  Compatible Spanlyx : VX330A \u2192 VX340A"},
+         {},
+         3},
+        {"repeated labels carry their section",
+         [](WizardDocument &d) {
+             d.sequence(0)->step(3)->as<RfPowerTask>()->Limit_Minimum = 10;
+             d.sequence(0)->step(3)->as<RfPowerTask>()->Display_Mode = 1;
+         },
+         {"Sequence 1 \"Sweep\" changed", "  Step 4 RF Power changed", "    - <Display> / Average",
+          "    + <Display> / Peak", "    <Limit> / Minimum : 21.00 \u2192 10.00"},
+         [](WizardDocument &d) { appendStep(d, RfPowerTask{}); }},
+        {"values the summary hides still count",
+         [](WizardDocument &d) { d.sequence(0)->step(3)->as<SaveTask>()->BaseFileName = "site"; },
+         {"Sequence 1 \"Sweep\" changed", "  Step 4 Save changed",
+          "    settings that the testing summary does not show changed"},
+         [&](WizardDocument &d) { appendStep(d, manual); }},
+        // Two readings restore to different paths; only the bytes count.
+        {"picture at another path", pictureAt(same), {}, addPrompt},
+        {"picture bytes changed",
+         pictureAt(changed),
+         {"Sequence 1 \"Sweep\" changed", "  Step 4 Prompt changed",
+          "    3. Image file a.png : content changed"},
+         addPrompt},
     };
     for (const EditCase &c : cases) {
-        const WizardDocument a = base();
-        WizardDocument b = base();
+        SCOPED_TRACE(c.name);
+        WizardDocument a = base();
+        if (c.start)
+            c.start(a);
+        WizardDocument b = a;
         c.edit(b);
-        EXPECT_EQ(diffText(a, b), c.expected) << c.name;
+        const WizardDiff diff = diffWizards({a, kModel}, {b, c.modelB});
+        EXPECT_EQ(diffAsText(diff), c.expected);
+        EXPECT_EQ(diff.isEqual(), c.expected.isEmpty());
     }
-}
-
-TEST(WizardDiff, NeverShowsThePassword)
-{
-    WizardDocument a = base();
-    WizardDocument b = base();
-    a.setPassword(QStringLiteral("alpha"));
-    b.setPassword(QStringLiteral("bravo"));
-    EXPECT_TRUE(diffText(a, b).isEmpty());
-    b.clearPassword();
-    const QString all = diffText(a, b).join(u'\n');
-    EXPECT_FALSE(all.contains(QStringLiteral("alpha")));
-    EXPECT_TRUE(all.contains(QStringLiteral("Password : set \u2192 not set")));
-}
-
-TEST(WizardDiff, MovedSequenceAndModel)
-{
-    WizardDocument a = base();
-    TestingSequence *second = a.appendSequence();
-    second->Title = QStringLiteral("Feeder");
-    second->insertStep(-1, HoldTask{});
-    WizardDocument b = a;
-    b.moveSequence(1, 0);
-    // Either of two swapped sequences may be the one that moved; one line says it.
-    EXPECT_EQ(diffText(a, b), QStringList({"Sequence 2 \"Sweep\" moved from 1"}));
-    EXPECT_EQ(diffText(a, a, 2, 3),
-              QStringList({"Header", "  Compatible Spanlyx : VX330A \u2192 VX340A"}));
-}
-
-TEST(WizardDiff, RepeatedLabelsCarryTheirSection)
-{
-    WizardDocument a;
-    a.appendSequence()->insertStep(-1, RfPowerTask{});
-    WizardDocument b = a;
-    b.sequence(0)->step(0)->as<RfPowerTask>()->Limit_Minimum = 10;
-    b.sequence(0)->step(0)->as<RfPowerTask>()->Display_Mode = 1;
-    EXPECT_EQ(diffText(a, b), QStringList({"Sequence 1 \"\" changed", "  Step 1 RF Power changed",
-                                           "    - <Display> / Average", "    + <Display> / Peak",
-                                           "    <Limit> / Minimum : 21.00 \u2192 10.00"}));
-}
-
-TEST(WizardDiff, ValuesTheSummaryHidesStillCount)
-{
-    WizardDocument a;
-    SaveTask manual;
-    manual.SaveMode = 2;
-    a.appendSequence()->insertStep(-1, manual);
-    WizardDocument b = a;
-    b.sequence(0)->step(0)->as<SaveTask>()->BaseFileName = QStringLiteral("site");
-    const WizardDiff diff = diffWizards({a, kModel}, {b, kModel});
-    EXPECT_FALSE(diff.isEqual());
-    EXPECT_EQ(diffAsText(diff).last(),
-              QStringLiteral("    settings that the testing summary does not show changed"));
-}
-
-TEST(WizardDiff, PicturesAreComparedByTheirBytes)
-{
-    QTemporaryDir dir;
-    QByteArray bytes(300, 'p');
-    const QString first = dir.filePath(QStringLiteral("one/a.png"));
-    const QString same = dir.filePath(QStringLiteral("two/a.png"));
-    const QString changed = dir.filePath(QStringLiteral("three/a.png"));
-    QDir(dir.path()).mkpath(QStringLiteral("one"));
-    QDir(dir.path()).mkpath(QStringLiteral("two"));
-    QDir(dir.path()).mkpath(QStringLiteral("three"));
-    ASSERT_TRUE(writeAll(first, bytes));
-    ASSERT_TRUE(writeAll(same, bytes));
-    bytes[150] = 'q';
-    ASSERT_TRUE(writeAll(changed, bytes));
-
-    auto withPicture = [](const QString &path) {
-        WizardDocument d;
-        PromptTask prompt;
-        prompt.images[2] = {QStringLiteral("look"), QStringLiteral("a.png"), path, 300, 10, 10};
-        d.appendSequence()->insertStep(-1, prompt);
-        return d;
-    };
-    // Two readings restore to different paths; only the bytes count.
-    EXPECT_TRUE(diffText(withPicture(first), withPicture(same)).isEmpty());
-    EXPECT_EQ(diffText(withPicture(first), withPicture(changed)),
-              QStringList({"Sequence 1 \"\" changed", "  Step 1 Prompt changed",
-                           "    3. Image file a.png : content changed"}));
 }
 
 TEST(WizardDiff, JsonCarriesPositionsFromOne)
@@ -214,14 +194,7 @@ TEST(WizardDiff, JsonCarriesPositionsFromOne)
     b.sequence(0)->removeStep(1);
     const QJsonObject json = diffAsJson(diffWizards({a, kModel}, {b, kModel}));
     EXPECT_FALSE(json.value("equal").toBool());
-    const QJsonObject step = json.value("sequences")
-                                 .toArray()
-                                 .at(0)
-                                 .toObject()
-                                 .value("steps")
-                                 .toArray()
-                                 .at(0)
-                                 .toObject();
+    const QJsonObject step = json["sequences"][0]["steps"][0].toObject();
     EXPECT_EQ(step.value("change").toString(), "removed");
     EXPECT_EQ(step.value("old").toInt(), 2);
     EXPECT_TRUE(step.value("new").isNull());
