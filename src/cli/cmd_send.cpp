@@ -6,6 +6,7 @@
 #include "cli/TransferConsole.h"
 #include "comm/CDevComm.h"
 #include "comm/fleet/FleetTransfer.h"
+#include "common/FileKind.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +21,15 @@ const QString kFleetSynopsis = QStringLiteral(
 
 const CliOptions kOptions = transferOptions() + CliOptions{{QStringLiteral("--no-check")}};
 
+// The transfer's own words, with the file and, where it is plain, why.
+int readFileError(const QString &path)
+{
+    const QString why = notARegularFile(path);
+    printError(why.isEmpty() ? QStringLiteral("%1: Read file Error").arg(path)
+                             : QStringLiteral("%1: Read file Error (%2)").arg(path, why));
+    return kExitFailure;
+}
+
 int runFleetSend(const QStringList &argv)
 {
     FleetArgs args;
@@ -33,10 +43,8 @@ int runFleetSend(const QStringList &argv)
     QByteArray content;
     if (QFileInfo(args.positional).isFile() && file.open(QIODevice::ReadOnly))
         content = file.readAll();
-    if (!file.isOpen() || content.size() != file.size()) {
-        printError(QStringLiteral("%1: Read file Error").arg(args.positional));
-        return kExitFailure;
-    }
+    if (!file.isOpen() || content.size() != file.size())
+        return readFileError(args.positional);
     FleetTransfer transfer(args.list, CommSettings::load());
     transfer.setJobs(args.jobs);
     const QString name = CDevComm::FileNameOf(QFileInfo(args.positional).absoluteFilePath());
@@ -55,6 +63,9 @@ int runSend(const QStringList &argv)
             readTransferOptions(rest, kSynopsis, QStringLiteral("FILE"), file, settings);
         stop != kContinue)
         return stop;
+    // Said here, where the file can be named; nothing is sent.
+    if (!notARegularFile(file).isEmpty() || !QFileInfo(file).isReadable())
+        return readFileError(file);
     if (!noCheck)
         if (const int stop = checkBeforeSend(file); stop != kContinue)
             return stop;

@@ -126,8 +126,13 @@ TEST_F(CliWizard, RefusalsGiveTheirExitCodeAndReason)
         {{"build", path("pipe"), path("out.wzd")}, 1, "is a fifo"}, // would block if opened
         {{"setup-info", path("folder")}, 1, "is a folder"},
         // An accepted port gets as far as the file check (nothing sent).
-        {{"send", missing, "--tcp", "127.0.0.1", "--port", "1"}, 1, ""},
-        {{"send", missing, "--tcp", "127.0.0.1", "--port", "65535"}, 1, ""},
+        {{"send", missing, "--tcp", "127.0.0.1", "--port", "1"},
+         1,
+         ": Read file Error (no such file)"},
+        {{"send", path("folder"), "--tcp", "127.0.0.1", "--port", "65535", "--no-check"},
+         1,
+         "folder: Read file Error (is a folder)"},
+        {{"send", missing, "--to", "127.0.0.1:1"}, 1, ": Read file Error (no such file)"},
         {{"send", missing, "--tcp", "127.0.0.1", "--port", "0"}, 2, "--port needs 1..65535"},
         {{"send", missing, "--tcp", "127.0.0.1", "--port", "65536"}, 2, "--port needs 1..65535"},
         {{"send", missing, "--tcp", "127.0.0.1", "--port", "-1"}, 2, "--port needs 1..65535"},
