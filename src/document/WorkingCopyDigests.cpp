@@ -96,7 +96,7 @@ void rememberWorkingCopy(const QString &path, const QByteArray &bytes)
     if (!entry.identity.regular || entry.identity.size != bytes.size() || entry.digest.isEmpty())
         return;
     const std::lock_guard lock(g_digestMutex);
-    g_digests.insert(path, std::move(entry));
+    g_digests.insert(path, entry);
 }
 
 bool workingCopiesWritten()
@@ -122,7 +122,7 @@ void rememberUnwrittenCopy(const QString &path, const QByteArray &bytes)
         break;
     }
     const std::lock_guard lock(g_digestMutex);
-    g_unwritten.insert(path, std::move(copy));
+    g_unwritten.insert(path, copy);
 }
 
 namespace {

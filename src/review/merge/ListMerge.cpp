@@ -69,13 +69,14 @@ struct Merging {
 
     void insertTheirs(int t)
     {
-        const int anchor = anchorOfTheirs(t);
         // Ours' insertions at the same place: the run right after the anchor.
-        size_t end = size_t(anchor + 1);
+        const int anchor = anchorOfTheirs(t);
+        const size_t first = anchor < 0 ? 0 : size_t(anchor) + 1;
+        size_t end = first;
         std::vector<int> run;
         while (end < out.entries.size() && isOursInsertion(out.entries[end]))
             run.push_back(out.entries[end++].ours);
-        for (size_t k = size_t(anchor + 1); k < end; ++k)
+        for (size_t k = first; k < end; ++k)
             if (in.sameInsertion(out.entries[k].ours, t)) {
                 out.entries[k].theirs = t; // the same insertion on both sides: once
                 return;

@@ -211,6 +211,7 @@ bool MergeWindow::reorder(const Row &row, const std::vector<void *> &order, void
         return false;
     if (row.owner) {
         std::vector<TaskStep *> steps;
+        steps.reserve(order.size());
         for (void *item : order)
             steps.push_back(static_cast<TaskStep *>(item));
         m_main.history().reorderSteps(*row.owner, std::move(steps), takeText(theirs));
@@ -218,6 +219,7 @@ bool MergeWindow::reorder(const Row &row, const std::vector<void *> &order, void
             {HistoryFocus::Area::Steps, row.owner, static_cast<TaskStep *>(shown)});
     } else {
         std::vector<TestingSequence *> sequences;
+        sequences.reserve(order.size());
         for (void *item : order)
             sequences.push_back(static_cast<TestingSequence *>(item));
         m_main.history().reorderSequences(std::move(sequences), takeText(theirs));
