@@ -226,13 +226,17 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
         return damaged(QStringLiteral("its data is in a CDATA section"));
     QByteArray text = Embedded_Text(element);
     // Decoded once, here, where the record takes the size; the bytes are
-    // written later.
+    // written later. A command that keeps nothing of the file only counts
+    // them, which is one pass over the text with nothing written.
+    const bool keep = restoredCopies() != RestoredCopies::Named;
     QByteArray bytes;
-    if (!decodeBase64(text, bytes))
+    const qint64 size = !keep                       ? decodedBase64Size(text)
+                        : decodeBase64(text, bytes) ? bytes.size()
+                                                    : -1;
+    if (size < 0)
         return damaged(QStringLiteral("its data holds %1").arg(base64Problem(text)));
     text = QByteArray();
     releaseText(element);
-    const qint64 size = bytes.size();
     if (size == 0)
         return damaged(QStringLiteral("its data is empty"));
     if (path.isEmpty()) {
@@ -244,6 +248,8 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
         }
         return damaged(QStringLiteral("its name \"%1\" cannot be a file name").arg(slot.name));
     }
+    if (!keep)
+        return size;
     // Only a write or a digest is worth a worker; holding the bytes is not.
     if (m_restores && (workingCopiesWritten() || restoredCopies() == RestoredCopies::Digested)) {
         m_restores->add(std::move(bytes), path, failure);
