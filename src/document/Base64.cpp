@@ -2,8 +2,10 @@
 // for speed: embedded files make up nearly all of a large wizard.
 #include "document/Base64.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace stepvane {
 
@@ -87,73 +89,92 @@ QByteArray encodeBase64Lines(const QByteArray &bytes)
 
 namespace {
 
-// One pass over the text with the rules of both operations below; with
-// Write false it only checks and counts. Whole groups of four alphabet
-// characters, nearly all of a wizard's text, are taken four at a time; the
-// rest (line breaks, padding, a group a line break splits) one at a time.
-template <bool Write> qsizetype scanBase64(const char *text, qsizetype n, char *dst)
+// The rules of every decoding below, resumable so that a text may come in
+// pieces. With Write false it only checks and counts. Whole groups of four
+// alphabet characters, nearly all of a wizard's text, are taken four at a
+// time; the rest (line breaks, padding, a group a line break splits) one at
+// a time. Returns where the text stops being base64, or n.
+template <bool Write>
+qsizetype scanPart(Base64ScanState &st, const unsigned char *s, qsizetype n, char *dst)
 {
-    const auto *s = reinterpret_cast<const unsigned char *>(text);
-    qsizetype written = 0;
     qsizetype i = 0;
-    unsigned acc = 0;
-    int have = 0;
-    int padding = 0;
     while (i < n) {
-        if (have == 0 && padding == 0) {
+        if (st.have == 0 && st.padding == 0) {
             for (; i + 4 <= n; i += 4) {
                 const std::uint32_t v = kShifted[0][s[i]] | kShifted[1][s[i + 1]] |
                                         kShifted[2][s[i + 2]] | kShifted[3][s[i + 3]];
                 if (v & kNotDigit)
                     break;
                 if constexpr (Write) {
-                    dst[written] = char(v >> 16);
-                    dst[written + 1] = char(v >> 8);
-                    dst[written + 2] = char(v);
+                    dst[st.written] = char(v >> 16);
+                    dst[st.written + 1] = char(v >> 8);
+                    dst[st.written + 2] = char(v);
                 }
-                written += 3;
+                st.written += 3;
             }
             if (i >= n)
                 break;
         }
+        const qsizetype at = i;
         const signed char v = kDecode[s[i++]];
         if (v >= 0) {
-            if (padding) // data after padding
-                return -1;
-            acc = (acc << 6) | unsigned(v);
-            if (++have == 4) {
+            if (st.padding) // data after padding
+                return at;
+            st.acc = (st.acc << 6) | unsigned(v);
+            if (++st.have == 4) {
                 if constexpr (Write) {
-                    dst[written] = char(acc >> 16);
-                    dst[written + 1] = char(acc >> 8);
-                    dst[written + 2] = char(acc);
+                    dst[st.written] = char(st.acc >> 16);
+                    dst[st.written + 1] = char(st.acc >> 8);
+                    dst[st.written + 2] = char(st.acc);
                 }
-                written += 3;
-                have = 0;
-                acc = 0;
+                st.written += 3;
+                st.have = 0;
+                st.acc = 0;
             }
         } else if (v == kPad) {
-            ++padding;
-            if (padding > 2 || have + padding > 4)
-                return -1;
+            ++st.padding;
+            if (st.padding > 2 || st.have + st.padding > 4)
+                return at;
         } else if (v != kSkip) {
-            return -1;
+            return at;
         }
     }
+    return n;
+}
+
+// The end of the text: false where it ends badly.
+template <bool Write> bool finishScan(Base64ScanState &st, char *dst)
+{
     // Padding is optional at the end, but a lone sixth of a byte is not data.
-    if (have == 1 || (padding && have + padding != 4))
-        return -1;
-    if (have == 2) {
+    if (st.have == 1 || (st.padding && st.have + st.padding != 4))
+        return false;
+    if (st.have == 2) {
         if constexpr (Write)
-            dst[written] = char(acc >> 4);
-        written += 1;
-    } else if (have == 3) {
+            dst[st.written] = char(st.acc >> 4);
+        st.written += 1;
+    } else if (st.have == 3) {
         if constexpr (Write) {
-            dst[written] = char(acc >> 10);
-            dst[written + 1] = char(acc >> 2);
+            dst[st.written] = char(st.acc >> 10);
+            dst[st.written + 1] = char(st.acc >> 2);
         }
-        written += 2;
+        st.written += 2;
     }
-    return written;
+    st.have = 0;
+    return true;
+}
+
+template <bool Write> qsizetype scanWhole(const QByteArray &text, char *dst)
+{
+    Base64ScanState st;
+    const auto *s = reinterpret_cast<const unsigned char *>(text.constData());
+    if (scanPart<Write>(st, s, text.size(), dst) != text.size() || !finishScan<Write>(st, dst))
+        return -1;
+    return st.written;
+}
+
+const unsigned char *bytesOf(const char *text)
+{
+    return reinterpret_cast<const unsigned char *>(text);
 }
 
 } // namespace
@@ -161,7 +182,7 @@ template <bool Write> qsizetype scanBase64(const char *text, qsizetype n, char *
 bool decodeBase64(const QByteArray &text, QByteArray &out)
 {
     out = QByteArray(text.size() / 4 * 3 + 3, Qt::Uninitialized);
-    const qsizetype written = scanBase64<true>(text.constData(), text.size(), out.data());
+    const qsizetype written = scanWhole<true>(text, out.data());
     if (written < 0) {
         out.clear();
         return false;
@@ -172,32 +193,86 @@ bool decodeBase64(const QByteArray &text, QByteArray &out)
 
 qsizetype decodedBase64Size(const QByteArray &text)
 {
-    return scanBase64<false>(text.constData(), text.size(), nullptr);
+    return scanWhole<false>(text, nullptr);
+}
+
+void Base64ProblemScan::feed(const char *text, qsizetype n)
+{
+    for (qsizetype i = 0; i < n && m_found.isEmpty(); ++i) {
+        const unsigned char c = bytesOf(text)[i];
+        const signed char v = kDecode[c];
+        if (v == kPad) {
+            m_padding = true;
+        } else if (v >= 0) {
+            if (m_padding)
+                m_found = QStringLiteral("'=' in mid-stream");
+            ++m_digits;
+        } else if (c == '-' || c == '_') {
+            m_found = QStringLiteral("'%1' of the URL alphabet").arg(QLatin1Char(c));
+        } else if (v == kBad) {
+            m_found = QStringLiteral("the character 0x%1, which is not base64")
+                          .arg(uint(c), 2, 16, QLatin1Char('0'));
+        }
+    }
+}
+
+QString Base64ProblemScan::problem() const
+{
+    if (!m_found.isEmpty())
+        return m_found;
+    return m_digits % 4 == 1 ? QStringLiteral("a truncated last group")
+                             : QStringLiteral("bad padding");
 }
 
 QString base64Problem(const QByteArray &text)
 {
     if (decodedBase64Size(text) >= 0)
         return QString();
-    bool padding = false;
-    qsizetype digits = 0;
-    for (const char c : text) {
-        const signed char v = kDecode[static_cast<unsigned char>(c)];
-        if (v == kPad) {
-            padding = true;
-        } else if (v >= 0) {
-            if (padding)
-                return QStringLiteral("'=' in mid-stream");
-            ++digits;
-        } else if (c == '-' || c == '_') {
-            return QStringLiteral("'%1' of the URL alphabet").arg(QLatin1Char(c));
-        } else if (v == kBad) {
-            return QStringLiteral("the character 0x%1, which is not base64")
-                .arg(uint(static_cast<unsigned char>(c)), 2, 16, QLatin1Char('0'));
-        }
+    Base64ProblemScan scan;
+    scan.feed(text.constData(), text.size());
+    return scan.problem();
+}
+
+void Base64Stream::feed(const char *text, qsizetype n)
+{
+    if (n <= 0)
+        return;
+    if (!m_failed) {
+        // Room for every group this piece can complete, and the two bytes a
+        // short last group gives at the end.
+        const qsizetype need = m_state.written + (n + 3) / 4 * 3 + 3;
+        if (m_bytes.size() < need)
+            m_bytes.resize(std::max(need, m_bytes.size() * 2));
+        const qsizetype at = scanPart<true>(m_state, bytesOf(text), n, m_bytes.data());
+        if (at == n)
+            return;
+        fail();
+        text += at;
+        n -= at;
     }
-    return digits % 4 == 1 ? QStringLiteral("a truncated last group")
-                           : QStringLiteral("bad padding");
+    m_problem.feed(text, n);
+}
+
+bool Base64Stream::finish()
+{
+    if (!m_failed && !finishScan<true>(m_state, m_bytes.data()))
+        fail();
+    if (!m_failed)
+        m_bytes.truncate(m_state.written);
+    return !m_failed;
+}
+
+void Base64Stream::fail()
+{
+    // What the text held up to here, as the words for it need to know.
+    m_problem.resume(m_state.padding > 0, m_state.written / 3 * 4 + m_state.have);
+    m_failed = true;
+    m_bytes = QByteArray();
+}
+
+QByteArray Base64Stream::takeBytes()
+{
+    return m_failed ? QByteArray() : std::exchange(m_bytes, QByteArray());
 }
 
 } // namespace stepvane

@@ -19,4 +19,59 @@ qsizetype decodedBase64Size(const QByteArray &text);
 // empty when it does not.
 QString base64Problem(const QByteArray &text);
 
+// Where a decoding stands between two pieces of its text.
+struct Base64ScanState {
+    unsigned acc = 0;
+    int have = 0; // alphabet characters of the group begun
+    int padding = 0;
+    qsizetype written = 0;
+};
+
+// base64Problem's reading of a text that comes in pieces.
+class Base64ProblemScan {
+public:
+    // Carries on after text that held padding (or not) and digits alphabet
+    // characters, none of them a problem.
+    void resume(bool padding, qsizetype digits)
+    {
+        m_padding = padding;
+        m_digits = digits;
+    }
+    void feed(const char *text, qsizetype n);
+    QString problem() const;
+
+private:
+    bool m_padding = false;
+    qsizetype m_digits = 0;
+    QString m_found;
+};
+
+// A text decoded as its pieces arrive, as a parser hands them over, so that
+// the text itself is never kept. The result and the words for a failure are
+// those decodeBase64 and base64Problem give for the whole text.
+class Base64Stream {
+public:
+    void feed(const char *text, qsizetype n);
+    // The text has ended: true when all of it decodes.
+    bool finish();
+    bool failed() const { return m_failed; }
+    // Why it does not decode (after finish); empty when it does.
+    QString problem() const { return m_failed ? m_problem.problem() : QString(); }
+    // Whether the text held anything but whitespace.
+    bool holdsNonSpace() const
+    {
+        return m_failed || m_state.written > 0 || m_state.have > 0 || m_state.padding > 0;
+    }
+    // The decoded bytes (after finish), handed over once.
+    QByteArray takeBytes();
+
+private:
+    void fail();
+
+    Base64ScanState m_state;
+    QByteArray m_bytes;
+    Base64ProblemScan m_problem;
+    bool m_failed = false;
+};
+
 } // namespace stepvane

@@ -183,25 +183,53 @@ TEST(Base64, LinesOfSeventySixAndExactRoundTrips)
     }
 }
 
+namespace {
+
+// The same text handed over in pieces cut anywhere decodes as the whole.
+void expectStreamedAsWhole(const QByteArray &text, std::mt19937 &gen)
+{
+    Base64Stream stream;
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype piece = std::min<qsizetype>(gen() % 9, text.size() - at);
+        stream.feed(text.constData() + at, piece);
+        at += piece;
+    }
+    QByteArray whole;
+    EXPECT_EQ(stream.finish(), decodeBase64(text, whole)) << text.constData();
+    EXPECT_EQ(stream.takeBytes(), whole) << text.constData();
+    EXPECT_EQ(stream.problem(), base64Problem(text)) << text.constData();
+    EXPECT_EQ(stream.holdsNonSpace(), !text.trimmed().isEmpty()) << text.constData();
+}
+
+} // namespace
+
 TEST(Base64, DecodingIgnoresWhitespaceAndRejectsGarbage)
 {
     struct Case {
         QByteArray text;
         bool ok;
         QByteArray bytes;
+        QString problem;
     } cases[] = {
-        {" SGVs\r\n bG8=\n", true, "Hello"},
-        {"SGVsbG8", true, "Hello"},
-        {"SGVsbG8=\tx", false, ""},
-        {"SGV$bG8=", false, ""},
-        {"S", false, ""},
-        {"SGVsbG8===", false, ""},
-        {"", true, ""},
+        {" SGVs\r\n bG8=\n", true, "Hello", ""},
+        {"SGVsbG8", true, "Hello", ""},
+        {"SGVsbG8=\tx", false, "", "'=' in mid-stream"},
+        {"SGV$bG8=", false, "", "the character 0x24, which is not base64"},
+        {"SGV-bG8=", false, "", "'-' of the URL alphabet"},
+        {"S", false, "", "a truncated last group"},
+        {"SGVsb==", false, "", "a truncated last group"},
+        {"SGVsbG8===", false, "", "bad padding"},
+        {"SGVsbG8===\x01", false, "", "the character 0x01, which is not base64"},
+        {"", true, "", ""},
     };
+    std::mt19937 gen(5);
     for (const auto &c : cases) {
         QByteArray out;
         EXPECT_EQ(decodeBase64(c.text, out), c.ok) << c.text.constData();
         EXPECT_EQ(out, c.bytes) << c.text.constData();
+        EXPECT_EQ(base64Problem(c.text), c.problem) << c.text.constData();
+        for (int cut = 0; cut < 4; ++cut)
+            expectStreamedAsWhole(c.text, gen);
         // The count taken before decoding agrees with the decoding.
         EXPECT_EQ(decodedBase64Size(c.text), c.ok ? c.bytes.size() : -1) << c.text.constData();
     }
@@ -214,7 +242,8 @@ TEST(Base64, DecodingIgnoresWhitespaceAndRejectsGarbage)
 
 // Groups of four are taken at once and the rest one by one: whitespace at
 // any place, a group split by it, missing padding or a bad character at any
-// place must give what a character-by-character reading gives.
+// place must give what a character-by-character reading gives, and so must
+// the same text handed over in pieces cut anywhere.
 TEST(Base64, WhitespaceAnywhereAndBadCharactersAnywhere)
 {
     std::mt19937 gen(11);
@@ -229,6 +258,7 @@ TEST(Base64, WhitespaceAnywhereAndBadCharactersAnywhere)
         ASSERT_TRUE(decodeBase64(text, out)) << text.constData();
         EXPECT_EQ(out, bytes) << text.constData();
         EXPECT_EQ(decodedBase64Size(text), bytes.size());
+        expectStreamedAsWhole(text, gen);
         if (text.trimmed().isEmpty())
             continue;
         QByteArray bad = text;
@@ -240,6 +270,8 @@ TEST(Base64, WhitespaceAnywhereAndBadCharactersAnywhere)
         EXPECT_TRUE(out.isEmpty());
         EXPECT_EQ(decodedBase64Size(bad), -1);
         EXPECT_FALSE(base64Problem(bad).isEmpty());
+        expectStreamedAsWhole(bad, gen);
+        expectStreamedAsWhole(text.left(text.size() / 2) + "=A" + text.mid(text.size() / 2), gen);
     }
 }
 
