@@ -235,15 +235,16 @@ QString base64Problem(const QByteArray &text)
 
 void Base64Stream::feed(const char *text, qsizetype n)
 {
-    if (n <= 0)
+    if (n <= 0 || m_finished)
         return;
     if (!m_failed) {
         // Room for every group this piece can complete, and the two bytes a
         // short last group gives at the end.
         const qsizetype need = m_state.written + (n + 3) / 4 * 3 + 3;
-        if (m_bytes.size() < need)
+        if (m_keep && m_bytes.size() < need)
             m_bytes.resize(std::max(need, m_bytes.size() * 2));
-        const qsizetype at = scanPart<true>(m_state, bytesOf(text), n, m_bytes.data());
+        const qsizetype at = m_keep ? scanPart<true>(m_state, bytesOf(text), n, m_bytes.data())
+                                    : scanPart<false>(m_state, bytesOf(text), n, nullptr);
         if (at == n)
             return;
         fail();
@@ -255,11 +256,19 @@ void Base64Stream::feed(const char *text, qsizetype n)
 
 bool Base64Stream::finish()
 {
-    if (!m_failed && !finishScan<true>(m_state, m_bytes.data()))
+    if (m_failed || std::exchange(m_finished, true))
+        return !m_failed;
+    if (!(m_keep ? finishScan<true>(m_state, m_bytes.data())
+                 : finishScan<false>(m_state, nullptr))) {
         fail();
-    if (!m_failed)
+        return false;
+    }
+    if (m_keep) {
+        // The room grew by doubling; what is kept is the bytes alone.
         m_bytes.truncate(m_state.written);
-    return !m_failed;
+        m_bytes.squeeze();
+    }
+    return true;
 }
 
 void Base64Stream::fail()

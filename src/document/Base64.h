@@ -51,8 +51,12 @@ private:
 // those decodeBase64 and base64Problem give for the whole text.
 class Base64Stream {
 public:
+    // keepBytes false: only checks and counts, for a reader that needs the
+    // size alone.
+    explicit Base64Stream(bool keepBytes = true) : m_keep(keepBytes) {}
     void feed(const char *text, qsizetype n);
-    // The text has ended: true when all of it decodes.
+    // The text has ended: true when all of it decodes. Later calls give
+    // the same answer.
     bool finish();
     bool failed() const { return m_failed; }
     // Why it does not decode (after finish); empty when it does.
@@ -62,8 +66,11 @@ public:
     {
         return m_failed || m_state.written > 0 || m_state.have > 0 || m_state.padding > 0;
     }
-    // The decoded bytes (after finish), handed over once.
+    // The decoded bytes (after finish), handed over once; empty when they
+    // are not kept.
     QByteArray takeBytes();
+    // How many bytes the text decodes to (after finish, when it does).
+    qsizetype size() const { return m_state.written; }
 
 private:
     void fail();
@@ -71,7 +78,9 @@ private:
     Base64ScanState m_state;
     QByteArray m_bytes;
     Base64ProblemScan m_problem;
+    bool m_keep = true;
     bool m_failed = false;
+    bool m_finished = false;
 };
 
 } // namespace stepvane

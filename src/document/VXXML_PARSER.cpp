@@ -7,6 +7,7 @@
 #include "common/DataFiles.h"
 #include "common/XmlText.h"
 #include "document/Base64.h"
+#include "document/DecodingParse.h"
 #include "document/LibxmlErrors.h"
 #include "document/Sha256.h"
 #include "document/Utf8Name.h"
@@ -154,6 +155,7 @@ void VXXML_PARSER::Reset_Document()
     if (m_doc)
         xmlFreeDoc(m_doc);
     m_doc = xmlNewDoc(X("1.0"));
+    m_decodedTexts.clear();
     m_root = nullptr;
     m_current = nullptr;
     m_foundIndex = -1;
@@ -210,16 +212,19 @@ bool VXXML_PARSER::loadBytes(const QByteArray &bytes, bool mapped)
     // libxml2 writes some lines of its own (an encoding it cannot convert)
     // even when told not to; they become the reason given for the failure.
     LibxmlErrors errors;
-    xmlDoc *doc = nullptr;
-    if (mapped) {
-        MappedInput input{bytes.constData(), size_t(bytes.size())};
-        doc = xmlReadIO(readMapped, closeNothing, &input, nullptr, nullptr, kParseOptions);
-    } else {
-        doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, kParseOptions);
-    }
+    MappedInput input{bytes.constData(), size_t(bytes.size())};
+    xmlParserCtxt *ctxt = mapped ? xmlCreateIOParserCtxt(nullptr, nullptr, readMapped, closeNothing,
+                                                         &input, XML_CHAR_ENCODING_NONE)
+                                 : xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size()));
+    // A command that looks at no attachment needs only their sizes.
+    xmlDoc *doc = parseDocument(ctxt, kParseOptions, m_decodeTyped ? &m_decodedTexts : nullptr,
+                                restoredCopies() != RestoredCopies::Named);
     if (!doc)
         m_loadProblem = errors.firstLine();
-    return finishLoad(doc);
+    if (finishLoad(doc))
+        return true;
+    m_decodedTexts.clear();
+    return false;
 }
 
 bool VXXML_PARSER::finishLoad(xmlDoc *doc)
@@ -569,8 +574,13 @@ VXXML_PARSER::RestoreResult VXXML_PARSER::Restore_Element_File(const xmlNode *el
                                                                const QString &path, QString *error)
 {
     QByteArray bytes;
-    if (!decodeBase64(Embedded_Text(element), bytes))
+    if (Base64Stream *decoded = decodedText(element)) {
+        if (decoded->failed())
+            return RestoreResult::BadData;
+        bytes = decoded->takeBytes();
+    } else if (!decodeBase64(Embedded_Text(element), bytes)) {
         return RestoreResult::BadData;
+    }
     // A working copy cut short by a full disk would travel into the next
     // save as if it were the picture: it is written whole or not at all. It
     // need not outlive a power cut, so it is not synced.

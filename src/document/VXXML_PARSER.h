@@ -3,6 +3,8 @@
 // attributes, and store whole files in it as base64.
 #pragma once
 
+#include "document/Base64.h"
+#include "document/DecodingParse.h"
 #include "document/XmlShape.h"
 
 #include <QString>
@@ -88,8 +90,9 @@ protected:
     virtual void On_Node_Loaded() {}
 
     // Writes the file held in a base64 element (an element without typed
-    // content gives an empty file). Reads the DOM only, so it may run on a
-    // worker thread while the document stays unchanged.
+    // content gives an empty file). Reads the DOM only (a text decoded while
+    // loading is handed over, once), so it may run on a worker thread while
+    // the document stays unchanged.
     enum class RestoreResult { Ok, BadData, WriteFailed };
     // error (when given) says why a write failed.
     static RestoreResult Restore_Element_File(const xmlNode *element, const QString &path,
@@ -97,6 +100,11 @@ protected:
     // The base64 text of an element typed "bin.base64" (empty for any other
     // element).
     static QByteArray Embedded_Text(const xmlNode *element);
+
+    // Whether loads decode the text of elements typed bin.base64 as they
+    // read it (see DecodingParse.h): Embedded_Text then finds no text in
+    // them, and decodedText() holds it decoded.
+    void Decode_Typed_Text(bool on) { m_decodeTyped = on; }
 
     // Cursor bookmarks for readers that look several paths up from one element.
     xmlNode *Current_Node() const { return m_current; }
@@ -129,6 +137,8 @@ private:
     XmlShapeLimits m_limits;
     bool m_loaded = false;
     QString m_styleSheet;
+    bool m_decodeTyped = false;
+    DecodedTexts m_decodedTexts; // of the loaded tree's typed elements
 };
 
 // The attribute text that marks an element holding a base64 file.

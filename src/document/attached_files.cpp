@@ -5,6 +5,7 @@
 
 #include "common/AtomicFile.h"
 #include "document/Base64.h"
+#include "document/DecodingParse.h"
 #include "document/WorkingCopies.h"
 #include "document/WorkingCopyDigests.h"
 
@@ -156,6 +157,8 @@ bool hasCdata(const xmlNode *element)
 // Whether an element holds anything but blanks: text, CDATA or elements.
 bool holdsSomething(const xmlNode *element)
 {
+    if (const Base64Stream *decoded = decodedText(element); decoded && decoded->holdsNonSpace())
+        return true;
     for (const xmlNode *c = element->children; c; c = c->next) {
         if (c->type == XML_ELEMENT_NODE)
             return true;
@@ -224,18 +227,23 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
     // The instrument takes base64 from plain text only.
     if (hasCdata(element))
         return damaged(QStringLiteral("its data is in a CDATA section"));
-    QByteArray text = Embedded_Text(element);
-    // Decoded once, here, where the record takes the size; the bytes are
-    // written later. A command that keeps nothing of the file only counts
-    // them, which is one pass over the text with nothing written.
+    // Decoded once, while the file was parsed or else here, where the
+    // record takes the size; the bytes are written later. A command that
+    // keeps nothing of the file only counts them.
     const bool keep = restoredCopies() != RestoredCopies::Named;
     QByteArray bytes;
-    const qint64 size = !keep                       ? decodedBase64Size(text)
-                        : decodeBase64(text, bytes) ? bytes.size()
-                                                    : -1;
-    if (size < 0)
-        return damaged(QStringLiteral("its data holds %1").arg(base64Problem(text)));
-    text = QByteArray();
+    qint64 size = -1;
+    if (Base64Stream *decoded = decodedText(element)) {
+        if (decoded->failed())
+            return damaged(QStringLiteral("its data holds %1").arg(decoded->problem()));
+        size = decoded->size();
+        bytes = decoded->takeBytes();
+    } else {
+        const QByteArray text = Embedded_Text(element);
+        size = !keep ? decodedBase64Size(text) : decodeBase64(text, bytes) ? bytes.size() : -1;
+        if (size < 0)
+            return damaged(QStringLiteral("its data holds %1").arg(base64Problem(text)));
+    }
     releaseText(element);
     if (size == 0)
         return damaged(QStringLiteral("its data is empty"));
@@ -287,6 +295,9 @@ VX_CAAXML_PARSER::VX_CAAXML_PARSER(WizardDocument *document, int modelIndex, Mes
     : m_model(modelIndex), m_sink(sink ? sink : &nullSink())
 {
     Set_Document(document);
+    // Every embedded file is read through restoreFileData, which takes the
+    // decoded bytes.
+    Decode_Typed_Text(true);
 }
 
 VX_CAAXML_PARSER::~VX_CAAXML_PARSER()

@@ -1,0 +1,30 @@
+// Parsing a document whose embedded files are decoded while it is read.
+// Nearly all of a large wizard is base64 text; kept in the tree it is built
+// up in ever larger copies, held beside the bytes decoded from it and read a
+// second time to decode. Decoded as the parser hands it over, each text is
+// read once and only its bytes are kept.
+#pragma once
+
+#include <deque>
+
+typedef struct _xmlDoc xmlDoc;
+typedef struct _xmlNode xmlNode;
+typedef struct _xmlParserCtxt xmlParserCtxt;
+
+namespace stepvane {
+
+class Base64Stream;
+using DecodedTexts = std::deque<Base64Stream>; // a deque keeps each in place
+
+// Parses with ctxt, which it frees. With texts, the text of every element
+// typed bin.base64 goes into a stream of texts as it is read (keeping the
+// bytes or only counting them), and the tree holds none of it; a second copy
+// of an element, or anything inside one, keeps its text, because the notes
+// on repeated elements digest those as they stand. Null when the document
+// is not well formed.
+xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts, bool keepBytes = true);
+
+// The decoded text of element, or null when its text is in the tree.
+Base64Stream *decodedText(const xmlNode *element);
+
+} // namespace stepvane
