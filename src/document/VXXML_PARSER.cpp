@@ -4,6 +4,7 @@
 #include "document/VXXML_PARSER.h"
 
 #include "common/AtomicFile.h"
+#include "common/AttachmentFile.h"
 #include "common/DataFiles.h"
 #include "common/XmlText.h"
 #include "document/Base64.h"
@@ -11,6 +12,7 @@
 #include "document/Sha256.h"
 #include "document/Utf8Name.h"
 #include "document/WorkingCopyDigests.h"
+#include "document/XmlIo.h"
 #include "document/XmlShape.h"
 
 #include <QFile>
@@ -23,9 +25,6 @@
 #include <libxslt/transform.h>
 #include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -95,46 +94,6 @@ bool isShippedIdentitySheet(const QByteArray &sheet)
     return !sheet.isEmpty() && sha256(sheet).toHex() == kShippedSheetSha256;
 }
 
-// libxml2 output goes into an AtomicFile, so the target is replaced only
-// after every byte was written and synced.
-int writeToAtomicFile(void *context, const char *buffer, int len)
-{
-    auto *file = static_cast<AtomicFile *>(context);
-    return file->write(buffer, len) == len ? len : -1;
-}
-
-int closeNothing(void *)
-{
-    return 0;
-}
-
-// A mapped file handed to libxml2 in the blocks it asks for: no read call
-// per block, and the pages behind the parse leave the process's memory as it
-// goes (the page cache keeps them), so the file and its tree are never both
-// held whole.
-struct MappedInput {
-    const char *data = nullptr;
-    size_t size = 0;
-    size_t done = 0;
-    size_t released = 0;
-};
-
-int readMapped(void *context, char *buffer, int len)
-{
-    auto *in = static_cast<MappedInput *>(context);
-    const size_t n = std::min(size_t(std::max(len, 0)), in->size - in->done);
-    std::memcpy(buffer, in->data + in->done, n);
-    in->done += n;
-    constexpr size_t kReleaseEvery = size_t(1) << 20;
-    static const size_t page = size_t(sysconf(_SC_PAGESIZE));
-    const size_t upto = in->done / page * page;
-    if (upto - in->released >= kReleaseEvery) {
-        madvise(const_cast<char *>(in->data) + in->released, upto - in->released, MADV_DONTNEED);
-        in->released = upto;
-    }
-    return int(n);
-}
-
 } // namespace
 
 VXXML_PARSER::VXXML_PARSER()
@@ -160,6 +119,7 @@ void VXXML_PARSER::Reset_Document()
     m_loaded = false;
     m_cacheValid = false;
     m_unwritable = {};
+    m_attachments.clear();
 }
 
 bool VXXML_PARSER::Load_Document(const QString &path)
@@ -267,16 +227,25 @@ bool VXXML_PARSER::writeFile(const QString &path,
         m_error = file.errorText();
         return false;
     }
+    // libxml2 output goes into the AtomicFile, so the target is replaced only
+    // after every byte was written and synced; attached files are written
+    // where their placeholders stand.
+    AttachmentSplicer splicer(m_attachments, [&file](const char *data, qsizetype size) {
+        return file.write(data, size) == size;
+    });
     xmlOutputBufferPtr out =
-        xmlOutputBufferCreateIO(writeToAtomicFile, closeNothing, &file, nullptr);
+        xmlOutputBufferCreateIO(AttachmentSplicer::libxmlWrite, closeNothing, &splicer, nullptr);
     // serialise closes the buffer; a negative result means a write failed.
-    const bool written = out && serialise(out) >= 0;
+    const bool written = out && serialise(out) >= 0 && splicer.finish();
     if (written && file.commit())
         return true;
-    // The system's reason (a full disk) says most; libxml2's own text is the
-    // fallback for a failure inside the serialiser.
+    // An attached file that cannot be embedded, else the system's reason (a
+    // full disk); libxml2's own text is the fallback for a failure inside
+    // the serialiser.
     file.discard();
-    m_error = file.failed() ? file.errorText() : errors.text();
+    m_error = !splicer.errorText().isEmpty() ? splicer.errorText()
+              : file.failed()                ? file.errorText()
+                                             : errors.text();
     if (m_error.isEmpty())
         m_error = QStringLiteral("Cannot write %1").arg(path);
     return false;
@@ -324,14 +293,17 @@ bool VXXML_PARSER::Save_Transformed(const QString &path)
         return false;
     }
     bool ok = false;
-    if (xmlDoc *result = xsltApplyStylesheet(sheet, m_doc, nullptr)) {
+    // A sheet of the user's sees every attached file's real text; when a
+    // file cannot be embedded, m_error says which.
+    const bool filled = fillPlaceholders();
+    if (xmlDoc *result = filled ? xsltApplyStylesheet(sheet, m_doc, nullptr) : nullptr) {
         ok = writeFile(path, [&](xmlOutputBufferPtr out) {
             const int written = xsltSaveResultTo(out, result, sheet);
             const int closed = xmlOutputBufferClose(out);
             return written < 0 || closed < 0 ? -1 : written;
         });
         xmlFreeDoc(result);
-    } else {
+    } else if (filled) {
         m_error = QStringLiteral("StyleSheet.xsl could not be applied");
     }
     xsltFreeStylesheet(sheet); // frees sheetDoc too
@@ -509,34 +481,83 @@ bool VXXML_PARSER::Put_File_Base64(const QString &path)
         return false;
     // Only a regular file of at most 1 GiB: a fifo would block the save and
     // a huge file exhaust memory. A copy a read-only command holds in memory
-    // saves as the file would.
+    // saves as the file would. The bytes are read when the save writes them.
+    qint64 size = 0;
     QString why;
-    const std::optional<QByteArray> read = workingCopyBytes(path, &why);
-    if (!read || read->isEmpty()) {
-        m_error = QStringLiteral("%1 %2").arg(path, read ? QStringLiteral("is empty") : why);
+    if (const std::optional<QByteArray> held = heldWorkingCopy(path))
+        size = held->size();
+    else
+        why = attachmentProblem(path, &size);
+    if (!why.isEmpty() || size <= 0) {
+        m_error =
+            QStringLiteral("%1 %2").arg(path, why.isEmpty() ? QStringLiteral("is empty") : why);
         return false;
     }
-    const QByteArray &bytes = *read;
-    xmlNsPtr ns = xmlSearchNsByHref(m_doc, m_current, X(kBase64TypeNamespace));
-    if (!ns)
-        ns = xmlNewNs(m_current, X(kBase64TypeNamespace), X("dt"));
-    xmlSetNsProp(m_current, ns, X("dt"), X("bin.base64"));
-    const QByteArray text = encodeBase64Lines(bytes);
-    xmlNode *content = xmlNewDocTextLen(m_doc, X(text.constData()), int(text.size()));
+    const QByteArray placeholder = attachmentPlaceholder(m_attachments.size());
+    xmlNode *content = xmlNewDocTextLen(m_doc, X(placeholder.constData()), int(placeholder.size()));
     if (!content) {
         m_error = QStringLiteral("Exception raised!");
         return false;
     }
+    xmlNsPtr ns = xmlSearchNsByHref(m_doc, m_current, X(kBase64TypeNamespace));
+    if (!ns)
+        ns = xmlNewNs(m_current, X(kBase64TypeNamespace), X("dt"));
+    xmlSetNsProp(m_current, ns, X("dt"), X("bin.base64"));
     // Base64 needs no escaping; telling the serialiser so saves a scan of
     // every byte of every embedded file.
     content->name = xmlStringTextNoenc;
     xmlAddChild(m_current, content);
+    m_attachments.push_back({path, size});
     setCurrent(m_current);
+    return true;
+}
+
+bool VXXML_PARSER::fillPlaceholders()
+{
+    if (m_attachments.empty())
+        return true;
+    // Iterative: a tree built by hand is not bounded in depth.
+    xmlNode *node = m_root;
+    while (node) {
+        if (node->type == XML_TEXT_NODE && node->name == xmlStringTextNoenc &&
+            holdsPlaceholder(reinterpret_cast<const char *>(node->content))) {
+            QByteArray text;
+            AttachmentSplicer splicer(m_attachments, [&text](const char *data, qsizetype size) {
+                text.append(data, size);
+                return true;
+            });
+            const auto *content = reinterpret_cast<const char *>(node->content);
+            if (!splicer.write(content, qsizetype(std::strlen(content))) || !splicer.finish()) {
+                m_error = splicer.errorText();
+                return false;
+            }
+            xmlNode *filled = xmlNewDocTextLen(m_doc, X(text.constData()), int(text.size()));
+            if (!filled) {
+                m_error = QStringLiteral("Exception raised!");
+                return false;
+            }
+            filled->name = xmlStringTextNoenc;
+            xmlReplaceNode(node, filled);
+            xmlFreeNode(node);
+            node = filled;
+        }
+        if (node->type == XML_ELEMENT_NODE && node->children) {
+            node = node->children;
+            continue;
+        }
+        while (node && node != m_root && !node->next)
+            node = node->parent;
+        node = node && node != m_root ? node->next : nullptr;
+    }
+    m_attachments.clear();
     return true;
 }
 
 bool VXXML_PARSER::Get_File_Base64(const QString &path)
 {
+    // An element of a tree being written holds its file's placeholder.
+    if (!fillPlaceholders())
+        return false;
     const RestoreResult result = Restore_Element_File(m_current, path);
     if (result == RestoreResult::BadData)
         m_error = QStringLiteral("Exception raised!");

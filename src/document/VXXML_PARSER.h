@@ -3,12 +3,14 @@
 // attributes, and store whole files in it as base64.
 #pragma once
 
+#include "document/XmlIo.h"
 #include "document/XmlShape.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 typedef struct _xmlDoc xmlDoc;
 typedef struct _xmlNode xmlNode;
@@ -49,6 +51,10 @@ public:
     bool Go_Up_To(const QString &name);
     bool Remove_Current();
     bool Go_Root();
+    // Checks the file (or the copy held in memory) now and puts a
+    // placeholder in the element; the save reads and encodes it again when
+    // it writes that element, and fails, naming the file, if it went away
+    // or changed size in between.
     bool Put_File_Base64(const QString &path);
     bool Get_File_Base64(const QString &path);
 
@@ -105,6 +111,9 @@ protected:
 
 private:
     bool writeFile(const QString &path, const std::function<int(xmlOutputBuffer *)> &serialise);
+    // Puts each attached file's base64 text in place of its placeholder,
+    // for whatever reads the tree itself (a style sheet).
+    bool fillPlaceholders();
     void setCurrent(xmlNode *node);
     bool findChild(QStringView name);
     void rebuildCache() const;
@@ -129,6 +138,8 @@ private:
     XmlShapeLimits m_limits;
     bool m_loaded = false;
     QString m_styleSheet;
+    // The files Put_File_Base64 left placeholders for, by index.
+    std::vector<PendingAttachment> m_attachments;
 };
 
 // The attribute text that marks an element holding a base64 file.
