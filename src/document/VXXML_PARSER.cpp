@@ -1,17 +1,18 @@
-// The XML cursor on libxml2/libxslt. Attribute lists and the current path are
-// built on demand: walking a freshly loaded tree must not copy every embedded
-// base64 text into QStrings.
+// The XML cursor on libxml2/libxslt: loading, moves, attributes and embedded
+// files (saving is in xml_saving.cpp). Attribute lists and the current path
+// are built on demand: walking a freshly loaded tree must not copy every
+// embedded base64 text into QStrings.
 #include "document/VXXML_PARSER.h"
 
 #include "common/AtomicFile.h"
-#include "common/DataFiles.h"
+#include "common/AttachmentFile.h"
 #include "common/XmlText.h"
 #include "document/Base64.h"
 #include "document/DecodingParse.h"
 #include "document/LibxmlErrors.h"
-#include "document/Sha256.h"
 #include "document/Utf8Name.h"
 #include "document/WorkingCopyDigests.h"
+#include "document/XmlIo.h"
 #include "document/XmlShape.h"
 
 #include <QFile>
@@ -20,13 +21,7 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
-#include <libxml/xmlsave.h>
-#include <libxslt/transform.h>
-#include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -86,56 +81,6 @@ void ensureLibxml()
     static LibxmlSetup setup;
 }
 
-// The SHA-256 of data/StyleSheet.xsl as shipped: an identity transform that
-// indents (xsl:output indent="yes", xsl:strip-space on every element).
-constexpr char kShippedSheetSha256[] =
-    "7b15d1a28664acea1d7a19f793c81bad22505a286001a3eacb2c92e7218d84ba";
-
-bool isShippedIdentitySheet(const QByteArray &sheet)
-{
-    return !sheet.isEmpty() && sha256(sheet).toHex() == kShippedSheetSha256;
-}
-
-// libxml2 output goes into an AtomicFile, so the target is replaced only
-// after every byte was written and synced.
-int writeToAtomicFile(void *context, const char *buffer, int len)
-{
-    auto *file = static_cast<AtomicFile *>(context);
-    return file->write(buffer, len) == len ? len : -1;
-}
-
-int closeNothing(void *)
-{
-    return 0;
-}
-
-// A mapped file handed to libxml2 in the blocks it asks for: no read call
-// per block, and the pages behind the parse leave the process's memory as it
-// goes (the page cache keeps them), so the file and its tree are never both
-// held whole.
-struct MappedInput {
-    const char *data = nullptr;
-    size_t size = 0;
-    size_t done = 0;
-    size_t released = 0;
-};
-
-int readMapped(void *context, char *buffer, int len)
-{
-    auto *in = static_cast<MappedInput *>(context);
-    const size_t n = std::min(size_t(std::max(len, 0)), in->size - in->done);
-    std::memcpy(buffer, in->data + in->done, n);
-    in->done += n;
-    constexpr size_t kReleaseEvery = size_t(1) << 20;
-    static const size_t page = size_t(sysconf(_SC_PAGESIZE));
-    const size_t upto = in->done / page * page;
-    if (upto - in->released >= kReleaseEvery) {
-        madvise(const_cast<char *>(in->data) + in->released, upto - in->released, MADV_DONTNEED);
-        in->released = upto;
-    }
-    return int(n);
-}
-
 } // namespace
 
 VXXML_PARSER::VXXML_PARSER()
@@ -162,6 +107,7 @@ void VXXML_PARSER::Reset_Document()
     m_loaded = false;
     m_cacheValid = false;
     m_unwritable = {};
+    m_attachments.clear();
 }
 
 bool VXXML_PARSER::Load_Document(const QString &path)
@@ -255,92 +201,6 @@ void VXXML_PARSER::visitLoaded(xmlNode *node, int depth)
         if (node->type == XML_ELEMENT_NODE && node->children && depth < 256)
             visitLoaded(node->children, depth + 1);
     }
-}
-
-bool VXXML_PARSER::writeFile(const QString &path,
-                             const std::function<int(xmlOutputBufferPtr)> &serialise)
-{
-    if (!m_unwritable.isEmpty()) {
-        m_error = QStringLiteral("%1 of <%2> holds the character %3, which XML cannot hold")
-                      .arg(m_unwritable.attribute, m_unwritable.elements.join(QStringLiteral("><")),
-                           m_unwritable.character);
-        return false;
-    }
-    LibxmlErrors errors;
-    AtomicFile file(path);
-    if (!file.open()) {
-        m_error = file.errorText();
-        return false;
-    }
-    xmlOutputBufferPtr out =
-        xmlOutputBufferCreateIO(writeToAtomicFile, closeNothing, &file, nullptr);
-    // serialise closes the buffer; a negative result means a write failed.
-    const bool written = out && serialise(out) >= 0;
-    if (written && file.commit())
-        return true;
-    // The system's reason (a full disk) says most; libxml2's own text is the
-    // fallback for a failure inside the serialiser.
-    file.discard();
-    m_error = file.failed() ? file.errorText() : errors.text();
-    if (m_error.isEmpty())
-        m_error = QStringLiteral("Cannot write %1").arg(path);
-    return false;
-}
-
-bool VXXML_PARSER::Save_Document(const QString &path)
-{
-    if (!m_doc)
-        return false;
-    return writeFile(path, [this](xmlOutputBufferPtr out) {
-        return xmlSaveFileTo(out, m_doc, "UTF-8"); // closes the buffer
-    });
-}
-
-bool VXXML_PARSER::Save_Transformed(const QString &path)
-{
-    const QString sheetPath =
-        m_styleSheet.isEmpty() ? dataFilePath(QStringLiteral("StyleSheet.xsl")) : m_styleSheet;
-    if (sheetPath.isEmpty() || !m_doc) {
-        m_error = QStringLiteral("StyleSheet.xsl not found");
-        return false;
-    }
-    // Read through QFile: the entity loader refuses every external load,
-    // including libxml2's own opening of a file by name.
-    QFile sheetFile(sheetPath);
-    const QByteArray sheetBytes =
-        sheetFile.open(QIODevice::ReadOnly) ? sheetFile.readAll() : QByteArray();
-    // The sheet the program ships indents an identical copy of the tree,
-    // which libxml2's own indented output writes byte for byte, without a
-    // second tree in memory. Any other sheet is applied.
-    if (isShippedIdentitySheet(sheetBytes))
-        return writeFile(path, [this](xmlOutputBufferPtr out) {
-            return xmlSaveFormatFileTo(out, m_doc, "UTF-8", 1); // closes the buffer
-        });
-    LibxmlErrors errors;
-    xmlDoc *sheetDoc = sheetBytes.isEmpty()
-                           ? nullptr
-                           : xmlReadMemory(sheetBytes.constData(), int(sheetBytes.size()), nullptr,
-                                           nullptr, XML_PARSE_NONET);
-    xsltStylesheetPtr sheet = sheetDoc ? xsltParseStylesheetDoc(sheetDoc) : nullptr;
-    if (!sheet) {
-        if (sheetDoc)
-            xmlFreeDoc(sheetDoc);
-        m_error = QStringLiteral("StyleSheet.xsl could not be loaded");
-        return false;
-    }
-    bool ok = false;
-    if (xmlDoc *result = xsltApplyStylesheet(sheet, m_doc, nullptr)) {
-        ok = writeFile(path, [&](xmlOutputBufferPtr out) {
-            const int written = xsltSaveResultTo(out, result, sheet);
-            const int closed = xmlOutputBufferClose(out);
-            return written < 0 || closed < 0 ? -1 : written;
-        });
-        xmlFreeDoc(result);
-    } else {
-        m_error = QStringLiteral("StyleSheet.xsl could not be applied");
-    }
-    xsltFreeStylesheet(sheet); // frees sheetDoc too
-    return ok;
 }
 
 bool VXXML_PARSER::Begin_Root()
@@ -514,34 +374,42 @@ bool VXXML_PARSER::Put_File_Base64(const QString &path)
         return false;
     // Only a regular file of at most 1 GiB: a fifo would block the save and
     // a huge file exhaust memory. A copy a read-only command holds in memory
-    // saves as the file would.
+    // saves as the file would. The bytes are read when the save writes them.
+    qint64 size = 0;
     QString why;
-    const std::optional<QByteArray> read = workingCopyBytes(path, &why);
-    if (!read || read->isEmpty()) {
-        m_error = QStringLiteral("%1 %2").arg(path, read ? QStringLiteral("is empty") : why);
+    if (const std::optional<QByteArray> held = heldWorkingCopy(path))
+        size = held->size();
+    else
+        why = attachmentProblem(path, &size);
+    if (!why.isEmpty() || size <= 0) {
+        m_error =
+            QStringLiteral("%1 %2").arg(path, why.isEmpty() ? QStringLiteral("is empty") : why);
         return false;
     }
-    const QByteArray &bytes = *read;
-    xmlNsPtr ns = xmlSearchNsByHref(m_doc, m_current, X(kBase64TypeNamespace));
-    if (!ns)
-        ns = xmlNewNs(m_current, X(kBase64TypeNamespace), X("dt"));
-    xmlSetNsProp(m_current, ns, X("dt"), X("bin.base64"));
-    const QByteArray text = encodeBase64Lines(bytes);
-    xmlNode *content = xmlNewDocTextLen(m_doc, X(text.constData()), int(text.size()));
+    const QByteArray placeholder = attachmentPlaceholder(m_attachments.size());
+    xmlNode *content = xmlNewDocTextLen(m_doc, X(placeholder.constData()), int(placeholder.size()));
     if (!content) {
         m_error = QStringLiteral("Exception raised!");
         return false;
     }
+    xmlNsPtr ns = xmlSearchNsByHref(m_doc, m_current, X(kBase64TypeNamespace));
+    if (!ns)
+        ns = xmlNewNs(m_current, X(kBase64TypeNamespace), X("dt"));
+    xmlSetNsProp(m_current, ns, X("dt"), X("bin.base64"));
     // Base64 needs no escaping; telling the serialiser so saves a scan of
     // every byte of every embedded file.
     content->name = xmlStringTextNoenc;
     xmlAddChild(m_current, content);
+    m_attachments.push_back({path, size});
     setCurrent(m_current);
     return true;
 }
 
 bool VXXML_PARSER::Get_File_Base64(const QString &path)
 {
+    // An element of a tree being written holds its file's placeholder.
+    if (!fillPlaceholders())
+        return false;
     const RestoreResult result = Restore_Element_File(m_current, path);
     if (result == RestoreResult::BadData)
         m_error = QStringLiteral("Exception raised!");

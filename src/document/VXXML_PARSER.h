@@ -5,12 +5,14 @@
 
 #include "document/Base64.h"
 #include "document/DecodingParse.h"
+#include "document/XmlIo.h"
 #include "document/XmlShape.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 typedef struct _xmlDoc xmlDoc;
 typedef struct _xmlNode xmlNode;
@@ -51,6 +53,10 @@ public:
     bool Go_Up_To(const QString &name);
     bool Remove_Current();
     bool Go_Root();
+    // Checks the file (or the copy held in memory) now and puts a
+    // placeholder in the element; the save reads and encodes it again when
+    // it writes that element, and fails, naming the file, if it went away
+    // or changed size in between.
     bool Put_File_Base64(const QString &path);
     bool Get_File_Base64(const QString &path);
 
@@ -113,6 +119,9 @@ protected:
 
 private:
     bool writeFile(const QString &path, const std::function<int(xmlOutputBuffer *)> &serialise);
+    // Puts each attached file's base64 text in place of its placeholder,
+    // for whatever reads the tree itself (a style sheet).
+    bool fillPlaceholders();
     void setCurrent(xmlNode *node);
     bool findChild(QStringView name);
     void rebuildCache() const;
@@ -139,6 +148,8 @@ private:
     QString m_styleSheet;
     bool m_decodeTyped = false;
     DecodedTexts m_decodedTexts; // of the loaded tree's typed elements
+    // The files Put_File_Base64 left placeholders for, by index.
+    std::vector<PendingAttachment> m_attachments;
 };
 
 // The attribute text that marks an element holding a base64 file.

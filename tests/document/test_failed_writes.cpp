@@ -3,6 +3,7 @@
 // leaves the old file byte for byte; a failed restore leaves no cut-short
 // working copy; a restored attachment's size is the number of bytes restored.
 #include "common/DataFiles.h"
+#include "document/Base64.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/WorkingCopies.h"
 #include "support/FileSizeLimit.h"
@@ -488,4 +489,84 @@ TEST_F(SavePaths, GeneratedWizardWithEveryKindAndPictures)
     EXPECT_EQ(own, applied);
     const auto [ownUnit, appliedUnit] = saveBothWays(doc, 1, true);
     EXPECT_EQ(ownUnit, appliedUnit);
+}
+
+// Pictures of sizes on both sides of a base64 line, of libxml2's output
+// buffer and of the slice the writer encodes at once, ten to a prompt and one
+// without a stored name: both ways write the same bytes, and each picture's
+// text is that of the whole file encoded at once.
+TEST_F(SavePaths, PicturesOfManySizesWriteTheSameBytesBothWays)
+{
+    const int sizes[] = {1, 2, 3, 57, 58, 2999, 3000, 3001, 3999, 4000, 4001, 4096, 933888, 933889};
+    WizardDocument doc;
+    doc.Title = "Sizes";
+    TestingSequence *seq = doc.appendSequence();
+    QList<QByteArray> texts;
+    PromptTask prompt;
+    for (int i = 0; i < int(std::size(sizes)); ++i) {
+        QByteArray bytes(sizes[i], Qt::Uninitialized);
+        for (int k = 0; k < sizes[i]; ++k)
+            bytes[k] = char(k * 31 + i);
+        const QString file = dir.filePath(QStringLiteral("p%1.png").arg(i));
+        ASSERT_TRUE(writeAll(file, bytes));
+        texts << encodeBase64Lines(bytes);
+        AttachedImage &image = prompt.images[i % kPromptImageSlots];
+        image.ImageName = i == 3 ? QString() : QStringLiteral("p%1.png").arg(i);
+        image.TransImageName = file;
+        image.Image_filesize = quint32(sizes[i]);
+        if (i % kPromptImageSlots == kPromptImageSlots - 1 || i + 1 == int(std::size(sizes)))
+            seq->insertStep(-1, std::exchange(prompt, PromptTask()));
+    }
+    const auto [own, applied] = saveBothWays(doc, 1, false);
+    EXPECT_EQ(own, applied);
+    for (const QByteArray &text : texts)
+        EXPECT_TRUE(own.contains("dt:dt=\"bin.base64\">" + text + "</ImageData>")) << text.size();
+}
+
+// An attached file is read again when the save writes it: one that went away
+// or changed size since it was attached fails the save with its name and the
+// reason, through either sheet and through a plain save, and the old file
+// stays as it was with nothing left beside it.
+TEST_F(SavePaths, AnAttachedFileThatChangedFailsTheSaveAndKeepsTheOldFile)
+{
+    const QString picture = dir.filePath("p.png");
+    const struct {
+        const char *name;
+        std::function<void()> change;
+        const char *says;
+    } changes[] = {
+        {"removed", [&] { QFile::remove(picture); }, "no such file"},
+        {"grown", [&] { writeAll(picture, QByteArray(5000, 'g')); },
+         "it changed from 4000 to 5000 bytes since it was attached"},
+        {"replaced by a folder",
+         [&] {
+             QFile::remove(picture);
+             QDir().mkpath(picture);
+         },
+         "is a folder"},
+    };
+    const QString target = dir.filePath("out.wzd");
+    const QByteArray old = "<STEPVANE>the user's last good save</STEPVANE>";
+    enum Way { Shipped, Applied, Plain };
+    for (const auto &c : changes) {
+        for (Way way : {Shipped, Applied, Plain}) {
+            SCOPED_TRACE(testing::Message() << c.name << ", way " << way);
+            QDir().rmdir(picture);
+            ASSERT_TRUE(writeAll(picture, QByteArray(4000, 'p')));
+            VXXML_PARSER writer;
+            if (way == Applied)
+                writer.Set_Style_Sheet_Path(dir.filePath("applied.xsl"));
+            ASSERT_TRUE(writer.Begin_Root() && writer.Add_Element("ImageData"));
+            ASSERT_TRUE(writer.Put_File_Base64(picture));
+            c.change();
+            ASSERT_TRUE(writeAll(target, old));
+            const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+            EXPECT_FALSE(way == Plain ? writer.Save_Document(target)
+                                      : writer.Save_Transformed(target));
+            EXPECT_EQ(writer.Error_Text(),
+                      QStringLiteral("Cannot embed %1: %2").arg(picture, c.says));
+            EXPECT_EQ(readAll(target), old);
+            EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+        }
+    }
 }

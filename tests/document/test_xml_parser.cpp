@@ -7,6 +7,7 @@
 #include "document/NameTables.h"
 #include "document/VXXML_PARSER.h"
 #include "document/VX_CAAXML_PARSER.h"
+#include "document/XmlIo.h"
 #include "document/XmlShape.h"
 #include "support/TestFiles.h"
 
@@ -157,14 +158,69 @@ TEST_F(XmlCursor, EmbeddedFilesSurviveSaveAndLoad)
     ASSERT_TRUE(p.Put_File_Base64(in));
     ASSERT_TRUE(p.Save_Transformed(dir.filePath("doc.xml")));
     const QByteArray saved = readAll(dir.filePath("doc.xml"));
+    // Written in slices, it must be the text of the whole file encoded at once.
     EXPECT_TRUE(saved.contains("<ImageData xmlns:dt=\"urn:schemas-microsoft-com:datatypes\" "
-                               "dt:dt=\"bin.base64\">"));
+                               "dt:dt=\"bin.base64\">" +
+                               encodeBase64Lines(big) + "</ImageData>"));
+    // The tree being written gives the file back too.
+    ASSERT_TRUE(p.Go_Root() && p.Find_Child("ImageData"));
+    ASSERT_TRUE(p.Get_File_Base64(dir.filePath("back.bin")));
+    EXPECT_TRUE(readAll(dir.filePath("back.bin")) == big);
 
     VXXML_PARSER reader;
     ASSERT_TRUE(reader.Load_Document(dir.filePath("doc.xml")));
     ASSERT_TRUE(reader.Find_Child("ImageData"));
     ASSERT_TRUE(reader.Get_File_Base64(dir.filePath("out.bin")));
     EXPECT_TRUE(readAll(dir.filePath("out.bin")) == big);
+}
+
+// libxml2 hands its output over in pieces of its own choosing: cut anywhere,
+// it gives the same bytes, each placeholder of a known file replaced by that
+// file's base64 and anything else (marks that make no placeholder, an unknown
+// index, a placeholder cut off at the end) passed on as it came.
+TEST_F(XmlCursor, PlaceholdersAreFilledWhereverTheOutputIsCut)
+{
+    std::vector<PendingAttachment> files;
+    QByteArray base64[3];
+    for (int size : {1, 58, 3001}) {
+        const QByteArray bytes = randomBytes(size, unsigned(size));
+        const QString path = dir.filePath(QString::number(size));
+        ASSERT_TRUE(writeAll(path, bytes));
+        base64[files.size()] = encodeBase64Lines(bytes);
+        files.push_back({path, size});
+    }
+    const QByteArray p0 = attachmentPlaceholder(0);
+    const QByteArray p1 = attachmentPlaceholder(1);
+    const QByteArray p2 = attachmentPlaceholder(2);
+    const QByteArray mark(1, '\x01');
+    const QByteArray odd =
+        mark + mark + " " + mark + "x" + mark + "12345678901" + mark + " <a>" + mark;
+    const struct {
+        const char *name;
+        QByteArray in;
+        QByteArray out;
+    } cases[] = {
+        {"one in an element", "<a>" + p1 + "</a>", "<a>" + base64[1] + "</a>"},
+        {"side by side, at both ends", p2 + p0 + "x" + p2, base64[2] + base64[0] + "x" + base64[2]},
+        {"an unknown index", "<a>" + attachmentPlaceholder(3) + "</a>",
+         "<a>" + attachmentPlaceholder(3) + "</a>"},
+        {"marks that make no placeholder", odd, odd},
+        {"an unknown index sharing its closing mark", mark + "9" + p1, mark + "9" + base64[1]},
+    };
+    for (const auto &c : cases) {
+        for (qsizetype piece = 1; piece <= c.in.size(); ++piece) {
+            QByteArray out;
+            AttachmentSplicer splicer(files, [&out](const char *data, qsizetype size) {
+                out.append(data, size);
+                return true;
+            });
+            for (qsizetype at = 0; at < c.in.size(); at += piece)
+                ASSERT_TRUE(
+                    splicer.write(c.in.constData() + at, std::min(piece, c.in.size() - at)));
+            ASSERT_TRUE(splicer.finish());
+            ASSERT_EQ(out, c.out) << c.name << ", in pieces of " << piece;
+        }
+    }
 }
 
 TEST(Base64, LinesOfSeventySixAndExactRoundTrips)
