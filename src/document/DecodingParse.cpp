@@ -36,9 +36,9 @@ bool sameText(const xmlChar *s, const char *text)
 }
 
 // Whether the attributes SAX hands over type the element bin.base64, as
-// VXXML_PARSER::Embedded_Text would see it. A value written with references
-// is not recognised here; that element keeps its text in the tree, which
-// reads the same.
+// VXXML_PARSER::Embedded_Text would see it. A value libxml2 hands over with
+// a reference unresolved is not recognised here; that element keeps its
+// text in the tree, which reads the same.
 bool typedBase64(int count, const xmlChar **attributes)
 {
     static const size_t kTypeLength = std::strlen("bin.base64");

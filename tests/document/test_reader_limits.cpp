@@ -3,12 +3,21 @@
 // the line breaks the base64 text really has. Second copies of elements the
 // format holds once: each is noted once, in file order, however many distinct
 // names come before it, and a file full of them keeps the first thousand notes.
+// Embedded files decoded while parsing read as the text kept in the tree.
 #include "document/Base64.h"
+#include "document/DecodingParse.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "review/check/SendEstimate.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/tree.h>
+
+#include <functional>
+#include <vector>
 
 using namespace stepvane;
 using namespace stepvane::test;
@@ -130,4 +139,91 @@ TEST(RepeatedElements, AFileFullOfRepeatsKeepsTheFirstThousand)
     EXPECT_EQ(notes[1].field, "x");
     EXPECT_EQ(notes.back().step, 16) << "60 notes a step";
     EXPECT_EQ(notes.back().field, "x");
+}
+
+// Text decoded while the file is parsed reads as the same text kept in the
+// tree and decoded afterwards, whatever the parser makes of it: pieces
+// between comments, references, CDATA, elements inside, text longer than
+// the parser's blocks, a type written with a reference. Second copies, and
+// anything inside one, keep their text for the notes that digest them.
+TEST(DecodingParse, ReadsAsTheTextKeptInTheTree)
+{
+    const QByteArray ns = "xmlns:dt=\"urn:schemas-microsoft-com:datatypes\"";
+    const QByteArray typed = "<d dt:dt=\"bin.base64\">";
+    QByteArray bytes(5000, Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 + i / 256);
+    const QByteArray longText = encodeBase64Lines(bytes);
+    struct Case {
+        QByteArray body;
+        int decoded; // typed elements decoded while parsing
+    } cases[] = {
+        {typed + "SGVsbG8=</d>", 1},
+        {typed + "SGV<!--x-->sbG8=</d>", 1},
+        {typed + "SGV&#115;bG8=</d>", 1},
+        {typed + "SGV&amp;bG8=</d>", 1},
+        {typed + "<![CDATA[SGVsbG8=]]></d>", 1},
+        {typed + " \n\t </d>", 1},
+        {typed + "SGV<x>AAAA</x>sbG8=</d>", 1},
+        {typed + longText + "</d>", 1},
+        {typed + longText.left(4000) + "*" + longText.mid(4000) + "</d>", 1},
+        {typed + longText + "=A</d>", 1},
+        {typed + "SGVs</d>" + typed + "bG8=</d>", 1},
+        {"<p>" + typed + "QQ==</d></p><p>" + typed + "Qg==</d></p>", 1},
+        {"<d dt:dt=\"bin&#46;base64\">SGVsbG8=</d>", 1},
+    };
+    auto typedElements = [](xmlDoc *doc) {
+        std::vector<const xmlNode *> found;
+        std::function<void(const xmlNode *)> walk = [&](const xmlNode *n) {
+            for (; n; n = n->next) {
+                if (n->type == XML_ELEMENT_NODE &&
+                    xmlHasNsProp(n, BAD_CAST "dt", BAD_CAST kBase64TypeNamespace))
+                    found.push_back(n);
+                if (n->type == XML_ELEMENT_NODE)
+                    walk(n->children);
+            }
+        };
+        walk(xmlDocGetRootElement(doc));
+        return found;
+    };
+    auto textOf = [](const xmlNode *e) {
+        QByteArray text;
+        for (const xmlNode *c = e->children; c; c = c->next)
+            if (c->type == XML_TEXT_NODE)
+                text += reinterpret_cast<const char *>(c->content);
+        return text;
+    };
+    for (const Case &c : cases) {
+        const QByteArray xml = "<r " + ns + ">" + c.body + "</r>";
+        SCOPED_TRACE(xml.left(120).constData());
+        const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS;
+        DecodedTexts texts;
+        xmlDoc *plain = parseDocument(xmlCreateMemoryParserCtxt(xml.constData(), int(xml.size())),
+                                      options, nullptr);
+        xmlDoc *decoding = parseDocument(
+            xmlCreateMemoryParserCtxt(xml.constData(), int(xml.size())), options, &texts);
+        ASSERT_TRUE(plain && decoding);
+        const auto kept = typedElements(plain);
+        const auto read = typedElements(decoding);
+        ASSERT_EQ(kept.size(), read.size());
+        int decoded = 0;
+        for (size_t i = 0; i < kept.size(); ++i) {
+            const QByteArray text = textOf(kept[i]);
+            Base64Stream *stream = decodedText(read[i]);
+            if (!stream) {
+                EXPECT_EQ(textOf(read[i]), text);
+                continue;
+            }
+            ++decoded;
+            EXPECT_TRUE(textOf(read[i]).isEmpty());
+            QByteArray whole;
+            EXPECT_EQ(!stream->failed(), decodeBase64(text, whole));
+            EXPECT_EQ(stream->problem(), base64Problem(text));
+            EXPECT_EQ(stream->holdsNonSpace(), !text.trimmed().isEmpty());
+            EXPECT_EQ(stream->takeBytes(), whole);
+        }
+        EXPECT_EQ(decoded, c.decoded);
+        xmlFreeDoc(plain);
+        xmlFreeDoc(decoding);
+    }
 }
