@@ -239,10 +239,13 @@ void Base64Stream::feed(const char *text, qsizetype n)
         return;
     if (!m_failed) {
         // Room for every group this piece can complete, and the two bytes a
-        // short last group gives at the end.
+        // short last group gives at the end. Parsers hand text over a few
+        // hundred bytes at a time: the room starts at a picture's worth and
+        // doubles, so that few texts are ever moved.
         const qsizetype need = m_state.written + (n + 3) / 4 * 3 + 3;
+        constexpr qsizetype kFirstRoom = 256 * 1024;
         if (m_keep && m_bytes.size() < need)
-            m_bytes.resize(std::max(need, m_bytes.size() * 2));
+            m_bytes.resize(std::max({need, m_bytes.size() * 2, kFirstRoom}));
         const qsizetype at = m_keep ? scanPart<true>(m_state, bytesOf(text), n, m_bytes.data())
                                     : scanPart<false>(m_state, bytesOf(text), n, nullptr);
         if (at == n)

@@ -76,7 +76,9 @@ const DistanceFacts &distanceFacts(int unit)
     return unit == 0 ? meter : foot;
 }
 
-std::vector<AmplitudeScale> amplitudeScales(int modelIndex)
+namespace {
+
+std::vector<AmplitudeScale> buildAmplitudeScales(int modelIndex)
 {
     const ModelFacts *facts = findModelFacts(modelIndex);
     if (!facts)
@@ -139,11 +141,26 @@ std::vector<AmplitudeScale> amplitudeScales(int modelIndex)
     return rows;
 }
 
+} // namespace
+
+const std::vector<AmplitudeScale> &amplitudeScales(int modelIndex)
+{
+    // Built once: the check asks for a scale at every amplitude step.
+    static const std::vector<std::vector<AmplitudeScale>> tables = [] {
+        std::vector<std::vector<AmplitudeScale>> built;
+        for (int model = 0; findModelFacts(model); ++model)
+            built.push_back(buildAmplitudeScales(model));
+        return built;
+    }();
+    static const std::vector<AmplitudeScale> none;
+    return findModelFacts(modelIndex) ? tables[size_t(modelIndex)] : none;
+}
+
 std::optional<AmplitudeScale> amplitudeScale(int modelIndex, int measurement)
 {
-    for (AmplitudeScale &row : amplitudeScales(modelIndex))
+    for (const AmplitudeScale &row : amplitudeScales(modelIndex))
         if (row.measurement == measurement)
-            return std::move(row);
+            return row;
     return std::nullopt;
 }
 

@@ -90,7 +90,7 @@ struct AmplitudeScale {
     QString topText, bottomText; // "1.1 to 65", as the help table shows them
 };
 // The help rows of the model in page order (2-port rows only where offered).
-std::vector<AmplitudeScale> amplitudeScales(int modelIndex);
+const std::vector<AmplitudeScale> &amplitudeScales(int modelIndex);
 // The scale of one mode, if the instrument states one for it on the model.
 std::optional<AmplitudeScale> amplitudeScale(int modelIndex, int measurement);
 

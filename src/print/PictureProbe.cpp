@@ -19,6 +19,13 @@ bool jpegHasEnd(const QByteArray &bytes)
     return bytes.right(4096).contains("\xFF\xD9");
 }
 
+// Whether the bytes begin as Qt's JPEG or PNG reader wants them to; only
+// then is it worth asking every image reader Qt has.
+bool mayBeJpegOrPng(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xFF\xD8") || bytes.startsWith("\x89PNG\r\n\x1A\n");
+}
+
 } // namespace
 
 PictureInfo decodePicture(const QString &path)
@@ -27,7 +34,7 @@ PictureInfo decodePicture(const QString &path)
     // The working copy's bytes, held in memory by a read-only command or
     // read from the file; the format is told by the content either way.
     std::optional<QByteArray> bytes = workingCopyBytes(path);
-    if (!bytes)
+    if (!bytes || !mayBeJpegOrPng(*bytes))
         return info;
     QBuffer buffer(&*bytes);
     if (!buffer.open(QIODevice::ReadOnly))

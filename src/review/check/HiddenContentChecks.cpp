@@ -4,8 +4,6 @@
 // that play tricks with paths or with the way text is shown.
 #include "review/check/StepChecks.h"
 
-#include <QRegularExpression>
-
 namespace stepvane {
 
 namespace {
@@ -32,7 +30,7 @@ QString nameTrick(const QString &name)
     if (name.size() >= 2 && name.at(1) == u':' && name.at(0).unicode() < 0x80 &&
         name.at(0).isLetter())
         return QStringLiteral("a drive letter");
-    for (const QString &part : name.split(QRegularExpression(QStringLiteral("[/\\\\]"))))
+    for (const QString &part : pathParts(name))
         if (part == QLatin1String(".."))
             return QStringLiteral("the path part \"..\"");
     for (const QChar c : name) {

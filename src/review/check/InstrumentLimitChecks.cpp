@@ -4,8 +4,6 @@
 
 #include "review/check/StepChecks.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <array>
 
@@ -161,6 +159,19 @@ void checkStep(StepCheck &c, const TaskStep &step, const Sweep &sweep)
 
 } // namespace
 
+QStringList pathParts(const QString &name)
+{
+    QStringList parts;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        if (i == name.size() || name.at(i) == u'/' || name.at(i) == u'\\') {
+            parts << name.mid(start, i - start);
+            start = i + 1;
+        }
+    }
+    return parts;
+}
+
 QString instrumentNameProblem(const QString &name, const QString &what, bool folder)
 {
     const QString subject = QStringLiteral("The %1 \"%2\"").arg(what, name);
@@ -176,7 +187,7 @@ QString instrumentNameProblem(const QString &name, const QString &what, bool fol
     }
     if (!folder)
         return partProblem(name, subject);
-    const QStringList parts = name.split(QRegularExpression(QStringLiteral("[/\\\\]")));
+    const QStringList parts = pathParts(name);
     for (const QString &part : parts) {
         if (part.isEmpty())
             continue; // a separator at either end or doubled names no folder

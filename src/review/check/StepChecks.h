@@ -11,6 +11,10 @@
 
 namespace stepvane {
 
+// The parts of a name between its '/' and '\' separators (the instrument
+// takes either), empty ones included.
+QStringList pathParts(const QString &name);
+
 class StepCheck {
 public:
     StepCheck(std::vector<Finding> &out, const CheckOptions &options, int sequence, int step)
