@@ -7,9 +7,10 @@
 
 #include <deque>
 
-typedef struct _xmlDoc xmlDoc;
-typedef struct _xmlNode xmlNode;
-typedef struct _xmlParserCtxt xmlParserCtxt;
+// libxml2's own names, declared so that this header needs none of libxml2's.
+typedef struct _xmlDoc xmlDoc;               // NOLINT(bugprone-reserved-identifier)
+typedef struct _xmlNode xmlNode;             // NOLINT(bugprone-reserved-identifier)
+typedef struct _xmlParserCtxt xmlParserCtxt; // NOLINT(bugprone-reserved-identifier)
 
 namespace stepvane {
 
