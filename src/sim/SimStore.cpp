@@ -1,6 +1,7 @@
 // Storing received files and checking them with the wizard reader.
 #include "sim/SimStore.h"
 
+#include "common/Leftovers.h"
 #include "common/MessageSink.h"
 #include "common/OutputFolder.h"
 #include "document/NameTables.h"
@@ -11,7 +12,6 @@
 
 #include <QDir>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <mutex>
 
@@ -83,7 +83,13 @@ public:
             return;
         }
         if (!store) {
-            m_scratch = std::make_unique<QTemporaryDir>();
+            // A run folder: should the simulator be killed mid-upload, the
+            // next run of any of the programs removes it.
+            m_scratch = std::make_unique<RunFolder>();
+            if (!m_scratch->create()) {
+                fail(QStringLiteral("no scratch folder can be made in %1").arg(QDir::tempPath()));
+                return;
+            }
             m_scratchFolder = std::make_unique<OutputFolder>(m_scratch->path());
             if (!m_scratchFolder->open()) {
                 fail(m_scratchFolder->error());
@@ -136,7 +142,7 @@ private:
 
     QString m_name;
     bool m_keep;
-    std::unique_ptr<QTemporaryDir> m_scratch; // where an unkept file is checked
+    std::unique_ptr<RunFolder> m_scratch; // where an unkept file is checked
     std::unique_ptr<OutputFolder> m_scratchFolder;
     std::unique_ptr<AtomicFile> m_file;
     QString m_failure;

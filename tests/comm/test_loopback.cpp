@@ -18,6 +18,8 @@
 
 #include <thread>
 
+#include <csignal>
+
 #include <arpa/inet.h>
 #include <unistd.h>
 
@@ -330,6 +332,26 @@ TEST(SimLimits, AnUnfinishedUploadGrowsOnDiskNotInMemory)
     ASSERT_TRUE(sim.waitForLine(logLine("connection closed by the editor")));
     EXPECT_TRUE(QDir(store).entryList(QDir::Files | QDir::Hidden).isEmpty())
         << "an unfinished upload leaves nothing behind";
+}
+
+// A file the simulator checks without keeping goes to a run folder of its
+// own, which the next run of any program removes should it be killed.
+TEST(SimLimits, AKilledUploadsScratchFolderGoesWithTheNextRun)
+{
+    QTemporaryDir tmp;
+    const QStringList env{"TMPDIR=" + tmp.path()};
+    SimProcess sim({}, env);
+    ASSERT_TRUE(sim.started()) << sim.log().toStdString();
+    Client client(sim.port());
+    client.name("cut.wzd");
+    client.send(frame::frameM(frame::kFileContent, 3, 0, QByteArray(4096, 'u')));
+    ASSERT_TRUE(sim.waitForLine(logLine("file piece 1/"))) << sim.log().toStdString();
+    ::kill(sim.pid(), SIGKILL);
+    const QStringList left = QDir(tmp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(left.size(), 1) << left.join(' ').toStdString();
+    EXPECT_TRUE(left.first().startsWith("stepvane-")) << left.first().toStdString();
+    EXPECT_EQ(runCli({"--version"}, env).exitCode, 0);
+    EXPECT_TRUE(QDir(tmp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }
 
 TEST(SimOptions, FaultModesSayTheirRange)
