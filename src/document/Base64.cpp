@@ -2,6 +2,8 @@
 // for speed: embedded files make up nearly all of a large wizard.
 #include "document/Base64.h"
 
+#include "document/Sha256.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -233,21 +235,37 @@ QString base64Problem(const QByteArray &text)
     return scan.problem();
 }
 
+Base64Stream::Base64Stream(Base64Keeps keeps) : m_keeps(keeps)
+{
+    if (keeps == Base64Keeps::Digest)
+        m_hash = std::make_unique<Sha256Stream>();
+}
+
+Base64Stream::~Base64Stream() = default;
+Base64Stream::Base64Stream(Base64Stream &&) noexcept = default;
+Base64Stream &Base64Stream::operator=(Base64Stream &&) noexcept = default;
+
 void Base64Stream::feed(const char *text, qsizetype n)
 {
     if (n <= 0 || m_finished)
         return;
     if (!m_failed) {
-        // Room for every group this piece can complete, and the two bytes a
-        // short last group gives at the end. Parsers hand text over a few
-        // hundred bytes at a time: the room starts at a picture's worth and
-        // doubles, so that few texts are ever moved.
-        const qsizetype need = m_state.written + (n + 3) / 4 * 3 + 3;
-        constexpr qsizetype kFirstRoom = 256 * 1024;
-        if (m_keep && m_bytes.size() < need)
-            m_bytes.resize(std::max({need, m_bytes.size() * 2, kFirstRoom}));
-        const qsizetype at = m_keep ? scanPart<true>(m_state, bytesOf(text), n, m_bytes.data())
-                                    : scanPart<false>(m_state, bytesOf(text), n, nullptr);
+        qsizetype at = 0;
+        if (m_keeps == Base64Keeps::Bytes) {
+            // Room for every group this piece can complete, and the two
+            // bytes a short last group gives at the end. Parsers hand text
+            // over a few hundred bytes at a time: the room starts at a
+            // picture's worth and doubles, so that few texts are ever moved.
+            const qsizetype need = m_state.written + (n + 3) / 4 * 3 + 3;
+            constexpr qsizetype kFirstRoom = 256 * 1024;
+            if (m_bytes.size() < need)
+                m_bytes.resize(std::max({need, m_bytes.size() * 2, kFirstRoom}));
+            at = scanPart<true>(m_state, bytesOf(text), n, m_bytes.data());
+        } else if (m_keeps == Base64Keeps::Digest) {
+            at = scanStaged(text, n);
+        } else {
+            at = scanPart<false>(m_state, bytesOf(text), n, nullptr);
+        }
         if (at == n)
             return;
         fail();
@@ -257,16 +275,58 @@ void Base64Stream::feed(const char *text, qsizetype n)
     m_problem.feed(text, n);
 }
 
+// Decodes into a small buffer that is hashed whenever it fills, so that a
+// digest never needs the whole of the bytes.
+qsizetype Base64Stream::scanStaged(const char *text, qsizetype n)
+{
+    constexpr qsizetype kStage = 64 * 1024;
+    const qsizetype room = (n + 3) / 4 * 3 + 3;
+    if (m_staged + room > m_bytes.size()) {
+        hashStaged();
+        if (room > m_bytes.size())
+            m_bytes.resize(std::max(room, kStage));
+    }
+    Base64ScanState here = m_state;
+    here.written = 0; // counts this piece, written from the buffer's free part
+    const qsizetype at = scanPart<true>(here, bytesOf(text), n, m_bytes.data() + m_staged);
+    m_staged += here.written;
+    here.written += m_state.written;
+    m_state = here;
+    return at;
+}
+
+void Base64Stream::hashStaged()
+{
+    m_hash->add(m_bytes.constData(), m_staged);
+    m_staged = 0;
+}
+
 bool Base64Stream::finish()
 {
     if (m_failed || std::exchange(m_finished, true))
         return !m_failed;
-    if (!(m_keep ? finishScan<true>(m_state, m_bytes.data())
-                 : finishScan<false>(m_state, nullptr))) {
+    bool ended = false;
+    if (m_keeps == Base64Keeps::Digest) {
+        // Every piece left room for the two bytes of a short last group.
+        Base64ScanState here = m_state;
+        here.written = 0;
+        ended = finishScan<true>(here, m_bytes.data() + m_staged);
+        m_staged += here.written;
+        m_state.written += here.written;
+        m_state.have = here.have;
+    } else {
+        ended = m_keeps == Base64Keeps::Bytes ? finishScan<true>(m_state, m_bytes.data())
+                                              : finishScan<false>(m_state, nullptr);
+    }
+    if (!ended) {
         fail();
         return false;
     }
-    if (m_keep) {
+    if (m_keeps == Base64Keeps::Digest) {
+        hashStaged();
+        m_digest = m_hash->result();
+        m_bytes = QByteArray();
+    } else if (m_keeps == Base64Keeps::Bytes) {
         // The room grew by doubling; what is kept is the bytes alone.
         m_bytes.truncate(m_state.written);
         m_bytes.squeeze();
@@ -284,7 +344,8 @@ void Base64Stream::fail()
 
 QByteArray Base64Stream::takeBytes()
 {
-    return m_failed ? QByteArray() : std::exchange(m_bytes, QByteArray());
+    return m_failed || m_keeps != Base64Keeps::Bytes ? QByteArray()
+                                                     : std::exchange(m_bytes, QByteArray());
 }
 
 } // namespace stepvane

@@ -5,7 +5,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 namespace stepvane {
+
+class Sha256Stream;
 
 constexpr int kBase64LineLength = 76;
 
@@ -49,11 +53,16 @@ private:
 // A text decoded as its pieces arrive, as a parser hands them over, so that
 // the text itself is never kept. The result and the words for a failure are
 // those decodeBase64 and base64Problem give for the whole text.
+// What a Base64Stream keeps of the decoded bytes: the bytes, their count
+// alone, or their SHA-256 (taken as they come, the bytes then dropped).
+enum class Base64Keeps { Bytes, Size, Digest };
+
 class Base64Stream {
 public:
-    // keepBytes false: only checks and counts, for a reader that needs the
-    // size alone.
-    explicit Base64Stream(bool keepBytes = true) : m_keep(keepBytes) {}
+    explicit Base64Stream(Base64Keeps keeps = Base64Keeps::Bytes);
+    ~Base64Stream();
+    Base64Stream(Base64Stream &&) noexcept;
+    Base64Stream &operator=(Base64Stream &&) noexcept;
     void feed(const char *text, qsizetype n);
     // The text has ended: true when all of it decodes. Later calls give
     // the same answer.
@@ -71,14 +80,21 @@ public:
     QByteArray takeBytes();
     // How many bytes the text decodes to (after finish, when it does).
     qsizetype size() const { return m_state.written; }
+    // Their SHA-256 (Digest, after finish, when it decodes).
+    QByteArray digest() const { return m_digest; }
 
 private:
     void fail();
+    qsizetype scanStaged(const char *text, qsizetype n);
+    void hashStaged();
 
     Base64ScanState m_state;
-    QByteArray m_bytes;
+    QByteArray m_bytes; // the bytes, or (Digest) those not yet hashed
+    qsizetype m_staged = 0;
+    std::unique_ptr<Sha256Stream> m_hash;
+    QByteArray m_digest;
     Base64ProblemScan m_problem;
-    bool m_keep = true;
+    Base64Keeps m_keeps = Base64Keeps::Bytes;
     bool m_failed = false;
     bool m_finished = false;
 };

@@ -22,7 +22,7 @@ struct DecodingHandlers {
     endElementNsSAX2Func end = nullptr;
     charactersSAXFunc characters = nullptr;
     DecodedTexts *texts = nullptr;
-    bool keepBytes = true;
+    Base64Keeps keeps = Base64Keeps::Bytes;
 };
 
 DecodingHandlers &handlersOf(void *ctx)
@@ -77,7 +77,7 @@ void decodingStart(void *ctx, const xmlChar *localname, const xmlChar *prefix, c
     xmlNode *added = ctxt->node;
     if (added && added != parent && added->type == XML_ELEMENT_NODE &&
         typedBase64(attributeCount, attributes) && !withinRepeatedCopy(added))
-        added->_private = &handlers.texts->emplace_back(handlers.keepBytes);
+        added->_private = &handlers.texts->emplace_back(handlers.keeps);
 }
 
 void decodingEnd(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri)
@@ -98,7 +98,7 @@ void decodingCharacters(void *ctx, const xmlChar *text, int length)
 
 } // namespace
 
-xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts, bool keepBytes)
+xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts, Base64Keeps keeps)
 {
     if (!ctxt)
         return nullptr;
@@ -106,7 +106,7 @@ xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts, boo
     DecodingHandlers handlers;
     if (texts && ctxt->sax && ctxt->sax->initialized == XML_SAX2_MAGIC) {
         handlers = {ctxt->sax->startElementNs, ctxt->sax->endElementNs, ctxt->sax->characters,
-                    texts, keepBytes};
+                    texts, keeps};
         ctxt->_private = &handlers;
         // Kept blanks come through the same step as other text.
         if (ctxt->sax->ignorableWhitespace == ctxt->sax->characters)

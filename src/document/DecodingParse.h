@@ -5,6 +5,8 @@
 // read once and only its bytes are kept.
 #pragma once
 
+#include "document/Base64.h"
+
 #include <deque>
 
 // libxml2's own names, declared so that this header needs none of libxml2's.
@@ -14,16 +16,16 @@ typedef struct _xmlParserCtxt xmlParserCtxt; // NOLINT(bugprone-reserved-identif
 
 namespace stepvane {
 
-class Base64Stream;
 using DecodedTexts = std::deque<Base64Stream>; // a deque keeps each in place
 
 // Parses with ctxt, which it frees. With texts, the text of every element
 // typed bin.base64 goes into a stream of texts as it is read (keeping the
-// bytes or only counting them), and the tree holds none of it; a second copy
-// of an element, or anything inside one, keeps its text, because the notes
-// on repeated elements digest those as they stand. Null when the document
-// is not well formed.
-xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts, bool keepBytes = true);
+// bytes, their count or their digest), and the tree holds none of it; a
+// second copy of an element, or anything inside one, keeps its text, because
+// the notes on repeated elements digest those as they stand. Null when the
+// document is not well formed.
+xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts,
+                      Base64Keeps keeps = Base64Keeps::Bytes);
 
 // The decoded text of element, or null when its text is in the tree.
 Base64Stream *decodedText(const xmlNode *element);

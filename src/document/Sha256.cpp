@@ -64,4 +64,23 @@ QByteArray sha256OfFile(const QString &path)
     return finish(ctx.get());
 }
 
+Sha256Stream::Sha256Stream() : m_ctx(newContext().release()), m_failed(m_ctx == nullptr) {}
+
+Sha256Stream::~Sha256Stream()
+{
+    EVP_MD_CTX_free(static_cast<EVP_MD_CTX *>(m_ctx));
+}
+
+void Sha256Stream::add(const char *data, qsizetype size)
+{
+    if (!m_failed && size > 0 &&
+        EVP_DigestUpdate(static_cast<EVP_MD_CTX *>(m_ctx), data, size_t(size)) != 1)
+        m_failed = true;
+}
+
+QByteArray Sha256Stream::result()
+{
+    return m_failed ? QByteArray() : finish(static_cast<EVP_MD_CTX *>(m_ctx));
+}
+
 } // namespace stepvane

@@ -17,4 +17,20 @@ inline QByteArray sha256(const QByteArray &bytes)
 // The digest of a regular file's content; empty when it cannot be read.
 QByteArray sha256OfFile(const QString &path);
 
+// The digest of bytes handed over in pieces.
+class Sha256Stream {
+public:
+    Sha256Stream();
+    ~Sha256Stream();
+    Sha256Stream(const Sha256Stream &) = delete;
+    Sha256Stream &operator=(const Sha256Stream &) = delete;
+    void add(const char *data, qsizetype size);
+    // The digest of all that was added; empty when libcrypto failed.
+    QByteArray result();
+
+private:
+    void *m_ctx = nullptr; // libcrypto's EVP_MD_CTX
+    bool m_failed = false;
+};
+
 } // namespace stepvane

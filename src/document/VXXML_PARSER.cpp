@@ -100,6 +100,10 @@ void VXXML_PARSER::Reset_Document()
     if (m_doc)
         xmlFreeDoc(m_doc);
     m_doc = xmlNewDoc(X("1.0"));
+    // The names of a written tree are kept once each, as a parsed tree's
+    // are: a large wizard has hundreds of thousands of elements and
+    // attributes under a few hundred names.
+    m_doc->dict = xmlDictCreate();
     m_decodedTexts.clear();
     m_root = nullptr;
     m_current = nullptr;
@@ -162,9 +166,14 @@ bool VXXML_PARSER::loadBytes(const QByteArray &bytes, bool mapped)
     xmlParserCtxt *ctxt = mapped ? xmlCreateIOParserCtxt(nullptr, nullptr, readMapped, closeNothing,
                                                          &input, XML_CHAR_ENCODING_NONE)
                                  : xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size()));
-    // A command that looks at no attachment needs only their sizes.
-    xmlDoc *doc = parseDocument(ctxt, kParseOptions, m_decodeTyped ? &m_decodedTexts : nullptr,
-                                restoredCopies() != RestoredCopies::Named);
+    // A command that looks at no attachment needs only their sizes, one
+    // that compares them only their digests.
+    const RestoredCopies how = restoredCopies();
+    const Base64Keeps keeps = how == RestoredCopies::Named      ? Base64Keeps::Size
+                              : how == RestoredCopies::Digested ? Base64Keeps::Digest
+                                                                : Base64Keeps::Bytes;
+    xmlDoc *doc =
+        parseDocument(ctxt, kParseOptions, m_decodeTyped ? &m_decodedTexts : nullptr, keeps);
     if (!doc)
         m_loadProblem = errors.firstLine();
     if (finishLoad(doc))

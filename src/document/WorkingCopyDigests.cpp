@@ -104,6 +104,14 @@ bool workingCopiesWritten()
     return g_how == RestoredCopies::Written || g_how == RestoredCopies::Extracted;
 }
 
+void rememberUnwrittenDigest(const QString &path, const QByteArray &digest)
+{
+    Unwritten copy;
+    copy.digest = digest;
+    const std::lock_guard lock(g_digestMutex);
+    g_unwritten.insert(path, copy);
+}
+
 void rememberUnwrittenCopy(const QString &path, const QByteArray &bytes)
 {
     Unwritten copy;

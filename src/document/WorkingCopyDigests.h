@@ -32,6 +32,8 @@ bool workingCopiesWritten();
 void rememberWorkingCopy(const QString &path, const QByteArray &bytes);
 // Keeps what the mode asks of a copy that was named but not written.
 void rememberUnwrittenCopy(const QString &path, const QByteArray &bytes);
+// The same for a copy whose digest was taken as it was decoded (Digested).
+void rememberUnwrittenDigest(const QString &path, const QByteArray &digest);
 
 // The SHA-256 of the working copy at path: the remembered one while the file
 // is as it was written (same size and time), else read from the file; for a

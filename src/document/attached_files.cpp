@@ -232,12 +232,14 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
     // keeps nothing of the file only counts them.
     const bool keep = restoredCopies() != RestoredCopies::Named;
     QByteArray bytes;
+    QByteArray digest; // taken while parsing, for a command that only compares
     qint64 size = -1;
     if (Base64Stream *decoded = decodedText(element)) {
         if (decoded->failed())
             return damaged(QStringLiteral("its data holds %1").arg(decoded->problem()));
         size = decoded->size();
         bytes = decoded->takeBytes();
+        digest = decoded->digest();
     } else {
         const QByteArray text = Embedded_Text(element);
         size = !keep ? decodedBase64Size(text) : decodeBase64(text, bytes) ? bytes.size() : -1;
@@ -258,6 +260,10 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
     }
     if (!keep)
         return size;
+    if (!digest.isEmpty()) {
+        rememberUnwrittenDigest(path, digest);
+        return size;
+    }
     // Only a write or a digest is worth a worker; holding the bytes is not.
     if (m_restores && (workingCopiesWritten() || restoredCopies() == RestoredCopies::Digested)) {
         m_restores->add(std::move(bytes), path, failure);

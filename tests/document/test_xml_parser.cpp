@@ -5,6 +5,7 @@
 // the wizard's limits.
 #include "document/Base64.h"
 #include "document/NameTables.h"
+#include "document/Sha256.h"
 #include "document/VXXML_PARSER.h"
 #include "document/VX_CAAXML_PARSER.h"
 #include "document/XmlIo.h"
@@ -241,20 +242,29 @@ TEST(Base64, LinesOfSeventySixAndExactRoundTrips)
 
 namespace {
 
-// The same text handed over in pieces cut anywhere decodes as the whole.
+// The same text handed over in pieces cut anywhere decodes as the whole,
+// whether the stream keeps the bytes, their count or their digest.
 void expectStreamedAsWhole(const QByteArray &text, std::mt19937 &gen)
 {
-    Base64Stream stream;
-    for (qsizetype at = 0; at < text.size();) {
-        const qsizetype piece = std::min<qsizetype>(gen() % 9, text.size() - at);
-        stream.feed(text.constData() + at, piece);
-        at += piece;
-    }
     QByteArray whole;
-    EXPECT_EQ(stream.finish(), decodeBase64(text, whole)) << text.constData();
-    EXPECT_EQ(stream.takeBytes(), whole) << text.constData();
-    EXPECT_EQ(stream.problem(), base64Problem(text)) << text.constData();
-    EXPECT_EQ(stream.holdsNonSpace(), !text.trimmed().isEmpty()) << text.constData();
+    const bool decodes = decodeBase64(text, whole);
+    for (Base64Keeps keeps : {Base64Keeps::Bytes, Base64Keeps::Size, Base64Keeps::Digest}) {
+        Base64Stream stream(keeps);
+        for (qsizetype at = 0; at < text.size();) {
+            const qsizetype piece = std::min<qsizetype>(gen() % 9, text.size() - at);
+            stream.feed(text.constData() + at, piece);
+            at += piece;
+        }
+        EXPECT_EQ(stream.finish(), decodes) << text.constData();
+        EXPECT_EQ(stream.problem(), base64Problem(text)) << text.constData();
+        EXPECT_EQ(stream.holdsNonSpace(), !text.trimmed().isEmpty()) << text.constData();
+        if (decodes) {
+            EXPECT_EQ(stream.size(), whole.size()) << text.constData();
+        }
+        EXPECT_EQ(stream.takeBytes(), keeps == Base64Keeps::Bytes ? whole : QByteArray());
+        EXPECT_EQ(stream.digest(),
+                  keeps == Base64Keeps::Digest && decodes ? sha256(whole) : QByteArray());
+    }
 }
 
 } // namespace
