@@ -330,35 +330,38 @@ struct Reader {
     QString where; // the JSON path of in, ending in "."
     QStringList &unreadable;
 
-    bool want(const char *key, QJsonValue::Type type) const
+    // The value at key when it is there with the type, else an undefined
+    // one (a wrong type is an error). One look-up by the key as it is: a
+    // large wizard's JSON has hundreds of thousands of fields.
+    QJsonValue want(const char *key, QJsonValue::Type type) const
     {
-        if (!in.contains(key))
-            return false;
-        if (in.value(key).type() != type) {
-            error = QStringLiteral("\"%1\" has the wrong type").arg(key);
-            return false;
-        }
-        return true;
+        const QJsonValue value = in.value(QLatin1StringView(key));
+        if (value.isUndefined() || value.type() == type)
+            return value;
+        error = QStringLiteral("\"%1\" has the wrong type").arg(key);
+        return QJsonValue(QJsonValue::Undefined);
     }
     void operator()(const char *key, QString &v)
     {
-        if (!want(key, QJsonValue::String))
+        const QJsonValue value = want(key, QJsonValue::String);
+        if (value.isUndefined())
             return;
-        v = in.value(key).toString();
+        v = value.toString();
         if (error.isEmpty())
             error = unwritableText(where + QLatin1String(key), v);
     }
     void operator()(const char *key, int &v)
     {
-        if (want(key, QJsonValue::Double))
-            v = in.value(key).toInt();
+        if (const QJsonValue value = want(key, QJsonValue::Double); !value.isUndefined())
+            v = value.toInt();
     }
     // Only sizes are unsigned: a file of at most 1 GiB, never wrapped.
     void operator()(const char *key, quint32 &v)
     {
-        if (!want(key, QJsonValue::Double))
+        const QJsonValue value = want(key, QJsonValue::Double);
+        if (value.isUndefined())
             return;
-        const double size = in.value(key).toDouble();
+        const double size = value.toDouble();
         if (size < 0 || size > double(kMaxAttachmentBytes) || size != std::floor(size)) {
             error = QStringLiteral("\"%1\" must be a whole number of bytes from 0 to %2")
                         .arg(key)
@@ -369,20 +372,20 @@ struct Reader {
     }
     void operator()(const char *key, double &v)
     {
-        if (want(key, QJsonValue::Double))
-            v = in.value(key).toDouble();
+        if (const QJsonValue value = want(key, QJsonValue::Double); !value.isUndefined())
+            v = value.toDouble();
     }
     void operator()(const char *key, Logo logo)
     {
-        if (want(key, QJsonValue::Object))
-            readImage(in.value(key).toObject(), logo.image, false,
-                      where + QLatin1String(key) + u'.');
+        if (const QJsonValue value = want(key, QJsonValue::Object); !value.isUndefined())
+            readImage(value.toObject(), logo.image, false, where + QLatin1String(key) + u'.');
     }
     void operator()(const char *key, Images &list)
     {
-        if (!want(key, QJsonValue::Array))
+        const QJsonValue value = want(key, QJsonValue::Array);
+        if (value.isUndefined())
             return;
-        const QJsonArray a = in.value(key).toArray();
+        const QJsonArray a = value.toArray();
         const bool fixedSlots = list.size() == size_t(kPromptImageSlots);
         if (fixedSlots && a.size() > kPromptImageSlots) {
             error = QStringLiteral("a prompt has at most %1 pictures").arg(kPromptImageSlots);
@@ -396,9 +399,10 @@ struct Reader {
     }
     void operator()(const char *key, Markers &list)
     {
-        if (!want(key, QJsonValue::Array))
+        const QJsonValue value = want(key, QJsonValue::Array);
+        if (value.isUndefined())
             return;
-        const QJsonArray a = in.value(key).toArray();
+        const QJsonArray a = value.toArray();
         if (a.size() > kMarkerCount) {
             error = QStringLiteral("a marker step has %1 markers").arg(kMarkerCount);
             return;

@@ -98,6 +98,13 @@ TEST_F(CliWizard, RefusalsGiveTheirExitCodeAndReason)
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
     ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
     const QString missing = path("missing.wzd");
+    // A wizard of one step whose record is given.
+    auto oneStep = [&](const char *name, int kind, const QJsonObject &record) {
+        QJsonObject wizard = sampleWizard();
+        wizard["sequences"] = QJsonArray{
+            QJsonObject{{"steps", QJsonArray{QJsonObject{{"kind", kind}, {"record", record}}}}}};
+        return json(name, wizard);
+    };
     const struct {
         QStringList args;
         int code;
@@ -124,6 +131,15 @@ TEST_F(CliWizard, RefusalsGiveTheirExitCodeAndReason)
         {{"info", "/dev/null"}, 1, "is a device"},
         {{"summary", missing}, 1, "no such file"},
         {{"build", path("pipe"), path("out.wzd")}, 1, "is a fifo"}, // would block if opened
+        {{"build", oneStep("text.json", 9, {{"Top", "40"}}), path("o.wzd")},
+         1,
+         "\"Top\" has the wrong type"},
+        {{"build", oneStep("null.json", 9, {{"Top", QJsonValue()}}), path("o.wzd")},
+         1,
+         "\"Top\" has the wrong type"},
+        {{"build", oneStep("object.json", 2, {{"images", QJsonObject{}}}), path("o.wzd")},
+         1,
+         "\"images\" has the wrong type"},
         {{"setup-info", path("folder")}, 1, "is a folder"},
         // An accepted port gets as far as the file check (nothing sent).
         {{"send", missing, "--tcp", "127.0.0.1", "--port", "1"},
