@@ -180,27 +180,36 @@ StepView viewOfStep(const TaskStep &step, int model)
     v.files = stepAttachments(step);
     for (const AttachmentRef &file : v.files)
         v.digests.push_back(file.embedded ? fileDigest(file.path) : QByteArray());
-    v.description = descriptionOf(step.record);
+    v.step = &step;
+    v.model = model;
+    return v;
+}
 
-    const QStringList rows = summaryStepRows(step, 1, model);
+const StepRows &StepView::rows() const
+{
+    if (m_rows)
+        return *m_rows;
+    StepRows &r = m_rows.emplace();
+    r.description = descriptionOf(step->record);
+    const QStringList rows = summaryStepRows(*step, 1, model);
     for (int k = 0; k < rows.size(); ++k) {
         const QString &row = rows.at(k);
         const qsizetype bar = row.indexOf(kCellSeparator);
         if (k == 0) {
             // "1.Label|..." opens every block.
-            v.label = row.left(bar).mid(2);
+            r.label = row.left(bar).mid(2);
             QString cell = row.mid(bar + 1);
             // Calibration, Hold and Auto scale print the description bare.
             if (!cell.startsWith(QStringLiteral("Description : ")))
                 cell.prepend(QStringLiteral("Description : "));
-            v.cells << cell;
+            r.cells << cell;
             continue;
         }
         const QString cell = bar < 0 ? row : row.mid(bar + 1);
         if (!cell.trimmed().isEmpty())
-            v.cells << cell;
+            r.cells << cell;
     }
-    return v;
+    return r;
 }
 
 bool sameStep(const StepView &a, const StepView &b)
@@ -251,12 +260,13 @@ ListMatching matchSequences(const WizardDocument &a, const std::vector<std::vect
 
 std::vector<ValueDiff> stepValueChanges(const StepView &o, const StepView &n)
 {
-    const QSet<QString> ambiguous = repeatedLabels(o.cells, n.cells);
-    const RowLabels ol = labelRows(o.cells, ambiguous);
-    const RowLabels nl = labelRows(n.cells, ambiguous);
+    const QStringList &oc = o.rows().cells;
+    const QStringList &nc = n.rows().cells;
+    const QSet<QString> ambiguous = repeatedLabels(oc, nc);
+    const RowLabels ol = labelRows(oc, ambiguous);
+    const RowLabels nl = labelRows(nc, ambiguous);
     const ListMatching m = matchLists(
-        int(o.cells.size()), int(n.cells.size()),
-        [&](int i, int j) { return o.cells.at(i) == n.cells.at(j); },
+        int(oc.size()), int(nc.size()), [&](int i, int j) { return oc.at(i) == nc.at(j); },
         {[&](int i, int j) { return !ol.plain.at(i).isNull() && ol.full.at(i) == nl.full.at(j); }});
 
     std::vector<ValueDiff> out;
@@ -264,12 +274,12 @@ std::vector<ValueDiff> stepValueChanges(const StepView &o, const StepView &n)
         if (e.oldIndex >= 0 && e.newIndex >= 0) {
             if (m.linkOf[size_t(e.oldIndex)] != ListMatching::Link::Paired)
                 continue; // the same row (a row that only moved says nothing new)
-            out.push_back({ValueDiff::Value, nl.full.at(e.newIndex),
-                           valueOf(o.cells.at(e.oldIndex)), valueOf(n.cells.at(e.newIndex))});
+            out.push_back({ValueDiff::Value, nl.full.at(e.newIndex), valueOf(oc.at(e.oldIndex)),
+                           valueOf(nc.at(e.newIndex))});
         } else if (e.newIndex >= 0) {
-            out.push_back(rowDiff(nl.context.at(e.newIndex), QString(), n.cells.at(e.newIndex)));
+            out.push_back(rowDiff(nl.context.at(e.newIndex), QString(), nc.at(e.newIndex)));
         } else {
-            out.push_back(rowDiff(ol.context.at(e.oldIndex), o.cells.at(e.oldIndex), QString()));
+            out.push_back(rowDiff(ol.context.at(e.oldIndex), oc.at(e.oldIndex), QString()));
         }
     }
     contentChanges(o, n, out);

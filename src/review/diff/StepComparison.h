@@ -10,17 +10,30 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace stepvane {
+
+// What the testing summary shows of a step.
+struct StepRows {
+    QString label; // the summary's block label
+    QString description;
+    QStringList cells; // the right cells of the summary rows, closing blank rows left out
+};
 
 struct StepView {
     TaskRecord record; // working-copy paths removed, memory-only values cleared
     std::vector<AttachmentRef> files;
     std::vector<QByteArray> digests; // one per file
-    QString label;                   // the summary's block label
-    QString description;
-    QStringList cells; // the right cells of the summary rows, closing blank rows left out
+    const TaskStep *step = nullptr;  // its wizard outlives the comparison
+    int model = 0;
+    // Made the first time they are asked for: steps are matched by record
+    // and digests, and only the steps a diff or merge names are ever shown.
+    const StepRows &rows() const;
+
+private:
+    mutable std::optional<StepRows> m_rows;
 };
 
 StepView viewOfStep(const TaskStep &step, int model);

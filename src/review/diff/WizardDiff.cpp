@@ -73,8 +73,8 @@ StepDiff stepEntry(DiffChange change, int oldIndex, int newIndex, const StepView
     d.change = change;
     d.oldIndex = oldIndex;
     d.newIndex = newIndex;
-    d.label = shown.label;
-    d.description = shown.description;
+    d.label = shown.rows().label;
+    d.description = shown.rows().description;
     return d;
 }
 

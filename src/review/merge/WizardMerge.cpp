@@ -31,9 +31,10 @@ MergeInput mergeInputOf(const MergeSide &s)
 
 QString mergeStepText(const StepView &view)
 {
-    if (view.description.isEmpty())
-        return view.label;
-    return QStringLiteral("%1 \"%2\"").arg(view.label, view.description);
+    const StepRows &rows = view.rows();
+    if (rows.description.isEmpty())
+        return rows.label;
+    return QStringLiteral("%1 \"%2\"").arg(rows.label, rows.description);
 }
 
 QString mergeSequenceText(const TestingSequence &seq)
@@ -248,7 +249,7 @@ private:
                      QStringLiteral("%1, step %2 %3, %4")
                          .arg(seqWhere)
                          .arg(at.step + 1)
-                         .arg(ov.label, f.field),
+                         .arg(ov.rows().label, f.field),
                      f.base, f.ours, f.theirs, f.field);
         for (size_t k = m_conflicts.size() - fields.size(); k < m_conflicts.size(); ++k) {
             m_conflicts[k].theirsSequence = m_theirsSequence;
