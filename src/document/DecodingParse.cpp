@@ -5,12 +5,15 @@
 #include "document/DecodingParse.h"
 
 #include "document/Base64.h"
+#include "document/LibxmlErrors.h"
 #include "document/VXXML_PARSER.h"
+#include "document/XmlIo.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace stepvane {
@@ -23,6 +26,8 @@ struct DecodingHandlers {
     charactersSAXFunc characters = nullptr;
     DecodedTexts *texts = nullptr;
     Base64Keeps keeps = Base64Keeps::Bytes;
+    MappedInput *input = nullptr; // with the stretches libxml2 is not shown
+    bool lost = false;            // one of them was not where an element's text begins
 };
 
 DecodingHandlers &handlersOf(void *ctx)
@@ -65,6 +70,43 @@ bool withinRepeatedCopy(const xmlNode *node)
     return false;
 }
 
+bool allSpace(const char *text, size_t n)
+{
+    return std::all_of(text, text + n, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
+}
+
+// Gives element the skipped stretch that begins right after its start tag,
+// as if libxml2 had read it. Anything else found where a stretch was
+// expected (a stretch inside a comment, an entity, a converted encoding)
+// stops the parse, which is then done again with nothing skipped.
+void takeSkipped(xmlParserCtxt *ctxt, DecodingHandlers &handlers, xmlNode *element)
+{
+    MappedInput *in = handlers.input;
+    if (!in || handlers.lost || in->taken >= in->skipped.size())
+        return;
+    const SkippedText &next = in->skipped[in->taken];
+    xmlParserInput *input = ctxt->input;
+    // The parser stands on the '>' that ends the start tag.
+    const size_t at = size_t(input->consumed) + size_t(input->cur - input->base) + 1;
+    if (at < next.shownAt)
+        return;
+    const char *text = in->data + next.begin;
+    const size_t n = next.end - next.begin;
+    Base64Stream *stream = decodedText(element);
+    if (at > next.shownAt || ctxt->inputNr != 1 || *input->cur != '>' || !element ||
+        (input->buf && input->buf->encoder) || (!stream && allSpace(text, n))) {
+        handlers.lost = true;
+        xmlStopParser(ctxt);
+        return;
+    }
+    if (stream)
+        stream->feed(text, qsizetype(n));
+    else
+        handlers.characters(ctxt, reinterpret_cast<const xmlChar *>(text), int(n));
+    input->line += int(next.lines);
+    ++in->taken;
+}
+
 void decodingStart(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri,
                    int namespaceCount, const xmlChar **namespaces, int attributeCount,
                    int defaultedCount, const xmlChar **attributes)
@@ -75,9 +117,11 @@ void decodingStart(void *ctx, const xmlChar *localname, const xmlChar *prefix, c
     handlers.start(ctx, localname, prefix, uri, namespaceCount, namespaces, attributeCount,
                    defaultedCount, attributes);
     xmlNode *added = ctxt->node;
-    if (added && added != parent && added->type == XML_ELEMENT_NODE &&
-        typedBase64(attributeCount, attributes) && !withinRepeatedCopy(added))
+    if (added == parent || !added || added->type != XML_ELEMENT_NODE)
+        added = nullptr;
+    if (added && typedBase64(attributeCount, attributes) && !withinRepeatedCopy(added))
         added->_private = &handlers.texts->emplace_back(handlers.keeps);
+    takeSkipped(ctxt, handlers, added);
 }
 
 void decodingEnd(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri)
@@ -98,15 +142,22 @@ void decodingCharacters(void *ctx, const xmlChar *text, int length)
 
 } // namespace
 
-xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts, Base64Keeps keeps)
+namespace {
+
+xmlDoc *parse(xmlParserCtxt *ctxt, int options, DecodedTexts *texts, Base64Keeps keeps,
+              MappedInput *input, bool &lost)
 {
     if (!ctxt)
         return nullptr;
     xmlCtxtUseOptions(ctxt, options);
     DecodingHandlers handlers;
     if (texts && ctxt->sax && ctxt->sax->initialized == XML_SAX2_MAGIC) {
-        handlers = {ctxt->sax->startElementNs, ctxt->sax->endElementNs, ctxt->sax->characters,
-                    texts, keeps};
+        handlers = {ctxt->sax->startElementNs,
+                    ctxt->sax->endElementNs,
+                    ctxt->sax->characters,
+                    texts,
+                    keeps,
+                    input};
         ctxt->_private = &handlers;
         // Kept blanks come through the same step as other text.
         if (ctxt->sax->ignorableWhitespace == ctxt->sax->characters)
@@ -122,9 +173,46 @@ xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts, Bas
         xmlFreeDoc(doc);
         doc = nullptr;
     }
+    lost = handlers.lost || (input && input->taken < input->skipped.size());
     ctxt->_private = nullptr;
     xmlFreeParserCtxt(ctxt);
     return doc;
+}
+
+xmlParserCtxt *mappedContext(MappedInput &input)
+{
+    return xmlCreateIOParserCtxt(nullptr, nullptr, readMapped, closeNothing, &input,
+                                 XML_CHAR_ENCODING_NONE);
+}
+
+} // namespace
+
+xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts, Base64Keeps keeps)
+{
+    bool lost = false;
+    return parse(ctxt, options, texts, keeps, nullptr, lost);
+}
+
+xmlDoc *parseMapped(MappedInput &input, int options, DecodedTexts *texts, Base64Keeps keeps)
+{
+    bool lost = false;
+    if (texts) {
+        input.skipped = skippableTexts(input.data, input.size);
+        if (!input.skipped.empty()) {
+            xmlDoc *doc = nullptr;
+            {
+                // A failure is parsed again below, for its own words.
+                LibxmlErrors unheard;
+                doc = parse(mappedContext(input), options, texts, keeps, &input, lost);
+            }
+            if (doc && !lost)
+                return doc;
+            xmlFreeDoc(doc);
+            texts->clear();
+        }
+    }
+    input = MappedInput(input.data, input.size);
+    return parse(mappedContext(input), options, texts, keeps, nullptr, lost);
 }
 
 Base64Stream *decodedText(const xmlNode *element)

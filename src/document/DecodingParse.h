@@ -27,6 +27,16 @@ using DecodedTexts = std::deque<Base64Stream>; // a deque keeps each in place
 xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts,
                       Base64Keeps keeps = Base64Keeps::Bytes);
 
+struct MappedInput;
+// The same for a mapped file. With texts, long base64 texts are taken
+// straight from the mapping (see skippableTexts); should the parse find one
+// anywhere but at the start of an element's text, or fail, it is done again
+// with nothing skipped, so the tree, the texts and the words for a failure
+// are always those of the plain parse. input.taken tells how many were
+// taken.
+xmlDoc *parseMapped(MappedInput &input, int options, DecodedTexts *texts,
+                    Base64Keeps keeps = Base64Keeps::Bytes);
+
 // The decoded text of element, or null when its text is in the tree.
 Base64Stream *decodedText(const xmlNode *element);
 

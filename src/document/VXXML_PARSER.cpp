@@ -162,18 +162,18 @@ bool VXXML_PARSER::loadBytes(const QByteArray &bytes, bool mapped)
     // libxml2 writes some lines of its own (an encoding it cannot convert)
     // even when told not to; they become the reason given for the failure.
     LibxmlErrors errors;
-    MappedInput input{bytes.constData(), size_t(bytes.size())};
-    xmlParserCtxt *ctxt = mapped ? xmlCreateIOParserCtxt(nullptr, nullptr, readMapped, closeNothing,
-                                                         &input, XML_CHAR_ENCODING_NONE)
-                                 : xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size()));
     // A command that looks at no attachment needs only their sizes, one
     // that compares them only their digests.
     const RestoredCopies how = restoredCopies();
     const Base64Keeps keeps = how == RestoredCopies::Named      ? Base64Keeps::Size
                               : how == RestoredCopies::Digested ? Base64Keeps::Digest
                                                                 : Base64Keeps::Bytes;
+    DecodedTexts *texts = m_decodeTyped ? &m_decodedTexts : nullptr;
+    MappedInput input(bytes.constData(), size_t(bytes.size()));
     xmlDoc *doc =
-        parseDocument(ctxt, kParseOptions, m_decodeTyped ? &m_decodedTexts : nullptr, keeps);
+        mapped ? parseMapped(input, kParseOptions, texts, keeps)
+               : parseDocument(xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size())),
+                               kParseOptions, texts, keeps);
     if (!doc)
         m_loadProblem = errors.firstLine();
     if (finishLoad(doc))

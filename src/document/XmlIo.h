@@ -16,13 +16,34 @@
 
 namespace stepvane {
 
-// A mapped file handed to libxml2 through readMapped; the pages already
-// parsed leave the process's memory as the parse goes on.
+// A stretch of base64 text that libxml2 is not shown: the text right after a
+// start tag that ends in bin.base64"> , made only of characters the parser
+// would hand over unchanged, up to the next '<'. The decoding parse takes it
+// whole from the mapping where the element starts, instead of libxml2
+// scanning it and handing it over a few hundred bytes at a time.
+struct SkippedText {
+    size_t begin = 0; // in the file
+    size_t end = 0;
+    size_t shownAt = 0; // where it would be in what libxml2 is shown
+    size_t lines = 0;   // line feeds in it
+};
+
+// The stretches of data that may be skipped, in file order. None when the
+// file declares an encoding other than UTF-8: offsets would not match.
+std::vector<SkippedText> skippableTexts(const char *data, size_t size);
+
+// A mapped file handed to libxml2 through readMapped, less its skipped
+// stretches; the pages already parsed (and taken) leave the process's memory
+// as the parse goes on.
 struct MappedInput {
+    MappedInput(const char *bytes, size_t length) : data(bytes), size(length) {}
     const char *data = nullptr;
     size_t size = 0;
     size_t done = 0;
     size_t released = 0;
+    std::vector<SkippedText> skipped;
+    size_t passed = 0; // skipped stretches the reader has gone past
+    size_t taken = 0;  // skipped stretches the parse has taken
 };
 int readMapped(void *context, char *buffer, int len);
 // libxml2's close callback for I/O it does not own.
