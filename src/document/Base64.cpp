@@ -94,6 +94,8 @@ qsizetype noVectors(const unsigned char *, qsizetype, char *, qsizetype &)
     return 0;
 }
 
+#if defined(__x86_64__)
+
 // After a vector that holds a character outside the alphabet at first: the
 // characters to take, the whole groups before it and that character too
 // where it is whitespace between groups; resume tells whether to go on.
@@ -103,8 +105,6 @@ qsizetype groupsBefore(const unsigned char *s, int first, bool &resume)
     resume = first % 4 == 0 && kDecode[s[first]] == kSkip;
     return resume ? whole + 1 : whole;
 }
-
-#if defined(__x86_64__)
 
 // 16 characters at a time: byte shuffles as the look-ups, then the four
 // six-bit values of each group merged into 24 bits by two multiply-adds and
