@@ -6,8 +6,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <utility>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace stepvane {
 
@@ -50,7 +56,214 @@ constexpr std::array<ShiftedTable, 4> makeShiftedTables()
 
 constexpr auto kShifted = makeShiftedTables();
 
+// The vector decoders classify each character by its two halves: a byte is
+// in the alphabet when the bits its low half marks as wrong share none with
+// the bits of its high half's class (2: "+/", 3: digits, 4 and 6: letters
+// from 1, 5 and 7: letters up to 0xA; any other high half is never base64,
+// whitespace and '=' among them). Its value is then the byte plus an offset
+// the high half chooses, '/' taking the place below '+'.
+constexpr std::array<std::uint8_t, 16> kLowWrong = {0x15, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11,
+                                                    0x11, 0x11, 0x13, 0x1a, 0x1b, 0x1b, 0x1b, 0x1a};
+constexpr std::array<std::uint8_t, 16> kHighClass = {
+    0x10, 0x10, 0x01, 0x02, 0x04, 0x08, 0x04, 0x08, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10};
+constexpr std::array<std::int8_t, 16> kOffset = {0, 16, 19, 4, -65, -65, -71, -71};
+
+constexpr bool classifiesAsTable()
+{
+    for (int c = 0; c < 256; ++c) {
+        const bool digit = (kLowWrong[c & 15] & kHighClass[c >> 4]) == 0;
+        if (digit != (kDecode[c] >= 0))
+            return false;
+        if (digit && c + kOffset[(c >> 4) - (c == '/')] != kDecode[c])
+            return false;
+    }
+    return true;
+}
+static_assert(classifiesAsTable());
+
+// A run decoder takes the whole groups of a run of alphabet characters from
+// s, and whitespace between groups, a vector at a time while whole vectors
+// fit in the n characters; it writes three bytes to dst + written for each
+// group (nothing where dst is null) and returns how many characters it took.
+// It stops before anything else and leaves that to the scalar code.
+using RunDecoder = qsizetype (*)(const unsigned char *s, qsizetype n, char *dst,
+                                 qsizetype &written);
+
+qsizetype noVectors(const unsigned char *, qsizetype, char *, qsizetype &)
+{
+    return 0;
+}
+
+#if defined(__x86_64__)
+
+// After a vector that holds a character outside the alphabet at first: the
+// characters to take, the whole groups before it and that character too
+// where it is whitespace between groups; resume tells whether to go on.
+qsizetype groupsBefore(const unsigned char *s, int first, bool &resume)
+{
+    const qsizetype whole = first / 4 * 4;
+    resume = first % 4 == 0 && kDecode[s[first]] == kSkip;
+    return resume ? whole + 1 : whole;
+}
+
+// 16 characters at a time: byte shuffles as the look-ups, then the four
+// six-bit values of each group merged into 24 bits by two multiply-adds and
+// put in order, 12 bytes.
+template <bool Write>
+__attribute__((target("ssse3"))) qsizetype ssse3Run(const unsigned char *s, qsizetype n, char *dst,
+                                                    qsizetype &written)
+{
+    const __m128i lowWrong = _mm_loadu_si128(reinterpret_cast<const __m128i *>(kLowWrong.data()));
+    const __m128i highClass = _mm_loadu_si128(reinterpret_cast<const __m128i *>(kHighClass.data()));
+    const __m128i offset = _mm_loadu_si128(reinterpret_cast<const __m128i *>(kOffset.data()));
+    const __m128i nibble = _mm_set1_epi8(0x0f);
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+    qsizetype i = 0;
+    qsizetype out = written; // a local: stores through dst may alias written
+    while (i + 16 <= n) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+        const __m128i high = _mm_and_si128(_mm_srli_epi32(c, 4), nibble);
+        const __m128i wrong = _mm_and_si128(_mm_shuffle_epi8(lowWrong, _mm_and_si128(c, nibble)),
+                                            _mm_shuffle_epi8(highClass, high));
+        const unsigned bad =
+            ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(wrong, _mm_setzero_si128()))) & 0xffffu;
+        const __m128i at = _mm_add_epi8(high, _mm_cmpeq_epi8(c, _mm_set1_epi8('/')));
+        __m128i v = _mm_add_epi8(c, _mm_shuffle_epi8(offset, at));
+        v = _mm_maddubs_epi16(v, _mm_set1_epi32(0x01400140));
+        v = _mm_shuffle_epi8(_mm_madd_epi16(v, _mm_set1_epi32(0x00011000)), order);
+        if (bad == 0) {
+            if constexpr (Write) {
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + out), v);
+                const int rest = _mm_cvtsi128_si32(_mm_srli_si128(v, 8));
+                std::memcpy(dst + out + 8, &rest, 4);
+            }
+            out += 12;
+            i += 16;
+            continue;
+        }
+        bool resume = false;
+        const qsizetype took = groupsBefore(s + i, __builtin_ctz(bad), resume);
+        if constexpr (Write) {
+            alignas(16) char bytes[16];
+            _mm_store_si128(reinterpret_cast<__m128i *>(bytes), v);
+            std::memcpy(dst + out, bytes, std::size_t(took / 4 * 3));
+        }
+        out += took / 4 * 3;
+        i += took;
+        if (!resume)
+            break;
+    }
+    written = out;
+    return i;
+}
+
+// The same 32 characters at a time; each half's twelve bytes are then moved
+// together, 24 bytes.
+template <bool Write>
+__attribute__((target("avx2"))) qsizetype avx2Run(const unsigned char *s, qsizetype n, char *dst,
+                                                  qsizetype &written)
+{
+    const __m256i lowWrong = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(kLowWrong.data())));
+    const __m256i highClass = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(kHighClass.data())));
+    const __m256i offset = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i *>(kOffset.data())));
+    const __m256i nibble = _mm256_set1_epi8(0x0f);
+    const __m256i order = _mm256_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1,
+                                           2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+    const __m256i together = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+    qsizetype i = 0;
+    qsizetype out = written; // a local: stores through dst may alias written
+    while (i + 32 <= n) {
+        const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s + i));
+        const __m256i high = _mm256_and_si256(_mm256_srli_epi32(c, 4), nibble);
+        const __m256i wrong =
+            _mm256_and_si256(_mm256_shuffle_epi8(lowWrong, _mm256_and_si256(c, nibble)),
+                             _mm256_shuffle_epi8(highClass, high));
+        const unsigned bad =
+            ~unsigned(_mm256_movemask_epi8(_mm256_cmpeq_epi8(wrong, _mm256_setzero_si256())));
+        const __m256i at = _mm256_add_epi8(high, _mm256_cmpeq_epi8(c, _mm256_set1_epi8('/')));
+        __m256i v = _mm256_add_epi8(c, _mm256_shuffle_epi8(offset, at));
+        v = _mm256_maddubs_epi16(v, _mm256_set1_epi32(0x01400140));
+        v = _mm256_shuffle_epi8(_mm256_madd_epi16(v, _mm256_set1_epi32(0x00011000)), order);
+        v = _mm256_permutevar8x32_epi32(v, together);
+        if (bad == 0) {
+            if constexpr (Write) {
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + out), _mm256_castsi256_si128(v));
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + out + 16),
+                                 _mm256_extracti128_si256(v, 1));
+            }
+            out += 24;
+            i += 32;
+            continue;
+        }
+        bool resume = false;
+        const qsizetype took = groupsBefore(s + i, __builtin_ctz(bad), resume);
+        if constexpr (Write) {
+            alignas(32) char bytes[32];
+            _mm256_store_si256(reinterpret_cast<__m256i *>(bytes), v);
+            std::memcpy(dst + out, bytes, std::size_t(took / 4 * 3));
+        }
+        out += took / 4 * 3;
+        i += took;
+        if (!resume)
+            break;
+    }
+    written = out;
+    return i;
+}
+
+#endif
+
+template <bool Write> RunDecoder runDecoder(Base64Kernel kernel)
+{
+#if defined(__x86_64__)
+    if (kernel == Base64Kernel::Avx2)
+        return avx2Run<Write>;
+    if (kernel == Base64Kernel::Ssse3)
+        return ssse3Run<Write>;
+#endif
+    (void)kernel;
+    return noVectors;
+}
+
+bool processorHas(Base64Kernel kernel)
+{
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (kernel == Base64Kernel::Avx2)
+        return __builtin_cpu_supports("avx2");
+    if (kernel == Base64Kernel::Ssse3)
+        return __builtin_cpu_supports("ssse3");
+#endif
+    return kernel == Base64Kernel::Scalar;
+}
+
+// The kernel in use: the widest the processor has, looked up once.
+std::atomic<Base64Kernel> &kernelInUse()
+{
+    static std::atomic<Base64Kernel> kernel{processorHas(Base64Kernel::Avx2) ? Base64Kernel::Avx2
+                                            : processorHas(Base64Kernel::Ssse3)
+                                                ? Base64Kernel::Ssse3
+                                                : Base64Kernel::Scalar};
+    return kernel;
+}
+
 } // namespace
+
+Base64Kernel base64Kernel()
+{
+    return kernelInUse().load(std::memory_order_relaxed);
+}
+
+bool useBase64Kernel(Base64Kernel kernel)
+{
+    if (!processorHas(kernel))
+        return false;
+    kernelInUse().store(kernel, std::memory_order_relaxed);
+    return true;
+}
 
 QByteArray encodeBase64Lines(const QByteArray &bytes)
 {
@@ -92,16 +305,19 @@ QByteArray encodeBase64Lines(const QByteArray &bytes)
 namespace {
 
 // The rules of every decoding below, resumable so that a text may come in
-// pieces. With Write false it only checks and counts. Whole groups of four
-// alphabet characters, nearly all of a wizard's text, are taken four at a
-// time; the rest (line breaks, padding, a group a line break splits) one at
-// a time. Returns where the text stops being base64, or n.
+// pieces. With Write false it only checks and counts. Runs of whole groups,
+// nearly all of a wizard's text, go to the vector decoder where there is
+// one, and whole groups of four alphabet characters are taken four at a
+// time; the rest (padding, a group a line break splits, a bad character)
+// one at a time. Returns where the text stops being base64, or n.
 template <bool Write>
 qsizetype scanPart(Base64ScanState &st, const unsigned char *s, qsizetype n, char *dst)
 {
+    const RunDecoder run = runDecoder<Write>(base64Kernel());
     qsizetype i = 0;
     while (i < n) {
         if (st.have == 0 && st.padding == 0) {
+            i += run(s + i, n - i, dst, st.written);
             for (; i + 4 <= n; i += 4) {
                 const std::uint32_t v = kShifted[0][s[i]] | kShifted[1][s[i + 1]] |
                                         kShifted[2][s[i + 2]] | kShifted[3][s[i + 3]];

@@ -23,6 +23,14 @@ qsizetype decodedBase64Size(const QByteArray &text);
 // empty when it does not.
 QString base64Problem(const QByteArray &text);
 
+// The decoders of runs of whole groups, narrowest first: the widest the
+// processor has is used. All give the same results; tests compare them.
+enum class Base64Kernel { Scalar, Ssse3, Avx2 };
+Base64Kernel base64Kernel();
+// Decodes with kernel from now on; false (and no change) where the processor
+// lacks it.
+bool useBase64Kernel(Base64Kernel kernel);
+
 // Where a decoding stands between two pieces of its text.
 struct Base64ScanState {
     unsigned acc = 0;
