@@ -469,12 +469,16 @@ void Base64Stream::feed(const char *text, qsizetype n)
         qsizetype at = 0;
         if (m_keeps == Base64Keeps::Bytes) {
             // Room for every group this piece can complete, and the two
-            // bytes a short last group gives at the end. Parsers hand text
-            // over a few hundred bytes at a time: the room starts at a
-            // picture's worth and doubles, so that few texts are ever moved.
+            // bytes a short last group gives at the end. A text that comes
+            // whole gets just that; one a parser hands over a few hundred
+            // bytes at a time starts at a picture's worth and doubles, so
+            // that few texts are ever moved.
             const qsizetype need = m_state.written + (n + 3) / 4 * 3 + 3;
             constexpr qsizetype kFirstRoom = 256 * 1024;
-            if (m_bytes.size() < need)
+            constexpr qsizetype kWhole = 4096;
+            if (m_bytes.isEmpty() && n >= kWhole)
+                m_bytes = QByteArray(need, Qt::Uninitialized); // resize() would round up
+            else if (m_bytes.size() < need)
                 m_bytes.resize(std::max({need, m_bytes.size() * 2, kFirstRoom}));
             at = scanPart<true>(m_state, bytesOf(text), n, m_bytes.data());
         } else if (m_keeps == Base64Keeps::Digest) {
@@ -543,9 +547,12 @@ bool Base64Stream::finish()
         m_digest = m_hash->result();
         m_bytes = QByteArray();
     } else if (m_keeps == Base64Keeps::Bytes) {
-        // The room grew by doubling; what is kept is the bytes alone.
+        // Room that grew by doubling is given back; the little a whole
+        // text leaves (its line breaks) is not worth moving the bytes for.
+        const bool roomy = m_bytes.size() - m_state.written > m_state.written / 16;
         m_bytes.truncate(m_state.written);
-        m_bytes.squeeze();
+        if (roomy)
+            m_bytes.squeeze();
     }
     return true;
 }
