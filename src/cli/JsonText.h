@@ -14,6 +14,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace stepvane::cli {
 
@@ -130,7 +131,8 @@ public:
         appendJsonString(m_out, name);
         m_out += ": ";
     }
-    // A name in the program's own text: plain ASCII goes as it is.
+    // A name in the program's own text: plain ASCII goes as it is, with its
+    // separator and indentation in one piece.
     void key(const char *latin1)
     {
         const char *c = latin1;
@@ -140,10 +142,22 @@ public:
             key(QString::fromLatin1(latin1));
             return;
         }
-        item();
-        m_out += '"';
-        m_out.append(latin1, c - latin1);
-        m_out += "\": ";
+        const qsizetype length = c - latin1;
+        const qsizetype width = 4 * m_level;
+        const qsizetype at = m_out.size();
+        m_out.resize(at + (m_first ? 0 : 2) + width + length + 4);
+        char *cursor = m_out.data() + at;
+        if (!m_first) {
+            *cursor++ = ',';
+            *cursor++ = '\n';
+        }
+        m_first = false;
+        std::memset(cursor, ' ', size_t(width));
+        cursor += width;
+        *cursor++ = '"';
+        std::memcpy(cursor, latin1, size_t(length));
+        cursor += length;
+        std::memcpy(cursor, "\": ", 3);
     }
     void item()
     {
