@@ -143,7 +143,7 @@ public:
             return;
         }
         const qsizetype length = c - latin1;
-        const qsizetype width = 4 * m_level;
+        const qsizetype width = qsizetype(4) * m_level;
         const qsizetype at = m_out.size();
         m_out.resize(at + (m_first ? 0 : 2) + width + length + 4);
         char *cursor = m_out.data() + at;
@@ -157,7 +157,9 @@ public:
         *cursor++ = '"';
         std::memcpy(cursor, latin1, size_t(length));
         cursor += length;
-        std::memcpy(cursor, "\": ", 3);
+        *cursor++ = '"';
+        *cursor++ = ':';
+        *cursor = ' ';
     }
     void item()
     {
@@ -190,7 +192,7 @@ private:
         m_out += bracket;
         m_first = false;
     }
-    void indent() { m_out.append(qsizetype(4 * m_level), ' '); }
+    void indent() { m_out.append(qsizetype(4) * m_level, ' '); }
 
     QByteArray &m_out;
     int m_level = 0;

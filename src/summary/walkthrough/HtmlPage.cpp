@@ -258,7 +258,7 @@ WebPageResult HtmlExportFolder::finishUtf8(QByteArray page)
 
 WebPageResult HtmlExportFolder::finish(QString html)
 {
-    return finishUtf8(html.toUtf8());
+    return finishUtf8(std::move(html).toUtf8());
 }
 
 } // namespace stepvane
