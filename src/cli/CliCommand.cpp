@@ -240,9 +240,13 @@ void printError(const QString &text)
 
 void printOut(const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
+    printOutUtf8(text.toUtf8());
+}
+
+void printOutUtf8(const QByteArray &bytes)
+{
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    if (!text.endsWith(u'\n'))
+    if (!bytes.endsWith('\n'))
         std::fputc('\n', stdout);
 }
 

@@ -3,6 +3,7 @@
 // and the bash completion are all drawn from this one table.
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -106,6 +107,8 @@ bool readPasswordFile(const QString &path, QString &password, QString &error);
 // Writes a line to stderr (UTF-8).
 void printError(const QString &text);
 void printOut(const QString &text);
+// The same for text already in UTF-8 (a large dump is not converted twice).
+void printOutUtf8(const QByteArray &bytes);
 // Prints the error and "usage: stepvane-cli <synopsis>" to stderr; returns kExitUsage.
 int usageError(const QString &synopsis, const QString &error);
 

@@ -5,12 +5,15 @@
 
 #include "document/WizardDocument.h"
 
+#include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 
 namespace stepvane::cli {
 
-QJsonObject wizardToJson(const WizardDocument &doc, int model);
+// The wizard as dump prints it: the bytes QJsonDocument::toJson writes,
+// indented, for the wizard's JSON object.
+QByteArray wizardJsonText(const WizardDocument &doc, int model);
 
 struct JsonBuildResult {
     bool ok = false;

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QTemporaryFile>
 
 namespace stepvane::cli {
@@ -67,8 +66,7 @@ int runDump(const QStringList &argv)
             printError(QStringLiteral("cannot restore %1").arg(failure));
         return kExitFailure;
     }
-    printOut(QString::fromUtf8(
-        QJsonDocument(wizardToJson(doc, opened.model)).toJson(QJsonDocument::Indented)));
+    printOutUtf8(wizardJsonText(doc, opened.model));
     return kExitOk;
 }
 

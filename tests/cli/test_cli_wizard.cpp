@@ -298,6 +298,9 @@ TEST_F(CliUnwritable, EveryTextWithEveryBadCharacterIsRefusedByItsPath)
     const QByteArray before = readAll(path("out.wzd"));
     const CliRun dump = cli({"dump", path("out.wzd"), "--password", "secret"});
     ASSERT_EQ(dump.code, 0) << dump.err.toStdString();
+    // Every kind's record in QJsonDocument's own indented form, byte for byte.
+    const QByteArray dumped = dump.out.toUtf8();
+    EXPECT_EQ(dumped, QJsonDocument::fromJson(dumped).toJson(QJsonDocument::Indented));
     QStringList texts;
     int none = -1;
     const QJsonValue full =

@@ -23,6 +23,7 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStandardPaths>
@@ -311,6 +312,39 @@ TEST(WebPage, ControlCharactersOfEveryRangeAreDropped)
         const QString html = QString::fromUtf8(readAll(dir.filePath(page)));
         EXPECT_TRUE(html.contains("Mast1m")) << page;
         EXPECT_FALSE(html.contains(QRegularExpression("[\\x7f-\\x9f]"))) << page;
+    }
+}
+
+TEST(WebPage, PageBytesAreTheEscapedTextsBytes)
+{
+    // The page is built as UTF-8 directly; it must hold what escaping the text
+    // and encoding it would. Surrogates are where the two could part: a pair,
+    // halves alone, and halves with a dropped character between them.
+    const auto units = [](std::initializer_list<char16_t> list) {
+        QString text;
+        for (const char16_t u : list)
+            text += QChar(u);
+        return text;
+    };
+    QStringList texts = {QString(), "Fit <the> \"jumper\" & 'torque'",
+                         "\u00e9\u07ff\u0800\U0001F600"};
+    texts << units({0xd83d, 0x85, 0xde00}) << units({0xd83d, 0x01, 0x7f, 0xde00}) << units({0xd800})
+          << units({0xdc00, u'a'}) << units({0xd800, 0xd800, 0xdc00}) << units({0xd800, 0xfffe})
+          << units({0xdc00, 0xd800});
+    const char16_t alphabet[] = {0x00,   0x09,   0x0a,   0x1f,   u'&',   u'<',   u'>',   u'"',
+                                 u'\'',  u'a',   0x7f,   0x80,   0x9f,   0xa0,   0x7ff,  0x800,
+                                 0xd800, 0xdbff, 0xdc00, 0xdfff, 0xe000, 0xfffd, 0xfffe, 0xffff};
+    QRandomGenerator random(11);
+    for (int i = 0; i < 1000; ++i) {
+        QString text;
+        for (int n = random.bounded(10); n > 0; --n)
+            text += QChar(alphabet[random.bounded(int(std::size(alphabet)))]);
+        texts << text;
+    }
+    for (const QString &text : texts) {
+        QByteArray page("<p>");
+        appendHtmlEscaped(page, text);
+        EXPECT_EQ(page, "<p>" + htmlEscape(text).toUtf8()) << text.toStdU16String().size();
     }
 }
 

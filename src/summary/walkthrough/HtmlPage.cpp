@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cstring>
+
 namespace stepvane {
 
 namespace {
@@ -84,6 +87,87 @@ QString htmlEscape(const QString &text)
         }
     }
     return out;
+}
+
+namespace {
+
+// What htmlEscape drops (see there).
+bool droppedFromPage(char16_t u)
+{
+    return (u < 0x20 && u != u'\n' && u != u'\t') || (u >= 0x7f && u <= 0x9f) || u == 0xfffe ||
+           u == 0xffff;
+}
+
+template <size_t N> char *put(char *cursor, const char (&text)[N])
+{
+    std::memcpy(cursor, text, N - 1);
+    return cursor + N - 1;
+}
+
+} // namespace
+
+void appendHtmlEscaped(QByteArray &page, QStringView text)
+{
+    // What QString::toUtf8 writes for a surrogate without its partner.
+    static const QByteArray lone = QString(QChar(0xd800)).toUtf8();
+    // Room for the worst case: six bytes a unit ("&quot;"), a lone surrogate's
+    // mark at most as long; cut to what was written.
+    const qsizetype start = page.size();
+    page.resize(start + text.size() * std::max<qsizetype>(6, lone.size()));
+    char *cursor = page.data() + start;
+    const char16_t *src = text.utf16();
+    const char16_t *const end = src + text.size();
+    while (src != end) {
+        const char16_t u = *src++;
+        if (droppedFromPage(u))
+            continue;
+        if (u < 0x80) {
+            switch (u) {
+            case u'&':
+                cursor = put(cursor, "&amp;");
+                break;
+            case u'<':
+                cursor = put(cursor, "&lt;");
+                break;
+            case u'>':
+                cursor = put(cursor, "&gt;");
+                break;
+            case u'"':
+                cursor = put(cursor, "&quot;");
+                break;
+            case u'\'':
+                cursor = put(cursor, "&#39;");
+                break;
+            default:
+                *cursor++ = char(u);
+            }
+        } else if (u < 0x800) {
+            *cursor++ = char(0xc0 | (u >> 6));
+            *cursor++ = char(0x80 | (u & 0x3f));
+        } else if (u < 0xd800 || u > 0xdfff) {
+            *cursor++ = char(0xe0 | (u >> 12));
+            *cursor++ = char(0x80 | ((u >> 6) & 0x3f));
+            *cursor++ = char(0x80 | (u & 0x3f));
+        } else {
+            // A dropped character between the halves of a pair leaves them
+            // side by side in the escaped text: they still make one character.
+            const char16_t *low = src;
+            while (low != end && droppedFromPage(*low))
+                ++low;
+            if (u < 0xdc00 && low != end && *low >= 0xdc00 && *low <= 0xdfff) {
+                const char32_t c = 0x10000 + ((char32_t(u) - 0xd800) << 10) + (*low - 0xdc00);
+                *cursor++ = char(0xf0 | (c >> 18));
+                *cursor++ = char(0x80 | ((c >> 12) & 0x3f));
+                *cursor++ = char(0x80 | ((c >> 6) & 0x3f));
+                *cursor++ = char(0x80 | (c & 0x3f));
+                src = low + 1;
+            } else {
+                std::memcpy(cursor, lone.constData(), size_t(lone.size()));
+                cursor += lone.size();
+            }
+        }
+    }
+    page.truncate(cursor - page.constData());
 }
 
 QString htmlPageStart(const QString &title)
@@ -162,14 +246,19 @@ QString HtmlExportFolder::addFile(const QString &sourcePath, const QString &name
     return link;
 }
 
-WebPageResult HtmlExportFolder::finish(QString html)
+WebPageResult HtmlExportFolder::finishUtf8(QByteArray page)
 {
-    html += htmlPageEnd();
-    if (m_dir.isOpen() && m_dir.writeFile(QStringLiteral("index.html"), html.toUtf8(), &m_error))
+    page += htmlPageEnd().toUtf8();
+    if (m_dir.isOpen() && m_dir.writeFile(QStringLiteral("index.html"), page, &m_error))
         return {true, QString(), m_problems};
     if (m_error.isEmpty())
         m_error = m_dir.error();
     return result();
+}
+
+WebPageResult HtmlExportFolder::finish(QString html)
+{
+    return finishUtf8(std::move(html).toUtf8());
 }
 
 } // namespace stepvane

@@ -7,9 +7,11 @@
 
 #include "common/OutputFolder.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <memory>
 
@@ -19,6 +21,9 @@ namespace stepvane {
 // references, control characters (C0 but line breaks and tabs, DEL, C1) are
 // dropped.
 QString htmlEscape(const QString &text);
+// The same text appended to a page built as UTF-8: exactly the bytes of
+// htmlEscape(text).toUtf8(), without the strings in between.
+void appendHtmlEscaped(QByteArray &page, QStringView text);
 
 // The page up to and including <body>: doctype, charset, a policy that lets
 // no script run, the title and the styles (a print style that starts each
@@ -52,6 +57,8 @@ public:
 
     // Ends the page begun with htmlPageStart and writes it as DIR/index.html.
     WebPageResult finish(QString html);
+    // The same for a page built as UTF-8.
+    WebPageResult finishUtf8(QByteArray page);
     // What went wrong so far (after a failed prepare).
     WebPageResult result() const { return {false, m_error, m_problems}; }
 

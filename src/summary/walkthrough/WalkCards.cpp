@@ -21,11 +21,13 @@ namespace {
 QStringList summaryWords(const QStringList &rows)
 {
     QStringList words;
+    words.reserve(rows.size());
     for (qsizetype i = 1; i < rows.size(); ++i) {
-        const qsizetype bar = rows[i].indexOf(kCellSeparator);
-        const QString cell = (bar < 0 ? rows[i] : rows[i].mid(bar + 1)).trimmed();
+        const QString &row = rows[i];
+        const qsizetype bar = row.indexOf(kCellSeparator);
+        const QStringView cell = QStringView(row).mid(bar < 0 ? 0 : bar + 1).trimmed();
         if (!cell.isEmpty())
-            words << cell;
+            words << (cell.size() == row.size() ? row : cell.toString());
     }
     return words;
 }
@@ -35,8 +37,10 @@ QString labelOfRows(const QStringList &rows)
 {
     if (rows.isEmpty())
         return QString();
-    const QString left = rows.first().section(kCellSeparator, 0, 0);
-    return left.mid(left.indexOf(u'.') + 1);
+    QStringView left = rows.first();
+    if (const qsizetype bar = left.indexOf(kCellSeparator); bar >= 0)
+        left = left.left(bar);
+    return left.mid(left.indexOf(u'.') + 1).toString();
 }
 
 // The summary's group markers ("<File type>") as the headings a reader
@@ -60,15 +64,16 @@ bool isMarker(const QString &cell)
 }
 
 // The unit the editor page shows beside a number of the step; empty for none.
-QString unitOf(const TaskStep &step, const QString &label, const QString &group)
+QString unitOf(const TaskStep &step, QStringView label, QStringView group)
 {
-    static const QStringList frequencies = {
-        QStringLiteral("Start frequency"), QStringLiteral("Stop frequency"),
-        QStringLiteral("Center frequency"), QStringLiteral("Span"), QStringLiteral("Frequency")};
-    if (frequencies.contains(label))
-        return QStringLiteral(" MHz");
+    if (label.isEmpty())
+        return QString();
+    for (const char *frequency :
+         {"Start frequency", "Stop frequency", "Center frequency", "Span", "Frequency"})
+        if (label == QLatin1String(frequency))
+            return QStringLiteral(" MHz");
     if (const auto *r = step.as<FrequencyDistanceTask>();
-        r && label.endsWith(QStringLiteral(" distance")))
+        r && label.endsWith(QLatin1String(" distance")))
         return QStringLiteral(" ") + distanceFacts(r->Units).unitLabel;
     if (const auto *r = step.as<RfPowerTask>()) {
         if (label == QLatin1String("External offset"))
@@ -93,6 +98,7 @@ QString unitOf(const TaskStep &step, const QString &label, const QString &group)
 QStringList technicianWords(const TaskStep &step, const QStringList &cells)
 {
     QStringList words;
+    words.reserve(cells.size());
     QString group;
     for (qsizetype i = 0; i < cells.size(); ++i) {
         const QString &cell = cells[i];
@@ -105,7 +111,7 @@ QStringList technicianWords(const TaskStep &step, const QStringList &cells)
             continue;
         }
         const qsizetype colon = cell.indexOf(QLatin1String(" : "));
-        const QString label = colon < 0 ? QString() : cell.left(colon);
+        const QStringView label = colon < 0 ? QStringView() : QStringView(cell).left(colon);
         const QString unit = unitOf(step, label, group);
         const bool number = !cell.isEmpty() && (cell.back().isDigit());
         words << (number && !unit.isEmpty() ? cell + unit : cell);

@@ -1,150 +1,205 @@
-// The walk-through page. Every text from the wizard passes htmlEscape; the
-// only links are the page's own anchors and the copies in files/.
+// The walk-through page. Every text from the wizard passes the page's
+// escaping; the only links are the page's own anchors and the copies in
+// files/. The page is built as UTF-8 in one buffer: a large wizard's page is
+// megabytes, and building it from small strings cost more than writing it.
 #include "summary/walkthrough/WalkHtml.h"
 
 #include "summary/walkthrough/HtmlPage.h"
+
+#include <charconv>
 
 namespace stepvane {
 
 namespace {
 
-QString stepAnchor(int sequence, int step)
-{
-    return QStringLiteral("s%1-t%2").arg(sequence + 1).arg(step + 1);
-}
+// The page being built: markup as it is, wizard texts escaped.
+class Page {
+public:
+    explicit Page(qsizetype reserve) { m_out.reserve(reserve); }
 
-QString stepHeading(const WalkCard &card)
+    Page &operator<<(const char *markup)
+    {
+        m_out += markup;
+        return *this;
+    }
+    Page &operator<<(qint64 number)
+    {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        m_out.append(digits, end - digits);
+        return *this;
+    }
+    // A text of the program's own making (a link, a digest): as it is.
+    Page &plain(const QString &text)
+    {
+        m_out += text.toUtf8();
+        return *this;
+    }
+    Page &text(QStringView text)
+    {
+        appendHtmlEscaped(m_out, text);
+        return *this;
+    }
+    QByteArray &bytes() { return m_out; }
+
+private:
+    QByteArray m_out;
+};
+
+void stepAnchor(Page &page, int sequence, int step)
 {
-    QString text = QStringLiteral("Step %1: %2").arg(card.step + 1).arg(card.label);
-    if (!card.description.isEmpty())
-        text += QStringLiteral(" (%1)").arg(card.description);
-    return text;
+    page << "s" << sequence + 1 << "-t" << step + 1;
 }
 
 // A text with its picture, the picture linked to its full-size copy.
-QString lineHtml(const WalkLine &line, const char *cssClass, HtmlExportFolder &folder)
+void lineHtml(Page &page, const WalkLine &line, bool entry, HtmlExportFolder &folder)
 {
-    QString html = QStringLiteral("<div class=\"%1\">").arg(QLatin1String(cssClass));
-    html += line.text.isEmpty() ? QStringLiteral("<span class=\"missing\">(no text)</span>")
-                                : htmlEscape(line.text);
+    page << (entry ? "<div class=\"entry\">" : "<div class=\"line\">");
+    if (line.text.isEmpty())
+        page << "<span class=\"missing\">(no text)</span>";
+    else
+        page.text(line.text);
     if (line.hasPicture()) {
         const QString link = folder.addFile(line.picturePath, line.pictureName);
-        if (link.isEmpty())
-            html += QStringLiteral("<div class=\"missing\">Picture %1 is missing.</div>")
-                        .arg(htmlEscape(line.pictureName));
-        else
-            html += QStringLiteral("<a href=\"%1\"><img src=\"%1\" alt=\"%2\"></a>")
-                        .arg(link, htmlEscape(line.pictureName));
-    } else if (QLatin1String(cssClass) == QLatin1String("entry")) {
-        html += QStringLiteral(" <span class=\"warning\">(no picture)</span>");
+        if (link.isEmpty()) {
+            page << "<div class=\"missing\">Picture ";
+            page.text(line.pictureName) << " is missing.</div>";
+        } else {
+            page << "<a href=\"";
+            page.plain(link) << "\"><img src=\"";
+            page.plain(link) << "\" alt=\"";
+            page.text(line.pictureName) << "\"></a>";
+        }
+    } else if (entry) {
+        page << " <span class=\"warning\">(no picture)</span>";
     }
-    return html + QStringLiteral("</div>\n");
+    page << "</div>\n";
 }
 
-QString listHtml(const QStringList &items, const char *cssClass = nullptr)
+void listHtml(Page &page, const QStringList &items)
 {
     if (items.isEmpty())
-        return QString();
-    QString html = cssClass ? QStringLiteral("<ul class=\"%1\">\n").arg(QLatin1String(cssClass))
-                            : QStringLiteral("<ul>\n");
-    for (const QString &item : items)
-        html += QStringLiteral("<li>%1</li>\n").arg(htmlEscape(item));
-    return html + QStringLiteral("</ul>\n");
+        return;
+    page << "<ul>\n";
+    for (const QString &item : items) {
+        page << "<li>";
+        page.text(item) << "</li>\n";
+    }
+    page << "</ul>\n";
 }
 
-QString findingsHtml(const std::vector<WalkFinding> &findings)
+void findingsHtml(Page &page, const std::vector<WalkFinding> &findings)
 {
-    QString html;
-    for (const WalkFinding &f : findings)
-        html +=
-            QStringLiteral("<p class=\"%1\">%2: %3</p>\n")
-                .arg(f.error ? QStringLiteral("finding-error") : QStringLiteral("finding-warning"),
-                     f.error ? QStringLiteral("Error") : QStringLiteral("Warning"),
-                     htmlEscape(f.message));
-    return html;
+    for (const WalkFinding &f : findings) {
+        page << (f.error ? "<p class=\"finding-error\">Error: "
+                         : "<p class=\"finding-warning\">Warning: ");
+        page.text(f.message) << "</p>\n";
+    }
 }
 
-QString advanceHtml(const WalkCard &card)
+void advanceHtml(Page &page, const WalkCard &card)
 {
     switch (card.advance) {
     case WalkAdvance::Auto:
-        return QStringLiteral("<p class=\"advance\">Moves on by itself after %1 s.</p>\n")
-            .arg(card.delaySeconds);
+        page << "<p class=\"advance\">Moves on by itself after " << card.delaySeconds
+             << " s.</p>\n";
+        break;
     case WalkAdvance::Manual:
-        return QStringLiteral(
-            "<p class=\"advance\">Moves on when the technician presses Next.</p>\n");
+        page << "<p class=\"advance\">Moves on when the technician presses Next.</p>\n";
+        break;
     case WalkAdvance::Instrument:
         break;
     }
-    return QString();
 }
 
-QString cardHtml(const WalkCard &card, HtmlExportFolder &folder)
+void cardHtml(Page &page, const WalkCard &card, HtmlExportFolder &folder)
 {
-    QString html = QStringLiteral("<div class=\"step\" id=\"%1\">\n<h3>%2</h3>\n")
-                       .arg(stepAnchor(card.sequence, card.step), htmlEscape(stepHeading(card)));
-    for (const WalkLine &line : card.lines)
-        html += lineHtml(line, "line", folder);
-    html += listHtml(card.what);
-    if (!card.files.isEmpty())
-        html += QStringLiteral("<p>Files:</p>\n") + listHtml(card.files);
-    for (const QString &w : card.warnings)
-        html += QStringLiteral("<p class=\"warning\">Warning: %1</p>\n").arg(htmlEscape(w));
-    if (card.passFail) {
-        if (!card.condition.isEmpty())
-            html += QStringLiteral("<p>%1</p>\n").arg(htmlEscape(card.condition));
-        html += QStringLiteral("<p><span class=\"passes\">Passes</span>: the wizard goes on "
-                               "with the next step.</p>\n");
-        html += QStringLiteral("<p><span class=\"fails\">Fails</span>: ");
-        html += card.failEntries.empty()
-                    ? QStringLiteral("the instrument shows the result only.</p>\n")
-                    : QStringLiteral("the technician is shown:</p>\n");
-        for (const WalkLine &entry : card.failEntries)
-            html += lineHtml(entry, "entry", folder);
+    page << "<div class=\"step\" id=\"";
+    stepAnchor(page, card.sequence, card.step);
+    page << "\">\n<h3>";
+    // The heading "Step N: label (description)", escaped as one text.
+    page << "Step " << card.step + 1 << ": ";
+    page.text(card.label);
+    if (!card.description.isEmpty()) {
+        page << " (";
+        page.text(card.description) << ")";
     }
-    html += advanceHtml(card);
-    html += findingsHtml(card.findings);
-    return html + QStringLiteral("</div>\n");
+    page << "</h3>\n";
+    for (const WalkLine &line : card.lines)
+        lineHtml(page, line, false, folder);
+    listHtml(page, card.what);
+    if (!card.files.isEmpty()) {
+        page << "<p>Files:</p>\n";
+        listHtml(page, card.files);
+    }
+    for (const QString &w : card.warnings) {
+        page << "<p class=\"warning\">Warning: ";
+        page.text(w) << "</p>\n";
+    }
+    if (card.passFail) {
+        if (!card.condition.isEmpty()) {
+            page << "<p>";
+            page.text(card.condition) << "</p>\n";
+        }
+        page << "<p><span class=\"passes\">Passes</span>: the wizard goes on with the next "
+                "step.</p>\n";
+        page << "<p><span class=\"fails\">Fails</span>: ";
+        page << (card.failEntries.empty() ? "the instrument shows the result only.</p>\n"
+                                          : "the technician is shown:</p>\n");
+        for (const WalkLine &entry : card.failEntries)
+            lineHtml(page, entry, true, folder);
+    }
+    advanceHtml(page, card);
+    findingsHtml(page, card.findings);
+    page << "</div>\n";
 }
 
-QString contentsHtml(const Walkthrough &walk)
+void contentsHtml(Page &page, const Walkthrough &walk)
 {
-    QString html = QStringLiteral("<div class=\"contents\">\n<h2>Contents</h2>\n<ol>\n");
+    page << "<div class=\"contents\">\n<h2>Contents</h2>\n<ol>\n";
     for (size_t s = 0; s < walk.sequences.size(); ++s) {
         const WalkSequence &ws = walk.sequences[s];
-        html +=
-            QStringLiteral("<li><a href=\"#s%1\">%2</a>\n").arg(s + 1).arg(htmlEscape(ws.title));
+        page << "<li><a href=\"#s" << qint64(s) + 1 << "\">";
+        page.text(ws.title) << "</a>\n";
         if (!ws.cards.empty()) {
-            html += QStringLiteral("<ol>\n");
-            for (const WalkCard &card : ws.cards)
-                html += QStringLiteral("<li><a href=\"#%1\">%2</a></li>\n")
-                            .arg(stepAnchor(card.sequence, card.step),
-                                 htmlEscape(card.description.isEmpty()
-                                                ? card.label
-                                                : card.label + QStringLiteral(" (") +
-                                                      card.description + u')'));
-            html += QStringLiteral("</ol>\n");
+            page << "<ol>\n";
+            for (const WalkCard &card : ws.cards) {
+                page << "<li><a href=\"#";
+                stepAnchor(page, card.sequence, card.step);
+                page << "\">";
+                page.text(card.label);
+                if (!card.description.isEmpty()) {
+                    page << " (";
+                    page.text(card.description) << ")";
+                }
+                page << "</a></li>\n";
+            }
+            page << "</ol>\n";
         }
-        html += QStringLiteral("</li>\n");
+        page << "</li>\n";
     }
-    return html + QStringLiteral("<li><a href=\"#end\">End</a></li>\n</ol>\n</div>\n");
+    page << "<li><a href=\"#end\">End</a></li>\n</ol>\n</div>\n";
 }
 
-QString headerHtml(const Walkthrough &walk, const QString &sha256)
+void headerHtml(Page &page, const Walkthrough &walk, const QString &sha256)
 {
-    QString html =
-        QStringLiteral("<div class=\"header\">\n<h1>%1</h1>\n<table class=\"facts\">\n")
-            .arg(walk.title.isEmpty() ? QStringLiteral("(no title)") : htmlEscape(walk.title));
-    const auto row = [&](const QString &name, const QString &value) {
-        html += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n").arg(name, htmlEscape(value));
+    page << "<div class=\"header\">\n<h1>";
+    if (walk.title.isEmpty())
+        page << "(no title)";
+    else
+        page.text(walk.title);
+    page << "</h1>\n<table class=\"facts\">\n";
+    const auto row = [&](const char *name, QStringView value) {
+        page << "<tr><th>" << name << "</th><td>";
+        page.text(value) << "</td></tr>\n";
     };
-    row(QStringLiteral("Model"), walk.model);
-    row(QStringLiteral("End option"), walk.endOption);
-    row(QStringLiteral("Sequences"), QString::number(walk.sequences.size()));
-    row(QStringLiteral("SHA-256"),
-        sha256.isEmpty() ? QStringLiteral("(the wizard is not saved)") : sha256);
-    return html + QStringLiteral("</table>\n") + findingsHtml(walk.findings) +
-           QStringLiteral("</div>\n");
+    row("Model", walk.model);
+    row("End option", walk.endOption);
+    row("Sequences", QString::number(walk.sequences.size()));
+    row("SHA-256", sha256.isEmpty() ? QStringLiteral("(the wizard is not saved)") : sha256);
+    page << "</table>\n";
+    findingsHtml(page, walk.findings);
+    page << "</div>\n";
 }
 
 } // namespace
@@ -155,23 +210,30 @@ WebPageResult exportWalkthroughPage(const Walkthrough &walk, const QString &dir,
     HtmlExportFolder folder(dir);
     if (!folder.prepare())
         return folder.result();
-    QString html = htmlPageStart(walk.title.isEmpty() ? QStringLiteral("Wizard") : walk.title);
-    html += headerHtml(walk, sha256);
-    html += contentsHtml(walk);
+    qsizetype cards = 0;
+    for (const WalkSequence &ws : walk.sequences)
+        cards += qsizetype(ws.cards.size());
+    // About 300 bytes a card; grown as needed.
+    Page page(16384 + cards * 512);
+    page.bytes() +=
+        htmlPageStart(walk.title.isEmpty() ? QStringLiteral("Wizard") : walk.title).toUtf8();
+    headerHtml(page, walk, sha256);
+    contentsHtml(page, walk);
     for (size_t s = 0; s < walk.sequences.size(); ++s) {
         const WalkSequence &ws = walk.sequences[s];
-        html += QStringLiteral("<div class=\"sequence\" id=\"s%1\">\n<h2>Sequence %1: %2</h2>\n")
-                    .arg(s + 1)
-                    .arg(htmlEscape(ws.title));
+        page << "<div class=\"sequence\" id=\"s" << qint64(s) + 1 << "\">\n<h2>Sequence "
+             << qint64(s) + 1 << ": ";
+        page.text(ws.title) << "</h2>\n";
         if (ws.cards.empty())
-            html += QStringLiteral("<p class=\"warning\">This sequence has no steps.</p>\n");
+            page << "<p class=\"warning\">This sequence has no steps.</p>\n";
         for (const WalkCard &card : ws.cards)
-            html += cardHtml(card, folder);
-        html += QStringLiteral("</div>\n");
+            cardHtml(page, card, folder);
+        page << "</div>\n";
     }
-    html += QStringLiteral("<div class=\"step\" id=\"end\">\n<h2>End</h2>\n") +
-            listHtml(walk.end.what) + QStringLiteral("</div>\n");
-    return folder.finish(std::move(html));
+    page << "<div class=\"step\" id=\"end\">\n<h2>End</h2>\n";
+    listHtml(page, walk.end.what);
+    page << "</div>\n";
+    return folder.finishUtf8(std::move(page.bytes()));
 }
 
 } // namespace stepvane
