@@ -1,5 +1,5 @@
-// Base64 encoding with line breaks and whitespace-tolerant decoding, written
-// for speed: embedded files make up nearly all of a large wizard.
+// Whitespace-tolerant base64 decoding, written for speed: embedded files make
+// up nearly all of a large wizard. The encoder is in Base64Encode.cpp.
 #include "document/Base64.h"
 
 #include "document/Sha256.h"
@@ -263,43 +263,6 @@ bool useBase64Kernel(Base64Kernel kernel)
         return false;
     kernelInUse().store(kernel, std::memory_order_relaxed);
     return true;
-}
-
-QByteArray encodeBase64Lines(const QByteArray &bytes)
-{
-    const qsizetype n = bytes.size();
-    const qsizetype encoded = (n + 2) / 3 * 4;
-    const qsizetype breaks = encoded > 0 ? (encoded - 1) / kBase64LineLength : 0;
-    QByteArray out(encoded + breaks, Qt::Uninitialized);
-    char *dst = out.data();
-    const auto *src = reinterpret_cast<const unsigned char *>(bytes.constData());
-    int column = 0;
-    auto put = [&](char c) {
-        if (column == kBase64LineLength) {
-            *dst++ = '\n';
-            column = 0;
-        }
-        *dst++ = c;
-        ++column;
-    };
-    qsizetype i = 0;
-    for (; i + 2 < n; i += 3) {
-        const unsigned v = (unsigned(src[i]) << 16) | (unsigned(src[i + 1]) << 8) | src[i + 2];
-        put(kAlphabet[(v >> 18) & 63]);
-        put(kAlphabet[(v >> 12) & 63]);
-        put(kAlphabet[(v >> 6) & 63]);
-        put(kAlphabet[v & 63]);
-    }
-    if (i < n) {
-        unsigned v = unsigned(src[i]) << 16;
-        if (i + 1 < n)
-            v |= unsigned(src[i + 1]) << 8;
-        put(kAlphabet[(v >> 18) & 63]);
-        put(kAlphabet[(v >> 12) & 63]);
-        put(i + 1 < n ? kAlphabet[(v >> 6) & 63] : '=');
-        put('=');
-    }
-    return out;
 }
 
 namespace {

@@ -23,11 +23,12 @@ qsizetype decodedBase64Size(const QByteArray &text);
 // empty when it does not.
 QString base64Problem(const QByteArray &text);
 
-// The decoders of runs of whole groups, narrowest first: the widest the
-// processor has is used. All give the same results; tests compare them.
+// The decoders of runs of whole groups and the encoders of whole lines,
+// narrowest first: the widest the processor has is used. All give the same
+// results; tests compare them.
 enum class Base64Kernel { Scalar, Ssse3, Avx2 };
 Base64Kernel base64Kernel();
-// Decodes with kernel from now on; false (and no change) where the processor
+// Decodes and encodes with kernel from now on; false (and no change) where the processor
 // lacks it.
 bool useBase64Kernel(Base64Kernel kernel);
 

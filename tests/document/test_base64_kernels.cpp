@@ -1,7 +1,8 @@
 // The vector decoders against the scalar one: every text, whole or in pieces
 // of any size, decodes to the same bytes, size, verdict and words whichever
 // kernel runs. The texts put a bad character, padding and whitespace at every
-// place of a vector and line breaks where they split groups.
+// place of a vector and line breaks where they split groups. Every encoder
+// writes the lines Qt's own encoding gives, for inputs of every length.
 #include "document/Base64.h"
 
 #include <gtest/gtest.h>
@@ -121,4 +122,43 @@ TEST_F(Base64Kernels, LargeTextsOfLines)
     tail[tail.size() - 3] = '=';
     expectSameAsScalar({lines, QByteArray(lines).replace('\n', "\r\n"), tail, lines.left(99999)},
                        3);
+}
+
+namespace {
+
+QByteArray qtLines(const QByteArray &bytes)
+{
+    const QByteArray plain = bytes.toBase64();
+    QByteArray lines;
+    for (qsizetype at = 0; at < plain.size(); at += kBase64LineLength)
+        lines += (at > 0 ? "\n" : "") + plain.mid(at, kBase64LineLength);
+    return lines;
+}
+
+} // namespace
+
+TEST_F(Base64Kernels, EncodersWriteQtsTextInLines)
+{
+    std::vector<qsizetype> sizes;
+    for (qsizetype size = 0; size <= 400; ++size)
+        sizes.push_back(size);
+    for (qsizetype lines : {100, 16384})
+        sizes.insert(sizes.end(), {57 * lines - 1, 57 * lines, 57 * lines + 13});
+    for (Base64Kernel kernel : {Base64Kernel::Scalar, Base64Kernel::Ssse3, Base64Kernel::Avx2}) {
+        if (!useBase64Kernel(kernel))
+            continue;
+        for (qsizetype size : sizes) {
+            // Bytes of just their size, so that a read past them is caught.
+            std::vector<char> owned(static_cast<size_t>(size));
+            for (char &b : owned)
+                b = char(m_gen());
+            const QByteArray bytes = QByteArray::fromRawData(owned.data(), size);
+            const QByteArray text = encodeBase64Lines(bytes);
+            ASSERT_EQ(text, qtLines(bytes)) << "kernel " << int(kernel) << ", " << size << " bytes";
+            ASSERT_EQ(text.constData()[text.size()], '\0') << "written past the end";
+            QByteArray back;
+            ASSERT_TRUE(decodeBase64(text, back));
+            ASSERT_EQ(back, bytes);
+        }
+    }
 }
