@@ -66,7 +66,7 @@ bench: build
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = $(notdir $(basename $(wildcard fuzz/fuzz_*.cpp)))
 # Targets that read XML mutate with the formats' names (fuzz/xml.dict).
-FUZZ_XML_TARGETS = fuzz_wizard_file
+FUZZ_XML_TARGETS = fuzz_wizard_file fuzz_skipped_text
 
 fuzz: deps
 	cmake --preset fuzz

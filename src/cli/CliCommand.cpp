@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace stepvane::cli {
@@ -248,6 +250,18 @@ void printOutUtf8(const QByteArray &bytes)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     if (!bytes.endsWith('\n'))
         std::fputc('\n', stdout);
+}
+
+int finishOutput(int code)
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return code;
+    const int why = errno;
+    printError(QStringLiteral("stepvane-cli: the output could not be written%1")
+                   .arg(why ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(why))
+                            : QString()));
+    return code == kExitOk ? kExitFailure : code;
 }
 
 int usageError(const QString &synopsis, const QString &error)

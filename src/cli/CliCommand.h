@@ -109,6 +109,10 @@ void printError(const QString &text);
 void printOut(const QString &text);
 // The same for text already in UTF-8 (a large dump is not converted twice).
 void printOutUtf8(const QByteArray &bytes);
+// code, unless what was printed did not all reach standard output (a full
+// disk): then the reason on stderr and a failure, never a quiet success
+// with the output cut short.
+int finishOutput(int code);
 // Prints the error and "usage: stepvane-cli <synopsis>" to stderr; returns kExitUsage.
 int usageError(const QString &synopsis, const QString &error);
 

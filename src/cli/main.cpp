@@ -129,13 +129,13 @@ int main(int argc, char **argv)
     }
     const QString name = args.takeFirst();
     if (isHelpOption(name))
-        return runHelp({});
+        return finishOutput(runHelp({}));
     if (name == QLatin1String("help"))
-        return runHelp(args);
+        return finishOutput(runHelp(args));
     const CliCommand *command =
         findCommand(name == QLatin1String("--version") ? QStringLiteral("version") : name);
     if (command)
-        return runCommand(*command, args);
+        return finishOutput(runCommand(*command, args));
     printError(QStringLiteral("stepvane-cli: unknown command '%1'\n").arg(name) + overview());
     return kExitUsage;
 }

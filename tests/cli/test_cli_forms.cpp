@@ -212,3 +212,24 @@ TEST_F(CliForms, BashCompletionOffersExactlyTheCommandsAndOptionsOfTheHelp)
 }
 
 } // namespace
+
+// Output that does not reach its file is a failure with its reason, not a
+// success with the output cut short.
+TEST(CliOutput, ThatCannotBeWrittenFails)
+{
+    QTemporaryDir dir;
+    const QString wizard = fixture("procedure/prompt.wzd");
+    const QStringList commands[] = {{"info", wizard}, {"dump", wizard}, {"version"}, {"help"}};
+    for (const QStringList &args : commands) {
+        SCOPED_TRACE(args.first().toStdString());
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("TMPDIR", dir.path());
+        p.setProcessEnvironment(env);
+        p.setStandardOutputFile(QStringLiteral("/dev/full"));
+        p.start(QStringLiteral(STEPVANE_BIN_DIR "/stepvane-cli"), args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_TRUE(p.readAllStandardError().contains("the output could not be written"));
+    }
+}
