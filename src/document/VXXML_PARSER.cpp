@@ -49,12 +49,10 @@ QString qualifiedName(const xmlAttr *attr)
     return name;
 }
 
-QString attributeValue(const xmlAttr *attr)
+// Up to its first NUL, as the names were always compared.
+std::string_view viewOf(const Utf8Name &name)
 {
-    xmlChar *v = xmlNodeListGetString(attr->doc, attr->children, 1);
-    const QString out = fromXml(v);
-    xmlFree(v);
-    return out;
+    return reinterpret_cast<const char *>(name.text());
 }
 
 // External entities and DTDs are never fetched, whatever a file asks for.
@@ -267,17 +265,15 @@ bool VXXML_PARSER::Find_Attribute(const QString &name)
             m_foundIndex = 0;
         return m_foundIndex == 0;
     }
-    if (m_current->type != XML_ELEMENT_NODE)
-        return false;
     const Utf8Name wanted(name);
+    const xmlAttr *found = Attribute_Named(m_current, viewOf(wanted));
+    if (!found)
+        return false;
     int index = 0;
-    for (xmlAttr *a = m_current->properties; a; a = a->next, ++index) {
-        if (wanted.names(a)) {
-            m_foundIndex = index;
-            return true;
-        }
-    }
-    return false;
+    for (const xmlAttr *a = m_current->properties; a != found; a = a->next)
+        ++index;
+    m_foundIndex = index;
+    return true;
 }
 
 QString VXXML_PARSER::Get_Attribute_Value()
@@ -288,7 +284,7 @@ QString VXXML_PARSER::Get_Attribute_Value()
         int index = 0;
         for (xmlAttr *a = m_current->properties; a; a = a->next, ++index)
             if (index == m_foundIndex)
-                return attributeValue(a);
+                return AttributeText(a).toString();
     }
     m_error = QStringLiteral("VXXML_PARSER::Get_Attribute_Value()  : Can't Retrieve an Attribute");
     return m_error;
@@ -301,16 +297,11 @@ bool VXXML_PARSER::Find_Child(const QString &name)
 
 bool VXXML_PARSER::findChild(QStringView name)
 {
-    if (!m_current || m_current->type != XML_ELEMENT_NODE)
-        return false;
     const Utf8Name wanted(name);
-    for (xmlNode *c = m_current->children; c; c = c->next) {
-        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, wanted.text())) {
-            setCurrent(c);
-            return true;
-        }
-    }
-    return false;
+    xmlNode *child = Child_Element(m_current, viewOf(wanted));
+    if (child)
+        setCurrent(child);
+    return child != nullptr;
 }
 
 bool VXXML_PARSER::Find_Path(const QString &path)
@@ -501,7 +492,7 @@ void VXXML_PARSER::rebuildCache() const
     } else if (m_current->type == XML_ELEMENT_NODE) {
         for (xmlAttr *a = m_current->properties; a; a = a->next) {
             m_attrNames << qualifiedName(a);
-            m_attrValues << attributeValue(a);
+            m_attrValues << AttributeText(a).toString();
         }
     }
     QStringList parts;

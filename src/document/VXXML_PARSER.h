@@ -12,10 +12,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <string_view>
 #include <vector>
 
 typedef struct _xmlDoc xmlDoc;
 typedef struct _xmlNode xmlNode;
+typedef struct _xmlAttr xmlAttr;
 typedef struct _xmlOutputBuffer xmlOutputBuffer;
 
 namespace stepvane {
@@ -111,6 +113,34 @@ protected:
     // read it (see DecodingParse.h): Embedded_Text then finds no text in
     // them, and decodedText() holds it decoded.
     void Decode_Typed_Text(bool on) { m_decodeTyped = on; }
+
+    // Lookups that leave the cursor alone, for readers that look many values
+    // up from one element. Names are UTF-8 and compared as bytes, as the
+    // cursor's moves compare them. The first child element of that name:
+    static xmlNode *Child_Element(const xmlNode *parent, std::string_view name);
+    // The element a path ("Name", or "<Group><Name>" as Find_Path takes it)
+    // leads to from an element; null when a piece is missing or the path
+    // holds none.
+    static xmlNode *Element_At(const xmlNode *from, std::string_view path);
+    // The first attribute whose name, with its prefix when it has one, is
+    // qualifiedName, as Find_Attribute finds it.
+    static const xmlAttr *Attribute_Named(const xmlNode *element, std::string_view qualifiedName);
+    // An attribute's value as Get_Attribute_Value gives it, as UTF-8: read in
+    // place when it is one text node (all a parsed file holds), else joined
+    // into a copy this frees. Null when the attribute has no value node.
+    class AttributeText {
+    public:
+        explicit AttributeText(const xmlAttr *attr);
+        ~AttributeText();
+        AttributeText(const AttributeText &) = delete;
+        AttributeText &operator=(const AttributeText &) = delete;
+        const char *text() const { return m_text; }
+        QString toString() const;
+
+    private:
+        const char *m_text = nullptr;
+        char *m_owned = nullptr;
+    };
 
     // Cursor bookmarks for readers that look several paths up from one element.
     xmlNode *Current_Node() const { return m_current; }
