@@ -193,20 +193,34 @@ bool VXXML_PARSER::finishLoad(xmlDoc *doc)
     m_doc = doc;
     m_root = root;
     m_error = QStringLiteral("Success");
-    visitLoaded(m_root, 0);
+    visitLoaded(m_root);
     setCurrent(m_root);
     m_loaded = true;
     return true;
 }
 
-void VXXML_PARSER::visitLoaded(xmlNode *node, int depth)
+void VXXML_PARSER::visitLoaded(xmlNode *root)
+{
+    // The first call shows whether the hook is overridden; the walk goes on
+    // only for a parser that listens.
+    m_nodeHookUnused = false;
+    setCurrent(root);
+    On_Node_Loaded();
+    if (m_nodeHookUnused)
+        return;
+    if (root->type == XML_ELEMENT_NODE && root->children)
+        visitNodes(root->children, 1);
+    visitNodes(root->next, 0);
+}
+
+void VXXML_PARSER::visitNodes(xmlNode *node, int depth)
 {
     // Iterative over siblings, recursive over depth; the parser bounds depth.
     for (; node; node = node->next) {
         setCurrent(node);
         On_Node_Loaded();
         if (node->type == XML_ELEMENT_NODE && node->children && depth < 256)
-            visitLoaded(node->children, depth + 1);
+            visitNodes(node->children, depth + 1);
     }
 }
 

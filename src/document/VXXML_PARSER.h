@@ -94,8 +94,10 @@ public:
 
 protected:
     // Called for every node of a freshly loaded document, parents first, with
-    // the cursor on that node. Empty here; a hook for derived parsers.
-    virtual void On_Node_Loaded() {}
+    // the cursor on that node. A hook for derived parsers; an override does
+    // not call this one, which does nothing but tell the load that nobody
+    // listens, so that a large tree is not walked for nothing.
+    virtual void On_Node_Loaded() { m_nodeHookUnused = true; }
 
     // Writes the file held in a base64 element (an element without typed
     // content gives an empty file). Reads the DOM only (a text decoded while
@@ -158,7 +160,9 @@ private:
     bool finishLoad(xmlDoc *doc);
     // mapped: the bytes are a mapping of the file, released as they are parsed.
     bool loadBytes(const QByteArray &bytes, bool mapped = false);
-    void visitLoaded(xmlNode *node, int depth);
+    // Calls On_Node_Loaded for every node from the document element on.
+    void visitLoaded(xmlNode *root);
+    void visitNodes(xmlNode *node, int depth);
 
     xmlDoc *m_doc = nullptr;
     xmlNode *m_root = nullptr;
@@ -175,6 +179,7 @@ private:
     QString m_loadedPath;
     XmlShapeLimits m_limits;
     bool m_loaded = false;
+    bool m_nodeHookUnused = false; // set by the base On_Node_Loaded
     QString m_styleSheet;
     bool m_decodeTyped = false;
     DecodedTexts m_decodedTexts; // of the loaded tree's typed elements
