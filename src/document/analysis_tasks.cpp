@@ -117,16 +117,20 @@ bool VX_CAAXML_PARSER::readMarkerPeak(MarkerPeakTask &r)
         }
     });
 
-    readL("<Condition><Check>", r.Condition_Check);
-    readL("<Condition><MarkerName>", r.MarkerName);
-    readL("<Condition><Axis>", r.Axis);
-    readL("<Condition><Equality_sign>", r.Equality_sign);
-    readDText("<Condition><Threshold_Fail>", r.Threshold_Fail);
+    readWithin("Condition", [&] {
+        readL("Check", r.Condition_Check);
+        readL("MarkerName", r.MarkerName);
+        readL("Axis", r.Axis);
+        readL("Equality_sign", r.Equality_sign);
+        readDText("Threshold_Fail", r.Threshold_Fail);
+    });
     readConditionImages(r.images, kMarkerLoadFail);
 
-    readL("<Peak_Valley><Search_between>", r.Search_between);
-    readL("<Peak_Valley><M1toM2_M5>", r.M1toM2_M5);
-    readL("<Peak_Valley><M3toM4_M6>", r.M3toM4_M6);
+    readWithin("Peak_Valley", [&] {
+        readL("Search_between", r.Search_between);
+        readL("M1toM2_M5", r.M1toM2_M5);
+        readL("M3toM4_M6", r.M3toM4_M6);
+    });
     return true;
 }
 
@@ -188,10 +192,12 @@ bool VX_CAAXML_PARSER::readLimit(LimitTask &r)
     r.TransMSLfileName.clear();
     r.MSLfileSize = 0;
     if (r.SelectMode) {
-        readL("<Limit_Line><On_Off>", r.Limit_Line_On_Off);
-        readDReal("<Limit_Line><Move_Limit>", r.Move_Limit);
-        readL("<Limit_Line><Warning><On_Off>", r.Warning_On_Off);
-        readDReal("<Limit_Line><Warning><Param>", r.Param);
+        readWithin("Limit_Line", [&] {
+            readL("On_Off", r.Limit_Line_On_Off);
+            readDReal("Move_Limit", r.Move_Limit);
+            readL("<Warning><On_Off>", r.Warning_On_Off);
+            readDReal("<Warning><Param>", r.Param);
+        });
     } else {
         readDText("<MSL><MSLfileName>", r.MSLfileName);
         readDSize("<MSL><MSLfileSize>", r.MSLfileSize);

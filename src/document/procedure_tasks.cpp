@@ -330,8 +330,10 @@ bool VX_CAAXML_PARSER::readPrompt(PromptTask &r)
         Set_Current_Node(step);
         anchorHere();
     }
-    readL("<Move_forward><Mode>", r.Move_forward_Mode);
-    readDInt("<Move_forward><DelayTime>", r.DelayTime);
+    readWithin("Move_forward", [&] {
+        readL("Mode", r.Move_forward_Mode);
+        readDInt("DelayTime", r.DelayTime);
+    });
     // The instrument waits at least five seconds; the comparison is unsigned,
     // as the instrument makes it.
     if (static_cast<unsigned>(r.DelayTime) < 5u)
@@ -349,13 +351,19 @@ bool VX_CAAXML_PARSER::readSave(SaveTask &r)
     readL("Storage", r.Storage);
     readDText("BaseFileName", r.BaseFileName);
     readDText("BaseFolderName", r.BaseFolderName);
-    readL("<Trace><Check>", r.Trace_Check);
-    readL("<Trace><Format>", r.Trace_Format);
-    readL("<Report><Check>", r.Report_Check);
-    readL("<Report><Format>", r.Report_Format);
-    readL("<Screen><Check>", r.Screen_Check);
-    readL("<Screen><ColorInversion>", r.ColorInversion);
-    readL("<Screen><MarkerReadings>", r.MarkerReadings);
+    readWithin("Trace", [&] {
+        readL("Check", r.Trace_Check);
+        readL("Format", r.Trace_Format);
+    });
+    readWithin("Report", [&] {
+        readL("Check", r.Report_Check);
+        readL("Format", r.Report_Format);
+    });
+    readWithin("Screen", [&] {
+        readL("Check", r.Screen_Check);
+        readL("ColorInversion", r.ColorInversion);
+        readL("MarkerReadings", r.MarkerReadings);
+    });
     readWithin("TagID", [&] {
         for (const auto &tag : saveTagEntries(r))
             readDText(tag.element, *tag.text, kFixedText512);
