@@ -6,6 +6,8 @@
 
 #include <libxml/tree.h>
 
+#include <cstring>
+
 namespace stepvane {
 
 namespace {
@@ -48,6 +50,10 @@ xmlNode *VXXML_PARSER::Child_Element(const xmlNode *parent, std::string_view nam
 
 xmlNode *VXXML_PARSER::Element_At(const xmlNode *from, std::string_view path)
 {
+    // Most paths are one plain name.
+    if (!path.empty() && !std::memchr(path.data(), '<', path.size()) &&
+        !std::memchr(path.data(), '>', path.size()))
+        return Child_Element(from, path);
     // As Find_Path splits it: at every bracket, empty pieces skipped.
     const auto bracket = [](char c) { return c == '<' || c == '>'; };
     const xmlNode *node = from;
