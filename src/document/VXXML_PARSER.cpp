@@ -49,12 +49,10 @@ QString qualifiedName(const xmlAttr *attr)
     return name;
 }
 
-QString attributeValue(const xmlAttr *attr)
+// Up to its first NUL, as the names were always compared.
+std::string_view viewOf(const Utf8Name &name)
 {
-    xmlChar *v = xmlNodeListGetString(attr->doc, attr->children, 1);
-    const QString out = fromXml(v);
-    xmlFree(v);
-    return out;
+    return reinterpret_cast<const char *>(name.text());
 }
 
 // External entities and DTDs are never fetched, whatever a file asks for.
@@ -195,20 +193,34 @@ bool VXXML_PARSER::finishLoad(xmlDoc *doc)
     m_doc = doc;
     m_root = root;
     m_error = QStringLiteral("Success");
-    visitLoaded(m_root, 0);
+    visitLoaded(m_root);
     setCurrent(m_root);
     m_loaded = true;
     return true;
 }
 
-void VXXML_PARSER::visitLoaded(xmlNode *node, int depth)
+void VXXML_PARSER::visitLoaded(xmlNode *root)
+{
+    // The first call shows whether the hook is overridden; the walk goes on
+    // only for a parser that listens.
+    m_nodeHookUnused = false;
+    setCurrent(root);
+    On_Node_Loaded();
+    if (m_nodeHookUnused)
+        return;
+    if (root->type == XML_ELEMENT_NODE && root->children)
+        visitNodes(root->children, 1);
+    visitNodes(root->next, 0);
+}
+
+void VXXML_PARSER::visitNodes(xmlNode *node, int depth)
 {
     // Iterative over siblings, recursive over depth; the parser bounds depth.
     for (; node; node = node->next) {
         setCurrent(node);
         On_Node_Loaded();
         if (node->type == XML_ELEMENT_NODE && node->children && depth < 256)
-            visitLoaded(node->children, depth + 1);
+            visitNodes(node->children, depth + 1);
     }
 }
 
@@ -267,17 +279,15 @@ bool VXXML_PARSER::Find_Attribute(const QString &name)
             m_foundIndex = 0;
         return m_foundIndex == 0;
     }
-    if (m_current->type != XML_ELEMENT_NODE)
-        return false;
     const Utf8Name wanted(name);
+    const xmlAttr *found = Attribute_Named(m_current, viewOf(wanted));
+    if (!found)
+        return false;
     int index = 0;
-    for (xmlAttr *a = m_current->properties; a; a = a->next, ++index) {
-        if (wanted.names(a)) {
-            m_foundIndex = index;
-            return true;
-        }
-    }
-    return false;
+    for (const xmlAttr *a = m_current->properties; a != found; a = a->next)
+        ++index;
+    m_foundIndex = index;
+    return true;
 }
 
 QString VXXML_PARSER::Get_Attribute_Value()
@@ -288,7 +298,7 @@ QString VXXML_PARSER::Get_Attribute_Value()
         int index = 0;
         for (xmlAttr *a = m_current->properties; a; a = a->next, ++index)
             if (index == m_foundIndex)
-                return attributeValue(a);
+                return AttributeText(a).toString();
     }
     m_error = QStringLiteral("VXXML_PARSER::Get_Attribute_Value()  : Can't Retrieve an Attribute");
     return m_error;
@@ -301,16 +311,11 @@ bool VXXML_PARSER::Find_Child(const QString &name)
 
 bool VXXML_PARSER::findChild(QStringView name)
 {
-    if (!m_current || m_current->type != XML_ELEMENT_NODE)
-        return false;
     const Utf8Name wanted(name);
-    for (xmlNode *c = m_current->children; c; c = c->next) {
-        if (c->type == XML_ELEMENT_NODE && xmlStrEqual(c->name, wanted.text())) {
-            setCurrent(c);
-            return true;
-        }
-    }
-    return false;
+    xmlNode *child = Child_Element(m_current, viewOf(wanted));
+    if (child)
+        setCurrent(child);
+    return child != nullptr;
 }
 
 bool VXXML_PARSER::Find_Path(const QString &path)
@@ -501,7 +506,7 @@ void VXXML_PARSER::rebuildCache() const
     } else if (m_current->type == XML_ELEMENT_NODE) {
         for (xmlAttr *a = m_current->properties; a; a = a->next) {
             m_attrNames << qualifiedName(a);
-            m_attrValues << attributeValue(a);
+            m_attrValues << AttributeText(a).toString();
         }
     }
     QStringList parts;

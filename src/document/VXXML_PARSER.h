@@ -12,10 +12,12 @@
 #include <QStringList>
 
 #include <functional>
+#include <string_view>
 #include <vector>
 
 typedef struct _xmlDoc xmlDoc;
 typedef struct _xmlNode xmlNode;
+typedef struct _xmlAttr xmlAttr;
 typedef struct _xmlOutputBuffer xmlOutputBuffer;
 
 namespace stepvane {
@@ -92,8 +94,10 @@ public:
 
 protected:
     // Called for every node of a freshly loaded document, parents first, with
-    // the cursor on that node. Empty here; a hook for derived parsers.
-    virtual void On_Node_Loaded() {}
+    // the cursor on that node. A hook for derived parsers; an override does
+    // not call this one, which does nothing but tell the load that nobody
+    // listens, so that a large tree is not walked for nothing.
+    virtual void On_Node_Loaded() { m_nodeHookUnused = true; }
 
     // Writes the file held in a base64 element (an element without typed
     // content gives an empty file). Reads the DOM only (a text decoded while
@@ -112,6 +116,34 @@ protected:
     // them, and decodedText() holds it decoded.
     void Decode_Typed_Text(bool on) { m_decodeTyped = on; }
 
+    // Lookups that leave the cursor alone, for readers that look many values
+    // up from one element. Names are UTF-8 and compared as bytes, as the
+    // cursor's moves compare them. The first child element of that name:
+    static xmlNode *Child_Element(const xmlNode *parent, std::string_view name);
+    // The element a path ("Name", or "<Group><Name>" as Find_Path takes it)
+    // leads to from an element; null when a piece is missing or the path
+    // holds none.
+    static xmlNode *Element_At(const xmlNode *from, std::string_view path);
+    // The first attribute whose name, with its prefix when it has one, is
+    // qualifiedName, as Find_Attribute finds it.
+    static const xmlAttr *Attribute_Named(const xmlNode *element, std::string_view qualifiedName);
+    // An attribute's value as Get_Attribute_Value gives it, as UTF-8: read in
+    // place when it is one text node (all a parsed file holds), else joined
+    // into a copy this frees. Null when the attribute has no value node.
+    class AttributeText {
+    public:
+        explicit AttributeText(const xmlAttr *attr);
+        ~AttributeText();
+        AttributeText(const AttributeText &) = delete;
+        AttributeText &operator=(const AttributeText &) = delete;
+        const char *text() const { return m_text; }
+        QString toString() const;
+
+    private:
+        const char *m_text = nullptr;
+        char *m_owned = nullptr;
+    };
+
     // Cursor bookmarks for readers that look several paths up from one element.
     xmlNode *Current_Node() const { return m_current; }
     void Set_Current_Node(xmlNode *node);
@@ -128,7 +160,9 @@ private:
     bool finishLoad(xmlDoc *doc);
     // mapped: the bytes are a mapping of the file, released as they are parsed.
     bool loadBytes(const QByteArray &bytes, bool mapped = false);
-    void visitLoaded(xmlNode *node, int depth);
+    // Calls On_Node_Loaded for every node from the document element on.
+    void visitLoaded(xmlNode *root);
+    void visitNodes(xmlNode *node, int depth);
 
     xmlDoc *m_doc = nullptr;
     xmlNode *m_root = nullptr;
@@ -145,6 +179,7 @@ private:
     QString m_loadedPath;
     XmlShapeLimits m_limits;
     bool m_loaded = false;
+    bool m_nodeHookUnused = false; // set by the base On_Node_Loaded
     QString m_styleSheet;
     bool m_decodeTyped = false;
     DecodedTexts m_decodedTexts; // of the loaded tree's typed elements

@@ -5,6 +5,11 @@
 
 #include "document/NameTables.h"
 
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <vector>
+
 namespace stepvane {
 
 namespace {
@@ -29,6 +34,34 @@ private:
     VXXML_PARSER &m_parser;
     XmlShapeLimits m_old;
 };
+
+// The elements prefix + "0", prefix + "1" ... up to count - 1 among the
+// children of parent, the first of each name (null where there is none), in
+// one pass over the children rather than a search each. A number is written
+// as QString::number writes it: no sign, no leading zero.
+std::vector<xmlNode *> numberedChildren(const xmlNode *parent, std::string_view prefix, int count)
+{
+    std::vector<xmlNode *> found(size_t(std::max(count, 0)), nullptr);
+    for (xmlNode *c = parent ? parent->children : nullptr; c; c = c->next) {
+        if (c->type != XML_ELEMENT_NODE)
+            continue;
+        const std::string_view name(reinterpret_cast<const char *>(c->name));
+        if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix)
+            continue;
+        const std::string_view digits = name.substr(prefix.size());
+        if (digits.size() > 9 || (digits.size() > 1 && digits[0] == '0'))
+            continue;
+        size_t number = 0;
+        bool whole = true;
+        for (const char d : digits) {
+            whole = whole && d >= '0' && d <= '9';
+            number = number * 10 + size_t(d - '0');
+        }
+        if (whole && number < found.size() && !found[number])
+            found[number] = c;
+    }
+    return found;
+}
 
 // "File_Name" holds the saved file's name: the part after the last separator.
 QString lastComponent(const QString &path)
@@ -254,7 +287,7 @@ int VX_CAAXML_PARSER::readWizardBody()
     // A count that is not a whole number the format allows is a damaged
     // file, not an empty wizard; one the document cannot hold fails at once
     // rather than after reading.
-    const auto countText = dValue(QStringLiteral("<Information><TestingSequence_Count>"));
+    const auto countText = dValue("<Information><TestingSequence_Count>");
     const std::optional<int> declared = declaredCount(countText, kMaxDeclaredSequences);
     if (!declared) {
         reportNotAWizard(QStringLiteral("its TestingSequence_Count '%1' is not a whole number "
@@ -268,12 +301,15 @@ int VX_CAAXML_PARSER::readWizardBody()
         return 0;
     m_noteSequence = m_noteStep = -1;
     noteRepeatedElements(Current_Node(), false, QString());
-    if (enter(kInformation))
+    if (enter("Information"))
         noteRepeatedElements(Current_Node(), true, kInformation + u'/');
-    for (int i = 0; i < count; ++i) {
-        Go_Root();
-        if (!Find_Child(kSequencePrefix + QString::number(i)))
+    Go_Root();
+    const std::vector<xmlNode *> sequences =
+        numberedChildren(Current_Node(), "TestingSequence_Num", count);
+    for (xmlNode *sequence : sequences) {
+        if (!sequence)
             return 0;
+        Set_Current_Node(sequence);
         if (!readSequence())
             return 0;
     }
@@ -310,21 +346,20 @@ int VX_CAAXML_PARSER::readWizardHeader()
     }
     Go_Root();
     anchorHere();
-    const auto code = lValue(QStringLiteral("<Information><InstrumentEQP>"));
+    const auto code = lValue("<Information><InstrumentEQP>");
     const int fileModel = code ? int(toLeadingInt(*code)) : kUnknownModel;
     if (!code || fileModel != m_model) {
         report(Message::fromId(QStringLiteral("IDS_INCORRECT_WZD_FOR_EQP"),
                                {modelName(fileModel), modelName(m_model)}));
         return 0;
     }
-    const auto title = dValue(QStringLiteral("<Information><Title>"));
-    if (!dValue(QStringLiteral("<Information><Application_Version>")) ||
-        !dValue(QStringLiteral("<Information><FW_Version>")) ||
-        !dValue(QStringLiteral("<Information><TestingSequence_Count>")) || !title)
+    const auto title = dValue("<Information><Title>");
+    if (!dValue("<Information><Application_Version>") || !dValue("<Information><FW_Version>") ||
+        !dValue("<Information><TestingSequence_Count>") || !title)
         return 0;
     m_doc->Title = *title;
     int option = 2;
-    if (readDInt(QStringLiteral("<Information><SeqEndOption>"), option))
+    if (readDInt("<Information><SeqEndOption>", option))
         m_doc->SeqEndOption = option;
     return 1;
 }
@@ -332,7 +367,7 @@ int VX_CAAXML_PARSER::readWizardHeader()
 int VX_CAAXML_PARSER::readSequenceHeader(TestingSequence &seq, int &stepCount)
 {
     anchorHere();
-    const auto code = lValue(QStringLiteral("<Information><InstrumentEQP>"));
+    const auto code = lValue("<Information><InstrumentEQP>");
     if (!code)
         return 0;
     const int fileModel = int(toLeadingInt(*code));
@@ -341,10 +376,10 @@ int VX_CAAXML_PARSER::readSequenceHeader(TestingSequence &seq, int &stepCount)
                                {modelName(fileModel), modelName(m_model)}));
         return 0;
     }
-    const auto title = dValue(QStringLiteral("<Information><Title>"));
-    const auto count = dValue(QStringLiteral("<Information><Task_Steps_Count>"));
-    if (!dValue(QStringLiteral("<Information><Application_Version>")) ||
-        !dValue(QStringLiteral("<Information><FW_Version>")) || !count || !title)
+    const auto title = dValue("<Information><Title>");
+    const auto count = dValue("<Information><Task_Steps_Count>");
+    if (!dValue("<Information><Application_Version>") || !dValue("<Information><FW_Version>") ||
+        !count || !title)
         return 0;
     // 100 steps plus the End Option step at most; anything else is not ours.
     const std::optional<int> declared = declaredCount(count, kMaxDeclaredSteps);
@@ -362,12 +397,12 @@ int VX_CAAXML_PARSER::readSequenceHeader(TestingSequence &seq, int &stepCount)
 
 int VX_CAAXML_PARSER::readSequenceSteps(TestingSequence &seq, int stepCount)
 {
-    xmlNode *sequenceElement = m_anchor;
+    const std::vector<xmlNode *> steps = numberedChildren(m_anchor, "Task_Step_Num", stepCount);
     for (int n = 0; n < stepCount; ++n) {
-        Set_Current_Node(sequenceElement);
-        if (!Find_Child(kStepPrefix + QString::number(n)))
+        xmlNode *stepElement = steps[size_t(n)];
+        if (!stepElement)
             continue;
-        xmlNode *stepElement = Current_Node();
+        Set_Current_Node(stepElement);
         m_noteStep = seq.stepCount();
         TaskStep step;
         const int result = Read_Task(step, n);
@@ -390,7 +425,7 @@ int VX_CAAXML_PARSER::Read_Task(TaskStep &step, int)
 {
     xmlNode *stepElement = Current_Node();
     anchorHere();
-    const auto name = dValue(QStringLiteral("Task_Step_Name"));
+    const auto name = dValue("Task_Step_Name");
     const TaskKind kind = name ? kindFromStoredName(*name) : TaskUnknown;
     if (!isStorableKind(kind))
         return -1;
@@ -502,7 +537,7 @@ int VX_CAAXML_PARSER::Loaded_File_Model()
     if (!Is_Loaded() || !Go_Root() || !Find_Child(kInformation))
         return kUnknownModel;
     anchorHere();
-    const auto code = lValue(QStringLiteral("InstrumentEQP"));
+    const auto code = lValue("InstrumentEQP");
     Go_Root();
     return code ? int(toLeadingInt(*code)) : kUnknownModel;
 }
@@ -512,7 +547,7 @@ QString VX_CAAXML_PARSER::Read_Password()
     if (!Go_Root())
         return QString();
     anchorHere();
-    return dValue(QStringLiteral("<Information><PW>")).value_or(QString());
+    return dValue("<Information><PW>").value_or(QString());
 }
 
 } // namespace stepvane

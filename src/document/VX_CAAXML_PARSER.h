@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace stepvane {
 
@@ -95,34 +96,58 @@ protected:
     static QString fmtReal4(double v);
     static QString onOff(int flag);
 
-    // --- value helpers shared by the readers: paths are looked up from the
-    // element the reader is anchored at (the step element, or a group). A
-    // missing element or attribute gives nullopt and leaves the cursor alone. ---
+    // --- value helpers shared by the readers: paths ("Name" or
+    // "<Group><Name>", as Find_Path takes them) are looked up from the
+    // element the reader is anchored at (the step element, or a group),
+    // without moving the cursor. A missing element or attribute gives
+    // nullopt. ---
     void anchorHere() { m_anchor = Current_Node(); }
-    std::optional<QString> value(const QString &path, const QString &attribute);
-    std::optional<QString> dValue(const QString &path)
-    {
-        return value(path, QStringLiteral("DValue"));
-    }
-    std::optional<QString> lValue(const QString &path)
-    {
-        return value(path, QStringLiteral("LValue"));
-    }
+    std::optional<QString> value(std::string_view path, std::string_view attribute);
+    std::optional<QString> dValue(std::string_view path) { return value(path, "DValue"); }
+    std::optional<QString> lValue(std::string_view path) { return value(path, "LValue"); }
     // Convenience readers: assign when present, keep the current value otherwise.
-    bool readL(const QString &path, int &out);
-    bool readDInt(const QString &path, int &out);
-    bool readDSize(const QString &path, quint32 &out);
-    bool readDReal(const QString &path, double &out);
-    bool readDText(const QString &path, QString &out, int maxLength = -1);
+    bool readL(std::string_view path, int &out);
+    bool readDInt(std::string_view path, int &out);
+    bool readDSize(std::string_view path, quint32 &out);
+    bool readDReal(std::string_view path, double &out);
+    bool readDText(std::string_view path, QString &out, int maxLength = -1);
+    // The attribute at path below the anchor (path empty: of the anchor).
+    const xmlAttr *attributeAt(std::string_view path, std::string_view attribute) const;
     // Moves the cursor to the element at path below the anchor; false if absent.
-    bool enter(const QString &path);
+    bool enter(std::string_view path);
     void returnToAnchor() { Set_Current_Node(m_anchor); }
+    // Runs read anchored at the element at path below the anchor, then
+    // anchors back; false (and nothing read) when there is no such element.
+    template <typename F> bool readWithin(std::string_view path, F &&read)
+    {
+        xmlNode *group = Element_At(m_anchor, path);
+        if (!group)
+            return false;
+        xmlNode *const saved = m_anchor;
+        m_anchor = group;
+        read();
+        m_anchor = saved;
+        return true;
+    }
+    // A numbered element name ("ImageNum_3", "Num2") without the heap.
+    class NumberedName {
+    public:
+        NumberedName(std::string_view prefix, int number);
+        operator std::string_view() const { return {m_text, m_size}; }
+
+    private:
+        char m_text[64];
+        size_t m_size = 0;
+    };
 
     // A sequence or step count: a whole number 0..max, else nullopt.
     static std::optional<int> declaredCount(const std::optional<QString> &text, int max);
     // Leading-number conversions of stored text: "12abc" is 12, "abc" is 0.
     static long long toLeadingInt(const QString &text);
     static double toLeadingReal(const QString &text);
+    // The same on an attribute's UTF-8 text (null reads as empty).
+    static long long leadingInt(const char *text);
+    static double leadingReal(const char *text);
 
     // --- attached files ---
     // Picture slot (Prompt, condition pictures) or logo under the current
@@ -153,16 +178,21 @@ protected:
     // an empty file, as it always has, and 0. While a file is read the bytes
     // are written later by a worker; a failed write is reported then.
     qint64 restoreFileData(QString &path, const Slot &slot);
-    // A data element under dataParent while the size field (sizeText, or
-    // none) declares no file: the data is passed over, and noted.
-    void noteUnsizedData(const xmlNode *dataParent, const std::optional<QString> &sizeText,
-                         const Slot &slot);
+    // Whether dataParent has a data element that holds something. While the
+    // size field (sizeText, or none) declares no file, that data is passed
+    // over, and noted.
+    static bool holdsData(const xmlNode *dataParent);
+    void noteUnsizedData(const std::optional<QString> &sizeText, const Slot &slot);
     void noteDamaged(const Slot &slot, const QString &reason);
     // A picture whose size field says stated bytes beside data of actual.
     void noteStatedSize(const Slot &slot, quint32 stated, quint32 actual);
     // Notes every second copy of an element among the children of element
     // (and, when deep, further down); prefix leads the path of each.
     void noteRepeatedElements(const xmlNode *element, bool deep, const QString &prefix);
+    // The same below element, which lies under top (or is it); paths start
+    // at top.
+    void noteRepeatsBelow(const xmlNode *top, const xmlNode *element, bool deep,
+                          const QString &prefix);
     // Keeps the note and reports the message with the place and text below it.
     void addNote(FileNote note, const Message &message, const QString &text);
     // A record's size field from restoreFileData's result (0: no file).
@@ -258,6 +288,9 @@ private:
     void finishRestoreFailures(const QStringList &failedPaths);
     struct PendingRestores;
     std::unique_ptr<PendingRestores> m_restores;
+    // Scratch of noteRepeatsBelow: the names each level has seen (libxml2's
+    // xmlChar is unsigned char).
+    std::vector<const unsigned char *> m_seenNames;
 };
 
 // Readers accept at most this many steps a sequence element declares (100 steps

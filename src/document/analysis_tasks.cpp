@@ -47,10 +47,6 @@ QString imageElementName(int index)
 {
     return QStringLiteral("ImageNum_%1").arg(index);
 }
-QString conditionImagePath(int index)
-{
-    return QStringLiteral("<Condition><%1>").arg(imageElementName(index));
-}
 
 const QString kMarkerSaveFail = QStringLiteral("Marker/Peak task item-Failed to Save (%s)");
 const QString kMarkerLoadFail = QStringLiteral("Marker/Peak task item-Failed to Load (%s)");
@@ -105,29 +101,36 @@ bool VX_CAAXML_PARSER::readMarkerPeak(MarkerPeakTask &r)
 {
     r = MarkerPeakTask{}; // every marker off, no condition, no pictures
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
+    readDText("Description", r.Description);
 
     // Each marker is looked up on its own, so a missing one keeps its defaults
     // and does not hide the others.
-    for (int k = 0; k < kMarkerCount; ++k) {
-        MarkerSetting &m = r.markers[size_t(k)];
-        const QString base = QStringLiteral("<Marker><Num%1>").arg(k + 1);
-        readL(base + QStringLiteral("<Name>"), m.Name);
-        readL(base + QStringLiteral("<Type>"), m.Type);
-        readDReal(base + QStringLiteral("<X_Value>"), m.X_Value);
-        readL(base + QStringLiteral("<Search_mode>"), m.Search_mode);
-    }
+    readWithin("Marker", [&] {
+        for (int k = 0; k < kMarkerCount; ++k) {
+            MarkerSetting &m = r.markers[size_t(k)];
+            readWithin(NumberedName("Num", k + 1), [&] {
+                readL("Name", m.Name);
+                readL("Type", m.Type);
+                readDReal("X_Value", m.X_Value);
+                readL("Search_mode", m.Search_mode);
+            });
+        }
+    });
 
-    readL(QStringLiteral("<Condition><Check>"), r.Condition_Check);
-    readL(QStringLiteral("<Condition><MarkerName>"), r.MarkerName);
-    readL(QStringLiteral("<Condition><Axis>"), r.Axis);
-    readL(QStringLiteral("<Condition><Equality_sign>"), r.Equality_sign);
-    readDText(QStringLiteral("<Condition><Threshold_Fail>"), r.Threshold_Fail);
+    readWithin("Condition", [&] {
+        readL("Check", r.Condition_Check);
+        readL("MarkerName", r.MarkerName);
+        readL("Axis", r.Axis);
+        readL("Equality_sign", r.Equality_sign);
+        readDText("Threshold_Fail", r.Threshold_Fail);
+    });
     readConditionImages(r.images, kMarkerLoadFail);
 
-    readL(QStringLiteral("<Peak_Valley><Search_between>"), r.Search_between);
-    readL(QStringLiteral("<Peak_Valley><M1toM2_M5>"), r.M1toM2_M5);
-    readL(QStringLiteral("<Peak_Valley><M3toM4_M6>"), r.M3toM4_M6);
+    readWithin("Peak_Valley", [&] {
+        readL("Search_between", r.Search_between);
+        readL("M1toM2_M5", r.M1toM2_M5);
+        readL("M3toM4_M6", r.M3toM4_M6);
+    });
     return true;
 }
 
@@ -177,8 +180,8 @@ bool VX_CAAXML_PARSER::readLimit(LimitTask &r)
     r = LimitTask{};
     anchorHere();
     xmlNode *const step = Current_Node();
-    readDText(QStringLiteral("Description"), r.Description);
-    readL(QStringLiteral("SelectMode"), r.SelectMode);
+    readDText("Description", r.Description);
+    readL("SelectMode", r.SelectMode);
 
     // Inside the selected group a missing value is 0 or empty.
     r.Limit_Line_On_Off = 0;
@@ -189,34 +192,37 @@ bool VX_CAAXML_PARSER::readLimit(LimitTask &r)
     r.TransMSLfileName.clear();
     r.MSLfileSize = 0;
     if (r.SelectMode) {
-        readL(QStringLiteral("<Limit_Line><On_Off>"), r.Limit_Line_On_Off);
-        readDReal(QStringLiteral("<Limit_Line><Move_Limit>"), r.Move_Limit);
-        readL(QStringLiteral("<Limit_Line><Warning><On_Off>"), r.Warning_On_Off);
-        readDReal(QStringLiteral("<Limit_Line><Warning><Param>"), r.Param);
+        readWithin("Limit_Line", [&] {
+            readL("On_Off", r.Limit_Line_On_Off);
+            readDReal("Move_Limit", r.Move_Limit);
+            readL("<Warning><On_Off>", r.Warning_On_Off);
+            readDReal("<Warning><Param>", r.Param);
+        });
     } else {
-        readDText(QStringLiteral("<MSL><MSLfileName>"), r.MSLfileName);
-        const std::optional<QString> sizeText = dValue(QStringLiteral("<MSL><MSLfileSize>"));
-        readDSize(QStringLiteral("<MSL><MSLfileSize>"), r.MSLfileSize);
+        readDText("<MSL><MSLfileName>", r.MSLfileName);
+        readDSize("<MSL><MSLfileSize>", r.MSLfileSize);
         // The mask gets its own working copy; an unsafe stored name gets none
         // and the restore reports the failure.
-        if (enter(QStringLiteral("MSL"))) {
-            const Slot slot{
-                SlotKind::Mask, QStringLiteral("MSL"), r.MSLfileName,
-                Message::fromText(kLimitMaskLoadFail, {r.MSLfileName}, MessageIcon::Warning)};
+        if (enter("MSL")) {
+            const auto slot = [&r] {
+                return Slot{
+                    SlotKind::Mask, QStringLiteral("MSL"), r.MSLfileName,
+                    Message::fromText(kLimitMaskLoadFail, {r.MSLfileName}, MessageIcon::Warning)};
+            };
             if (r.MSLfileSize > 0) {
                 r.TransMSLfileName = workingPathFor(r.MSLfileName, false);
-                r.MSLfileSize = restoredSize(restoreFileData(r.TransMSLfileName, slot));
-            } else {
-                noteUnsizedData(Current_Node(), sizeText, slot);
+                r.MSLfileSize = restoredSize(restoreFileData(r.TransMSLfileName, slot()));
+            } else if (holdsData(Current_Node())) {
+                noteUnsizedData(dValue("<MSL><MSLfileSize>"), slot());
             }
             Set_Current_Node(step);
             anchorHere();
         }
     }
 
-    readL(QStringLiteral("Pass_Fail"), r.Pass_Fail);
+    readL("Pass_Fail", r.Pass_Fail);
 
-    readL(QStringLiteral("<Condition><Check>"), r.Condition_Check);
+    readL("<Condition><Check>", r.Condition_Check);
     readConditionImages(r.images, kLimitPictureLoadFail);
     return true;
 }
@@ -242,12 +248,15 @@ void VX_CAAXML_PARSER::readConditionImages(std::vector<AttachedImage> &images,
                                            const QString &loadFail)
 {
     xmlNode *const step = Current_Node();
-    for (int i = 0; i < kMaxConditionImages; ++i) {
-        if (!enter(conditionImagePath(i)))
+    const xmlNode *const condition = Element_At(m_anchor, "Condition");
+    for (int i = 0; condition && i < kMaxConditionImages; ++i) {
+        xmlNode *picture = Child_Element(condition, NumberedName("ImageNum_", i));
+        if (!picture)
             continue;
+        Set_Current_Node(picture);
         AttachedImage image;
         readImage(image, true, loadFail);
-        images.push_back(image);
+        images.push_back(std::move(image));
         Set_Current_Node(step);
         anchorHere();
     }
@@ -280,17 +289,18 @@ bool VX_CAAXML_PARSER::readZoomZones(ZoomZonesTask &r)
     r.Zone1_Stop_Frequency = r.Zone2_Stop_Frequency = r.Zone3_Stop_Frequency = 0;
 
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
+    readDText("Description", r.Description);
     const auto zone = [this](int number, Flag &check, double &start, double &stop) {
-        const QString base = QStringLiteral("<Zone%1>").arg(number);
-        readL(base + QStringLiteral("<Check>"), check);
-        readDReal(base + QStringLiteral("<Start_Frequency>"), start);
-        readDReal(base + QStringLiteral("<Stop_Frequency>"), stop);
+        readWithin(NumberedName("Zone", number), [&] {
+            readL("Check", check);
+            readDReal("Start_Frequency", start);
+            readDReal("Stop_Frequency", stop);
+        });
     };
     zone(1, r.Zone1_Check, r.Zone1_Start_Frequency, r.Zone1_Stop_Frequency);
     zone(2, r.Zone2_Check, r.Zone2_Start_Frequency, r.Zone2_Stop_Frequency);
     zone(3, r.Zone3_Check, r.Zone3_Start_Frequency, r.Zone3_Stop_Frequency);
-    readL(QStringLiteral("Peak_Valley_Search"), r.Peak_Valley_Search);
+    readL("Peak_Valley_Search", r.Peak_Valley_Search);
     return true;
 }
 

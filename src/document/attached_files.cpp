@@ -46,23 +46,26 @@ void VX_CAAXML_PARSER::readImage(AttachedImage &image, bool withComment,
     xmlNode *savedAnchor = m_anchor;
     anchorHere();
     if (withComment)
-        readDText(QStringLiteral("Comment"), image.Comment);
-    readDText(QStringLiteral("ImageName"), image.ImageName);
-    const std::optional<QString> sizeText = dValue(QStringLiteral("Image_filesize"));
-    readDSize(QStringLiteral("Image_filesize"), image.Image_filesize);
+        readDText("Comment", image.Comment);
+    readDText("ImageName", image.ImageName);
+    readDSize("Image_filesize", image.Image_filesize);
     image.TransImageName.clear();
-    const Slot slot{SlotKind::Picture, Current_Name(), image.ImageName,
+    // Made only for a slot that holds something: most slots are empty.
+    const auto slot = [&] {
+        return Slot{SlotKind::Picture, Current_Name(), image.ImageName,
                     Message::fromText(loadFailFormat, {image.ImageName}, MessageIcon::Warning)};
+    };
     if (image.Image_filesize > 0) {
-        readDInt(QStringLiteral("ImageWidth"), image.ImageWidth);
-        readDInt(QStringLiteral("ImageHeight"), image.ImageHeight);
+        readDInt("ImageWidth", image.ImageWidth);
+        readDInt("ImageHeight", image.ImageHeight);
         image.TransImageName = workingPathFor(image.ImageName, false);
+        const Slot picture = slot();
         const quint32 stated = image.Image_filesize;
-        image.Image_filesize = restoredSize(restoreFileData(image.TransImageName, slot));
+        image.Image_filesize = restoredSize(restoreFileData(image.TransImageName, picture));
         if (image.Image_filesize > 0 && image.Image_filesize != stated)
-            noteStatedSize(slot, stated, image.Image_filesize);
-    } else {
-        noteUnsizedData(m_anchor, sizeText, slot);
+            noteStatedSize(picture, stated, image.Image_filesize);
+    } else if (holdsData(m_anchor)) {
+        noteUnsizedData(dValue("Image_filesize"), slot());
     }
     Set_Current_Node(m_anchor);
     m_anchor = savedAnchor;
@@ -279,12 +282,14 @@ qint64 VX_CAAXML_PARSER::restoreFileData(QString &path, const Slot &slot)
     return size;
 }
 
-void VX_CAAXML_PARSER::noteUnsizedData(const xmlNode *dataParent,
-                                       const std::optional<QString> &sizeText, const Slot &slot)
+bool VX_CAAXML_PARSER::holdsData(const xmlNode *dataParent)
 {
     const xmlNode *data = dataChild(dataParent);
-    if (!data || !holdsSomething(data))
-        return;
+    return data && holdsSomething(data);
+}
+
+void VX_CAAXML_PARSER::noteUnsizedData(const std::optional<QString> &sizeText, const Slot &slot)
+{
     noteDamaged(slot, sizeText ? QStringLiteral("its size field is '%1'").arg(*sizeText)
                                : QStringLiteral("it has no size field"));
 }

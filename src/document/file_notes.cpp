@@ -103,40 +103,56 @@ void VX_CAAXML_PARSER::noteStatedSize(const Slot &slot, quint32 stated, quint32 
 void VX_CAAXML_PARSER::noteRepeatedElements(const xmlNode *element, bool deep,
                                             const QString &prefix)
 {
+    m_seenNames.clear();
+    noteRepeatsBelow(element, element, deep, prefix);
+}
+
+void VX_CAAXML_PARSER::noteRepeatsBelow(const xmlNode *top, const xmlNode *element, bool deep,
+                                        const QString &prefix)
+{
     // Names of a parsed document come from its dictionary, one pointer per
     // name: the distinct names are looked through while they are few and
     // hashed past that, so an element with many children costs one pass. A
-    // tree built in memory compares the names themselves.
+    // tree built in memory compares the names themselves. The names seen at
+    // this level follow those of the levels above in m_seenNames.
     const bool interned = element->doc && element->doc->dict;
     constexpr size_t kLinear = 16;
-    std::vector<const xmlChar *> seen; // distinct names so far
+    const size_t first = m_seenNames.size();
     std::unordered_set<const xmlChar *> hashed;
     for (const xmlNode *c = element->children; c; c = c->next) {
         // Nothing more would be kept: the rest is not worth the walk.
         if (!m_doc || m_doc->FileNotes.size() >= kMaxNotes)
-            return;
+            break;
         if (c->type != XML_ELEMENT_NODE)
             continue;
         bool repeated = false;
-        if (interned && seen.size() >= kLinear) {
+        if (interned && m_seenNames.size() - first >= kLinear) {
             if (hashed.empty())
-                hashed.insert(seen.begin(), seen.end());
+                hashed.insert(m_seenNames.begin() + std::ptrdiff_t(first), m_seenNames.end());
             repeated = !hashed.insert(c->name).second;
         } else {
-            for (const xmlChar *name : seen)
-                if (name == c->name || (!interned && xmlStrEqual(name, c->name)))
-                    repeated = true;
+            for (size_t i = first; i < m_seenNames.size() && !repeated; ++i)
+                repeated = m_seenNames[i] == c->name ||
+                           (!interned && xmlStrEqual(m_seenNames[i], c->name));
             if (!repeated)
-                seen.push_back(c->name);
+                m_seenNames.push_back(c->name);
         }
         if (!repeated) {
             if (deep && c->children)
-                noteRepeatedElements(c, true, prefix + nameOf(c) + u'/');
+                noteRepeatsBelow(top, c, true, prefix);
             continue;
         }
+        // The path is spelled out only for a repeat: most elements have none.
+        QString field = prefix;
+        std::vector<const xmlNode *> groups;
+        for (const xmlNode *g = element; g != top; g = g->parent)
+            groups.push_back(g);
+        for (auto g = groups.rbegin(); g != groups.rend(); ++g)
+            field += nameOf(*g) + u'/';
+        field += nameOf(c);
         FileNote note;
         note.kind = FileNote::IgnoredContent;
-        note.field = prefix + nameOf(c);
+        note.field = field;
         note.message = QStringLiteral("The file holds a second %1 element here. The reader takes "
                                       "the first and passes over this one, so review never sees "
                                       "it; the instrument may read it instead.")
@@ -147,6 +163,7 @@ void VX_CAAXML_PARSER::noteRepeatedElements(const xmlNode *element, bool deep,
                                   {}, MessageIcon::Warning),
                 QStringLiteral("a second %1 element").arg(nameOf(c)));
     }
+    m_seenNames.resize(first);
 }
 
 } // namespace stepvane

@@ -216,21 +216,22 @@ template <typename R> void VX_CAAXML_PARSER::writeCompanyAndJob(const R &r, cons
 template <typename R> void VX_CAAXML_PARSER::readCompanyAndJob(R &r, const QString &loadFail)
 {
     xmlNode *const step = Current_Node();
-    for (const auto &entry : companyEntries(r)) {
-        const QString group =
-            QStringLiteral("<Company_Info><%1>").arg(QLatin1String(entry.element));
-        readL(group + QStringLiteral("<Check>"), *entry.check);
-        readDText(group + QStringLiteral("<Name>"), *entry.name);
-    }
-    if (enter(QStringLiteral("<Company_Info><Logo>")))
+    const auto readChecks = [this](std::string_view group, const auto &entries) {
+        readWithin(group, [&] {
+            for (const auto &entry : entries) {
+                readWithin(entry.element, [&] {
+                    readL("Check", *entry.check);
+                    readDText("Name", *entry.name);
+                });
+            }
+        });
+    };
+    readChecks("Company_Info", companyEntries(r));
+    if (enter("<Company_Info><Logo>"))
         readImage(r.logo, false, loadFail);
     Set_Current_Node(step);
     anchorHere();
-    for (const auto &entry : jobEntries(r)) {
-        const QString group = QStringLiteral("<Job_Info><%1>").arg(QLatin1String(entry.element));
-        readL(group + QStringLiteral("<Check>"), *entry.check);
-        readDText(group + QStringLiteral("<Name>"), *entry.name);
-    }
+    readChecks("Job_Info", jobEntries(r));
 }
 
 void VX_CAAXML_PARSER::writeSave(const SaveTask &r)
@@ -309,7 +310,7 @@ bool VX_CAAXML_PARSER::readDescriptionOnly(QString &description)
 {
     anchorHere();
     description.clear();
-    readDText(QStringLiteral("Description"), description);
+    readDText("Description", description);
     return true;
 }
 
@@ -321,16 +322,18 @@ bool VX_CAAXML_PARSER::readPrompt(PromptTask &r)
     r.Move_forward_Mode = 1; // a file without the element advances by itself
     r.images.assign(kPromptImageSlots, AttachedImage{});
 
-    readDText(QStringLiteral("Description"), r.Description);
-    readL(QStringLiteral("Manual_operation"), r.Manual_operation);
+    readDText("Description", r.Description);
+    readL("Manual_operation", r.Manual_operation);
     for (int i = 0; i < kPromptImageSlots; ++i) {
-        if (enter(imageSlotName(i)))
+        if (enter(NumberedName("ImageNum_", i)))
             readImage(r.images[size_t(i)], true, kPromptLoadFail);
         Set_Current_Node(step);
         anchorHere();
     }
-    readL(QStringLiteral("<Move_forward><Mode>"), r.Move_forward_Mode);
-    readDInt(QStringLiteral("<Move_forward><DelayTime>"), r.DelayTime);
+    readWithin("Move_forward", [&] {
+        readL("Mode", r.Move_forward_Mode);
+        readDInt("DelayTime", r.DelayTime);
+    });
     // The instrument waits at least five seconds; the comparison is unsigned,
     // as the instrument makes it.
     if (static_cast<unsigned>(r.DelayTime) < 5u)
@@ -343,23 +346,30 @@ bool VX_CAAXML_PARSER::readSave(SaveTask &r)
     anchorHere();
     r = SaveTask{};
 
-    readDText(QStringLiteral("Description"), r.Description);
-    readL(QStringLiteral("SaveMode"), r.SaveMode);
-    readL(QStringLiteral("Storage"), r.Storage);
-    readDText(QStringLiteral("BaseFileName"), r.BaseFileName);
-    readDText(QStringLiteral("BaseFolderName"), r.BaseFolderName);
-    readL(QStringLiteral("<Trace><Check>"), r.Trace_Check);
-    readL(QStringLiteral("<Trace><Format>"), r.Trace_Format);
-    readL(QStringLiteral("<Report><Check>"), r.Report_Check);
-    readL(QStringLiteral("<Report><Format>"), r.Report_Format);
-    readL(QStringLiteral("<Screen><Check>"), r.Screen_Check);
-    readL(QStringLiteral("<Screen><ColorInversion>"), r.ColorInversion);
-    readL(QStringLiteral("<Screen><MarkerReadings>"), r.MarkerReadings);
-    for (const auto &tag : saveTagEntries(r))
-        readDText(QStringLiteral("<TagID><%1>").arg(QLatin1String(tag.element)), *tag.text,
-                  kFixedText512);
+    readDText("Description", r.Description);
+    readL("SaveMode", r.SaveMode);
+    readL("Storage", r.Storage);
+    readDText("BaseFileName", r.BaseFileName);
+    readDText("BaseFolderName", r.BaseFolderName);
+    readWithin("Trace", [&] {
+        readL("Check", r.Trace_Check);
+        readL("Format", r.Trace_Format);
+    });
+    readWithin("Report", [&] {
+        readL("Check", r.Report_Check);
+        readL("Format", r.Report_Format);
+    });
+    readWithin("Screen", [&] {
+        readL("Check", r.Screen_Check);
+        readL("ColorInversion", r.ColorInversion);
+        readL("MarkerReadings", r.MarkerReadings);
+    });
+    readWithin("TagID", [&] {
+        for (const auto &tag : saveTagEntries(r))
+            readDText(tag.element, *tag.text, kFixedText512);
+    });
     readCompanyAndJob(r, kSaveLoadFail);
-    readL(QStringLiteral("<Result_Prev><Check>"), r.Result_Prev);
+    readL("<Result_Prev><Check>", r.Result_Prev);
     return true;
 }
 
@@ -368,14 +378,15 @@ bool VX_CAAXML_PARSER::readReport(ReportTask &r)
     anchorHere();
     r = ReportTask{};
 
-    readDText(QStringLiteral("Description"), r.Description);
-    readL(QStringLiteral("SaveMode"), r.SaveMode);
-    readDText(QStringLiteral("BaseFolderName"), r.BaseFolderName);
-    readDText(QStringLiteral("BaseFileName"), r.BaseFileName);
-    readL(QStringLiteral("Filetype"), r.Filetype);
-    for (const auto &tag : reportTagEntries(r))
-        readDText(QStringLiteral("<TagID><%1>").arg(QLatin1String(tag.element)), *tag.text,
-                  kFixedText512);
+    readDText("Description", r.Description);
+    readL("SaveMode", r.SaveMode);
+    readDText("BaseFolderName", r.BaseFolderName);
+    readDText("BaseFileName", r.BaseFileName);
+    readL("Filetype", r.Filetype);
+    readWithin("TagID", [&] {
+        for (const auto &tag : reportTagEntries(r))
+            readDText(tag.element, *tag.text, kFixedText512);
+    });
     readCompanyAndJob(r, kReportLoadFail);
     return true;
 }
@@ -391,19 +402,19 @@ bool VX_CAAXML_PARSER::readLoad(LoadTask &r)
     r = LoadTask{};
     r.Mode = 0; // a file that does not say loads nothing
 
-    readDText(QStringLiteral("Description"), r.Description);
-    readL(QStringLiteral("Mode"), r.Mode);
+    readDText("Description", r.Description);
+    readL("Mode", r.Mode);
     if (!loadCarriesFile(r.Mode))
         return true;
     QString storedName;
-    readDText(QStringLiteral("SetupfileName"), storedName);
-    const std::optional<QString> sizeText = dValue(QStringLiteral("SetupfileSize"));
-    readDSize(QStringLiteral("SetupfileSize"), r.SetupfileSize);
+    readDText("SetupfileName", storedName);
+    readDSize("SetupfileSize", r.SetupfileSize);
     if (r.SetupfileSize == 0) {
-        noteUnsizedData(m_anchor, sizeText, setupSlot(storedName));
+        if (holdsData(m_anchor))
+            noteUnsizedData(dValue("SetupfileSize"), setupSlot(storedName));
         return true;
     }
-    readDText(QStringLiteral("Setup_Info"), r.Setup_Info);
+    readDText("Setup_Info", r.Setup_Info);
     // The stored path names the writing machine's folder; only the file name
     // is kept, and the copy goes into our own working folder.
     r.SetupfileName = workingPathFor(lastPathComponent(storedName));
@@ -431,11 +442,11 @@ QString VX_CAAXML_PARSER::Make_Setup_Info(const QString &fileName)
         Find_Child(QStringLiteral("LoadInfo"));
     if (found) {
         anchorHere();
-        auto real = [this](const char *name, double &out) {
-            if (const auto v = lValue(QLatin1String(name)))
+        auto real = [this](std::string_view name, double &out) {
+            if (const auto v = lValue(name))
                 out = toLeadingReal(*v);
         };
-        auto integer = [this](const QString &name, long long &out) {
+        auto integer = [this](std::string_view name, long long &out) {
             if (const auto v = lValue(name))
                 out = toLeadingInt(*v);
         };
@@ -445,9 +456,9 @@ QString VX_CAAXML_PARSER::Make_Setup_Info(const QString &fileName)
         real("fDistStop", distStop);
         real("fVelocity", velocity);
         for (int i = 0; i < 4; ++i)
-            integer(QString::asprintf("Display_Mode%d", i + 1), displayMode[size_t(i)]);
-        integer(QStringLiteral("nSelectDisplay"), selectDisplay);
-        if (const auto v = lValue(QStringLiteral("strCableName")))
+            integer(NumberedName("Display_Mode", i + 1), displayMode[size_t(i)]);
+        integer("nSelectDisplay", selectDisplay);
+        if (const auto v = lValue("strCableName"))
             cableName = *v;
     }
 

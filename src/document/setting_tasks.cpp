@@ -44,8 +44,8 @@ bool VX_CAAXML_PARSER::readMeasureMode(MeasureModeTask &r)
 {
     r = MeasureModeTask{}; // Measurement 0 when the file does not say
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
-    readL(QStringLiteral("Measurement"), r.Measurement);
+    readDText("Description", r.Description);
+    readL("Measurement", r.Measurement);
     return true;
 }
 
@@ -85,17 +85,19 @@ bool VX_CAAXML_PARSER::readFrequencyDistance(FrequencyDistanceTask &r)
     r.Units = kDistanceMeter;
 
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
-    const auto checkedParam = [this](const QString &name, Flag &check, double &param) {
-        readL(QStringLiteral("<%1><Check>").arg(name), check);
-        readDReal(QStringLiteral("<%1><Param>").arg(name), param);
+    readDText("Description", r.Description);
+    const auto checkedParam = [this](std::string_view name, Flag &check, double &param) {
+        readWithin(name, [&] {
+            readL("Check", check);
+            readDReal("Param", param);
+        });
     };
-    checkedParam(QStringLiteral("Start_Frequency"), r.Start_Frequency_Check, r.Start_Frequency);
-    checkedParam(QStringLiteral("Stop_Frequency"), r.Stop_Frequency_Check, r.Stop_Frequency);
-    checkedParam(QStringLiteral("Start_Distance"), r.Start_Distance_Check, r.Start_Distance);
-    checkedParam(QStringLiteral("Stop_Distance"), r.Stop_Distance_Check, r.Stop_Distance);
-    readL(QStringLiteral("Units"), r.Units);
-    readL(QStringLiteral("<Alt_DTF_Band><Check>"), r.Alt_DTF_Band_Check);
+    checkedParam("Start_Frequency", r.Start_Frequency_Check, r.Start_Frequency);
+    checkedParam("Stop_Frequency", r.Stop_Frequency_Check, r.Stop_Frequency);
+    checkedParam("Start_Distance", r.Start_Distance_Check, r.Start_Distance);
+    checkedParam("Stop_Distance", r.Stop_Distance_Check, r.Stop_Distance);
+    readL("Units", r.Units);
+    readL("<Alt_DTF_Band><Check>", r.Alt_DTF_Band_Check);
     return true;
 }
 
@@ -112,9 +114,9 @@ bool VX_CAAXML_PARSER::readAmplitude(AmplitudeTask &r)
 {
     r = AmplitudeTask{}; // Top 65, Bottom 1
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
-    readDReal(QStringLiteral("Top"), r.Top);
-    readDReal(QStringLiteral("Bottom"), r.Bottom);
+    readDText("Description", r.Description);
+    readDReal("Top", r.Top);
+    readDReal("Bottom", r.Bottom);
     return true;
 }
 
@@ -132,15 +134,15 @@ bool VX_CAAXML_PARSER::readGeneral(GeneralTask &r)
 {
     r = GeneralTask{}; // rejection off, output power "-30", average "1"
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
+    readDText("Description", r.Description);
     // The instrument needs both of these; a step without them is not usable.
-    const std::optional<QString> rejection = dValue(QStringLiteral("Interference_Rejection"));
+    const std::optional<QString> rejection = dValue("Interference_Rejection");
     if (!rejection)
         return false;
     r.Interference_Rejection = *rejection == QLatin1String("On") ? 1 : 0;
-    if (!readDText(QStringLiteral("OutputPower"), r.OutputPower))
+    if (!readDText("OutputPower", r.OutputPower))
         return false;
-    readDText(QStringLiteral("Average"), r.Average);
+    readDText("Average", r.Average);
     return true;
 }
 
@@ -156,8 +158,8 @@ bool VX_CAAXML_PARSER::readDataPoint(DataPointTask &r)
 {
     r = DataPointTask{}; // 501 points when the file does not say
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
-    readDInt(QStringLiteral("Param"), r.Param);
+    readDText("Description", r.Description);
+    readDInt("Param", r.Param);
     return true;
 }
 
@@ -171,9 +173,9 @@ bool VX_CAAXML_PARSER::readWindowing(WindowingTask &r)
 {
     r = WindowingTask{};
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
+    readDText("Description", r.Description);
     // A windowing step without its window is not usable.
-    return readDInt(QStringLiteral("Param"), r.Param);
+    return readDInt("Param", r.Param);
 }
 
 // --- Settings for DTF --------------------------------------------------------
@@ -198,12 +200,12 @@ bool VX_CAAXML_PARSER::readDtf(DtfTask &r)
     r.Units = kDistanceFoot;
 
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
-    readL(QStringLiteral("Mode"), r.Mode);
-    readDReal(QStringLiteral("Propagation_Velocity"), r.Propagation_Velocity);
-    readDReal(QStringLiteral("Cable_Loss"), r.Cable_Loss);
-    readDText(QStringLiteral("Cable_Name"), r.Cable_Name);
-    readL(QStringLiteral("Units"), r.Units);
+    readDText("Description", r.Description);
+    readL("Mode", r.Mode);
+    readDReal("Propagation_Velocity", r.Propagation_Velocity);
+    readDReal("Cable_Loss", r.Cable_Loss);
+    readDText("Cable_Name", r.Cable_Name);
+    readL("Units", r.Units);
     return true;
 }
 
@@ -230,17 +232,19 @@ bool VX_CAAXML_PARSER::readRfPower(RfPowerTask &r)
 {
     r = RfPowerTask{}; // 1000 MHz, no offset, Average, 21 to 52, first sensor
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
-    readDReal(QStringLiteral("Frequency"), r.Frequency);
-    readDReal(QStringLiteral("External_offset"), r.External_offset);
-    const auto range = [this](const QString &name, int &mode, double &minimum, double &maximum) {
-        readL(QStringLiteral("<%1><Mode>").arg(name), mode);
-        readDReal(QStringLiteral("<%1><Minimum>").arg(name), minimum);
-        readDReal(QStringLiteral("<%1><Maximum>").arg(name), maximum);
+    readDText("Description", r.Description);
+    readDReal("Frequency", r.Frequency);
+    readDReal("External_offset", r.External_offset);
+    const auto range = [this](std::string_view name, int &mode, double &minimum, double &maximum) {
+        readWithin(name, [&] {
+            readL("Mode", mode);
+            readDReal("Minimum", minimum);
+            readDReal("Maximum", maximum);
+        });
     };
-    range(QStringLiteral("Limit"), r.Limit_Mode, r.Limit_Minimum, r.Limit_Maximum);
-    range(QStringLiteral("Display"), r.Display_Mode, r.Display_Minimum, r.Display_Maximum);
-    readL(QStringLiteral("RF_Model"), r.RF_Model);
+    range("Limit", r.Limit_Mode, r.Limit_Minimum, r.Limit_Maximum);
+    range("Display", r.Display_Mode, r.Display_Minimum, r.Display_Maximum);
+    readL("RF_Model", r.RF_Model);
     return true;
 }
 
@@ -264,12 +268,12 @@ bool VX_CAAXML_PARSER::readOpticalPower(OpticalPowerTask &r)
 {
     r = OpticalPowerTask{}; // Manual, 1310 nm (index 5), threshold on at -10
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
-    readL(QStringLiteral("<Wavelength><Mode>"), r.Wavelength_Mode);
-    readDInt(QStringLiteral("<Wavelength><Param>"), r.Wavelength_Param);
-    readL(QStringLiteral("<Wavelength><Param>"), r.Wavelength_Param_LValue);
-    readL(QStringLiteral("<Threshold><On_Off>"), r.Threshold_On_Off);
-    readDReal(QStringLiteral("<Threshold><Param>"), r.Threshold_Param);
+    readDText("Description", r.Description);
+    readL("<Wavelength><Mode>", r.Wavelength_Mode);
+    readDInt("<Wavelength><Param>", r.Wavelength_Param);
+    readL("<Wavelength><Param>", r.Wavelength_Param_LValue);
+    readL("<Threshold><On_Off>", r.Threshold_On_Off);
+    readDReal("<Threshold><Param>", r.Threshold_Param);
     return true;
 }
 
@@ -286,9 +290,9 @@ bool VX_CAAXML_PARSER::readFiber(FiberTask &r)
 {
     r = FiberTask{}; // first profile and tip when the file does not say
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
-    readDInt(QStringLiteral("Profile"), r.Profile);
-    readDInt(QStringLiteral("Tip"), r.Tip);
+    readDText("Description", r.Description);
+    readDInt("Profile", r.Profile);
+    readDInt("Tip", r.Tip);
     return true;
 }
 
@@ -308,10 +312,10 @@ bool VX_CAAXML_PARSER::readBiasTee(BiasTeeTask &r)
 {
     r = BiasTeeTask{}; // Automation, 12 V on
     anchorHere();
-    readDText(QStringLiteral("Description"), r.Description);
-    readL(QStringLiteral("Mode"), r.Mode);
-    readL(QStringLiteral("<Voltage><On_Off>"), r.Voltage_On_Off);
-    readDInt(QStringLiteral("<Voltage><Param>"), r.Voltage_Param);
+    readDText("Description", r.Description);
+    readL("Mode", r.Mode);
+    readL("<Voltage><On_Off>", r.Voltage_On_Off);
+    readDInt("<Voltage><Param>", r.Voltage_Param);
     return true;
 }
 

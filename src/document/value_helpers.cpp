@@ -5,8 +5,12 @@
 
 #include "common/NumberText.h"
 
+#include <libxml/tree.h>
+
+#include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstring>
 
 namespace stepvane {
 
@@ -14,8 +18,61 @@ namespace {
 
 const QString kDValue = QStringLiteral("DValue");
 const QString kLValue = QStringLiteral("LValue");
+constexpr std::string_view kDName = "DValue";
+constexpr std::string_view kLName = "LValue";
+
+bool isAsciiSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 } // namespace
+
+// toLeadingInt and toLeadingReal on the UTF-8 text libxml2 holds. ASCII text
+// (all a file of ours holds) is read in place; anything else goes through
+// the QString forms, whose idea of a blank covers all of Unicode's.
+long long VX_CAAXML_PARSER::leadingInt(const char *text)
+{
+    if (!text)
+        return 0;
+    const char *p = text;
+    while (isAsciiSpace(*p))
+        ++p;
+    // Only blanks before the number need Unicode: past them any other
+    // character ends it either way.
+    if (static_cast<unsigned char>(*p) >= 0x80)
+        return toLeadingInt(QString::fromUtf8(text));
+    bool negative = false;
+    if (*p == '-' || *p == '+')
+        negative = *p++ == '-';
+    long long v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        v = v * 10 + (*p - '0');
+        if (v > INT_MAX) // saturate like the C conversions do
+            return negative ? -(long long)INT_MAX - 1 : INT_MAX;
+    }
+    return negative ? -v : v;
+}
+
+double VX_CAAXML_PARSER::leadingReal(const char *text)
+{
+    if (!text)
+        return 0.0;
+    const char *p = text;
+    while (isAsciiSpace(*p))
+        ++p;
+    const char *end = p;
+    while (*end) {
+        if (static_cast<unsigned char>(*end) >= 0x80)
+            return toLeadingReal(QString::fromUtf8(text));
+        ++end;
+    }
+    if (p != end && *p == '+')
+        ++p;
+    double v = 0;
+    const auto result = std::from_chars(p, end, v);
+    return result.ec == std::errc() ? v : 0.0;
+}
 
 void VX_CAAXML_PARSER::addD(const QString &name, const QString &dvalue)
 {
@@ -78,68 +135,87 @@ QString VX_CAAXML_PARSER::onOff(int flag)
     return flag ? QStringLiteral("On") : QStringLiteral("Off");
 }
 
-std::optional<QString> VX_CAAXML_PARSER::value(const QString &path, const QString &attribute)
+const xmlAttr *VX_CAAXML_PARSER::attributeAt(std::string_view path,
+                                             std::string_view attribute) const
 {
-    xmlNode *saved = Current_Node();
-    Set_Current_Node(m_anchor);
-    std::optional<QString> out;
-    if ((path.isEmpty() || Find_Path(path)) && Find_Attribute(attribute))
-        out = Get_Attribute_Value();
-    Set_Current_Node(saved);
-    return out;
+    const xmlNode *element = path.empty() ? m_anchor : Element_At(m_anchor, path);
+    return Attribute_Named(element, attribute);
 }
 
-bool VX_CAAXML_PARSER::readL(const QString &path, int &out)
+std::optional<QString> VX_CAAXML_PARSER::value(std::string_view path, std::string_view attribute)
 {
-    const auto v = lValue(path);
-    if (v)
-        out = int(toLeadingInt(*v));
-    return bool(v);
+    const xmlAttr *attr = attributeAt(path, attribute);
+    if (!attr)
+        return std::nullopt;
+    return AttributeText(attr).toString();
 }
 
-bool VX_CAAXML_PARSER::readDInt(const QString &path, int &out)
+bool VX_CAAXML_PARSER::readL(std::string_view path, int &out)
 {
-    const auto v = dValue(path);
-    if (v)
-        out = int(toLeadingInt(*v));
-    return bool(v);
+    const xmlAttr *attr = attributeAt(path, kLName);
+    if (attr)
+        out = int(leadingInt(AttributeText(attr).text()));
+    return attr != nullptr;
 }
 
-bool VX_CAAXML_PARSER::readDSize(const QString &path, quint32 &out)
+bool VX_CAAXML_PARSER::readDInt(std::string_view path, int &out)
+{
+    const xmlAttr *attr = attributeAt(path, kDName);
+    if (attr)
+        out = int(leadingInt(AttributeText(attr).text()));
+    return attr != nullptr;
+}
+
+bool VX_CAAXML_PARSER::readDSize(std::string_view path, quint32 &out)
 {
     // Only whether a file is declared counts (the restored bytes give the
     // size): a size that is not above 0 declares none.
-    const auto v = dValue(path);
-    if (v) {
-        const long long declared = toLeadingInt(*v);
+    const xmlAttr *attr = attributeAt(path, kDName);
+    if (attr) {
+        const long long declared = leadingInt(AttributeText(attr).text());
         out = declared > 0 ? quint32(declared) : 0;
     }
-    return bool(v);
+    return attr != nullptr;
 }
 
-bool VX_CAAXML_PARSER::readDReal(const QString &path, double &out)
+bool VX_CAAXML_PARSER::readDReal(std::string_view path, double &out)
 {
-    const auto v = dValue(path);
-    if (v)
-        out = toLeadingReal(*v);
-    return bool(v);
+    const xmlAttr *attr = attributeAt(path, kDName);
+    if (attr)
+        out = leadingReal(AttributeText(attr).text());
+    return attr != nullptr;
 }
 
-bool VX_CAAXML_PARSER::readDText(const QString &path, QString &out, int maxLength)
+bool VX_CAAXML_PARSER::readDText(std::string_view path, QString &out, int maxLength)
 {
-    const auto v = dValue(path);
-    if (v)
-        out = maxLength >= 0 ? v->left(maxLength) : *v;
-    return bool(v);
+    const xmlAttr *attr = attributeAt(path, kDName);
+    if (attr) {
+        out = AttributeText(attr).toString();
+        if (maxLength >= 0)
+            out.truncate(maxLength);
+    }
+    return attr != nullptr;
 }
 
-bool VX_CAAXML_PARSER::enter(const QString &path)
+bool VX_CAAXML_PARSER::enter(std::string_view path)
 {
     Set_Current_Node(m_anchor);
-    if (Find_Path(path))
+    if (xmlNode *element = Element_At(m_anchor, path)) {
+        Set_Current_Node(element);
         return true;
-    Set_Current_Node(m_anchor);
+    }
     return false;
+}
+
+VX_CAAXML_PARSER::NumberedName::NumberedName(std::string_view prefix, int number)
+{
+    // Names and numbers of the format are short; a longer prefix is cut,
+    // which names nothing the format has.
+    const size_t room = sizeof m_text - 12;
+    const size_t kept = std::min(prefix.size(), room);
+    std::memcpy(m_text, prefix.data(), kept);
+    const auto end = std::to_chars(m_text + kept, m_text + sizeof m_text, number).ptr;
+    m_size = size_t(end - m_text);
 }
 
 std::optional<int> VX_CAAXML_PARSER::declaredCount(const std::optional<QString> &text, int max)

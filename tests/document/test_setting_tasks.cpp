@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace stepvane {
 namespace {
 
@@ -262,6 +264,34 @@ TEST(SettingTasks, ABrokenStepFailsTheWholeFile)
         test::readBodies({good, body, kEndOptionStep}, nullptr, &result);
         EXPECT_EQ(result, 0);
     }
+}
+
+// Numbers are read from the UTF-8 text in place; they must read exactly as
+// the text converted to a QString reads, blanks of all of Unicode included.
+TEST(SettingTasks, NumbersReadInPlaceAsTheirTextReads)
+{
+    struct Conversions : VX_CAAXML_PARSER {
+        using VX_CAAXML_PARSER::leadingInt;
+        using VX_CAAXML_PARSER::leadingReal;
+        using VX_CAAXML_PARSER::toLeadingInt;
+        using VX_CAAXML_PARSER::toLeadingReal;
+    };
+    const char *texts[] = {
+        "12abc", "  -7",        "\u00a07",      "\u2003-7.5", "\u00852",   "+5",      "-",
+        "",      "99999999999", "-99999999999", "2147483648", "\t\n9",     "\u00e95", "5\u00e9",
+        "0x10",  ".5",          "-.5e2",        "1e400",      "1e-400",    "inf",     "nan",
+        "+-3",   " +2.5 ",      "3,5",          "007",        "1\u00a0000"};
+    for (const char *text : texts) {
+        SCOPED_TRACE(text);
+        const QString wide = QString::fromUtf8(text);
+        EXPECT_EQ(Conversions::leadingInt(text), Conversions::toLeadingInt(wide));
+        const double real = Conversions::leadingReal(text);
+        const double reference = Conversions::toLeadingReal(wide);
+        EXPECT_TRUE(real == reference || (std::isnan(real) && std::isnan(reference)))
+            << real << " " << reference;
+    }
+    EXPECT_EQ(Conversions::leadingInt(nullptr), 0) << "an attribute without a value";
+    EXPECT_EQ(Conversions::leadingReal(nullptr), 0.0);
 }
 
 } // namespace

@@ -401,3 +401,47 @@ TEST_F(WizardFrame, TheFullestWizardRoundTripsAndOneMoreIsRefused)
         EXPECT_EQ(sink.ids(), QStringList{"IDS_UNKNOWN_WZD_FILE"});
     }
 }
+
+// Sequence and step elements are taken by their exact names, in number order
+// whatever their order in the file: the first of a repeated name counts, and
+// a name with a leading zero, a sign, a tail or a number past the declared
+// count names nothing.
+TEST_F(WizardFrame, NumberedElementsAreFoundByTheirExactNames)
+{
+    const QByteArray model = "<InstrumentEQP DValue=\"VX330A\" LValue=\"2\"/>";
+    const QByteArray versions =
+        model + "<Application_Version DValue=\"1\"/><FW_Version DValue=\"1\"/>";
+    const auto step = [](const QByteArray &tag, const QByteArray &text) {
+        return "<" + tag + "><Task_Step_Name DValue=\"Hold\"/><Description DValue=\"" + text +
+               "\"/></" + tag + ">";
+    };
+    const auto sequence = [&](const QByteArray &tag, const QByteArray &title,
+                              const QByteArray &steps, int count) {
+        return "<" + tag + "><Information>" + versions + "<Task_Steps_Count DValue=\"" +
+               QByteArray::number(count) + "\"/><Title DValue=\"" + title + "\"/></Information>" +
+               steps + "</" + tag + ">";
+    };
+    const QByteArray steps = step("Task_Step_Num2", "two") + step("Task_Step_Num01", "01") +
+                             step("Task_Step_Num1x", "1x") + step("Task_Step_Num0", "zero") +
+                             step("Task_Step_Num-1", "-1") + step("Task_Step_Num", "none") +
+                             step("Task_Step_Num1", "one") + step("Task_Step_Num1", "again") +
+                             step("Task_Step_Num3", "past the count");
+    const QByteArray body = sequence("TestingSequence_Num00", "00", "", 1) +
+                            sequence("TestingSequence_Num1", "B", "", 1) +
+                            sequence("TestingSequence_Num0", "A", steps, 3) +
+                            sequence("TestingSequence_Num0", "A2", "", 1);
+    const QString file =
+        writeFile("n.wzd", wizardWithHeader(model,
+                                            "<TestingSequence_Count DValue=\"2\"/><Title "
+                                            "DValue=\"t\"/>",
+                                            body));
+    WizardDocument back;
+    ASSERT_EQ(read(back, 2, file), 1);
+    ASSERT_EQ(back.sequenceCount(), 2);
+    EXPECT_EQ(back.sequence(0)->Title, "A");
+    EXPECT_EQ(back.sequence(1)->Title, "B");
+    QStringList descriptions;
+    for (int i = 0; i < back.sequence(0)->stepCount(); ++i)
+        descriptions << std::get<HoldTask>(back.sequence(0)->step(i)->record).Description;
+    EXPECT_EQ(descriptions, (QStringList{"zero", "one", "two"}));
+}

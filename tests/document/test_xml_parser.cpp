@@ -353,6 +353,22 @@ TEST(XmlLoad, OnlyRegularFilesAreRead)
     EXPECT_EQ(p.Error_Text(), "XML Document FAILED to load");
 }
 
+// A parser that overrides the load hook hears of every node, parents first,
+// in document order, on every load (the base parser's hook ends the walk).
+TEST(XmlLoad, AnOverriddenHookHearsOfEveryNode)
+{
+    struct Listening : VXXML_PARSER {
+        QStringList heard;
+        void On_Node_Loaded() override { heard << Current_Path(); }
+    } p;
+    const QStringList all{"<a>", "<a><b>", "<a><b><#TEXT#>", "<a><c>", "<a><c><d>", "<comment>"};
+    for (int load = 0; load < 2; ++load) {
+        p.heard.clear();
+        ASSERT_TRUE(p.Load_Document_From_Memory("<a><b>t</b><c><d/></c></a><!--x-->"));
+        EXPECT_EQ(p.heard, all) << load;
+    }
+}
+
 TEST(XmlShape, EveryLimitHoldsAtItsValueAndRefusesOneMore)
 {
     XmlShapeLimits few;
