@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -198,6 +199,28 @@ void RunFolder::remove()
     }
 }
 
+namespace {
+
+// The list's local path, worked out again only when the temporary folder
+// changes: hundreds of files written in a row all go on the same list. (A
+// relative TMPDIR follows the current folder, so it is never kept.)
+QByteArray temporaryFileListPath()
+{
+    static std::mutex mutex;
+    static QByteArray lastTemp, lastList;
+    const QByteArray temp = qgetenv("TMPDIR");
+    if (!temp.isEmpty() && !temp.startsWith('/'))
+        return leftoverLocalPath(temporaryFileList());
+    const std::lock_guard lock(mutex);
+    if (lastList.isEmpty() || temp != lastTemp) {
+        lastList = leftoverLocalPath(temporaryFileList());
+        lastTemp = temp;
+    }
+    return lastList;
+}
+
+} // namespace
+
 void noteTemporaryFile(const QByteArray &path)
 {
     // One path a line: a name with a line break in it is not listed.
@@ -212,7 +235,7 @@ void noteTemporaryFile(const QByteArray &path)
     static const struct SweepAtExit {
         ~SweepAtExit() { sweepTemporaryFiles(); }
     } sweepAtExit;
-    const QByteArray list = leftoverLocalPath(temporaryFileList());
+    const QByteArray list = temporaryFileListPath();
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int fd =
             ::open(list.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);

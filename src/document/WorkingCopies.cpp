@@ -3,6 +3,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Leftovers.h"
+#include "document/WorkingCopyDigests.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -108,7 +109,8 @@ QString WorkingCopies::newPathFor(const QString &storedName, bool keepName)
         const QString sub = QDir(base).filePath(QString::number(++m_next));
         if (isTaken(sub))
             continue;
-        if (!QDir().mkpath(sub))
+        // A command that writes no copy needs only a path of its own.
+        if (workingCopiesWritten() && !QDir().mkpath(sub))
             return QString();
         return QDir(sub).filePath(name);
     }

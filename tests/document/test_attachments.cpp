@@ -178,6 +178,15 @@ TEST_F(Attachments, WorkingCopyDigestsFollowTheFileOnDisk)
     QFile::remove(copy);
     EXPECT_TRUE(workingCopyDigest(copy).isEmpty());
     EXPECT_TRUE(sha256OfFile(dir.path()).isEmpty()) << "a folder";
+    // Large files are hashed from a mapping, part by part.
+    for (const qsizetype size : {(4 << 20) - 1, 4 << 20, (4 << 20) + 1, (9 << 20) + 7}) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (qsizetype i = 0; i < size; ++i)
+            bytes[i] = char(i * 31 + i / 4093);
+        const QString path = dir.filePath("large.bin");
+        ASSERT_TRUE(writeFileAtomically(path, bytes));
+        EXPECT_EQ(sha256OfFile(path), sha256(bytes)) << size;
+    }
 }
 
 TEST(WorkingCopyNames, LongNamesAreShortenedLinksSkippedFifosRefused)
