@@ -1,6 +1,7 @@
 // Fuzzes the parse that takes long base64 texts straight from the mapped
 // file against the plain decoding parse: any bytes must give the same tree,
-// line numbers, decoded texts and words for a failure both ways. Each "%B"
+// line numbers, decoded texts and words for a failure both ways, and the
+// same answer from the shape check that jumps over those texts. Each "%B"
 // in the input becomes a few lines of base64, long enough to be skipped, so
 // that mutations reach the skipping without building such runs byte by byte.
 #include "document/Base64.h"
@@ -86,8 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         LibxmlErrors errors;
         DecodedTexts texts;
         MappedInput input(static_cast<const char *>(mapped), size_t(xml.size()));
+        input.skipped = skippableTexts(input.data, input.size);
         skipping = seen(parseMapped(input, options, &texts), errors);
     }
+    const auto skipped = skippableTexts(xml.constData(), size_t(xml.size()));
+    if (xmlShapeProblem(xml.constData(), xml.size(), XmlShapeLimits::wizard(), &skipped) !=
+        xmlShapeProblem(xml.constData(), xml.size(), XmlShapeLimits::wizard()))
+        std::abort();
     munmap(mapped, size_t(xml.size()));
     ::close(fd);
     if (plain != skipping)

@@ -197,7 +197,6 @@ xmlDoc *parseMapped(MappedInput &input, int options, DecodedTexts *texts, Base64
 {
     bool lost = false;
     if (texts) {
-        input.skipped = skippableTexts(input.data, input.size);
         if (!input.skipped.empty()) {
             xmlDoc *doc = nullptr;
             {

@@ -28,8 +28,9 @@ xmlDoc *parseDocument(xmlParserCtxt *ctxt, int options, DecodedTexts *texts,
                       Base64Keeps keeps = Base64Keeps::Bytes);
 
 struct MappedInput;
-// The same for a mapped file. With texts, long base64 texts are taken
-// straight from the mapping (see skippableTexts); should the parse find one
+// The same for a mapped file. With texts, the long base64 texts listed in
+// input.skipped (see skippableTexts) are taken straight from the mapping;
+// should the parse find one
 // anywhere but at the start of an element's text, or fail, it is done again
 // with nothing skipped, so the tree, the texts and the words for a failure
 // are always those of the plain parse. input.taken tells how many were

@@ -153,8 +153,12 @@ bool VXXML_PARSER::loadBytes(const QByteArray &bytes, bool mapped)
     m_loadProblem.clear();
     if (bytes.isEmpty() || bytes.size() >= INT_MAX)
         return false;
+    DecodedTexts *texts = m_decodeTyped ? &m_decodedTexts : nullptr;
+    MappedInput input(bytes.constData(), size_t(bytes.size()));
+    if (mapped && texts)
+        input.skipped = skippableTexts(input.data, input.size);
     // Refused before libxml2 spends time and memory on a tree of it.
-    m_loadProblem = xmlShapeProblem(bytes.constData(), bytes.size(), m_limits);
+    m_loadProblem = xmlShapeProblem(bytes.constData(), bytes.size(), m_limits, &input.skipped);
     if (!m_loadProblem.isEmpty())
         return false;
     // libxml2 writes some lines of its own (an encoding it cannot convert)
@@ -166,8 +170,6 @@ bool VXXML_PARSER::loadBytes(const QByteArray &bytes, bool mapped)
     const Base64Keeps keeps = how == RestoredCopies::Named      ? Base64Keeps::Size
                               : how == RestoredCopies::Digested ? Base64Keeps::Digest
                                                                 : Base64Keeps::Bytes;
-    DecodedTexts *texts = m_decodeTyped ? &m_decodedTexts : nullptr;
-    MappedInput input(bytes.constData(), size_t(bytes.size()));
     xmlDoc *doc =
         mapped ? parseMapped(input, kParseOptions, texts, keeps)
                : parseDocument(xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size())),

@@ -2,6 +2,7 @@
 #include "document/XmlShape.h"
 
 #include "document/WizardDocument.h"
+#include "document/XmlIo.h"
 
 #include <algorithm>
 #include <array>
@@ -22,8 +23,9 @@ class ShapeScanner {
 public:
     static QString malformed() { return QStringLiteral("the markup is not well-formed"); }
 
-    ShapeScanner(const char *data, qint64 size, const XmlShapeLimits &limits)
-        : m_p(data), m_end(data + size), m_limits(limits)
+    ShapeScanner(const char *data, qint64 size, const XmlShapeLimits &limits,
+                 const std::vector<SkippedText> *skipped)
+        : m_data(data), m_p(data), m_end(data + size), m_limits(limits), m_skipped(skipped)
     {
         m_stack.reserve(size_t(std::clamp(limits.maxDepth, 0, 32)) + 1);
         m_stack.emplace_back(); // the document itself
@@ -32,6 +34,7 @@ public:
     QString run()
     {
         while (m_p < m_end) {
+            jumpSkipped();
             const auto *lt = static_cast<const char *>(std::memchr(m_p, '<', size_t(m_end - m_p)));
             if (!lt)
                 break;
@@ -54,6 +57,19 @@ public:
     }
 
 private:
+    // A skipped stretch holds no '<' and ends at one: the search for the
+    // next '<' may start at its end.
+    void jumpSkipped()
+    {
+        if (!m_skipped)
+            return;
+        const size_t at = size_t(m_p - m_data);
+        while (m_nextSkipped < m_skipped->size() && (*m_skipped)[m_nextSkipped].end <= at)
+            ++m_nextSkipped;
+        if (m_nextSkipped < m_skipped->size() && (*m_skipped)[m_nextSkipped].begin == at)
+            m_p = m_data + (*m_skipped)[m_nextSkipped].end;
+    }
+
     struct Frame {
         int children = 0;
         std::array<int, XmlShapeLimits::kMaxCounted> counted{};
@@ -185,9 +201,12 @@ private:
         return -1;
     }
 
+    const char *m_data;
     const char *m_p;
     const char *m_end;
     const XmlShapeLimits &m_limits;
+    const std::vector<SkippedText> *m_skipped;
+    size_t m_nextSkipped = 0;
     std::vector<Frame> m_stack;
     qint64 m_elements = 0;
 };
@@ -211,9 +230,10 @@ XmlShapeLimits XmlShapeLimits::wizard()
     return limits;
 }
 
-QString xmlShapeProblem(const char *data, qint64 size, const XmlShapeLimits &limits)
+QString xmlShapeProblem(const char *data, qint64 size, const XmlShapeLimits &limits,
+                        const std::vector<SkippedText> *skipped)
 {
-    return ShapeScanner(data, size, limits).run();
+    return ShapeScanner(data, size, limits, skipped).run();
 }
 
 bool isMalformedOnly(const QString &problem)

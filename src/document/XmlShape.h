@@ -50,7 +50,11 @@ struct XmlShapeLimits {
 // Empty when the text keeps the limits; otherwise what broke them, for
 // messages ("more than 100 TestingSequence_Num elements in one element").
 // Text that is not well-formed enough to be scanned is refused as well.
-QString xmlShapeProblem(const char *data, qint64 size, const XmlShapeLimits &limits);
+struct SkippedText;
+// skipped: stretches of plain text found beforehand (see skippableTexts),
+// which the scan jumps over rather than reads again.
+QString xmlShapeProblem(const char *data, qint64 size, const XmlShapeLimits &limits,
+                        const std::vector<SkippedText> *skipped = nullptr);
 // Whether a problem is only that the markup is not well-formed (no limit was
 // passed before that point).
 bool isMalformedOnly(const QString &problem);

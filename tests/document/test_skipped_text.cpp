@@ -8,6 +8,7 @@
 #include "document/LibxmlErrors.h"
 #include "document/VXXML_PARSER.h"
 #include "document/XmlIo.h"
+#include "document/XmlShape.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,7 @@ Parsed parseFile(const QByteArray &xml, bool skipping)
     xmlDoc *doc = nullptr;
     if (skipping) {
         MappedInput input(reinterpret_cast<const char *>(mapped), size_t(file.size()));
+        input.skipped = skippableTexts(input.data, input.size);
         doc = parseMapped(input, options, &texts);
         p.taken = input.taken;
     } else {
@@ -132,6 +134,12 @@ TEST(SkippedText, ReadsAsThePlainParseWhereverTheTextStands)
         EXPECT_EQ(skipping.seen, plain.seen);
         EXPECT_EQ(skipping.words, plain.words);
         EXPECT_EQ(skipping.taken, c.taken);
+        // The shape check jumps over the stretches and finds what it finds
+        // reading them.
+        const auto skipped = skippableTexts(xml.constData(), size_t(xml.size()));
+        for (const XmlShapeLimits &limits : {XmlShapeLimits::wizard(), XmlShapeLimits{}})
+            EXPECT_EQ(xmlShapeProblem(xml.constData(), xml.size(), limits, &skipped),
+                      xmlShapeProblem(xml.constData(), xml.size(), limits));
     }
 }
 
