@@ -28,7 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (built.model < 0 || built.model >= kModelCount || doc.sequenceCount() > kMaxSequences)
             std::abort();
         WizardDocument again;
-        if (!cli::wizardFromJson(cli::wizardToJson(doc, built.model), base.path(), again).ok)
+        if (!cli::wizardFromJson(
+                 QJsonDocument::fromJson(cli::wizardJsonText(doc, built.model)).object(),
+                 base.path(), again)
+                 .ok)
             std::abort();
     }
     WorkingCopies::instance().cleanup();
