@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 
 #include <QFile>
