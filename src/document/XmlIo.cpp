@@ -32,8 +32,8 @@ constexpr qsizetype kMaxDigits = 9;
 constexpr std::array<bool, 256> makeCleanTable()
 {
     std::array<bool, 256> t{};
-    for (int c = 'A'; c <= 'Z'; ++c)
-        t[size_t(c)] = t[size_t(c - 'A' + 'a')] = true;
+    for (size_t c = 'A'; c <= 'Z'; ++c)
+        t[c] = t[c - 'A' + 'a'] = true;
     for (int c = '/'; c <= '9'; ++c)
         t[size_t(c)] = true;
     t['+'] = t['='] = t[' '] = t['\t'] = t['\n'] = true;
