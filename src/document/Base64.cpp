@@ -96,14 +96,21 @@ qsizetype noVectors(const unsigned char *, qsizetype, char *, qsizetype &)
 
 #if defined(__x86_64__)
 
-// After a vector that holds a character outside the alphabet at first: the
-// characters to take, the whole groups before it and that character too
-// where it is whitespace between groups; resume tells whether to go on.
-qsizetype groupsBefore(const unsigned char *s, int first, bool &resume)
+// After a vector (at s + i, its bytes decoded in decoded) that holds a
+// character outside the alphabet at first: takes the whole groups before it,
+// and that character too where it is whitespace between groups. Returns
+// whether to go on with the next vector.
+template <bool Write>
+bool takeGroupsBefore(const unsigned char *s, int first, const char *decoded, char *dst,
+                      qsizetype &i, qsizetype &out)
 {
     const qsizetype whole = first / 4 * 4;
-    resume = first % 4 == 0 && kDecode[s[first]] == kSkip;
-    return resume ? whole + 1 : whole;
+    const bool resume = first % 4 == 0 && kDecode[s[i + first]] == kSkip;
+    if constexpr (Write)
+        std::memcpy(dst + out, decoded, std::size_t(whole / 4 * 3));
+    out += whole / 4 * 3;
+    i += resume ? whole + 1 : whole;
+    return resume;
 }
 
 // 16 characters at a time: byte shuffles as the look-ups, then the four
@@ -141,16 +148,10 @@ __attribute__((target("ssse3"))) qsizetype ssse3Run(const unsigned char *s, qsiz
             i += 16;
             continue;
         }
-        bool resume = false;
-        const qsizetype took = groupsBefore(s + i, __builtin_ctz(bad), resume);
-        if constexpr (Write) {
-            alignas(16) char bytes[16];
+        alignas(16) char bytes[16];
+        if constexpr (Write)
             _mm_store_si128(reinterpret_cast<__m128i *>(bytes), v);
-            std::memcpy(dst + out, bytes, std::size_t(took / 4 * 3));
-        }
-        out += took / 4 * 3;
-        i += took;
-        if (!resume)
+        if (!takeGroupsBefore<Write>(s, __builtin_ctz(bad), bytes, dst, i, out))
             break;
     }
     written = out;
@@ -198,16 +199,10 @@ __attribute__((target("avx2"))) qsizetype avx2Run(const unsigned char *s, qsizet
             i += 32;
             continue;
         }
-        bool resume = false;
-        const qsizetype took = groupsBefore(s + i, __builtin_ctz(bad), resume);
-        if constexpr (Write) {
-            alignas(32) char bytes[32];
+        alignas(32) char bytes[32];
+        if constexpr (Write)
             _mm256_store_si256(reinterpret_cast<__m256i *>(bytes), v);
-            std::memcpy(dst + out, bytes, std::size_t(took / 4 * 3));
-        }
-        out += took / 4 * 3;
-        i += took;
-        if (!resume)
+        if (!takeGroupsBefore<Write>(s, __builtin_ctz(bad), bytes, dst, i, out))
             break;
     }
     written = out;
