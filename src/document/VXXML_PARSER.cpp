@@ -6,6 +6,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/AttachmentFile.h"
+#include "common/HeapReserve.h"
 #include "common/XmlText.h"
 #include "document/Base64.h"
 #include "document/DecodingParse.h"
@@ -132,6 +133,11 @@ bool VXXML_PARSER::Load_Document(const QString &path)
     const qint64 size = file.size();
     constexpr qint64 kMapFrom = 1 << 20;
     if (uchar *mapped = size >= kMapFrom ? file.map(0, size) : nullptr) {
+        // The tree and the decoded attachments take up to about twice the
+        // file; a small file's read is over before huge pages would pay.
+        constexpr qint64 kReserveFrom = qint64(4) << 20;
+        if (size >= kReserveFrom)
+            reserveHeapForRead(size_t(size) * 2);
         const bool ok = loadBytes(
             QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), qsizetype(size)), true);
         file.unmap(mapped);

@@ -1,0 +1,110 @@
+#include "common/HeapReserve.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define STEPVANE_OWN_ALLOCATOR 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define STEPVANE_OWN_ALLOCATOR 1
+#endif
+
+#if defined(__GLIBC__) && !defined(STEPVANE_OWN_ALLOCATOR)
+#include <malloc.h>
+#include <sys/mman.h>
+#define STEPVANE_HEAP_RESERVE 1
+#endif
+
+namespace stepvane {
+
+namespace {
+
+bool hugePagesOnRequest()
+{
+    QFile mode(QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"));
+    return mode.open(QIODevice::ReadOnly) && mode.read(256).contains("[madvise]");
+}
+
+} // namespace
+
+bool heapReserveTakesEffect()
+{
+#ifdef STEPVANE_HEAP_RESERVE
+    static const bool takes = hugePagesOnRequest();
+    return takes;
+#else
+    return false;
+#endif
+}
+
+void reserveHeapForRead(size_t bytes)
+{
+#ifdef STEPVANE_HEAP_RESERVE
+    constexpr uintptr_t kHugePage = uintptr_t(2) << 20;
+    // The C library serves requests below its mapping threshold from the
+    // heap; it is set just above the blocks the heap is grown by.
+    constexpr size_t kThreshold = size_t(32) << 20;
+    constexpr size_t kBlock = size_t(30) << 20;
+    static std::mutex lock;
+    static size_t reserved = 0;
+    const std::lock_guard guard(lock);
+    if (bytes <= reserved || !heapReserveTakesEffect())
+        return;
+    mallopt(M_MMAP_THRESHOLD, int(kThreshold));
+    // Freeing the blocks below must not give the stretch back.
+    mallopt(M_TRIM_THRESHOLD, int(std::min<size_t>(bytes + 2 * kBlock, INT_MAX)));
+    struct Block {
+        uintptr_t start;
+        uintptr_t end;
+    };
+    // Sized first, so no list of ours lands between the blocks.
+    const size_t count = (bytes + kBlock - 1) / kBlock;
+    std::vector<void *> taken;
+    std::vector<Block> blocks;
+    std::vector<Block> stretches;
+    taken.reserve(count);
+    blocks.reserve(count);
+    stretches.reserve(count);
+    for (size_t left = bytes; left > 0;) {
+        const size_t size = std::min(left, kBlock);
+        void *block = std::malloc(size);
+        if (!block)
+            break;
+        taken.push_back(block);
+        blocks.push_back({uintptr_t(block), uintptr_t(block) + size});
+        left -= size;
+    }
+    // Neighbouring blocks are one stretch (the allocator's header between
+    // them), so no huge page is lost at their joins.
+    std::sort(blocks.begin(), blocks.end(),
+              [](const Block &a, const Block &b) { return a.start < b.start; });
+    for (const Block &block : blocks) {
+        if (!stretches.empty() && block.start - stretches.back().end <= 64)
+            stretches.back().end = block.end;
+        else
+            stretches.push_back(block);
+    }
+    for (const Block &stretch : stretches) {
+        const uintptr_t start = (stretch.start + kHugePage - 1) & ~(kHugePage - 1);
+        const uintptr_t end = stretch.end & ~(kHugePage - 1);
+        if (end > start)
+            madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
+    }
+    for (auto it = taken.rbegin(); it != taken.rend(); ++it)
+        std::free(*it);
+    reserved = bytes;
+#else
+    (void)bytes;
+#endif
+}
+
+} // namespace stepvane
