@@ -26,20 +26,14 @@
 
 namespace stepvane {
 
-namespace {
-
-bool hugePagesOnRequest()
-{
-    QFile mode(QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"));
-    return mode.open(QIODevice::ReadOnly) && mode.read(256).contains("[madvise]");
-}
-
-} // namespace
-
 bool heapReserveTakesEffect()
 {
 #ifdef STEPVANE_HEAP_RESERVE
-    static const bool takes = hugePagesOnRequest();
+    // Given always, the heap has them already; given never, asking is vain.
+    static const bool takes = [] {
+        QFile mode(QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"));
+        return mode.open(QIODevice::ReadOnly) && mode.read(256).contains("[madvise]");
+    }();
     return takes;
 #else
     return false;
@@ -57,6 +51,9 @@ void reserveHeapForRead(size_t bytes)
     static std::mutex lock;
     static size_t reserved = 0;
     const std::lock_guard guard(lock);
+    // Past this the read is rare and slow anyway; the reserve stays modest.
+    constexpr size_t kMost = size_t(1) << 30;
+    bytes = std::min(bytes, kMost);
     if (bytes <= reserved || !heapReserveTakesEffect())
         return;
     mallopt(M_MMAP_THRESHOLD, int(kThreshold));
@@ -67,19 +64,15 @@ void reserveHeapForRead(size_t bytes)
         uintptr_t end;
     };
     // Sized first, so no list of ours lands between the blocks.
-    const size_t count = (bytes + kBlock - 1) / kBlock;
-    std::vector<void *> taken;
     std::vector<Block> blocks;
     std::vector<Block> stretches;
-    taken.reserve(count);
-    blocks.reserve(count);
-    stretches.reserve(count);
+    blocks.reserve((bytes + kBlock - 1) / kBlock);
+    stretches.reserve(blocks.capacity());
     for (size_t left = bytes; left > 0;) {
         const size_t size = std::min(left, kBlock);
         void *block = std::malloc(size);
         if (!block)
             break;
-        taken.push_back(block);
         blocks.push_back({uintptr_t(block), uintptr_t(block) + size});
         left -= size;
     }
@@ -99,8 +92,9 @@ void reserveHeapForRead(size_t bytes)
         if (end > start)
             madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
     }
-    for (auto it = taken.rbegin(); it != taken.rend(); ++it)
-        std::free(*it);
+    // Highest first: each joins the free top of the heap as it goes.
+    for (auto it = blocks.rbegin(); it != blocks.rend(); ++it)
+        std::free(reinterpret_cast<void *>(it->start));
     reserved = bytes;
 #else
     (void)bytes;
