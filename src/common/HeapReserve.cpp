@@ -60,8 +60,8 @@ void reserveHeapForRead(size_t bytes)
     // Freeing the blocks below must not give the stretch back.
     mallopt(M_TRIM_THRESHOLD, int(std::min<size_t>(bytes + 2 * kBlock, INT_MAX)));
     struct Block {
-        uintptr_t start;
-        uintptr_t end;
+        char *start;
+        char *end;
     };
     // Sized first, so no list of ours lands between the blocks.
     std::vector<Block> blocks;
@@ -70,31 +70,33 @@ void reserveHeapForRead(size_t bytes)
     stretches.reserve(blocks.capacity());
     for (size_t left = bytes; left > 0;) {
         const size_t size = std::min(left, kBlock);
-        void *block = std::malloc(size);
+        auto *block = static_cast<char *>(std::malloc(size));
         if (!block)
             break;
-        blocks.push_back({uintptr_t(block), uintptr_t(block) + size});
+        blocks.push_back({block, block + size});
         left -= size;
     }
     // Neighbouring blocks are one stretch (the allocator's header between
     // them), so no huge page is lost at their joins.
-    std::sort(blocks.begin(), blocks.end(),
-              [](const Block &a, const Block &b) { return a.start < b.start; });
+    std::sort(blocks.begin(), blocks.end(), [](const Block &a, const Block &b) {
+        return uintptr_t(a.start) < uintptr_t(b.start);
+    });
     for (const Block &block : blocks) {
-        if (!stretches.empty() && block.start - stretches.back().end <= 64)
+        if (!stretches.empty() && uintptr_t(block.start) - uintptr_t(stretches.back().end) <= 64)
             stretches.back().end = block.end;
         else
             stretches.push_back(block);
     }
     for (const Block &stretch : stretches) {
-        const uintptr_t start = (stretch.start + kHugePage - 1) & ~(kHugePage - 1);
-        const uintptr_t end = stretch.end & ~(kHugePage - 1);
-        if (end > start)
-            madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
+        char *const start =
+            stretch.start + (kHugePage - uintptr_t(stretch.start) % kHugePage) % kHugePage;
+        char *const end = stretch.end - uintptr_t(stretch.end) % kHugePage;
+        if (uintptr_t(end) > uintptr_t(start))
+            madvise(start, size_t(end - start), MADV_HUGEPAGE);
     }
     // Highest first: each joins the free top of the heap as it goes.
     for (auto it = blocks.rbegin(); it != blocks.rend(); ++it)
-        std::free(reinterpret_cast<void *>(it->start));
+        std::free(it->start);
     reserved = bytes;
 #else
     (void)bytes;
