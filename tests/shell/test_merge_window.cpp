@@ -9,7 +9,9 @@
 #include "document/VX_CAAXML_PARSER.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -159,6 +161,29 @@ TEST_F(MergeWindowTest, TakeTheirsUndoTakeAgainAndSaveWritesMerged)
     EXPECT_EQ(mergedStart(saved), 300);
     EXPECT_EQ(mergedHold(saved), QStringLiteral("Hold on"));
     EXPECT_EQ(saved.sequenceCount(), 1);
+}
+
+TEST_F(MergeWindowTest, LongValuesLeaveEveryColumnInViewEachWholeInItsTip)
+{
+    const QString ours = QStringLiteral("Wait until the trace settles, then ").repeated(8);
+    const QString theirs = QStringLiteral("Hold the cable still and wait, then ").repeated(8);
+    ASSERT_TRUE(writeWizardFile(mergeSide(200, ours), kMergeModel, path("local")));
+    ASSERT_TRUE(writeWizardFile(mergeSide(300, theirs), kMergeModel, path("remote")));
+    m_run.start(arguments());
+    QTreeWidget *list = m_run.merge->list();
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    QApplication::processEvents();
+
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0) << "nothing to scroll to";
+    const QHeaderView *header = list->header();
+    const int state = list->columnCount() - 1;
+    EXPECT_LE(header->sectionViewportPosition(state) + header->sectionSize(state),
+              list->viewport()->width());
+    for (int row = 0; row < 2; ++row)
+        for (int column = 0; column < state; ++column)
+            EXPECT_EQ(list->topLevelItem(row)->toolTip(column),
+                      list->topLevelItem(row)->text(column))
+                << row << "/" << column;
 }
 
 TEST_F(MergeWindowTest, ClosingWithOpenRowsAsksAndKeepsTheWorkByDefault)

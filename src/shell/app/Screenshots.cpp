@@ -1,6 +1,7 @@
 // Sample windows rendered to images.
 #include "shell/app/Screenshots.h"
 
+#include "document/VX_CAAXML_PARSER.h"
 #include "editors/PageScreenshots.h"
 #include "review/check/WizardCheck.h"
 #include "shell/check/CheckFindingsDlg.h"
@@ -10,6 +11,8 @@
 #include "shell/dialogs/CVXSpanlyxSelectDlg.h"
 #include "shell/dialogs/StatusNotice.h"
 #include "shell/main/CStepvaneDlg.h"
+#include "shell/merge/MergeSession.h"
+#include "shell/merge/MergeWindow.h"
 #include "shell/sequences/CVXTestList_View.h"
 #include "shell/taskeditor/TaskEditorScreenshot.h"
 #include "shell/walkthrough/WalkthroughScreenshots.h"
@@ -24,6 +27,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <variant>
@@ -197,6 +201,49 @@ QImage checkSample(int model)
     return grabShown(window);
 }
 
+// The merge window as git mergetool opens it: a sweep changed on both sides
+// (a start frequency, a hold step's words, a sequence's title), the first
+// conflict taken from theirs and the second selected.
+QImage mergeSample(AppState &state, UserInterface &ui)
+{
+    QTemporaryDir dir;
+    const auto side = [&](const char *name, double start, const char *hold, const char *title) {
+        WizardDocument doc;
+        doc.Title = QStringLiteral("Sector C acceptance");
+        TestingSequence *sweep = doc.appendSequence();
+        sweep->Title = QStringLiteral("Feeder sweep");
+        FrequencyDistanceTask range;
+        range.Start_Frequency = start;
+        range.Stop_Frequency = 2700;
+        sweep->insertStep(-1, range);
+        HoldTask wait;
+        wait.Description = QString::fromUtf8(hold);
+        sweep->insertStep(-1, wait);
+        doc.appendSequence()->Title = QString::fromUtf8(title);
+        VX_CAAXML_PARSER writer(&doc, state.CurrentModelIndex);
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        return writer.Save_Wizard(path) ? path : QString();
+    };
+    MergeSession session(
+        {side("base.wzd", 700, "Wait for the sweep", "Jumpers"),
+         side("local.wzd", 698, "Wait until the trace settles", "Jumpers, sector C"),
+         side("remote.wzd", 690, "Hold the cable still", "Jumper check"),
+         dir.filePath(QStringLiteral("merged.wzd"))});
+    if (!session.prepare())
+        return {};
+    CStepvaneDlg window(state, ui);
+    if (!window.openRecoveredFile(session.openPath(), session.files().merged))
+        return {};
+    MergeWindow merge(window, session, ui);
+    QTreeWidget *list = merge.list();
+    if (list->topLevelItemCount() > 1) {
+        list->setCurrentItem(list->topLevelItem(0));
+        merge.takeTheirs();
+        list->setCurrentItem(list->topLevelItem(1));
+    }
+    return grabShown(merge, list);
+}
+
 } // namespace
 
 int renderScreenshots(const QString &folder)
@@ -235,6 +282,7 @@ int renderScreenshots(const QString &folder)
     shots.emplace_back(QStringLiteral("fleet-send"), fleetSample(ui, false));
     shots.emplace_back(QStringLiteral("fleet-report-saved"), fleetSample(ui, true));
     shots.emplace_back(QStringLiteral("check-window"), checkSample(state.CurrentModelIndex));
+    shots.emplace_back(QStringLiteral("merge-window"), mergeSample(state, ui));
     for (auto &shot : renderWalkthroughSamples(folder))
         shots.push_back(std::move(shot));
 

@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -71,7 +72,6 @@ MergeWindow::MergeWindow(CStepvaneDlg &main, const MergeSession &session, UserIn
                              QStringLiteral("State")});
     m_list->setRootIsDecorated(false);
     m_list->setIconSize(QSize(kPictureSize, kPictureSize));
-    m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(m_list, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -102,7 +102,42 @@ MergeWindow::MergeWindow(CStepvaneDlg &main, const MergeSession &session, UserIn
     refreshStates();
     if (m_list->topLevelItemCount() > 0)
         m_list->setCurrentItem(m_list->topLevelItem(0));
-    resize(640, 360);
+    sizeColumns();
+}
+
+void MergeWindow::sizeColumns()
+{
+    // The three sides stay in view: a long value is cut at a sixth of the
+    // screen and the place gives way to them, each whole in its tip.
+    QHeaderView *header = m_list->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setSectionResizeMode(WhereColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(StateColumn, QHeaderView::ResizeToContents);
+    const QScreen *shown = m_main.screen() ? m_main.screen() : QGuiApplication::primaryScreen();
+    const int screenWidth = shown ? shown->availableGeometry().width() : 1280;
+    const int mostForValue = std::max(160, screenWidth / 6);
+    // (The tree hides the view's public measure of a column.)
+    const QAbstractItemView *view = m_list;
+    const auto wantedFor = [&](int column) {
+        return std::max(view->sizeHintForColumn(column), header->sectionSizeHint(column));
+    };
+    int wanted = wantedFor(WhereColumn) + wantedFor(StateColumn);
+    for (const int column : {BaseColumn, OursColumn, TheirsColumn}) {
+        const int width = std::min(wantedFor(column), mostForValue);
+        header->resizeSection(column, width);
+        wanted += width;
+    }
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = m_list->topLevelItem(i);
+        for (const int column : {WhereColumn, BaseColumn, OursColumn, TheirsColumn})
+            if (item->toolTip(column).isEmpty())
+                item->setToolTip(column, item->text(column));
+    }
+    const QMargins margins = layout()->contentsMargins();
+    wanted += 2 * m_list->frameWidth() + margins.left() + margins.right() +
+              m_list->verticalScrollBar()->sizeHint().width();
+    resize(std::clamp(wanted, 640, std::max(640, screenWidth * 9 / 10)), 360);
 }
 
 MergeWindow::~MergeWindow()
@@ -118,9 +153,10 @@ void MergeWindow::buildRows()
         row.take = theirsTake(c, m_session.theirsModel());
         auto *item = new QTreeWidgetItem(m_list, {c.where, c.base, c.ours, c.theirs, QString()});
         if (row.take.action == MergeTake::None)
-            item->setToolTip(WhereColumn, QStringLiteral("%1: the merged wizard holds ours' side; "
-                                                         "theirs' is made by hand if wanted.")
-                                              .arg(conflictKindName(c.kind)));
+            item->setToolTip(WhereColumn,
+                             QStringLiteral("%1\n%2: the merged wizard holds ours' side; "
+                                            "theirs' is made by hand if wanted.")
+                                 .arg(c.where, conflictKindName(c.kind)));
         placeRow(row);
         if (c.kind == MergeConflict::Field && c.step >= 0 && row.present) {
             showPicture(item, OursColumn, picturePath(row.ours, c.field));

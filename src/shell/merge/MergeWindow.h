@@ -94,6 +94,8 @@ private:
     bool ownerStands(const Row &row) const;
     void recordTake(Row &row, int before);
     void refreshStates();
+    // Room for the three sides, as far as the screen allows.
+    void sizeColumns();
     void showSelectedStep();
     bool mayClose();
 
