@@ -29,7 +29,6 @@ namespace stepvane {
 bool heapReserveTakesEffect()
 {
 #ifdef STEPVANE_HEAP_RESERVE
-    // Given always, the heap has them already; given never, asking is vain.
     static const bool takes = [] {
         QFile mode(QStringLiteral("/sys/kernel/mm/transparent_hugepage/enabled"));
         return mode.open(QIODevice::ReadOnly) && mode.read(256).contains("[madvise]");

@@ -14,8 +14,9 @@ namespace stepvane {
 
 // Readies the heap for a read that allocates about `bytes`. Process-wide and
 // cheap to repeat: a call for no more than an earlier one does nothing. Does
-// nothing where huge pages are not given on request (or always or never) or
-// the allocator is not the C library's.
+// nothing unless the system gives huge pages on request only (given always,
+// the heap has them anyway; given never, asking is vain), nor under another
+// allocator than the C library's.
 void reserveHeapForRead(size_t bytes);
 
 // Whether reserveHeapForRead can take effect in this process.
