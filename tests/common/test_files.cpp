@@ -7,6 +7,7 @@
 // file above 1 GiB is refused before a byte of it is read.
 #include "common/AtomicFile.h"
 #include "common/AttachmentFile.h"
+#include "common/Leftovers.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestFiles.h"
 
@@ -18,6 +19,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -35,6 +38,19 @@ extern "C" int fsync(int fd)
         return -1;
     }
     return int(::syscall(SYS_fsync, fd));
+}
+
+// Another run's work between the writer's close and its rename: this
+// program's rename, which the writer links to, runs it first when set.
+namespace {
+std::function<void()> g_beforeRename;
+} // namespace
+
+extern "C" int rename(const char *from, const char *to)
+{
+    if (g_beforeRename)
+        g_beforeRename();
+    return int(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, 0));
 }
 
 using namespace stepvane;
@@ -180,6 +196,26 @@ TEST(AtomicFile, DiscardedOrAbandonedWritesChangeNothing)
 }
 
 } // namespace
+
+// A run starting just then sweeps the temporary files of killed runs: the
+// lock held through the rename keeps the new file from passing for one.
+TEST(AtomicFile, ASweepJustBeforeTheRenameLeavesTheNewFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("wizard.wzd");
+    ASSERT_TRUE(writeFileAtomically(path, "<old wizard/>"));
+    int sweeps = 0;
+    g_beforeRename = [&] {
+        ++sweeps;
+        sweepLeftovers();
+    };
+    const bool written = writeFileAtomically(path, "<new wizard/>");
+    g_beforeRename = nullptr;
+    EXPECT_EQ(sweeps, 1);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(readAll(path), "<new wizard/>");
+    EXPECT_EQ(entries(dir.path()), QStringList{"wizard.wzd"});
+}
 
 TEST(AttachmentFile, OnlyRegularFilesWithinTheCapAreRead)
 {
